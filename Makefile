@@ -1,0 +1,44 @@
+# The two commands a newcomer needs: `make run` and `make test`.
+BUILD_DIR ?= build
+BUILD_TYPE ?= RelWithDebInfo
+CMAKE_FLAGS ?=
+JOBS ?= $(shell nproc)
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 30
+
+.PHONY: deps configure build test run fuzz bench screenshots install clean
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+test: build
+	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+run: build
+	@scripts/run-window $(BUILD_DIR)
+
+bench: build
+	@scripts/run-benchmarks $(BUILD_DIR)
+
+screenshots: build
+	@scripts/screenshots $(BUILD_DIR)
+
+# Fuzz targets: clang with libFuzzer and AddressSanitizer, each run for FUZZ_SECONDS.
+fuzz: deps
+	@cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKRAX_FUZZ=ON \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DCMAKE_CXX_FLAGS="-fsanitize=address,fuzzer-no-link -g" >/dev/null
+	@cmake --build $(FUZZ_DIR) -j $(JOBS)
+	@scripts/run-fuzzers $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+install: build
+	@cmake --install $(BUILD_DIR)
+
+clean:
+	rm -rf $(BUILD_DIR) $(FUZZ_DIR)

@@ -1,0 +1,21 @@
+# Warnings are errors everywhere in our own code.
+function(krax_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror -Wshadow=local
+    -Wno-error=deprecated-declarations)
+endfunction()
+
+# A library made of every source below its folder (so that new files need no list edit).
+function(krax_library name)
+  cmake_parse_arguments(ARG "" "" "LINKS" ${ARGN})
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  list(FILTER srcs EXCLUDE REGEX "/main\\.cpp$")
+  if(NOT srcs)
+    # A room with headers only so far.
+    set(srcs ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
+  endif()
+  add_library(${name} STATIC ${srcs})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_LINKS})
+  krax_warnings(${name})
+endfunction()
