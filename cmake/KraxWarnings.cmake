@@ -1,7 +1,12 @@
 # Warnings are errors everywhere in our own code.
 function(krax_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror -Wshadow=local
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror
     -Wno-error=deprecated-declarations)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${target} PRIVATE -Wshadow=local)
+  else()
+    target_compile_options(${target} PRIVATE -Wshadow)
+  endif()
 endfunction()
 
 # A library made of every source below its folder (so that new files need no list edit).

@@ -50,7 +50,8 @@ FsResult CopyFile(std::string_view from, std::string_view to, bool overwrite = t
 // Deletes a file, never a folder.
 FsResult DeleteFile(std::string_view path);
 
-// Creates one folder (parent must exist) or, with parents, every missing folder of the path.
+// Creates one folder (parent must exist; kAlreadyExists when it exists) or, with parents,
+// every missing folder of the path (kOk when the folder already exists).
 FsResult CreateFolder(std::string_view path, bool withParents = false);
 
 // Removes an empty folder.

@@ -26,7 +26,8 @@ std::vector<std::string> PathComponents(std::string_view path);
 // The last component (text after the last separator of either kind), "" for none.
 std::string BaseName(std::string_view path);
 
-// Everything before the last separator (without it), "" when there is none.
+// Everything before the last separator (without it), "" when there is none; the parent of
+// "/name" is "/".
 std::string ParentPath(std::string_view path);
 
 // Byte-wise ASCII case-insensitive equality.
@@ -34,8 +35,9 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
 // Finds an existing file or folder the way Wine does: component by component, a component
 // that does not exist as spelled resolves to the first entry of its parent that matches it
-// ignoring ASCII case. Returns the path as it exists on disk, or the path as given (native
-// separators) when some component cannot be found, so that it can then be created as spelled.
+// ignoring ASCII case. Returns the path as it exists on disk; when some component cannot be
+// found, the components before it as they exist on disk and the rest as spelled (native
+// separators), so that a missing file or folder is then created as spelled in the right place.
 std::string ResolvePath(std::string_view path);
 
 // True when ResolvePath finds every component.

@@ -1,0 +1,63 @@
+// Where the nine settings live between runs: the per-user store of organisation "Tessaloft",
+// application "KRAXManager" (an INI file in the user's config folder on Linux), or an INI
+// file of the caller's choosing (--settings FILE). Sections "PATH" and "OTHER".
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "app/settings.h"
+
+namespace krax {
+
+class SettingsStore {
+ public:
+  // The user's own store.
+  SettingsStore() = default;
+  // An INI file with the same sections and names; created on the first save.
+  explicit SettingsStore(std::string iniFile) : iniFile_(std::move(iniFile)) {}
+
+  const std::optional<std::string>& iniFile() const { return iniFile_; }
+
+ private:
+  std::optional<std::string> iniFile_;
+};
+
+// The defaults that depend on the machine, found before the settings are read.
+struct SettingsDefaults {
+  std::string gameFolder;  // FindGameFolder
+  std::string cdDrive;     // FindCdDrive
+};
+
+// Runs the game and CD discovery.
+SettingsDefaults DiscoverSettingsDefaults();
+
+// Reads all nine values. A stored value is used as stored, even when empty; a missing (or,
+// for the switches, unreadable) one takes its default; CPATH defaults to KRAXPath as read.
+Settings LoadSettings(const SettingsStore& store, const SettingsDefaults& defaults);
+Settings LoadSettings(const SettingsStore& store);  // defaults from DiscoverSettingsDefaults
+
+// Writes all nine values in their fixed order. False when the store could not be written.
+bool SaveSettings(const SettingsStore& store, const Settings& settings);
+
+// The names of the nine values in their fixed order, with their sections.
+struct SettingName {
+  const char* section;
+  const char* name;
+  bool isSwitch;  // integer 0 or 1, else a string
+};
+inline constexpr SettingName kSettingNames[] = {
+    {"PATH", "KRAXPath", false},   {"PATH", "KRAXCDPath", false}, {"PATH", "KRAXCarEdit", false},
+    {"PATH", "KRAXTrackEdit", false}, {"PATH", "CPATH", false},   {"OTHER", "DUPL_SN", true},
+    {"OTHER", "NEQ", true},        {"OTHER", "Path_4", true},     {"OTHER", "KRAXText", true},
+};
+
+// The value of a named setting as text ("1" for a switch that is on); nullopt for an unknown name.
+std::optional<std::string> SettingText(const Settings& settings, std::string_view name);
+// Sets a named setting from text. Switches take "0" or "1" only. False for an unknown name or
+// a bad value, leaving `settings` unchanged.
+bool SetSettingText(Settings& settings, std::string_view name, std::string_view value);
+
+}  // namespace krax

@@ -1,0 +1,59 @@
+// kraxctl settings: show the nine settings, or store one.
+#include <ostream>
+
+#include "app/settings_store.h"
+#include "cli/command.h"
+#include "cli/context.h"
+
+namespace krax::cli {
+namespace {
+
+int PrintSettings(Context& context) {
+  const Settings& settings = context.settings();
+  for (const SettingName& name : kSettingNames) {
+    context.out << name.name << '=' << SettingText(settings, name.name).value_or("") << '\n';
+  }
+  return kExitOk;
+}
+
+int SetSetting(Context& context, const std::string& name, const std::string& value) {
+  Settings probe;
+  if (!SettingText(probe, name)) throw UsageError("unknown setting \"" + name + "\" (see kraxctl settings --help)");
+  // The stored values, without this run's --game and --cd, so that those are never stored.
+  const SettingsStore store =
+      context.options.settingsFile ? SettingsStore(*context.options.settingsFile) : SettingsStore();
+  Settings stored = LoadSettings(store);
+  if (!SetSettingText(stored, name, value)) throw UsageError(name + " takes 0 or 1, not \"" + value + "\"");
+  if (!SaveSettings(store, stored)) {
+    context.err << "kraxctl: cannot write the settings"
+                << (store.iniFile() ? " to \"" + *store.iniFile() + "\"" : std::string()) << '\n';
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+int Run(Context& context, const std::vector<std::string>& args) {
+  if (args.empty()) return PrintSettings(context);
+  if (args[0] == "set") {
+    if (args.size() != 3) throw UsageError("usage: kraxctl settings set NAME VALUE");
+    return SetSetting(context, args[1], args[2]);
+  }
+  throw UsageError("unknown settings action \"" + args[0] + "\" (see kraxctl settings --help)");
+}
+
+const RegisterCommand kRegister({
+    "settings",
+    "show the settings, or store one",
+    "Usage: kraxctl settings\n"
+    "       kraxctl settings set NAME VALUE\n"
+    "\n"
+    "Without arguments, prints the nine settings as NAME=VALUE, one a line, with this run's\n"
+    "--game and --cd applied. With \"set\", stores one value; the switches DUPL_SN, NEQ,\n"
+    "Path_4 and KRAXText take 0 or 1. --game and --cd are never stored.\n"
+    "\n"
+    "Names: KRAXPath KRAXCDPath KRAXCarEdit KRAXTrackEdit CPATH DUPL_SN NEQ Path_4 KRAXText\n",
+    Run,
+});
+
+}  // namespace
+}  // namespace krax::cli

@@ -1,0 +1,50 @@
+// kraxctl where: what the game discovery finds, and the game folder in use.
+#include <ostream>
+
+#include "app/settings.h"
+#include "cli/command.h"
+#include "cli/context.h"
+#include "gamedata/install_info.h"
+#include "platform/game_discovery.h"
+
+namespace krax::cli {
+namespace {
+
+std::string OrNone(const std::string& text) { return text.empty() ? "(none)" : text; }
+
+int Run(Context& context, const std::vector<std::string>& args) {
+  if (!args.empty()) throw UsageError("where takes no arguments");
+  const std::string prefix = DefaultWinePrefix();
+  context.out << "Wine prefix: " << OrNone(prefix) << '\n';
+  context.out << "Recorded game folder: " << OrNone(FindGameFolder(prefix)) << '\n';
+  context.out << "CD drive: " << OrNone(FindCdDrive("/proc/self/mounts", prefix)) << '\n';
+
+  const Settings& settings = context.settings();
+  context.out << "Game folder in use (KRAXPath): " << OrNone(settings.KRAXPath) << '\n';
+  context.out << "CD path in use (KRAXCDPath): " << OrNone(settings.KRAXCDPath) << '\n';
+
+  InstallInfo info;
+  if (ReadInstallInfo(settings.KRAXPath, info)) {
+    const std::string suffix = LanguageSuffix(info);
+    context.out << "install.win language: " << info.languageLine() << " (suffix "
+                << (suffix.empty() ? "none" : suffix) << ")\n";
+  } else {
+    context.out << "install.win language: (install.win not readable)\n";
+  }
+  return kExitOk;
+}
+
+const RegisterCommand kRegister({
+    "where",
+    "show where the game and its CD were found",
+    "Usage: kraxctl where\n"
+    "\n"
+    "Prints the Wine prefix looked in ($WINEPREFIX, else ~/.wine), the game folder recorded by\n"
+    "the game's installer there, the first mounted game CD, the game folder and CD path in use\n"
+    "(the settings with --game and --cd applied) and the language named by the first line of\n"
+    "the game's install.win with its file suffix.\n",
+    Run,
+});
+
+}  // namespace
+}  // namespace krax::cli

@@ -1,0 +1,49 @@
+// The game's install information file, install.win, in the game folder: lines ended by CR LF,
+// a Ctrl-Z byte (0x1A) as end mark. The first line names the front-end language, the fourth
+// the folder the game loads its tracks from.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace krax {
+
+// The lines of install.win as read at start-up. Entries 0 to 26 receive the file's lines,
+// each ending with a single '\n'; entry 27 is never filled. All empty until read.
+struct InstallInfo {
+  static constexpr std::size_t kEntries = 28;
+  static constexpr std::size_t kReadEntries = 27;
+  std::array<std::string, kEntries> lines{};
+
+  // Entry 0 without its line end ("" when nothing was read).
+  std::string languageLine() const;
+};
+
+// The name of the file in the game folder.
+inline constexpr std::string_view kInstallInfoFileName = "install.win";
+
+// What WriteInstallInfo writes as the fourth line: the game's own tracks folder, in the
+// game's spelling (backslashes kept).
+inline constexpr std::string_view kTracksLine = ".\\GameData\\Tracks\\";
+
+// Fills `info` from install.win in `gameFolder`. Fails (and leaves `info` as it was) when the
+// file cannot be opened; entries already read stay when reading fails part-way.
+bool ReadInstallInfo(std::string_view gameFolder, InstallInfo& info);
+
+// Parses the bytes of an install.win into `info` the way ReadInstallInfo does.
+void ParseInstallInfo(std::string_view bytes, InstallInfo& info);
+
+// The bytes WriteInstallInfo writes for `info` (entry 3 replaced by the tracks line).
+std::string FormatInstallInfo(const InstallInfo& info);
+
+// Rewrites install.win in `gameFolder` from `info`, entry 3 written as the tracks line.
+// The old file is replaced only once the new one is complete; `info` is not changed.
+bool WriteInstallInfo(std::string_view gameFolder, const InstallInfo& info);
+
+// The file-name suffix for the language named by the first line of install.win
+// (".eng", ".ger", ".spa", ".ita", ".swe", ".fre", ".bri"), "" for any other line.
+std::string LanguageSuffix(const InstallInfo& info);
+
+}  // namespace krax

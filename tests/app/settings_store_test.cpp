@@ -1,0 +1,117 @@
+#include "app/settings_store.h"
+
+#include <gtest/gtest.h>
+
+#include "support/scratch_folder.h"
+#include "support/wine_prefix.h"
+
+namespace krax {
+namespace {
+
+class SettingsStoreTest : public ::testing::Test {
+ protected:
+  std::string Ini(const std::string& text) { return dir.write("krax.ini", text); }
+  test::ScratchFolder dir;
+  SettingsDefaults machine{"/games/krax", "/media/cdrom"};
+};
+
+TEST_F(SettingsStoreTest, FirstStartTakesTheDefaults) {
+  Settings s = LoadSettings(SettingsStore(dir / "none.ini"), machine);
+  EXPECT_EQ(s.KRAXPath, "/games/krax");
+  EXPECT_EQ(s.KRAXCDPath, "/media/cdrom");
+  EXPECT_EQ(s.KRAXCarEdit, "Default Shell Action");
+  EXPECT_EQ(s.KRAXTrackEdit, "Default Shell Action");
+  EXPECT_EQ(s.CPATH, "/games/krax");
+  EXPECT_EQ(s.DUPL_SN, 1);
+  EXPECT_EQ(s.NEQ, 0);
+  EXPECT_EQ(s.Path_4, 0);
+  EXPECT_EQ(s.KRAXText, 0);
+  EXPECT_FALSE(test::ReadFileBytes(dir / "none.ini").size());  // loading stores nothing
+}
+
+TEST_F(SettingsStoreTest, AStoredEmptyGameFolderStaysEmpty) {
+  Settings s = LoadSettings(SettingsStore(Ini("[PATH]\nKRAXPath=\n")), machine);
+  EXPECT_EQ(s.KRAXPath, "");
+  EXPECT_EQ(s.CPATH, "");  // the game folder as read, not the machine's
+}
+
+TEST_F(SettingsStoreTest, AMissingCpathTakesTheStoredGameFolder) {
+  Settings s = LoadSettings(SettingsStore(Ini("[PATH]\nKRAXPath=/home/me/krax\n")), machine);
+  EXPECT_EQ(s.KRAXPath, "/home/me/krax");
+  EXPECT_EQ(s.CPATH, "/home/me/krax");
+}
+
+TEST_F(SettingsStoreTest, UnreadableSwitchesTakeTheirDefault) {
+  Settings s = LoadSettings(SettingsStore(Ini("[OTHER]\nDUPL_SN=0\nNEQ=yes\nPath_4=1\nKRAXText=\n")), machine);
+  EXPECT_EQ(s.DUPL_SN, 0);
+  EXPECT_EQ(s.NEQ, 0);
+  EXPECT_EQ(s.Path_4, 1);
+  EXPECT_EQ(s.KRAXText, 0);
+}
+
+TEST_F(SettingsStoreTest, SaveWritesAllNineInOrderAndLoadsBack) {
+  Settings s;
+  s.KRAXPath = "/games/My Krax, Deluxe";
+  s.KRAXCDPath = "/media/cd";
+  s.KRAXCarEdit = "carstudio \"%1\"";
+  s.KRAXTrackEdit = "C:\\Tools\\track.exe";
+  s.CPATH = "/home/me/archives";
+  s.DUPL_SN = 0;
+  s.NEQ = 1;
+  s.Path_4 = 1;
+  s.KRAXText = 1;
+  SettingsStore store(dir / "out.ini");
+  ASSERT_TRUE(SaveSettings(store, s));
+  EXPECT_EQ(LoadSettings(store, machine), s);
+
+  // Every value under its group, switches as numbers.
+  std::string text = test::ReadFileBytes(dir / "out.ini");
+  std::size_t path = text.find("[PATH]"), other = text.find("[OTHER]");
+  ASSERT_NE(path, std::string::npos);
+  ASSERT_NE(other, std::string::npos);
+  auto inGroup = [&](const char* line, const char* group) {
+    std::size_t at = text.find(line);
+    if (at == std::string::npos) return std::string("missing");
+    // The group is the nearer header above the line.
+    bool underPath = at > path && (other < path || at < other);
+    return std::string(underPath ? "PATH" : "OTHER") == group ? std::string(group) : std::string("wrong group");
+  };
+  for (const char* line : {"\nKRAXPath=", "\nKRAXCDPath=/media/cd", "\nKRAXCarEdit=", "\nKRAXTrackEdit=", "\nCPATH=/home/me/archives"}) {
+    EXPECT_EQ(inGroup(line, "PATH"), "PATH") << line;
+  }
+  for (const char* line : {"\nDUPL_SN=0", "\nNEQ=1", "\nPath_4=1", "\nKRAXText=1"}) {
+    EXPECT_EQ(inGroup(line, "OTHER"), "OTHER") << line;
+  }
+}
+
+TEST_F(SettingsStoreTest, SaveFailureIsReported) {
+  dir.write("file", "");
+  EXPECT_FALSE(SaveSettings(SettingsStore(dir / "file/krax.ini"), Settings{}));
+}
+
+TEST_F(SettingsStoreTest, MachineDefaultsComeFromTheWinePrefix) {
+  std::string prefix = test::MakeWinePrefix(dir, test::GameSystemReg("C:\\Games\\Kraxrun"));
+  test::ScopedEnv env("WINEPREFIX", prefix);
+  Settings s = LoadSettings(SettingsStore(dir / "none.ini"));
+  EXPECT_NE(s.KRAXPath, "");
+  EXPECT_EQ(s.KRAXPath, std::filesystem::canonical(prefix + "/drive_c/Games/Kraxrun").string());
+  EXPECT_EQ(s.CPATH, s.KRAXPath);
+}
+
+TEST(SettingText, NamesAndSwitchValues) {
+  Settings s;
+  EXPECT_EQ(SettingText(s, "KRAXCarEdit"), "Default Shell Action");
+  EXPECT_EQ(SettingText(s, "DUPL_SN"), "1");
+  EXPECT_FALSE(SettingText(s, "kraxpath"));  // names are exact
+  EXPECT_TRUE(SetSettingText(s, "NEQ", "1"));
+  EXPECT_EQ(s.NEQ, 1);
+  EXPECT_FALSE(SetSettingText(s, "NEQ", "2"));
+  EXPECT_FALSE(SetSettingText(s, "NEQ", "true"));
+  EXPECT_EQ(s.NEQ, 1);
+  EXPECT_FALSE(SetSettingText(s, "Bogus", "x"));
+  EXPECT_TRUE(SetSettingText(s, "CPATH", ""));
+  EXPECT_EQ(s.CPATH, "");
+}
+
+}  // namespace
+}  // namespace krax

@@ -1,0 +1,70 @@
+#include "app/startup.h"
+
+#include <gtest/gtest.h>
+
+#include "gamedata/game_data.h"
+#include "support/scratch_folder.h"
+
+namespace krax {
+namespace {
+
+// A game text file holding `strings`: a table of offsets, then the zero-ended strings.
+std::string TextFile(const std::vector<std::string>& strings) {
+  std::string table, body;
+  std::uint32_t offset = static_cast<std::uint32_t>(4 * strings.size());
+  for (const std::string& s : strings) {
+    for (int i = 0; i < 4; ++i) table.push_back(static_cast<char>((offset >> (8 * i)) & 0xFF));
+    body += s;
+    body.push_back('\0');
+    offset += static_cast<std::uint32_t>(s.size() + 1);
+  }
+  return table + body;
+}
+
+class StartUpTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    game.write("install.win", "german\r\nx\r\ny\r\nz\r\n\x1A");
+    game.write("FeData/Text/Text.ger", TextFile({"Rennen", "Optionen"}));
+  }
+  test::ScratchFolder game, config;
+};
+
+TEST_F(StartUpTest, OverridesApplyForThisRunOnly) {
+  SettingsStore store(config.write("krax.ini", "[PATH]\nKRAXPath=/stored\nCPATH=/archives\n"));
+  Settings s = StartUpSettings(store, SettingsDefaults{}, SettingsOverrides{game.path(), std::string("/cd")});
+  EXPECT_EQ(s.KRAXPath, game.path());
+  EXPECT_EQ(s.KRAXCDPath, "/cd");
+  EXPECT_EQ(s.CPATH, "/archives");
+  EXPECT_EQ(LoadSettings(store, SettingsDefaults{}).KRAXPath, "/stored");
+}
+
+TEST_F(StartUpTest, ReadsInstallInformationAndLoadsTextOnlyWhenEnabled) {
+  Settings s;
+  s.KRAXPath = game.path();
+  GameData off;
+  StartUpGameData(s, off);
+  EXPECT_EQ(off.InstallInfo.lines[0], "german\n");
+  EXPECT_EQ(off.languageSuffix(), ".ger");
+  EXPECT_TRUE(off.GameTextTable.empty());
+
+  s.KRAXText = 1;
+  GameData on;
+  StartUpGameData(s, on);
+  ASSERT_EQ(on.GameTextTable.count(), 2u);
+  EXPECT_EQ(on.GameTextTable.text(1), "Optionen");
+}
+
+TEST_F(StartUpTest, AMissingGameFolderStartsWithNothing) {
+  Settings s;
+  s.KRAXPath = game / "missing";
+  s.KRAXText = 1;
+  GameData data;
+  data.InstallInfo.lines[0] = "english\n";  // left over from an earlier folder
+  StartUpGameData(s, data);
+  EXPECT_EQ(data.languageSuffix(), "");
+  EXPECT_TRUE(data.GameTextTable.empty());
+}
+
+}  // namespace
+}  // namespace krax

@@ -1,0 +1,90 @@
+// kraxctl's global options, help, exit codes and the settings and where commands.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "support/run_kraxctl.h"
+#include "support/scratch_folder.h"
+#include "support/wine_prefix.h"
+
+namespace krax {
+namespace {
+
+using test::RunKraxctl;
+
+std::size_t LineCount(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
+
+class KraxctlTest : public ::testing::Test {
+ protected:
+  // Keeps every run away from the user's own settings and Wine prefix.
+  std::vector<std::string> Env() const { return {"HOME=" + home.path(), "WINEPREFIX=" + home / "no-prefix"}; }
+  test::KraxctlRun Run(std::vector<std::string> args) const {
+    args.insert(args.begin(), {"--settings", settingsFile});
+    return RunKraxctl(args, Env());
+  }
+  test::ScratchFolder home;
+  std::string settingsFile = home / "krax.ini";
+};
+
+TEST_F(KraxctlTest, HelpListsTheCommands) {
+  test::KraxctlRun r = RunKraxctl({"--help"}, Env());
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_NE(r.out.find("Usage: kraxctl"), std::string::npos);
+  EXPECT_NE(r.out.find("  settings"), std::string::npos);
+  EXPECT_NE(r.out.find("  where"), std::string::npos);
+
+  r = RunKraxctl({"settings", "--help"}, Env());
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out.rfind("Usage: kraxctl settings", 0), 0u);
+}
+
+TEST_F(KraxctlTest, UsageErrorsExitTwoWithOneLine) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {}, {"no-such-command"}, {"--bogus", "settings"}, {"--game"}, {"settings", "frobnicate"},
+           {"settings", "set", "NEQ"}, {"settings", "set", "NEQ", "2"}, {"settings", "set", "Bogus", "1"},
+           {"where", "extra"}}) {
+    test::KraxctlRun r = Run(args);
+    std::string joined;
+    for (const std::string& a : args) joined += a + " ";
+    EXPECT_EQ(r.exitCode, 2) << joined;
+    EXPECT_EQ(r.err.rfind("kraxctl: ", 0), 0u) << joined << r.err;
+    EXPECT_EQ(LineCount(r.err), 1u) << joined << r.err;
+  }
+  EXPECT_FALSE(test::ReadFileBytes(settingsFile).size());  // nothing was stored
+}
+
+TEST_F(KraxctlTest, SettingsPrintsTheNineInOrderWithOverridesNeverStored) {
+  test::KraxctlRun r = Run({"--game", "/games/krax", "--cd=/media/cd", "settings"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "KRAXPath=/games/krax\nKRAXCDPath=/media/cd\nKRAXCarEdit=Default Shell Action\n"
+            "KRAXTrackEdit=Default Shell Action\nCPATH=\nDUPL_SN=1\nNEQ=0\nPath_4=0\nKRAXText=0\n");
+
+  ASSERT_EQ(Run({"--game", "/games/krax", "settings", "set", "NEQ", "1"}).exitCode, 0);
+  ASSERT_EQ(Run({"settings", "set", "KRAXCarEdit", "carstudio --open"}).exitCode, 0);
+  r = Run({"settings"});
+  EXPECT_NE(r.out.find("\nNEQ=1\n"), std::string::npos);
+  EXPECT_NE(r.out.find("\nKRAXCarEdit=carstudio --open\n"), std::string::npos);
+  EXPECT_EQ(r.out.rfind("KRAXPath=\n", 0), 0u);  // --game was not stored
+}
+
+TEST_F(KraxctlTest, AFailedWriteExitsOne) {
+  home.write("file", "");
+  test::KraxctlRun r = RunKraxctl({"--settings", home / "file/krax.ini", "settings", "set", "NEQ", "1"}, Env());
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("cannot write the settings"), std::string::npos);
+}
+
+TEST_F(KraxctlTest, WhereShowsTheRecordedGameAndItsLanguage) {
+  std::string prefix = test::MakeWinePrefix(home, test::GameSystemReg("C:\\Games\\Kraxrun"));
+  home.write("prefix/drive_c/Games/Kraxrun/install.win", "german\r\na\r\nb\r\nc\r\n\x1A");
+  test::KraxctlRun r = RunKraxctl({"--settings", settingsFile, "where"}, {"HOME=" + home.path(), "WINEPREFIX=" + prefix});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  std::string game = std::filesystem::canonical(prefix + "/drive_c/Games/Kraxrun").string();
+  EXPECT_NE(r.out.find("Recorded game folder: " + game + "\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Game folder in use (KRAXPath): " + game + "\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("german (suffix .ger)"), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace krax

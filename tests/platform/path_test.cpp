@@ -1,0 +1,69 @@
+#include "platform/path.h"
+
+#include <gtest/gtest.h>
+
+#include "support/scratch_folder.h"
+
+namespace krax {
+namespace {
+
+TEST(JoinPath, GameSubPathsGetExactlyOneNativeSeparator) {
+  EXPECT_EQ(JoinPath("/games/krax", "\\GameData\\CarModel\\"), "/games/krax/GameData/CarModel/");
+  EXPECT_EQ(JoinPath("/media/cdrom/", "\\GameData\\Tracks\\*.*"), "/media/cdrom/GameData/Tracks/*.*");
+  EXPECT_EQ(JoinPath("/cd//", "//FeData"), "/cd/FeData");
+  EXPECT_EQ(JoinPath("/games/krax", "install.win"), "/games/krax/install.win");
+}
+
+TEST(JoinPath, RootAndEmptyFolder) {
+  EXPECT_EQ(JoinPath("/", "\\GameData"), "/GameData");
+  EXPECT_EQ(JoinPath("", "\\GameData\\Tracks"), "/GameData/Tracks");
+  EXPECT_EQ(JoinPath("", "Tracks"), "Tracks");
+}
+
+TEST(PathPieces, ComponentsBaseNameAndParentAcceptBothSeparators) {
+  EXPECT_EQ(PathComponents("\\GameData//CarModel\\0001\\"),
+            (std::vector<std::string>{"GameData", "CarModel", "0001"}));
+  EXPECT_TRUE(PathComponents("").empty());
+  EXPECT_EQ(BaseName("/game/GameData\\CarModel\\ABCD"), "ABCD");
+  EXPECT_EQ(BaseName("car.viv"), "car.viv");
+  EXPECT_EQ(BaseName("/game/Tracks/"), "");
+  EXPECT_EQ(ParentPath("/game/GameData\\CarModel"), "/game/GameData");
+  EXPECT_EQ(ParentPath("car.viv"), "");
+  EXPECT_EQ(ParentPath("/game"), "/");
+}
+
+TEST(EqualsIgnoreCase, AsciiOnly) {
+  EXPECT_TRUE(EqualsIgnoreCase("CAR.VIV", "car.viv"));
+  EXPECT_FALSE(EqualsIgnoreCase("car.viv", "car.vi"));
+  EXPECT_FALSE(EqualsIgnoreCase("\xC4", "\xE4"));  // Latin-1 umlauts are not folded
+}
+
+class ResolvePathTest : public ::testing::Test {
+ protected:
+  test::ScratchFolder dir;
+};
+
+TEST_F(ResolvePathTest, FindsEntriesWhateverTheirCase) {
+  dir.mkdir("GameData/Tracks/Trk003");
+  dir.write("GameData/CarModel/ABCD/CAR.VIV", "x");
+  EXPECT_EQ(ResolvePath(dir / "gamedata\\TRACKS\\TRK003"), dir / "GameData/Tracks/Trk003");
+  EXPECT_EQ(ResolvePath(dir / "GameData/CarModel/abcd/car.viv"), dir / "GameData/CarModel/ABCD/CAR.VIV");
+  EXPECT_TRUE(PathExists(dir / "GAMEDATA/carmodel/ABCD/Car.Viv"));
+}
+
+TEST_F(ResolvePathTest, ExactSpellingWinsOverAnotherCase) {
+  dir.write("Text.eng", "exact");
+  dir.write("TEXT.ENG", "upper");
+  EXPECT_EQ(ResolvePath(dir / "Text.eng"), dir / "Text.eng");
+  EXPECT_EQ(ResolvePath(dir / "TEXT.ENG"), dir / "TEXT.ENG");
+}
+
+TEST_F(ResolvePathTest, MissingPartsKeepTheirSpellingBelowTheFoundOnes) {
+  dir.mkdir("GameData/CarModel");
+  EXPECT_EQ(ResolvePath(dir / "gamedata/carmodel/NewCar/car.viv"), dir / "GameData/CarModel/NewCar/car.viv");
+  EXPECT_FALSE(PathExists(dir / "gamedata/carmodel/NewCar"));
+  EXPECT_FALSE(PathExists(""));
+}
+
+}  // namespace
+}  // namespace krax
