@@ -4,8 +4,6 @@ function(krax_warnings target)
     -Wno-error=deprecated-declarations)
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     target_compile_options(${target} PRIVATE -Wshadow=local)
-  else()
-    target_compile_options(${target} PRIVATE -Wshadow)
   endif()
 endfunction()
 
