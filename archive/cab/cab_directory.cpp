@@ -1,0 +1,124 @@
+#include "archive/cab/cab_directory.h"
+
+#include <fstream>
+
+#include "platform/file_system.h"
+
+namespace krax::cab {
+
+namespace {
+
+// A cursor over the file that fails instead of reading past its end. Only the records are
+// read, never the data blocks, so a cabinet of any size is listed in little memory.
+class Cursor {
+ public:
+  explicit Cursor(std::ifstream& file) : file_(file) {}
+  bool Seek(std::size_t pos) {
+    pos_ = pos;
+    return true;
+  }
+  const std::uint8_t* Take(std::size_t count) {
+    if (!ReadAt(pos_, count) || buffer_.size() != count) return nullptr;
+    pos_ += count;
+    return buffer_.data();
+  }
+  std::optional<std::string> Name() {
+    if (!ReadAt(pos_, kMaxNameBytes)) return std::nullopt;
+    auto name = ParseName(buffer_);
+    if (name) pos_ += name->size() + 1;
+    return name;
+  }
+
+ private:
+  // Reads up to `count` bytes at `offset` into buffer_ (fewer at the end of the file).
+  bool ReadAt(std::size_t offset, std::size_t count) {
+    file_.clear();
+    file_.seekg(static_cast<std::streamoff>(offset));
+    if (!file_) return false;
+    buffer_.resize(count);
+    file_.read(reinterpret_cast<char*>(buffer_.data()), static_cast<std::streamsize>(count));
+    buffer_.resize(static_cast<std::size_t>(file_.gcount()));
+    return true;
+  }
+
+  std::ifstream& file_;
+  std::vector<std::uint8_t> buffer_;
+  std::size_t pos_ = 0;
+};
+
+}  // namespace
+
+bool ReadCabinetDirectory(const std::string& path, CabDirectory& directory, int& errorCode) {
+  std::ifstream stream(path, std::ios::binary);
+  if (!stream || IsFolder(path)) {
+    errorCode = 1;
+    return false;
+  }
+  Cursor in(stream);
+  auto fail = [&](int code) {
+    errorCode = code;
+    return false;
+  };
+  const std::uint8_t* fixed = in.Take(kHeaderFixedSize);
+  if (!fixed) return fail(2);
+  CFHEADER header = ParseHeaderFixed(fixed);
+  if (header.signature != kSignatureMSCF) return fail(2);
+  if (header.version() != kCabVersion) return fail(3);
+  if (header.flags & kFlagReservePresent) {
+    const std::uint8_t* sizes = in.Take(kReserveFieldsSize);
+    if (!sizes) return fail(4);
+    header.cbCFHeader = LoadLE16(sizes);
+    header.cbCFFolder = sizes[2];
+    header.cbCFData = sizes[3];
+    const std::uint8_t* reserve = in.Take(header.cbCFHeader);
+    if (!reserve) return fail(4);
+    header.abReserve.assign(reserve, reserve + header.cbCFHeader);
+  }
+  auto names = [&](std::string& cabinet, std::string& disk) {
+    auto a = in.Name();
+    auto b = a ? in.Name() : std::nullopt;
+    if (!a || !b) return false;
+    cabinet = *a;
+    disk = *b;
+    return true;
+  };
+  if ((header.flags & kFlagPrevCabinet) && !names(header.szCabinetPrev, header.szDiskPrev)) return fail(4);
+  if ((header.flags & kFlagNextCabinet) && !names(header.szCabinetNext, header.szDiskNext)) return fail(4);
+
+  std::vector<CFFOLDER> folders;
+  for (unsigned i = 0; i < header.cFolders; ++i) {
+    const std::uint8_t* record = in.Take(kFolderFixedSize + header.cbCFFolder);
+    if (!record) return fail(4);
+    folders.push_back(ParseFolder(record, header.cbCFFolder));
+  }
+  std::vector<CFFILE> files;
+  if (!in.Seek(header.coffFiles)) return fail(4);
+  for (unsigned i = 0; i < header.cFiles; ++i) {
+    const std::uint8_t* record = in.Take(kFileFixedSize);
+    if (!record) return fail(4);
+    CFFILE file = ParseFileFixed(record);
+    auto name = in.Name();
+    if (!name) return fail(4);
+    file.szName = std::move(*name);
+    files.push_back(std::move(file));
+  }
+  directory.header = std::move(header);
+  directory.folders = std::move(folders);
+  directory.files = std::move(files);
+  errorCode = 0;
+  return true;
+}
+
+std::uint16_t FolderTypeOfFile(const CabDirectory& directory, const CFFILE& file) {
+  if (directory.folders.empty()) return kMethodUnset;
+  std::size_t index = file.iFolder;
+  if (file.iFolder == kFolderContinuedFromPrev || file.iFolder == kFolderContinuedPrevAndNext) {
+    index = 0;
+  } else if (file.iFolder == kFolderContinuedToNext) {
+    index = directory.folders.size() - 1;
+  }
+  if (index >= directory.folders.size()) return kMethodUnset;
+  return directory.folders[index].typeCompress;
+}
+
+}  // namespace krax::cab

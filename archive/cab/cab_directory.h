@@ -1,0 +1,27 @@
+// The directory of one cabinet file: its header, folders and file records, read without
+// touching the data blocks. For listings with details and for finding the cabinets of a
+// set; every size and offset is checked against the file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "archive/cab/cab_format.h"
+
+namespace krax::cab {
+
+struct CabDirectory {
+  CFHEADER header;
+  std::vector<CFFOLDER> folders;
+  std::vector<CFFILE> files;
+};
+
+// Reads the directory; on failure returns false and sets `errorCode` to a reader code
+// (1 cannot open, 2 not a cabinet, 3 version, 4 damaged).
+bool ReadCabinetDirectory(const std::string& path, CabDirectory& directory, int& errorCode);
+
+// The type word of the folder a file lies in: the last folder for files continued into the
+// next cabinet, the first for files continued from the previous one.
+std::uint16_t FolderTypeOfFile(const CabDirectory& directory, const CFFILE& file);
+
+}  // namespace krax::cab

@@ -1,0 +1,53 @@
+// Listing and extracting the entries of a cabinet file through the cabinet reader.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "archive/archive_callbacks.h"
+#include "archive/archive_name_list.h"
+
+namespace krax {
+
+// Stores the name of every entry (empty files too), in cabinet order, at most `capacity`
+// of them (`names` is cleared first).
+// True when the whole cabinet was walked.
+bool ListCabinetEntries(const std::string& cabPath, ArchiveNameList& names, std::size_t capacity,
+                        const ArchiveCallbacks* callbacks = nullptr);
+
+// Extracts the entries whose names match one of `names` (ignoring case) into `destFolder`,
+// which must exist; stored sub-folders are created below it. Each file gets the entry's
+// date and time (local time) and its read-only attribute (the mask 0x27 of the others has
+// no meaning here). A file replaces an existing one only once it is complete. A stored name
+// that would land outside `destFolder` ends the walk with failure.
+bool ExtractCabinetEntries(const std::string& cabPath, const ArchiveNameList& names,
+                           const std::string& destFolder, const ArchiveCallbacks* callbacks = nullptr);
+
+namespace cab {
+
+// The detailed form used by kraxctl.
+struct CabExtractRequest {
+  std::string cabPath;
+  std::string destFolder;
+  // Which entries to write (all when empty).
+  std::function<bool(const std::string& storedName)> wanted;
+  // Called for a wanted entry whose name is unsafe; the entry is then skipped. Without it
+  // an unsafe name fails the walk.
+  std::function<void(const std::string& storedName)> refused;
+  // Called after each file is complete, with the path written.
+  std::function<void(const std::string& storedName, const std::string& path)> extracted;
+  const ArchiveCallbacks* callbacks = nullptr;
+};
+
+struct CabExtractResult {
+  bool ok = false;
+  int code = 0;          // the reader's error code (0 when ok)
+  std::string message;   // what went wrong, for the user
+};
+
+CabExtractResult ExtractCabinet(const CabExtractRequest& request);
+
+}  // namespace cab
+}  // namespace krax

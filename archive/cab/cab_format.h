@@ -1,0 +1,170 @@
+// The cabinet file format, version 1.3: the four records CFHEADER, CFFOLDER, CFFILE and
+// CFDATA (field names are the format's own), the compression type word, the CSUM block
+// checksum, and byte-exact parse/serialise helpers shared by the cabinet reader and writer.
+//
+// All numbers are little-endian and unsigned. Layout of a cabinet file:
+//   CFHEADER (36 bytes) [cbCFHeader, cbCFFolder, cbCFData, header reserve]
+//                       [szCabinetPrev, szDiskPrev] [szCabinetNext, szDiskNext]
+//   CFFOLDER x cFolders (8 + cbCFFolder bytes each)
+//   CFFILE   x cFiles   (16 bytes + zero-terminated name), starting at coffFiles
+//   CFDATA blocks       (8 + cbCFData header bytes, then cbData bytes), folder by folder
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace krax::cab {
+
+// --- sizes and constants ---------------------------------------------------------------
+inline constexpr std::uint32_t kSignatureMSCF = 0x4643534Du;  // "MSCF" read little-endian
+inline constexpr std::uint32_t kSignatureIncomplete = 0x42414321u;  // "!CAB": writer not done
+inline constexpr std::uint16_t kCabVersion = 0x0103;  // versionMajor 1, versionMinor 3
+inline constexpr std::size_t kHeaderFixedSize = 36;
+inline constexpr std::size_t kReserveFieldsSize = 4;  // cbCFHeader(2) cbCFFolder(1) cbCFData(1)
+inline constexpr std::size_t kFolderFixedSize = 8;
+inline constexpr std::size_t kFileFixedSize = 16;
+inline constexpr std::size_t kDataFixedSize = 8;
+inline constexpr std::size_t kMaxNameLength = 255;     // characters before the zero byte
+inline constexpr std::size_t kMaxNameBytes = 256;      // a name must end within this many
+inline constexpr std::size_t kMaxBlockUncompressed = 32768;
+
+// CFHEADER.flags
+inline constexpr std::uint16_t kFlagPrevCabinet = 0x0001;
+inline constexpr std::uint16_t kFlagNextCabinet = 0x0002;
+inline constexpr std::uint16_t kFlagReservePresent = 0x0004;
+
+// CFFILE.iFolder values for files that cross cabinet boundaries.
+inline constexpr std::uint16_t kFolderContinuedFromPrev = 0xFFFD;
+inline constexpr std::uint16_t kFolderContinuedToNext = 0xFFFE;
+inline constexpr std::uint16_t kFolderContinuedPrevAndNext = 0xFFFF;
+
+// CFFILE.attribs
+inline constexpr std::uint16_t kAttribReadOnly = 0x01;
+inline constexpr std::uint16_t kAttribHidden = 0x02;
+inline constexpr std::uint16_t kAttribSystem = 0x04;
+inline constexpr std::uint16_t kAttribArchive = 0x20;
+inline constexpr std::uint16_t kAttribRunAfterExtract = 0x40;
+inline constexpr std::uint16_t kAttribExtractMask = 0x27;  // the bits kept on extracted files
+
+// The program's fixed choices when it writes a cabinet.
+inline constexpr std::uint16_t kDefaultSetID = 12345;
+
+// --- compression type word (typeCompress) ------------------------------------------------
+// bits 0-3 method, bits 8-12 window exponent (LZX and Quantum).
+enum class CompressionMethod : std::uint8_t { kNone = 0, kMszip = 1, kQuantum = 2, kLzx = 3 };
+inline constexpr std::uint16_t kMethodMask = 0x000F;
+inline constexpr std::uint16_t kMethodUnset = 15;  // "no method chosen yet", never in a file
+inline constexpr std::uint16_t kTypeLzx21 = 0x1503;  // LZX with a 2 MB window
+
+constexpr std::uint16_t MethodOf(std::uint16_t typeCompress) { return typeCompress & kMethodMask; }
+constexpr int WindowBitsOf(std::uint16_t typeCompress) { return (typeCompress >> 8) & 0x1F; }
+constexpr std::uint16_t MakeTypeCompress(CompressionMethod method, int windowBits = 0) {
+  return static_cast<std::uint16_t>(static_cast<std::uint16_t>(method) |
+                                    ((static_cast<unsigned>(windowBits) & 0x1Fu) << 8));
+}
+// Largest cbData the reader accepts for a method (nullopt for an unknown method).
+std::optional<std::size_t> MaxCompressedBlockSize(std::uint16_t typeCompress);
+// "none", "mszip", "quantum:N", "lzx:N" or "unknown(0xNNNN)".
+std::string DescribeTypeCompress(std::uint16_t typeCompress);
+
+// --- records -----------------------------------------------------------------------------
+struct CFHEADER {
+  std::uint32_t signature = kSignatureMSCF;
+  std::uint32_t reserved1 = 0;
+  std::uint32_t cbCabinet = 0;
+  std::uint32_t reserved2 = 0;
+  std::uint32_t coffFiles = 0;
+  std::uint32_t reserved3 = 0;
+  std::uint8_t versionMinor = 3;
+  std::uint8_t versionMajor = 1;
+  std::uint16_t cFolders = 0;
+  std::uint16_t cFiles = 0;
+  std::uint16_t flags = 0;
+  std::uint16_t setID = 0;
+  std::uint16_t iCabinet = 0;
+  // Optional parts (present according to flags).
+  std::uint16_t cbCFHeader = 0;
+  std::uint8_t cbCFFolder = 0;
+  std::uint8_t cbCFData = 0;
+  std::vector<std::uint8_t> abReserve;  // cbCFHeader bytes
+  std::string szCabinetPrev, szDiskPrev, szCabinetNext, szDiskNext;
+
+  std::uint16_t version() const {
+    return static_cast<std::uint16_t>(versionMinor | (versionMajor << 8));
+  }
+  // Size of the header with all its optional parts, as serialised.
+  std::size_t serializedSize() const;
+};
+
+struct CFFOLDER {
+  std::uint32_t coffCabStart = 0;
+  std::uint16_t cCFData = 0;
+  std::uint16_t typeCompress = 0;
+  std::vector<std::uint8_t> abReserve;  // cbCFFolder bytes
+};
+
+struct CFFILE {
+  std::uint32_t cbFile = 0;
+  std::uint32_t uoffFolderStart = 0;
+  std::uint16_t iFolder = 0;
+  std::uint16_t date = 0;
+  std::uint16_t time = 0;
+  std::uint16_t attribs = 0;
+  std::string szName;
+
+  std::size_t serializedSize() const { return kFileFixedSize + szName.size() + 1; }
+};
+
+struct CFDATA {
+  std::uint32_t csum = 0;
+  std::uint16_t cbData = 0;
+  std::uint16_t cbUncomp = 0;  // 0: first part of a block continued in the next cabinet
+  std::vector<std::uint8_t> abReserve;  // cbCFData bytes
+};
+
+// --- little-endian helpers ---------------------------------------------------------------
+inline std::uint16_t LoadLE16(const std::uint8_t* p) {
+  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+inline std::uint32_t LoadLE32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+void AppendLE16(std::vector<std::uint8_t>& out, std::uint16_t value);
+void AppendLE32(std::vector<std::uint8_t>& out, std::uint32_t value);
+void StoreLE32(std::uint8_t* p, std::uint32_t value);
+
+// --- checksum ----------------------------------------------------------------------------
+// CSUM: XOR of the little-endian 32-bit groups, then the 1-3 leftover bytes taken most
+// significant first (three bytes c0 c1 c2 -> c0<<16 | c1<<8 | c2).
+std::uint32_t Csum(const std::uint8_t* bytes, std::size_t length, std::uint32_t seed);
+// The csum a CFDATA block must carry: CSUM over the header bytes from offset 4 to the end
+// of its reserve (cbData, cbUncomp, reserve), seeded with CSUM(data, cbData, 0).
+// `header.abReserve` must hold exactly the block reserve; `data` holds cbData bytes.
+std::uint32_t DataBlockChecksum(const CFDATA& header, const std::uint8_t* data);
+
+// --- serialise (exact on-disk bytes) -----------------------------------------------------
+// The header with its optional parts as `flags` says; the reserve fields and abReserve are
+// written only when flags has kFlagReservePresent (abReserve padded/cut to cbCFHeader).
+void AppendHeader(std::vector<std::uint8_t>& out, const CFHEADER& header);
+// Reserve areas are written as `reserveSize` bytes (abReserve padded with zeros / cut).
+void AppendFolder(std::vector<std::uint8_t>& out, const CFFOLDER& folder, std::size_t reserveSize);
+void AppendFile(std::vector<std::uint8_t>& out, const CFFILE& file);
+void AppendDataHeader(std::vector<std::uint8_t>& out, const CFDATA& data, std::size_t reserveSize);
+
+// --- parse ------------------------------------------------------------------------------
+// The fixed 36 bytes of a header (optional parts are left default).
+CFHEADER ParseHeaderFixed(const std::uint8_t* bytes /* 36 */);
+CFFOLDER ParseFolder(const std::uint8_t* bytes, std::size_t reserveSize /* 8 + reserve */);
+// The fixed 16 bytes of a file record (the name is read separately).
+CFFILE ParseFileFixed(const std::uint8_t* bytes /* 16 */);
+CFDATA ParseDataHeader(const std::uint8_t* bytes, std::size_t reserveSize /* 8 + reserve */);
+// A zero-terminated name at the start of `bytes`: nullopt unless the zero byte lies within
+// the first kMaxNameBytes bytes and within `bytes`.
+std::optional<std::string> ParseName(std::span<const std::uint8_t> bytes);
+
+}  // namespace krax::cab

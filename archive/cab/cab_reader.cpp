@@ -1,0 +1,605 @@
+#include "archive/cab/cab_reader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+namespace krax::cab {
+
+namespace {
+
+// Every rejection inside a walk goes through Require: the walk unwinds to CabReaderCopy,
+// which closes what is open and fills the error record.
+struct ReaderFailure {
+  int code;
+};
+
+void Require(bool condition, int code) {
+  if (!condition) throw ReaderFailure{code};
+}
+
+bool ContinuesFromPrev(std::uint16_t iFolder) {
+  return iFolder == kFolderContinuedFromPrev || iFolder == kFolderContinuedPrevAndNext;
+}
+bool ContinuesToNext(std::uint16_t iFolder) {
+  return iFolder == kFolderContinuedToNext || iFolder == kFolderContinuedPrevAndNext;
+}
+
+// A client that answers NextCabinet with the same place after a failed attempt would be
+// asked forever; the walk ends after this many attempts or an unchanged answer.
+constexpr int kMaxNextCabinetAttempts = 8;
+
+}  // namespace
+
+const char* CabReaderErrorText(int code) {
+  switch (code) {
+    case kCabReaderOk: return "no error";
+    case kCabReaderOpenFailed: return "the cabinet file could not be opened";
+    case kCabReaderNotACabinet: return "the file is not a cabinet";
+    case kCabReaderBadVersion: return "the cabinet's version is not supported";
+    case kCabReaderDamaged: return "the cabinet is damaged";
+    case kCabReaderNoMemory: return "memory could not be allocated";
+    case kCabReaderUnknownType: return "unknown compression type";
+    case kCabReaderDecompressFailed: return "the data could not be decompressed";
+    case kCabReaderTargetFailed: return "a target file could not be written";
+    case kCabReaderReserveMismatch: return "a following cabinet has other reserve sizes";
+    case kCabReaderWrongCabinet: return "a following cabinet does not belong to the set";
+    case kCabReaderUserAbort: return "the walk was stopped";
+    default: return "unknown error";
+  }
+}
+
+class CabReader {
+ public:
+  CabReader(CabFileFunctions files, int processorClass)
+      : files_(std::move(files)), processorClass_(processorClass), output_(kMaxBlockUncompressed) {}
+  ~CabReader() { CloseCabinet(); }
+
+  bool IsCabinet(CabHandle handle, CabinetInfo* info);
+  bool Copy(const std::string& cabinetName, const std::string& cabinetPath, int flags,
+            const CabNotifyFunction& notify, const CabDecryptFunction& decrypt, void* context);
+
+  CabError error_;
+
+ private:
+  // Cabinets.
+  void OpenCabinet(const std::string& name, const std::string& path, bool following);
+  bool CloseCabinet();
+  void HopToNextCabinet();
+  std::string ReadName(CabHandle handle);
+  CFFILE ReadFileRecord();
+  void SeekTo(CabHandle handle, long long position);
+  bool ReadExact(CabHandle handle, void* buffer, std::size_t count);
+
+  // Walk.
+  void Walk();
+  void SendEnumerate();
+  void ExtractFile(const CFFILE& file, CabHandle handle);
+  CabHandle Notify(CabNotification& notification);
+  void Decrypt(CabDecryptKind kind, std::span<const std::uint8_t> reserve, std::span<std::uint8_t> data);
+
+  // Folders and blocks.
+  void StartFolder(unsigned index);
+  void SetUpDecompressor(std::uint16_t typeCompress);
+  void ReadNextBlock();
+  CFDATA ReadBlockPart(std::size_t offset, std::size_t limit);
+
+  std::size_t folderRecordSize() const { return kFolderFixedSize + cbCFFolder_; }
+  std::size_t dataRecordSize() const { return kDataFixedSize + cbCFData_; }
+
+  CabFileFunctions files_;
+  [[maybe_unused]] int processorClass_;
+  const CabNotifyFunction* notify_ = nullptr;
+  const CabDecryptFunction* decrypt_ = nullptr;
+  void* context_ = nullptr;
+
+  CabHandle listHandle_ = -1;  // walks the CFFILE records
+  CabHandle dataHandle_ = -1;  // reads folders and blocks
+  CFHEADER header_;
+  bool reserveKnown_ = false;
+  std::uint16_t cbCFHeader_ = 0;
+  std::uint8_t cbCFFolder_ = 0;
+  std::uint8_t cbCFData_ = 0;
+  std::vector<std::uint8_t> headerReserve_;
+  std::string cabinetPath_;
+  long long firstFolderPos_ = 0;
+  long long filesLeft_ = 0;
+  int continuingHandled_ = 0;       // records continuing to the next cabinet walked so far
+  std::uint16_t currentRecordFolder_ = 0;  // iFolder of the current file's record here
+  bool continuation_ = false;
+
+  int currentFolder_ = -1;
+  CFFOLDER folder_;
+  std::uint64_t folderOffset_ = 0;  // uncompressed offset of the current block
+  std::uint32_t blockSize_ = 0;     // its cbUncomp (bytes in output_)
+  unsigned blocksLeft_ = 0;
+  std::uint16_t currentType_ = kMethodUnset;
+  std::unique_ptr<CabDecompressor> decompressor_;
+  std::vector<std::uint8_t> input_;
+  std::vector<std::uint8_t> output_;
+
+  CabHandle target_ = -1;  // the client's file being written
+};
+
+// --- file access -------------------------------------------------------------------------
+
+bool CabReader::ReadExact(CabHandle handle, void* buffer, std::size_t count) {
+  if (count == 0) return true;
+  const long long got = files_.read(handle, buffer, count);
+  return got >= 0 && static_cast<std::size_t>(got) == count;
+}
+
+void CabReader::SeekTo(CabHandle handle, long long position) {
+  Require(position >= 0 && files_.seek(handle, position, 0) == position, kCabReaderDamaged);
+}
+
+std::string CabReader::ReadName(CabHandle handle) {
+  std::uint8_t buffer[kMaxNameBytes];
+  const long long got = files_.read(handle, buffer, sizeof buffer);
+  Require(got > 0, kCabReaderDamaged);
+  const auto name = ParseName(std::span<const std::uint8_t>(buffer, static_cast<std::size_t>(got)));
+  Require(name.has_value(), kCabReaderDamaged);
+  const long long back = got - static_cast<long long>(name->size() + 1);
+  if (back > 0) Require(files_.seek(handle, -back, 1) >= 0, kCabReaderDamaged);
+  return *name;
+}
+
+CFFILE CabReader::ReadFileRecord() {
+  std::uint8_t fixed[kFileFixedSize];
+  Require(ReadExact(listHandle_, fixed, sizeof fixed), kCabReaderDamaged);
+  CFFILE file = ParseFileFixed(fixed);
+  file.szName = ReadName(listHandle_);
+  return file;
+}
+
+// --- cabinets ----------------------------------------------------------------------------
+
+bool CabReader::CloseCabinet() {
+  bool ok = true;
+  for (CabHandle* handle : {&listHandle_, &dataHandle_}) {
+    if (*handle != -1) {
+      if (files_.close(*handle) != 0) ok = false;
+      *handle = -1;
+    }
+  }
+  return ok;
+}
+
+void CabReader::OpenCabinet(const std::string& name, const std::string& path, bool following) {
+  CloseCabinet();
+  const std::string full = path + name;
+  listHandle_ = files_.open(full);
+  if (listHandle_ == -1) error_.systemError = errno;
+  Require(listHandle_ != -1, kCabReaderOpenFailed);
+  dataHandle_ = files_.open(full);
+  if (dataHandle_ == -1) error_.systemError = errno;
+  Require(dataHandle_ != -1, kCabReaderOpenFailed);
+
+  std::uint8_t fixed[kHeaderFixedSize];
+  Require(ReadExact(listHandle_, fixed, sizeof fixed), kCabReaderNotACabinet);
+  CFHEADER header = ParseHeaderFixed(fixed);
+  Require(header.signature == kSignatureMSCF, kCabReaderNotACabinet);
+  Require(header.version() == kCabVersion, kCabReaderBadVersion);
+  if (following) {
+    Require(header.setID == header_.setID && header.iCabinet == header_.iCabinet + 1,
+            kCabReaderWrongCabinet);
+  }
+
+  if (header.flags & kFlagReservePresent) {
+    std::uint8_t sizes[kReserveFieldsSize];
+    Require(ReadExact(listHandle_, sizes, sizeof sizes), kCabReaderDamaged);
+    header.cbCFHeader = LoadLE16(sizes);
+    header.cbCFFolder = sizes[2];
+    header.cbCFData = sizes[3];
+  }
+  if (!reserveKnown_) {
+    cbCFHeader_ = header.cbCFHeader;
+    cbCFFolder_ = header.cbCFFolder;
+    cbCFData_ = header.cbCFData;
+    headerReserve_.assign(cbCFHeader_, 0);
+    reserveKnown_ = true;
+  } else {
+    Require(header.cbCFHeader == cbCFHeader_ && header.cbCFFolder == cbCFFolder_ &&
+                header.cbCFData == cbCFData_,
+            kCabReaderReserveMismatch);
+  }
+  Require(ReadExact(listHandle_, headerReserve_.data(), headerReserve_.size()), kCabReaderDamaged);
+  header.abReserve = headerReserve_;
+
+  if (header.flags & kFlagPrevCabinet) {
+    header.szCabinetPrev = ReadName(listHandle_);
+    header.szDiskPrev = ReadName(listHandle_);
+  }
+  if (header.flags & kFlagNextCabinet) {
+    header.szCabinetNext = ReadName(listHandle_);
+    header.szDiskNext = ReadName(listHandle_);
+  }
+  const long long folderPos = files_.seek(listHandle_, 0, 1);
+  Require(folderPos >= 0, kCabReaderDamaged);
+  SeekTo(listHandle_, header.coffFiles);
+
+  firstFolderPos_ = folderPos;
+  filesLeft_ = header.cFiles;
+  header_ = std::move(header);
+
+  CabNotification info;
+  info.kind = CabNotificationKind::kCabinetInfo;
+  info.nextCabinet = header_.szCabinetNext;
+  info.nextDisk = header_.szDiskNext;
+  info.cabinetPath = cabinetPath_;
+  info.setID = header_.setID;
+  info.iCabinet = header_.iCabinet;
+  Notify(info);
+  Decrypt(CabDecryptKind::kNewCabinet, headerReserve_, {});
+}
+
+void CabReader::HopToNextCabinet() {
+  // Data that runs on without a following cabinet is damaged.
+  Require((header_.flags & kFlagNextCabinet) != 0, kCabReaderDamaged);
+  std::string nextName = header_.szCabinetNext;
+  const std::string nextDisk = header_.szDiskNext;
+  Require(CloseCabinet(), kCabReaderDamaged);
+
+  int lastError = 0;
+  for (int attempt = 0;; ++attempt) {
+    CabNotification ask;
+    ask.kind = CabNotificationKind::kNextCabinet;
+    ask.nextCabinet = nextName;
+    ask.nextDisk = nextDisk;
+    ask.cabinetPath = cabinetPath_;
+    ask.errorCode = lastError;
+    Notify(ask);
+    if (attempt > 0) {
+      // Asking again only makes sense when the client points somewhere else.
+      const bool changed = ask.cabinetPath != cabinetPath_ || ask.nextCabinet != nextName;
+      Require(changed && attempt < kMaxNextCabinetAttempts, lastError);
+    }
+    cabinetPath_ = ask.cabinetPath;
+    nextName = ask.nextCabinet;
+    try {
+      OpenCabinet(nextName, cabinetPath_, true);
+      break;
+    } catch (const ReaderFailure& failure) {
+      CloseCabinet();
+      if (failure.code == kCabReaderUserAbort) throw;
+      lastError = failure.code;
+    }
+  }
+
+  // The continued folder is the first folder of this cabinet.
+  Require(header_.cFolders >= 1, kCabReaderDamaged);
+  SeekTo(dataHandle_, firstFolderPos_);
+  std::vector<std::uint8_t> record(folderRecordSize());
+  Require(ReadExact(dataHandle_, record.data(), record.size()), kCabReaderDamaged);
+  CFFOLDER folder = ParseFolder(record.data(), cbCFFolder_);
+  Require(folder.typeCompress == folder_.typeCompress, kCabReaderDamaged);
+  SeekTo(dataHandle_, folder.coffCabStart);
+  blocksLeft_ = folder.cCFData;
+  folder_ = std::move(folder);
+  currentFolder_ = 0;
+  Decrypt(CabDecryptKind::kNewFolder, folder_.abReserve, {});
+
+  // This cabinet lists the files continued into it first: pass over the ones walked in
+  // the previous cabinet and the one being extracted.
+  const int skip = continuingHandled_ + 1;
+  continuingHandled_ = 0;
+  for (int k = 0; k < skip; ++k) {
+    Require(filesLeft_ > 0, kCabReaderDamaged);
+    const CFFILE listed = ReadFileRecord();
+    --filesLeft_;
+    Require(ContinuesFromPrev(listed.iFolder), kCabReaderDamaged);
+    if (k + 1 < skip) {
+      if (ContinuesToNext(listed.iFolder)) ++continuingHandled_;
+    } else {
+      currentRecordFolder_ = listed.iFolder;
+    }
+  }
+  continuation_ = true;
+}
+
+// --- walk --------------------------------------------------------------------------------
+
+CabHandle CabReader::Notify(CabNotification& notification) {
+  const CabHandle result = (*notify_)(notification);
+  Require(result != -1, kCabReaderUserAbort);
+  return result;
+}
+
+void CabReader::Decrypt(CabDecryptKind kind, std::span<const std::uint8_t> reserve,
+                        std::span<std::uint8_t> data) {
+  if (!decrypt_ || !*decrypt_) return;
+  CabDecryptRequest request;
+  request.kind = kind;
+  request.reserve = reserve;
+  request.data = data;
+  request.iCabinet = header_.iCabinet;
+  request.iFolder = static_cast<std::uint16_t>(currentFolder_ < 0 ? 0 : currentFolder_);
+  Require((*decrypt_)(request) != -1, kCabReaderUserAbort);
+}
+
+void CabReader::SendEnumerate() {
+  CabNotification note;
+  note.kind = CabNotificationKind::kEnumerate;
+  note.position = files_.seek(listHandle_, 0, 1);
+  Require(note.position >= 0, kCabReaderDamaged);
+  note.filesLeft = static_cast<int>(filesLeft_);
+  const long long position = note.position;
+  Notify(note);
+  if (note.position != position) SeekTo(listHandle_, note.position);
+  filesLeft_ = std::max(note.filesLeft, 0);
+}
+
+void CabReader::Walk() {
+  bool walkedAny = false;
+  for (;;) {
+    SendEnumerate();
+    while (filesLeft_ > 0) {
+      CFFILE file = ReadFileRecord();
+      --filesLeft_;
+      walkedAny = true;
+      currentRecordFolder_ = file.iFolder;
+
+      if (ContinuesFromPrev(file.iFolder)) {
+        if (!continuation_) {
+          CabNotification partial;
+          partial.kind = CabNotificationKind::kPartialFile;
+          partial.name = file.szName;
+          partial.prevCabinet = header_.szCabinetPrev;
+          partial.prevDisk = header_.szDiskPrev;
+          Notify(partial);
+          if (ContinuesToNext(file.iFolder)) ++continuingHandled_;
+          continue;
+        }
+      } else if (continuation_) {
+        // The rest of this cabinet begins here: it belongs to a walk started on it.
+        filesLeft_ = 0;
+        break;
+      }
+
+      CabNotification copy;
+      copy.kind = CabNotificationKind::kCopyFile;
+      copy.name = file.szName;
+      copy.size = file.cbFile;
+      copy.date = file.date;
+      copy.time = file.time;
+      copy.attribs = file.attribs;
+      copy.iFolder = file.iFolder;
+      copy.context = context_;
+      const CabHandle handle = Notify(copy);
+      if (handle != 0) ExtractFile(file, handle);
+      // A file still listed as continuing in the cabinet now walked is listed again first
+      // in the next one.
+      if (ContinuesToNext(currentRecordFolder_)) ++continuingHandled_;
+    }
+    // An empty cabinet gets a single Enumerate; otherwise one follows the last file.
+    if (!walkedAny) break;
+    SendEnumerate();
+    if (filesLeft_ <= 0) break;
+  }
+}
+
+void CabReader::ExtractFile(const CFFILE& file, CabHandle handle) {
+  target_ = handle;
+  if (file.cbFile > 0) {
+    if (!continuation_) {
+      unsigned index = file.iFolder;
+      if (ContinuesToNext(file.iFolder)) {
+        Require(header_.cFolders > 0, kCabReaderDamaged);
+        index = header_.cFolders - 1u;
+      }
+      Require(index < header_.cFolders, kCabReaderDamaged);
+      if (static_cast<int>(index) != currentFolder_ || file.uoffFolderStart < folderOffset_) {
+        StartFolder(index);
+      }
+    } else {
+      // A cabinet opened as a continuation cannot go back to the start of the folder.
+      Require(currentFolder_ >= 0 && file.uoffFolderStart >= folderOffset_, kCabReaderDamaged);
+    }
+
+    std::uint64_t position = file.uoffFolderStart;
+    const std::uint64_t end = position + file.cbFile;
+    while (position < end) {
+      while (position >= folderOffset_ + blockSize_) ReadNextBlock();
+      const std::size_t inBlock = static_cast<std::size_t>(position - folderOffset_);
+      const std::size_t count =
+          static_cast<std::size_t>(std::min<std::uint64_t>(blockSize_ - inBlock, end - position));
+      const long long written = files_.write(handle, output_.data() + inBlock, count);
+      if (written < 0) error_.systemError = errno;
+      Require(written >= 0 && static_cast<std::size_t>(written) == count, kCabReaderTargetFailed);
+      position += count;
+    }
+  }
+
+  CabNotification close;
+  close.kind = CabNotificationKind::kCloseFileInfo;
+  close.name = file.szName;
+  close.handle = handle;
+  close.date = file.date;
+  close.time = file.time;
+  close.attribs = static_cast<std::uint16_t>(file.attribs & ~kAttribRunAfterExtract);
+  close.runAfterExtract = (file.attribs & kAttribRunAfterExtract) != 0;
+  close.iFolder = file.iFolder;
+  close.context = context_;
+  target_ = -1;  // the client closes the handle whatever it answers
+  Require(Notify(close) != 0, kCabReaderTargetFailed);
+}
+
+// --- folders and blocks ------------------------------------------------------------------
+
+void CabReader::SetUpDecompressor(std::uint16_t typeCompress) {
+  if (decompressor_ && typeCompress == currentType_) {
+    decompressor_->Reset();
+    return;
+  }
+  decompressor_.reset();
+  currentType_ = kMethodUnset;
+  const int window = WindowBitsOf(typeCompress);
+  switch (MethodOf(typeCompress)) {
+    case static_cast<std::uint16_t>(CompressionMethod::kNone):
+      decompressor_ = MakeStoredDecompressor();
+      break;
+    case static_cast<std::uint16_t>(CompressionMethod::kMszip):
+      decompressor_ = MakeMszipDecompressor();
+      break;
+    case static_cast<std::uint16_t>(CompressionMethod::kQuantum):
+      Require(window >= 10 && window <= 21, kCabReaderDecompressFailed);
+      decompressor_ = MakeQuantumDecompressor(window);
+      break;
+    case static_cast<std::uint16_t>(CompressionMethod::kLzx):
+      Require(window >= 15 && window <= 21, kCabReaderDecompressFailed);
+      decompressor_ = MakeLzxDecompressor(window);
+      break;
+    default:
+      throw ReaderFailure{kCabReaderUnknownType};
+  }
+  Require(decompressor_ != nullptr, kCabReaderDecompressFailed);
+  input_.assign(*MaxCompressedBlockSize(typeCompress), 0);
+  currentType_ = typeCompress;
+}
+
+void CabReader::StartFolder(unsigned index) {
+  currentFolder_ = -1;
+  SeekTo(dataHandle_, firstFolderPos_ + static_cast<long long>(index * folderRecordSize()));
+  std::vector<std::uint8_t> record(folderRecordSize());
+  Require(ReadExact(dataHandle_, record.data(), record.size()), kCabReaderDamaged);
+  folder_ = ParseFolder(record.data(), cbCFFolder_);
+  SetUpDecompressor(folder_.typeCompress);
+  SeekTo(dataHandle_, folder_.coffCabStart);
+  blocksLeft_ = folder_.cCFData;
+  folderOffset_ = 0;
+  blockSize_ = 0;
+  currentFolder_ = static_cast<int>(index);
+  Decrypt(CabDecryptKind::kNewFolder, folder_.abReserve, {});
+  ReadNextBlock();
+}
+
+CFDATA CabReader::ReadBlockPart(std::size_t offset, std::size_t limit) {
+  std::uint8_t headerBytes[kDataFixedSize + 255];
+  Require(ReadExact(dataHandle_, headerBytes, dataRecordSize()), kCabReaderDamaged);
+  CFDATA block = ParseDataHeader(headerBytes, cbCFData_);
+  Require(block.cbData <= limit - offset, kCabReaderDamaged);
+  std::uint8_t* data = input_.data() + offset;
+  Require(ReadExact(dataHandle_, data, block.cbData), kCabReaderDamaged);
+  if (block.csum != 0) Require(DataBlockChecksum(block, data) == block.csum, kCabReaderDamaged);
+  Decrypt(CabDecryptKind::kBlock, block.abReserve, std::span<std::uint8_t>(data, block.cbData));
+  --blocksLeft_;
+  return block;
+}
+
+void CabReader::ReadNextBlock() {
+  folderOffset_ += blockSize_;
+  blockSize_ = 0;
+  while (blocksLeft_ == 0) HopToNextCabinet();
+
+  const std::size_t limit = input_.size();
+  const CFDATA first = ReadBlockPart(0, limit);
+  std::size_t total = first.cbData;
+  std::uint16_t uncompressed = first.cbUncomp;
+  if (uncompressed == 0) {
+    // The block continues in the next cabinet: join the two parts.
+    HopToNextCabinet();
+    Require(blocksLeft_ > 0, kCabReaderDamaged);
+    const CFDATA second = ReadBlockPart(total, limit);
+    total += second.cbData;
+    uncompressed = second.cbUncomp;
+    Require(uncompressed != 0, kCabReaderDamaged);
+  }
+  Require(uncompressed <= kMaxBlockUncompressed, kCabReaderDamaged);
+  Require(decompressor_->DecompressBlock(input_.data(), total, output_.data(), uncompressed),
+          kCabReaderDecompressFailed);
+  blockSize_ = uncompressed;
+}
+
+// --- entry points ------------------------------------------------------------------------
+
+bool CabReader::IsCabinet(CabHandle handle, CabinetInfo* info) {
+  error_ = {};
+  std::uint8_t fixed[kHeaderFixedSize];
+  if (!ReadExact(handle, fixed, sizeof fixed)) return false;
+  const CFHEADER header = ParseHeaderFixed(fixed);
+  if (header.signature != kSignatureMSCF) return false;
+  if (header.version() != kCabVersion) {
+    error_ = {kCabReaderBadVersion, 0, true};
+    return false;
+  }
+  if (info) {
+    info->cbCabinet = header.cbCabinet;
+    info->cFolders = header.cFolders;
+    info->cFiles = header.cFiles;
+    info->setID = header.setID;
+    info->iCabinet = header.iCabinet;
+    info->hasReserve = (header.flags & kFlagReservePresent) != 0;
+    info->hasPrev = (header.flags & kFlagPrevCabinet) != 0;
+    info->hasNext = (header.flags & kFlagNextCabinet) != 0;
+  }
+  return true;
+}
+
+bool CabReader::Copy(const std::string& cabinetName, const std::string& cabinetPath, int /*flags*/,
+                     const CabNotifyFunction& notify, const CabDecryptFunction& decrypt, void* context) {
+  error_ = {};
+  notify_ = &notify;
+  decrypt_ = &decrypt;
+  context_ = context;
+  cabinetPath_ = cabinetPath;
+  continuation_ = false;
+  currentFolder_ = -1;
+  continuingHandled_ = 0;
+  folderOffset_ = 0;
+  blockSize_ = 0;
+  int code = kCabReaderOk;
+  try {
+    OpenCabinet(cabinetName, cabinetPath, false);
+    Walk();
+    Require(CloseCabinet(), kCabReaderDamaged);
+  } catch (const ReaderFailure& failure) {
+    code = failure.code;
+  } catch (const std::bad_alloc&) {
+    code = kCabReaderNoMemory;
+  }
+  if (code == kCabReaderOk) return true;
+  if (target_ != -1) {
+    files_.close(target_);  // a file in progress is closed without CloseFileInfo
+    target_ = -1;
+  }
+  CloseCabinet();
+  currentFolder_ = -1;
+  error_.code = code;
+  error_.failed = true;
+  return false;
+}
+
+// --- free functions ----------------------------------------------------------------------
+
+void CabReaderDeleter::operator()(CabReader* reader) const { delete reader; }
+
+CabReaderPtr CabReaderCreate(CabFileFunctions files, int processorClass, CabError* error) {
+  try {
+    CabReaderPtr reader(new CabReader(std::move(files), processorClass));
+    if (error) *error = {};
+    return reader;
+  } catch (const std::bad_alloc&) {
+    if (error) *error = {kCabReaderNoMemory, 0, true};
+    return nullptr;
+  }
+}
+
+bool CabReaderIsCabinet(CabReader& reader, CabHandle handle, CabinetInfo* info) {
+  return reader.IsCabinet(handle, info);
+}
+
+bool CabReaderCopy(CabReader& reader, const std::string& cabinetName, const std::string& cabinetPath,
+                   int flags, const CabNotifyFunction& notify, const CabDecryptFunction& decrypt,
+                   void* context) {
+  return reader.Copy(cabinetName, cabinetPath, flags, notify, decrypt, context);
+}
+
+bool CabReaderDestroy(CabReaderPtr reader) {
+  reader.reset();
+  return true;
+}
+
+const CabError& CabReaderLastError(const CabReader& reader) { return reader.error_; }
+
+}  // namespace krax::cab

@@ -1,0 +1,157 @@
+// CabReader: tests whether a file is a cabinet and walks a cabinet's files, decompressing
+// the ones the client asks for into files the client opened. File access goes through the
+// client's functions (numeric handles); decisions go through one notification function,
+// called for each step of the walk:
+//
+//   CabinetInfo    after a cabinet (first or following) is opened and its header read
+//   Enumerate      before the first file of a cabinet and after its last
+//   PartialFile    a file continued from an earlier cabinet, when the walk began here
+//   CopyFile       every other file: -1 stop, 0 skip, else the handle to write it into
+//   CloseFileInfo  all bytes written: the client closes the handle; 0 means failure
+//   NextCabinet    a following cabinet is needed (the client may change the folder path)
+//
+// A return of -1 from any notification stops the walk with code 11 (kUserAbort).
+// Files that cross cabinet boundaries are followed into the next cabinets of the set;
+// following cabinets must carry the same setID, the next iCabinet and the same reserve
+// sizes as the first. Skipped files are never decompressed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "archive/cab/cab_decompressor.h"
+#include "archive/cab/cab_format.h"
+
+namespace krax::cab {
+
+// Reader error codes.
+enum CabReaderErrorCode : int {
+  kCabReaderOk = 0,
+  kCabReaderOpenFailed = 1,      // the cabinet file could not be opened
+  kCabReaderNotACabinet = 2,     // signature is not "MSCF"
+  kCabReaderBadVersion = 3,      // version is not 0x0103
+  kCabReaderDamaged = 4,         // a record, name, block, checksum or seek is bad
+  kCabReaderNoMemory = 5,
+  kCabReaderUnknownType = 6,     // unknown compression type
+  kCabReaderDecompressFailed = 7,
+  kCabReaderTargetFailed = 8,    // a target file could not be written or finished
+  kCabReaderReserveMismatch = 9, // a following cabinet's reserve sizes differ
+  kCabReaderWrongCabinet = 10,   // a following cabinet is not the next one of the set
+  kCabReaderUserAbort = 11,      // a notification returned -1
+};
+
+struct CabError {
+  int code = 0;         // a CabReaderErrorCode
+  int systemError = 0;  // errno from the client's file functions, 0 when none
+  bool failed = false;
+};
+
+// Human-readable text for a reader error code ("the cabinet is damaged", ...).
+const char* CabReaderErrorText(int code);
+
+using CabHandle = std::intptr_t;  // -1 = failure / none
+
+// The client's file functions. Open returns -1 on failure; Read/Write return the number of
+// bytes moved or -1; Seek (origin 0 start, 1 current, 2 end) returns the new position or -1.
+struct CabFileFunctions {
+  std::function<CabHandle(const std::string& path)> open;  // binary reading
+  std::function<long long(CabHandle, void* buffer, std::size_t count)> read;
+  std::function<long long(CabHandle, const void* buffer, std::size_t count)> write;
+  std::function<int(CabHandle)> close;
+  std::function<long long(CabHandle, long long offset, int origin)> seek;
+};
+
+// The platform's files (POSIX descriptors); errno lands in CabError::systemError.
+CabFileFunctions PosixCabFileFunctions();
+
+struct CabinetInfo {
+  std::uint32_t cbCabinet = 0;
+  std::uint16_t cFolders = 0;
+  std::uint16_t cFiles = 0;
+  std::uint16_t setID = 0;
+  std::uint16_t iCabinet = 0;
+  bool hasReserve = false;
+  bool hasPrev = false;
+  bool hasNext = false;
+};
+
+enum class CabNotificationKind {
+  kCabinetInfo,
+  kPartialFile,
+  kCopyFile,
+  kCloseFileInfo,
+  kNextCabinet,
+  kEnumerate,
+};
+
+// What a notification carries; fields not listed for a kind are left empty.
+struct CabNotification {
+  CabNotificationKind kind = CabNotificationKind::kCabinetInfo;
+  // CabinetInfo: nextCabinet, nextDisk, cabinetPath, setID, iCabinet.
+  // PartialFile: name, prevCabinet, prevDisk.
+  // CopyFile: name, size, date, time, attribs, iFolder, context.
+  // CloseFileInfo: name, handle, date, time, attribs (0x40 removed), runAfterExtract, iFolder.
+  // NextCabinet: nextCabinet, nextDisk, cabinetPath (client may change both), errorCode.
+  // Enumerate: position (offset of the next file record), filesLeft (both may be changed).
+  std::string name;
+  std::string prevCabinet, prevDisk;
+  std::string nextCabinet, nextDisk;
+  std::string cabinetPath;
+  std::uint32_t size = 0;
+  std::uint16_t date = 0, time = 0, attribs = 0;
+  std::uint16_t iFolder = 0;
+  bool runAfterExtract = false;
+  CabHandle handle = -1;
+  std::uint16_t setID = 0, iCabinet = 0;
+  int errorCode = 0;
+  long long position = 0;
+  int filesLeft = 0;
+  void* context = nullptr;
+};
+
+// Returns -1 to stop; for CopyFile 0 skips and any other value is an open handle.
+using CabNotifyFunction = std::function<CabHandle(CabNotification& notification)>;
+
+// Optional decryption hook: called with each new cabinet's header reserve, each folder's
+// reserve and each block's reserve and data. Returning -1 stops (code 11).
+enum class CabDecryptKind { kNewCabinet, kNewFolder, kBlock };
+struct CabDecryptRequest {
+  CabDecryptKind kind = CabDecryptKind::kNewCabinet;
+  std::span<const std::uint8_t> reserve;
+  std::span<std::uint8_t> data;  // kBlock: the block's compressed bytes
+  std::uint16_t iCabinet = 0, iFolder = 0;
+};
+using CabDecryptFunction = std::function<int(CabDecryptRequest& request)>;
+
+class CabReader;
+struct CabReaderDeleter {
+  void operator()(CabReader* reader) const;
+};
+using CabReaderPtr = std::unique_ptr<CabReader, CabReaderDeleter>;
+
+// Creates a reader; nullptr with code 5 in `error` when memory is short.
+// `processorClass` is handed to the Quantum decompressor's selection and otherwise ignored.
+CabReaderPtr CabReaderCreate(CabFileFunctions files, int processorClass, CabError* error);
+
+// Reads 36 bytes at the handle's position. False without a code for a short read or a
+// signature other than "MSCF"; false with code 3 for another version; else fills `info`.
+bool CabReaderIsCabinet(CabReader& reader, CabHandle handle, CabinetInfo* info);
+
+// Walks the cabinet `cabinetName` in folder `cabinetPath` (joined as given: the path ends
+// in its separator or is empty). `flags` must be 0. True when the walk came to its end.
+bool CabReaderCopy(CabReader& reader, const std::string& cabinetName, const std::string& cabinetPath,
+                   int flags, const CabNotifyFunction& notify, const CabDecryptFunction& decrypt,
+                   void* context);
+
+// Releases the reader's buffers, decompressor and open handles. Always true.
+bool CabReaderDestroy(CabReaderPtr reader);
+
+// The error record the reader fills.
+const CabError& CabReaderLastError(const CabReader& reader);
+
+}  // namespace krax::cab

@@ -1,0 +1,152 @@
+// kraxctl cab: list and extract cabinet files (create lives in cab_create.cpp).
+#include <cstdio>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "archive/cab/cab_directory.h"
+#include "archive/cab/cab_entries.h"
+#include "archive/cab/cab_format.h"
+#include "archive/cab/cab_reader.h"
+#include "cli/cab_create.h"
+#include "cli/command.h"
+#include "cli/context.h"
+#include "platform/file_system.h"
+#include "platform/path.h"
+
+namespace krax::cli {
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: kraxctl cab list FILE\n"
+    "       kraxctl cab extract FILE DEST [NAME ...]\n"
+    "       kraxctl cab create OUT FILE... [--base DIR] [--method none|mszip|lzx] [--window 15..21] "
+    "[--max-size BYTES]\n";
+
+std::string FormatDosDateTime(std::uint16_t date, std::uint16_t time) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", 1980u + (date >> 9),
+                (date >> 5) & 0x0Fu, date & 0x1Fu, time >> 11, (time >> 5) & 0x3Fu, (time & 0x1Fu) * 2);
+  return text;
+}
+
+// "rhsax": read-only, hidden, system, archive, run after extraction; '-' when clear.
+std::string FormatAttributes(std::uint16_t attribs) {
+  std::string text = "-----";
+  if (attribs & cab::kAttribReadOnly) text[0] = 'r';
+  if (attribs & cab::kAttribHidden) text[1] = 'h';
+  if (attribs & cab::kAttribSystem) text[2] = 's';
+  if (attribs & cab::kAttribArchive) text[3] = 'a';
+  if (attribs & cab::kAttribRunAfterExtract) text[4] = 'x';
+  return text;
+}
+
+std::string FormatFolder(std::uint16_t iFolder) {
+  switch (iFolder) {
+    case cab::kFolderContinuedFromPrev: return "prev";
+    case cab::kFolderContinuedToNext: return "next";
+    case cab::kFolderContinuedPrevAndNext: return "both";
+    default: return std::to_string(iFolder);
+  }
+}
+
+int Fail(Context& context, const std::string& what, int code) {
+  context.err << "kraxctl: cab: " << what << " (error " << code << ")\n";
+  return kExitFailure;
+}
+
+int RunList(Context& context, const std::vector<std::string>& args) {
+  if (args.size() != 2) throw UsageError("cab list takes one FILE");
+  const std::string& path = args[1];
+  cab::CabDirectory directory;
+  int code = 0;
+  if (!cab::ReadCabinetDirectory(path, directory, code)) {
+    return Fail(context, path + ": " + cab::CabReaderErrorText(code), code);
+  }
+  for (const auto& file : directory.files) {
+    char size[16];
+    std::snprintf(size, sizeof size, "%10u", file.cbFile);
+    context.out << size << ' ' << FormatDosDateTime(file.date, file.time) << ' '
+                << FormatAttributes(file.attribs) << ' ' << FormatFolder(file.iFolder) << ' '
+                << cab::DescribeTypeCompress(cab::FolderTypeOfFile(directory, file)) << ' '
+                << file.szName << '\n';
+  }
+  return kExitOk;
+}
+
+int RunExtract(Context& context, const std::vector<std::string>& args) {
+  if (args.size() < 3) throw UsageError("cab extract needs FILE and DEST");
+  const std::string& first = args[1];
+  const std::string& dest = args[2];
+  const std::vector<std::string> names(args.begin() + 3, args.end());
+
+  if (!IsFolder(dest) && !CreateFolder(dest, true).ok()) {
+    context.err << "kraxctl: cab: cannot create the destination folder " << dest << '\n';
+    return kExitFailure;
+  }
+
+  bool refusedAny = false;
+  cab::CabExtractRequest request;
+  request.destFolder = dest;
+  if (!names.empty()) {
+    request.wanted = [&names](const std::string& stored) {
+      for (const auto& name : names) {
+        if (EqualsIgnoreCase(name, stored)) return true;
+      }
+      return false;
+    };
+  }
+  request.refused = [&](const std::string& stored) {
+    refusedAny = true;
+    context.err << "kraxctl: cab: refused \"" << stored
+                << "\": the name leads outside the destination folder\n";
+  };
+  request.extracted = [&](const std::string&, const std::string& written) {
+    context.out << "extracted " << written << '\n';
+  };
+
+  // Walk the given cabinet, then each following cabinet of its set for the files that
+  // begin there (files continued across cabinets are followed by the walk itself).
+  const std::string folder = ParentPath(first);
+  std::string current = first;
+  cab::CFHEADER previous;
+  for (unsigned walked = 0;; ++walked) {
+    cab::CabDirectory directory;
+    int code = 0;
+    if (!cab::ReadCabinetDirectory(current, directory, code)) {
+      const std::string what = walked == 0 ? current + ": " + cab::CabReaderErrorText(code)
+                                           : "the cabinet " + current + " of the set is missing or unreadable";
+      return Fail(context, what, code);
+    }
+    if (walked > 0 && (directory.header.setID != previous.setID ||
+                       directory.header.iCabinet != previous.iCabinet + 1)) {
+      return Fail(context, "the cabinet " + current + " does not belong to the set", cab::kCabReaderWrongCabinet);
+    }
+    previous = directory.header;
+    request.cabPath = current;
+    const cab::CabExtractResult result = cab::ExtractCabinet(request);
+    if (!result.ok) return Fail(context, current + ": " + result.message, result.code);
+    if (!(directory.header.flags & cab::kFlagNextCabinet)) break;
+    current = folder.empty() ? directory.header.szCabinetNext : JoinPath(folder, directory.header.szCabinetNext);
+  }
+  return refusedAny ? kExitFailure : kExitOk;
+}
+
+int Run(Context& context, const std::vector<std::string>& args) {
+  if (args.empty()) throw UsageError("cab needs a subcommand: list, extract or create");
+  const std::string& sub = args[0];
+  if (sub == "list") return RunList(context, args);
+  if (sub == "extract") return RunExtract(context, args);
+  if (sub == "create") return RunCabCreate(context, std::vector<std::string>(args.begin() + 1, args.end()));
+  throw UsageError("unknown cab subcommand: " + sub);
+}
+
+const RegisterCommand kRegister({
+    "cab",
+    "list, extract or create cabinet (.CAB) files",
+    kUsage,
+    &Run,
+});
+
+}  // namespace
+}  // namespace krax::cli

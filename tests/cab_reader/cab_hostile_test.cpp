@@ -1,0 +1,139 @@
+// Damaged and hostile cabinets end with a clear code: never a crash, a hang or a write
+// outside the buffers (the sanitizer build watches the latter).
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "archive/cab/cab_reader.h"
+#include "cab_test_support.h"
+
+namespace krax::test {
+namespace {
+
+using namespace krax::cab;
+
+Bytes CompressedCabinet(int method) {
+  std::string text;
+  for (int i = 0; i < 3000; ++i) text += "car " + std::to_string(i % 250) + " mass " + std::to_string(i % 13) + "\n";
+  const std::vector<std::pair<std::string, std::string>> files = {{"one", text.substr(0, 20000)},
+                                                                  {"two", text.substr(20000)}};
+  CabinetSpec spec;
+  spec.folders = {method == 1 ? MszipFolder(Joined(files)) : method == 3 ? LzxFolder(Joined(files), 16)
+                                                                         : StoredFolder(Joined(files))};
+  spec.files = FilesInFolder(files);
+  return BuildCabinet(spec);
+}
+
+bool WalkBytes(const Bytes& cabinet, int* code) {
+  MemoryFiles files;
+  files.files["h.cab"] = cabinet;
+  RecordingClient client;
+  const bool ok = Walk(files, client, "h.cab", code);
+  EXPECT_EQ(files.openCabinetHandles, 0);
+  return ok;
+}
+
+TEST(CabHostile, EveryTruncationFailsCleanly) {
+  for (const int method : {0, 1, 3}) {
+    SCOPED_TRACE(method);
+    const Bytes whole = CompressedCabinet(method);
+    int code = 0;
+    ASSERT_TRUE(WalkBytes(whole, &code));
+    const std::size_t step = whole.size() > 4000 ? 7 : 1;
+    for (std::size_t size = 0; size < whole.size(); size += step) {
+      const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size));
+      EXPECT_FALSE(WalkBytes(cut, &code)) << size;
+      EXPECT_TRUE(code == kCabReaderNotACabinet || code == kCabReaderDamaged) << size << " code " << code;
+    }
+  }
+}
+
+TEST(CabHostile, FlippedBitsAreCaughtByChecksumsOrDecoders) {
+  std::mt19937 random(5);
+  for (const int method : {1, 3}) {
+    const Bytes whole = CompressedCabinet(method);
+    for (int round = 0; round < 200; ++round) {
+      Bytes damaged = whole;
+      damaged[random() % damaged.size()] ^= static_cast<std::uint8_t>(1u << (random() % 8));
+      int code = 0;
+      WalkBytes(damaged, &code);  // any result but a crash
+      EXPECT_LE(code, kCabReaderUserAbort);
+    }
+  }
+}
+
+TEST(CabHostile, OversizedRecordsAreRejected) {
+  // A block claiming more compressed bytes than the method allows.
+  CabinetSpec spec;
+  spec.folders = {StoredFolder(std::string(40000, 'q'), 40000)};
+  spec.files = FilesInFolder({{"q", std::string(40000, 'q')}});
+  spec.folders[0].blocks[0].cbUncomp = 40000 & 0xFFFF;
+  int code = 0;
+  EXPECT_FALSE(WalkBytes(BuildCabinet(spec), &code));
+  EXPECT_EQ(code, kCabReaderDamaged);
+
+  // A block yielding more than 32768 bytes.
+  CabinetSpec big;
+  big.folders = {FolderSpec{1, {BlockSpec{ToBytes("CK\x03\x00"), 40000}}}};
+  big.files = FilesInFolder({{"b", "x"}});
+  EXPECT_FALSE(WalkBytes(BuildCabinet(big), &code));
+  EXPECT_EQ(code, kCabReaderDamaged);
+
+  // A file of 4 GB minus one in a folder of 3 bytes.
+  CabinetSpec huge;
+  huge.folders = {StoredFolder("abc")};
+  huge.files = FilesInFolder({{"h", "abc"}});
+  huge.files[0].cbFile = 0xFFFFFFFFu;
+  huge.files[0].uoffFolderStart = 0xFFFFFFF0u;
+  EXPECT_FALSE(WalkBytes(BuildCabinet(huge), &code));
+  EXPECT_EQ(code, kCabReaderDamaged);
+
+  // Folder index beyond the folders; LZX window outside 15..21; Quantum window 9.
+  CabinetSpec index;
+  index.folders = {StoredFolder("abc")};
+  index.files = FilesInFolder({{"i", "abc"}}, 3);
+  EXPECT_FALSE(WalkBytes(BuildCabinet(index), &code));
+  EXPECT_EQ(code, kCabReaderDamaged);
+  for (const std::uint16_t type : {std::uint16_t{0x1603}, std::uint16_t{0x0E03}, std::uint16_t{0x0902}}) {
+    CabinetSpec window;
+    window.folders = {StoredFolder("abc")};
+    window.folders[0].typeCompress = type;
+    window.files = FilesInFolder({{"w", "abc"}});
+    EXPECT_FALSE(WalkBytes(BuildCabinet(window), &code));
+    EXPECT_EQ(code, kCabReaderDecompressFailed) << type;
+  }
+}
+
+TEST(CabHostile, NamesWithoutEndAndFileListsPastTheEnd) {
+  CabinetSpec spec;
+  spec.folders = {StoredFolder("abc")};
+  spec.files = FilesInFolder({{std::string(300, 'n'), "abc"}});
+  int code = 0;
+  EXPECT_FALSE(WalkBytes(BuildCabinet(spec), &code));
+  EXPECT_EQ(code, kCabReaderDamaged);
+
+  CabinetSpec many;
+  many.folders = {StoredFolder("abc")};
+  many.files = FilesInFolder({{"f", "abc"}});
+  Bytes bytes = BuildCabinet(many);
+  bytes[28] = 0xFF;  // cFiles 0x00FF records claimed, one present
+  EXPECT_FALSE(WalkBytes(bytes, &code));
+  EXPECT_EQ(code, kCabReaderDamaged);
+}
+
+TEST(CabHostile, RandomBytesAfterAValidHeader) {
+  std::mt19937 random(9);
+  for (int round = 0; round < 300; ++round) {
+    Bytes bytes = BuildCabinet(CabinetSpec{});
+    bytes[26] = static_cast<std::uint8_t>(random() % 4);  // cFolders
+    bytes[28] = static_cast<std::uint8_t>(random() % 4);  // cFiles
+    bytes[30] = static_cast<std::uint8_t>(random() % 8);  // flags
+    const std::size_t extra = random() % 400;
+    for (std::size_t i = 0; i < extra; ++i) bytes.push_back(static_cast<std::uint8_t>(random()));
+    int code = 0;
+    WalkBytes(bytes, &code);
+  }
+}
+
+}  // namespace
+}  // namespace krax::test
