@@ -1,4 +1,5 @@
 // Cabinets written by other programs extract byte for byte.
+#include "support/fixtures.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -75,6 +76,7 @@ class TempFolder {
 };
 
 TEST(CabFixtures, EveryFixtureExtractsByteForByte) {
+  KRAX_REQUIRE_FIXTURES();
   const auto expected = LoadExpected();
   ASSERT_EQ(expected.size(), 5u) << "expected.json not understood";
   for (const auto& [cabinet, files] : expected) {

@@ -1,3 +1,4 @@
+#include "support/fixtures.h"
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,6 +19,7 @@ using Bytes = std::vector<std::uint8_t>;
 Bytes Text(const char* s) { return Bytes(s, s + std::char_traits<char>::length(s)); }
 
 TEST(QuantumDecompressor, DecodesTheSampleCabinetFromAnotherCompressor) {
+  KRAX_REQUIRE_FIXTURES();
   const auto cab = ReadSingleFolderCabinet(ReadWholeFile(std::string(KRAX_FIXTURES_DIR) + "/cab/quantum18_text.cab"));
   ASSERT_TRUE(cab.has_value());
   ASSERT_EQ(cab->typeCompress & 0x000F, 2);
