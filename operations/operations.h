@@ -1,0 +1,85 @@
+// The commands the window (and later kraxctl) runs on the game folder. Every change to the game
+// folder goes through this interface; the window only decides what to show and when to reload.
+#pragma once
+
+#include <string>
+
+namespace krax {
+
+enum class OperationStatus {
+  kDone,          // the command finished and changed what it should
+  kCancelled,     // the user stopped it; nothing changed
+  kFailed,        // it ran and failed; `message` may say why
+  kNotAvailable,  // this build cannot do it yet
+};
+
+struct OperationResult {
+  OperationStatus status = OperationStatus::kDone;
+  std::string command;  // the command's name as the menus show it, e.g. "Install Car"
+  std::string message;  // optional detail for the user
+
+  bool done() const { return status == OperationStatus::kDone; }
+};
+
+// What a result of kNotAvailable reads like to the user: "<command> is not available yet."
+std::string NotAvailableText(const OperationResult& result);
+
+class Operations {
+ public:
+  virtual ~Operations() = default;
+
+  // Double clicks in the tree. `slot` is a car's slot in the car table; `itemCode` is a tree
+  // item code (-100 - n for the track folder at position n of the track folder list).
+  virtual OperationResult ToggleCar(int slot) = 0;
+  virtual OperationResult SwitchTrack(int itemCode) = 0;
+  virtual OperationResult RunItemEditor(int itemCode) = 0;
+
+  // Menu and toolbar commands of the main window.
+  virtual OperationResult InstallCar() = 0;
+  virtual OperationResult InstallTrack() = 0;
+  virtual OperationResult InstallCarFromCompressed() = 0;
+  virtual OperationResult InstallTrackFromCompressed() = 0;
+  virtual OperationResult RestoreCars() = 0;
+  virtual OperationResult RestoreTracks() = 0;
+  virtual OperationResult RestoreStrings() = 0;
+  virtual OperationResult RenameDirsToName() = 0;
+  virtual OperationResult RenameDirsToId() = 0;
+  virtual OperationResult RunGame() = 0;
+  virtual OperationResult OpenStringEditor() = 0;
+
+  // Buttons of the details form, for the item shown there. `directory`, `name` and `id` are
+  // the form's Directory, Name and ID values.
+  virtual OperationResult RestoreItemFromCd(int itemCode, const std::string& directory,
+                                            const std::string& id) = 0;
+  virtual OperationResult CreateZip(int itemCode, const std::string& directory,
+                                    const std::string& name) = 0;
+  virtual OperationResult CreateCabinet(int itemCode, const std::string& directory,
+                                        const std::string& name) = 0;
+};
+
+// Answers every command with kNotAvailable. Stands in for the commands this build lacks.
+class PendingOperations : public Operations {
+ public:
+  OperationResult ToggleCar(int slot) override;
+  OperationResult SwitchTrack(int itemCode) override;
+  OperationResult RunItemEditor(int itemCode) override;
+  OperationResult InstallCar() override;
+  OperationResult InstallTrack() override;
+  OperationResult InstallCarFromCompressed() override;
+  OperationResult InstallTrackFromCompressed() override;
+  OperationResult RestoreCars() override;
+  OperationResult RestoreTracks() override;
+  OperationResult RestoreStrings() override;
+  OperationResult RenameDirsToName() override;
+  OperationResult RenameDirsToId() override;
+  OperationResult RunGame() override;
+  OperationResult OpenStringEditor() override;
+  OperationResult RestoreItemFromCd(int itemCode, const std::string& directory,
+                                    const std::string& id) override;
+  OperationResult CreateZip(int itemCode, const std::string& directory,
+                            const std::string& name) override;
+  OperationResult CreateCabinet(int itemCode, const std::string& directory,
+                                const std::string& name) override;
+};
+
+}  // namespace krax

@@ -1,0 +1,289 @@
+// "Gen." and "Write" of the details form, and the Options dialog's rules.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include "gamedata/game_data.h"
+#include "ui/data_view.h"
+#include "ui/left_view.h"
+#include "ui/main_frame.h"
+#include "ui/options_dialog.h"
+#include "ui/tree_model_logic.h"
+#include "ui_test_support.h"
+
+namespace krax::ui {
+namespace {
+
+class UiSerialNumbers : public ::testing::Test {
+ protected:
+  UiSerialNumbers() {
+    uitest::EnsureApplication();
+    demo_ = std::make_unique<uitest::DemoFixture>();
+    demo_->data.LoadCarCatalog();
+    form_ = std::make_unique<CDataView>(demo_->data, demo_->settings, operations_, prompts_);
+  }
+  GameData& data() { return demo_->data; }
+  QLineEdit* fedataBox() { return form_->findChild<QLineEdit*>(QStringLiteral("fedataEdit")); }
+  // Slots of: a disabled top-level car, another top-level car, a car in a sub-folder (all with
+  // front-end data).
+  int FindCar(bool topLevel, bool enabled, int except = -1) {
+    for (std::size_t i = 0; i < data().CarTable.count(); ++i) {
+      const CarRecord& c = data().CarTable[i];
+      if (static_cast<int>(i) != except && c.hasFedata() && (c.depth == 0) == topLevel &&
+          (!topLevel || (c.enabled != 0) == enabled)) {
+        return static_cast<int>(i);
+      }
+    }
+    return -1;
+  }
+  // A car in a sub-folder whose number no top-level car but `current` holds.
+  int NestedCarWithOwnNumber(int current) {
+    for (std::size_t i = 0; i < data().CarTable.count(); ++i) {
+      const CarRecord& c = data().CarTable[i];
+      if (c.depth > 0 && c.hasFedata() && data().FindCarBySerial(c.fedataSerial(), current) < 0) {
+        return static_cast<int>(i);
+      }
+    }
+    // None in the demo: give the first nested car a number of its own in memory.
+    const int nested = FindCar(false, true);
+    if (nested >= 0) data().CarTable[static_cast<std::size_t>(nested)].setFedataSerial(31111);
+    return nested;
+  }
+  // The serial number on disk, read by a fresh catalog load.
+  int SerialOnDisk(int slot) {
+    GameData fresh;
+    fresh.gameFolder = data().gameFolder;
+    fresh.InstallInfo = data().InstallInfo;
+    fresh.LoadCarCatalog();
+    return fresh.CarTable[static_cast<std::size_t>(slot)].fedataSerial();
+  }
+
+  std::unique_ptr<uitest::DemoFixture> demo_;
+  PendingOperations operations_;
+  uitest::ScriptedPrompts prompts_;
+  std::unique_ptr<CDataView> form_;
+};
+
+TEST_F(UiSerialNumbers, GenNeverProposesANumberOfAnotherTopLevelCar) {
+  const int current = FindCar(true, true);
+  const int disabled = FindCar(true, false, current);
+  const int other = FindCar(true, true, current);
+  const int nested = NestedCarWithOwnNumber(current);
+  ASSERT_TRUE(current >= 0 && disabled >= 0 && other >= 0 && nested >= 0);
+  auto serial = [&](int slot) { return data().CarTable[static_cast<std::size_t>(slot)].fedataSerial(); };
+  ASSERT_NE(serial(nested), serial(current));
+  // Draws: numbers of other top-level cars (disabled ones count), then the sub-folder car's.
+  std::vector<int> draws = {serial(other), serial(disabled), serial(nested), 4242};
+  std::size_t next = 0;
+  data().random = [&] { return draws[next++ % draws.size()]; };
+  form_->ShowItem(current);
+  form_->generateSerial();
+  EXPECT_EQ(fedataBox()->text().toInt(), serial(nested));
+  EXPECT_EQ(next, 3u);
+  // The car's own number may come back.
+  draws = {serial(current)};
+  next = 0;
+  form_->generateSerial();
+  EXPECT_EQ(fedataBox()->text().toInt(), serial(current));
+  EXPECT_EQ(SerialOnDisk(current), serial(current)) << "Gen. writes nothing";
+}
+
+TEST_F(UiSerialNumbers, WriteAsksOnlyForANumberOfAnotherTopLevelCar) {
+  const int current = FindCar(true, true);
+  const int disabled = FindCar(true, false, current);
+  const int nested = NestedCarWithOwnNumber(current);
+  ASSERT_TRUE(current >= 0 && disabled >= 0 && nested >= 0);
+  const int nestedSerial = data().CarTable[static_cast<std::size_t>(nested)].fedataSerial();
+  const int disabledSerial = data().CarTable[static_cast<std::size_t>(disabled)].fedataSerial();
+  form_->ShowItem(current);
+
+  fedataBox()->setText(QString::number(nestedSerial));
+  form_->writeSerial();
+  EXPECT_TRUE(prompts_.questions.empty());
+  EXPECT_EQ(SerialOnDisk(current), nestedSerial);
+  EXPECT_EQ(data().CarTable[static_cast<std::size_t>(current)].fedataSerial(), nestedSerial);
+
+  prompts_.answers = {false};
+  fedataBox()->setText(QString::number(disabledSerial));
+  form_->writeSerial();
+  ASSERT_EQ(prompts_.questions.size(), 1u);
+  EXPECT_EQ(prompts_.questions[0], "Serial Number Exist. Write it?");
+  EXPECT_EQ(SerialOnDisk(current), nestedSerial) << "Cancel writes nothing";
+
+  prompts_.answers = {true};
+  form_->writeSerial();
+  EXPECT_EQ(prompts_.questions.size(), 2u);
+  EXPECT_EQ(SerialOnDisk(current), disabledSerial);
+}
+
+TEST_F(UiSerialNumbers, WriteRefusesWhatIsNoSerialNumber) {
+  const int current = FindCar(true, true);
+  form_->ShowItem(current);
+  const int before = SerialOnDisk(current);
+  for (const char* bad : {"12ab", "", "70000", "-1"}) {
+    prompts_.messages.clear();
+    fedataBox()->setText(QString::fromLatin1(bad));
+    form_->writeSerial();
+    ASSERT_EQ(prompts_.messages.size(), 1u) << bad;
+    EXPECT_EQ(SerialOnDisk(current), before) << bad;
+  }
+  fedataBox()->setText(QStringLiteral("abc"));
+  prompts_.messages.clear();
+  form_->writeSerial();
+  EXPECT_EQ(prompts_.messages, (std::vector<std::string>{"Please enter an integer."}));
+}
+
+// --- Options ---
+
+class UiOptions : public ::testing::Test {
+ protected:
+  UiOptions() {
+    uitest::EnsureApplication();
+    settings_.KRAXPath = "/games/krax";
+    settings_.KRAXCDPath = "/media/cdrom";
+    settings_.CPATH = "/games/krax";
+    services_.findGameFolder = [] { return std::string("/found/krax"); };
+    services_.findCdDrive = [] { return std::string("/found/cd"); };
+    services_.save = [this](const Settings& s) {
+      saved_.push_back(s);
+      return true;
+    };
+    services_.loadGameText = [this] { ++textLoads_; };
+  }
+  std::unique_ptr<COptionsDlg> Dialog() {
+    return std::make_unique<COptionsDlg>(settings_, prompts_, services_);
+  }
+  static QLineEdit* Field(COptionsDlg& dialog, const char* name) {
+    return dialog.findChild<QLineEdit*>(QString::fromLatin1(name));
+  }
+
+  Settings settings_;
+  uitest::ScriptedPrompts prompts_;
+  OptionsServices services_;
+  std::vector<Settings> saved_;
+  int textLoads_ = 0;
+};
+
+TEST_F(UiOptions, ButtonsNeverReadTheFields) {
+  auto dialog = Dialog();
+  Field(*dialog, "gameFolderEdit")->setText(QStringLiteral("/typed/game"));
+  dialog->defaultArchiveFolder();
+  EXPECT_EQ(Field(*dialog, "archiveFolderEdit")->text(), QStringLiteral("/games/krax"));
+  EXPECT_EQ(Field(*dialog, "gameFolderEdit")->text(), QStringLiteral("/games/krax"))
+      << "the typed text was not taken over and is replaced by the held value";
+
+  Field(*dialog, "cdPathEdit")->setText(QStringLiteral("/typed/cd"));
+  dialog->defaultGameFolder();
+  EXPECT_EQ(Field(*dialog, "gameFolderEdit")->text(), QStringLiteral("/found/krax"));
+  EXPECT_EQ(Field(*dialog, "cdPathEdit")->text(), QStringLiteral("/media/cdrom"));
+  dialog->defaultCdPath();
+  EXPECT_EQ(Field(*dialog, "cdPathEdit")->text(), QStringLiteral("/found/cd"));
+
+  prompts_.folders = {"/picked/archives"};
+  dialog->browseArchiveFolder();
+  EXPECT_EQ(Field(*dialog, "archiveFolderEdit")->text(), QStringLiteral("/picked/archives"));
+  dialog->browseGameFolder();  // cancelled: nothing changes
+  EXPECT_EQ(Field(*dialog, "gameFolderEdit")->text(), QStringLiteral("/found/krax"));
+  EXPECT_EQ(prompts_.folderTitles,
+            (std::vector<std::string>{"Select Default Path For Compressed Files",
+                                      "Select KRAX folder"}));
+  EXPECT_EQ(settings_.KRAXPath, "/games/krax") << "nothing is stored before OK";
+  EXPECT_TRUE(saved_.empty());
+}
+
+TEST_F(UiOptions, CancelledExecutableChooserKeepsTheFieldsText) {
+  auto dialog = Dialog();
+  Field(*dialog, "carEditorEdit")->setText(QStringLiteral("/usr/bin/myeditor"));
+  dialog->browseCarEditor();  // cancelled
+  EXPECT_EQ(Field(*dialog, "carEditorEdit")->text(), QStringLiteral("/usr/bin/myeditor"));
+  prompts_.files = {"/opt/trackedit.exe"};
+  dialog->browseTrackEditor();
+  EXPECT_EQ(Field(*dialog, "trackEditorEdit")->text(), QStringLiteral("/opt/trackedit.exe"));
+  EXPECT_EQ(prompts_.fileFilters.at(0), kExecutableFilter);
+  dialog->defaultTrackEditor();
+  EXPECT_EQ(Field(*dialog, "trackEditorEdit")->text(), QStringLiteral("Default Shell Action"));
+}
+
+TEST_F(UiOptions, OkDropsOneTrailingSeparatorAndSavesEverything) {
+  auto dialog = Dialog();
+  Field(*dialog, "gameFolderEdit")->setText(QStringLiteral("C:\\Games\\Krax\\"));
+  Field(*dialog, "cdPathEdit")->setText(QStringLiteral("D:\\\\"));
+  Field(*dialog, "archiveFolderEdit")->setText(QStringLiteral("/home/me/archives/"));
+  Field(*dialog, "carEditorEdit")->setText(QStringLiteral("/"));
+  Field(*dialog, "trackEditorEdit")->setText(QString());
+  dialog->findChild<QCheckBox*>(QStringLiteral("path4Check"))->setChecked(true);
+  dialog->accept();
+  EXPECT_EQ(dialog->result(), QDialog::Accepted);
+  EXPECT_EQ(settings_.KRAXPath, "C:\\Games\\Krax");
+  EXPECT_EQ(settings_.KRAXCDPath, "D:\\");
+  EXPECT_EQ(settings_.CPATH, "/home/me/archives");
+  EXPECT_EQ(settings_.KRAXCarEdit, "/") << "the root folder keeps its slash";
+  EXPECT_EQ(settings_.KRAXTrackEdit, "");
+  EXPECT_EQ(settings_.Path_4, 1);
+  ASSERT_EQ(saved_.size(), 1u);
+  EXPECT_EQ(saved_[0], settings_);
+  EXPECT_EQ(textLoads_, 0);
+}
+
+TEST_F(UiOptions, SwitchingStringEditingOnLoadsTheTextOnce) {
+  auto dialog = Dialog();
+  QCheckBox* text = dialog->findChild<QCheckBox*>(QStringLiteral("stringEditCheck"));
+  text->setChecked(true);
+  text->setChecked(false);
+  text->setChecked(true);
+  dialog->accept();
+  EXPECT_EQ(textLoads_, 1);
+  EXPECT_EQ(settings_.KRAXText, 1);
+  auto again = Dialog();  // already on: nothing more to load
+  again->accept();
+  EXPECT_EQ(textLoads_, 1);
+  EXPECT_EQ(saved_.size(), 2u);
+}
+
+TEST_F(UiOptions, CancelChangesNothing) {
+  const Settings before = settings_;
+  auto dialog = Dialog();
+  Field(*dialog, "gameFolderEdit")->setText(QStringLiteral("/elsewhere"));
+  dialog->reject();
+  EXPECT_EQ(settings_, before);
+  EXPECT_TRUE(saved_.empty());
+}
+
+TEST(UiOptionsSeparators, OnlyOneIsRemoved) {
+  EXPECT_EQ(WithoutTrailingSeparator(""), "");
+  EXPECT_EQ(WithoutTrailingSeparator("a\\\\"), "a\\");
+  EXPECT_EQ(WithoutTrailingSeparator("a//"), "a/");
+  EXPECT_EQ(WithoutTrailingSeparator("a"), "a");
+}
+
+// The window reloads after OK and not after Cancel.
+TEST(UiOptionsCommand, OkReloadsTheTreeCancelDoesNot) {
+  uitest::EnsureApplication();
+  uitest::DemoFixture demo;
+  PendingOperations operations;
+  uitest::ScriptedPrompts prompts;
+  int answer = QDialog::Rejected;
+  OptionsServices services;
+  services.save = [](const Settings&) { return true; };
+  MainFrameContext context{demo.settings, demo.data, operations, services, &prompts,
+                           [&answer](QDialog& dialog) {
+                             if (answer == QDialog::Accepted) dialog.accept();
+                             return answer;
+                           },
+                           {}};
+  CMainFrame frame(context);
+  int fills = 0;
+  QObject::connect(frame.leftView(), &CLeftView::carCountReported, [&fills](int) { ++fills; });
+  frame.initialUpdate();
+  EXPECT_EQ(fills, 1);
+  frame.runCommand(32772);
+  EXPECT_EQ(fills, 1);
+  answer = QDialog::Accepted;
+  frame.runCommand(32772);
+  EXPECT_EQ(fills, 2);
+  EXPECT_EQ(frame.leftView()->topLevelItemCount(), 2);
+}
+
+}  // namespace
+}  // namespace krax::ui

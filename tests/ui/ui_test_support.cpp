@@ -1,0 +1,58 @@
+#include "ui_test_support.h"
+
+#include <QByteArray>
+#include <cstdlib>
+
+#include "gamedata/install_info.h"
+#include "ui/tree_model_logic.h"
+
+namespace krax::uitest {
+
+void EnsureApplication() {
+  if (QApplication::instance()) return;
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "ui_tests";
+  static char* argv[] = {name, nullptr};
+  new QApplication(argc, argv);  // lives until the process ends
+}
+
+OperationResult ToggleInMemoryOperations::ToggleCar(int slot) {
+  ++toggles;
+  CarRecord& car = data_.CarTable[static_cast<std::size_t>(slot)];
+  car.enabled = car.enabled ? 0 : 1;
+  if (car.depth == 0) data_.EnabledCarCount += car.enabled ? 1 : -1;
+  return {OperationStatus::kDone, "Enable/Disable Car", {}};
+}
+
+DemoFixture::DemoFixture(int cars) : dir_(std::make_unique<QTemporaryDir>()) {
+  DemoOptions options;
+  options.cars = cars;
+  options.compactPayloads = true;
+  manifest = MakeDemoInstallation(root(), options);
+  settings.KRAXPath = manifest.gameDir;
+  settings.KRAXCDPath = manifest.cdDir;
+  settings.CPATH = root();
+  data.gameFolder = settings.KRAXPath;
+  ReadInstallInfo(data.gameFolder, data.InstallInfo);
+}
+
+std::string DemoFixture::root() const { return dir_->path().toStdString(); }
+
+std::vector<QTreeWidgetItem*> Descendants(QTreeWidgetItem* top) {
+  std::vector<QTreeWidgetItem*> items;
+  for (int i = 0; i < top->childCount(); ++i) {
+    items.push_back(top->child(i));
+    for (QTreeWidgetItem* below : Descendants(top->child(i))) items.push_back(below);
+  }
+  return items;
+}
+
+QTreeWidgetItem* FindByCode(QTreeWidgetItem* top, int code) {
+  for (QTreeWidgetItem* item : Descendants(top)) {
+    if (ui::ItemCode(item) == code) return item;
+  }
+  return nullptr;
+}
+
+}  // namespace krax::uitest

@@ -1,0 +1,91 @@
+// Shared pieces of the window tests: one QApplication on the offscreen platform, a demo
+// installation per test, scripted prompts and operations.
+#pragma once
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTreeWidgetItem>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/settings.h"
+#include "gamedata/game_data.h"
+#include "operations/operations.h"
+#include "operations/prompts.h"
+#include "tools/demo_install.h"
+
+namespace krax::uitest {
+
+// Creates the application object once (offscreen unless a platform was chosen).
+void EnsureApplication();
+
+// Prompts that answer from a script and remember what they were asked.
+class ScriptedPrompts : public Prompts {
+ public:
+  std::vector<std::string> messages, questions, statuses, folderTitles, fileFilters;
+  std::deque<bool> answers;             // Question; true when empty
+  std::deque<std::string> folders, files;  // ChooseFolder / ChooseFile; "" (cancel) when empty
+
+  void Message(const std::string& text) override { messages.push_back(text); }
+  bool Question(const std::string& text, bool) override {
+    questions.push_back(text);
+    if (answers.empty()) return true;
+    const bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  void Status(const std::string& text) override { statuses.push_back(text); }
+  void Busy(bool) override {}
+  std::string ChooseFolder(const std::string& title) override {
+    folderTitles.push_back(title);
+    return Next(folders);
+  }
+  std::string ChooseFile(const std::string&, const std::string& filter) override {
+    fileFilters.push_back(filter);
+    return Next(files);
+  }
+
+ private:
+  static std::string Next(std::deque<std::string>& queue) {
+    if (queue.empty()) return {};
+    std::string value = queue.front();
+    queue.pop_front();
+    return value;
+  }
+};
+
+// Operations that answer "not available", except ToggleCar, which flips the car in memory
+// the way the real one does after renaming the archive.
+class ToggleInMemoryOperations : public PendingOperations {
+ public:
+  explicit ToggleInMemoryOperations(GameData& data) : data_(data) {}
+  OperationResult ToggleCar(int slot) override;
+  int toggles = 0;
+
+ private:
+  GameData& data_;
+};
+
+// A demo installation in a temporary folder with settings pointing at it.
+class DemoFixture {
+ public:
+  explicit DemoFixture(int cars = kDemoMinCars);
+  std::string root() const;
+  std::string game() const { return manifest.gameDir; }
+  DemoManifest manifest;
+  Settings settings;
+  GameData data;
+
+ private:
+  std::unique_ptr<QTemporaryDir> dir_;
+};
+
+// The item of the tree whose code is `code`, searching below `top` (nullptr when none).
+QTreeWidgetItem* FindByCode(QTreeWidgetItem* top, int code);
+// Every item below `top` (depth first, `top` excluded).
+std::vector<QTreeWidgetItem*> Descendants(QTreeWidgetItem* top);
+
+}  // namespace krax::uitest

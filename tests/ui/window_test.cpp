@@ -1,0 +1,528 @@
+// The window over a demo installation: the tree it builds, the form it shows, the status bar.
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QMenuBar>
+#include <algorithm>
+#include <set>
+#include <cctype>
+#include <gtest/gtest.h>
+#include <QTest>
+
+#include "gamedata/car_catalog.h"
+#include "platform/file_system.h"
+#include "gamedata/stock_tables.h"
+#include "ui/commands.h"
+#include "ui/data_view.h"
+#include "ui/document.h"
+#include "ui/left_view.h"
+#include "ui/main_frame.h"
+#include "ui/pictures.h"
+#include "ui/tree_model_logic.h"
+#include "ui_test_support.h"
+
+namespace krax::ui {
+namespace {
+
+using uitest::Descendants;
+using uitest::FindByCode;
+
+class UiWindow : public ::testing::Test {
+ protected:
+  UiWindow() {
+    uitest::EnsureApplication();
+    demo_ = std::make_unique<uitest::DemoFixture>();
+    operations_ = std::make_unique<uitest::ToggleInMemoryOperations>(demo_->data);
+  }
+  void Open() {
+    MainFrameContext context{demo_->settings, demo_->data, *operations_, {}, &prompts_,
+                             [this](QDialog&) { return dialogAnswer_; }, {}};
+    frame_ = std::make_unique<CMainFrame>(context);
+  }
+  CLeftView& tree() { return *frame_->leftView(); }
+  CDataView& form() { return *frame_->dataView(); }
+  template <typename T>
+  T* control(const char* name) {
+    T* widget = form().findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+  QString text(const char* name) { return control<QLineEdit>(name)->text(); }
+  bool shown(const char* name) { return control<QWidget>(name)->isVisibleTo(frame_.get()); }
+  const CarRecord& car(int slot) { return demo_->data.CarTable[static_cast<std::size_t>(slot)]; }
+  int slotOfFolder(const std::string& folder) {
+    for (std::size_t i = 0; i < demo_->data.CarTable.count(); ++i) {
+      const std::string& path = demo_->data.CarTable[i].archivePath;
+      if (path.find("/" + folder + "/") != std::string::npos) return static_cast<int>(i);
+    }
+    return -1;
+  }
+
+  std::unique_ptr<uitest::DemoFixture> demo_;
+  std::unique_ptr<uitest::ToggleInMemoryOperations> operations_;
+  uitest::ScriptedPrompts prompts_;
+  int dialogAnswer_ = QDialog::Rejected;
+  std::unique_ptr<CMainFrame> frame_;
+};
+
+TEST_F(UiWindow, StatusPaneShowsPokusUntilTheFirstReport) {
+  Open();
+  EXPECT_EQ(frame_->carCountPane()->text(), QStringLiteral("POKUS"));
+  EXPECT_EQ(frame_->promptPane()->text(), QStringLiteral("Ready"));
+  frame_->initialUpdate();
+  EXPECT_EQ(frame_->carCountPane()->text(),
+            QStringLiteral("No.Cars:%1").arg(demo_->manifest.EnabledTopLevelCars()));
+  EXPECT_EQ(frame_->windowTitle(), QStringLiteral("Welcome - KRAXManager"));
+}
+
+TEST_F(UiWindow, EmptyCarFolderReportsZero) {
+  demo_->settings.KRAXPath = demo_->root() + "/no-such-game";
+  Open();
+  frame_->initialUpdate();
+  EXPECT_EQ(frame_->carCountPane()->text(), QStringLiteral("No.Cars:0"));
+  EXPECT_EQ(tree().carsGroup()->childCount(), 0);
+  EXPECT_EQ(tree().tracksGroup()->childCount(), kStockTrackSlotCount);
+}
+
+TEST_F(UiWindow, TreeHoldsEveryCarAndTrackWithItsCode) {
+  Open();
+  frame_->initialUpdate();
+  ASSERT_EQ(tree().topLevelItemCount(), 2);
+  QTreeWidgetItem* cars = tree().topLevelItem(0);
+  QTreeWidgetItem* tracks = tree().topLevelItem(1);
+  EXPECT_EQ(cars->text(0), QStringLiteral("Racing Cars"));
+  EXPECT_TRUE(cars->font(0).bold());
+  EXPECT_EQ(ItemCode(cars), kCarsGroupCode);
+  EXPECT_EQ(ItemImage(cars), kImageCarsGroup);
+  EXPECT_EQ(tracks->text(0), QStringLiteral("Tracks"));
+  EXPECT_FALSE(tracks->font(0).bold());
+  EXPECT_EQ(ItemCode(tracks), kTracksGroupCode);
+  EXPECT_EQ(ItemImage(tracks), kImageTracksGroup);
+
+  // Every loaded car once, labelled with its name, below the cars group.
+  const std::size_t count = demo_->data.CarTable.count();
+  ASSERT_EQ(count, demo_->manifest.cars.size());
+  std::vector<int> seen(count, 0);
+  for (QTreeWidgetItem* item : Descendants(cars)) {
+    const int code = ItemCode(item);
+    if (code == kSubFolderCode) {
+      EXPECT_EQ(ItemImage(item), kImageSubFolder);
+      continue;
+    }
+    ASSERT_GE(code, 0);
+    ASSERT_LT(static_cast<std::size_t>(code), count);
+    ++seen[static_cast<std::size_t>(code)];
+    EXPECT_EQ(item->text(0), FromGameText(*car(code).name));
+    EXPECT_EQ(ItemImage(item), CarImage(car(code).errorFlags, car(code).enabled != 0,
+                                        demo_->settings));
+  }
+  EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), static_cast<long>(count));
+
+  // Nine slots, each with its folders; codes lead back to the track folder list.
+  ASSERT_EQ(tracks->childCount(), kStockTrackSlotCount);
+  int activeAddOns = 0;
+  for (int row = 0; row < kStockTrackSlotCount; ++row) {
+    QTreeWidgetItem* slot = tracks->child(row);
+    EXPECT_EQ(ItemCode(slot), -(2 * row + 1));
+    EXPECT_EQ(ItemImage(slot), kImageStockSlot);
+    EXPECT_EQ(slot->text(0),
+              FromGameText(StockTrackTable[static_cast<std::size_t>(row)].displayName));
+    bool original = false;
+    for (int i = 0; i < slot->childCount(); ++i) {
+      QTreeWidgetItem* folder = slot->child(i);
+      const long long n = TrackFolderList::PositionFromItemCode(ItemCode(folder));
+      ASSERT_GE(n, 0);
+      EXPECT_EQ(folder->text(0), FromGameText(demo_->data.TrackFolderList.name(static_cast<std::size_t>(n))));
+      original = original || folder->text(0) == QStringLiteral("Original");
+      const bool active = ItemImage(folder) == kImageTrackActive;
+      EXPECT_TRUE(active || ItemImage(folder) == kImageTrackInactive);
+      if (active && row == demo_->manifest.activeSlot) {
+        EXPECT_EQ(folder->text(0), FromGameText(demo_->manifest.activeTrack));
+        ++activeAddOns;
+      }
+    }
+    EXPECT_TRUE(original) << "slot " << row;
+  }
+  EXPECT_EQ(activeAddOns, 1);
+}
+
+TEST_F(UiWindow, CarsSitInTheirSubFoldersInByteOrder) {
+  Open();
+  frame_->initialUpdate();
+  int nested = 0;
+  for (const DemoCar& demoCar : demo_->manifest.cars) {
+    const int slot = slotOfFolder(demoCar.folder);
+    ASSERT_GE(slot, 0) << demoCar.folder;
+    QTreeWidgetItem* item = FindByCode(tree().carsGroup(), slot);
+    ASSERT_NE(item, nullptr);
+    // The chain of parents spells the folders above the car's own folder.
+    std::vector<std::string> parts;
+    std::string part;
+    for (char c : demoCar.folder) {
+      if (c == '/') {
+        parts.push_back(part);
+        part.clear();
+      } else {
+        part += c;
+      }
+    }
+    QTreeWidgetItem* parent = item->parent();
+    for (auto it = parts.rbegin(); it != parts.rend(); ++it, parent = parent->parent()) {
+      ASSERT_NE(parent, nullptr);
+      EXPECT_EQ(ItemLabelBytes(parent).toStdString(), *it);
+      EXPECT_EQ(ItemCode(parent), kSubFolderCode);
+    }
+    EXPECT_EQ(parent, tree().carsGroup()) << demoCar.folder;
+    if (parts.size() >= 2) ++nested;
+  }
+  EXPECT_GE(nested, 1) << "the demo should hold a car two sub-folders deep";
+
+  // Below every parent the cars stand in byte order.
+  std::vector<QTreeWidgetItem*> parents = {tree().carsGroup()};
+  for (QTreeWidgetItem* item : Descendants(tree().carsGroup())) {
+    if (ItemCode(item) == kSubFolderCode) parents.push_back(item);
+  }
+  for (QTreeWidgetItem* parent : parents) {
+    QByteArray previous;
+    for (int i = 0; i < parent->childCount(); ++i) {
+      if (ItemCode(parent->child(i)) < 0) continue;
+      const QByteArray label = ItemLabelBytes(parent->child(i));
+      EXPECT_LE(previous, label) << parent->text(0).toStdString();
+      previous = label;
+    }
+  }
+}
+
+TEST_F(UiWindow, ImagesFollowTheIconSettingsAfterAReload) {
+  Open();
+  frame_->initialUpdate();
+  auto imagesInUse = [&] {
+    std::set<int> images;
+    for (QTreeWidgetItem* item : Descendants(tree().carsGroup())) {
+      if (ItemCode(item) >= 0) images.insert(ItemImage(item));
+    }
+    return images;
+  };
+  // The demo's long-named car is disabled; enable it on disk so that its image can show.
+  for (const DemoCar& demoCar : demo_->manifest.cars) {
+    if ((demoCar.flags & kDemoFlagFolderLong) && !demoCar.enabled) {
+      const std::string folder = demo_->game() + "/GameData/CarModel/" + demoCar.folder + "/";
+      ASSERT_TRUE(RenameNoReplace(folder + demoCar.archiveName, folder + "car.viv").ok());
+    }
+  }
+  // Each setting alone brings out its own image.
+  const std::pair<int Settings::*, int> switches[] = {{&Settings::DUPL_SN, kImageSerialDuplicate},
+                                                     {&Settings::NEQ, kImageSerialsDiffer},
+                                                     {&Settings::Path_4, kImageFolderTooLong}};
+  for (const auto& [setting, image] : switches) {
+    demo_->settings.DUPL_SN = demo_->settings.NEQ = demo_->settings.Path_4 = 0;
+    demo_->settings.*setting = 1;
+    tree().ReloadTree();
+    EXPECT_EQ(imagesInUse(), (std::set<int>{kImageCar, kImageCarDisabled, image})) << image;
+  }
+  demo_->settings.DUPL_SN = demo_->settings.NEQ = demo_->settings.Path_4 = 0;
+  tree().ReloadTree();
+  EXPECT_EQ(imagesInUse(), (std::set<int>{kImageCar, kImageCarDisabled}));
+  // A reload rebuilds rather than adds.
+  EXPECT_EQ(tree().topLevelItemCount(), 2);
+  const std::vector<QTreeWidgetItem*> items = Descendants(tree().carsGroup());
+  EXPECT_EQ(static_cast<std::size_t>(std::count_if(
+                items.begin(), items.end(), [](QTreeWidgetItem* item) { return ItemCode(item) >= 0; })),
+            demo_->data.CarTable.count());
+}
+
+TEST_F(UiWindow, DisablingACarChangesItsImageAndTheCountAtOnce) {
+  Open();
+  frame_->initialUpdate();
+  demo_->settings.DUPL_SN = 1;
+  tree().ReloadTree();
+  int duplicate = -1;
+  for (std::size_t i = 0; i < demo_->data.CarTable.count(); ++i) {
+    if ((car(static_cast<int>(i)).errorFlags & kFlagDuplicateSerial) && car(static_cast<int>(i)).enabled &&
+        car(static_cast<int>(i)).depth == 0) {
+      duplicate = static_cast<int>(i);
+    }
+  }
+  ASSERT_GE(duplicate, 0) << "the demo should hold an enabled top-level duplicate";
+  QTreeWidgetItem* item = FindByCode(tree().carsGroup(), duplicate);
+  EXPECT_EQ(ItemImage(item), kImageSerialDuplicate);
+  const int before = demo_->data.EnabledCarCount;
+  tree().setCurrentItem(item);
+  tree().leftDoubleClick();
+  EXPECT_EQ(ItemImage(item), kImageCarDisabled);
+  EXPECT_EQ(frame_->carCountPane()->text(), QStringLiteral("No.Cars:%1").arg(before - 1));
+  tree().leftDoubleClick();  // enabled again: the plain car image until the next reload
+  EXPECT_EQ(ItemImage(item), kImageCar);
+  EXPECT_EQ(frame_->carCountPane()->text(), QStringLiteral("No.Cars:%1").arg(before));
+  EXPECT_TRUE(prompts_.messages.empty());
+}
+
+TEST_F(UiWindow, DoubleClickOnEmptySpaceActsOnTheSelection) {
+  Open();
+  frame_->initialUpdate();
+  frame_->resize(900, 700);
+  frame_->show();
+  QTreeWidgetItem* item = FindByCode(tree().carsGroup(), 0);
+  tree().setCurrentItem(item);
+  tree().collapseAll();  // room below the two group rows
+  QApplication::processEvents();
+  ASSERT_EQ(tree().selectedItems().value(0), item);
+  const QPoint empty(20, tree().viewport()->height() - 5);
+  ASSERT_EQ(tree().itemAt(empty), nullptr);
+  QTest::mouseDClick(tree().viewport(), Qt::LeftButton, {}, empty);
+  EXPECT_EQ(operations_->toggles, 1);
+  EXPECT_EQ(ItemImage(item), car(0).enabled ? kImageCar : kImageCarDisabled);
+  // A real double click on a group row only opens it.
+  const QRect groupRow = tree().visualItemRect(tree().tracksGroup());
+  QTest::mouseClick(tree().viewport(), Qt::LeftButton, {}, groupRow.center());
+  QTest::mouseDClick(tree().viewport(), Qt::LeftButton, {}, groupRow.center());
+  EXPECT_TRUE(tree().tracksGroup()->isExpanded());
+  EXPECT_EQ(operations_->toggles, 1);
+  EXPECT_TRUE(prompts_.messages.empty());
+}
+
+TEST_F(UiWindow, CommandsNotBuiltYetSaySo) {
+  Open();
+  frame_->initialUpdate();
+  QTreeWidgetItem* track = nullptr;
+  for (QTreeWidgetItem* item : Descendants(tree().tracksGroup())) {
+    if (IsTrackFolderCode(ItemCode(item)) && ItemImage(item) == kImageTrackInactive) track = item;
+  }
+  ASSERT_NE(track, nullptr);
+  tree().setCurrentItem(track);
+  tree().leftDoubleClick();
+  EXPECT_EQ(ItemImage(track), kImageTrackInactive) << "no switch happened, so none is shown";
+  frame_->action(kCmdInstallCar)->trigger();
+  ASSERT_EQ(prompts_.messages.size(), 2u);
+  EXPECT_EQ(prompts_.messages[0], "Switch Track is not available yet.");
+  EXPECT_EQ(prompts_.messages[1], "Install Car is not available yet.");
+  // Double clicking a stock slot only opens or closes it.
+  QTreeWidgetItem* slot = tree().tracksGroup()->child(0);
+  tree().setCurrentItem(slot);
+  const bool expanded = slot->isExpanded();
+  tree().leftDoubleClick();
+  EXPECT_NE(slot->isExpanded(), expanded);
+  EXPECT_EQ(prompts_.messages.size(), 2u);
+}
+
+TEST_F(UiWindow, GenerateSerialNumbersRewritesDuplicatesAndReloads) {
+  Open();
+  int fills = 0;
+  QObject::connect(&tree(), &CLeftView::carCountReported, [&fills](int) { ++fills; });
+  frame_->initialUpdate();
+  auto duplicates = [&] {
+    int n = 0;
+    for (std::size_t i = 0; i < demo_->data.CarTable.count(); ++i) {
+      n += (demo_->data.CarTable[i].errorFlags & kFlagDuplicateSerial) != 0;
+    }
+    return n;
+  };
+  ASSERT_GT(duplicates(), 0);
+  frame_->action(kCmdGenerateSerials)->trigger();
+  EXPECT_EQ(fills, 2);
+  EXPECT_EQ(duplicates(), 0);
+  frame_->action(kCmdGenerateSerials)->trigger();  // nothing left to change: no reload
+  EXPECT_EQ(fills, 2);
+}
+
+TEST_F(UiWindow, AReloadClearsTheFormSoNoStaleSlotIsWritten) {
+  Open();
+  frame_->initialUpdate();
+  tree().setCurrentItem(FindByCode(tree().carsGroup(), 0));
+  ASSERT_TRUE(form().hasItem());
+  frame_->action(kCmdReload)->trigger();
+  EXPECT_FALSE(form().hasItem());
+  EXPECT_TRUE(text("nameEdit").isEmpty());
+  EXPECT_TRUE(tree().selectedItems().isEmpty());
+  control<QLineEdit>("fedataEdit")->setText(QStringLiteral("123"));
+  form().writeSerial();
+  EXPECT_TRUE(prompts_.messages.empty());
+  EXPECT_TRUE(prompts_.questions.empty());
+  EXPECT_NE(car(0).fedataSerial(), 123);
+}
+
+TEST_F(UiWindow, StringEditRefusesWhileSwitchedOff) {
+  Open();
+  frame_->action(kCmdStringEdit)->trigger();
+  ASSERT_EQ(prompts_.messages.size(), 1u);
+  EXPECT_EQ(prompts_.messages[0], "This is disabled in option \"Enable KRAX String editting\"");
+}
+
+TEST_F(UiWindow, MenusAndToolbarFollowTheCommandTable) {
+  Open();
+  QStringList menus;
+  for (QAction* menu : frame_->menuBar()->actions()) menus << menu->text();
+  EXPECT_EQ(menus, (QStringList{"&File", "&View", "&Commands", "&Help"}));
+  QStringList file;
+  for (QAction* a : frame_->menuBar()->actions()[0]->menu()->actions()) {
+    if (!a->isSeparator()) file << a->text();
+  }
+  EXPECT_EQ(file, (QStringList{"Install  Car", "Install Track", "Install Car From Comp.",
+                               "Install Track From Comp.", "Restore Cars", "Restore &Tracks",
+                               "Restore strings", "&Reload", "E&xit"}));
+  QStringList commands;
+  for (QAction* a : frame_->menuBar()->actions()[2]->menu()->actions()) commands << a->text();
+  EXPECT_EQ(commands, (QStringList{"DIR = NAME", "DIR = ID", "Generate S.N.", "KRAX String Edit",
+                                   "Options"}));
+  QToolBar* bar = frame_->findChild<QToolBar*>(QStringLiteral("toolBar"));
+  ASSERT_NE(bar, nullptr);
+  QStringList buttons;
+  for (QAction* a : bar->actions()) buttons << (a->isSeparator() ? QStringLiteral("|") : a->toolTip());
+  EXPECT_EQ(buttons, (QStringList{"Reload content", "Options", "|", "Run KRAX", "|", "Install New Car",
+                                  "Install new car from compressed file", "Install New Track",
+                                  "Install new track from compressed file", "|", "Restore all tracks",
+                                  "Restore All Cars", "Restore KRAX Strings", "|",
+                                  "Generate Unique Serial Numbers", "KRAX String Editor"}));
+  EXPECT_EQ(frame_->action(kCmdRunGame)->statusTip(), QStringLiteral("Run KRAX without initial movies"));
+}
+
+TEST_F(UiWindow, OpeningADocumentOnlyNamesItAndReloads) {
+  Open();
+  frame_->initialUpdate();
+  const int cars = static_cast<int>(Descendants(tree().carsGroup()).size());
+  for (int i = 1; i <= 5; ++i) {
+    frame_->openDocumentFile(QStringLiteral("/tmp/race%1.viv").arg(i));
+  }
+  EXPECT_EQ(frame_->windowTitle(), QStringLiteral("race5.viv - KRAXManager"));
+  EXPECT_EQ(frame_->document()->recentFiles(),
+            (QStringList{"/tmp/race5.viv", "/tmp/race4.viv", "/tmp/race3.viv", "/tmp/race2.viv"}));
+  EXPECT_EQ(tree().topLevelItemCount(), 2);
+  EXPECT_EQ(static_cast<int>(Descendants(tree().carsGroup()).size()), cars);
+}
+
+// --- The details form ---
+
+TEST_F(UiWindow, FormShowsACarWithItsFiguresAndFlags) {
+  Open();
+  frame_->initialUpdate();
+  int slot = -1;
+  for (std::size_t i = 0; i < demo_->data.CarTable.count(); ++i) {
+    const CarRecord& c = car(static_cast<int>(i));
+    if (c.hasFedata() && (c.errorFlags & kFlagDuplicateSerial)) slot = static_cast<int>(i);
+  }
+  ASSERT_GE(slot, 0);
+  tree().setCurrentItem(FindByCode(tree().carsGroup(), slot));
+  EXPECT_EQ(form().currentItemCode(), slot);
+  const CarRecord& c = car(slot);
+  EXPECT_EQ(text("nameEdit"), FromGameText(*c.name));
+  EXPECT_EQ(text("directoryEdit"), FromGameText(c.archivePath));
+  EXPECT_EQ(text("manufacturerEdit"), FromGameText(*c.manufacturer));
+  EXPECT_EQ(text("modelEdit"), FromGameText(*c.model));
+  std::string id = *c.carId;
+  for (char& ch : id) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+  EXPECT_EQ(text("idEdit"), FromGameText(id));
+  EXPECT_EQ(text("carpEdit"), FromGameText(c.carpSerial));
+  EXPECT_EQ(text("fedataEdit"), QString::number(c.fedataSerial()));
+  EXPECT_EQ(text("massEdit"), FromGameText(FormatMass(demo_->data.ReadCarpValue(kCarpMass, static_cast<std::size_t>(slot)))));
+  EXPECT_TRUE(text("maxSpeedEdit").endsWith(QStringLiteral(" KPH")));
+  EXPECT_TRUE(text("massEdit").endsWith(QStringLiteral(" KG")));
+  EXPECT_TRUE(control<QRadioButton>(QString(QStringLiteral("class") + QString::fromLatin1(ClassLetter(c.carClass()).data(), 1)).toLatin1().constData())->isChecked());
+  EXPECT_EQ(control<QCheckBox>("policeCheck")->isChecked(), c.police() == 1);
+  EXPECT_FALSE(control<QCheckBox>("policeCheck")->isEnabled());
+  EXPECT_FALSE(control<QRadioButton>("classA")->isEnabled());
+  EXPECT_FALSE(control<QLineEdit>("fedataEdit")->isReadOnly());
+  EXPECT_TRUE(control<QLineEdit>("carpEdit")->isReadOnly());
+  for (const ErrorIndicator& indicator : kErrorIndicators) {
+    QLabel* label = control<QLabel>(QStringLiteral("indicator%1").arg(indicator.flag).toLatin1().constData());
+    EXPECT_EQ(label->text(), QString::fromLatin1(indicator.text));
+    EXPECT_EQ(label->isEnabled(), (c.errorFlags & indicator.flag) != 0) << indicator.text;
+  }
+  for (const char* name : {"genButton", "writeButton", "serialGroup", "classGroup", "errorsGroup",
+                           "idEdit", "policeCheck", "zipButton", "cabinetButton", "statusLine",
+                           "defaultPathLabel", "pictureFrame"}) {
+    EXPECT_TRUE(shown(name)) << name;
+  }
+  EXPECT_FALSE(shown("idLabel"));
+  EXPECT_EQ(shown("restoreButton"), IsStockCarId(id));
+  EXPECT_EQ(control<QLabel>("statusLine")->text(), FromGameText(demo_->settings.CPATH));
+}
+
+TEST_F(UiWindow, StockCarsOfferTheirRestoreAndAddOnsDoNot) {
+  Open();
+  frame_->initialUpdate();
+  int stock = 0, addOn = 0;
+  for (const DemoCar& demoCar : demo_->manifest.cars) {
+    if (!demoCar.hasFedata) continue;
+    const int slot = slotOfFolder(demoCar.folder);
+    form().ShowItem(slot);
+    std::string upper = demoCar.id;
+    for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    EXPECT_EQ(shown("restoreButton"), IsStockCarId(upper)) << demoCar.folder;
+    (IsStockCarId(upper) ? stock : addOn)++;
+  }
+  EXPECT_GT(stock, 0);
+  EXPECT_GT(addOn, 0);
+
+  // An ID spelled in lower case in the archive is still a stock car, shown in capitals.
+  const int brak = slotOfFolder("BRAK");
+  ASSERT_GE(brak, 0);
+  demo_->data.CarTable[static_cast<std::size_t>(brak)].carId = "brak";
+  form().ShowItem(brak);
+  EXPECT_EQ(text("idEdit"), QStringLiteral("BRAK"));
+  EXPECT_TRUE(shown("restoreButton"));
+}
+
+TEST_F(UiWindow, FormShowsStockSlotsAddOnTracksAndGroups) {
+  Open();
+  frame_->initialUpdate();
+  form().ShowItem(StockSlotCode(2));
+  EXPECT_EQ(text("nameEdit"), FromGameText(StockTrackTable[2].displayName));
+  EXPECT_EQ(text("directoryEdit"), FromGameText(demo_->data.SlotFolderPath(2)));
+  EXPECT_TRUE(shown("restoreButton"));
+  for (const char* name : {"manufacturerEdit", "modelEdit", "idEdit", "idLabel", "policeCheck",
+                           "serialGroup", "classGroup", "speedPanel", "errorsGroup"}) {
+    EXPECT_FALSE(shown(name)) << name;
+  }
+  for (const char* name : {"nameEdit", "directoryEdit", "zipButton", "cabinetButton", "statusLine",
+                           "defaultPathLabel", "pictureFrame"}) {
+    EXPECT_TRUE(shown(name)) << name;
+  }
+
+  const int n = 0;  // the first listed track folder
+  form().ShowItem(TrackFolderList::ItemCode(n));
+  EXPECT_EQ(text("nameEdit"), FromGameText(demo_->data.TrackFolderList.name(n)));
+  EXPECT_EQ(text("directoryEdit"), FromGameText(demo_->data.TrackFolderList.path(n)));
+  EXPECT_FALSE(shown("restoreButton"));
+
+  const std::pair<int, const char*> groups[] = {{kCarsGroupCode, "KRAX Racing Cars"},
+                                                {kTracksGroupCode, "KRAX Tracks"},
+                                                {kSubFolderCode, "SubFolder"}};
+  for (const auto& [code, name] : groups) {
+    form().ShowItem(code);
+    EXPECT_EQ(text("nameEdit"), QString::fromLatin1(name));
+    EXPECT_TRUE(text("directoryEdit").isEmpty());
+    EXPECT_FALSE(shown("restoreButton"));
+    EXPECT_FALSE(shown("idLabel"));
+    EXPECT_FALSE(shown("genButton"));
+    EXPECT_TRUE(shown("zipButton"));
+  }
+}
+
+TEST_F(UiWindow, CarWithoutFrontEndDataShowsItsPathAndNoFedataFlag) {
+  Open();
+  frame_->initialUpdate();
+  int slot = -1;
+  for (std::size_t i = 0; i < demo_->data.CarTable.count(); ++i) {
+    if (!car(static_cast<int>(i)).hasFedata()) slot = static_cast<int>(i);
+  }
+  ASSERT_GE(slot, 0);
+  form().ShowItem(slot);
+  EXPECT_EQ(text("directoryEdit"), FromGameText(car(slot).archivePath));
+  EXPECT_TRUE(text("nameEdit").isEmpty());
+  EXPECT_EQ(text("carpEdit"), QStringLiteral("0"));
+  EXPECT_EQ(text("fedataEdit"), QStringLiteral("0"));
+  EXPECT_FALSE(control<QRadioButton>("classA")->isChecked());
+  EXPECT_FALSE(control<QRadioButton>("classB")->isChecked());
+  EXPECT_FALSE(control<QRadioButton>("classC")->isChecked());
+  EXPECT_TRUE(control<QLabel>("indicator16")->isEnabled());
+  EXPECT_FALSE(shown("restoreButton"));
+}
+
+}  // namespace
+}  // namespace krax::ui

@@ -1,0 +1,80 @@
+#include "ui/about_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QStringList>
+#include <QVBoxLayout>
+#include <zlib.h>
+
+#include "ui/pictures.h"
+
+namespace krax::ui {
+
+QString AboutText() {
+  QStringList lines = {
+      QStringLiteral("Features:"),
+      QStringLiteral(" - Manage cars (install new, enable, disable, launch car edit, restore from CD)"),
+      QStringLiteral(" - Manage tracks (install new, switch, launch track edit, restore from CD)"),
+      QStringLiteral(" - Support for ZIP and CAB files to install."),
+      QStringLiteral(" - Support for compres tracks and cars."),
+      QStringLiteral(" - Fixing serial numbers, FeData only"),
+      QStringLiteral(" - KRAX String Editing"),
+      QStringLiteral(" - Launch KRAX"),
+      QStringLiteral("Next Release:"),
+      QStringLiteral(" - Corecting errors (Duplicate ser.nums etc..)."),
+      QStringLiteral(" - Enabling/disabling traffic and police cars."),
+      QStringLiteral(" - View of screenshot of car in jpg, tga or texture on right bottom."),
+      QStringLiteral("Some Tips:"),
+      QStringLiteral(" - Left double click on car to disable/enable it"),
+      QStringLiteral(" - Right double click to launch car edit on it"),
+      QStringLiteral(" - Left double click on track to switch it."),
+      QStringLiteral(" - If You reinstall KRAX on diferent location, use 'default' buttons on options."),
+      QStringLiteral(" - Try Cabinet files and check file size!"),
+      QString(),
+      QStringLiteral("Credits:"),
+      QStringLiteral(" KRAXManager, the car and track manager for KRAX."),
+      QStringLiteral(" Zip files are read and written with zlib %1 and minizip.")
+          .arg(QString::fromLatin1(zlibVersion())),
+      QStringLiteral(" The window is built with Qt %1.").arg(QString::fromLatin1(qVersion())),
+      QStringLiteral(" Cabinet files are packed and unpacked by KRAXManager's own code."),
+  };
+  return lines.join(QLatin1Char('\n'));
+}
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("AboutDialog"));
+  setWindowTitle(QStringLiteral("About KRAXManager"));
+  auto* column = new QVBoxLayout(this);
+
+  auto* top = new QHBoxLayout();
+  auto* icon = new QLabel(this);
+  icon->setPixmap(ProgramIcon().pixmap(32, 32));
+  auto* version = new QLabel(QStringLiteral("KRAXManager Version 1.0beta"), this);
+  version->setObjectName(QStringLiteral("versionLabel"));
+  QFont bigger = version->font();
+  bigger.setBold(true);
+  version->setFont(bigger);
+  top->addWidget(icon);
+  top->addWidget(version, 1);
+  column->addLayout(top);
+
+  auto* text = new QPlainTextEdit(AboutText(), this);
+  text->setObjectName(QStringLiteral("aboutText"));
+  text->setReadOnly(true);
+  text->setLineWrapMode(QPlainTextEdit::NoWrap);
+  const QFontMetrics metrics(text->font());
+  int widest = 0;
+  for (const QString& line : AboutText().split(QLatin1Char('\n'))) {
+    widest = std::max(widest, metrics.horizontalAdvance(line));
+  }
+  text->setMinimumSize(widest + 40, metrics.lineSpacing() * 26);
+  column->addWidget(text, 1);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  column->addWidget(buttons);
+}
+
+}  // namespace krax::ui

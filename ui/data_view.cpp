@@ -1,0 +1,426 @@
+#include "ui/data_view.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cctype>
+
+#include "app/settings.h"
+#include "gamedata/car_record.h"
+#include "gamedata/game_data.h"
+#include "gamedata/stock_tables.h"
+#include "operations/operations.h"
+#include "operations/prompts.h"
+#include "ui/pictures.h"
+#include "ui/tree_model_logic.h"
+
+namespace krax::ui {
+namespace {
+
+QLineEdit* ReadOnlyBox(const char* objectName, QWidget* parent) {
+  auto* box = new QLineEdit(parent);
+  box->setObjectName(QString::fromLatin1(objectName));
+  box->setReadOnly(true);
+  return box;
+}
+
+QLabel* Label(const char* text, const char* objectName, QWidget* parent) {
+  auto* label = new QLabel(QString::fromLatin1(text), parent);
+  label->setObjectName(QString::fromLatin1(objectName));
+  return label;
+}
+
+QPushButton* Button(const char* text, const char* objectName, QWidget* parent) {
+  auto* button = new QPushButton(QString::fromLatin1(text), parent);
+  button->setObjectName(QString::fromLatin1(objectName));
+  return button;
+}
+
+// Hidden controls keep their room, so that the form does not jump between a car and a track.
+void KeepRoomWhenHidden(QWidget* widget) {
+  QSizePolicy policy = widget->sizePolicy();
+  policy.setRetainSizeWhenHidden(true);
+  widget->setSizePolicy(policy);
+}
+
+// The picture frame: a sunken, bordered frame with the program's picture in its centre.
+class PictureFrame : public QFrame {
+ public:
+  explicit PictureFrame(QWidget* parent) : QFrame(parent) {
+    setObjectName(QStringLiteral("pictureFrame"));
+    setFrameStyle(QFrame::Box | QFrame::Sunken);
+    setLineWidth(1);
+    setMinimumHeight(48);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    auto* layout = new QVBoxLayout(this);
+    auto* picture = new QLabel(this);
+    picture->setObjectName(QStringLiteral("picture"));
+    picture->setPixmap(FormPicture(devicePixelRatioF()));
+    picture->setAlignment(Qt::AlignCenter);
+    layout->addWidget(picture);
+  }
+};
+
+}  // namespace
+
+CDataView::CDataView(GameData& data, const Settings& settings, Operations& operations,
+                     Prompts& prompts, QWidget* parent)
+    : QScrollArea(parent),
+      data_(data),
+      settings_(settings),
+      operations_(operations),
+      prompts_(prompts) {
+  setObjectName(QStringLiteral("DetailsForm"));
+  setWidgetResizable(true);
+  setFrameShape(QFrame::NoFrame);
+  buildControls();
+  setArchiveFolder(FromGameText(settings_.CPATH));
+  applyCarLayout();  // every control stands as built until the first selection
+}
+
+void CDataView::buildControls() {
+  auto* page = new QWidget(this);
+  page->setObjectName(QStringLiteral("DetailsPage"));
+  auto* column = new QVBoxLayout(page);
+
+  // Names: Name, Directory, Manufacturer, Model with the ID and the police flag at the right.
+  auto* names = new QGridLayout();
+  nameLabel_ = Label("Name:", "nameLabel", page);
+  nameEdit_ = ReadOnlyBox("nameEdit", page);
+  restoreButton_ = Button("Restore From CD", "restoreButton", page);
+  directoryLabel_ = Label("Directory:", "directoryLabel", page);
+  directoryEdit_ = ReadOnlyBox("directoryEdit", page);
+  manufacturerLabel_ = Label("Manufactor:", "manufacturerLabel", page);
+  manufacturerEdit_ = ReadOnlyBox("manufacturerEdit", page);
+  modelLabel_ = Label("Model:", "modelLabel", page);
+  modelEdit_ = ReadOnlyBox("modelEdit", page);
+  idLabel_ = Label("ID:", "idLabel", page);
+  idEdit_ = ReadOnlyBox("idEdit", page);
+  idEdit_->setMaxLength(8);
+  idEdit_->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("WWWWWW")) + 12);
+  policeCheck_ = new QCheckBox(QStringLiteral("Police Car: "), page);
+  policeCheck_->setObjectName(QStringLiteral("policeCheck"));
+  policeCheck_->setLayoutDirection(Qt::RightToLeft);  // label before the box
+  policeCheck_->setEnabled(false);
+  names->addWidget(nameLabel_, 0, 0);
+  names->addWidget(nameEdit_, 0, 1, 1, 3);
+  names->addWidget(restoreButton_, 0, 4);
+  names->addWidget(directoryLabel_, 1, 0);
+  names->addWidget(directoryEdit_, 1, 1, 1, 4);
+  names->addWidget(manufacturerLabel_, 2, 0);
+  names->addWidget(manufacturerEdit_, 2, 1, 1, 4);
+  names->addWidget(modelLabel_, 3, 0);
+  names->addWidget(modelEdit_, 3, 1);
+  names->addWidget(idLabel_, 3, 2, Qt::AlignRight);
+  names->addWidget(idEdit_, 3, 3);
+  names->addWidget(policeCheck_, 4, 2, 1, 2, Qt::AlignRight);
+  names->setColumnStretch(1, 1);
+  column->addLayout(names);
+
+  // Serial numbers, class, speeds and mass side by side.
+  auto* middle = new QHBoxLayout();
+  auto* serialGroup = new QGroupBox(QStringLiteral("Serial Numbers"), page);
+  serialGroup->setObjectName(QStringLiteral("serialGroup"));
+  auto* serials = new QGridLayout(serialGroup);
+  carpEdit_ = ReadOnlyBox("carpEdit", serialGroup);
+  fedataEdit_ = new QLineEdit(serialGroup);
+  fedataEdit_->setObjectName(QStringLiteral("fedataEdit"));
+  genButton_ = Button("Gen.", "genButton", serialGroup);
+  writeButton_ = Button("Write", "writeButton", serialGroup);
+  const int numberWidth = fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 16;
+  carpEdit_->setMinimumWidth(numberWidth);
+  fedataEdit_->setMinimumWidth(numberWidth);
+  serials->addWidget(Label("Carp.txt:", "carpLabel", serialGroup), 0, 0);
+  serials->addWidget(carpEdit_, 0, 1);
+  serials->addWidget(genButton_, 0, 2);
+  serials->addWidget(Label("FeData:", "fedataLabel", serialGroup), 1, 0);
+  serials->addWidget(fedataEdit_, 1, 1);
+  serials->addWidget(writeButton_, 1, 2);
+  serialGroup_ = serialGroup;
+  middle->addWidget(serialGroup, 3);
+
+  auto* classGroup = new QGroupBox(QStringLiteral("Class: "), page);
+  classGroup->setObjectName(QStringLiteral("classGroup"));
+  auto* classes = new QVBoxLayout(classGroup);
+  classButtons_ = new QButtonGroup(this);
+  const char* letters[3] = {"A", "B", "C"};
+  for (int i = 0; i < 3; ++i) {
+    auto* radio = new QRadioButton(QString::fromLatin1(letters[i]), classGroup);
+    radio->setObjectName(QStringLiteral("class%1").arg(QString::fromLatin1(letters[i])));
+    radio->setEnabled(false);  // shown, not chosen here
+    classButtons_->addButton(radio, i);
+    classes->addWidget(radio);
+  }
+  classGroup_ = classGroup;
+  middle->addWidget(classGroup, 1);
+
+  speedPanel_ = new QWidget(page);
+  speedPanel_->setObjectName(QStringLiteral("speedPanel"));
+  auto* speeds = new QGridLayout(speedPanel_);
+  speeds->setContentsMargins(0, 0, 0, 0);
+  maxSpeedEdit_ = ReadOnlyBox("maxSpeedEdit", speedPanel_);
+  topSpeedEdit_ = ReadOnlyBox("topSpeedEdit", speedPanel_);
+  massEdit_ = ReadOnlyBox("massEdit", speedPanel_);
+  const int figureWidth = fontMetrics().horizontalAdvance(QStringLiteral("00000 KPH")) + 16;
+  for (QLineEdit* box : {maxSpeedEdit_, topSpeedEdit_, massEdit_}) box->setMinimumWidth(figureWidth);
+  speeds->addWidget(Label("Max.Speed:", "maxSpeedLabel", speedPanel_), 0, 0);
+  speeds->addWidget(maxSpeedEdit_, 0, 1);
+  speeds->addWidget(Label("Top Speed:", "topSpeedLabel", speedPanel_), 1, 0);
+  speeds->addWidget(topSpeedEdit_, 1, 1);
+  speeds->addWidget(Label("Mass:", "massLabel", speedPanel_), 2, 0);
+  speeds->addWidget(massEdit_, 2, 1);
+  middle->addWidget(speedPanel_, 3);
+  column->addLayout(middle);
+
+  // Error indicators: dimmed unless the car has the flag.
+  auto* errorsGroup = new QGroupBox(QStringLiteral("Errors: "), page);
+  errorsGroup->setObjectName(QStringLiteral("errorsGroup"));
+  auto* errors = new QHBoxLayout(errorsGroup);
+  for (int i = 0; i < 5; ++i) {
+    indicators_[i] = new QLabel(QString::fromLatin1(kErrorIndicators[i].text), errorsGroup);
+    indicators_[i]->setObjectName(QStringLiteral("indicator%1").arg(kErrorIndicators[i].flag));
+    indicators_[i]->setAlignment(Qt::AlignCenter);
+    indicators_[i]->setStyleSheet(
+        QStringLiteral("QLabel:enabled { color: #c00000; font-weight: bold; }"));
+    indicators_[i]->setEnabled(false);
+    errors->addWidget(indicators_[i], 1);
+  }
+  errorsGroup_ = errorsGroup;
+  column->addWidget(errorsGroup);
+
+  // Archive row, the default folder under it, the picture at the bottom.
+  auto* archive = new QHBoxLayout();
+  zipButton_ = Button("Create Zip", "zipButton", page);
+  defaultPathLabel_ = Label("To Default Path:", "defaultPathLabel", page);
+  defaultPathLabel_->setAlignment(Qt::AlignCenter);
+  cabinetButton_ = Button("Create Cabinet", "cabinetButton", page);
+  archive->addWidget(zipButton_);
+  archive->addWidget(defaultPathLabel_, 1);
+  archive->addWidget(cabinetButton_);
+  column->addLayout(archive);
+  statusLine_ = Label("", "statusLine", page);
+  statusLine_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+  statusLine_->setAlignment(Qt::AlignCenter);
+  statusLine_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  column->addWidget(statusLine_);
+  pictureFrame_ = new PictureFrame(page);
+  column->addWidget(pictureFrame_, 1);
+
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           nameLabel_, nameEdit_, restoreButton_, directoryLabel_, directoryEdit_,
+           manufacturerLabel_, manufacturerEdit_, modelLabel_, modelEdit_, idLabel_, idEdit_,
+           policeCheck_, serialGroup_, classGroup_, speedPanel_, errorsGroup_}) {
+    KeepRoomWhenHidden(w);
+  }
+  idLabel_->hide();  // never shown
+
+  connect(genButton_, &QPushButton::clicked, this, &CDataView::generateSerial);
+  connect(writeButton_, &QPushButton::clicked, this, &CDataView::writeSerial);
+  connect(restoreButton_, &QPushButton::clicked, this, [this] {
+    if (!hasItem_) return;
+    emit operationFinished(operations_.RestoreItemFromCd(itemCode_, ToGameText(members_.directory),
+                                                         ToGameText(members_.id)));
+  });
+  connect(zipButton_, &QPushButton::clicked, this, [this] {
+    if (!hasItem_) return;
+    emit operationFinished(
+        operations_.CreateZip(itemCode_, ToGameText(members_.directory), ToGameText(members_.name)));
+  });
+  connect(cabinetButton_, &QPushButton::clicked, this, [this] {
+    if (!hasItem_) return;
+    emit operationFinished(operations_.CreateCabinet(itemCode_, ToGameText(members_.directory),
+                                                     ToGameText(members_.name)));
+  });
+  setWidget(page);
+}
+
+QSize CDataView::sizeHint() const {
+  const QSize page = widget()->sizeHint();
+  const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  return QSize(page.width() + scrollBar, page.height());
+}
+
+void CDataView::setArchiveFolder(const QString& folder) { statusLine_->setText(folder); }
+
+void CDataView::applyCarLayout() {
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           nameLabel_, nameEdit_, directoryLabel_, directoryEdit_, manufacturerLabel_,
+           manufacturerEdit_, modelLabel_, modelEdit_, idEdit_, policeCheck_, serialGroup_,
+           classGroup_, speedPanel_, errorsGroup_, pictureFrame_, zipButton_, defaultPathLabel_,
+           cabinetButton_, statusLine_}) {
+    w->show();
+  }
+  restoreButton_->hide();
+  idLabel_->hide();
+}
+
+void CDataView::applyTrackLayout() {
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           nameLabel_, nameEdit_, directoryLabel_, directoryEdit_, pictureFrame_, zipButton_,
+           defaultPathLabel_, cabinetButton_, statusLine_}) {
+    w->show();
+  }
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           restoreButton_, manufacturerLabel_, manufacturerEdit_, modelLabel_, modelEdit_, idLabel_,
+           idEdit_, policeCheck_, serialGroup_, classGroup_, speedPanel_, errorsGroup_}) {
+    w->hide();
+  }
+}
+
+void CDataView::ShowItem(int itemCode) {
+  itemCode_ = itemCode;
+  hasItem_ = true;
+  members_ = FormMembers{};
+  setErrorIndicators(0);
+  if (itemCode == kCarsGroupCode || itemCode == kTracksGroupCode || itemCode == kSubFolderCode) {
+    members_.name = itemCode == kCarsGroupCode    ? QStringLiteral("KRAX Racing Cars")
+                    : itemCode == kTracksGroupCode ? QStringLiteral("KRAX Tracks")
+                                                   : QStringLiteral("SubFolder");
+    applyTrackLayout();
+  } else if (itemCode < 0) {
+    applyTrackLayout();
+    fillTrack(itemCode);
+  } else {
+    applyCarLayout();
+    fillCar(itemCode);
+  }
+  pushMembers();
+}
+
+void CDataView::ClearItem() {
+  hasItem_ = false;
+  members_ = FormMembers{};
+  setErrorIndicators(0);
+  applyTrackLayout();
+  pushMembers();
+}
+
+void CDataView::fillTrack(int itemCode) {
+  if (IsStockSlotCode(itemCode)) {
+    const int row = StockSlotRow(itemCode);
+    if (row >= kStockTrackSlotCount) return;
+    restoreButton_->show();
+    members_.directory = FromGameText(data_.SlotFolderPath(row));
+    members_.name = FromGameText(StockTrackTable[static_cast<std::size_t>(row)].displayName);
+  } else if (IsTrackFolderCode(itemCode)) {
+    const auto n = static_cast<std::size_t>(TrackFolderList::PositionFromItemCode(itemCode));
+    members_.directory = FromGameText(data_.TrackFolderList.path(n));
+    members_.name = FromGameText(data_.TrackFolderList.name(n));
+  }
+}
+
+void CDataView::fillCar(int slot) {
+  if (!data_.CarTable.isUsed(slot)) return;
+  const auto i = static_cast<std::size_t>(slot);
+  const CarRecord& car = data_.CarTable[i];
+  members_.directory = FromGameText(car.archivePath);
+  // Every car shows its flags, a car without front-end data included ("No FeData").
+  setErrorIndicators(car.errorFlags);
+  if (car.hasFedata()) {
+    members_.name = FromGameText(car.name.value_or(std::string()));
+    members_.manufacturer = FromGameText(car.manufacturer.value_or(std::string()));
+    members_.model = FromGameText(car.model.value_or(std::string()));
+    members_.carpSerial = FromGameText(car.carpSerial);
+    std::string id = car.carId.value_or(std::string());
+    std::transform(id.begin(), id.end(), id.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    members_.id = FromGameText(id);
+    members_.police = car.police();
+    members_.carClass = car.carClass() <= 2 ? car.carClass() : -1;
+    members_.fedataSerial = car.fedataSerial();
+    members_.mass = FromGameText(FormatMass(data_.ReadCarpValue(kCarpMass, i)));
+    members_.maxSpeed = FromGameText(FormatSpeed(data_.ReadCarpValue(kCarpMaxSpeed, i)));
+    members_.topSpeed = FromGameText(FormatSpeed(data_.ReadCarpValue(kCarpTopSpeed, i)));
+    if (IsStockCarId(id)) restoreButton_->show();
+  }
+}
+
+void CDataView::setErrorIndicators(unsigned flags) {
+  for (int k = 0; k < 5; ++k) indicators_[k]->setEnabled((flags & kErrorIndicators[k].flag) != 0);
+}
+
+void CDataView::showClass(int carClass) {
+  classButtons_->setExclusive(false);
+  for (QAbstractButton* b : classButtons_->buttons()) b->setChecked(false);
+  if (QAbstractButton* b = classButtons_->button(carClass)) b->setChecked(true);
+  classButtons_->setExclusive(true);
+}
+
+void CDataView::pushMembers() {
+  nameEdit_->setText(members_.name);
+  directoryEdit_->setText(members_.directory);
+  manufacturerEdit_->setText(members_.manufacturer);
+  modelEdit_->setText(members_.model);
+  idEdit_->setText(members_.id);
+  policeCheck_->setChecked(members_.police == 1);
+  carpEdit_->setText(members_.carpSerial);
+  fedataEdit_->setText(QString::number(members_.fedataSerial));
+  showClass(members_.carClass);
+  maxSpeedEdit_->setText(members_.maxSpeed);
+  topSpeedEdit_->setText(members_.topSpeed);
+  massEdit_->setText(members_.mass);
+  for (QLineEdit* box : {nameEdit_, directoryEdit_, manufacturerEdit_, modelEdit_}) {
+    box->setCursorPosition(0);  // long paths show their beginning
+  }
+}
+
+bool CDataView::pullMembers() {
+  bool isNumber = false;
+  const int value = fedataEdit_->text().trimmed().toInt(&isNumber);
+  if (!isNumber) {
+    prompts_.Message("Please enter an integer.");
+    return false;
+  }
+  if (value < 0 || value > 65535) {
+    // The archive holds 16 bits; a larger number would silently lose its high bits.
+    prompts_.Message("Please enter a serial number from 0 to 65535.");
+    return false;
+  }
+  members_.fedataSerial = value;
+  return true;
+}
+
+void CDataView::generateSerial() {
+  if (!hasItem_ || !data_.CarTable.isUsed(itemCode_)) return;
+  int value = 0;
+  // Redraw while another top-level car holds the number (at most 999 cars hold one of 32768).
+  for (int attempt = 0; attempt < 1000000; ++attempt) {
+    value = data_.random ? data_.random() : 0;
+    if (data_.FindCarBySerial(value, itemCode_) < 0) break;
+  }
+  members_.fedataSerial = value;
+  pushMembers();
+}
+
+void CDataView::writeSerial() {
+  if (!hasItem_ || !data_.CarTable.isUsed(itemCode_)) return;
+  // A box that holds no number stops here: writing the last shown number instead would store
+  // something the user did not ask for.
+  if (!pullMembers()) return;
+  const int value = members_.fedataSerial;
+  if (data_.FindCarBySerial(value, itemCode_) >= 0 &&
+      !prompts_.Question("Serial Number Exist. Write it?", /*okCancel=*/true)) {
+    return;
+  }
+  const auto slot = static_cast<std::size_t>(itemCode_);
+  if (data_.WriteCarSerial(slot, value)) {
+    data_.CarTable[slot].setFedataSerial(static_cast<std::uint16_t>(value));
+  } else {
+    // The car keeps its number on disk, so memory keeps it too.
+    prompts_.Message("The serial number could not be written to " + data_.CarTable[slot].archivePath + ".");
+    members_.fedataSerial = data_.CarTable[slot].fedataSerial();
+    pushMembers();
+  }
+}
+
+}  // namespace krax::ui

@@ -1,0 +1,128 @@
+// The details form, the right pane of the main window: what the tree has selected (a car, a
+// track or a group node) and the per-item commands.
+#pragma once
+
+#include <QScrollArea>
+#include <QString>
+
+class QButtonGroup;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace krax {
+class GameData;
+struct Settings;
+class Operations;
+struct OperationResult;
+class Prompts;
+}  // namespace krax
+
+namespace krax::ui {
+
+// The values the form shows, exchanged with the controls in one step either way.
+struct FormMembers {
+  QString name, directory, manufacturer, model, id;
+  QString carpSerial = QStringLiteral("0");
+  QString maxSpeed, topSpeed, mass;
+  int police = 0;
+  int fedataSerial = 0;
+  int carClass = -1;  // 0 = A, 1 = B, 2 = C, -1 = none
+};
+
+class CDataView : public QScrollArea {
+  Q_OBJECT
+
+ public:
+  CDataView(GameData& data, const Settings& settings, Operations& operations, Prompts& prompts,
+            QWidget* parent = nullptr);
+
+  // Room for the whole form without scrolling.
+  QSize sizeHint() const override;
+
+  // Shows the item with this tree item code.
+  void ShowItem(int itemCode);
+  // Shows nothing: after a reload the old item code may name another car.
+  void ClearItem();
+  bool hasItem() const { return hasItem_; }
+  int currentItemCode() const { return itemCode_; }
+  const FormMembers& members() const { return members_; }
+
+  // Copies the members into the controls / the editable control into the members. Pulling
+  // fails (and says "Please enter an integer.") when the FeData box holds no serial number.
+  void pushMembers();
+  bool pullMembers();
+
+  // The default folder for compressed files, shown on the status line.
+  void setArchiveFolder(const QString& folder);
+
+  // The buttons' work.
+  void generateSerial();  // "Gen."
+  void writeSerial();     // "Write"
+
+ signals:
+  void operationFinished(const krax::OperationResult& result);
+
+ private:
+  void buildControls();
+  void applyCarLayout();
+  void applyTrackLayout();
+  void fillCar(int slot);
+  void fillTrack(int itemCode);
+  void setErrorIndicators(unsigned flags);
+  void showClass(int carClass);
+
+  GameData& data_;
+  const Settings& settings_;
+  Operations& operations_;
+  Prompts& prompts_;
+  FormMembers members_;
+  int itemCode_ = 0;
+  bool hasItem_ = false;
+
+  QLabel* nameLabel_ = nullptr;
+  QLineEdit* nameEdit_ = nullptr;
+  QPushButton* restoreButton_ = nullptr;
+  QLabel* directoryLabel_ = nullptr;
+  QLineEdit* directoryEdit_ = nullptr;
+  QLabel* manufacturerLabel_ = nullptr;
+  QLineEdit* manufacturerEdit_ = nullptr;
+  QLabel* modelLabel_ = nullptr;
+  QLineEdit* modelEdit_ = nullptr;
+  QLabel* idLabel_ = nullptr;
+  QLineEdit* idEdit_ = nullptr;
+  QCheckBox* policeCheck_ = nullptr;
+  QWidget* serialGroup_ = nullptr;
+  QLineEdit* carpEdit_ = nullptr;
+  QLineEdit* fedataEdit_ = nullptr;
+  QPushButton* genButton_ = nullptr;
+  QPushButton* writeButton_ = nullptr;
+  QWidget* classGroup_ = nullptr;
+  QButtonGroup* classButtons_ = nullptr;
+  QWidget* speedPanel_ = nullptr;
+  QLineEdit* maxSpeedEdit_ = nullptr;
+  QLineEdit* topSpeedEdit_ = nullptr;
+  QLineEdit* massEdit_ = nullptr;
+  QWidget* errorsGroup_ = nullptr;
+  QLabel* indicators_[5] = {};
+  QPushButton* zipButton_ = nullptr;
+  QLabel* defaultPathLabel_ = nullptr;
+  QPushButton* cabinetButton_ = nullptr;
+  QLabel* statusLine_ = nullptr;
+  QFrame* pictureFrame_ = nullptr;
+};
+
+// The five error indicators: their texts and flags, in the form's order.
+struct ErrorIndicator {
+  const char* text;
+  unsigned flag;
+};
+inline constexpr ErrorIndicator kErrorIndicators[5] = {
+    {"Duplicate s.n.", 2}, {"Different s.n.", 1}, {"Diferent Path/ID", 4},
+    {"Path > 4", 8},       {"No FeData", 16},
+};
+
+}  // namespace krax::ui

@@ -1,0 +1,166 @@
+#include "ui/left_view.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QMouseEvent>
+
+#include "app/settings.h"
+#include "gamedata/car_catalog.h"
+#include "gamedata/game_data.h"
+#include "gamedata/stock_tables.h"
+#include "operations/operations.h"
+#include "ui/pictures.h"
+#include "ui/tree_model_logic.h"
+
+namespace krax::ui {
+
+CLeftView::CLeftView(GameData& data, const Settings& settings, Operations& operations,
+                     QWidget* parent)
+    : QTreeWidget(parent), data_(data), settings_(settings), operations_(operations) {
+  setObjectName(QStringLiteral("CarTrackTree"));
+  setColumnCount(1);
+  header()->hide();
+  setRootIsDecorated(true);  // expand buttons and lines at the root
+  setIconSize(QSize(16, 16));
+  setUniformRowHeights(true);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  connect(this, &QTreeWidget::itemSelectionChanged, this, &CLeftView::onSelectionChanged);
+}
+
+QSize CLeftView::sizeHint() const {
+  // Wide enough for a car name and the nesting of a sub-folder or two.
+  const int width = fontMetrics().horizontalAdvance(QStringLiteral("M")) * 24 + 60;
+  return QSize(width, QTreeWidget::sizeHint().height());
+}
+
+void CLeftView::FillTree() {
+  // Each group is filled before it joins the tree, so the view takes in all its items at once.
+  carsGroup_ = MakeItem("Racing Cars", kImageCarsGroup, kCarsGroupCode);
+  QFont bold = font();
+  bold.setBold(true);
+  carsGroup_->setFont(0, bold);
+  fillCars();
+  addTopLevelItem(carsGroup_);
+  carsGroup_->setExpanded(true);
+
+  tracksGroup_ = MakeItem("Tracks", kImageTracksGroup, kTracksGroupCode);
+  fillTracks();
+  addTopLevelItem(tracksGroup_);
+  tracksGroup_->setExpanded(true);
+
+  emit carCountReported(data_.EnabledCarCount);
+}
+
+void CLeftView::fillCars() {
+  data_.gameFolder = settings_.KRAXPath;
+  data_.LoadCarCatalog();
+  const std::string carFolder = CarFolderPath(data_.gameFolder);
+  const std::size_t count = data_.CarTable.count();
+  CarPlacement placement;
+  for (std::size_t slot = 0; slot < count; ++slot) {
+    const CarRecord& car = data_.CarTable[slot];
+    const int image = CarImage(car.errorFlags, car.enabled != 0, settings_);
+    QTreeWidgetItem* parent =
+        placement.findOrAddSubFolder(carsGroup_, CarSubFolderChain(carFolder, car.archivePath));
+    const std::string& name = car.name ? *car.name : std::string(kNoFedataName);
+    placement.insertCar(parent, MakeItem(name, image, static_cast<int>(slot)), name);
+  }
+}
+
+void CLeftView::fillTracks() {
+  data_.TrackFolderList.clear();
+  for (int row = 0; !StockTrackTable[static_cast<std::size_t>(row)].displayName.empty(); ++row) {
+    QTreeWidgetItem* slotItem = MakeItem(StockTrackTable[static_cast<std::size_t>(row)].displayName,
+                                         kImageStockSlot, StockSlotCode(row));
+    tracksGroup_->addChild(slotItem);
+    data_.LoadTrackSlot(row, [slotItem](const std::string& name, bool active, int n) {
+      slotItem->addChild(MakeItem(name, active ? kImageTrackActive : kImageTrackInactive,
+                                  TrackFolderList::ItemCode(static_cast<std::size_t>(n))));
+    });
+  }
+}
+
+void CLeftView::ReloadTree() {
+  // The selection goes with the items; the form keeps what it shows until the next selection.
+  {
+    const QSignalBlocker quiet(this);
+    clear();
+  }
+  carsGroup_ = tracksGroup_ = nullptr;
+  emit itemsDeleted();
+  data_.ClearCarTable();
+  FillTree();
+}
+
+QTreeWidgetItem* CLeftView::findItemByCode(int code) const {
+  for (QTreeWidgetItemIterator it(const_cast<CLeftView*>(this)); *it; ++it) {
+    if (ItemCode(*it) == code) return *it;
+  }
+  return nullptr;
+}
+
+void CLeftView::onSelectionChanged() {
+  const QList<QTreeWidgetItem*> selected = selectedItems();
+  if (selected.isEmpty()) return;  // never pass a code that was not read from an item
+  emit itemSelected(ItemCode(selected.first()));
+}
+
+void CLeftView::mouseDoubleClickEvent(QMouseEvent* event) {
+  // A double click acts on the selection, which the first click has set (or, on an empty
+  // part of the tree, on whatever was selected before).
+  if (event->button() == Qt::RightButton) {
+    rightDoubleClick();
+    return;
+  }
+  if (event->button() == Qt::LeftButton) {
+    QTreeWidgetItem* item = selectedItems().value(0, nullptr);
+    if (item && (ItemCode(item) >= 0 || IsTrackFolderCode(ItemCode(item)))) {
+      leftDoubleClick();
+      return;
+    }
+  }
+  QTreeWidget::mouseDoubleClickEvent(event);
+}
+
+void CLeftView::leftDoubleClick() {
+  QTreeWidgetItem* item = selectedItems().value(0, nullptr);
+  if (!item) return;
+  const int code = ItemCode(item);
+  if (code >= 0) {
+    const OperationResult result = operations_.ToggleCar(code);
+    if (result.done()) {
+      const bool enabled = data_.CarTable[static_cast<std::size_t>(code)].enabled != 0;
+      SetItemImage(item, enabled ? kImageCar : kImageCarDisabled);
+      emit carCountReported(data_.EnabledCarCount);
+      emit itemSelected(code);
+    }
+    emit operationFinished(result);
+  } else if (IsTrackFolderCode(code)) {
+    if (ItemImage(item) == kImageTrackActive) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const OperationResult result = operations_.SwitchTrack(code);
+    // The images follow the switch only when it happened: a tree that shows a track as active
+    // while the game still loads the old one would mislead.
+    if (result.done()) {
+      QTreeWidgetItem* slotItem = item->parent();
+      for (int i = 0; slotItem && i < slotItem->childCount(); ++i) {
+        SetItemImage(slotItem->child(i), kImageTrackInactive);
+      }
+      SetItemImage(item, kImageTrackActive);
+    }
+    QApplication::restoreOverrideCursor();
+    emit operationFinished(result);
+  } else {
+    item->setExpanded(!item->isExpanded());
+  }
+}
+
+void CLeftView::rightDoubleClick() {
+  QTreeWidgetItem* item = selectedItems().value(0, nullptr);
+  if (!item) return;
+  const int code = ItemCode(item);
+  // Only cars and add-on track folders have a file an editor could open.
+  if (code >= 0 || IsTrackFolderCode(code)) emit operationFinished(operations_.RunItemEditor(code));
+}
+
+}  // namespace krax::ui

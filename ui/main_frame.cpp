@@ -1,0 +1,313 @@
+#include "ui/main_frame.h"
+
+#include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "app/settings.h"
+#include "gamedata/game_data.h"
+#include "operations/operations.h"
+#include "ui/about_dialog.h"
+#include "ui/commands.h"
+#include "ui/data_view.h"
+#include "ui/document.h"
+#include "ui/left_view.h"
+#include "ui/pictures.h"
+#include "ui/tree_model_logic.h"
+#include "ui/widget_prompts.h"
+
+namespace krax::ui {
+
+CMainFrame::CMainFrame(MainFrameContext context, QWidget* parent)
+    : QMainWindow(parent), context_(std::move(context)) {
+  setObjectName(QStringLiteral("MainFrame"));
+  setWindowIcon(ProgramIcon());
+  if (context_.prompts) {
+    prompts_ = context_.prompts;
+  } else {
+    ownPrompts_ = std::make_unique<WidgetPrompts>(
+        this, [this](const QString& text) { setStatusText(text); });
+    prompts_ = ownPrompts_.get();
+  }
+  if (!context_.runDialog) context_.runDialog = [](QDialog& dialog) { return dialog.exec(); };
+
+  document_ = new CKRAXManagerDoc(this);
+  connect(document_, &CKRAXManagerDoc::titleChanged, this, &CMainFrame::updateCaption);
+
+  buildActions();
+  buildMenus();
+  buildToolBar();
+  buildStatusBar();
+
+  // Client area: tree on the left, details form on the right.
+  splitter_ = new QSplitter(Qt::Horizontal, this);
+  splitter_->setObjectName(QStringLiteral("splitter"));
+  leftView_ = new CLeftView(context_.data, context_.settings, context_.operations, splitter_);
+  dataView_ = new CDataView(context_.data, context_.settings, context_.operations, *prompts_,
+                            splitter_);
+  splitter_->addWidget(leftView_);
+  splitter_->addWidget(dataView_);
+  splitter_->setStretchFactor(0, 0);
+  splitter_->setStretchFactor(1, 1);
+  splitter_->setChildrenCollapsible(false);
+  splitter_->setSizes({leftView_->sizeHint().width(), dataView_->sizeHint().width()});
+  setCentralWidget(splitter_);
+
+  connect(leftView_, &CLeftView::carCountReported, this, &CMainFrame::showCarCount);
+  connect(leftView_, &CLeftView::itemSelected, dataView_, &CDataView::ShowItem);
+  connect(leftView_, &CLeftView::itemsDeleted, dataView_, &CDataView::ClearItem);
+  connect(leftView_, &CLeftView::operationFinished, this, &CMainFrame::showResult);
+  connect(dataView_, &CDataView::operationFinished, this, &CMainFrame::showResult);
+
+  setAcceptDrops(true);
+  updateCaption();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::buildActions() {
+  for (const CommandInfo& info : kCommands) {
+    auto* action = new QAction(QString::fromLatin1(info.text), this);
+    action->setObjectName(QStringLiteral("command%1").arg(info.id));
+    action->setStatusTip(QString::fromLatin1(info.statusTip));
+    action->setToolTip(QString::fromLatin1(info.toolTip));
+    if (info.hasPicture) action->setIcon(CommandIcon(info.picture));
+    const int id = info.id;
+    connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
+    actions_.insert(id, action);
+  }
+  QAction* statusBarAction = actions_.value(kCmdStatusBar);
+  statusBarAction->setCheckable(true);
+  statusBarAction->setChecked(true);
+  actions_.value(kCmdExit)->setShortcut(QKeySequence::Quit);
+
+  // The standard keys that do something here: new and open restart the document, F6 and
+  // Shift+F6 move between the panes.
+  auto* newDocument = new QAction(this);
+  newDocument->setShortcut(QKeySequence::New);
+  connect(newDocument, &QAction::triggered, this, &CMainFrame::onNewDocument);
+  auto* openDocument = new QAction(this);
+  openDocument->setShortcut(QKeySequence::Open);
+  connect(openDocument, &QAction::triggered, this, &CMainFrame::onOpenDocument);
+  auto* nextPane = new QAction(this);
+  nextPane->setShortcut(Qt::Key_F6);
+  connect(nextPane, &QAction::triggered, this, [this] { switchPane(1); });
+  auto* previousPane = new QAction(this);
+  previousPane->setShortcut(Qt::SHIFT | Qt::Key_F6);
+  connect(previousPane, &QAction::triggered, this, [this] { switchPane(-1); });
+  addActions({newDocument, openDocument, nextPane, previousPane});
+}
+
+void CMainFrame::buildMenus() {
+  struct MenuTitle {
+    Menu menu;
+    const char* title;
+  };
+  const MenuTitle titles[] = {{Menu::kFile, "&File"},
+                              {Menu::kView, "&View"},
+                              {Menu::kCommands, "&Commands"},
+                              {Menu::kHelp, "&Help"}};
+  for (const MenuTitle& title : titles) {
+    QMenu* menu = menuBar()->addMenu(QString::fromLatin1(title.title));
+    for (const CommandInfo& info : kCommands) {
+      if (info.menu != title.menu) continue;
+      // Groups of the File menu: installs, restores, reload, exit.
+      if (info.id == kCmdRestoreCars || info.id == kCmdReload || info.id == kCmdExit) {
+        menu->addSeparator();
+      }
+      menu->addAction(actions_.value(info.id));
+    }
+  }
+}
+
+void CMainFrame::buildToolBar() {
+  QToolBar* bar = addToolBar(QStringLiteral("Toolbar"));
+  bar->setObjectName(QStringLiteral("toolBar"));
+  bar->setIconSize(QSize(16, 16));
+  bar->setMovable(true);  // gripper; dockable at every side
+  bar->setFloatable(true);
+  bar->setAllowedAreas(Qt::AllToolBarAreas);
+  for (int id : kToolbarLayout) {
+    if (id == 0) {
+      bar->addSeparator();
+    } else {
+      bar->addAction(actions_.value(id));
+    }
+  }
+}
+
+void CMainFrame::buildStatusBar() {
+  promptPane_ = new QLabel(QStringLiteral("Ready"), this);
+  promptPane_->setObjectName(QStringLiteral("promptPane"));
+  promptPane_->setMinimumWidth(1);
+  statusBar()->addWidget(promptPane_, 1);
+  carCountPane_ = new QLabel(QStringLiteral("POKUS"), this);
+  carCountPane_->setObjectName(QStringLiteral("carCountPane"));
+  carCountPane_->setFrameStyle(QFrame::Panel | QFrame::Raised);  // the pop-out pane
+  carCountPane_->setMinimumWidth(carCountPane_->fontMetrics().horizontalAdvance(
+                                     QStringLiteral("No.Cars:0000")) + 12);
+  carCountPane_->setAlignment(Qt::AlignCenter);
+  statusBar()->addPermanentWidget(carCountPane_);
+  // Caps, Num and Scroll Lock: Qt offers no portable way to read those states.
+}
+
+void CMainFrame::initialUpdate() { leftView_->FillTree(); }
+
+void CMainFrame::setStatusText(const QString& text) {
+  statusBar()->clearMessage();
+  promptPane_->setText(text);
+}
+
+void CMainFrame::showCarCount(int enabledCarCount) {
+  carCountPane_->setText(QString::asprintf("No.Cars:%d", enabledCarCount));
+}
+
+void CMainFrame::showResult(const OperationResult& result) {
+  switch (result.status) {
+    case OperationStatus::kNotAvailable:
+      prompts_->Message(NotAvailableText(result));
+      break;
+    case OperationStatus::kFailed:
+      if (!result.message.empty()) prompts_->Message(result.message);
+      break;
+    case OperationStatus::kDone:
+    case OperationStatus::kCancelled:
+      break;
+  }
+}
+
+void CMainFrame::runOperation(OperationResult result, bool reloadWhenDone) {
+  showResult(result);
+  if (reloadWhenDone && result.done()) leftView_->ReloadTree();
+}
+
+void CMainFrame::runCommand(int commandId) {
+  Operations& ops = context_.operations;
+  switch (commandId) {
+    case kCmdInstallCar: runOperation(ops.InstallCar(), true); break;
+    case kCmdInstallTrack: runOperation(ops.InstallTrack(), true); break;
+    case kCmdInstallCarFromComp: runOperation(ops.InstallCarFromCompressed(), true); break;
+    case kCmdInstallTrackFromComp: runOperation(ops.InstallTrackFromCompressed(), true); break;
+    case kCmdRestoreCars: runOperation(ops.RestoreCars(), false); break;
+    case kCmdRestoreTracks: runOperation(ops.RestoreTracks(), false); break;
+    case kCmdRestoreStrings: runOperation(ops.RestoreStrings(), false); break;
+    case kCmdReload: leftView_->ReloadTree(); break;
+    case kCmdExit: close(); break;
+    case kCmdStatusBar: statusBar()->setVisible(actions_.value(kCmdStatusBar)->isChecked()); break;
+    case kCmdDirToName: runOperation(ops.RenameDirsToName(), true); break;
+    case kCmdDirToId: runOperation(ops.RenameDirsToId(), true); break;
+    case kCmdGenerateSerials: onGenerateSerials(); break;
+    case kCmdStringEdit: onStringEdit(); break;
+    case kCmdOptions: onOptions(); break;
+    case kCmdAbout: {
+      CAboutDlg about(this);
+      context_.runDialog(about);
+      break;
+    }
+    case kCmdRunGame: runOperation(ops.RunGame(), false); break;
+    default: break;
+  }
+}
+
+void CMainFrame::onGenerateSerials() {
+  context_.data.GenerateSerialNumbers([this] { leftView_->ReloadTree(); });
+}
+
+void CMainFrame::onStringEdit() {
+  if (context_.settings.KRAXText == 0) {
+    prompts_->Message("This is disabled in option \"Enable KRAX String editting\"");
+    return;
+  }
+  runOperation(context_.operations.OpenStringEditor(), false);
+}
+
+void CMainFrame::onOptions() {
+  const std::string gameFolderBefore = context_.settings.KRAXPath;
+  COptionsDlg dialog(context_.settings, *prompts_, context_.options, this);
+  if (context_.runDialog(dialog) != QDialog::Accepted) return;
+  GameData& data = context_.data;
+  data.kraxText = context_.settings.KRAXText != 0;
+  if (context_.settings.KRAXPath != gameFolderBefore) {
+    // Another game may speak another language: its install information decides.
+    data.gameFolder = context_.settings.KRAXPath;
+    data.InstallInfo = krax::InstallInfo{};
+    ReadInstallInfo(data.gameFolder, data.InstallInfo);
+    // Strings belong to their game: never keep the old game's for the new one.
+    data.GameTextTable.clear();
+    if (data.kraxText) data.LoadGameText();
+  }
+  dataView_->setArchiveFolder(FromGameText(context_.settings.CPATH));
+  updateCaption();
+  leftView_->ReloadTree();
+}
+
+void CMainFrame::onNewDocument() {
+  document_->newDocument();
+  leftView_->ReloadTree();  // a restart rebuilds the tree instead of adding to it
+}
+
+void CMainFrame::onOpenDocument() {
+  const QString path = QFileDialog::getOpenFileName(this, QString(), QString(),
+                                                    QString::fromLatin1(kDocumentFilter));
+  if (!path.isEmpty()) openDocumentFile(path);
+}
+
+void CMainFrame::openDocumentFile(const QString& path) {
+  document_->openDocument(path);
+  leftView_->ReloadTree();
+}
+
+bool CMainFrame::showsDemo() const {
+  return !context_.demoGameFolder.empty() && context_.settings.KRAXPath == context_.demoGameFolder;
+}
+
+void CMainFrame::updateCaption() {
+  QString caption = document_->title() + QStringLiteral(" - KRAXManager");
+  if (showsDemo()) caption += QStringLiteral(" (demo installation)");
+  setWindowTitle(caption);
+}
+
+void CMainFrame::switchPane(int step) {
+  QWidget* panes[2] = {leftView_, dataView_};
+  const int current = dataView_->isAncestorOf(focusWidget()) || focusWidget() == dataView_ ? 1 : 0;
+  QWidget* next = panes[(current + step + 2) % 2];
+  if (next == dataView_) {
+    dataView_->widget()->nextInFocusChain()->setFocus(Qt::TabFocusReason);
+  } else {
+    next->setFocus();
+  }
+}
+
+namespace {
+QString DroppedDocument(const QMimeData* mime) {
+  if (!mime || !mime->hasUrls()) return {};
+  for (const QUrl& url : mime->urls()) {
+    if (url.isLocalFile() && url.toLocalFile().endsWith(QStringLiteral(".viv"), Qt::CaseInsensitive)) {
+      return url.toLocalFile();
+    }
+  }
+  return {};
+}
+}  // namespace
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedDocument(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+  const QString path = DroppedDocument(event->mimeData());
+  if (path.isEmpty()) return;
+  event->acceptProposedAction();
+  openDocumentFile(path);
+}
+
+}  // namespace krax::ui

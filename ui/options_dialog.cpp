@@ -1,0 +1,206 @@
+#include "ui/options_dialog.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "operations/prompts.h"
+#include "ui/tree_model_logic.h"
+
+namespace krax::ui {
+
+std::string WithoutTrailingSeparator(std::string value) {
+  if (value.empty()) return value;
+  const char last = value.back();
+#ifdef _WIN32
+  const bool separator = last == '\\';
+#else
+  const bool separator = last == '\\' || (last == '/' && value.size() > 1);
+#endif
+  if (separator) value.pop_back();
+  return value;
+}
+
+namespace {
+
+QLineEdit* Field(const char* objectName, QWidget* parent) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(QString::fromLatin1(objectName));
+  edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 48);
+  return edit;
+}
+
+QPushButton* SmallButton(const char* text, const char* objectName, QWidget* parent) {
+  auto* button = new QPushButton(QString::fromLatin1(text), parent);
+  button->setObjectName(QString::fromLatin1(objectName));
+  button->setAutoDefault(false);
+  return button;
+}
+
+QCheckBox* Check(const char* text, const char* objectName, QWidget* parent) {
+  auto* box = new QCheckBox(QString::fromLatin1(text), parent);
+  box->setObjectName(QString::fromLatin1(objectName));
+  return box;
+}
+
+}  // namespace
+
+COptionsDlg::COptionsDlg(Settings& settings, Prompts& prompts, OptionsServices services,
+                         QWidget* parent)
+    : QDialog(parent), settings_(settings), prompts_(prompts), services_(std::move(services)),
+      held_(settings) {
+  setObjectName(QStringLiteral("OptionsDialog"));
+  setWindowTitle(QStringLiteral("Options"));
+
+  auto* column = new QVBoxLayout(this);
+  auto* fields = new QGridLayout();
+  fields->setColumnStretch(0, 1);
+  int row = 0;
+  // One field: its label on a line of its own, then the box with ".." and "Default".
+  auto addField = [&](const char* label, QLineEdit* edit, const char* browseName,
+                      const char* defaultName, void (COptionsDlg::*browse)(),
+                      void (COptionsDlg::*reset)()) {
+    auto* text = new QLabel(QString::fromLatin1(label), this);
+    text->setBuddy(edit);
+    fields->addWidget(text, row++, 0, 1, 3);
+    QPushButton* browseButton = SmallButton("..", browseName, this);
+    browseButton->setToolTip(QStringLiteral("Browse"));
+    QPushButton* defaultButton = SmallButton("Default", defaultName, this);
+    const int dots = browseButton->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 20;
+    browseButton->setFixedWidth(dots);
+    fields->addWidget(edit, row, 0);
+    fields->addWidget(browseButton, row, 1);
+    fields->addWidget(defaultButton, row, 2);
+    ++row;
+    connect(browseButton, &QPushButton::clicked, this, browse);
+    connect(defaultButton, &QPushButton::clicked, this, reset);
+  };
+  gameFolderEdit_ = Field("gameFolderEdit", this);
+  carEditorEdit_ = Field("carEditorEdit", this);
+  trackEditorEdit_ = Field("trackEditorEdit", this);
+  cdPathEdit_ = Field("cdPathEdit", this);
+  archiveFolderEdit_ = Field("archiveFolderEdit", this);
+  addField("Path for KRAX:", gameFolderEdit_, "gameFolderBrowse", "gameFolderDefault",
+           &COptionsDlg::browseGameFolder, &COptionsDlg::defaultGameFolder);
+  addField("On car right double click run:", carEditorEdit_, "carEditorBrowse",
+           "carEditorDefault", &COptionsDlg::browseCarEditor, &COptionsDlg::defaultCarEditor);
+  addField("On track right double click run:", trackEditorEdit_, "trackEditorBrowse",
+           "trackEditorDefault", &COptionsDlg::browseTrackEditor,
+           &COptionsDlg::defaultTrackEditor);
+  addField("KRAX CD:", cdPathEdit_, "cdPathBrowse", "cdPathDefault", &COptionsDlg::browseCdPath,
+           &COptionsDlg::defaultCdPath);
+  addField("Default Path for Compressed Files:", archiveFolderEdit_, "archiveFolderBrowse",
+           "archiveFolderDefault", &COptionsDlg::browseArchiveFolder,
+           &COptionsDlg::defaultArchiveFolder);
+  column->addLayout(fields);
+
+  auto* icons = new QGroupBox(QStringLiteral("Use error car icons for:"), this);
+  icons->setObjectName(QStringLiteral("errorIconsGroup"));
+  auto* iconChecks = new QHBoxLayout(icons);
+  duplicateCheck_ = Check("Duplicate S.N.", "duplicateCheck", icons);
+  path4Check_ = Check("Path > 4", "path4Check", icons);
+  notEqualCheck_ = Check("S.N. Not equal", "notEqualCheck", icons);
+  iconChecks->addWidget(duplicateCheck_);
+  iconChecks->addWidget(path4Check_);
+  iconChecks->addWidget(notEqualCheck_);
+  iconChecks->addStretch(1);
+  column->addWidget(icons);
+  stringEditCheck_ = Check("Enable KRAX String editting", "stringEditCheck", this);
+  column->addWidget(stringEditCheck_);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons->setObjectName(QStringLiteral("buttons"));
+  connect(buttons, &QDialogButtonBox::accepted, this, &COptionsDlg::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &COptionsDlg::reject);
+  column->addWidget(buttons);
+
+  showHeld();
+}
+
+void COptionsDlg::showHeld() {
+  gameFolderEdit_->setText(FromGameText(held_.KRAXPath));
+  carEditorEdit_->setText(FromGameText(held_.KRAXCarEdit));
+  trackEditorEdit_->setText(FromGameText(held_.KRAXTrackEdit));
+  cdPathEdit_->setText(FromGameText(held_.KRAXCDPath));
+  archiveFolderEdit_->setText(FromGameText(held_.CPATH));
+  duplicateCheck_->setChecked(held_.DUPL_SN != 0);
+  path4Check_->setChecked(held_.Path_4 != 0);
+  notEqualCheck_->setChecked(held_.NEQ != 0);
+  stringEditCheck_->setChecked(held_.KRAXText != 0);
+}
+
+void COptionsDlg::takeOver() {
+  held_.KRAXPath = ToGameText(gameFolderEdit_->text());
+  held_.KRAXCarEdit = ToGameText(carEditorEdit_->text());
+  held_.KRAXTrackEdit = ToGameText(trackEditorEdit_->text());
+  held_.KRAXCDPath = ToGameText(cdPathEdit_->text());
+  held_.CPATH = ToGameText(archiveFolderEdit_->text());
+  held_.DUPL_SN = duplicateCheck_->isChecked() ? 1 : 0;
+  held_.Path_4 = path4Check_->isChecked() ? 1 : 0;
+  held_.NEQ = notEqualCheck_->isChecked() ? 1 : 0;
+  held_.KRAXText = stringEditCheck_->isChecked() ? 1 : 0;
+}
+
+void COptionsDlg::setHeld(std::string Settings::*field, std::string value) {
+  held_.*field = std::move(value);
+  showHeld();  // a button never reads a field: typed text not taken over is replaced
+}
+
+void COptionsDlg::browseFolder(const char* title, std::string Settings::*field) {
+  const std::string folder = prompts_.ChooseFolder(title);
+  if (!folder.empty()) setHeld(field, folder);
+}
+
+void COptionsDlg::browseExecutable(std::string Settings::*field) {
+  const std::string file = prompts_.ChooseFile("Open", kExecutableFilter);
+  if (!file.empty()) {
+    setHeld(field, file);
+  } else {
+    held_.*field = file;
+    takeOver();  // cancelled: every field keeps the text it showed
+  }
+}
+
+void COptionsDlg::browseGameFolder() { browseFolder("Select KRAX folder", &Settings::KRAXPath); }
+void COptionsDlg::browseCarEditor() { browseExecutable(&Settings::KRAXCarEdit); }
+void COptionsDlg::browseTrackEditor() { browseExecutable(&Settings::KRAXTrackEdit); }
+void COptionsDlg::browseCdPath() { browseFolder("Select KRAX CD Path", &Settings::KRAXCDPath); }
+void COptionsDlg::browseArchiveFolder() {
+  browseFolder("Select Default Path For Compressed Files", &Settings::CPATH);
+}
+
+void COptionsDlg::defaultGameFolder() {
+  setHeld(&Settings::KRAXPath, services_.findGameFolder ? services_.findGameFolder() : "");
+}
+void COptionsDlg::defaultCarEditor() { setHeld(&Settings::KRAXCarEdit, kDefaultShellAction); }
+void COptionsDlg::defaultTrackEditor() { setHeld(&Settings::KRAXTrackEdit, kDefaultShellAction); }
+void COptionsDlg::defaultCdPath() {
+  setHeld(&Settings::KRAXCDPath, services_.findCdDrive ? services_.findCdDrive() : "");
+}
+void COptionsDlg::defaultArchiveFolder() {
+  // The game folder as stored, not what the game folder field shows now.
+  setHeld(&Settings::CPATH, settings_.KRAXPath);
+}
+
+void COptionsDlg::accept() {
+  takeOver();
+  for (std::string* value : {&held_.KRAXPath, &held_.KRAXCarEdit, &held_.KRAXTrackEdit,
+                             &held_.KRAXCDPath, &held_.CPATH}) {
+    *value = WithoutTrailingSeparator(*value);
+  }
+  const bool switchesTextOn = settings_.KRAXText == 0 && held_.KRAXText != 0;
+  settings_ = held_;
+  if (switchesTextOn && services_.loadGameText) services_.loadGameText();
+  if (services_.save && !services_.save(settings_)) {
+    prompts_.Message("The options could not be saved; they apply until KRAXManager ends.");
+  }
+  QDialog::accept();
+}
+
+}  // namespace krax::ui

@@ -1,0 +1,83 @@
+// The Options dialog: the one place where the user changes the stored settings.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <string>
+
+#include "app/settings.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+namespace krax {
+class Prompts;
+}
+
+namespace krax::ui {
+
+// What the dialog needs from the rest of the program; tests give their own.
+struct OptionsServices {
+  std::function<std::string()> findGameFolder;  // "Default" of the game folder
+  std::function<std::string()> findCdDrive;     // "Default" of the CD path
+  std::function<bool(const Settings&)> save;    // SaveSettings
+  std::function<void()> loadGameText;           // when string editing is switched on
+};
+
+// The executable filter of the editor choosers.
+inline constexpr const char* kExecutableFilter =
+    "Executable Files (*.exe, *.com,*.bat)|*.exe;*.com;*.bat||";
+
+// Removes one trailing separator: a backslash, and on Linux a slash too (a lone "/", the root
+// folder, is kept).
+std::string WithoutTrailingSeparator(std::string value);
+
+class COptionsDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  COptionsDlg(Settings& settings, Prompts& prompts, OptionsServices services,
+              QWidget* parent = nullptr);
+
+  // The held values (what the controls show after the last exchange).
+  const Settings& held() const { return held_; }
+
+  // Button work, callable without clicking.
+  void browseGameFolder();
+  void browseCarEditor();
+  void browseTrackEditor();
+  void browseCdPath();
+  void browseArchiveFolder();
+  void defaultGameFolder();
+  void defaultCarEditor();
+  void defaultTrackEditor();
+  void defaultCdPath();
+  void defaultArchiveFolder();
+
+  void accept() override;
+
+ private:
+  void showHeld();  // held values -> controls
+  void takeOver();  // controls -> held values
+  void browseFolder(const char* title, std::string Settings::*field);
+  void browseExecutable(std::string Settings::*field);
+  void setHeld(std::string Settings::*field, std::string value);
+
+  Settings& settings_;
+  Prompts& prompts_;
+  OptionsServices services_;
+  Settings held_;
+
+  QLineEdit* gameFolderEdit_ = nullptr;
+  QLineEdit* carEditorEdit_ = nullptr;
+  QLineEdit* trackEditorEdit_ = nullptr;
+  QLineEdit* cdPathEdit_ = nullptr;
+  QLineEdit* archiveFolderEdit_ = nullptr;
+  QCheckBox* duplicateCheck_ = nullptr;
+  QCheckBox* path4Check_ = nullptr;
+  QCheckBox* notEqualCheck_ = nullptr;
+  QCheckBox* stringEditCheck_ = nullptr;
+};
+
+}  // namespace krax::ui
