@@ -1,0 +1,120 @@
+// The cabinet writer: turns a sequence of source files into one cabinet file, or into a
+// set of cabinets once a size limit is reached.
+//
+// Everything outside the writer goes through the client: file access (numeric handles,
+// POSIX-style open flags from <fcntl.h>), memory for the block buffers, temporary-file
+// names, and, per call, the next-cabinet, progress and open-source functions. Folders and
+// cabinets are assembled in temporary files, so memory use does not grow with the archive.
+//
+// Calling order: CabWriterCreate, any number of CabWriterAddFile, CabWriterFlushCabinet,
+// CabWriterDestroy. Every failure fills the CabError given at creation and makes the call
+// return false (creation returns nullptr); after a failure only destroy is useful.
+//
+// A cabinet file is written with "!CAB" in place of its signature; "MSCF" is the last
+// thing written, so an interrupted cabinet is never taken for a complete one. A cabinet
+// file whose writing fails is deleted.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "archive/cab/cab_reader.h"
+
+namespace krax::cab {
+
+// CabError::code values.
+enum CabErrorCode : int {
+  kCabErrorNone = 0,
+  kCabErrorOpenSource = 1,       // a source file could not be opened
+  kCabErrorReadSource = 2,       // a source file could not be read
+  kCabErrorNoMemory = 3,         // memory could not be allocated
+  kCabErrorTempFile = 4,         // a temporary file could not be created, written, read, positioned or removed
+  kCabErrorUnknownType = 5,      // unknown compression type
+  kCabErrorCabinetFile = 6,      // the cabinet file could not be created or written
+  kCabErrorUserAbort = 7,        // a client function returned -1
+  kCabErrorCompressor = 8,       // the compressor failed
+};
+
+// The error record (code, the client's system error number, failed flag) and the numeric
+// file handle are the ones the cabinet reader uses too.
+
+struct CabinetParameters {
+  std::uint32_t cb = 0;              // maximum cabinet size; 0 means 0x7FFFFFF
+  std::uint32_t cbFolderThresh = 0;  // a folder is closed after a file once it compresses to more
+  unsigned cbReserveCFHeader = 0;    // 0..65535
+  unsigned cbReserveCFFolder = 0;    // 0..255
+  unsigned cbReserveCFData = 0;      // 0..255
+  int iCab = 0;                      // incremented in the copy prepared for a following cabinet
+  int iDisk = 0;
+  int fFailOnIncompressible = 0;     // kept, without effect
+  std::uint16_t setID = 0;
+  std::string szDisk;                // at most 255 characters each
+  std::string szCab;
+  std::string szCabPath;             // ends in its separator; the file is szCabPath + szCab
+};
+
+// Progress kinds.
+enum CabStatusKind : int {
+  StatusFile = 0,     // a block was compressed: (compressed bytes, uncompressed bytes)
+  StatusFolder = 1,   // a folder is placed / the cabinet is assembled: (bytes so far, estimated size)
+  StatusCabinet = 2,  // a cabinet file was completed: (estimated size, actual size)
+};
+
+// Functions given at creation. Each file function receives a place for the system error
+// number. read/write return the byte count or -1.
+struct CabWriterClient {
+  // A file record was placed into a cabinet; -1 stops.
+  std::function<int(const CabinetParameters& cabinet, const std::string& name, std::uint32_t cbFile,
+                    bool continuation)>
+      filePlaced;
+  std::function<void*(std::size_t size)> allocate;  // nullptr on failure
+  std::function<void(void* block)> release;
+  std::function<CabHandle(const std::string& name, int oflag, int pmode, int& err)> open;
+  std::function<long(CabHandle handle, void* buffer, unsigned count, int& err)> read;
+  std::function<long(CabHandle handle, const void* buffer, unsigned count, int& err)> write;
+  std::function<int(CabHandle handle, int& err)> close;  // 0 on success
+  std::function<long(CabHandle handle, long offset, int origin, int& err)> seek;  // new position or -1
+  std::function<int(const std::string& name, int& err)> remove;                  // 0 on success
+  // Fills `buffer` (of `size` bytes) with a zero-terminated unused file name; false when it cannot.
+  std::function<bool(char* buffer, std::size_t size)> tempName;
+};
+
+// Per-call client functions.
+// Gets the copy of the parameters prepared for the following cabinet (iCab already
+// incremented) and the estimated size of the current one; sets at least szCab. -1 stops.
+using CabNextCabinetFn = std::function<int(CabinetParameters& next, std::uint32_t estimate)>;
+// -1 stops; for StatusCabinet any other value is subtracted from the following cabinet's cb.
+using CabProgressFn = std::function<long(CabStatusKind kind, std::uint32_t first, std::uint32_t second)>;
+// Opens a source file for reading and gives its DOS date, time and attributes; -1 on failure.
+using CabOpenSourceFn = std::function<CabHandle(const std::string& name, std::uint16_t& date,
+                                                std::uint16_t& time, std::uint16_t& attribs, int& err)>;
+
+class CabWriter;
+// Dropping a writer without CabWriterDestroy still removes its temporary files.
+struct CabWriterDeleter {
+  void operator()(CabWriter* writer) const;
+};
+using CabWriterPtr = std::unique_ptr<CabWriter, CabWriterDeleter>;
+
+CabWriterPtr CabWriterCreate(CabError& error, CabWriterClient client,
+                                           const CabinetParameters& parameters);
+
+// Adds one file at the end of the current folder, compressed with `typeCompress`.
+bool CabWriterAddFile(CabWriter& writer, const std::string& sourceName, const std::string& nameInCabinet,
+                      bool runAfterExtract, const CabNextCabinetFn& nextCabinet,
+                      const CabProgressFn& progress, const CabOpenSourceFn& openSource,
+                      std::uint16_t typeCompress);
+
+// Closes the current folder and writes the cabinet; with forceNextCabinet only the folder
+// is closed and a following cabinet started.
+bool CabWriterFlushCabinet(CabWriter& writer, bool forceNextCabinet, const CabNextCabinetFn& nextCabinet,
+                           const CabProgressFn& progress);
+
+// Closes and deletes every temporary file and releases the memory; true when every close
+// and delete succeeded. (Dropping the writer without this does the same, ignoring errors.)
+bool CabWriterDestroy(CabWriterPtr writer);
+
+}  // namespace krax::cab

@@ -1,0 +1,36 @@
+// Packing a list of files into a new cabinet file (the "Create Cabinet" of a car or track).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "archive/archive_callbacks.h"
+
+namespace krax {
+
+// The program always writes LZX with a 2 MB window, cabinets of at most 300000000 bytes and
+// folders closed after 900000 compressed bytes; kraxctl may ask for other values.
+struct CabinetCreateOptions {
+  std::uint16_t typeCompress = 0x1503;
+  std::uint32_t maxCabinetSize = 300000000;
+  std::uint32_t folderThreshold = 900000;
+};
+
+// Writes `cabinetBase` + ".CAB" (a following cabinet of a set: the name part followed by
+// 1.CAB, 2.CAB, ...). Names in the cabinet are the files' paths relative to `baseFolder`
+// with backslashes, or the bare file names without a base folder. With `overwrite` false
+// an existing cabinet is replaced only after "File %s exist. Overwrite ?" is answered Yes.
+// Progress goes to callbacks.status as "File %s Compressing: %9ld -> %9ld".
+// Returns true when the cabinet was written completely.
+bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std::string>& files,
+                          const std::optional<std::string>& baseFolder, bool overwrite,
+                          const ArchiveCallbacks& callbacks, const CabinetCreateOptions& options = {});
+
+// The name a file gets in the cabinet (exposed for tests): the path components of `file`
+// behind those of `baseFolder`, joined with backslashes; without a base folder (or for a
+// file outside it) the last component.
+std::string CabinetEntryName(const std::string& file, const std::optional<std::string>& baseFolder);
+
+}  // namespace krax

@@ -1,0 +1,205 @@
+#include "archive/lzx/lzx_block_writer.h"
+
+#include <algorithm>
+#include <array>
+
+#include "archive/lzx/lzx_constants.h"
+#include "archive/lzx/lzx_huffman_builder.h"
+
+namespace krax::lzx {
+namespace {
+
+constexpr unsigned kMaxPretreeLength = 15;
+constexpr unsigned kMaxAlignedLength = 7;
+
+struct PretreeItem {
+  std::uint8_t symbol;
+  std::uint8_t extraBits;   // bits of `extra` that follow the symbol
+  std::uint8_t extra;
+  std::int8_t follow;       // for symbol 19: the difference symbol that follows, else -1
+};
+
+// The pretree items that turn `previous` into `lengths`.
+std::vector<PretreeItem> TreeItems(const std::uint8_t* previous, const std::uint8_t* lengths,
+                                   std::size_t count) {
+  std::vector<PretreeItem> items;
+  auto difference = [&](std::size_t i) {
+    return static_cast<std::uint8_t>((previous[i] + 17 - lengths[i]) % 17);
+  };
+  std::size_t i = 0;
+  while (i < count) {
+    if (lengths[i] == 0) {
+      std::size_t run = 1;
+      while (i + run < count && lengths[i + run] == 0 && run < 51) ++run;
+      if (run >= 20) {
+        items.push_back({kPretreeZerosLong, 5, static_cast<std::uint8_t>(run - 20), -1});
+        i += run;
+        continue;
+      }
+      if (run >= 4) {
+        items.push_back({kPretreeZerosShort, 4, static_cast<std::uint8_t>(run - 4), -1});
+        i += run;
+        continue;
+      }
+    } else {
+      std::size_t run = 1;
+      while (i + run < count && run < 5 && lengths[i + run] == lengths[i] &&
+             previous[i + run] == previous[i]) {
+        ++run;
+      }
+      if (run >= 4) {
+        items.push_back({kPretreeSameRun, 1, static_cast<std::uint8_t>(run - 4),
+                         static_cast<std::int8_t>(difference(i))});
+        i += run;
+        continue;
+      }
+    }
+    items.push_back({difference(i), 0, 0, -1});
+    ++i;
+  }
+  return items;
+}
+
+struct Code {
+  std::vector<std::uint8_t> lengths;
+  std::vector<std::uint16_t> codes;
+
+  void Build(const std::uint32_t* freqs, std::size_t count, unsigned maxLength) {
+    lengths.assign(count, 0);
+    codes.assign(count, 0);
+    BuildHuffmanLengths(freqs, count, maxLength, lengths.data());
+    AssignCanonicalCodes(lengths.data(), count, codes.data());
+  }
+  void Put(LzxBitWriter& bits, std::size_t symbol) const {
+    bits.PutBits(codes[symbol], lengths[symbol]);
+  }
+};
+
+}  // namespace
+
+LzxBlockWriter::LzxBlockWriter(unsigned positionSlots)
+    : mainSize_(MainTreeSize(positionSlots)) {
+  Reset();
+}
+
+void LzxBlockWriter::Reset() {
+  previousMain_.assign(mainSize_, 0);
+  previousLength_.assign(kLengthTreeSize, 0);
+}
+
+void LzxBlockWriter::WriteTree(LzxBitWriter& bits, std::uint8_t* previous,
+                               const std::uint8_t* lengths, std::size_t count) {
+  const std::vector<PretreeItem> items = TreeItems(previous, lengths, count);
+  std::array<std::uint32_t, kPretreeSize> freqs{};
+  for (const PretreeItem& item : items) {
+    ++freqs[item.symbol];
+    if (item.follow >= 0) ++freqs[static_cast<std::size_t>(item.follow)];
+  }
+  Code pretree;
+  pretree.Build(freqs.data(), kPretreeSize, kMaxPretreeLength);
+  for (unsigned s = 0; s < kPretreeSize; ++s) bits.PutBits(pretree.lengths[s], kPretreeLengthBits);
+  for (const PretreeItem& item : items) {
+    pretree.Put(bits, item.symbol);
+    bits.PutBits(item.extra, item.extraBits);
+    if (item.follow >= 0) pretree.Put(bits, static_cast<std::size_t>(item.follow));
+  }
+  std::copy(lengths, lengths + count, previous);
+}
+
+bool LzxBlockWriter::WriteBlock(const std::vector<LzxToken>& tokens,
+                                const std::vector<LzxFrameSpan>& frames, LzxBitWriter& bits,
+                                const LzxFrameSink& sink) {
+  // Statistics.
+  std::vector<std::uint32_t> mainFreqs(mainSize_, 0);
+  std::array<std::uint32_t, kLengthTreeSize> lengthFreqs{};
+  std::array<std::uint32_t, kAlignedTreeSize> alignedFreqs{};
+  std::uint64_t alignedCount = 0;
+  for (const LzxToken& t : tokens) {
+    if (t.isLiteral()) {
+      ++mainFreqs[t.literal];
+      continue;
+    }
+    const unsigned slot = PositionSlotOf(t.formattedOffset);
+    const unsigned header = std::min<unsigned>(t.length - kMinMatch, kLengthHeaderEscape);
+    ++mainFreqs[kNumChars + slot * 8 + header];
+    if (header == kLengthHeaderEscape) ++lengthFreqs[t.length - kMinMatch - kLengthHeaderEscape];
+    if (kExtraBits[slot] >= kAlignedBits) {
+      ++alignedFreqs[(t.formattedOffset - kPositionBase[slot]) & 7u];
+      ++alignedCount;
+    }
+  }
+  Code mainCode, lengthCode, alignedCode;
+  mainCode.Build(mainFreqs.data(), mainSize_, kMaxCodeLength);
+  lengthCode.Build(lengthFreqs.data(), kLengthTreeSize, kMaxCodeLength);
+  alignedCode.Build(alignedFreqs.data(), kAlignedTreeSize, kMaxAlignedLength);
+
+  // An aligned-offset block pays off when its tree saves more than its 24 bits.
+  std::uint64_t alignedBits = kAlignedTreeSize * kAlignedLengthBits;
+  for (unsigned s = 0; s < kAlignedTreeSize; ++s) alignedBits += std::uint64_t{alignedFreqs[s]} * alignedCode.lengths[s];
+  const bool aligned = alignedBits < alignedCount * kAlignedBits;
+
+  std::uint32_t blockSize = 0;
+  for (const LzxFrameSpan& f : frames) blockSize += f.uncompressed;
+
+  bits.PutBits(aligned ? kBlockTypeAligned : kBlockTypeVerbatim, kBlockTypeBits);
+  bits.PutBits(blockSize, kBlockSizeBits);
+  if (aligned) {
+    for (unsigned s = 0; s < kAlignedTreeSize; ++s) bits.PutBits(alignedCode.lengths[s], kAlignedLengthBits);
+  }
+  WriteTree(bits, previousMain_.data(), mainCode.lengths.data(), kNumChars);
+  WriteTree(bits, previousMain_.data() + kNumChars, mainCode.lengths.data() + kNumChars,
+            mainSize_ - kNumChars);
+  WriteTree(bits, previousLength_.data(), lengthCode.lengths.data(), kLengthTreeSize);
+
+  std::size_t index = 0;
+  for (const LzxFrameSpan& frame : frames) {
+    for (; index < frame.tokenEnd; ++index) {
+      const LzxToken& t = tokens[index];
+      if (t.isLiteral()) {
+        mainCode.Put(bits, t.literal);
+        continue;
+      }
+      const unsigned slot = PositionSlotOf(t.formattedOffset);
+      const unsigned header = std::min<unsigned>(t.length - kMinMatch, kLengthHeaderEscape);
+      mainCode.Put(bits, kNumChars + slot * 8 + header);
+      if (header == kLengthHeaderEscape) lengthCode.Put(bits, t.length - kMinMatch - kLengthHeaderEscape);
+      const unsigned extra = kExtraBits[slot];
+      const std::uint32_t value = t.formattedOffset - kPositionBase[slot];
+      if (aligned && extra >= kAlignedBits) {
+        bits.PutBits(value >> kAlignedBits, extra - kAlignedBits);
+        alignedCode.Put(bits, value & 7u);
+      } else {
+        bits.PutBits(value, extra);
+      }
+    }
+    bits.AlignToWord();
+    if (!sink(bits.bytes().data(), bits.ByteCount(), frame.uncompressed)) return false;
+    bits.ClearBytes();
+  }
+  return true;
+}
+
+bool LzxBlockWriter::WriteUncompressedBlock(const std::uint8_t* bytes, std::uint32_t size,
+                                            const LzxRepeats& repeatsAfter, LzxBitWriter& bits,
+                                            const LzxFrameSink& sink) {
+  bits.PutBits(kBlockTypeUncompressed, kBlockTypeBits);
+  bits.PutBits(size, kBlockSizeBits);
+  // Blocks start on frame boundaries here, so 27 header bits (or 60 with the stream
+  // header) never end on a word boundary: the padding is always 1-15 bits.
+  bits.AlignToWord();
+  std::uint8_t offsets[12];
+  for (int i = 0; i < 3; ++i) {
+    for (int b = 0; b < 4; ++b) offsets[4 * i + b] = static_cast<std::uint8_t>(repeatsAfter.r[i] >> (8 * b));
+  }
+  bits.PutRawBytes(offsets, sizeof offsets);
+  bits.PutRawBytes(bytes, size);
+  if (size & 1) {
+    const std::uint8_t pad = 0;
+    bits.PutRawBytes(&pad, 1);
+  }
+  if (!sink(bits.bytes().data(), bits.ByteCount(), size)) return false;
+  bits.ClearBytes();
+  return true;
+}
+
+}  // namespace krax::lzx

@@ -1,0 +1,149 @@
+#include "archive/lzx/lzx_encoder.h"
+
+#include <cstring>
+#include <stdexcept>
+
+#include "archive/lzx/lzx_constants.h"
+#include "archive/lzx/lzx_e8_encoder.h"
+#include "archive/lzx/lzx_match_finder.h"
+#include "archive/lzx/lzx_parser.h"
+
+namespace krax::lzx {
+namespace {
+
+// A block ends after this many frames or tokens. Larger blocks spread the trees' cost,
+// smaller ones follow changes in the data; on game-like data two frames did best.
+constexpr std::size_t kFramesPerBlock = 2;
+constexpr std::size_t kTokensPerBlock = 65000;
+
+int CheckedWindowBits(int windowBits) {
+  if (windowBits < kMinWindowBits || windowBits > kMaxWindowBits) {
+    throw std::invalid_argument("LZX window must be 2^15 to 2^21 bytes");
+  }
+  return windowBits;
+}
+
+}  // namespace
+
+LzxEncoder::LzxEncoder(int windowBits, std::size_t maxFrameOutput)
+    : windowBits_(CheckedWindowBits(windowBits)),
+      maxFrameOutput_(maxFrameOutput),
+      finder_(std::make_unique<LzxMatchFinder>(1u << windowBits)),
+      parser_(std::make_unique<LzxParser>(*finder_)),
+      blockWriter_(PositionSlotsForWindow(windowBits)) {
+  scratch_.resize(kFrameSize);
+  Reset();
+}
+
+LzxEncoder::~LzxEncoder() = default;
+
+void LzxEncoder::Reset() {
+  finder_->Reset();
+  parser_->Reset();
+  blockWriter_.Reset();
+  bits_ = LzxBitWriter{};
+  tokens_.clear();
+  frames_.clear();
+  pendingBytes_.clear();
+  frameOffsets_.clear();
+  repeatsAfter_.clear();
+  streamPosition_ = 0;
+  frameIndex_ = 0;
+  headerWritten_ = false;
+  ended_ = false;
+}
+
+bool LzxEncoder::CompressFrame(const std::uint8_t* data, std::size_t size, const LzxFrameSink& sink) {
+  if (size == 0 || size > kFrameSize || ended_) {
+    throw std::logic_error("LZX frame out of order");
+  }
+  std::memcpy(scratch_.data(), data, size);
+  if (frameIndex_ < kE8MaxFrames) {
+    E8EncodeFrame(scratch_.data(), size, streamPosition_, kDefaultE8TranslationSize);
+  }
+  const std::uint32_t begin = finder_->Append(scratch_.data(), size);
+  parser_->ParseFrame(begin, begin + static_cast<std::uint32_t>(size), tokens_);
+  frames_.push_back({tokens_.size(), static_cast<std::uint32_t>(size)});
+  frameOffsets_.push_back(pendingBytes_.size());
+  pendingBytes_.insert(pendingBytes_.end(), scratch_.data(), scratch_.data() + size);
+  repeatsAfter_.push_back(parser_->repeats());
+  streamPosition_ += size;
+  ++frameIndex_;
+  if (size < kFrameSize) ended_ = true;
+  if (frames_.size() >= kFramesPerBlock || tokens_.size() >= kTokensPerBlock) return Flush(sink);
+  return true;
+}
+
+bool LzxEncoder::Flush(const LzxFrameSink& sink) {
+  if (frames_.empty()) return true;
+  if (!headerWritten_) {
+    bits_.PutBits(1, 1);
+    bits_.PutBits(kDefaultE8TranslationSize >> 16, 16);
+    bits_.PutBits(kDefaultE8TranslationSize & 0xFFFF, 16);
+    headerWritten_ = true;
+  }
+  // Write the block aside first: a frame too large for a cabinet data block means the
+  // frames go out separately instead.
+  const LzxBitWriter savedBits = bits_;
+  LzxBlockWriter::State savedTrees = blockWriter_.SaveState();
+  std::vector<std::vector<std::uint8_t>> written;
+  bool fits = true;
+  auto capture = [&](const std::uint8_t* p, std::size_t n, std::size_t) {
+    fits = fits && n <= maxFrameOutput_;
+    written.emplace_back(p, p + n);
+    return true;
+  };
+  blockWriter_.WriteBlock(tokens_, frames_, bits_, capture);
+  bool ok = true;
+  if (fits) {
+    for (std::size_t i = 0; i < frames_.size() && ok; ++i) {
+      ok = sink(written[i].data(), written[i].size(), frames_[i].uncompressed);
+    }
+  } else {
+    bits_ = savedBits;
+    blockWriter_.RestoreState(std::move(savedTrees));
+    ok = WriteFramesSeparately(sink);
+  }
+  tokens_.clear();
+  frames_.clear();
+  pendingBytes_.clear();
+  frameOffsets_.clear();
+  repeatsAfter_.clear();
+  return ok;
+}
+
+bool LzxEncoder::WriteFramesSeparately(const LzxFrameSink& sink) {
+  std::size_t begin = 0;
+  for (std::size_t i = 0; i < frames_.size(); ++i) {
+    const std::vector<LzxToken> tokens(tokens_.begin() + static_cast<std::ptrdiff_t>(begin),
+                                       tokens_.begin() + static_cast<std::ptrdiff_t>(frames_[i].tokenEnd));
+    const std::vector<LzxFrameSpan> frame = {{tokens.size(), frames_[i].uncompressed}};
+    begin = frames_[i].tokenEnd;
+    const LzxBitWriter savedBits = bits_;
+    LzxBlockWriter::State savedTrees = blockWriter_.SaveState();
+    std::vector<std::uint8_t> written;
+    blockWriter_.WriteBlock(tokens, frame, bits_, [&](const std::uint8_t* p, std::size_t n, std::size_t) {
+      written.assign(p, p + n);
+      return true;
+    });
+    if (written.size() <= maxFrameOutput_) {
+      if (!sink(written.data(), written.size(), frames_[i].uncompressed)) return false;
+      continue;
+    }
+    bits_ = savedBits;
+    blockWriter_.RestoreState(std::move(savedTrees));
+    if (!blockWriter_.WriteUncompressedBlock(pendingBytes_.data() + frameOffsets_[i], frames_[i].uncompressed,
+                                             repeatsAfter_[i], bits_, sink)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::size_t LzxEncoder::HeldBytesEstimate() const {
+  std::size_t bytes = 0;
+  for (const LzxToken& t : tokens_) bytes += t.isLiteral() ? 1 : 3;
+  return bytes;
+}
+
+}  // namespace krax::lzx

@@ -1,0 +1,86 @@
+// The LZX encoder as cabinet folders use it.
+//
+// Usage: construct with the window exponent (15..21), then hand over the folder's data in
+// frames: CompressFrame with exactly 32768 bytes, except that the stream's last frame may
+// be shorter. Flush emits everything still held (call it at the end of the folder), then
+// Reset starts a new stream for the next folder. Each finished frame's compressed bytes go
+// to the sink together with the uncompressed size it yields; one frame is one cabinet
+// data block.
+//
+//   krax::lzx::LzxEncoder encoder(21);
+//   auto sink = [&](const std::uint8_t* p, std::size_t n, std::size_t raw) { ...; return true; };
+//   for (each 32768-byte piece) encoder.CompressFrame(piece, size, sink);
+//   encoder.Flush(sink);
+//
+// The stream starts with the E8 translation header (on, translation size 12000000); the
+// first 32768 frames are translated. Frames are collected and written as LZX blocks of
+// several frames, so a frame's bytes may reach the sink only during a later call; the
+// sink is never called with a frame before all its bytes are known. No frame exceeds
+// 32768 + 6144 compressed bytes: a block with a frame that would is written again frame by
+// frame, and a frame that still does not fit goes out as an uncompressed block.
+//
+// Pieces: lzx_match_finder (hash chains), lzx_parser (lazy parse into tokens),
+// lzx_block_writer (trees and tokens, with lzx_huffman_builder and lzx_bit_writer) and
+// lzx_e8_encoder. Memory is fixed by the window size.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "archive/lzx/lzx_block_writer.h"
+
+namespace krax::lzx {
+
+class LzxMatchFinder;
+class LzxParser;
+
+class LzxEncoder {
+ public:
+  // Throws std::invalid_argument for a window exponent outside 15..21. `maxFrameOutput`
+  // below the cabinet limit is for tests that need the fallbacks.
+  explicit LzxEncoder(int windowBits, std::size_t maxFrameOutput = kLzxMaxFrameOutput);
+  ~LzxEncoder();
+  LzxEncoder(const LzxEncoder&) = delete;
+  LzxEncoder& operator=(const LzxEncoder&) = delete;
+
+  // Compresses one frame (1..32768 bytes; below 32768 only as the stream's last frame).
+  // Returns false when the sink refused a frame; the encoder must then be Reset.
+  bool CompressFrame(const std::uint8_t* data, std::size_t size, const LzxFrameSink& sink);
+
+  // Writes out every frame still held.
+  bool Flush(const LzxFrameSink& sink);
+
+  // Starts a new stream.
+  void Reset();
+
+  // Rough number of compressed bytes for the frames still held.
+  std::size_t HeldBytesEstimate() const;
+
+  int windowBits() const { return windowBits_; }
+
+ private:
+  int windowBits_;
+  std::size_t maxFrameOutput_;
+  std::unique_ptr<LzxMatchFinder> finder_;
+  std::unique_ptr<LzxParser> parser_;
+  LzxBlockWriter blockWriter_;
+  LzxBitWriter bits_;
+  std::vector<LzxToken> tokens_;
+  std::vector<LzxFrameSpan> frames_;
+  std::vector<std::uint8_t> scratch_;
+  // For each frame held: where its (translated) bytes lie in pendingBytes_ and the
+  // repeated offsets after its tokens, for writing it as an uncompressed block instead.
+  std::vector<std::uint8_t> pendingBytes_;
+  std::vector<std::size_t> frameOffsets_;
+  std::vector<LzxRepeats> repeatsAfter_;
+  std::uint64_t streamPosition_ = 0;
+  std::uint64_t frameIndex_ = 0;
+  bool WriteFramesSeparately(const LzxFrameSink& sink);
+
+  bool headerWritten_ = false;
+  bool ended_ = false;  // a short frame was given: the stream is complete
+};
+
+}  // namespace krax::lzx

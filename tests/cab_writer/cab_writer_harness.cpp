@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include "cab_writer_harness.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "archive/cab/cab_directory.h"
+#include "archive/cab/cab_entries.h"
+#include "archive/cab/cab_writer_client.h"
+
+namespace krax::cab_test {
+namespace fs = std::filesystem;
+
+cab::CabinetParameters TestParameters(const ScratchFolder& folder) {
+  cab::CabinetParameters p;
+  p.cb = 300000000;
+  p.cbFolderThresh = 900000;
+  p.setID = 12345;
+  p.szDisk = "CABDisk";
+  p.szCab = "test.CAB";
+  p.szCabPath = folder.path().string() + "/";
+  return p;
+}
+
+std::size_t TempFilesLeft(const ScratchFolder& folder) {
+  std::size_t n = 0;
+  std::error_code ec;
+  for (auto it = fs::directory_iterator(folder.path() / "tmp", ec); !ec && it != fs::directory_iterator(); ++it) ++n;
+  return n;
+}
+
+WriterOutcome RunWriter(const ScratchFolder& folder, const std::vector<SourceFile>& files, WriterSetup setup) {
+  WriterOutcome outcome;
+  fs::create_directories(folder.path() / "src");
+  fs::create_directories(folder.path() / "tmp");
+  std::vector<std::string> paths;
+  for (const SourceFile& f : files) {
+    std::string leaf = f.name.empty() ? "unnamed" : f.name.substr(0, 200);
+    for (char& c : leaf) {
+      if (c == '\\' || c == '/') c = '_';
+    }
+    const std::string path = (folder.path() / "src" / (std::to_string(paths.size()) + "_" + leaf)).string();
+    WriteBytes(path, f.content);
+    paths.push_back(path);
+  }
+  cab::CabWriterClient client = cab::MakeStandardCabWriterClient();
+  const std::string tmp = (folder.path() / "tmp").string();
+  client.tempName = [tmp, counter = 0](char* buffer, std::size_t size) mutable {
+    const std::string name = tmp + "/xx" + std::to_string(counter++);
+    if (name.size() >= size) return false;
+    std::snprintf(buffer, size, "%s", name.c_str());
+    return true;
+  };
+  outcome.cabinets.push_back(setup.params.szCab);
+  const cab::CabNextCabinetFn next = [&](cab::CabinetParameters& p, std::uint32_t) {
+    p.szCab = "test" + std::to_string(p.iCab) + ".CAB";
+    if (setup.onNextCabinet) setup.onNextCabinet(p);
+    outcome.cabinets.push_back(p.szCab);
+    return 0;
+  };
+  const cab::CabProgressFn progress = [&](cab::CabStatusKind kind, std::uint32_t a, std::uint32_t b) -> long {
+    return setup.progress ? setup.progress(kind, a, b) : 0;
+  };
+  const cab::CabOpenSourceFn open = [](const std::string& name, std::uint16_t& date, std::uint16_t& time,
+                                       std::uint16_t& attribs, int& err) -> cab::CabHandle {
+    date = 0x5A21;  // 2025-01-01
+    time = 0x6000;  // 12:00:00
+    attribs = 0x20;
+    const int fd = ::open(name.c_str(), O_RDONLY);
+    if (fd < 0) err = errno;
+    return fd;
+  };
+  auto writer = cab::CabWriterCreate(outcome.error, client, setup.params);
+  outcome.created = writer != nullptr;
+  if (!writer) return outcome;
+  outcome.added = true;
+  for (std::size_t i = 0; i < files.size() && outcome.added; ++i) {
+    outcome.added = cab::CabWriterAddFile(*writer, paths[i], files[i].name, false, next, progress, open,
+                                          setup.typeCompress);
+  }
+  if (outcome.added) outcome.flushed = cab::CabWriterFlushCabinet(*writer, setup.force, next, progress);
+  outcome.destroyed = cab::CabWriterDestroy(std::move(writer));
+  return outcome;
+}
+
+std::string ExtractWithReader(const std::string& cabinet, const std::string& dest) {
+  fs::create_directories(dest);
+  // Each walk extracts the files that begin in its cabinet, following them into the next.
+  std::string current = cabinet;
+  for (int walked = 0; walked < 1000; ++walked) {
+    cab::CabDirectory directory;
+    int code = 0;
+    if (!cab::ReadCabinetDirectory(current, directory, code)) return current + ": unreadable";
+    cab::CabExtractRequest request;
+    request.cabPath = current;
+    request.destFolder = dest;
+    const cab::CabExtractResult result = cab::ExtractCabinet(request);
+    if (!result.ok) return "reader: " + result.message + " (" + std::to_string(result.code) + ")";
+    if (!(directory.header.flags & cab::kFlagNextCabinet)) return "";
+    current = (fs::path(cabinet).parent_path() / directory.header.szCabinetNext).string();
+  }
+  return "endless set";
+}
+
+bool PythonAvailable() { return std::system("python3 -c 'import zlib' >/dev/null 2>&1") == 0; }
+
+int RunPythonCheck(const std::string& cabinet, const std::string& dest, std::string& output) {
+  if (!PythonAvailable()) return -1;
+  fs::create_directories(dest);
+  const std::string outFile = dest + ".txt";
+  const std::string command = "python3 '" KRAX_SOURCE_DIR "/tests/cab_writer/cab_check.py' '" + cabinet +
+                              "' '" + dest + "' > '" + outFile + "'";
+  const int status = std::system(command.c_str());
+  const Bytes text = ReadBytes(outFile);
+  output.assign(text.begin(), text.end());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+}
+
+::testing::AssertionResult SameFiles(const std::vector<SourceFile>& files, const std::string& dest) {
+  for (const SourceFile& f : files) {
+    std::string rel = f.name;
+    for (char& c : rel) {
+      if (c == '\\') c = '/';
+    }
+    const std::string path = dest + "/" + rel;
+    if (!fs::exists(path)) return ::testing::AssertionFailure() << f.name << " was not extracted";
+    const Bytes got = ReadBytes(path);
+    if (got != f.content) {
+      return ::testing::AssertionFailure() << f.name << ": " << got.size() << " bytes extracted, "
+                                           << f.content.size() << " expected, or different content";
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+}  // namespace krax::cab_test

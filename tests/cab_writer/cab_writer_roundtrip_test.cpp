@@ -1,0 +1,168 @@
+// Every kind of cabinet the writer makes comes back byte for byte: through the program's
+// reader for every method, and through the independent Python reader for none and MSZIP.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <numeric>
+
+#include "archive/cab/cab_format.h"
+#include "cab_writer_harness.h"
+
+namespace krax::cab_test {
+namespace {
+namespace fs = std::filesystem;
+
+std::vector<SourceFile> AssortedFiles(std::uint32_t seed) {
+  return {{"empty.txt", {}},
+          {"one.bin", {0x7F}},
+          {"frame.bin", TextBytes(32768, seed)},
+          {"noise.bin", RandomBytes(70000, seed + 1)},
+          {"sub\\run.bin", Bytes(100000, 0xAA)},
+          {"code.exe", X86LikeBytes(90000, seed + 2)},
+          {"tail.bin", MeshLikeBytes(5000, seed + 3)}};
+}
+
+void ExpectBothReaders(const ScratchFolder& folder, const std::vector<SourceFile>& files, std::uint16_t type,
+                       std::string* listing = nullptr) {
+  EXPECT_EQ(ExtractWithReader(folder / "test.CAB", folder / "reader"), "");
+  EXPECT_TRUE(SameFiles(files, folder / "reader"));
+  if (cab::MethodOf(type) == 3 || !PythonAvailable()) return;
+  std::string output;
+  EXPECT_EQ(RunPythonCheck(folder / "test.CAB", folder / "py", output), 0) << output;
+  EXPECT_TRUE(SameFiles(files, folder / "py"));
+  if (listing) *listing = output;
+}
+
+TEST(CabWriterRoundTrip, EveryMethodAndWindowWithAssortedFiles) {
+  std::vector<std::uint16_t> types = {0x0000, 0x0001};
+  for (int bits = 15; bits <= 21; ++bits) types.push_back(static_cast<std::uint16_t>(0x0003 | (bits << 8)));
+  for (std::uint16_t type : types) {
+    SCOPED_TRACE(cab::DescribeTypeCompress(type));
+    ScratchFolder folder;
+    const auto files = AssortedFiles(type);
+    const WriterOutcome out = RunWriter(folder, files, WriterFor(folder, type));
+    ASSERT_TRUE(out.flushed) << out.error.code;
+    EXPECT_TRUE(out.destroyed);
+    EXPECT_EQ(TempFilesLeft(folder), 0u);
+    ExpectBothReaders(folder, files, type);
+  }
+}
+
+TEST(CabWriterRoundTrip, SeveralMegabytesInLzx21AndMszip) {
+  for (std::uint16_t type : {std::uint16_t{0x1503}, std::uint16_t{0x0001}}) {
+    SCOPED_TRACE(type);
+    ScratchFolder folder;
+    const std::vector<SourceFile> files = {{"big.dat", MixedBytes(3 << 20, 77)}, {"small.txt", TextBytes(300, 5)}};
+    std::uint64_t uncompressed = 0, compressed = 0;
+    WriterSetup setup = WriterFor(folder, type);
+    setup.progress = [&](cab::CabStatusKind kind, std::uint32_t a, std::uint32_t b) -> long {
+      if (kind == cab::StatusFile) {
+        compressed += a;
+        uncompressed += b;
+      }
+      return 0;
+    };
+    ASSERT_TRUE(RunWriter(folder, files, setup).flushed);
+    ExpectBothReaders(folder, files, type);
+    // StatusFile reports every byte once, uncompressed and compressed.
+    EXPECT_EQ(uncompressed, files[0].content.size() + files[1].content.size());
+    const auto cabSize = fs::file_size(folder / "test.CAB");
+    EXPECT_LT(compressed, cabSize);
+    EXPECT_GT(compressed + 2000, cabSize - 8 * ((uncompressed + 32767) / 32768));
+    EXPECT_LT(cabSize, uncompressed / 2);  // mixed game-like data compresses
+  }
+}
+
+// Forces sets with a small maximum size: blocks split between cabinets, files continued.
+TEST(CabWriterRoundTrip, CabinetSetsWithSplitBlocksAndContinuedFiles) {
+  for (std::uint16_t type : {std::uint16_t{0x0000}, std::uint16_t{0x0001}, std::uint16_t{0x1003}}) {
+    SCOPED_TRACE(type);
+    ScratchFolder folder;
+    WriterSetup setup = WriterFor(folder, type);
+    setup.params.cb = 60000;
+    setup.params.cbFolderThresh = 50000;
+    std::vector<std::uint32_t> cbSeen;
+    setup.onNextCabinet = [&](cab::CabinetParameters& p) { cbSeen.push_back(p.cb); };
+    const std::vector<SourceFile> files = {{"a.bin", RandomBytes(150000, 1)},
+                                           {"b.txt", TextBytes(120000, 2)},
+                                           {"c.bin", RandomBytes(20000, 3)},
+                                           {"d.bin", {}}};
+    const WriterOutcome out = RunWriter(folder, files, setup);
+    ASSERT_TRUE(out.flushed) << out.error.code;
+    ASSERT_GE(out.cabinets.size(), 3u);
+    for (const std::string& name : out.cabinets) {
+      EXPECT_LE(fs::file_size(folder / name), 60000u) << name;
+    }
+    EXPECT_EQ(cbSeen, std::vector<std::uint32_t>(cbSeen.size(), 60000u));
+    std::string listing;
+    ExpectBothReaders(folder, files, type, &listing);
+    if (cab::MethodOf(type) != 3 && PythonAvailable()) {
+      EXPECT_NE(listing.find(" 65534\n"), std::string::npos) << listing;  // continued to the next
+      EXPECT_NE(listing.find(" 65533\n"), std::string::npos) << listing;  // continued from the previous
+      EXPECT_NE(listing.find("split 1"), std::string::npos) << listing;
+      EXPECT_NE(listing.find("cabinet 0 flags 2 "), std::string::npos) << listing;
+      EXPECT_NE(listing.find("cabinet 1 flags 3 "), std::string::npos) << listing;
+    }
+  }
+}
+
+// A maximum below one data block splits a block again in the following cabinet; the
+// independent reader joins all the parts. (The program itself never writes such sets.)
+TEST(CabWriterRoundTrip, MaximumBelowOneBlockSplitsABlockOverSeveralCabinets) {
+  if (!PythonAvailable()) GTEST_SKIP() << "python3 missing";
+  ScratchFolder folder;
+  WriterSetup setup = WriterFor(folder, 0);
+  setup.params.cb = 20000;
+  const std::vector<SourceFile> files = {{"z.bin", Bytes(74496, 0)}, {"e.bin", {}}};
+  const WriterOutcome out = RunWriter(folder, files, setup);
+  ASSERT_TRUE(out.flushed);
+  EXPECT_EQ(out.cabinets.size(), 4u);
+  std::string listing;
+  ASSERT_EQ(RunPythonCheck(folder / "test.CAB", folder / "py", listing), 0) << listing;
+  EXPECT_TRUE(SameFiles(files, folder / "py"));
+  EXPECT_NE(listing.find("cabinet 1 flags 3 folders 1 files 1 size 20000 split 1"), std::string::npos) << listing;
+}
+
+TEST(CabWriterRoundTrip, StatusCabinetResultLowersTheNextMaximumAndIsOtherwiseKept) {
+  ScratchFolder folder;
+  WriterSetup setup = WriterFor(folder, 0);
+  setup.params.cb = 50000;
+  std::vector<std::uint32_t> cbSeen;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> cabinetReports;
+  setup.onNextCabinet = [&](cab::CabinetParameters& p) { cbSeen.push_back(p.cb); };
+  setup.progress = [&](cab::CabStatusKind kind, std::uint32_t a, std::uint32_t b) -> long {
+    if (kind != cab::StatusCabinet) return 0;
+    cabinetReports.emplace_back(a, b);
+    return 1000;
+  };
+  const std::vector<SourceFile> files = {{"a.bin", RandomBytes(160000, 1)}};
+  const WriterOutcome out = RunWriter(folder, files, setup);
+  ASSERT_TRUE(out.flushed);
+  ASSERT_GE(cbSeen.size(), 3u);
+  EXPECT_EQ(cbSeen[0], 50000u);
+  EXPECT_EQ(cbSeen[1], 49000u);
+  EXPECT_EQ(cbSeen[2], 48000u);
+  ASSERT_EQ(cabinetReports.size(), out.cabinets.size());
+  for (std::size_t i = 0; i < out.cabinets.size(); ++i) {
+    EXPECT_EQ(cabinetReports[i].second, fs::file_size(folder / out.cabinets[i]));
+  }
+  ExpectBothReaders(folder, files, 0);
+}
+
+TEST(CabWriterRoundTrip, ForcedNextCabinetClosesTheFolderAndStartsASecondCabinet) {
+  ScratchFolder folder;
+  WriterSetup setup = WriterFor(folder, 1);
+  setup.force = true;
+  const std::vector<SourceFile> files = {{"a.txt", TextBytes(40000, 1)}};
+  const WriterOutcome out = RunWriter(folder, files, setup);
+  ASSERT_TRUE(out.flushed);
+  ASSERT_EQ(out.cabinets.size(), 2u);
+  EXPECT_TRUE(fs::exists(folder / "test.CAB"));
+  const Bytes first = ReadBytes(folder / "test.CAB");
+  ASSERT_GE(first.size(), 36u);
+  EXPECT_EQ(cab::LoadLE16(first.data() + 30), cab::kFlagNextCabinet);
+  EXPECT_EQ(cab::LoadLE16(first.data() + 34), 0);  // iCabinet
+}
+
+}  // namespace
+}  // namespace krax::cab_test
