@@ -1,0 +1,161 @@
+// kraxctl cars / car: the car catalog as the tree and the details form show it.
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "cli/context.h"
+#include "cli/json_text.h"
+#include "gamedata/game_data.h"
+#include "gamedata/stock_tables.h"
+
+namespace krax::cli {
+namespace {
+
+struct FlagLabel {
+  std::uint32_t flag;
+  const char* label;
+};
+constexpr FlagLabel kFlagLabels[] = {
+    {kFlagDuplicateSerial, "Duplicate s.n."}, {kFlagSerialsDiffer, "Different s.n."},
+    {kFlagFolderNotId, "Diferent Path/ID"},   {kFlagFolderOver4, "Path > 4"},
+    {kFlagNoFedata, "No FeData"},
+};
+
+std::string OptionalJson(const std::optional<std::string>& text) {
+  return text ? JsonString(*text) : "null";
+}
+
+void LoadCars(GameData& game) {
+  game.ClearCarTable();
+  game.LoadCarCatalog();
+}
+
+int RunCars(Context& context, const std::vector<std::string>& args) {
+  bool json = false;
+  for (const std::string& arg : args) {
+    if (arg == "--json") {
+      json = true;
+    } else {
+      throw UsageError("cars: unexpected argument '" + arg + "'");
+    }
+  }
+  GameData& game = context.game();
+  LoadCars(game);
+  std::ostream& out = context.out;
+  const std::size_t count = game.CarTable.count();
+  if (json) {
+    out << "{\"enabledCarCount\": " << game.EnabledCarCount << ", \"cars\": [";
+    for (std::size_t i = 0; i < count; ++i) {
+      const CarRecord& car = game.CarTable[i];
+      const bool fe = car.hasFedata();
+      const std::string_view letter = ClassLetter(car.carClass());
+      out << (i ? ", " : "") << "{\"slot\": " << i << ", \"id\": " << OptionalJson(car.carId)
+          << ", \"name\": " << OptionalJson(car.name)
+          << ", \"manufacturer\": " << OptionalJson(car.manufacturer)
+          << ", \"model\": " << OptionalJson(car.model)
+          << ", \"class\": " << (fe && !letter.empty() ? JsonString(letter) : "null")
+          << ", \"police\": " << (fe ? std::to_string(car.police()) : "null")
+          << ", \"carpSerial\": " << JsonString(car.carpSerial)
+          << ", \"fedataSerial\": " << (fe ? std::to_string(car.fedataSerial()) : "null")
+          << ", \"errorFlags\": " << car.errorFlags << ", \"depth\": " << car.depth
+          << ", \"enabled\": " << (car.enabled ? "true" : "false")
+          << ", \"archivePath\": " << JsonString(car.archivePath) << "}";
+    }
+    out << "]}\n";
+    return kExitOk;
+  }
+  out << "slot\tid\tname\tclass\tcarpSerial\tfedataSerial\terrorFlags\tdepth\tenabled\tarchivePath\n";
+  for (std::size_t i = 0; i < count; ++i) {
+    const CarRecord& car = game.CarTable[i];
+    const bool fe = car.hasFedata();
+    out << i << '\t' << car.carId.value_or("-") << '\t' << car.name.value_or("-") << '\t'
+        << (fe ? ClassLetter(car.carClass()) : "-") << '\t'
+        << (car.carpSerial.empty() ? "-" : car.carpSerial) << '\t'
+        << (fe ? std::to_string(car.fedataSerial()) : "-") << '\t' << car.errorFlags << '\t'
+        << car.depth << '\t' << (car.enabled ? "yes" : "no") << '\t' << car.archivePath << '\n';
+  }
+  out << "Enabled cars: " << game.EnabledCarCount << '\n';
+  return kExitOk;
+}
+
+std::string Upper(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return text;
+}
+
+// The slot named by a number, else the first car whose ID matches ignoring case; -1 for none.
+long long FindCar(const GameData& game, const std::string& which) {
+  const std::size_t count = game.CarTable.count();
+  long long slot = -1;
+  const auto [end, error] = std::from_chars(which.data(), which.data() + which.size(), slot);
+  if (error == std::errc() && end == which.data() + which.size() && slot >= 0 &&
+      slot < static_cast<long long>(count)) {
+    return slot;
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    const CarRecord& car = game.CarTable[i];
+    if (car.carId && Upper(*car.carId) == Upper(which)) return static_cast<long long>(i);
+  }
+  return -1;
+}
+
+int RunCar(Context& context, const std::vector<std::string>& args) {
+  if (args.size() != 1) throw UsageError("car: expected SLOT or ID");
+  GameData& game = context.game();
+  LoadCars(game);
+  const long long slot = FindCar(game, args[0]);
+  if (slot < 0) {
+    context.err << "kraxctl: no car '" << args[0] << "' in the catalog\n";
+    return kExitFailure;
+  }
+  const auto i = static_cast<std::size_t>(slot);
+  const CarRecord& car = game.CarTable[i];
+  std::ostream& out = context.out;
+  const bool fe = car.hasFedata();
+  // The details form's values: without front-end data only the directory is shown.
+  out << "Slot: " << i << '\n';
+  out << "Directory: " << car.archivePath << '\n';
+  out << "Name: " << (fe ? car.name.value_or("") : "") << '\n';
+  out << "Manufactor: " << (fe ? car.manufacturer.value_or("") : "") << '\n';
+  out << "Model: " << (fe ? car.model.value_or("") : "") << '\n';
+  out << "ID: " << (fe ? Upper(car.carId.value_or("")) : "") << '\n';
+  out << "Police Car: " << car.police() << '\n';
+  out << "Carp.txt: " << (fe ? car.carpSerial : "0") << '\n';
+  out << "FeData: " << car.fedataSerial() << '\n';
+  out << "Class: " << (fe ? ClassLetter(car.carClass()) : "") << '\n';
+  out << "Max.Speed: " << (fe ? FormatSpeed(game.ReadCarpValue(kCarpMaxSpeed, i)) : "") << '\n';
+  out << "Top Speed: " << (fe ? FormatSpeed(game.ReadCarpValue(kCarpTopSpeed, i)) : "") << '\n';
+  out << "Mass: " << (fe ? FormatMass(game.ReadCarpValue(kCarpMass, i)) : "") << '\n';
+  out << "Errors:";
+  bool any = false;
+  for (const FlagLabel& flag : kFlagLabels) {
+    if (car.errorFlags & flag.flag) {
+      out << (any ? ", " : " ") << flag.label;
+      any = true;
+    }
+  }
+  out << (any ? "" : " none") << '\n';
+  out << "Enabled: " << (car.enabled ? "yes" : "no") << '\n';
+  out << "Depth: " << car.depth << '\n';
+  out << "Stock car: " << (fe && IsStockCarId(Upper(car.carId.value_or(""))) ? "yes" : "no") << '\n';
+  return kExitOk;
+}
+
+const RegisterCommand kCars({"cars", "list the cars of the game folder",
+                             "usage: kraxctl cars [--json]\n"
+                             "One row per car in table order, then the number of enabled cars.\n"
+                             "--json writes {\"enabledCarCount\": n, \"cars\": [...]}.\n",
+                             RunCars});
+const RegisterCommand kCar({"car", "show one car as the details form shows it",
+                            "usage: kraxctl car SLOT|ID\n"
+                            "Shows the car in table slot SLOT, or the first car whose ID is ID\n"
+                            "(ignoring case), with mass and speeds as the details form forms them.\n",
+                            RunCar});
+
+}  // namespace
+}  // namespace krax::cli

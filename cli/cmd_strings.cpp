@@ -1,0 +1,97 @@
+// kraxctl strings: the game's front-end strings, available while "KRAXText" is on.
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/settings.h"
+#include "cli/command.h"
+#include "cli/context.h"
+#include "gamedata/game_data.h"
+
+namespace krax::cli {
+namespace {
+
+constexpr const char* kDisabledText = "This is disabled in option \"Enable KRAX String editting\"";
+
+std::size_t ParseIndex(const std::string& text) {
+  std::size_t index = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), index);
+  if (error != std::errc() || end != text.data() + text.size()) {
+    throw UsageError("strings: '" + text + "' is not a string index");
+  }
+  return index;
+}
+
+bool ContainsIgnoringCase(std::string_view text, std::string_view part) {
+  const auto lower = [](char c) { return std::tolower(static_cast<unsigned char>(c)); };
+  return std::search(text.begin(), text.end(), part.begin(), part.end(),
+                     [&](char a, char b) { return lower(a) == lower(b); }) != text.end();
+}
+
+int RunStrings(Context& context, const std::vector<std::string>& args) {
+  if (args.empty()) throw UsageError("strings: expected list, get I, set I TEXT or find TEXT");
+  const std::string& action = args[0];
+  const std::size_t expected = action == "list" ? 1 : action == "get" || action == "find" ? 2 : action == "set" ? 3 : 0;
+  if (expected == 0) throw UsageError("strings: unknown action '" + action + "'");
+  if (args.size() != expected) throw UsageError("strings " + action + ": wrong number of arguments");
+
+  if (!context.settings().KRAXText) {
+    context.err << kDisabledText << '\n';
+    return kExitFailure;
+  }
+  GameData& game = context.game();
+  game.kraxText = true;
+  if (game.GameTextTable.empty() && !game.LoadGameText()) {
+    context.err << "kraxctl: cannot read the game text file " << game.GameTextPath() << '\n';
+    return kExitFailure;
+  }
+  const GameTextTable& table = game.GameTextTable;
+  std::ostream& out = context.out;
+
+  if (action == "list") {
+    for (std::size_t i = 0; i < table.count(); ++i) out << i << '\t' << table.text(i) << '\n';
+    return kExitOk;
+  }
+  if (action == "find") {
+    for (std::size_t i = 0; i < table.count(); ++i) {
+      if (ContainsIgnoringCase(table.text(i), args[1])) out << i << '\n';
+    }
+    return kExitOk;
+  }
+  const std::size_t index = ParseIndex(args[1]);
+  if (index >= table.count()) {
+    context.err << "kraxctl: no string " << index << " (the game text holds " << table.count()
+                << " strings)\n";
+    return kExitFailure;
+  }
+  if (action == "get") {
+    out << table.text(index) << '\n';
+    return kExitOk;
+  }
+  if (!game.SetGameText(index, args[2])) {
+    context.err << "kraxctl: cannot replace string " << index << '\n';
+    return kExitFailure;
+  }
+  if (!game.SaveGameText()) {
+    context.err << "kraxctl: cannot write the game text file " << game.GameTextPath()
+                << "; it keeps its old content\n";
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+const RegisterCommand kStrings({"strings", "show, find and replace the game's front-end strings",
+                                "usage: kraxctl strings list\n"
+                                "       kraxctl strings get I\n"
+                                "       kraxctl strings set I TEXT\n"
+                                "       kraxctl strings find TEXT\n"
+                                "Works while the setting KRAXText is on. list prints index and string\n"
+                                "a line; set replaces string I and saves the file at once; find prints\n"
+                                "the indexes of the strings that contain TEXT, ignoring case.\n",
+                                RunStrings});
+
+}  // namespace
+}  // namespace krax::cli

@@ -1,0 +1,72 @@
+// kraxctl tracks: the nine track slots and the track folders of each, as the tree lists them.
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "cli/context.h"
+#include "cli/json_text.h"
+#include "gamedata/game_data.h"
+#include "gamedata/stock_tables.h"
+
+namespace krax::cli {
+namespace {
+
+struct ListedTrack {
+  int n = 0;
+  std::string name;
+  bool active = false;
+};
+
+int RunTracks(Context& context, const std::vector<std::string>& args) {
+  bool json = false;
+  for (const std::string& arg : args) {
+    if (arg == "--json") {
+      json = true;
+    } else {
+      throw UsageError("tracks: unexpected argument '" + arg + "'");
+    }
+  }
+  GameData& game = context.game();
+  std::vector<std::vector<ListedTrack>> slots(kStockTrackSlotCount);
+  game.LoadTrackCatalog([&](int row, const std::string& name, bool active, int n) {
+    slots[static_cast<std::size_t>(row)].push_back({n, name, active});
+  });
+
+  std::ostream& out = context.out;
+  if (json) out << "{\"slots\": [";
+  for (int row = 0; row < kStockTrackSlotCount; ++row) {
+    const StockTrackRow& stock = StockTrackTable[static_cast<std::size_t>(row)];
+    const auto& tracks = slots[static_cast<std::size_t>(row)];
+    if (json) {
+      out << (row ? ", " : "") << "{\"row\": " << row << ", \"name\": " << JsonString(stock.displayName)
+          << ", \"folder\": " << JsonString(stock.slotFolderName) << ", \"tracks\": [";
+      for (std::size_t t = 0; t < tracks.size(); ++t) {
+        const ListedTrack& track = tracks[t];
+        out << (t ? ", " : "") << "{\"n\": " << track.n << ", \"name\": " << JsonString(track.name)
+            << ", \"path\": " << JsonString(game.TrackFolderList.path(static_cast<std::size_t>(track.n)))
+            << ", \"active\": " << (track.active ? "true" : "false") << "}";
+      }
+      out << "]}";
+    } else {
+      out << row << '\t' << stock.displayName << '\t' << stock.slotFolderName << '\n';
+      for (const ListedTrack& track : tracks) {
+        out << '\t' << track.n << '\t' << track.name << '\t'
+            << game.TrackFolderList.path(static_cast<std::size_t>(track.n)) << '\t'
+            << (track.active ? "active" : "-") << '\n';
+      }
+    }
+  }
+  if (json) out << "]}\n";
+  return kExitOk;
+}
+
+const RegisterCommand kTracks({"tracks", "list the track slots and their track folders",
+                               "usage: kraxctl tracks [--json]\n"
+                               "For each slot: row, display name and folder, then its track folders\n"
+                               "with their list position n, name, path and whether active.\n"
+                               "(Lists a slot's missing \"Original\" folder after creating it.)\n",
+                               RunTracks});
+
+}  // namespace
+}  // namespace krax::cli

@@ -1,0 +1,253 @@
+#include "gamedata/car_catalog.h"
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+#include <optional>
+#include <vector>
+#include <random>
+
+#include "gamedata/car_record.h"
+#include "gamedata/game_data.h"
+#include "gamedata/viv_archive.h"
+#include "platform/file_system.h"
+#include "platform/path.h"
+
+namespace krax {
+
+std::string CarFolderPath(std::string_view gameFolder) {
+  return ResolvePath(JoinPath(gameFolder, "\\GameData\\CarModel"));
+}
+
+RandomSource MakeRandomSource(std::uint32_t seed) {
+  auto engine = std::make_shared<std::minstd_rand>(seed == 0 ? 1 : seed);
+  return [engine] { return static_cast<int>((*engine)() % 32768); };
+}
+
+namespace {
+
+// The file `name` among `entries` of `folder` when only its capitals differ from `name`;
+// "" when there is no such file or it is spelled exactly so (that spelling was tried first).
+std::string FindOtherSpelling(const std::string& folder, const std::vector<DirEntry>& entries,
+                              std::string_view name) {
+  for (const DirEntry& entry : entries) {
+    if (!entry.isFolder && entry.name != name && EqualsIgnoreCase(entry.name, name)) {
+      return JoinPath(folder, entry.name);
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+bool IsFedataEntryName(std::string_view name) {
+  return name.find("fedata") != std::string_view::npos && name != kFedataFshName;
+}
+
+std::string ReadCarIdentity(std::string_view archivePath, std::string& name) {
+  VivDirectory directory;
+  VivFile file = ReadVivDirectory(archivePath, directory);
+  if (!file) return {};
+  for (const VivEntry& entry : directory.entries) {
+    std::string lower = entry.name;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (!IsFedataEntryName(lower)) continue;
+    const std::optional<std::string> data = ReadVivEntry(file, entry);
+    if (!data) return {};
+    const FedataRecord record(*data);
+    name = record.name();
+    return record.id();
+  }
+  return {};
+}
+
+// --- GameData: car record and car table ---
+
+GameData::GameData() : random(MakeRandomSource(std::random_device{}())) {}
+
+std::string GameData::ReadCarpValue(int n, std::size_t slot) const {
+  if (slot >= krax::CarTable::kSlots) return {};
+  const CarRecord& record = CarTable[slot];
+  if (!record.carpText) return {};
+  return krax::ReadCarpValue(*record.carpText, n);
+}
+
+int GameData::FindCarBySerial(long long value, long long excluded) const {
+  // Runs once per car of a load, over the cars before it: kept to a plain walk.
+  if (value < 0 || value > 0xFFFF) return -1;
+  for (std::size_t i = 0; i < krax::CarTable::kSlots; ++i) {
+    const CarRecord& record = CarTable[i];
+    if (!record.inUse()) break;
+    if (static_cast<long long>(i) == excluded || record.depth != 0 || !record.hasFedata()) continue;
+    if (record.fedataSerial() == value) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void GameData::ResetCarRecord(std::size_t slot) { krax::ResetCarRecord(CarTable[slot]); }
+
+void GameData::ClearCarTable() {
+  for (std::size_t i = 0; i < krax::CarTable::kMaxCars && CarTable[i].inUse(); ++i) {
+    CarRecord& record = CarTable[i];
+    krax::ResetCarRecord(record);
+    record.archivePath.clear();
+  }
+}
+
+bool GameData::LoadCar(std::size_t slot) {
+  if (slot > krax::CarTable::kMaxCars) return false;
+  CarRecord& record = CarTable[slot];
+  VivDirectory directory;
+  VivFile file = ReadVivDirectory(record.archivePath, directory);
+  if (!file) return false;
+  record.directory = std::move(directory);
+
+  if (const VivEntry* carp = record.directory.find(kCarpEntryName)) {
+    record.carpText = ReadVivEntry(file, *carp);
+    if (record.carpText) record.carpSerial = krax::ReadCarpValue(*record.carpText, kCarpSerial);
+  }
+
+  const VivEntry* fedataEntry =
+      record.directory.find(scanFedataName_.empty() ? "fedata" + languageSuffix() : scanFedataName_);
+  if (fedataEntry == nullptr) {
+    for (const VivEntry& entry : record.directory.entries) {
+      if (IsFedataEntryName(entry.name)) {
+        fedataEntry = &entry;
+        break;
+      }
+    }
+  }
+  if (fedataEntry != nullptr) record.fedata = ReadVivEntry(file, *fedataEntry);
+  file.close();
+
+  if (record.fedata) {
+    std::string& bytes = *record.fedata;
+    if (bytes.size() > 4) bytes[4] = '\0';  // the ID is at most four characters
+    const FedataRecord fedata(bytes);
+    record.carId = fedata.id();
+    record.manufacturer = fedata.manufacturer();
+    record.model = fedata.model();
+    record.name = fedata.name();
+    if (std::to_string(fedata.serial()) != record.carpSerial) record.errorFlags |= kFlagSerialsDiffer;
+    const bool duplicate = serialOwner_.empty()
+                               ? FindCarBySerial(fedata.serial(), static_cast<long long>(slot)) >= 0
+                               : serialOwner_[fedata.serial()] >= 0 &&
+                                     serialOwner_[fedata.serial()] != static_cast<int>(slot);
+    if (duplicate) record.errorFlags |= kFlagDuplicateSerial;
+  } else {
+    record.errorFlags |= kFlagNoFedata;
+    record.name = kNoFedataName;
+  }
+
+  // The folder that holds the archive.
+  const std::string folder = ParentPath(record.archivePath);
+  if (!folder.empty()) {
+    const std::string folderName = BaseName(folder);
+    if (folderName.size() > 4) record.errorFlags |= kFlagFolderOver4;
+    if (!record.carId || folderName != *record.carId) record.errorFlags |= kFlagFolderNotId;
+  }
+  return true;
+}
+
+// --- GameData: car catalog ---
+
+void GameData::LoadCarCatalog() {
+  EnabledCarCount = 0;
+  const std::string folder = CarFolderPath(gameFolder);
+  serialOwner_.assign(0x10000, -1);
+  scanFedataName_ = "fedata" + languageSuffix();
+  ScanCarFolder(0, folder, 0);
+  serialOwner_ = std::vector<int>();
+  scanFedataName_.clear();
+}
+
+std::size_t GameData::ScanCarFolder(std::size_t slot, const std::string& folder, int depth) {
+  return ScanCarFolderAt(slot, folder, depth);
+}
+
+std::size_t GameData::ScanCarFolderAt(std::size_t s, const std::string& folder, int depth) {
+  if (s >= krax::CarTable::kMaxCars) {
+    CarTable[std::min(s, krax::CarTable::kMaxCars)].archivePath.clear();
+    return std::min(s, krax::CarTable::kMaxCars);
+  }
+  for (const DirEntry& entry : ListFolder(folder)) {
+    if (s >= krax::CarTable::kMaxCars) break;
+    if (!entry.isFolder) continue;
+    // The entry's own name: a dot anywhere higher up the path (~/.wine) must not hide cars.
+    if (entry.name.empty() || entry.name.front() == '.') continue;
+    const std::string carFolder = JoinPath(folder, entry.name);
+    CarRecord& record = CarTable[s];
+    krax::ResetCarRecord(record);
+    // The folder comes from a listing, so only the archive's own spelling can differ: the
+    // usual spelling is tried first, then whatever spelling the folder holds ("CAR.VIV").
+    std::optional<std::vector<DirEntry>> listing;  // read once, only when needed
+    const auto tryArchive = [&](const std::string& name) {
+      record.archivePath = JoinPath(carFolder, name);
+      if (LoadCar(s)) return true;
+      if (!listing) listing = ListFolder(carFolder);
+      record.archivePath = FindOtherSpelling(carFolder, *listing, name);
+      return !record.archivePath.empty() && LoadCar(s);
+    };
+    bool loaded = tryArchive(kEnabledArchiveName);
+    if (loaded) {
+      record.enabled = 1;
+    } else {
+      loaded = tryArchive(std::string(kEnabledArchiveName) + kDisabledSuffix);
+      if (loaded) record.enabled = 0;
+    }
+    if (!loaded) {
+      record.archivePath.clear();
+      if (depth < kMaxCarFolderDepth) s = ScanCarFolderAt(s, carFolder, depth + 1);
+      continue;
+    }
+    record.depth = depth;
+    if (depth == 0 && record.enabled == 1) ++EnabledCarCount;
+    if (!serialOwner_.empty() && depth == 0 && record.hasFedata() && serialOwner_[record.fedataSerial()] < 0) {
+      serialOwner_[record.fedataSerial()] = static_cast<int>(s);
+    }
+    ++s;
+    CarTable[s].archivePath.clear();
+  }
+  CarTable[s].archivePath.clear();
+  return s;
+}
+
+bool GameData::WriteCarSerial(std::size_t slot, long long value) {
+  if (!CarTable.isUsed(static_cast<long long>(slot))) return false;
+  const CarRecord& record = CarTable[slot];
+  if (!record.hasFedata()) return false;
+  const auto serial = static_cast<std::uint16_t>(static_cast<unsigned long long>(value) & 0xFFFF);
+  const char bytes[2] = {static_cast<char>(serial & 0xFF), static_cast<char>(serial >> 8)};
+  return PatchVivEntries(record.archivePath, record.directory, IsFedataEntryName,
+                         FedataRecord::kSerialOffset, std::string_view(bytes, 2));
+}
+
+std::vector<SerialChange> GameData::GenerateSerialNumbers(const std::function<void()>& reload) {
+  std::vector<SerialChange> changes;
+  const std::size_t used = CarTable.count();
+  for (std::size_t i = 0; i < used; ++i) {
+    if ((CarTable[i].errorFlags & kFlagDuplicateSerial) == 0) continue;
+    // With at most 999 cars a free number always exists; the bound only guards against a
+    // random source that never yields one.
+    int value = -1;
+    for (int attempt = 0; attempt < 1000000; ++attempt) {
+      const int drawn = random() & 0x7FFF;
+      if (FindCarBySerial(drawn, static_cast<long long>(i)) < 0) {
+        value = drawn;
+        break;
+      }
+    }
+    if (value < 0) continue;
+    SerialChange change;
+    change.slot = static_cast<int>(i);
+    change.oldSerial = CarTable[i].fedataSerial();
+    change.newSerial = static_cast<std::uint16_t>(value);
+    change.written = WriteCarSerial(i, value);
+    changes.push_back(change);
+  }
+  if (!changes.empty() && reload) reload();
+  return changes;
+}
+
+}  // namespace krax

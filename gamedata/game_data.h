@@ -1,0 +1,95 @@
+// Everything the program knows about one KRAX installation: install information, the car
+// table, the track folder list and the game text. The application owns one GameData for the
+// whole run; the window and kraxctl read and change it only through these members.
+//
+// Identities: a car is its slot index in CarTable; an add-on track folder is its position n
+// in TrackFolderList (item code -100 - n); a stock slot is its row k (item code -(2k + 1)).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "gamedata/car_catalog.h"
+#include "gamedata/car_record.h"
+#include "gamedata/game_text.h"
+#include "gamedata/install_info.h"
+#include "gamedata/track_catalog.h"
+
+namespace krax {
+
+class GameData {
+ public:
+  GameData();
+
+  // --- Inputs set by the owner (the settings live outside gamedata) ---
+  std::string gameFolder;  // KRAXPath
+  bool kraxText = false;   // KRAXText: the game text functions are enabled
+  RandomSource random;     // 0 .. 32767; seeded from the clock by default
+
+  // --- State ---
+  krax::InstallInfo InstallInfo;
+  krax::CarTable CarTable;
+  int EnabledCarCount = 0;  // loaded cars with depth 0 and enabled 1
+  krax::TrackFolderList TrackFolderList;
+  krax::GameTextTable GameTextTable;
+
+  // Language suffix of InstallInfo (".eng" ...; "" for an unknown language).
+  std::string languageSuffix() const { return LanguageSuffix(InstallInfo); }
+
+  // --- Car record and car table ---
+  // Loads the archive named by archivePath of `slot` into it (the caller has reset the slot
+  // and set archivePath). False when slot > 999 or the archive cannot be opened.
+  bool LoadCar(std::size_t slot);
+  // Value n of the car's carp.txt ("" without carp.txt or value).
+  std::string ReadCarpValue(int n, std::size_t slot) const;
+  // The first used slot other than `excluded` with depth 0, front-end data and this fedata
+  // serial number; -1 when none.
+  int FindCarBySerial(long long value, long long excluded) const;
+  void ResetCarRecord(std::size_t slot);
+  void ClearCarTable();
+
+  // --- Car catalog ---
+  // ClearCarTable is the caller's (a reload is clear, then load): EnabledCarCount = 0, then
+  // the scan of game folder + "\GameData\CarModel".
+  void LoadCarCatalog();
+  // Adds the cars found in and below `folder` from slot `slot` on; returns the next free slot.
+  std::size_t ScanCarFolder(std::size_t slot, const std::string& folder, int depth);
+  // Writes the low 16 bits of `value` at byte 24 of every front-end data entry of the car's
+  // archive. False when the slot is unused, the car has no front-end data or the write fails.
+  // The record in memory is not changed.
+  bool WriteCarSerial(std::size_t slot, long long value);
+  // Gives every car flagged as a duplicate a new number no other top-level car held at the
+  // last load, and writes it; then, when any car was given one, calls `reload`.
+  std::vector<SerialChange> GenerateSerialNumbers(const std::function<void()>& reload);
+
+  // --- Track catalog ---
+  // Empties TrackFolderList and loads the nine slots in table order, reporting each listed
+  // track folder with its slot row.
+  void LoadTrackCatalog(const std::function<void(int row, const std::string& name, bool active, int n)>& report);
+  // One slot (TrackFolderList is not emptied).
+  void LoadTrackSlot(int row, const TrackReport& report);
+  std::string SlotFolderPath(int row) const { return krax::SlotFolderPath(gameFolder, row); }
+
+  // --- Game text (every call fails and does nothing while kraxText is off) ---
+  std::string GameTextPath() const { return krax::GameTextPath(gameFolder, languageSuffix()); }
+  // Loads the file into GameTextTable; false (table unchanged) when it cannot be read.
+  bool LoadGameText();
+  // Replaces string `index`; false, and nothing changed, past the loaded strings.
+  bool SetGameText(std::size_t index, std::string_view text);
+  // Writes the table back, replacing the file only by a complete one. Refused (false) when no
+  // strings are loaded, so the game's file is never replaced by an empty one.
+  bool SaveGameText();
+
+ private:
+  std::size_t ScanCarFolderAt(std::size_t slot, const std::string& folder, int depth);
+  // During LoadCarCatalog: for each serial number the first top-level car with front-end
+  // data loaded so far, or -1. Lets LoadCar find earlier duplicates without walking the table.
+  std::vector<int> serialOwner_;
+  std::string scanFedataName_;  // "fedata" + suffix during LoadCarCatalog
+};
+
+}  // namespace krax

@@ -1,0 +1,74 @@
+#include "gamedata/game_text.h"
+
+#include "gamedata/byte_order.h"
+#include "gamedata/game_data.h"
+#include "platform/file_system.h"
+#include "platform/path.h"
+
+namespace krax {
+
+void GameTextTable::load(std::string_view image) {
+  entries_.clear();
+  if (image.size() < 4) return;
+  const auto first = static_cast<std::int32_t>(LittleEndian32(image, 0));
+  if (first <= 0) return;
+  const auto tableSize = static_cast<std::uint64_t>(first);
+  std::uint64_t previous = 0;
+  for (std::uint64_t k = 0; 4 * k < tableSize && k < kMaxStrings; ++k) {
+    if (4 * k + 4 > image.size()) break;  // the table is cut off by the end of the file
+    const std::uint32_t offset = LittleEndian32(image, static_cast<std::size_t>(4 * k));
+    // Sound strings lie after the table, inside the file, in ascending order.
+    if (offset < tableSize || offset > image.size() || offset < previous) break;
+    previous = offset;
+    std::string_view text = image.substr(offset);
+    text = text.substr(0, text.find('\0'));
+    entries_.push_back(Entry{static_cast<std::int32_t>(offset), std::string(text)});
+  }
+}
+
+std::string GameTextTable::serialize() const {
+  std::string out;
+  std::uint64_t offset = 4 * entries_.size();
+  for (const Entry& entry : entries_) {
+    AppendLittleEndian32(out, static_cast<std::uint32_t>(offset));
+    offset += entry.text.size() + 1;
+  }
+  for (const Entry& entry : entries_) {
+    out += entry.text;
+    out.push_back('\0');
+  }
+  return out;
+}
+
+bool GameTextTable::set(std::size_t index, std::string_view text) {
+  if (index >= entries_.size()) return false;
+  // A string ends at its first zero byte in the file; keep the table consistent with that.
+  text = text.substr(0, text.find('\0'));
+  entries_[index].mark = -1;
+  entries_[index].text.assign(text);
+  return true;
+}
+
+std::string GameTextPath(std::string_view gameFolder, std::string_view languageSuffix) {
+  return ResolvePath(JoinPath(gameFolder, "\\FeData\\Text\\Text" + std::string(languageSuffix)));
+}
+
+bool GameData::LoadGameText() {
+  if (!kraxText) return false;
+  const std::optional<std::string> image = ReadWholeFile(GameTextPath());
+  if (!image) return false;
+  GameTextTable.load(*image);
+  return true;
+}
+
+bool GameData::SetGameText(std::size_t index, std::string_view text) {
+  if (!kraxText) return false;
+  return GameTextTable.set(index, text);
+}
+
+bool GameData::SaveGameText() {
+  if (!kraxText || GameTextTable.empty()) return false;
+  return WriteFileAtomic(GameTextPath(), GameTextTable.serialize()).ok();
+}
+
+}  // namespace krax

@@ -1,0 +1,90 @@
+// The car archive car.viv: a 16-byte header whose bytes 12-15 hold the big-endian end of the
+// directory, a directory of (offset, size, zero-terminated name) entries, then the entries'
+// data. The program reads the directory, reads single entries and patches a few bytes of
+// entries in place; it never creates, resizes or rewrites an archive.
+//
+// Damaged archives are read up to their last sound entry: a directory end below 16 (or a
+// file shorter than the header) gives an empty directory, a directory end past the end of
+// the file is cut at the end of the file, and the entries stop before the first one whose
+// fields or name run past the directory, whose offset or size is beyond 2 GB, or that would
+// be the hundredth. `VivDirectory::damaged` tells that something was left out. An entry
+// whose data lies outside the file stays listed, but reading it fails (ReadVivEntry) and
+// patching it is refused (PatchVivEntries).
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace krax {
+
+inline constexpr std::size_t kVivHeaderLength = 16;
+inline constexpr std::size_t kVivMaxEntries = 99;  // plus the end mark: 100 slots
+inline constexpr std::size_t kVivFirstRead = 1024;  // bytes read at once when opening
+
+struct VivEntry {
+  std::string name;      // byte-exact as stored, case preserved
+  std::int32_t offset = -1;  // of the first data byte, from the start of the file
+  std::int32_t size = -1;
+};
+
+// The directory of one archive, as read by the last load.
+struct VivDirectory {
+  std::uint32_t length = 0;        // L = directory end - 16, as the header states it
+  std::vector<VivEntry> entries;   // in file order, at most kVivMaxEntries
+  bool damaged = false;            // the header or some entry was unsound and left out
+
+  std::uint32_t count() const { return static_cast<std::uint32_t>(entries.size()); }
+  // The end mark that follows the last entry: empty name, offset and size -1.
+  static VivEntry EndMark() { return {}; }
+  // The first entry named exactly `name` (byte-exact), or nullptr.
+  const VivEntry* find(std::string_view name) const;
+};
+
+// An archive opened for reading (shared: others may read and write it meanwhile).
+class VivFile {
+ public:
+  VivFile() = default;
+  ~VivFile();
+  VivFile(VivFile&& other) noexcept;
+  VivFile& operator=(VivFile&& other) noexcept;
+  VivFile(const VivFile&) = delete;
+  VivFile& operator=(const VivFile&) = delete;
+
+  bool isOpen() const { return file_ != nullptr; }
+  explicit operator bool() const { return isOpen(); }
+  void close();
+
+ private:
+  friend VivFile ReadVivDirectory(std::string_view path, VivDirectory& directory);
+  friend std::optional<std::string> ReadVivEntry(VivFile& file, const VivEntry& entry);
+  std::FILE* file_ = nullptr;
+  std::string head_;  // the file's first bytes, as read with the directory
+};
+
+// Opens the archive at `path` (used as spelled) and reads its directory into `directory`.
+// Returns the open file, or a closed one (and `directory` unchanged) when the path is not a
+// readable file. A damaged archive still opens; see the note at the top.
+VivFile ReadVivDirectory(std::string_view path, VivDirectory& directory);
+
+// The entry's data; std::string keeps a zero byte after it, so text entries can be searched
+// as zero-terminated text. nullopt when the data runs past the end of the file or cannot be
+// read.
+std::optional<std::string> ReadVivEntry(VivFile& file, const VivEntry& entry);
+
+// Parses the header and directory bytes the way ReadVivDirectory parses the file.
+VivDirectory ParseVivDirectory(std::string_view headerAndDirectory);
+
+// Writes `bytes` at offset entry.offset + position of every entry of `directory` whose name
+// `select` accepts, in an existing archive opened for update (never created, never resized).
+// Every target is checked first: when one lies outside its entry or outside the file, or the
+// file cannot be opened, nothing is written and the call fails.
+bool PatchVivEntries(std::string_view path, const VivDirectory& directory,
+                     const std::function<bool(std::string_view name)>& select,
+                     std::uint32_t position, std::string_view bytes);
+
+}  // namespace krax

@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include "gamedata/game_data.h"
+#include "gamedata/ini_file.h"
+#include "gamedata/track_catalog.h"
+#include "gamedata_test_support.h"
+
+namespace krax {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(IniLayout, NamesIgnoreCaseAndWritingKeepsEveryOtherLine) {
+  IniFile ini = IniFile::Parse(
+      "; written by an editor\n[Other]\nActiveTrack=wrong\n[TRACKS]\n activetrack = Desert Run \nLaps=3\n\n[Last]\nx=1");
+  EXPECT_EQ(ini.get("Tracks", "ActiveTrack"), "Desert Run");
+  EXPECT_EQ(ini.get("tracks", "laps"), "3");
+  EXPECT_EQ(ini.get("Tracks", "Missing"), std::nullopt);
+  EXPECT_EQ(ini.get("Nope", "x"), std::nullopt);
+
+  ini.set("tracks", "ACTIVETRACK", "Original");
+  ini.set("Tracks", "Weather", "rain");
+  ini.set("New", "k", "v\r\n[Injected]");  // a value stays one line
+  EXPECT_EQ(ini.serialize(),
+            "; written by an editor\r\n[Other]\r\nActiveTrack=wrong\r\n[TRACKS]\r\nACTIVETRACK=Original\r\n"
+            "Laps=3\r\nWeather=rain\r\n\r\n[Last]\r\nx=1\r\n[New]\r\nk=v\r\n");
+}
+
+TEST(IniLayout, ProfileWritesReplaceTheFileOnlyWhenComplete) {
+  test::ScratchDir dir;
+  const fs::path path = dir.path() / "Atrack.ini";
+  EXPECT_EQ(ReadProfileString(path.string(), "Tracks", "ActiveTrack"), std::nullopt);
+  ASSERT_TRUE(WriteProfileString(path.string(), "Tracks", "ActiveTrack", "Canyon"));
+  EXPECT_EQ(test::ReadFile(path), "[Tracks]\r\nActiveTrack=Canyon\r\n");
+  // A folder in the way of the file: the write fails, nothing is created or lost.
+  const fs::path blocked = dir.path() / "blocked";
+  fs::create_directories(blocked);
+  EXPECT_FALSE(WriteProfileString(blocked.string(), "Tracks", "ActiveTrack", "x"));
+  EXPECT_TRUE(fs::is_directory(blocked));
+}
+
+class TrackCatalogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    game_.gameFolder = (dir_.path() / "game").string();
+    for (int row = 0; row < 9; ++row) fs::create_directories(Slot(row));
+  }
+  fs::path Slot(int row) const {
+    char name[16];
+    std::snprintf(name, sizeof name, "Trk%03d", row);
+    return dir_.path() / "game" / "GameData" / "Tracks" / name;
+  }
+  struct Report {
+    int row;
+    std::string name;
+    bool active;
+    int n;
+  };
+  std::vector<Report> Load() {
+    std::vector<Report> reports;
+    game_.LoadTrackCatalog([&](int row, const std::string& name, bool active, int n) {
+      reports.push_back({row, name, active, n});
+    });
+    return reports;
+  }
+  std::vector<Report> Row(const std::vector<Report>& all, int row) {
+    std::vector<Report> out;
+    for (const Report& r : all) {
+      if (r.row == row) out.push_back(r);
+    }
+    return out;
+  }
+
+  test::ScratchDir dir_;
+  GameData game_;
+};
+
+TEST_F(TrackCatalogTest, ActiveFolderComesFromAtrackIniOrIsOriginal) {
+  fs::create_directories(Slot(0) / "Original");
+  fs::create_directories(Slot(0) / "Canyon");
+  fs::create_directories(Slot(1) / "Original");
+  fs::create_directories(Slot(1) / "Canyon");
+  test::WriteFile(Slot(1) / "ATRACK.INI", "[tracks]\r\nactivetrack=Canyon\r\n");  // any spelling
+  fs::create_directories(Slot(2) / "Original");
+  fs::create_directories(Slot(2) / "Canyon");
+  test::WriteFile(Slot(2) / "Atrack.ini", "[Tracks]\r\nActiveTrack=canyon\r\n");  // value is exact
+  const auto all = Load();
+
+  auto activeOf = [](const std::vector<Report>& row) {
+    std::string active;
+    for (const Report& r : row) {
+      if (r.active) active += r.name + ";";
+    }
+    return active;
+  };
+  EXPECT_EQ(Row(all, 0).size(), 2u);
+  EXPECT_EQ(activeOf(Row(all, 0)), "Original;");
+  EXPECT_EQ(activeOf(Row(all, 1)), "Canyon;");
+  EXPECT_EQ(activeOf(Row(all, 2)), "");
+  EXPECT_EQ(ReadActiveTrack(Slot(3).string()), "Original");
+}
+
+TEST_F(TrackCatalogTest, MissingOriginalIsCreatedAndListedLastNotActive) {
+  fs::create_directories(Slot(4) / "Canyon");
+  test::WriteFile(Slot(4) / "Atrack.ini", "[Tracks]\r\nActiveTrack=Original\r\n");
+  fs::remove_all(Slot(8));  // a missing slot still lists an "Original" entry
+  const auto all = Load();
+  const auto row = Row(all, 4);
+  ASSERT_EQ(row.size(), 2u);
+  EXPECT_EQ(row[1].name, "Original");
+  EXPECT_FALSE(row[1].active);
+  EXPECT_TRUE(fs::is_directory(Slot(4) / "Original"));
+  const auto missing = Row(all, 8);
+  ASSERT_EQ(missing.size(), 1u);
+  EXPECT_EQ(missing[0].name, "Original");
+  EXPECT_FALSE(fs::exists(Slot(8)));
+}
+
+TEST_F(TrackCatalogTest, ListPositionsAreStableItemCodes) {
+  fs::create_directories(Slot(0) / "Original");
+  fs::create_directories(Slot(3) / "Original");
+  fs::create_directories(Slot(3) / "Canyon");
+  const auto first = Load();
+  ASSERT_FALSE(first.empty());
+  EXPECT_EQ(first[0].n, 0);
+  EXPECT_EQ(game_.TrackFolderList.name(static_cast<std::size_t>(
+                TrackFolderList::PositionFromItemCode(-100))), first[0].name);
+  for (const auto& r : first) {
+    EXPECT_EQ(game_.TrackFolderList.name(static_cast<std::size_t>(r.n)), r.name);
+    EXPECT_EQ(fs::path(game_.TrackFolderList.path(static_cast<std::size_t>(r.n))).filename(), r.name);
+  }
+  const auto second = Load();
+  ASSERT_EQ(second.size(), first.size());
+  for (std::size_t i = 0; i < first.size(); ++i) {
+    EXPECT_EQ(second[i].n, first[i].n);
+    EXPECT_EQ(second[i].name, first[i].name);
+  }
+}
+
+TEST_F(TrackCatalogTest, TheListNeverGrowsPast500Strings) {
+  for (int i = 0; i < 260; ++i) fs::create_directories(Slot(0) / ("t" + std::to_string(i)));
+  const auto all = Load();
+  EXPECT_LE(game_.TrackFolderList.size(), TrackFolderList::kMaxStrings);
+  EXPECT_EQ(all.size() * 2, game_.TrackFolderList.size());
+  EXPECT_EQ(game_.TrackFolderList.path(100000), "");
+}
+
+TEST_F(TrackCatalogTest, WritingTheActiveTrackKeepsTheRestOfTheFile) {
+  test::WriteFile(Slot(5) / "Atrack.ini", "[Tracks]\r\nActiveTrack=Original\r\nNote=keep\r\n[X]\r\ny=1\r\n");
+  ASSERT_TRUE(WriteActiveTrack(game_.SlotFolderPath(5), "Canyon"));
+  EXPECT_EQ(test::ReadFile(Slot(5) / "Atrack.ini"),
+            "[Tracks]\r\nActiveTrack=Canyon\r\nNote=keep\r\n[X]\r\ny=1\r\n");
+  EXPECT_EQ(ReadActiveTrack(game_.SlotFolderPath(5)), "Canyon");
+}
+
+}  // namespace
+}  // namespace krax
