@@ -27,7 +27,7 @@ class DemoCarPayloadPool {
   std::vector<Kind> kinds_;
 };
 
-// The specification texts of a front-end entry, in the language of its suffix (".ger" ...).
+// The descriptive texts (maker, model, name) of a front-end entry, in the language of its suffix (".ger" ...).
 std::vector<std::string> DemoFedataTexts(const DemoCar& car, const std::string& entryName);
 
 }  // namespace krax
