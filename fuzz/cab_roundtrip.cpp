@@ -79,9 +79,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t method = in.Byte() % 3;
   const std::uint16_t type = method == 0 ? 0 : method == 1 ? 1 : static_cast<std::uint16_t>(3 | ((15 + in.Byte() % 7) << 8));
   krax::cab::CabinetParameters params;
-  // Small sets, but every cabinet can take a whole data block: with a maximum below one
-  // block a block is split over three or more cabinets, which the reader does not join.
-  params.cb = in.Byte() % 2 ? 50000 + in.Number(200000) : 300000000;
+  // Tiny maximum sizes (below one data block, so a block is cut over a chain of cabinets),
+  // moderate ones, and one never reached. A cabinet that continues a folder needs about 430
+  // bytes before its first data byte here (header and reserve fields, two cabinet and disk
+  // names, a folder record, four file records, a block header with a 255-byte reserve);
+  // with less the writer could never place data, so tiny limits start at 600. Their files
+  // are kept small to keep the number of cabinets down.
+  const std::uint8_t sizeKind = in.Byte() % 3;
+  params.cb = sizeKind == 0 ? 600 + in.Number(30000) : sizeKind == 1 ? 30000 + in.Number(220000) : 300000000;
   params.cbFolderThresh = 1000 + in.Number(300000);
   params.cbReserveCFData = in.Byte() % 4 == 0 ? in.Byte() : 0;
   params.setID = 12345;
@@ -93,7 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<Bytes> contents;
   std::vector<std::string> names;
   for (unsigned i = 0; i < fileCount; ++i) {
-    const std::size_t length = in.Byte() % 4 == 0 ? 0 : in.Number(in.Byte() % 2 ? 70000 : 400000);
+    const std::uint32_t longest = sizeKind == 0 ? 20000 : in.Byte() % 2 ? 70000 : 400000;
+    const std::size_t length = in.Byte() % 4 == 0 ? 0 : in.Number(longest);
     contents.push_back(MakeFile(in, length));
     names.push_back("f" + std::to_string(i));
     std::ofstream(root / "src" / names.back(), std::ios::binary)

@@ -492,19 +492,22 @@ void CabReader::ReadNextBlock() {
   blockSize_ = 0;
   while (blocksLeft_ == 0) HopToNextCabinet();
 
+  // A part with cbUncomp 0 is continued by the first block of the next cabinet, which may
+  // itself be such a part when a cabinet holds less than a block: the parts are joined until
+  // one carries the block's size. The joined bytes must fit the method's input buffer
+  // (ReadBlockPart's limit), and each hop needs the next cabinet of the set, so the chain
+  // is bounded.
   const std::size_t limit = input_.size();
-  const CFDATA first = ReadBlockPart(0, limit);
-  std::size_t total = first.cbData;
-  std::uint16_t uncompressed = first.cbUncomp;
-  if (uncompressed == 0) {
-    // The block continues in the next cabinet: join the two parts.
+  CFDATA part = ReadBlockPart(0, limit);
+  std::size_t total = part.cbData;
+  while (part.cbUncomp == 0) {
+    Require(blocksLeft_ == 0, kCabReaderDamaged);  // only a cabinet's last block is cut
     HopToNextCabinet();
     Require(blocksLeft_ > 0, kCabReaderDamaged);
-    const CFDATA second = ReadBlockPart(total, limit);
-    total += second.cbData;
-    uncompressed = second.cbUncomp;
-    Require(uncompressed != 0, kCabReaderDamaged);
+    part = ReadBlockPart(total, limit);
+    total += part.cbData;
   }
+  const std::uint16_t uncompressed = part.cbUncomp;
   Require(uncompressed <= kMaxBlockUncompressed, kCabReaderDamaged);
   Require(decompressor_->DecompressBlock(input_.data(), total, output_.data(), uncompressed),
           kCabReaderDecompressFailed);

@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <numeric>
 
+#include "archive/cab/cab_directory.h"
 #include "archive/cab/cab_format.h"
 #include "cab_writer_harness.h"
+#include "support/run_kraxctl.h"
 
 namespace krax::cab_test {
 namespace {
@@ -106,21 +108,60 @@ TEST(CabWriterRoundTrip, CabinetSetsWithSplitBlocksAndContinuedFiles) {
   }
 }
 
-// A maximum below one data block splits a block again in the following cabinet; the
-// independent reader joins all the parts. (The program itself never writes such sets.)
-TEST(CabWriterRoundTrip, MaximumBelowOneBlockSplitsABlockOverSeveralCabinets) {
-  if (!PythonAvailable()) GTEST_SKIP() << "python3 missing";
-  ScratchFolder folder;
-  WriterSetup setup = WriterFor(folder, 0);
-  setup.params.cb = 20000;
-  const std::vector<SourceFile> files = {{"z.bin", Bytes(74496, 0)}, {"e.bin", {}}};
-  const WriterOutcome out = RunWriter(folder, files, setup);
-  ASSERT_TRUE(out.flushed);
-  EXPECT_EQ(out.cabinets.size(), 4u);
-  std::string listing;
-  ASSERT_EQ(RunPythonCheck(folder / "test.CAB", folder / "py", listing), 0) << listing;
-  EXPECT_TRUE(SameFiles(files, folder / "py"));
-  EXPECT_NE(listing.find("cabinet 1 flags 3 folders 1 files 1 size 20000 split 1"), std::string::npos) << listing;
+// Cabinets of a set that hold nothing but a middle part of a data block: a continued
+// folder of one block whose cbUncomp is 0.
+std::size_t MiddlePartCabinets(const ScratchFolder& folder, const std::vector<std::string>& cabinets) {
+  std::size_t middles = 0;
+  for (const std::string& name : cabinets) {
+    cab::CabDirectory directory;
+    int code = 0;
+    if (!cab::ReadCabinetDirectory(folder / name, directory, code)) ADD_FAILURE() << name << ": " << code;
+    if (!(directory.header.flags & cab::kFlagPrevCabinet) || directory.folders.size() != 1 ||
+        directory.folders[0].cCFData != 1) {
+      continue;
+    }
+    const Bytes bytes = ReadBytes(folder / name);
+    const std::size_t at = directory.folders[0].coffCabStart;
+    if (at + cab::kDataFixedSize <= bytes.size() && cab::LoadLE16(bytes.data() + at + 6) == 0) ++middles;
+  }
+  return middles;
+}
+
+// A maximum below one data block splits a block again in the following cabinet, so its
+// parts form a chain over three or more cabinets: the program's reader, `kraxctl cab
+// extract` on the first cabinet and the independent reader all join them.
+TEST(CabWriterRoundTrip, MaximumBelowOneBlockChainsABlockOverSeveralCabinets) {
+  struct Case {
+    std::uint16_t type;
+    std::uint32_t cb;
+    std::vector<SourceFile> files;
+  };
+  const std::vector<Case> cases = {
+      {0x0000, 20000, {{"z.bin", Bytes(74496, 0)}, {"e.bin", {}}}},
+      {0x0000, 3000, {{"a.txt", TextBytes(40000, 1)}, {"b.bin", RandomBytes(30000, 2)}}},
+      {0x0001, 9000, {{"n.bin", RandomBytes(90000, 3)}, {"t.txt", TextBytes(50000, 4)}, {"e.bin", {}}}},
+      {0x1003, 7000, {{"n.bin", RandomBytes(80000, 5)}, {"x.exe", X86LikeBytes(40000, 6)}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(cab::DescribeTypeCompress(c.type) + " at most " + std::to_string(c.cb));
+    ScratchFolder folder;
+    WriterSetup setup = WriterFor(folder, c.type);
+    setup.params.cb = c.cb;
+    const WriterOutcome out = RunWriter(folder, c.files, setup);
+    ASSERT_TRUE(out.flushed) << out.error.code;
+    for (const std::string& name : out.cabinets) EXPECT_LE(fs::file_size(folder / name), c.cb) << name;
+    EXPECT_GE(MiddlePartCabinets(folder, out.cabinets), 1u);
+    std::string listing;
+    ExpectBothReaders(folder, c.files, c.type, &listing);
+    if (c.cb == 20000 && PythonAvailable()) {
+      EXPECT_EQ(out.cabinets.size(), 4u);
+      EXPECT_NE(listing.find("cabinet 1 flags 3 folders 1 files 1 size 20000 split 1"), std::string::npos)
+          << listing;
+    }
+    const auto run = test::RunKraxctl({"cab", "extract", folder / "test.CAB", folder / "cli"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(SameFiles(c.files, folder / "cli"));
+  }
 }
 
 TEST(CabWriterRoundTrip, StatusCabinetResultLowersTheNextMaximumAndIsOtherwiseKept) {
