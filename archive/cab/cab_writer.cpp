@@ -507,6 +507,11 @@ bool CabWriter::CloseFolder(bool force, const CabNextCabinetFn& next, const CabP
       copied += h + cbData;
       if (Report(progress, StatusFolder, copied, estimate) == -1) return Fail(kCabErrorUserAbort);
     }
+    // A cabinet that continues this folder yet has no room for a single data byte would be
+    // followed by another just like it, for ever: such a maximum size cannot be met.
+    if (needNext && !firstPass && placed == 0 && folderData_.size > 0) {
+      return Fail(kCabErrorCabinetFile, EFBIG);
+    }
     Store16(folderRecord.data() + 4, cCFData);
     if (!WriteTemp(cabFolders_, folderRecord.data(), folderRecord.size())) return false;
     ++cFolders_;

@@ -116,6 +116,21 @@ TEST(CreateCabinetArchive, SetsAreNamedWithTheCabinetNumber) {
   EXPECT_TRUE(SameFiles(files, folder / "x"));
 }
 
+TEST(CreateCabinetArchive, AMaximumTooSmallForAnyDataFailsInsteadOfWritingCabinetsForEver) {
+  ScratchFolder folder;
+  const std::vector<SourceFile> files = {{"z.bin", Bytes(74496, 0)}, {"e.bin", Bytes{}}};
+  const auto paths = PlaceFiles(folder, files);
+  for (std::uint32_t maximum : {1u, 50u, 100u}) {
+    CabinetCreateOptions options;
+    options.typeCompress = 0;
+    options.maxCabinetSize = maximum;
+    Recorded rec;
+    EXPECT_FALSE(CreateCabinetArchive(folder / "Tiny", paths, std::nullopt, true, rec.callbacks(), options))
+        << maximum;
+    EXPECT_FALSE(fs::exists(folder / "Tiny3.CAB")) << maximum;
+  }
+}
+
 TEST(CreateCabinetArchive, FailsForAMissingSourceOrAnUnwritableFolder) {
   ScratchFolder folder;
   Recorded rec;
