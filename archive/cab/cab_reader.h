@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "archive/cab/cab_decompressor.h"
+#include "archive/cab/cab_error.h"
 #include "archive/cab/cab_format.h"
 
 namespace krax::cab {
@@ -45,16 +46,8 @@ enum CabReaderErrorCode : int {
   kCabReaderUserAbort = 11,      // a notification returned -1
 };
 
-struct CabError {
-  int code = 0;         // a CabReaderErrorCode
-  int systemError = 0;  // errno from the client's file functions, 0 when none
-  bool failed = false;
-};
-
 // Human-readable text for a reader error code ("the cabinet is damaged", ...).
 const char* CabReaderErrorText(int code);
-
-using CabHandle = std::intptr_t;  // -1 = failure / none
 
 // The client's file functions. Open returns -1 on failure; Read/Write return the number of
 // bytes moved or -1; Seek (origin 0 start, 1 current, 2 end) returns the new position or -1.

@@ -21,7 +21,7 @@
 #include <memory>
 #include <string>
 
-#include "archive/cab/cab_reader.h"
+#include "archive/cab/cab_error.h"
 
 namespace krax::cab {
 
