@@ -12,21 +12,6 @@ namespace {
 
 using namespace krax::cab;
 
-BlockSpec Piece(const Bytes& data, std::size_t from, std::size_t count, std::uint16_t cbUncomp) {
-  return {Bytes(data.begin() + static_cast<std::ptrdiff_t>(from),
-                data.begin() + static_cast<std::ptrdiff_t>(from + count)),
-          cbUncomp};
-}
-
-FileSpec Listed(const std::string& name, std::uint32_t size, std::uint32_t uoff, std::uint16_t iFolder) {
-  FileSpec file;
-  file.name = name;
-  file.cbFile = size;
-  file.uoffFolderStart = uoff;
-  file.iFolder = iFolder;
-  return file;
-}
-
 std::string CabName(std::size_t index) { return "c" + std::to_string(index) + ".cab"; }
 
 // Cabinets c0.cab, c1.cab, ... holding one folder whose block `cut` is cut into pieces of
@@ -46,10 +31,10 @@ std::vector<CabinetSpec> ChainSet(const FolderSpec& folder, std::size_t cut,
     FolderSpec part{folder.typeCompress, {}};
     if (k == 0) part.blocks.assign(folder.blocks.begin(), folder.blocks.begin() + static_cast<std::ptrdiff_t>(cut));
     if (k + 1 < count) {
-      part.blocks.push_back(Piece(block.data, from, pieceSizes[k], 0));
+      part.blocks.push_back(BlockPart(block.data, from, pieceSizes[k], 0));
       from += pieceSizes[k];
     } else {
-      part.blocks.push_back(Piece(block.data, from, block.data.size() - from, block.cbUncomp));
+      part.blocks.push_back(BlockPart(block.data, from, block.data.size() - from, block.cbUncomp));
       part.blocks.insert(part.blocks.end(), folder.blocks.begin() + static_cast<std::ptrdiff_t>(cut) + 1,
                          folder.blocks.end());
     }
@@ -57,7 +42,7 @@ std::vector<CabinetSpec> ChainSet(const FolderSpec& folder, std::size_t cut,
     const std::uint16_t iFolder = k == 0 ? kFolderContinuedToNext
                                   : k + 1 < count ? kFolderContinuedPrevAndNext
                                                   : kFolderContinuedFromPrev;
-    cab.files = {Listed("whole", fileSize, 0, iFolder)};
+    cab.files = {ListedFile("whole", fileSize, 0, iFolder)};
   }
   return cabinets;
 }
@@ -114,8 +99,8 @@ struct MiddleCabinetSet {
   void Install(MemoryFiles& files) const {
     const Bytes bytes = ToBytes(all);
     auto carried = [](std::uint16_t iFolder) {
-      return std::vector<FileSpec>{Listed("Q", 110, 40, iFolder), Listed("R", 130, 150, iFolder),
-                                   Listed("S", 20, 280, iFolder)};
+      return std::vector<FileSpec>{ListedFile("Q", 110, 40, iFolder), ListedFile("R", 130, 150, iFolder),
+                                   ListedFile("S", 20, 280, iFolder)};
     };
     std::vector<CabinetSpec> cabs(3);
     for (std::uint16_t k = 0; k < 3; ++k) {
@@ -123,14 +108,14 @@ struct MiddleCabinetSet {
       if (k > 0) cabs[k].prevCabinet = CabName(k - 1);
       if (k < 2) cabs[k].nextCabinet = CabName(k + 1);
     }
-    cabs[0].folders = {FolderSpec{0, {Piece(bytes, 0, 64, 64), Piece(bytes, 64, 30, 0)}}};
+    cabs[0].folders = {FolderSpec{0, {BlockPart(bytes, 0, 64, 64), BlockPart(bytes, 64, 30, 0)}}};
     cabs[0].files = carried(kFolderContinuedToNext);
-    cabs[0].files.insert(cabs[0].files.begin(), Listed("P", 40, 0, 0));
-    cabs[1].folders = {FolderSpec{0, {Piece(bytes, 94, 100, 0)}}};
+    cabs[0].files.insert(cabs[0].files.begin(), ListedFile("P", 40, 0, 0));
+    cabs[1].folders = {FolderSpec{0, {BlockPart(bytes, 94, 100, 0)}}};
     cabs[1].files = carried(kFolderContinuedPrevAndNext);
-    cabs[2].folders = {FolderSpec{0, {Piece(bytes, 194, 70, 200), Piece(bytes, 264, 36, 36)}}, StoredFolder("tee")};
+    cabs[2].folders = {FolderSpec{0, {BlockPart(bytes, 194, 70, 200), BlockPart(bytes, 264, 36, 36)}}, StoredFolder("tee")};
     cabs[2].files = carried(kFolderContinuedFromPrev);
-    cabs[2].files.push_back(Listed("T", 3, 0, 1));
+    cabs[2].files.push_back(ListedFile("T", 3, 0, 1));
     for (std::size_t k = 0; k < 3; ++k) files.files[CabName(k)] = BuildCabinet(cabs[k]);
   }
 };

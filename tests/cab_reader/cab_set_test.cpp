@@ -10,21 +10,6 @@ namespace {
 
 using namespace krax::cab;
 
-BlockSpec Part(const Bytes& data, std::size_t from, std::size_t count, std::uint16_t cbUncomp) {
-  return {Bytes(data.begin() + static_cast<std::ptrdiff_t>(from),
-                data.begin() + static_cast<std::ptrdiff_t>(from + count)),
-          cbUncomp};
-}
-
-FileSpec Continued(const std::string& name, std::uint32_t size, std::uint32_t uoff, std::uint16_t iFolder) {
-  FileSpec file;
-  file.name = name;
-  file.cbFile = size;
-  file.uoffFolderStart = uoff;
-  file.iFolder = iFolder;
-  return file;
-}
-
 // One folder of files A [0,50) B [50,170) C [170,200) in stored blocks of 64 bytes,
 // spread over three cabinets the way the writer spreads them: block 2 split between
 // cabinets 0 and 1, block 3 between cabinets 1 and 2. Cabinet 2 adds folder 1 with D.
@@ -41,9 +26,9 @@ struct ThreeCabinetSet {
     CabinetSpec cab0;
     cab0.nextCabinet = "set1.cab";
     cab0.nextDisk = "disk 2";
-    cab0.folders = {FolderSpec{type0, {Part(all, 0, 64, 64), Part(all, 64, 20, 0)}}};
-    cab0.files = {Continued("A", 50, 0, 0), Continued("B", 120, 50, kFolderContinuedToNext),
-                  Continued("C", 30, 170, kFolderContinuedToNext)};
+    cab0.folders = {FolderSpec{type0, {BlockPart(all, 0, 64, 64), BlockPart(all, 64, 20, 0)}}};
+    cab0.files = {ListedFile("A", 50, 0, 0), ListedFile("B", 120, 50, kFolderContinuedToNext),
+                  ListedFile("C", 30, 170, kFolderContinuedToNext)};
 
     CabinetSpec cab1;
     cab1.iCabinet = 1;
@@ -51,17 +36,17 @@ struct ThreeCabinetSet {
     cab1.prevDisk = "disk 1";
     cab1.nextCabinet = "set2.cab";
     cab1.nextDisk = "disk 3";
-    cab1.folders = {FolderSpec{type0, {Part(all, 84, 44, 64), Part(all, 128, 30, 0)}}};
-    cab1.files = {Continued("B", 120, 50, kFolderContinuedPrevAndNext),
-                  Continued("C", 30, 170, kFolderContinuedPrevAndNext)};
+    cab1.folders = {FolderSpec{type0, {BlockPart(all, 84, 44, 64), BlockPart(all, 128, 30, 0)}}};
+    cab1.files = {ListedFile("B", 120, 50, kFolderContinuedPrevAndNext),
+                  ListedFile("C", 30, 170, kFolderContinuedPrevAndNext)};
 
     CabinetSpec cab2;
     cab2.iCabinet = 2;
     cab2.prevCabinet = "set1.cab";
     cab2.prevDisk = "disk 2";
-    cab2.folders = {FolderSpec{type0, {Part(all, 158, 34, 64), Part(all, 192, 8, 8)}}, StoredFolder(d)};
-    cab2.files = {Continued("B", 120, 50, kFolderContinuedFromPrev),
-                  Continued("C", 30, 170, kFolderContinuedFromPrev), Continued("D", 3, 0, 1)};
+    cab2.folders = {FolderSpec{type0, {BlockPart(all, 158, 34, 64), BlockPart(all, 192, 8, 8)}}, StoredFolder(d)};
+    cab2.files = {ListedFile("B", 120, 50, kFolderContinuedFromPrev),
+                  ListedFile("C", 30, 170, kFolderContinuedFromPrev), ListedFile("D", 3, 0, 1)};
 
     files.files[prefix + "set0.cab"] = BuildCabinet(cab0);
     files.files[prefix + "set1.cab"] = BuildCabinet(cab1);
@@ -167,15 +152,15 @@ TEST(CabReaderSet, FollowingCabinetMustKeepTheReserveSizes) {
   const Bytes all = ToBytes(content);
   CabinetSpec cab0;
   cab0.nextCabinet = "r1.cab";
-  cab0.folders = {FolderSpec{0, {Part(all, 0, 60, 60)}}};
-  cab0.files = {Continued("R", 100, 0, kFolderContinuedToNext)};
+  cab0.folders = {FolderSpec{0, {BlockPart(all, 0, 60, 60)}}};
+  cab0.files = {ListedFile("R", 100, 0, kFolderContinuedToNext)};
   CabinetSpec cab1;
   cab1.iCabinet = 1;
   cab1.prevCabinet = "r0.cab";
   cab1.reserve = true;
   cab1.cbCFData = 4;
-  cab1.folders = {FolderSpec{0, {Part(all, 60, 40, 40)}}};
-  cab1.files = {Continued("R", 100, 0, kFolderContinuedFromPrev)};
+  cab1.folders = {FolderSpec{0, {BlockPart(all, 60, 40, 40)}}};
+  cab1.files = {ListedFile("R", 100, 0, kFolderContinuedFromPrev)};
   MemoryFiles files;
   files.files["r0.cab"] = BuildCabinet(cab0);
   files.files["r1.cab"] = BuildCabinet(cab1);
@@ -203,15 +188,15 @@ TEST(CabReaderSet, CompressedBlockSplitBetweenCabinetsIsJoined) {
     const std::size_t firstPart = cut.data.size() / 3;
     CabinetSpec cab0;
     cab0.nextCabinet = "z1.cab";
-    cab0.folders = {FolderSpec{folder.typeCompress, {folder.blocks[0], Part(cut.data, 0, firstPart, 0)}}};
-    cab0.files = {Continued("whole", static_cast<std::uint32_t>(content.size()), 0, kFolderContinuedToNext)};
+    cab0.folders = {FolderSpec{folder.typeCompress, {folder.blocks[0], BlockPart(cut.data, 0, firstPart, 0)}}};
+    cab0.files = {ListedFile("whole", static_cast<std::uint32_t>(content.size()), 0, kFolderContinuedToNext)};
     CabinetSpec cab1;
     cab1.iCabinet = 1;
     cab1.prevCabinet = "z0.cab";
-    FolderSpec rest{folder.typeCompress, {Part(cut.data, firstPart, cut.data.size() - firstPart, cut.cbUncomp)}};
+    FolderSpec rest{folder.typeCompress, {BlockPart(cut.data, firstPart, cut.data.size() - firstPart, cut.cbUncomp)}};
     rest.blocks.insert(rest.blocks.end(), folder.blocks.begin() + 2, folder.blocks.end());
     cab1.folders = {rest};
-    cab1.files = {Continued("whole", static_cast<std::uint32_t>(content.size()), 0, kFolderContinuedFromPrev)};
+    cab1.files = {ListedFile("whole", static_cast<std::uint32_t>(content.size()), 0, kFolderContinuedFromPrev)};
     MemoryFiles files;
     files.files["z0.cab"] = BuildCabinet(cab0);
     files.files["z1.cab"] = BuildCabinet(cab1);

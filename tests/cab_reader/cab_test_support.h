@@ -38,6 +38,23 @@ struct FileSpec {
   std::uint16_t attribs = cab::kAttribArchive;
 };
 
+// Bytes [from, from + count) of `data` as one data block (or one part of a cut block).
+inline BlockSpec BlockPart(const Bytes& data, std::size_t from, std::size_t count, std::uint16_t cbUncomp) {
+  return {Bytes(data.begin() + static_cast<std::ptrdiff_t>(from),
+                data.begin() + static_cast<std::ptrdiff_t>(from + count)),
+          cbUncomp};
+}
+
+// A file record with its folder index (0xFFFD..0xFFFF for continued files).
+inline FileSpec ListedFile(const std::string& name, std::uint32_t size, std::uint32_t uoff, std::uint16_t iFolder) {
+  FileSpec file;
+  file.name = name;
+  file.cbFile = size;
+  file.uoffFolderStart = uoff;
+  file.iFolder = iFolder;
+  return file;
+}
+
 struct CabinetSpec {
   std::uint16_t setID = cab::kDefaultSetID;
   std::uint16_t iCabinet = 0;
