@@ -13,27 +13,12 @@
 #include "archive/lzx/lzx_constants.h"
 #include "archive/lzx/lzx_encoder.h"
 #include "archive/mszip/mszip_encoder.h"
-#include "tools/demo_payloads.h"
-#include "tools/demo_random.h"
+#include "game_like_data.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// About 4 MB: what a car or track archive holds.
-const std::string& GameData() {
-  static const std::string data = [] {
-    krax::DemoRandom random(20261207);
-    std::string out;
-    for (int i = 0; i < 4; ++i) out += krax::MakeTexture(random, 256, 256);
-    for (int i = 0; i < 3; ++i) out += krax::MakeMesh(random, 64, 96);
-    for (int i = 0; i < 2; ++i) out += krax::MakeSoundBank(random, 200000);
-    out += krax::MakeImageBank(random, 4, 128, 96);
-    out += krax::MakeTrackGeometry(random, 400);
-    return out;
-  }();
-  return data;
-}
 
 std::size_t ZlibSize(const std::string& data) {
   uLongf size = compressBound(static_cast<uLong>(data.size()));
@@ -77,7 +62,7 @@ double Seconds(F&& f, std::size_t& result) {
 }
 
 void Compare(benchmark::State& state, const char* /*name*/, std::size_t (*ours)(const std::string&, int), int arg) {
-  const std::string& data = GameData();
+  const std::string& data = krax::bench::GameLikeData();
   double oursTime = 0, zlibTime = 0;
   std::size_t oursSize = 0, zlibSize = 0;
   for (auto _ : state) {

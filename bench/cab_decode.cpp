@@ -23,8 +23,7 @@
 
 #include "archive/cab/cab_decompressor.h"
 #include "archive/lzx/lzx_encoder.h"
-#include "tools/demo_payloads.h"
-#include "tools/demo_random.h"
+#include "game_like_data.h"
 
 // Heap accounting for the peak-memory counter.
 namespace {
@@ -64,23 +63,10 @@ struct Block {
   std::size_t uncompressed;
 };
 
-// About 4 MB: what a car or track archive holds.
-const std::string& GameData() {
-  static const std::string data = [] {
-    krax::DemoRandom random(20261207);
-    std::string out;
-    for (int i = 0; i < 4; ++i) out += krax::MakeTexture(random, 256, 256);
-    for (int i = 0; i < 3; ++i) out += krax::MakeMesh(random, 64, 96);
-    for (int i = 0; i < 2; ++i) out += krax::MakeSoundBank(random, 200000);
-    out += krax::MakeTrackGeometry(random, 200);
-    return out;
-  }();
-  return data;
-}
 
 const Bytes& RawDeflate() {
   static const Bytes out = [] {
-    const std::string& data = GameData();
+    const std::string& data = krax::bench::GameLikeData();
     z_stream z{};
     deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
     Bytes result(deflateBound(&z, data.size()));
@@ -98,7 +84,7 @@ const Bytes& RawDeflate() {
 
 const std::vector<Block>& MszipBlocks() {
   static const std::vector<Block> blocks = [] {
-    const std::string& data = GameData();
+    const std::string& data = krax::bench::GameLikeData();
     std::vector<Block> out;
     for (std::size_t at = 0; at < data.size(); at += 32768) {
       const std::size_t size = std::min<std::size_t>(32768, data.size() - at);
@@ -124,7 +110,7 @@ const std::vector<Block>& MszipBlocks() {
 
 const std::vector<Block>& LzxBlocks() {
   static const std::vector<Block> blocks = [] {
-    const std::string& data = GameData();
+    const std::string& data = krax::bench::GameLikeData();
     std::vector<Block> out;
     krax::lzx::LzxEncoder encoder(21);
     auto sink = [&](const std::uint8_t* bytes, std::size_t size, std::size_t uncompressed) {
@@ -172,14 +158,14 @@ double TimeBlocks(krax::cab::CabDecompressor& decoder, const std::vector<Block>&
 }
 
 void CheckOutput(const Bytes& out, const char* what) {
-  const std::string& data = GameData();
+  const std::string& data = krax::bench::GameLikeData();
   if (out.size() != data.size() || std::memcmp(out.data(), data.data(), data.size()) != 0) {
     throw std::runtime_error(std::string(what) + ": output differs");
   }
 }
 
 void BM_CabDecode(benchmark::State& state) {
-  const std::string& data = GameData();
+  const std::string& data = krax::bench::GameLikeData();
   RawDeflate();
   MszipBlocks();
   LzxBlocks();
