@@ -19,7 +19,7 @@
 #include "app/settings_store.h"
 #include "app/startup.h"
 #include "gamedata/game_data.h"
-#include "operations/operations.h"
+#include "operations/game_operations.h"
 #include "platform/file_system.h"
 #include "platform/game_discovery.h"
 #include "tools/demo_install.h"
@@ -147,7 +147,7 @@ int main(int argc, char** argv) {
   ui::WidgetPrompts prompts(nullptr, [&frameRef](const QString& text) {
     if (frameRef) frameRef->setStatusText(text);
   });
-  PendingOperations operations;
+  GameOperations operations(data, settings, prompts);
 
   ui::OptionsServices services;
   services.findGameFolder = [] { return FindGameFolder(); };

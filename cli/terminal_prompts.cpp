@@ -1,0 +1,56 @@
+#include "cli/terminal_prompts.h"
+
+#include <unistd.h>
+
+#include <iostream>
+
+#include "cli/context.h"
+
+namespace krax::cli {
+
+TerminalPrompts::TerminalPrompts(Context& context, bool assumeYes) : context_(context), assumeYes_(assumeYes) {}
+
+TerminalPrompts::~TerminalPrompts() { EndStatusLine(); }
+
+void TerminalPrompts::EndStatusLine() {
+  if (statusOnLine_) context_.err << '\n' << std::flush;
+  statusOnLine_ = false;
+}
+
+void TerminalPrompts::Message(const std::string& text) {
+  EndStatusLine();
+  context_.err << text << '\n';
+}
+
+bool TerminalPrompts::Question(const std::string& text, bool okCancel) {
+  EndStatusLine();
+  if (assumeYes_) {
+    context_.err << text << " [yes: --yes]\n";
+    return true;
+  }
+  if (!context_.interactive()) {
+    context_.err << text << " Refused: no terminal to ask (use --yes)\n";
+    ++refused_;
+    return false;
+  }
+  context_.err << text << (okCancel ? " [OK/cancel: y/N] " : " [y/N] ") << std::flush;
+  std::string answer;
+  std::getline(context_.in, answer);
+  return answer == "y" || answer == "Y" || answer == "yes";
+}
+
+void TerminalPrompts::Status(const std::string& text) {
+  // On a terminal one line is rewritten in place; elsewhere each status is a line of its own.
+  if (&context_.err == &std::cerr && ::isatty(STDERR_FILENO)) {
+    context_.err << "\r\x1b[K" << text << std::flush;
+    statusOnLine_ = true;
+  } else {
+    context_.err << text << '\n';
+  }
+}
+
+std::string TerminalPrompts::ChooseFolder(const std::string&) { return chosenPath_; }
+
+std::string TerminalPrompts::ChooseFile(const std::string&, const std::string&) { return chosenPath_; }
+
+}  // namespace krax::cli

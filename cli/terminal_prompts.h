@@ -1,0 +1,42 @@
+// kraxctl's way of talking to the user for the operations: messages on stderr, status lines
+// on stderr (one line updated in place on a terminal), questions at the terminal.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+#include "operations/prompts.h"
+
+namespace krax::cli {
+
+class Context;
+
+class TerminalPrompts : public Prompts {
+ public:
+  // `assumeYes`: every question is answered yes without asking (--yes).
+  TerminalPrompts(Context& context, bool assumeYes);
+  ~TerminalPrompts() override;
+
+  void Message(const std::string& text) override;
+  bool Question(const std::string& text, bool okCancel = false) override;
+  void Status(const std::string& text) override;
+  void Busy(bool) override {}
+  // kraxctl takes paths as arguments: the choosers answer with what the command set here.
+  std::string ChooseFolder(const std::string& title) override;
+  std::string ChooseFile(const std::string& title, const std::string& filter) override;
+
+  void setChosenPath(std::string path) { chosenPath_ = std::move(path); }
+  // Questions asked so far that were refused because there was no terminal to ask.
+  int refusedQuestions() const { return refused_; }
+
+ private:
+  void EndStatusLine();
+
+  Context& context_;
+  bool assumeYes_;
+  bool statusOnLine_ = false;  // a status text stands on the terminal's last line
+  int refused_ = 0;
+  std::string chosenPath_;
+};
+
+}  // namespace krax::cli

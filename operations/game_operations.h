@@ -1,0 +1,55 @@
+// The commands of the window and kraxctl on one game folder. One object serves both front
+// ends: it reads and changes GameData and the files of the game folder, and talks to the user
+// only through Prompts. Each group of commands is implemented in a file of its own:
+//   game_operations_switch.cpp   enable/disable cars, switch tracks, run the game and editors
+//   game_operations_install.cpp  installs from folders and archives, Create Zip/Cabinet
+//   game_operations_restore.cpp  restore from CD, folder renames, the string editor
+#pragma once
+
+#include <string>
+
+#include "operations/operations.h"
+
+namespace krax {
+
+struct Settings;
+class GameData;
+class Prompts;
+
+class GameOperations : public Operations {
+ public:
+  GameOperations(GameData& data, Settings& settings, Prompts& prompts)
+      : data_(data), settings_(settings), prompts_(prompts) {}
+
+  OperationResult ToggleCar(int slot) override;
+  OperationResult SwitchTrack(int itemCode) override;
+  OperationResult RunItemEditor(int itemCode) override;
+  OperationResult InstallCar() override;
+  OperationResult InstallTrack() override;
+  OperationResult InstallCarFromCompressed() override;
+  OperationResult InstallTrackFromCompressed() override;
+  OperationResult RestoreCars() override;
+  OperationResult RestoreTracks() override;
+  OperationResult RestoreStrings() override;
+  OperationResult RenameDirsToName() override;
+  OperationResult RenameDirsToId() override;
+  OperationResult RunGame() override;
+  OperationResult OpenStringEditor() override;
+  OperationResult RestoreItemFromCd(int itemCode, const std::string& directory,
+                                    const std::string& id) override;
+  OperationResult CreateZip(int itemCode, const std::string& directory,
+                            const std::string& name) override;
+  OperationResult CreateCabinet(int itemCode, const std::string& directory,
+                                const std::string& name) override;
+
+  GameData& data() { return data_; }
+  Settings& settings() { return settings_; }
+  Prompts& prompts() { return prompts_; }
+
+ private:
+  GameData& data_;
+  Settings& settings_;
+  Prompts& prompts_;
+};
+
+}  // namespace krax

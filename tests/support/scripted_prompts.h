@@ -1,0 +1,44 @@
+// A Prompts for tests: records every message, question and status text, answers questions
+// from a script (then with a default) and the choosers with queued paths.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "operations/prompts.h"
+
+namespace krax::test {
+
+class ScriptedPrompts : public Prompts {
+ public:
+  std::vector<std::string> messages;
+  std::vector<std::string> questions;
+  std::vector<std::string> statuses;
+  std::deque<bool> answers;        // taken in order by Question
+  bool defaultAnswer = true;       // once `answers` is empty
+  std::deque<std::string> chosen;  // taken in order by ChooseFolder/ChooseFile ("" once empty)
+
+  void Message(const std::string& text) override { messages.push_back(text); }
+  bool Question(const std::string& text, bool = false) override {
+    questions.push_back(text);
+    if (answers.empty()) return defaultAnswer;
+    const bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  void Status(const std::string& text) override { statuses.push_back(text); }
+  void Busy(bool) override {}
+  std::string ChooseFolder(const std::string&) override { return Take(); }
+  std::string ChooseFile(const std::string&, const std::string&) override { return Take(); }
+
+ private:
+  std::string Take() {
+    if (chosen.empty()) return {};
+    std::string path = chosen.front();
+    chosen.pop_front();
+    return path;
+  }
+};
+
+}  // namespace krax::test
