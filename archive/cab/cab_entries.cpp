@@ -150,7 +150,8 @@ class ExtractionWalk {
       return -1;
     }
     std::string folder = request_.destFolder;
-    for (std::size_t i = 0; i + 1 < components->size(); ++i) {
+    const std::size_t folders = request_.withoutFolders ? 0 : components->size() - 1;
+    for (std::size_t i = 0; i < folders; ++i) {
       folder = JoinPath(folder, (*components)[i]);
       if (!IsFolder(folder) && !CreateFolder(folder).ok()) {
         message_ = "cannot create the folder " + folder;

@@ -39,6 +39,8 @@ struct CabExtractRequest {
   // Called after each file is complete, with the path written.
   std::function<void(const std::string& storedName, const std::string& path)> extracted;
   const ArchiveCallbacks* callbacks = nullptr;
+  // Writes every file directly into destFolder under the last component of its name.
+  bool withoutFolders = false;
 };
 
 struct CabExtractResult {

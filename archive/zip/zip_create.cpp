@@ -1,0 +1,149 @@
+#include <minizip/zip.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "archive/cabinet_create.h"
+#include "archive/zip/zip_archive.h"
+#include "archive/zip/zip_names.h"
+#include "platform/file_system.h"
+
+namespace krax {
+namespace {
+
+constexpr std::size_t kPieceSize = 16384;
+
+// The name in the zip: the path below the base folder, '/' between folders.
+std::string ZipEntryName(const std::string& file, const std::string& baseFolder) {
+  std::string name = CabinetEntryName(file, baseFolder);
+  std::replace(name.begin(), name.end(), '\\', '/');
+  return name;
+}
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+class BusyScope {
+ public:
+  explicit BusyScope(const ArchiveCallbacks& callbacks) : callbacks_(callbacks) { Set(true); }
+  ~BusyScope() { Set(false); }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+  void Set(bool busy) const {
+    if (callbacks_.busy) callbacks_.busy(busy);
+  }
+
+ private:
+  const ArchiveCallbacks& callbacks_;
+};
+
+ZipCreateResult Failure(std::string message) {
+  ZipCreateResult result;
+  result.message = std::move(message);
+  return result;
+}
+
+// Adds one file as a deflated entry; "" on success, else what went wrong.
+std::string AddFile(zipFile zip, const std::string& file, const std::string& name,
+                    const ArchiveCallbacks& callbacks, std::vector<char>& buffer) {
+  std::unique_ptr<std::FILE, FileCloser> in(std::fopen(file.c_str(), "rb"));
+  if (!in) return "cannot read " + file + ": " + std::strerror(errno);
+  zip_fileinfo info{};
+  if (const auto when = FileDosTime(file)) {
+    info.dosDate = (static_cast<uLong>(when->date) << 16) | when->time;
+  }
+  const std::uint64_t size = FileSize(file).value_or(0);
+  const uLong flags = zip::IsAscii(name) ? 0 : zip::kUtf8NameFlag;
+  const int zip64 = size >= 0xFFFFFFFFull ? 1 : 0;
+  if (zipOpenNewFileInZip4_64(zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                              Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY,
+                              nullptr, 0, 0, flags, zip64) != ZIP_OK) {
+    return "cannot add " + name + " to the zip";
+  }
+  std::uint64_t done = 0;
+  std::string problem;
+  for (;;) {
+    const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), in.get());
+    if (got < buffer.size() && std::ferror(in.get())) {
+      problem = "cannot read " + file + ": " + std::strerror(errno);
+      break;
+    }
+    if (got > 0 && zipWriteInFileInZip(zip, buffer.data(), static_cast<unsigned>(got)) != ZIP_OK) {
+      problem = "cannot write the zip (disk full?)";
+      break;
+    }
+    done += got;
+    if (callbacks.status) {
+      char text[600];
+      std::snprintf(text, sizeof text, "File %s - Compressing:%llu", name.c_str(),
+                    static_cast<unsigned long long>(done));
+      callbacks.status(text);
+    }
+    if (got < buffer.size()) break;  // end of file
+  }
+  if (zipCloseFileInZip(zip) != ZIP_OK && problem.empty()) problem = "cannot write the zip (disk full?)";
+  return problem;
+}
+
+}  // namespace
+
+ZipCreateResult CreateZipArchive(const std::string& zipPath, const std::vector<std::string>& files,
+                                 const std::string& baseFolder, bool overwrite,
+                                 const ArchiveCallbacks& callbacks) {
+  BusyScope busy(callbacks);
+  if (!overwrite && IsFile(zipPath)) {
+    char question[600];
+    std::snprintf(question, sizeof question, "File %s exist. Overwrite ?", zipPath.c_str());
+    busy.Set(false);
+    const bool yes = callbacks.askYesNo && callbacks.askYesNo(question);
+    busy.Set(true);
+    if (!yes) return Failure("the zip " + zipPath + " exists and was kept");
+  }
+  if (IsFolder(zipPath)) return Failure(zipPath + " is a folder");
+
+  // Written under a temporary name beside the zip, which it replaces once complete.
+  std::string temp = zipPath + ".kraxtmp-XXXXXX";
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) return Failure("cannot create " + zipPath + ": " + std::strerror(errno));
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::fchmod(fd, 0666 & ~mask);  // like a newly created file, not mkstemp's owner-only
+  ::close(fd);
+  zipFile zip = zipOpen64(temp.c_str(), APPEND_STATUS_CREATE);
+  if (!zip) {
+    ::unlink(temp.c_str());
+    return Failure("cannot create " + zipPath);
+  }
+  ZipCreateResult result;
+  std::vector<char> buffer(kPieceSize);
+  for (const std::string& file : files) {
+    const std::string name = ZipEntryName(file, baseFolder);
+    const std::string problem = AddFile(zip, file, name, callbacks, buffer);
+    if (!problem.empty()) {
+      result.message = problem;
+      break;
+    }
+    result.names.push_back(name);
+  }
+  const bool closed = zipClose(zip, nullptr) == ZIP_OK;
+  if (result.message.empty() && !closed) result.message = "cannot write the zip (disk full?)";
+  if (result.message.empty() && std::rename(temp.c_str(), zipPath.c_str()) != 0) {
+    result.message = "cannot replace " + zipPath + ": " + std::strerror(errno);
+  }
+  if (!result.message.empty()) {
+    ::unlink(temp.c_str());
+    result.names.clear();
+    return result;
+  }
+  result.ok = true;
+  return result;
+}
+
+}  // namespace krax
