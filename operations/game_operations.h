@@ -42,6 +42,8 @@ class GameOperations : public Operations {
   OperationResult CreateCabinet(int itemCode, const std::string& directory,
                                 const std::string& name) override;
 
+  OperationResult InstallFromPath(int mode, const std::string& source) override;
+
   GameData& data() { return data_; }
   Settings& settings() { return settings_; }
   Prompts& prompts() { return prompts_; }

@@ -1,29 +1,155 @@
+#include "app/settings.h"
+#include "gamedata/game_data.h"
 #include "operations/game_operations.h"
+#include "operations/install_dialog_state.h"
+#include "operations/install_plan.h"
+#include "operations/install_run.h"
+#include "operations/pack_item.h"
+#include "operations/prompts.h"
+#include "platform/file_system.h"
+#include "platform/path.h"
 
 namespace krax {
+namespace {
+
+constexpr const char* kCompressedFilter = "Compressed Files (*.zip, *.cab)|*.zip;*.cab||";
+constexpr const char* kDialogTemplateTitle = "Install These Track Files:";
+
+OperationResult Result(OperationStatus status, InstallMode mode, std::string message = {}) {
+  return {status, InstallCommandName(mode), std::move(message)};
+}
+
+// The folder the files go to, found ignoring case.
+std::string DestinationOf(const InstallDialogState& state) {
+  return ResolvePath(JoinPath(state.destinationBase, state.id));
+}
+
+// The checks on OK: a usable ID, an existing base folder, and a question before files go
+// into a folder that already holds others.
+bool AcceptDestination(Prompts& prompts, const InstallDialogState& state) {
+  const std::string problem = InstallIdProblem(state.id);
+  if (!problem.empty()) {
+    prompts.Message(problem);
+    return false;
+  }
+  if (!IsFolder(state.destinationBase)) {
+    prompts.Message("The folder " + state.destinationBase + " does not exist.");
+    return false;
+  }
+  const std::string destination = DestinationOf(state);
+  if (PathExists(destination) && !IsFolder(destination)) {
+    prompts.Message(destination + " is a file, not a folder.");
+    return false;
+  }
+  if (IsFolder(destination) && !ListFolder(destination).empty()) {
+    return prompts.Question("The folder " + destination +
+                            " already exists and holds other files. Install into it anyway?");
+  }
+  return true;
+}
+
+ArchiveCallbacks CallbacksFor(Prompts& prompts) {
+  ArchiveCallbacks callbacks;
+  callbacks.status = [&prompts](const std::string& text) { prompts.Status(text); };
+  callbacks.askYesNo = [&prompts](const std::string& text) { return prompts.Question(text); };
+  return callbacks;
+}
+
+OperationResult Pack(Prompts& prompts, const Settings& settings, PackKind kind, int itemCode,
+                     const std::string& directory, const std::string& name) {
+  const char* command = kind == PackKind::kZip ? "Create Zip" : "Create Cabinet";
+  PackRequest request;
+  request.kind = kind;
+  request.itemCode = itemCode;
+  request.directory = directory;
+  request.name = name;
+  request.archiveFolder = settings.CPATH;
+  const PackPlan plan = PlanPack(request);
+  if (!plan.problem.empty()) return {OperationStatus::kFailed, command, plan.problem};
+
+  // The packing may run on another thread: it only reports progress.
+  ArchiveCallbacks callbacks;
+  callbacks.status = [&prompts](const std::string& text) { prompts.Status(text); };
+  PackResult result;
+  prompts.Busy(true);
+  prompts.RunWork([&] { result = RunPack(plan, kind, callbacks); });
+  prompts.Busy(false);
+  if (!result.ok) {
+    prompts.Status(std::string(command) + " failed");
+    return {OperationStatus::kFailed, command, "The archive " + result.archivePath + " was not written: " + result.message};
+  }
+  prompts.Status("Done");
+  return {OperationStatus::kDone, command, result.archivePath};
+}
+
+}  // namespace
 
 OperationResult GameOperations::InstallCar() {
-  return {OperationStatus::kNotAvailable, "Install Car", {}};
+  const std::string folder = prompts_.ChooseFolder("Select Folder With a New Car");
+  if (folder.empty()) return Result(OperationStatus::kCancelled, InstallMode::kCarFromFolder);
+  return InstallFromPath(static_cast<int>(InstallMode::kCarFromFolder), folder);
 }
 
 OperationResult GameOperations::InstallTrack() {
-  return {OperationStatus::kNotAvailable, "Install Track", {}};
+  const std::string folder = prompts_.ChooseFolder("Select Folder With a New Track");
+  if (folder.empty()) return Result(OperationStatus::kCancelled, InstallMode::kTrackFromFolder);
+  return InstallFromPath(static_cast<int>(InstallMode::kTrackFromFolder), folder);
 }
 
 OperationResult GameOperations::InstallCarFromCompressed() {
-  return {OperationStatus::kNotAvailable, "Install Car From Comp.", {}};
+  const std::string file = prompts_.ChooseFile(InstallCommandName(InstallMode::kCarFromArchive), kCompressedFilter);
+  if (file.empty()) return Result(OperationStatus::kCancelled, InstallMode::kCarFromArchive);
+  return InstallFromPath(static_cast<int>(InstallMode::kCarFromArchive), file);
 }
 
 OperationResult GameOperations::InstallTrackFromCompressed() {
-  return {OperationStatus::kNotAvailable, "Install Track From Comp.", {}};
+  const std::string file =
+      prompts_.ChooseFile(InstallCommandName(InstallMode::kTrackFromArchive), kCompressedFilter);
+  if (file.empty()) return Result(OperationStatus::kCancelled, InstallMode::kTrackFromArchive);
+  return InstallFromPath(static_cast<int>(InstallMode::kTrackFromArchive), file);
 }
 
-OperationResult GameOperations::CreateZip(int, const std::string&, const std::string&) {
-  return {OperationStatus::kNotAvailable, "Create Zip", {}};
+OperationResult GameOperations::InstallFromPath(int modeValue, const std::string& source) {
+  if (modeValue < 0 || modeValue > 3) return {OperationStatus::kFailed, "Install", "Unknown install."};
+  const auto mode = static_cast<InstallMode>(modeValue);
+  if (IsArchiveMode(mode) ? !IsFile(source) : !IsFolder(source)) {
+    return Result(OperationStatus::kFailed, mode, source + " cannot be found.");
+  }
+
+  prompts_.Busy(true);
+  const InstallPlan plan = PrepareInstall(mode, source, data_.gameFolder);
+  prompts_.Busy(false);
+  for (const std::string& message : plan.messages) prompts_.Message(message);
+
+  InstallDialogState state;
+  state.mode = modeValue;
+  state.title = plan.carName.empty() ? kDialogTemplateTitle : plan.carName;
+  for (const InstallFile& file : plan.files) state.files.push_back(file.displayName);
+  state.lengthLine = plan.lengthLine();
+  state.destinationBase = plan.destinationBase;
+  state.id = plan.id;
+  state.accept = [this](const InstallDialogState& edited) { return AcceptDestination(prompts_, edited); };
+  if (!prompts_.ShowInstallDialog(state)) return Result(OperationStatus::kCancelled, mode);
+  if (plan.files.empty()) return Result(OperationStatus::kFailed, mode, "There are no files to install.");
+
+  prompts_.Busy(true);
+  const InstallOutcome outcome = RunInstall(plan, DestinationOf(state), CallbacksFor(prompts_));
+  prompts_.Busy(false);
+  const std::string summary = outcome.Summary();
+  if (outcome.installed.empty()) return Result(OperationStatus::kFailed, mode, summary);
+  prompts_.Status(summary.substr(0, summary.find('\n')));
+  // Some files arrived: the tree must show them, so the install counts as done.
+  if (!outcome.ok()) prompts_.Message(summary);
+  return Result(OperationStatus::kDone, mode, summary);
 }
 
-OperationResult GameOperations::CreateCabinet(int, const std::string&, const std::string&) {
-  return {OperationStatus::kNotAvailable, "Create Cabinet", {}};
+OperationResult GameOperations::CreateZip(int itemCode, const std::string& directory, const std::string& name) {
+  return Pack(prompts_, settings_, PackKind::kZip, itemCode, directory, name);
+}
+
+OperationResult GameOperations::CreateCabinet(int itemCode, const std::string& directory,
+                                              const std::string& name) {
+  return Pack(prompts_, settings_, PackKind::kCabinet, itemCode, directory, name);
 }
 
 }  // namespace krax

@@ -6,6 +6,10 @@ std::string NotAvailableText(const OperationResult& result) {
   return result.command + " is not available yet.";
 }
 
+OperationResult Operations::InstallFromPath(int, const std::string&) {
+  return {OperationStatus::kNotAvailable, "Install", {}};
+}
+
 namespace {
 OperationResult Pending(const char* command) {
   return {OperationStatus::kNotAvailable, command, {}};

@@ -55,6 +55,10 @@ class Operations {
                                     const std::string& name) = 0;
   virtual OperationResult CreateCabinet(int itemCode, const std::string& directory,
                                         const std::string& name) = 0;
+
+  // An install from a folder or file the user already named (dropped on the window):
+  // `mode` is an InstallMode value. The default is not available.
+  virtual OperationResult InstallFromPath(int mode, const std::string& source);
 };
 
 // Answers every command with kNotAvailable. Stands in for the commands this build lacks.

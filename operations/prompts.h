@@ -2,9 +2,12 @@
 // the status bar, kraxctl with the terminal, the tests with a scripted fake.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace krax {
+
+struct InstallDialogState;
 
 class Prompts {
  public:
@@ -22,6 +25,12 @@ class Prompts {
   virtual std::string ChooseFolder(const std::string& title) = 0;
   // File-open dialog with a filter in the "Description|*.a;*.b||" form; empty when cancelled.
   virtual std::string ChooseFile(const std::string& title, const std::string& filter) = 0;
+  // The install dialog: shows the files and lets the user edit the destination base and the
+  // ID in `state`; true for OK. The default asks one OK/Cancel question.
+  virtual bool ShowInstallDialog(InstallDialogState& state);
+  // Runs long work (packing) so that the interface stays responsive; the work may call
+  // Status from another thread meanwhile. The default runs it here and now.
+  virtual void RunWork(const std::function<void()>& work) { work(); }
 };
 
 }  // namespace krax

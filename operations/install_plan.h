@@ -1,0 +1,74 @@
+// What an install will do, worked out before anything is written: the files that belong to
+// a car or a track (by their names), where they go, and the proposed ID. One preparation
+// per InstallMode; the install dialog shows the plan, the install runs it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "operations/archive_kind.h"
+
+namespace krax {
+
+enum class InstallMode {
+  kCarFromFolder = 0,
+  kTrackFromFolder = 1,
+  kCarFromArchive = 2,
+  kTrackFromArchive = 3,
+};
+
+bool IsArchiveMode(InstallMode mode);
+bool IsTrackMode(InstallMode mode);
+// The command's menu text, e.g. "Install Car From Comp.".
+const char* InstallCommandName(InstallMode mode);
+
+// One listed file: the name it gets in the destination, and where it comes from (a full
+// path for folder installs, the entry name as stored for archive installs).
+struct InstallFile {
+  std::string displayName;
+  std::string source;
+};
+
+// At most kMaxInstallFiles files, in the order found.
+using InstallFileList = std::vector<InstallFile>;
+inline constexpr std::size_t kMaxInstallFiles = 100;
+inline constexpr std::size_t kMaxArchiveEntries = 999;
+
+inline constexpr const char* kNotValidTrack = "Appears not to be a valid track";
+inline constexpr const char* kMixedTracks = "Possibility of mix files of diferent tracks";
+
+struct InstallPlan {
+  InstallMode mode = InstallMode::kCarFromFolder;
+  std::string source;                   // the folder or archive chosen
+  ArchiveKind archiveKind = ArchiveKind::kZip;  // archive modes only
+  InstallFileList files;
+  std::int64_t totalLength = 0;         // bytes of the listed files (folders only)
+  std::string destinationBase;
+  std::string id;
+  std::string carName;                  // read from car.viv (car folders), else ""
+  int trackNumber = -1;                 // track modes: the slot found, -1 for none
+  std::size_t leftOut = 0;              // accepted files beyond the list's limit
+  std::vector<std::string> messages;    // shown to the user before the dialog, in order
+
+  std::string lengthLine() const;       // "(Total Length = %dKB)"
+};
+
+// The name rules.
+bool IsCarFileName(const std::string& name);
+bool IsTrackFileName(const std::string& name);
+// The track number a file name carries ("TR03.frd" 3, "tut5x.frd" 5, "3tr2.col" 2), or -1.
+// A non-digit in the number's place carries no number.
+int TrackNumberOf(const std::string& name);
+// The display name of an archive entry: the part behind its last '\' or '/'.
+std::string EntryDisplayName(const std::string& entryName);
+// The first four-digit number ("0000", "0001" ...) with no folder of that name in `carFolder`.
+std::string FirstFreeCarFolderId(const std::string& carFolder);
+// The game's car folder and a track slot's folder, found ignoring case.
+std::string CarModelFolder(const std::string& gameFolder);
+std::string TrackSlotFolder(const std::string& gameFolder, int trackNumber);
+
+// Prepares an install of `source` in `mode` for the game in `gameFolder`.
+InstallPlan PrepareInstall(InstallMode mode, const std::string& source, const std::string& gameFolder);
+
+}  // namespace krax

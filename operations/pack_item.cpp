@@ -1,0 +1,99 @@
+#include "operations/pack_item.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "archive/cabinet_create.h"
+#include "archive/zip/zip_archive.h"
+#include "platform/file_system.h"
+#include "platform/path.h"
+
+namespace krax {
+namespace {
+
+// Group nodes: cars, tracks, a car sub-folder.
+bool IsGroupCode(int itemCode) { return itemCode == -1000 || itemCode == -2000 || itemCode == -3000; }
+
+// Why `name` cannot be a file name on the systems the archives travel to.
+bool IsUsableFileName(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (char c : name) {
+    if (static_cast<unsigned char>(c) < 0x20 || std::strchr("\\/:*?\"<>|", c)) return false;
+  }
+  return name.back() != '.' && name.back() != ' ';
+}
+
+PackResult CreateCabinetFile(const PackPlan& plan, const ArchiveCallbacks& callbacks) {
+  PackResult result;
+  result.archivePath = plan.archivePath;
+  // The writer appends ".CAB" to the base it is given: write under a unique temporary base
+  // in the same folder, then put the complete cabinet in place.
+  const std::string folder = ParentPath(plan.archivePath);
+  std::string marker = JoinPath(folder, ".kraxpack-XXXXXX");
+  const int fd = ::mkstemp(marker.data());
+  if (fd < 0) {
+    result.message = "cannot write in " + folder + ": " + std::strerror(errno);
+    return result;
+  }
+  ::close(fd);
+  const std::string tempCabinet = marker + ".CAB";
+  const bool written = CreateCabinetArchive(marker, plan.files, plan.sourceFolder, true, callbacks);
+  if (!written) {
+    result.message = "the cabinet could not be written (a file could not be read, or the disk is full)";
+  } else if (std::rename(tempCabinet.c_str(), plan.archivePath.c_str()) != 0) {
+    result.message = "cannot replace " + plan.archivePath + ": " + std::strerror(errno);
+  } else {
+    result.ok = true;
+  }
+  if (!result.ok) ::unlink(tempCabinet.c_str());
+  ::unlink(marker.c_str());
+  return result;
+}
+
+}  // namespace
+
+PackPlan PlanPack(const PackRequest& request) {
+  PackPlan plan;
+  if (IsGroupCode(request.itemCode) || request.directory.empty()) {
+    plan.problem = "Select a car or a track to pack.";
+    return plan;
+  }
+  if (!IsUsableFileName(request.name)) {
+    plan.problem = "The name \"" + request.name + "\" cannot be used as a file name.";
+    return plan;
+  }
+  // A car's Directory is its VIV file: its folder is packed.
+  plan.sourceFolder = request.itemCode >= 0 ? ParentPath(request.directory) : request.directory;
+  if (plan.sourceFolder.empty()) plan.sourceFolder = request.directory;
+  if (!IsFolder(plan.sourceFolder)) {
+    plan.problem = "The folder " + plan.sourceFolder + " cannot be read.";
+    return plan;
+  }
+  if (request.archiveFolder.empty() || !IsFolder(request.archiveFolder)) {
+    plan.problem = "The folder for compressed files \"" + request.archiveFolder +
+                   "\" does not exist. Choose it in Options.";
+    return plan;
+  }
+  for (const DirEntry& entry : ListFolder(plan.sourceFolder)) {
+    if (!entry.isFolder) plan.files.push_back(JoinPath(plan.sourceFolder, entry.name));
+  }
+  plan.archivePath = JoinPath(request.archiveFolder,
+                              request.name + (request.kind == PackKind::kZip ? ".zip" : ".CAB"));
+  return plan;
+}
+
+PackResult RunPack(const PackPlan& plan, PackKind kind, const ArchiveCallbacks& callbacks) {
+  if (kind == PackKind::kCabinet) return CreateCabinetFile(plan, callbacks);
+  PackResult result;
+  result.archivePath = plan.archivePath;
+  const ZipCreateResult zip = CreateZipArchive(plan.archivePath, plan.files, plan.sourceFolder, true, callbacks);
+  result.ok = zip.ok;
+  result.message = zip.message;
+  return result;
+}
+
+}  // namespace krax

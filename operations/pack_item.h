@@ -1,0 +1,43 @@
+// "Create Zip" and "Create Cabinet": the files of a car's or track's folder (not its
+// sub-folders) packed into the archive folder, named after the item.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "archive/archive_callbacks.h"
+
+namespace krax {
+
+enum class PackKind { kZip, kCabinet };
+
+struct PackRequest {
+  PackKind kind = PackKind::kZip;
+  int itemCode = 0;           // 0 or more: a car (directory is its VIV file); below 0: a track
+  std::string directory;      // the form's Directory
+  std::string name;           // the form's Name: the archive's name
+  std::string archiveFolder;  // CPATH
+};
+
+struct PackPlan {
+  std::string problem;             // why nothing can be packed ("" when it can)
+  std::string sourceFolder;
+  std::vector<std::string> files;  // full paths
+  std::string archivePath;         // the file written: .../Name.zip or .../Name.CAB
+};
+
+struct PackResult {
+  bool ok = false;
+  std::string archivePath;
+  std::string message;  // the reason of a failure
+};
+
+// Checks the request and lists the files; nothing is written.
+PackPlan PlanPack(const PackRequest& request);
+
+// Writes the archive of a plan without a problem. An existing archive of that name is
+// replaced only by a complete new one. Safe to run off the interface thread when the
+// callbacks are.
+PackResult RunPack(const PackPlan& plan, PackKind kind, const ArchiveCallbacks& callbacks);
+
+}  // namespace krax
