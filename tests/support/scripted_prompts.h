@@ -3,9 +3,11 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "operations/install_dialog_state.h"
 #include "operations/prompts.h"
 
 namespace krax::test {
@@ -18,6 +20,10 @@ class ScriptedPrompts : public Prompts {
   std::deque<bool> answers;        // taken in order by Question
   bool defaultAnswer = true;       // once `answers` is empty
   std::deque<std::string> chosen;  // taken in order by ChooseFolder/ChooseFile ("" once empty)
+  // The install dialog: each call edits the state and says OK (true) or Cancel; without it
+  // the default question is asked. The states shown are kept in `installDialogs`.
+  std::function<bool(InstallDialogState&)> installDialog;
+  std::vector<InstallDialogState> installDialogs;
 
   void Message(const std::string& text) override { messages.push_back(text); }
   bool Question(const std::string& text, bool = false) override {
@@ -31,6 +37,16 @@ class ScriptedPrompts : public Prompts {
   void Busy(bool) override {}
   std::string ChooseFolder(const std::string&) override { return Take(); }
   std::string ChooseFile(const std::string&, const std::string&) override { return Take(); }
+  bool ShowInstallDialog(InstallDialogState& state) override {
+    installDialogs.push_back(state);
+    if (!installDialog) return Prompts::ShowInstallDialog(state);
+    // Like the window: OK is pressed again until the checks accept or the script cancels.
+    for (int round = 0; round < 10; ++round) {
+      if (!installDialog(state)) return false;
+      if (!state.accept || state.accept(state)) return true;
+    }
+    return false;
+  }
 
  private:
   std::string Take() {
