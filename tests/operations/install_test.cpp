@@ -1,0 +1,307 @@
+// Installs of cars and tracks from folders, zips and cabinets, and Create Zip/Cabinet, run
+// through GameOperations with scripted prompts on scratch game folders.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/settings.h"
+#include "archive/cabinet_create.h"
+#include "archive/zip/zip_archive.h"
+#include "gamedata/game_data.h"
+#include "operations/game_operations.h"
+#include "operations/install_plan.h"
+#include "operations/install_run.h"
+#include "platform/file_system.h"
+#include "platform/path.h"
+#include "support/fixtures.h"
+#include "support/scratch_folder.h"
+#include "support/scripted_prompts.h"
+#include "tools/demo_install.h"
+
+namespace krax {
+namespace {
+
+using test::ScratchFolder;
+using test::ScriptedPrompts;
+
+std::vector<std::string> DisplayNames(const InstallPlan& plan) {
+  std::vector<std::string> names;
+  for (const InstallFile& file : plan.files) names.push_back(file.displayName);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool Contains(const std::vector<std::string>& texts, const std::string& part) {
+  return std::any_of(texts.begin(), texts.end(), [&](const std::string& t) { return t.find(part) != std::string::npos; });
+}
+
+// A game folder with an empty car folder and the nine track slots spelled "Trk00n".
+struct SmallGame {
+  ScratchFolder folder;
+  std::string game = folder.mkdir("game");
+  std::string cars = folder.mkdir("game/GameData/CarModel");
+  SmallGame() {
+    for (int n = 0; n < 9; ++n) folder.mkdir("game/GameData/Tracks/Trk00" + std::to_string(n));
+  }
+};
+
+// The demo installation with the operations set up on it; CPATH is an empty folder.
+struct DemoGame {
+  ScratchFolder folder;
+  DemoManifest manifest = MakeDemoInstallation(folder / "demo", DemoOptions{20, 3, true});
+  std::string game = manifest.gameDir;
+  Settings settings;
+  GameData data;
+  ScriptedPrompts prompts;
+  GameOperations operations{data, settings, prompts};
+  DemoGame() {
+    settings.KRAXPath = game;
+    settings.CPATH = folder.mkdir("archives");
+    data.gameFolder = game;
+  }
+  const DemoCar& PlainCar() const {
+    for (const DemoCar& car : manifest.cars) {
+      if (car.depth == 0 && car.enabled && car.hasFedata && car.archiveName == "car.viv") return car;
+    }
+    throw std::runtime_error("no plain car in the demo");
+  }
+  std::string CarFolder(const DemoCar& car) const { return JoinPath(game, "GameData/CarModel/" + car.folder); }
+  // The demo's cars are a car.viv alone: give one the companions a player's car has.
+  std::string CarWithCompanions() {
+    const DemoCar& car = PlainCar();
+    for (const char* name : {"carp.txt", "car.bnk", "dash.fsh"}) {
+      folder.write("demo/game/GameData/CarModel/" + car.folder + "/" + name, std::string(3000, name[1]));
+    }
+    return CarFolder(car);
+  }
+};
+
+TEST(InstallPlan, CarFolderListsTheCarsFilesAndReadsItsId) {
+  DemoGame demo;
+  const DemoCar& car = demo.PlainCar();
+  ScratchFolder source;
+  const std::string viv = ReadWholeFile(JoinPath(demo.CarFolder(car), "car.viv")).value();
+  for (const char* name : {"carp.txt", "fedata.eng", "fedata.fsh", "car.bnk", "dash.fsh", "readme.txt", "car.viv.bak"}) {
+    source.write(std::string("NewCar/") + name, std::string(700, 'x'));
+  }
+  source.write("NewCar/CAR.VIV", viv);
+  source.mkdir("NewCar/fedata.old");  // a folder is never a file to install
+  const InstallPlan plan = PrepareInstall(InstallMode::kCarFromFolder, source / "NewCar", demo.game);
+  EXPECT_EQ(DisplayNames(plan), (std::vector<std::string>{"CAR.VIV", "car.bnk", "carp.txt", "fedata.eng", "fedata.fsh"}));
+  EXPECT_EQ(plan.id, car.id);
+  EXPECT_EQ(plan.carName, car.name);
+  EXPECT_EQ(plan.destinationBase, JoinPath(demo.game, "GameData/CarModel"));
+  EXPECT_EQ(plan.lengthLine(), "(Total Length = " + std::to_string((viv.size() + 4 * 700) / 1024) + "KB)");
+  EXPECT_TRUE(plan.messages.empty());
+
+  ScratchFolder many;
+  for (int i = 0; i < 150; ++i) many.write("f" + std::to_string(i) + ".jpg", "j");
+  const InstallPlan full = PrepareInstall(InstallMode::kCarFromFolder, many.path(), demo.game);
+  EXPECT_EQ(full.files.size(), 100u);
+  EXPECT_EQ(full.leftOut, 50u);
+  EXPECT_TRUE(Contains(full.messages, "Only the first 100 files"));
+}
+
+TEST(InstallPlan, TrackFolderIsNumberedByItsFileNames) {
+  SmallGame game;
+  struct Case {
+    std::vector<std::string> files;
+    std::size_t listed;
+    int number;
+    std::vector<std::string> messages;
+  };
+  const std::vector<Case> cases = {
+      {{"TR03.frd", "tr03.col", "TR03.fsh", "sky.jpg", "readme.txt"}, 4, 3, {}},
+      {{"TR03.frd", "tr03.col", "TR03.fsh", "sky.jpg", "readme.txt", "TR05.can"}, 5, 3, {kMixedTracks}},
+      {{"sky.jpg", "wall.tga"}, 2, -1, {kNotValidTrack}},
+      {{"TUT15.frd", "3tr05.col"}, 2, 5, {}},
+      {{"TR0x.frd", "TR03.frd.bak"}, 1, -1, {kNotValidTrack}},  // no digit: no number
+      {{}, 0, -1, {kNotValidTrack}},
+  };
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(i);
+    const std::string source = game.folder.mkdir("Track" + std::to_string(i));
+    for (const std::string& name : cases[i].files) game.folder.write("Track" + std::to_string(i) + "/" + name, "t");
+    const InstallPlan plan = PrepareInstall(InstallMode::kTrackFromFolder, source, game.game);
+    EXPECT_EQ(plan.files.size(), cases[i].listed);
+    EXPECT_EQ(plan.trackNumber, cases[i].number);
+    EXPECT_EQ(plan.messages, cases[i].messages);
+    // "TRK00n" is the slot folder "Trk00n"; without a number the source stays the base.
+    EXPECT_EQ(plan.destinationBase, cases[i].number < 0 ? source
+                                                        : game.game + "/GameData/Tracks/Trk00" + std::to_string(cases[i].number));
+    if (cases[i].number >= 0) {
+      EXPECT_EQ(plan.id, "Track" + std::to_string(i));
+    }
+  }
+}
+
+TEST(InstallPlan, CarZipProposesTheFirstFreeNumberAndIsKnownByItsBytes) {
+  SmallGame game;
+  ScratchFolder source;
+  std::vector<std::string> files;
+  for (const char* name : {"car.viv", "carp.txt", "fedata.eng", "readme.txt"}) {
+    files.push_back(source.write(std::string("MyCar/") + name, name));
+  }
+  const std::string zip = source / "CAR.ZIP";  // the capital ending does not make it a cabinet
+  ASSERT_TRUE(CreateZipArchive(zip, files, source.path(), true).ok);
+
+  struct Case {
+    std::vector<std::string> existing;
+    std::string id;
+  };
+  for (const Case& c : std::vector<Case>{{{}, "0000"}, {{"0000", "0001"}, "0002"}, {{"0001"}, "0000"}}) {
+    SCOPED_TRACE(c.id);
+    for (const DirEntry& entry : ListFolder(game.cars)) RemoveEmptyFolder(JoinPath(game.cars, entry.name));
+    for (const std::string& folder : c.existing) CreateFolder(JoinPath(game.cars, folder));
+    const InstallPlan plan = PrepareInstall(InstallMode::kCarFromArchive, zip, game.game);
+    EXPECT_EQ(plan.archiveKind, ArchiveKind::kZip);
+    EXPECT_EQ(DisplayNames(plan), (std::vector<std::string>{"car.viv", "carp.txt", "fedata.eng"}));
+    EXPECT_EQ(plan.files[0].source, "MyCar/car.viv");
+    EXPECT_EQ(plan.id, c.id);
+    EXPECT_EQ(plan.lengthLine(), "(Total Length = 0KB)");
+  }
+}
+
+TEST(Install, TrackCabinetWithFoldersInstallsFlatIntoItsSlot) {
+  SmallGame game;
+  ScratchFolder source;
+  const std::vector<std::string> files = {source.write("Speedway/TR04.frd", "road"),
+                                          source.write("Speedway/TR04.col", "collision")};
+  // Stored as Speedway\TR04.frd: the files must still land directly in the track folder.
+  ASSERT_TRUE(CreateCabinetArchive(source / "Speedway", files, source.path(), true, {}));
+  Settings settings;
+  GameData data;
+  data.gameFolder = game.game;
+  ScriptedPrompts prompts;
+  GameOperations operations(data, settings, prompts);
+  const OperationResult result =
+      operations.InstallFromPath(static_cast<int>(InstallMode::kTrackFromArchive), source / "Speedway.CAB");
+  ASSERT_TRUE(result.done()) << result.message;
+  ASSERT_EQ(prompts.installDialogs.size(), 1u);
+  EXPECT_EQ(prompts.installDialogs[0].id, "Speedway");
+  EXPECT_EQ(prompts.installDialogs[0].destinationBase, game.game + "/GameData/Tracks/Trk004");
+  const std::string track = game.game + "/GameData/Tracks/Trk004/Speedway";
+  EXPECT_EQ(ReadWholeFile(track + "/TR04.frd"), "road");
+  EXPECT_EQ(ReadWholeFile(track + "/TR04.col"), "collision");
+  EXPECT_EQ(ListFolder(track).size(), 2u);
+}
+
+TEST(Install, CabinetFixtureEntriesAreWrittenByTheirDisplayNames) {
+  KRAX_REQUIRE_FIXTURES();
+  ScratchFolder dest;
+  InstallPlan plan;
+  plan.mode = InstallMode::kCarFromArchive;
+  plan.archiveKind = ArchiveKind::kCabinet;
+  plan.source = test::FixturePath("cab/cab_2_mszip.cab");
+  plan.files = {{"file1", "DIR1\\FILE1"}, {"file2", "dir2\\file2"}, {"missing", "dir3\\missing"}};
+  const InstallOutcome outcome = RunInstall(plan, dest / "0000");
+  EXPECT_EQ(outcome.installed, (std::vector<std::string>{"file1", "file2"}));
+  EXPECT_EQ(FileSize(dest / "0000/file1"), 60u);
+  EXPECT_EQ(FileSize(dest / "0000/file2"), 78u);
+  ASSERT_EQ(outcome.failed.size(), 1u);
+  EXPECT_NE(outcome.Summary().find("Installed 2 of 3 files"), std::string::npos);
+  EXPECT_NE(outcome.Summary().find("missing"), std::string::npos);
+}
+
+TEST(Install, CarPackedAndInstalledAgainIsTheSameByZipAndByCabinet) {
+  DemoGame demo;
+  const DemoCar& car = demo.PlainCar();
+  const std::string carFolder = demo.CarWithCompanions();
+  const std::string viv = JoinPath(carFolder, "car.viv");
+  demo.folder.write("demo/game/GameData/CarModel/" + car.folder + "/backup/old.viv", "not packed");
+
+  struct Round {
+    bool zip;
+    std::string id;
+  };
+  for (const Round& round : {Round{true, "ZZIP"}, Round{false, "ZCAB"}}) {
+    SCOPED_TRACE(round.id);
+    demo.prompts.statuses.clear();
+    const OperationResult packed = round.zip ? demo.operations.CreateZip(0, viv, car.name)
+                                             : demo.operations.CreateCabinet(0, viv, car.name);
+    ASSERT_TRUE(packed.done()) << packed.message;
+    EXPECT_EQ(demo.prompts.statuses.back(), "Done");
+    EXPECT_TRUE(Contains(demo.prompts.statuses, round.zip ? "File car.viv - Compressing:" : " Compressing: "));
+    const std::string archive = JoinPath(demo.settings.CPATH, car.name + (round.zip ? ".zip" : ".CAB"));
+    ASSERT_TRUE(IsFile(archive));
+
+    demo.prompts.installDialog = [&](InstallDialogState& state) {
+      state.id = round.id;
+      return true;
+    };
+    const OperationResult installed =
+        demo.operations.InstallFromPath(static_cast<int>(InstallMode::kCarFromArchive), archive);
+    ASSERT_TRUE(installed.done()) << installed.message;
+    const std::string copy = JoinPath(demo.game, "GameData/CarModel/" + round.id);
+    std::size_t compared = 0;
+    for (const DirEntry& entry : ListFolder(carFolder)) {
+      if (entry.isFolder || !IsCarFileName(entry.name)) continue;
+      EXPECT_EQ(ReadWholeFile(JoinPath(copy, entry.name)), ReadWholeFile(JoinPath(carFolder, entry.name))) << entry.name;
+      ++compared;
+    }
+    EXPECT_EQ(compared, 3u);
+    EXPECT_EQ(ListFolder(copy).size(), compared);  // nothing from the backup folder
+  }
+  // Packing again replaces the archive.
+  EXPECT_TRUE(demo.operations.CreateZip(0, viv, car.name).done());
+}
+
+TEST(Install, OkChecksTheIdAndAsksBeforeWritingIntoAnOccupiedFolder) {
+  DemoGame demo;
+  const std::string source = demo.CarWithCompanions();
+  const std::string cars = JoinPath(demo.game, "GameData/CarModel");
+  const int mode = static_cast<int>(InstallMode::kCarFromFolder);
+
+  // An empty ID is refused with a message, and the dialog comes back.
+  std::vector<std::string> ids = {"", "NEW1"};
+  demo.prompts.installDialog = [&](InstallDialogState& state) {
+    if (ids.empty()) return false;
+    state.id = ids.front();
+    ids.erase(ids.begin());
+    return true;
+  };
+  EXPECT_TRUE(demo.operations.InstallFromPath(mode, source).done());
+  EXPECT_TRUE(Contains(demo.prompts.messages, "Please enter an ID."));
+  EXPECT_FALSE(IsFile(JoinPath(cars, "car.viv")));  // nothing loose in the car folder
+  EXPECT_TRUE(IsFile(JoinPath(cars, "NEW1/car.viv")));
+
+  // A folder holding another car's files: No keeps it as it was.
+  demo.folder.write("demo/game/GameData/CarModel/BUSY/other.txt", "other");
+  ids = {"BUSY"};
+  demo.prompts.answers = {false};
+  EXPECT_EQ(demo.operations.InstallFromPath(mode, source).status, OperationStatus::kCancelled);
+  EXPECT_TRUE(Contains(demo.prompts.questions, "already exists and holds other files"));
+  EXPECT_EQ(ListFolder(JoinPath(cars, "BUSY")).size(), 1u);
+
+  // Yes installs; a file that cannot be written is reported with what did arrive.
+  demo.folder.mkdir("demo/game/GameData/CarModel/BUSY/carp.txt");
+  ids = {"BUSY"};
+  demo.prompts.messages.clear();
+  const OperationResult partial = demo.operations.InstallFromPath(mode, source);
+  EXPECT_TRUE(partial.done());
+  EXPECT_TRUE(IsFile(JoinPath(cars, "BUSY/car.viv")));
+  EXPECT_TRUE(Contains(demo.prompts.messages, "Not installed:\n  carp.txt:"));
+}
+
+TEST(Pack, RefusesGroupsUnusableNamesAndAMissingArchiveFolder) {
+  DemoGame demo;
+  const DemoCar& car = demo.PlainCar();
+  const std::string viv = JoinPath(demo.CarFolder(car), "car.viv");
+  EXPECT_EQ(demo.operations.CreateZip(-1000, "", "KRAX Racing Cars").status, OperationStatus::kFailed);
+  const OperationResult badName = demo.operations.CreateCabinet(0, viv, "Beta/Gamma");
+  EXPECT_EQ(badName.status, OperationStatus::kFailed);
+  EXPECT_NE(badName.message.find("cannot be used as a file name"), std::string::npos);
+  EXPECT_TRUE(ListFolder(demo.settings.CPATH).empty());
+
+  demo.settings.CPATH = demo.folder / "no such folder";
+  const OperationResult noFolder = demo.operations.CreateZip(0, viv, car.name);
+  EXPECT_EQ(noFolder.status, OperationStatus::kFailed);
+  EXPECT_NE(noFolder.message.find("does not exist"), std::string::npos);
+  EXPECT_FALSE(Contains(demo.prompts.statuses, "Done"));
+}
+
+}  // namespace
+}  // namespace krax
