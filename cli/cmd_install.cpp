@@ -1,0 +1,104 @@
+// kraxctl install-car / install-track: the window's install commands for a folder, .zip or
+// .cab named on the command line. Shows what would be installed and where; installs only
+// with --yes or after a yes at a terminal.
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "cli/context.h"
+#include "cli/terminal_prompts.h"
+#include "operations/game_operations.h"
+#include "operations/install_dialog_state.h"
+#include "operations/install_plan.h"
+#include "platform/file_system.h"
+
+namespace krax::cli {
+namespace {
+
+// The install dialog at the terminal: the list, the destination, one question.
+class InstallPrompts : public TerminalPrompts {
+ public:
+  InstallPrompts(Context& context, bool assumeYes, std::optional<std::string> id)
+      : TerminalPrompts(context, assumeYes), context_(context), id_(std::move(id)) {}
+
+  bool ShowInstallDialog(InstallDialogState& state) override {
+    if (id_) state.id = *id_;
+    std::ostream& out = context_.out;
+    out << state.files.size() << " files " << state.lengthLine << ":\n";
+    for (const std::string& file : state.files) out << "  " << file << '\n';
+    out << "Destination: " << state.destinationBase << " / " << (state.id.empty() ? "(no ID: use --id)" : state.id)
+        << '\n' << std::flush;
+    shown_ = true;
+    if (!Question("Install these files?", true)) return false;
+    return !state.accept || state.accept(state);
+  }
+
+  bool shown() const { return shown_; }
+
+ private:
+  Context& context_;
+  std::optional<std::string> id_;
+  bool shown_ = false;
+};
+
+int RunInstall(Context& context, const std::vector<std::string>& args, bool track) {
+  std::optional<std::string> source, id;
+  bool yes = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--yes") {
+      yes = true;
+    } else if (args[i] == "--id" && i + 1 < args.size()) {
+      id = args[++i];
+    } else if (!args[i].empty() && args[i][0] != '-' && !source) {
+      source = args[i];
+    } else {
+      throw UsageError("unexpected argument '" + args[i] + "'");
+    }
+  }
+  if (!source) throw UsageError(std::string(track ? "install-track" : "install-car") + " needs SRC");
+  const bool folder = IsFolder(*source);
+  if (!folder && !IsFile(*source)) {
+    context.err << "kraxctl: " << *source << " is neither a folder nor a file\n";
+    return kExitFailure;
+  }
+  const InstallMode mode = track ? (folder ? InstallMode::kTrackFromFolder : InstallMode::kTrackFromArchive)
+                                 : (folder ? InstallMode::kCarFromFolder : InstallMode::kCarFromArchive);
+  InstallPrompts prompts(context, yes, id);
+  GameOperations operations(context.game(), context.settings(), prompts);
+  const OperationResult result = operations.InstallFromPath(static_cast<int>(mode), *source);
+  switch (result.status) {
+    case OperationStatus::kDone:
+      context.out << result.message << '\n';
+      return kExitOk;
+    case OperationStatus::kCancelled:
+      context.err << "Nothing installed.\n";
+      // Without --yes and without a terminal the listing is all that was asked for.
+      return !yes && !context.interactive() && prompts.refusedQuestions() == 1 ? kExitOk : kExitFailure;
+    default:
+      context.err << "kraxctl: " << result.message << '\n';
+      return kExitFailure;
+  }
+}
+
+int RunInstallCar(Context& context, const std::vector<std::string>& args) { return RunInstall(context, args, false); }
+int RunInstallTrack(Context& context, const std::vector<std::string>& args) { return RunInstall(context, args, true); }
+
+const RegisterCommand kInstallCar({"install-car", "install a car from a folder, .zip or .cab",
+                                   "usage: kraxctl install-car SRC [--id ID] [--yes]\n"
+                                   "Lists the car files of SRC (a folder, .zip or .cab file) and the folder they\n"
+                                   "would go to in GameData\\CarModel (named by the car's ID, or the first free\n"
+                                   "number for archives; --id chooses another). Installs with --yes or after a\n"
+                                   "yes at a terminal.\n",
+                                   RunInstallCar});
+
+const RegisterCommand kInstallTrack({"install-track", "install a track from a folder, .zip or .cab",
+                                     "usage: kraxctl install-track SRC [--id ID] [--yes]\n"
+                                     "Lists the track files of SRC (a folder, .zip or .cab file), the slot their\n"
+                                     "names point to and the track folder they would go to (named after SRC;\n"
+                                     "--id chooses another). Installs with --yes or after a yes at a terminal.\n",
+                                     RunInstallTrack});
+
+}  // namespace
+}  // namespace krax::cli
