@@ -110,6 +110,7 @@ OperationResult GameOperations::InstallTrackFromCompressed() {
 }
 
 OperationResult GameOperations::InstallFromPath(int modeValue, const std::string& source) {
+  if (modeValue == -1) modeValue = static_cast<int>(MatchingInstallMode(source));  // dropped
   if (modeValue < 0 || modeValue > 3) return {OperationStatus::kFailed, "Install", "Unknown install."};
   const auto mode = static_cast<InstallMode>(modeValue);
   if (IsArchiveMode(mode) ? !IsFile(source) : !IsFolder(source)) {

@@ -194,6 +194,28 @@ std::string TrackSlotFolder(const std::string& gameFolder, int trackNumber) {
   return ResolvePath(JoinPath(gameFolder, sub));
 }
 
+InstallMode MatchingInstallMode(const std::string& path) {
+  auto isViv = [](const std::string& name) {
+    return name.size() >= 4 && EqualsIgnoreCase(name.substr(name.size() - 4), ".viv");
+  };
+  if (IsFolder(path)) {
+    for (const DirEntry& entry : ListFolder(path)) {
+      if (!entry.isFolder && isViv(entry.name)) return InstallMode::kCarFromFolder;
+    }
+    return InstallMode::kTrackFromFolder;
+  }
+  ArchiveNameList names;
+  if (ArchiveKindOf(path) == ArchiveKind::kZip) {
+    ListZipEntries(path, names, kMaxArchiveEntries);
+  } else {
+    ListCabinetEntries(path, names, kMaxArchiveEntries);
+  }
+  for (const std::string& name : names) {
+    if (isViv(name)) return InstallMode::kCarFromArchive;
+  }
+  return InstallMode::kTrackFromArchive;
+}
+
 InstallPlan PrepareInstall(InstallMode mode, const std::string& source, const std::string& gameFolder) {
   InstallPlan plan;
   plan.mode = mode;

@@ -68,6 +68,10 @@ std::string FirstFreeCarFolderId(const std::string& carFolder);
 std::string CarModelFolder(const std::string& gameFolder);
 std::string TrackSlotFolder(const std::string& gameFolder, int trackNumber);
 
+// The install a dropped folder or archive asks for: a car when it holds a ".viv" file (an
+// archive: an entry whose name ends so), else a track.
+InstallMode MatchingInstallMode(const std::string& path);
+
 // Prepares an install of `source` in `mode` for the game in `gameFolder`.
 InstallPlan PrepareInstall(InstallMode mode, const std::string& source, const std::string& gameFolder);
 

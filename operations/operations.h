@@ -57,7 +57,8 @@ class Operations {
                                         const std::string& name) = 0;
 
   // An install from a folder or file the user already named (dropped on the window):
-  // `mode` is an InstallMode value. The default is not available.
+  // `mode` is an InstallMode value, or -1 for the one the content asks for (a car when it
+  // holds a ".viv" file, else a track). The default is not available.
   virtual OperationResult InstallFromPath(int mode, const std::string& source);
 };
 

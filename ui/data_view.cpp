@@ -282,7 +282,10 @@ void CDataView::ShowItem(int itemCode) {
   hasItem_ = true;
   members_ = FormMembers{};
   setErrorIndicators(0);
-  if (itemCode == kCarsGroupCode || itemCode == kTracksGroupCode || itemCode == kSubFolderCode) {
+  const bool group = itemCode == kCarsGroupCode || itemCode == kTracksGroupCode || itemCode == kSubFolderCode;
+  zipButton_->setEnabled(!group);  // a group has no folder of its own to pack
+  cabinetButton_->setEnabled(!group);
+  if (group) {
     members_.name = itemCode == kCarsGroupCode    ? QStringLiteral("KRAX Racing Cars")
                     : itemCode == kTracksGroupCode ? QStringLiteral("KRAX Tracks")
                                                    : QStringLiteral("SubFolder");
@@ -299,6 +302,8 @@ void CDataView::ShowItem(int itemCode) {
 
 void CDataView::ClearItem() {
   hasItem_ = false;
+  zipButton_->setEnabled(false);
+  cabinetButton_->setEnabled(false);
   members_ = FormMembers{};
   setErrorIndicators(0);
   applyTrackLayout();

@@ -297,17 +297,38 @@ QString DroppedDocument(const QMimeData* mime) {
   }
   return {};
 }
+
+// A dropped folder, .zip or .cab: something to install.
+QString DroppedInstallSource(const QMimeData* mime) {
+  if (!mime || !mime->hasUrls()) return {};
+  for (const QUrl& url : mime->urls()) {
+    if (!url.isLocalFile()) continue;
+    const QString path = url.toLocalFile();
+    if (QFileInfo(path).isDir() || path.endsWith(QStringLiteral(".zip"), Qt::CaseInsensitive) ||
+        path.endsWith(QStringLiteral(".cab"), Qt::CaseInsensitive)) {
+      return path;
+    }
+  }
+  return {};
+}
 }  // namespace
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
-  if (!DroppedDocument(event->mimeData()).isEmpty()) event->acceptProposedAction();
+  if (!DroppedDocument(event->mimeData()).isEmpty() || !DroppedInstallSource(event->mimeData()).isEmpty()) {
+    event->acceptProposedAction();
+  }
 }
 
 void CMainFrame::dropEvent(QDropEvent* event) {
   const QString path = DroppedDocument(event->mimeData());
-  if (path.isEmpty()) return;
+  const QString source = path.isEmpty() ? DroppedInstallSource(event->mimeData()) : QString();
+  if (path.isEmpty() && source.isEmpty()) return;
   event->acceptProposedAction();
-  openDocumentFile(path);
+  if (!path.isEmpty()) {
+    openDocumentFile(path);
+  } else {
+    runOperation(context_.operations.InstallFromPath(-1, ToGameText(source)), true);
+  }
 }
 
 }  // namespace krax::ui

@@ -1,10 +1,17 @@
 #include "ui/widget_prompts.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QStringList>
+#include <QThread>
+#include <chrono>
+#include <future>
+#include <thread>
 
+#include "ui/install_dialog.h"
 #include "ui/tree_model_logic.h"
 
 namespace krax::ui {
@@ -42,7 +49,32 @@ bool WidgetPrompts::Question(const std::string& text, bool okCancel) {
 }
 
 void WidgetPrompts::Status(const std::string& text) {
-  if (status_) status_(FromGameText(text));
+  if (QThread::currentThread() == qApp->thread()) {
+    ShowStatus(FromGameText(text));
+    return;
+  }
+  // From the work's thread: the widgets are touched on the interface thread only.
+  std::lock_guard<std::mutex> lock(pendingMutex_);
+  pendingStatus_ = text;
+  if (statusPosted_) return;
+  statusPosted_ = true;
+  QMetaObject::invokeMethod(
+      qApp,
+      [this] {
+        std::string latest;
+        {
+          std::lock_guard<std::mutex> inner(pendingMutex_);
+          latest.swap(pendingStatus_);
+          statusPosted_ = false;
+        }
+        ShowStatus(FromGameText(latest));
+      },
+      Qt::QueuedConnection);
+}
+
+void WidgetPrompts::ShowStatus(const QString& text) {
+  if (status_) status_(text);
+  if (progress_) progress_->setLabelText(text);
 }
 
 void WidgetPrompts::Busy(bool busy) {
@@ -60,6 +92,38 @@ std::string WidgetPrompts::ChooseFolder(const std::string& title) {
 std::string WidgetPrompts::ChooseFile(const std::string& title, const std::string& filter) {
   return ToGameText(QFileDialog::getOpenFileName(owner_, FromGameText(title), QString(),
                                                  QtFileFilter(filter)));
+}
+
+bool WidgetPrompts::ShowInstallDialog(InstallDialogState& state) {
+  InstallDialog dialog(state, *this, owner_);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+void WidgetPrompts::RunWork(const std::function<void()>& work) {
+  QEventLoop loop;
+  std::promise<void> finished;
+  std::future<void> done = finished.get_future();
+  std::thread worker([&] {
+    work();
+    finished.set_value();
+    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+  });
+  // Small archives are done before a progress box would be worth showing.
+  if (done.wait_for(std::chrono::milliseconds(200)) != std::future_status::ready) {
+    QProgressDialog progress(owner_);
+    progress.setWindowTitle(QStringLiteral("KRAXManager"));
+    progress.setCancelButton(nullptr);
+    progress.setRange(0, 0);
+    progress.setMinimumDuration(0);
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumWidth(progress.fontMetrics().averageCharWidth() * 60);
+    progress_ = &progress;
+    progress.show();
+    loop.exec();
+    progress_ = nullptr;
+  }
+  worker.join();
+  QApplication::processEvents();  // the last progress text before the caller's own
 }
 
 }  // namespace krax::ui

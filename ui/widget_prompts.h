@@ -4,9 +4,11 @@
 
 #include <QString>
 #include <functional>
+#include <mutex>
 
 #include "operations/prompts.h"
 
+class QProgressDialog;
 class QWidget;
 
 namespace krax::ui {
@@ -27,10 +29,21 @@ class WidgetPrompts : public Prompts {
   void Busy(bool busy) override;
   std::string ChooseFolder(const std::string& title) override;
   std::string ChooseFile(const std::string& title, const std::string& filter) override;
+  bool ShowInstallDialog(InstallDialogState& state) override;
+  // Runs the work on a thread of its own; the window keeps painting and shows the progress
+  // texts, and a modal progress box keeps other commands out until the work is done.
+  void RunWork(const std::function<void()>& work) override;
 
  private:
+  void ShowStatus(const QString& text);
+
   QWidget* owner_;
   std::function<void(const QString&)> status_;
+  QProgressDialog* progress_ = nullptr;  // while RunWork runs
+  // Status texts from the work's thread: only the latest waits to be shown.
+  std::mutex pendingMutex_;
+  std::string pendingStatus_;
+  bool statusPosted_ = false;
 };
 
 }  // namespace krax::ui

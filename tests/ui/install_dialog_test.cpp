@@ -1,0 +1,97 @@
+// The install dialog edits only its values and closes when the operation accepts them; the
+// window's packing runs off the interface thread with its progress in the status line; the
+// pack buttons are off for group nodes.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QThread>
+#include <atomic>
+
+#include "ui/data_view.h"
+#include "ui/install_dialog.h"
+#include "ui/main_frame.h"
+#include "ui/tree_model_logic.h"
+#include "ui/widget_prompts.h"
+#include "ui_test_support.h"
+
+namespace krax::ui {
+namespace {
+
+TEST(UiInstallDialog, ShowsThePlanAndClosesOnlyWhenAccepted) {
+  uitest::EnsureApplication();
+  uitest::ScriptedPrompts prompts;
+  InstallDialogState state;
+  state.title = "Lumaro Pelorin";
+  state.files = {"car.viv", "carp.txt"};
+  state.lengthLine = "(Total Length = 3KB)";
+  state.destinationBase = "/games/krax/GameData/CarModel";
+  state.id = "PELO";
+  std::vector<std::string> offered;
+  bool acceptNext = false;
+  state.accept = [&](const InstallDialogState& edited) {
+    offered.push_back(edited.destinationBase + "|" + edited.id);
+    return acceptNext;
+  };
+  InstallDialog dialog(state, prompts);
+  EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Lumaro Pelorin"));
+  ASSERT_EQ(dialog.fileList()->count(), 2);
+  EXPECT_EQ(dialog.fileList()->item(1)->text(), QStringLiteral("carp.txt"));
+  EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("lengthLine"))->text(), QStringLiteral("(Total Length = 3KB)"));
+  EXPECT_FALSE(dialog.findChild<QCheckBox*>()->isVisibleTo(&dialog));
+
+  // ".." replaces the base and keeps the typed ID; a cancelled browser changes nothing.
+  dialog.idEdit()->setText(QStringLiteral(" MINE "));
+  prompts.folders = {"/elsewhere", ""};
+  dialog.browseDestination();
+  dialog.browseDestination();
+  EXPECT_EQ(prompts.folderTitles, (std::vector<std::string>{kInstallBrowseTitle, kInstallBrowseTitle}));
+  EXPECT_EQ(dialog.destinationEdit()->text(), QStringLiteral("/elsewhere"));
+
+  dialog.accept();  // refused: stays open
+  EXPECT_EQ(dialog.result(), QDialog::Rejected);
+  acceptNext = true;
+  dialog.accept();
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(offered, (std::vector<std::string>{"/elsewhere|MINE", "/elsewhere|MINE"}));
+  EXPECT_EQ(state.id, "MINE");
+}
+
+TEST(UiInstallDialog, WorkRunsOffTheInterfaceThreadWithItsProgressShown) {
+  uitest::EnsureApplication();
+  std::vector<QString> shown;
+  WidgetPrompts prompts(nullptr, [&](const QString& text) { shown.push_back(text); });
+  std::atomic<bool> otherThread{false};
+  prompts.RunWork([&] {
+    otherThread = QThread::currentThread() != qApp->thread();
+    for (int i = 0; i < 30; ++i) {
+      prompts.Status("File TR03.frd - Compressing:" + std::to_string(i * 16384));
+      QThread::msleep(10);
+    }
+  });
+  EXPECT_TRUE(otherThread);
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown.back(), QStringLiteral("File TR03.frd - Compressing:475136"));
+}
+
+TEST(UiInstallDialog, PackButtonsAreOffForGroups) {
+  uitest::EnsureApplication();
+  uitest::DemoFixture demo;
+  uitest::ScriptedPrompts prompts;
+  PendingOperations operations;
+  CDataView form(demo.data, demo.settings, operations, prompts);
+  auto* zip = form.findChild<QPushButton*>(QStringLiteral("zipButton"));
+  auto* cabinet = form.findChild<QPushButton*>(QStringLiteral("cabinetButton"));
+  form.ShowItem(kCarsGroupCode);
+  EXPECT_FALSE(zip->isEnabled());
+  EXPECT_FALSE(cabinet->isEnabled());
+  form.ShowItem(-1);  // stock slot 0
+  EXPECT_TRUE(zip->isEnabled());
+  EXPECT_TRUE(cabinet->isEnabled());
+}
+
+}  // namespace
+}  // namespace krax::ui

@@ -1,0 +1,88 @@
+#include "ui/install_dialog.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "operations/prompts.h"
+#include "ui/tree_model_logic.h"
+
+namespace krax::ui {
+
+InstallDialog::InstallDialog(InstallDialogState& state, Prompts& prompts, QWidget* parent)
+    : QDialog(parent), state_(state), prompts_(prompts) {
+  setObjectName(QStringLiteral("InstallDialog"));
+  setWindowTitle(FromGameText(state.title));
+
+  idEdit_ = new QLineEdit(FromGameText(state.id), this);
+  idEdit_->setObjectName(QStringLiteral("idEdit"));
+  destinationEdit_ = new QLineEdit(FromGameText(state.destinationBase), this);
+  destinationEdit_->setObjectName(QStringLiteral("destinationEdit"));
+  browseButton_ = new QPushButton(QStringLiteral(".."), this);
+  browseButton_->setObjectName(QStringLiteral("browseButton"));
+  browseButton_->setFixedWidth(browseButton_->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 12);
+  connect(browseButton_, &QPushButton::clicked, this, &InstallDialog::browseDestination);
+
+  auto* top = new QGridLayout;
+  top->addWidget(new QLabel(QStringLiteral("ID:"), this), 0, 0);
+  top->addWidget(new QLabel(QStringLiteral("Destination base directory:"), this), 0, 1);
+  top->addWidget(idEdit_, 1, 0);
+  auto* destination = new QHBoxLayout;
+  destination->setSpacing(2);
+  destination->addWidget(destinationEdit_, 1);
+  destination->addWidget(browseButton_);
+  top->addLayout(destination, 1, 1);
+  top->setColumnStretch(0, 1);
+  top->setColumnStretch(1, 4);
+
+  lengthLine_ = new QLabel(FromGameText(state.lengthLine), this);
+  lengthLine_->setObjectName(QStringLiteral("lengthLine"));
+  activate_ = new QCheckBox(QStringLiteral("Activate it"), this);
+  activate_->hide();  // kept hidden: switching tracks is its own command
+  auto* filesRow = new QHBoxLayout;
+  filesRow->addWidget(new QLabel(QStringLiteral("Files:"), this));
+  filesRow->addWidget(lengthLine_);
+  filesRow->addStretch(1);
+  filesRow->addWidget(activate_);
+
+  fileList_ = new QListWidget(this);
+  fileList_->setObjectName(QStringLiteral("fileList"));
+  fileList_->setSelectionMode(QAbstractItemView::MultiSelection);
+  for (const std::string& file : state.files) fileList_->addItem(FromGameText(file));
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons->setObjectName(QStringLiteral("buttons"));
+  buttons->setCenterButtons(true);
+  connect(buttons, &QDialogButtonBox::accepted, this, &InstallDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &InstallDialog::reject);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top);
+  layout->addLayout(filesRow);
+  layout->addWidget(fileList_, 1);
+  layout->addWidget(buttons);
+  resize(fontMetrics().averageCharWidth() * 80, fontMetrics().lineSpacing() * 22);
+}
+
+void InstallDialog::browseDestination() {
+  const std::string folder = prompts_.ChooseFolder(kInstallBrowseTitle);
+  if (folder.empty()) return;
+  // The ID the user typed stays as typed.
+  destinationEdit_->setText(FromGameText(folder));
+}
+
+void InstallDialog::accept() {
+  state_.id = ToGameText(idEdit_->text().trimmed());
+  state_.destinationBase = ToGameText(destinationEdit_->text().trimmed());
+  if (state_.accept && !state_.accept(state_)) return;
+  QDialog::accept();
+}
+
+}  // namespace krax::ui
