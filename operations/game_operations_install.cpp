@@ -48,10 +48,11 @@ bool AcceptDestination(Prompts& prompts, const InstallDialogState& state) {
   return true;
 }
 
-ArchiveCallbacks CallbacksFor(Prompts& prompts) {
+// Progress only: the work may run on another thread, where no question can be asked (the
+// installs replace files without one).
+ArchiveCallbacks ProgressOnly(Prompts& prompts) {
   ArchiveCallbacks callbacks;
   callbacks.status = [&prompts](const std::string& text) { prompts.Status(text); };
-  callbacks.askYesNo = [&prompts](const std::string& text) { return prompts.Question(text); };
   return callbacks;
 }
 
@@ -67,9 +68,7 @@ OperationResult Pack(Prompts& prompts, const Settings& settings, PackKind kind, 
   const PackPlan plan = PlanPack(request);
   if (!plan.problem.empty()) return {OperationStatus::kFailed, command, plan.problem};
 
-  // The packing may run on another thread: it only reports progress.
-  ArchiveCallbacks callbacks;
-  callbacks.status = [&prompts](const std::string& text) { prompts.Status(text); };
+  const ArchiveCallbacks callbacks = ProgressOnly(prompts);
   PackResult result;
   prompts.Busy(true);
   prompts.RunWork([&] { result = RunPack(plan, kind, callbacks); });
@@ -133,8 +132,10 @@ OperationResult GameOperations::InstallFromPath(int modeValue, const std::string
   if (!prompts_.ShowInstallDialog(state)) return Result(OperationStatus::kCancelled, mode);
   if (plan.files.empty()) return Result(OperationStatus::kFailed, mode, "There are no files to install.");
 
+  InstallOutcome outcome;
+  const ArchiveCallbacks callbacks = ProgressOnly(prompts_);
   prompts_.Busy(true);
-  const InstallOutcome outcome = RunInstall(plan, DestinationOf(state), CallbacksFor(prompts_));
+  prompts_.RunWork([&] { outcome = RunInstall(plan, DestinationOf(state), callbacks); });
   prompts_.Busy(false);
   const std::string summary = outcome.Summary();
   if (outcome.installed.empty()) return Result(OperationStatus::kFailed, mode, summary);
