@@ -147,6 +147,7 @@ TEST(InstallPlan, CarZipProposesTheFirstFreeNumberAndIsKnownByItsBytes) {
   }
   const std::string zip = source / "CAR.ZIP";  // the capital ending does not make it a cabinet
   ASSERT_TRUE(CreateZipArchive(zip, files, source.path(), true).ok);
+  EXPECT_EQ(MatchingInstallMode(zip), InstallMode::kCarFromArchive);  // what a drop offers
 
   struct Case {
     std::vector<std::string> existing;
@@ -172,6 +173,7 @@ TEST(Install, TrackCabinetWithFoldersInstallsFlatIntoItsSlot) {
                                           source.write("Speedway/TR04.col", "collision")};
   // Stored as Speedway\TR04.frd: the files must still land directly in the track folder.
   ASSERT_TRUE(CreateCabinetArchive(source / "Speedway", files, source.path(), true, {}));
+  EXPECT_EQ(MatchingInstallMode(source / "Speedway.CAB"), InstallMode::kTrackFromArchive);
   Settings settings;
   GameData data;
   data.gameFolder = game.game;
