@@ -108,10 +108,15 @@ OperationResult GameOperations::InstallTrackFromCompressed() {
   return InstallFromPath(static_cast<int>(InstallMode::kTrackFromArchive), file);
 }
 
-OperationResult GameOperations::InstallFromPath(int modeValue, const std::string& source) {
+OperationResult GameOperations::InstallFromPath(int modeValue, const std::string& chosen) {
+  std::string source = chosen;  // "Track/" names the folder Track
+  while (source.size() > 1 && (source.back() == '/' || source.back() == '\\')) source.pop_back();
   if (modeValue == -1) modeValue = static_cast<int>(MatchingInstallMode(source));  // dropped
   if (modeValue < 0 || modeValue > 3) return {OperationStatus::kFailed, "Install", "Unknown install."};
   const auto mode = static_cast<InstallMode>(modeValue);
+  if (data_.gameFolder.empty()) {
+    return Result(OperationStatus::kFailed, mode, "No game folder is set. Choose it in Options.");
+  }
   if (IsArchiveMode(mode) ? !IsFile(source) : !IsFolder(source)) {
     return Result(OperationStatus::kFailed, mode, source + " cannot be found.");
   }
