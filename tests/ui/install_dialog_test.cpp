@@ -11,8 +11,12 @@
 #include <QThread>
 #include <atomic>
 
+#include "operations/game_operations.h"
+#include "platform/file_system.h"
+#include "ui/commands.h"
 #include "ui/data_view.h"
 #include "ui/install_dialog.h"
+#include "ui/left_view.h"
 #include "ui/main_frame.h"
 #include "ui/tree_model_logic.h"
 #include "ui/widget_prompts.h"
@@ -91,6 +95,29 @@ TEST(UiInstallDialog, PackButtonsAreOffForGroups) {
   form.ShowItem(-1);  // stock slot 0
   EXPECT_TRUE(zip->isEnabled());
   EXPECT_TRUE(cabinet->isEnabled());
+}
+
+TEST(UiInstallDialog, WindowPacksACarAndInstallsItAgain) {
+  uitest::EnsureApplication();
+  uitest::DemoFixture demo;
+  uitest::ScriptedPrompts prompts;  // the install dialog is answered by its default question
+  GameOperations operations(demo.data, demo.settings, prompts);
+  CMainFrame frame(MainFrameContext{demo.settings, demo.data, operations, {}, &prompts, {}, {}});
+  frame.initialUpdate();
+  const std::size_t cars = demo.data.CarTable.count();
+  const CarRecord& first = demo.data.CarTable[0];
+  const std::string archive = demo.settings.CPATH + "/" + first.name.value() + ".zip";
+
+  frame.dataView()->ShowItem(0);
+  frame.dataView()->findChild<QPushButton*>(QStringLiteral("zipButton"))->click();
+  EXPECT_EQ(prompts.statuses.back(), "Done");
+  ASSERT_TRUE(IsFile(archive));
+
+  prompts.files = {archive};
+  frame.action(kCmdInstallCarFromComp)->trigger();
+  EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front();
+  EXPECT_EQ(prompts.fileFilters, std::vector<std::string>{"Compressed Files (*.zip, *.cab)|*.zip;*.cab||"});
+  EXPECT_EQ(demo.data.CarTable.count(), cars + 1) << "the tree was reloaded with the new car";
 }
 
 }  // namespace
