@@ -2,9 +2,19 @@
 // the status bar, kraxctl with the terminal, the tests with a scripted fake.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace krax {
+
+// How far a long copy has come, for a progress display.
+struct ProgressState {
+  std::uint64_t filesDone = 0, filesTotal = 0;
+  std::uint64_t bytesDone = 0, bytesTotal = 0;
+  std::string currentFile;  // the file being copied, "" at the end
+};
 
 class Prompts {
  public:
@@ -22,6 +32,24 @@ class Prompts {
   virtual std::string ChooseFolder(const std::string& title) = 0;
   // File-open dialog with a filter in the "Description|*.a;*.b||" form; empty when cancelled.
   virtual std::string ChooseFile(const std::string& title, const std::string& filter) = 0;
+
+  // A long run with a progress display: BeginProgress, then Progress as the work goes on,
+  // then EndProgress. Progress returns false once the user asked to stop; the run then stops
+  // at its next safe point (between two files).
+  virtual void BeginProgress(const std::string& /*title*/) { Busy(true); }
+  virtual bool Progress(const ProgressState& /*state*/) { return true; }
+  virtual void EndProgress() { Busy(false); }
+  // The closing summary of a command that changed many things: a short `summary` and, when
+  // not empty, `details` (one line per thing). The window shows a message box with the
+  // details on demand, kraxctl prints both on standard output.
+  virtual void Report(const std::string& summary, const std::string& details) {
+    Message(details.empty() ? summary : summary + "\n\n" + details);
+  }
+  // The string editor: `text` holds `lines` lines, each ended by '\n'. Returns the edited text
+  // (still `lines` lines) on OK, nullopt on Cancel or where no editor can be shown.
+  virtual std::optional<std::string> EditStrings(const std::string& /*text*/, std::size_t /*lines*/) {
+    return std::nullopt;
+  }
 };
 
 }  // namespace krax

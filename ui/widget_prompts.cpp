@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include "ui/copy_progress_dialog.h"
+#include "ui/string_editor_dialog.h"
 #include "ui/tree_model_logic.h"
 
 namespace krax::ui {
@@ -60,6 +62,29 @@ std::string WidgetPrompts::ChooseFolder(const std::string& title) {
 std::string WidgetPrompts::ChooseFile(const std::string& title, const std::string& filter) {
   return ToGameText(QFileDialog::getOpenFileName(owner_, FromGameText(title), QString(),
                                                  QtFileFilter(filter)));
+}
+
+WidgetPrompts::~WidgetPrompts() = default;
+
+void WidgetPrompts::BeginProgress(const std::string& title) {
+  progress_ = std::make_unique<CopyProgressDialog>(FromGameText(title), owner_);
+}
+
+bool WidgetPrompts::Progress(const ProgressState& state) { return !progress_ || progress_->update(state); }
+
+void WidgetPrompts::EndProgress() { progress_.reset(); }
+
+void WidgetPrompts::Report(const std::string& summary, const std::string& details) {
+  QMessageBox box(QMessageBox::Information, QStringLiteral("KRAXManager"), FromGameText(summary), QMessageBox::Ok,
+                  owner_);
+  if (!details.empty()) box.setDetailedText(FromGameText(details));
+  box.exec();
+}
+
+std::optional<std::string> WidgetPrompts::EditStrings(const std::string& text, std::size_t lines) {
+  StringEditorDialog dialog(text, lines, *this, owner_);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.text();
 }
 
 }  // namespace krax::ui

@@ -4,12 +4,15 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 #include "operations/prompts.h"
 
 class QWidget;
 
 namespace krax::ui {
+
+class CopyProgressDialog;
 
 // "Description|*.a;*.b||" (pairs ended by an empty pair) as a Qt name filter list.
 QString QtFileFilter(const std::string& filter);
@@ -27,10 +30,18 @@ class WidgetPrompts : public Prompts {
   void Busy(bool busy) override;
   std::string ChooseFolder(const std::string& title) override;
   std::string ChooseFile(const std::string& title, const std::string& filter) override;
+  void BeginProgress(const std::string& title) override;
+  bool Progress(const ProgressState& state) override;
+  void EndProgress() override;
+  void Report(const std::string& summary, const std::string& details) override;
+  std::optional<std::string> EditStrings(const std::string& text, std::size_t lines) override;
+
+  ~WidgetPrompts() override;
 
  private:
   QWidget* owner_;
   std::function<void(const QString&)> status_;
+  std::unique_ptr<CopyProgressDialog> progress_;
 };
 
 }  // namespace krax::ui
