@@ -69,6 +69,7 @@ StringEditorDialog::StringEditorDialog(const std::string& text, std::size_t line
   utf8_ = !decoder.hasError();
   if (!utf8_) shown = QString::fromLatin1(bytes);
   pulled_ = shown;
+  lineSeparators_ = shown.count(QChar::LineSeparator);
   {
     const QSignalBlocker blocker(textBox_);
     textBox_->setPlainText(shown);
@@ -81,10 +82,9 @@ StringEditorDialog::StringEditorDialog(const std::string& text, std::size_t line
 }
 
 QString StringEditorDialog::currentText() const {
-  // The raw text keeps no-break spaces; paragraph and line separators are line ends.
+  // The raw text keeps no-break spaces; a paragraph separator is a line end.
   QString text = textBox_->document()->toRawText();
   text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-  text.replace(QChar::LineSeparator, QLatin1Char('\n'));
   return text;
 }
 
@@ -96,7 +96,9 @@ std::string StringEditorDialog::text() const {
 void StringEditorDialog::pull() { pulled_ = currentText(); }
 
 void StringEditorDialog::checkLineCount() {
-  if (KeepsLineCount(View(currentText()), lines_)) return;
+  // Shift+Enter breaks a line without a new paragraph: that is a line added too.
+  const QString text = currentText();
+  if (KeepsLineCount(View(text), lines_) && text.count(QChar::LineSeparator) == lineSeparators_) return;
   {
     const QSignalBlocker blocker(textBox_);
     textBox_->setPlainText(pulled_);

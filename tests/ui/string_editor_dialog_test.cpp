@@ -39,6 +39,11 @@ TEST_F(StringEditorDialogTest, EditsWithinALineStayAndSplittingOrJoiningLinesIsU
   QTest::keyClick(box, Qt::Key_Delete);  // joins "one" and "two"
   EXPECT_EQ(prompts_.messages.size(), 2u);
   EXPECT_EQ(dialog_.text(), "one\ntwo\nthree\n");
+
+  PlaceCaret(5);
+  QTest::keyClick(box, Qt::Key_Return, Qt::ShiftModifier);  // a line break inside the line
+  EXPECT_EQ(prompts_.messages.size(), 3u);
+  EXPECT_EQ(dialog_.text(), "one\ntwo\nthree\n");
 }
 
 TEST_F(StringEditorDialogTest, FindStartsAtTheCaretAndMovesOnToTheNextMatch) {
