@@ -21,6 +21,7 @@ CopyProgressDialog::CopyProgressDialog(const QString& title, QWidget* parent)
   setAutoReset(false);
   setAutoClose(false);
   setMinimumDuration(300);
+  setMinimumWidth(fontMetrics().averageCharWidth() * 60);  // room for a long file name
   setRange(0, kSteps);
   setValue(0);
 }
