@@ -97,7 +97,8 @@ OperationResult GameOperations::RestoreItemFromCd(int itemCode, const std::strin
       return Failed(command, "Only the game's own cars can be restored from the CD; " +
                                  (carId.empty() ? std::string("this car has no ID.") : carId + " is not one of them."));
     }
-    std::string folder = car ? ParentPath(car->archivePath) : directory;
+    // The form's Directory of a car is its archive; the folder is what holds it.
+    std::string folder = car ? ParentPath(car->archivePath) : IsFile(directory) ? ParentPath(directory) : directory;
     if (folder.empty() || !IsFolder(folder)) return Failed(command, "The car's folder " + folder + " cannot be found.");
     return RestoreFolder(prompts_, settings_, command, "\\GameData\\CarModel\\" + carId, folder);
   }

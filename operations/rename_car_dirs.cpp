@@ -61,7 +61,15 @@ FsResult TryRename(const std::string& source, const std::string& carModelFolder,
   if (target == source) return {};
   if (taken.Taken(name, source)) return {FsStatus::kAlreadyExists, EEXIST};
   FsResult result = RenameNoReplace(source, target);
-  if (result.ok()) taken.Moved(source, target);
+  if (result.ok()) {
+    taken.Moved(source, target);
+  } else if (result.status == FsStatus::kAlreadyExists && taken.InCarFolder(source) &&
+             EqualsIgnoreCase(BaseName(source), name)) {
+    // A file system that ignores case itself refuses to change only the case: the folder
+    // already has its name as the game sees it.
+    target = source;
+    return {};
+  }
   return result;
 }
 

@@ -22,7 +22,7 @@ inline constexpr int kMaxNumberedTries = 10000;
 struct FolderRename {
   enum class Outcome {
     kRenamed,       // moved to its target name
-    kNumbered,      // the target was taken: moved to a numbered name
+    kNumbered,      // the target was taken: moved to (or already had) a numbered name
     kAlreadyNamed,  // the folder already had its target name
     kNoFedata,      // no front-end data, so no ID or name: kept
     kBadName,       // the ID or name cannot be a folder name under Wine: kept
@@ -34,8 +34,6 @@ struct FolderRename {
   std::string wanted;  // the target name ("" without front-end data)
   Outcome outcome = Outcome::kFailed;
   int error = 0;  // errno of a failed rename
-
-  bool moved() const { return outcome == Outcome::kRenamed || outcome == Outcome::kNumbered; }
 };
 
 // True when `name` can name a folder the game can open: not empty, not "." or "..", no
