@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "cli/context.h"
+#include "operations/restore_from_cd.h"
 
 namespace krax::cli {
 
@@ -52,5 +53,21 @@ void TerminalPrompts::Status(const std::string& text) {
 std::string TerminalPrompts::ChooseFolder(const std::string&) { return chosenPath_; }
 
 std::string TerminalPrompts::ChooseFile(const std::string&, const std::string&) { return chosenPath_; }
+
+bool TerminalPrompts::Progress(const ProgressState& state) {
+  if (&context_.err == &std::cerr && ::isatty(STDERR_FILENO)) {
+    context_.err << "\r\x1b[K" << ProgressText(state) << std::flush;
+    statusOnLine_ = true;
+  }
+  return true;
+}
+
+void TerminalPrompts::EndProgress() { EndStatusLine(); }
+
+void TerminalPrompts::Report(const std::string& summary, const std::string& details) {
+  EndStatusLine();
+  context_.out << summary << '\n' << details;
+  if (!details.empty() && details.back() != '\n') context_.out << '\n';
+}
 
 }  // namespace krax::cli

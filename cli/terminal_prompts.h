@@ -25,6 +25,12 @@ class TerminalPrompts : public Prompts {
   std::string ChooseFolder(const std::string& title) override;
   std::string ChooseFile(const std::string& title, const std::string& filter) override;
 
+  // Progress of a copy: one line rewritten in place on stderr when it is a terminal,
+  // nothing otherwise. Summaries go to stdout.
+  bool Progress(const ProgressState& state) override;
+  void EndProgress() override;
+  void Report(const std::string& summary, const std::string& details) override;
+
   void setChosenPath(std::string path) { chosenPath_ = std::move(path); }
   // Questions asked so far that were refused because there was no terminal to ask.
   int refusedQuestions() const { return refused_; }

@@ -3,11 +3,20 @@
 #pragma once
 
 #include <functional>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace krax {
 
 struct InstallDialogState;
+// How far a long copy has come, for a progress display.
+struct ProgressState {
+  std::uint64_t filesDone = 0, filesTotal = 0;
+  std::uint64_t bytesDone = 0, bytesTotal = 0;
+  std::string currentFile;  // the file being copied, "" at the end
+};
 
 class Prompts {
  public:
@@ -31,6 +40,24 @@ class Prompts {
   // Runs long work (packing) so that the interface stays responsive; the work may call
   // Status from another thread meanwhile. The default runs it here and now.
   virtual void RunWork(const std::function<void()>& work) { work(); }
+
+  // A long run with a progress display: BeginProgress, then Progress as the work goes on,
+  // then EndProgress. Progress returns false once the user asked to stop; the run then stops
+  // at its next safe point (between two files).
+  virtual void BeginProgress(const std::string& /*title*/) { Busy(true); }
+  virtual bool Progress(const ProgressState& /*state*/) { return true; }
+  virtual void EndProgress() { Busy(false); }
+  // The closing summary of a command that changed many things: a short `summary` and, when
+  // not empty, `details` (one line per thing). The window shows a message box with the
+  // details on demand, kraxctl prints both on standard output.
+  virtual void Report(const std::string& summary, const std::string& details) {
+    Message(details.empty() ? summary : summary + "\n\n" + details);
+  }
+  // The string editor: `text` holds `lines` lines, each ended by '\n'. Returns the edited text
+  // (still `lines` lines) on OK, nullopt on Cancel or where no editor can be shown.
+  virtual std::optional<std::string> EditStrings(const std::string& /*text*/, std::size_t /*lines*/) {
+    return std::nullopt;
+  }
 };
 
 }  // namespace krax

@@ -448,11 +448,25 @@ struct PlannedCopy {
   std::uint64_t size = 0;
 };
 
+// The name an entry takes in `destination`: an existing entry that differs only in letter
+// case is the same file to the game (a CD may spell "CAR.VIV" where the game has "car.viv"),
+// so it is replaced rather than joined by a second spelling.
+std::string DestinationName(const std::vector<DirEntry>& existing, const std::string& name) {
+  for (const DirEntry& entry : existing) {
+    if (entry.name == name) return name;
+  }
+  for (const DirEntry& entry : existing) {
+    if (EqualsIgnoreCase(entry.name, name)) return entry.name;
+  }
+  return name;
+}
+
 void PlanTree(const std::string& source, const std::string& destination, std::vector<PlannedCopy>& plan) {
+  const std::vector<DirEntry> existing = ListFolder(destination);
   for (const DirEntry& entry : ListFolder(source)) {
     PlannedCopy item;
     item.source = JoinPath(source, entry.name);
-    item.destination = JoinPath(destination, entry.name);
+    item.destination = JoinPath(destination, DestinationName(existing, entry.name));
     item.isFolder = entry.isFolder;
     if (!item.isFolder) item.size = FileSize(item.source).value_or(0);
     plan.push_back(item);
@@ -479,7 +493,7 @@ FsResult CopyTreeImpl(std::string_view sourceView, std::string_view destinationV
     source.resize(end);
     PlannedCopy top;
     top.source = source;
-    top.destination = JoinPath(destination, BaseName(source));
+    top.destination = JoinPath(destination, DestinationName(ListFolder(destination), BaseName(source)));
     top.isFolder = S_ISDIR(st.st_mode);
     top.size = top.isFolder ? 0 : static_cast<std::uint64_t>(st.st_size);
     plan.push_back(top);
@@ -518,8 +532,11 @@ FsResult CopyTreeImpl(std::string_view sourceView, std::string_view destinationV
     if (callbacks.progress && !callbacks.progress(progress)) return Failed(ECANCELED);
     FsResult copied = CopyFileImpl(item.source, item.destination, /*overwrite=*/true, /*replaceReadOnly=*/true,
                                    makeWritable, [&progress](std::uint64_t n) { progress.bytesDone += n; });
-    if (!copied && !reportError(item.source, copied)) return outcome;
     ++progress.filesDone;
+    if (!copied) {
+      ++progress.filesFailed;
+      if (!reportError(item.source, copied)) return outcome;
+    }
   }
   if (callbacks.progress) {
     progress.currentFile.clear();

@@ -80,11 +80,13 @@ std::int64_t FromDosDateTime(DosDateTime when);                      // local ti
 
 // Recursive copy as the restore commands need it: `source` is a folder (its tree is copied
 // into `destination`, creating folders) or a "folder/*.*" pattern (the folder's contents).
-// Files are replaced, copied files are left writable. Progress and errors go to callbacks;
-// returning false from either stops the copy.
+// Files are replaced, copied files are left writable; an existing file or folder whose name
+// differs only in letter case is the one replaced or filled. Progress and errors go to
+// callbacks; returning false from either stops the copy (between files).
 struct CopyProgress {
   std::uint64_t filesDone = 0, filesTotal = 0;
   std::uint64_t bytesDone = 0, bytesTotal = 0;
+  std::uint64_t filesFailed = 0;  // of filesDone, the files that could not be copied
   std::string currentFile;
 };
 struct CopyTreeCallbacks {

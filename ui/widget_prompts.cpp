@@ -12,6 +12,8 @@
 #include <thread>
 
 #include "ui/install_dialog.h"
+#include "ui/copy_progress_dialog.h"
+#include "ui/string_editor_dialog.h"
 #include "ui/tree_model_logic.h"
 
 namespace krax::ui {
@@ -74,7 +76,7 @@ void WidgetPrompts::Status(const std::string& text) {
 
 void WidgetPrompts::ShowStatus(const QString& text) {
   if (status_) status_(text);
-  if (progress_) progress_->setLabelText(text);
+  if (workProgress_) workProgress_->setLabelText(text);
 }
 
 void WidgetPrompts::Busy(bool busy) {
@@ -117,13 +119,34 @@ void WidgetPrompts::RunWork(const std::function<void()>& work) {
     progress.setMinimumDuration(0);
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumWidth(progress.fontMetrics().averageCharWidth() * 60);
-    progress_ = &progress;
+    workProgress_ = &progress;
     progress.show();
     loop.exec();
-    progress_ = nullptr;
+    workProgress_ = nullptr;
   }
   worker.join();
   QApplication::processEvents();  // the last progress text before the caller's own
+WidgetPrompts::~WidgetPrompts() = default;
+
+void WidgetPrompts::BeginProgress(const std::string& title) {
+  copyProgress_ = std::make_unique<CopyProgressDialog>(FromGameText(title), owner_);
+}
+
+bool WidgetPrompts::Progress(const ProgressState& state) { return !copyProgress_ || copyProgress_->update(state); }
+
+void WidgetPrompts::EndProgress() { copyProgress_.reset(); }
+
+void WidgetPrompts::Report(const std::string& summary, const std::string& details) {
+  QMessageBox box(QMessageBox::Information, QStringLiteral("KRAXManager"), FromGameText(summary), QMessageBox::Ok,
+                  owner_);
+  if (!details.empty()) box.setDetailedText(FromGameText(details));
+  box.exec();
+}
+
+std::optional<std::string> WidgetPrompts::EditStrings(const std::string& text, std::size_t lines) {
+  StringEditorDialog dialog(text, lines, *this, owner_);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.text();
 }
 
 }  // namespace krax::ui

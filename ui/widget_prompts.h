@@ -5,6 +5,7 @@
 #include <QString>
 #include <functional>
 #include <mutex>
+#include <memory>
 
 #include "operations/prompts.h"
 
@@ -12,6 +13,8 @@ class QProgressDialog;
 class QWidget;
 
 namespace krax::ui {
+
+class CopyProgressDialog;
 
 // "Description|*.a;*.b||" (pairs ended by an empty pair) as a Qt name filter list.
 QString QtFileFilter(const std::string& filter);
@@ -33,17 +36,25 @@ class WidgetPrompts : public Prompts {
   // Runs the work on a thread of its own; the window keeps painting and shows the progress
   // texts, and a modal progress box keeps other commands out until the work is done.
   void RunWork(const std::function<void()>& work) override;
+  void BeginProgress(const std::string& title) override;
+  bool Progress(const ProgressState& state) override;
+  void EndProgress() override;
+  void Report(const std::string& summary, const std::string& details) override;
+  std::optional<std::string> EditStrings(const std::string& text, std::size_t lines) override;
+
+  ~WidgetPrompts() override;
 
  private:
   void ShowStatus(const QString& text);
 
   QWidget* owner_;
   std::function<void(const QString&)> status_;
-  QProgressDialog* progress_ = nullptr;  // while RunWork runs
+  QProgressDialog* workProgress_ = nullptr;  // while RunWork runs
   // Status texts from the work's thread: only the latest waits to be shown.
   std::mutex pendingMutex_;
   std::string pendingStatus_;
   bool statusPosted_ = false;
+  std::unique_ptr<CopyProgressDialog> copyProgress_;
 };
 
 }  // namespace krax::ui

@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,24 @@ class ScriptedPrompts : public Prompts {
       if (!state.accept || state.accept(state)) return true;
     }
     return false;
+  }
+
+  std::vector<std::string> reports;  // Report: summary, then details after a blank line
+  // Progress answers: true (go on) unless set; every state is kept.
+  std::function<bool(const ProgressState&)> progress;
+  std::vector<ProgressState> progressSeen;
+  // The string editor: given the text and its line count; nullopt (Cancel) unless set.
+  std::function<std::optional<std::string>(const std::string&, std::size_t)> editStrings;
+
+  bool Progress(const ProgressState& state) override {
+    progressSeen.push_back(state);
+    return progress ? progress(state) : true;
+  }
+  void Report(const std::string& summary, const std::string& details) override {
+    reports.push_back(details.empty() ? summary : summary + "\n\n" + details);
+  }
+  std::optional<std::string> EditStrings(const std::string& text, std::size_t lines) override {
+    return editStrings ? editStrings(text, lines) : std::nullopt;
   }
 
  private:

@@ -1,0 +1,44 @@
+// kraxctl rename-dirs: "DIR = ID" and "DIR = NAME".
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/settings.h"
+#include "cli/command.h"
+#include "cli/context.h"
+#include "cli/terminal_prompts.h"
+#include "gamedata/game_data.h"
+#include "operations/game_operations.h"
+
+namespace krax::cli {
+namespace {
+
+int RunRenameDirs(Context& context, const std::vector<std::string>& args) {
+  if (args.size() != 1 || (args[0] != "id" && args[0] != "name")) {
+    throw UsageError("rename-dirs: expected id or name");
+  }
+  GameData& game = context.game();
+  game.ClearCarTable();
+  game.LoadCarCatalog();
+  TerminalPrompts prompts(context, false);
+  GameOperations operations(game, context.settings(), prompts);
+  const OperationResult result = args[0] == "id" ? operations.RenameDirsToId() : operations.RenameDirsToName();
+  if (!result.done()) {
+    context.err << "kraxctl: " << result.message << '\n';
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+const RegisterCommand kRenameDirs({"rename-dirs", "rename every car folder after the car's ID or name",
+                                   "usage: kraxctl rename-dirs id|name\n"
+                                   "Renames the folder of every car with front-end data to the car's ID (id,\n"
+                                   "\"DIR = ID\") or name (name, \"DIR = NAME\"), directly under\n"
+                                   "GameData\\CarModel. Nothing is ever replaced: a taken name (also one that\n"
+                                   "differs only in letter case) gives the folder a numbered name instead\n"
+                                   "(0000, 0001, ... or NAME0000, ...). Prints a summary and one line per folder\n"
+                                   "that moved or kept its name; \"Rename err:\" lines go to stderr (id only).\n",
+                                   RunRenameDirs});
+
+}  // namespace
+}  // namespace krax::cli

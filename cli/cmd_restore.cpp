@@ -1,0 +1,78 @@
+// kraxctl restore: the game's own cars, tracks and strings copied back from the CD.
+#include <charconv>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/settings.h"
+#include "cli/command.h"
+#include "cli/context.h"
+#include "cli/terminal_prompts.h"
+#include "gamedata/game_data.h"
+#include "gamedata/stock_tables.h"
+#include "operations/game_operations.h"
+#include "platform/path.h"
+
+namespace krax::cli {
+namespace {
+
+int RunRestore(Context& context, const std::vector<std::string>& args) {
+  const std::string what = args.empty() ? std::string() : args[0];
+  const bool withItem = what == "car" || what == "slot";
+  if (!(what == "cars" || what == "tracks" || what == "strings" || withItem) || args.size() != (withItem ? 2u : 1u)) {
+    throw UsageError("restore: expected cars, tracks, strings, car ID or slot ROW");
+  }
+  GameData& game = context.game();
+  TerminalPrompts prompts(context, false);
+  GameOperations operations(game, context.settings(), prompts);
+  OperationResult result;
+  if (what == "cars") {
+    result = operations.RestoreCars();
+  } else if (what == "tracks") {
+    result = operations.RestoreTracks();
+  } else if (what == "strings") {
+    result = operations.RestoreStrings();
+  } else if (what == "slot") {
+    int row = -1;
+    const std::string& text = args[1];
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), row);
+    if (error != std::errc() || end != text.data() + text.size() || row < 0 || row >= kStockTrackSlotCount) {
+      throw UsageError("restore slot: ROW must be 0 to 8");
+    }
+    result = operations.RestoreItemFromCd(-(2 * row + 1), game.SlotFolderPath(row), {});
+  } else {
+    game.ClearCarTable();
+    game.LoadCarCatalog();
+    int slot = -1;
+    for (std::size_t i = 0; i < game.CarTable.count() && slot < 0; ++i) {
+      const auto& id = game.CarTable[i].carId;
+      if (id && EqualsIgnoreCase(*id, args[1])) slot = static_cast<int>(i);
+    }
+    if (slot < 0) {
+      context.err << "kraxctl: no car with the ID " << args[1] << " in the car folder\n";
+      return kExitFailure;
+    }
+    result = operations.RestoreItemFromCd(slot, {}, args[1]);
+  }
+  if (result.status == OperationStatus::kFailed) {
+    context.err << "kraxctl: " << result.message << '\n';
+    return kExitFailure;
+  }
+  context.out << result.message << '\n';
+  return result.done() ? kExitOk : kExitFailure;
+}
+
+const RegisterCommand kRestore({"restore", "copy the game's own cars, tracks or strings back from the CD",
+                                "usage: kraxctl restore cars|tracks|strings\n"
+                                "       kraxctl restore car ID\n"
+                                "       kraxctl restore slot ROW\n"
+                                "Copies GameData\\CarModel, GameData\\Tracks or FeData\\Text of the CD (KRAXCDPath,\n"
+                                "or --cd DIR) into the game folder, replacing files and leaving add-ons alone;\n"
+                                "nothing is deleted. car ID restores one stock car into its folder, slot ROW\n"
+                                "one stock track slot (0 to 8). tracks also points install.win's tracks line\n"
+                                "at the game's own tracks folder. Progress goes to stderr on a terminal; the\n"
+                                "result (files and bytes copied, any errors) is printed at the end.\n",
+                                RunRestore});
+
+}  // namespace
+}  // namespace krax::cli

@@ -1,0 +1,202 @@
+#include "operations/rename_car_dirs.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <ostream>
+
+#include "gamedata/car_record.h"
+#include "platform/file_system.h"
+#include "platform/path.h"
+
+namespace krax {
+
+namespace {
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+std::string NumberedName(FolderNaming naming, const std::string& wanted, int number) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%04d", number);
+  return naming == FolderNaming::kId ? std::string(digits) : wanted + digits;
+}
+
+// The names directly under the car folder, counted without regard to letter case, kept up to
+// date as folders move, so that "taken" means taken to the game.
+class TakenNames {
+ public:
+  explicit TakenNames(const std::string& carModelFolder) : folder_(carModelFolder) {
+    for (const DirEntry& entry : ListFolder(carModelFolder)) ++count_[Lower(entry.name)];
+  }
+  bool InCarFolder(const std::string& path) const { return ParentPath(path) == folder_; }
+  // True when another entry than `source` holds `name`.
+  bool Taken(const std::string& name, const std::string& source) const {
+    const auto it = count_.find(Lower(name));
+    int holders = it == count_.end() ? 0 : it->second;
+    if (InCarFolder(source) && EqualsIgnoreCase(BaseName(source), name)) --holders;
+    return holders > 0;
+  }
+  void Moved(const std::string& from, const std::string& to) {
+    if (InCarFolder(from)) --count_[Lower(BaseName(from))];
+    ++count_[Lower(BaseName(to))];
+  }
+
+ private:
+  std::string folder_;
+  std::map<std::string, int> count_;
+};
+
+// Renames `source` to `name` under the car folder. Renaming a folder to the name it has
+// succeeds without touching it.
+FsResult TryRename(const std::string& source, const std::string& carModelFolder, const std::string& name,
+                   TakenNames& taken, std::string& target) {
+  target = JoinPath(carModelFolder, name);
+  if (target == source) return {};
+  if (taken.Taken(name, source)) return {FsStatus::kAlreadyExists, EEXIST};
+  FsResult result = RenameNoReplace(source, target);
+  if (result.ok()) {
+    taken.Moved(source, target);
+  } else if (result.status == FsStatus::kAlreadyExists && taken.InCarFolder(source) &&
+             EqualsIgnoreCase(BaseName(source), name)) {
+    // A file system that ignores case itself refuses to change only the case: the folder
+    // already has its name as the game sees it.
+    target = source;
+    return {};
+  }
+  return result;
+}
+
+std::string Shown(const std::string& path, const std::string& carModelFolder) {
+  if (path.size() > carModelFolder.size() && path.compare(0, carModelFolder.size(), carModelFolder) == 0 &&
+      IsSeparator(path[carModelFolder.size()])) {
+    return path.substr(carModelFolder.size() + 1);
+  }
+  return path;
+}
+
+}  // namespace
+
+bool IsUsableFolderName(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 32 || byte == 127 || std::strchr("<>:\"/\\|?*", c) != nullptr) return false;
+  }
+  return name.back() != '.' && name.back() != ' ';
+}
+
+std::vector<FolderRename> RenameCarFolders(const CarTable& table, const std::string& carModelFolder,
+                                           FolderNaming naming, std::ostream& diagnostics) {
+  std::vector<FolderRename> renames;
+  TakenNames taken(carModelFolder);
+  int counter = 0;
+  const auto diagnose = [&](int error) {
+    if (naming == FolderNaming::kId) diagnostics << "Rename err:: " << std::strerror(error) << '\n';
+  };
+  for (std::size_t slot = 0; slot < table.count(); ++slot) {
+    const CarRecord& car = table[slot];
+    FolderRename rename;
+    rename.from = ParentPath(car.archivePath);
+    if (rename.from.empty()) rename.from = car.archivePath;
+    rename.to = rename.from;
+    if (!car.hasFedata()) {
+      rename.outcome = FolderRename::Outcome::kNoFedata;
+      renames.push_back(rename);
+      continue;
+    }
+    rename.wanted = naming == FolderNaming::kId ? car.carId.value_or("") : car.name.value_or("");
+    if (!IsUsableFolderName(rename.wanted)) {
+      diagnose(EINVAL);
+      rename.outcome = FolderRename::Outcome::kBadName;
+      renames.push_back(rename);
+      continue;
+    }
+    std::string target;
+    FsResult result = TryRename(rename.from, carModelFolder, rename.wanted, taken, target);
+    if (result.ok()) {
+      rename.to = target;
+      rename.outcome = target == rename.from ? FolderRename::Outcome::kAlreadyNamed : FolderRename::Outcome::kRenamed;
+      renames.push_back(rename);
+      continue;
+    }
+    diagnose(result.error ? result.error : EIO);
+    rename.error = result.error;
+    rename.outcome = FolderRename::Outcome::kFailed;
+    if (result.status == FsStatus::kAlreadyExists) {
+      rename.outcome = FolderRename::Outcome::kNoFreeName;
+      for (int tries = 0; tries < kMaxNumberedTries; ++tries) {
+        result = TryRename(rename.from, carModelFolder, NumberedName(naming, rename.wanted, counter++), taken, target);
+        if (result.ok()) {
+          rename.to = target;
+          rename.outcome = FolderRename::Outcome::kNumbered;
+          break;
+        }
+        if (result.status != FsStatus::kAlreadyExists) {
+          rename.error = result.error;
+          rename.outcome = FolderRename::Outcome::kFailed;
+          break;
+        }
+      }
+    }
+    renames.push_back(rename);
+  }
+  return renames;
+}
+
+std::string RenameSummary(const std::vector<FolderRename>& renames) {
+  int moved = 0, numbered = 0, named = 0, kept = 0;
+  for (const FolderRename& rename : renames) {
+    if (rename.to != rename.from) {
+      ++moved;
+      if (rename.outcome == FolderRename::Outcome::kNumbered) ++numbered;
+    } else if (rename.outcome == FolderRename::Outcome::kAlreadyNamed ||
+               rename.outcome == FolderRename::Outcome::kNumbered) {
+      ++named;
+    } else {
+      ++kept;
+    }
+  }
+  std::string text = std::to_string(moved) + (moved == 1 ? " folder renamed" : " folders renamed");
+  if (numbered > 0) text += " (" + std::to_string(numbered) + " to numbered names: their names were taken)";
+  text += ", " + std::to_string(named) + " already named, " + std::to_string(kept) + " kept.";
+  return text;
+}
+
+std::string RenameDetails(const std::vector<FolderRename>& renames, const std::string& carModelFolder) {
+  std::string text;
+  for (const FolderRename& rename : renames) {
+    const std::string from = Shown(rename.from, carModelFolder);
+    if (rename.to != rename.from) {
+      text += from + " -> " + Shown(rename.to, carModelFolder) + '\n';
+      continue;
+    }
+    switch (rename.outcome) {
+      case FolderRename::Outcome::kRenamed:
+      case FolderRename::Outcome::kNumbered:
+      case FolderRename::Outcome::kAlreadyNamed:
+        break;
+      case FolderRename::Outcome::kNoFedata:
+        text += from + ": kept, the car has no front-end data\n";
+        break;
+      case FolderRename::Outcome::kBadName:
+        text += from + ": kept, \"" + rename.wanted + "\" cannot be a folder name\n";
+        break;
+      case FolderRename::Outcome::kFailed:
+        text += from + ": kept, " + std::strerror(rename.error ? rename.error : EIO) + '\n';
+        break;
+      case FolderRename::Outcome::kNoFreeName:
+        text += from + ": kept, \"" + rename.wanted + "\" and every numbered name tried are taken\n";
+        break;
+    }
+  }
+  return text;
+}
+
+}  // namespace krax

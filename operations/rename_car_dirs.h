@@ -1,0 +1,57 @@
+// "DIR = ID" and "DIR = NAME": every car folder renamed after the car's ID or name, directly
+// under the car folder \GameData\CarModel. Renames never replace anything: a target that is
+// taken (also by a name that differs only in letter case, as the game sees its folders) gives
+// the folder a numbered name instead, from a counter shared by the whole run.
+#pragma once
+
+#include <cstddef>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace krax {
+
+class CarTable;
+
+enum class FolderNaming { kId, kName };
+
+// Numbered names tried for one folder before it is left as it is.
+inline constexpr int kMaxNumberedTries = 10000;
+
+struct FolderRename {
+  enum class Outcome {
+    kRenamed,       // moved to its target name
+    kNumbered,      // the target was taken: moved to (or already had) a numbered name
+    kAlreadyNamed,  // the folder already had its target name
+    kNoFedata,      // no front-end data, so no ID or name: kept
+    kBadName,       // the ID or name cannot be a folder name under Wine: kept
+    kFailed,        // the rename failed for another reason (see `error`): kept
+    kNoFreeName,    // every numbered name tried was taken: kept
+  };
+  std::string from;  // the car's folder before the run
+  std::string to;    // its folder after the run (`from` when kept)
+  std::string wanted;  // the target name ("" without front-end data)
+  Outcome outcome = Outcome::kFailed;
+  int error = 0;  // errno of a failed rename
+};
+
+// True when `name` can name a folder the game can open: not empty, not "." or "..", no
+// character a Windows file name cannot hold (< > : " / \ | ? * and control characters), and
+// no trailing dot or blank.
+bool IsUsableFolderName(std::string_view name);
+
+// Renames the folder of every car of `table` (table order, up to the end mark) that has
+// front-end data. `carModelFolder` is the car folder as it exists on disk. DIR = ID writes a
+// "Rename err:: <reason>" line to `diagnostics` for every folder whose rename to its target
+// fails. The table itself is not changed; the caller reloads it.
+std::vector<FolderRename> RenameCarFolders(const CarTable& table, const std::string& carModelFolder,
+                                           FolderNaming naming, std::ostream& diagnostics);
+
+// "12 folders renamed, 3 already named, 1 kept." and one line per folder that moved or kept
+// a name it should not have ("old -> new", "folder: kept, <reason>"), paths shown below
+// `carModelFolder`.
+std::string RenameSummary(const std::vector<FolderRename>& renames);
+std::string RenameDetails(const std::vector<FolderRename>& renames, const std::string& carModelFolder);
+
+}  // namespace krax

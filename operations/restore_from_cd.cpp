@@ -1,0 +1,124 @@
+#include "operations/restore_from_cd.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "operations/prompts.h"
+#include "platform/file_system.h"
+#include "platform/game_discovery.h"
+#include "platform/path.h"
+
+namespace krax {
+
+namespace {
+
+bool HasDriveLetter(std::string_view path) {
+  return path.size() >= 2 && path[1] == ':' &&
+         ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+}
+
+}  // namespace
+
+std::string ByteCountText(std::uint64_t bytes) {
+  char text[32];
+  if (bytes < 1024) {
+    std::snprintf(text, sizeof text, "%llu bytes", static_cast<unsigned long long>(bytes));
+  } else if (bytes < 1024 * 1024) {
+    std::snprintf(text, sizeof text, "%.1f KB", static_cast<double>(bytes) / 1024.0);
+  } else {
+    std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / (1024.0 * 1024.0));
+  }
+  return text;
+}
+
+std::string ProgressText(const ProgressState& state) {
+  std::string text = "File " + std::to_string(state.filesDone + (state.currentFile.empty() ? 0 : 1)) + " of " +
+                     std::to_string(state.filesTotal) + ", " + ByteCountText(state.bytesDone) + " of " +
+                     ByteCountText(state.bytesTotal);
+  if (!state.currentFile.empty()) text += ": " + BaseName(state.currentFile);
+  return text;
+}
+
+std::string CdFolderOnHost(std::string_view cdPath) {
+  if (cdPath.empty()) return {};
+  if (IsFolder(ResolvePath(cdPath))) return ResolvePath(cdPath);
+  if (HasDriveLetter(cdPath)) {
+    const std::string prefix = DefaultWinePrefix();
+    if (!prefix.empty()) {
+      const std::string mapped = MapWindowsPath(prefix, cdPath);
+      if (!mapped.empty() && IsFolder(ResolvePath(mapped))) return ResolvePath(mapped);
+    }
+  }
+  return {};
+}
+
+std::string FindCdFolder(std::string_view cdPath, std::string_view subPath, std::string& problem) {
+  if (cdPath.empty()) {
+    problem = "No CD path is set. Choose the KRAX CD in Options.";
+    return {};
+  }
+  const std::string cd = CdFolderOnHost(cdPath);
+  if (cd.empty()) {
+    problem = "The KRAX CD cannot be found at " + std::string(cdPath) + ". Insert it or correct the CD path in Options.";
+    return {};
+  }
+  const std::string folder = ResolvePath(JoinPath(cd, subPath));
+  if (!IsFolder(folder)) {
+    std::string shown(subPath);
+    if (!shown.empty() && IsSeparator(shown.front())) shown.erase(0, 1);
+    problem = "The CD at " + std::string(cdPath) + " has no folder " + shown + ". Is it the KRAX CD?";
+    return {};
+  }
+  return folder;
+}
+
+CopyOutcome CopyFolderContents(const std::string& sourceFolder, const std::string& destination,
+                               const std::string& title, Prompts& prompts) {
+  CopyOutcome outcome;
+  CopyTreeCallbacks callbacks;
+  callbacks.progress = [&](const CopyProgress& progress) {
+    outcome.filesTotal = progress.filesTotal;
+    outcome.filesCopied = progress.filesDone - progress.filesFailed;
+    outcome.bytesCopied = progress.bytesDone;
+    ProgressState state{progress.filesDone, progress.filesTotal, progress.bytesDone, progress.bytesTotal,
+                        progress.currentFile};
+    if (!prompts.Progress(state)) {
+      outcome.cancelled = true;
+      return false;
+    }
+    return true;
+  };
+  callbacks.error = [&](const std::string& path, const FsResult& error) {
+    outcome.errors.push_back(path + ": " + std::strerror(error.error ? error.error : EIO));
+    return true;
+  };
+  prompts.BeginProgress(title);
+  const FsResult result = CopyTree(JoinPath(sourceFolder, "*.*"), destination, callbacks);
+  prompts.EndProgress();
+  if (!result.ok() && outcome.errors.empty() && !outcome.cancelled) {
+    outcome.errors.push_back(sourceFolder + ": " + std::strerror(result.error ? result.error : EIO));
+  }
+  return outcome;
+}
+
+std::string CopyOutcomeText(const CopyOutcome& outcome, std::size_t maxErrors) {
+  std::string text;
+  if (outcome.cancelled) {
+    text = "Stopped: " + std::to_string(outcome.filesCopied) + " of " + std::to_string(outcome.filesTotal) +
+           " files were restored from the CD (" + ByteCountText(outcome.bytesCopied) + "); they stay in place.";
+  } else {
+    text = "Restored " + std::to_string(outcome.filesCopied) + (outcome.filesCopied == 1 ? " file (" : " files (") +
+           ByteCountText(outcome.bytesCopied) + ") from the CD.";
+  }
+  if (!outcome.errors.empty()) {
+    text += "\n" + std::to_string(outcome.errors.size()) + (outcome.errors.size() == 1 ? " error:" : " errors:");
+    for (std::size_t i = 0; i < outcome.errors.size() && i < maxErrors; ++i) text += "\n" + outcome.errors[i];
+    if (outcome.errors.size() > maxErrors) {
+      text += "\n... and " + std::to_string(outcome.errors.size() - maxErrors) + " more.";
+    }
+  }
+  return text;
+}
+
+}  // namespace krax

@@ -1,0 +1,123 @@
+// Restores from a CD folder spelled as an ISO 9660 CD may spell it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "app/settings.h"
+#include "gamedata/game_data.h"
+#include "operations/game_operations.h"
+#include "platform/file_system.h"
+#include "support/scratch_folder.h"
+#include "support/scripted_prompts.h"
+
+namespace krax {
+namespace {
+
+constexpr int StockSlotCode(int row) { return -(2 * row + 1); }
+
+class RestoreFromCdTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    cd_.write("GAMEDATA/CARMODEL/BRAK/CAR.VIV", "stock car");
+    cd_.write("GAMEDATA/CARMODEL/BRAK/CARP.TXT", "stock carp");
+    cd_.write("GAMEDATA/TRACKS/TRK000/TRACK.DAT", "track 0");
+    cd_.write("GAMEDATA/TRACKS/TRK001/TRACK.DAT", "track 1");
+    cd_.write("GAMEDATA/TRACKS/TRK001/SKY/SKY.FSH", "sky 1");
+    cd_.write("FEDATA/TEXT/TEXT.ENG", "strings");
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(cd_.path())) {
+      if (entry.is_regular_file()) SetReadOnly(entry.path().string(), true);
+    }
+    game_.write("GameData/CarModel/BRAK/car.viv", "damaged car");
+    game_.write("GameData/CarModel/MINE/car.viv", "add-on car");
+    game_.write("GameData/Tracks/Trk000/track.dat", "add-on track 0");
+    game_.write("GameData/Tracks/Trk001/track.dat", "add-on track 1");
+    game_.write("FeData/Text/Text.eng", "old strings");
+    game_.write("install.win", "english\r\nx\r\ny\r\nD:\\KRAX\\TRACKS\\\r\n\x1a");
+    settings_.KRAXPath = game_.path();
+    settings_.KRAXCDPath = cd_.path();
+    data_.gameFolder = game_.path();
+    ParseInstallInfo("german\r\n", data_.InstallInfo);  // stale: read from another game at start-up
+  }
+  std::string Game(const std::string& relative) const { return test::ReadFileBytes(game_ / relative); }
+  std::map<std::string, std::string> Snapshot() const {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(game_.path())) {
+      files[entry.path().string()] = entry.is_regular_file() ? test::ReadFileBytes(entry.path().string()) : "/";
+    }
+    return files;
+  }
+
+  test::ScratchFolder cd_, game_;
+  Settings settings_;
+  GameData data_;
+  test::ScriptedPrompts prompts_;
+  GameOperations operations_{data_, settings_, prompts_};
+};
+
+TEST_F(RestoreFromCdTest, RestoreCarsReplacesStockFilesLeavesAddOnsAndLeavesCopiesWritable) {
+  const OperationResult result = operations_.RestoreCars();
+  ASSERT_TRUE(result.done()) << result.message;
+  EXPECT_EQ(Game("GameData/CarModel/BRAK/car.viv"), "stock car");  // the CD's CAR.VIV is the same file
+  EXPECT_EQ(ListFolder(game_ / "GameData/CarModel/BRAK").size(), 2u);
+  EXPECT_FALSE(IsReadOnly(game_ / "GameData/CarModel/BRAK/car.viv"));
+  EXPECT_FALSE(IsReadOnly(game_ / "GameData/CarModel/BRAK/CARP.TXT"));
+  EXPECT_EQ(Game("GameData/CarModel/MINE/car.viv"), "add-on car");
+  EXPECT_EQ(result.message, "Restored 2 files (19 bytes) from the CD.");
+  ASSERT_FALSE(prompts_.progressSeen.empty());
+  EXPECT_EQ(prompts_.progressSeen.back().filesDone, 2u);
+}
+
+TEST_F(RestoreFromCdTest, WithoutTheCdNothingChanges) {
+  test::ScratchFolder otherDisc;  // a disc without the game's folders
+  const std::map<std::string, std::string> before = Snapshot();
+  for (const std::string& cdPath : {std::string(), cd_ / "missing", otherDisc.path()}) {
+    settings_.KRAXCDPath = cdPath;
+    for (int command = 0; command < 5; ++command) {
+      const OperationResult result = command == 0   ? operations_.RestoreCars()
+                                     : command == 1 ? operations_.RestoreTracks()
+                                     : command == 2 ? operations_.RestoreStrings()
+                                     : command == 3 ? operations_.RestoreItemFromCd(StockSlotCode(0), "", "")
+                                                    : operations_.RestoreItemFromCd(0, game_ / "GameData/CarModel/BRAK", "BRAK");
+      EXPECT_EQ(result.status, OperationStatus::kFailed) << cdPath << " " << command;
+      EXPECT_FALSE(result.message.empty());
+    }
+  }
+  EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(RestoreFromCdTest, RestoreTracksPointsTheCurrentInstallWinAtTheGamesTracks) {
+  ASSERT_TRUE(operations_.RestoreTracks().done());
+  EXPECT_EQ(Game("install.win"), "english\r\nx\r\ny\r\n.\\GameData\\Tracks\\\r\n\r\n\x1a");
+  EXPECT_EQ(Game("GameData/Tracks/Trk000/track.dat"), "track 0");
+  EXPECT_EQ(Game("GameData/Tracks/Trk001/SKY/SKY.FSH"), "sky 1");
+}
+
+TEST_F(RestoreFromCdTest, OneSlotOrOneStockCarCopiesOnlyItsOwnFolder) {
+  ASSERT_TRUE(operations_.RestoreItemFromCd(StockSlotCode(1), "", "").done());
+  EXPECT_EQ(Game("GameData/Tracks/Trk001/track.dat"), "track 1");
+  EXPECT_EQ(Game("GameData/Tracks/Trk001/SKY/SKY.FSH"), "sky 1");
+  EXPECT_EQ(Game("GameData/Tracks/Trk000/track.dat"), "add-on track 0");
+
+  // A stock car kept in a folder named otherwise gets the CD's folder for its ID.
+  game_.write("GameData/CarModel/Old Brak/car.viv", "renamed stock car");
+  data_.CarTable[0].archivePath = game_ / "GameData/CarModel/Old Brak/car.viv";
+  ASSERT_TRUE(operations_.RestoreItemFromCd(0, "", "brak").done());
+  EXPECT_EQ(Game("GameData/CarModel/Old Brak/car.viv"), "stock car");
+  EXPECT_EQ(Game("GameData/CarModel/BRAK/car.viv"), "damaged car");
+
+  data_.CarTable[0].archivePath = game_ / "GameData/CarModel/MINE/car.viv";
+  EXPECT_EQ(operations_.RestoreItemFromCd(0, "", "MINE").status, OperationStatus::kFailed);
+  EXPECT_EQ(Game("GameData/CarModel/MINE/car.viv"), "add-on car");
+}
+
+TEST_F(RestoreFromCdTest, AStoppedCopyKeepsWhatWasCopied) {
+  int calls = 0;
+  prompts_.progress = [&calls](const ProgressState&) { return ++calls < 2; };
+  const OperationResult result = operations_.RestoreCars();
+  EXPECT_EQ(result.status, OperationStatus::kCancelled);
+  EXPECT_EQ(result.message.rfind("Stopped: 1 of 2 files", 0), 0u) << result.message;
+}
+
+}  // namespace
+}  // namespace krax

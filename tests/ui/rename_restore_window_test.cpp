@@ -1,0 +1,48 @@
+// The Commands menu's folder renames and restores in the window, on a demo installation.
+#include <QAction>
+#include <gtest/gtest.h>
+
+#include <cctype>
+
+#include "operations/game_operations.h"
+#include "platform/path.h"
+#include "ui/commands.h"
+#include "ui/main_frame.h"
+#include "ui_test_support.h"
+
+namespace krax::ui {
+namespace {
+
+TEST(UiRenameRestore, DirToIdShowsItsSummaryAndTheTreeTheNewFoldersAndRestoreItsResult) {
+  uitest::EnsureApplication();
+  uitest::DemoFixture demo;
+  uitest::ScriptedPrompts prompts;
+  GameOperations operations(demo.data, demo.settings, prompts);
+  MainFrameContext context{demo.settings, demo.data, operations, {}, &prompts, [](QDialog&) { return 0; }, {}};
+  CMainFrame frame(context);
+  frame.initialUpdate();
+
+  frame.action(kCmdDirToId)->trigger();
+  ASSERT_EQ(prompts.messages.size(), 1u);
+  EXPECT_EQ(prompts.messages[0].rfind("DIR = ID: ", 0), 0u) << prompts.messages[0];
+  // The reload shows every car with front-end data in a folder named after its ID, or in a
+  // numbered one when another car took the name first.
+  const CarTable& cars = demo.data.CarTable;
+  ASSERT_GT(cars.count(), 0u);
+  for (std::size_t i = 0; i < cars.count(); ++i) {
+    if (!cars[i].hasFedata()) continue;
+    const std::string folder = BaseName(ParentPath(cars[i].archivePath));
+    const bool numbered = folder.size() == 4 && std::all_of(folder.begin(), folder.end(), [](char c) {
+                            return std::isdigit(static_cast<unsigned char>(c)) != 0;
+                          });
+    EXPECT_TRUE(folder == *cars[i].carId || numbered) << cars[i].archivePath;
+  }
+
+  frame.action(kCmdRestoreCars)->trigger();
+  ASSERT_FALSE(prompts.statuses.empty());
+  EXPECT_EQ(prompts.statuses.back().rfind("Restored ", 0), 0u) << prompts.statuses.back();
+  EXPECT_EQ(prompts.messages.size(), 1u);  // no errors to show
+}
+
+}  // namespace
+}  // namespace krax::ui

@@ -1,0 +1,43 @@
+#include "ui/copy_progress_dialog.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+
+#include "operations/prompts.h"
+#include "operations/restore_from_cd.h"
+#include "ui/tree_model_logic.h"
+
+namespace krax::ui {
+
+namespace {
+constexpr int kSteps = 1000;
+}
+
+CopyProgressDialog::CopyProgressDialog(const QString& title, QWidget* parent)
+    : QProgressDialog(parent) {
+  setObjectName(QStringLiteral("CopyProgressDialog"));
+  setWindowTitle(title);
+  setWindowModality(Qt::WindowModal);
+  setAutoReset(false);
+  setAutoClose(false);
+  setMinimumDuration(300);
+  setMinimumWidth(fontMetrics().averageCharWidth() * 60);  // room for a long file name
+  setRange(0, kSteps);
+  setValue(0);
+}
+
+bool CopyProgressDialog::update(const ProgressState& state) {
+  setLabelText(FromGameText(ProgressText(state)));
+  // Bytes measure the work best; a copy of empty files moves by files.
+  int step = 0;
+  if (state.bytesTotal > 0) {
+    step = static_cast<int>(state.bytesDone * kSteps / state.bytesTotal);
+  } else if (state.filesTotal > 0) {
+    step = static_cast<int>(state.filesDone * kSteps / state.filesTotal);
+  }
+  setValue(std::min(step, kSteps));
+  QCoreApplication::processEvents();
+  return !wasCanceled();
+}
+
+}  // namespace krax::ui
