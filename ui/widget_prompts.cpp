@@ -126,6 +126,8 @@ void WidgetPrompts::RunWork(const std::function<void()>& work) {
   }
   worker.join();
   QApplication::processEvents();  // the last progress text before the caller's own
+}
+
 WidgetPrompts::~WidgetPrompts() = default;
 
 void WidgetPrompts::BeginProgress(const std::string& title) {
