@@ -41,6 +41,7 @@ class GameOperations : public Operations {
                             const std::string& name) override;
   OperationResult CreateCabinet(int itemCode, const std::string& directory,
                                 const std::string& name) override;
+  OperationResult ResumeInterruptedSwitches() override;
 
   GameData& data() { return data_; }
   Settings& settings() { return settings_; }

@@ -55,6 +55,10 @@ class Operations {
                                     const std::string& name) = 0;
   virtual OperationResult CreateCabinet(int itemCode, const std::string& directory,
                                         const std::string& name) = 0;
+
+  // Repeats the track switches that were cut short (a journal in the slot folder shows them)
+  // and tells the user. Called before every load of the track catalog.
+  virtual OperationResult ResumeInterruptedSwitches() { return {}; }
 };
 
 // Answers every command with kNotAvailable. Stands in for the commands this build lacks.
