@@ -45,7 +45,8 @@ TEST(SwitchProperty, RandomSwitchesWithFailuresLoseNothing) {
   auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
 
   int succeeded = 0, failed = 0;
-  for (int round = 0; round < 300; ++round) {
+  const int rounds = inMemory ? 300 : 150;  // on a disk every copy waits for its sync
+  for (int round = 0; round < rounds; ++round) {
     const std::string target = targets[pick(targets.size())];
     const Files& addOn = addOns[target];
     SCOPED_TRACE("seed " + std::to_string(seed) + ", round " + std::to_string(round) + ", to " + target);
@@ -121,8 +122,8 @@ TEST(SwitchProperty, RandomSwitchesWithFailuresLoseNothing) {
     }
   }
   // Both kinds of outcome were exercised.
-  EXPECT_GT(succeeded, 100);
-  EXPECT_GT(failed, 20);
+  EXPECT_GT(succeeded, rounds / 3);
+  EXPECT_GT(failed, rounds / 15);
 }
 
 }  // namespace
