@@ -84,6 +84,10 @@ bool InstallEntry(const std::string& slotEntry, const std::string& backupFolder,
       return true;
     }
     replace = true;
+  } else if (inSlot && IsFolder(slotEntry)) {
+    // A folder (another track's, perhaps) never moves into "Original".
+    problems.push_back("A folder is in the way of " + trackFile + " at " + slotEntry + "; it was not copied.");
+    return true;
   } else if (inSlot) {
     if (!Step(hook, "keep " + slotEntry)) return false;
     FsResult kept = RenameNoReplace(slotEntry, backupEntry);
@@ -148,7 +152,8 @@ SwitchOutcome SwitchSlot(const std::string& slotFolder, const std::string& track
   if (!TransferFolderEntries(slotFolder, original, std::nullopt, outcome.problems, hook)) {
     return Stopped(outcome);
   }
-  if (trackName != kOriginalFolder) {
+  // "Original" in any letter case is the backup folder itself: nothing to install.
+  if (!EqualsIgnoreCase(trackName, kOriginalFolder)) {
     const std::string track = JoinPath(slotFolder, trackName);
     if (!IsFolder(track)) {
       outcome.problems.push_back("The track folder " + track + " does not exist.");
@@ -177,7 +182,7 @@ SwitchOutcome SwitchTrackOfGame(GameData& data, const std::string& slotFolder, c
   if (!std::isdigit(static_cast<unsigned char>(last))) return outcome;
   const int row = last - '0';
   if (row >= kStockTrackSlotCount) return outcome;
-  const std::string text = trackName == kOriginalFolder
+  const std::string text = EqualsIgnoreCase(trackName, kOriginalFolder)
                                ? std::string(StockTrackTable[static_cast<std::size_t>(row)].displayName)
                                : trackName;
   if (!data.SetGameText(102 + static_cast<std::size_t>(row), text) || !data.SaveGameText()) {

@@ -36,9 +36,9 @@ struct SwitchOutcome {
 // moved, replacing a file of the same name (never a folder). With one, the target's entry of
 // that name first moves into the backup folder and the source's file is then copied in; when
 // the backup already holds an entry of that name it is kept as it is, and the source's file
-// replaces the target's only when that is a plain writable file. Names are matched ignoring
-// case, as the game sees them. Folders inside `source` are not copied. False when `hook`
-// stopped it.
+// replaces the target's only when that is a plain writable file; a folder in the target is
+// never moved. Names are matched ignoring case, as the game sees them. Folders inside `source`
+// are not copied. False when `hook` stopped it.
 bool TransferFolderEntries(const std::string& target, const std::string& source,
                            const std::optional<std::string>& backup, std::vector<std::string>& problems,
                            const SwitchStepHook& hook = {});
