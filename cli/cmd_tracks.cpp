@@ -6,8 +6,10 @@
 #include "cli/command.h"
 #include "cli/context.h"
 #include "cli/json_text.h"
+#include "cli/terminal_prompts.h"
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
+#include "operations/track_switch.h"
 
 namespace krax::cli {
 namespace {
@@ -28,6 +30,8 @@ int RunTracks(Context& context, const std::vector<std::string>& args) {
     }
   }
   GameData& game = context.game();
+  TerminalPrompts prompts(context, /*assumeYes=*/false);
+  ResumeInterruptedSwitches(game, prompts);
   std::vector<std::vector<ListedTrack>> slots(kStockTrackSlotCount);
   game.LoadTrackCatalog([&](int row, const std::string& name, bool active, int n) {
     slots[static_cast<std::size_t>(row)].push_back({n, name, active});

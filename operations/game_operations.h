@@ -41,6 +41,7 @@ class GameOperations : public Operations {
                             const std::string& name) override;
   OperationResult CreateCabinet(int itemCode, const std::string& directory,
                                 const std::string& name) override;
+  OperationResult ResumeInterruptedSwitches() override;
 
   OperationResult InstallFromPath(int mode, const std::string& source) override;
 

@@ -60,6 +60,9 @@ class Operations {
   // `mode` is an InstallMode value, or -1 for the one the content asks for (a car when it
   // holds a ".viv" file, else a track). The default is not available.
   virtual OperationResult InstallFromPath(int mode, const std::string& source);
+  // Repeats the track switches that were cut short (a journal in the slot folder shows them)
+  // and tells the user. Called before every load of the track catalog.
+  virtual OperationResult ResumeInterruptedSwitches() { return {}; }
 };
 
 // Answers every command with kNotAvailable. Stands in for the commands this build lacks.

@@ -21,6 +21,7 @@
 #include "gamedata/stock_tables.h"
 #include "operations/operations.h"
 #include "operations/prompts.h"
+#include "operations/serial_numbers.h"
 #include "ui/pictures.h"
 #include "ui/tree_model_logic.h"
 
@@ -397,13 +398,7 @@ bool CDataView::pullMembers() {
 
 void CDataView::generateSerial() {
   if (!hasItem_ || !data_.CarTable.isUsed(itemCode_)) return;
-  int value = 0;
-  // Redraw while another top-level car holds the number (at most 999 cars hold one of 32768).
-  for (int attempt = 0; attempt < 1000000; ++attempt) {
-    value = data_.random ? data_.random() : 0;
-    if (data_.FindCarBySerial(value, itemCode_) < 0) break;
-  }
-  members_.fedataSerial = value;
+  members_.fedataSerial = ProposeSerialNumber(data_, static_cast<std::size_t>(itemCode_));
   pushMembers();
 }
 
@@ -412,20 +407,13 @@ void CDataView::writeSerial() {
   // A box that holds no number stops here: writing the last shown number instead would store
   // something the user did not ask for.
   if (!pullMembers()) return;
-  const int value = members_.fedataSerial;
-  if (data_.FindCarBySerial(value, itemCode_) >= 0 &&
-      !prompts_.Question("Serial Number Exist. Write it?", /*okCancel=*/true)) {
-    return;
-  }
-  const auto slot = static_cast<std::size_t>(itemCode_);
-  if (data_.WriteCarSerial(slot, value)) {
-    data_.CarTable[slot].setFedataSerial(static_cast<std::uint16_t>(value));
-  } else {
-    // The car keeps its number on disk, so memory keeps it too.
-    prompts_.Message("The serial number could not be written to " + data_.CarTable[slot].archivePath + ".");
-    members_.fedataSerial = data_.CarTable[slot].fedataSerial();
-    pushMembers();
-  }
+  const OperationResult result =
+      WriteSerialNumber(data_, prompts_, static_cast<std::size_t>(itemCode_), members_.fedataSerial);
+  if (result.status == OperationStatus::kCancelled) return;
+  // Show what the car holds now: the new number and its flags, or the old number kept.
+  ShowItem(itemCode_);
+  if (result.done()) emit carFlagsChanged();
+  emit operationFinished(result);
 }
 
 }  // namespace krax::ui

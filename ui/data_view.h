@@ -65,6 +65,8 @@ class CDataView : public QScrollArea {
 
  signals:
   void operationFinished(const krax::OperationResult& result);
+  // A serial number was written: the flags of the cars (and so their tree images) changed.
+  void carFlagsChanged();
 
  private:
   void buildControls();

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QTimer>
 
 #include "app/settings.h"
 #include "gamedata/car_catalog.h"
@@ -68,6 +69,7 @@ void CLeftView::fillCars() {
 }
 
 void CLeftView::fillTracks() {
+  operations_.ResumeInterruptedSwitches();
   data_.TrackFolderList.clear();
   for (int row = 0; !StockTrackTable[static_cast<std::size_t>(row)].displayName.empty(); ++row) {
     QTreeWidgetItem* slotItem = MakeItem(StockTrackTable[static_cast<std::size_t>(row)].displayName,
@@ -109,6 +111,7 @@ void CLeftView::mouseDoubleClickEvent(QMouseEvent* event) {
   // A double click acts on the selection, which the first click has set (or, on an empty
   // part of the tree, on whatever was selected before).
   if (event->button() == Qt::RightButton) {
+    if (menuTimer_) menuTimer_->stop();
     rightDoubleClick();
     return;
   }

@@ -3,6 +3,9 @@
 
 #include <QTreeWidget>
 
+class QMenu;
+class QTimer;
+
 namespace krax {
 class GameData;
 struct Settings;
@@ -32,6 +35,10 @@ class CLeftView : public QTreeWidget {
   // What the double clicks do, for the item currently selected.
   void leftDoubleClick();
   void rightDoubleClick();
+  // The actions of an item, as its context menu offers them (left_view_actions.cpp).
+  QMenu* itemMenu(QTreeWidgetItem* item);
+  // Every car's image from its flags and state in the car table (after a serial number write).
+  void refreshCarImages();
 
  signals:
   // Sent after every load, reload, enable and disable with the number of enabled top-level cars.
@@ -45,6 +52,9 @@ class CLeftView : public QTreeWidget {
 
  protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  public:
   QSize sizeHint() const override;
@@ -59,6 +69,8 @@ class CLeftView : public QTreeWidget {
   Operations& operations_;
   QTreeWidgetItem* carsGroup_ = nullptr;
   QTreeWidgetItem* tracksGroup_ = nullptr;
+  QTimer* menuTimer_ = nullptr;  // a right click's menu waits to see whether a double click follows
+  QPoint menuPosition_;
 };
 
 }  // namespace krax::ui

@@ -15,7 +15,9 @@
 
 #include "app/settings.h"
 #include "gamedata/game_data.h"
+#include "operations/game_folder.h"
 #include "operations/operations.h"
+#include "operations/serial_numbers.h"
 #include "ui/about_dialog.h"
 #include "ui/commands.h"
 #include "ui/data_view.h"
@@ -67,6 +69,7 @@ CMainFrame::CMainFrame(MainFrameContext context, QWidget* parent)
   connect(leftView_, &CLeftView::itemsDeleted, dataView_, &CDataView::ClearItem);
   connect(leftView_, &CLeftView::operationFinished, this, &CMainFrame::showResult);
   connect(dataView_, &CDataView::operationFinished, this, &CMainFrame::showResult);
+  connect(dataView_, &CDataView::carFlagsChanged, leftView_, &CLeftView::refreshCarImages);
 
   setAcceptDrops(true);
   updateCaption();
@@ -180,6 +183,8 @@ void CMainFrame::showResult(const OperationResult& result) {
       if (!result.message.empty()) prompts_->Message(result.message);
       break;
     case OperationStatus::kDone:
+      if (!result.message.empty()) setStatusText(FromGameText(result.message));
+      break;
     case OperationStatus::kCancelled:
       break;
   }
@@ -219,7 +224,7 @@ void CMainFrame::runCommand(int commandId) {
 }
 
 void CMainFrame::onGenerateSerials() {
-  context_.data.GenerateSerialNumbers([this] { leftView_->ReloadTree(); });
+  showResult(GenerateSerials(context_.data, [this] { leftView_->ReloadTree(); }).result);
 }
 
 void CMainFrame::onStringEdit() {
@@ -231,20 +236,9 @@ void CMainFrame::onStringEdit() {
 }
 
 void CMainFrame::onOptions() {
-  const std::string gameFolderBefore = context_.settings.KRAXPath;
   COptionsDlg dialog(context_.settings, *prompts_, context_.options, this);
   if (context_.runDialog(dialog) != QDialog::Accepted) return;
-  GameData& data = context_.data;
-  data.kraxText = context_.settings.KRAXText != 0;
-  if (context_.settings.KRAXPath != gameFolderBefore) {
-    // Another game may speak another language: its install information decides.
-    data.gameFolder = context_.settings.KRAXPath;
-    data.InstallInfo = krax::InstallInfo{};
-    ReadInstallInfo(data.gameFolder, data.InstallInfo);
-    // Strings belong to their game: never keep the old game's for the new one.
-    data.GameTextTable.clear();
-    if (data.kraxText) data.LoadGameText();
-  }
+  UseGameFolder(context_.settings, context_.data);
   dataView_->setArchiveFolder(FromGameText(context_.settings.CPATH));
   updateCaption();
   leftView_->ReloadTree();

@@ -1,0 +1,53 @@
+// kraxctl run-game / edit: the toolbar's "Run KRAX" and the tree's right double click.
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "cli/context.h"
+#include "cli/item_arguments.h"
+#include "cli/terminal_prompts.h"
+#include "gamedata/game_data.h"
+#include "operations/game_operations.h"
+
+namespace krax::cli {
+namespace {
+
+int RunRunGame(Context& context, const std::vector<std::string>& args) {
+  if (!args.empty()) throw UsageError("run-game: takes no arguments");
+  TerminalPrompts prompts(context, /*assumeYes=*/false);
+  GameOperations operations(context.game(), context.settings(), prompts);
+  return ReportResult(context, operations.RunGame());
+}
+
+int RunEdit(Context& context, const std::vector<std::string>& args) {
+  if (args.size() != 1) throw UsageError("edit: expected SLOT, ID or ROW/TRACK");
+  GameData& game = context.game();
+  TerminalPrompts prompts(context, /*assumeYes=*/false);
+  std::optional<int> code;
+  const std::size_t slash = args[0].find('/');
+  if (slash != std::string::npos) {
+    code = FindTrackArgument(context, game, prompts, args[0].substr(0, slash), args[0].substr(slash + 1));
+  } else {
+    game.ClearCarTable();
+    game.LoadCarCatalog();
+    if (const std::optional<std::size_t> slot = FindCarArgument(context, game, args[0])) code = static_cast<int>(*slot);
+  }
+  if (!code) return kExitFailure;
+  GameOperations operations(game, context.settings(), prompts);
+  return ReportResult(context, operations.RunItemEditor(*code));
+}
+
+const RegisterCommand kRunGame({"run-game", "start KRAX without its intro movies",
+                                "usage: kraxctl run-game\n"
+                                "Starts krax.exe -nomovie in the game folder (through wine on Linux) and\n"
+                                "returns at once.\n",
+                                RunRunGame});
+const RegisterCommand kEdit({"edit", "open a car or an add-on track in its editor",
+                             "usage: kraxctl edit SLOT|ID|ROW/TRACK\n"
+                             "Opens the car's archive with KRAXCarEdit, or the track file Tr0<ROW>.frd of\n"
+                             "the add-on TRACK in slot ROW with KRAXTrackEdit (\"Default Shell Action\":\n"
+                             "the desktop's associated program). The file is passed as one argument.\n",
+                             RunEdit});
+
+}  // namespace
+}  // namespace krax::cli

@@ -1,0 +1,51 @@
+// kraxctl toggle / switch: the tree's left double click on a car or a track folder.
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "cli/context.h"
+#include "cli/item_arguments.h"
+#include "cli/terminal_prompts.h"
+#include "gamedata/game_data.h"
+#include "operations/game_operations.h"
+
+namespace krax::cli {
+namespace {
+
+int RunToggle(Context& context, const std::vector<std::string>& args) {
+  if (args.size() != 1) throw UsageError("toggle: expected SLOT or ID");
+  GameData& game = context.game();
+  game.ClearCarTable();
+  game.LoadCarCatalog();
+  const std::optional<std::size_t> slot = FindCarArgument(context, game, args[0]);
+  if (!slot) return kExitFailure;
+  TerminalPrompts prompts(context, /*assumeYes=*/false);
+  GameOperations operations(game, context.settings(), prompts);
+  return ReportResult(context, operations.ToggleCar(static_cast<int>(*slot)));
+}
+
+int RunSwitch(Context& context, const std::vector<std::string>& args) {
+  if (args.size() != 2) throw UsageError("switch: expected ROW TRACK");
+  GameData& game = context.game();
+  TerminalPrompts prompts(context, /*assumeYes=*/false);
+  const std::optional<int> code = FindTrackArgument(context, game, prompts, args[0], args[1]);
+  if (!code) return kExitFailure;
+  GameOperations operations(game, context.settings(), prompts);
+  return ReportResult(context, operations.SwitchTrack(*code));
+}
+
+const RegisterCommand kToggle({"toggle", "enable a disabled car or disable an enabled one",
+                               "usage: kraxctl toggle SLOT|ID\n"
+                               "Renames the car's archive car.viv to car.viv.dis or back. A car whose\n"
+                               "folder already holds an archive of the new name is left as it is.\n",
+                               RunToggle});
+const RegisterCommand kSwitch({"switch", "make a track folder the active track of its slot",
+                               "usage: kraxctl switch ROW TRACK\n"
+                               "ROW is the slot row 0 to 8 (see kraxctl tracks), TRACK a track folder of that\n"
+                               "slot or \"Original\". The game's own files that the track replaces are kept\n"
+                               "in the slot's \"Original\" folder. Every step that fails is printed; the\n"
+                               "exit status is then 1.\n",
+                               RunSwitch});
+
+}  // namespace
+}  // namespace krax::cli

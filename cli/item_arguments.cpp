@@ -1,0 +1,98 @@
+#include "cli/item_arguments.h"
+
+#include <charconv>
+#include <ostream>
+#include <vector>
+
+#include "cli/command.h"
+#include "cli/context.h"
+#include "gamedata/game_data.h"
+#include "gamedata/stock_tables.h"
+#include "operations/operations.h"
+#include "operations/track_switch.h"
+#include "platform/path.h"
+
+namespace krax::cli {
+
+namespace {
+bool ParseIndex(const std::string& text, long long& value) {
+  if (text.empty()) return false;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size() && value >= 0;
+}
+}  // namespace
+
+std::optional<std::size_t> FindCarArgument(Context& context, const GameData& game, const std::string& argument) {
+  long long slot = 0;
+  if (ParseIndex(argument, slot)) {
+    if (game.CarTable.isUsed(slot)) return static_cast<std::size_t>(slot);
+    context.err << "kraxctl: no car in slot " << argument << '\n';
+    return std::nullopt;
+  }
+  std::vector<std::size_t> found;
+  for (std::size_t i = 0; i < game.CarTable.count(); ++i) {
+    const auto& id = game.CarTable[i].carId;
+    if (id && EqualsIgnoreCase(*id, argument)) found.push_back(i);
+  }
+  if (found.empty()) {
+    context.err << "kraxctl: no car with ID \"" << argument << "\"\n";
+    return std::nullopt;
+  }
+  if (found.size() > 1) {
+    std::string slots;
+    for (std::size_t i : found) slots += (slots.empty() ? "" : ", ") + std::to_string(i);
+    context.err << "kraxctl: several cars have the ID \"" << argument << "\" (slots " << slots << "); give the slot\n";
+    return std::nullopt;
+  }
+  return found.front();
+}
+
+std::optional<int> FindTrackArgument(Context& context, GameData& game, Prompts& prompts, const std::string& rowText,
+                                     const std::string& track) {
+  long long row = 0;
+  if (!ParseIndex(rowText, row) || row >= kStockTrackSlotCount) {
+    throw UsageError("'" + rowText + "' is not a track slot row (0 to 8)");
+  }
+  ResumeInterruptedSwitches(game, prompts);
+  std::vector<std::pair<std::string, int>> folders;
+  game.LoadTrackCatalog([&](int r, const std::string& name, bool, int n) {
+    if (r == row) folders.emplace_back(name, TrackFolderList::ItemCode(static_cast<std::size_t>(n)));
+  });
+  for (const auto& [name, code] : folders) {
+    if (name == track) return code;
+  }
+  int match = 0;
+  int matches = 0;
+  for (const auto& [name, code] : folders) {
+    if (EqualsIgnoreCase(name, track)) {
+      match = code;
+      ++matches;
+    }
+  }
+  if (matches == 1) return match;
+  std::string names;
+  for (const auto& folder : folders) names += "\n  " + folder.first;
+  context.err << "kraxctl: slot " << rowText << " has no track folder \"" << track << "\"; it has:" << names << '\n';
+  return std::nullopt;
+}
+
+int ReportResult(Context& context, const OperationResult& result) {
+  switch (result.status) {
+    case OperationStatus::kDone:
+      if (!result.message.empty()) context.out << result.message << '\n';
+      return kExitOk;
+    case OperationStatus::kCancelled:
+      context.err << "kraxctl: " << (result.message.empty() ? result.command + ": nothing was done" : result.message)
+                  << '\n';
+      return kExitFailure;
+    case OperationStatus::kNotAvailable:
+      context.err << "kraxctl: " << NotAvailableText(result) << '\n';
+      return kExitFailure;
+    case OperationStatus::kFailed:
+      break;
+  }
+  context.err << "kraxctl: " << (result.message.empty() ? result.command + " failed" : result.message) << '\n';
+  return kExitFailure;
+}
+
+}  // namespace krax::cli

@@ -1,0 +1,32 @@
+// Naming a car or a track folder on kraxctl's command line, and reporting an operation's
+// result the same way in every command.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace krax {
+class GameData;
+struct OperationResult;
+class Prompts;
+}  // namespace krax
+
+namespace krax::cli {
+
+class Context;
+
+// The car named by SLOT (digits) or ID (ignoring case) in the loaded car table; nullopt, with
+// the reason on stderr, when there is none or several cars carry the ID.
+std::optional<std::size_t> FindCarArgument(Context& context, const GameData& game, const std::string& argument);
+
+// Loads the track catalog (after repeating interrupted switches) and returns the item code of
+// the folder `track` of slot `row` (exact name first, then ignoring case); nullopt, with the
+// reason on stderr, when the slot has no such folder. A row outside 0 .. 8 is a UsageError.
+std::optional<int> FindTrackArgument(Context& context, GameData& game, Prompts& prompts, const std::string& row,
+                                     const std::string& track);
+
+// Prints a done result's message on stdout (0); anything else goes to stderr (1).
+int ReportResult(Context& context, const OperationResult& result);
+
+}  // namespace krax::cli

@@ -1,0 +1,107 @@
+#include "operations/serial_numbers.h"
+
+#include <vector>
+
+#include "gamedata/car_record.h"
+#include "gamedata/game_data.h"
+#include "operations/prompts.h"
+
+namespace krax {
+
+namespace {
+constexpr const char* kWriteCommand = "Write";
+constexpr const char* kGenerateCommand = "Generate S.N.";
+
+std::string CarLabel(const CarRecord& car) {
+  return (car.carId && !car.carId->empty() ? *car.carId + " " : std::string()) + "(" + car.archivePath + ")";
+}
+}  // namespace
+
+int ProposeSerialNumber(GameData& data, std::size_t slot) {
+  int value = 0;
+  // At most 999 cars hold one of 32768 numbers; the bound only guards a broken random source.
+  for (int attempt = 0; attempt < 1000000; ++attempt) {
+    value = data.random ? (data.random() & 0x7FFF) : 0;
+    if (data.FindCarBySerial(value, static_cast<long long>(slot)) < 0) break;
+  }
+  return value;
+}
+
+void RecomputeSerialFlags(GameData& data) {
+  std::vector<bool> held(0x10000, false);  // numbers of the top-level cars seen so far
+  const std::size_t used = data.CarTable.count();
+  for (std::size_t i = 0; i < used; ++i) {
+    CarRecord& car = data.CarTable[i];
+    car.errorFlags &= ~(kFlagSerialsDiffer | kFlagDuplicateSerial);
+    if (!car.hasFedata()) continue;
+    const std::uint16_t serial = car.fedataSerial();
+    if (std::to_string(serial) != car.carpSerial) car.errorFlags |= kFlagSerialsDiffer;
+    if (held[serial]) car.errorFlags |= kFlagDuplicateSerial;
+    if (car.depth == 0) held[serial] = true;
+  }
+}
+
+OperationResult WriteSerialNumber(GameData& data, Prompts& prompts, std::size_t slot, long long value) {
+  if (!data.CarTable.isUsed(static_cast<long long>(slot))) {
+    return {OperationStatus::kFailed, kWriteCommand, "There is no car in slot " + std::to_string(slot) + "."};
+  }
+  CarRecord& car = data.CarTable[slot];
+  if (!car.hasFedata()) {
+    return {OperationStatus::kFailed, kWriteCommand,
+            "The car " + car.archivePath + " has no front-end data to hold a serial number."};
+  }
+  if (value < 0 || value > 0xFFFF) {
+    // The archive holds 16 bits; a larger number would silently lose its high bits.
+    return {OperationStatus::kFailed, kWriteCommand, "Please enter a serial number from 0 to 65535."};
+  }
+  if (data.FindCarBySerial(value, static_cast<long long>(slot)) >= 0 &&
+      !prompts.Question("Serial Number Exist. Write it?", /*okCancel=*/true)) {
+    return {OperationStatus::kCancelled, kWriteCommand, {}};
+  }
+  if (!data.WriteCarSerial(slot, value)) {
+    return {OperationStatus::kFailed, kWriteCommand,
+            "The serial number could not be written to " + car.archivePath + "."};
+  }
+  car.setFedataSerial(static_cast<std::uint16_t>(value));
+  RecomputeSerialFlags(data);
+  return {OperationStatus::kDone, kWriteCommand,
+          "Serial number " + std::to_string(value) + " written to " + car.archivePath + "."};
+}
+
+SerialGeneration GenerateSerials(GameData& data, const std::function<void()>& reload) {
+  std::vector<std::string> labels;  // before the reload, which may give the cars other slots
+  for (std::size_t i = 0; i < data.CarTable.count(); ++i) labels.push_back(CarLabel(data.CarTable[i]));
+
+  SerialGeneration generation;
+  int written = 0;
+  std::string failures;
+  for (const SerialChange& change : data.GenerateSerialNumbers({})) {
+    SerialGenerationEntry entry;
+    entry.car = labels[static_cast<std::size_t>(change.slot)];
+    entry.slot = change.slot;
+    entry.oldSerial = change.oldSerial;
+    entry.newSerial = change.newSerial;
+    entry.written = change.written;
+    if (change.written) {
+      ++written;
+    } else {
+      failures += "\nThe serial number " + std::to_string(change.newSerial) + " could not be written to " +
+                  entry.car + ".";
+    }
+    generation.entries.push_back(entry);
+  }
+  if (written > 0 && reload) reload();
+
+  const std::string count = written == 1 ? "1 car got a new serial number."
+                                         : std::to_string(written) + " cars got a new serial number.";
+  if (generation.entries.empty()) {
+    generation.result = {OperationStatus::kDone, kGenerateCommand, "No duplicate serial numbers."};
+  } else if (failures.empty()) {
+    generation.result = {OperationStatus::kDone, kGenerateCommand, count};
+  } else {
+    generation.result = {OperationStatus::kFailed, kGenerateCommand, count + failures};
+  }
+  return generation;
+}
+
+}  // namespace krax

@@ -1,0 +1,239 @@
+#include "operations/track_switch.h"
+
+#include <cctype>
+#include <cstring>
+
+#include "gamedata/game_data.h"
+#include "gamedata/stock_tables.h"
+#include "gamedata/track_catalog.h"
+#include "operations/prompts.h"
+#include "platform/file_system.h"
+#include "platform/path.h"
+
+namespace krax {
+
+namespace {
+
+// The entry `name` of `folder` as it exists on disk, matched ignoring case; spelled as given
+// when there is none.
+std::string EntryIn(const std::string& folder, const std::string& name) {
+  return ResolvePath(JoinPath(folder, name));
+}
+
+std::string Reason(const FsResult& result) {
+  if (result.status == FsStatus::kAlreadyExists) return "it already exists";
+  if (result.status == FsStatus::kNotFound) return "it is missing";
+  return result.error ? std::strerror(result.error) : "unknown error";
+}
+
+bool Step(const SwitchStepHook& hook, const std::string& what) { return !hook || hook(what); }
+
+SwitchOutcome Stopped(SwitchOutcome outcome) {
+  outcome.stopped = true;
+  return outcome;
+}
+
+bool IsPlainName(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (char c : name) {
+    if (IsSeparator(c) || c == '\0' || c == '\n' || c == '\r') return false;
+  }
+  return true;
+}
+
+// Restore step for one entry: moves source\e into the target folder, replacing a file (never a
+// folder) that stands there.
+void MoveBack(const std::string& from, const std::string& to, std::vector<std::string>& problems) {
+  FsResult moved = RenameNoReplace(from, to);
+  if (moved.status == FsStatus::kAlreadyExists) {
+    if (IsFolder(to)) {
+      problems.push_back("A folder is in the way of " + from + " at " + to + ".");
+      return;
+    }
+    if (!IsFile(from)) {
+      // Only a kept file tells that what stands in the slot is a track's copy.
+      problems.push_back(from + " is not a file; " + to + " was left as it was.");
+      return;
+    }
+    // What stands there is a track's copy of the file (the track folder keeps its own).
+    FsResult deleted = DeleteFile(to);
+    if (!deleted) {
+      problems.push_back("Could not remove " + to + " to put back " + from + ": " + Reason(deleted) + ".");
+      return;
+    }
+    moved = RenameNoReplace(from, to);
+  }
+  if (!moved) problems.push_back("Could not move " + from + " to " + to + ": " + Reason(moved) + ".");
+}
+
+// Install step for one entry: keeps the slot's entry in the backup folder, then copies the
+// track's file into the slot.
+bool InstallEntry(const std::string& slotEntry, const std::string& backupFolder, const std::string& name,
+                  const std::string& trackFile, std::vector<std::string>& problems, const SwitchStepHook& hook) {
+  const std::string backupEntry = EntryIn(backupFolder, name);
+  const bool inSlot = PathExists(slotEntry);
+  bool replace = false;  // the slot's entry stays where it is and the copy replaces it
+  if (inSlot && PathExists(backupEntry)) {
+    // "Original" already holds this name: the game's own file, which an earlier restore could
+    // not put back. It is never replaced; the slot's entry is then a track's copy, which the
+    // track's file may replace when it is a plain writable file. Anything else in "Original"
+    // (a folder) says nothing about the slot's entry, which is then left alone.
+    if (!IsFile(backupEntry) || !IsFile(slotEntry) || IsReadOnly(slotEntry)) {
+      problems.push_back(slotEntry + " was left as it was (the game's own " + name + " stays in " +
+                         backupFolder + "); " + trackFile + " was not copied.");
+      return true;
+    }
+    replace = true;
+  } else if (inSlot && IsFolder(slotEntry)) {
+    // A folder (another track's, perhaps) never moves into "Original".
+    problems.push_back("A folder is in the way of " + trackFile + " at " + slotEntry + "; it was not copied.");
+    return true;
+  } else if (inSlot) {
+    if (!Step(hook, "keep " + slotEntry)) return false;
+    FsResult kept = RenameNoReplace(slotEntry, backupEntry);
+    if (!kept) {
+      // Copying now would destroy the file that could not be kept.
+      problems.push_back("Could not keep " + slotEntry + " in " + backupFolder + ": " + Reason(kept) + "; " +
+                         trackFile + " was not copied.");
+      return true;
+    }
+  }
+  if (!Step(hook, "copy " + trackFile)) return false;
+  FsResult copied = CopyFile(trackFile, slotEntry, /*overwrite=*/replace);
+  if (!copied) problems.push_back("Could not copy " + trackFile + " to " + slotEntry + ": " + Reason(copied) + ".");
+  return true;
+}
+
+}  // namespace
+
+bool TransferFolderEntries(const std::string& target, const std::string& source,
+                           const std::optional<std::string>& backup, std::vector<std::string>& problems,
+                           const SwitchStepHook& hook) {
+  for (const DirEntry& entry : ListFolder(source)) {
+    if (EqualsIgnoreCase(entry.name, kSwitchJournalFile)) continue;
+    const std::string from = JoinPath(source, entry.name);
+    const std::string to = EntryIn(target, entry.name);
+    if (!backup) {
+      if (!Step(hook, "move " + from)) return false;
+      MoveBack(from, to, problems);
+    } else if (!entry.isFolder) {
+      if (!InstallEntry(to, *backup, entry.name, from, problems, hook)) return false;
+    }
+  }
+  return true;
+}
+
+SwitchOutcome SwitchSlot(const std::string& slotFolder, const std::string& trackName, const SwitchStepHook& hook) {
+  SwitchOutcome outcome;
+  if (!IsFolder(slotFolder)) {
+    outcome.problems.push_back("The slot folder " + slotFolder + " does not exist.");
+    return outcome;
+  }
+  if (!IsPlainName(trackName)) {
+    outcome.problems.push_back("\"" + trackName + "\" is not a track folder of " + slotFolder + ".");
+    return outcome;
+  }
+  const std::string journal = EntryIn(slotFolder, kSwitchJournalFile);
+  if (!Step(hook, "journal")) return Stopped(outcome);
+  FsResult recorded = WriteFileAtomic(journal, trackName + "\n");
+  if (!recorded) {
+    // Without the journal an interruption could not be mended: nothing is moved.
+    outcome.problems.push_back("Could not write " + journal + ": " + Reason(recorded) + ".");
+    return outcome;
+  }
+
+  const std::string original = EntryIn(slotFolder, kOriginalFolder);
+  if (!IsFolder(original)) {
+    FsResult made = CreateFolder(original);
+    if (!made && !IsFolder(original)) {
+      outcome.problems.push_back("Could not create " + original + ": " + Reason(made) + ".");
+    }
+  }
+  if (!TransferFolderEntries(slotFolder, original, std::nullopt, outcome.problems, hook)) {
+    return Stopped(outcome);
+  }
+  // "Original" in any letter case is the backup folder itself: nothing to install.
+  if (!EqualsIgnoreCase(trackName, kOriginalFolder)) {
+    const std::string track = JoinPath(slotFolder, trackName);
+    if (!IsFolder(track)) {
+      outcome.problems.push_back("The track folder " + track + " does not exist.");
+    } else if (IsFolder(original) &&
+               !TransferFolderEntries(slotFolder, track, original, outcome.problems, hook)) {
+      return Stopped(outcome);
+    }
+  }
+
+  if (!Step(hook, "Atrack.ini")) return Stopped(outcome);
+  if (!WriteActiveTrack(slotFolder, trackName)) {
+    outcome.problems.push_back("Could not write " + EntryIn(slotFolder, kActiveTrackFile) + ".");
+    return outcome;  // the journal stays: the next load tries again
+  }
+  if (!Step(hook, "journal removed")) return Stopped(outcome);
+  DeleteFile(journal);
+  return outcome;
+}
+
+SwitchOutcome SwitchTrackOfGame(GameData& data, const std::string& slotFolder, const std::string& trackName,
+                                const SwitchStepHook& hook) {
+  SwitchOutcome outcome = SwitchSlot(slotFolder, trackName, hook);
+  if (outcome.stopped || !data.kraxText) return outcome;
+  // The slot's row is the last character of its folder name ("Trk003" is row 3).
+  const char last = slotFolder.empty() ? '\0' : slotFolder.back();
+  if (!std::isdigit(static_cast<unsigned char>(last))) return outcome;
+  const int row = last - '0';
+  if (row >= kStockTrackSlotCount) return outcome;
+  const std::string text = EqualsIgnoreCase(trackName, kOriginalFolder)
+                               ? std::string(StockTrackTable[static_cast<std::size_t>(row)].displayName)
+                               : trackName;
+  if (!data.SetGameText(102 + static_cast<std::size_t>(row), text) || !data.SaveGameText()) {
+    outcome.problems.push_back("The track name could not be written into the game text " + data.GameTextPath() +
+                               ".");
+  }
+  return outcome;
+}
+
+std::optional<std::string> ReadSwitchJournal(const std::string& slotFolder) {
+  const std::string journal = EntryIn(slotFolder, kSwitchJournalFile);
+  if (!IsFile(journal)) return std::nullopt;
+  std::optional<std::string> bytes = ReadWholeFile(journal);
+  if (!bytes) return std::string();
+  std::string name = bytes->substr(0, bytes->find_first_of("\r\n"));
+  return IsPlainName(name) ? name : std::string();
+}
+
+int ResumeInterruptedSwitches(GameData& data, Prompts& prompts) {
+  int repeated = 0;
+  for (int row = 0; row < kStockTrackSlotCount; ++row) {
+    const std::string slot = data.SlotFolderPath(row);
+    std::optional<std::string> target = ReadSwitchJournal(slot);
+    if (!target) continue;
+    if (target->empty()) {
+      // Not ours to interpret: leave the slot as it is and say so once.
+      DeleteFile(EntryIn(slot, kSwitchJournalFile));
+      prompts.Message("An interrupted track switch in " + slot +
+                      " could not be repeated: its record is damaged. Check the slot and switch it again.");
+      continue;
+    }
+    ++repeated;
+    SwitchOutcome outcome = SwitchTrackOfGame(data, slot, *target);
+    if (outcome.ok()) {
+      prompts.Message("The switch of " + BaseName(slot) + " to \"" + *target +
+                      "\" was interrupted; it has now been completed.");
+    } else {
+      prompts.Message("The switch of " + BaseName(slot) + " to \"" + *target + "\" was interrupted. " +
+                      DescribeSwitchProblems(slot, *target, outcome.problems));
+    }
+  }
+  return repeated;
+}
+
+std::string DescribeSwitchProblems(const std::string& slotFolder, const std::string& trackName,
+                                   const std::vector<std::string>& problems) {
+  constexpr std::size_t kShown = 8;
+  std::string text = "The switch of " + BaseName(slotFolder) + " to \"" + trackName + "\" did not complete:";
+  for (std::size_t i = 0; i < problems.size() && i < kShown; ++i) text += "\n" + problems[i];
+  if (problems.size() > kShown) text += "\n... and " + std::to_string(problems.size() - kShown) + " more.";
+  return text;
+}
+
+}  // namespace krax

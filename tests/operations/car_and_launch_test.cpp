@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "gamedata/car_record.h"
+#include "operations/car_toggle.h"
+#include "operations/launch.h"
+#include "operations/serial_numbers.h"
+#include "operations_test_support.h"
+#include "platform/path.h"
+
+namespace krax {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The slot of the first car whose archive has this name.
+int SlotWithArchive(const GameData& data, const std::string& name) {
+  for (std::size_t i = 0; i < data.CarTable.count(); ++i) {
+    if (BaseName(data.CarTable[i].archivePath) == name) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+// What a started program wrote into `file`, once it is there (programs start on their own).
+std::string WaitForFile(const std::string& file) {
+  for (int i = 0; i < 200 && !fs::exists(file); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  return test::ReadFileBytes(file);
+}
+
+TEST(ToggleCar, GivesBackTheExactNameAndNeverHidesASecondArchive) {
+  test::DemoGame game;
+  game.data.LoadCarCatalog();
+  const int count = game.data.EnabledCarCount;
+
+  const int upper = SlotWithArchive(game.data, "CAR.VIV");
+  ASSERT_GE(upper, 0);
+  CarRecord& car = game.data.CarTable[static_cast<std::size_t>(upper)];
+  const std::string path = car.archivePath;
+  ASSERT_TRUE(ToggleCarArchive(game.data, static_cast<std::size_t>(upper)).done());
+  EXPECT_EQ(car.archivePath, path + ".dis");
+  EXPECT_TRUE(fs::exists(path + ".dis"));
+  EXPECT_EQ(car.enabled, 0);
+  EXPECT_EQ(game.data.EnabledCarCount, count - 1);
+  const OperationResult back = ToggleCarArchive(game.data, static_cast<std::size_t>(upper));
+  ASSERT_TRUE(back.done());
+  EXPECT_EQ(car.archivePath, path);
+  EXPECT_TRUE(fs::exists(path));
+  EXPECT_EQ(game.data.EnabledCarCount, count);
+  EXPECT_NE(back.message.find("enabled"), std::string::npos);
+
+  // A disabled car whose folder also holds an enabled archive (in other letters): refused.
+  const int disabled = SlotWithArchive(game.data, "car.viv.dis");
+  ASSERT_GE(disabled, 0);
+  CarRecord& other = game.data.CarTable[static_cast<std::size_t>(disabled)];
+  const std::string folder = ParentPath(other.archivePath);
+  const std::string before = test::ReadFileBytes(other.archivePath);
+  game.dir.write(folder.substr(game.dir.path().size() + 1) + "/Car.Viv", "another car");
+  const OperationResult refused = ToggleCarArchive(game.data, static_cast<std::size_t>(disabled));
+  EXPECT_EQ(refused.status, OperationStatus::kFailed);
+  EXPECT_NE(refused.message.find("already exists"), std::string::npos) << refused.message;
+  EXPECT_EQ(test::ReadFileBytes(other.archivePath), before);
+  EXPECT_EQ(test::ReadFileBytes(folder + "/Car.Viv"), "another car");
+  EXPECT_FALSE(fs::exists(folder + "/car.viv"));
+  EXPECT_EQ(other.enabled, 0);
+  EXPECT_EQ(game.data.EnabledCarCount, count);
+}
+
+TEST(SerialNumbers, WriteAndGenerateSayWhatHappened) {
+  test::DemoGame game;
+  game.data.LoadCarCatalog();
+  GameData& data = game.data;
+
+  int noFedata = -1, duplicate = -1;
+  for (std::size_t i = 0; i < data.CarTable.count(); ++i) {
+    if (!data.CarTable[i].hasFedata() && noFedata < 0) noFedata = static_cast<int>(i);
+    if ((data.CarTable[i].errorFlags & kFlagDuplicateSerial) && data.CarTable[i].depth == 0 && duplicate < 0) {
+      duplicate = static_cast<int>(i);
+    }
+  }
+  ASSERT_GE(noFedata, 0);
+  ASSERT_GE(duplicate, 0);
+
+  const OperationResult none = WriteSerialNumber(data, game.prompts, static_cast<std::size_t>(noFedata), 7);
+  EXPECT_EQ(none.status, OperationStatus::kFailed);
+  EXPECT_NE(none.message.find("has no front-end data to hold a serial number"), std::string::npos) << none.message;
+
+  // A free number clears the car's duplicate flag at once, without a reload.
+  const auto slot = static_cast<std::size_t>(duplicate);
+  const int free = ProposeSerialNumber(data, slot);
+  const OperationResult written = WriteSerialNumber(data, game.prompts, slot, free);
+  ASSERT_TRUE(written.done()) << written.message;
+  EXPECT_NE(written.message.find(std::to_string(free)), std::string::npos);
+  EXPECT_EQ(data.CarTable[slot].errorFlags & kFlagDuplicateSerial, 0u);
+  EXPECT_TRUE(game.prompts.questions.empty());
+
+  // "Generate S.N." names the archive it could not write and reloads only after a write.
+  data.ClearCarTable();
+  data.LoadCarCatalog();
+  std::vector<std::string> duplicates;
+  for (std::size_t i = 0; i < data.CarTable.count(); ++i) {
+    if (data.CarTable[i].errorFlags & kFlagDuplicateSerial) duplicates.push_back(data.CarTable[i].archivePath);
+  }
+  ASSERT_FALSE(duplicates.empty());
+  for (const std::string& archive : duplicates) fs::rename(archive, archive + ".away");
+  int reloads = 0;
+  SerialGeneration failed = GenerateSerials(data, [&] { ++reloads; });
+  EXPECT_EQ(failed.result.status, OperationStatus::kFailed);
+  EXPECT_NE(failed.result.message.find("0 cars got a new serial number."), std::string::npos);
+  EXPECT_NE(failed.result.message.find(duplicates.front()), std::string::npos) << failed.result.message;
+  EXPECT_EQ(reloads, 0);
+  for (const std::string& archive : duplicates) fs::rename(archive + ".away", archive);
+  SerialGeneration generated = GenerateSerials(data, [&] { ++reloads; });
+  EXPECT_TRUE(generated.result.done()) << generated.result.message;
+  EXPECT_EQ(reloads, 1);
+}
+
+TEST(Launch, AHostileFileNameReachesTheEditorAsOneArgument) {
+  test::ScratchFolder dir;
+  const std::string record = dir / "args.txt";
+  const std::string editor = dir.write("my editor/edit", "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" +
+                                                            record + "'\n");
+  fs::permissions(editor, fs::perms::owner_all);
+  const std::string hostile = "a b;touch PWNED;$(touch PWNED2)`touch PWNED3`'\"|x";
+  const std::string file = dir.write(hostile + "/car.viv", "VIV");
+
+  const OperationResult result = OpenInEditor("'" + editor + "' --open", file);
+  ASSERT_TRUE(result.done()) << result.message;
+  EXPECT_EQ(WaitForFile(record), "--open\n" + file + "\n");
+  for (const char* made : {"PWNED", "PWNED2", "PWNED3"}) {
+    EXPECT_FALSE(fs::exists(made));
+    EXPECT_FALSE(fs::exists(dir / made));
+  }
+  EXPECT_EQ(OpenInEditor("'unclosed", file).status, OperationStatus::kFailed);
+}
+
+TEST(Launch, EditorTargetsAndTheGameCommandLine) {
+  test::DemoGame game;
+  GameData& data = game.data;
+  game.data.LoadCarCatalog();
+  game.settings.KRAXTrackEdit = "trackedit";
+  // The add-on's track file carries the number of the slot that holds it.
+  const int code = game.trackCode(3, "Dustbowl");
+  const EditorTarget track = ItemEditorTarget(data, game.settings, code);
+  EXPECT_EQ(track.file, game.slot(3) + "/Dustbowl/TR03.frd");
+  EXPECT_EQ(track.setting, "trackedit");
+  const EditorTarget car = ItemEditorTarget(data, game.settings, 0);
+  EXPECT_EQ(car.file, data.CarTable[0].archivePath);
+  EXPECT_EQ(car.setting, kDefaultShellAction);
+  for (int nothing : {-1000, -2000, -3000, -7, 5000}) {
+    EXPECT_EQ(ItemEditorTarget(data, game.settings, nothing).file, "") << nothing;
+  }
+
+  EXPECT_EQ(RunGameIn(game.manifest.gameDir).message, "Cannot find KRAX file");
+  EXPECT_EQ(RunGameIn("").message, "Cannot find KRAX file");
+  // The game starts through wine in the game folder; a stand-in wine records how.
+  game.dir.write("game/KRAX.EXE", "MZ");
+  const std::string record = game.dir / "wine.txt";
+  game.dir.write("bin/wine", "#!/bin/sh\necho \"$(pwd)|$*\" > '" + record + "'\n");
+  fs::permissions(game.dir / "bin/wine", fs::perms::owner_all);
+  const char* path = ::getenv("PATH");
+  test::ScopedEnv withWine("PATH", game.dir / "bin" + ":" + (path ? path : "/usr/bin:/bin"));
+  ASSERT_TRUE(RunGameIn(game.manifest.gameDir).done());
+  EXPECT_EQ(WaitForFile(record), game.manifest.gameDir + "|" + game.manifest.gameDir + "/KRAX.EXE -nomovie\n");
+}
+
+}  // namespace
+}  // namespace krax

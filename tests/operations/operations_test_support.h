@@ -1,0 +1,54 @@
+// A demo game folder with its GameData, settings and scripted prompts, and small readers of
+// folder contents for the operation tests.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "app/settings.h"
+#include "app/startup.h"
+#include "gamedata/game_data.h"
+#include "support/scratch_folder.h"
+#include "support/scripted_prompts.h"
+#include "tools/demo_install.h"
+
+namespace krax::test {
+
+struct DemoGame {
+  explicit DemoGame(bool gameText = false) {
+    DemoOptions options;
+    options.compactPayloads = true;
+    manifest = MakeDemoInstallation(dir.path(), options);
+    settings.KRAXPath = manifest.gameDir;
+    settings.KRAXText = gameText ? 1 : 0;
+    StartUpGameData(settings, data);
+  }
+  std::string slot(int row) const { return data.SlotFolderPath(row); }
+  // The item code of track folder `name` of slot `row`, after a catalog load; 0 when missing.
+  int trackCode(int row, const std::string& name) {
+    int code = 0;
+    data.LoadTrackCatalog([&](int r, const std::string& n, bool, int position) {
+      if (r == row && n == name) code = TrackFolderList::ItemCode(static_cast<std::size_t>(position));
+    });
+    return code;
+  }
+
+  ScratchFolder dir;
+  DemoManifest manifest;
+  Settings settings;
+  GameData data;
+  ScriptedPrompts prompts;
+};
+
+// The plain files directly in `folder`: name -> content.
+inline std::map<std::string, std::string> FilesIn(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+    if (entry.is_regular_file()) files[entry.path().filename().string()] = ReadFileBytes(entry.path().string());
+  }
+  return files;
+}
+
+}  // namespace krax::test

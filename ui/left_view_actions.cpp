@@ -1,0 +1,95 @@
+// The tree's item actions beyond the double clicks: a context menu and the Enter key.
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTimer>
+
+#include "app/settings.h"
+#include "gamedata/game_data.h"
+#include "ui/left_view.h"
+#include "ui/pictures.h"
+#include "ui/tree_model_logic.h"
+
+namespace krax::ui {
+
+QMenu* CLeftView::itemMenu(QTreeWidgetItem* item) {
+  if (!item) return nullptr;
+  const int code = ItemCode(item);
+  const bool isCar = code >= 0 && data_.CarTable.isUsed(code);
+  if (!isCar && !IsTrackFolderCode(code)) return nullptr;
+  auto* menu = new QMenu(this);
+  menu->setObjectName(QStringLiteral("itemMenu"));
+  // The actions work on the selection, as the double clicks do.
+  auto select = [this, item] { setCurrentItem(item); };
+  QAction* primary = nullptr;
+  if (isCar) {
+    const bool enabled = data_.CarTable[static_cast<std::size_t>(code)].enabled != 0;
+    primary = menu->addAction(enabled ? QStringLiteral("Disable Car") : QStringLiteral("Enable Car"));
+  } else {
+    primary = menu->addAction(QStringLiteral("Switch Slot To This Track"));
+    primary->setEnabled(ItemImage(item) != kImageTrackActive);
+  }
+  primary->setObjectName(QStringLiteral("primaryAction"));
+  connect(primary, &QAction::triggered, this, [this, select] {
+    select();
+    leftDoubleClick();
+  });
+  QAction* edit = menu->addAction(isCar ? QStringLiteral("Open In Car Editor") : QStringLiteral("Open In Track Editor"));
+  edit->setObjectName(QStringLiteral("editAction"));
+  connect(edit, &QAction::triggered, this, [this, select] {
+    select();
+    rightDoubleClick();
+  });
+  return menu;
+}
+
+void CLeftView::refreshCarImages() {
+  for (QTreeWidgetItemIterator it(this); *it; ++it) {
+    const int code = ItemCode(*it);
+    if (code < 0 || !data_.CarTable.isUsed(code)) continue;
+    const CarRecord& car = data_.CarTable[static_cast<std::size_t>(code)];
+    SetItemImage(*it, CarImage(car.errorFlags, car.enabled != 0, settings_));
+  }
+}
+
+void CLeftView::mousePressEvent(QMouseEvent* event) {
+  QTreeWidget::mousePressEvent(event);
+  if (event->button() != Qt::RightButton) return;
+  // The right double click opens the editor, so the menu waits for the double-click time.
+  if (!menuTimer_) {
+    menuTimer_ = new QTimer(this);
+    menuTimer_->setSingleShot(true);
+    connect(menuTimer_, &QTimer::timeout, this, [this] {
+      QTreeWidgetItem* item = itemAt(viewport()->mapFromGlobal(menuPosition_));
+      if (QMenu* menu = itemMenu(item)) {
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(menuPosition_);
+      }
+    });
+  }
+  menuPosition_ = event->globalPosition().toPoint();
+  menuTimer_->start(QApplication::doubleClickInterval());
+}
+
+void CLeftView::contextMenuEvent(QContextMenuEvent* event) {
+  event->accept();
+  if (event->reason() != QContextMenuEvent::Keyboard) return;  // the mouse's menu waits (above)
+  QTreeWidgetItem* item = currentItem();
+  if (QMenu* menu = itemMenu(item)) {
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(viewport()->mapToGlobal(visualItemRect(item).bottomLeft()));
+  }
+}
+
+void CLeftView::keyPressEvent(QKeyEvent* event) {
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !selectedItems().isEmpty()) {
+    leftDoubleClick();
+    event->accept();
+    return;
+  }
+  QTreeWidget::keyPressEvent(event);
+}
+
+}  // namespace krax::ui
