@@ -19,7 +19,9 @@ void LoadCars(GameData& game) {
 
 int RunGenSerials(Context& context, const std::vector<std::string>& args) {
   if (!args.empty()) throw UsageError("gen-serials: takes no arguments");
-  GameData& game = context.game();
+  GameData* found = context.requireGame();
+  if (found == nullptr) return kExitFailure;
+  GameData& game = *found;
   LoadCars(game);
   // Names before the reload, which may move cars to other slots.
   std::vector<std::string> names;
@@ -67,7 +69,9 @@ int RunWriteSerial(Context& context, const std::vector<std::string>& args) {
     throw UsageError("write-serial: Please enter an integer.");
   }
 
-  GameData& game = context.game();
+  GameData* found = context.requireGame();
+  if (found == nullptr) return kExitFailure;
+  GameData& game = *found;
   LoadCars(game);
   if (!game.CarTable.isUsed(slot)) {
     context.err << "kraxctl: no car in slot " << slot << '\n';

@@ -27,7 +27,9 @@ int RunTracks(Context& context, const std::vector<std::string>& args) {
       throw UsageError("tracks: unexpected argument '" + arg + "'");
     }
   }
-  GameData& game = context.game();
+  GameData* found = context.requireGame();
+  if (found == nullptr) return kExitFailure;
+  GameData& game = *found;
   std::vector<std::vector<ListedTrack>> slots(kStockTrackSlotCount);
   game.LoadTrackCatalog([&](int row, const std::string& name, bool active, int n) {
     slots[static_cast<std::size_t>(row)].push_back({n, name, active});
