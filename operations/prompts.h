@@ -22,6 +22,17 @@ class Prompts {
   virtual std::string ChooseFolder(const std::string& title) = 0;
   // File-open dialog with a filter in the "Description|*.a;*.b||" form; empty when cancelled.
   virtual std::string ChooseFile(const std::string& title, const std::string& filter) = 0;
+  // The same choosers opened in `startFolder` (a field's current folder; "" for the usual
+  // place). By default they open where the plain choosers do.
+  virtual std::string ChooseFolderIn(const std::string& title, const std::string& startFolder) {
+    (void)startFolder;
+    return ChooseFolder(title);
+  }
+  virtual std::string ChooseFileIn(const std::string& title, const std::string& filter,
+                                   const std::string& startFolder) {
+    (void)startFolder;
+    return ChooseFile(title, filter);
+  }
 };
 
 }  // namespace krax

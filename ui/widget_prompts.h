@@ -27,6 +27,9 @@ class WidgetPrompts : public Prompts {
   void Busy(bool busy) override;
   std::string ChooseFolder(const std::string& title) override;
   std::string ChooseFile(const std::string& title, const std::string& filter) override;
+  std::string ChooseFolderIn(const std::string& title, const std::string& startFolder) override;
+  std::string ChooseFileIn(const std::string& title, const std::string& filter,
+                           const std::string& startFolder) override;
 
  private:
   QWidget* owner_;
