@@ -1,43 +1,52 @@
 #include "app/settings_store.h"
 
-#include <QSettings>
+#include <QStandardPaths>
 #include <QString>
-#include <QStringList>
-#include <QVariant>
-#include <memory>
+#include <algorithm>
+#include <exception>
+#include <string>
 
+#include "app/settings_file.h"
+#include "platform/file_system.h"
 #include "platform/game_discovery.h"
+#include "platform/path.h"
 
 namespace krax {
 
 namespace {
 
-constexpr const char* kOrganisation = "Tessaloft";
-constexpr const char* kApplication = "KRAXManager";
+constexpr const char* kRecentSection = "Recent File List";
 
-std::unique_ptr<QSettings> OpenStore(const SettingsStore& store) {
-  if (store.iniFile()) {
-    return std::make_unique<QSettings>(QString::fromStdString(*store.iniFile()), QSettings::IniFormat);
+// The file's content; an empty file when there is none yet; nullopt when it exists but
+// cannot be read.
+std::optional<SettingsFile> ReadStore(const SettingsStore& store) {
+  const std::string path = SettingsFilePath(store);
+  if (const std::optional<std::string> bytes = ReadWholeFile(path)) return SettingsFile::Parse(*bytes);
+  if (!IsFile(path) && !IsFolder(path)) return SettingsFile::Parse("");  // none yet
+  return std::nullopt;
+}
+
+bool WriteStore(const SettingsStore& store, const SettingsFile& file) {
+  const std::string path = SettingsFilePath(store);
+  const std::string folder = ParentPath(path);
+  if (!folder.empty() && !IsFolder(folder) && !CreateFolder(folder, true)) return false;
+  return WriteFileAtomic(path, file.serialize()).ok();
+}
+
+std::optional<std::string> ReadValue(const SettingsFile& file, const SettingName& name) {
+  return file.get(name.section, name.name);
+}
+
+int ReadSwitch(const SettingsFile& file, const SettingName& name, int fallback) {
+  const std::optional<std::string> value = ReadValue(file, name);
+  if (!value) return fallback;
+  try {
+    std::size_t used = 0;
+    const int number = std::stoi(*value, &used);
+    return used == value->size() ? number : fallback;
+  } catch (const std::exception&) {
+    return fallback;
   }
-  return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication);
-}
-
-QString Key(const SettingName& name) { return QString::fromLatin1(name.section) + '/' + QString::fromLatin1(name.name); }
-
-std::string ReadString(const QSettings& qs, const SettingName& name, const std::string& fallback) {
-  QVariant value = qs.value(Key(name));
-  if (!value.isValid()) return fallback;
-  // An INI text with an unquoted comma reads back as a list; it was one text.
-  if (value.typeId() == QMetaType::QStringList) return value.toStringList().join(", ").toStdString();
-  return value.toString().toStdString();
-}
-
-int ReadSwitch(const QSettings& qs, const SettingName& name, int fallback) {
-  QVariant value = qs.value(Key(name));
-  if (!value.isValid()) return fallback;
-  bool ok = false;
-  int number = value.toInt(&ok);
-  return ok ? number : fallback;
 }
 
 // Settings or const Settings: a pointer to the named field, nullptr for another name.
@@ -70,13 +79,13 @@ SettingsDefaults DiscoverSettingsDefaults() {
 }
 
 Settings LoadSettings(const SettingsStore& store, const SettingsDefaults& defaults) {
-  std::unique_ptr<QSettings> qs = OpenStore(store);
+  const SettingsFile file = ReadStore(store).value_or(SettingsFile::Parse(""));
   Settings s;
   for (const SettingName& name : kSettingNames) {
     std::string_view n = name.name;
     if (name.isSwitch) {
       int* field = SwitchField(s, n);
-      *field = ReadSwitch(*qs, name, *field);
+      *field = ReadSwitch(file, name, *field);
       continue;
     }
     std::string* field = StringField(s, n);
@@ -84,7 +93,7 @@ Settings LoadSettings(const SettingsStore& store, const SettingsDefaults& defaul
     if (n == "KRAXPath") fallback = defaults.gameFolder;
     if (n == "KRAXCDPath") fallback = defaults.cdDrive;
     if (n == "CPATH") fallback = s.KRAXPath;  // the game folder as just read
-    *field = ReadString(*qs, name, fallback);
+    *field = ReadValue(file, name).value_or(fallback);
   }
   return s;
 }
@@ -92,16 +101,51 @@ Settings LoadSettings(const SettingsStore& store, const SettingsDefaults& defaul
 Settings LoadSettings(const SettingsStore& store) { return LoadSettings(store, DiscoverSettingsDefaults()); }
 
 bool SaveSettings(const SettingsStore& store, const Settings& settings) {
-  std::unique_ptr<QSettings> qs = OpenStore(store);
+  std::vector<std::string> all;
+  for (const SettingName& name : kSettingNames) all.emplace_back(name.name);
+  return SaveSettings(store, settings, all);
+}
+
+bool SaveSettings(const SettingsStore& store, const Settings& settings, const std::vector<std::string>& names) {
+  std::optional<SettingsFile> file = ReadStore(store);
+  if (!file) return false;
   for (const SettingName& name : kSettingNames) {
-    if (name.isSwitch) {
-      qs->setValue(Key(name), *SwitchField(settings, name.name));
+    if (std::find(names.begin(), names.end(), name.name) == names.end()) continue;
+    if (!file->set(name.section, name.name, *SettingText(settings, name.name))) return false;
+  }
+  return WriteStore(store, *file);
+}
+
+std::string SettingsFilePath(const SettingsStore& store) {
+  if (store.iniFile()) return *store.iniFile();
+  // Where QSettings kept the user's store, so that the earlier version's settings still read.
+  const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+  return config.toStdString() + "/Tessaloft/KRAXManager.conf";
+}
+
+std::vector<std::string> LoadRecentFiles(const SettingsStore& store, int count) {
+  std::vector<std::string> files;
+  const std::optional<SettingsFile> file = ReadStore(store);
+  if (!file) return files;
+  for (int i = 1; i <= count; ++i) {
+    std::optional<std::string> path = file->get(kRecentSection, "File" + std::to_string(i));
+    if (path && !path->empty()) files.push_back(std::move(*path));
+  }
+  return files;
+}
+
+bool SaveRecentFiles(const SettingsStore& store, const std::vector<std::string>& files, int count) {
+  std::optional<SettingsFile> file = ReadStore(store);
+  if (!file) return false;
+  for (int i = 1; i <= count; ++i) {
+    const std::string key = "File" + std::to_string(i);
+    if (static_cast<std::size_t>(i) <= files.size()) {
+      if (!file->set(kRecentSection, key, files[static_cast<std::size_t>(i) - 1])) return false;
     } else {
-      qs->setValue(Key(name), QString::fromStdString(*StringField(settings, name.name)));
+      file->remove(kRecentSection, key);
     }
   }
-  qs->sync();
-  return qs->status() == QSettings::NoError;
+  return WriteStore(store, *file);
 }
 
 std::optional<std::string> SettingText(const Settings& settings, std::string_view name) {

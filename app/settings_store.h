@@ -1,12 +1,15 @@
 // Where the nine settings live between runs: the per-user store of organisation "Tessaloft",
-// application "KRAXManager" (an INI file in the user's config folder on Linux), or an INI
-// file of the caller's choosing (--settings FILE). Sections "PATH" and "OTHER".
+// application "KRAXManager" (the INI file Tessaloft/KRAXManager.conf in the user's config
+// folder), or an INI file of the caller's choosing (--settings FILE). Sections "PATH" and
+// "OTHER", and the window's "Recent File List". Values are read and written literally
+// (app/settings_file.h).
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "app/settings.h"
 
@@ -39,8 +42,20 @@ SettingsDefaults DiscoverSettingsDefaults();
 Settings LoadSettings(const SettingsStore& store, const SettingsDefaults& defaults);
 Settings LoadSettings(const SettingsStore& store);  // defaults from DiscoverSettingsDefaults
 
-// Writes all nine values in their fixed order. False when the store could not be written.
+// Writes all nine values in their fixed order. False when the store could not be written (or
+// read first: a file that exists but cannot be read is never replaced) or a value holds a
+// line end.
 bool SaveSettings(const SettingsStore& store, const Settings& settings);
+// Writes only the named values (unknown names are ignored); every other stored value stays
+// as it is, and a value not stored yet stays missing, so its default still applies.
+bool SaveSettings(const SettingsStore& store, const Settings& settings, const std::vector<std::string>& names);
+
+// The settings file of a store.
+std::string SettingsFilePath(const SettingsStore& store);
+
+// The window's recent-document list (section "Recent File List", File1 to File`count`).
+std::vector<std::string> LoadRecentFiles(const SettingsStore& store, int count);
+bool SaveRecentFiles(const SettingsStore& store, const std::vector<std::string>& files, int count);
 
 // The names of the nine values in their fixed order, with their sections.
 struct SettingName {

@@ -9,6 +9,7 @@
 #include "cli/command.h"
 #include "cli/context.h"
 #include "cli/json_text.h"
+#include "gamedata/code_page.h"
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
 
@@ -25,8 +26,14 @@ constexpr FlagLabel kFlagLabels[] = {
     {kFlagNoFedata, "No FeData"},
 };
 
+// Game text (in the game's code page) as a JSON string, or null.
 std::string OptionalJson(const std::optional<std::string>& text) {
-  return text ? JsonString(*text) : "null";
+  return text ? JsonString(GameTextToUtf8(*text)) : "null";
+}
+
+// Game text for the terminal (UTF-8), or `none`.
+std::string Shown(const std::optional<std::string>& text, const char* none) {
+  return text ? GameTextToUtf8(*text) : std::string(none);
 }
 
 void LoadCars(GameData& game) {
@@ -43,7 +50,9 @@ int RunCars(Context& context, const std::vector<std::string>& args) {
       throw UsageError("cars: unexpected argument '" + arg + "'");
     }
   }
-  GameData& game = context.game();
+  GameData* found = context.requireGame();
+  if (found == nullptr) return kExitFailure;
+  GameData& game = *found;
   LoadCars(game);
   std::ostream& out = context.out;
   const std::size_t count = game.CarTable.count();
@@ -59,7 +68,7 @@ int RunCars(Context& context, const std::vector<std::string>& args) {
           << ", \"model\": " << OptionalJson(car.model)
           << ", \"class\": " << (fe && !letter.empty() ? JsonString(letter) : "null")
           << ", \"police\": " << (fe ? std::to_string(car.police()) : "null")
-          << ", \"carpSerial\": " << JsonString(car.carpSerial)
+          << ", \"carpSerial\": " << JsonString(GameTextToUtf8(car.carpSerial))
           << ", \"fedataSerial\": " << (fe ? std::to_string(car.fedataSerial()) : "null")
           << ", \"errorFlags\": " << car.errorFlags << ", \"depth\": " << car.depth
           << ", \"enabled\": " << (car.enabled ? "true" : "false")
@@ -72,9 +81,9 @@ int RunCars(Context& context, const std::vector<std::string>& args) {
   for (std::size_t i = 0; i < count; ++i) {
     const CarRecord& car = game.CarTable[i];
     const bool fe = car.hasFedata();
-    out << i << '\t' << car.carId.value_or("-") << '\t' << car.name.value_or("-") << '\t'
+    out << i << '\t' << Shown(car.carId, "-") << '\t' << Shown(car.name, "-") << '\t'
         << (fe ? ClassLetter(car.carClass()) : "-") << '\t'
-        << (car.carpSerial.empty() ? "-" : car.carpSerial) << '\t'
+        << (car.carpSerial.empty() ? "-" : GameTextToUtf8(car.carpSerial)) << '\t'
         << (fe ? std::to_string(car.fedataSerial()) : "-") << '\t' << car.errorFlags << '\t'
         << car.depth << '\t' << (car.enabled ? "yes" : "no") << '\t' << car.archivePath << '\n';
   }
@@ -99,14 +108,17 @@ long long FindCar(const GameData& game, const std::string& which) {
   }
   for (std::size_t i = 0; i < count; ++i) {
     const CarRecord& car = game.CarTable[i];
-    if (car.carId && Upper(*car.carId) == Upper(which)) return static_cast<long long>(i);
+    // The terminal's UTF-8 in the game's code page.
+    if (car.carId && Upper(*car.carId) == Upper(FileNameToGameText(which))) return static_cast<long long>(i);
   }
   return -1;
 }
 
 int RunCar(Context& context, const std::vector<std::string>& args) {
   if (args.size() != 1) throw UsageError("car: expected SLOT or ID");
-  GameData& game = context.game();
+  GameData* found = context.requireGame();
+  if (found == nullptr) return kExitFailure;
+  GameData& game = *found;
   LoadCars(game);
   const long long slot = FindCar(game, args[0]);
   if (slot < 0) {
@@ -120,10 +132,10 @@ int RunCar(Context& context, const std::vector<std::string>& args) {
   // The details form's values: without front-end data only the directory is shown.
   out << "Slot: " << i << '\n';
   out << "Directory: " << car.archivePath << '\n';
-  out << "Name: " << (fe ? car.name.value_or("") : "") << '\n';
-  out << "Manufactor: " << (fe ? car.manufacturer.value_or("") : "") << '\n';
-  out << "Model: " << (fe ? car.model.value_or("") : "") << '\n';
-  out << "ID: " << (fe ? Upper(car.carId.value_or("")) : "") << '\n';
+  out << "Name: " << (fe ? Shown(car.name, "") : "") << '\n';
+  out << "Manufactor: " << (fe ? Shown(car.manufacturer, "") : "") << '\n';
+  out << "Model: " << (fe ? Shown(car.model, "") : "") << '\n';
+  out << "ID: " << (fe ? GameTextToUtf8(Upper(car.carId.value_or(""))) : "") << '\n';
   out << "Police Car: " << car.police() << '\n';
   out << "Carp.txt: " << (fe ? car.carpSerial : "0") << '\n';
   out << "FeData: " << car.fedataSerial() << '\n';

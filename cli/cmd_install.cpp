@@ -66,6 +66,7 @@ int RunInstall(Context& context, const std::vector<std::string>& args, bool trac
   const InstallMode mode = track ? (folder ? InstallMode::kTrackFromFolder : InstallMode::kTrackFromArchive)
                                  : (folder ? InstallMode::kCarFromFolder : InstallMode::kCarFromArchive);
   InstallPrompts prompts(context, yes, id);
+  if (context.requireGame() == nullptr) return kExitFailure;
   GameOperations operations(context.game(), context.settings(), prompts);
   const OperationResult result = operations.InstallFromPath(static_cast<int>(mode), *source);
   switch (result.status) {

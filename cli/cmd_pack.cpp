@@ -101,7 +101,9 @@ int RunPack(Context& context, const std::vector<std::string>& args) {
     }
   }
   if (what.empty() || kind == 0) throw UsageError("pack needs SLOT|ID|ROW/TRACK and --zip or --cab");
-  GameData& game = context.game();
+  GameData* loaded = context.requireGame();
+  if (loaded == nullptr) return kExitFailure;
+  GameData& game = *loaded;
   Item item;
   const bool found = what.find('/') != std::string::npos ? FindTrack(game, what, item) : FindCar(game, what, item);
   if (!found) {

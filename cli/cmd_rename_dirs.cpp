@@ -17,7 +17,9 @@ int RunRenameDirs(Context& context, const std::vector<std::string>& args) {
   if (args.size() != 1 || (args[0] != "id" && args[0] != "name")) {
     throw UsageError("rename-dirs: expected id or name");
   }
-  GameData& game = context.game();
+  GameData* found = context.requireGame();
+  if (found == nullptr) return kExitFailure;
+  GameData& game = *found;
   game.ClearCarTable();
   game.LoadCarCatalog();
   TerminalPrompts prompts(context, false);

@@ -22,7 +22,9 @@ int RunRestore(Context& context, const std::vector<std::string>& args) {
   if (!(what == "cars" || what == "tracks" || what == "strings" || withItem) || args.size() != (withItem ? 2u : 1u)) {
     throw UsageError("restore: expected cars, tracks, strings, car ID or slot ROW");
   }
-  GameData& game = context.game();
+  GameData* found = context.requireGame();
+  if (found == nullptr) return kExitFailure;
+  GameData& game = *found;
   TerminalPrompts prompts(context, false);
   GameOperations operations(game, context.settings(), prompts);
   OperationResult result;

@@ -22,7 +22,9 @@ void LoadCars(GameData& game) {
 
 int RunGenSerials(Context& context, const std::vector<std::string>& args) {
   if (!args.empty()) throw UsageError("gen-serials: takes no arguments");
-  GameData& game = context.game();
+  GameData* found = context.requireGame();
+  if (found == nullptr) return kExitFailure;
+  GameData& game = *found;
   LoadCars(game);
   const SerialGeneration generation = GenerateSerials(game, [&game] { LoadCars(game); });
   for (const SerialGenerationEntry& entry : generation.entries) {
@@ -54,7 +56,9 @@ int RunWriteSerial(Context& context, const std::vector<std::string>& args) {
   if (!ParseNumber(positional[0], slot)) throw UsageError("write-serial: '" + positional[0] + "' is not a slot");
   if (!ParseNumber(positional[1], value)) throw UsageError("write-serial: Please enter an integer.");
 
-  GameData& game = context.game();
+  GameData* found = context.requireGame();
+  if (found == nullptr) return kExitFailure;
+  GameData& game = *found;
   LoadCars(game);
   if (!game.CarTable.isUsed(slot)) {
     context.err << "kraxctl: no car in slot " << slot << '\n';

@@ -17,16 +17,20 @@ int PrintSettings(Context& context) {
 }
 
 int SetSetting(Context& context, const std::string& name, const std::string& value) {
-  Settings probe;
-  if (!SettingText(probe, name)) throw UsageError("unknown setting \"" + name + "\" (see kraxctl settings --help)");
-  // The stored values, without this run's --game and --cd, so that those are never stored.
+  Settings given;
+  if (!SettingText(given, name)) throw UsageError("unknown setting \"" + name + "\" (see kraxctl settings --help)");
+  if (!SetSettingText(given, name, value)) throw UsageError(name + " takes 0 or 1, not \"" + value + "\"");
+  if (value.find_first_of("\r\n") != std::string::npos) {
+    context.err << "kraxctl: a setting is one line; the value holds a line end and was not stored\n";
+    return kExitFailure;
+  }
+  // Only this value is stored, as given: the others keep their stored values or stay unset,
+  // so their defaults (the game found through its installation) still apply; --game and --cd
+  // are never stored.
   const SettingsStore store =
       context.options.settingsFile ? SettingsStore(*context.options.settingsFile) : SettingsStore();
-  Settings stored = LoadSettings(store);
-  if (!SetSettingText(stored, name, value)) throw UsageError(name + " takes 0 or 1, not \"" + value + "\"");
-  if (!SaveSettings(store, stored)) {
-    context.err << "kraxctl: cannot write the settings"
-                << (store.iniFile() ? " to \"" + *store.iniFile() + "\"" : std::string()) << '\n';
+  if (!SaveSettings(store, given, {name})) {
+    context.err << "kraxctl: cannot write the settings to \"" << SettingsFilePath(store) << "\"\n";
     return kExitFailure;
   }
   return kExitOk;
@@ -48,8 +52,9 @@ const RegisterCommand kRegister({
     "       kraxctl settings set NAME VALUE\n"
     "\n"
     "Without arguments, prints the nine settings as NAME=VALUE, one a line, with this run's\n"
-    "--game and --cd applied. With \"set\", stores one value; the switches DUPL_SN, NEQ,\n"
-    "Path_4 and KRAXText take 0 or 1. --game and --cd are never stored.\n"
+    "--game and --cd applied. With \"set\", stores that one value exactly as given (bytes\n"
+    "included); the others are left as stored. The switches DUPL_SN, NEQ, Path_4 and\n"
+    "KRAXText take 0 or 1. --game and --cd are never stored.\n"
     "\n"
     "Names: KRAXPath KRAXCDPath KRAXCarEdit KRAXTrackEdit CPATH DUPL_SN NEQ Path_4 KRAXText\n",
     Run,

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "app/settings.h"
 #include "cli/command.h"
 #include "cli/context.h"
+#include "gamedata/code_page.h"
 #include "gamedata/game_data.h"
 
 namespace krax::cli {
@@ -31,7 +33,17 @@ bool ContainsIgnoringCase(std::string_view text, std::string_view part) {
                      [&](char a, char b) { return lower(a) == lower(b); }) != text.end();
 }
 
-int RunStrings(Context& context, const std::vector<std::string>& args) {
+int RunStrings(Context& context, const std::vector<std::string>& allArgs) {
+  // --force: save a damaged text file even so (its unreadable strings are saved empty).
+  std::vector<std::string> args;
+  bool force = false;
+  for (const std::string& arg : allArgs) {
+    if (arg == "--force") {
+      force = true;
+    } else {
+      args.push_back(arg);
+    }
+  }
   if (args.empty()) throw UsageError("strings: expected list, get I, set I TEXT or find TEXT");
   const std::string& action = args[0];
   const std::size_t expected = action == "list" ? 1 : action == "get" || action == "find" ? 2 : action == "set" ? 3 : 0;
@@ -52,12 +64,12 @@ int RunStrings(Context& context, const std::vector<std::string>& args) {
   std::ostream& out = context.out;
 
   if (action == "list") {
-    for (std::size_t i = 0; i < table.count(); ++i) out << i << '\t' << table.text(i) << '\n';
+    for (std::size_t i = 0; i < table.count(); ++i) out << i << '\t' << GameTextToUtf8(table.text(i)) << '\n';
     return kExitOk;
   }
   if (action == "find") {
     for (std::size_t i = 0; i < table.count(); ++i) {
-      if (ContainsIgnoringCase(table.text(i), args[1])) out << i << '\n';
+      if (ContainsIgnoringCase(GameTextToUtf8(table.text(i)), args[1])) out << i << '\n';
     }
     return kExitOk;
   }
@@ -68,14 +80,26 @@ int RunStrings(Context& context, const std::vector<std::string>& args) {
     return kExitFailure;
   }
   if (action == "get") {
-    out << table.text(index) << '\n';
+    out << GameTextToUtf8(table.text(index)) << '\n';
     return kExitOk;
   }
-  if (!game.SetGameText(index, args[2])) {
+  // The terminal speaks UTF-8, the game its own code page.
+  const std::optional<std::string> text = Utf8ToGameText(args[2]);
+  if (!text) {
+    context.err << "kraxctl: the text is not UTF-8 or holds characters the game cannot show\n";
+    return kExitFailure;
+  }
+  if (table.damaged() && !force) {
+    context.err << "kraxctl: the game text file " << game.GameTextPath()
+                << " is damaged: some strings point outside the file and would be saved empty."
+                   " Nothing was written; use --force to save it anyway\n";
+    return kExitFailure;
+  }
+  if (!game.SetGameText(index, *text)) {
     context.err << "kraxctl: cannot replace string " << index << '\n';
     return kExitFailure;
   }
-  if (!game.SaveGameText()) {
+  if (!game.SaveGameText(force)) {
     context.err << "kraxctl: cannot write the game text file " << game.GameTextPath()
                 << "; it keeps its old content\n";
     return kExitFailure;
@@ -86,11 +110,14 @@ int RunStrings(Context& context, const std::vector<std::string>& args) {
 const RegisterCommand kStrings({"strings", "show, find and replace the game's front-end strings",
                                 "usage: kraxctl strings list\n"
                                 "       kraxctl strings get I\n"
-                                "       kraxctl strings set I TEXT\n"
+                                "       kraxctl strings set I TEXT [--force]\n"
                                 "       kraxctl strings find TEXT\n"
                                 "Works while the setting KRAXText is on. list prints index and string\n"
                                 "a line; set replaces string I and saves the file at once; find prints\n"
-                                "the indexes of the strings that contain TEXT, ignoring case.\n",
+                                "the indexes of the strings that contain TEXT, ignoring case.\n"
+                                "Texts are shown and taken in UTF-8 and kept in the game's code page\n"
+                                "(Windows-1252). set refuses a damaged file (strings pointing outside\n"
+                                "it, which would be saved empty) unless --force is given.\n",
                                 RunStrings});
 
 }  // namespace

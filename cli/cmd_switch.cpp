@@ -14,7 +14,9 @@ namespace {
 
 int RunToggle(Context& context, const std::vector<std::string>& args) {
   if (args.size() != 1) throw UsageError("toggle: expected SLOT or ID");
-  GameData& game = context.game();
+  GameData* found = context.requireGame();
+  if (found == nullptr) return kExitFailure;
+  GameData& game = *found;
   game.ClearCarTable();
   game.LoadCarCatalog();
   const std::optional<std::size_t> slot = FindCarArgument(context, game, args[0]);
@@ -26,7 +28,9 @@ int RunToggle(Context& context, const std::vector<std::string>& args) {
 
 int RunSwitch(Context& context, const std::vector<std::string>& args) {
   if (args.size() != 2) throw UsageError("switch: expected ROW TRACK");
-  GameData& game = context.game();
+  GameData* found = context.requireGame();
+  if (found == nullptr) return kExitFailure;
+  GameData& game = *found;
   TerminalPrompts prompts(context, /*assumeYes=*/false);
   const std::optional<int> code = FindTrackArgument(context, game, prompts, args[0], args[1]);
   if (!code) return kExitFailure;

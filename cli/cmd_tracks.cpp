@@ -29,7 +29,9 @@ int RunTracks(Context& context, const std::vector<std::string>& args) {
       throw UsageError("tracks: unexpected argument '" + arg + "'");
     }
   }
-  GameData& game = context.game();
+  GameData* found = context.requireGame();
+  if (found == nullptr) return kExitFailure;
+  GameData& game = *found;
   TerminalPrompts prompts(context, /*assumeYes=*/false);
   ResumeInterruptedSwitches(game, prompts);
   std::vector<std::vector<ListedTrack>> slots(kStockTrackSlotCount);

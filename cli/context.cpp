@@ -7,6 +7,8 @@
 #include "app/settings_store.h"
 #include "app/startup.h"
 #include "gamedata/game_data.h"
+#include "platform/file_system.h"
+#include "platform/path.h"
 
 namespace krax::cli {
 
@@ -37,6 +39,21 @@ GameData& Context::game() {
     state_->game = std::move(game);
   }
   return *state_->game;
+}
+
+GameData* Context::requireGame() {
+  const std::string& folder = settings().KRAXPath;
+  if (folder.empty()) {
+    err << "kraxctl: no game folder is set: KRAXPath is empty and no installed game was found"
+           " (use --game DIR, or kraxctl settings set KRAXPath DIR)\n";
+    return nullptr;
+  }
+  if (!IsFolder(ResolvePath(JoinPath(folder, "\\GameData")))) {
+    err << "kraxctl: the game folder \"" << folder << "\" holds no GameData folder"
+           " (use --game DIR, or kraxctl settings set KRAXPath DIR)\n";
+    return nullptr;
+  }
+  return &game();
 }
 
 }  // namespace krax::cli

@@ -40,6 +40,10 @@ class Context {
   // created on first use with the start-up steps; catalogs are loaded by the commands.
   GameData& game();
 
+  // game() for commands that read or change the game folder: nullptr, after telling on `err`
+  // why, when no game folder is set or it holds no GameData folder.
+  GameData* requireGame();
+
  private:
   struct State;
   std::unique_ptr<State> state_;

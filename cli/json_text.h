@@ -1,17 +1,19 @@
-// A JSON string literal for 8-bit text. Game texts are in the system code page, not UTF-8,
-// so bytes from 0x80 up are written as \u00XX (their Latin-1 reading) to keep the output
-// valid JSON whatever the game holds.
+// A JSON string literal, always valid UTF-8. `text` is UTF-8 (a path, or game text passed
+// through GameTextToUtf8 first); a byte that is not part of valid UTF-8 is read in the
+// game's code page, so the output stays valid whatever the file system holds.
 #pragma once
 
 #include <string>
 #include <string_view>
+
+#include "gamedata/code_page.h"
 
 namespace krax::cli {
 
 inline std::string JsonString(std::string_view text) {
   static constexpr char kHex[] = "0123456789abcdef";
   std::string out = "\"";
-  for (const char c : text) {
+  for (const char c : PathToUtf8(text)) {
     const auto byte = static_cast<unsigned char>(c);
     switch (c) {
       case '"': out += "\\\""; break;
@@ -20,7 +22,7 @@ inline std::string JsonString(std::string_view text) {
       case '\r': out += "\\r"; break;
       case '\t': out += "\\t"; break;
       default:
-        if (byte < 0x20 || byte >= 0x7F) {
+        if (byte < 0x20 || byte == 0x7F) {
           out += "\\u00";
           out += kHex[byte >> 4];
           out += kHex[byte & 0xF];

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "gamedata/car_record.h"
+#include "gamedata/code_page.h"
 #include "gamedata/game_data.h"
 #include "gamedata/viv_archive.h"
 #include "platform/file_system.h"
@@ -143,7 +144,8 @@ bool GameData::LoadCar(std::size_t slot) {
   // The folder that holds the archive.
   const std::string folder = ParentPath(record.archivePath);
   if (!folder.empty()) {
-    const std::string folderName = BaseName(folder);
+    // Compared in the game's code page, as the game sees the folder under Wine.
+    const std::string folderName = FileNameToGameText(BaseName(folder));
     if (folderName.size() > 4) record.errorFlags |= kFlagFolderOver4;
     if (!record.carId || folderName != *record.carId) record.errorFlags |= kFlagFolderNotId;
   }
@@ -163,7 +165,11 @@ void GameData::LoadCarCatalog() {
 }
 
 std::size_t GameData::ScanCarFolder(std::size_t slot, const std::string& folder, int depth) {
-  return ScanCarFolderAt(slot, folder, depth);
+  scannedFolders_.clear();
+  if (const std::optional<FolderIdentity> identity = IdentifyFolder(folder)) scannedFolders_.insert(*identity);
+  const std::size_t next = ScanCarFolderAt(slot, folder, depth);
+  scannedFolders_.clear();
+  return next;
 }
 
 std::size_t GameData::ScanCarFolderAt(std::size_t s, const std::string& folder, int depth) {
@@ -177,6 +183,8 @@ std::size_t GameData::ScanCarFolderAt(std::size_t s, const std::string& folder, 
     // The entry's own name: a dot anywhere higher up the path (~/.wine) must not hide cars.
     if (entry.name.empty() || entry.name.front() == '.') continue;
     const std::string carFolder = JoinPath(folder, entry.name);
+    const std::optional<FolderIdentity> identity = IdentifyFolder(carFolder);
+    if (!identity || !scannedFolders_.insert(*identity).second) continue;  // seen already
     CarRecord& record = CarTable[s];
     krax::ResetCarRecord(record);
     // The folder comes from a listing, so only the archive's own spelling can differ: the

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "gamedata/game_text.h"
 #include "gamedata/install_info.h"
 #include "gamedata/track_catalog.h"
+#include "platform/file_system.h"
 
 namespace krax {
 
@@ -81,8 +83,9 @@ class GameData {
   // Replaces string `index`; false, and nothing changed, past the loaded strings.
   bool SetGameText(std::size_t index, std::string_view text);
   // Writes the table back, replacing the file only by a complete one. Refused (false) when no
-  // strings are loaded, so the game's file is never replaced by an empty one.
-  bool SaveGameText();
+  // strings are loaded, so the game's file is never replaced by an empty one, and for a
+  // damaged table unless `evenIfDamaged` (the user agreed to kSaveDamagedGameTextQuestion).
+  bool SaveGameText(bool evenIfDamaged = false);
 
  private:
   std::size_t ScanCarFolderAt(std::size_t slot, const std::string& folder, int depth);
@@ -90,6 +93,9 @@ class GameData {
   // data loaded so far, or -1. Lets LoadCar find earlier duplicates without walking the table.
   std::vector<int> serialOwner_;
   std::string scanFedataName_;  // "fedata" + suffix during LoadCarCatalog
+  // The folders met by the scan in progress: a folder reached again (a link back up the
+  // tree, or a second link to it) is not scanned twice.
+  std::set<FolderIdentity> scannedFolders_;
 };
 
 }  // namespace krax

@@ -8,21 +8,33 @@
 namespace krax {
 
 void GameTextTable::load(std::string_view image) {
-  entries_.clear();
-  if (image.size() < 4) return;
+  clear();
+  if (image.empty()) return;
+  if (image.size() < 4) {
+    damaged_ = true;
+    return;
+  }
   const auto first = static_cast<std::int32_t>(LittleEndian32(image, 0));
-  if (first <= 0) return;
+  if (first <= 0) {
+    damaged_ = true;
+    return;
+  }
   const auto tableSize = static_cast<std::uint64_t>(first);
-  std::uint64_t previous = 0;
-  for (std::uint64_t k = 0; 4 * k < tableSize && k < kMaxStrings; ++k) {
-    if (4 * k + 4 > image.size()) break;  // the table is cut off by the end of the file
+  // N = first offset / 4 rounded up; the table lies in the file, so N is bounded by its size.
+  for (std::uint64_t k = 0; 4 * k < tableSize; ++k) {
+    if (4 * k + 4 > image.size()) {  // the table is cut off by the end of the file
+      damaged_ = true;
+      break;
+    }
     const std::uint32_t offset = LittleEndian32(image, static_cast<std::size_t>(4 * k));
-    // Sound strings lie after the table, inside the file, in ascending order.
-    if (offset < tableSize || offset > image.size() || offset < previous) break;
-    previous = offset;
-    std::string_view text = image.substr(offset);
-    text = text.substr(0, text.find('\0'));
-    entries_.push_back(Entry{static_cast<std::int32_t>(offset), std::string(text)});
+    Entry entry{static_cast<std::int32_t>(offset), {}};
+    if (offset < tableSize || offset > image.size()) {
+      damaged_ = true;  // points into the table or past the end: no text of its own
+    } else {
+      std::string_view text = image.substr(offset);
+      entry.text.assign(text.substr(0, text.find('\0')));
+    }
+    entries_.push_back(std::move(entry));
   }
 }
 
@@ -66,8 +78,9 @@ bool GameData::SetGameText(std::size_t index, std::string_view text) {
   return GameTextTable.set(index, text);
 }
 
-bool GameData::SaveGameText() {
+bool GameData::SaveGameText(bool evenIfDamaged) {
   if (!kraxText || GameTextTable.empty()) return false;
+  if (GameTextTable.damaged() && !evenIfDamaged) return false;
   return WriteFileAtomic(GameTextPath(), GameTextTable.serialize()).ok();
 }
 

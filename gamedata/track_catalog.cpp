@@ -33,6 +33,10 @@ std::string SlotFolderPath(std::string_view gameFolder, int row) {
   return ResolvePath(JoinPath(gameFolder, sub));
 }
 
+std::string OriginalFolderPath(std::string_view slotFolder) {
+  return ResolvePath(JoinPath(slotFolder, kOriginalFolder));
+}
+
 std::string ReadActiveTrack(std::string_view slotFolder) {
   const std::string ini = ResolvePath(JoinPath(slotFolder, kActiveTrackFile));
   std::optional<std::string> value = ReadProfileString(ini, kTracksSection, kActiveTrackKey);
@@ -73,12 +77,16 @@ void LoadTrackSlotFolder(TrackFolderList& list, const std::string& slotFolder, c
           }
         }
       }
-      active = activeFound = entry.name == *activeName;
+      // The backup folder is found ignoring case like every name in the game folder, so
+      // "original" is the slot's "Original"; other names are compared exactly.
+      active = activeFound = entry.name == *activeName ||
+                             (EqualsIgnoreCase(entry.name, kOriginalFolder) &&
+                              EqualsIgnoreCase(*activeName, kOriginalFolder));
     }
     const int n = static_cast<int>(list.size());
     list.append(JoinPath(slotFolder, entry.name), entry.name);
     if (report) report(entry.name, active, n);
-    if (entry.name == kOriginalFolder) originalSeen = true;
+    if (EqualsIgnoreCase(entry.name, kOriginalFolder)) originalSeen = true;
   }
   if (!originalSeen) {
     const std::string original = JoinPath(slotFolder, kOriginalFolder);

@@ -45,6 +45,10 @@ class TrackFolderList {
 // disk ignoring case (spelled that way when it does not exist).
 std::string SlotFolderPath(std::string_view gameFolder, int row);
 
+// The slot's backup folder "Original", found on disk ignoring case ("original" is the same
+// folder to the game); spelled "Original" when it does not exist.
+std::string OriginalFolderPath(std::string_view slotFolder);
+
 // The "ActiveTrack" value of slot folder + "\Atrack.ini", or "Original" when the file, the
 // section or the key is missing.
 std::string ReadActiveTrack(std::string_view slotFolder);
@@ -58,7 +62,8 @@ bool WriteActiveTrack(std::string_view slotFolder, std::string_view trackName);
 using TrackReport = std::function<void(const std::string& name, bool active, int n)>;
 
 // Lists the track folders of slot `row` into `list` and reports each (the catalog load for
-// one slot). Creates a missing "Original" folder and lists it last, not active; when the list
+// one slot). A folder named "Original" in any mix of capitals is the backup folder. Creates a
+// missing "Original" folder and lists it last, not active; when the list
 // is full, that "Original" entry is left out.
 void LoadTrackSlot(TrackFolderList& list, std::string_view gameFolder, int row,
                    const TrackReport& report);

@@ -58,6 +58,17 @@ class Prompts {
   virtual std::optional<std::string> EditStrings(const std::string& /*text*/, std::size_t /*lines*/) {
     return std::nullopt;
   }
+  // The same choosers opened in `startFolder` (a field's current folder; "" for the usual
+  // place). By default they open where the plain choosers do.
+  virtual std::string ChooseFolderIn(const std::string& title, const std::string& startFolder) {
+    (void)startFolder;
+    return ChooseFolder(title);
+  }
+  virtual std::string ChooseFileIn(const std::string& title, const std::string& filter,
+                                   const std::string& startFolder) {
+    (void)startFolder;
+    return ChooseFile(title, filter);
+  }
 };
 
 }  // namespace krax

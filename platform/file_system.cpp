@@ -268,6 +268,12 @@ bool IsFolder(std::string_view path) {
   return ::stat(Str(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+std::optional<FolderIdentity> IdentifyFolder(std::string_view path) {
+  struct stat st;
+  if (::stat(Str(path).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
+  return FolderIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
 bool IsFile(std::string_view path) {
   struct stat st;
   return ::stat(Str(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);

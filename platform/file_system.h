@@ -36,6 +36,15 @@ struct DirEntry {
 std::vector<DirEntry> ListFolder(std::string_view folder);
 
 bool IsFolder(std::string_view path);
+
+// The identity of a folder (device and inode, links followed): two paths that reach one
+// folder have one identity. nullopt when `path` is no folder.
+struct FolderIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  auto operator<=>(const FolderIdentity&) const = default;
+};
+std::optional<FolderIdentity> IdentifyFolder(std::string_view path);
 bool IsFile(std::string_view path);
 std::optional<std::uint64_t> FileSize(std::string_view path);
 

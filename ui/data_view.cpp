@@ -333,14 +333,14 @@ void CDataView::fillCar(int slot) {
   // Every car shows its flags, a car without front-end data included ("No FeData").
   setErrorIndicators(car.errorFlags);
   if (car.hasFedata()) {
-    members_.name = FromGameText(car.name.value_or(std::string()));
-    members_.manufacturer = FromGameText(car.manufacturer.value_or(std::string()));
-    members_.model = FromGameText(car.model.value_or(std::string()));
-    members_.carpSerial = FromGameText(car.carpSerial);
+    members_.name = FromCodePage(car.name.value_or(std::string()));
+    members_.manufacturer = FromCodePage(car.manufacturer.value_or(std::string()));
+    members_.model = FromCodePage(car.model.value_or(std::string()));
+    members_.carpSerial = FromCodePage(car.carpSerial);
     std::string id = car.carId.value_or(std::string());
     std::transform(id.begin(), id.end(), id.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    members_.id = FromGameText(id);
+    members_.id = FromCodePage(id);
     members_.police = car.police();
     members_.carClass = car.carClass() <= 2 ? car.carClass() : -1;
     members_.fedataSerial = car.fedataSerial();

@@ -64,7 +64,9 @@ void CLeftView::fillCars() {
     QTreeWidgetItem* parent =
         placement.findOrAddSubFolder(carsGroup_, CarSubFolderChain(carFolder, car.archivePath));
     const std::string& name = car.name ? *car.name : std::string(kNoFedataName);
-    placement.insertCar(parent, MakeItem(name, image, static_cast<int>(slot)), name);
+    QTreeWidgetItem* item = MakeItem(name, image, static_cast<int>(slot));
+    item->setText(0, FromCodePage(name));  // a car's name is game text
+    placement.insertCar(parent, item, name);
   }
 }
 

@@ -3,27 +3,22 @@
 //   kraxmanager [--settings FILE] [FILE.viv]
 //
 // --settings uses an INI file of the caller's choosing instead of the user's settings.
-// Without a game folder (set, or found through the game's installation) the window opens on
-// a demo installation in the user's data folder, made on first use; the demo folder is never
-// stored as the user's game folder unless they confirm it in the Options dialog.
+// Without a game folder (set, or found through the game's installation) the window asks for
+// it, or opens on a demo installation in the user's data folder, made on first use; the
+// demo's folders are never stored unless the user chooses them in the Options dialog.
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QDir>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QTimer>
 #include <cstdio>
 #include <algorithm>
-#include <exception>
 
 #include "app/settings_store.h"
 #include "app/startup.h"
 #include "gamedata/game_data.h"
 #include "operations/game_operations.h"
-#include "platform/file_system.h"
 #include "platform/game_discovery.h"
-#include "tools/demo_install.h"
 #include "ui/document.h"
+#include "ui/first_start.h"
 #include "ui/main_frame.h"
 #include "ui/pictures.h"
 #include "ui/screenshots.h"
@@ -34,58 +29,17 @@ namespace {
 
 using namespace krax;
 
-// The demo's game folder, made on first use; "" (and a note in `problem`) when it cannot be made.
-std::string PrepareDemo(QString& problem) {
-  const QString base = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-  if (base.isEmpty()) {
-    problem = QStringLiteral("There is no folder for the demo installation.");
-    return {};
-  }
-  const std::string dir = ui::ToGameText(QDir(base).filePath(QStringLiteral("demo")));
-  const std::string game = dir + "/game";
-  if (!IsFile(dir + "/demo-manifest.txt")) {
-    try {
-      MakeDemoInstallation(dir);
-    } catch (const std::exception& error) {
-      problem = QStringLiteral("The demo installation could not be made: %1")
-                    .arg(QString::fromLocal8Bit(error.what()));
-      return {};
-    }
-  }
-  return game;
-}
-
-std::unique_ptr<QSettings> RecentListStore(const SettingsStore& store) {
-  if (store.iniFile()) {
-    return std::make_unique<QSettings>(QString::fromStdString(*store.iniFile()),
-                                       QSettings::IniFormat);
-  }
-  return std::make_unique<QSettings>(QStringLiteral("Tessaloft"), QStringLiteral("KRAXManager"));
-}
-
-QStringList LoadRecentFiles(QSettings& store) {
+// The recent-document list lives in the settings file, kept literally like the settings.
+QStringList LoadRecentFileList(const SettingsStore& store) {
   QStringList files;
-  store.beginGroup(QStringLiteral("Recent File List"));
-  for (int i = 1; i <= ui::kRecentFileCount; ++i) {
-    const QString file = store.value(QStringLiteral("File%1").arg(i)).toString();
-    if (!file.isEmpty()) files << file;
-  }
-  store.endGroup();
+  for (const std::string& file : LoadRecentFiles(store, ui::kRecentFileCount)) files << QString::fromStdString(file);
   return files;
 }
 
-void SaveRecentFiles(QSettings& store, const QStringList& files) {
-  store.beginGroup(QStringLiteral("Recent File List"));
-  for (int i = 1; i <= ui::kRecentFileCount; ++i) {
-    const QString key = QStringLiteral("File%1").arg(i);
-    if (i <= files.size()) {
-      store.setValue(key, files[i - 1]);
-    } else {
-      store.remove(key);
-    }
-  }
-  store.endGroup();
-  store.sync();
+void SaveRecentFileList(const SettingsStore& store, const QStringList& files) {
+  std::vector<std::string> list;
+  for (const QString& file : files) list.push_back(file.toStdString());
+  SaveRecentFiles(store, list, ui::kRecentFileCount);
 }
 
 }  // namespace
@@ -127,32 +81,29 @@ int main(int argc, char** argv) {
                                   : SettingsStore();
   Settings settings = StartUpSettings(store);
 
-  // No game folder: show the demo, held in memory only.
-  std::string demoGame;
-  QString demoProblem;
-  if (settings.KRAXPath.empty()) {
-    demoGame = PrepareDemo(demoProblem);
-    if (!demoGame.empty()) {
-      settings.KRAXPath = demoGame;
-      const std::string demoRoot = demoGame.substr(0, demoGame.size() - 5);
-      if (settings.CPATH.empty()) settings.CPATH = demoRoot;
-      if (settings.KRAXCDPath.empty()) settings.KRAXCDPath = demoRoot + "/cd";
-    }
-  }
-
-  GameData data;
-  StartUpGameData(settings, data);
-
   ui::CMainFrame* frameRef = nullptr;
   ui::WidgetPrompts prompts(nullptr, [&frameRef](const QString& text) {
     if (frameRef) frameRef->setStatusText(text);
   });
+
+  // No game folder: ask for it, or show the demo (held in memory only).
+  const ui::StartGame start = ui::ChooseStartGame(settings, store, prompts, !parser.isSet(screenshotOption),
+                                                  ui::PrepareDemoInstallation);
+  const std::string& demoGame = start.demoGameFolder;
+  const QString& demoProblem = start.problem;
+
+  GameData data;
+  StartUpGameData(settings, data);
   GameOperations operations(data, settings, prompts);
 
   ui::OptionsServices services;
   services.findGameFolder = [] { return FindGameFolder(); };
   services.findCdDrive = [] { return FindCdDrive(); };
   services.save = [&store](const Settings& values) { return SaveSettings(store, values); };
+  services.standIns = start.standIns;
+  services.saveSome = [&store](const Settings& values, const std::vector<std::string>& names) {
+    return SaveSettings(store, values, names);
+  };
   services.loadGameText = [&data] {
     data.kraxText = true;
     data.LoadGameText();
@@ -163,11 +114,8 @@ int main(int argc, char** argv) {
   frameRef = &frame;
   prompts.setOwner(&frame);
 
-  std::unique_ptr<QSettings> recentStore = RecentListStore(store);
-  frame.document()->setRecentFiles(LoadRecentFiles(*recentStore));
-  frame.document()->recentFilesChanged = [&recentStore](const QStringList& files) {
-    SaveRecentFiles(*recentStore, files);
-  };
+  frame.document()->setRecentFiles(LoadRecentFileList(store));
+  frame.document()->recentFilesChanged = [&store](const QStringList& files) { SaveRecentFileList(store, files); };
 
   // Room for the tree and the whole form, and for a good many tree rows.
   const QSize wanted = frame.sizeHint();

@@ -268,6 +268,14 @@ void CMainFrame::updateCaption() {
   QString caption = document_->title() + QStringLiteral(" - KRAXManager");
   if (showsDemo()) caption += QStringLiteral(" (demo installation)");
   setWindowTitle(caption);
+  // The status bar keeps saying it too, whatever the status line shows meanwhile.
+  if (demoPane_ == nullptr && showsDemo()) {
+    demoPane_ = new QLabel(QStringLiteral("Demo installation"), this);
+    demoPane_->setObjectName(QStringLiteral("demoPane"));
+    demoPane_->setToolTip(QStringLiteral("Invented cars and tracks. Choose your own game folder in Options."));
+    statusBar()->insertPermanentWidget(0, demoPane_);
+  }
+  if (demoPane_ != nullptr) demoPane_->setVisible(showsDemo());
 }
 
 void CMainFrame::switchPane(int step) {

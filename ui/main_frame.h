@@ -98,6 +98,7 @@ class CMainFrame : public QMainWindow {
   QLabel* promptPane_ = nullptr;
   QLabel* carCountPane_ = nullptr;
   QHash<int, QAction*> actions_;
+  QLabel* demoPane_ = nullptr;  // "Demo installation" while the demo is shown
 };
 
 }  // namespace krax::ui

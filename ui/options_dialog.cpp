@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -10,6 +11,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
+#include "app/settings_store.h"
 #include "operations/prompts.h"
 #include "ui/tree_model_logic.h"
 
@@ -120,7 +124,42 @@ COptionsDlg::COptionsDlg(Settings& settings, Prompts& prompts, OptionsServices s
   connect(buttons, &QDialogButtonBox::rejected, this, &COptionsDlg::reject);
   column->addWidget(buttons);
 
+  for (std::string Settings::*field : {&Settings::KRAXPath, &Settings::KRAXCarEdit, &Settings::KRAXTrackEdit,
+                                      &Settings::KRAXCDPath, &Settings::CPATH}) {
+    connect(editFor(field), &QLineEdit::textEdited, this, [this, field] { setByUser_.push_back(nameOf(field)); });
+  }
+
   showHeld();
+}
+
+QLineEdit* COptionsDlg::editFor(std::string Settings::*field) const {
+  if (field == &Settings::KRAXPath) return gameFolderEdit_;
+  if (field == &Settings::KRAXCarEdit) return carEditorEdit_;
+  if (field == &Settings::KRAXTrackEdit) return trackEditorEdit_;
+  if (field == &Settings::KRAXCDPath) return cdPathEdit_;
+  return archiveFolderEdit_;
+}
+
+const char* COptionsDlg::nameOf(std::string Settings::*field) const {
+  if (field == &Settings::KRAXPath) return "KRAXPath";
+  if (field == &Settings::KRAXCarEdit) return "KRAXCarEdit";
+  if (field == &Settings::KRAXTrackEdit) return "KRAXTrackEdit";
+  if (field == &Settings::KRAXCDPath) return "KRAXCDPath";
+  return "CPATH";
+}
+
+std::vector<std::string> COptionsDlg::namesToStore() const {
+  std::vector<std::string> names;
+  for (const SettingName& name : kSettingNames) {
+    const auto standIn = std::find_if(services_.standIns.begin(), services_.standIns.end(),
+                                      [&](const auto& entry) { return entry.first == name.name; });
+    const bool setByUser = std::find(setByUser_.begin(), setByUser_.end(), name.name) != setByUser_.end();
+    if (standIn != services_.standIns.end() && !setByUser && SettingText(settings_, name.name) == standIn->second) {
+      continue;  // still the stand-in the user never chose
+    }
+    names.emplace_back(name.name);
+  }
+  return names;
 }
 
 void COptionsDlg::showHeld() {
@@ -149,16 +188,21 @@ void COptionsDlg::takeOver() {
 
 void COptionsDlg::setHeld(std::string Settings::*field, std::string value) {
   held_.*field = std::move(value);
+  setByUser_.push_back(nameOf(field));
   showHeld();  // a button never reads a field: typed text not taken over is replaced
 }
 
 void COptionsDlg::browseFolder(const char* title, std::string Settings::*field) {
-  const std::string folder = prompts_.ChooseFolder(title);
+  // Opens in the folder the field shows (only the start place: the held values stay).
+  const std::string folder = prompts_.ChooseFolderIn(title, ToGameText(editFor(field)->text()));
   if (!folder.empty()) setHeld(field, folder);
 }
 
 void COptionsDlg::browseExecutable(std::string Settings::*field) {
-  const std::string file = prompts_.ChooseFile("Open", kExecutableFilter);
+  const QString command = editFor(field)->text();
+  const std::string startFolder =
+      command.isEmpty() || command == QLatin1String(kDefaultShellAction) ? std::string() : ToGameText(QFileInfo(command).path());
+  const std::string file = prompts_.ChooseFileIn("Open", kExecutableFilter, startFolder);
   if (!file.empty()) {
     setHeld(field, file);
   } else {
@@ -197,7 +241,11 @@ void COptionsDlg::accept() {
   const bool switchesTextOn = settings_.KRAXText == 0 && held_.KRAXText != 0;
   settings_ = held_;
   if (switchesTextOn && services_.loadGameText) services_.loadGameText();
-  if (services_.save && !services_.save(settings_)) {
+  const std::vector<std::string> names = namesToStore();
+  const bool saved = names.size() < std::size(kSettingNames) && services_.saveSome
+                         ? services_.saveSome(settings_, names)
+                         : !services_.save || services_.save(settings_);
+  if (!saved) {
     prompts_.Message("The options could not be saved; they apply until KRAXManager ends.");
   }
   QDialog::accept();

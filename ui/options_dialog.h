@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/settings.h"
 
@@ -23,6 +25,11 @@ struct OptionsServices {
   std::function<std::string()> findCdDrive;     // "Default" of the CD path
   std::function<bool(const Settings&)> save;    // SaveSettings
   std::function<void()> loadGameText;           // when string editing is switched on
+  // Values that stand in for unset ones (the demo installation's folders), by setting name.
+  // OK stores such a value only when the user set its field in the dialog (typed, browsed,
+  // "Default") or it no longer holds the stand-in; `saveSome` then writes the other values.
+  std::vector<std::pair<std::string, std::string>> standIns;
+  std::function<bool(const Settings&, const std::vector<std::string>& names)> saveSome;
 };
 
 // The executable filter of the editor choosers.
@@ -63,11 +70,16 @@ class COptionsDlg : public QDialog {
   void browseFolder(const char* title, std::string Settings::*field);
   void browseExecutable(std::string Settings::*field);
   void setHeld(std::string Settings::*field, std::string value);
+  QLineEdit* editFor(std::string Settings::*field) const;
+  const char* nameOf(std::string Settings::*field) const;
+  // The values OK writes: all nine but the stand-ins the user left alone.
+  std::vector<std::string> namesToStore() const;
 
   Settings& settings_;
   Prompts& prompts_;
   OptionsServices services_;
   Settings held_;
+  std::vector<std::string> setByUser_;  // names of the text fields the user set
 
   QLineEdit* gameFolderEdit_ = nullptr;
   QLineEdit* carEditorEdit_ = nullptr;

@@ -6,6 +6,7 @@
 
 #include "app/settings.h"
 #include "gamedata/car_record.h"
+#include "gamedata/code_page.h"
 #include "platform/path.h"
 #include "ui/pictures.h"
 
@@ -17,6 +18,8 @@ QString FromGameText(std::string_view bytes) {
   if (!utf8.hasError()) return text;
   return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
+
+QString FromCodePage(std::string_view gameText) { return QString::fromStdString(GameTextToUtf8(gameText)); }
 
 std::string ToGameText(const QString& text) { return text.toStdString(); }
 

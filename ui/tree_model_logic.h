@@ -34,8 +34,11 @@ inline constexpr int kItemCodeRole = 0x0100;   // Qt::UserRole: the item code
 inline constexpr int kLabelBytesRole = 0x0101; // the label as the game spells it (8-bit bytes)
 inline constexpr int kImageRole = 0x0102;      // index into TreeImageList
 
-// Game texts are 8-bit; shown as UTF-8 when they are valid UTF-8, else as Latin-1.
+// Paths and other 8-bit texts; shown as UTF-8 when they are valid UTF-8, else as Latin-1.
 QString FromGameText(std::string_view bytes);
+// Text kept by the game itself (car names and IDs, front-end strings), which is in the game's
+// code page (gamedata/code_page.h).
+QString FromCodePage(std::string_view gameText);
 // Text typed by the user (paths, commands) as the 8-bit string the rest of the program uses.
 std::string ToGameText(const QString& text);
 

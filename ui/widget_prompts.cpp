@@ -87,12 +87,19 @@ void WidgetPrompts::Busy(bool busy) {
   }
 }
 
-std::string WidgetPrompts::ChooseFolder(const std::string& title) {
-  return ToGameText(QFileDialog::getExistingDirectory(owner_, FromGameText(title)));
-}
+std::string WidgetPrompts::ChooseFolder(const std::string& title) { return ChooseFolderIn(title, {}); }
 
 std::string WidgetPrompts::ChooseFile(const std::string& title, const std::string& filter) {
-  return ToGameText(QFileDialog::getOpenFileName(owner_, FromGameText(title), QString(),
+  return ChooseFileIn(title, filter, {});
+}
+
+std::string WidgetPrompts::ChooseFolderIn(const std::string& title, const std::string& startFolder) {
+  return ToGameText(QFileDialog::getExistingDirectory(owner_, FromGameText(title), FromGameText(startFolder)));
+}
+
+std::string WidgetPrompts::ChooseFileIn(const std::string& title, const std::string& filter,
+                                        const std::string& startFolder) {
+  return ToGameText(QFileDialog::getOpenFileName(owner_, FromGameText(title), FromGameText(startFolder),
                                                  QtFileFilter(filter)));
 }
 

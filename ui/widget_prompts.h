@@ -43,6 +43,9 @@ class WidgetPrompts : public Prompts {
   std::optional<std::string> EditStrings(const std::string& text, std::size_t lines) override;
 
   ~WidgetPrompts() override;
+  std::string ChooseFolderIn(const std::string& title, const std::string& startFolder) override;
+  std::string ChooseFileIn(const std::string& title, const std::string& filter,
+                           const std::string& startFolder) override;
 
  private:
   void ShowStatus(const QString& text);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QSettings>
+#include <QString>
+
 #include "support/scratch_folder.h"
 #include "support/wine_prefix.h"
 
@@ -82,6 +85,51 @@ TEST_F(SettingsStoreTest, SaveWritesAllNineInOrderAndLoadsBack) {
   for (const char* line : {"\nDUPL_SN=0", "\nNEQ=1", "\nPath_4=1", "\nKRAXText=1"}) {
     EXPECT_EQ(inGroup(line, "OTHER"), "OTHER") << line;
   }
+}
+
+TEST_F(SettingsStoreTest, HandWrittenValuesAreKeptLiterallyThroughASave) {
+  const std::string text =
+      "[PATH]\nKRAXTrackEdit=wine C:\\Tools\\trk.exe\nKRAXCarEdit=a,b\nCPATH=~/packs;old\n"
+      "KRAXCDPath=\"quoted\" \\\\share\\cd\n";
+  SettingsStore store(Ini(text));
+  Settings s = LoadSettings(store, machine);
+  EXPECT_EQ(s.KRAXTrackEdit, "wine C:\\Tools\\trk.exe");
+  EXPECT_EQ(s.KRAXCarEdit, "a,b");
+  EXPECT_EQ(s.CPATH, "~/packs;old");
+  EXPECT_EQ(s.KRAXCDPath, "\"quoted\" \\\\share\\cd");
+  s.NEQ = 1;
+  ASSERT_TRUE(SaveSettings(store, s));
+  EXPECT_EQ(LoadSettings(store, machine), s);
+}
+
+TEST_F(SettingsStoreTest, AFileOfTheEarlierVersionStillReads) {
+  const std::string file = dir / "earlier.ini";
+  Settings s;
+  s.KRAXPath = "C:\\Games\\Krax";
+  s.KRAXCarEdit = "carstudio \"%1\", fast";
+  s.KRAXTrackEdit = " trk;x=1 ";
+  s.CPATH = "/home/me/Übungen";
+  s.NEQ = 1;
+  {
+    QSettings earlier(QString::fromStdString(file), QSettings::IniFormat);
+    for (const SettingName& name : kSettingNames) {
+      const QString key = QString::fromLatin1(name.section) + '/' + QString::fromLatin1(name.name);
+      if (name.isSwitch) {
+        earlier.setValue(key, std::stoi(*SettingText(s, name.name)));
+      } else {
+        earlier.setValue(key, QString::fromStdString(*SettingText(s, name.name)));
+      }
+    }
+    earlier.setValue(QStringLiteral("Recent File List/File1"), QStringLiteral("C:\\cars\\a, b.viv"));
+  }
+  SettingsStore store(file);
+  EXPECT_EQ(LoadSettings(store, machine), s);
+  EXPECT_EQ(LoadRecentFiles(store, 4), std::vector<std::string>{"C:\\cars\\a, b.viv"});
+  // Storing one value rewrites the file literally; everything still reads the same.
+  ASSERT_TRUE(SaveSettings(store, s, {"Path_4"}));
+  EXPECT_EQ(LoadSettings(store, machine), s);
+  EXPECT_EQ(LoadRecentFiles(store, 4), std::vector<std::string>{"C:\\cars\\a, b.viv"});
+  EXPECT_NE(test::ReadFileBytes(file).find("\nKRAXPath=C:\\Games\\Krax\n"), std::string::npos);
 }
 
 TEST_F(SettingsStoreTest, SaveFailureIsReported) {

@@ -54,6 +54,8 @@ TEST_F(KraxctlTest, UsageErrorsExitTwoWithOneLine) {
 }
 
 TEST_F(KraxctlTest, SettingsPrintsTheNineInOrderWithOverridesNeverStored) {
+  // The runner's own Wine prefix records a game; the test's environment must win.
+  test::ScopedEnv runnerPrefix("WINEPREFIX", test::MakeWinePrefix(home, test::GameSystemReg("C:\\Games\\Kraxrun"), "runner"));
   test::KraxctlRun r = Run({"--game", "/games/krax", "--cd=/media/cd", "settings"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out,
@@ -66,6 +68,35 @@ TEST_F(KraxctlTest, SettingsPrintsTheNineInOrderWithOverridesNeverStored) {
   EXPECT_NE(r.out.find("\nNEQ=1\n"), std::string::npos);
   EXPECT_NE(r.out.find("\nKRAXCarEdit=carstudio --open\n"), std::string::npos);
   EXPECT_EQ(r.out.rfind("KRAXPath=\n", 0), 0u);  // --game was not stored
+}
+
+TEST_F(KraxctlTest, SetStoresOnlyItsOwnValueAsGivenAndGameCommandsNeedAGame) {
+  ASSERT_EQ(Run({"settings", "set", "NEQ", "1"}).exitCode, 0);
+  const std::string stored = test::ReadFileBytes(settingsFile);
+  EXPECT_NE(stored.find("\nNEQ=1\n"), std::string::npos) << stored;
+  for (const char* unset : {"KRAXPath", "KRAXCDPath", "CPATH", "DUPL_SN"}) {
+    EXPECT_EQ(stored.find(unset), std::string::npos) << unset << " was stored:\n" << stored;
+  }
+  // The game recorded in the Wine prefix is still looked up.
+  const std::string prefix = test::MakeWinePrefix(home, test::GameSystemReg("C:\\Games\\Kraxrun"));
+  test::KraxctlRun r = RunKraxctl({"--settings", settingsFile, "settings"}, {"HOME=" + home.path(), "WINEPREFIX=" + prefix});
+  EXPECT_EQ(r.out.rfind("KRAXPath=" + std::filesystem::canonical(prefix + "/drive_c/Games/Kraxrun").string() + "\n", 0), 0u) << r.out;
+
+  // A path that is not UTF-8 is stored byte for byte.
+  const std::string odd = "/games/\xC4\xFF\xFEkrax";
+  ASSERT_EQ(Run({"settings", "set", "KRAXPath", odd}).exitCode, 0);
+  EXPECT_EQ(Run({"settings"}).out.rfind("KRAXPath=" + odd + "\n", 0), 0u);
+
+  // No game folder, or one without GameData: the game commands fail and say why.
+  ASSERT_EQ(Run({"settings", "set", "KRAXPath", ""}).exitCode, 0);
+  home.mkdir("empty");
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"cars"}, {"tracks"}, {"gen-serials"}, {"--game", home / "empty", "cars"}}) {
+    r = Run(args);
+    EXPECT_EQ(r.exitCode, 1) << args.back();
+    EXPECT_TRUE(r.out.empty()) << r.out;
+    EXPECT_NE(r.err.find(args.size() == 1 ? "no game folder is set" : "holds no GameData folder"), std::string::npos) << r.err;
+  }
 }
 
 TEST_F(KraxctlTest, AFailedWriteExitsOne) {

@@ -95,6 +95,7 @@ TEST_F(CarCatalogTest, FlagsTellWhatIsInconsistent) {
   AddCar("CCCC", MakeCar("CCCC", 42 + 1000), "1042 ");   // trailing blank differs
   AddCar("DDDDD", MakeCar("DDDD", 2000), "2000");        // folder longer than 4, not the ID
   AddCar("eeee", MakeCar("EEEE", 3000), "3000");         // the ID comparison is exact
+  AddCar("\xC3\x9C" "ber", MakeCar("\xDC" "ber", 4000), "4000");  // UTF-8 folder, Windows-1252 ID
   test::WriteFile(cars() / "NOFE" / "car.viv", test::BuildViv({{"carp.txt", test::Carp("5")}}));
   test::WriteFile(cars() / "NOCA" / "car.viv", test::BuildViv({{"fedata.eng", test::BuildFedata(MakeCar("NOCA", 6))}}));
   Load();
@@ -104,6 +105,7 @@ TEST_F(CarCatalogTest, FlagsTellWhatIsInconsistent) {
   EXPECT_EQ(Car("CCCC").errorFlags, kFlagSerialsDiffer);
   EXPECT_EQ(Car("DDDDD").errorFlags, kFlagFolderNotId | kFlagFolderOver4);
   EXPECT_EQ(Car("eeee").errorFlags, kFlagFolderNotId);
+  EXPECT_EQ(Car("\xC3\x9C" "ber").errorFlags, 0u);
   EXPECT_EQ(Car("NOFE").errorFlags, kFlagNoFedata | kFlagFolderNotId);
   EXPECT_EQ(*Car("NOFE").name, "NoFEData");
   EXPECT_FALSE(Car("NOFE").carId.has_value());
@@ -181,12 +183,18 @@ TEST_F(CarCatalogTest, MissingCarFolderGivesAnEmptyCatalog) {
   EXPECT_EQ(game_.EnabledCarCount, 0);
 }
 
-TEST_F(CarCatalogTest, FolderLinksPointingUpDoNotLoopForEver) {
+TEST_F(CarCatalogTest, AFolderReachedTwiceIsScannedOnce) {
   AddCar("AAAA", MakeCar("AAAA", 1), "1");
-  fs::create_directory_symlink(cars(), cars() / "loop");
+  AddCar("Pack/BBBB", MakeCar("BBBB", 2), "2");
+  fs::create_directory_symlink("..", cars() / "Pack" / "up");       // loops back up
+  fs::create_directory_symlink(cars() / "AAAA", cars() / "Alias");  // a second way in
   Load();
-  EXPECT_GE(game_.CarTable.count(), 1u);
-  EXPECT_LE(game_.CarTable.count(), static_cast<std::size_t>(kMaxCarFolderDepth) + 1);
+  std::multiset<std::string> ids;
+  for (std::size_t i = 0; i < game_.CarTable.count(); ++i) ids.insert(game_.CarTable[i].carId.value_or(""));
+  EXPECT_EQ(ids, (std::multiset<std::string>{"AAAA", "BBBB"}));
+  for (std::size_t i = 0; i < game_.CarTable.count(); ++i) {
+    EXPECT_EQ(game_.CarTable[i].errorFlags & kFlagDuplicateSerial, 0u) << game_.CarTable[i].archivePath;
+  }
 }
 
 TEST_F(CarCatalogTest, TheTableHoldsAtMost999Cars) {

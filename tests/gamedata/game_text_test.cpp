@@ -96,52 +96,65 @@ TEST_F(GameTextTest, AFailedSaveKeepsTheOldFile) {
   EXPECT_TRUE(fs::is_directory(file_));
 }
 
-TEST(GameTextLayout, DamagedOffsetTablesLoadUpToTheLastSoundString) {
-  GameTextTable table;
-  std::string zero(8, '\0');
-  table.load(zero);
-  EXPECT_TRUE(table.empty());
-  std::string negative = TextFile({"a"});
-  test::PutLittleEndian(negative, 0, 0xFFFFFFF0u, 4);
-  table.load(negative);
-  EXPECT_TRUE(table.empty());
-  table.load("ab");
-  EXPECT_TRUE(table.empty());
-
-  std::string outside = TextFile({"one", "two", "three"});
-  test::PutLittleEndian(outside, 4, 5000, 4);  // string 1 past the end of the file
-  table.load(outside);
-  EXPECT_EQ(table.count(), 1u);
-
-  std::string backwards = TextFile({"one", "two", "three"});
-  test::PutLittleEndian(backwards, 8, 12, 4);  // string 2 before string 1
-  table.load(backwards);
-  EXPECT_EQ(table.count(), 2u);
-
-  std::string intoTable = TextFile({"one", "two"});
-  test::PutLittleEndian(intoTable, 4, 2, 4);
-  table.load(intoTable);
-  EXPECT_EQ(table.count(), 1u);
-
-  std::string cutTable = TextFile({"one", "two"}).substr(0, 6);  // first offset claims 2 entries
-  table.load(cutTable);
-  EXPECT_EQ(table.count(), 0u);
-
+TEST(GameTextLayout, EveryDeclaredEntryLoadsAndDamageIsMarked) {
+  struct Case {
+    const char* what;
+    std::string image;
+    std::vector<std::string> texts;  // what the table holds after the load
+    bool damaged;
+  };
+  const auto withOffset = [](std::string image, std::size_t entry, std::uint32_t offset) {
+    test::PutLittleEndian(image, 4 * entry, offset, 4);
+    return image;
+  };
+  const std::string six = TextFile({"zero", "one", "two", "three", "four", "five"});
+  const std::string three = TextFile({"one", "two", "three"});
   std::string unterminated = TextFile({"one", "last"});
   unterminated.pop_back();
-  table.load(unterminated);
-  ASSERT_EQ(table.count(), 2u);
-  EXPECT_EQ(table.text(1), "last");
+  const Case cases[] = {
+      {"shared text", withOffset(six, 3, 24 + 5), {"zero", "one", "two", "one", "four", "five"}, false},
+      {"backwards", withOffset(three, 2, 12), {"one", "two", "one"}, false},
+      {"past the end", withOffset(three, 1, 5000), {"one", "", "three"}, true},
+      {"into the table", withOffset(three, 1, 2), {"one", "", "three"}, true},
+      {"cut-off table", TextFile({"one", "two"}).substr(0, 6), {""}, true},
+      {"first offset 0", std::string(8, '\0'), {}, true},
+      {"negative", withOffset(three, 0, 0xFFFFFFF0u), {}, true},
+      {"unterminated", unterminated, {"one", "last"}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    GameTextTable table;
+    table.load(c.image);
+    EXPECT_EQ(table.damaged(), c.damaged);
+    std::vector<std::string> texts;
+    for (std::size_t i = 0; i < table.count(); ++i) texts.push_back(table.text(i));
+    EXPECT_EQ(texts, c.texts);
+    // A save keeps every string: the file written holds them all, in a sound layout.
+    if (!texts.empty()) {
+      EXPECT_EQ(table.serialize(), TextFile(texts));
+    }
+  }
 }
 
-TEST(GameTextLayout, MoreThan2500StringsLoadTheFirst2500Consistently) {
+TEST(GameTextLayout, MoreThan2500StringsAreAllKept) {
   std::vector<std::string> strings(2600, "s");
-  strings[2499] = "last kept";
+  strings[2599] = "last";
   GameTextTable table;
   table.load(TextFile(strings));
-  ASSERT_EQ(table.count(), GameTextTable::kMaxStrings);
-  strings.resize(2500);
+  ASSERT_EQ(table.count(), 2600u);
   EXPECT_EQ(table.serialize(), TextFile(strings));
+}
+
+TEST_F(GameTextTest, DamagedTableIsSavedOnlyWhenTheUserAgrees) {
+  std::string bytes = TextFile({"one", "two", "three"});
+  test::PutLittleEndian(bytes, 4, 5000, 4);
+  test::WriteFile(file_, bytes);
+  ASSERT_TRUE(game_.LoadGameText());
+  ASSERT_TRUE(game_.SetGameText(0, "uno"));
+  EXPECT_FALSE(game_.SaveGameText());
+  EXPECT_EQ(test::ReadFile(file_), bytes);
+  ASSERT_TRUE(game_.SaveGameText(true));
+  EXPECT_EQ(test::ReadFile(file_), TextFile({"uno", "", "three"}));
 }
 
 }  // namespace

@@ -104,7 +104,13 @@ TEST_F(TrackCatalogTest, MissingOriginalIsCreatedAndListedLastNotActive) {
   fs::create_directories(Slot(4) / "Canyon");
   test::WriteFile(Slot(4) / "Atrack.ini", "[Tracks]\r\nActiveTrack=Original\r\n");
   fs::remove_all(Slot(8));  // a missing slot still lists an "Original" entry
+  fs::create_directories(Slot(5) / "original");  // the backup folder in other capitals
   const auto all = Load();
+  const auto lower = Row(all, 5);
+  ASSERT_EQ(lower.size(), 1u);
+  EXPECT_EQ(lower[0].name, "original");
+  EXPECT_TRUE(lower[0].active);
+  EXPECT_FALSE(fs::exists(Slot(5) / "Original"));
   const auto row = Row(all, 4);
   ASSERT_EQ(row.size(), 2u);
   EXPECT_EQ(row[1].name, "Original");

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include "gamedata_test_support.h"
+#include "gamedata/code_page.h"
 #include "tools/demo_install.h"
 
 namespace krax {
@@ -115,6 +116,42 @@ TEST_F(KraxctlGameDataTest, CarsJsonShowsExactlyTheFlagsTheDemoWasBuiltToShow) {
   for (const std::string& hidden : manifest_->hiddenCarFolders) {
     EXPECT_EQ(run.out.find(hidden), std::string::npos) << hidden;
   }
+}
+
+TEST_F(KraxctlGameDataTest, GameTextInTheGamesCodePageIsShownAsUtf8) {
+  test::ScratchDir dir("kraxctl-codepage");
+  const fs::path game = dir.path() / "game";
+  test::WriteFile(game / "install.win", "english\r\n");
+  test::Fedata car;
+  car.id = "\xDC" "ber";  // Windows-1252, as the game keeps it
+  car.name = "\xDC" "ber \x80";
+  test::WriteFile(game / "GameData" / "CarModel" / "\xC3\x9C" "ber" / "car.viv", test::CarArchive(car, "42"));
+  const CtlRun run = Kraxctl("--settings " + Quote(dir.path() / "none.ini") + " --game " + Quote(game) + " cars --json");
+  ASSERT_EQ(run.exitCode, 0) << run.out;
+  EXPECT_NE(run.out.find("\"id\": \"\xC3\x9C" "ber\""), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\"name\": \"\xC3\x9C" "ber \xE2\x82\xAC\""), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\"errorFlags\": 0,"), std::string::npos) << "the folder is the ID under Wine";
+  EXPECT_EQ(PathToUtf8(run.out), run.out) << "valid UTF-8";
+}
+
+TEST_F(KraxctlGameDataTest, ADamagedTextFileIsSavedOnlyWithForce) {
+  test::ScratchDir dir("kraxctl-damaged-text");
+  const fs::path game = dir.path() / "game";
+  test::WriteFile(game / "install.win", "english\r\n");
+  std::string text;  // six strings, the fourth sharing the second's text, the sixth past the end
+  for (std::uint32_t offset : {24u, 26u, 28u, 26u, 30u, 5000u}) test::PutLittleEndian(text, text.size(), offset, 4);
+  text += std::string("a\0b\0c\0d\0", 8);
+  test::WriteFile(game / "FeData" / "Text" / "Text.eng", text);
+  test::WriteFile(dir.path() / "on.ini", "[OTHER]\nKRAXText=1\n");
+  const std::string with = "--settings " + Quote(dir.path() / "on.ini") + " --game " + Quote(game) + " ";
+
+  const CtlRun refused = Kraxctl(with + "strings set 0 A");
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_NE(refused.out.find("--force"), std::string::npos) << refused.out;
+  EXPECT_EQ(test::ReadFile(game / "FeData" / "Text" / "Text.eng"), text);
+
+  ASSERT_EQ(Kraxctl(with + "strings set 0 A --force").exitCode, 0);
+  EXPECT_EQ(Kraxctl(with + "strings list").out, "0\tA\n1\tb\n2\tc\n3\tb\n4\td\n5\t\n");
 }
 
 TEST_F(KraxctlGameDataTest, TracksShowTheActiveAddOn) {

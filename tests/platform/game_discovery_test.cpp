@@ -16,7 +16,7 @@ TEST(ReadWineRegistryValue, FindsTheValueOfTheRightKeyIgnoringCase) {
   std::string reg = test::GameSystemReg("C:\\Games\\Kraxrun");
   EXPECT_EQ(ReadWineRegistryValue(reg, "Software\\Voltarra\\Kraxrun", "InstallPath"), "C:\\Games\\Kraxrun");
   EXPECT_EQ(ReadWineRegistryValue(reg, "SOFTWARE\\voltarra\\KRAXRUN", "installpath"), "C:\\Games\\Kraxrun");
-  EXPECT_EQ(ReadWineRegistryValue(reg, "Software\\Microsoft\\Windows", "InstallPath"), "C:\\Wrong");
+  EXPECT_EQ(ReadWineRegistryValue(reg, "Software\\Quillhaven\\Lanterns", "InstallPath"), "C:\\Wrong");
   EXPECT_FALSE(ReadWineRegistryValue(reg, "Software\\Voltarra", "InstallPath"));
   EXPECT_FALSE(ReadWineRegistryValue(reg, "Software\\Voltarra\\Kraxrun", "Version"));  // a number
   EXPECT_FALSE(ReadWineRegistryValue(reg, "Software\\Voltarra\\Kraxrun", "Missing"));

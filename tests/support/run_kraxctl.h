@@ -20,7 +20,8 @@ struct KraxctlRun {
   std::string err;
 };
 
-// `env` entries ("NAME=value") are added to this process's environment for the child.
+// The child gets this process's environment with `env` entries ("NAME=value") replacing the
+// variables of the same name, so a test's HOME or WINEPREFIX is the one the child sees.
 inline KraxctlRun RunKraxctl(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
                              const std::string& input = {}) {
   int outPipe[2], errPipe[2], inPipe[2];
@@ -38,8 +39,14 @@ inline KraxctlRun RunKraxctl(const std::vector<std::string>& args, const std::ve
   std::vector<char*> argvC;
   for (std::string& a : argv) argvC.push_back(a.data());
   argvC.push_back(nullptr);
+  const auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
   std::vector<std::string> envStrings;
-  for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
+  for (char** e = environ; *e; ++e) {
+    const std::string entry(*e);
+    bool replaced = false;
+    for (const std::string& given : env) replaced = replaced || nameOf(given) == nameOf(entry);
+    if (!replaced) envStrings.push_back(entry);
+  }
   envStrings.insert(envStrings.end(), env.begin(), env.end());
   std::vector<char*> envC;
   for (std::string& e : envStrings) envC.push_back(e.data());

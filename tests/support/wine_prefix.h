@@ -23,7 +23,7 @@ inline std::string GameSystemReg(const std::string& installPath, const std::stri
          "\n"
          "#arch=win32\n"
          "\n"
-         "[Software\\\\Microsoft\\\\Windows] 1700000000\n"
+         "[Software\\\\Quillhaven\\\\Lanterns] 1700000000\n"
          "#time=1da2c3b4d5e6f70\n"
          "\"InstallPath\"=\"C:\\\\Wrong\"\n"
          "\"Blob\"=hex:01,02,03,\\\n"

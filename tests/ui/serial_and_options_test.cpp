@@ -1,15 +1,19 @@
 // "Gen." and "Write" of the details form, and the Options dialog's rules.
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QTest>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
 #include "gamedata/game_data.h"
 #include "ui/data_view.h"
 #include "ui/left_view.h"
+#include "ui/first_start.h"
 #include "ui/main_frame.h"
 #include "ui/options_dialog.h"
 #include "ui/tree_model_logic.h"
+#include "support/scratch_folder.h"
 #include "ui_test_support.h"
 
 namespace krax::ui {
@@ -188,6 +192,8 @@ TEST_F(UiOptions, ButtonsNeverReadTheFields) {
   EXPECT_EQ(prompts_.folderTitles,
             (std::vector<std::string>{"Select Default Path For Compressed Files",
                                       "Select KRAX folder"}));
+  // Each chooser opens in the folder its field shows.
+  EXPECT_EQ(prompts_.startFolders, (std::vector<std::string>{"/games/krax", "/found/krax"}));
   EXPECT_EQ(settings_.KRAXPath, "/games/krax") << "nothing is stored before OK";
   EXPECT_TRUE(saved_.empty());
 }
@@ -224,6 +230,60 @@ TEST_F(UiOptions, OkDropsOneTrailingSeparatorAndSavesEverything) {
   ASSERT_EQ(saved_.size(), 1u);
   EXPECT_EQ(saved_[0], settings_);
   EXPECT_EQ(textLoads_, 0);
+}
+
+TEST_F(UiOptions, DemoFoldersAreStoredOnlyWhenTheUserChoosesThem) {
+  services_.standIns = {{"KRAXPath", "/games/krax"}, {"CPATH", "/games/krax"}, {"KRAXCDPath", "/media/cdrom"}};
+  std::vector<std::vector<std::string>> stored;
+  services_.saveSome = [&stored](const Settings&, const std::vector<std::string>& names) {
+    stored.push_back(names);
+    return true;
+  };
+  auto dialog = Dialog();
+  dialog->findChild<QCheckBox*>(QStringLiteral("path4Check"))->setChecked(true);
+  dialog->accept();
+  EXPECT_TRUE(saved_.empty()) << "not all nine";
+  ASSERT_EQ(stored.size(), 1u);
+  EXPECT_EQ(stored[0], (std::vector<std::string>{"KRAXCarEdit", "KRAXTrackEdit", "DUPL_SN", "NEQ", "Path_4", "KRAXText"}));
+
+  // Chosen in the dialog, even the demo's own folder is stored; so is a typed new one.
+  auto again = Dialog();
+  prompts_.folders = {"/games/krax"};
+  again->browseGameFolder();
+  QTest::keyClicks(Field(*again, "cdPathEdit"), QStringLiteral("2"));
+  again->accept();
+  ASSERT_EQ(stored.size(), 2u);
+  EXPECT_EQ(stored[1], (std::vector<std::string>{"KRAXPath", "KRAXCDPath", "KRAXCarEdit", "KRAXTrackEdit",
+                                                 "DUPL_SN", "NEQ", "Path_4", "KRAXText"}));
+}
+
+TEST(UiFirstStart, AsksForTheGameFolderAndStoresOnlyWhatWasChosen) {
+  uitest::EnsureApplication();
+  test::ScratchFolder dir;
+  const SettingsStore store(dir / "krax.ini");
+  const auto demo = [&dir](QString&) { return dir / "demo/game"; };
+
+  Settings settings;
+  uitest::ScriptedPrompts prompts;
+  prompts.answers = {false};  // "No": the demo
+  StartGame start = ChooseStartGame(settings, store, prompts, true, demo);
+  EXPECT_EQ(prompts.questions, std::vector<std::string>{kChooseGameQuestion});
+  EXPECT_EQ(start.demoGameFolder, dir / "demo/game");
+  EXPECT_EQ(settings.KRAXPath, dir / "demo/game");
+  EXPECT_EQ(settings.CPATH, dir / "demo");
+  EXPECT_EQ(start.standIns.size(), 3u);
+  EXPECT_FALSE(std::filesystem::exists(dir / "krax.ini")) << "the demo is never stored";
+
+  Settings chosen;
+  prompts.answers = {true};
+  prompts.folders = {"/home/me/krax/"};
+  start = ChooseStartGame(chosen, store, prompts, true, demo);
+  EXPECT_TRUE(start.demoGameFolder.empty());
+  EXPECT_EQ(chosen.KRAXPath, "/home/me/krax");
+  const Settings reread = LoadSettings(store, SettingsDefaults{"/found", ""});
+  EXPECT_EQ(reread.KRAXPath, "/home/me/krax");
+  EXPECT_EQ(reread.KRAXCDPath, "") << "only the game folder was stored";
+  EXPECT_EQ(test::ReadFileBytes(dir / "krax.ini").find("CPATH"), std::string::npos);
 }
 
 TEST_F(UiOptions, SwitchingStringEditingOnLoadsTheTextOnce) {
@@ -271,8 +331,14 @@ TEST(UiOptionsCommand, OkReloadsTheTreeCancelDoesNot) {
                              if (answer == QDialog::Accepted) dialog.accept();
                              return answer;
                            },
-                           {}};
+                           demo.game()};
   CMainFrame frame(context);
+  // Showing the demo: the caption and the status bar say so, before and after Options.
+  const auto saysDemo = [&frame] {
+    const QLabel* pane = frame.findChild<QLabel*>(QStringLiteral("demoPane"));
+    return frame.windowTitle().contains(QStringLiteral("demo")) && pane != nullptr && !pane->isHidden();
+  };
+  EXPECT_TRUE(saysDemo());
   int fills = 0;
   QObject::connect(frame.leftView(), &CLeftView::carCountReported, [&fills](int) { ++fills; });
   frame.initialUpdate();
@@ -283,6 +349,7 @@ TEST(UiOptionsCommand, OkReloadsTheTreeCancelDoesNot) {
   frame.runCommand(32772);
   EXPECT_EQ(fills, 2);
   EXPECT_EQ(frame.leftView()->topLevelItemCount(), 2);
+  EXPECT_TRUE(saysDemo());
 }
 
 }  // namespace

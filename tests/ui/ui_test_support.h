@@ -26,6 +26,7 @@ void EnsureApplication();
 class ScriptedPrompts : public Prompts {
  public:
   std::vector<std::string> messages, questions, statuses, folderTitles, fileFilters;
+  std::vector<std::string> startFolders;  // where each chooser was opened ("" = the usual place)
   std::deque<bool> answers;             // Question; true when empty
   std::deque<std::string> folders, files;  // ChooseFolder / ChooseFile; "" (cancel) when empty
 
@@ -46,6 +47,15 @@ class ScriptedPrompts : public Prompts {
   std::string ChooseFile(const std::string&, const std::string& filter) override {
     fileFilters.push_back(filter);
     return Next(files);
+  }
+  std::string ChooseFolderIn(const std::string& title, const std::string& startFolder) override {
+    startFolders.push_back(startFolder);
+    return ChooseFolder(title);
+  }
+  std::string ChooseFileIn(const std::string& title, const std::string& filter,
+                           const std::string& startFolder) override {
+    startFolders.push_back(startFolder);
+    return ChooseFile(title, filter);
   }
 
  private:

@@ -1,0 +1,45 @@
+// The settings file: INI sections and name=value lines, values kept literally. A value is
+// everything after the first "=" of its line up to the line end, the way the game's own
+// profile strings are read, so "wine C:\Tools\trk.exe", "a,b" and "~/packs;old" read back
+// as written.
+//
+// Files written by the earlier version of the program used QSettings' INI escapes (doubled
+// backslashes, quotes around values holding "," ";" or "="). A file without this program's
+// first line is read as such a file where a value can only have been written that way, and
+// as written otherwise; it is rewritten literally, with that first line, on the first save.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace krax {
+
+class SettingsFile {
+ public:
+  // The first line of a file written by this program.
+  static constexpr const char* kLiteralMark = "; KRAXManager settings: every value is kept as written, up to the end of its line";
+
+  static SettingsFile Parse(std::string_view bytes);
+
+  // The value of `name` in `section` (names compared ignoring ASCII case), or nullopt.
+  std::optional<std::string> get(std::string_view section, std::string_view name) const;
+  // Replaces the value's line, or adds it at the end of its section, or adds the section at
+  // the end of the file. False (file unchanged) for a value holding a line end.
+  bool set(std::string_view section, std::string_view name, std::string_view value);
+  void remove(std::string_view section, std::string_view name);
+  // The file's bytes: the mark, then every line ended by "\n".
+  std::string serialize() const;
+
+ private:
+  void makeLiteral();  // rewrites every value of an earlier version's file as it reads
+  std::vector<std::string> lines_;
+  bool literal_ = true;
+};
+
+// A value as the earlier QSettings-based version wrote it, decoded; the value as it stands
+// when QSettings could not have written it so.
+std::string DecodeEarlierValue(std::string_view value);
+
+}  // namespace krax

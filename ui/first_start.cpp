@@ -1,0 +1,64 @@
+#include "ui/first_start.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <exception>
+
+#include "operations/prompts.h"
+#include "platform/file_system.h"
+#include "tools/demo_install.h"
+#include "ui/options_dialog.h"
+#include "ui/tree_model_logic.h"
+
+namespace krax::ui {
+
+std::string PrepareDemoInstallation(QString& problem) {
+  const QString base = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+  if (base.isEmpty()) {
+    problem = QStringLiteral("There is no folder for the demo installation.");
+    return {};
+  }
+  const std::string dir = ToGameText(QDir(base).filePath(QStringLiteral("demo")));
+  if (!IsFile(dir + "/demo-manifest.txt")) {
+    try {
+      MakeDemoInstallation(dir);
+    } catch (const std::exception& error) {
+      problem = QStringLiteral("The demo installation could not be made: %1").arg(QString::fromLocal8Bit(error.what()));
+      return {};
+    }
+  }
+  return dir + "/game";
+}
+
+StartGame ChooseStartGame(Settings& settings, const SettingsStore& store, Prompts& prompts, bool ask,
+                          const std::function<std::string(QString& problem)>& prepareDemo) {
+  StartGame start;
+  if (!settings.KRAXPath.empty()) return start;
+  if (ask && prompts.Question(kChooseGameQuestion)) {
+    const std::string folder = WithoutTrailingSeparator(prompts.ChooseFolder("Select KRAX folder"));
+    if (!folder.empty()) {
+      settings.KRAXPath = folder;
+      if (settings.CPATH.empty()) settings.CPATH = folder;  // its default, the game folder
+      if (!SaveSettings(store, settings, {"KRAXPath"})) {
+        prompts.Message("The game folder could not be saved; it applies until KRAXManager ends.");
+      }
+      return start;
+    }
+  }
+  start.demoGameFolder = prepareDemo(start.problem);
+  if (start.demoGameFolder.empty()) return start;
+  const std::string demoRoot = start.demoGameFolder.substr(0, start.demoGameFolder.rfind('/'));
+  settings.KRAXPath = start.demoGameFolder;
+  start.standIns.emplace_back("KRAXPath", settings.KRAXPath);
+  if (settings.CPATH.empty()) {
+    settings.CPATH = demoRoot;
+    start.standIns.emplace_back("CPATH", settings.CPATH);
+  }
+  if (settings.KRAXCDPath.empty()) {
+    settings.KRAXCDPath = demoRoot + "/cd";
+    start.standIns.emplace_back("KRAXCDPath", settings.KRAXCDPath);
+  }
+  return start;
+}
+
+}  // namespace krax::ui
