@@ -1,7 +1,6 @@
 #include "archive/cab/cab_reader.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <new>
 
@@ -52,6 +51,7 @@ class CabReader {
             const CabNotifyFunction& notify, const CabDecryptFunction& decrypt, void* context);
 
   CabError error_;
+  int ClientError() const { return files_.lastError ? files_.lastError() : 0; }
   void Fail(ArchiveStatus status, std::string detail) {
     error_.status = status;
     error_.code = CabReaderCode(status);
@@ -172,10 +172,10 @@ void CabReader::OpenCabinet(const std::string& name, const std::string& path, bo
   CloseCabinet();
   const std::string full = path + name;
   listHandle_ = files_.open(full);
-  if (listHandle_ == -1) error_.systemError = errno;
+  if (listHandle_ == -1) error_.systemError = ClientError();
   Require(listHandle_ != -1, ArchiveStatus::kCabinetOpenFailed);
   dataHandle_ = files_.open(full);
-  if (dataHandle_ == -1) error_.systemError = errno;
+  if (dataHandle_ == -1) error_.systemError = ClientError();
   Require(dataHandle_ != -1, ArchiveStatus::kCabinetOpenFailed);
 
   std::uint8_t fixed[kHeaderFixedSize];
@@ -407,7 +407,7 @@ void CabReader::ExtractFile(const CFFILE& file, CabHandle handle) {
       const std::size_t count =
           static_cast<std::size_t>(std::min<std::uint64_t>(blockSize_ - inBlock, end - position));
       const long long written = files_.write(handle, output_.data() + inBlock, count);
-      if (written < 0) error_.systemError = errno;
+      if (written < 0) error_.systemError = ClientError();
       Require(written >= 0 && static_cast<std::size_t>(written) == count, ArchiveStatus::kTargetFailed);
       position += count;
     }

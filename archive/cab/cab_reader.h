@@ -55,9 +55,11 @@ struct CabFileFunctions {
   std::function<long long(CabHandle, const void* buffer, std::size_t count)> write;
   std::function<int(CabHandle)> close;
   std::function<long long(CabHandle, long long offset, int origin)> seek;
+  // Optional: the system error number of the last failed call, 0 when unknown.
+  std::function<int()> lastError;
 };
 
-// The platform's files (POSIX descriptors); errno lands in CabError::systemError.
+// The platform's files (platform/file_io.h); their error numbers land in CabError::systemError.
 CabFileFunctions PosixCabFileFunctions();
 
 struct CabinetInfo {
