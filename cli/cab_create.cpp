@@ -11,6 +11,7 @@
 
 #include "archive/archive_callbacks.h"
 #include "archive/cabinet_create.h"
+#include "archive/lzx/lzx_constants.h"
 #include "cli/command.h"
 #include "cli/context.h"
 #include "cli/terminal_text.h"
@@ -33,7 +34,7 @@ int RunCabCreate(Context& context, const std::vector<std::string>& args) {
   std::vector<std::string> positional;
   std::optional<std::string> base;
   std::string method = "lzx";
-  unsigned window = 21;
+  unsigned window = lzx::kMaxWindowBits;
   bool windowGiven = false;
   CabinetCreateOptions options;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -50,7 +51,8 @@ int RunCabCreate(Context& context, const std::vector<std::string>& args) {
         throw UsageError("cab create: --method must be none, mszip or lzx");
       }
     } else if (a == "--window") {
-      window = static_cast<unsigned>(ParseNumber(value("--window"), "--window", 15, 21));
+      window = static_cast<unsigned>(
+          ParseNumber(value("--window"), "--window", lzx::kMinWindowBits, lzx::kMaxWindowBits));
       windowGiven = true;
     } else if (a == "--max-size") {
       options.maxCabinetSize =

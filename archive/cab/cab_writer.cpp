@@ -202,6 +202,7 @@ class CabWriter {
   bool WriteCabinetBody(CabHandle file, std::uint64_t progressTotal, const CabProgressFn& progress,
                         std::uint32_t& cbCabinet);
   bool StartFreshCabinet();
+  CFHEADER NextHeader(std::uint32_t cbCabinet, std::uint32_t coffFiles);
   bool anyReserve() const { return reserveHeader_ != 0 || reserveFolder_ != 0 || reserveData_ != 0; }
   std::size_t dataHeaderSize() const { return kDataFixedSize + reserveData_; }
   std::size_t folderRecordSize() const { return kFolderFixedSize + reserveFolder_; }
@@ -719,6 +720,30 @@ std::uint64_t CabWriter::EstimateCabinet() const {
 
 std::uint64_t CabWriter::EstimateWithNames() const { return EstimateCabinet() + NamesSize(); }
 
+// The header as it stands for the current cabinet (still "!CAB"); iCabinet counts on.
+CFHEADER CabWriter::NextHeader(std::uint32_t cbCabinet, std::uint32_t coffFiles) {
+  CFHEADER header;
+  header.signature = kSignatureIncomplete;
+  header.cbCabinet = cbCabinet;
+  header.coffFiles = coffFiles;
+  header.cFolders = static_cast<std::uint16_t>(cFolders_);
+  header.cFiles = static_cast<std::uint16_t>(cFiles_);
+  header.flags = static_cast<std::uint16_t>((hasPrev_ ? kFlagPrevCabinet : 0) | (hasNext_ ? kFlagNextCabinet : 0) |
+                                            (anyReserve() ? kFlagReservePresent : 0));
+  header.setID = params_.setID;
+  header.iCabinet = static_cast<std::uint16_t>(cabinetsWritten_++);
+  header.cbCFHeader = static_cast<std::uint16_t>(reserveHeader_);
+  header.cbCFFolder = static_cast<std::uint8_t>(reserveFolder_);
+  header.cbCFData = static_cast<std::uint8_t>(reserveData_);
+  header.szCabinetPrev = prevCab_;
+  header.szDiskPrev = prevDisk_;
+  header.szCabinetNext = nextCab_;
+  header.szDiskNext = nextDisk_;
+  return header;
+}
+
+// Header, folder records (with absolute data offsets), file records, data blocks, and at
+// last the signature.
 bool CabWriter::WriteCabinetBody(CabHandle file, std::uint64_t progressTotal,
                                  const CabProgressFn& progress, std::uint32_t& cbCabinet) {
   const std::string path = params_.szCabPath + params_.szCab;
@@ -727,35 +752,14 @@ bool CabWriter::WriteCabinetBody(CabHandle file, std::uint64_t progressTotal,
     return n == 0 || client_.write(file, p, static_cast<unsigned>(n), err) == static_cast<long>(n) ||
            Fail(ArchiveStatus::kCabinetWriteFailed, err, "cannot write " + path);
   };
-  const std::uint64_t headerSize = HeaderSize() + NamesSize();
-  const std::uint64_t coffFiles = headerSize + cabFolders_.size();
+  const std::uint64_t coffFiles = HeaderSize() + NamesSize() + cabFolders_.size();
   const std::uint64_t total = coffFiles + cabFiles_.size() + cabData_.size();
   if (total > kMaxFormatSize) return Fail(ArchiveStatus::kFormatLimit, EFBIG, "a cabinet of more than 4 GiB");
   cbCabinet = static_cast<std::uint32_t>(total);
-
-  CFHEADER header;
-  header.signature = kSignatureIncomplete;
-  header.cbCabinet = cbCabinet;
-  header.coffFiles = static_cast<std::uint32_t>(coffFiles);
-  header.cFolders = static_cast<std::uint16_t>(cFolders_);
-  header.cFiles = static_cast<std::uint16_t>(cFiles_);
-  header.flags = static_cast<std::uint16_t>((hasPrev_ ? kFlagPrevCabinet : 0) | (hasNext_ ? kFlagNextCabinet : 0) |
-                                            (anyReserve() ? kFlagReservePresent : 0));
-  header.setID = params_.setID;
-  header.iCabinet = static_cast<std::uint16_t>(cabinetsWritten_);
-  header.cbCFHeader = static_cast<std::uint16_t>(reserveHeader_);
-  header.cbCFFolder = static_cast<std::uint8_t>(reserveFolder_);
-  header.cbCFData = static_cast<std::uint8_t>(reserveData_);
-  header.szCabinetPrev = prevCab_;
-  header.szDiskPrev = prevDisk_;
-  header.szCabinetNext = nextCab_;
-  header.szDiskNext = nextDisk_;
-  ++cabinetsWritten_;
   std::vector<std::uint8_t> bytes;
-  AppendHeader(bytes, header);
+  AppendHeader(bytes, NextHeader(cbCabinet, static_cast<std::uint32_t>(coffFiles)));
   if (!put(bytes.data(), bytes.size())) return false;
 
-  // Folder records with absolute data offsets.
   const std::uint32_t shift = static_cast<std::uint32_t>(coffFiles + cabFiles_.size());
   if (!RewindTemp(cabFolders_)) return false;
   std::vector<std::uint8_t> record(folderRecordSize());
@@ -778,7 +782,6 @@ bool CabWriter::WriteCabinetBody(CabHandle file, std::uint64_t progressTotal,
       if (Report(progress, StatusFolder, copied, progressTotal) == -1) return Fail(ArchiveStatus::kStopped);
     }
   }
-  // Complete: the signature is the last thing written.
   std::uint8_t signature[4];
   StoreLE32(signature, kSignatureMSCF);
   if (client_.seek(file, 0, SEEK_SET, err) != 0) return Fail(ArchiveStatus::kCabinetWriteFailed, err, "cannot write " + path);
