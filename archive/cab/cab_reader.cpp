@@ -568,6 +568,8 @@ bool CabReader::Copy(const std::string& cabinetName, const std::string& cabinetP
     failure = caught;
   } catch (const std::bad_alloc&) {
     failure = {ArchiveStatus::kNoMemory, {}};
+  } catch (const std::exception& e) {  // from a client function: it does not leave the reader
+    failure = {ArchiveStatus::kStopped, std::string("a client function failed: ") + e.what()};
   }
   if (failure.status == ArchiveStatus::kOk) return true;
   if (target_ != -1) {

@@ -142,6 +142,18 @@ class CabWriter {
                const CabOpenSourceFn& openSource, std::uint16_t type);
   bool Flush(bool force, const CabNextCabinetFn& next, const CabProgressFn& progress);
   bool Cleanup();
+  // Runs a step; an exception (from a client function or the allocator) ends it as a
+  // failure instead of leaving the writer.
+  template <typename Step>
+  bool Guarded(Step&& step) {
+    try {
+      return step();
+    } catch (const std::bad_alloc&) {
+      return Fail(ArchiveStatus::kNoMemory);
+    } catch (const std::exception& e) {
+      return Fail(ArchiveStatus::kStopped, 0, std::string("a client function failed: ") + e.what());
+    }
+  }
 
  private:
   // What placing one folder into the current cabinet did.
@@ -860,13 +872,15 @@ bool CabWriterAddFile(CabWriter& writer, const std::string& sourceName, const st
                       bool runAfterExtract, const CabNextCabinetFn& nextCabinet,
                       const CabProgressFn& progress, const CabOpenSourceFn& openSource,
                       std::uint16_t typeCompress) {
-  return writer.AddFile(sourceName, nameInCabinet, runAfterExtract, nextCabinet, progress, openSource,
-                        typeCompress);
+  return writer.Guarded([&] {
+    return writer.AddFile(sourceName, nameInCabinet, runAfterExtract, nextCabinet, progress, openSource,
+                          typeCompress);
+  });
 }
 
 bool CabWriterFlushCabinet(CabWriter& writer, bool forceNextCabinet, const CabNextCabinetFn& nextCabinet,
                            const CabProgressFn& progress) {
-  return writer.Flush(forceNextCabinet, nextCabinet, progress);
+  return writer.Guarded([&] { return writer.Flush(forceNextCabinet, nextCabinet, progress); });
 }
 
 bool CabWriterDestroy(CabWriterPtr writer) {
