@@ -550,6 +550,12 @@ bool CabWriter::PrepareNextCabinet(std::uint64_t estimate, const CabNextCabinetF
   ++nextParams_.iCab;
   if (next && next(nextParams_, static_cast<std::uint32_t>(estimate)) == -1) return Fail(ArchiveStatus::kStopped);
   if (nextParams_.cb == 0) nextParams_.cb = kDefaultCb;
+  // Both names are stored again in the following cabinet's header as its predecessor's.
+  for (const std::string* name : {&params_.szCab, &params_.szDisk, &nextParams_.szCab, &nextParams_.szDisk}) {
+    if (name->size() > kMaxNameLength) {
+      return Fail(ArchiveStatus::kFormatLimit, 0, "the cabinet or disk name " + *name + " is longer than 255 characters");
+    }
+  }
   nextCab_ = nextParams_.szCab;
   nextDisk_ = nextParams_.szDisk;
   hasNext_ = true;
