@@ -3,6 +3,7 @@
 // damaged cabinets.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "archive/cab/cab_directory.h"
@@ -34,6 +35,20 @@ std::vector<std::string> CabinetsOf(const ScratchFolder& folder, const std::stri
     if (name.rfind(stem, 0) == 0 && entry.path().extension() == ".CAB") found.push_back(name);
   }
   return found;
+}
+
+// The numbers kraxctl shows ("error N") are the reader's codes 0-11 and the writer's 0-8,
+// both read off the one status type: each code stands for one status and comes back.
+TEST(ArchiveStatusCodes, ReaderAndWriterNumbersMapBothWays) {
+  for (int code = 0; code <= 11; ++code) EXPECT_EQ(CabReaderCode(StatusFromReaderCode(code)), code) << code;
+  for (int code = 0; code <= 8; ++code) EXPECT_EQ(CabWriterCode(StatusFromWriterCode(code)), code) << code;
+  EXPECT_EQ(CabReaderCode(ArchiveStatus::kNoMemory), 5);
+  EXPECT_EQ(CabWriterCode(ArchiveStatus::kNoMemory), 3);
+  EXPECT_EQ(CabReaderCode(ArchiveStatus::kStopped), 11);
+  EXPECT_EQ(CabWriterCode(ArchiveStatus::kStopped), 7);
+  const ArchiveResult denied{ArchiveStatus::kCabinetWriteFailed, EACCES, "cannot create /x/A.CAB"};
+  EXPECT_EQ(denied.Message(), "cannot create /x/A.CAB: permission denied");
+  EXPECT_EQ((ArchiveResult{ArchiveStatus::kDamaged, 0, ""}.Message()), "the cabinet is damaged");
 }
 
 // With at most 5 file records a cabinet, 12 files continue into following cabinets
