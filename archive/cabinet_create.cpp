@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "archive/cab/cab_format.h"
+#include "archive/cab/cab_safe_name.h"
 #include "archive/cab/cab_writer.h"
 #include "archive/cab/cab_writer_client.h"
 #include "platform/file_system.h"
@@ -39,14 +40,39 @@ class BusyScope {
   const ArchiveCallbacks& callbacks_;
 };
 
+
+// The components with "." dropped and ".." taking back the one before it (a leading ".."
+// stays).
+std::vector<std::string> NormalComponents(const std::string& path) {
+  std::vector<std::string> out;
+  for (std::string& part : PathComponents(path)) {
+    if (part == ".") continue;
+    if (part == ".." && !out.empty() && out.back() != "..") {
+      out.pop_back();
+      continue;
+    }
+    out.push_back(std::move(part));
+  }
+  return out;
+}
+
+bool StartsWith(const std::vector<std::string>& parts, const std::vector<std::string>& base) {
+  if (parts.size() <= base.size()) return false;
+  for (std::size_t i = 0; i < base.size(); ++i) {
+    if (parts[i] != base[i]) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string CabinetEntryName(const std::string& file, const std::optional<std::string>& baseFolder) {
-  const std::vector<std::string> parts = PathComponents(file);
+  const std::vector<std::string> parts = NormalComponents(file);
   if (baseFolder && !baseFolder->empty()) {
-    const std::vector<std::string> base = PathComponents(*baseFolder);
-    bool inside = parts.size() > base.size();
-    for (std::size_t i = 0; inside && i < base.size(); ++i) inside = parts[i] == base[i];
+    const std::vector<std::string> base = NormalComponents(*baseFolder);
+    const bool inside = StartsWith(parts, base);
+    // Spelled below the base but climbing out of it: no name.
+    if (!inside && StartsWith(PathComponents(file), PathComponents(*baseFolder))) return {};
     if (inside) {
       std::string name;
       for (std::size_t i = base.size(); i < parts.size(); ++i) {
@@ -56,15 +82,28 @@ std::string CabinetEntryName(const std::string& file, const std::optional<std::s
       return name;
     }
   }
-  return parts.empty() ? file : parts.back();
+  if (parts.empty() || parts.back() == "..") return {};
+  return parts.back();
 }
 
 bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std::string>& files,
                           const std::optional<std::string>& baseFolder, bool overwrite,
                           const ArchiveCallbacks& callbacks, const CabinetCreateOptions& options) {
+  ArchiveResult result;
+  return CreateCabinetArchive(cabinetBase, files, baseFolder, overwrite, callbacks, options, result);
+}
+
+bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std::string>& files,
+                          const std::optional<std::string>& baseFolder, bool overwrite,
+                          const ArchiveCallbacks& callbacks, const CabinetCreateOptions& options,
+                          ArchiveResult& result) {
   BusyScope busy(callbacks);
+  result = {};
   const CabinetPathParts parts = SplitCabinetPath(cabinetBase);
-  if (parts.folder.size() > kMaxPart || parts.name.size() + 4 > kMaxPart) return false;
+  if (parts.folder.size() > kMaxPart || parts.name.size() + 4 > kMaxPart) {
+    result = {ArchiveStatus::kFormatLimit, 0, "the cabinet path " + cabinetBase + " is too long for a cabinet set"};
+    return false;
+  }
   const std::string cabinetPath = parts.folder + parts.name + ".CAB";
   if (!overwrite && IsFile(cabinetPath)) {
     char question[600];
@@ -72,7 +111,10 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
     busy.Set(false);
     const bool yes = callbacks.askYesNo && callbacks.askYesNo(question);
     busy.Set(true);
-    if (!yes) return false;
+    if (!yes) {
+      result = {ArchiveStatus::kStopped, 0, "not replacing " + cabinetPath};
+      return false;
+    }
   }
 
   std::uint32_t totalUncompressed = 0, totalCompressed = 0;
@@ -128,22 +170,37 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
     return client.open(name, O_RDONLY, 0, err);
   };
 
-  cab::CabError error;
-  cab::CabWriterPtr writer = cab::CabWriterCreate(error, client, params);
-  if (!writer) return false;
+  // Every name is checked before anything is written.
+  std::vector<std::string> names;
   for (const std::string& file : files) {
-    currentName = CabinetEntryName(file, baseFolder);
-    if (!cab::CabWriterAddFile(*writer, file, currentName, false, nextCabinet, progress, openSource,
-                               options.typeCompress)) {
-      cab::CabWriterDestroy(std::move(writer));
+    names.push_back(CabinetEntryName(file, baseFolder));
+    if (!cab::SafeRelativeComponents(names.back())) {
+      result = {ArchiveStatus::kNameRefused, 0, "refused " + file + ": its name would leave the base folder"};
       return false;
     }
   }
-  if (!cab::CabWriterFlushCabinet(*writer, false, nextCabinet, progress)) {
-    cab::CabWriterDestroy(std::move(writer));
+
+  cab::CabError error;
+  cab::CabWriterPtr writer = cab::CabWriterCreate(error, client, params, options.limits);
+  if (!writer) {
+    result = error.result();
     return false;
   }
-  return cab::CabWriterDestroy(std::move(writer));
+  bool ok = true;
+  for (std::size_t i = 0; ok && i < files.size(); ++i) {
+    currentName = names[i];
+    ok = cab::CabWriterAddFile(*writer, files[i], currentName, false, nextCabinet, progress, openSource,
+                               options.typeCompress);
+  }
+  ok = ok && cab::CabWriterFlushCabinet(*writer, false, nextCabinet, progress);
+  // The writer deletes the cabinets of a failed run when it is destroyed.
+  const bool destroyed = cab::CabWriterDestroy(std::move(writer));
+  if (!ok) {
+    result = error.result();
+    return false;
+  }
+  if (!destroyed) result = {ArchiveStatus::kTempFileFailed, 0, "cannot remove the temporary files"};
+  return destroyed;
 }
 
 }  // namespace krax

@@ -7,15 +7,19 @@
 #include <vector>
 
 #include "archive/archive_callbacks.h"
+#include "archive/archive_status.h"
+#include "archive/cab/cab_format.h"
+#include "archive/cab/cab_writer.h"
 
 namespace krax {
 
 // The program always writes LZX with a 2 MB window, cabinets of at most 300000000 bytes and
 // folders closed after 900000 compressed bytes; kraxctl may ask for other values.
 struct CabinetCreateOptions {
-  std::uint16_t typeCompress = 0x1503;
+  std::uint16_t typeCompress = cab::kTypeLzx21;
   std::uint32_t maxCabinetSize = 300000000;
   std::uint32_t folderThreshold = 900000;
+  cab::CabWriterLimits limits;  // the format's own unless a test asks for less
 };
 
 // Writes `cabinetBase` + ".CAB" (a following cabinet of a set: the name part followed by
@@ -27,10 +31,18 @@ struct CabinetCreateOptions {
 bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std::string>& files,
                           const std::optional<std::string>& baseFolder, bool overwrite,
                           const ArchiveCallbacks& callbacks, const CabinetCreateOptions& options = {});
+// The same, with the reason of a failure in `result` ("cannot create /x/A.CAB: permission
+// denied"). A name that would leave the base folder fails before anything is written, and
+// a failed run leaves no cabinet of the set behind.
+bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std::string>& files,
+                          const std::optional<std::string>& baseFolder, bool overwrite,
+                          const ArchiveCallbacks& callbacks, const CabinetCreateOptions& options,
+                          ArchiveResult& result);
 
 // The name a file gets in the cabinet (exposed for tests): the path components of `file`
 // behind those of `baseFolder`, joined with backslashes; without a base folder (or for a
-// file outside it) the last component.
+// file outside it) the last component. "." and ".." are resolved first; a path spelled
+// below the base that climbs out of it gets an empty name (refused).
 std::string CabinetEntryName(const std::string& file, const std::optional<std::string>& baseFolder);
 
 }  // namespace krax

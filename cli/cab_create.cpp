@@ -11,8 +11,10 @@
 
 #include "archive/archive_callbacks.h"
 #include "archive/cabinet_create.h"
+#include "archive/lzx/lzx_constants.h"
 #include "cli/command.h"
 #include "cli/context.h"
+#include "cli/terminal_text.h"
 
 namespace krax::cli {
 namespace {
@@ -32,7 +34,7 @@ int RunCabCreate(Context& context, const std::vector<std::string>& args) {
   std::vector<std::string> positional;
   std::optional<std::string> base;
   std::string method = "lzx";
-  unsigned window = 21;
+  unsigned window = lzx::kMaxWindowBits;
   bool windowGiven = false;
   CabinetCreateOptions options;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -49,7 +51,8 @@ int RunCabCreate(Context& context, const std::vector<std::string>& args) {
         throw UsageError("cab create: --method must be none, mszip or lzx");
       }
     } else if (a == "--window") {
-      window = static_cast<unsigned>(ParseNumber(value("--window"), "--window", 15, 21));
+      window = static_cast<unsigned>(
+          ParseNumber(value("--window"), "--window", lzx::kMinWindowBits, lzx::kMaxWindowBits));
       windowGiven = true;
     } else if (a == "--max-size") {
       options.maxCabinetSize =
@@ -62,17 +65,19 @@ int RunCabCreate(Context& context, const std::vector<std::string>& args) {
   }
   if (positional.size() < 2) throw UsageError("cab create needs OUT and at least one FILE");
   if (windowGiven && method != "lzx") throw UsageError("cab create: --window is for --method lzx");
-  if (method == "none") options.typeCompress = 0x0000;
-  if (method == "mszip") options.typeCompress = 0x0001;
-  if (method == "lzx") options.typeCompress = static_cast<std::uint16_t>(0x0003 | (window << 8));
+  if (method == "none") options.typeCompress = cab::MakeTypeCompress(cab::CompressionMethod::kNone);
+  if (method == "mszip") options.typeCompress = cab::MakeTypeCompress(cab::CompressionMethod::kMszip);
+  if (method == "lzx") options.typeCompress = cab::MakeTypeCompress(cab::CompressionMethod::kLzx, static_cast<int>(window));
 
   const std::string out = positional.front();
   const std::vector<std::string> files(positional.begin() + 1, positional.end());
   ArchiveCallbacks callbacks;
   callbacks.status = [&context](const std::string& text) { context.err << text << '\n'; };
   callbacks.askYesNo = [](const std::string&) { return true; };
-  if (!CreateCabinetArchive(out, files, base, true, callbacks, options)) {
-    context.err << "kraxctl: cab create: could not write " << out << ".CAB\n";
+  ArchiveResult result;
+  if (!CreateCabinetArchive(out, files, base, true, callbacks, options, result)) {
+    context.err << "kraxctl: cab create: could not write " << TerminalSafe(out) << ".CAB: "
+                << TerminalSafe(result.Message()) << '\n';
     return kExitFailure;
   }
   context.err << "Done\n";

@@ -11,6 +11,7 @@
 #include "cli/cab_create.h"
 #include "cli/command.h"
 #include "cli/context.h"
+#include "cli/terminal_text.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 
@@ -51,7 +52,7 @@ std::string FormatFolder(std::uint16_t iFolder) {
 }
 
 int Fail(Context& context, const std::string& what, int code) {
-  context.err << "kraxctl: cab: " << what << " (error " << code << ")\n";
+  context.err << "kraxctl: cab: " << TerminalSafe(what) << " (error " << code << ")\n";
   return kExitFailure;
 }
 
@@ -69,7 +70,7 @@ int RunList(Context& context, const std::vector<std::string>& args) {
     context.out << size << ' ' << FormatDosDateTime(file.date, file.time) << ' '
                 << FormatAttributes(file.attribs) << ' ' << FormatFolder(file.iFolder) << ' '
                 << cab::DescribeTypeCompress(cab::FolderTypeOfFile(directory, file)) << ' '
-                << file.szName << '\n';
+                << TerminalSafe(file.szName) << '\n';
   }
   return kExitOk;
 }
@@ -98,37 +99,17 @@ int RunExtract(Context& context, const std::vector<std::string>& args) {
   }
   request.refused = [&](const std::string& stored) {
     refusedAny = true;
-    context.err << "kraxctl: cab: refused \"" << stored
+    context.err << "kraxctl: cab: refused \"" << TerminalSafe(stored)
                 << "\": the name leads outside the destination folder\n";
   };
   request.extracted = [&](const std::string&, const std::string& written) {
-    context.out << "extracted " << written << '\n';
+    context.out << "extracted " << TerminalSafe(written) << '\n';
   };
 
-  // Walk the given cabinet, then each following cabinet of its set for the files that
-  // begin there (files continued across cabinets are followed by the walk itself).
-  const std::string folder = ParentPath(first);
-  std::string current = first;
-  cab::CFHEADER previous;
-  for (unsigned walked = 0;; ++walked) {
-    cab::CabDirectory directory;
-    int code = 0;
-    if (!cab::ReadCabinetDirectory(current, directory, code)) {
-      const std::string what = walked == 0 ? current + ": " + cab::CabReaderErrorText(code)
-                                           : "the cabinet " + current + " of the set is missing or unreadable";
-      return Fail(context, what, code);
-    }
-    if (walked > 0 && (directory.header.setID != previous.setID ||
-                       directory.header.iCabinet != previous.iCabinet + 1)) {
-      return Fail(context, "the cabinet " + current + " does not belong to the set", cab::kCabReaderWrongCabinet);
-    }
-    previous = directory.header;
-    request.cabPath = current;
-    const cab::CabExtractResult result = cab::ExtractCabinet(request);
-    if (!result.ok) return Fail(context, current + ": " + result.message, result.code);
-    if (!(directory.header.flags & cab::kFlagNextCabinet)) break;
-    current = folder.empty() ? directory.header.szCabinetNext : JoinPath(folder, directory.header.szCabinetNext);
-  }
+  // The extraction walks the given cabinet and every following cabinet of its set.
+  request.cabPath = first;
+  const cab::CabExtractResult result = cab::ExtractCabinet(request);
+  if (!result.ok) return Fail(context, result.message, result.code);
   return refusedAny ? kExitFailure : kExitOk;
 }
 

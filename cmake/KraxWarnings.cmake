@@ -13,8 +13,9 @@ function(krax_warnings target)
 endfunction()
 
 # A library made of every source below its folder (so that new files need no list edit).
+# LINKS are what its headers expose (PUBLIC); PRIVATE_LINKS what only its sources use.
 function(krax_library name)
-  cmake_parse_arguments(ARG "" "" "LINKS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LINKS;PRIVATE_LINKS" ${ARGN})
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
   list(FILTER srcs EXCLUDE REGEX "/main\\.cpp$")
@@ -24,6 +25,6 @@ function(krax_library name)
   endif()
   add_library(${name} STATIC ${srcs})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
-  target_link_libraries(${name} PUBLIC ${ARG_LINKS})
+  target_link_libraries(${name} PUBLIC ${ARG_LINKS} PRIVATE ${ARG_PRIVATE_LINKS})
   krax_warnings(${name})
 endfunction()

@@ -1,6 +1,6 @@
 #include "gamedata/car_record.h"
 
-#include "gamedata/byte_order.h"
+#include "platform/byte_order.h"
 
 #include <charconv>
 #include <cmath>
@@ -21,8 +21,7 @@ std::string TextFrom(std::string_view bytes, std::size_t start) {
 
 std::uint16_t FedataRecord::u16(std::size_t offset) const {
   if (offset + 2 > bytes_.size()) return 0;
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes_[offset]) |
-                                    (static_cast<unsigned char>(bytes_[offset + 1]) << 8));
+  return LittleEndian16(bytes_, offset);
 }
 
 std::string FedataRecord::textAt(std::size_t offsetField) const {

@@ -1,6 +1,6 @@
 #include "gamedata/game_text.h"
 
-#include "gamedata/byte_order.h"
+#include "platform/byte_order.h"
 #include "gamedata/game_data.h"
 #include "platform/file_system.h"
 #include "platform/path.h"

@@ -5,15 +5,11 @@
 #include <limits>
 #include <utility>
 
+#include "platform/byte_order.h"
 #include "platform/file_system.h"
 
 namespace krax {
 namespace {
-
-std::uint32_t BigEndian32(const unsigned char* p) {
-  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
-         std::uint32_t{p[3]};
-}
 
 bool SeekTo(std::FILE* file, std::uint64_t offset) {
   if (offset > static_cast<std::uint64_t>(std::numeric_limits<long>::max())) return false;
@@ -36,8 +32,8 @@ void ParseEntries(std::string_view bytes, VivDirectory& directory) {
       directory.damaged = true;  // offset, size or the name's zero byte cut off
       return;
     }
-    const std::uint32_t offset = BigEndian32(data + p);
-    const std::uint32_t size = BigEndian32(data + p + 4);
+    const std::uint32_t offset = LoadBE32(data + p);
+    const std::uint32_t size = LoadBE32(data + p + 4);
     const std::size_t nameStart = p + 8;
     const void* zero = std::memchr(data + nameStart, 0, length - nameStart);
     if (zero == nullptr) {
@@ -93,7 +89,7 @@ VivDirectory ParseVivDirectory(std::string_view image) {
     directory.damaged = true;
     return directory;
   }
-  const std::uint32_t end = BigEndian32(reinterpret_cast<const unsigned char*>(image.data()) + 12);
+  const std::uint32_t end = LoadBE32(reinterpret_cast<const unsigned char*>(image.data()) + 12);
   if (end < kVivHeaderLength) {
     directory.damaged = true;
     return directory;
@@ -126,7 +122,7 @@ VivFile ReadVivDirectory(std::string_view path, VivDirectory& directory) {
   std::string_view image = head;
   std::string whole;
   if (head.size() == kVivFirstRead) {
-    const std::uint32_t end = BigEndian32(reinterpret_cast<const unsigned char*>(head.data()) + 12);
+    const std::uint32_t end = LoadBE32(reinterpret_cast<const unsigned char*>(head.data()) + 12);
     if (end > head.size()) {
       // A directory longer than the first read: read the rest, as far as the file goes.
       whole = head;

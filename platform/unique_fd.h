@@ -26,6 +26,9 @@ class UniqueFd {
   int get() const { return fd_; }
   explicit operator bool() const { return fd_ >= 0; }
 
+  // Gives up the descriptor without closing it.
+  int release() { return std::exchange(fd_, -1); }
+
   // Closes the descriptor; returns close()'s result (0 when there was none).
   int reset() {
     if (fd_ < 0) return 0;

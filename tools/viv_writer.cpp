@@ -5,34 +5,6 @@
 
 namespace krax {
 
-void AppendBigEndian32(std::string& out, std::uint32_t value) {
-  out.push_back(static_cast<char>(value >> 24));
-  out.push_back(static_cast<char>(value >> 16));
-  out.push_back(static_cast<char>(value >> 8));
-  out.push_back(static_cast<char>(value));
-}
-
-void AppendLittleEndian16(std::string& out, std::uint16_t value) {
-  out.push_back(static_cast<char>(value));
-  out.push_back(static_cast<char>(value >> 8));
-}
-
-void AppendLittleEndian32(std::string& out, std::uint32_t value) {
-  AppendLittleEndian16(out, static_cast<std::uint16_t>(value));
-  AppendLittleEndian16(out, static_cast<std::uint16_t>(value >> 16));
-}
-
-void StoreLittleEndian16(std::string& buffer, std::size_t at, std::uint16_t value) {
-  buffer.at(at + 1);  // bounds check once for both bytes
-  buffer[at] = static_cast<char>(value);
-  buffer[at + 1] = static_cast<char>(value >> 8);
-}
-
-void StoreLittleEndian32(std::string& buffer, std::size_t at, std::uint32_t value) {
-  StoreLittleEndian16(buffer, at, static_cast<std::uint16_t>(value));
-  StoreLittleEndian16(buffer, at + 2, static_cast<std::uint16_t>(value >> 16));
-}
-
 void AppendVivArchive(std::string& out, const std::vector<VivSourceEntry>& entries) {
   std::uint64_t directoryEnd = kVivHeaderSize;
   std::uint64_t dataSize = 0;

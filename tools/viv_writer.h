@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/byte_order.h"  // the stores the archive and entry writers use
+
 namespace krax {
 
 inline constexpr std::string_view kVivWriterTag = "KVIV";
@@ -31,11 +33,5 @@ std::string BuildVivArchive(const std::vector<VivSourceEntry>& entries);
 // Same, appended to `out` (lets a caller reuse one buffer for many archives).
 void AppendVivArchive(std::string& out, const std::vector<VivSourceEntry>& entries);
 
-// Big- and little-endian stores used by the archive and entry writers.
-void AppendBigEndian32(std::string& out, std::uint32_t value);
-void AppendLittleEndian16(std::string& out, std::uint16_t value);
-void AppendLittleEndian32(std::string& out, std::uint32_t value);
-void StoreLittleEndian16(std::string& buffer, std::size_t at, std::uint16_t value);
-void StoreLittleEndian32(std::string& buffer, std::size_t at, std::uint32_t value);
 
 }  // namespace krax

@@ -1,17 +1,14 @@
 #include "archive/cab/cab_entries.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <cstdlib>
-#include <cstring>
 
+#include "archive/cab/cab_directory.h"
 #include "archive/cab/cab_reader.h"
 #include "archive/cab/cab_safe_name.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
+#include "platform/temporary_file.h"
+#include "platform/unique_fd.h"
 
 namespace krax {
 
@@ -49,89 +46,98 @@ CabinetPathParts SplitCabinetPath(const std::string& path) {
   return {path.substr(0, cut + 1), path.substr(cut + 1)};
 }
 
-bool IsCabinetFile(cab::CabReader& reader, const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool isCabinet = cab::CabReaderIsCabinet(reader, fd, nullptr);
-  ::close(fd);
-  return isCabinet;
+ArchiveResult Failure(ArchiveStatus status, std::string detail, int systemError = 0) {
+  return {status, systemError, std::move(detail)};
 }
 
-// A new file beside `finalPath`, renamed over it once complete.
-CabHandle CreateTemporaryBeside(const std::string& finalPath, std::string& tempPath) {
-  std::string pattern = finalPath + ".kraxtmp-XXXXXX";
-  int fd = ::mkstemp(pattern.data());
-  if (fd < 0) return -1;
-  if (fd < 3) {  // keep 0 (= "skip" to the reader) and the standard streams out of use
-    const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
-    ::close(fd);
-    fd = moved;
-    if (fd < 0) {
-      ::unlink(pattern.c_str());
-      return -1;
+// Walks the cabinet at `cabPath` and then each following cabinet of its set for the files
+// that begin there (a file continued across cabinets is followed by the walk of the
+// cabinet it begins in). `notify` sees every notification; `first` tells whether the
+// cabinet walked is the one given.
+ArchiveResult WalkCabinetSet(const std::string& cabPath,
+                             const std::function<CabHandle(CabNotification&, bool first)>& notify,
+                             std::string* lastNextCabinet) {
+  cab::CabError error;
+  auto reader = cab::CabReaderCreate(cab::PosixCabFileFunctions(), 1, &error);
+  if (!reader) return error.result();
+  const CabinetPathParts parts = SplitCabinetPath(cabPath);
+  std::string current = cabPath;
+  cab::CFHEADER previous;
+  for (unsigned walked = 0;; ++walked) {
+    cab::CabDirectory directory;
+    int code = 0;
+    if (!cab::ReadCabinetDirectory(current, directory, code)) {
+      if (walked == 0) return Failure(StatusFromReaderCode(code), current + ": " + cab::CabReaderErrorText(code));
+      return Failure(ArchiveStatus::kCabinetOpenFailed, "the cabinet " + current + " of the set is missing or unreadable");
     }
+    if (walked > 0 && (directory.header.setID != previous.setID ||
+                       directory.header.iCabinet != previous.iCabinet + 1)) {
+      return Failure(ArchiveStatus::kWrongCabinet, "the cabinet " + current + " does not belong to the set");
+    }
+    previous = directory.header;
+    const std::string name = current.substr(parts.folder.size());
+    const bool first = walked == 0;
+    const bool ok = cab::CabReaderCopy(
+        *reader, name, parts.folder, 0, [&](CabNotification& note) { return notify(note, first); }, {}, nullptr);
+    if (!ok) {
+      const cab::CabError& walkError = cab::CabReaderLastError(*reader);
+      ArchiveResult result = walkError.result();
+      if (lastNextCabinet && !lastNextCabinet->empty() && walkError.status != ArchiveStatus::kStopped &&
+          result.detail.empty()) {
+        result.detail = "the following cabinet " + *lastNextCabinet + ": " + ArchiveStatusText(result.status);
+      }
+      return result;
+    }
+    if (!(directory.header.flags & cab::kFlagNextCabinet)) return {};
+    current = parts.folder + directory.header.szCabinetNext;
   }
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);  // read and write, like a newly created file
-  tempPath = pattern;
-  return fd;
 }
 
 class ExtractionWalk {
  public:
   explicit ExtractionWalk(const cab::CabExtractRequest& request) : request_(request) {}
 
-  cab::CabExtractResult Run() {
-    BusyScope busy(request_.callbacks);
-    cab::CabExtractResult result;
-    cab::CabError error;
-    auto reader = cab::CabReaderCreate(cab::PosixCabFileFunctions(), 1, &error);
-    if (!reader) return Failure(error.code, "");
-    if (!IsCabinetFile(*reader, request_.cabPath)) {
-      const int code = cab::CabReaderLastError(*reader).code;
-      cab::CabReaderDestroy(std::move(reader));
-      return Failure(code ? code : cab::kCabReaderNotACabinet,
-                     request_.cabPath + " is not a cabinet file");
+  ArchiveResult Run() {
+    ArchiveResult result = WalkCabinetSet(
+        request_.cabPath, [this](CabNotification& note, bool first) { return OnNotify(note, first); },
+        &nextCabinet_);
+    temp_ = TemporaryFile();  // an unfinished file never replaces anything
+    if (!result.ok()) {
+      if (!message_.empty()) result = Failure(messageStatus_, message_, messageError_);
+      return result;
     }
-    const auto parts = SplitCabinetPath(request_.cabPath);
-    const bool ok = cab::CabReaderCopy(
-        *reader, parts.name, parts.folder, 0,
-        [this](CabNotification& note) { return OnNotify(note); }, {}, nullptr);
-    const cab::CabError walkError = cab::CabReaderLastError(*reader);
-    cab::CabReaderDestroy(std::move(reader));
-    if (!tempPath_.empty()) {
-      ::unlink(tempPath_.c_str());  // the unfinished file never replaces anything
-      tempPath_.clear();
+    if (!beganEarlier_.empty()) {
+      return Failure(ArchiveStatus::kNotFirstCabinet,
+                     request_.cabPath + " is not the first cabinet of its set: \"" + beganEarlier_ +
+                         "\" begins in " + earlierCabinet_);
     }
-    if (!ok && message_.empty() && !nextCabinet_.empty() && walkError.code != cab::kCabReaderUserAbort) {
-      message_ = std::string("the following cabinet ") + nextCabinet_ + ": " +
-                 cab::CabReaderErrorText(walkError.code);
-    }
-    if (!ok) return Failure(walkError.code, message_, walkError.systemError);
-    result.ok = true;
     return result;
   }
 
  private:
-  cab::CabExtractResult Failure(int code, const std::string& message, int systemError = 0) {
-    cab::CabExtractResult result;
-    result.ok = false;
-    result.code = code;
-    result.message = message.empty() ? cab::CabReaderErrorText(code) : message;
-    if (message.empty() && systemError != 0) result.message += std::string(" (") + std::strerror(systemError) + ")";
-    return result;
-  }
-
-  CabHandle OnNotify(CabNotification& note) {
+  CabHandle OnNotify(CabNotification& note, bool first) {
     switch (note.kind) {
       case CabNotificationKind::kCopyFile: return OnCopyFile(note);
       case CabNotificationKind::kCloseFileInfo: return OnCloseFile(note);
+      case CabNotificationKind::kPartialFile:
+        // In a later cabinet of the set these were extracted by the walk that began them.
+        if (first && beganEarlier_.empty() && (!request_.wanted || request_.wanted(note.name))) {
+          beganEarlier_ = note.name;
+          earlierCabinet_ = note.prevCabinet;
+        }
+        return 0;
       case CabNotificationKind::kNextCabinet:
         nextCabinet_ = note.cabinetPath + note.nextCabinet;
         return 0;  // try the successor beside this cabinet, once
       default: return 0;
     }
+  }
+
+  CabHandle Stop(ArchiveStatus status, std::string message, int systemError = 0) {
+    messageStatus_ = status;
+    message_ = std::move(message);
+    messageError_ = systemError;
+    return -1;
   }
 
   CabHandle OnCopyFile(const CabNotification& note) {
@@ -142,38 +148,39 @@ class ExtractionWalk {
         request_.refused(note.name);
         return 0;
       }
-      message_ = "refused to write \"" + note.name + "\": the name leads outside the destination folder";
-      return -1;
+      return Stop(ArchiveStatus::kNameRefused, "refused to write \"" + note.name + "\": the name leads outside the destination folder");
     }
     if (!IsFolder(request_.destFolder)) {
-      message_ = "the destination folder " + request_.destFolder + " does not exist";
-      return -1;
+      return Stop(ArchiveStatus::kTargetFailed, "the destination folder " + request_.destFolder + " does not exist");
     }
     std::string folder = request_.destFolder;
     const std::size_t folders = request_.withoutFolders ? 0 : components->size() - 1;
     for (std::size_t i = 0; i < folders; ++i) {
       folder = JoinPath(folder, (*components)[i]);
-      if (!IsFolder(folder) && !CreateFolder(folder).ok()) {
-        message_ = "cannot create the folder " + folder;
-        return -1;
+      if (!IsFolder(folder)) {
+        const FsResult made = CreateFolder(folder);
+        if (!made.ok()) return Stop(ArchiveStatus::kTargetFailed, "cannot create the folder " + folder, made.error);
       }
     }
     finalPath_ = JoinPath(folder, components->back());
-    const CabHandle handle = CreateTemporaryBeside(finalPath_, tempPath_);
-    if (handle == -1) {
-      message_ = "cannot create " + finalPath_ + ": " + std::strerror(errno);
-      return -1;
-    }
-    return handle;
+    // A short name beside the final one: a last name component of up to 255 bytes fits.
+    const FsResult created = TemporaryFile::CreateIn(folder, temp_);
+    if (!created.ok()) return Stop(ArchiveStatus::kTargetFailed, "cannot create " + finalPath_, created.error);
+    return temp_.ReleaseFd();  // the reader writes it; we close it at CloseFileInfo
   }
 
   CabHandle OnCloseFile(const CabNotification& note) {
-    const bool closed = ::close(static_cast<int>(note.handle)) == 0;
-    const std::string temp = tempPath_;
-    tempPath_.clear();
-    if (!closed || std::rename(temp.c_str(), finalPath_.c_str()) != 0) {
-      message_ = "cannot write " + finalPath_ + ": " + std::strerror(errno);
-      ::unlink(temp.c_str());
+    UniqueFd handle(static_cast<int>(note.handle));
+    if (handle.reset() != 0) {
+      const int err = errno;
+      temp_ = TemporaryFile();
+      Stop(ArchiveStatus::kTargetFailed, "cannot write " + finalPath_, err);
+      return 0;
+    }
+    const FsResult placed = temp_.Commit(finalPath_);
+    if (!placed.ok()) {
+      temp_ = TemporaryFile();
+      Stop(ArchiveStatus::kTargetFailed, "cannot write " + finalPath_, placed.error);
       return 0;
     }
     SetFileDosTime(finalPath_, DosDateTime{note.date, note.time});
@@ -184,40 +191,46 @@ class ExtractionWalk {
   }
 
   const cab::CabExtractRequest& request_;
-  std::string message_;
-  std::string tempPath_;
+  ArchiveStatus messageStatus_ = ArchiveStatus::kOk;
+  std::string message_;  // why the walk was stopped from here
+  int messageError_ = 0;
+  TemporaryFile temp_;
   std::string finalPath_;
   std::string nextCabinet_;  // the last following cabinet the walk asked for
+  std::string beganEarlier_, earlierCabinet_;  // a wanted file that begins before the given cabinet
 };
 
 }  // namespace
 
 bool ListCabinetEntries(const std::string& cabPath, ArchiveNameList& names, std::size_t capacity,
                         const ArchiveCallbacks* callbacks) {
+  ArchiveResult result;
+  return ListCabinetEntries(cabPath, names, capacity, callbacks, result);
+}
+
+bool ListCabinetEntries(const std::string& cabPath, ArchiveNameList& names, std::size_t capacity,
+                        const ArchiveCallbacks* callbacks, ArchiveResult& result) {
   BusyScope busy(callbacks);
   names.clear();
-  cab::CabError error;
-  auto reader = cab::CabReaderCreate(cab::PosixCabFileFunctions(), 1, &error);
-  if (!reader) return false;
-  if (!IsCabinetFile(*reader, cabPath)) {
-    cab::CabReaderDestroy(std::move(reader));
-    return false;
-  }
-  const auto parts = SplitCabinetPath(cabPath);
-  const bool ok = cab::CabReaderCopy(
-      *reader, parts.name, parts.folder, 0,
-      [&](CabNotification& note) -> CabHandle {
-        if (note.kind == CabNotificationKind::kCopyFile && names.size() < capacity) {
-          names.push_back(note.name);
-        }
+  result = WalkCabinetSet(
+      cabPath,
+      [&](CabNotification& note, bool) -> CabHandle {
+        if (note.kind == CabNotificationKind::kCopyFile && names.size() < capacity) names.push_back(note.name);
         return 0;
       },
-      {}, nullptr);
-  return cab::CabReaderDestroy(std::move(reader)) && ok;
+      nullptr);
+  return result.ok();
 }
 
 bool ExtractCabinetEntries(const std::string& cabPath, const ArchiveNameList& names,
                            const std::string& destFolder, const ArchiveCallbacks* callbacks) {
+  ArchiveResult result;
+  return ExtractCabinetEntries(cabPath, names, destFolder, callbacks, result);
+}
+
+bool ExtractCabinetEntries(const std::string& cabPath, const ArchiveNameList& names,
+                           const std::string& destFolder, const ArchiveCallbacks* callbacks,
+                           ArchiveResult& result) {
   cab::CabExtractRequest request;
   request.cabPath = cabPath;
   request.destFolder = destFolder;
@@ -228,13 +241,21 @@ bool ExtractCabinetEntries(const std::string& cabPath, const ArchiveNameList& na
     }
     return false;
   };
-  return cab::ExtractCabinet(request).ok;
+  const cab::CabExtractResult extracted = cab::ExtractCabinet(request);
+  result = extracted.result;
+  return extracted.ok;
 }
 
 namespace cab {
 
 CabExtractResult ExtractCabinet(const CabExtractRequest& request) {
-  return ExtractionWalk(request).Run();
+  BusyScope busy(request.callbacks);
+  CabExtractResult out;
+  out.result = ExtractionWalk(request).Run();
+  out.ok = out.result.ok();
+  out.code = CabReaderCode(out.result.status);
+  if (!out.ok) out.message = out.result.Message();
+  return out;
 }
 
 }  // namespace cab

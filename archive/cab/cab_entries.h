@@ -8,26 +8,36 @@
 
 #include "archive/archive_callbacks.h"
 #include "archive/archive_name_list.h"
+#include "archive/archive_status.h"
 
 namespace krax {
 
 // Stores the name of every entry (empty files too), in cabinet order, at most `capacity`
 // of them (`names` is cleared first).
 // True when the whole cabinet was walked.
+// A cabinet of a set is walked with every following cabinet of the set.
 bool ListCabinetEntries(const std::string& cabPath, ArchiveNameList& names, std::size_t capacity,
                         const ArchiveCallbacks* callbacks = nullptr);
+// The same, with the reason of a failure in `result`.
+bool ListCabinetEntries(const std::string& cabPath, ArchiveNameList& names, std::size_t capacity,
+                        const ArchiveCallbacks* callbacks, ArchiveResult& result);
 
 // Extracts the entries whose names match one of `names` (ignoring case) into `destFolder`,
 // which must exist; stored sub-folders are created below it. Each file gets the entry's
 // date and time (local time) and its read-only attribute (the mask 0x27 of the others has
 // no meaning here). A file replaces an existing one only once it is complete. A stored name
 // that would land outside `destFolder` ends the walk with failure.
+// A cabinet of a set is walked with every following cabinet of the set; a wanted file
+// that begins in an earlier cabinet than the one given fails the extraction.
 bool ExtractCabinetEntries(const std::string& cabPath, const ArchiveNameList& names,
                            const std::string& destFolder, const ArchiveCallbacks* callbacks = nullptr);
+bool ExtractCabinetEntries(const std::string& cabPath, const ArchiveNameList& names,
+                           const std::string& destFolder, const ArchiveCallbacks* callbacks,
+                           ArchiveResult& result);
 
 namespace cab {
 
-// The detailed form used by kraxctl.
+// The detailed form used by kraxctl: walks the cabinet and every following cabinet of its set.
 struct CabExtractRequest {
   std::string cabPath;
   std::string destFolder;
@@ -47,6 +57,7 @@ struct CabExtractResult {
   bool ok = false;
   int code = 0;          // the reader's error code (0 when ok)
   std::string message;   // what went wrong, for the user
+  ArchiveResult result;  // the status with its detail
 };
 
 CabExtractResult ExtractCabinet(const CabExtractRequest& request);

@@ -3,14 +3,18 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "archive/lzx/lzx_constants.h"
+#include "archive/mszip/mszip_encoder.h"
+#include "archive/quantum/quantum_tables.h"
+
 namespace krax::cab {
 
 std::optional<std::size_t> MaxCompressedBlockSize(std::uint16_t typeCompress) {
   switch (MethodOf(typeCompress)) {
-    case static_cast<std::uint16_t>(CompressionMethod::kNone): return 32768;
-    case static_cast<std::uint16_t>(CompressionMethod::kMszip): return 32768 + 12;
-    case static_cast<std::uint16_t>(CompressionMethod::kQuantum): return 32768 + 10240;
-    case static_cast<std::uint16_t>(CompressionMethod::kLzx): return 32768 + 6144;
+    case static_cast<std::uint16_t>(CompressionMethod::kNone): return kMaxBlockUncompressed;
+    case static_cast<std::uint16_t>(CompressionMethod::kMszip): return mszip::kMszipMaxBlockOutput;
+    case static_cast<std::uint16_t>(CompressionMethod::kQuantum): return quantum::kMaxCompressedFrame;
+    case static_cast<std::uint16_t>(CompressionMethod::kLzx): return lzx::kMaxCompressedFrame;
     default: return std::nullopt;
   }
 }
@@ -38,19 +42,6 @@ std::size_t CFHEADER::serializedSize() const {
   if (flags & kFlagPrevCabinet) size += szCabinetPrev.size() + 1 + szDiskPrev.size() + 1;
   if (flags & kFlagNextCabinet) size += szCabinetNext.size() + 1 + szDiskNext.size() + 1;
   return size;
-}
-
-void AppendLE16(std::vector<std::uint8_t>& out, std::uint16_t value) {
-  out.push_back(static_cast<std::uint8_t>(value));
-  out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
-void AppendLE32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
-}
-
-void StoreLE32(std::uint8_t* p, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 std::uint32_t Csum(const std::uint8_t* bytes, std::size_t length, std::uint32_t seed) {

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/byte_order.h"
+
 namespace krax::cab {
 
 // --- sizes and constants ---------------------------------------------------------------
@@ -126,17 +128,13 @@ struct CFDATA {
   std::vector<std::uint8_t> abReserve;  // cbCFData bytes
 };
 
-// --- little-endian helpers ---------------------------------------------------------------
-inline std::uint16_t LoadLE16(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-inline std::uint32_t LoadLE32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-void AppendLE16(std::vector<std::uint8_t>& out, std::uint16_t value);
-void AppendLE32(std::vector<std::uint8_t>& out, std::uint32_t value);
-void StoreLE32(std::uint8_t* p, std::uint32_t value);
+// --- little-endian helpers: the program's one set, named here for the format's users ----
+using krax::AppendLE16;
+using krax::AppendLE32;
+using krax::LoadLE16;
+using krax::LoadLE32;
+using krax::StoreLE16;
+using krax::StoreLE32;
 
 // --- checksum ----------------------------------------------------------------------------
 // CSUM: XOR of the little-endian 32-bit groups, then the 1-3 leftover bytes taken most

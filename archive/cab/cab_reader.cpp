@@ -1,9 +1,11 @@
 #include "archive/cab/cab_reader.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <new>
+
+#include "archive/lzx/lzx_constants.h"
+#include "archive/quantum/quantum_tables.h"
 
 namespace krax::cab {
 
@@ -11,12 +13,14 @@ namespace {
 
 // Every rejection inside a walk goes through Require: the walk unwinds to CabReaderCopy,
 // which closes what is open and fills the error record.
+// (The exception never leaves the reader.)
 struct ReaderFailure {
-  int code;
+  ArchiveStatus status;
+  std::string detail;
 };
 
-void Require(bool condition, int code) {
-  if (!condition) throw ReaderFailure{code};
+void Require(bool condition, ArchiveStatus status, const char* detail = nullptr) {
+  if (!condition) throw ReaderFailure{status, detail ? detail : ""};
 }
 
 bool ContinuesFromPrev(std::uint16_t iFolder) {
@@ -33,21 +37,7 @@ constexpr int kMaxNextCabinetAttempts = 8;
 }  // namespace
 
 const char* CabReaderErrorText(int code) {
-  switch (code) {
-    case kCabReaderOk: return "no error";
-    case kCabReaderOpenFailed: return "the cabinet file could not be opened";
-    case kCabReaderNotACabinet: return "the file is not a cabinet";
-    case kCabReaderBadVersion: return "the cabinet's version is not supported";
-    case kCabReaderDamaged: return "the cabinet is damaged";
-    case kCabReaderNoMemory: return "memory could not be allocated";
-    case kCabReaderUnknownType: return "unknown compression type";
-    case kCabReaderDecompressFailed: return "the data could not be decompressed";
-    case kCabReaderTargetFailed: return "a target file could not be written";
-    case kCabReaderReserveMismatch: return "a following cabinet has other reserve sizes";
-    case kCabReaderWrongCabinet: return "a following cabinet does not belong to the set";
-    case kCabReaderUserAbort: return "the walk was stopped";
-    default: return "unknown error";
-  }
+  return ArchiveStatusText(StatusFromReaderCode(code));
 }
 
 class CabReader {
@@ -61,6 +51,13 @@ class CabReader {
             const CabNotifyFunction& notify, const CabDecryptFunction& decrypt, void* context);
 
   CabError error_;
+  int ClientError() const { return files_.lastError ? files_.lastError() : 0; }
+  void Fail(ArchiveStatus status, std::string detail) {
+    error_.status = status;
+    error_.code = CabReaderCode(status);
+    error_.detail = std::move(detail);
+    error_.failed = true;
+  }
 
  private:
   // Cabinets.
@@ -85,6 +82,10 @@ class CabReader {
   void ReadNextBlock();
   CFDATA ReadBlockPart(std::size_t offset, std::size_t limit);
 
+  // "block 12 of folder 0": the block being read (counted from 0 within its folder).
+  std::string BlockPlace(unsigned block) const {
+    return "block " + std::to_string(block) + " of folder " + std::to_string(std::max(currentFolder_, 0));
+  }
   std::size_t folderRecordSize() const { return kFolderFixedSize + cbCFFolder_; }
   std::size_t dataRecordSize() const { return kDataFixedSize + cbCFData_; }
 
@@ -114,6 +115,7 @@ class CabReader {
   std::uint64_t folderOffset_ = 0;  // uncompressed offset of the current block
   std::uint32_t blockSize_ = 0;     // its cbUncomp (bytes in output_)
   unsigned blocksLeft_ = 0;
+  unsigned blockIndex_ = 0;         // blocks of the folder read so far
   std::uint16_t currentType_ = kMethodUnset;
   std::unique_ptr<CabDecompressor> decompressor_;
   std::vector<std::uint8_t> input_;
@@ -131,23 +133,23 @@ bool CabReader::ReadExact(CabHandle handle, void* buffer, std::size_t count) {
 }
 
 void CabReader::SeekTo(CabHandle handle, long long position) {
-  Require(position >= 0 && files_.seek(handle, position, 0) == position, kCabReaderDamaged);
+  Require(position >= 0 && files_.seek(handle, position, 0) == position, ArchiveStatus::kDamaged);
 }
 
 std::string CabReader::ReadName(CabHandle handle) {
   std::uint8_t buffer[kMaxNameBytes];
   const long long got = files_.read(handle, buffer, sizeof buffer);
-  Require(got > 0, kCabReaderDamaged);
+  Require(got > 0, ArchiveStatus::kDamaged);
   const auto name = ParseName(std::span<const std::uint8_t>(buffer, static_cast<std::size_t>(got)));
-  Require(name.has_value(), kCabReaderDamaged);
+  Require(name.has_value(), ArchiveStatus::kDamaged);
   const long long back = got - static_cast<long long>(name->size() + 1);
-  if (back > 0) Require(files_.seek(handle, -back, 1) >= 0, kCabReaderDamaged);
+  if (back > 0) Require(files_.seek(handle, -back, 1) >= 0, ArchiveStatus::kDamaged);
   return *name;
 }
 
 CFFILE CabReader::ReadFileRecord() {
   std::uint8_t fixed[kFileFixedSize];
-  Require(ReadExact(listHandle_, fixed, sizeof fixed), kCabReaderDamaged);
+  Require(ReadExact(listHandle_, fixed, sizeof fixed), ArchiveStatus::kDamaged);
   CFFILE file = ParseFileFixed(fixed);
   file.szName = ReadName(listHandle_);
   return file;
@@ -170,25 +172,25 @@ void CabReader::OpenCabinet(const std::string& name, const std::string& path, bo
   CloseCabinet();
   const std::string full = path + name;
   listHandle_ = files_.open(full);
-  if (listHandle_ == -1) error_.systemError = errno;
-  Require(listHandle_ != -1, kCabReaderOpenFailed);
+  if (listHandle_ == -1) error_.systemError = ClientError();
+  Require(listHandle_ != -1, ArchiveStatus::kCabinetOpenFailed);
   dataHandle_ = files_.open(full);
-  if (dataHandle_ == -1) error_.systemError = errno;
-  Require(dataHandle_ != -1, kCabReaderOpenFailed);
+  if (dataHandle_ == -1) error_.systemError = ClientError();
+  Require(dataHandle_ != -1, ArchiveStatus::kCabinetOpenFailed);
 
   std::uint8_t fixed[kHeaderFixedSize];
-  Require(ReadExact(listHandle_, fixed, sizeof fixed), kCabReaderNotACabinet);
+  Require(ReadExact(listHandle_, fixed, sizeof fixed), ArchiveStatus::kNotACabinet);
   CFHEADER header = ParseHeaderFixed(fixed);
-  Require(header.signature == kSignatureMSCF, kCabReaderNotACabinet);
-  Require(header.version() == kCabVersion, kCabReaderBadVersion);
+  Require(header.signature == kSignatureMSCF, ArchiveStatus::kNotACabinet);
+  Require(header.version() == kCabVersion, ArchiveStatus::kBadVersion);
   if (following) {
     Require(header.setID == header_.setID && header.iCabinet == header_.iCabinet + 1,
-            kCabReaderWrongCabinet);
+            ArchiveStatus::kWrongCabinet);
   }
 
   if (header.flags & kFlagReservePresent) {
     std::uint8_t sizes[kReserveFieldsSize];
-    Require(ReadExact(listHandle_, sizes, sizeof sizes), kCabReaderDamaged);
+    Require(ReadExact(listHandle_, sizes, sizeof sizes), ArchiveStatus::kDamaged);
     header.cbCFHeader = LoadLE16(sizes);
     header.cbCFFolder = sizes[2];
     header.cbCFData = sizes[3];
@@ -202,9 +204,9 @@ void CabReader::OpenCabinet(const std::string& name, const std::string& path, bo
   } else {
     Require(header.cbCFHeader == cbCFHeader_ && header.cbCFFolder == cbCFFolder_ &&
                 header.cbCFData == cbCFData_,
-            kCabReaderReserveMismatch);
+            ArchiveStatus::kReserveMismatch);
   }
-  Require(ReadExact(listHandle_, headerReserve_.data(), headerReserve_.size()), kCabReaderDamaged);
+  Require(ReadExact(listHandle_, headerReserve_.data(), headerReserve_.size()), ArchiveStatus::kDamaged);
   header.abReserve = headerReserve_;
 
   if (header.flags & kFlagPrevCabinet) {
@@ -216,7 +218,7 @@ void CabReader::OpenCabinet(const std::string& name, const std::string& path, bo
     header.szDiskNext = ReadName(listHandle_);
   }
   const long long folderPos = files_.seek(listHandle_, 0, 1);
-  Require(folderPos >= 0, kCabReaderDamaged);
+  Require(folderPos >= 0, ArchiveStatus::kDamaged);
   SeekTo(listHandle_, header.coffFiles);
 
   firstFolderPos_ = folderPos;
@@ -236,19 +238,19 @@ void CabReader::OpenCabinet(const std::string& name, const std::string& path, bo
 
 void CabReader::HopToNextCabinet() {
   // Data that runs on without a following cabinet is damaged.
-  Require((header_.flags & kFlagNextCabinet) != 0, kCabReaderDamaged);
+  Require((header_.flags & kFlagNextCabinet) != 0, ArchiveStatus::kDamaged);
   std::string nextName = header_.szCabinetNext;
   const std::string nextDisk = header_.szDiskNext;
-  Require(CloseCabinet(), kCabReaderDamaged);
+  Require(CloseCabinet(), ArchiveStatus::kDamaged);
 
-  int lastError = 0;
+  ArchiveStatus lastError = ArchiveStatus::kOk;
   for (int attempt = 0;; ++attempt) {
     CabNotification ask;
     ask.kind = CabNotificationKind::kNextCabinet;
     ask.nextCabinet = nextName;
     ask.nextDisk = nextDisk;
     ask.cabinetPath = cabinetPath_;
-    ask.errorCode = lastError;
+    ask.errorCode = CabReaderCode(lastError);
     Notify(ask);
     if (attempt > 0) {
       // Asking again only makes sense when the client points somewhere else.
@@ -262,18 +264,18 @@ void CabReader::HopToNextCabinet() {
       break;
     } catch (const ReaderFailure& failure) {
       CloseCabinet();
-      if (failure.code == kCabReaderUserAbort) throw;
-      lastError = failure.code;
+      if (failure.status == ArchiveStatus::kStopped) throw;
+      lastError = failure.status;
     }
   }
 
   // The continued folder is the first folder of this cabinet.
-  Require(header_.cFolders >= 1, kCabReaderDamaged);
+  Require(header_.cFolders >= 1, ArchiveStatus::kDamaged);
   SeekTo(dataHandle_, firstFolderPos_);
   std::vector<std::uint8_t> record(folderRecordSize());
-  Require(ReadExact(dataHandle_, record.data(), record.size()), kCabReaderDamaged);
+  Require(ReadExact(dataHandle_, record.data(), record.size()), ArchiveStatus::kDamaged);
   CFFOLDER folder = ParseFolder(record.data(), cbCFFolder_);
-  Require(folder.typeCompress == folder_.typeCompress, kCabReaderDamaged);
+  Require(folder.typeCompress == folder_.typeCompress, ArchiveStatus::kDamaged);
   SeekTo(dataHandle_, folder.coffCabStart);
   blocksLeft_ = folder.cCFData;
   folder_ = std::move(folder);
@@ -285,10 +287,10 @@ void CabReader::HopToNextCabinet() {
   const int skip = continuingHandled_ + 1;
   continuingHandled_ = 0;
   for (int k = 0; k < skip; ++k) {
-    Require(filesLeft_ > 0, kCabReaderDamaged);
+    Require(filesLeft_ > 0, ArchiveStatus::kDamaged);
     const CFFILE listed = ReadFileRecord();
     --filesLeft_;
-    Require(ContinuesFromPrev(listed.iFolder), kCabReaderDamaged);
+    Require(ContinuesFromPrev(listed.iFolder), ArchiveStatus::kDamaged);
     if (k + 1 < skip) {
       if (ContinuesToNext(listed.iFolder)) ++continuingHandled_;
     } else {
@@ -302,7 +304,7 @@ void CabReader::HopToNextCabinet() {
 
 CabHandle CabReader::Notify(CabNotification& notification) {
   const CabHandle result = (*notify_)(notification);
-  Require(result != -1, kCabReaderUserAbort);
+  Require(result != -1, ArchiveStatus::kStopped);
   return result;
 }
 
@@ -315,14 +317,14 @@ void CabReader::Decrypt(CabDecryptKind kind, std::span<const std::uint8_t> reser
   request.data = data;
   request.iCabinet = header_.iCabinet;
   request.iFolder = static_cast<std::uint16_t>(currentFolder_ < 0 ? 0 : currentFolder_);
-  Require((*decrypt_)(request) != -1, kCabReaderUserAbort);
+  Require((*decrypt_)(request) != -1, ArchiveStatus::kStopped);
 }
 
 void CabReader::SendEnumerate() {
   CabNotification note;
   note.kind = CabNotificationKind::kEnumerate;
   note.position = files_.seek(listHandle_, 0, 1);
-  Require(note.position >= 0, kCabReaderDamaged);
+  Require(note.position >= 0, ArchiveStatus::kDamaged);
   note.filesLeft = static_cast<int>(filesLeft_);
   const long long position = note.position;
   Notify(note);
@@ -385,16 +387,16 @@ void CabReader::ExtractFile(const CFFILE& file, CabHandle handle) {
     if (!continuation_) {
       unsigned index = file.iFolder;
       if (ContinuesToNext(file.iFolder)) {
-        Require(header_.cFolders > 0, kCabReaderDamaged);
+        Require(header_.cFolders > 0, ArchiveStatus::kDamaged);
         index = header_.cFolders - 1u;
       }
-      Require(index < header_.cFolders, kCabReaderDamaged);
+      Require(index < header_.cFolders, ArchiveStatus::kDamaged);
       if (static_cast<int>(index) != currentFolder_ || file.uoffFolderStart < folderOffset_) {
         StartFolder(index);
       }
     } else {
       // A cabinet opened as a continuation cannot go back to the start of the folder.
-      Require(currentFolder_ >= 0 && file.uoffFolderStart >= folderOffset_, kCabReaderDamaged);
+      Require(currentFolder_ >= 0 && file.uoffFolderStart >= folderOffset_, ArchiveStatus::kDamaged);
     }
 
     std::uint64_t position = file.uoffFolderStart;
@@ -405,8 +407,8 @@ void CabReader::ExtractFile(const CFFILE& file, CabHandle handle) {
       const std::size_t count =
           static_cast<std::size_t>(std::min<std::uint64_t>(blockSize_ - inBlock, end - position));
       const long long written = files_.write(handle, output_.data() + inBlock, count);
-      if (written < 0) error_.systemError = errno;
-      Require(written >= 0 && static_cast<std::size_t>(written) == count, kCabReaderTargetFailed);
+      if (written < 0) error_.systemError = ClientError();
+      Require(written >= 0 && static_cast<std::size_t>(written) == count, ArchiveStatus::kTargetFailed);
       position += count;
     }
   }
@@ -422,7 +424,7 @@ void CabReader::ExtractFile(const CFFILE& file, CabHandle handle) {
   close.iFolder = file.iFolder;
   close.context = context_;
   target_ = -1;  // the client closes the handle whatever it answers
-  Require(Notify(close) != 0, kCabReaderTargetFailed);
+  Require(Notify(close) != 0, ArchiveStatus::kTargetFailed);
 }
 
 // --- folders and blocks ------------------------------------------------------------------
@@ -443,17 +445,17 @@ void CabReader::SetUpDecompressor(std::uint16_t typeCompress) {
       decompressor_ = MakeMszipDecompressor();
       break;
     case static_cast<std::uint16_t>(CompressionMethod::kQuantum):
-      Require(window >= 10 && window <= 21, kCabReaderDecompressFailed);
+      Require(window >= quantum::kMinWindowBits && window <= quantum::kMaxWindowBits, ArchiveStatus::kDecompressFailed);
       decompressor_ = MakeQuantumDecompressor(window);
       break;
     case static_cast<std::uint16_t>(CompressionMethod::kLzx):
-      Require(window >= 15 && window <= 21, kCabReaderDecompressFailed);
+      Require(window >= lzx::kMinWindowBits && window <= lzx::kMaxWindowBits, ArchiveStatus::kDecompressFailed);
       decompressor_ = MakeLzxDecompressor(window);
       break;
     default:
-      throw ReaderFailure{kCabReaderUnknownType};
+      throw ReaderFailure{ArchiveStatus::kUnknownType, "unknown compression type " + DescribeTypeCompress(typeCompress)};
   }
-  Require(decompressor_ != nullptr, kCabReaderDecompressFailed);
+  Require(decompressor_ != nullptr, ArchiveStatus::kDecompressFailed);
   input_.assign(*MaxCompressedBlockSize(typeCompress), 0);
   currentType_ = typeCompress;
 }
@@ -462,11 +464,12 @@ void CabReader::StartFolder(unsigned index) {
   currentFolder_ = -1;
   SeekTo(dataHandle_, firstFolderPos_ + static_cast<long long>(index * folderRecordSize()));
   std::vector<std::uint8_t> record(folderRecordSize());
-  Require(ReadExact(dataHandle_, record.data(), record.size()), kCabReaderDamaged);
+  Require(ReadExact(dataHandle_, record.data(), record.size()), ArchiveStatus::kDamaged);
   folder_ = ParseFolder(record.data(), cbCFFolder_);
   SetUpDecompressor(folder_.typeCompress);
   SeekTo(dataHandle_, folder_.coffCabStart);
   blocksLeft_ = folder_.cCFData;
+  blockIndex_ = 0;
   folderOffset_ = 0;
   blockSize_ = 0;
   currentFolder_ = static_cast<int>(index);
@@ -476,14 +479,17 @@ void CabReader::StartFolder(unsigned index) {
 
 CFDATA CabReader::ReadBlockPart(std::size_t offset, std::size_t limit) {
   std::uint8_t headerBytes[kDataFixedSize + 255];
-  Require(ReadExact(dataHandle_, headerBytes, dataRecordSize()), kCabReaderDamaged);
+  Require(ReadExact(dataHandle_, headerBytes, dataRecordSize()), ArchiveStatus::kDamaged);
   CFDATA block = ParseDataHeader(headerBytes, cbCFData_);
-  Require(block.cbData <= limit - offset, kCabReaderDamaged);
+  Require(block.cbData <= limit - offset, ArchiveStatus::kDamaged);
   std::uint8_t* data = input_.data() + offset;
-  Require(ReadExact(dataHandle_, data, block.cbData), kCabReaderDamaged);
-  if (block.csum != 0) Require(DataBlockChecksum(block, data) == block.csum, kCabReaderDamaged);
+  Require(ReadExact(dataHandle_, data, block.cbData), ArchiveStatus::kDamaged);
+  if (block.csum != 0 && DataBlockChecksum(block, data) != block.csum) {
+    throw ReaderFailure{ArchiveStatus::kDamaged, "checksum mismatch in " + BlockPlace(blockIndex_)};
+  }
   Decrypt(CabDecryptKind::kBlock, block.abReserve, std::span<std::uint8_t>(data, block.cbData));
   --blocksLeft_;
+  ++blockIndex_;
   return block;
 }
 
@@ -498,19 +504,21 @@ void CabReader::ReadNextBlock() {
   // (ReadBlockPart's limit), and each hop needs the next cabinet of the set, so the chain
   // is bounded.
   const std::size_t limit = input_.size();
+  const unsigned firstPart = blockIndex_;
   CFDATA part = ReadBlockPart(0, limit);
   std::size_t total = part.cbData;
   while (part.cbUncomp == 0) {
-    Require(blocksLeft_ == 0, kCabReaderDamaged);  // only a cabinet's last block is cut
+    Require(blocksLeft_ == 0, ArchiveStatus::kDamaged);  // only a cabinet's last block is cut
     HopToNextCabinet();
-    Require(blocksLeft_ > 0, kCabReaderDamaged);
+    Require(blocksLeft_ > 0, ArchiveStatus::kDamaged);
     part = ReadBlockPart(total, limit);
     total += part.cbData;
   }
   const std::uint16_t uncompressed = part.cbUncomp;
-  Require(uncompressed <= kMaxBlockUncompressed, kCabReaderDamaged);
-  Require(decompressor_->DecompressBlock(input_.data(), total, output_.data(), uncompressed),
-          kCabReaderDecompressFailed);
+  Require(uncompressed <= kMaxBlockUncompressed, ArchiveStatus::kDamaged);
+  if (!decompressor_->DecompressBlock(input_.data(), total, output_.data(), uncompressed)) {
+    throw ReaderFailure{ArchiveStatus::kDecompressFailed, BlockPlace(firstPart) + " does not decompress"};
+  }
   blockSize_ = uncompressed;
 }
 
@@ -523,7 +531,7 @@ bool CabReader::IsCabinet(CabHandle handle, CabinetInfo* info) {
   const CFHEADER header = ParseHeaderFixed(fixed);
   if (header.signature != kSignatureMSCF) return false;
   if (header.version() != kCabVersion) {
-    error_ = {kCabReaderBadVersion, 0, true};
+    Fail(ArchiveStatus::kBadVersion, "");
     return false;
   }
   if (info) {
@@ -551,25 +559,26 @@ bool CabReader::Copy(const std::string& cabinetName, const std::string& cabinetP
   continuingHandled_ = 0;
   folderOffset_ = 0;
   blockSize_ = 0;
-  int code = kCabReaderOk;
+  ReaderFailure failure{ArchiveStatus::kOk, {}};
   try {
     OpenCabinet(cabinetName, cabinetPath, false);
     Walk();
-    Require(CloseCabinet(), kCabReaderDamaged);
-  } catch (const ReaderFailure& failure) {
-    code = failure.code;
+    Require(CloseCabinet(), ArchiveStatus::kDamaged);
+  } catch (const ReaderFailure& caught) {
+    failure = caught;
   } catch (const std::bad_alloc&) {
-    code = kCabReaderNoMemory;
+    failure = {ArchiveStatus::kNoMemory, {}};
+  } catch (const std::exception& e) {  // from a client function: it does not leave the reader
+    failure = {ArchiveStatus::kStopped, std::string("a client function failed: ") + e.what()};
   }
-  if (code == kCabReaderOk) return true;
+  if (failure.status == ArchiveStatus::kOk) return true;
   if (target_ != -1) {
     files_.close(target_);  // a file in progress is closed without CloseFileInfo
     target_ = -1;
   }
   CloseCabinet();
   currentFolder_ = -1;
-  error_.code = code;
-  error_.failed = true;
+  Fail(failure.status, failure.detail);
   return false;
 }
 
@@ -583,7 +592,7 @@ CabReaderPtr CabReaderCreate(CabFileFunctions files, int processorClass, CabErro
     if (error) *error = {};
     return reader;
   } catch (const std::bad_alloc&) {
-    if (error) *error = {kCabReaderNoMemory, 0, true};
+    if (error) *error = {kCabReaderNoMemory, 0, true, ArchiveStatus::kNoMemory, {}};
     return nullptr;
   }
 }

@@ -30,23 +30,21 @@
 
 namespace krax::cab {
 
-// Reader error codes.
-enum CabReaderErrorCode : int {
-  kCabReaderOk = 0,
-  kCabReaderOpenFailed = 1,      // the cabinet file could not be opened
-  kCabReaderNotACabinet = 2,     // signature is not "MSCF"
-  kCabReaderBadVersion = 3,      // version is not 0x0103
-  kCabReaderDamaged = 4,         // a record, name, block, checksum or seek is bad
-  kCabReaderNoMemory = 5,
-  kCabReaderUnknownType = 6,     // unknown compression type
-  kCabReaderDecompressFailed = 7,
-  kCabReaderTargetFailed = 8,    // a target file could not be written or finished
-  kCabReaderReserveMismatch = 9, // a following cabinet's reserve sizes differ
-  kCabReaderWrongCabinet = 10,   // a following cabinet is not the next one of the set
-  kCabReaderUserAbort = 11,      // a notification returned -1
-};
+// CabError::code values: the reader's numbering of the statuses it reports.
+inline constexpr int kCabReaderOk = CabReaderCode(ArchiveStatus::kOk);
+inline constexpr int kCabReaderOpenFailed = CabReaderCode(ArchiveStatus::kCabinetOpenFailed);
+inline constexpr int kCabReaderNotACabinet = CabReaderCode(ArchiveStatus::kNotACabinet);
+inline constexpr int kCabReaderBadVersion = CabReaderCode(ArchiveStatus::kBadVersion);
+inline constexpr int kCabReaderDamaged = CabReaderCode(ArchiveStatus::kDamaged);
+inline constexpr int kCabReaderNoMemory = CabReaderCode(ArchiveStatus::kNoMemory);
+inline constexpr int kCabReaderUnknownType = CabReaderCode(ArchiveStatus::kUnknownType);
+inline constexpr int kCabReaderDecompressFailed = CabReaderCode(ArchiveStatus::kDecompressFailed);
+inline constexpr int kCabReaderTargetFailed = CabReaderCode(ArchiveStatus::kTargetFailed);
+inline constexpr int kCabReaderReserveMismatch = CabReaderCode(ArchiveStatus::kReserveMismatch);
+inline constexpr int kCabReaderWrongCabinet = CabReaderCode(ArchiveStatus::kWrongCabinet);
+inline constexpr int kCabReaderUserAbort = CabReaderCode(ArchiveStatus::kStopped);
 
-// Human-readable text for a reader error code ("the cabinet is damaged", ...).
+// The text of a reader code: ArchiveStatusText of the status it stands for.
 const char* CabReaderErrorText(int code);
 
 // The client's file functions. Open returns -1 on failure; Read/Write return the number of
@@ -57,9 +55,11 @@ struct CabFileFunctions {
   std::function<long long(CabHandle, const void* buffer, std::size_t count)> write;
   std::function<int(CabHandle)> close;
   std::function<long long(CabHandle, long long offset, int origin)> seek;
+  // Optional: the system error number of the last failed call, 0 when unknown.
+  std::function<int()> lastError;
 };
 
-// The platform's files (POSIX descriptors); errno lands in CabError::systemError.
+// The platform's files (platform/file_io.h); their error numbers land in CabError::systemError.
 CabFileFunctions PosixCabFileFunctions();
 
 struct CabinetInfo {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "archive/cab/cab_format.h"
@@ -16,25 +17,22 @@
 namespace krax::cab {
 namespace {
 
-constexpr std::uint32_t kBlockInput = 32768;
+constexpr std::uint32_t kBlockInput = kMaxBlockUncompressed;  // every method compresses 32768-byte blocks
 constexpr std::uint32_t kDefaultCb = 0x7FFFFFF;  // seven F digits: what cb 0 stands for
 constexpr int kTempAttempts = 11;
 constexpr std::size_t kTempNameBuffer = 4096;
-constexpr std::size_t kLzxMaxBlockOutput = 32768 + 6144;
-constexpr std::uint16_t kMethodNone = 0, kMethodMszip = 1, kMethodLzx = 3;
+constexpr std::uint64_t kMaxFormatSize = 0xFFFFFFFFu;  // sizes and offsets are 32-bit in the format
+constexpr std::size_t kMaxDataHeader = kDataFixedSize + 255;
 
-struct TempFile {
-  std::string name;
-  CabHandle handle = -1;
-  std::uint32_t size = 0;  // bytes written
-  bool open() const { return handle != -1; }
-};
+std::uint16_t Method(CompressionMethod method) { return static_cast<std::uint16_t>(method); }
 
 // Memory from the client, released through it.
 class ClientBuffer {
  public:
   ClientBuffer() = default;
   ~ClientBuffer() { Free(); }
+  ClientBuffer(const ClientBuffer&) = delete;
+  ClientBuffer& operator=(const ClientBuffer&) = delete;
   bool Allocate(const CabWriterClient& client, std::size_t size) {
     Free();
     client_ = &client;
@@ -52,18 +50,90 @@ class ClientBuffer {
   std::uint8_t* data_ = nullptr;
 };
 
-std::uint16_t Load16(const std::uint8_t* p) { return LoadLE16(p); }
-void Store16(std::uint8_t* p, std::uint16_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
 }  // namespace
+
+// A temporary file of the writer, opened and named through the client and closed and
+// deleted through it when dropped (or by Delete, which reports failures).
+class CabTempFile {
+ public:
+  CabTempFile() = default;
+  ~CabTempFile() { Delete(); }
+  CabTempFile(CabTempFile&& other) noexcept { *this = std::move(other); }
+  CabTempFile& operator=(CabTempFile&& other) noexcept {
+    if (this != &other) {
+      Delete();
+      client_ = std::exchange(other.client_, nullptr);
+      name_ = std::move(other.name_);
+      handle_ = std::exchange(other.handle_, -1);
+      size_ = std::exchange(other.size_, 0);
+    }
+    return *this;
+  }
+
+  // A fresh, empty file under a name the client's namer gives; false with `err` set.
+  bool Create(const CabWriterClient& client, int& err) {
+    Delete();
+    for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
+      char name[kTempNameBuffer] = {};
+      if (!client.tempName(name, sizeof name)) continue;
+      const CabHandle h = client.open(name, O_RDWR | O_CREAT | O_EXCL, 0600, err);
+      if (h == -1) continue;
+      client_ = &client;
+      name_ = name;
+      handle_ = h;
+      size_ = 0;
+      return true;
+    }
+    return false;
+  }
+  // Closes and deletes the file; true when both succeeded (or there was none).
+  bool Delete() {
+    if (!client_) return true;
+    int err = 0;
+    bool ok = client_->close(handle_, err) == 0;
+    ok = client_->remove(name_, err) == 0 && ok;
+    client_ = nullptr;
+    handle_ = -1;
+    size_ = 0;
+    return ok;
+  }
+  bool Write(const void* data, std::size_t size, int& err) {
+    if (size == 0) return true;
+    if (size_ + size > kMaxFormatSize) {
+      err = EFBIG;
+      return false;
+    }
+    if (client_->write(handle_, data, static_cast<unsigned>(size), err) != static_cast<long>(size)) return false;
+    size_ += static_cast<std::uint32_t>(size);
+    return true;
+  }
+  bool Read(void* data, std::size_t size, int& err) {
+    auto* p = static_cast<std::uint8_t*>(data);
+    while (size > 0) {
+      const long n = client_->read(handle_, p, static_cast<unsigned>(size), err);
+      if (n <= 0) return false;
+      p += n;
+      size -= static_cast<std::size_t>(n);
+    }
+    return true;
+  }
+  bool Rewind(int& err) { return client_->seek(handle_, 0, SEEK_SET, err) == 0; }
+
+  std::uint32_t size() const { return size_; }  // bytes written
+  bool empty() const { return size_ == 0; }
+
+ private:
+  const CabWriterClient* client_ = nullptr;
+  std::string name_;
+  CabHandle handle_ = -1;
+  std::uint32_t size_ = 0;
+};
 
 class CabWriter {
  public:
-  CabWriter(CabError& error, CabWriterClient client, const CabinetParameters& parameters)
-      : error_(error), client_(std::move(client)), params_(parameters) {}
+  CabWriter(CabError& error, CabWriterClient client, const CabinetParameters& parameters,
+            const CabWriterLimits& limits)
+      : error_(error), client_(std::move(client)), params_(parameters), limits_(limits) {}
   ~CabWriter() { Cleanup(); }
 
   bool Init();
@@ -72,42 +142,80 @@ class CabWriter {
                const CabOpenSourceFn& openSource, std::uint16_t type);
   bool Flush(bool force, const CabNextCabinetFn& next, const CabProgressFn& progress);
   bool Cleanup();
+  // Runs a step; an exception (from a client function or the allocator) ends it as a
+  // failure instead of leaving the writer.
+  template <typename Step>
+  bool Guarded(Step&& step) {
+    try {
+      return step();
+    } catch (const std::bad_alloc&) {
+      return Fail(ArchiveStatus::kNoMemory);
+    } catch (const std::exception& e) {
+      return Fail(ArchiveStatus::kStopped, 0, std::string("a client function failed: ") + e.what());
+    }
+  }
 
  private:
-  bool Fail(int code, int systemError = 0) {
-    error_.code = code;
+  // What placing one folder into the current cabinet did.
+  struct Placement {
+    bool needNext = false;            // the folder continues in a following cabinet
+    std::int64_t spaceLeft = 0;       // room in this cabinet beyond the estimate
+    std::uint16_t cCFData = 0;        // blocks placed here
+    std::int64_t placedBytes = 0;     // their headers and data
+    std::uint64_t placedUncompressed = 0;  // the folder's uncompressed bytes in this and earlier cabinets
+  };
+
+  bool Fail(ArchiveStatus status, int systemError = 0, std::string detail = {}) {
+    error_.status = status;
+    error_.code = CabWriterCode(status);
     error_.systemError = systemError;
+    error_.detail = std::move(detail);
     error_.failed = true;
     return false;
   }
+  bool FailTemp(int err) { return Fail(ArchiveStatus::kTempFileFailed, err); }
   static long Report(const CabProgressFn& progress, CabStatusKind kind, std::uint64_t a, std::uint64_t b) {
     return progress ? progress(kind, static_cast<std::uint32_t>(a), static_cast<std::uint32_t>(b)) : 0;
   }
 
   // Temporary files.
-  bool CreateTempGroup(std::initializer_list<TempFile*> files);
-  bool DeleteTemp(TempFile& file);
-  bool WriteTemp(TempFile& file, const void* data, std::size_t size);
-  bool ReadTemp(TempFile& file, void* data, std::size_t size);
-  bool RewindTemp(TempFile& file);
+  bool CreateTemps(std::initializer_list<CabTempFile*> files);
+  bool WriteTemp(CabTempFile& file, const void* data, std::size_t size);
+  bool ReadTemp(CabTempFile& file, void* data, std::size_t size);
+  bool RewindTemp(CabTempFile& file);
 
-  // Folder.
+  // The folder being filled.
   bool SetCompression(std::uint16_t type, const CabNextCabinetFn& next, const CabProgressFn& progress);
   bool CompressBlock(const CabProgressFn& progress, bool last);
-  bool WriteFolderBlock(const std::uint8_t* data, std::size_t size, std::size_t uncompressed);
-  bool CloseFolder(bool force, const CabNextCabinetFn& next, const CabProgressFn& progress);
+  bool CompressLzx(const CabProgressFn& progress, bool last);
+  bool AppendFolderBlock(const std::uint8_t* data, std::size_t size, std::size_t uncompressed);
+  bool AppendFolderFileRecord(const CFFILE& file);
+  bool FinishFolderStream(const CabProgressFn& progress);
   std::uint64_t FolderCompressedSize() const;
 
-  // Cabinet.
+  // Placing the folder into cabinets.
+  bool CloseFolder(bool force, const CabNextCabinetFn& next, const CabProgressFn& progress);
+  bool PrepareNextCabinet(std::uint64_t estimate, const CabNextCabinetFn& next, Placement& placement);
+  bool PlaceDataBlocks(std::uint64_t estimate, const CabProgressFn& progress, CabTempFile& carryData,
+                       Placement& placement);
+  bool PlaceBlockHere(CFDATA block, const std::uint8_t* data);
+  bool AppendFolderRecord(std::uint32_t coffCabStart, std::uint16_t cCFData);
+  bool ReadFolderFileRecord(std::uint64_t& left, CFFILE& file);
+  bool PlaceFileRecords(std::uint64_t placedUncompressed, CabTempFile& carryFiles);
+  bool HandOverToNextCabinet(std::uint64_t estimate, const CabProgressFn& progress);
+  bool ContinueInNextCabinet(const CabNextCabinetFn& next, const CabProgressFn& progress);
+
+  // The cabinet file.
   std::size_t HeaderSize() const;
+  std::size_t NamesSize() const;
   std::uint64_t EstimateCabinet() const;
   std::uint64_t EstimateWithNames() const;
   bool WriteCabinet(std::uint64_t progressTotal, std::uint64_t estimate, const CabProgressFn& progress);
   bool WriteCabinetBody(CabHandle file, std::uint64_t progressTotal, const CabProgressFn& progress,
                         std::uint32_t& cbCabinet);
-  bool anyReserve() const {
-    return reserveHeader_ != 0 || reserveFolder_ != 0 || reserveData_ != 0;
-  }
+  bool StartFreshCabinet();
+  CFHEADER NextHeader(std::uint32_t cbCabinet, std::uint32_t coffFiles);
+  bool anyReserve() const { return reserveHeader_ != 0 || reserveFolder_ != 0 || reserveData_ != 0; }
   std::size_t dataHeaderSize() const { return kDataFixedSize + reserveData_; }
   std::size_t folderRecordSize() const { return kFolderFixedSize + reserveFolder_; }
 
@@ -115,6 +223,7 @@ class CabWriter {
   CabWriterClient client_;
   CabinetParameters params_;
   CabinetParameters nextParams_;
+  CabWriterLimits limits_;
   unsigned reserveHeader_ = 0, reserveFolder_ = 0, reserveData_ = 0;
   bool cleanedUp_ = false;
 
@@ -126,80 +235,47 @@ class CabWriter {
   std::unique_ptr<mszip::MszipEncoder> mszip_;
   std::unique_ptr<lzx::LzxEncoder> lzx_;
   std::uint64_t folderUncompressed_ = 0;
-  TempFile folderData_, folderFiles_;
-  int pendingError_ = 0, pendingSystemError_ = 0;  // set by the LZX frame sink
-  const CabProgressFn* sinkProgress_ = nullptr;
+  std::uint32_t folderFileCount_ = 0;
+  CabTempFile folderData_, folderFiles_;
+  const CabProgressFn* sinkProgress_ = nullptr;  // for the LZX frame sink
 
   // The current cabinet.
-  std::uint16_t cFolders_ = 0, cFiles_ = 0;
-  std::uint16_t cabinetsWritten_ = 0;
-  std::uint16_t folderIndex_ = 0;
+  std::uint32_t cFolders_ = 0, cFiles_ = 0;
+  std::uint32_t cabinetsWritten_ = 0;
+  std::uint32_t folderIndex_ = 0;
   std::string prevCab_, prevDisk_, nextCab_, nextDisk_;
   bool hasPrev_ = false, hasNext_ = false;
-  TempFile cabData_, cabFiles_, cabFolders_;
+  CabTempFile cabData_, cabFiles_, cabFolders_;
   std::vector<std::uint8_t> copyBuffer_;
+  std::vector<std::string> written_;  // cabinet files completed, deleted again when the run fails
 };
 
 // --- temporary files ----------------------------------------------------------------------
 
-bool CabWriter::CreateTempGroup(std::initializer_list<TempFile*> files) {
-  std::vector<TempFile*> made;
-  for (TempFile* file : files) {
+bool CabWriter::CreateTemps(std::initializer_list<CabTempFile*> files) {
+  for (CabTempFile* file : files) {
     int err = 0;
-    for (int attempt = 0; attempt < kTempAttempts && !file->open(); ++attempt) {
-      char name[kTempNameBuffer] = {};
-      if (!client_.tempName(name, sizeof name)) continue;
-      const CabHandle h = client_.open(name, O_RDWR | O_CREAT | O_EXCL, 0600, err);
-      if (h == -1) continue;
-      file->name = name;
-      file->handle = h;
-      file->size = 0;
+    if (!file->Create(client_, err)) {
+      for (CabTempFile* made : files) made->Delete();
+      return FailTemp(err);
     }
-    if (!file->open()) {
-      for (TempFile* m : made) DeleteTemp(*m);
-      return Fail(kCabErrorTempFile, err);
-    }
-    made.push_back(file);
   }
   return true;
 }
 
-bool CabWriter::DeleteTemp(TempFile& file) {
-  if (!file.open()) return true;
+bool CabWriter::WriteTemp(CabTempFile& file, const void* data, std::size_t size) {
   int err = 0;
-  bool ok = client_.close(file.handle, err) == 0;
-  ok = client_.remove(file.name, err) == 0 && ok;
-  file = TempFile{};
-  return ok;
+  return file.Write(data, size, err) || FailTemp(err);
 }
 
-bool CabWriter::WriteTemp(TempFile& file, const void* data, std::size_t size) {
-  if (size == 0) return true;
+bool CabWriter::ReadTemp(CabTempFile& file, void* data, std::size_t size) {
   int err = 0;
-  if (std::uint64_t{file.size} + size > 0xFFFFFFFFu) return Fail(kCabErrorTempFile, EFBIG);
-  if (client_.write(file.handle, data, static_cast<unsigned>(size), err) != static_cast<long>(size)) {
-    return Fail(kCabErrorTempFile, err);
-  }
-  file.size += static_cast<std::uint32_t>(size);
-  return true;
+  return file.Read(data, size, err) || FailTemp(err);
 }
 
-bool CabWriter::ReadTemp(TempFile& file, void* data, std::size_t size) {
+bool CabWriter::RewindTemp(CabTempFile& file) {
   int err = 0;
-  auto* p = static_cast<std::uint8_t*>(data);
-  while (size > 0) {
-    const long n = client_.read(file.handle, p, static_cast<unsigned>(size), err);
-    if (n <= 0) return Fail(kCabErrorTempFile, err);
-    p += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-bool CabWriter::RewindTemp(TempFile& file) {
-  int err = 0;
-  if (client_.seek(file.handle, 0, SEEK_SET, err) != 0) return Fail(kCabErrorTempFile, err);
-  return true;
+  return file.Rewind(err) || FailTemp(err);
 }
 
 // --- creation and destruction ---------------------------------------------------------------
@@ -210,21 +286,28 @@ bool CabWriter::Init() {
   reserveData_ = std::min(params_.cbReserveCFData, 255u);
   if (params_.cb == 0) params_.cb = kDefaultCb;
   try {
-    copyBuffer_.resize(65536 + 512);
+    copyBuffer_.resize(kMaxDataHeader + 65536);  // any CFDATA header and cbData
   } catch (const std::bad_alloc&) {
-    return Fail(kCabErrorNoMemory);
+    return Fail(ArchiveStatus::kNoMemory);
   }
-  if (!input_.Allocate(client_, kBlockInput)) return Fail(kCabErrorNoMemory);
-  return CreateTempGroup({&folderData_, &folderFiles_}) &&
-         CreateTempGroup({&cabData_, &cabFiles_, &cabFolders_});
+  if (!input_.Allocate(client_, kBlockInput)) return Fail(ArchiveStatus::kNoMemory);
+  return CreateTemps({&folderData_, &folderFiles_}) && CreateTemps({&cabData_, &cabFiles_, &cabFolders_});
 }
 
 bool CabWriter::Cleanup() {
   if (cleanedUp_) return true;
   cleanedUp_ = true;
   bool ok = true;
-  for (TempFile* f : {&folderData_, &folderFiles_, &cabData_, &cabFiles_, &cabFolders_}) {
-    ok = DeleteTemp(*f) && ok;
+  for (CabTempFile* f : {&folderData_, &folderFiles_, &cabData_, &cabFiles_, &cabFolders_}) {
+    ok = f->Delete() && ok;
+  }
+  // A failed run leaves nothing behind: no complete cabinet naming a successor that was
+  // never written.
+  if (error_.failed) {
+    for (const std::string& path : written_) {
+      int ignored = 0;
+      client_.remove(path, ignored);
+    }
   }
   lzx_.reset();
   mszip_.reset();
@@ -233,10 +316,10 @@ bool CabWriter::Cleanup() {
   return ok;
 }
 
-// --- the folder ---------------------------------------------------------------------------
+// --- the folder being filled -----------------------------------------------------------------
 
 std::uint64_t CabWriter::FolderCompressedSize() const {
-  return std::uint64_t{folderData_.size} + (lzx_ ? lzx_->HeldBytesEstimate() : 0);
+  return std::uint64_t{folderData_.size()} + (lzx_ ? lzx_->HeldBytesEstimate() : 0);
 }
 
 bool CabWriter::SetCompression(std::uint16_t type, const CabNextCabinetFn& next,
@@ -250,94 +333,104 @@ bool CabWriter::SetCompression(std::uint16_t type, const CabNextCabinetFn& next,
   const std::uint16_t method = MethodOf(type);
   std::size_t outputSize = 0;
   try {
-    switch (method) {
-      case kMethodNone:
-        outputSize = kBlockInput;
-        break;
-      case kMethodMszip:
-        outputSize = mszip::kMszipMaxBlockOutput;
-        mszip_ = std::make_unique<mszip::MszipEncoder>();
-        break;
-      case kMethodLzx: {
-        const int windowBits = WindowBitsOf(type);
-        if (windowBits < lzx::kMinWindowBits || windowBits > lzx::kMaxWindowBits) {
-          return Fail(kCabErrorCompressor);
-        }
-        outputSize = kLzxMaxBlockOutput;
-        lzx_ = std::make_unique<lzx::LzxEncoder>(windowBits);
-        break;
+    if (method == Method(CompressionMethod::kNone)) {
+      outputSize = kBlockInput;
+    } else if (method == Method(CompressionMethod::kMszip)) {
+      outputSize = mszip::kMszipMaxBlockOutput;
+      mszip_ = std::make_unique<mszip::MszipEncoder>();
+    } else if (method == Method(CompressionMethod::kLzx)) {
+      const int windowBits = WindowBitsOf(type);
+      if (windowBits < lzx::kMinWindowBits || windowBits > lzx::kMaxWindowBits) {
+        return Fail(ArchiveStatus::kCompressorFailed);
       }
-      default:
-        return Fail(kCabErrorUnknownType);
+      outputSize = lzx::kMaxCompressedFrame;
+      lzx_ = std::make_unique<lzx::LzxEncoder>(windowBits);
+    } else {
+      return Fail(ArchiveStatus::kUnknownType);
     }
   } catch (const std::bad_alloc&) {
-    return Fail(kCabErrorNoMemory);
+    return Fail(ArchiveStatus::kNoMemory);
   } catch (const std::exception&) {
-    return Fail(kCabErrorCompressor);
+    return Fail(ArchiveStatus::kCompressorFailed);
   }
-  if (!output_.Allocate(client_, outputSize)) return Fail(kCabErrorNoMemory);
+  if (!output_.Allocate(client_, outputSize)) return Fail(ArchiveStatus::kNoMemory);
   type_ = type;
   return true;
 }
 
-bool CabWriter::WriteFolderBlock(const std::uint8_t* data, std::size_t size, std::size_t uncompressed) {
-  std::uint8_t header[kDataFixedSize + 255] = {};
-  Store16(header + 4, static_cast<std::uint16_t>(size));
-  Store16(header + 6, static_cast<std::uint16_t>(uncompressed));
-  return WriteTemp(folderData_, header, dataHeaderSize()) && WriteTemp(folderData_, data, size);
+// A data block in the folder's data file: its CFDATA header with csum 0, then its data.
+bool CabWriter::AppendFolderBlock(const std::uint8_t* data, std::size_t size, std::size_t uncompressed) {
+  CFDATA block;
+  block.cbData = static_cast<std::uint16_t>(size);
+  block.cbUncomp = static_cast<std::uint16_t>(uncompressed);
+  std::vector<std::uint8_t> header;
+  AppendDataHeader(header, block, reserveData_);
+  return WriteTemp(folderData_, header.data(), header.size()) && WriteTemp(folderData_, data, size);
+}
+
+bool CabWriter::AppendFolderFileRecord(const CFFILE& file) {
+  std::vector<std::uint8_t> record;
+  AppendFile(record, file);
+  if (!WriteTemp(folderFiles_, record.data(), record.size())) return false;
+  ++folderFileCount_;
+  return true;
+}
+
+bool CabWriter::CompressLzx(const CabProgressFn& progress, bool last) {
+  ArchiveStatus sinkStatus = ArchiveStatus::kOk;
+  int sinkSystemError = 0;
+  sinkProgress_ = &progress;
+  auto sink = [&](const std::uint8_t* bytes, std::size_t size, std::size_t uncompressed) {
+    if (size > lzx::kMaxCompressedFrame) {
+      sinkStatus = ArchiveStatus::kCompressorFailed;
+      return false;
+    }
+    if (Report(*sinkProgress_, StatusFile, size, 0) == -1) {
+      sinkStatus = ArchiveStatus::kStopped;
+      return false;
+    }
+    if (!AppendFolderBlock(bytes, size, uncompressed)) {
+      sinkStatus = error_.status;
+      sinkSystemError = error_.systemError;
+      return false;
+    }
+    return true;
+  };
+  const std::uint32_t count = inputFill_;
+  bool ok = true;
+  try {
+    if (count > 0) {
+      ok = lzx_->CompressFrame(input_.data(), count, sink);
+      if (ok && Report(progress, StatusFile, 0, count) == -1) return Fail(ArchiveStatus::kStopped);
+    }
+    if (ok && last) ok = lzx_->Flush(sink);
+  } catch (const std::bad_alloc&) {
+    return Fail(ArchiveStatus::kNoMemory);
+  } catch (const std::exception&) {
+    return Fail(ArchiveStatus::kCompressorFailed);
+  }
+  if (!ok) {
+    return Fail(sinkStatus != ArchiveStatus::kOk ? sinkStatus : ArchiveStatus::kCompressorFailed, sinkSystemError);
+  }
+  inputFill_ = 0;
+  return true;
 }
 
 bool CabWriter::CompressBlock(const CabProgressFn& progress, bool last) {
-  const std::uint32_t count = inputFill_;
-  const std::uint8_t* in = input_.data();
   const std::uint16_t method = MethodOf(type_);
-  if (method == kMethodLzx) {
-    pendingError_ = 0;
-    pendingSystemError_ = 0;
-    sinkProgress_ = &progress;
-    auto sink = [this](const std::uint8_t* bytes, std::size_t size, std::size_t uncompressed) {
-      if (size > kLzxMaxBlockOutput) {
-        pendingError_ = kCabErrorCompressor;
-        return false;
-      }
-      if (Report(*sinkProgress_, StatusFile, size, 0) == -1) {
-        pendingError_ = kCabErrorUserAbort;
-        return false;
-      }
-      if (!WriteFolderBlock(bytes, size, uncompressed)) {
-        pendingError_ = error_.code;
-        pendingSystemError_ = error_.systemError;
-        return false;
-      }
-      return true;
-    };
-    bool ok = true;
-    try {
-      if (count > 0) {
-        ok = lzx_->CompressFrame(in, count, sink);
-        if (ok && Report(progress, StatusFile, 0, count) == -1) return Fail(kCabErrorUserAbort);
-      }
-      if (ok && last) ok = lzx_->Flush(sink);
-    } catch (const std::bad_alloc&) {
-      return Fail(kCabErrorNoMemory);
-    } catch (const std::exception&) {
-      return Fail(kCabErrorCompressor);
-    }
-    if (!ok) return Fail(pendingError_ ? pendingError_ : kCabErrorCompressor, pendingSystemError_);
-    inputFill_ = 0;
-    return true;
-  }
+  if (method == Method(CompressionMethod::kLzx)) return CompressLzx(progress, last);
+  const std::uint32_t count = inputFill_;
   if (count == 0) return true;
   std::size_t size = count;
-  const std::uint8_t* out = in;
-  if (method == kMethodMszip) {
-    size = mszip_->CompressBlock(in, count, output_.data());
-    if (size == 0) return Fail(kCabErrorCompressor);
+  const std::uint8_t* out = input_.data();
+  if (method == Method(CompressionMethod::kMszip)) {
+    size = mszip_->CompressBlock(input_.data(), count, output_.data());
+    if (size == 0) return Fail(ArchiveStatus::kCompressorFailed);
     out = output_.data();
   }
-  if (!WriteFolderBlock(out, size, count)) return false;
+  if (!AppendFolderBlock(out, size, count)) return false;
   inputFill_ = 0;
-  if (Report(progress, StatusFile, size, count) == -1) return Fail(kCabErrorUserAbort);
+  if (Report(progress, StatusFile, size, count) == -1) return Fail(ArchiveStatus::kStopped);
   return true;
 }
 
@@ -345,12 +438,20 @@ bool CabWriter::AddFile(const std::string& source, const std::string& name, bool
                         const CabNextCabinetFn& next, const CabProgressFn& progress,
                         const CabOpenSourceFn& openSource, std::uint16_t type) {
   if (!SetCompression(type, next, progress)) return false;
+  // A cabinet holds at most so many file records: the next file begins the following
+  // cabinet of the set.
+  if (cFiles_ + folderFileCount_ >= limits_.filesPerCabinet && !ContinueInNextCabinet(next, progress)) return false;
+  if (cFiles_ + folderFileCount_ >= limits_.filesPerCabinet) {
+    return Fail(ArchiveStatus::kFormatLimit, 0,
+                "more than " + std::to_string(limits_.filesPerCabinet) + " files in one cabinet");
+  }
 
-  std::uint16_t date = 0, time = 0, attribs = 0;
+  CFFILE file;
+  file.szName = name;
   int err = 0;
-  const CabHandle src = openSource ? openSource(source, date, time, attribs, err) : -1;
-  if (src == -1) return Fail(kCabErrorOpenSource, err);
-  if (runAfterExtract) attribs |= kAttribRunAfterExtract;
+  const CabHandle src = openSource ? openSource(source, file.date, file.time, file.attribs, err) : -1;
+  if (src == -1) return Fail(ArchiveStatus::kSourceOpenFailed, err, "cannot open " + source);
+  if (runAfterExtract) file.attribs |= kAttribRunAfterExtract;
 
   const std::uint64_t uoffFolderStart = folderUncompressed_;
   std::uint64_t cbFile = 0;
@@ -358,10 +459,10 @@ bool CabWriter::AddFile(const std::string& source, const std::string& name, bool
     const long n = client_.read(src, input_.data() + inputFill_, kBlockInput - inputFill_, err);
     if (n == 0) break;
     // A folder's offsets and a file's size are 32-bit in the format.
-    if (n < 0 || folderUncompressed_ + static_cast<std::uint64_t>(n) > 0xFFFFFFFFu) {
+    if (n < 0 || folderUncompressed_ + static_cast<std::uint64_t>(n) > kMaxFormatSize) {
       int ignored = 0;
       client_.close(src, ignored);
-      return Fail(kCabErrorReadSource, n < 0 ? err : EFBIG);
+      return Fail(ArchiveStatus::kSourceReadFailed, n < 0 ? err : EFBIG, "cannot read " + source);
     }
     inputFill_ += static_cast<std::uint32_t>(n);
     folderUncompressed_ += static_cast<std::uint64_t>(n);
@@ -374,15 +475,9 @@ bool CabWriter::AddFile(const std::string& source, const std::string& name, bool
   }
   client_.close(src, err);
 
-  std::vector<std::uint8_t> record(kFileFixedSize, 0);
-  StoreLE32(record.data(), static_cast<std::uint32_t>(cbFile));
-  StoreLE32(record.data() + 4, static_cast<std::uint32_t>(uoffFolderStart));
-  Store16(record.data() + 10, date);
-  Store16(record.data() + 12, time);
-  Store16(record.data() + 14, attribs);
-  record.insert(record.end(), name.begin(), name.end());
-  record.push_back(0);
-  if (!WriteTemp(folderFiles_, record.data(), record.size())) return false;
+  file.cbFile = static_cast<std::uint32_t>(cbFile);
+  file.uoffFolderStart = static_cast<std::uint32_t>(uoffFolderStart);
+  if (!AppendFolderFileRecord(file)) return false;
 
   if (FolderCompressedSize() > params_.cbFolderThresh || EstimateCabinet() > params_.cb) {
     return CloseFolder(false, next, progress);
@@ -390,300 +485,363 @@ bool CabWriter::AddFile(const std::string& source, const std::string& name, bool
   return true;
 }
 
-// --- the cabinet --------------------------------------------------------------------------
-
-std::size_t CabWriter::HeaderSize() const {
-  return kHeaderFixedSize + (anyReserve() ? kReserveFieldsSize + reserveHeader_ : 0);
-}
-
-std::uint64_t CabWriter::EstimateCabinet() const {
-  return std::uint64_t{folderFiles_.size} + HeaderSize() + cabFiles_.size + folderRecordSize() +
-         cabFolders_.size + cabData_.size + FolderCompressedSize();
-}
-
-std::uint64_t CabWriter::EstimateWithNames() const {
-  std::uint64_t estimate = EstimateCabinet();
-  if (hasPrev_) estimate += prevCab_.size() + prevDisk_.size() + 2;
-  if (hasNext_) estimate += nextCab_.size() + nextDisk_.size() + 2;
-  return estimate;
-}
-
-bool CabWriter::CloseFolder(bool force, const CabNextCabinetFn& next, const CabProgressFn& progress) {
-  if (MethodOf(type_) <= kMethodLzx && type_ != kMethodUnset) {
+// The folder's last block, then a fresh stream for the next folder.
+bool CabWriter::FinishFolderStream(const CabProgressFn& progress) {
+  if (type_ != kMethodUnset && MethodOf(type_) <= Method(CompressionMethod::kLzx)) {
     if (!CompressBlock(progress, true)) return false;
     if (mszip_) mszip_->Reset();
     if (lzx_) lzx_->Reset();
   }
   folderUncompressed_ = 0;
-  if (folderData_.size == 0 && folderFiles_.size == 0) return true;
+  return true;
+}
 
-  const std::size_t h = dataHeaderSize();
+// --- placing the folder into cabinets ----------------------------------------------------------
+
+// The folder's blocks and file records go into the current cabinet; what does not fit
+// moves on to the following cabinet, which is written in turn until the folder is placed.
+bool CabWriter::CloseFolder(bool force, const CabNextCabinetFn& next, const CabProgressFn& progress) {
+  if (!FinishFolderStream(progress)) return false;
+  if (folderData_.empty() && folderFiles_.empty()) return true;
+
   // Uncompressed bytes of this folder placed into earlier cabinets of the set: file offsets
   // count from the folder's start, wherever that lies.
   std::uint64_t placedBefore = 0;
   for (bool firstPass = true;; firstPass = false) {
     const std::uint64_t estimate = EstimateWithNames();
-    if (Report(progress, StatusFolder, 0, estimate) == -1) return Fail(kCabErrorUserAbort);
-    TempFile carryData, carryFiles;
-    if (!CreateTempGroup({&carryData, &carryFiles})) return false;
-    // The carry files must not leak on the failure paths below.
-    struct CarryGuard {
-      CabWriter* w;
-      TempFile* a;
-      TempFile* b;
-      ~CarryGuard() {
-        w->DeleteTemp(*a);
-        w->DeleteTemp(*b);
-      }
-    } guard{this, &carryData, &carryFiles};
+    if (Report(progress, StatusFolder, 0, estimate) == -1) return Fail(ArchiveStatus::kStopped);
+    CabTempFile carryData, carryFiles;
+    if (!CreateTemps({&carryData, &carryFiles})) return false;
 
-    std::int64_t spaceLeft = static_cast<std::int64_t>(params_.cb) - static_cast<std::int64_t>(estimate);
-    const bool needNext = spaceLeft < 0 || (force && firstPass);
-    if (needNext) {
-      nextParams_ = params_;
-      ++nextParams_.iCab;
-      if (next && next(nextParams_, static_cast<std::uint32_t>(estimate)) == -1) {
-        return Fail(kCabErrorUserAbort);
-      }
-      if (nextParams_.cb == 0) nextParams_.cb = kDefaultCb;
-      nextCab_ = nextParams_.szCab;
-      nextDisk_ = nextParams_.szDisk;
-      hasNext_ = true;
-      spaceLeft -= static_cast<std::int64_t>(nextCab_.size() + nextDisk_.size() + 2);
-    }
+    Placement placement;
+    placement.spaceLeft = static_cast<std::int64_t>(params_.cb) - static_cast<std::int64_t>(estimate);
+    placement.needNext = placement.spaceLeft < 0 || (force && firstPass);
+    placement.placedUncompressed = placedBefore;
+    if (placement.needNext && !PrepareNextCabinet(estimate, next, placement)) return false;
 
-    // Place the folder's data blocks; what does not fit moves on to the following cabinet.
-    std::vector<std::uint8_t> folderRecord(folderRecordSize(), 0);
-    StoreLE32(folderRecord.data(), cabData_.size);
-    Store16(folderRecord.data() + 6, type_);
-    std::uint16_t cCFData = 0;
-    const std::int64_t room = static_cast<std::int64_t>(folderData_.size) + spaceLeft;
-    std::int64_t placed = 0;
-    std::uint64_t placedUncompressed = placedBefore, copied = 0;
-    bool moving = false;
-    if (!RewindTemp(folderData_)) return false;
-    std::uint8_t* header = copyBuffer_.data();
-    std::uint8_t* data = copyBuffer_.data() + 512;
-    for (std::uint64_t left = folderData_.size; left > 0;) {
-      if (left < h || !ReadTemp(folderData_, header, h)) return Fail(kCabErrorTempFile, error_.systemError);
-      const std::uint16_t cbData = Load16(header + 4);
-      const std::uint16_t cbUncomp = Load16(header + 6);
-      if (!ReadTemp(folderData_, data, cbData)) return false;
-      left -= h + cbData;
-      const auto whole = static_cast<std::int64_t>(h + cbData);
-      CFDATA block;
-      block.abReserve.assign(reserveData_, 0);
-      if (!moving && (!needNext || placed + whole < room)) {
-        block.cbData = cbData;
-        block.cbUncomp = cbUncomp;
-        StoreLE32(header, DataBlockChecksum(block, data));
-        if (!WriteTemp(cabData_, header, h) || !WriteTemp(cabData_, data, cbData)) return false;
-        ++cCFData;
-        placed += whole;
-        placedUncompressed += cbUncomp;
-      } else if (!moving && placed + static_cast<std::int64_t>(h) < room) {
-        // The block is split: its first part stays here with cbUncomp 0.
-        const auto first = static_cast<std::uint16_t>(room - placed - static_cast<std::int64_t>(h));
-        block.cbData = first;
-        block.cbUncomp = 0;
-        Store16(header + 4, first);
-        Store16(header + 6, 0);
-        StoreLE32(header, DataBlockChecksum(block, data));
-        if (!WriteTemp(cabData_, header, h) || !WriteTemp(cabData_, data, first)) return false;
-        ++cCFData;
-        placed += static_cast<std::int64_t>(h) + first;
-        StoreLE32(header, 0);
-        Store16(header + 4, static_cast<std::uint16_t>(cbData - first));
-        Store16(header + 6, cbUncomp);
-        if (!WriteTemp(carryData, header, h) || !WriteTemp(carryData, data + first, cbData - first)) {
-          return false;
-        }
-        moving = true;
-      } else {
-        moving = true;
-        StoreLE32(header, 0);
-        if (!WriteTemp(carryData, header, h) || !WriteTemp(carryData, data, cbData)) return false;
-      }
-      copied += h + cbData;
-      if (Report(progress, StatusFolder, copied, estimate) == -1) return Fail(kCabErrorUserAbort);
-    }
+    const std::uint32_t coffCabStart = cabData_.size();
+    if (!PlaceDataBlocks(estimate, progress, carryData, placement)) return false;
     // A cabinet that continues this folder yet has no room for a single data byte would be
     // followed by another just like it, for ever: such a maximum size cannot be met.
-    if (needNext && !firstPass && placed == 0 && folderData_.size > 0) {
-      return Fail(kCabErrorCabinetFile, EFBIG);
+    if (placement.needNext && !firstPass && placement.placedBytes == 0 && !folderData_.empty()) {
+      return Fail(ArchiveStatus::kCabinetWriteFailed, EFBIG, "the maximum cabinet size is too small");
     }
-    Store16(folderRecord.data() + 4, cCFData);
-    if (!WriteTemp(cabFolders_, folderRecord.data(), folderRecord.size())) return false;
-    ++cFolders_;
+    if (!AppendFolderRecord(coffCabStart, placement.cCFData)) return false;
+    if (!PlaceFileRecords(placement.placedUncompressed, carryFiles)) return false;
 
-    // Place the folder's file records.
-    if (!RewindTemp(folderFiles_)) return false;
-    std::vector<std::uint8_t> record;
-    for (std::uint64_t left = folderFiles_.size; left > 0;) {
-      record.assign(kFileFixedSize, 0);
-      if (left < kFileFixedSize || !ReadTemp(folderFiles_, record.data(), kFileFixedSize)) {
-        return Fail(kCabErrorTempFile, error_.systemError);
-      }
-      left -= kFileFixedSize;
-      // Names are read back through a 256-byte buffer: a longer one cannot be placed.
-      std::string name;
-      for (;;) {
-        std::uint8_t c = 0;
-        if (left == 0 || name.size() >= kMaxNameBytes || !ReadTemp(folderFiles_, &c, 1)) {
-          return Fail(kCabErrorTempFile, ENAMETOOLONG);
-        }
-        --left;
-        if (c == 0) break;
-        name.push_back(static_cast<char>(c));
-      }
-      const std::uint32_t cbFile = LoadLE32(record.data());
-      const std::uint32_t uoff = LoadLE32(record.data() + 4);
-      std::uint16_t iFolder = Load16(record.data() + 8);
-      const bool continued = iFolder == kFolderContinuedFromPrev || iFolder == kFolderContinuedPrevAndNext;
-      if (client_.filePlaced && client_.filePlaced(params_, name, cbFile, continued) == -1) {
-        return Fail(kCabErrorUserAbort);
-      }
-      if (!continued) iFolder = folderIndex_;
-      const bool continues = std::uint64_t{uoff} + cbFile > placedUncompressed;
-      if (continues) {
-        iFolder = (iFolder == kFolderContinuedFromPrev) ? kFolderContinuedPrevAndNext : kFolderContinuedToNext;
-      }
-      Store16(record.data() + 8, iFolder);
-      record.insert(record.end(), name.begin(), name.end());
-      record.push_back(0);
-      if (!WriteTemp(cabFiles_, record.data(), record.size())) return false;
-      ++cFiles_;
-      if (continues) {
-        Store16(record.data() + 8, kFolderContinuedFromPrev);
-        if (!WriteTemp(carryFiles, record.data(), record.size())) return false;
-      }
-    }
-
-    // The carried-over files become the folder's.
-    if (!DeleteTemp(folderData_) || !DeleteTemp(folderFiles_)) return Fail(kCabErrorTempFile);
-    std::swap(folderData_, carryData);
-    std::swap(folderFiles_, carryFiles);
-    if (!needNext) {
+    // What was carried over becomes the folder.
+    if (!folderData_.Delete() || !folderFiles_.Delete()) return Fail(ArchiveStatus::kTempFileFailed);
+    folderData_ = std::move(carryData);
+    folderFiles_ = std::move(carryFiles);
+    folderFileCount_ = 0;  // (carried records are counted into the next cabinet as placed)
+    if (!placement.needNext) {
       ++folderIndex_;
       return true;
     }
-    const std::uint32_t currentCb = params_.cb;
-    if (!WriteCabinet(estimate, estimate, progress)) return false;
-    if (currentCb != 0 && params_.iDisk == nextParams_.iDisk) nextParams_.cb = params_.cb;
-    params_ = nextParams_;
-    folderIndex_ = 0;
-    placedBefore = placedUncompressed;
-    if (folderData_.size == 0 && folderFiles_.size == 0) return true;
+    if (!HandOverToNextCabinet(estimate, progress)) return false;
+    placedBefore = placement.placedUncompressed;
+    if (folderData_.empty() && folderFiles_.empty()) return true;
   }
 }
 
-bool CabWriter::WriteCabinetBody(CabHandle file, std::uint64_t progressTotal,
-                                 const CabProgressFn& progress, std::uint32_t& cbCabinet) {
-  int err = 0;
-  auto put = [&](const void* p, std::size_t n) {
-    return n == 0 || client_.write(file, p, static_cast<unsigned>(n), err) == static_cast<long>(n);
+// Asks the client for the following cabinet's name; its names then take room here.
+bool CabWriter::PrepareNextCabinet(std::uint64_t estimate, const CabNextCabinetFn& next, Placement& placement) {
+  nextParams_ = params_;
+  ++nextParams_.iCab;
+  if (next && next(nextParams_, static_cast<std::uint32_t>(estimate)) == -1) return Fail(ArchiveStatus::kStopped);
+  if (nextParams_.cb == 0) nextParams_.cb = kDefaultCb;
+  // Both names are stored again in the following cabinet's header as its predecessor's.
+  for (const std::string* name : {&params_.szCab, &params_.szDisk, &nextParams_.szCab, &nextParams_.szDisk}) {
+    if (name->size() > kMaxNameLength) {
+      return Fail(ArchiveStatus::kFormatLimit, 0, "the cabinet or disk name " + *name + " is longer than 255 characters");
+    }
+  }
+  nextCab_ = nextParams_.szCab;
+  nextDisk_ = nextParams_.szDisk;
+  hasNext_ = true;
+  placement.spaceLeft -= static_cast<std::int64_t>(nextCab_.size() + nextDisk_.size() + 2);
+  return true;
+}
+
+bool CabWriter::PlaceBlockHere(CFDATA block, const std::uint8_t* data) {
+  block.abReserve.assign(reserveData_, 0);
+  block.csum = DataBlockChecksum(block, data);
+  std::vector<std::uint8_t> header;
+  AppendDataHeader(header, block, reserveData_);
+  return WriteTemp(cabData_, header.data(), header.size()) && WriteTemp(cabData_, data, block.cbData);
+}
+
+// Each block goes here whole while it fits; the first that does not is split (its first
+// part here with cbUncomp 0), and it and every later block move on whole.
+bool CabWriter::PlaceDataBlocks(std::uint64_t estimate, const CabProgressFn& progress, CabTempFile& carryData,
+                                Placement& placement) {
+  const std::size_t h = dataHeaderSize();
+  const std::int64_t room = static_cast<std::int64_t>(folderData_.size()) + placement.spaceLeft;
+  const auto carry = [&](CFDATA block, const std::uint8_t* data) {
+    block.csum = 0;
+    std::vector<std::uint8_t> header;
+    AppendDataHeader(header, block, reserveData_);
+    return WriteTemp(carryData, header.data(), header.size()) && WriteTemp(carryData, data, block.cbData);
   };
-  std::size_t headerSize = HeaderSize();
-  if (hasPrev_) headerSize += prevCab_.size() + prevDisk_.size() + 2;
-  if (hasNext_) headerSize += nextCab_.size() + nextDisk_.size() + 2;
-  const std::uint64_t coffFiles = headerSize + cabFolders_.size;
-  const std::uint64_t total = coffFiles + cabFiles_.size + cabData_.size;
-  if (total > 0xFFFFFFFFu) return Fail(kCabErrorCabinetFile, EFBIG);
-  cbCabinet = static_cast<std::uint32_t>(total);
-
-  std::uint8_t fixed[kHeaderFixedSize] = {};
-  StoreLE32(fixed, kSignatureIncomplete);
-  StoreLE32(fixed + 8, cbCabinet);
-  StoreLE32(fixed + 16, static_cast<std::uint32_t>(coffFiles));
-  fixed[24] = 3;
-  fixed[25] = 1;
-  Store16(fixed + 26, cFolders_);
-  Store16(fixed + 28, cFiles_);
-  const std::uint16_t flags = static_cast<std::uint16_t>((hasPrev_ ? kFlagPrevCabinet : 0) |
-                                                         (hasNext_ ? kFlagNextCabinet : 0) |
-                                                         (anyReserve() ? kFlagReservePresent : 0));
-  Store16(fixed + 30, flags);
-  Store16(fixed + 32, params_.setID);
-  Store16(fixed + 34, cabinetsWritten_);
-  ++cabinetsWritten_;
-  if (!put(fixed, sizeof fixed)) return Fail(kCabErrorCabinetFile, err);
-  if (anyReserve()) {
-    std::uint8_t sizes[kReserveFieldsSize] = {};
-    Store16(sizes, static_cast<std::uint16_t>(reserveHeader_));
-    sizes[2] = static_cast<std::uint8_t>(reserveFolder_);
-    sizes[3] = static_cast<std::uint8_t>(reserveData_);
-    if (!put(sizes, sizeof sizes)) return Fail(kCabErrorCabinetFile, err);
-    const std::uint8_t zeros[256] = {};
-    for (unsigned left = reserveHeader_; left > 0;) {
-      const unsigned piece = std::min(left, 256u);
-      if (!put(zeros, piece)) return Fail(kCabErrorCabinetFile, err);
-      left -= piece;
+  const auto countBlock = [&]() {
+    if (placement.cCFData >= limits_.blocksPerFolder) {
+      return Fail(ArchiveStatus::kFormatLimit, 0,
+                  "more than " + std::to_string(limits_.blocksPerFolder) + " data blocks of one folder in one cabinet");
     }
-  }
-  auto putName = [&](const std::string& s) { return put(s.c_str(), s.size() + 1); };
-  if (hasPrev_ && !(putName(prevCab_) && putName(prevDisk_))) return Fail(kCabErrorCabinetFile, err);
-  if (hasNext_ && !(putName(nextCab_) && putName(nextDisk_))) return Fail(kCabErrorCabinetFile, err);
-
-  // Folder records with absolute data offsets.
-  const std::uint32_t shift = static_cast<std::uint32_t>(coffFiles + cabFiles_.size);
-  if (!RewindTemp(cabFolders_)) return false;
-  std::vector<std::uint8_t> record(folderRecordSize());
-  for (std::uint16_t i = 0; i < cFolders_; ++i) {
-    if (!ReadTemp(cabFolders_, record.data(), record.size())) return false;
-    StoreLE32(record.data(), LoadLE32(record.data()) + shift);
-    if (!put(record.data(), record.size())) return Fail(kCabErrorCabinetFile, err);
-  }
+    ++placement.cCFData;
+    return true;
+  };
+  if (!RewindTemp(folderData_)) return false;
+  std::uint8_t* headerBytes = copyBuffer_.data();
+  std::uint8_t* data = copyBuffer_.data() + kMaxDataHeader;
+  bool moving = false;
   std::uint64_t copied = 0;
-  for (TempFile* part : {&cabFiles_, &cabData_}) {
-    if (!RewindTemp(*part)) return false;
-    for (std::uint32_t left = part->size; left > 0;) {
-      const std::uint32_t piece = std::min<std::uint32_t>(left, kBlockInput);
-      if (!ReadTemp(*part, copyBuffer_.data(), piece)) return false;
-      if (!put(copyBuffer_.data(), piece)) return Fail(kCabErrorCabinetFile, err);
-      left -= piece;
-      copied += piece;
-      if (Report(progress, StatusFolder, copied, progressTotal) == -1) return Fail(kCabErrorUserAbort);
+  for (std::uint64_t left = folderData_.size(); left > 0;) {
+    if (left < h || !ReadTemp(folderData_, headerBytes, h)) return Fail(ArchiveStatus::kTempFileFailed, error_.systemError);
+    CFDATA block = ParseDataHeader(headerBytes, reserveData_);
+    const std::uint16_t cbData = block.cbData;
+    if (!ReadTemp(folderData_, data, block.cbData)) return false;
+    left -= h + block.cbData;
+    const auto whole = static_cast<std::int64_t>(h + block.cbData);
+    if (!moving && (!placement.needNext || placement.placedBytes + whole < room)) {
+      if (!countBlock() || !PlaceBlockHere(block, data)) return false;
+      placement.placedBytes += whole;
+      placement.placedUncompressed += block.cbUncomp;
+    } else if (!moving && placement.placedBytes + static_cast<std::int64_t>(h) < room) {
+      const auto first = static_cast<std::uint16_t>(room - placement.placedBytes - static_cast<std::int64_t>(h));
+      CFDATA part = block;
+      part.cbData = first;
+      part.cbUncomp = 0;
+      if (!countBlock() || !PlaceBlockHere(part, data)) return false;
+      placement.placedBytes += static_cast<std::int64_t>(h) + first;
+      block.cbData = static_cast<std::uint16_t>(block.cbData - first);
+      if (!carry(block, data + first)) return false;
+      moving = true;
+    } else {
+      moving = true;
+      if (!carry(block, data)) return false;
     }
-  }
-  // Complete: the signature is the last thing written.
-  std::uint8_t signature[4];
-  StoreLE32(signature, kSignatureMSCF);
-  if (client_.seek(file, 0, SEEK_SET, err) != 0 || !put(signature, 4)) {
-    return Fail(kCabErrorCabinetFile, err);
+    copied += h + cbData;
+    if (Report(progress, StatusFolder, copied, estimate) == -1) return Fail(ArchiveStatus::kStopped);
   }
   return true;
 }
 
-bool CabWriter::WriteCabinet(std::uint64_t progressTotal, std::uint64_t estimate,
-                             const CabProgressFn& progress) {
+bool CabWriter::AppendFolderRecord(std::uint32_t coffCabStart, std::uint16_t cCFData) {
+  if (cFolders_ >= limits_.foldersPerCabinet) {
+    return Fail(ArchiveStatus::kFormatLimit, 0,
+                "more than " + std::to_string(limits_.foldersPerCabinet) + " folders in one cabinet");
+  }
+  CFFOLDER folder;
+  folder.coffCabStart = coffCabStart;  // made absolute when the cabinet is written
+  folder.cCFData = cCFData;
+  folder.typeCompress = type_;
+  std::vector<std::uint8_t> record;
+  AppendFolder(record, folder, reserveFolder_);
+  if (!WriteTemp(cabFolders_, record.data(), record.size())) return false;
+  ++cFolders_;
+  return true;
+}
+
+// One record of the folder's record file. Names are read back through a 256-byte buffer:
+// a longer one cannot be placed.
+bool CabWriter::ReadFolderFileRecord(std::uint64_t& left, CFFILE& file) {
+  std::uint8_t fixed[kFileFixedSize];
+  if (left < kFileFixedSize || !ReadTemp(folderFiles_, fixed, kFileFixedSize)) {
+    return Fail(ArchiveStatus::kTempFileFailed, error_.systemError);
+  }
+  left -= kFileFixedSize;
+  file = ParseFileFixed(fixed);
+  for (;;) {
+    std::uint8_t c = 0;
+    if (left == 0 || file.szName.size() >= kMaxNameBytes || !ReadTemp(folderFiles_, &c, 1)) {
+      return Fail(ArchiveStatus::kTempFileFailed, ENAMETOOLONG, "a name of more than 255 characters");
+    }
+    --left;
+    if (c == 0) return true;
+    file.szName.push_back(static_cast<char>(c));
+  }
+}
+
+// Every record of the folder goes into this cabinet; a file that runs on past the bytes
+// placed here is marked so, and listed again first in the following cabinet.
+bool CabWriter::PlaceFileRecords(std::uint64_t placedUncompressed, CabTempFile& carryFiles) {
+  if (!RewindTemp(folderFiles_)) return false;
+  std::vector<std::uint8_t> record;
+  for (std::uint64_t left = folderFiles_.size(); left > 0;) {
+    CFFILE file;
+    if (!ReadFolderFileRecord(left, file)) return false;
+    const bool continued =
+        file.iFolder == kFolderContinuedFromPrev || file.iFolder == kFolderContinuedPrevAndNext;
+    if (client_.filePlaced && client_.filePlaced(params_, file.szName, file.cbFile, continued) == -1) {
+      return Fail(ArchiveStatus::kStopped);
+    }
+    if (!continued) file.iFolder = static_cast<std::uint16_t>(folderIndex_);
+    const bool continues = std::uint64_t{file.uoffFolderStart} + file.cbFile > placedUncompressed;
+    if (continues) {
+      file.iFolder = file.iFolder == kFolderContinuedFromPrev ? kFolderContinuedPrevAndNext : kFolderContinuedToNext;
+    }
+    if (cFiles_ >= limits_.filesPerCabinet) {
+      return Fail(ArchiveStatus::kFormatLimit, 0,
+                  "more than " + std::to_string(limits_.filesPerCabinet) + " files in one cabinet");
+    }
+    record.clear();
+    AppendFile(record, file);
+    if (!WriteTemp(cabFiles_, record.data(), record.size())) return false;
+    ++cFiles_;
+    if (continues) {
+      file.iFolder = kFolderContinuedFromPrev;
+      record.clear();
+      AppendFile(record, file);
+      if (!WriteTemp(carryFiles, record.data(), record.size())) return false;
+    }
+  }
+  return true;
+}
+
+// Writes the full cabinet and makes the prepared parameters the current ones.
+bool CabWriter::HandOverToNextCabinet(std::uint64_t estimate, const CabProgressFn& progress) {
+  const std::uint32_t currentCb = params_.cb;
+  if (!WriteCabinet(estimate, estimate, progress)) return false;
+  if (currentCb != 0 && params_.iDisk == nextParams_.iDisk) nextParams_.cb = params_.cb;
+  params_ = nextParams_;
+  folderIndex_ = 0;
+  return true;
+}
+
+// Closes the current cabinet (with the folder, if it has anything) so that the next file
+// begins the following cabinet.
+bool CabWriter::ContinueInNextCabinet(const CabNextCabinetFn& next, const CabProgressFn& progress) {
+  if (!folderData_.empty() || !folderFiles_.empty() || inputFill_ > 0) return CloseFolder(true, next, progress);
+  const std::uint64_t estimate = EstimateWithNames();
+  Placement placement;
+  return PrepareNextCabinet(estimate, next, placement) && HandOverToNextCabinet(estimate, progress);
+}
+
+// --- the cabinet file ----------------------------------------------------------------------
+
+std::size_t CabWriter::HeaderSize() const {
+  return kHeaderFixedSize + (anyReserve() ? kReserveFieldsSize + reserveHeader_ : 0);
+}
+
+std::size_t CabWriter::NamesSize() const {
+  std::size_t size = 0;
+  if (hasPrev_) size += prevCab_.size() + prevDisk_.size() + 2;
+  if (hasNext_) size += nextCab_.size() + nextDisk_.size() + 2;
+  return size;
+}
+
+std::uint64_t CabWriter::EstimateCabinet() const {
+  return std::uint64_t{folderFiles_.size()} + HeaderSize() + cabFiles_.size() + folderRecordSize() +
+         cabFolders_.size() + cabData_.size() + FolderCompressedSize();
+}
+
+std::uint64_t CabWriter::EstimateWithNames() const { return EstimateCabinet() + NamesSize(); }
+
+// The header as it stands for the current cabinet (still "!CAB"); iCabinet counts on.
+CFHEADER CabWriter::NextHeader(std::uint32_t cbCabinet, std::uint32_t coffFiles) {
+  CFHEADER header;
+  header.signature = kSignatureIncomplete;
+  header.cbCabinet = cbCabinet;
+  header.coffFiles = coffFiles;
+  header.cFolders = static_cast<std::uint16_t>(cFolders_);
+  header.cFiles = static_cast<std::uint16_t>(cFiles_);
+  header.flags = static_cast<std::uint16_t>((hasPrev_ ? kFlagPrevCabinet : 0) | (hasNext_ ? kFlagNextCabinet : 0) |
+                                            (anyReserve() ? kFlagReservePresent : 0));
+  header.setID = params_.setID;
+  header.iCabinet = static_cast<std::uint16_t>(cabinetsWritten_++);
+  header.cbCFHeader = static_cast<std::uint16_t>(reserveHeader_);
+  header.cbCFFolder = static_cast<std::uint8_t>(reserveFolder_);
+  header.cbCFData = static_cast<std::uint8_t>(reserveData_);
+  header.szCabinetPrev = prevCab_;
+  header.szDiskPrev = prevDisk_;
+  header.szCabinetNext = nextCab_;
+  header.szDiskNext = nextDisk_;
+  return header;
+}
+
+// Header, folder records (with absolute data offsets), file records, data blocks, and at
+// last the signature.
+bool CabWriter::WriteCabinetBody(CabHandle file, std::uint64_t progressTotal,
+                                 const CabProgressFn& progress, std::uint32_t& cbCabinet) {
   const std::string path = params_.szCabPath + params_.szCab;
   int err = 0;
-  const CabHandle file = client_.open(path, O_RDWR | O_CREAT | O_TRUNC, 0666, err);
-  if (file == -1) return Fail(kCabErrorCabinetFile, err);
-  std::uint32_t cbCabinet = 0;
-  bool ok = WriteCabinetBody(file, progressTotal, progress, cbCabinet);
-  if (client_.close(file, err) != 0 && ok) ok = Fail(kCabErrorCabinetFile, err);
-  if (!ok) {
-    int ignored = 0;
-    client_.remove(path, ignored);
-    return false;
+  auto put = [&](const void* p, std::size_t n) {
+    return n == 0 || client_.write(file, p, static_cast<unsigned>(n), err) == static_cast<long>(n) ||
+           Fail(ArchiveStatus::kCabinetWriteFailed, err, "cannot write " + path);
+  };
+  const std::uint64_t coffFiles = HeaderSize() + NamesSize() + cabFolders_.size();
+  const std::uint64_t total = coffFiles + cabFiles_.size() + cabData_.size();
+  if (total > kMaxFormatSize) return Fail(ArchiveStatus::kFormatLimit, EFBIG, "a cabinet of more than 4 GiB");
+  cbCabinet = static_cast<std::uint32_t>(total);
+  std::vector<std::uint8_t> bytes;
+  AppendHeader(bytes, NextHeader(cbCabinet, static_cast<std::uint32_t>(coffFiles)));
+  if (!put(bytes.data(), bytes.size())) return false;
+
+  const std::uint32_t shift = static_cast<std::uint32_t>(coffFiles + cabFiles_.size());
+  if (!RewindTemp(cabFolders_)) return false;
+  std::vector<std::uint8_t> record(folderRecordSize());
+  for (std::uint32_t i = 0; i < cFolders_; ++i) {
+    if (!ReadTemp(cabFolders_, record.data(), record.size())) return false;
+    CFFOLDER folder = ParseFolder(record.data(), reserveFolder_);
+    folder.coffCabStart += shift;
+    bytes.clear();
+    AppendFolder(bytes, folder, reserveFolder_);
+    if (!put(bytes.data(), bytes.size())) return false;
   }
+  std::uint64_t copied = 0;
+  for (CabTempFile* part : {&cabFiles_, &cabData_}) {
+    if (!RewindTemp(*part)) return false;
+    for (std::uint32_t left = part->size(); left > 0;) {
+      const std::uint32_t piece = std::min<std::uint32_t>(left, kBlockInput);
+      if (!ReadTemp(*part, copyBuffer_.data(), piece) || !put(copyBuffer_.data(), piece)) return false;
+      left -= piece;
+      copied += piece;
+      if (Report(progress, StatusFolder, copied, progressTotal) == -1) return Fail(ArchiveStatus::kStopped);
+    }
+  }
+  std::uint8_t signature[4];
+  StoreLE32(signature, kSignatureMSCF);
+  if (client_.seek(file, 0, SEEK_SET, err) != 0) return Fail(ArchiveStatus::kCabinetWriteFailed, err, "cannot write " + path);
+  return put(signature, sizeof signature);
+}
+
+bool CabWriter::StartFreshCabinet() {
   prevCab_ = params_.szCab;
   prevDisk_ = params_.szDisk;
   hasPrev_ = true;
   nextCab_.clear();
   nextDisk_.clear();
   hasNext_ = false;
-
-  if (!DeleteTemp(cabData_) || !DeleteTemp(cabFiles_) || !DeleteTemp(cabFolders_)) {
-    return Fail(kCabErrorTempFile);
-  }
-  if (!CreateTempGroup({&cabData_, &cabFiles_, &cabFolders_})) return false;
+  if (!cabData_.Delete() || !cabFiles_.Delete() || !cabFolders_.Delete()) return Fail(ArchiveStatus::kTempFileFailed);
+  if (!CreateTemps({&cabData_, &cabFiles_, &cabFolders_})) return false;
   cFolders_ = 0;
   cFiles_ = 0;
+  return true;
+}
+
+bool CabWriter::WriteCabinet(std::uint64_t progressTotal, std::uint64_t estimate, const CabProgressFn& progress) {
+  if (cabinetsWritten_ >= limits_.cabinetsPerSet) {
+    return Fail(ArchiveStatus::kFormatLimit, 0,
+                "more than " + std::to_string(limits_.cabinetsPerSet) + " cabinets in one set");
+  }
+  const std::string path = params_.szCabPath + params_.szCab;
+  int err = 0;
+  const CabHandle file = client_.open(path, O_RDWR | O_CREAT | O_TRUNC, 0666, err);
+  if (file == -1) return Fail(ArchiveStatus::kCabinetWriteFailed, err, "cannot create " + path);
+  std::uint32_t cbCabinet = 0;
+  bool ok = WriteCabinetBody(file, progressTotal, progress, cbCabinet);
+  if (client_.close(file, err) != 0 && ok) ok = Fail(ArchiveStatus::kCabinetWriteFailed, err, "cannot write " + path);
+  if (!ok) {
+    int ignored = 0;
+    client_.remove(path, ignored);
+    return false;
+  }
+  written_.push_back(path);
+  if (!StartFreshCabinet()) return false;
 
   const long value = Report(progress, StatusCabinet, estimate, cbCabinet);
-  if (value == -1) return Fail(kCabErrorUserAbort);
+  if (value == -1) return Fail(ArchiveStatus::kStopped);
   params_.cb = static_cast<std::uint32_t>(params_.cb - static_cast<std::uint32_t>(value));
   return true;
 }
@@ -691,7 +849,7 @@ bool CabWriter::WriteCabinet(std::uint64_t progressTotal, std::uint64_t estimate
 bool CabWriter::Flush(bool force, const CabNextCabinetFn& next, const CabProgressFn& progress) {
   if (!CloseFolder(force, next, progress)) return false;
   if (force) return true;
-  return WriteCabinet(std::uint64_t{cabFiles_.size} + cabData_.size, EstimateWithNames(), progress);
+  return WriteCabinet(std::uint64_t{cabFiles_.size()} + cabData_.size(), EstimateWithNames(), progress);
 }
 
 // --- the public functions ----------------------------------------------------------------
@@ -699,12 +857,17 @@ bool CabWriter::Flush(bool force, const CabNextCabinetFn& next, const CabProgres
 void CabWriterDeleter::operator()(CabWriter* writer) const { delete writer; }
 
 CabWriterPtr CabWriterCreate(CabError& error, CabWriterClient client, const CabinetParameters& parameters) {
+  return CabWriterCreate(error, std::move(client), parameters, CabWriterLimits{});
+}
+
+CabWriterPtr CabWriterCreate(CabError& error, CabWriterClient client, const CabinetParameters& parameters,
+                             const CabWriterLimits& limits) {
   error = CabError{};
   CabWriterPtr writer;
   try {
-    writer.reset(new CabWriter(error, std::move(client), parameters));
+    writer.reset(new CabWriter(error, std::move(client), parameters, limits));
   } catch (const std::bad_alloc&) {
-    error = {kCabErrorNoMemory, 0, true};
+    error = {kCabErrorNoMemory, 0, true, ArchiveStatus::kNoMemory, {}};
     return nullptr;
   }
   if (!writer->Init()) return nullptr;
@@ -715,13 +878,15 @@ bool CabWriterAddFile(CabWriter& writer, const std::string& sourceName, const st
                       bool runAfterExtract, const CabNextCabinetFn& nextCabinet,
                       const CabProgressFn& progress, const CabOpenSourceFn& openSource,
                       std::uint16_t typeCompress) {
-  return writer.AddFile(sourceName, nameInCabinet, runAfterExtract, nextCabinet, progress, openSource,
-                        typeCompress);
+  return writer.Guarded([&] {
+    return writer.AddFile(sourceName, nameInCabinet, runAfterExtract, nextCabinet, progress, openSource,
+                          typeCompress);
+  });
 }
 
 bool CabWriterFlushCabinet(CabWriter& writer, bool forceNextCabinet, const CabNextCabinetFn& nextCabinet,
                            const CabProgressFn& progress) {
-  return writer.Flush(forceNextCabinet, nextCabinet, progress);
+  return writer.Guarded([&] { return writer.Flush(forceNextCabinet, nextCabinet, progress); });
 }
 
 bool CabWriterDestroy(CabWriterPtr writer) {

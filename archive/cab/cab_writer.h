@@ -25,18 +25,16 @@
 
 namespace krax::cab {
 
-// CabError::code values.
-enum CabErrorCode : int {
-  kCabErrorNone = 0,
-  kCabErrorOpenSource = 1,       // a source file could not be opened
-  kCabErrorReadSource = 2,       // a source file could not be read
-  kCabErrorNoMemory = 3,         // memory could not be allocated
-  kCabErrorTempFile = 4,         // a temporary file could not be created, written, read, positioned or removed
-  kCabErrorUnknownType = 5,      // unknown compression type
-  kCabErrorCabinetFile = 6,      // the cabinet file could not be created or written
-  kCabErrorUserAbort = 7,        // a client function returned -1
-  kCabErrorCompressor = 8,       // the compressor failed
-};
+// CabError::code values: the writer's numbering of the statuses it reports.
+inline constexpr int kCabErrorNone = CabWriterCode(ArchiveStatus::kOk);
+inline constexpr int kCabErrorOpenSource = CabWriterCode(ArchiveStatus::kSourceOpenFailed);
+inline constexpr int kCabErrorReadSource = CabWriterCode(ArchiveStatus::kSourceReadFailed);
+inline constexpr int kCabErrorNoMemory = CabWriterCode(ArchiveStatus::kNoMemory);
+inline constexpr int kCabErrorTempFile = CabWriterCode(ArchiveStatus::kTempFileFailed);
+inline constexpr int kCabErrorUnknownType = CabWriterCode(ArchiveStatus::kUnknownType);
+inline constexpr int kCabErrorCabinetFile = CabWriterCode(ArchiveStatus::kCabinetWriteFailed);
+inline constexpr int kCabErrorUserAbort = CabWriterCode(ArchiveStatus::kStopped);
+inline constexpr int kCabErrorCompressor = CabWriterCode(ArchiveStatus::kCompressorFailed);
 
 // The error record (code, the client's system error number, failed flag) and the numeric
 // file handle are the ones the cabinet reader uses too.
@@ -99,8 +97,20 @@ struct CabWriterDeleter {
 };
 using CabWriterPtr = std::unique_ptr<CabWriter, CabWriterDeleter>;
 
-CabWriterPtr CabWriterCreate(CabError& error, CabWriterClient client,
-                                           const CabinetParameters& parameters);
+CabWriterPtr CabWriterCreate(CabError& error, CabWriterClient client, const CabinetParameters& parameters);
+
+// The counts the format stores in 16 bits. A cabinet with as many file records as it may
+// hold is closed and the next file begins the following cabinet; a folder with more data
+// blocks in one cabinet than it may hold fails with ArchiveStatus::kFormatLimit. (Tests
+// give small limits to reach these cases quickly.)
+struct CabWriterLimits {
+  std::uint32_t filesPerCabinet = 0xFFFF;    // cFiles
+  std::uint32_t foldersPerCabinet = 0xFFFD;  // cFolders; iFolder 0xFFFD and up are taken
+  std::uint32_t blocksPerFolder = 0xFFFF;    // cCFData of one folder in one cabinet
+  std::uint32_t cabinetsPerSet = 0x10000;    // iCabinet 0 to 0xFFFF
+};
+CabWriterPtr CabWriterCreate(CabError& error, CabWriterClient client, const CabinetParameters& parameters,
+                             const CabWriterLimits& limits);
 
 // Adds one file at the end of the current folder, compressed with `typeCompress`.
 bool CabWriterAddFile(CabWriter& writer, const std::string& sourceName, const std::string& nameInCabinet,

@@ -1,8 +1,5 @@
 #include "archive/cab/cab_writer_client.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +7,8 @@
 #include <filesystem>
 #include <random>
 #include <string>
+
+#include "platform/file_io.h"
 
 namespace krax::cab {
 
@@ -33,53 +32,19 @@ CabWriterClient MakeStandardCabWriterClient() {
   c.allocate = [](std::size_t size) { return std::malloc(size); };
   c.release = [](void* block) { std::free(block); };
   c.open = [](const std::string& name, int oflag, int pmode, int& err) -> CabHandle {
-    const int fd = ::open(name.c_str(), oflag | O_CLOEXEC, pmode);
-    if (fd < 0) err = errno;
-    return fd;
+    return file_io::Open(name, oflag, pmode, err);
   };
   c.read = [](CabHandle h, void* buffer, unsigned count, int& err) -> long {
-    for (;;) {
-      const ssize_t n = ::read(static_cast<int>(h), buffer, count);
-      if (n >= 0) return static_cast<long>(n);
-      if (errno != EINTR) {
-        err = errno;
-        return -1;
-      }
-    }
+    return static_cast<long>(file_io::Read(static_cast<int>(h), buffer, count, err));
   };
   c.write = [](CabHandle h, const void* buffer, unsigned count, int& err) -> long {
-    const auto* p = static_cast<const char*>(buffer);
-    unsigned done = 0;
-    while (done < count) {
-      const ssize_t n = ::write(static_cast<int>(h), p + done, count - done);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        err = errno;
-        return -1;
-      }
-      done += static_cast<unsigned>(n);
-    }
-    return static_cast<long>(done);
+    return static_cast<long>(file_io::Write(static_cast<int>(h), buffer, count, err));
   };
-  c.close = [](CabHandle h, int& err) {
-    if (::close(static_cast<int>(h)) != 0) {
-      err = errno;
-      return -1;
-    }
-    return 0;
-  };
+  c.close = [](CabHandle h, int& err) { return file_io::Close(static_cast<int>(h), err); };
   c.seek = [](CabHandle h, long offset, int origin, int& err) -> long {
-    const off_t pos = ::lseek(static_cast<int>(h), offset, origin);
-    if (pos < 0) err = errno;
-    return static_cast<long>(pos);
+    return static_cast<long>(file_io::Seek(static_cast<int>(h), offset, origin, err));
   };
-  c.remove = [](const std::string& name, int& err) {
-    if (::unlink(name.c_str()) != 0) {
-      err = errno;
-      return -1;
-    }
-    return 0;
-  };
+  c.remove = [](const std::string& name, int& err) { return file_io::Remove(name, err); };
   c.tempName = StandardCabTempName;
   return c;
 }

@@ -15,6 +15,8 @@ inline constexpr int kMaxWindowBits = 21;
 
 // Output is cut into frames of this many bytes; each cabinet data block holds one frame.
 inline constexpr std::size_t kFrameSize = 32768;
+// The largest compressed frame (data block) a cabinet may carry.
+inline constexpr std::size_t kMaxCompressedFrame = kFrameSize + 6144;
 
 // Block types (3 bits at the start of each block).
 inline constexpr unsigned kBlockTypeVerbatim = 1;

@@ -4,23 +4,10 @@
 #include <cstring>
 #include <new>
 
-#include "archive/cab/cab_decompressor.h"
 #include "archive/lzx/lzx_tree_reader.h"
+#include "platform/byte_order.h"
 
 namespace krax::lzx {
-
-namespace {
-
-std::uint32_t LoadLE32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-void StoreLE32(std::uint8_t* p, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-}  // namespace
 
 std::unique_ptr<LzxDecoder> LzxDecoder::Create(int windowBits) {
   if (windowBits < kMinWindowBits || windowBits > kMaxWindowBits) return nullptr;
@@ -242,30 +229,3 @@ void LzxDecoder::UndoE8Translation(std::uint8_t* out, std::size_t size) const {
 }
 
 }  // namespace krax::lzx
-
-namespace krax::cab {
-
-namespace {
-
-class LzxCabDecompressor final : public CabDecompressor {
- public:
-  explicit LzxCabDecompressor(std::unique_ptr<lzx::LzxDecoder> decoder) : decoder_(std::move(decoder)) {}
-  bool DecompressBlock(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
-                       std::size_t outSize) override {
-    return decoder_->DecodeFrame(in, inSize, out, outSize);
-  }
-  void Reset() override { decoder_->Reset(); }
-
- private:
-  std::unique_ptr<lzx::LzxDecoder> decoder_;
-};
-
-}  // namespace
-
-std::unique_ptr<CabDecompressor> MakeLzxDecompressor(int windowBits) {
-  auto decoder = lzx::LzxDecoder::Create(windowBits);
-  if (!decoder) return nullptr;
-  return std::make_unique<LzxCabDecompressor>(std::move(decoder));
-}
-
-}  // namespace krax::cab

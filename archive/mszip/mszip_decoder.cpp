@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "archive/cab/cab_decompressor.h"
 
 namespace krax::mszip {
 
@@ -57,30 +56,3 @@ bool MszipDecoder::DecodeBlock(const std::uint8_t* in, std::size_t inSize, std::
 }
 
 }  // namespace krax::mszip
-
-namespace krax::cab {
-
-namespace {
-
-class MszipCabDecompressor final : public CabDecompressor {
- public:
-  bool DecompressBlock(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
-                       std::size_t outSize) override {
-    return decoder_.DecodeBlock(in, inSize, out, outSize);
-  }
-  void Reset() override { decoder_.Reset(); }
-  bool ok() const { return decoder_.ok(); }
-
- private:
-  mszip::MszipDecoder decoder_;
-};
-
-}  // namespace
-
-std::unique_ptr<CabDecompressor> MakeMszipDecompressor() {
-  auto decompressor = std::make_unique<MszipCabDecompressor>();
-  if (!decompressor->ok()) return nullptr;
-  return decompressor;
-}
-
-}  // namespace krax::cab

@@ -7,21 +7,22 @@
 #include <cstdint>
 #include <vector>
 
-#include "archive/cab/cab_decompressor.h"
 #include "archive/quantum/quantum_arith_decoder.h"
 #include "archive/quantum/quantum_model.h"
 #include "archive/quantum/quantum_tables.h"
 
 namespace krax::quantum {
 
-class QuantumDecompressor final : public cab::CabDecompressor {
+class QuantumDecompressor final {
  public:
   // windowBits from kMinWindowBits to kMaxWindowBits (the factory checks).
   explicit QuantumDecompressor(int windowBits);
 
+  // Decodes one block into exactly `outSize` (<= 32768) bytes; false for bad data.
   bool DecompressBlock(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
-                       std::size_t outSize) override;
-  void Reset() override;
+                       std::size_t outSize);
+  // Starts a new folder.
+  void Reset();
 
  private:
   // The one place where bad input is turned away: once a block has failed, the folder's

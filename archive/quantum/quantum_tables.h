@@ -12,6 +12,8 @@ inline constexpr int kMaxWindowBits = 21;
 
 // Output is produced in frames of this many bytes; a cabinet data block holds one frame.
 inline constexpr std::uint32_t kFrameSize = 32768;
+// The largest compressed frame (data block) a cabinet may carry.
+inline constexpr std::size_t kMaxCompressedFrame = kFrameSize + 10240;
 
 // Selector symbols: 0-3 pick a literal model (one per quarter of the byte range),
 // 4 a match of length 3, 5 a match of length 4, 6 a longer match with a coded length.

@@ -1,0 +1,29 @@
+// Names from files (cabinet entries, paths built from them) as kraxctl echoes them: control
+// characters (0x00-0x1F and 0x7F) become \xNN, so a name cannot move the cursor, clear
+// the screen or forge further lines. Backslashes stay as they are: they are the
+// separators of cabinet names.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace krax::cli {
+
+inline std::string TerminalSafe(std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      out += "\\x";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0xF];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace krax::cli

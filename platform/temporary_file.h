@@ -1,0 +1,41 @@
+// A new file under a short unique name in a chosen folder, for content that replaces
+// another file only once it is complete. The file is deleted when the object is dropped,
+// unless Commit moved it into place.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/file_system.h"
+#include "platform/unique_fd.h"
+
+namespace krax {
+
+class TemporaryFile {
+ public:
+  TemporaryFile() = default;
+  ~TemporaryFile();
+  TemporaryFile(TemporaryFile&& other) noexcept;
+  TemporaryFile& operator=(TemporaryFile&& other) noexcept;
+
+  // Creates ".krax-XXXXXX" in `folder` (read and write for everyone the umask allows; the
+  // descriptor is never 0, 1 or 2). The name is short whatever the final name will be.
+  static FsResult CreateIn(std::string_view folder, TemporaryFile& file);
+
+  bool valid() const { return !path_.empty(); }
+  const std::string& path() const { return path_; }
+  int fd() const { return fd_.get(); }
+  // Hands the descriptor to someone who closes it; the file itself stays owned.
+  int ReleaseFd();
+
+  // Closes the descriptor (if still held) and renames the file over `finalPath`.
+  FsResult Commit(std::string_view finalPath);
+
+ private:
+  void Discard();
+
+  std::string path_;
+  UniqueFd fd_;
+};
+
+}  // namespace krax
