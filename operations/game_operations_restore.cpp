@@ -138,6 +138,11 @@ OperationResult GameOperations::OpenStringEditor() {
   if (data_.GameTextTable.empty()) {
     return Failed(command, "The game text file " + data_.GameTextPath() + " cannot be read.");
   }
+  // A damaged file loses the strings that point outside it when saved: ask before editing.
+  const bool saveDamaged = data_.GameTextTable.damaged();
+  if (saveDamaged && !prompts_.Question(kSaveDamagedGameTextQuestion)) {
+    return {OperationStatus::kCancelled, command, {}};
+  }
   prompts_.Busy(true);
   const StringEditorText layout = JoinGameStrings(data_.GameTextTable);
   prompts_.Busy(false);
@@ -150,7 +155,7 @@ OperationResult GameOperations::OpenStringEditor() {
   prompts_.Busy(true);
   bool replaced = true;
   for (std::size_t k = 0; k < strings->size() && replaced; ++k) replaced = data_.SetGameText(k, (*strings)[k]);
-  const bool saved = replaced && data_.SaveGameText();
+  const bool saved = replaced && data_.SaveGameText(saveDamaged);
   prompts_.Busy(false);
   if (!saved) {
     return Failed(command, "The game text file " + data_.GameTextPath() +

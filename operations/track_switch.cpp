@@ -185,6 +185,13 @@ SwitchOutcome SwitchTrackOfGame(GameData& data, const std::string& slotFolder, c
   const std::string text = EqualsIgnoreCase(trackName, kOriginalFolder)
                                ? std::string(StockTrackTable[static_cast<std::size_t>(row)].displayName)
                                : trackName;
+  if (data.GameTextTable.damaged()) {
+    // Saving would write the strings that point outside the file as empty ones: only the
+    // string editor does that, after asking.
+    outcome.problems.push_back("The game text " + data.GameTextPath() +
+                               " is damaged; the track name was not written into it.");
+    return outcome;
+  }
   if (!data.SetGameText(102 + static_cast<std::size_t>(row), text) || !data.SaveGameText()) {
     outcome.problems.push_back("The track name could not be written into the game text " + data.GameTextPath() +
                                ".");

@@ -101,5 +101,22 @@ TEST_F(StringEditorTest, NothingIsWrittenUnlessTheEditorGivesOneLinePerStringAnd
   EXPECT_EQ(operations_.OpenStringEditor().message, "This is disabled in option \"Enable KRAX String editting\"");
 }
 
+TEST_F(StringEditorTest, ADamagedFileIsEditedAndSavedOnlyAfterTheUserAgrees) {
+  // The third offset points past the end of the file: that string loads empty.
+  std::string damaged = TextFile(strings_);
+  test::PutLittleEndian(damaged, 8, 0xFFFFu, 4);
+  dir_.write("game/FeData/Text/Text.eng", damaged);
+  data_.GameTextTable = {};
+  prompts_.editStrings = [](const std::string& text, std::size_t) -> std::optional<std::string> { return text; };
+  prompts_.answers = {false};
+  EXPECT_EQ(operations_.OpenStringEditor().status, OperationStatus::kCancelled);
+  EXPECT_EQ(prompts_.questions.size(), 1u);
+  EXPECT_EQ(test::ReadFileBytes(file_), damaged);
+
+  prompts_.answers = {true};
+  ASSERT_TRUE(operations_.OpenStringEditor().done());
+  EXPECT_EQ(test::ReadFileBytes(file_), TextFile({strings_[0], strings_[1], "", strings_[3]}));
+}
+
 }  // namespace
 }  // namespace krax
