@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "gamedata/car_record.h"
+#include "gamedata/code_page.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 
@@ -111,7 +112,8 @@ std::vector<FolderRename> RenameCarFolders(const CarTable& table, const std::str
       renames.push_back(rename);
       continue;
     }
-    rename.wanted = naming == FolderNaming::kId ? car.carId.value_or("") : car.name.value_or("");
+    // The game keeps IDs and names in its code page; folder names here are UTF-8.
+    rename.wanted = GameTextToUtf8(naming == FolderNaming::kId ? car.carId.value_or("") : car.name.value_or(""));
     if (!IsUsableFolderName(rename.wanted)) {
       diagnose(EINVAL);
       rename.outcome = FolderRename::Outcome::kBadName;

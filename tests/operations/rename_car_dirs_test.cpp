@@ -105,9 +105,11 @@ TEST_F(RenameCarDirsTest, EachCarKeepsOrMovesAsItsNameAllows) {
 TEST_F(RenameCarDirsTest, DirToNameNumbersAfterTheNameAndWritesNoDiagnostics) {
   AddCar("c1", "AAAA", "Fast Car");
   AddCar("c2", "BBBB", "Fast Car");
+  AddCar("c3", "CCCC", "\xDC" "ber");  // the game's code page: "Über"
   Run(FolderNaming::kName);
   EXPECT_EQ(CarIn("Fast Car"), "c1");
   EXPECT_EQ(CarIn("Fast Car0000"), "c2");
+  EXPECT_EQ(CarIn("\xC3\x9C" "ber"), "c3");  // a UTF-8 folder name, as Wine shows it to the game
   EXPECT_EQ(diagnostics_.str(), "");
 }
 
