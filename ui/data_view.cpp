@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -414,6 +415,16 @@ void CDataView::writeSerial() {
   ShowItem(itemCode_);
   if (result.done()) emit carFlagsChanged();
   emit operationFinished(result);
+}
+
+void CDataView::addItemActions(QMenu* menu) {
+  for (QPushButton* button : {restoreButton_, zipButton_, cabinetButton_}) {
+    if (!button->isVisibleTo(this)) continue;
+    QAction* action = menu->addAction(button->text());
+    action->setObjectName(button->objectName() + QStringLiteral("Action"));
+    action->setEnabled(button->isEnabled());
+    connect(action, &QAction::triggered, button, &QPushButton::click);
+  }
 }
 
 }  // namespace krax::ui

@@ -10,6 +10,7 @@ class QCheckBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QRadioButton;
 
@@ -62,6 +63,9 @@ class CDataView : public QScrollArea {
   // The buttons' work.
   void generateSerial();  // "Gen."
   void writeSerial();     // "Write"
+  // The form's item actions (Restore From CD, Create Zip, Create Cabinet) as menu entries,
+  // enabled as the buttons are, for the tree's context menu.
+  void addItemActions(QMenu* menu);
 
  signals:
   void operationFinished(const krax::OperationResult& result);

@@ -1,6 +1,8 @@
 // The car and track tree, the left pane of the main window.
 #pragma once
 
+#include <functional>
+
 #include <QTreeWidget>
 
 class QMenu;
@@ -39,6 +41,8 @@ class CLeftView : public QTreeWidget {
   QMenu* itemMenu(QTreeWidgetItem* item);
   // Every car's image from its flags and state in the car table (after a serial number write).
   void refreshCarImages();
+  // Adds the details form's actions (pack, restore) for the selected item to a context menu.
+  void setFormActions(std::function<void(QMenu*)> addActions) { formActions_ = std::move(addActions); }
 
  signals:
   // Sent after every load, reload, enable and disable with the number of enabled top-level cars.
@@ -71,6 +75,7 @@ class CLeftView : public QTreeWidget {
   QTreeWidgetItem* tracksGroup_ = nullptr;
   QTimer* menuTimer_ = nullptr;  // a right click's menu waits to see whether a double click follows
   QPoint menuPosition_;
+  std::function<void(QMenu*)> formActions_;
 };
 
 }  // namespace krax::ui

@@ -18,11 +18,17 @@ QMenu* CLeftView::itemMenu(QTreeWidgetItem* item) {
   if (!item) return nullptr;
   const int code = ItemCode(item);
   const bool isCar = code >= 0 && data_.CarTable.isUsed(code);
-  if (!isCar && !IsTrackFolderCode(code)) return nullptr;
+  if (!isCar && !IsTrackFolderCode(code) && !IsStockSlotCode(code)) return nullptr;
+  // The actions work on the selection, as the double clicks and the form's buttons do.
+  setCurrentItem(item);
   auto* menu = new QMenu(this);
   menu->setObjectName(QStringLiteral("itemMenu"));
-  // The actions work on the selection, as the double clicks do.
   auto select = [this, item] { setCurrentItem(item); };
+  if (IsStockSlotCode(code)) {
+    // A stock slot has nothing to switch or edit; the form restores it from the CD.
+    if (formActions_) formActions_(menu);
+    return menu;
+  }
   QAction* primary = nullptr;
   if (isCar) {
     const bool enabled = data_.CarTable[static_cast<std::size_t>(code)].enabled != 0;
@@ -42,6 +48,10 @@ QMenu* CLeftView::itemMenu(QTreeWidgetItem* item) {
     select();
     rightDoubleClick();
   });
+  if (formActions_) {
+    menu->addSeparator();
+    formActions_(menu);
+  }
   return menu;
 }
 

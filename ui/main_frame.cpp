@@ -70,6 +70,7 @@ CMainFrame::CMainFrame(MainFrameContext context, QWidget* parent)
   connect(leftView_, &CLeftView::operationFinished, this, &CMainFrame::showResult);
   connect(dataView_, &CDataView::operationFinished, this, &CMainFrame::showResult);
   connect(dataView_, &CDataView::carFlagsChanged, leftView_, &CLeftView::refreshCarImages);
+  leftView_->setFormActions([this](QMenu* menu) { dataView_->addItemActions(menu); });
 
   setAcceptDrops(true);
   updateCaption();

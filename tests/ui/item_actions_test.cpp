@@ -74,6 +74,16 @@ TEST_F(UiItemActions, EnterAndTheMenuDoWhatTheLeftDoubleClickDoes) {
   EXPECT_FALSE(menu->findChild<QAction*>(QStringLiteral("primaryAction"))->isEnabled());
   EXPECT_EQ(tree().itemMenu(tree().carsGroup()), nullptr);
   EXPECT_TRUE(prompts_.messages.empty());
+
+  // The form's actions come along: an add-on track packs; a stock slot restores from the CD.
+  EXPECT_TRUE(menu->findChild<QAction*>(QStringLiteral("zipButtonAction"))->isEnabled());
+  EXPECT_TRUE(menu->findChild<QAction*>(QStringLiteral("cabinetButtonAction"))->isEnabled());
+  menu.reset(tree().itemMenu(uitest::FindByCode(tree().tracksGroup(), StockSlotCode(0))));
+  ASSERT_NE(menu, nullptr);
+  QAction* restore = menu->findChild<QAction*>(QStringLiteral("restoreButtonAction"));
+  ASSERT_NE(restore, nullptr);
+  EXPECT_TRUE(restore->isEnabled());
+  EXPECT_EQ(menu->findChild<QAction*>(QStringLiteral("primaryAction")), nullptr);
 }
 
 TEST_F(UiItemActions, WritingAFreeNumberClearsTheDuplicateImageAtOnce) {
