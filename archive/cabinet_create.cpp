@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "archive/cab/cab_format.h"
-#include "archive/cab/cab_safe_name.h"
+#include "archive/safe_entry_name.h"
 #include "archive/cab/cab_writer.h"
 #include "archive/cab/cab_writer_client.h"
 #include "platform/file_system.h"

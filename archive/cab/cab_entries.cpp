@@ -4,7 +4,7 @@
 
 #include "archive/cab/cab_directory.h"
 #include "archive/cab/cab_reader.h"
-#include "archive/cab/cab_safe_name.h"
+#include "archive/safe_entry_name.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 #include "platform/temporary_file.h"

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "archive/safe_entry_name.h"
+
 namespace krax::zip {
 namespace {
 
@@ -82,25 +84,7 @@ std::string DecodeZipName(std::string_view raw, unsigned long flag, unsigned lon
 }
 
 std::optional<std::vector<std::string>> SafeZipComponents(std::string_view name) {
-  if (name.empty() || IsSeparatorChar(name.front())) return std::nullopt;
-  std::vector<std::string> parts;
-  std::string part;
-  auto flush = [&]() -> bool {
-    if (part == "..") return false;
-    if (!part.empty() && part != ".") parts.push_back(part);
-    part.clear();
-    return true;
-  };
-  for (char c : name) {
-    if (c == ':' || c == '\0') return std::nullopt;  // drive letters, alternate streams
-    if (IsSeparatorChar(c)) {
-      if (!flush()) return std::nullopt;
-    } else {
-      part += c;
-    }
-  }
-  if (!flush() || parts.empty()) return std::nullopt;
-  return parts;
+  return SafeRelativeComponents(name);
 }
 
 bool IsFolderEntryName(std::string_view name) { return !name.empty() && IsSeparatorChar(name.back()); }

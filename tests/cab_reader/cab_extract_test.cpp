@@ -9,7 +9,7 @@
 
 #include "archive/archive_name_list.h"
 #include "archive/cab/cab_entries.h"
-#include "archive/cab/cab_safe_name.h"
+#include "archive/safe_entry_name.h"
 #include "cab_test_support.h"
 #include "platform/file_system.h"
 #include "platform/path.h"

@@ -1,11 +1,13 @@
-#include "archive/cab/cab_safe_name.h"
+#include "archive/safe_entry_name.h"
 
-namespace krax::cab {
+namespace krax {
 
 std::optional<std::vector<std::string>> SafeRelativeComponents(std::string_view name) {
   if (name.empty()) return std::nullopt;
   if (name.front() == '\\' || name.front() == '/') return std::nullopt;  // absolute
-  if (name.find(':') != std::string_view::npos) return std::nullopt;     // drive or stream
+  if (name.find_first_of(std::string_view(":\0", 2)) != std::string_view::npos) {
+    return std::nullopt;  // a drive, a stream, or a name cut short by a NUL
+  }
   std::vector<std::string> parts;
   std::string part;
   auto flush = [&]() -> bool {
@@ -25,4 +27,4 @@ std::optional<std::vector<std::string>> SafeRelativeComponents(std::string_view 
   return parts;
 }
 
-}  // namespace krax::cab
+}  // namespace krax
