@@ -202,6 +202,14 @@ QStringList TakeScreenshots(CMainFrame& frame, const QString& folder) {
       delete menu;
     }
   }
+  if (track) {
+    if (QMenu* menu = tree.itemMenu(track)) {
+      menu->popup(tree.viewport()->mapToGlobal(tree.visualItemRect(track).center()));
+      keep(*menu, QStringLiteral("menu-track.png"));
+      menu->close();
+      delete menu;
+    }
+  }
   {
     // The tree's pictures and the toolbar's, large enough to judge.
     const int cell = 40;
