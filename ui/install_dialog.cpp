@@ -9,7 +9,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "operations/prompts.h"
 #include "ui/tree_model_logic.h"
@@ -68,7 +70,12 @@ InstallDialog::InstallDialog(InstallDialogState& state, Prompts& prompts, QWidge
   layout->addLayout(filesRow);
   layout->addWidget(fileList_, 1);
   layout->addWidget(buttons);
-  resize(fontMetrics().averageCharWidth() * 80, fontMetrics().lineSpacing() * 22);
+  // Wide enough for the destination path (game folders are often deep), within the screen.
+  const int pathWidth = destinationEdit_->fontMetrics().horizontalAdvance(destinationEdit_->text()) +
+                        fontMetrics().averageCharWidth() * 4;
+  int width = std::max(fontMetrics().averageCharWidth() * 80, pathWidth * 5 / 4 + browseButton_->width() + 40);
+  if (const QScreen* shown = screen()) width = std::min(width, shown->availableGeometry().width() * 9 / 10);
+  resize(width, fontMetrics().lineSpacing() * 22);
 }
 
 void InstallDialog::browseDestination() {

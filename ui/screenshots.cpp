@@ -1,17 +1,32 @@
 #include "ui/screenshots.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
 #include <QTreeWidgetItemIterator>
 
+#include "app/settings.h"
 #include "gamedata/game_data.h"
+#include "operations/install_dialog_state.h"
+#include "operations/install_plan.h"
+#include "operations/prompts.h"
+#include "operations/rename_car_dirs.h"
+#include "operations/string_editor_text.h"
+#include "platform/file_system.h"
 #include "ui/about_dialog.h"
+#include "ui/copy_progress_dialog.h"
+#include "ui/first_start.h"
+#include "ui/install_dialog.h"
 #include "ui/left_view.h"
 #include "ui/main_frame.h"
 #include "ui/options_dialog.h"
 #include "ui/pictures.h"
+#include "ui/string_editor_dialog.h"
 #include "ui/tree_model_logic.h"
+#include "ui/widget_prompts.h"
 
 namespace krax::ui {
 namespace {
@@ -31,6 +46,47 @@ QTreeWidgetItem* FindItem(CLeftView& tree, const std::function<bool(QTreeWidgetI
     if (accept(*it)) return *it;
   }
   return nullptr;
+}
+
+// The install dialog as the install command fills it for `source`. Only the preparation runs
+// (it reads the source and the game folder); the dialog is cancelled, so nothing is copied.
+bool SaveInstallDialog(CMainFrame& frame, InstallMode mode, const std::string& source, const QString& file) {
+  if (source.empty()) return false;
+  const InstallPlan plan = PrepareInstall(mode, source, frame.context().data.gameFolder);
+  InstallDialogState state;
+  state.mode = static_cast<int>(mode);
+  state.title = plan.carName.empty() ? "Install These Track Files:" : plan.carName;
+  for (const InstallFile& listed : plan.files) state.files.push_back(listed.displayName);
+  state.lengthLine = plan.lengthLine();
+  state.destinationBase = plan.destinationBase;
+  state.id = plan.id;
+  InstallDialog dialog(state, frame.prompts(), &frame);
+  dialog.show();
+  const bool saved = Save(dialog, file);
+  dialog.reject();
+  return saved;
+}
+
+// The first sub-folder of `folder`, in name order; "" when there is none.
+std::string FirstSubfolder(const std::string& folder) {
+  if (folder.empty()) return {};
+  const QDir dir(FromGameText(folder));
+  const QStringList names = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+  return names.isEmpty() ? std::string() : ToGameText(dir.filePath(names.first()));
+}
+
+// A rename run as it could end, with every kind of outcome; nothing is renamed.
+std::vector<FolderRename> SampleRenames(const std::string& carModel) {
+  using Outcome = FolderRename::Outcome;
+  auto at = [&carModel](const char* name) { return carModel + "/" + name; };
+  std::vector<FolderRename> renames;
+  renames.push_back({at("My Fast Car"), at("SKRA"), "SKRA", Outcome::kRenamed, 0});
+  renames.push_back({at("Classics/Rally Edition"), at("Classics/ZRLY"), "ZRLY", Outcome::kRenamed, 0});
+  renames.push_back({at("copy of SKRA"), at("0001"), "SKRA", Outcome::kNumbered, 0});
+  renames.push_back({at("TURB"), at("TURB"), "TURB", Outcome::kAlreadyNamed, 0});
+  renames.push_back({at("half finished"), at("half finished"), "", Outcome::kNoFedata, 0});
+  renames.push_back({at("odd one"), at("odd one"), "A:B?", Outcome::kBadName, 0});
+  return renames;
 }
 
 }  // namespace
@@ -79,6 +135,80 @@ QStringList TakeScreenshots(CMainFrame& frame, const QString& folder) {
     about.adjustSize();
     keep(about, QStringLiteral("about.png"));
     about.hide();
+  }
+  {
+    const Settings& settings = frame.context().settings;
+    const QString carFile = QDir(folder).filePath(QStringLiteral("install-car.png"));
+    if (SaveInstallDialog(frame, InstallMode::kCarFromFolder,
+                          FirstSubfolder(CarModelFolder(settings.KRAXCDPath)), carFile)) {
+      written << carFile;
+    }
+    const QString trackFile = QDir(folder).filePath(QStringLiteral("install-track.png"));
+    if (SaveInstallDialog(frame, InstallMode::kTrackFromFolder, TrackSlotFolder(settings.KRAXCDPath, 1), trackFile)) {
+      written << trackFile;
+    }
+  }
+  {
+    // The game's strings even while string editing is off in the settings; only read.
+    const GameData& data = frame.context().data;
+    GameTextTable table = data.GameTextTable;
+    if (table.empty()) {
+      if (const std::optional<std::string> image = ReadWholeFile(data.GameTextPath())) table.load(*image);
+    }
+    const StringEditorText strings = JoinGameStrings(table);
+    StringEditorDialog editor(strings.text, strings.count(), frame.prompts(), &frame);
+    editor.show();
+    keep(editor, QStringLiteral("string-editor.png"));
+    editor.reject();
+  }
+  {
+    CopyProgressDialog progress(QStringLiteral("Restore Cars"), &frame);
+    progress.show();
+    ProgressState state;
+    state.filesTotal = 214;
+    state.filesDone = 87;
+    state.bytesTotal = 96ull * 1024 * 1024;
+    state.bytesDone = 41ull * 1024 * 1024;
+    state.currentFile = "/cd/GameData/CarModel/SKRA/fedata.eng";
+    progress.update(state);
+    keep(progress, QStringLiteral("copy-progress.png"));
+    progress.hide();
+  }
+  {
+    const std::string carModel = "/game/GameData/CarModel";
+    const std::vector<FolderRename> renames = SampleRenames(carModel);
+    std::unique_ptr<QMessageBox> report = MakeReportBox(
+        &frame, "DIR = ID: " + RenameSummary(renames), RenameDetails(renames, carModel));
+    report->show();
+    keep(*report, QStringLiteral("rename-report.png"));
+    for (QAbstractButton* button : report->buttons()) {  // "Show Details..."
+      if (report->buttonRole(button) == QMessageBox::ActionRole) button->click();
+    }
+    keep(*report, QStringLiteral("rename-report-details.png"));
+    report->hide();
+  }
+  {
+    QMessageBox question(QMessageBox::Question, QStringLiteral("KRAXManager"),
+                         QString::fromLatin1(kChooseGameQuestion), QMessageBox::Yes | QMessageBox::No, &frame);
+    question.show();
+    keep(question, QStringLiteral("first-start.png"));
+    question.hide();
+  }
+  if (car) {
+    if (QMenu* menu = tree.itemMenu(car)) {
+      menu->popup(tree.viewport()->mapToGlobal(tree.visualItemRect(car).center()));
+      keep(*menu, QStringLiteral("menu-car.png"));
+      menu->close();
+      delete menu;
+    }
+  }
+  if (track) {
+    if (QMenu* menu = tree.itemMenu(track)) {
+      menu->popup(tree.viewport()->mapToGlobal(tree.visualItemRect(track).center()));
+      keep(*menu, QStringLiteral("menu-track.png"));
+      menu->close();
+      delete menu;
+    }
   }
   {
     // The tree's pictures and the toolbar's, large enough to judge.

@@ -1,5 +1,7 @@
 // Pictures of the window for the documentation and for looking at the layout: the main window
-// with a car and with a track selected, the Options dialog and the About box.
+// with a car and with a track selected, the Options dialog, the About box, the install dialog
+// (a car and a track), the string editor, a copy half done, a rename report, the first-start
+// question and the tree's menu on a car. Nothing in the game folder changes.
 #pragma once
 
 #include <QString>
@@ -9,8 +11,8 @@ namespace krax::ui {
 
 class CMainFrame;
 
-// Writes main-car.png, main-track.png, options.png and about.png into `folder`; returns the
-// files written.
+// Writes the pictures (main-car.png, main-track.png, options.png, about.png ...) into
+// `folder`; returns the files written.
 QStringList TakeScreenshots(CMainFrame& frame, const QString& folder);
 
 }  // namespace krax::ui

@@ -49,6 +49,8 @@ StringEditorDialog::StringEditorDialog(const std::string& text, std::size_t line
   auto* findButton = new QPushButton(QStringLiteral("Find"), this);
   findButton->setObjectName(QStringLiteral("findButton"));
   findButton->setAutoDefault(false);
+  // Enter in the find box searches; with OK as the default it would save and close instead.
+  findButton->setDefault(true);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
 
   auto* findRow = new QHBoxLayout;

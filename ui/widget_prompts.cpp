@@ -145,11 +145,15 @@ bool WidgetPrompts::Progress(const ProgressState& state) { return !copyProgress_
 
 void WidgetPrompts::EndProgress() { copyProgress_.reset(); }
 
+std::unique_ptr<QMessageBox> MakeReportBox(QWidget* owner, const std::string& summary, const std::string& details) {
+  auto box = std::make_unique<QMessageBox>(QMessageBox::Information, QStringLiteral("KRAXManager"),
+                                           FromGameText(summary), QMessageBox::Ok, owner);
+  if (!details.empty()) box->setDetailedText(FromGameText(details));
+  return box;
+}
+
 void WidgetPrompts::Report(const std::string& summary, const std::string& details) {
-  QMessageBox box(QMessageBox::Information, QStringLiteral("KRAXManager"), FromGameText(summary), QMessageBox::Ok,
-                  owner_);
-  if (!details.empty()) box.setDetailedText(FromGameText(details));
-  box.exec();
+  MakeReportBox(owner_, summary, details)->exec();
 }
 
 std::optional<std::string> WidgetPrompts::EditStrings(const std::string& text, std::size_t lines) {

@@ -9,6 +9,7 @@
 
 #include "operations/prompts.h"
 
+class QMessageBox;
 class QProgressDialog;
 class QWidget;
 
@@ -18,6 +19,9 @@ class CopyProgressDialog;
 
 // "Description|*.a;*.b||" (pairs ended by an empty pair) as a Qt name filter list.
 QString QtFileFilter(const std::string& filter);
+
+// The box of Report: the summary, and the details behind "Show Details..." when there are any.
+std::unique_ptr<QMessageBox> MakeReportBox(QWidget* owner, const std::string& summary, const std::string& details);
 
 class WidgetPrompts : public Prompts {
  public:

@@ -60,6 +60,16 @@ TEST_F(StringEditorDialogTest, FindStartsAtTheCaretAndMovesOnToTheNextMatch) {
   EXPECT_EQ(dialog_.textBox()->textCursor().selectedText(), QStringLiteral("o"));
 }
 
+TEST_F(StringEditorDialogTest, ReturnInTheFindBoxFindsAndNeitherSavesNorCloses) {
+  dialog_.show();
+  PlaceCaret(0);
+  dialog_.findBox()->setText(QStringLiteral("TW"));
+  QTest::keyClick(dialog_.findBox(), Qt::Key_Return);
+  EXPECT_TRUE(dialog_.isVisible());
+  EXPECT_EQ(dialog_.result(), QDialog::Rejected);  // not accepted: nothing would be saved
+  EXPECT_EQ(dialog_.textBox()->textCursor().selectedText(), QStringLiteral("tw"));
+}
+
 TEST(StringEditorDialogBytesTest, TextThatIsNotUtf8ComesBackByteForByte) {
   uitest::EnsureApplication();
   uitest::ScriptedPrompts prompts;
