@@ -131,6 +131,7 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
   cab::CabError error;
   cab::CabWriterPtr writer = cab::CabWriterCreate(error, client, params);
   if (!writer) return false;
+  cab::CabWriterSetLzxLevel(*writer, options.lzxLevel);
   for (const std::string& file : files) {
     currentName = CabinetEntryName(file, baseFolder);
     if (!cab::CabWriterAddFile(*writer, file, currentName, false, nextCabinet, progress, openSource,

@@ -7,15 +7,19 @@
 #include <vector>
 
 #include "archive/archive_callbacks.h"
+#include "archive/lzx/lzx_encoder.h"
 
 namespace krax {
 
 // The program always writes LZX with a 2 MB window, cabinets of at most 300000000 bytes and
-// folders closed after 900000 compressed bytes; kraxctl may ask for other values.
+// folders closed after 900000 compressed bytes; kraxctl may ask for other values. The LZX
+// level is the encoder's effort (1 = fast, up to lzx::kLzxMaxLevel); by default the
+// thorough near-optimal encoder.
 struct CabinetCreateOptions {
   std::uint16_t typeCompress = 0x1503;
   std::uint32_t maxCabinetSize = 300000000;
   std::uint32_t folderThreshold = 900000;
+  int lzxLevel = lzx::kLzxDefaultLevel;
 };
 
 // Writes `cabinetBase` + ".CAB" (a following cabinet of a set: the name part followed by

@@ -72,6 +72,7 @@ class CabWriter {
                const CabOpenSourceFn& openSource, std::uint16_t type);
   bool Flush(bool force, const CabNextCabinetFn& next, const CabProgressFn& progress);
   bool Cleanup();
+  void SetLzxLevel(int level) { lzxLevel_ = level; }
 
  private:
   bool Fail(int code, int systemError = 0) {
@@ -125,6 +126,7 @@ class CabWriter {
   std::uint32_t inputFill_ = 0;
   std::unique_ptr<mszip::MszipEncoder> mszip_;
   std::unique_ptr<lzx::LzxEncoder> lzx_;
+  int lzxLevel_ = lzx::kLzxFastLevel;
   std::uint64_t folderUncompressed_ = 0;
   TempFile folderData_, folderFiles_;
   int pendingError_ = 0, pendingSystemError_ = 0;  // set by the LZX frame sink
@@ -264,7 +266,7 @@ bool CabWriter::SetCompression(std::uint16_t type, const CabNextCabinetFn& next,
           return Fail(kCabErrorCompressor);
         }
         outputSize = kLzxMaxBlockOutput;
-        lzx_ = std::make_unique<lzx::LzxEncoder>(windowBits);
+        lzx_ = std::make_unique<lzx::LzxEncoder>(windowBits, kLzxMaxBlockOutput, lzxLevel_);
         break;
       }
       default:
@@ -723,6 +725,8 @@ bool CabWriterFlushCabinet(CabWriter& writer, bool forceNextCabinet, const CabNe
                            const CabProgressFn& progress) {
   return writer.Flush(forceNextCabinet, nextCabinet, progress);
 }
+
+void CabWriterSetLzxLevel(CabWriter& writer, int level) { writer.SetLzxLevel(level); }
 
 bool CabWriterDestroy(CabWriterPtr writer) {
   if (!writer) return true;

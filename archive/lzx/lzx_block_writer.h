@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "archive/lzx/lzx_bit_writer.h"
+#include "archive/lzx/lzx_block_stats.h"
 #include "archive/lzx/lzx_token.h"
 
 namespace krax::lzx {
@@ -56,6 +57,16 @@ class LzxBlockWriter {
   bool WriteBlock(const std::vector<LzxToken>& tokens, const std::vector<LzxFrameSpan>& frames,
                   LzxBitWriter& bits, const LzxFrameSink& sink);
 
+  // What the last WriteBlock spent: type, size and trees; tokens (frame padding aside).
+  struct BlockBits {
+    std::uint64_t header = 0, tokens = 0;
+  };
+  const BlockBits& lastBlockBits() const { return lastBlockBits_; }
+
+  // Exact bits of a block (type, size, trees and tokens, without frame padding) with
+  // these counts, its trees sent against the current previous lengths.
+  std::uint64_t MeasureBlock(const LzxBlockStats& stats) const;
+
   // Writes one frame as an uncompressed block: its bytes raw, preceded by the repeated
   // offsets the decoder must hold afterwards. Must start on a frame boundary.
   bool WriteUncompressedBlock(const std::uint8_t* bytes, std::uint32_t size, const LzxRepeats& repeatsAfter,
@@ -78,6 +89,7 @@ class LzxBlockWriter {
   unsigned mainSize_;
   std::vector<std::uint8_t> previousMain_;
   std::vector<std::uint8_t> previousLength_;
+  BlockBits lastBlockBits_;
 };
 
 }  // namespace krax::lzx

@@ -1,0 +1,179 @@
+#include "archive/lzx/lzx_bt_match_finder.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstring>
+
+#include "archive/lzx/lzx_constants.h"
+
+namespace krax::lzx {
+namespace {
+constexpr std::uint32_t kMaxAppend = 65536;
+// Length-2 matches farther back than this cost more than the two literals they replace.
+constexpr std::uint32_t kMaxLength2Distance = 2048;
+}  // namespace
+
+LzxBtMatchFinder::LzxBtMatchFinder(std::uint32_t windowSize, unsigned depth, unsigned niceLength)
+    : windowSize_(windowSize),
+      maxDistance_(windowSize - 3),
+      depth_(std::max(1u, depth)),
+      niceLength_(std::clamp(niceLength, 3u, kMaxMatch)) {
+  const std::uint32_t capacity = windowSize + std::max<std::uint32_t>(windowSize, 4 * kMaxAppend);
+  buffer_.resize(capacity);
+  left_.resize(capacity);
+  right_.resize(capacity);
+  head3_.resize(std::size_t{1} << kHashBits);
+  head2_.resize(std::size_t{1} << 16);
+  Reset();
+}
+
+void LzxBtMatchFinder::Reset() {
+  std::fill(head3_.begin(), head3_.end(), kNone);
+  std::fill(head2_.begin(), head2_.end(), kNone);
+  fill_ = 0;
+  inserted_ = 0;
+}
+
+void LzxBtMatchFinder::Slide() {
+  // Keep the last window's worth of bytes; everything older can no longer be referenced.
+  const std::uint32_t shift = fill_ - windowSize_;
+  std::memmove(buffer_.data(), buffer_.data() + shift, windowSize_);
+  auto rebase = [shift](std::uint32_t p) { return (p != kNone && p >= shift) ? p - shift : kNone; };
+  for (auto& h : head3_) h = rebase(h);
+  for (auto& h : head2_) h = rebase(h);
+  for (std::uint32_t i = shift; i < fill_; ++i) {
+    left_[i - shift] = rebase(left_[i]);
+    right_[i - shift] = rebase(right_[i]);
+  }
+  fill_ -= shift;
+  inserted_ = inserted_ >= shift ? inserted_ - shift : 0;
+}
+
+std::uint32_t LzxBtMatchFinder::Append(const std::uint8_t* bytes, std::size_t count) {
+  assert(count <= kMaxAppend);
+  if (fill_ + count > buffer_.size()) Slide();
+  const std::uint32_t start = fill_;
+  std::memcpy(buffer_.data() + fill_, bytes, count);
+  fill_ += static_cast<std::uint32_t>(count);
+  return start;
+}
+
+std::uint32_t LzxBtMatchFinder::MatchLengthAt(std::uint32_t pos, std::uint32_t distance,
+                                              std::uint32_t maxLength) const {
+  if (distance == 0 || distance > pos || distance > maxDistance_) return 0;
+  maxLength = std::min(maxLength, fill_ - pos);
+  const std::uint8_t* a = buffer_.data() + pos;
+  const std::uint8_t* b = a - distance;
+  std::uint32_t len = 0;
+  while (len < maxLength && a[len] == b[len]) ++len;
+  return len;
+}
+
+void LzxBtMatchFinder::CatchUp(std::uint32_t pos) {
+  // A position enters the tree only once the bytes the tree compares are all there (or
+  // the caller has reached it and no more bytes will come before it is searched again).
+  for (; inserted_ < pos && inserted_ + niceLength_ <= fill_; ++inserted_) Walk(inserted_, nullptr, true, false);
+}
+
+std::size_t LzxBtMatchFinder::FindAndInsert(std::uint32_t pos, LzxMatch* out) {
+  CatchUp(pos);
+  const bool insert = inserted_ == pos && pos + niceLength_ <= fill_;
+  if (insert) ++inserted_;
+  return Walk(pos, out, insert, true);
+}
+
+void LzxBtMatchFinder::Skip(std::uint32_t pos) {
+  CatchUp(pos);
+  if (inserted_ == pos && pos + niceLength_ <= fill_) {
+    ++inserted_;
+    Walk(pos, nullptr, true, false);
+  }
+}
+
+std::size_t LzxBtMatchFinder::Walk(std::uint32_t pos, LzxMatch* out, bool insert, bool report) {
+  const std::uint32_t available = fill_ - pos;
+  const std::uint32_t limit = std::min<std::uint32_t>(niceLength_, available);
+  const std::uint8_t* cur = buffer_.data() + pos;
+  std::size_t count = 0;
+  std::uint32_t best = 1;
+  if (limit < 2) return 0;
+
+  const std::uint32_t key2 = cur[0] | (std::uint32_t{cur[1]} << 8);
+  const std::uint32_t near = head2_[key2];
+  if (insert) head2_[key2] = pos;
+  if (report && near != kNone && pos - near < kMaxLength2Distance && pos - near <= maxDistance_) {
+    out[count++] = {2, pos - near};
+    best = 2;
+  }
+  if (limit < 3) return count;
+
+  const std::uint32_t v = cur[0] | (std::uint32_t{cur[1]} << 8) | (std::uint32_t{cur[2]} << 16);
+  const std::uint32_t h = (v * 2654435761u) >> (32 - kHashBits);
+  std::uint32_t cand = head3_[h];
+  if (!insert) return count + Search(pos, cand, limit, best, out + count);
+  head3_[h] = pos;
+
+  // The walked path is split: nodes smaller than the new string hang on `*smaller`, larger
+  // ones on `*larger`; each side remembers how many leading bytes all its nodes share.
+  std::uint32_t* smaller = &left_[pos];
+  std::uint32_t* larger = &right_[pos];
+  std::uint32_t lenSmaller = 0, lenLarger = 0;
+  for (unsigned steps = depth_;; --steps) {
+    if (cand == kNone || pos - cand > maxDistance_ || steps == 0) {
+      *smaller = *larger = kNone;
+      return count;
+    }
+    const std::uint8_t* c = buffer_.data() + cand;
+    std::uint32_t len = std::min(lenSmaller, lenLarger);
+    while (len < limit && c[len] == cur[len]) ++len;
+    if (len > best) {
+      best = len;
+      if (report) out[count++] = {len, pos - cand};
+    }
+    if (len >= limit) {
+      // Equal as far as the tree compares: the candidate's subtrees become ours.
+      *smaller = left_[cand];
+      *larger = right_[cand];
+      return count;
+    }
+    if (c[len] < cur[len]) {
+      *smaller = cand;
+      smaller = &right_[cand];
+      cand = *smaller;
+      lenSmaller = len;
+    } else {
+      *larger = cand;
+      larger = &left_[cand];
+      cand = *larger;
+      lenLarger = len;
+    }
+  }
+}
+
+std::size_t LzxBtMatchFinder::Search(std::uint32_t pos, std::uint32_t cand, std::uint32_t limit, std::uint32_t best,
+                                     LzxMatch* out) const {
+  // The same descent as an insertion, leaving the tree as it is.
+  const std::uint8_t* cur = buffer_.data() + pos;
+  std::size_t count = 0;
+  std::uint32_t lenSmaller = 0, lenLarger = 0;
+  for (unsigned steps = depth_; steps > 0 && cand != kNone && pos - cand <= maxDistance_; --steps) {
+    const std::uint8_t* c = buffer_.data() + cand;
+    std::uint32_t len = std::min(lenSmaller, lenLarger);
+    while (len < limit && c[len] == cur[len]) ++len;
+    if (len > best) {
+      best = len;
+      out[count++] = {len, pos - cand};
+    }
+    if (len >= limit) break;
+    if (c[len] < cur[len]) {
+      cand = right_[cand];
+      lenSmaller = len;
+    } else {
+      cand = left_[cand];
+      lenLarger = len;
+    }
+  }
+  return count;
+}
+
+}  // namespace krax::lzx
