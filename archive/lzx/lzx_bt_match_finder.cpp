@@ -20,14 +20,15 @@ LzxBtMatchFinder::LzxBtMatchFinder(std::uint32_t windowSize, unsigned depth, uns
       niceLength_(std::clamp(niceLength, 3u, kMaxMatch)) {
   const std::uint32_t capacity = windowSize + std::max<std::uint32_t>(windowSize, 4 * kMaxAppend);
   buffer_.resize(capacity);
-  left_.resize(capacity);
-  right_.resize(capacity);
-  head3_.resize(std::size_t{1} << kHashBits);
+  links_.resize(2 * std::size_t{capacity});
+  head4_.resize(std::size_t{1} << kHash4Bits);
+  head3_.resize(std::size_t{1} << kHash3Bits);
   head2_.resize(std::size_t{1} << 16);
   Reset();
 }
 
 void LzxBtMatchFinder::Reset() {
+  std::fill(head4_.begin(), head4_.end(), kNone);
   std::fill(head3_.begin(), head3_.end(), kNone);
   std::fill(head2_.begin(), head2_.end(), kNone);
   fill_ = 0;
@@ -39,12 +40,10 @@ void LzxBtMatchFinder::Slide() {
   const std::uint32_t shift = fill_ - windowSize_;
   std::memmove(buffer_.data(), buffer_.data() + shift, windowSize_);
   auto rebase = [shift](std::uint32_t p) { return (p != kNone && p >= shift) ? p - shift : kNone; };
+  for (auto& h : head4_) h = rebase(h);
   for (auto& h : head3_) h = rebase(h);
   for (auto& h : head2_) h = rebase(h);
-  for (std::uint32_t i = shift; i < fill_; ++i) {
-    left_[i - shift] = rebase(left_[i]);
-    right_[i - shift] = rebase(right_[i]);
-  }
+  for (std::uint32_t i = 2 * shift; i < 2 * fill_; ++i) links_[i - 2 * shift] = rebase(links_[i]);
   fill_ -= shift;
   inserted_ = inserted_ >= shift ? inserted_ - shift : 0;
 }
@@ -99,24 +98,39 @@ std::size_t LzxBtMatchFinder::Walk(std::uint32_t pos, LzxMatch* out, bool insert
   if (limit < 2) return 0;
 
   const std::uint32_t key2 = cur[0] | (std::uint32_t{cur[1]} << 8);
-  const std::uint32_t near = head2_[key2];
+  const std::uint32_t near2 = head2_[key2];
   if (insert) head2_[key2] = pos;
-  if (report && near != kNone && pos - near < kMaxLength2Distance && pos - near <= maxDistance_) {
-    out[count++] = {2, pos - near};
+  if (report && near2 != kNone && pos - near2 < kMaxLength2Distance && pos - near2 <= maxDistance_) {
+    out[count++] = {2, pos - near2};
     best = 2;
   }
-  if (limit < 3) return count;
+  if (limit < 4) return count;
 
+  // Three bytes: the newest position with the same three (hashed, so checked), with its
+  // full length; the trees only hold positions that agree in four.
   const std::uint32_t v = cur[0] | (std::uint32_t{cur[1]} << 8) | (std::uint32_t{cur[2]} << 16);
-  const std::uint32_t h = (v * 2654435761u) >> (32 - kHashBits);
-  std::uint32_t cand = head3_[h];
+  const std::uint32_t h3 = (v * 2654435761u) >> (32 - kHash3Bits);
+  const std::uint32_t near3 = head3_[h3];
+  if (insert) head3_[h3] = pos;
+  if (report && near3 != kNone && pos - near3 <= maxDistance_) {
+    const std::uint8_t* c = buffer_.data() + near3;
+    std::uint32_t len = 0;
+    while (len < limit && c[len] == cur[len]) ++len;
+    if (len >= 3 && len > best) {
+      out[count++] = {len, pos - near3};
+      best = len;
+    }
+  }
+  const std::uint32_t v4 = v | (std::uint32_t{cur[3]} << 24);
+  const std::uint32_t h = (v4 * 2654435761u) >> (32 - kHash4Bits);
+  std::uint32_t cand = head4_[h];
   if (!insert) return count + Search(pos, cand, limit, best, out + count);
-  head3_[h] = pos;
+  head4_[h] = pos;
 
   // The walked path is split: nodes smaller than the new string hang on `*smaller`, larger
   // ones on `*larger`; each side remembers how many leading bytes all its nodes share.
-  std::uint32_t* smaller = &left_[pos];
-  std::uint32_t* larger = &right_[pos];
+  std::uint32_t* smaller = &links_[2 * pos];
+  std::uint32_t* larger = &links_[2 * pos + 1];
   std::uint32_t lenSmaller = 0, lenLarger = 0;
   for (unsigned steps = depth_;; --steps) {
     if (cand == kNone || pos - cand > maxDistance_ || steps == 0) {
@@ -132,18 +146,18 @@ std::size_t LzxBtMatchFinder::Walk(std::uint32_t pos, LzxMatch* out, bool insert
     }
     if (len >= limit) {
       // Equal as far as the tree compares: the candidate's subtrees become ours.
-      *smaller = left_[cand];
-      *larger = right_[cand];
+      *smaller = links_[2 * cand];
+      *larger = links_[2 * cand + 1];
       return count;
     }
     if (c[len] < cur[len]) {
       *smaller = cand;
-      smaller = &right_[cand];
+      smaller = &links_[2 * cand + 1];
       cand = *smaller;
       lenSmaller = len;
     } else {
       *larger = cand;
-      larger = &left_[cand];
+      larger = &links_[2 * cand];
       cand = *larger;
       lenLarger = len;
     }
@@ -166,10 +180,10 @@ std::size_t LzxBtMatchFinder::Search(std::uint32_t pos, std::uint32_t cand, std:
     }
     if (len >= limit) break;
     if (c[len] < cur[len]) {
-      cand = right_[cand];
+      cand = links_[2 * cand + 1];
       lenSmaller = len;
     } else {
-      cand = left_[cand];
+      cand = links_[2 * cand];
       lenLarger = len;
     }
   }

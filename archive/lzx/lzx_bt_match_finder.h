@@ -1,7 +1,7 @@
 // Binary-tree match finder for the thorough LZX encoder.
 //
 // Every position of the window is a node in one of many binary search trees; the tree a
-// position belongs to is chosen by a hash of its first three bytes, and within a tree the
+// position belongs to is chosen by a hash of its first four bytes, and within a tree the
 // nodes are ordered by the bytes that follow them (as strings, compared up to the longest
 // match length LZX can code). Inserting a position walks down from the tree's root, which
 // is always the newest position with that hash: every node met on the way shares a prefix
@@ -13,8 +13,11 @@
 // lies beyond the window, or when a candidate matches for the full compare length: that
 // candidate's subtrees then become the new node's subtrees directly.
 //
-// Length-2 matches come from a separate table keyed by the two bytes themselves and are
-// reported only when nearer than 2048 bytes: farther ones cost more than two literals.
+// Shorter matches come from two small tables: the newest position with the same three
+// bytes (hashed, so checked), and the newest with the same two bytes, reported only when
+// nearer than 2048: a farther length-2 match costs more than the two literals it replaces.
+// Trees keyed by four bytes stay small on data where three-byte repeats are everywhere
+// (sound, pixels), which keeps the walks short there.
 //
 // Memory: the byte buffer (window plus a few frames), two child links per buffer position
 // and the hash heads, all sized from the window; nothing grows with the input. When the
@@ -76,17 +79,19 @@ class LzxBtMatchFinder {
   void CatchUp(std::uint32_t pos);
   void Slide();
 
-  static constexpr unsigned kHashBits = 17;
+  static constexpr unsigned kHash4Bits = 20;
+  static constexpr unsigned kHash3Bits = 20;
   static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
   std::uint32_t windowSize_;
   std::uint32_t maxDistance_;
   unsigned depth_;
   unsigned niceLength_;
   std::vector<std::uint8_t> buffer_;
-  std::vector<std::uint32_t> head3_;  // newest position per 3-byte hash: the tree root
+  std::vector<std::uint32_t> head4_;  // newest position per 4-byte hash: the tree root
+  std::vector<std::uint32_t> head3_;  // newest position per 3-byte hash
   std::vector<std::uint32_t> head2_;  // newest position per 2-byte value
-  std::vector<std::uint32_t> left_;   // per position: subtree of smaller strings
-  std::vector<std::uint32_t> right_;  // per position: subtree of larger strings
+  // Per position, side by side: subtree of smaller strings, subtree of larger ones.
+  std::vector<std::uint32_t> links_;
   std::uint32_t fill_ = 0;
   std::uint32_t inserted_ = 0;  // positions below this are in the trees
 };

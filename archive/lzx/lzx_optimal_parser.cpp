@@ -133,6 +133,14 @@ std::uint64_t LzxOptimalParser::Parse(const LzxCostModel& costs, LzxRepeats& rep
       }
 
       arrive(cur + 1, node.cost + costs.Literal(data[p]), 1, 0, r);
+      // A literal, then the offset of the path here again (the arrival at the next position
+      // may have come with other repeated offsets).
+      if (limit > 1 + kMinMatch) {
+        const std::uint32_t more = finder_.MatchLengthAt(p + 1, r.r[0], limit - 1);
+        if (more >= kMinMatch) {
+          arrive(cur + 1 + more, node.cost + costs.Literal(data[p]) + costs.MatchHeader(more, 0), 0, 0, r, more);
+        }
+      }
       for (unsigned k = 0; k < kNumRepeatedOffsets; ++k) {
         if (repeatLength[k] < kMinMatch) continue;
         const LzxRepeats after = After(r, k);
@@ -156,7 +164,7 @@ std::uint64_t LzxOptimalParser::Parse(const LzxCostModel& costs, LzxRepeats& rep
         for (; len <= m->length; ++len) {
           arrive(cur + len, offsetBits + costs.MatchHeader(len, slot), len, formatted, after);
         }
-        if (m + 1 == mEnd) tryContinuation(m->length, offsetBits + costs.MatchHeader(m->length, slot), formatted, after);
+        tryContinuation(m->length, offsetBits + costs.MatchHeader(m->length, slot), formatted, after);
         covered = m->length;
       }
     }
@@ -170,6 +178,7 @@ std::uint64_t LzxOptimalParser::Parse(const LzxCostModel& costs, LzxRepeats& rep
         at -= n.then + 1;
         path_.push_back(LzxToken::Literal(data[pos + at]));
       }
+      if (n.length == 0) continue;  // a literal and a repeat match only
       path_.push_back(n.length == 1 ? LzxToken::Literal(data[pos + at - 1])
                                     : LzxToken::Match(n.length, n.formattedOffset));
       at -= n.length;

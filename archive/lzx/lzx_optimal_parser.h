@@ -21,7 +21,8 @@
 // Keeping one set of repeated offsets per position loses paths whose value only shows
 // later, typically in records that repeat with a byte changed: a match, the changed byte
 // as a literal, and the rest of the record at the same offset again. Each longest match is
-// therefore also tried together with that continuation, as one arrival further ahead.
+// therefore also tried together with that continuation, as one arrival further ahead, and
+// so is a literal followed by a match at the first repeated offset.
 //
 // No match runs past the frame's end, so every frame ends between two tokens.
 #pragma once
@@ -54,7 +55,7 @@ class LzxOptimalParser {
  private:
   struct Node {
     std::uint32_t cost;
-    std::uint16_t length;          // of the token arriving here: 1 for a literal
+    std::uint16_t length;          // of the token arriving here: 1 for a literal, 0 for none
     std::uint16_t then;            // 0, or the length of a repeat match after a literal
     std::uint32_t formattedOffset;  // of the match arriving here
     LzxRepeats repeats;            // after that token
