@@ -22,7 +22,7 @@ LzxBtMatchFinder::LzxBtMatchFinder(std::uint32_t windowSize, unsigned depth, uns
   buffer_.resize(capacity);
   links_.resize(2 * std::size_t{capacity});
   head4_.resize(std::size_t{1} << kHash4Bits);
-  head3_.resize(std::size_t{1} << kHash3Bits);
+  head3_.resize(std::size_t{2} << kHash3Bits);
   head2_.resize(std::size_t{1} << 16);
   Reset();
 }
@@ -106,20 +106,30 @@ std::size_t LzxBtMatchFinder::Walk(std::uint32_t pos, LzxMatch* out, bool insert
   }
   if (limit < 4) return count;
 
-  // Three bytes: the newest position with the same three (hashed, so checked), with its
-  // full length; the trees only hold positions that agree in four.
+  // Three bytes: the two newest positions with the same three (hashed, so checked), with
+  // their full lengths; the trees only hold positions that agree in four.
   const std::uint32_t v = cur[0] | (std::uint32_t{cur[1]} << 8) | (std::uint32_t{cur[2]} << 16);
-  const std::uint32_t h3 = (v * 2654435761u) >> (32 - kHash3Bits);
-  const std::uint32_t near3 = head3_[h3];
-  if (insert) head3_[h3] = pos;
-  if (report && near3 != kNone && pos - near3 <= maxDistance_) {
-    const std::uint8_t* c = buffer_.data() + near3;
-    std::uint32_t len = 0;
-    while (len < limit && c[len] == cur[len]) ++len;
-    if (len >= 3 && len > best) {
-      out[count++] = {len, pos - near3};
-      best = len;
+  std::uint32_t* bucket = &head3_[2 * ((v * 2654435761u) >> (32 - kHash3Bits))];
+  if (report) {
+    std::uint32_t len3 = 0, distance3 = 0;
+    for (int i = 0; i < 2; ++i) {
+      if (bucket[i] == kNone || pos - bucket[i] > maxDistance_) continue;
+      const std::uint8_t* c = buffer_.data() + bucket[i];
+      std::uint32_t len = 0;
+      while (len < limit && c[len] == cur[len]) ++len;
+      if (len > len3) {
+        len3 = len;
+        distance3 = pos - bucket[i];
+      }
     }
+    if (len3 >= 3 && len3 > best) {
+      out[count++] = {len3, distance3};
+      best = len3;
+    }
+  }
+  if (insert) {
+    bucket[1] = bucket[0];
+    bucket[0] = pos;
   }
   const std::uint32_t v4 = v | (std::uint32_t{cur[3]} << 24);
   const std::uint32_t h = (v4 * 2654435761u) >> (32 - kHash4Bits);
