@@ -5,8 +5,7 @@ namespace krax::lzx {
 bool LzxBlockSplitter::EndBefore(const LzxBlockStats& block, std::size_t frames, const LzxBlockStats& next,
                                  const LzxBlockWriter& writer) {
   if (block.items == 0) return false;
-  if (block.items + next.items > kMaxItems || block.matches + next.matches > kMaxMatches ||
-      frames >= kMaxFrames || block.items >= kEnoughItems) {
+  if (block.items + next.items > kMaxItems || block.matches + next.matches > kMaxMatches || frames >= kMaxFrames) {
     return true;
   }
   LzxBlockStats joined = block;

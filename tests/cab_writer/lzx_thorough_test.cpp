@@ -189,7 +189,7 @@ TEST(LzxThoroughEncoder, IsSmallerThanTheFastLevel) {
   }
 }
 
-TEST(LzxBlockSplitter, KeepsBlocksWithinTheLimitsAndJoinsOnlySmallFramesThatShareCodes) {
+TEST(LzxBlockSplitter, KeepsBlocksWithinTheLimitsAndSplitsWhereTheCodesDiffer) {
   LzxBlockWriter writer(PositionSlotsForWindow(21));
   auto stats = [](const Bytes& bytes, bool asMatches) {
     LzxBlockStats s;
@@ -210,7 +210,8 @@ TEST(LzxBlockSplitter, KeepsBlocksWithinTheLimitsAndJoinsOnlySmallFramesThatShar
   EXPECT_FALSE(S::EndBefore(LzxBlockStats{}, 0, bigText, writer));  // nothing to end
   EXPECT_FALSE(S::EndBefore(smallText, 1, moreText, writer));        // small, same kind of data
   EXPECT_TRUE(S::EndBefore(smallText, 1, noise, writer));            // the data changed
-  EXPECT_TRUE(S::EndBefore(bigText, 1, moreText, writer));           // enough for codes of its own
+  EXPECT_FALSE(S::EndBefore(bigText, 1, moreText, writer));          // one set of trees is cheaper
+  EXPECT_TRUE(S::EndBefore(bigText, 1, noise, writer));
   EXPECT_TRUE(S::EndBefore(matches, 1, manyMatches, writer));        // 60000 matches
   EXPECT_TRUE(S::EndBefore(smallText, S::kMaxFrames, moreText, writer));
 }
