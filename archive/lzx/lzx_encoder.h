@@ -20,11 +20,13 @@
 // frame, and a frame that still does not fit goes out as an uncompressed block.
 //
 // Levels. Level 1 (fast) finds matches through hash chains (lzx_match_finder), parses
-// lazily (lzx_parser) and writes a block every two frames. Levels 2 and up are thorough:
+// lazily (lzx_parser) and writes a block every two frames; its output is kept byte for
+// byte from earlier versions (on long, very repetitive inputs its chain walks can make it
+// slower than level 2). Levels 2 and up are thorough:
 // a binary-tree match finder (lzx_bt_match_finder), a near-optimal parse of each frame
 // done twice, the second time with the costs the first implies (lzx_optimal_parser,
 // lzx_cost_model), and blocks ended where the counts say a new block pays
-// (lzx_block_splitter); higher levels search deeper. All levels write through
+// (lzx_block_splitter); level 3 searches deeper and parses three times. All levels write through
 // lzx_block_writer (trees and tokens, with lzx_huffman_builder and lzx_bit_writer) and
 // translate E8 calls with lzx_e8_encoder. Memory is fixed by the window size.
 #pragma once
