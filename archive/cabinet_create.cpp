@@ -186,6 +186,7 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
     result = error.result();
     return false;
   }
+  cab::CabWriterSetLzxLevel(*writer, options.lzxLevel);
   bool ok = true;
   for (std::size_t i = 0; ok && i < files.size(); ++i) {
     currentName = names[i];

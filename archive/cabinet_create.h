@@ -10,16 +10,20 @@
 #include "archive/archive_status.h"
 #include "archive/cab/cab_format.h"
 #include "archive/cab/cab_writer.h"
+#include "archive/lzx/lzx_encoder.h"
 
 namespace krax {
 
 // The program always writes LZX with a 2 MB window, cabinets of at most 300000000 bytes and
-// folders closed after 900000 compressed bytes; kraxctl may ask for other values.
+// folders closed after 900000 compressed bytes; kraxctl may ask for other values. The LZX
+// level is the encoder's effort (1 = fast, up to lzx::kLzxMaxLevel); by default the
+// thorough near-optimal encoder.
 struct CabinetCreateOptions {
   std::uint16_t typeCompress = cab::kTypeLzx21;
   std::uint32_t maxCabinetSize = 300000000;
   std::uint32_t folderThreshold = 900000;
   cab::CabWriterLimits limits;  // the format's own unless a test asks for less
+  int lzxLevel = lzx::kLzxDefaultLevel;
 };
 
 // Writes `cabinetBase` + ".CAB" (a following cabinet of a set: the name part followed by

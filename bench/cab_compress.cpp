@@ -28,8 +28,8 @@ std::size_t ZlibSize(const std::string& data) {
   return size;
 }
 
-std::size_t LzxSize(const std::string& data, int windowBits) {
-  krax::lzx::LzxEncoder encoder(windowBits);
+std::size_t LzxSize(const std::string& data, int windowBits, int level) {
+  krax::lzx::LzxEncoder encoder(windowBits, krax::lzx::kLzxMaxFrameOutput, level);
   std::size_t total = 0;
   auto sink = [&](const std::uint8_t*, std::size_t n, std::size_t) {
     total += n + 8;  // with its CFDATA header
@@ -79,14 +79,17 @@ void Compare(benchmark::State& state, const char* /*name*/, std::size_t (*ours)(
   state.SetBytesProcessed(static_cast<std::int64_t>(data.size()) * state.iterations());
 }
 
-std::size_t Lzx(const std::string& data, int bits) { return LzxSize(data, bits); }
+std::size_t Lzx(const std::string& data, int bits) { return LzxSize(data, bits, krax::lzx::kLzxFastLevel); }
+std::size_t LzxDefault(const std::string& data, int bits) { return LzxSize(data, bits, krax::lzx::kLzxDefaultLevel); }
 std::size_t Mszip(const std::string& data, int) { return MszipSize(data); }
 
 void BM_Lzx21VsDeflate(benchmark::State& state) { Compare(state, "lzx21", Lzx, 21); }
+void BM_Lzx21DefaultLevelVsDeflate(benchmark::State& state) { Compare(state, "lzx21", LzxDefault, 21); }
 void BM_Lzx16VsDeflate(benchmark::State& state) { Compare(state, "lzx16", Lzx, 16); }
 void BM_MszipVsDeflate(benchmark::State& state) { Compare(state, "mszip", Mszip, 0); }
 
 BENCHMARK(BM_Lzx21VsDeflate)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Lzx21DefaultLevelVsDeflate)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Lzx16VsDeflate)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_MszipVsDeflate)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -1,9 +1,14 @@
 // kraxctl cab create OUT FILE... [--base DIR] [--method none|mszip|lzx] [--window 15..21]
-//                                [--max-size BYTES]
+//                                [--level 1..3] [--max-size BYTES] [--verbose]
 // OUT is the cabinet path without ".CAB", as the program's own "Create Cabinet" takes it.
+// Progress: on a terminal one line rewritten in place; elsewhere nothing per block unless
+// --verbose asks for every status line.
 #include "cli/cab_create.h"
 
+#include <unistd.h>
+
 #include <charconv>
+#include <iostream>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -37,6 +42,7 @@ int RunCabCreate(Context& context, const std::vector<std::string>& args) {
   unsigned window = lzx::kMaxWindowBits;
   bool windowGiven = false;
   CabinetCreateOptions options;
+  bool verbose = false, levelGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     auto value = [&](const char* option) -> const std::string& {
@@ -54,6 +60,12 @@ int RunCabCreate(Context& context, const std::vector<std::string>& args) {
       window = static_cast<unsigned>(
           ParseNumber(value("--window"), "--window", lzx::kMinWindowBits, lzx::kMaxWindowBits));
       windowGiven = true;
+    } else if (a == "--level") {
+      options.lzxLevel =
+          static_cast<int>(ParseNumber(value("--level"), "--level", lzx::kLzxFastLevel, lzx::kLzxMaxLevel));
+      levelGiven = true;
+    } else if (a == "--verbose") {
+      verbose = true;
     } else if (a == "--max-size") {
       options.maxCabinetSize =
           static_cast<std::uint32_t>(ParseNumber(value("--max-size"), "--max-size", 1, 0xFFFFFFFFu));
@@ -65,6 +77,7 @@ int RunCabCreate(Context& context, const std::vector<std::string>& args) {
   }
   if (positional.size() < 2) throw UsageError("cab create needs OUT and at least one FILE");
   if (windowGiven && method != "lzx") throw UsageError("cab create: --window is for --method lzx");
+  if (levelGiven && method != "lzx") throw UsageError("cab create: --level is for --method lzx");
   if (method == "none") options.typeCompress = cab::MakeTypeCompress(cab::CompressionMethod::kNone);
   if (method == "mszip") options.typeCompress = cab::MakeTypeCompress(cab::CompressionMethod::kMszip);
   if (method == "lzx") options.typeCompress = cab::MakeTypeCompress(cab::CompressionMethod::kLzx, static_cast<int>(window));
@@ -72,10 +85,21 @@ int RunCabCreate(Context& context, const std::vector<std::string>& args) {
   const std::string out = positional.front();
   const std::vector<std::string> files(positional.begin() + 1, positional.end());
   ArchiveCallbacks callbacks;
-  callbacks.status = [&context](const std::string& text) { context.err << text << '\n'; };
+  const bool terminal = &context.err == &std::cerr && ::isatty(STDERR_FILENO);
+  bool lineOpen = false;
+  callbacks.status = [&](const std::string& text) {
+    if (terminal) {
+      context.err << "\r\x1b[K" << text << std::flush;
+      lineOpen = true;
+    } else if (verbose) {
+      context.err << text << '\n';
+    }
+  };
   callbacks.askYesNo = [](const std::string&) { return true; };
   ArchiveResult result;
-  if (!CreateCabinetArchive(out, files, base, true, callbacks, options, result)) {
+  const bool written = CreateCabinetArchive(out, files, base, true, callbacks, options, result);
+  if (lineOpen) context.err << '\n';
+  if (!written) {
     context.err << "kraxctl: cab create: could not write " << TerminalSafe(out) << ".CAB: "
                 << TerminalSafe(result.Message()) << '\n';
     return kExitFailure;

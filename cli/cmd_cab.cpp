@@ -22,7 +22,7 @@ constexpr const char* kUsage =
     "Usage: kraxctl cab list FILE\n"
     "       kraxctl cab extract FILE DEST [NAME ...]\n"
     "       kraxctl cab create OUT FILE... [--base DIR] [--method none|mszip|lzx] [--window 15..21] "
-    "[--max-size BYTES]\n";
+    "[--level 1..3] [--max-size BYTES] [--verbose]\n";
 
 std::string FormatDosDateTime(std::uint16_t date, std::uint16_t time) {
   char text[32];

@@ -16,6 +16,7 @@
 #include "archive/cab/cab_entries.h"
 #include "archive/cab/cab_writer.h"
 #include "archive/cab/cab_writer_client.h"
+#include "archive/lzx/lzx_encoder.h"
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
@@ -109,6 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   krax::cab::CabError error;
   auto writer = krax::cab::CabWriterCreate(error, krax::cab::MakeStandardCabWriterClient(), params);
   if (!writer) abort();
+  // Every LZX level, chosen without taking another input byte (the seeds keep their meaning).
+  krax::cab::CabWriterSetLzxLevel(*writer, 1 + static_cast<int>(params.cbFolderThresh % krax::lzx::kLzxMaxLevel));
   const krax::cab::CabNextCabinetFn next = [](krax::cab::CabinetParameters& p, std::uint32_t) {
     p.szCab = "f" + std::to_string(p.iCab) + ".CAB";
     return 0;

@@ -154,6 +154,7 @@ class CabWriter {
       return Fail(ArchiveStatus::kStopped, 0, std::string("a client function failed: ") + e.what());
     }
   }
+  void SetLzxLevel(int level) { lzxLevel_ = level; }
 
  private:
   // What placing one folder into the current cabinet did.
@@ -234,6 +235,7 @@ class CabWriter {
   std::uint32_t inputFill_ = 0;
   std::unique_ptr<mszip::MszipEncoder> mszip_;
   std::unique_ptr<lzx::LzxEncoder> lzx_;
+  int lzxLevel_ = lzx::kLzxFastLevel;
   std::uint64_t folderUncompressed_ = 0;
   std::uint32_t folderFileCount_ = 0;
   CabTempFile folderData_, folderFiles_;
@@ -344,7 +346,7 @@ bool CabWriter::SetCompression(std::uint16_t type, const CabNextCabinetFn& next,
         return Fail(ArchiveStatus::kCompressorFailed);
       }
       outputSize = lzx::kMaxCompressedFrame;
-      lzx_ = std::make_unique<lzx::LzxEncoder>(windowBits);
+      lzx_ = std::make_unique<lzx::LzxEncoder>(windowBits, lzx::kMaxCompressedFrame, lzxLevel_);
     } else {
       return Fail(ArchiveStatus::kUnknownType);
     }
@@ -888,6 +890,8 @@ bool CabWriterFlushCabinet(CabWriter& writer, bool forceNextCabinet, const CabNe
                            const CabProgressFn& progress) {
   return writer.Guarded([&] { return writer.Flush(forceNextCabinet, nextCabinet, progress); });
 }
+
+void CabWriterSetLzxLevel(CabWriter& writer, int level) { writer.SetLzxLevel(level); }
 
 bool CabWriterDestroy(CabWriterPtr writer) {
   if (!writer) return true;

@@ -123,6 +123,10 @@ bool CabWriterAddFile(CabWriter& writer, const std::string& sourceName, const st
 bool CabWriterFlushCabinet(CabWriter& writer, bool forceNextCabinet, const CabNextCabinetFn& nextCabinet,
                            const CabProgressFn& progress);
 
+// The effort of the LZX compressors set up from now on (1 = fast, the default, up to
+// lzx::kLzxMaxLevel); the output format is the same at every level.
+void CabWriterSetLzxLevel(CabWriter& writer, int level);
+
 // Closes and deletes every temporary file and releases the memory; true when every close
 // and delete succeeded. (Dropping the writer without this does the same, ignoring errors.)
 bool CabWriterDestroy(CabWriterPtr writer);

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "archive/lzx/lzx_constants.h"
+#include "archive/lzx/lzx_block_stats.h"
 #include "archive/lzx/lzx_huffman_builder.h"
 
 namespace krax::lzx {
@@ -75,6 +76,43 @@ struct Code {
   }
 };
 
+// The codes of one block and whether it is an aligned-offset block.
+struct Plan {
+  Code main, length, aligned;
+  bool isAligned = false;
+};
+
+Plan MakePlan(const LzxBlockStats& stats, unsigned mainSize) {
+  Plan plan;
+  plan.main.Build(stats.main.data(), mainSize, kMaxCodeLength);
+  plan.length.Build(stats.length.data(), kLengthTreeSize, kMaxCodeLength);
+  plan.aligned.Build(stats.aligned.data(), kAlignedTreeSize, kMaxAlignedLength);
+  // An aligned-offset block pays off when its tree saves more than its 24 bits.
+  std::uint64_t alignedBits = kAlignedTreeSize * kAlignedLengthBits;
+  for (unsigned s = 0; s < kAlignedTreeSize; ++s) {
+    alignedBits += std::uint64_t{stats.aligned[s]} * plan.aligned.lengths[s];
+  }
+  plan.isAligned = alignedBits < stats.alignedCount * kAlignedBits;
+  return plan;
+}
+
+std::uint64_t TreeBits(const std::uint8_t* previous, const std::uint8_t* lengths, std::size_t count) {
+  const std::vector<PretreeItem> items = TreeItems(previous, lengths, count);
+  std::array<std::uint32_t, kPretreeSize> freqs{};
+  for (const PretreeItem& item : items) {
+    ++freqs[item.symbol];
+    if (item.follow >= 0) ++freqs[static_cast<std::size_t>(item.follow)];
+  }
+  Code pretree;
+  pretree.Build(freqs.data(), kPretreeSize, kMaxPretreeLength);
+  std::uint64_t bits = kPretreeSize * kPretreeLengthBits;
+  for (const PretreeItem& item : items) {
+    bits += pretree.lengths[item.symbol] + item.extraBits;
+    if (item.follow >= 0) bits += pretree.lengths[static_cast<std::size_t>(item.follow)];
+  }
+  return bits;
+}
+
 }  // namespace
 
 LzxBlockWriter::LzxBlockWriter(unsigned positionSlots)
@@ -106,41 +144,38 @@ void LzxBlockWriter::WriteTree(LzxBitWriter& bits, std::uint8_t* previous,
   std::copy(lengths, lengths + count, previous);
 }
 
+std::uint64_t LzxBlockWriter::MeasureBlock(const LzxBlockStats& stats) const {
+  const Plan plan = MakePlan(stats, mainSize_);
+  std::uint64_t bits = kBlockTypeBits + kBlockSizeBits;
+  if (plan.isAligned) bits += kAlignedTreeSize * kAlignedLengthBits;
+  bits += TreeBits(previousMain_.data(), plan.main.lengths.data(), kNumChars);
+  bits += TreeBits(previousMain_.data() + kNumChars, plan.main.lengths.data() + kNumChars, mainSize_ - kNumChars);
+  bits += TreeBits(previousLength_.data(), plan.length.lengths.data(), kLengthTreeSize);
+  for (unsigned s = 0; s < mainSize_; ++s) bits += std::uint64_t{stats.main[s]} * plan.main.lengths[s];
+  for (unsigned s = 0; s < kLengthTreeSize; ++s) bits += std::uint64_t{stats.length[s]} * plan.length.lengths[s];
+  bits += stats.extraBits;
+  if (plan.isAligned) {
+    bits -= stats.alignedCount * kAlignedBits;
+    for (unsigned s = 0; s < kAlignedTreeSize; ++s) bits += std::uint64_t{stats.aligned[s]} * plan.aligned.lengths[s];
+  }
+  return bits;
+}
+
 bool LzxBlockWriter::WriteBlock(const std::vector<LzxToken>& tokens,
                                 const std::vector<LzxFrameSpan>& frames, LzxBitWriter& bits,
                                 const LzxFrameSink& sink) {
-  // Statistics.
-  std::vector<std::uint32_t> mainFreqs(mainSize_, 0);
-  std::array<std::uint32_t, kLengthTreeSize> lengthFreqs{};
-  std::array<std::uint32_t, kAlignedTreeSize> alignedFreqs{};
-  std::uint64_t alignedCount = 0;
-  for (const LzxToken& t : tokens) {
-    if (t.isLiteral()) {
-      ++mainFreqs[t.literal];
-      continue;
-    }
-    const unsigned slot = PositionSlotOf(t.formattedOffset);
-    const unsigned header = std::min<unsigned>(t.length - kMinMatch, kLengthHeaderEscape);
-    ++mainFreqs[kNumChars + slot * 8 + header];
-    if (header == kLengthHeaderEscape) ++lengthFreqs[t.length - kMinMatch - kLengthHeaderEscape];
-    if (kExtraBits[slot] >= kAlignedBits) {
-      ++alignedFreqs[(t.formattedOffset - kPositionBase[slot]) & 7u];
-      ++alignedCount;
-    }
-  }
-  Code mainCode, lengthCode, alignedCode;
-  mainCode.Build(mainFreqs.data(), mainSize_, kMaxCodeLength);
-  lengthCode.Build(lengthFreqs.data(), kLengthTreeSize, kMaxCodeLength);
-  alignedCode.Build(alignedFreqs.data(), kAlignedTreeSize, kMaxAlignedLength);
-
-  // An aligned-offset block pays off when its tree saves more than its 24 bits.
-  std::uint64_t alignedBits = kAlignedTreeSize * kAlignedLengthBits;
-  for (unsigned s = 0; s < kAlignedTreeSize; ++s) alignedBits += std::uint64_t{alignedFreqs[s]} * alignedCode.lengths[s];
-  const bool aligned = alignedBits < alignedCount * kAlignedBits;
+  LzxBlockStats stats;
+  stats.Add(tokens, 0, tokens.size());
+  const Plan plan = MakePlan(stats, mainSize_);
+  const Code& mainCode = plan.main;
+  const Code& lengthCode = plan.length;
+  const Code& alignedCode = plan.aligned;
+  const bool aligned = plan.isAligned;
 
   std::uint32_t blockSize = 0;
   for (const LzxFrameSpan& f : frames) blockSize += f.uncompressed;
 
+  std::uint64_t mark = bits.BitCount();
   bits.PutBits(aligned ? kBlockTypeAligned : kBlockTypeVerbatim, kBlockTypeBits);
   bits.PutBits(blockSize, kBlockSizeBits);
   if (aligned) {
@@ -150,6 +185,8 @@ bool LzxBlockWriter::WriteBlock(const std::vector<LzxToken>& tokens,
   WriteTree(bits, previousMain_.data() + kNumChars, mainCode.lengths.data() + kNumChars,
             mainSize_ - kNumChars);
   WriteTree(bits, previousLength_.data(), lengthCode.lengths.data(), kLengthTreeSize);
+  lastBlockBits_ = {bits.BitCount() - mark, 0};
+  mark = bits.BitCount();
 
   std::size_t index = 0;
   for (const LzxFrameSpan& frame : frames) {
@@ -172,9 +209,11 @@ bool LzxBlockWriter::WriteBlock(const std::vector<LzxToken>& tokens,
         bits.PutBits(value, extra);
       }
     }
+    lastBlockBits_.tokens += bits.BitCount() - mark;
     bits.AlignToWord();
     if (!sink(bits.bytes().data(), bits.ByteCount(), frame.uncompressed)) return false;
     bits.ClearBytes();
+    mark = 0;
   }
   return true;
 }

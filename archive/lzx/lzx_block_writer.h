@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "archive/lzx/lzx_bit_writer.h"
+#include "archive/lzx/lzx_block_stats.h"
 #include "archive/lzx/lzx_token.h"
 
 namespace krax::lzx {
@@ -42,7 +43,7 @@ struct LzxFrameSpan {
 };
 
 // The largest compressed frame a cabinet reader accepts (32768 + 6144 bytes).
-inline constexpr std::size_t kLzxMaxFrameOutput = 32768 + 6144;
+inline constexpr std::size_t kLzxMaxFrameOutput = kMaxCompressedFrame;
 
 class LzxBlockWriter {
  public:
@@ -55,6 +56,16 @@ class LzxBlockWriter {
   // handing each completed frame to `sink`. Returns false when the sink refused.
   bool WriteBlock(const std::vector<LzxToken>& tokens, const std::vector<LzxFrameSpan>& frames,
                   LzxBitWriter& bits, const LzxFrameSink& sink);
+
+  // What the last WriteBlock spent: type, size and trees; tokens (frame padding aside).
+  struct BlockBits {
+    std::uint64_t header = 0, tokens = 0;
+  };
+  const BlockBits& lastBlockBits() const { return lastBlockBits_; }
+
+  // Exact bits of a block (type, size, trees and tokens, without frame padding) with
+  // these counts, its trees sent against the current previous lengths.
+  std::uint64_t MeasureBlock(const LzxBlockStats& stats) const;
 
   // Writes one frame as an uncompressed block: its bytes raw, preceded by the repeated
   // offsets the decoder must hold afterwards. Must start on a frame boundary.
@@ -78,6 +89,7 @@ class LzxBlockWriter {
   unsigned mainSize_;
   std::vector<std::uint8_t> previousMain_;
   std::vector<std::uint8_t> previousLength_;
+  BlockBits lastBlockBits_;
 };
 
 }  // namespace krax::lzx

@@ -3,8 +3,12 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "archive/lzx/lzx_block_splitter.h"
+#include "archive/lzx/lzx_bt_match_finder.h"
 #include "archive/lzx/lzx_constants.h"
+#include "archive/lzx/lzx_cost_model.h"
 #include "archive/lzx/lzx_e8_encoder.h"
+#include "archive/lzx/lzx_optimal_parser.h"
 #include "archive/lzx/lzx_match_finder.h"
 #include "archive/lzx/lzx_parser.h"
 
@@ -23,14 +27,40 @@ int CheckedWindowBits(int windowBits) {
   return windowBits;
 }
 
+int CheckedLevel(int level) {
+  if (level < kLzxFastLevel || level > kLzxMaxLevel) {
+    throw std::invalid_argument("LZX level out of range");
+  }
+  return level;
+}
+
+// Thorough levels: nodes a match search visits, and how often each frame is parsed. On
+// game data, level 3 is about 0.2% smaller than level 2 for a third more time.
+struct ThoroughSettings {
+  unsigned depth;
+  unsigned passes;
+};
+ThoroughSettings SettingsFor(int level) {
+  return level == 2 ? ThoroughSettings{24, 2} : ThoroughSettings{64, 3};
+}
+
 }  // namespace
 
-LzxEncoder::LzxEncoder(int windowBits, std::size_t maxFrameOutput)
+LzxEncoder::LzxEncoder(int windowBits, std::size_t maxFrameOutput, int level)
     : windowBits_(CheckedWindowBits(windowBits)),
       maxFrameOutput_(maxFrameOutput),
-      finder_(std::make_unique<LzxMatchFinder>(1u << windowBits)),
-      parser_(std::make_unique<LzxParser>(*finder_)),
-      blockWriter_(PositionSlotsForWindow(windowBits)) {
+      blockWriter_(PositionSlotsForWindow(windowBits)),
+      level_(CheckedLevel(level)) {
+  if (level_ == kLzxFastLevel) {
+    finder_ = std::make_unique<LzxMatchFinder>(1u << windowBits);
+    parser_ = std::make_unique<LzxParser>(*finder_);
+  } else {
+    const ThoroughSettings settings = SettingsFor(level_);
+    passes_ = settings.passes;
+    btFinder_ = std::make_unique<LzxBtMatchFinder>(1u << windowBits, settings.depth, LzxOptimalParser::kTakeAtOnce);
+    optimalParser_ = std::make_unique<LzxOptimalParser>(*btFinder_);
+    costs_ = std::make_unique<LzxCostModel>(PositionSlotsForWindow(windowBits));
+  }
   scratch_.resize(kFrameSize);
   Reset();
 }
@@ -38,8 +68,15 @@ LzxEncoder::LzxEncoder(int windowBits, std::size_t maxFrameOutput)
 LzxEncoder::~LzxEncoder() = default;
 
 void LzxEncoder::Reset() {
-  finder_->Reset();
-  parser_->Reset();
+  if (finder_) finder_->Reset();
+  if (parser_) parser_->Reset();
+  if (btFinder_) {
+    btFinder_->Reset();
+    *costs_ = LzxCostModel(PositionSlotsForWindow(windowBits_));
+  }
+  repeats_ = LzxRepeats{};
+  blockStats_ = LzxBlockStats{};
+  blockEstimate_ = 0;
   blockWriter_.Reset();
   bits_ = LzxBitWriter{};
   tokens_.clear();
@@ -61,6 +98,7 @@ bool LzxEncoder::CompressFrame(const std::uint8_t* data, std::size_t size, const
   if (frameIndex_ < kE8MaxFrames) {
     E8EncodeFrame(scratch_.data(), size, streamPosition_, kDefaultE8TranslationSize);
   }
+  if (btFinder_) return CompressThorough(size, sink);
   const std::uint32_t begin = finder_->Append(scratch_.data(), size);
   parser_->ParseFrame(begin, begin + static_cast<std::uint32_t>(size), tokens_);
   frames_.push_back({tokens_.size(), static_cast<std::uint32_t>(size)});
@@ -71,6 +109,37 @@ bool LzxEncoder::CompressFrame(const std::uint8_t* data, std::size_t size, const
   ++frameIndex_;
   if (size < kFrameSize) ended_ = true;
   if (frames_.size() >= kFramesPerBlock || tokens_.size() >= kTokensPerBlock) return Flush(sink);
+  return true;
+}
+
+bool LzxEncoder::CompressThorough(std::size_t size, const LzxFrameSink& sink) {
+  const std::uint32_t begin = btFinder_->Append(scratch_.data(), size);
+  optimalParser_->FindMatches(begin, begin + static_cast<std::uint32_t>(size));
+  LzxBlockStats stats;
+  LzxRepeats repeats;
+  std::uint64_t estimate = 0;
+  for (unsigned pass = 0; pass < passes_; ++pass) {
+    if (pass > 0) costs_->SetFromStats(stats);
+    frameTokens_.clear();
+    repeats = repeats_;
+    estimate = optimalParser_->Parse(*costs_, repeats, frameTokens_);
+    stats = LzxBlockStats{};
+    stats.Add(frameTokens_, 0, frameTokens_.size());
+  }
+  // The next frame starts from the costs of this one.
+  costs_->SetFromStats(stats);
+  if (LzxBlockSplitter::EndBefore(blockStats_, frames_.size(), stats, blockWriter_) && !Flush(sink)) return false;
+  repeats_ = repeats;
+  tokens_.insert(tokens_.end(), frameTokens_.begin(), frameTokens_.end());
+  frames_.push_back({tokens_.size(), static_cast<std::uint32_t>(size)});
+  frameOffsets_.push_back(pendingBytes_.size());
+  pendingBytes_.insert(pendingBytes_.end(), scratch_.data(), scratch_.data() + size);
+  repeatsAfter_.push_back(repeats);
+  blockStats_.Add(stats);
+  blockEstimate_ += estimate;
+  streamPosition_ += size;
+  ++frameIndex_;
+  if (size < kFrameSize) ended_ = true;
   return true;
 }
 
@@ -96,6 +165,9 @@ bool LzxEncoder::Flush(const LzxFrameSink& sink) {
   blockWriter_.WriteBlock(tokens_, frames_, bits_, capture);
   bool ok = true;
   if (fits) {
+    if (recordEstimates_ && btFinder_) {
+      blockEstimates_.push_back({blockEstimate_, blockWriter_.lastBlockBits().tokens});
+    }
     for (std::size_t i = 0; i < frames_.size() && ok; ++i) {
       ok = sink(written[i].data(), written[i].size(), frames_[i].uncompressed);
     }
@@ -109,6 +181,8 @@ bool LzxEncoder::Flush(const LzxFrameSink& sink) {
   pendingBytes_.clear();
   frameOffsets_.clear();
   repeatsAfter_.clear();
+  blockStats_ = LzxBlockStats{};
+  blockEstimate_ = 0;
   return ok;
 }
 

@@ -19,9 +19,16 @@
 // 32768 + 6144 compressed bytes: a block with a frame that would is written again frame by
 // frame, and a frame that still does not fit goes out as an uncompressed block.
 //
-// Pieces: lzx_match_finder (hash chains), lzx_parser (lazy parse into tokens),
+// Levels. Level 1 (fast) finds matches through hash chains (lzx_match_finder), parses
+// lazily (lzx_parser) and writes a block every two frames; its output is kept byte for
+// byte from earlier versions (on long, very repetitive inputs its chain walks can make it
+// slower than level 2). Levels 2 and up are thorough:
+// a binary-tree match finder (lzx_bt_match_finder), a near-optimal parse of each frame
+// done twice, the second time with the costs the first implies (lzx_optimal_parser,
+// lzx_cost_model), and blocks ended where the counts say a new block pays
+// (lzx_block_splitter); level 3 searches deeper and parses three times. All levels write through
 // lzx_block_writer (trees and tokens, with lzx_huffman_builder and lzx_bit_writer) and
-// lzx_e8_encoder. Memory is fixed by the window size.
+// translate E8 calls with lzx_e8_encoder. Memory is fixed by the window size.
 #pragma once
 
 #include <cstddef>
@@ -35,12 +42,21 @@ namespace krax::lzx {
 
 class LzxMatchFinder;
 class LzxParser;
+class LzxBtMatchFinder;
+class LzxOptimalParser;
+class LzxCostModel;
+
+inline constexpr int kLzxFastLevel = 1;
+inline constexpr int kLzxDefaultLevel = 2;
+inline constexpr int kLzxMaxLevel = 3;
 
 class LzxEncoder {
  public:
-  // Throws std::invalid_argument for a window exponent outside 15..21. `maxFrameOutput`
-  // below the cabinet limit is for tests that need the fallbacks.
-  explicit LzxEncoder(int windowBits, std::size_t maxFrameOutput = kLzxMaxFrameOutput);
+  // Throws std::invalid_argument for a window exponent outside 15..21 or a level outside
+  // 1..kLzxMaxLevel. `maxFrameOutput` below the cabinet limit is for tests that need the
+  // fallbacks.
+  explicit LzxEncoder(int windowBits, std::size_t maxFrameOutput = kLzxMaxFrameOutput,
+                      int level = kLzxFastLevel);
   ~LzxEncoder();
   LzxEncoder(const LzxEncoder&) = delete;
   LzxEncoder& operator=(const LzxEncoder&) = delete;
@@ -59,6 +75,16 @@ class LzxEncoder {
   std::size_t HeldBytesEstimate() const;
 
   int windowBits() const { return windowBits_; }
+  int level() const { return level_; }
+
+  // When switched on (for tests), keeps for each block written at a thorough level
+  // (unless a frame had to be written again on its own) the parser's estimate of its
+  // tokens' bits and the bits written for them.
+  void RecordBlockEstimates(bool on) { recordEstimates_ = on; }
+  struct BlockEstimate {
+    std::uint64_t estimated = 0, written = 0;
+  };
+  const std::vector<BlockEstimate>& blockEstimates() const { return blockEstimates_; }
 
  private:
   int windowBits_;
@@ -78,6 +104,21 @@ class LzxEncoder {
   std::uint64_t streamPosition_ = 0;
   std::uint64_t frameIndex_ = 0;
   bool WriteFramesSeparately(const LzxFrameSink& sink);
+  void ParseThorough(const std::uint8_t* frame, std::size_t size);
+  bool CompressThorough(std::size_t size, const LzxFrameSink& sink);
+
+  // Thorough levels only.
+  int level_;
+  unsigned passes_ = 0;
+  std::unique_ptr<LzxBtMatchFinder> btFinder_;
+  std::unique_ptr<LzxOptimalParser> optimalParser_;
+  std::unique_ptr<LzxCostModel> costs_;
+  LzxRepeats repeats_;           // after the last frame parsed
+  LzxBlockStats blockStats_;     // of the tokens held
+  std::uint64_t blockEstimate_ = 0;
+  std::vector<LzxToken> frameTokens_;
+  std::vector<BlockEstimate> blockEstimates_;
+  bool recordEstimates_ = false;
 
   bool headerWritten_ = false;
   bool ended_ = false;  // a short frame was given: the stream is complete

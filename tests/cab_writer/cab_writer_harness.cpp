@@ -78,6 +78,7 @@ WriterOutcome RunWriter(const ScratchFolder& folder, const std::vector<SourceFil
   auto writer = cab::CabWriterCreate(outcome.error, client, setup.params);
   outcome.created = writer != nullptr;
   if (!writer) return outcome;
+  cab::CabWriterSetLzxLevel(*writer, setup.lzxLevel);
   outcome.added = true;
   for (std::size_t i = 0; i < files.size() && outcome.added; ++i) {
     outcome.added = cab::CabWriterAddFile(*writer, paths[i], files[i].name, false, next, progress, open,

@@ -22,6 +22,7 @@ struct SourceFile {
 struct WriterSetup {
   cab::CabinetParameters params;
   std::uint16_t typeCompress = 0;
+  int lzxLevel = 1;  // the writer's own default
   bool force = false;
   // Return values of the per-call functions; hooks may observe calls.
   std::function<long(cab::CabStatusKind, std::uint32_t, std::uint32_t)> progress;

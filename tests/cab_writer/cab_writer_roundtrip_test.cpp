@@ -7,6 +7,7 @@
 
 #include "archive/cab/cab_directory.h"
 #include "archive/cab/cab_format.h"
+#include "archive/lzx/lzx_encoder.h"
 #include "cab_writer_harness.h"
 #include "support/run_kraxctl.h"
 
@@ -35,28 +36,40 @@ void ExpectBothReaders(const ScratchFolder& folder, const std::vector<SourceFile
   if (listing) *listing = output;
 }
 
-TEST(CabWriterRoundTrip, EveryMethodAndWindowWithAssortedFiles) {
-  std::vector<std::uint16_t> types = {0x0000, 0x0001};
-  for (int bits = 15; bits <= 21; ++bits) types.push_back(static_cast<std::uint16_t>(0x0003 | (bits << 8)));
-  for (std::uint16_t type : types) {
-    SCOPED_TRACE(cab::DescribeTypeCompress(type));
+TEST(CabWriterRoundTrip, EveryMethodWindowAndLevelWithAssortedFiles) {
+  struct Case {
+    std::uint16_t type;
+    int level;
+  };
+  std::vector<Case> cases = {{0x0000, 1}, {0x0001, 1}};
+  for (int bits = 15; bits <= 21; ++bits) {
+    for (int level = lzx::kLzxFastLevel; level <= lzx::kLzxMaxLevel; ++level) {
+      cases.push_back({static_cast<std::uint16_t>(0x0003 | (bits << 8)), level});
+    }
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(cab::DescribeTypeCompress(c.type) + " level " + std::to_string(c.level));
     ScratchFolder folder;
-    const auto files = AssortedFiles(type);
-    const WriterOutcome out = RunWriter(folder, files, WriterFor(folder, type));
+    const auto files = AssortedFiles(c.type);
+    WriterSetup setup = WriterFor(folder, c.type);
+    setup.lzxLevel = c.level;
+    const WriterOutcome out = RunWriter(folder, files, setup);
     ASSERT_TRUE(out.flushed) << out.error.code;
     EXPECT_TRUE(out.destroyed);
     EXPECT_EQ(TempFilesLeft(folder), 0u);
-    ExpectBothReaders(folder, files, type);
+    ExpectBothReaders(folder, files, c.type);
   }
 }
 
-TEST(CabWriterRoundTrip, SeveralMegabytesInLzx21AndMszip) {
-  for (std::uint16_t type : {std::uint16_t{0x1503}, std::uint16_t{0x0001}}) {
-    SCOPED_TRACE(type);
+TEST(CabWriterRoundTrip, SeveralMegabytesInLzx21AtEachLevelAndMszip) {
+  for (int level : {1, 2, 3, 0}) {
+    const std::uint16_t type = level ? 0x1503 : 0x0001;
+    SCOPED_TRACE(level);
     ScratchFolder folder;
     const std::vector<SourceFile> files = {{"big.dat", MixedBytes(3 << 20, 77)}, {"small.txt", TextBytes(300, 5)}};
     std::uint64_t uncompressed = 0, compressed = 0;
     WriterSetup setup = WriterFor(folder, type);
+    setup.lzxLevel = level ? level : 1;
     setup.progress = [&](cab::CabStatusKind kind, std::uint32_t a, std::uint32_t b) -> long {
       if (kind == cab::StatusFile) {
         compressed += a;
@@ -77,10 +90,11 @@ TEST(CabWriterRoundTrip, SeveralMegabytesInLzx21AndMszip) {
 
 // Forces sets with a small maximum size: blocks split between cabinets, files continued.
 TEST(CabWriterRoundTrip, CabinetSetsWithSplitBlocksAndContinuedFiles) {
-  for (std::uint16_t type : {std::uint16_t{0x0000}, std::uint16_t{0x0001}, std::uint16_t{0x1003}}) {
+  for (std::uint16_t type : {std::uint16_t{0x0000}, std::uint16_t{0x0001}, std::uint16_t{0x1003}, std::uint16_t{0x1503}}) {
     SCOPED_TRACE(type);
     ScratchFolder folder;
     WriterSetup setup = WriterFor(folder, type);
+    setup.lzxLevel = type == 0x1503 ? lzx::kLzxDefaultLevel : 1;
     setup.params.cb = 60000;
     setup.params.cbFolderThresh = 50000;
     std::vector<std::uint32_t> cbSeen;

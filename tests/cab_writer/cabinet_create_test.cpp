@@ -143,19 +143,22 @@ TEST(CreateCabinetArchive, FailsForAMissingSourceOrAnUnwritableFolder) {
   EXPECT_EQ(fs::file_size(folder / "Empty.CAB"), 36u);
 }
 
-TEST(KraxctlCabCreate, PacksRelativeToBaseWithTheChosenMethod) {
+TEST(KraxctlCabCreate, PacksRelativeToBaseWithTheChosenMethodAndLevel) {
   ScratchFolder folder;
   const auto files = CarFiles();
   const auto paths = PlaceFiles(folder, files);
-  for (const char* method : {"none", "mszip", "lzx"}) {
+  for (const char* method : {"none", "mszip", "lzx", "lzx1"}) {
     SCOPED_TRACE(method);
+    const bool lzx = std::string(method).rfind("lzx", 0) == 0;
     std::vector<std::string> args = {"cab", "create", folder / (std::string("Out_") + method)};
     args.insert(args.end(), paths.begin(), paths.end());
-    args.insert(args.end(), {"--base", folder / "Beta", "--method", method});
-    if (std::string(method) == "lzx") args.insert(args.end(), {"--window", "16"});
+    args.insert(args.end(), {"--base", folder / "Beta", "--method", lzx ? "lzx" : method});
+    if (lzx) args.insert(args.end(), {"--window", "16", "--verbose"});
+    if (std::string(method) == "lzx1") args.insert(args.end(), {"--level", "1"});
     const auto run = test::RunKraxctl(args);
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_NE(run.err.find("Compressing:"), std::string::npos);
+    // Not a terminal: status lines only when asked for.
+    EXPECT_EQ(run.err.find("Compressing:") != std::string::npos, lzx) << run.err;
     const std::string cab = folder / (std::string("Out_") + method + ".CAB");
     const Bytes bytes = ReadBytes(cab);
     ASSERT_GE(bytes.size(), 44u);
@@ -174,6 +177,10 @@ TEST(KraxctlCabCreate, MaxSizeMakesASetAndBadArgumentsAreUsageErrors) {
   EXPECT_TRUE(fs::exists(folder / "S1.CAB"));
   EXPECT_EQ(test::RunKraxctl({"cab", "create", folder / "S", paths[0], "--window", "22"}).exitCode, 2);
   EXPECT_EQ(test::RunKraxctl({"cab", "create", folder / "S", paths[0], "--method", "quantum"}).exitCode, 2);
+  EXPECT_EQ(test::RunKraxctl({"cab", "create", folder / "S", paths[0], "--level", "4"}).exitCode, 2);
+  EXPECT_EQ(test::RunKraxctl({"cab", "create", folder / "S", paths[0], "--level", "0"}).exitCode, 2);
+  EXPECT_EQ(test::RunKraxctl({"cab", "create", folder / "S", paths[0], "--method", "mszip", "--level", "2"}).exitCode,
+            2);
   EXPECT_EQ(test::RunKraxctl({"cab", "create", folder / "S"}).exitCode, 2);
   EXPECT_EQ(test::RunKraxctl({"cab", "create", folder / "S", folder / "nothing"}).exitCode, 1);
 }

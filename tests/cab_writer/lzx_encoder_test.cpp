@@ -147,10 +147,14 @@ std::vector<Frame> Encode(LzxEncoder& encoder, const Bytes& data) {
   return frames;
 }
 
+// The level the round trips below run at; every test runs at every level.
+class LzxEncoderLevels : public ::testing::TestWithParam<int> {};
+int gLevel = kLzxFastLevel;
+
 // Encodes `data` as one stream and decodes it frame by frame with the program's decoder.
 void ExpectRoundTrip(const Bytes& data, int windowBits, std::size_t* compressedSize = nullptr,
                      std::size_t maxFrameOutput = kLzxMaxFrameOutput) {
-  LzxEncoder encoder(windowBits, maxFrameOutput);
+  LzxEncoder encoder(windowBits, maxFrameOutput, gLevel);
   const std::vector<Frame> frames = Encode(encoder, data);
   auto decoder = cab::MakeLzxDecompressor(windowBits);
   ASSERT_TRUE(decoder);
@@ -174,7 +178,8 @@ void ExpectRoundTrip(const Bytes& data, int windowBits, std::size_t* compressedS
   if (compressedSize) *compressedSize = total;
 }
 
-TEST(LzxEncoder, RoundTripsSmallInputsAtEveryWindow) {
+TEST_P(LzxEncoderLevels, RoundTripsSmallInputsAtEveryWindow) {
+  gLevel = GetParam();
   for (int bits = kMinWindowBits; bits <= kMaxWindowBits; ++bits) {
     SCOPED_TRACE(bits);
     ExpectRoundTrip({0x41}, bits);
@@ -185,7 +190,8 @@ TEST(LzxEncoder, RoundTripsSmallInputsAtEveryWindow) {
   }
 }
 
-TEST(LzxEncoder, RoundTripsLargeInputsAndCompresses) {
+TEST_P(LzxEncoderLevels, RoundTripsLargeInputsAndCompresses) {
+  gLevel = GetParam();
   const Bytes mixed = cab_test::MixedBytes(3 << 20, 11);
   std::size_t size = 0;
   ExpectRoundTrip(mixed, 21, &size);
@@ -200,7 +206,8 @@ TEST(LzxEncoder, RoundTripsLargeInputsAndCompresses) {
   EXPECT_LT(big, far.size() * 6 / 10);
 }
 
-TEST(LzxEncoder, RoundTripsRunsIncompressibleDataAndCode) {
+TEST_P(LzxEncoderLevels, RoundTripsRunsIncompressibleDataAndCode) {
+  gLevel = GetParam();
   ExpectRoundTrip(Bytes(200000, 0), 16);
   std::size_t size = 0;
   const Bytes noise = cab_test::RandomBytes(300000, 9);
@@ -213,13 +220,14 @@ TEST(LzxEncoder, RoundTripsRunsIncompressibleDataAndCode) {
 }
 
 std::size_t LargestFrame(const Bytes& data, int windowBits, std::size_t limit) {
-  LzxEncoder encoder(windowBits, limit);
+  LzxEncoder encoder(windowBits, limit, gLevel);
   std::size_t largest = 0;
   for (const Frame& f : Encode(encoder, data)) largest = std::max(largest, f.compressed.size());
   return largest;
 }
 
-TEST(LzxEncoder, NoFrameOutgrowsADataBlock) {
+TEST_P(LzxEncoderLevels, NoFrameOutgrowsADataBlock) {
+  gLevel = GetParam();
   // Text before noise in one block makes the literal codes suit the text: the noise frame
   // then costs more than it would alone. With a limit between the two, the block must be
   // written again frame by frame.
@@ -249,8 +257,9 @@ TEST(LzxEncoder, NoFrameOutgrowsADataBlock) {
   ExpectRoundTrip(cab_test::RandomBytes(40001, 6), 15, nullptr, 32768 + 40);
 }
 
-TEST(LzxEncoder, ResetStartsAFreshStream) {
-  LzxEncoder encoder(16);
+TEST_P(LzxEncoderLevels, ResetStartsAFreshStream) {
+  gLevel = GetParam();
+  LzxEncoder encoder(16, kLzxMaxFrameOutput, gLevel);
   const Bytes first = cab_test::TextBytes(50000, 1);
   Encode(encoder, first);
   encoder.Reset();
@@ -266,9 +275,13 @@ TEST(LzxEncoder, ResetStartsAFreshStream) {
   EXPECT_EQ(out, second);
 }
 
-TEST(LzxEncoder, RejectsWindowsOutsideTheFormat) {
+INSTANTIATE_TEST_SUITE_P(EveryLevel, LzxEncoderLevels, ::testing::Range(kLzxFastLevel, kLzxMaxLevel + 1));
+
+TEST(LzxEncoder, RejectsWindowsAndLevelsOutsideTheRange) {
   EXPECT_THROW(LzxEncoder(14), std::invalid_argument);
   EXPECT_THROW(LzxEncoder(22), std::invalid_argument);
+  EXPECT_THROW(LzxEncoder(21, kLzxMaxFrameOutput, 0), std::invalid_argument);
+  EXPECT_THROW(LzxEncoder(21, kLzxMaxFrameOutput, kLzxMaxLevel + 1), std::invalid_argument);
 }
 
 }  // namespace

@@ -1,0 +1,203 @@
+#include "archive/lzx/lzx_bt_match_finder.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstring>
+
+#include "archive/lzx/lzx_constants.h"
+
+namespace krax::lzx {
+namespace {
+constexpr std::uint32_t kMaxAppend = 65536;
+// Length-2 matches farther back than this cost more than the two literals they replace.
+constexpr std::uint32_t kMaxLength2Distance = 2048;
+}  // namespace
+
+LzxBtMatchFinder::LzxBtMatchFinder(std::uint32_t windowSize, unsigned depth, unsigned niceLength)
+    : windowSize_(windowSize),
+      maxDistance_(windowSize - 3),
+      depth_(std::max(1u, depth)),
+      niceLength_(std::clamp(niceLength, 3u, kMaxMatch)) {
+  const std::uint32_t capacity = windowSize + std::max<std::uint32_t>(windowSize, 4 * kMaxAppend);
+  buffer_.resize(capacity);
+  links_.resize(2 * std::size_t{capacity});
+  head4_.resize(std::size_t{1} << kHash4Bits);
+  head3_.resize(std::size_t{2} << kHash3Bits);
+  head2_.resize(std::size_t{1} << 16);
+  Reset();
+}
+
+void LzxBtMatchFinder::Reset() {
+  std::fill(head4_.begin(), head4_.end(), kNone);
+  std::fill(head3_.begin(), head3_.end(), kNone);
+  std::fill(head2_.begin(), head2_.end(), kNone);
+  fill_ = 0;
+  inserted_ = 0;
+}
+
+void LzxBtMatchFinder::Slide() {
+  // Keep the last window's worth of bytes; everything older can no longer be referenced.
+  const std::uint32_t shift = fill_ - windowSize_;
+  std::memmove(buffer_.data(), buffer_.data() + shift, windowSize_);
+  auto rebase = [shift](std::uint32_t p) { return (p != kNone && p >= shift) ? p - shift : kNone; };
+  for (auto& h : head4_) h = rebase(h);
+  for (auto& h : head3_) h = rebase(h);
+  for (auto& h : head2_) h = rebase(h);
+  for (std::uint32_t i = 2 * shift; i < 2 * fill_; ++i) links_[i - 2 * shift] = rebase(links_[i]);
+  fill_ -= shift;
+  inserted_ = inserted_ >= shift ? inserted_ - shift : 0;
+}
+
+std::uint32_t LzxBtMatchFinder::Append(const std::uint8_t* bytes, std::size_t count) {
+  assert(count <= kMaxAppend);
+  if (fill_ + count > buffer_.size()) Slide();
+  const std::uint32_t start = fill_;
+  std::memcpy(buffer_.data() + fill_, bytes, count);
+  fill_ += static_cast<std::uint32_t>(count);
+  return start;
+}
+
+std::uint32_t LzxBtMatchFinder::MatchLengthAt(std::uint32_t pos, std::uint32_t distance,
+                                              std::uint32_t maxLength) const {
+  if (distance == 0 || distance > pos || distance > maxDistance_) return 0;
+  maxLength = std::min(maxLength, fill_ - pos);
+  const std::uint8_t* a = buffer_.data() + pos;
+  const std::uint8_t* b = a - distance;
+  std::uint32_t len = 0;
+  while (len < maxLength && a[len] == b[len]) ++len;
+  return len;
+}
+
+void LzxBtMatchFinder::CatchUp(std::uint32_t pos) {
+  // A position enters the tree only once the bytes the tree compares are all there (or
+  // the caller has reached it and no more bytes will come before it is searched again).
+  for (; inserted_ < pos && inserted_ + niceLength_ <= fill_; ++inserted_) Walk(inserted_, nullptr, true, false);
+}
+
+std::size_t LzxBtMatchFinder::FindAndInsert(std::uint32_t pos, LzxMatch* out) {
+  CatchUp(pos);
+  const bool insert = inserted_ == pos && pos + niceLength_ <= fill_;
+  if (insert) ++inserted_;
+  return Walk(pos, out, insert, true);
+}
+
+void LzxBtMatchFinder::Skip(std::uint32_t pos) {
+  CatchUp(pos);
+  if (inserted_ == pos && pos + niceLength_ <= fill_) {
+    ++inserted_;
+    Walk(pos, nullptr, true, false);
+  }
+}
+
+std::size_t LzxBtMatchFinder::Walk(std::uint32_t pos, LzxMatch* out, bool insert, bool report) {
+  const std::uint32_t available = fill_ - pos;
+  const std::uint32_t limit = std::min<std::uint32_t>(niceLength_, available);
+  const std::uint8_t* cur = buffer_.data() + pos;
+  std::size_t count = 0;
+  std::uint32_t best = 1;
+  if (limit < 2) return 0;
+
+  const std::uint32_t key2 = cur[0] | (std::uint32_t{cur[1]} << 8);
+  const std::uint32_t near2 = head2_[key2];
+  if (insert) head2_[key2] = pos;
+  if (report && near2 != kNone && pos - near2 < kMaxLength2Distance && pos - near2 <= maxDistance_) {
+    out[count++] = {2, pos - near2};
+    best = 2;
+  }
+  if (limit < 4) return count;
+
+  // Three bytes: the two newest positions with the same three (hashed, so checked), with
+  // their full lengths; the trees only hold positions that agree in four.
+  const std::uint32_t v = cur[0] | (std::uint32_t{cur[1]} << 8) | (std::uint32_t{cur[2]} << 16);
+  std::uint32_t* bucket = &head3_[2 * ((v * 2654435761u) >> (32 - kHash3Bits))];
+  if (report) {
+    std::uint32_t len3 = 0, distance3 = 0;
+    for (int i = 0; i < 2; ++i) {
+      if (bucket[i] == kNone || pos - bucket[i] > maxDistance_) continue;
+      const std::uint8_t* c = buffer_.data() + bucket[i];
+      std::uint32_t len = 0;
+      while (len < limit && c[len] == cur[len]) ++len;
+      if (len > len3) {
+        len3 = len;
+        distance3 = pos - bucket[i];
+      }
+    }
+    if (len3 >= 3 && len3 > best) {
+      out[count++] = {len3, distance3};
+      best = len3;
+    }
+  }
+  if (insert) {
+    bucket[1] = bucket[0];
+    bucket[0] = pos;
+  }
+  const std::uint32_t v4 = v | (std::uint32_t{cur[3]} << 24);
+  const std::uint32_t h = (v4 * 2654435761u) >> (32 - kHash4Bits);
+  std::uint32_t cand = head4_[h];
+  if (!insert) return count + Search(pos, cand, limit, best, out + count);
+  head4_[h] = pos;
+
+  // The walked path is split: nodes smaller than the new string hang on `*smaller`, larger
+  // ones on `*larger`; each side remembers how many leading bytes all its nodes share.
+  std::uint32_t* smaller = &links_[2 * pos];
+  std::uint32_t* larger = &links_[2 * pos + 1];
+  std::uint32_t lenSmaller = 0, lenLarger = 0;
+  for (unsigned steps = depth_;; --steps) {
+    if (cand == kNone || pos - cand > maxDistance_ || steps == 0) {
+      *smaller = *larger = kNone;
+      return count;
+    }
+    const std::uint8_t* c = buffer_.data() + cand;
+    std::uint32_t len = std::min(lenSmaller, lenLarger);
+    while (len < limit && c[len] == cur[len]) ++len;
+    if (len > best) {
+      best = len;
+      if (report) out[count++] = {len, pos - cand};
+    }
+    if (len >= limit) {
+      // Equal as far as the tree compares: the candidate's subtrees become ours.
+      *smaller = links_[2 * cand];
+      *larger = links_[2 * cand + 1];
+      return count;
+    }
+    if (c[len] < cur[len]) {
+      *smaller = cand;
+      smaller = &links_[2 * cand + 1];
+      cand = *smaller;
+      lenSmaller = len;
+    } else {
+      *larger = cand;
+      larger = &links_[2 * cand];
+      cand = *larger;
+      lenLarger = len;
+    }
+  }
+}
+
+std::size_t LzxBtMatchFinder::Search(std::uint32_t pos, std::uint32_t cand, std::uint32_t limit, std::uint32_t best,
+                                     LzxMatch* out) const {
+  // The same descent as an insertion, leaving the tree as it is.
+  const std::uint8_t* cur = buffer_.data() + pos;
+  std::size_t count = 0;
+  std::uint32_t lenSmaller = 0, lenLarger = 0;
+  for (unsigned steps = depth_; steps > 0 && cand != kNone && pos - cand <= maxDistance_; --steps) {
+    const std::uint8_t* c = buffer_.data() + cand;
+    std::uint32_t len = std::min(lenSmaller, lenLarger);
+    while (len < limit && c[len] == cur[len]) ++len;
+    if (len > best) {
+      best = len;
+      out[count++] = {len, pos - cand};
+    }
+    if (len >= limit) break;
+    if (c[len] < cur[len]) {
+      cand = links_[2 * cand + 1];
+      lenSmaller = len;
+    } else {
+      cand = links_[2 * cand];
+      lenLarger = len;
+    }
+  }
+  return count;
+}
+
+}  // namespace krax::lzx
