@@ -41,9 +41,10 @@ PackResult CreateCabinetFile(const PackPlan& plan, const ArchiveCallbacks& callb
   }
   ::close(fd);
   const std::string tempCabinet = marker + ".CAB";
-  const bool written = CreateCabinetArchive(marker, plan.files, plan.sourceFolder, true, callbacks);
+  ArchiveResult why;
+  const bool written = CreateCabinetArchive(marker, plan.files, plan.sourceFolder, true, callbacks, {}, why);
   if (!written) {
-    result.message = "the cabinet could not be written (a file could not be read, or the disk is full)";
+    result.message = "the cabinet could not be written: " + why.Message();
   } else if (std::rename(tempCabinet.c_str(), plan.archivePath.c_str()) != 0) {
     result.message = "cannot replace " + plan.archivePath + ": " + std::strerror(errno);
   } else {
