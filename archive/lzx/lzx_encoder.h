@@ -78,8 +78,9 @@ class LzxEncoder {
   int level() const { return level_; }
 
   // When switched on (for tests), keeps for each block written at a thorough level
-  // (unless a frame had to be written again on its own) the parser's estimate of its
-  // tokens' bits and the bits written for them.
+  // (unless a frame had to be written again on its own, or a block ended inside a frame,
+  // where the writer's codes fit a part of the frame that the parse priced as a whole) the
+  // parser's estimate of its tokens' bits and the bits written for them.
   void RecordBlockEstimates(bool on) { recordEstimates_ = on; }
   struct BlockEstimate {
     std::uint64_t estimated = 0, written = 0;
@@ -114,7 +115,8 @@ class LzxEncoder {
   std::unique_ptr<LzxOptimalParser> optimalParser_;
   std::unique_ptr<LzxCostModel> costs_;
   LzxRepeats repeats_;           // after the last frame parsed
-  LzxBlockStats blockStats_;     // of the tokens held
+  LzxBlockStats blockStats_;     // of the tokens of the block open
+  std::vector<std::size_t> blockStarts_;  // tokens held that start a new block
   std::uint64_t blockEstimate_ = 0;
   std::vector<LzxToken> frameTokens_;
   std::vector<BlockEstimate> blockEstimates_;
