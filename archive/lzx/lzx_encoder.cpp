@@ -22,6 +22,9 @@ constexpr std::size_t kTokensPerBlock = 65000;
 // Thorough levels: the splitter may also end a block inside a frame, after each piece of
 // this many bytes (meshes and archive lumps change character within a frame).
 constexpr std::size_t kSplitPiece = 4096;
+// Thorough levels: successive estimates closer than 1/kSettledShare of themselves (5%)
+// count as settled; on game data, passes beyond that gain nothing.
+constexpr std::uint64_t kSettledShare = 20;
 
 int CheckedWindowBits(int windowBits) {
   if (windowBits < kMinWindowBits || windowBits > kMaxWindowBits) {
@@ -42,9 +45,10 @@ int CheckedLevel(int level) {
 struct ThoroughSettings {
   unsigned depth;
   unsigned passes;
+  unsigned extraPasses;  // while the costs still move
 };
 ThoroughSettings SettingsFor(int level) {
-  return level == 2 ? ThoroughSettings{24, 2} : ThoroughSettings{64, 3};
+  return level == 2 ? ThoroughSettings{24, 2, 1} : ThoroughSettings{64, 3, 1};
 }
 
 }  // namespace
@@ -60,6 +64,7 @@ LzxEncoder::LzxEncoder(int windowBits, std::size_t maxFrameOutput, int level)
   } else {
     const ThoroughSettings settings = SettingsFor(level_);
     passes_ = settings.passes;
+    extraPasses_ = settings.extraPasses;
     btFinder_ = std::make_unique<LzxBtMatchFinder>(1u << windowBits, settings.depth, LzxOptimalParser::kTakeAtOnce);
     optimalParser_ = std::make_unique<LzxOptimalParser>(*btFinder_);
     costs_ = std::make_unique<LzxCostModel>(PositionSlotsForWindow(windowBits));
@@ -121,8 +126,15 @@ bool LzxEncoder::CompressThorough(std::size_t size, const LzxFrameSink& sink) {
   optimalParser_->FindMatches(begin, begin + static_cast<std::uint32_t>(size));
   LzxBlockStats stats;
   LzxRepeats repeats;
-  std::uint64_t estimate = 0;
-  for (unsigned pass = 0; pass < passes_; ++pass) {
+  std::uint64_t estimate = 0, previousEstimate = 0;
+  for (unsigned pass = 0; pass < passes_ + extraPasses_; ++pass) {
+    // Passes beyond the level's own only while the costs still move: the estimate changed
+    // by more than 1/kSettledShare of itself from the pass before.
+    if (pass >= passes_) {
+      const std::uint64_t moved = previousEstimate > estimate ? previousEstimate - estimate : estimate - previousEstimate;
+      if (moved * kSettledShare < estimate) break;
+    }
+    previousEstimate = estimate;
     if (pass > 0) costs_->SetFromStats(stats);
     frameTokens_.clear();
     repeats = repeats_;
