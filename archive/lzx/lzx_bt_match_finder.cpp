@@ -37,7 +37,7 @@ LzxBtMatchFinder::LzxBtMatchFinder(std::uint32_t windowSize, unsigned depth, uns
   buffer_.resize(capacity);
   links_.resize(2 * std::size_t{capacity});
   head4_.resize(std::size_t{1} << kHash4Bits);
-  head3_.resize(std::size_t{kHash3Ways} << kHash3Bits);
+  head3_.resize(std::size_t{2} << kHash3Bits);
   head2_.resize(std::size_t{1} << 16);
   Reset();
 }
@@ -119,17 +119,17 @@ std::size_t LzxBtMatchFinder::Walk(std::uint32_t pos, LzxMatch* out, bool insert
   }
   if (limit < 4) return count;
 
-  // Three bytes: the four newest positions with the same three (hashed, so checked), with
+  // Three bytes: the two newest positions with the same three (hashed, so checked), with
   // their full lengths; the trees only hold positions that agree in four.
   const std::uint32_t v = cur[0] | (std::uint32_t{cur[1]} << 8) | (std::uint32_t{cur[2]} << 16);
-  std::uint32_t* bucket = &head3_[kHash3Ways * ((v * 2654435761u) >> (32 - kHash3Bits))];
+  std::uint32_t* bucket = &head3_[2 * ((v * 2654435761u) >> (32 - kHash3Bits))];
   // Both are kept aside and merged with the tree's matches at the end: the longer of the
   // two is often the older one, and letting it hide nearer tree matches of the lengths it
   // covers would lose cheaper offsets.
-  LzxMatch near3[kHash3Ways];
+  LzxMatch near3[2];
   std::size_t count3 = 0;
   if (report) {
-    for (unsigned i = 0; i < kHash3Ways; ++i) {
+    for (int i = 0; i < 2; ++i) {
       if (bucket[i] == kNone || pos - bucket[i] > maxDistance_) continue;
       const std::uint8_t* c = buffer_.data() + bucket[i];
       const std::uint32_t len = Extend(c, cur, 0, limit);
@@ -137,7 +137,7 @@ std::size_t LzxBtMatchFinder::Walk(std::uint32_t pos, LzxMatch* out, bool insert
     }
   }
   if (insert) {
-    std::copy_backward(bucket, bucket + kHash3Ways - 1, bucket + kHash3Ways);
+    bucket[1] = bucket[0];
     bucket[0] = pos;
   }
   const std::uint32_t v4 = v | (std::uint32_t{cur[3]} << 24);

@@ -13,7 +13,7 @@
 // lies beyond the window, or when a candidate matches for the full compare length: that
 // candidate's subtrees then become the new node's subtrees directly.
 //
-// Shorter matches come from two small tables: the four newest positions with the same
+// Shorter matches come from two small tables: the two newest positions with the same
 // three bytes (hashed, so checked), and the newest with the same two bytes, reported only when
 // nearer than 2048: a farther length-2 match costs more than the two literals it replaces.
 // Trees keyed by four bytes stay small on data where three-byte repeats are everywhere
@@ -83,7 +83,6 @@ class LzxBtMatchFinder {
 
   static constexpr unsigned kHash4Bits = 20;
   static constexpr unsigned kHash3Bits = 20;
-  static constexpr unsigned kHash3Ways = 4;
   static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
   std::uint32_t windowSize_;
   std::uint32_t maxDistance_;
@@ -91,7 +90,7 @@ class LzxBtMatchFinder {
   unsigned niceLength_;
   std::vector<std::uint8_t> buffer_;
   std::vector<std::uint32_t> head4_;  // newest position per 4-byte hash: the tree root
-  std::vector<std::uint32_t> head3_;  // newest positions per 3-byte hash
+  std::vector<std::uint32_t> head3_;  // two newest positions per 3-byte hash
   std::vector<std::uint32_t> head2_;  // newest position per 2-byte value
   // Per position, side by side: subtree of smaller strings, subtree of larger ones.
   std::vector<std::uint32_t> links_;
