@@ -48,7 +48,7 @@ struct ThoroughSettings {
   unsigned extraPasses;  // while the costs still move
 };
 ThoroughSettings SettingsFor(int level) {
-  return level == 2 ? ThoroughSettings{24, 2, 1} : ThoroughSettings{64, 3, 1};
+  return level == 2 ? ThoroughSettings{24, 2, 0} : ThoroughSettings{64, 3, 1};
 }
 
 }  // namespace
