@@ -12,8 +12,11 @@
 // before) say that the block and the frame apart cost less than the two joined, or when
 // the format's limits would be passed (65528 tokens, 32760 matches in a block). A block
 // also ends after 64 frames, which bounds the bytes kept for the frame-by-frame fallback.
-// Blocks end on frame boundaries, so a frame that would not fit a cabinet data block can
-// still be written again on its own.
+// After that whole-frame decision the encoder offers the frame again in pieces of 4096
+// bytes, so a block can also end inside a frame where the data changes (archive lumps,
+// meshes); the block begun there then ends with the frame, and the frames held are
+// written out together, so a frame that would not fit a cabinet data block can still be
+// written again on its own.
 #pragma once
 
 #include <cstddef>

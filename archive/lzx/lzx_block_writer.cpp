@@ -164,52 +164,68 @@ std::uint64_t LzxBlockWriter::MeasureBlock(const LzxBlockStats& stats) const {
 bool LzxBlockWriter::WriteBlock(const std::vector<LzxToken>& tokens,
                                 const std::vector<LzxFrameSpan>& frames, LzxBitWriter& bits,
                                 const LzxFrameSink& sink) {
-  LzxBlockStats stats;
-  stats.Add(tokens, 0, tokens.size());
-  const Plan plan = MakePlan(stats, mainSize_);
-  const Code& mainCode = plan.main;
-  const Code& lengthCode = plan.length;
-  const Code& alignedCode = plan.aligned;
-  const bool aligned = plan.isAligned;
+  return WriteBlocks(tokens, frames, {}, bits, sink);
+}
 
-  std::uint32_t blockSize = 0;
-  for (const LzxFrameSpan& f : frames) blockSize += f.uncompressed;
+bool LzxBlockWriter::WriteBlocks(const std::vector<LzxToken>& tokens, const std::vector<LzxFrameSpan>& frames,
+                                 const std::vector<std::size_t>& blockStarts, LzxBitWriter& bits,
+                                 const LzxFrameSink& sink) {
+  lastBlockBits_ = {};
+  Plan plan;
+  // Block type, size and trees of the block holding tokens [begin, end); its bits.
+  auto writeHeader = [&](std::size_t begin, std::size_t end) -> std::uint64_t {
+    LzxBlockStats stats;
+    stats.Add(tokens, begin, end);
+    plan = MakePlan(stats, mainSize_);
+    std::uint32_t blockSize = 0;
+    for (std::size_t i = begin; i < end; ++i) blockSize += tokens[i].isLiteral() ? 1 : tokens[i].length;
 
+    const std::uint64_t mark = bits.BitCount();
+    bits.PutBits(plan.isAligned ? kBlockTypeAligned : kBlockTypeVerbatim, kBlockTypeBits);
+    bits.PutBits(blockSize, kBlockSizeBits);
+    if (plan.isAligned) {
+      for (unsigned s = 0; s < kAlignedTreeSize; ++s) bits.PutBits(plan.aligned.lengths[s], kAlignedLengthBits);
+    }
+    WriteTree(bits, previousMain_.data(), plan.main.lengths.data(), kNumChars);
+    WriteTree(bits, previousMain_.data() + kNumChars, plan.main.lengths.data() + kNumChars,
+              mainSize_ - kNumChars);
+    WriteTree(bits, previousLength_.data(), plan.length.lengths.data(), kLengthTreeSize);
+    return bits.BitCount() - mark;
+  };
+
+  std::size_t blockEnd = 0;  // token index where the current block ends
+  std::size_t nextStart = 0;  // into blockStarts
+  std::uint64_t headerBitsInFrame = 0;
   std::uint64_t mark = bits.BitCount();
-  bits.PutBits(aligned ? kBlockTypeAligned : kBlockTypeVerbatim, kBlockTypeBits);
-  bits.PutBits(blockSize, kBlockSizeBits);
-  if (aligned) {
-    for (unsigned s = 0; s < kAlignedTreeSize; ++s) bits.PutBits(alignedCode.lengths[s], kAlignedLengthBits);
-  }
-  WriteTree(bits, previousMain_.data(), mainCode.lengths.data(), kNumChars);
-  WriteTree(bits, previousMain_.data() + kNumChars, mainCode.lengths.data() + kNumChars,
-            mainSize_ - kNumChars);
-  WriteTree(bits, previousLength_.data(), lengthCode.lengths.data(), kLengthTreeSize);
-  lastBlockBits_ = {bits.BitCount() - mark, 0};
-  mark = bits.BitCount();
-
   std::size_t index = 0;
   for (const LzxFrameSpan& frame : frames) {
     for (; index < frame.tokenEnd; ++index) {
+      if (index == blockEnd) {
+        blockEnd = nextStart < blockStarts.size() ? blockStarts[nextStart++] : tokens.size();
+        const std::uint64_t headerBits = writeHeader(index, blockEnd);
+        lastBlockBits_.header += headerBits;
+        headerBitsInFrame += headerBits;
+      }
       const LzxToken& t = tokens[index];
       if (t.isLiteral()) {
-        mainCode.Put(bits, t.literal);
+        plan.main.Put(bits, t.literal);
         continue;
       }
       const unsigned slot = PositionSlotOf(t.formattedOffset);
       const unsigned header = std::min<unsigned>(t.length - kMinMatch, kLengthHeaderEscape);
-      mainCode.Put(bits, kNumChars + slot * 8 + header);
-      if (header == kLengthHeaderEscape) lengthCode.Put(bits, t.length - kMinMatch - kLengthHeaderEscape);
+      plan.main.Put(bits, kNumChars + slot * 8 + header);
+      if (header == kLengthHeaderEscape) plan.length.Put(bits, t.length - kMinMatch - kLengthHeaderEscape);
       const unsigned extra = kExtraBits[slot];
       const std::uint32_t value = t.formattedOffset - kPositionBase[slot];
-      if (aligned && extra >= kAlignedBits) {
+      if (plan.isAligned && extra >= kAlignedBits) {
         bits.PutBits(value >> kAlignedBits, extra - kAlignedBits);
-        alignedCode.Put(bits, value & 7u);
+        plan.aligned.Put(bits, value & 7u);
       } else {
         bits.PutBits(value, extra);
       }
     }
-    lastBlockBits_.tokens += bits.BitCount() - mark;
+    lastBlockBits_.tokens += bits.BitCount() - mark - headerBitsInFrame;
+    headerBitsInFrame = 0;
     bits.AlignToWord();
     if (!sink(bits.bytes().data(), bits.ByteCount(), frame.uncompressed)) return false;
     bits.ClearBytes();

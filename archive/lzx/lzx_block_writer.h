@@ -13,8 +13,9 @@
 // lengths, 19 a run of 4-5 equal lengths. A 19-run is only used where the previous lengths
 // of the run are equal too, which makes its meaning unambiguous for every decoder.
 //
-// A block may span several cabinet frames. After the token that completes a frame the
-// stream is padded to a 16-bit boundary and the frame's bytes go to the sink.
+// A block may span several cabinet frames, and a frame may hold the end of one block and
+// the start of the next. After the token that completes a frame the stream is padded to a
+// 16-bit boundary and the frame's bytes go to the sink.
 //
 // An uncompressed block is: type and size, padding to the next 16-bit boundary, the three
 // repeated offsets as 32-bit little-endian values, the bytes, and a padding byte after an
@@ -57,7 +58,12 @@ class LzxBlockWriter {
   bool WriteBlock(const std::vector<LzxToken>& tokens, const std::vector<LzxFrameSpan>& frames,
                   LzxBitWriter& bits, const LzxFrameSink& sink);
 
-  // What the last WriteBlock spent: type, size and trees; tokens (frame padding aside).
+  // Writes the same as WriteBlock, but as several blocks: a new block starts before each
+  // token index in `blockStarts` (ascending, inside the tokens), also inside a frame.
+  bool WriteBlocks(const std::vector<LzxToken>& tokens, const std::vector<LzxFrameSpan>& frames,
+                   const std::vector<std::size_t>& blockStarts, LzxBitWriter& bits, const LzxFrameSink& sink);
+
+  // What the last WriteBlock or WriteBlocks spent, all its blocks together: type, size and trees; tokens (frame padding aside).
   struct BlockBits {
     std::uint64_t header = 0, tokens = 0;
   };

@@ -1,6 +1,7 @@
 #include "archive/lzx/lzx_bt_match_finder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cstring>
 
@@ -11,6 +12,20 @@ namespace {
 constexpr std::uint32_t kMaxAppend = 65536;
 // Length-2 matches farther back than this cost more than the two literals they replace.
 constexpr std::uint32_t kMaxLength2Distance = 2048;
+
+// How far `a` and `b` agree from `len` on, up to `limit`; eight bytes at a time where the
+// first differing byte is the lowest one of the differing word.
+inline std::uint32_t Extend(const std::uint8_t* a, const std::uint8_t* b, std::uint32_t len, std::uint32_t limit) {
+  while (std::endian::native == std::endian::little && len + 8 <= limit) {
+    std::uint64_t x, y;
+    std::memcpy(&x, a + len, 8);
+    std::memcpy(&y, b + len, 8);
+    if (x != y) return len + static_cast<std::uint32_t>(std::countr_zero(x ^ y) >> 3);
+    len += 8;
+  }
+  while (len < limit && a[len] == b[len]) ++len;
+  return len;
+}
 }  // namespace
 
 LzxBtMatchFinder::LzxBtMatchFinder(std::uint32_t windowSize, unsigned depth, unsigned niceLength)
@@ -63,9 +78,7 @@ std::uint32_t LzxBtMatchFinder::MatchLengthAt(std::uint32_t pos, std::uint32_t d
   maxLength = std::min(maxLength, fill_ - pos);
   const std::uint8_t* a = buffer_.data() + pos;
   const std::uint8_t* b = a - distance;
-  std::uint32_t len = 0;
-  while (len < maxLength && a[len] == b[len]) ++len;
-  return len;
+  return Extend(a, b, 0, maxLength);
 }
 
 void LzxBtMatchFinder::CatchUp(std::uint32_t pos) {
@@ -110,21 +123,17 @@ std::size_t LzxBtMatchFinder::Walk(std::uint32_t pos, LzxMatch* out, bool insert
   // their full lengths; the trees only hold positions that agree in four.
   const std::uint32_t v = cur[0] | (std::uint32_t{cur[1]} << 8) | (std::uint32_t{cur[2]} << 16);
   std::uint32_t* bucket = &head3_[2 * ((v * 2654435761u) >> (32 - kHash3Bits))];
+  // Both are kept aside and merged with the tree's matches at the end: the longer of the
+  // two is often the older one, and letting it hide nearer tree matches of the lengths it
+  // covers would lose cheaper offsets.
+  LzxMatch near3[2];
+  std::size_t count3 = 0;
   if (report) {
-    std::uint32_t len3 = 0, distance3 = 0;
     for (int i = 0; i < 2; ++i) {
       if (bucket[i] == kNone || pos - bucket[i] > maxDistance_) continue;
       const std::uint8_t* c = buffer_.data() + bucket[i];
-      std::uint32_t len = 0;
-      while (len < limit && c[len] == cur[len]) ++len;
-      if (len > len3) {
-        len3 = len;
-        distance3 = pos - bucket[i];
-      }
-    }
-    if (len3 >= 3 && len3 > best) {
-      out[count++] = {len3, distance3};
-      best = len3;
+      const std::uint32_t len = Extend(c, cur, 0, limit);
+      if (len >= 3 && len > best) near3[count3++] = {len, pos - bucket[i]};
     }
   }
   if (insert) {
@@ -134,7 +143,7 @@ std::size_t LzxBtMatchFinder::Walk(std::uint32_t pos, LzxMatch* out, bool insert
   const std::uint32_t v4 = v | (std::uint32_t{cur[3]} << 24);
   const std::uint32_t h = (v4 * 2654435761u) >> (32 - kHash4Bits);
   std::uint32_t cand = head4_[h];
-  if (!insert) return count + Search(pos, cand, limit, best, out + count);
+  if (!insert) return MergeNear(out, count + Search(pos, cand, limit, best, out + count), near3, count3);
   head4_[h] = pos;
 
   // The walked path is split: nodes smaller than the new string hang on `*smaller`, larger
@@ -145,11 +154,10 @@ std::size_t LzxBtMatchFinder::Walk(std::uint32_t pos, LzxMatch* out, bool insert
   for (unsigned steps = depth_;; --steps) {
     if (cand == kNone || pos - cand > maxDistance_ || steps == 0) {
       *smaller = *larger = kNone;
-      return count;
+      return MergeNear(out, count, near3, count3);
     }
     const std::uint8_t* c = buffer_.data() + cand;
-    std::uint32_t len = std::min(lenSmaller, lenLarger);
-    while (len < limit && c[len] == cur[len]) ++len;
+    const std::uint32_t len = Extend(c, cur, std::min(lenSmaller, lenLarger), limit);
     if (len > best) {
       best = len;
       if (report) out[count++] = {len, pos - cand};
@@ -158,7 +166,7 @@ std::size_t LzxBtMatchFinder::Walk(std::uint32_t pos, LzxMatch* out, bool insert
       // Equal as far as the tree compares: the candidate's subtrees become ours.
       *smaller = links_[2 * cand];
       *larger = links_[2 * cand + 1];
-      return count;
+      return MergeNear(out, count, near3, count3);
     }
     if (c[len] < cur[len]) {
       *smaller = cand;
@@ -174,6 +182,26 @@ std::size_t LzxBtMatchFinder::Walk(std::uint32_t pos, LzxMatch* out, bool insert
   }
 }
 
+std::size_t LzxBtMatchFinder::MergeNear(LzxMatch* out, std::size_t count, const LzxMatch* extra,
+                                        std::size_t extraCount) {
+  if (extraCount == 0) return count;
+  for (std::size_t i = 0; i < extraCount; ++i) out[count++] = extra[i];
+  // Longest first, nearest first among equal lengths; a match survives only when it is
+  // nearer than every longer one kept.
+  std::sort(out, out + count, [](const LzxMatch& a, const LzxMatch& b) {
+    return a.length != b.length ? a.length > b.length : a.distance < b.distance;
+  });
+  std::size_t kept = 0;
+  std::uint32_t nearest = kNone;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (out[i].distance >= nearest) continue;
+    nearest = out[i].distance;
+    out[kept++] = out[i];
+  }
+  std::reverse(out, out + kept);
+  return kept;
+}
+
 std::size_t LzxBtMatchFinder::Search(std::uint32_t pos, std::uint32_t cand, std::uint32_t limit, std::uint32_t best,
                                      LzxMatch* out) const {
   // The same descent as an insertion, leaving the tree as it is.
@@ -182,8 +210,7 @@ std::size_t LzxBtMatchFinder::Search(std::uint32_t pos, std::uint32_t cand, std:
   std::uint32_t lenSmaller = 0, lenLarger = 0;
   for (unsigned steps = depth_; steps > 0 && cand != kNone && pos - cand <= maxDistance_; --steps) {
     const std::uint8_t* c = buffer_.data() + cand;
-    std::uint32_t len = std::min(lenSmaller, lenLarger);
-    while (len < limit && c[len] == cur[len]) ++len;
+    const std::uint32_t len = Extend(c, cur, std::min(lenSmaller, lenLarger), limit);
     if (len > best) {
       best = len;
       out[count++] = {len, pos - cand};

@@ -76,6 +76,8 @@ class LzxBtMatchFinder {
   std::size_t Walk(std::uint32_t pos, LzxMatch* out, bool insert, bool report);
   std::size_t Search(std::uint32_t pos, std::uint32_t cand, std::uint32_t limit, std::uint32_t best,
                      LzxMatch* out) const;
+  // Adds `extra` to the `count` matches in `out`, keeping for each length only the nearest.
+  static std::size_t MergeNear(LzxMatch* out, std::size_t count, const LzxMatch* extra, std::size_t extraCount);
   void CatchUp(std::uint32_t pos);
   void Slide();
 

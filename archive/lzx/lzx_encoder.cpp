@@ -19,6 +19,12 @@ namespace {
 // smaller ones follow changes in the data; on game-like data two frames did best.
 constexpr std::size_t kFramesPerBlock = 2;
 constexpr std::size_t kTokensPerBlock = 65000;
+// Thorough levels: the splitter may also end a block inside a frame, after each piece of
+// this many bytes (meshes and archive lumps change character within a frame).
+constexpr std::size_t kSplitPiece = 4096;
+// Thorough levels: successive estimates closer than 1/kSettledShare of themselves (5%)
+// count as settled; on game data, passes beyond that gain nothing.
+constexpr std::uint64_t kSettledShare = 20;
 
 int CheckedWindowBits(int windowBits) {
   if (windowBits < kMinWindowBits || windowBits > kMaxWindowBits) {
@@ -39,9 +45,10 @@ int CheckedLevel(int level) {
 struct ThoroughSettings {
   unsigned depth;
   unsigned passes;
+  unsigned extraPasses;  // while the costs still move
 };
 ThoroughSettings SettingsFor(int level) {
-  return level == 2 ? ThoroughSettings{24, 2} : ThoroughSettings{64, 3};
+  return level == 2 ? ThoroughSettings{24, 2, 0} : ThoroughSettings{64, 3, 1};
 }
 
 }  // namespace
@@ -57,6 +64,7 @@ LzxEncoder::LzxEncoder(int windowBits, std::size_t maxFrameOutput, int level)
   } else {
     const ThoroughSettings settings = SettingsFor(level_);
     passes_ = settings.passes;
+    extraPasses_ = settings.extraPasses;
     btFinder_ = std::make_unique<LzxBtMatchFinder>(1u << windowBits, settings.depth, LzxOptimalParser::kTakeAtOnce);
     optimalParser_ = std::make_unique<LzxOptimalParser>(*btFinder_);
     costs_ = std::make_unique<LzxCostModel>(PositionSlotsForWindow(windowBits));
@@ -76,6 +84,7 @@ void LzxEncoder::Reset() {
   }
   repeats_ = LzxRepeats{};
   blockStats_ = LzxBlockStats{};
+  blockStarts_.clear();
   blockEstimate_ = 0;
   blockWriter_.Reset();
   bits_ = LzxBitWriter{};
@@ -117,8 +126,15 @@ bool LzxEncoder::CompressThorough(std::size_t size, const LzxFrameSink& sink) {
   optimalParser_->FindMatches(begin, begin + static_cast<std::uint32_t>(size));
   LzxBlockStats stats;
   LzxRepeats repeats;
-  std::uint64_t estimate = 0;
-  for (unsigned pass = 0; pass < passes_; ++pass) {
+  std::uint64_t estimate = 0, previousEstimate = 0;
+  for (unsigned pass = 0; pass < passes_ + extraPasses_; ++pass) {
+    // Passes beyond the level's own only while the costs still move: the estimate changed
+    // by more than 1/kSettledShare of itself from the pass before.
+    if (pass >= passes_) {
+      const std::uint64_t moved = previousEstimate > estimate ? previousEstimate - estimate : estimate - previousEstimate;
+      if (moved * kSettledShare < estimate) break;
+    }
+    previousEstimate = estimate;
     if (pass > 0) costs_->SetFromStats(stats);
     frameTokens_.clear();
     repeats = repeats_;
@@ -129,18 +145,35 @@ bool LzxEncoder::CompressThorough(std::size_t size, const LzxFrameSink& sink) {
   // The next frame starts from the costs of this one.
   costs_->SetFromStats(stats);
   if (LzxBlockSplitter::EndBefore(blockStats_, frames_.size(), stats, blockWriter_) && !Flush(sink)) return false;
+  // Then the splitter sees the frame in pieces of about kSplitPiece bytes, so a block may also
+  // end inside a frame; the block then open ends with the frame.
+  std::size_t pieceBegin = 0, bytes = 0;
+  for (std::size_t i = 0; i < frameTokens_.size();) {
+    const std::size_t pieceEnd = bytes + kSplitPiece;
+    while (i < frameTokens_.size() && bytes < pieceEnd) {
+      bytes += frameTokens_[i].isLiteral() ? 1 : frameTokens_[i].length;
+      ++i;
+    }
+    LzxBlockStats piece;
+    piece.Add(frameTokens_, pieceBegin, i);
+    if (pieceBegin > 0 && LzxBlockSplitter::EndBefore(blockStats_, frames_.size(), piece, blockWriter_)) {
+      blockStarts_.push_back(tokens_.size() + pieceBegin);
+      blockStats_ = LzxBlockStats{};
+    }
+    blockStats_.Add(piece);
+    pieceBegin = i;
+  }
   repeats_ = repeats;
   tokens_.insert(tokens_.end(), frameTokens_.begin(), frameTokens_.end());
   frames_.push_back({tokens_.size(), static_cast<std::uint32_t>(size)});
   frameOffsets_.push_back(pendingBytes_.size());
   pendingBytes_.insert(pendingBytes_.end(), scratch_.data(), scratch_.data() + size);
   repeatsAfter_.push_back(repeats);
-  blockStats_.Add(stats);
   blockEstimate_ += estimate;
   streamPosition_ += size;
   ++frameIndex_;
   if (size < kFrameSize) ended_ = true;
-  return true;
+  return blockStarts_.empty() || Flush(sink);
 }
 
 bool LzxEncoder::Flush(const LzxFrameSink& sink) {
@@ -162,10 +195,10 @@ bool LzxEncoder::Flush(const LzxFrameSink& sink) {
     written.emplace_back(p, p + n);
     return true;
   };
-  blockWriter_.WriteBlock(tokens_, frames_, bits_, capture);
+  blockWriter_.WriteBlocks(tokens_, frames_, blockStarts_, bits_, capture);
   bool ok = true;
   if (fits) {
-    if (recordEstimates_ && btFinder_) {
+    if (recordEstimates_ && btFinder_ && blockStarts_.empty()) {
       blockEstimates_.push_back({blockEstimate_, blockWriter_.lastBlockBits().tokens});
     }
     for (std::size_t i = 0; i < frames_.size() && ok; ++i) {
@@ -181,6 +214,7 @@ bool LzxEncoder::Flush(const LzxFrameSink& sink) {
   pendingBytes_.clear();
   frameOffsets_.clear();
   repeatsAfter_.clear();
+  blockStarts_.clear();
   blockStats_ = LzxBlockStats{};
   blockEstimate_ = 0;
   return ok;

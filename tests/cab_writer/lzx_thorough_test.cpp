@@ -12,6 +12,7 @@
 #include "archive/lzx/lzx_bt_match_finder.h"
 #include "archive/lzx/lzx_constants.h"
 #include "archive/lzx/lzx_cost_model.h"
+#include "archive/lzx/lzx_decoder.h"
 #include "archive/lzx/lzx_encoder.h"
 #include "archive/lzx/lzx_optimal_parser.h"
 #include "cab_test_data.h"
@@ -187,6 +188,43 @@ TEST(LzxThoroughEncoder, IsSmallerThanTheFastLevel) {
     EXPECT_LT(thorough, fast * 99 / 100) << fast;
     EXPECT_LE(CompressedSize(sample.data, kLzxMaxLevel), thorough + thorough / 200);
   }
+}
+
+// Blocks may end inside a frame (the splitter ends them where the data changes): the
+// decoder then reads the next block's header in the middle of the frame, and each block's
+// size counts only its own bytes. Text, noise, then a copy of the text, in two frames,
+// with blocks starting inside both frames, at the change to noise and at the copy.
+TEST(LzxBlockWriter, BlocksEndingInsideFramesDecode) {
+  Bytes data = cab_test::TextBytes(20000, 1);
+  const Bytes noise = cab_test::RandomBytes(30000, 2);
+  data.insert(data.end(), noise.begin(), noise.end());
+  data.insert(data.end(), data.begin(), data.begin() + 15000);
+  std::vector<LzxToken> tokens;
+  for (std::size_t i = 0; i < 50000; ++i) tokens.push_back(LzxToken::Literal(data[i]));
+  const std::size_t copyStart = tokens.size();
+  for (std::uint32_t done = 0; done < 15000;) {
+    const std::uint32_t length = std::min<std::uint32_t>(kMaxMatch, 15000 - done);
+    tokens.push_back(LzxToken::Match(length, done == 0 ? 50000 + kOffsetBias : 0));
+    done += length;
+  }
+  const std::vector<LzxFrameSpan> frames = {{kFrameSize, kFrameSize},
+                                            {tokens.size(), static_cast<std::uint32_t>(data.size() - kFrameSize)}};
+  LzxBlockWriter writer(PositionSlotsForWindow(17));
+  LzxBitWriter bits;
+  bits.PutBits(0, 1);  // no E8 translation
+  std::vector<Bytes> written;
+  ASSERT_TRUE(writer.WriteBlocks(tokens, frames, {10000, 20000, 40000, copyStart}, bits,
+                                 [&](const std::uint8_t* p, std::size_t n, std::size_t) {
+                                   written.emplace_back(p, p + n);
+                                   return true;
+                                 }));
+  ASSERT_EQ(written.size(), 2u);
+  auto decoder = LzxDecoder::Create(17);
+  Bytes decoded(data.size());
+  ASSERT_TRUE(decoder->DecodeFrame(written[0].data(), written[0].size(), decoded.data(), kFrameSize));
+  ASSERT_TRUE(decoder->DecodeFrame(written[1].data(), written[1].size(), decoded.data() + kFrameSize,
+                                   data.size() - kFrameSize));
+  EXPECT_EQ(decoded, data);
 }
 
 TEST(LzxBlockSplitter, KeepsBlocksWithinTheLimitsAndSplitsWhereTheCodesDiffer) {
