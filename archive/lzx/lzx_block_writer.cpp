@@ -96,8 +96,8 @@ Plan MakePlan(const LzxBlockStats& stats, unsigned mainSize) {
   return plan;
 }
 
-std::uint64_t TreeBits(const std::uint8_t* previous, const std::uint8_t* lengths, std::size_t count) {
-  const std::vector<PretreeItem> items = TreeItems(previous, lengths, count);
+// The pretree that codes `items`, built from their symbol counts.
+Code BuildPretree(const std::vector<PretreeItem>& items) {
   std::array<std::uint32_t, kPretreeSize> freqs{};
   for (const PretreeItem& item : items) {
     ++freqs[item.symbol];
@@ -105,6 +105,12 @@ std::uint64_t TreeBits(const std::uint8_t* previous, const std::uint8_t* lengths
   }
   Code pretree;
   pretree.Build(freqs.data(), kPretreeSize, kMaxPretreeLength);
+  return pretree;
+}
+
+std::uint64_t TreeBits(const std::uint8_t* previous, const std::uint8_t* lengths, std::size_t count) {
+  const std::vector<PretreeItem> items = TreeItems(previous, lengths, count);
+  const Code pretree = BuildPretree(items);
   std::uint64_t bits = kPretreeSize * kPretreeLengthBits;
   for (const PretreeItem& item : items) {
     bits += pretree.lengths[item.symbol] + item.extraBits;
@@ -128,13 +134,7 @@ void LzxBlockWriter::Reset() {
 void LzxBlockWriter::WriteTree(LzxBitWriter& bits, std::uint8_t* previous,
                                const std::uint8_t* lengths, std::size_t count) {
   const std::vector<PretreeItem> items = TreeItems(previous, lengths, count);
-  std::array<std::uint32_t, kPretreeSize> freqs{};
-  for (const PretreeItem& item : items) {
-    ++freqs[item.symbol];
-    if (item.follow >= 0) ++freqs[static_cast<std::size_t>(item.follow)];
-  }
-  Code pretree;
-  pretree.Build(freqs.data(), kPretreeSize, kMaxPretreeLength);
+  const Code pretree = BuildPretree(items);
   for (unsigned s = 0; s < kPretreeSize; ++s) bits.PutBits(pretree.lengths[s], kPretreeLengthBits);
   for (const PretreeItem& item : items) {
     pretree.Put(bits, item.symbol);
