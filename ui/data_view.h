@@ -12,7 +12,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QRadioButton;
 
 namespace krax {
 class GameData;

@@ -14,13 +14,11 @@ void CKRAXManagerDoc::setTitle(const QString& title) {
 }
 
 void CKRAXManagerDoc::newDocument() {
-  pathName_.clear();
   setTitle(QStringLiteral("Welcome"));
 }
 
 void CKRAXManagerDoc::openDocument(const QString& path) {
   const QString full = QFileInfo(path).absoluteFilePath();
-  pathName_ = full;
   recent_.removeAll(full);
   recent_.prepend(full);
   while (recent_.size() > kRecentFileCount) recent_.removeLast();

@@ -19,7 +19,6 @@ class CKRAXManagerDoc : public QObject {
   explicit CKRAXManagerDoc(QObject* parent = nullptr);
 
   const QString& title() const { return title_; }
-  const QString& pathName() const { return pathName_; }
   const QStringList& recentFiles() const { return recent_; }
 
   // Starts a new, empty document: title "Welcome".
@@ -38,7 +37,6 @@ class CKRAXManagerDoc : public QObject {
   void setTitle(const QString& title);
 
   QString title_;
-  QString pathName_;
   QStringList recent_;
 };
 

@@ -96,13 +96,6 @@ void CLeftView::ReloadTree() {
   FillTree();
 }
 
-QTreeWidgetItem* CLeftView::findItemByCode(int code) const {
-  for (QTreeWidgetItemIterator it(const_cast<CLeftView*>(this)); *it; ++it) {
-    if (ItemCode(*it) == code) return *it;
-  }
-  return nullptr;
-}
-
 void CLeftView::onSelectionChanged() {
   const QList<QTreeWidgetItem*> selected = selectedItems();
   if (selected.isEmpty()) return;  // never pass a code that was not read from an item

@@ -31,8 +31,6 @@ class CLeftView : public QTreeWidget {
 
   QTreeWidgetItem* carsGroup() const { return carsGroup_; }
   QTreeWidgetItem* tracksGroup() const { return tracksGroup_; }
-  // The item carrying `code`, or nullptr.
-  QTreeWidgetItem* findItemByCode(int code) const;
 
   // What the double clicks do, for the item currently selected.
   void leftDoubleClick();
