@@ -194,22 +194,16 @@ QStringList TakeScreenshots(CMainFrame& frame, const QString& folder) {
     keep(question, QStringLiteral("first-start.png"));
     question.hide();
   }
-  if (car) {
-    if (QMenu* menu = tree.itemMenu(car)) {
-      menu->popup(tree.viewport()->mapToGlobal(tree.visualItemRect(car).center()));
-      keep(*menu, QStringLiteral("menu-car.png"));
-      menu->close();
-      delete menu;
-    }
-  }
-  if (track) {
-    if (QMenu* menu = tree.itemMenu(track)) {
-      menu->popup(tree.viewport()->mapToGlobal(tree.visualItemRect(track).center()));
-      keep(*menu, QStringLiteral("menu-track.png"));
-      menu->close();
-      delete menu;
-    }
-  }
+  auto keepMenu = [&](QTreeWidgetItem* item, const QString& name) {
+    QMenu* menu = item ? tree.itemMenu(item) : nullptr;
+    if (!menu) return;
+    menu->popup(tree.viewport()->mapToGlobal(tree.visualItemRect(item).center()));
+    keep(*menu, name);
+    menu->close();
+    delete menu;
+  };
+  keepMenu(car, QStringLiteral("menu-car.png"));
+  keepMenu(track, QStringLiteral("menu-track.png"));
   {
     // The tree's pictures and the toolbar's, large enough to judge.
     const int cell = 40;
