@@ -52,8 +52,8 @@ std::optional<std::string_view> NameOf(std::string_view line) {
 
 std::string_view RawValue(std::string_view line) { return line.substr(line.find('=') + 1); }
 
-}  // namespace
-
+// A value as the earlier QSettings-based version wrote it, decoded; the value as it stands
+// when QSettings could not have written it so.
 std::string DecodeEarlierValue(std::string_view value) {
   std::string_view inner = value;
   const bool quoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
@@ -79,6 +79,8 @@ std::string DecodeEarlierValue(std::string_view value) {
   if (out.size() >= 2 && out[0] == '@' && out[1] == '@') out.erase(0, 1);  // QSettings' "@@"
   return out;
 }
+
+}  // namespace
 
 SettingsFile SettingsFile::Parse(std::string_view bytes) {
   SettingsFile file;

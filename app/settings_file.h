@@ -38,8 +38,4 @@ class SettingsFile {
   bool literal_ = true;
 };
 
-// A value as the earlier QSettings-based version wrote it, decoded; the value as it stands
-// when QSettings could not have written it so.
-std::string DecodeEarlierValue(std::string_view value);
-
 }  // namespace krax
