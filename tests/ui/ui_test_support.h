@@ -15,6 +15,7 @@
 #include "gamedata/game_data.h"
 #include "operations/operations.h"
 #include "operations/prompts.h"
+#include "support/scripted_prompts.h"
 #include "tools/demo_install.h"
 
 namespace krax::uitest {
@@ -22,24 +23,19 @@ namespace krax::uitest {
 // Creates the application object once (offscreen unless a platform was chosen).
 void EnsureApplication();
 
-// Prompts that answer from a script and remember what they were asked.
-class ScriptedPrompts : public Prompts {
+// The operations' scripted prompts with the window's choosers: folders and files come from
+// their own queues ("" (cancel) when empty), and each chooser's title, filter and start
+// folder is remembered.
+class ScriptedPrompts : public test::ScriptedPrompts {
  public:
-  std::vector<std::string> messages, questions, statuses, folderTitles, fileFilters;
+  std::vector<std::string> folderTitles, fileFilters;
   std::vector<std::string> startFolders;  // where each chooser was opened ("" = the usual place)
-  std::deque<bool> answers;             // Question; true when empty
-  std::deque<std::string> folders, files;  // ChooseFolder / ChooseFile; "" (cancel) when empty
+  std::deque<std::string> folders, files;  // ChooseFolder / ChooseFile
 
-  void Message(const std::string& text) override { messages.push_back(text); }
-  bool Question(const std::string& text, bool) override {
-    questions.push_back(text);
-    if (answers.empty()) return true;
-    const bool answer = answers.front();
-    answers.pop_front();
-    return answer;
+  // The window shows a report as a message: keep it with the messages.
+  void Report(const std::string& summary, const std::string& details) override {
+    Prompts::Report(summary, details);
   }
-  void Status(const std::string& text) override { statuses.push_back(text); }
-  void Busy(bool) override {}
   std::string ChooseFolder(const std::string& title) override {
     folderTitles.push_back(title);
     return Next(folders);
