@@ -11,6 +11,7 @@
 #include "gamedata/code_page.h"
 #include "gamedata/game_data.h"
 #include "gamedata/viv_archive.h"
+#include "platform/byte_order.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 
@@ -226,9 +227,10 @@ bool GameData::WriteCarSerial(std::size_t slot, long long value) {
   const CarRecord& record = CarTable[slot];
   if (!record.hasFedata()) return false;
   const auto serial = static_cast<std::uint16_t>(static_cast<unsigned long long>(value) & 0xFFFF);
-  const char bytes[2] = {static_cast<char>(serial & 0xFF), static_cast<char>(serial >> 8)};
+  std::string bytes;
+  AppendLittleEndian16(bytes, serial);
   return PatchVivEntries(record.archivePath, record.directory, IsFedataEntryName,
-                         FedataRecord::kSerialOffset, std::string_view(bytes, 2));
+                         FedataRecord::kSerialOffset, bytes);
 }
 
 std::vector<SerialChange> GameData::GenerateSerialNumbers(const std::function<void()>& reload) {

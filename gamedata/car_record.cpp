@@ -43,8 +43,7 @@ std::string FedataRecord::name() const { return textAt(kNameOffset); }
 
 void FedataRecord::SetSerial(std::string& bytes, std::uint16_t serial) {
   if (kSerialOffset + 2 > bytes.size()) return;
-  bytes[kSerialOffset] = static_cast<char>(serial & 0xFF);
-  bytes[kSerialOffset + 1] = static_cast<char>(serial >> 8);
+  StoreLittleEndian16(bytes, kSerialOffset, serial);
 }
 
 std::string ReadCarpValue(std::string_view carpText, int n) {

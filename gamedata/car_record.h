@@ -95,11 +95,7 @@ struct CarRecord {
   bool inUse() const { return !archivePath.empty(); }
   bool hasFedata() const { return fedata.has_value(); }
   // Fields of the front-end data (0 without it).
-  std::uint16_t fedataSerial() const {
-    if (!fedata || fedata->size() < FedataRecord::kSerialOffset + 2) return 0;
-    const auto* bytes = reinterpret_cast<const unsigned char*>(fedata->data()) + FedataRecord::kSerialOffset;
-    return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
-  }
+  std::uint16_t fedataSerial() const { return fedata ? FedataRecord(*fedata).serial() : 0; }
   std::uint16_t carClass() const;
   std::uint16_t police() const;
   // Stores a serial number in the fedata buffer in memory (no effect without front-end data).

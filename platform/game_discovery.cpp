@@ -8,6 +8,7 @@
 
 #include "platform/file_system.h"
 #include "platform/path.h"
+#include "platform/utf8.h"
 
 namespace krax {
 
@@ -19,19 +20,6 @@ std::string RealPath(const std::string& path) {
   std::string out(real);
   std::free(real);
   return out;
-}
-
-void AppendUtf8(std::string& out, unsigned codePoint) {
-  if (codePoint < 0x80) {
-    out += static_cast<char>(codePoint);
-  } else if (codePoint < 0x800) {
-    out += static_cast<char>(0xC0 | (codePoint >> 6));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (codePoint >> 12));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  }
 }
 
 int HexDigit(char c) {
