@@ -9,6 +9,7 @@
 
 #include "archive/cabinet_create.h"
 #include "archive/zip/zip_archive.h"
+#include "operations/file_names.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 
@@ -17,15 +18,6 @@ namespace {
 
 // Group nodes: cars, tracks, a car sub-folder.
 bool IsGroupCode(int itemCode) { return itemCode == -1000 || itemCode == -2000 || itemCode == -3000; }
-
-// Why `name` cannot be a file name on the systems the archives travel to.
-bool IsUsableFileName(const std::string& name) {
-  if (name.empty() || name == "." || name == "..") return false;
-  for (char c : name) {
-    if (static_cast<unsigned char>(c) < 0x20 || std::strchr("\\/:*?\"<>|", c)) return false;
-  }
-  return name.back() != '.' && name.back() != ' ';
-}
 
 PackResult CreateCabinetFile(const PackPlan& plan, const ArchiveCallbacks& callbacks) {
   PackResult result;
