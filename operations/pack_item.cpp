@@ -1,8 +1,5 @@
 #include "operations/pack_item.h"
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +9,7 @@
 #include "operations/file_names.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
+#include "platform/temporary_file.h"
 
 namespace krax {
 namespace {
@@ -23,18 +21,18 @@ PackResult CreateCabinetFile(const PackPlan& plan, const ArchiveCallbacks& callb
   PackResult result;
   result.archivePath = plan.archivePath;
   // The writer appends ".CAB" to the base it is given: write under a unique temporary base
-  // in the same folder, then put the complete cabinet in place.
+  // in the same folder (an empty temporary file holds the name meanwhile), then put the
+  // complete cabinet in place.
   const std::string folder = ParentPath(plan.archivePath);
-  std::string marker = JoinPath(folder, ".kraxpack-XXXXXX");
-  const int fd = ::mkstemp(marker.data());
-  if (fd < 0) {
-    result.message = "cannot write in " + folder + ": " + std::strerror(errno);
+  TemporaryFile marker;
+  const FsResult reserved = TemporaryFile::CreateIn(folder, marker);
+  if (!reserved.ok()) {
+    result.message = "cannot write in " + folder + ": " + std::strerror(reserved.error);
     return result;
   }
-  ::close(fd);
-  const std::string tempCabinet = marker + ".CAB";
+  const std::string tempCabinet = marker.path() + ".CAB";
   ArchiveResult why;
-  const bool written = CreateCabinetArchive(marker, plan.files, plan.sourceFolder, true, callbacks, {}, why);
+  const bool written = CreateCabinetArchive(marker.path(), plan.files, plan.sourceFolder, true, callbacks, {}, why);
   if (!written) {
     result.message = "the cabinet could not be written: " + why.Message();
   } else if (std::rename(tempCabinet.c_str(), plan.archivePath.c_str()) != 0) {
@@ -42,8 +40,7 @@ PackResult CreateCabinetFile(const PackPlan& plan, const ArchiveCallbacks& callb
   } else {
     result.ok = true;
   }
-  if (!result.ok) ::unlink(tempCabinet.c_str());
-  ::unlink(marker.c_str());
+  if (!result.ok) DeleteFile(tempCabinet);
   return result;
 }
 

@@ -54,6 +54,7 @@ TEST(KraxctlInstall, PackAndInstallACarAndATrackAgain) {
   const auto cab = run({"pack", "3/", "--cab", "--out", out});
   ASSERT_EQ(cab.exitCode, 0) << cab.err;
   const std::string cabinet = cab.out.substr(6, cab.out.size() - 7);
+  EXPECT_EQ(ListFolder(out).size(), 2u) << "only the two archives, no temporary file left";
   const auto track = run({"install-track", cabinet, "--id", "Again", "--yes"});
   ASSERT_EQ(track.exitCode, 0) << track.err;
   for (const DirEntry& entry : ListFolder(game + "/GameData/Tracks/Trk003")) {
