@@ -63,6 +63,13 @@ TEST(KraxctlInstall, PackAndInstallACarAndATrackAgain) {
               ReadWholeFile(game + "/GameData/Tracks/Trk003/" + entry.name))
         << entry.name;
   }
+
+  // A track folder named ignoring case is packed under its own name; a slot row outside
+  // 0 .. 8 is a usage error.
+  const auto byName = run({"pack", "3/dustbowl night", "--zip", "--out", out});
+  EXPECT_EQ(byName.exitCode, 0) << byName.err;
+  EXPECT_TRUE(IsFile(out + "/Dustbowl Night.zip")) << byName.out;
+  EXPECT_EQ(run({"pack", "9/", "--zip", "--out", out}).exitCode, 2);
 }
 
 }  // namespace
