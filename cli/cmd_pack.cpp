@@ -1,6 +1,4 @@
 // kraxctl pack: the details form's "Create Zip" and "Create Cabinet" for a car or a track.
-#include <unistd.h>
-
 #include <optional>
 #include <ostream>
 #include <string>
@@ -30,7 +28,7 @@ class PackPrompts : public TerminalPrompts {
  public:
   using TerminalPrompts::TerminalPrompts;
   void Status(const std::string& text) override {
-    if (::isatty(STDERR_FILENO)) TerminalPrompts::Status(text);
+    if (onTerminal()) TerminalPrompts::Status(text);
   }
 };
 
