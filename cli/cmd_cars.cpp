@@ -42,14 +42,7 @@ void LoadCars(GameData& game) {
 }
 
 int RunCars(Context& context, const std::vector<std::string>& args) {
-  bool json = false;
-  for (const std::string& arg : args) {
-    if (arg == "--json") {
-      json = true;
-    } else {
-      throw UsageError("cars: unexpected argument '" + arg + "'");
-    }
-  }
+  const bool json = JsonOptionOnly("cars", args);
   GameData* found = context.requireGame();
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;

@@ -1,7 +1,5 @@
 // kraxctl pack: the details form's "Create Zip" and "Create Cabinet" for a car or a track.
-#include <unistd.h>
-
-#include <cctype>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -9,11 +7,11 @@
 #include "app/settings.h"
 #include "cli/command.h"
 #include "cli/context.h"
+#include "cli/item_arguments.h"
 #include "cli/terminal_prompts.h"
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
 #include "operations/game_operations.h"
-#include "platform/path.h"
 
 namespace krax::cli {
 namespace {
@@ -30,7 +28,7 @@ class PackPrompts : public TerminalPrompts {
  public:
   using TerminalPrompts::TerminalPrompts;
   void Status(const std::string& text) override {
-    if (::isatty(STDERR_FILENO)) TerminalPrompts::Status(text);
+    if (onTerminal()) TerminalPrompts::Status(text);
   }
 };
 
@@ -39,50 +37,28 @@ struct Item {
   std::string directory, name;
 };
 
-bool AllDigits(const std::string& text) {
-  if (text.empty()) return false;
-  for (char c : text) {
-    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
-  }
-  return true;
-}
-
-bool FindTrack(GameData& game, const std::string& what, Item& item) {
+// The car (SLOT or ID) or track folder (ROW/TRACK; ROW/ is the slot's own folder) named by
+// `what`; nullopt, with the reason on stderr, when there is none.
+std::optional<Item> FindItem(Context& context, GameData& game, Prompts& prompts, const std::string& what) {
   const std::size_t slash = what.find('/');
+  if (slash == std::string::npos) {
+    game.ClearCarTable();
+    game.LoadCarCatalog();
+    const std::optional<std::size_t> slot = FindCarArgument(context, game, what);
+    if (!slot) return std::nullopt;
+    const CarRecord& car = game.CarTable[*slot];
+    return Item{static_cast<int>(*slot), car.archivePath, car.name.value_or(std::string())};
+  }
   const std::string rowText = what.substr(0, slash), track = what.substr(slash + 1);
-  if (!AllDigits(rowText) || std::stoi(rowText) >= kStockTrackSlotCount) return false;
-  const int row = std::stoi(rowText);
   if (track.empty()) {
-    item = {-(2 * row + 1), game.SlotFolderPath(row),
-            std::string(StockTrackTable[static_cast<std::size_t>(row)].displayName)};
-    return true;
+    const int row = TrackRowArgument(rowText);
+    return Item{-(2 * row + 1), game.SlotFolderPath(row),
+                std::string(StockTrackTable[static_cast<std::size_t>(row)].displayName)};
   }
-  bool found = false;
-  game.LoadTrackCatalog([&](int r, const std::string& name, bool, int n) {
-    if (!found && r == row && EqualsIgnoreCase(name, track)) {
-      const auto position = static_cast<std::size_t>(n);
-      item = {TrackFolderList::ItemCode(position), game.TrackFolderList.path(position), name};
-      found = true;
-    }
-  });
-  return found;
-}
-
-bool FindCar(GameData& game, const std::string& what, Item& item) {
-  game.ClearCarTable();
-  game.LoadCarCatalog();
-  long long slot = -1;
-  for (std::size_t i = 0; i < game.CarTable.count(); ++i) {
-    if (game.CarTable[i].carId && EqualsIgnoreCase(*game.CarTable[i].carId, what)) {
-      slot = static_cast<long long>(i);
-      break;
-    }
-  }
-  if (slot < 0 && AllDigits(what) && what.size() < 5) slot = std::stoll(what);
-  if (slot < 0 || !game.CarTable.isUsed(slot)) return false;
-  const CarRecord& car = game.CarTable[static_cast<std::size_t>(slot)];
-  item = {static_cast<int>(slot), car.archivePath, car.name.value_or(std::string())};
-  return true;
+  const std::optional<int> code = FindTrackArgument(context, game, prompts, rowText, track);
+  if (!code) return std::nullopt;
+  const auto position = static_cast<std::size_t>(TrackFolderList::PositionFromItemCode(*code));
+  return Item{*code, game.TrackFolderList.path(position), game.TrackFolderList.name(position)};
 }
 
 int RunPack(Context& context, const std::vector<std::string>& args) {
@@ -104,17 +80,13 @@ int RunPack(Context& context, const std::vector<std::string>& args) {
   GameData* loaded = context.requireGame();
   if (loaded == nullptr) return kExitFailure;
   GameData& game = *loaded;
-  Item item;
-  const bool found = what.find('/') != std::string::npos ? FindTrack(game, what, item) : FindCar(game, what, item);
-  if (!found) {
-    context.err << "kraxctl: pack: no car or track " << what << '\n';
-    return kExitFailure;
-  }
-  if (!out.empty()) context.settings().CPATH = out;  // this run only
   PackPrompts prompts(context, false);
+  const std::optional<Item> item = FindItem(context, game, prompts, what);
+  if (!item) return kExitFailure;
+  if (!out.empty()) context.settings().CPATH = out;  // this run only
   GameOperations operations(game, context.settings(), prompts);
-  const OperationResult result = kind == 1 ? operations.CreateZip(item.itemCode, item.directory, item.name)
-                                           : operations.CreateCabinet(item.itemCode, item.directory, item.name);
+  const OperationResult result = kind == 1 ? operations.CreateZip(item->itemCode, item->directory, item->name)
+                                           : operations.CreateCabinet(item->itemCode, item->directory, item->name);
   if (!result.done()) {
     context.err << "kraxctl: pack: " << result.message << '\n';
     return kExitFailure;

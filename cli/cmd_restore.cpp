@@ -1,5 +1,4 @@
 // kraxctl restore: the game's own cars, tracks and strings copied back from the CD.
-#include <charconv>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -7,9 +6,9 @@
 #include "app/settings.h"
 #include "cli/command.h"
 #include "cli/context.h"
+#include "cli/item_arguments.h"
 #include "cli/terminal_prompts.h"
 #include "gamedata/game_data.h"
-#include "gamedata/stock_tables.h"
 #include "operations/game_operations.h"
 #include "platform/path.h"
 
@@ -35,12 +34,7 @@ int RunRestore(Context& context, const std::vector<std::string>& args) {
   } else if (what == "strings") {
     result = operations.RestoreStrings();
   } else if (what == "slot") {
-    int row = -1;
-    const std::string& text = args[1];
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), row);
-    if (error != std::errc() || end != text.data() + text.size() || row < 0 || row >= kStockTrackSlotCount) {
-      throw UsageError("restore slot: ROW must be 0 to 8");
-    }
+    const int row = TrackRowArgument(args[1]);
     result = operations.RestoreItemFromCd(-(2 * row + 1), game.SlotFolderPath(row), {});
   } else {
     game.ClearCarTable();

@@ -21,14 +21,7 @@ struct ListedTrack {
 };
 
 int RunTracks(Context& context, const std::vector<std::string>& args) {
-  bool json = false;
-  for (const std::string& arg : args) {
-    if (arg == "--json") {
-      json = true;
-    } else {
-      throw UsageError("tracks: unexpected argument '" + arg + "'");
-    }
-  }
+  const bool json = JsonOptionOnly("tracks", args);
   GameData* found = context.requireGame();
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;

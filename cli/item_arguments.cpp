@@ -47,12 +47,17 @@ std::optional<std::size_t> FindCarArgument(Context& context, const GameData& gam
   return found.front();
 }
 
-std::optional<int> FindTrackArgument(Context& context, GameData& game, Prompts& prompts, const std::string& rowText,
-                                     const std::string& track) {
+int TrackRowArgument(const std::string& rowText) {
   long long row = 0;
   if (!ParseIndex(rowText, row) || row >= kStockTrackSlotCount) {
     throw UsageError("'" + rowText + "' is not a track slot row (0 to 8)");
   }
+  return static_cast<int>(row);
+}
+
+std::optional<int> FindTrackArgument(Context& context, GameData& game, Prompts& prompts, const std::string& rowText,
+                                     const std::string& track) {
+  const int row = TrackRowArgument(rowText);
   ResumeInterruptedSwitches(game, prompts);
   std::vector<std::pair<std::string, int>> folders;
   game.LoadTrackCatalog([&](int r, const std::string& name, bool, int n) {

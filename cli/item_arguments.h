@@ -20,6 +20,9 @@ class Context;
 // the reason on stderr, when there is none or several cars carry the ID.
 std::optional<std::size_t> FindCarArgument(Context& context, const GameData& game, const std::string& argument);
 
+// The track slot row 0 .. 8 spelled by `rowText`; anything else is a UsageError.
+int TrackRowArgument(const std::string& rowText);
+
 // Loads the track catalog (after repeating interrupted switches) and returns the item code of
 // the folder `track` of slot `row` (exact name first, then ignoring case); nullopt, with the
 // reason on stderr, when the slot has no such folder. A row outside 0 .. 8 is a UsageError.

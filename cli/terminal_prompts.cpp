@@ -40,9 +40,11 @@ bool TerminalPrompts::Question(const std::string& text, bool okCancel) {
   return answer == "y" || answer == "Y" || answer == "yes";
 }
 
+bool TerminalPrompts::onTerminal() const { return &context_.err == &std::cerr && ::isatty(STDERR_FILENO); }
+
 void TerminalPrompts::Status(const std::string& text) {
   // On a terminal one line is rewritten in place; elsewhere each status is a line of its own.
-  if (&context_.err == &std::cerr && ::isatty(STDERR_FILENO)) {
+  if (onTerminal()) {
     context_.err << "\r\x1b[K" << text << std::flush;
     statusOnLine_ = true;
   } else {
@@ -55,7 +57,7 @@ std::string TerminalPrompts::ChooseFolder(const std::string&) { return chosenPat
 std::string TerminalPrompts::ChooseFile(const std::string&, const std::string&) { return chosenPath_; }
 
 bool TerminalPrompts::Progress(const ProgressState& state) {
-  if (&context_.err == &std::cerr && ::isatty(STDERR_FILENO)) {
+  if (onTerminal()) {
     context_.err << "\r\x1b[K" << ProgressText(state) << std::flush;
     statusOnLine_ = true;
   }

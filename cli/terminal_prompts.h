@@ -35,6 +35,10 @@ class TerminalPrompts : public Prompts {
   // Questions asked so far that were refused because there was no terminal to ask.
   int refusedQuestions() const { return refused_; }
 
+ protected:
+  // True when the messages go to the process's stderr and that is a terminal.
+  bool onTerminal() const;
+
  private:
   void EndStatusLine();
 

@@ -45,10 +45,6 @@ class GameOperations : public Operations {
 
   OperationResult InstallFromPath(int mode, const std::string& source) override;
 
-  GameData& data() { return data_; }
-  Settings& settings() { return settings_; }
-  Prompts& prompts() { return prompts_; }
-
  private:
   GameData& data_;
   Settings& settings_;

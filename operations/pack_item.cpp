@@ -1,16 +1,15 @@
 #include "operations/pack_item.h"
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "archive/cabinet_create.h"
 #include "archive/zip/zip_archive.h"
+#include "operations/file_names.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
+#include "platform/temporary_file.h"
 
 namespace krax {
 namespace {
@@ -18,31 +17,22 @@ namespace {
 // Group nodes: cars, tracks, a car sub-folder.
 bool IsGroupCode(int itemCode) { return itemCode == -1000 || itemCode == -2000 || itemCode == -3000; }
 
-// Why `name` cannot be a file name on the systems the archives travel to.
-bool IsUsableFileName(const std::string& name) {
-  if (name.empty() || name == "." || name == "..") return false;
-  for (char c : name) {
-    if (static_cast<unsigned char>(c) < 0x20 || std::strchr("\\/:*?\"<>|", c)) return false;
-  }
-  return name.back() != '.' && name.back() != ' ';
-}
-
 PackResult CreateCabinetFile(const PackPlan& plan, const ArchiveCallbacks& callbacks) {
   PackResult result;
   result.archivePath = plan.archivePath;
   // The writer appends ".CAB" to the base it is given: write under a unique temporary base
-  // in the same folder, then put the complete cabinet in place.
+  // in the same folder (an empty temporary file holds the name meanwhile), then put the
+  // complete cabinet in place.
   const std::string folder = ParentPath(plan.archivePath);
-  std::string marker = JoinPath(folder, ".kraxpack-XXXXXX");
-  const int fd = ::mkstemp(marker.data());
-  if (fd < 0) {
-    result.message = "cannot write in " + folder + ": " + std::strerror(errno);
+  TemporaryFile marker;
+  const FsResult reserved = TemporaryFile::CreateIn(folder, marker);
+  if (!reserved.ok()) {
+    result.message = "cannot write in " + folder + ": " + std::strerror(reserved.error);
     return result;
   }
-  ::close(fd);
-  const std::string tempCabinet = marker + ".CAB";
+  const std::string tempCabinet = marker.path() + ".CAB";
   ArchiveResult why;
-  const bool written = CreateCabinetArchive(marker, plan.files, plan.sourceFolder, true, callbacks, {}, why);
+  const bool written = CreateCabinetArchive(marker.path(), plan.files, plan.sourceFolder, true, callbacks, {}, why);
   if (!written) {
     result.message = "the cabinet could not be written: " + why.Message();
   } else if (std::rename(tempCabinet.c_str(), plan.archivePath.c_str()) != 0) {
@@ -50,8 +40,7 @@ PackResult CreateCabinetFile(const PackPlan& plan, const ArchiveCallbacks& callb
   } else {
     result.ok = true;
   }
-  if (!result.ok) ::unlink(tempCabinet.c_str());
-  ::unlink(marker.c_str());
+  if (!result.ok) DeleteFile(tempCabinet);
   return result;
 }
 

@@ -8,6 +8,7 @@
 
 #include "gamedata/car_record.h"
 #include "gamedata/code_page.h"
+#include "operations/file_names.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 
@@ -84,15 +85,6 @@ std::string Shown(const std::string& path, const std::string& carModelFolder) {
 
 }  // namespace
 
-bool IsUsableFolderName(std::string_view name) {
-  if (name.empty() || name == "." || name == "..") return false;
-  for (char c : name) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 32 || byte == 127 || std::strchr("<>:\"/\\|?*", c) != nullptr) return false;
-  }
-  return name.back() != '.' && name.back() != ' ';
-}
-
 std::vector<FolderRename> RenameCarFolders(const CarTable& table, const std::string& carModelFolder,
                                            FolderNaming naming, std::ostream& diagnostics) {
   std::vector<FolderRename> renames;
@@ -114,7 +106,7 @@ std::vector<FolderRename> RenameCarFolders(const CarTable& table, const std::str
     }
     // The game keeps IDs and names in its code page; folder names here are UTF-8.
     rename.wanted = GameTextToUtf8(naming == FolderNaming::kId ? car.carId.value_or("") : car.name.value_or(""));
-    if (!IsUsableFolderName(rename.wanted)) {
+    if (!IsUsableFileName(rename.wanted)) {
       diagnose(EINVAL);
       rename.outcome = FolderRename::Outcome::kBadName;
       renames.push_back(rename);

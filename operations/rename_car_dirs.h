@@ -36,11 +36,6 @@ struct FolderRename {
   int error = 0;  // errno of a failed rename
 };
 
-// True when `name` can name a folder the game can open: not empty, not "." or "..", no
-// character a Windows file name cannot hold (< > : " / \ | ? * and control characters), and
-// no trailing dot or blank.
-bool IsUsableFolderName(std::string_view name);
-
 // Renames the folder of every car of `table` (table order, up to the end mark) that has
 // front-end data. `carModelFolder` is the car folder as it exists on disk. DIR = ID writes a
 // "Rename err:: <reason>" line to `diagnostics` for every folder whose rename to its target

@@ -54,6 +54,7 @@ TEST(KraxctlInstall, PackAndInstallACarAndATrackAgain) {
   const auto cab = run({"pack", "3/", "--cab", "--out", out});
   ASSERT_EQ(cab.exitCode, 0) << cab.err;
   const std::string cabinet = cab.out.substr(6, cab.out.size() - 7);
+  EXPECT_EQ(ListFolder(out).size(), 2u) << "only the two archives, no temporary file left";
   const auto track = run({"install-track", cabinet, "--id", "Again", "--yes"});
   ASSERT_EQ(track.exitCode, 0) << track.err;
   for (const DirEntry& entry : ListFolder(game + "/GameData/Tracks/Trk003")) {
@@ -62,6 +63,13 @@ TEST(KraxctlInstall, PackAndInstallACarAndATrackAgain) {
               ReadWholeFile(game + "/GameData/Tracks/Trk003/" + entry.name))
         << entry.name;
   }
+
+  // A track folder named ignoring case is packed under its own name; a slot row outside
+  // 0 .. 8 is a usage error.
+  const auto byName = run({"pack", "3/dustbowl night", "--zip", "--out", out});
+  EXPECT_EQ(byName.exitCode, 0) << byName.err;
+  EXPECT_TRUE(IsFile(out + "/Dustbowl Night.zip")) << byName.out;
+  EXPECT_EQ(run({"pack", "9/", "--zip", "--out", out}).exitCode, 2);
 }
 
 }  // namespace
