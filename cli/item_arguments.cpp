@@ -6,6 +6,7 @@
 
 #include "cli/command.h"
 #include "cli/context.h"
+#include "gamedata/code_page.h"
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
 #include "operations/operations.h"
@@ -29,10 +30,12 @@ std::optional<std::size_t> FindCarArgument(Context& context, const GameData& gam
     context.err << "kraxctl: no car in slot " << argument << '\n';
     return std::nullopt;
   }
+  // IDs are kept in the game's code page; the argument comes as typed (UTF-8).
+  const std::string wanted = FileNameToGameText(argument);
   std::vector<std::size_t> found;
   for (std::size_t i = 0; i < game.CarTable.count(); ++i) {
     const auto& id = game.CarTable[i].carId;
-    if (id && EqualsIgnoreCase(*id, argument)) found.push_back(i);
+    if (id && EqualsIgnoreCase(*id, wanted)) found.push_back(i);
   }
   if (found.empty()) {
     context.err << "kraxctl: no car with ID \"" << argument << "\"\n";

@@ -132,6 +132,12 @@ TEST_F(KraxctlGameDataTest, GameTextInTheGamesCodePageIsShownAsUtf8) {
   EXPECT_NE(run.out.find("\"name\": \"\xC3\x9C" "ber \xE2\x82\xAC\""), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("\"errorFlags\": 0,"), std::string::npos) << "the folder is the ID under Wine";
   EXPECT_EQ(PathToUtf8(run.out), run.out) << "valid UTF-8";
+
+  // An ID typed in UTF-8 finds the car.
+  const CtlRun toggled = Kraxctl("--settings " + Quote(dir.path() / "none.ini") + " --game " + Quote(game) +
+                                 " toggle " + Quote("\xC3\x9C" "ber"));
+  EXPECT_EQ(toggled.exitCode, 0) << toggled.out;
+  EXPECT_TRUE(fs::exists(game / "GameData" / "CarModel" / "\xC3\x9C" "ber" / "car.viv.dis"));
 }
 
 TEST_F(KraxctlGameDataTest, ADamagedTextFileIsSavedOnlyWithForce) {
