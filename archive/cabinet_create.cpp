@@ -28,18 +28,6 @@ CabinetPathParts SplitCabinetPath(const std::string& path) {
   return {path.substr(0, cut + 1), path.substr(cut + 1)};
 }
 
-class BusyScope {
- public:
-  explicit BusyScope(const ArchiveCallbacks& callbacks) : callbacks_(callbacks) { Set(true); }
-  ~BusyScope() { Set(false); }
-  void Set(bool busy) const {
-    if (callbacks_.busy) callbacks_.busy(busy);
-  }
-
- private:
-  const ArchiveCallbacks& callbacks_;
-};
-
 
 // The components with "." dropped and ".." taking back the one before it (a leading ".."
 // stays).
@@ -97,7 +85,7 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
                           const std::optional<std::string>& baseFolder, bool overwrite,
                           const ArchiveCallbacks& callbacks, const CabinetCreateOptions& options,
                           ArchiveResult& result) {
-  BusyScope busy(callbacks);
+  BusyScope busy(&callbacks);
   result = {};
   const CabinetPathParts parts = SplitCabinetPath(cabinetBase);
   if (parts.folder.size() > kMaxPart || parts.name.size() + 4 > kMaxPart) {
@@ -106,12 +94,7 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
   }
   const std::string cabinetPath = parts.folder + parts.name + ".CAB";
   if (!overwrite && IsFile(cabinetPath)) {
-    char question[600];
-    std::snprintf(question, sizeof question, "File %s exist. Overwrite ?", cabinetPath.c_str());
-    busy.Set(false);
-    const bool yes = callbacks.askYesNo && callbacks.askYesNo(question);
-    busy.Set(true);
-    if (!yes) {
+    if (!AskOverwrite(callbacks, busy, cabinetPath)) {
       result = {ArchiveStatus::kStopped, 0, "not replacing " + cabinetPath};
       return false;
     }

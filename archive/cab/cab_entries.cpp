@@ -18,22 +18,6 @@ using cab::CabHandle;
 using cab::CabNotification;
 using cab::CabNotificationKind;
 
-// The busy cursor from the start of an operation to its return.
-class BusyScope {
- public:
-  explicit BusyScope(const ArchiveCallbacks* callbacks) : callbacks_(callbacks) {
-    if (callbacks_ && callbacks_->busy) callbacks_->busy(true);
-  }
-  ~BusyScope() {
-    if (callbacks_ && callbacks_->busy) callbacks_->busy(false);
-  }
-  BusyScope(const BusyScope&) = delete;
-  BusyScope& operator=(const BusyScope&) = delete;
-
- private:
-  const ArchiveCallbacks* callbacks_;
-};
-
 // The cabinet path split after its last separator: the folder part keeps the separator.
 struct CabinetPathParts {
   std::string folder;
