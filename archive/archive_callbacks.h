@@ -2,6 +2,7 @@
 // adapt their Prompts to this, kraxctl writes to the terminal, tests record the calls.
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -12,5 +13,31 @@ struct ArchiveCallbacks {
   std::function<bool(const std::string& question)> askYesNo;      // true = Yes
   std::function<void(bool busy)> busy;                             // busy cursor on/off
 };
+
+// The busy cursor from the start of an operation to its return (no callbacks: nothing).
+class BusyScope {
+ public:
+  explicit BusyScope(const ArchiveCallbacks* callbacks) : callbacks_(callbacks) { Set(true); }
+  ~BusyScope() { Set(false); }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+  void Set(bool busy) const {
+    if (callbacks_ && callbacks_->busy) callbacks_->busy(busy);
+  }
+
+ private:
+  const ArchiveCallbacks* callbacks_;
+};
+
+// Asks "File %s exist. Overwrite ?" with the busy cursor lifted while the user answers;
+// without askYesNo the answer is No.
+inline bool AskOverwrite(const ArchiveCallbacks& callbacks, const BusyScope& busy, const std::string& path) {
+  char question[600];
+  std::snprintf(question, sizeof question, "File %s exist. Overwrite ?", path.c_str());
+  busy.Set(false);
+  const bool yes = callbacks.askYesNo && callbacks.askYesNo(question);
+  busy.Set(true);
+  return yes;
+}
 
 }  // namespace krax

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "archive/cab/cab_directory.h"
 #include "archive/cab/cab_format.h"
 #include "archive/safe_entry_name.h"
 #include "archive/cab/cab_writer.h"
@@ -16,29 +17,6 @@ namespace krax {
 namespace {
 
 constexpr std::size_t kMaxPart = 255;
-
-struct CabinetPathParts {
-  std::string folder;  // up to and including the last separator, or empty
-  std::string name;
-};
-
-CabinetPathParts SplitCabinetPath(const std::string& path) {
-  const std::size_t cut = path.find_last_of("\\/");
-  if (cut == std::string::npos) return {"", path};
-  return {path.substr(0, cut + 1), path.substr(cut + 1)};
-}
-
-class BusyScope {
- public:
-  explicit BusyScope(const ArchiveCallbacks& callbacks) : callbacks_(callbacks) { Set(true); }
-  ~BusyScope() { Set(false); }
-  void Set(bool busy) const {
-    if (callbacks_.busy) callbacks_.busy(busy);
-  }
-
- private:
-  const ArchiveCallbacks& callbacks_;
-};
 
 
 // The components with "." dropped and ".." taking back the one before it (a leading ".."
@@ -97,21 +75,16 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
                           const std::optional<std::string>& baseFolder, bool overwrite,
                           const ArchiveCallbacks& callbacks, const CabinetCreateOptions& options,
                           ArchiveResult& result) {
-  BusyScope busy(callbacks);
+  BusyScope busy(&callbacks);
   result = {};
-  const CabinetPathParts parts = SplitCabinetPath(cabinetBase);
+  const cab::CabinetPathParts parts = cab::SplitCabinetPath(cabinetBase);
   if (parts.folder.size() > kMaxPart || parts.name.size() + 4 > kMaxPart) {
     result = {ArchiveStatus::kFormatLimit, 0, "the cabinet path " + cabinetBase + " is too long for a cabinet set"};
     return false;
   }
   const std::string cabinetPath = parts.folder + parts.name + ".CAB";
   if (!overwrite && IsFile(cabinetPath)) {
-    char question[600];
-    std::snprintf(question, sizeof question, "File %s exist. Overwrite ?", cabinetPath.c_str());
-    busy.Set(false);
-    const bool yes = callbacks.askYesNo && callbacks.askYesNo(question);
-    busy.Set(true);
-    if (!yes) {
+    if (!AskOverwrite(callbacks, busy, cabinetPath)) {
       result = {ArchiveStatus::kStopped, 0, "not replacing " + cabinetPath};
       return false;
     }

@@ -121,4 +121,10 @@ std::uint16_t FolderTypeOfFile(const CabDirectory& directory, const CFFILE& file
   return directory.folders[index].typeCompress;
 }
 
+CabinetPathParts SplitCabinetPath(const std::string& path) {
+  const std::size_t cut = path.find_last_of("\\/");
+  if (cut == std::string::npos) return {"", path};
+  return {path.substr(0, cut + 1), path.substr(cut + 1)};
+}
+
 }  // namespace krax::cab

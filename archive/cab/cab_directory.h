@@ -24,4 +24,12 @@ bool ReadCabinetDirectory(const std::string& path, CabDirectory& directory, int&
 // next cabinet, the first for files continued from the previous one.
 std::uint16_t FolderTypeOfFile(const CabDirectory& directory, const CFFILE& file);
 
+// A cabinet path split after its last separator ('/' or '\'): the folder part keeps the
+// separator and is empty for a bare name.
+struct CabinetPathParts {
+  std::string folder;
+  std::string name;
+};
+CabinetPathParts SplitCabinetPath(const std::string& path);
+
 }  // namespace krax::cab

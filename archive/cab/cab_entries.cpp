@@ -18,34 +18,6 @@ using cab::CabHandle;
 using cab::CabNotification;
 using cab::CabNotificationKind;
 
-// The busy cursor from the start of an operation to its return.
-class BusyScope {
- public:
-  explicit BusyScope(const ArchiveCallbacks* callbacks) : callbacks_(callbacks) {
-    if (callbacks_ && callbacks_->busy) callbacks_->busy(true);
-  }
-  ~BusyScope() {
-    if (callbacks_ && callbacks_->busy) callbacks_->busy(false);
-  }
-  BusyScope(const BusyScope&) = delete;
-  BusyScope& operator=(const BusyScope&) = delete;
-
- private:
-  const ArchiveCallbacks* callbacks_;
-};
-
-// The cabinet path split after its last separator: the folder part keeps the separator.
-struct CabinetPathParts {
-  std::string folder;
-  std::string name;
-};
-
-CabinetPathParts SplitCabinetPath(const std::string& path) {
-  const auto cut = path.find_last_of("\\/");
-  if (cut == std::string::npos) return {"", path};
-  return {path.substr(0, cut + 1), path.substr(cut + 1)};
-}
-
 ArchiveResult Failure(ArchiveStatus status, std::string detail, int systemError = 0) {
   return {status, systemError, std::move(detail)};
 }
@@ -60,7 +32,7 @@ ArchiveResult WalkCabinetSet(const std::string& cabPath,
   cab::CabError error;
   auto reader = cab::CabReaderCreate(cab::PosixCabFileFunctions(), 1, &error);
   if (!reader) return error.result();
-  const CabinetPathParts parts = SplitCabinetPath(cabPath);
+  const cab::CabinetPathParts parts = cab::SplitCabinetPath(cabPath);
   std::string current = cabPath;
   cab::CFHEADER previous;
   for (unsigned walked = 0;; ++walked) {

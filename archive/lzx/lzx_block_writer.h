@@ -43,9 +43,6 @@ struct LzxFrameSpan {
   std::uint32_t uncompressed = 0;  // bytes the frame yields
 };
 
-// The largest compressed frame a cabinet reader accepts (32768 + 6144 bytes).
-inline constexpr std::size_t kLzxMaxFrameOutput = kMaxCompressedFrame;
-
 class LzxBlockWriter {
  public:
   explicit LzxBlockWriter(unsigned positionSlots);

@@ -1,31 +1,17 @@
 #include "archive/lzx/lzx_bt_match_finder.h"
 
 #include <algorithm>
-#include <bit>
 #include <cassert>
 #include <cstring>
 
 #include "archive/lzx/lzx_constants.h"
+#include "archive/lzx/lzx_match_length.h"
 
 namespace krax::lzx {
 namespace {
 constexpr std::uint32_t kMaxAppend = 65536;
 // Length-2 matches farther back than this cost more than the two literals they replace.
 constexpr std::uint32_t kMaxLength2Distance = 2048;
-
-// How far `a` and `b` agree from `len` on, up to `limit`; eight bytes at a time where the
-// first differing byte is the lowest one of the differing word.
-inline std::uint32_t Extend(const std::uint8_t* a, const std::uint8_t* b, std::uint32_t len, std::uint32_t limit) {
-  while (std::endian::native == std::endian::little && len + 8 <= limit) {
-    std::uint64_t x, y;
-    std::memcpy(&x, a + len, 8);
-    std::memcpy(&y, b + len, 8);
-    if (x != y) return len + static_cast<std::uint32_t>(std::countr_zero(x ^ y) >> 3);
-    len += 8;
-  }
-  while (len < limit && a[len] == b[len]) ++len;
-  return len;
-}
 }  // namespace
 
 LzxBtMatchFinder::LzxBtMatchFinder(std::uint32_t windowSize, unsigned depth, unsigned niceLength)

@@ -57,7 +57,7 @@ class LzxEncoder {
   // Throws std::invalid_argument for a window exponent outside 15..21 or a level outside
   // 1..kLzxMaxLevel. `maxFrameOutput` below the cabinet limit is for tests that need the
   // fallbacks.
-  explicit LzxEncoder(int windowBits, std::size_t maxFrameOutput = kLzxMaxFrameOutput,
+  explicit LzxEncoder(int windowBits, std::size_t maxFrameOutput = kMaxCompressedFrame,
                       int level = kLzxFastLevel);
   ~LzxEncoder();
   LzxEncoder(const LzxEncoder&) = delete;

@@ -4,6 +4,8 @@
 #include <cassert>
 #include <cstring>
 
+#include "archive/lzx/lzx_match_length.h"
+
 namespace krax::lzx {
 namespace {
 constexpr std::uint32_t kMaxAppend = 65536;
@@ -73,9 +75,7 @@ std::uint32_t LzxMatchFinder::MatchLengthAt(std::uint32_t pos, std::uint32_t dis
   maxLength = std::min(maxLength, fill_ - pos);
   const std::uint8_t* a = buffer_.data() + pos;
   const std::uint8_t* b = a - distance;
-  std::uint32_t len = 0;
-  while (len < maxLength && a[len] == b[len]) ++len;
-  return len;
+  return Extend(a, b, 0, maxLength);
 }
 
 std::uint32_t LzxMatchFinder::FindLongest(std::uint32_t pos, std::uint32_t maxLength,
@@ -92,8 +92,7 @@ std::uint32_t LzxMatchFinder::FindLongest(std::uint32_t pos, std::uint32_t maxLe
     const std::uint8_t* c = buffer_.data() + cand;
     // Quick reject: the byte that would make this candidate longer than the best.
     if (c[best] != cur[best] || c[0] != cur[0] || c[1] != cur[1]) continue;
-    std::uint32_t len = 2;
-    while (len < maxLength && c[len] == cur[len]) ++len;
+    const std::uint32_t len = Extend(c, cur, 2, maxLength);
     if (len > best) {
       best = len;
       distance = pos - static_cast<std::uint32_t>(cand);

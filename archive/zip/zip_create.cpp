@@ -1,7 +1,4 @@
 #include <minizip/zip.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -13,6 +10,8 @@
 #include "archive/zip/zip_archive.h"
 #include "archive/zip/zip_names.h"
 #include "platform/file_system.h"
+#include "platform/path.h"
+#include "platform/temporary_file.h"
 
 namespace krax {
 namespace {
@@ -28,20 +27,6 @@ std::string ZipEntryName(const std::string& file, const std::string& baseFolder)
 
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-class BusyScope {
- public:
-  explicit BusyScope(const ArchiveCallbacks& callbacks) : callbacks_(callbacks) { Set(true); }
-  ~BusyScope() { Set(false); }
-  BusyScope(const BusyScope&) = delete;
-  BusyScope& operator=(const BusyScope&) = delete;
-  void Set(bool busy) const {
-    if (callbacks_.busy) callbacks_.busy(busy);
-  }
-
- private:
-  const ArchiveCallbacks& callbacks_;
 };
 
 ZipCreateResult Failure(std::string message) {
@@ -97,30 +82,19 @@ std::string AddFile(zipFile zip, const std::string& file, const std::string& nam
 ZipCreateResult CreateZipArchive(const std::string& zipPath, const std::vector<std::string>& files,
                                  const std::string& baseFolder, bool overwrite,
                                  const ArchiveCallbacks& callbacks) {
-  BusyScope busy(callbacks);
-  if (!overwrite && IsFile(zipPath)) {
-    char question[600];
-    std::snprintf(question, sizeof question, "File %s exist. Overwrite ?", zipPath.c_str());
-    busy.Set(false);
-    const bool yes = callbacks.askYesNo && callbacks.askYesNo(question);
-    busy.Set(true);
-    if (!yes) return Failure("the zip " + zipPath + " exists and was kept");
+  BusyScope busy(&callbacks);
+  if (!overwrite && IsFile(zipPath) && !AskOverwrite(callbacks, busy, zipPath)) {
+    return Failure("the zip " + zipPath + " exists and was kept");
   }
   if (IsFolder(zipPath)) return Failure(zipPath + " is a folder");
 
-  // Written under a temporary name beside the zip, which it replaces once complete.
-  std::string temp = zipPath + ".kraxtmp-XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return Failure("cannot create " + zipPath + ": " + std::strerror(errno));
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);  // like a newly created file, not mkstemp's owner-only
-  ::close(fd);
-  zipFile zip = zipOpen64(temp.c_str(), APPEND_STATUS_CREATE);
-  if (!zip) {
-    ::unlink(temp.c_str());
-    return Failure("cannot create " + zipPath);
-  }
+  // Written under a temporary name beside the zip, which it replaces once complete; dropped
+  // on any failure.
+  TemporaryFile temp;
+  const FsResult created = TemporaryFile::CreateIn(ParentPath(zipPath), temp);
+  if (!created.ok()) return Failure("cannot create " + zipPath + ": " + std::strerror(created.error));
+  zipFile zip = zipOpen64(temp.path().c_str(), APPEND_STATUS_CREATE);
+  if (!zip) return Failure("cannot create " + zipPath);
   ZipCreateResult result;
   std::vector<char> buffer(kPieceSize);
   for (const std::string& file : files) {
@@ -134,11 +108,11 @@ ZipCreateResult CreateZipArchive(const std::string& zipPath, const std::vector<s
   }
   const bool closed = zipClose(zip, nullptr) == ZIP_OK;
   if (result.message.empty() && !closed) result.message = "cannot write the zip (disk full?)";
-  if (result.message.empty() && std::rename(temp.c_str(), zipPath.c_str()) != 0) {
-    result.message = "cannot replace " + zipPath + ": " + std::strerror(errno);
+  if (result.message.empty()) {
+    const FsResult placed = temp.Commit(zipPath);
+    if (!placed.ok()) result.message = "cannot replace " + zipPath + ": " + std::strerror(placed.error);
   }
   if (!result.message.empty()) {
-    ::unlink(temp.c_str());
     result.names.clear();
     return result;
   }

@@ -1,6 +1,5 @@
 #include <minizip/unzip.h>
 
-#include <cstdio>
 #include <memory>
 
 #include "archive/zip/safe_destination.h"
@@ -18,20 +17,6 @@ struct ZipCloser {
   void operator()(void* zip) const { unzClose(static_cast<unzFile>(zip)); }
 };
 using ZipHandle = std::unique_ptr<void, ZipCloser>;
-
-class BusyScope {
- public:
-  explicit BusyScope(const ArchiveCallbacks* callbacks) : callbacks_(callbacks) { Set(true); }
-  ~BusyScope() { Set(false); }
-  BusyScope(const BusyScope&) = delete;
-  BusyScope& operator=(const BusyScope&) = delete;
-  void Set(bool busy) const {
-    if (callbacks_ && callbacks_->busy) callbacks_->busy(busy);
-  }
-
- private:
-  const ArchiveCallbacks* callbacks_;
-};
 
 struct ZipEntry {
   std::string name;  // decoded
@@ -93,13 +78,7 @@ std::string ExtractEntry(unzFile zip, const ZipEntry& entry, zip::SafeDestinatio
 
   std::string problem;
   auto ask = [&](const std::string& path) {
-    if (overwrite) return true;
-    char question[600];
-    std::snprintf(question, sizeof question, "File %s exist. Overwrite ?", path.c_str());
-    busy.Set(false);
-    const bool yes = callbacks.askYesNo && callbacks.askYesNo(question);
-    busy.Set(true);
-    return yes;
+    return overwrite || AskOverwrite(callbacks, busy, path);
   };
   auto out = destination.Begin(*components, ask, problem);
   if (!out) return problem;

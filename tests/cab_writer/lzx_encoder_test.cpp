@@ -153,7 +153,7 @@ int gLevel = kLzxFastLevel;
 
 // Encodes `data` as one stream and decodes it frame by frame with the program's decoder.
 void ExpectRoundTrip(const Bytes& data, int windowBits, std::size_t* compressedSize = nullptr,
-                     std::size_t maxFrameOutput = kLzxMaxFrameOutput) {
+                     std::size_t maxFrameOutput = kMaxCompressedFrame) {
   LzxEncoder encoder(windowBits, maxFrameOutput, gLevel);
   const std::vector<Frame> frames = Encode(encoder, data);
   auto decoder = cab::MakeLzxDecompressor(windowBits);
@@ -259,7 +259,7 @@ TEST_P(LzxEncoderLevels, NoFrameOutgrowsADataBlock) {
 
 TEST_P(LzxEncoderLevels, ResetStartsAFreshStream) {
   gLevel = GetParam();
-  LzxEncoder encoder(16, kLzxMaxFrameOutput, gLevel);
+  LzxEncoder encoder(16, kMaxCompressedFrame, gLevel);
   const Bytes first = cab_test::TextBytes(50000, 1);
   Encode(encoder, first);
   encoder.Reset();
@@ -280,8 +280,8 @@ INSTANTIATE_TEST_SUITE_P(EveryLevel, LzxEncoderLevels, ::testing::Range(kLzxFast
 TEST(LzxEncoder, RejectsWindowsAndLevelsOutsideTheRange) {
   EXPECT_THROW(LzxEncoder(14), std::invalid_argument);
   EXPECT_THROW(LzxEncoder(22), std::invalid_argument);
-  EXPECT_THROW(LzxEncoder(21, kLzxMaxFrameOutput, 0), std::invalid_argument);
-  EXPECT_THROW(LzxEncoder(21, kLzxMaxFrameOutput, kLzxMaxLevel + 1), std::invalid_argument);
+  EXPECT_THROW(LzxEncoder(21, kMaxCompressedFrame, 0), std::invalid_argument);
+  EXPECT_THROW(LzxEncoder(21, kMaxCompressedFrame, kLzxMaxLevel + 1), std::invalid_argument);
 }
 
 }  // namespace

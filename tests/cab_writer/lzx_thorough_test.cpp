@@ -102,7 +102,7 @@ std::vector<Sample> Samples() {
 }
 
 std::size_t CompressedSize(const Bytes& data, int level) {
-  LzxEncoder encoder(21, kLzxMaxFrameOutput, level);
+  LzxEncoder encoder(21, kMaxCompressedFrame, level);
   std::size_t total = 0;
   auto sink = [&](const std::uint8_t*, std::size_t n, std::size_t) {
     total += n;
@@ -122,7 +122,7 @@ std::size_t CompressedSize(const Bytes& data, int level) {
 TEST(LzxThoroughEncoder, EstimatedBlockCostsMatchTheBitsWritten) {
   for (const Sample& sample : Samples()) {
     SCOPED_TRACE(sample.name);
-    LzxEncoder encoder(21, kLzxMaxFrameOutput, kLzxDefaultLevel);
+    LzxEncoder encoder(21, kMaxCompressedFrame, kLzxDefaultLevel);
     encoder.RecordBlockEstimates(true);
     auto sink = [](const std::uint8_t*, std::size_t, std::size_t) { return true; };
     for (std::size_t pos = 0; pos < sample.data.size(); pos += kFrameSize) {
