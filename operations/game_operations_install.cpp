@@ -78,7 +78,12 @@ OperationResult Pack(Prompts& prompts, const Settings& settings, PackKind kind, 
     return {OperationStatus::kFailed, command, "The archive " + result.archivePath + " was not written: " + result.message};
   }
   prompts.Status("Done");
-  return {OperationStatus::kDone, command, result.archivePath};
+  std::string written = result.archivePath;
+  if (!result.followingParts.empty()) {
+    written += " and the " + std::to_string(result.followingParts.size()) + " cabinets that follow it, the last " +
+               result.followingParts.back();
+  }
+  return {OperationStatus::kDone, command, written};
 }
 
 }  // namespace

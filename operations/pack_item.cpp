@@ -20,27 +20,39 @@ bool IsGroupCode(int itemCode) { return itemCode == -1000 || itemCode == -2000 |
 PackResult CreateCabinetFile(const PackPlan& plan, const ArchiveCallbacks& callbacks) {
   PackResult result;
   result.archivePath = plan.archivePath;
-  // The writer appends ".CAB" to the base it is given: write under a unique temporary base
-  // in the same folder (an empty temporary file holds the name meanwhile), then put the
-  // complete cabinet in place.
+  // The set is written under its final names into a fresh folder beside the destination
+  // (each cabinet of a set names the next one inside it, so the parts cannot be renamed
+  // later); once every part is complete they are moved into place, the first part last.
   const std::string folder = ParentPath(plan.archivePath);
-  TemporaryFile marker;
-  const FsResult reserved = TemporaryFile::CreateIn(folder, marker);
-  if (!reserved.ok()) {
-    result.message = "cannot write in " + folder + ": " + std::strerror(reserved.error);
+  TemporaryFolder staging;
+  const FsResult made = TemporaryFolder::CreateIn(folder, staging);
+  if (!made.ok()) {
+    result.message = "cannot write in " + folder + ": " + std::strerror(made.error);
     return result;
   }
-  const std::string tempCabinet = marker.path() + ".CAB";
+  std::string base = BaseName(plan.archivePath);
+  base.resize(base.size() - 4);  // ".CAB"
   ArchiveResult why;
-  const bool written = CreateCabinetArchive(marker.path(), plan.files, plan.sourceFolder, true, callbacks, {}, why);
-  if (!written) {
+  if (!CreateCabinetArchive(JoinPath(staging.path(), base), plan.files, plan.sourceFolder, true, callbacks,
+                            plan.cabinetOptions, why)) {
     result.message = "the cabinet could not be written: " + why.Message();
-  } else if (std::rename(tempCabinet.c_str(), plan.archivePath.c_str()) != 0) {
-    result.message = "cannot replace " + plan.archivePath + ": " + std::strerror(errno);
-  } else {
-    result.ok = true;
+    return result;
   }
-  if (!result.ok) DeleteFile(tempCabinet);
+  std::vector<std::string> parts;  // the following cabinets, in order: Name1.CAB, Name2.CAB, ...
+  for (int i = 1; IsFile(JoinPath(staging.path(), base + std::to_string(i) + ".CAB")); ++i) {
+    parts.push_back(base + std::to_string(i) + ".CAB");
+  }
+  parts.push_back(base + ".CAB");
+  for (const std::string& part : parts) {
+    const std::string target = JoinPath(folder, part);
+    if (std::rename(JoinPath(staging.path(), part).c_str(), target.c_str()) != 0) {
+      result.message = "cannot replace " + target + ": " + std::strerror(errno);
+      return result;
+    }
+  }
+  parts.pop_back();
+  for (const std::string& part : parts) result.followingParts.push_back(JoinPath(folder, part));
+  result.ok = true;
   return result;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "archive/archive_callbacks.h"
+#include "archive/cabinet_create.h"
 
 namespace krax {
 
@@ -24,11 +25,13 @@ struct PackPlan {
   std::string sourceFolder;
   std::vector<std::string> files;  // full paths
   std::string archivePath;         // the file written: .../Name.zip or .../Name.CAB
+  CabinetCreateOptions cabinetOptions;  // the program's own; tests ask for smaller cabinets
 };
 
 struct PackResult {
   bool ok = false;
   std::string archivePath;
+  std::vector<std::string> followingParts;  // a cabinet set's further files (Name1.CAB, ...)
   std::string message;  // the reason of a failure
 };
 

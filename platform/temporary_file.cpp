@@ -1,11 +1,13 @@
 #include "platform/temporary_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 #include "platform/path.h"
@@ -63,6 +65,28 @@ FsResult TemporaryFile::Commit(std::string_view finalPath) {
   if (fd_ && fd_.reset() != 0) return {FsStatus::kFailed, errno};
   if (std::rename(path_.c_str(), std::string(finalPath).c_str()) != 0) return {FsStatus::kFailed, errno};
   path_.clear();
+  return {};
+}
+
+TemporaryFolder::~TemporaryFolder() {
+  if (path_.empty()) return;
+  if (DIR* dir = ::opendir(path_.c_str())) {
+    while (const dirent* entry = ::readdir(dir)) {
+      const std::string name = entry->d_name;
+      if (name != "." && name != "..") ::unlink(JoinPath(path_, name).c_str());
+    }
+    ::closedir(dir);
+  }
+  ::rmdir(path_.c_str());
+}
+
+FsResult TemporaryFolder::CreateIn(std::string_view folder, TemporaryFolder& created) {
+  std::string pattern = folder.empty() ? std::string(".krax-XXXXXX") : JoinPath(folder, ".krax-XXXXXX");
+  if (::mkdtemp(pattern.data()) == nullptr) return {FsStatus::kFailed, errno};
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::chmod(pattern.c_str(), 0777 & ~mask);  // as a newly made folder, not mkdtemp's 0700
+  created.path_ = std::move(pattern);
   return {};
 }
 

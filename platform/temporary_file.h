@@ -38,4 +38,22 @@ class TemporaryFile {
   UniqueFd fd_;
 };
 
+// A new, empty folder ".krax-XXXXXX" in a chosen folder, for a group of files that
+// replace others only once all of them are complete (the parts of a cabinet set). The
+// folder and the plain files still in it are deleted when the object is dropped.
+class TemporaryFolder {
+ public:
+  TemporaryFolder() = default;
+  ~TemporaryFolder();
+  TemporaryFolder(const TemporaryFolder&) = delete;
+  TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+  static FsResult CreateIn(std::string_view folder, TemporaryFolder& created);
+
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
 }  // namespace krax

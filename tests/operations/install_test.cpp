@@ -14,6 +14,7 @@
 #include "operations/game_operations.h"
 #include "operations/install_plan.h"
 #include "operations/install_run.h"
+#include "operations/pack_item.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 #include "support/fixtures.h"
@@ -303,6 +304,47 @@ TEST(Pack, RefusesGroupsUnusableNamesAndAMissingArchiveFolder) {
   EXPECT_EQ(noFolder.status, OperationStatus::kFailed);
   EXPECT_NE(noFolder.message.find("does not exist"), std::string::npos);
   EXPECT_FALSE(Contains(demo.prompts.statuses, "Done"));
+}
+
+// A car too large for one cabinet becomes a set; every part carries its final name (each
+// cabinet names the next inside it), an older set of that name is replaced, nothing
+// temporary stays behind, and the set installs back whole.
+TEST(Pack, ACabinetSetIsPutInPlaceWholeAndInstallsBack) {
+  DemoGame demo;
+  const DemoCar& car = demo.PlainCar();
+  const std::string carFolder = demo.CarFolder(car);
+  std::string noise(150000, '\0');
+  for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 2654435761u) >> 13);
+  demo.folder.write("demo/game/GameData/CarModel/" + car.folder + "/car.bnk", noise);
+  demo.folder.write("archives/Set.CAB", "an older cabinet");
+  demo.folder.write("archives/Set1.CAB", "an older second part");
+
+  PackRequest request{PackKind::kCabinet, 0, JoinPath(carFolder, "car.viv"), "Set", demo.settings.CPATH};
+  PackPlan plan = PlanPack(request);
+  ASSERT_EQ(plan.problem, "");
+  plan.cabinetOptions.typeCompress = 0;
+  plan.cabinetOptions.maxCabinetSize = 50000;
+  const PackResult packed = RunPack(plan, PackKind::kCabinet, {});
+  ASSERT_TRUE(packed.ok) << packed.message;
+  ASSERT_GE(packed.followingParts.size(), 2u);
+  std::vector<std::string> names;
+  for (const DirEntry& entry : ListFolder(demo.settings.CPATH)) names.push_back(entry.name);
+  std::sort(names.begin(), names.end());
+  std::vector<std::string> expected = {"Set.CAB"};
+  for (std::size_t i = 1; i <= packed.followingParts.size(); ++i) expected.push_back("Set" + std::to_string(i) + ".CAB");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(names, expected);
+
+  demo.prompts.installDialog = [&](InstallDialogState& state) {
+    state.id = "ZSET";
+    return true;
+  };
+  const OperationResult installed =
+      demo.operations.InstallFromPath(static_cast<int>(InstallMode::kCarFromArchive), JoinPath(demo.settings.CPATH, "Set.CAB"));
+  ASSERT_TRUE(installed.done()) << installed.message;
+  const std::string copy = JoinPath(demo.game, "GameData/CarModel/ZSET");
+  EXPECT_EQ(ReadWholeFile(JoinPath(copy, "car.bnk")), noise);
+  EXPECT_EQ(ReadWholeFile(JoinPath(copy, "car.viv")), ReadWholeFile(JoinPath(carFolder, "car.viv")));
 }
 
 }  // namespace
