@@ -17,7 +17,9 @@ int RunRunGame(Context& context, const std::vector<std::string>& args) {
   TerminalPrompts prompts(context, /*assumeYes=*/false);
   if (context.requireGame() == nullptr) return kExitFailure;
   GameOperations operations(context.game(), context.settings(), prompts);
-  return ReportResult(context, operations.RunGame());
+  const OperationResult result = operations.RunGame();
+  prompts.EndStatusLine();
+  return ReportResult(context, result);
 }
 
 int RunEdit(Context& context, const std::vector<std::string>& args) {
@@ -37,7 +39,9 @@ int RunEdit(Context& context, const std::vector<std::string>& args) {
   }
   if (!code) return kExitFailure;
   GameOperations operations(game, context.settings(), prompts);
-  return ReportResult(context, operations.RunItemEditor(*code));
+  const OperationResult result = operations.RunItemEditor(*code);
+  prompts.EndStatusLine();
+  return ReportResult(context, result);
 }
 
 const RegisterCommand kRunGame({"run-game", "start KRAX without its intro movies",

@@ -65,7 +65,9 @@ int RunWriteSerial(Context& context, const std::vector<std::string>& args) {
     return kExitFailure;
   }
   TerminalPrompts prompts(context, yes);
-  return ReportResult(context, WriteSerialNumber(game, prompts, static_cast<std::size_t>(slot), value));
+  const OperationResult result = WriteSerialNumber(game, prompts, static_cast<std::size_t>(slot), value);
+  prompts.EndStatusLine();
+  return ReportResult(context, result);
 }
 
 const RegisterCommand kGenSerials({"gen-serials", "give cars with duplicate serial numbers new ones",

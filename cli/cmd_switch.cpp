@@ -23,7 +23,9 @@ int RunToggle(Context& context, const std::vector<std::string>& args) {
   if (!slot) return kExitFailure;
   TerminalPrompts prompts(context, /*assumeYes=*/false);
   GameOperations operations(game, context.settings(), prompts);
-  return ReportResult(context, operations.ToggleCar(static_cast<int>(*slot)));
+  const OperationResult result = operations.ToggleCar(static_cast<int>(*slot));
+  prompts.EndStatusLine();
+  return ReportResult(context, result);
 }
 
 int RunSwitch(Context& context, const std::vector<std::string>& args) {
@@ -35,7 +37,9 @@ int RunSwitch(Context& context, const std::vector<std::string>& args) {
   const std::optional<int> code = FindTrackArgument(context, game, prompts, args[0], args[1]);
   if (!code) return kExitFailure;
   GameOperations operations(game, context.settings(), prompts);
-  return ReportResult(context, operations.SwitchTrack(*code));
+  const OperationResult result = operations.SwitchTrack(*code);
+  prompts.EndStatusLine();
+  return ReportResult(context, result);
 }
 
 const RegisterCommand kToggle({"toggle", "enable a disabled car or disable an enabled one",

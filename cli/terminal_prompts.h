@@ -35,13 +35,15 @@ class TerminalPrompts : public Prompts {
   // Questions asked so far that were refused because there was no terminal to ask.
   int refusedQuestions() const { return refused_; }
 
+  // Ends the status line standing on the terminal, so that what is printed next starts on
+  // a line of its own.
+  void EndStatusLine();
+
  protected:
   // True when the messages go to the process's stderr and that is a terminal.
   bool onTerminal() const;
 
  private:
-  void EndStatusLine();
-
   Context& context_;
   bool assumeYes_;
   bool statusOnLine_ = false;  // a status text stands on the terminal's last line
