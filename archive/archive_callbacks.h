@@ -12,6 +12,10 @@ struct ArchiveCallbacks {
   std::function<void(const std::string& text)> status;            // status-line text
   std::function<bool(const std::string& question)> askYesNo;      // true = Yes
   std::function<void(bool busy)> busy;                             // busy cursor on/off
+  // Asked between pieces of long work (possibly from a worker thread): true once the user
+  // asked to stop; the work then ends without a result.
+  std::function<bool()> stopRequested;
+  bool StopRequested() const { return stopRequested && stopRequested(); }
 };
 
 // The busy cursor from the start of an operation to its return (no callbacks: nothing).

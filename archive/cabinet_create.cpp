@@ -123,7 +123,7 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
                     static_cast<long>(totalUncompressed), static_cast<long>(totalCompressed));
       if (callbacks.status) callbacks.status(text);
     }
-    return 0;
+    return callbacks.StopRequested() ? -1 : 0;
   };
   const cab::CabOpenSourceFn openSource = [&client](const std::string& name, std::uint16_t& date,
                                                     std::uint16_t& time, std::uint16_t& attribs,

@@ -2,12 +2,24 @@
 
 #include <unistd.h>
 
+#include <csignal>
+
 #include <iostream>
 
 #include "cli/context.h"
 #include "operations/restore_from_cd.h"
 
 namespace krax::cli {
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void OnInterrupt(int) {
+  interrupted = 1;
+  std::signal(SIGINT, SIG_DFL);  // a second Ctrl+C ends the program
+}
+
+}  // namespace
 
 TerminalPrompts::TerminalPrompts(Context& context, bool assumeYes) : context_(context), assumeYes_(assumeYes) {}
 
@@ -71,5 +83,14 @@ void TerminalPrompts::Report(const std::string& summary, const std::string& deta
   context_.out << summary << '\n' << details;
   if (!details.empty() && details.back() != '\n') context_.out << '\n';
 }
+
+void TerminalPrompts::RunWork(const std::function<void()>& work) {
+  interrupted = 0;
+  const auto previous = std::signal(SIGINT, OnInterrupt);
+  work();
+  std::signal(SIGINT, previous == SIG_ERR ? SIG_DFL : previous);
+}
+
+bool TerminalPrompts::WorkStopRequested() { return interrupted != 0; }
 
 }  // namespace krax::cli

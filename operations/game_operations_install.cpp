@@ -53,6 +53,7 @@ bool AcceptDestination(Prompts& prompts, const InstallDialogState& state) {
 ArchiveCallbacks ProgressOnly(Prompts& prompts) {
   ArchiveCallbacks callbacks;
   callbacks.status = [&prompts](const std::string& text) { prompts.Status(text); };
+  callbacks.stopRequested = [&prompts] { return prompts.WorkStopRequested(); };
   return callbacks;
 }
 
@@ -73,6 +74,12 @@ OperationResult Pack(Prompts& prompts, const Settings& settings, PackKind kind, 
   prompts.Busy(true);
   prompts.RunWork([&] { result = RunPack(plan, kind, callbacks); });
   prompts.Busy(false);
+  if (result.stopped) {
+    prompts.Status(std::string(command) + " stopped");
+    return {OperationStatus::kCancelled, command,
+            std::string(command) + " was stopped; " +
+                (IsFile(result.archivePath) ? result.archivePath + " is as it was." : "nothing was written.")};
+  }
   if (!result.ok) {
     prompts.Status(std::string(command) + " failed");
     return {OperationStatus::kFailed, command, "The archive " + result.archivePath + " was not written: " + result.message};

@@ -35,7 +35,8 @@ PackResult CreateCabinetFile(const PackPlan& plan, const ArchiveCallbacks& callb
   ArchiveResult why;
   if (!CreateCabinetArchive(JoinPath(staging.path(), base), plan.files, plan.sourceFolder, true, callbacks,
                             plan.cabinetOptions, why)) {
-    result.message = "the cabinet could not be written: " + why.Message();
+    result.stopped = why.status == ArchiveStatus::kStopped;
+    result.message = result.stopped ? "stopped" : "the cabinet could not be written: " + why.Message();
     return result;
   }
   std::vector<std::string> parts;  // the following cabinets, in order: Name1.CAB, Name2.CAB, ...
@@ -95,6 +96,7 @@ PackResult RunPack(const PackPlan& plan, PackKind kind, const ArchiveCallbacks& 
   const ZipCreateResult zip = CreateZipArchive(plan.archivePath, plan.files, plan.sourceFolder, true, callbacks);
   result.ok = zip.ok;
   result.message = zip.message;
+  result.stopped = zip.stopped;
   return result;
 }
 

@@ -33,6 +33,7 @@ struct PackResult {
   std::string archivePath;
   std::vector<std::string> followingParts;  // a cabinet set's further files (Name1.CAB, ...)
   std::string message;  // the reason of a failure
+  bool stopped = false;  // the user asked to stop: nothing was written
 };
 
 // Checks the request and lists the files; nothing is written.

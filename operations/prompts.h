@@ -40,6 +40,9 @@ class Prompts {
   // Runs long work (packing) so that the interface stays responsive; the work may call
   // Status from another thread meanwhile. The default runs it here and now.
   virtual void RunWork(const std::function<void()>& work) { work(); }
+  // Asked by that work from its thread: true once the user asked to stop it (the window's
+  // Cancel, Ctrl+C in kraxctl). Never by default.
+  virtual bool WorkStopRequested() { return false; }
 
   // A long run with a progress display: BeginProgress, then Progress as the work goes on,
   // then EndProgress. Progress returns false once the user asked to stop; the run then stops

@@ -110,6 +110,7 @@ bool WidgetPrompts::ShowInstallDialog(InstallDialogState& state) {
 
 void WidgetPrompts::RunWork(const std::function<void()>& work) {
   QEventLoop loop;
+  workStop_ = false;
   std::promise<void> finished;
   std::future<void> done = finished.get_future();
   std::thread worker([&] {
@@ -121,7 +122,8 @@ void WidgetPrompts::RunWork(const std::function<void()>& work) {
   if (done.wait_for(std::chrono::milliseconds(200)) != std::future_status::ready) {
     QProgressDialog progress(owner_);
     progress.setWindowTitle(QStringLiteral("KRAXManager"));
-    progress.setCancelButton(nullptr);
+    progress.setCancelButtonText(QStringLiteral("Cancel"));
+    QObject::connect(&progress, &QProgressDialog::canceled, [this] { workStop_ = true; });
     progress.setRange(0, 0);
     progress.setMinimumDuration(0);
     progress.setWindowModality(Qt::ApplicationModal);

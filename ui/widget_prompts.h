@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <memory>
@@ -40,6 +41,7 @@ class WidgetPrompts : public Prompts {
   // Runs the work on a thread of its own; the window keeps painting and shows the progress
   // texts, and a modal progress box keeps other commands out until the work is done.
   void RunWork(const std::function<void()>& work) override;
+  bool WorkStopRequested() override { return workStop_; }
   void BeginProgress(const std::string& title) override;
   bool Progress(const ProgressState& state) override;
   void EndProgress() override;
@@ -57,6 +59,7 @@ class WidgetPrompts : public Prompts {
   QWidget* owner_;
   std::function<void(const QString&)> status_;
   QProgressDialog* workProgress_ = nullptr;  // while RunWork runs
+  std::atomic<bool> workStop_{false};         // its Cancel was pressed
   // Status texts from the work's thread: only the latest waits to be shown.
   std::mutex pendingMutex_;
   std::string pendingStatus_;

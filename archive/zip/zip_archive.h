@@ -17,6 +17,7 @@ namespace krax {
 struct ZipCreateResult {
   bool ok = false;
   std::string message;             // why the zip was not written
+  bool stopped = false;            // callbacks.stopRequested said so
   std::vector<std::string> names;  // the names packed, in order
 };
 

@@ -72,6 +72,10 @@ std::string AddFile(zipFile zip, const std::string& file, const std::string& nam
       callbacks.status(text);
     }
     if (got < buffer.size()) break;  // end of file
+    if (callbacks.StopRequested()) {
+      problem = "stopped";
+      break;
+    }
   }
   if (zipCloseFileInZip(zip) != ZIP_OK && problem.empty()) problem = "cannot write the zip (disk full?)";
   return problem;
@@ -102,6 +106,7 @@ ZipCreateResult CreateZipArchive(const std::string& zipPath, const std::vector<s
     const std::string problem = AddFile(zip, file, name, callbacks, buffer);
     if (!problem.empty()) {
       result.message = problem;
+      result.stopped = callbacks.StopRequested();
       break;
     }
     result.names.push_back(name);

@@ -306,6 +306,29 @@ TEST(Pack, RefusesGroupsUnusableNamesAndAMissingArchiveFolder) {
   EXPECT_FALSE(Contains(demo.prompts.statuses, "Done"));
 }
 
+// Stopping a pack part-way leaves the archive folder exactly as it was, for both kinds.
+TEST(Pack, StoppedByTheUserLeavesTheOlderArchiveAsItWas) {
+  DemoGame demo;
+  const DemoCar& car = demo.PlainCar();
+  const std::string carFolder = demo.CarWithCompanions();
+  demo.folder.write("demo/game/GameData/CarModel/" + car.folder + "/car.bnk", std::string(300000, 'k'));
+  for (const bool zip : {true, false}) {
+    SCOPED_TRACE(zip ? "zip" : "cabinet");
+    const std::string older = car.name + (zip ? ".zip" : ".CAB");
+    demo.folder.write("archives/" + older, "the older archive");
+    demo.prompts.stopWork = [] { return true; };
+    const std::string viv = JoinPath(carFolder, "car.viv");
+    const OperationResult stopped = zip ? demo.operations.CreateZip(0, viv, car.name)
+                                        : demo.operations.CreateCabinet(0, viv, car.name);
+    EXPECT_EQ(stopped.status, OperationStatus::kCancelled) << stopped.message;
+    EXPECT_NE(stopped.message.find("was stopped"), std::string::npos) << stopped.message;
+    EXPECT_EQ(demo.prompts.statuses.back(), zip ? "Create Zip stopped" : "Create Cabinet stopped");
+    ASSERT_EQ(ListFolder(demo.settings.CPATH).size(), 1u);
+    EXPECT_EQ(ReadWholeFile(JoinPath(demo.settings.CPATH, older)), "the older archive");
+    DeleteFile(JoinPath(demo.settings.CPATH, older));
+  }
+}
+
 // A car too large for one cabinet becomes a set; every part carries its final name (each
 // cabinet names the next inside it), an older set of that name is replaced, nothing
 // temporary stays behind, and the set installs back whole.

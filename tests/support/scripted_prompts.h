@@ -49,6 +49,14 @@ class ScriptedPrompts : public Prompts {
     return false;
   }
 
+  // Whether long work is asked to stop (false unless set); the number of times it was asked.
+  std::function<bool()> stopWork;
+  int stopPolls = 0;
+  bool WorkStopRequested() override {
+    ++stopPolls;
+    return stopWork && stopWork();
+  }
+
   std::vector<std::string> reports;  // Report: summary, then details after a blank line
   // Progress answers: true (go on) unless set; every state is kept.
   std::function<bool(const ProgressState&)> progress;
