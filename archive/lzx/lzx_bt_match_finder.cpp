@@ -128,6 +128,21 @@ std::size_t LzxBtMatchFinder::Walk(std::uint32_t pos, LzxMatch* out, bool insert
   }
   const std::uint32_t v4 = v | (std::uint32_t{cur[3]} << 24);
   const std::uint32_t h = (v4 * 2654435761u) >> (32 - kHash4Bits);
+  if (limit > 5) {
+    // Searches start with memory far apart: the hash heads of a position and the first
+    // node they lead to. Ask for the heads two positions ahead, and for the root node of
+    // the next position (whose head was asked for one position ago).
+    const std::uint8_t* ahead = cur + 2;
+    const std::uint32_t a3 = ahead[0] | (std::uint32_t{ahead[1]} << 8) | (std::uint32_t{ahead[2]} << 16);
+    __builtin_prefetch(&head3_[2 * ((a3 * 2654435761u) >> (32 - kHash3Bits))]);
+    __builtin_prefetch(&head4_[((a3 | (std::uint32_t{ahead[3]} << 24)) * 2654435761u) >> (32 - kHash4Bits)]);
+    const std::uint32_t n4 = cur[1] | (std::uint32_t{cur[2]} << 8) | (std::uint32_t{cur[3]} << 16) | (std::uint32_t{cur[4]} << 24);
+    const std::uint32_t root = head4_[(n4 * 2654435761u) >> (32 - kHash4Bits)];
+    if (root != kNone) {
+      __builtin_prefetch(&links_[2 * std::size_t{root}]);
+      __builtin_prefetch(buffer_.data() + root);
+    }
+  }
   std::uint32_t cand = head4_[h];
   if (!insert) return MergeNear(out, count + Search(pos, cand, limit, best, out + count), near3, count3);
   head4_[h] = pos;
