@@ -1,11 +1,16 @@
 #include "ui/screenshots.h"
 
+#include <chrono>
+#include <thread>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QProgressDialog>
+#include <QTimer>
 #include <QTreeWidgetItemIterator>
 
 #include "app/settings.h"
@@ -173,6 +178,24 @@ QStringList TakeScreenshots(CMainFrame& frame, const QString& folder) {
     progress.update(state);
     keep(progress, QStringLiteral("copy-progress.png"));
     progress.hide();
+  }
+  {
+    // Packing as the window shows it: the progress box over the window, then its Cancel.
+    Prompts& prompts = frame.prompts();
+    QTimer::singleShot(700, &frame, [&] {
+      for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QProgressDialog*>(widget);
+        if (!box || !box->isVisible()) continue;
+        keep(*box, QStringLiteral("pack-progress.png"));
+        box->cancel();
+      }
+    });
+    prompts.RunWork([&prompts] {
+      prompts.Status("File car.viv Compressing:    294912 ->    123128");
+      for (int i = 0; i < 500 && !prompts.WorkStopRequested(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+    });
   }
   {
     const std::string carModel = "/game/GameData/CarModel";
