@@ -7,7 +7,6 @@
 
 #include <unistd.h>
 
-#include <charconv>
 #include <iostream>
 #include <optional>
 #include <ostream>
@@ -20,17 +19,17 @@
 #include "cli/command.h"
 #include "cli/context.h"
 #include "cli/terminal_text.h"
+#include "cli/whole_number.h"
 
 namespace krax::cli {
 namespace {
 
 std::uint64_t ParseNumber(const std::string& text, const char* option, std::uint64_t low, std::uint64_t high) {
-  std::uint64_t value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc{} || end != text.data() + text.size() || value < low || value > high) {
+  const std::optional<std::uint64_t> value = ParseWholeNumber<std::uint64_t>(text);
+  if (!value || *value < low || *value > high) {
     throw UsageError(std::string("cab create: bad value for ") + option + ": " + text);
   }
-  return value;
+  return *value;
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // kraxctl cars / car: the car catalog as the tree and the details form show it.
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -9,6 +8,7 @@
 #include "cli/command.h"
 #include "cli/context.h"
 #include "cli/json_text.h"
+#include "cli/whole_number.h"
 #include "gamedata/code_page.h"
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
@@ -93,11 +93,8 @@ std::string Upper(std::string text) {
 // The slot named by a number, else the first car whose ID matches ignoring case; -1 for none.
 long long FindCar(const GameData& game, const std::string& which) {
   const std::size_t count = game.CarTable.count();
-  long long slot = -1;
-  const auto [end, error] = std::from_chars(which.data(), which.data() + which.size(), slot);
-  if (error == std::errc() && end == which.data() + which.size() && slot >= 0 &&
-      slot < static_cast<long long>(count)) {
-    return slot;
+  if (const auto slot = ParseWholeNumber<long long>(which); slot && *slot >= 0 && *slot < static_cast<long long>(count)) {
+    return *slot;
   }
   for (std::size_t i = 0; i < count; ++i) {
     const CarRecord& car = game.CarTable[i];

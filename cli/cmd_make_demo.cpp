@@ -1,5 +1,4 @@
 // kraxctl make-demo: writes the demo installation (game folder and CD) of tools/demo_install.h.
-#include <charconv>
 #include <cstdint>
 #include <filesystem>
 #include <ostream>
@@ -8,6 +7,7 @@
 
 #include "cli/command.h"
 #include "cli/context.h"
+#include "cli/whole_number.h"
 #include "tools/demo_install.h"
 
 namespace krax::cli {
@@ -15,12 +15,9 @@ namespace {
 
 template <typename Number>
 Number ParseNumber(const std::string& option, const std::string& text) {
-  Number value{};
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) {
-    throw UsageError("make-demo: " + option + " needs a whole number, not \"" + text + "\"");
-  }
-  return value;
+  const std::optional<Number> value = ParseWholeNumber<Number>(text);
+  if (!value) throw UsageError("make-demo: " + option + " needs a whole number, not \"" + text + "\"");
+  return *value;
 }
 
 int RunMakeDemo(Context& context, const std::vector<std::string>& args) {

@@ -1,5 +1,4 @@
 // kraxctl gen-serials / write-serial: "Generate S.N." and the details form's "Write".
-#include <charconv>
 #include <iostream>
 #include <limits>
 #include <string>
@@ -9,6 +8,7 @@
 #include "cli/context.h"
 #include "cli/item_arguments.h"
 #include "cli/terminal_prompts.h"
+#include "cli/whole_number.h"
 #include "gamedata/game_data.h"
 #include "operations/serial_numbers.h"
 
@@ -36,8 +36,9 @@ int RunGenSerials(Context& context, const std::vector<std::string>& args) {
 }
 
 bool ParseNumber(const std::string& text, long long& value) {
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size();
+  const std::optional<long long> parsed = ParseWholeNumber<long long>(text);
+  if (parsed) value = *parsed;
+  return parsed.has_value();
 }
 
 int RunWriteSerial(Context& context, const std::vector<std::string>& args) {

@@ -1,7 +1,6 @@
 // kraxctl strings: the game's front-end strings, available while "KRAXText" is on.
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -10,6 +9,7 @@
 #include "app/settings.h"
 #include "cli/command.h"
 #include "cli/context.h"
+#include "cli/whole_number.h"
 #include "gamedata/code_page.h"
 #include "gamedata/game_data.h"
 
@@ -19,12 +19,9 @@ namespace {
 constexpr const char* kDisabledText = "This is disabled in option \"Enable KRAX String editting\"";
 
 std::size_t ParseIndex(const std::string& text) {
-  std::size_t index = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), index);
-  if (error != std::errc() || end != text.data() + text.size()) {
-    throw UsageError("strings: '" + text + "' is not a string index");
-  }
-  return index;
+  const std::optional<std::size_t> index = ParseWholeNumber<std::size_t>(text);
+  if (!index) throw UsageError("strings: '" + text + "' is not a string index");
+  return *index;
 }
 
 bool ContainsIgnoringCase(std::string_view text, std::string_view part) {

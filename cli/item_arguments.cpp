@@ -1,11 +1,11 @@
 #include "cli/item_arguments.h"
 
-#include <charconv>
 #include <ostream>
 #include <vector>
 
 #include "cli/command.h"
 #include "cli/context.h"
+#include "cli/whole_number.h"
 #include "gamedata/code_page.h"
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
@@ -17,9 +17,10 @@ namespace krax::cli {
 
 namespace {
 bool ParseIndex(const std::string& text, long long& value) {
-  if (text.empty()) return false;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size() && value >= 0;
+  const std::optional<long long> parsed = ParseWholeNumber<long long>(text);
+  if (!parsed || *parsed < 0) return false;
+  value = *parsed;
+  return true;
 }
 }  // namespace
 
