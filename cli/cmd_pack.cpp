@@ -21,7 +21,8 @@ constexpr const char* kUsage =
     "Packs the files of a car's folder (by car ID, or by slot number as `kraxctl cars` lists\n"
     "it) or of a track folder (ROW/TRACK: the track folder TRACK of slot ROW 0..8; ROW/ alone\n"
     "is the slot's own folder) into NAME.zip or NAME.CAB, named after the car or track, in\n"
-    "the folder for compressed files (CPATH) or DIR. An archive of that name is replaced.\n";
+    "the folder for compressed files (CPATH) or DIR. An archive of that name is replaced\n"
+    "once the new one is complete; Ctrl+C stops the packing and keeps the older one.\n";
 
 // Progress lines only where one line is rewritten in place.
 class PackPrompts : public TerminalPrompts {
