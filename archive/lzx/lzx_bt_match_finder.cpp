@@ -1,27 +1,21 @@
 #include "archive/lzx/lzx_bt_match_finder.h"
 
 #include <algorithm>
-#include <cassert>
-#include <cstring>
 
 #include "archive/lzx/lzx_constants.h"
 #include "archive/lzx/lzx_match_length.h"
 
 namespace krax::lzx {
 namespace {
-constexpr std::uint32_t kMaxAppend = 65536;
 // Length-2 matches farther back than this cost more than the two literals they replace.
 constexpr std::uint32_t kMaxLength2Distance = 2048;
 }  // namespace
 
 LzxBtMatchFinder::LzxBtMatchFinder(std::uint32_t windowSize, unsigned depth, unsigned niceLength)
-    : windowSize_(windowSize),
-      maxDistance_(windowSize - 3),
+    : window_(windowSize),
       depth_(std::max(1u, depth)),
       niceLength_(std::clamp(niceLength, 3u, kMaxMatch)) {
-  const std::uint32_t capacity = windowSize + std::max<std::uint32_t>(windowSize, 4 * kMaxAppend);
-  buffer_.resize(capacity);
-  links_.resize(2 * std::size_t{capacity});
+  links_.resize(2 * std::size_t{window_.capacity()});
   head4_.resize(std::size_t{1} << kHash4Bits);
   head3_.resize(std::size_t{2} << kHash3Bits);
   head2_.resize(std::size_t{1} << 16);
@@ -32,66 +26,51 @@ void LzxBtMatchFinder::Reset() {
   std::fill(head4_.begin(), head4_.end(), kNone);
   std::fill(head3_.begin(), head3_.end(), kNone);
   std::fill(head2_.begin(), head2_.end(), kNone);
-  fill_ = 0;
+  window_.Clear();
   inserted_ = 0;
 }
 
 void LzxBtMatchFinder::Slide() {
-  // Keep the last window's worth of bytes; everything older can no longer be referenced.
-  const std::uint32_t shift = fill_ - windowSize_;
-  std::memmove(buffer_.data(), buffer_.data() + shift, windowSize_);
-  auto rebase = [shift](std::uint32_t p) { return (p != kNone && p >= shift) ? p - shift : kNone; };
-  for (auto& h : head4_) h = rebase(h);
-  for (auto& h : head3_) h = rebase(h);
-  for (auto& h : head2_) h = rebase(h);
-  for (std::uint32_t i = 2 * shift; i < 2 * fill_; ++i) links_[i - 2 * shift] = rebase(links_[i]);
-  fill_ -= shift;
+  const std::uint32_t shift = window_.Slide();
+  for (auto* heads : {&head4_, &head3_, &head2_}) {
+    for (auto& h : *heads) h = Rebased(h, shift, kNone);
+  }
+  for (std::size_t i = 0; i < 2 * std::size_t{window_.end()}; ++i) {
+    links_[i] = Rebased(links_[i + 2 * std::size_t{shift}], shift, kNone);
+  }
   inserted_ = inserted_ >= shift ? inserted_ - shift : 0;
 }
 
 std::uint32_t LzxBtMatchFinder::Append(const std::uint8_t* bytes, std::size_t count) {
-  assert(count <= kMaxAppend);
-  if (fill_ + count > buffer_.size()) Slide();
-  const std::uint32_t start = fill_;
-  std::memcpy(buffer_.data() + fill_, bytes, count);
-  fill_ += static_cast<std::uint32_t>(count);
-  return start;
-}
-
-std::uint32_t LzxBtMatchFinder::MatchLengthAt(std::uint32_t pos, std::uint32_t distance,
-                                              std::uint32_t maxLength) const {
-  if (distance == 0 || distance > pos || distance > maxDistance_) return 0;
-  maxLength = std::min(maxLength, fill_ - pos);
-  const std::uint8_t* a = buffer_.data() + pos;
-  const std::uint8_t* b = a - distance;
-  return Extend(a, b, 0, maxLength);
+  if (!window_.Fits(count)) Slide();
+  return window_.Append(bytes, count);
 }
 
 void LzxBtMatchFinder::CatchUp(std::uint32_t pos) {
   // A position enters the tree only once the bytes the tree compares are all there (or
   // the caller has reached it and no more bytes will come before it is searched again).
-  for (; inserted_ < pos && inserted_ + niceLength_ <= fill_; ++inserted_) Walk(inserted_, nullptr, true, false);
+  for (; inserted_ < pos && inserted_ + niceLength_ <= window_.end(); ++inserted_) Walk(inserted_, nullptr, true, false);
 }
 
 std::size_t LzxBtMatchFinder::FindAndInsert(std::uint32_t pos, LzxMatch* out) {
   CatchUp(pos);
-  const bool insert = inserted_ == pos && pos + niceLength_ <= fill_;
+  const bool insert = inserted_ == pos && pos + niceLength_ <= window_.end();
   if (insert) ++inserted_;
   return Walk(pos, out, insert, true);
 }
 
 void LzxBtMatchFinder::Skip(std::uint32_t pos) {
   CatchUp(pos);
-  if (inserted_ == pos && pos + niceLength_ <= fill_) {
+  if (inserted_ == pos && pos + niceLength_ <= window_.end()) {
     ++inserted_;
     Walk(pos, nullptr, true, false);
   }
 }
 
 std::size_t LzxBtMatchFinder::Walk(std::uint32_t pos, LzxMatch* out, bool insert, bool report) {
-  const std::uint32_t available = fill_ - pos;
+  const std::uint32_t available = window_.end() - pos;
   const std::uint32_t limit = std::min<std::uint32_t>(niceLength_, available);
-  const std::uint8_t* cur = buffer_.data() + pos;
+  const std::uint8_t* cur = window_.data() + pos;
   std::size_t count = 0;
   std::uint32_t best = 1;
   if (limit < 2) return 0;
@@ -99,7 +78,7 @@ std::size_t LzxBtMatchFinder::Walk(std::uint32_t pos, LzxMatch* out, bool insert
   const std::uint32_t key2 = cur[0] | (std::uint32_t{cur[1]} << 8);
   const std::uint32_t near2 = head2_[key2];
   if (insert) head2_[key2] = pos;
-  if (report && near2 != kNone && pos - near2 < kMaxLength2Distance && pos - near2 <= maxDistance_) {
+  if (report && near2 != kNone && pos - near2 < kMaxLength2Distance && pos - near2 <= window_.maxDistance()) {
     out[count++] = {2, pos - near2};
     best = 2;
   }
@@ -116,8 +95,8 @@ std::size_t LzxBtMatchFinder::Walk(std::uint32_t pos, LzxMatch* out, bool insert
   std::size_t count3 = 0;
   if (report) {
     for (int i = 0; i < 2; ++i) {
-      if (bucket[i] == kNone || pos - bucket[i] > maxDistance_) continue;
-      const std::uint8_t* c = buffer_.data() + bucket[i];
+      if (bucket[i] == kNone || pos - bucket[i] > window_.maxDistance()) continue;
+      const std::uint8_t* c = window_.data() + bucket[i];
       const std::uint32_t len = Extend(c, cur, 0, limit);
       if (len >= 3 && len > best) near3[count3++] = {len, pos - bucket[i]};
     }
@@ -140,7 +119,7 @@ std::size_t LzxBtMatchFinder::Walk(std::uint32_t pos, LzxMatch* out, bool insert
     const std::uint32_t root = head4_[(n4 * 2654435761u) >> (32 - kHash4Bits)];
     if (root != kNone) {
       __builtin_prefetch(&links_[2 * std::size_t{root}]);
-      __builtin_prefetch(buffer_.data() + root);
+      __builtin_prefetch(window_.data() + root);
     }
   }
   std::uint32_t cand = head4_[h];
@@ -153,11 +132,11 @@ std::size_t LzxBtMatchFinder::Walk(std::uint32_t pos, LzxMatch* out, bool insert
   std::uint32_t* larger = &links_[2 * pos + 1];
   std::uint32_t lenSmaller = 0, lenLarger = 0;
   for (unsigned steps = depth_;; --steps) {
-    if (cand == kNone || pos - cand > maxDistance_ || steps == 0) {
+    if (cand == kNone || pos - cand > window_.maxDistance() || steps == 0) {
       *smaller = *larger = kNone;
       return MergeNear(out, count, near3, count3);
     }
-    const std::uint8_t* c = buffer_.data() + cand;
+    const std::uint8_t* c = window_.data() + cand;
     const std::uint32_t len = Extend(c, cur, std::min(lenSmaller, lenLarger), limit);
     if (len > best) {
       best = len;
@@ -206,11 +185,11 @@ std::size_t LzxBtMatchFinder::MergeNear(LzxMatch* out, std::size_t count, const 
 std::size_t LzxBtMatchFinder::Search(std::uint32_t pos, std::uint32_t cand, std::uint32_t limit, std::uint32_t best,
                                      LzxMatch* out) const {
   // The same descent as an insertion, leaving the tree as it is.
-  const std::uint8_t* cur = buffer_.data() + pos;
+  const std::uint8_t* cur = window_.data() + pos;
   std::size_t count = 0;
   std::uint32_t lenSmaller = 0, lenLarger = 0;
-  for (unsigned steps = depth_; steps > 0 && cand != kNone && pos - cand <= maxDistance_; --steps) {
-    const std::uint8_t* c = buffer_.data() + cand;
+  for (unsigned steps = depth_; steps > 0 && cand != kNone && pos - cand <= window_.maxDistance(); --steps) {
+    const std::uint8_t* c = window_.data() + cand;
     const std::uint32_t len = Extend(c, cur, std::min(lenSmaller, lenLarger), limit);
     if (len > best) {
       best = len;

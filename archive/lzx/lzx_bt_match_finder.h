@@ -37,6 +37,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "archive/lzx/lzx_search_buffer.h"
+
 namespace krax::lzx {
 
 struct LzxMatch {
@@ -56,8 +58,8 @@ class LzxBtMatchFinder {
   // May slide the buffer, which moves every earlier position down.
   std::uint32_t Append(const std::uint8_t* bytes, std::size_t count);
 
-  const std::uint8_t* data() const { return buffer_.data(); }
-  std::uint32_t end() const { return fill_; }
+  const std::uint8_t* data() const { return window_.data(); }
+  std::uint32_t end() const { return window_.end(); }
 
   // Finds the matches at `pos` (the next position not yet entered) and enters it. Writes
   // them to `out` in order of increasing length, each the nearest with that length or
@@ -68,7 +70,9 @@ class LzxBtMatchFinder {
 
   // Length of the match at `pos` against the bytes `distance` back, up to `maxLength`;
   // 0 when that distance is not allowed.
-  std::uint32_t MatchLengthAt(std::uint32_t pos, std::uint32_t distance, std::uint32_t maxLength) const;
+  std::uint32_t MatchLengthAt(std::uint32_t pos, std::uint32_t distance, std::uint32_t maxLength) const {
+    return window_.MatchLengthAt(pos, distance, maxLength);
+  }
 
   static constexpr std::size_t kMaxMatchesPerPosition = 260;
 
@@ -84,17 +88,14 @@ class LzxBtMatchFinder {
   static constexpr unsigned kHash4Bits = 20;
   static constexpr unsigned kHash3Bits = 20;
   static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
-  std::uint32_t windowSize_;
-  std::uint32_t maxDistance_;
+  LzxSearchBuffer window_;
   unsigned depth_;
   unsigned niceLength_;
-  std::vector<std::uint8_t> buffer_;
   std::vector<std::uint32_t> head4_;  // newest position per 4-byte hash: the tree root
   std::vector<std::uint32_t> head3_;  // two newest positions per 3-byte hash
   std::vector<std::uint32_t> head2_;  // newest position per 2-byte value
   // Per position, side by side: subtree of smaller strings, subtree of larger ones.
   std::vector<std::uint32_t> links_;
-  std::uint32_t fill_ = 0;
   std::uint32_t inserted_ = 0;  // positions below this are in the trees
 };
 

@@ -16,6 +16,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "archive/lzx/lzx_search_buffer.h"
+
 namespace krax::lzx {
 
 struct LzxMatchFinderTuning {
@@ -37,8 +39,8 @@ class LzxMatchFinder {
   // before are then stale, so callers keep positions only within one frame.
   std::uint32_t Append(const std::uint8_t* bytes, std::size_t count);
 
-  const std::uint8_t* data() const { return buffer_.data(); }
-  std::uint32_t end() const { return fill_; }  // one past the last byte appended
+  const std::uint8_t* data() const { return window_.data(); }
+  std::uint32_t end() const { return window_.end(); }  // one past the last byte appended
 
   // Enters every position below `pos` into the chains (positions are entered once).
   void InsertUpTo(std::uint32_t pos);
@@ -49,23 +51,19 @@ class LzxMatchFinder {
 
   // Length of the match at `pos` against the bytes `distance` back, up to `maxLength`;
   // 0 when that distance is not allowed (before the stream start or beyond the window).
-  std::uint32_t MatchLengthAt(std::uint32_t pos, std::uint32_t distance,
-                              std::uint32_t maxLength) const;
-
-  std::uint32_t maxDistance() const { return maxDistance_; }
+  std::uint32_t MatchLengthAt(std::uint32_t pos, std::uint32_t distance, std::uint32_t maxLength) const {
+    return window_.MatchLengthAt(pos, distance, maxLength);
+  }
 
  private:
   std::uint32_t Hash(std::uint32_t pos) const;
   void Slide();
 
   static constexpr unsigned kHashBits = 16;
-  std::uint32_t windowSize_;
-  std::uint32_t maxDistance_;
+  LzxSearchBuffer window_;
   Tuning tuning_;
-  std::vector<std::uint8_t> buffer_;
   std::vector<std::int32_t> head_;  // newest position per hash, -1 for none
   std::vector<std::int32_t> prev_;  // previous position with the same hash, -1 for none
-  std::uint32_t fill_ = 0;
   std::uint32_t inserted_ = 0;      // positions below this are in the chains
 };
 
