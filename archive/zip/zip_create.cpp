@@ -71,11 +71,12 @@ std::string AddFile(zipFile zip, const std::string& file, const std::string& nam
                     static_cast<unsigned long long>(done));
       callbacks.status(text);
     }
-    if (got < buffer.size()) break;  // end of file
+    // Asked after every piece, the last one of a file too: a file of one piece is asked once.
     if (callbacks.StopRequested()) {
       problem = "stopped";
       break;
     }
+    if (got < buffer.size()) break;  // end of file
   }
   if (zipCloseFileInZip(zip) != ZIP_OK && problem.empty()) problem = "cannot write the zip (disk full?)";
   return problem;

@@ -85,6 +85,19 @@ TEST(ZipArchive, FailedZipKeepsTheOldArchiveAndReportsWhy) {
   EXPECT_FALSE(CreateZipArchive(zip, {folder / "a.txt"}, folder.path(), false, callbacks).ok);
   EXPECT_EQ(questions, std::vector<std::string>{"File " + zip + " exist. Overwrite ?"});
   EXPECT_EQ(Read(zip), "the old archive");
+
+  // Asked to stop after the first of several small files: nothing more is packed.
+  ArchiveCallbacks stopping;
+  std::vector<std::string> statuses;
+  stopping.status = [&](const std::string& text) { statuses.push_back(text); };
+  stopping.stopRequested = [&] { return !statuses.empty(); };
+  const ZipCreateResult stopped =
+      CreateZipArchive(zip, {folder / "a.txt", folder.write("b.txt", "b")}, folder.path(), true, stopping);
+  EXPECT_FALSE(stopped.ok);
+  EXPECT_TRUE(stopped.stopped);
+  EXPECT_EQ(statuses, std::vector<std::string>{"File a.txt - Compressing:1"});
+  EXPECT_EQ(Read(zip), "the old archive");
+  EXPECT_EQ(ListFolder(folder.path()).size(), 3u);  // no temporary file left
 }
 
 TEST(ZipArchive, ReadsZipsOfOtherTools) {
