@@ -147,7 +147,7 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
   std::vector<std::string> names;
   for (const std::string& file : files) {
     names.push_back(CabinetEntryName(file, baseFolder));
-    if (!cab::SafeRelativeComponents(names.back())) {
+    if (!SafeRelativeComponents(names.back())) {
       result = {ArchiveStatus::kNameRefused, 0, "refused " + file + ": its name would leave the base folder"};
       return false;
     }

@@ -15,8 +15,4 @@ namespace krax {
 // name. Empty and "." components are dropped.
 std::optional<std::vector<std::string>> SafeRelativeComponents(std::string_view storedName);
 
-namespace cab {
-using krax::SafeRelativeComponents;
-}  // namespace cab
-
 }  // namespace krax

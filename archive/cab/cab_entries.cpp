@@ -114,7 +114,7 @@ class ExtractionWalk {
 
   CabHandle OnCopyFile(const CabNotification& note) {
     if (request_.wanted && !request_.wanted(note.name)) return 0;
-    const auto components = cab::SafeRelativeComponents(note.name);
+    const auto components = SafeRelativeComponents(note.name);
     if (!components) {
       if (request_.refused) {
         request_.refused(note.name);

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-#include "archive/safe_entry_name.h"
 #include "platform/utf8.h"
 
 namespace krax::zip {
@@ -69,10 +68,6 @@ std::string DecodeZipName(std::string_view raw, unsigned long flag, unsigned lon
     AppendUtf8(out, byte < 0x80 ? byte : kCp437High[byte - 0x80]);
   }
   return out;
-}
-
-std::optional<std::vector<std::string>> SafeZipComponents(std::string_view name) {
-  return SafeRelativeComponents(name);
 }
 
 bool IsFolderEntryName(std::string_view name) { return !name.empty() && IsSeparatorChar(name.back()); }

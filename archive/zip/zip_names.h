@@ -2,10 +2,8 @@
 // Unix tool wrote it), the DOS code page 437 otherwise; '/' or '\' between folders.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace krax::zip {
 
@@ -19,13 +17,6 @@ std::string DecodeZipName(std::string_view raw, unsigned long flag, unsigned lon
 
 // True when every byte is ASCII.
 bool IsAscii(std::string_view text);
-
-// The folder components and file name of a stored name that may be written below a
-// destination folder, or nullopt for a name that is empty, absolute, names a drive
-// ("C:" anywhere), or climbs with "..". Both '/' and '\' separate; empty and "."
-// components are dropped. A name ending in a separator (a folder entry) keeps its last
-// folder as the last component; see IsFolderEntryName.
-std::optional<std::vector<std::string>> SafeZipComponents(std::string_view name);
 
 // True when the name ends in '/' or '\' (a folder entry).
 bool IsFolderEntryName(std::string_view name);

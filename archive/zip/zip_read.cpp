@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "archive/safe_entry_name.h"
 #include "archive/zip/safe_destination.h"
 #include "archive/zip/zip_archive.h"
 #include "archive/zip/zip_names.h"
@@ -68,7 +69,8 @@ std::string CopyEntryData(unzFile zip, const unz_file_info64& info, zip::Pending
 std::string ExtractEntry(unzFile zip, const ZipEntry& entry, zip::SafeDestination& destination,
                          bool overwrite, bool withoutFolders, const ArchiveCallbacks& callbacks,
                          BusyScope& busy, std::vector<char>& buffer, std::string& written) {
-  auto components = zip::SafeZipComponents(entry.name);
+  // A folder entry's name ends in a separator: its last folder is the last component.
+  auto components = SafeRelativeComponents(entry.name);
   if (!components) return "refused: the name leads outside the destination folder";
   if (zip::IsFolderEntryName(entry.name)) {
     return withoutFolders ? std::string() : destination.MakeFolders(*components);

@@ -112,13 +112,13 @@ TEST(CabEntries, FailedExtractionKeepsTheExistingFile) {
 }
 
 TEST(CabEntries, UnsafeNamesAreNeverWrittenOutside) {
-  EXPECT_FALSE(cab::SafeRelativeComponents("..\\evil").has_value());
-  EXPECT_FALSE(cab::SafeRelativeComponents("a\\..\\..\\evil").has_value());
-  EXPECT_FALSE(cab::SafeRelativeComponents("\\abs").has_value());
-  EXPECT_FALSE(cab::SafeRelativeComponents("/abs").has_value());
-  EXPECT_FALSE(cab::SafeRelativeComponents("C:evil").has_value());
-  EXPECT_FALSE(cab::SafeRelativeComponents("").has_value());
-  EXPECT_EQ(*cab::SafeRelativeComponents("a\\.\\b..c\\d"), (std::vector<std::string>{"a", "b..c", "d"}));
+  EXPECT_FALSE(SafeRelativeComponents("..\\evil").has_value());
+  EXPECT_FALSE(SafeRelativeComponents("a\\..\\..\\evil").has_value());
+  EXPECT_FALSE(SafeRelativeComponents("\\abs").has_value());
+  EXPECT_FALSE(SafeRelativeComponents("/abs").has_value());
+  EXPECT_FALSE(SafeRelativeComponents("C:evil").has_value());
+  EXPECT_FALSE(SafeRelativeComponents("").has_value());
+  EXPECT_EQ(*SafeRelativeComponents("a\\.\\b..c\\d"), (std::vector<std::string>{"a", "b..c", "d"}));
 
   TempFolder temp;
   CabinetSpec spec;
