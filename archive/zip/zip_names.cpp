@@ -23,26 +23,9 @@ constexpr std::uint16_t kCp437High[128] = {
 };
 
 bool IsValidUtf8(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    std::size_t extra = 0;
-    if (c >= 0x80) {
-      if ((c & 0xE0) == 0xC0) {
-        extra = 1;
-      } else if ((c & 0xF0) == 0xE0) {
-        extra = 2;
-      } else if ((c & 0xF8) == 0xF0) {
-        extra = 3;
-      } else {
-        return false;
-      }
-    }
-    if (i + extra >= text.size() && extra > 0) return false;
-    for (std::size_t k = 1; k <= extra; ++k) {
-      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-    }
-    i += extra + 1;
+  for (std::size_t i = 0, length = 0; i < text.size(); i += length) {
+    DecodeUtf8(text, i, length);
+    if (length == 0) return false;
   }
   return true;
 }

@@ -109,7 +109,8 @@ TEST(ZipArchive, ReadsZipsOfOtherTools) {
   ASSERT_TRUE(ListZipEntries(zip, names, 999));
   const std::string cafe = "MyCar/caf\xc3\xa9.txt";  // from code page 437
   const std::string gruesse = "MyCar/Gr\xc3\xbc\xc3\x9f" "e.txt";  // flagged UTF-8
-  EXPECT_EQ(names, (ArchiveNameList{"MyCar/car.viv", "MyCar/carp.txt", gruesse, cafe, "Speedway\\TR04.frd",
+  const std::string unix = "MyCar/unix\xc3\xbc.txt";  // UTF-8 from a Unix tool, not flagged
+  EXPECT_EQ(names, (ArchiveNameList{"MyCar/car.viv", "MyCar/carp.txt", gruesse, cafe, unix, "Speedway\\TR04.frd",
                                     "MyCar/fedata.eng"}));
 
   // With folders: stored folders (either separator) are made below the destination.
@@ -124,6 +125,7 @@ TEST(ZipArchive, ReadsZipsOfOtherTools) {
   }());
   EXPECT_EQ(Read(folder / "full/" + cafe), "dos name");
   EXPECT_EQ(Read(folder / "full/" + gruesse), "utf-8 name");
+  EXPECT_EQ(Read(folder / "full/" + unix), "unix name");
   EXPECT_EQ(FileSize(folder / "full/Speedway/TR04.frd"), 320u);
   EXPECT_EQ(FileSize(folder / "full/MyCar/fedata.eng"), 1200u);  // the zip64 entry
   EXPECT_EQ(FileSize(folder / "full/MyCar/empty.txt"), 0u);

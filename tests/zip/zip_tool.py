@@ -35,6 +35,9 @@ def foreign(path):
         dos = zipfile.ZipInfo("MyCar/cafX.txt")
         dos.create_system = 0  # written on DOS: the name is in code page 437
         z.writestr(dos, b"dos name", zipfile.ZIP_DEFLATED)
+        unix = zipfile.ZipInfo("MyCar/unixXX.txt")
+        unix.create_system = 3  # written on Unix: a UTF-8 name without the UTF-8 flag
+        z.writestr(unix, b"unix name", zipfile.ZIP_DEFLATED)
         z.writestr(zipfile.ZipInfo("Speedway\\TR04.frd"), b"backslash route " * 20, zipfile.ZIP_DEFLATED)
         big = zipfile.ZipInfo("MyCar/fedata.eng")
         big.compress_type = zipfile.ZIP_DEFLATED
@@ -43,7 +46,9 @@ def foreign(path):
         z.writestr(zipfile.ZipInfo("MyCar/empty.txt"), b"")
     data = open(path, "rb").read()
     # "cafX.txt" becomes the code page 437 spelling of "caf\u00e9.txt" (0x82 = e acute).
-    open(path, "wb").write(data.replace(b"cafX.txt", b"caf\x82.txt"))
+    # "unixXX.txt" becomes "unix\u00fc.txt" in UTF-8, still without the flag.
+    data = data.replace(b"cafX.txt", b"caf\x82.txt").replace(b"unixXX.txt", b"unix\xc3\xbc.txt")
+    open(path, "wb").write(data)
 
 
 def hostile(path):
