@@ -239,7 +239,6 @@ class CabWriter {
   std::uint64_t folderUncompressed_ = 0;
   std::uint32_t folderFileCount_ = 0;
   CabTempFile folderData_, folderFiles_;
-  const CabProgressFn* sinkProgress_ = nullptr;  // for the LZX frame sink
 
   // The current cabinet.
   std::uint32_t cFolders_ = 0, cFiles_ = 0;
@@ -381,13 +380,12 @@ bool CabWriter::AppendFolderFileRecord(const CFFILE& file) {
 bool CabWriter::CompressLzx(const CabProgressFn& progress, bool last) {
   ArchiveStatus sinkStatus = ArchiveStatus::kOk;
   int sinkSystemError = 0;
-  sinkProgress_ = &progress;
   auto sink = [&](const std::uint8_t* bytes, std::size_t size, std::size_t uncompressed) {
     if (size > lzx::kMaxCompressedFrame) {
       sinkStatus = ArchiveStatus::kCompressorFailed;
       return false;
     }
-    if (Report(*sinkProgress_, StatusFile, size, 0) == -1) {
+    if (Report(progress, StatusFile, size, 0) == -1) {
       sinkStatus = ArchiveStatus::kStopped;
       return false;
     }
