@@ -189,6 +189,7 @@ class CabWriter {
   bool SetCompression(std::uint16_t type, const CabNextCabinetFn& next, const CabProgressFn& progress);
   bool CompressBlock(const CabProgressFn& progress, bool last);
   bool CompressLzx(const CabProgressFn& progress, bool last);
+  bool WriteDataBlock(CabTempFile& file, const CFDATA& block, const std::uint8_t* data);
   bool AppendFolderBlock(const std::uint8_t* data, std::size_t size, std::size_t uncompressed);
   bool AppendFolderFileRecord(const CFFILE& file);
   bool FinishFolderStream(const CabProgressFn& progress);
@@ -359,14 +360,19 @@ bool CabWriter::SetCompression(std::uint16_t type, const CabNextCabinetFn& next,
   return true;
 }
 
+// A CFDATA header (with the cabinet's data reserve), then the block's cbData bytes.
+bool CabWriter::WriteDataBlock(CabTempFile& file, const CFDATA& block, const std::uint8_t* data) {
+  std::vector<std::uint8_t> header;
+  AppendDataHeader(header, block, reserveData_);
+  return WriteTemp(file, header.data(), header.size()) && WriteTemp(file, data, block.cbData);
+}
+
 // A data block in the folder's data file: its CFDATA header with csum 0, then its data.
 bool CabWriter::AppendFolderBlock(const std::uint8_t* data, std::size_t size, std::size_t uncompressed) {
   CFDATA block;
   block.cbData = static_cast<std::uint16_t>(size);
   block.cbUncomp = static_cast<std::uint16_t>(uncompressed);
-  std::vector<std::uint8_t> header;
-  AppendDataHeader(header, block, reserveData_);
-  return WriteTemp(folderData_, header.data(), header.size()) && WriteTemp(folderData_, data, size);
+  return WriteDataBlock(folderData_, block, data);
 }
 
 bool CabWriter::AppendFolderFileRecord(const CFFILE& file) {
@@ -566,9 +572,7 @@ bool CabWriter::PrepareNextCabinet(std::uint64_t estimate, const CabNextCabinetF
 bool CabWriter::PlaceBlockHere(CFDATA block, const std::uint8_t* data) {
   block.abReserve.assign(reserveData_, 0);
   block.csum = DataBlockChecksum(block, data);
-  std::vector<std::uint8_t> header;
-  AppendDataHeader(header, block, reserveData_);
-  return WriteTemp(cabData_, header.data(), header.size()) && WriteTemp(cabData_, data, block.cbData);
+  return WriteDataBlock(cabData_, block, data);
 }
 
 // Each block goes here whole while it fits; the first that does not is split (its first
@@ -579,9 +583,7 @@ bool CabWriter::PlaceDataBlocks(std::uint64_t estimate, const CabProgressFn& pro
   const std::int64_t room = static_cast<std::int64_t>(folderData_.size()) + placement.spaceLeft;
   const auto carry = [&](CFDATA block, const std::uint8_t* data) {
     block.csum = 0;
-    std::vector<std::uint8_t> header;
-    AppendDataHeader(header, block, reserveData_);
-    return WriteTemp(carryData, header.data(), header.size()) && WriteTemp(carryData, data, block.cbData);
+    return WriteDataBlock(carryData, block, data);
   };
   const auto countBlock = [&]() {
     if (placement.cCFData >= limits_.blocksPerFolder) {
