@@ -4,9 +4,6 @@
 #include <cstring>
 #include <new>
 
-#include "archive/lzx/lzx_constants.h"
-#include "archive/quantum/quantum_tables.h"
-
 namespace krax::cab {
 
 namespace {
@@ -445,16 +442,15 @@ void CabReader::SetUpDecompressor(std::uint16_t typeCompress) {
       decompressor_ = MakeMszipDecompressor();
       break;
     case static_cast<std::uint16_t>(CompressionMethod::kQuantum):
-      Require(window >= quantum::kMinWindowBits && window <= quantum::kMaxWindowBits, ArchiveStatus::kDecompressFailed);
       decompressor_ = MakeQuantumDecompressor(window);
       break;
     case static_cast<std::uint16_t>(CompressionMethod::kLzx):
-      Require(window >= lzx::kMinWindowBits && window <= lzx::kMaxWindowBits, ArchiveStatus::kDecompressFailed);
       decompressor_ = MakeLzxDecompressor(window);
       break;
     default:
       throw ReaderFailure{ArchiveStatus::kUnknownType, "unknown compression type " + DescribeTypeCompress(typeCompress)};
   }
+  // The factories refuse a window the method does not have.
   Require(decompressor_ != nullptr, ArchiveStatus::kDecompressFailed);
   input_.assign(*MaxCompressedBlockSize(typeCompress), 0);
   currentType_ = typeCompress;
