@@ -4,6 +4,7 @@
 
 #include "archive/lzx/lzx_constants.h"
 #include "archive/lzx/lzx_match_length.h"
+#include "platform/byte_order.h"
 
 namespace krax::lzx {
 namespace {
@@ -67,6 +68,16 @@ void LzxBtMatchFinder::Skip(std::uint32_t pos) {
   }
 }
 
+// The bucket of the three bytes at `p` and the tree of the four bytes at `p` (four bytes
+// must be there for both).
+std::uint32_t LzxBtMatchFinder::Hash3(const std::uint8_t* p) {
+  return ((LoadLE32(p) & 0xFFFFFFu) * 2654435761u) >> (32 - kHash3Bits);
+}
+
+std::uint32_t LzxBtMatchFinder::Hash4(const std::uint8_t* p) {
+  return (LoadLE32(p) * 2654435761u) >> (32 - kHash4Bits);
+}
+
 std::size_t LzxBtMatchFinder::Walk(std::uint32_t pos, LzxMatch* out, bool insert, bool report) {
   const std::uint32_t available = window_.end() - pos;
   const std::uint32_t limit = std::min<std::uint32_t>(niceLength_, available);
@@ -86,8 +97,7 @@ std::size_t LzxBtMatchFinder::Walk(std::uint32_t pos, LzxMatch* out, bool insert
 
   // Three bytes: the two newest positions with the same three (hashed, so checked), with
   // their full lengths; the trees only hold positions that agree in four.
-  const std::uint32_t v = cur[0] | (std::uint32_t{cur[1]} << 8) | (std::uint32_t{cur[2]} << 16);
-  std::uint32_t* bucket = &head3_[2 * ((v * 2654435761u) >> (32 - kHash3Bits))];
+  std::uint32_t* bucket = &head3_[2 * Hash3(cur)];
   // Both are kept aside and merged with the tree's matches at the end: the longer of the
   // two is often the older one, and letting it hide nearer tree matches of the lengths it
   // covers would lose cheaper offsets.
@@ -105,18 +115,14 @@ std::size_t LzxBtMatchFinder::Walk(std::uint32_t pos, LzxMatch* out, bool insert
     bucket[1] = bucket[0];
     bucket[0] = pos;
   }
-  const std::uint32_t v4 = v | (std::uint32_t{cur[3]} << 24);
-  const std::uint32_t h = (v4 * 2654435761u) >> (32 - kHash4Bits);
+  const std::uint32_t h = Hash4(cur);
   if (limit > 5) {
     // Searches start with memory far apart: the hash heads of a position and the first
     // node they lead to. Ask for the heads two positions ahead, and for the root node of
     // the next position (whose head was asked for one position ago).
-    const std::uint8_t* ahead = cur + 2;
-    const std::uint32_t a3 = ahead[0] | (std::uint32_t{ahead[1]} << 8) | (std::uint32_t{ahead[2]} << 16);
-    __builtin_prefetch(&head3_[2 * ((a3 * 2654435761u) >> (32 - kHash3Bits))]);
-    __builtin_prefetch(&head4_[((a3 | (std::uint32_t{ahead[3]} << 24)) * 2654435761u) >> (32 - kHash4Bits)]);
-    const std::uint32_t n4 = cur[1] | (std::uint32_t{cur[2]} << 8) | (std::uint32_t{cur[3]} << 16) | (std::uint32_t{cur[4]} << 24);
-    const std::uint32_t root = head4_[(n4 * 2654435761u) >> (32 - kHash4Bits)];
+    __builtin_prefetch(&head3_[2 * Hash3(cur + 2)]);
+    __builtin_prefetch(&head4_[Hash4(cur + 2)]);
+    const std::uint32_t root = head4_[Hash4(cur + 1)];
     if (root != kNone) {
       __builtin_prefetch(&links_[2 * std::size_t{root}]);
       __builtin_prefetch(window_.data() + root);

@@ -84,6 +84,8 @@ class LzxBtMatchFinder {
   static std::size_t MergeNear(LzxMatch* out, std::size_t count, const LzxMatch* extra, std::size_t extraCount);
   void CatchUp(std::uint32_t pos);
   void Slide();
+  static std::uint32_t Hash3(const std::uint8_t* p);
+  static std::uint32_t Hash4(const std::uint8_t* p);
 
   static constexpr unsigned kHash4Bits = 20;
   static constexpr unsigned kHash3Bits = 20;
