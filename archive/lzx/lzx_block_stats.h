@@ -48,6 +48,13 @@ struct LzxBlockStats {
   void Add(const std::vector<LzxToken>& tokens, std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end; ++i) Add(tokens[i]);
   }
+  // Whether an aligned-offset block, with these aligned code lengths, costs less than a
+  // verbatim one: when its tree saves more than the 24 bits that send it.
+  bool AlignedBlockPays(const std::uint8_t* alignedLengths) const {
+    std::uint64_t alignedBits = kAlignedTreeSize * kAlignedLengthBits;
+    for (unsigned s = 0; s < kAlignedTreeSize; ++s) alignedBits += std::uint64_t{aligned[s]} * alignedLengths[s];
+    return alignedBits < alignedCount * kAlignedBits;
+  }
   void Add(const LzxBlockStats& o) {
     for (std::size_t i = 0; i < main.size(); ++i) main[i] += o.main[i];
     for (std::size_t i = 0; i < length.size(); ++i) length[i] += o.length[i];

@@ -11,7 +11,6 @@ namespace krax::lzx {
 namespace {
 
 constexpr unsigned kMaxPretreeLength = 15;
-constexpr unsigned kMaxAlignedLength = 7;
 
 struct PretreeItem {
   std::uint8_t symbol;
@@ -87,12 +86,7 @@ Plan MakePlan(const LzxBlockStats& stats, unsigned mainSize) {
   plan.main.Build(stats.main.data(), mainSize, kMaxCodeLength);
   plan.length.Build(stats.length.data(), kLengthTreeSize, kMaxCodeLength);
   plan.aligned.Build(stats.aligned.data(), kAlignedTreeSize, kMaxAlignedLength);
-  // An aligned-offset block pays off when its tree saves more than its 24 bits.
-  std::uint64_t alignedBits = kAlignedTreeSize * kAlignedLengthBits;
-  for (unsigned s = 0; s < kAlignedTreeSize; ++s) {
-    alignedBits += std::uint64_t{stats.aligned[s]} * plan.aligned.lengths[s];
-  }
-  plan.isAligned = alignedBits < stats.alignedCount * kAlignedBits;
+  plan.isAligned = stats.AlignedBlockPays(plan.aligned.lengths.data());
   return plan;
 }
 

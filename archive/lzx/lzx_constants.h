@@ -35,6 +35,7 @@ inline constexpr unsigned kLengthTreeSize = 249;
 inline constexpr unsigned kAlignedTreeSize = 8;
 inline constexpr unsigned kAlignedLengthBits = 3;
 inline constexpr unsigned kAlignedBits = 3;            // low offset bits an aligned symbol gives
+inline constexpr unsigned kMaxAlignedLength = 7;       // longest aligned code (3 bits hold its length)
 inline constexpr unsigned kMaxCodeLength = 16;
 
 // Pretree symbols used to send tree path lengths.

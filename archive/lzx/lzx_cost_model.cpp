@@ -36,12 +36,10 @@ LzxCostModel::LzxCostModel(unsigned positionSlots) : mainSize_(MainTreeSize(posi
 void LzxCostModel::SetFromStats(const LzxBlockStats& stats) {
   LengthsFor(stats.main, mainSize_, kMaxCodeLength, main_);
   LengthsFor(stats.length, kLengthTreeSize, kMaxCodeLength, length_);
-  // Same rule as the block writer: an aligned block when its tree saves more than 24 bits.
+  // The block writer's choice between an aligned and a verbatim block.
   std::array<std::uint8_t, kAlignedTreeSize> lengths{};
-  BuildHuffmanLengths(stats.aligned.data(), kAlignedTreeSize, 7, lengths.data());
-  std::uint64_t alignedBits = kAlignedTreeSize * kAlignedLengthBits;
-  for (unsigned s = 0; s < kAlignedTreeSize; ++s) alignedBits += std::uint64_t{stats.aligned[s]} * lengths[s];
-  aligned_ = alignedBits < stats.alignedCount * kAlignedBits;
+  BuildHuffmanLengths(stats.aligned.data(), kAlignedTreeSize, kMaxAlignedLength, lengths.data());
+  aligned_ = stats.AlignedBlockPays(lengths.data());
   for (unsigned s = 0; s < kAlignedTreeSize; ++s) alignedCost_[s] = aligned_ ? std::max<std::uint8_t>(lengths[s], 1) : 3;
   if (aligned_) {
     // An aligned element never seen would get no code; price it like the longest one.
