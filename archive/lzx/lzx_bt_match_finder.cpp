@@ -7,10 +7,6 @@
 #include "platform/byte_order.h"
 
 namespace krax::lzx {
-namespace {
-// Length-2 matches farther back than this cost more than the two literals they replace.
-constexpr std::uint32_t kMaxLength2Distance = 2048;
-}  // namespace
 
 LzxBtMatchFinder::LzxBtMatchFinder(std::uint32_t windowSize, unsigned depth, unsigned niceLength)
     : window_(windowSize),

@@ -75,6 +75,9 @@ class LzxBtMatchFinder {
   }
 
   static constexpr std::size_t kMaxMatchesPerPosition = 260;
+  // Length-2 matches are reported only nearer than this: farther back they cost more than
+  // the two literals they replace.
+  static constexpr std::uint32_t kMaxLength2Distance = 2048;
 
  private:
   std::size_t Walk(std::uint32_t pos, LzxMatch* out, bool insert, bool report);

@@ -7,7 +7,7 @@ namespace krax::lzx {
 namespace {
 
 constexpr std::uint32_t kUnreached = std::numeric_limits<std::uint32_t>::max();
-constexpr std::uint32_t kMaxLength2Distance = 2048;
+constexpr std::uint32_t kMaxLength2Distance = LzxBtMatchFinder::kMaxLength2Distance;
 
 // The repeated offsets after a match with `formattedOffset`, as a decoder updates them.
 LzxRepeats After(LzxRepeats r, std::uint32_t formattedOffset) {
