@@ -349,7 +349,7 @@ TEST(Pack, ACabinetSetIsPutInPlaceWholeAndInstallsBack) {
   ASSERT_EQ(plan.problem, "");
   plan.cabinetOptions.typeCompress = 0;
   plan.cabinetOptions.maxCabinetSize = 50000;
-  const PackResult packed = RunPack(plan, PackKind::kCabinet, {});
+  const PackResult packed = RunPack(plan, {});
   ASSERT_TRUE(packed.ok) << packed.message;
   ASSERT_GE(packed.followingParts.size(), 2u);
   std::vector<std::string> names;
