@@ -1,6 +1,5 @@
 #include "operations/install_plan.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -14,16 +13,10 @@
 namespace krax {
 namespace {
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
 // The extension as the game's rules see it: from the first '.', lower-cased.
 std::string Extension(const std::string& name) {
   const std::size_t dot = name.find('.');
-  return dot == std::string::npos ? std::string() : Lower(name.substr(dot));
+  return dot == std::string::npos ? std::string() : AsciiLower(name.substr(dot));
 }
 
 constexpr const char* kCarExtensions[] = {".viv", ".bnk", ".fec", ".jpg", ".tga"};
@@ -145,7 +138,7 @@ bool IsCarFileName(const std::string& name) {
   for (const char* accepted : kCarExtensions) {
     if (extension == accepted) return true;
   }
-  return EqualsIgnoreCase(name, "carp.txt") || Lower(name.substr(0, 6)) == "fedata";
+  return EqualsIgnoreCase(name, "carp.txt") || AsciiLower(name.substr(0, 6)) == "fedata";
 }
 
 bool IsTrackFileName(const std::string& name) {
@@ -157,7 +150,7 @@ bool IsTrackFileName(const std::string& name) {
 }
 
 int TrackNumberOf(const std::string& name) {
-  const std::string prefix = Lower(name.substr(0, 3));
+  const std::string prefix = AsciiLower(name.substr(0, 3));
   std::size_t position = 0;
   if (prefix == "tr0") {
     position = 3;
