@@ -13,6 +13,13 @@
 namespace krax {
 namespace {
 
+// The entries of a zip or cabinet file (at most kMaxArchiveEntries); false when it is no
+// readable zip or cabinet, or was not walked to its end.
+bool ListArchiveEntries(const std::string& path, ArchiveKind kind, ArchiveNameList& names) {
+  return kind == ArchiveKind::kZip ? ListZipEntries(path, names, kMaxArchiveEntries)
+                                   : ListCabinetEntries(path, names, kMaxArchiveEntries);
+}
+
 // The extension as the game's rules see it: from the first '.', lower-cased.
 std::string Extension(const std::string& name) {
   const std::size_t dot = name.find('.');
@@ -78,9 +85,7 @@ void PrepareArchive(InstallPlan& plan, const std::string& gameFolder) {
   const bool car = plan.mode == InstallMode::kCarFromArchive;
   plan.archiveKind = ArchiveKindOf(plan.source);
   ArchiveNameList names;
-  const bool listed = plan.archiveKind == ArchiveKind::kZip
-                          ? ListZipEntries(plan.source, names, kMaxArchiveEntries)
-                          : ListCabinetEntries(plan.source, names, kMaxArchiveEntries);
+  const bool listed = ListArchiveEntries(plan.source, plan.archiveKind, names);
   if (!listed && names.empty()) {
     plan.messages.push_back(plan.source + " cannot be read as a zip or cabinet file.");
   }
@@ -198,11 +203,7 @@ InstallMode MatchingInstallMode(const std::string& path) {
     return InstallMode::kTrackFromFolder;
   }
   ArchiveNameList names;
-  if (ArchiveKindOf(path) == ArchiveKind::kZip) {
-    ListZipEntries(path, names, kMaxArchiveEntries);
-  } else {
-    ListCabinetEntries(path, names, kMaxArchiveEntries);
-  }
+  ListArchiveEntries(path, ArchiveKindOf(path), names);
   for (const std::string& name : names) {
     if (isViv(name)) return InstallMode::kCarFromArchive;
   }
