@@ -1,5 +1,6 @@
 #include "app/settings_file.h"
 
+#include "gamedata/ini_file.h"
 #include "platform/path.h"
 
 namespace krax {
@@ -84,14 +85,7 @@ std::string DecodeEarlierValue(std::string_view value) {
 
 SettingsFile SettingsFile::Parse(std::string_view bytes) {
   SettingsFile file;
-  while (!bytes.empty()) {
-    const std::size_t end = bytes.find('\n');
-    std::string_view line = bytes.substr(0, end);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    file.lines_.emplace_back(line);
-    if (end == std::string_view::npos) break;
-    bytes.remove_prefix(end + 1);
-  }
+  file.lines_ = SplitIniLines(bytes);
   file.literal_ = file.lines_.empty() || file.lines_.front() == kLiteralMark;
   if (!file.lines_.empty() && file.lines_.front() == kLiteralMark) file.lines_.erase(file.lines_.begin());
   return file;

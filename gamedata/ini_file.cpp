@@ -42,16 +42,22 @@ std::string ValueOf(std::string_view line) {
 
 }  // namespace
 
-IniFile IniFile::Parse(std::string_view bytes) {
-  IniFile file;
+std::vector<std::string> SplitIniLines(std::string_view bytes) {
+  std::vector<std::string> lines;
   while (!bytes.empty()) {
     const std::size_t end = bytes.find('\n');
     std::string_view line = bytes.substr(0, end);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    file.lines_.emplace_back(line);
+    lines.emplace_back(line);
     if (end == std::string_view::npos) break;
     bytes.remove_prefix(end + 1);
   }
+  return lines;
+}
+
+IniFile IniFile::Parse(std::string_view bytes) {
+  IniFile file;
+  file.lines_ = SplitIniLines(bytes);
   return file;
 }
 

@@ -28,6 +28,10 @@ class IniFile {
   std::vector<std::string> lines_;
 };
 
+// The lines of an INI file's bytes: split at LF, a CR before it dropped; no line for the
+// end of the last one.
+std::vector<std::string> SplitIniLines(std::string_view bytes);
+
 // The value of `key` in `section` of the INI file at `path` (used as spelled), or nullopt
 // when the file, the section or the key is missing.
 std::optional<std::string> ReadProfileString(std::string_view path, std::string_view section,

@@ -72,7 +72,7 @@ OperationResult Pack(Prompts& prompts, const Settings& settings, PackKind kind, 
   const ArchiveCallbacks callbacks = ProgressOnly(prompts);
   PackResult result;
   prompts.Busy(true);
-  prompts.RunWork([&] { result = RunPack(plan, kind, callbacks); });
+  prompts.RunWork([&] { result = RunPack(plan, callbacks); });
   prompts.Busy(false);
   if (result.stopped) {
     prompts.Status(std::string(command) + " stopped");

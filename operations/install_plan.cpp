@@ -1,6 +1,5 @@
 #include "operations/install_plan.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -14,16 +13,17 @@
 namespace krax {
 namespace {
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
+// The entries of a zip or cabinet file (at most kMaxArchiveEntries); false when it is no
+// readable zip or cabinet, or was not walked to its end.
+bool ListArchiveEntries(const std::string& path, ArchiveKind kind, ArchiveNameList& names) {
+  return kind == ArchiveKind::kZip ? ListZipEntries(path, names, kMaxArchiveEntries)
+                                   : ListCabinetEntries(path, names, kMaxArchiveEntries);
 }
 
 // The extension as the game's rules see it: from the first '.', lower-cased.
 std::string Extension(const std::string& name) {
   const std::size_t dot = name.find('.');
-  return dot == std::string::npos ? std::string() : Lower(name.substr(dot));
+  return dot == std::string::npos ? std::string() : AsciiLower(name.substr(dot));
 }
 
 constexpr const char* kCarExtensions[] = {".viv", ".bnk", ".fec", ".jpg", ".tga"};
@@ -85,9 +85,7 @@ void PrepareArchive(InstallPlan& plan, const std::string& gameFolder) {
   const bool car = plan.mode == InstallMode::kCarFromArchive;
   plan.archiveKind = ArchiveKindOf(plan.source);
   ArchiveNameList names;
-  const bool listed = plan.archiveKind == ArchiveKind::kZip
-                          ? ListZipEntries(plan.source, names, kMaxArchiveEntries)
-                          : ListCabinetEntries(plan.source, names, kMaxArchiveEntries);
+  const bool listed = ListArchiveEntries(plan.source, plan.archiveKind, names);
   if (!listed && names.empty()) {
     plan.messages.push_back(plan.source + " cannot be read as a zip or cabinet file.");
   }
@@ -145,7 +143,7 @@ bool IsCarFileName(const std::string& name) {
   for (const char* accepted : kCarExtensions) {
     if (extension == accepted) return true;
   }
-  return EqualsIgnoreCase(name, "carp.txt") || Lower(name.substr(0, 6)) == "fedata";
+  return EqualsIgnoreCase(name, "carp.txt") || AsciiLower(name.substr(0, 6)) == "fedata";
 }
 
 bool IsTrackFileName(const std::string& name) {
@@ -157,7 +155,7 @@ bool IsTrackFileName(const std::string& name) {
 }
 
 int TrackNumberOf(const std::string& name) {
-  const std::string prefix = Lower(name.substr(0, 3));
+  const std::string prefix = AsciiLower(name.substr(0, 3));
   std::size_t position = 0;
   if (prefix == "tr0") {
     position = 3;
@@ -205,11 +203,7 @@ InstallMode MatchingInstallMode(const std::string& path) {
     return InstallMode::kTrackFromFolder;
   }
   ArchiveNameList names;
-  if (ArchiveKindOf(path) == ArchiveKind::kZip) {
-    ListZipEntries(path, names, kMaxArchiveEntries);
-  } else {
-    ListCabinetEntries(path, names, kMaxArchiveEntries);
-  }
+  ListArchiveEntries(path, ArchiveKindOf(path), names);
   for (const std::string& name : names) {
     if (isViv(name)) return InstallMode::kCarFromArchive;
   }

@@ -61,6 +61,7 @@ PackResult CreateCabinetFile(const PackPlan& plan, const ArchiveCallbacks& callb
 
 PackPlan PlanPack(const PackRequest& request) {
   PackPlan plan;
+  plan.kind = request.kind;
   if (IsGroupCode(request.itemCode) || request.directory.empty()) {
     plan.problem = "Select a car or a track to pack.";
     return plan;
@@ -89,8 +90,8 @@ PackPlan PlanPack(const PackRequest& request) {
   return plan;
 }
 
-PackResult RunPack(const PackPlan& plan, PackKind kind, const ArchiveCallbacks& callbacks) {
-  if (kind == PackKind::kCabinet) return CreateCabinetFile(plan, callbacks);
+PackResult RunPack(const PackPlan& plan, const ArchiveCallbacks& callbacks) {
+  if (plan.kind == PackKind::kCabinet) return CreateCabinetFile(plan, callbacks);
   PackResult result;
   result.archivePath = plan.archivePath;
   const ZipCreateResult zip = CreateZipArchive(plan.archivePath, plan.files, plan.sourceFolder, true, callbacks);

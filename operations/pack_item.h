@@ -22,6 +22,7 @@ struct PackRequest {
 
 struct PackPlan {
   std::string problem;             // why nothing can be packed ("" when it can)
+  PackKind kind = PackKind::kZip;
   std::string sourceFolder;
   std::vector<std::string> files;  // full paths
   std::string archivePath;         // the file written: .../Name.zip or .../Name.CAB
@@ -42,6 +43,6 @@ PackPlan PlanPack(const PackRequest& request);
 // Writes the archive of a plan without a problem. An existing archive of that name is
 // replaced only by a complete new one. Safe to run off the interface thread when the
 // callbacks are.
-PackResult RunPack(const PackPlan& plan, PackKind kind, const ArchiveCallbacks& callbacks);
+PackResult RunPack(const PackPlan& plan, const ArchiveCallbacks& callbacks);
 
 }  // namespace krax

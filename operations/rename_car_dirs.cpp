@@ -16,14 +16,6 @@ namespace krax {
 
 namespace {
 
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 std::string NumberedName(FolderNaming naming, const std::string& wanted, int number) {
   char digits[16];
   std::snprintf(digits, sizeof digits, "%04d", number);
@@ -35,19 +27,19 @@ std::string NumberedName(FolderNaming naming, const std::string& wanted, int num
 class TakenNames {
  public:
   explicit TakenNames(const std::string& carModelFolder) : folder_(carModelFolder) {
-    for (const DirEntry& entry : ListFolder(carModelFolder)) ++count_[Lower(entry.name)];
+    for (const DirEntry& entry : ListFolder(carModelFolder)) ++count_[AsciiLower(entry.name)];
   }
   bool InCarFolder(const std::string& path) const { return ParentPath(path) == folder_; }
   // True when another entry than `source` holds `name`.
   bool Taken(const std::string& name, const std::string& source) const {
-    const auto it = count_.find(Lower(name));
+    const auto it = count_.find(AsciiLower(name));
     int holders = it == count_.end() ? 0 : it->second;
     if (InCarFolder(source) && EqualsIgnoreCase(BaseName(source), name)) --holders;
     return holders > 0;
   }
   void Moved(const std::string& from, const std::string& to) {
-    if (InCarFolder(from)) --count_[Lower(BaseName(from))];
-    ++count_[Lower(BaseName(to))];
+    if (InCarFolder(from)) --count_[AsciiLower(BaseName(from))];
+    ++count_[AsciiLower(BaseName(to))];
   }
 
  private:

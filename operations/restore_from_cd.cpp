@@ -42,12 +42,13 @@ std::string ProgressText(const ProgressState& state) {
 
 std::string CdFolderOnHost(std::string_view cdPath) {
   if (cdPath.empty()) return {};
-  if (IsFolder(ResolvePath(cdPath))) return ResolvePath(cdPath);
+  if (std::string folder = ResolvePath(cdPath); IsFolder(folder)) return folder;
   if (HasDriveLetter(cdPath)) {
     const std::string prefix = DefaultWinePrefix();
     if (!prefix.empty()) {
       const std::string mapped = MapWindowsPath(prefix, cdPath);
-      if (!mapped.empty() && IsFolder(ResolvePath(mapped))) return ResolvePath(mapped);
+      const std::string folder = mapped.empty() ? std::string() : ResolvePath(mapped);
+      if (IsFolder(folder)) return folder;
     }
   }
   return {};

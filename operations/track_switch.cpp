@@ -142,7 +142,7 @@ SwitchOutcome SwitchSlot(const std::string& slotFolder, const std::string& track
     return outcome;
   }
 
-  const std::string original = EntryIn(slotFolder, kOriginalFolder);
+  const std::string original = OriginalFolderPath(slotFolder);
   if (!IsFolder(original)) {
     FsResult made = CreateFolder(original);
     if (!made && !IsFolder(original)) {

@@ -33,6 +33,10 @@ std::string ParentPath(std::string_view path);
 // Byte-wise ASCII case-insensitive equality.
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
+// `text` with ASCII capitals made small; other bytes unchanged (the case EqualsIgnoreCase
+// ignores).
+std::string AsciiLower(std::string_view text);
+
 // Finds an existing file or folder the way Wine does: component by component, a component
 // that does not exist as spelled resolves to the first entry of its parent that matches it
 // ignoring ASCII case. Returns the path as it exists on disk; when some component cannot be

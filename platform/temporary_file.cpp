@@ -1,6 +1,5 @@
 #include "platform/temporary_file.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -68,19 +67,17 @@ FsResult TemporaryFile::Commit(std::string_view finalPath) {
   return {};
 }
 
-TemporaryFolder::~TemporaryFolder() {
+TemporaryFolder::~TemporaryFolder() { Discard(); }
+
+void TemporaryFolder::Discard() {
   if (path_.empty()) return;
-  if (DIR* dir = ::opendir(path_.c_str())) {
-    while (const dirent* entry = ::readdir(dir)) {
-      const std::string name = entry->d_name;
-      if (name != "." && name != "..") ::unlink(JoinPath(path_, name).c_str());
-    }
-    ::closedir(dir);
-  }
-  ::rmdir(path_.c_str());
+  for (const DirEntry& entry : ListFolder(path_)) DeleteFile(JoinPath(path_, entry.name));
+  RemoveEmptyFolder(path_);
+  path_.clear();
 }
 
 FsResult TemporaryFolder::CreateIn(std::string_view folder, TemporaryFolder& created) {
+  created.Discard();
   std::string pattern = folder.empty() ? std::string(".krax-XXXXXX") : JoinPath(folder, ".krax-XXXXXX");
   if (::mkdtemp(pattern.data()) == nullptr) return {FsStatus::kFailed, errno};
   const mode_t mask = ::umask(0);

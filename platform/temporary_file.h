@@ -48,11 +48,14 @@ class TemporaryFolder {
   TemporaryFolder(const TemporaryFolder&) = delete;
   TemporaryFolder& operator=(const TemporaryFolder&) = delete;
 
+  // Deletes a folder `created` already held, then makes a new one.
   static FsResult CreateIn(std::string_view folder, TemporaryFolder& created);
 
   const std::string& path() const { return path_; }
 
  private:
+  void Discard();
+
   std::string path_;
 };
 

@@ -316,11 +316,13 @@ TEST(Pack, StoppedByTheUserLeavesTheOlderArchiveAsItWas) {
     SCOPED_TRACE(zip ? "zip" : "cabinet");
     const std::string older = car.name + (zip ? ".zip" : ".CAB");
     demo.folder.write("archives/" + older, "the older archive");
-    demo.prompts.stopWork = [] { return true; };
+    demo.prompts.stopPolls = 0;
+    demo.prompts.stopWork = [&demo] { return demo.prompts.stopPolls > 1; };  // after some work
     const std::string viv = JoinPath(carFolder, "car.viv");
     const OperationResult stopped = zip ? demo.operations.CreateZip(0, viv, car.name)
                                         : demo.operations.CreateCabinet(0, viv, car.name);
     EXPECT_EQ(stopped.status, OperationStatus::kCancelled) << stopped.message;
+    EXPECT_GE(demo.prompts.stopPolls, 2);  // it stopped part-way, not before it began
     EXPECT_NE(stopped.message.find("was stopped"), std::string::npos) << stopped.message;
     EXPECT_EQ(demo.prompts.statuses.back(), zip ? "Create Zip stopped" : "Create Cabinet stopped");
     ASSERT_EQ(ListFolder(demo.settings.CPATH).size(), 1u);
@@ -347,7 +349,7 @@ TEST(Pack, ACabinetSetIsPutInPlaceWholeAndInstallsBack) {
   ASSERT_EQ(plan.problem, "");
   plan.cabinetOptions.typeCompress = 0;
   plan.cabinetOptions.maxCabinetSize = 50000;
-  const PackResult packed = RunPack(plan, PackKind::kCabinet, {});
+  const PackResult packed = RunPack(plan, {});
   ASSERT_TRUE(packed.ok) << packed.message;
   ASSERT_GE(packed.followingParts.size(), 2u);
   std::vector<std::string> names;

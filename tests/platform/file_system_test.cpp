@@ -11,6 +11,8 @@
 #include <fstream>
 
 #include "platform/file_system_detail.h"
+#include "platform/path.h"
+#include "platform/temporary_file.h"
 #include "support/scratch_folder.h"
 
 namespace krax {
@@ -169,6 +171,24 @@ TEST(ListFolder, NamesAndKindsWithoutDotEntries) {
   EXPECT_FALSE(ReadWholeFile(dir / "Original"));
   EXPECT_EQ(FileSize(dir / "car.viv"), 0u);
   EXPECT_FALSE(FileSize(dir / "Original"));
+}
+
+// A staging folder is gone with its files once dropped, and making a second one in the same
+// object first drops the first.
+TEST(TemporaryFolder, IsRemovedWithItsFilesAndReplacedWhenMadeAgain) {
+  test::ScratchFolder dir;
+  {
+    TemporaryFolder staging;
+    ASSERT_TRUE(TemporaryFolder::CreateIn(dir.path(), staging).ok());
+    const std::string first = staging.path();
+    ASSERT_TRUE(WriteFileAtomic(JoinPath(first, "PART.CAB"), "part").ok());
+    ASSERT_TRUE(TemporaryFolder::CreateIn(dir.path(), staging).ok());
+    EXPECT_NE(staging.path(), first);
+    EXPECT_FALSE(PathExists(first));
+    ASSERT_TRUE(WriteFileAtomic(JoinPath(staging.path(), "PART1.CAB"), "part").ok());
+    EXPECT_EQ(ListFolder(dir.path()).size(), 1u);
+  }
+  EXPECT_TRUE(ListFolder(dir.path()).empty());
 }
 
 class WriteFileAtomicTest : public ::testing::Test {

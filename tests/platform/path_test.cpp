@@ -36,6 +36,7 @@ TEST(EqualsIgnoreCase, AsciiOnly) {
   EXPECT_TRUE(EqualsIgnoreCase("CAR.VIV", "car.viv"));
   EXPECT_FALSE(EqualsIgnoreCase("car.viv", "car.vi"));
   EXPECT_FALSE(EqualsIgnoreCase("\xC4", "\xE4"));  // Latin-1 umlauts are not folded
+  EXPECT_EQ(AsciiLower("Trk001\\CAR.VIV \xC4"), "trk001\\car.viv \xC4");
 }
 
 class ResolvePathTest : public ::testing::Test {
