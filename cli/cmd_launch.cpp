@@ -18,7 +18,6 @@ int RunRunGame(Context& context, const std::vector<std::string>& args) {
   if (context.requireGame() == nullptr) return kExitFailure;
   GameOperations operations(context.game(), context.settings(), prompts);
   const OperationResult result = operations.RunGame();
-  prompts.EndStatusLine();
   return ReportResult(context, result);
 }
 
@@ -40,7 +39,6 @@ int RunEdit(Context& context, const std::vector<std::string>& args) {
   if (!code) return kExitFailure;
   GameOperations operations(game, context.settings(), prompts);
   const OperationResult result = operations.RunItemEditor(*code);
-  prompts.EndStatusLine();
   return ReportResult(context, result);
 }
 

@@ -88,7 +88,6 @@ int RunPack(Context& context, const std::vector<std::string>& args) {
   GameOperations operations(game, context.settings(), prompts);
   const OperationResult result = kind == 1 ? operations.CreateZip(item->itemCode, item->directory, item->name)
                                            : operations.CreateCabinet(item->itemCode, item->directory, item->name);
-  prompts.EndStatusLine();
   if (!result.done()) {
     context.err << "kraxctl: pack: " << result.message << '\n';
     return kExitFailure;

@@ -25,7 +25,6 @@ int RunRenameDirs(Context& context, const std::vector<std::string>& args) {
   TerminalPrompts prompts(context, false);
   GameOperations operations(game, context.settings(), prompts);
   const OperationResult result = args[0] == "id" ? operations.RenameDirsToId() : operations.RenameDirsToName();
-  prompts.EndStatusLine();
   if (!result.done()) {
     context.err << "kraxctl: " << result.message << '\n';
     return kExitFailure;

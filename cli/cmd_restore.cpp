@@ -50,7 +50,6 @@ int RunRestore(Context& context, const std::vector<std::string>& args) {
     }
     result = operations.RestoreItemFromCd(slot, {}, args[1]);
   }
-  prompts.EndStatusLine();
   if (result.status == OperationStatus::kFailed) {
     context.err << "kraxctl: " << result.message << '\n';
     return kExitFailure;

@@ -67,7 +67,6 @@ int RunWriteSerial(Context& context, const std::vector<std::string>& args) {
   }
   TerminalPrompts prompts(context, yes);
   const OperationResult result = WriteSerialNumber(game, prompts, static_cast<std::size_t>(slot), value);
-  prompts.EndStatusLine();
   return ReportResult(context, result);
 }
 

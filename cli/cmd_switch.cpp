@@ -24,7 +24,6 @@ int RunToggle(Context& context, const std::vector<std::string>& args) {
   TerminalPrompts prompts(context, /*assumeYes=*/false);
   GameOperations operations(game, context.settings(), prompts);
   const OperationResult result = operations.ToggleCar(static_cast<int>(*slot));
-  prompts.EndStatusLine();
   return ReportResult(context, result);
 }
 
@@ -38,7 +37,6 @@ int RunSwitch(Context& context, const std::vector<std::string>& args) {
   if (!code) return kExitFailure;
   GameOperations operations(game, context.settings(), prompts);
   const OperationResult result = operations.SwitchTrack(*code);
-  prompts.EndStatusLine();
   return ReportResult(context, result);
 }
 
