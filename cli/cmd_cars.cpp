@@ -127,7 +127,7 @@ int RunCar(Context& context, const std::vector<std::string>& args) {
   out << "Model: " << (fe ? Shown(car.model, "") : "") << '\n';
   out << "ID: " << (fe ? GameTextToUtf8(Upper(car.carId.value_or(""))) : "") << '\n';
   out << "Police Car: " << car.police() << '\n';
-  out << "Carp.txt: " << (fe ? car.carpSerial : "0") << '\n';
+  out << "Carp.txt: " << (fe ? GameTextToUtf8(car.carpSerial) : "0") << '\n';
   out << "FeData: " << car.fedataSerial() << '\n';
   out << "Class: " << (fe ? ClassLetter(car.carClass()) : "") << '\n';
   out << "Max.Speed: " << (fe ? FormatSpeed(game.ReadCarpValue(kCarpMaxSpeed, i)) : "") << '\n';
