@@ -32,8 +32,7 @@ int RunEdit(Context& context, const std::vector<std::string>& args) {
   if (slash != std::string::npos) {
     code = FindTrackArgument(context, game, prompts, args[0].substr(0, slash), args[0].substr(slash + 1));
   } else {
-    game.ClearCarTable();
-    game.LoadCarCatalog();
+    LoadCars(game);
     if (const std::optional<std::size_t> slot = FindCarArgument(context, game, args[0])) code = static_cast<int>(*slot);
   }
   if (!code) return kExitFailure;

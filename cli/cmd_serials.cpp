@@ -15,11 +15,6 @@
 namespace krax::cli {
 namespace {
 
-void LoadCars(GameData& game) {
-  game.ClearCarTable();
-  game.LoadCarCatalog();
-}
-
 int RunGenSerials(Context& context, const std::vector<std::string>& args) {
   if (!args.empty()) throw UsageError("gen-serials: takes no arguments");
   GameData* found = context.requireGame();

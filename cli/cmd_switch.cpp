@@ -17,8 +17,7 @@ int RunToggle(Context& context, const std::vector<std::string>& args) {
   GameData* found = context.requireGame();
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
-  game.ClearCarTable();
-  game.LoadCarCatalog();
+  LoadCars(game);
   const std::optional<std::size_t> slot = FindCarArgument(context, game, args[0]);
   if (!slot) return kExitFailure;
   TerminalPrompts prompts(context, /*assumeYes=*/false);

@@ -23,6 +23,11 @@ std::optional<long long> ParseIndex(const std::string& text) {
 }
 }  // namespace
 
+void LoadCars(GameData& game) {
+  game.ClearCarTable();
+  game.LoadCarCatalog();
+}
+
 std::optional<std::size_t> FindCarArgument(Context& context, const GameData& game, const std::string& argument) {
   if (const std::optional<long long> slot = ParseIndex(argument)) {
     if (game.CarTable.isUsed(*slot)) return static_cast<std::size_t>(*slot);
