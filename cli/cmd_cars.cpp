@@ -7,6 +7,7 @@
 
 #include "cli/command.h"
 #include "cli/context.h"
+#include "cli/item_arguments.h"
 #include "cli/json_text.h"
 #include "cli/whole_number.h"
 #include "gamedata/code_page.h"
@@ -34,11 +35,6 @@ std::string OptionalJson(const std::optional<std::string>& text) {
 // Game text for the terminal (UTF-8), or `none`.
 std::string Shown(const std::optional<std::string>& text, const char* none) {
   return text ? GameTextToUtf8(*text) : std::string(none);
-}
-
-void LoadCars(GameData& game) {
-  game.ClearCarTable();
-  game.LoadCarCatalog();
 }
 
 int RunCars(Context& context, const std::vector<std::string>& args) {
@@ -127,7 +123,7 @@ int RunCar(Context& context, const std::vector<std::string>& args) {
   out << "Model: " << (fe ? Shown(car.model, "") : "") << '\n';
   out << "ID: " << (fe ? GameTextToUtf8(Upper(car.carId.value_or(""))) : "") << '\n';
   out << "Police Car: " << car.police() << '\n';
-  out << "Carp.txt: " << (fe ? car.carpSerial : "0") << '\n';
+  out << "Carp.txt: " << (fe ? GameTextToUtf8(car.carpSerial) : "0") << '\n';
   out << "FeData: " << car.fedataSerial() << '\n';
   out << "Class: " << (fe ? ClassLetter(car.carClass()) : "") << '\n';
   out << "Max.Speed: " << (fe ? FormatSpeed(game.ReadCarpValue(kCarpMaxSpeed, i)) : "") << '\n';

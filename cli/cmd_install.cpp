@@ -69,7 +69,6 @@ int RunInstall(Context& context, const std::vector<std::string>& args, bool trac
   if (context.requireGame() == nullptr) return kExitFailure;
   GameOperations operations(context.game(), context.settings(), prompts);
   const OperationResult result = operations.InstallFromPath(static_cast<int>(mode), *source);
-  prompts.EndStatusLine();
   switch (result.status) {
     case OperationStatus::kDone:
       context.out << result.message << '\n';

@@ -18,7 +18,6 @@ int RunRunGame(Context& context, const std::vector<std::string>& args) {
   if (context.requireGame() == nullptr) return kExitFailure;
   GameOperations operations(context.game(), context.settings(), prompts);
   const OperationResult result = operations.RunGame();
-  prompts.EndStatusLine();
   return ReportResult(context, result);
 }
 
@@ -33,14 +32,12 @@ int RunEdit(Context& context, const std::vector<std::string>& args) {
   if (slash != std::string::npos) {
     code = FindTrackArgument(context, game, prompts, args[0].substr(0, slash), args[0].substr(slash + 1));
   } else {
-    game.ClearCarTable();
-    game.LoadCarCatalog();
+    LoadCars(game);
     if (const std::optional<std::size_t> slot = FindCarArgument(context, game, args[0])) code = static_cast<int>(*slot);
   }
   if (!code) return kExitFailure;
   GameOperations operations(game, context.settings(), prompts);
   const OperationResult result = operations.RunItemEditor(*code);
-  prompts.EndStatusLine();
   return ReportResult(context, result);
 }
 

@@ -43,8 +43,7 @@ struct Item {
 std::optional<Item> FindItem(Context& context, GameData& game, Prompts& prompts, const std::string& what) {
   const std::size_t slash = what.find('/');
   if (slash == std::string::npos) {
-    game.ClearCarTable();
-    game.LoadCarCatalog();
+    LoadCars(game);
     const std::optional<std::size_t> slot = FindCarArgument(context, game, what);
     if (!slot) return std::nullopt;
     const CarRecord& car = game.CarTable[*slot];
@@ -88,7 +87,6 @@ int RunPack(Context& context, const std::vector<std::string>& args) {
   GameOperations operations(game, context.settings(), prompts);
   const OperationResult result = kind == 1 ? operations.CreateZip(item->itemCode, item->directory, item->name)
                                            : operations.CreateCabinet(item->itemCode, item->directory, item->name);
-  prompts.EndStatusLine();
   if (!result.done()) {
     context.err << "kraxctl: pack: " << result.message << '\n';
     return kExitFailure;

@@ -6,6 +6,7 @@
 #include "app/settings.h"
 #include "cli/command.h"
 #include "cli/context.h"
+#include "cli/item_arguments.h"
 #include "cli/terminal_prompts.h"
 #include "gamedata/game_data.h"
 #include "operations/game_operations.h"
@@ -20,12 +21,10 @@ int RunRenameDirs(Context& context, const std::vector<std::string>& args) {
   GameData* found = context.requireGame();
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
-  game.ClearCarTable();
-  game.LoadCarCatalog();
+  LoadCars(game);
   TerminalPrompts prompts(context, false);
   GameOperations operations(game, context.settings(), prompts);
   const OperationResult result = args[0] == "id" ? operations.RenameDirsToId() : operations.RenameDirsToName();
-  prompts.EndStatusLine();
   if (!result.done()) {
     context.err << "kraxctl: " << result.message << '\n';
     return kExitFailure;

@@ -37,8 +37,7 @@ int RunRestore(Context& context, const std::vector<std::string>& args) {
     const int row = TrackRowArgument(args[1]);
     result = operations.RestoreItemFromCd(-(2 * row + 1), game.SlotFolderPath(row), {});
   } else {
-    game.ClearCarTable();
-    game.LoadCarCatalog();
+    LoadCars(game);
     int slot = -1;
     for (std::size_t i = 0; i < game.CarTable.count() && slot < 0; ++i) {
       const auto& id = game.CarTable[i].carId;
@@ -50,7 +49,6 @@ int RunRestore(Context& context, const std::vector<std::string>& args) {
     }
     result = operations.RestoreItemFromCd(slot, {}, args[1]);
   }
-  prompts.EndStatusLine();
   if (result.status == OperationStatus::kFailed) {
     context.err << "kraxctl: " << result.message << '\n';
     return kExitFailure;

@@ -1,6 +1,6 @@
 // kraxctl gen-serials / write-serial: "Generate S.N." and the details form's "Write".
-#include <iostream>
-#include <limits>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,11 +14,6 @@
 
 namespace krax::cli {
 namespace {
-
-void LoadCars(GameData& game) {
-  game.ClearCarTable();
-  game.LoadCarCatalog();
-}
 
 int RunGenSerials(Context& context, const std::vector<std::string>& args) {
   if (!args.empty()) throw UsageError("gen-serials: takes no arguments");
@@ -35,12 +30,6 @@ int RunGenSerials(Context& context, const std::vector<std::string>& args) {
   return ReportResult(context, generation.result);
 }
 
-bool ParseNumber(const std::string& text, long long& value) {
-  const std::optional<long long> parsed = ParseWholeNumber<long long>(text);
-  if (parsed) value = *parsed;
-  return parsed.has_value();
-}
-
 int RunWriteSerial(Context& context, const std::vector<std::string>& args) {
   bool yes = false;
   std::vector<std::string> positional;
@@ -52,22 +41,21 @@ int RunWriteSerial(Context& context, const std::vector<std::string>& args) {
     }
   }
   if (positional.size() != 2) throw UsageError("write-serial: expected SLOT VALUE [--yes]");
-  long long slot = 0;
-  long long value = 0;
-  if (!ParseNumber(positional[0], slot)) throw UsageError("write-serial: '" + positional[0] + "' is not a slot");
-  if (!ParseNumber(positional[1], value)) throw UsageError("write-serial: Please enter an integer.");
+  const std::optional<long long> slot = ParseWholeNumber<long long>(positional[0]);
+  if (!slot) throw UsageError("write-serial: '" + positional[0] + "' is not a slot");
+  const std::optional<long long> value = ParseWholeNumber<long long>(positional[1]);
+  if (!value) throw UsageError("write-serial: Please enter an integer.");
 
   GameData* found = context.requireGame();
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
   LoadCars(game);
-  if (!game.CarTable.isUsed(slot)) {
-    context.err << "kraxctl: no car in slot " << slot << '\n';
+  if (!game.CarTable.isUsed(*slot)) {
+    context.err << "kraxctl: no car in slot " << *slot << '\n';
     return kExitFailure;
   }
   TerminalPrompts prompts(context, yes);
-  const OperationResult result = WriteSerialNumber(game, prompts, static_cast<std::size_t>(slot), value);
-  prompts.EndStatusLine();
+  const OperationResult result = WriteSerialNumber(game, prompts, static_cast<std::size_t>(*slot), *value);
   return ReportResult(context, result);
 }
 

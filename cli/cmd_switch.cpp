@@ -17,14 +17,12 @@ int RunToggle(Context& context, const std::vector<std::string>& args) {
   GameData* found = context.requireGame();
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
-  game.ClearCarTable();
-  game.LoadCarCatalog();
+  LoadCars(game);
   const std::optional<std::size_t> slot = FindCarArgument(context, game, args[0]);
   if (!slot) return kExitFailure;
   TerminalPrompts prompts(context, /*assumeYes=*/false);
   GameOperations operations(game, context.settings(), prompts);
   const OperationResult result = operations.ToggleCar(static_cast<int>(*slot));
-  prompts.EndStatusLine();
   return ReportResult(context, result);
 }
 
@@ -38,7 +36,6 @@ int RunSwitch(Context& context, const std::vector<std::string>& args) {
   if (!code) return kExitFailure;
   GameOperations operations(game, context.settings(), prompts);
   const OperationResult result = operations.SwitchTrack(*code);
-  prompts.EndStatusLine();
   return ReportResult(context, result);
 }
 

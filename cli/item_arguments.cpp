@@ -16,18 +16,21 @@
 namespace krax::cli {
 
 namespace {
-bool ParseIndex(const std::string& text, long long& value) {
+std::optional<long long> ParseIndex(const std::string& text) {
   const std::optional<long long> parsed = ParseWholeNumber<long long>(text);
-  if (!parsed || *parsed < 0) return false;
-  value = *parsed;
-  return true;
+  if (!parsed || *parsed < 0) return std::nullopt;
+  return parsed;
 }
 }  // namespace
 
+void LoadCars(GameData& game) {
+  game.ClearCarTable();
+  game.LoadCarCatalog();
+}
+
 std::optional<std::size_t> FindCarArgument(Context& context, const GameData& game, const std::string& argument) {
-  long long slot = 0;
-  if (ParseIndex(argument, slot)) {
-    if (game.CarTable.isUsed(slot)) return static_cast<std::size_t>(slot);
+  if (const std::optional<long long> slot = ParseIndex(argument)) {
+    if (game.CarTable.isUsed(*slot)) return static_cast<std::size_t>(*slot);
     context.err << "kraxctl: no car in slot " << argument << '\n';
     return std::nullopt;
   }
@@ -52,11 +55,9 @@ std::optional<std::size_t> FindCarArgument(Context& context, const GameData& gam
 }
 
 int TrackRowArgument(const std::string& rowText) {
-  long long row = 0;
-  if (!ParseIndex(rowText, row) || row >= kStockTrackSlotCount) {
-    throw UsageError("'" + rowText + "' is not a track slot row (0 to 8)");
-  }
-  return static_cast<int>(row);
+  const std::optional<long long> row = ParseIndex(rowText);
+  if (!row || *row >= kStockTrackSlotCount) throw UsageError("'" + rowText + "' is not a track slot row (0 to 8)");
+  return static_cast<int>(*row);
 }
 
 std::optional<int> FindTrackArgument(Context& context, GameData& game, Prompts& prompts, const std::string& rowText,

@@ -16,6 +16,9 @@ namespace krax::cli {
 
 class Context;
 
+// Reads the car table afresh from the car folder.
+void LoadCars(GameData& game);
+
 // The car named by SLOT (digits) or ID (ignoring case) in the loaded car table; nullopt, with
 // the reason on stderr, when there is none or several cars carry the ID.
 std::optional<std::size_t> FindCarArgument(Context& context, const GameData& game, const std::string& argument);

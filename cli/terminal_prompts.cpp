@@ -21,13 +21,28 @@ extern "C" void OnInterrupt(int) {
 
 }  // namespace
 
-TerminalPrompts::TerminalPrompts(Context& context, bool assumeYes) : context_(context), assumeYes_(assumeYes) {}
+TerminalPrompts::TerminalPrompts(Context& context, bool assumeYes) : context_(context), assumeYes_(assumeYes) {
+  outEnderBuffer_.previousTie = context_.out.tie(&outEnder_);
+  errEnderBuffer_.previousTie = context_.err.tie(&errEnder_);
+}
 
-TerminalPrompts::~TerminalPrompts() { EndStatusLine(); }
+TerminalPrompts::~TerminalPrompts() {
+  context_.err.tie(errEnderBuffer_.previousTie);
+  context_.out.tie(outEnderBuffer_.previousTie);
+  EndStatusLine();
+}
+
+int TerminalPrompts::StatusLineEnder::sync() {
+  if (previousTie != nullptr) previousTie->flush();
+  prompts_.EndStatusLine();
+  return 0;
+}
 
 void TerminalPrompts::EndStatusLine() {
-  if (statusOnLine_) context_.err << '\n' << std::flush;
+  // Cleared first: the newline below goes through a tied stream and comes back here.
+  if (!statusOnLine_) return;
   statusOnLine_ = false;
+  context_.err << '\n' << std::flush;
 }
 
 void TerminalPrompts::Message(const std::string& text) {
@@ -56,7 +71,9 @@ bool TerminalPrompts::onTerminal() const { return &context_.err == &std::cerr &&
 
 void TerminalPrompts::Status(const std::string& text) {
   // On a terminal one line is rewritten in place; elsewhere each status is a line of its own.
+  // The line is rewritten in place: the write must not end it first.
   if (onTerminal()) {
+    statusOnLine_ = false;
     context_.err << "\r\x1b[K" << text << std::flush;
     statusOnLine_ = true;
   } else {
@@ -70,6 +87,7 @@ std::string TerminalPrompts::ChooseFile(const std::string&, const std::string&) 
 
 bool TerminalPrompts::Progress(const ProgressState& state) {
   if (onTerminal()) {
+    statusOnLine_ = false;
     context_.err << "\r\x1b[K" << ProgressText(state) << std::flush;
     statusOnLine_ = true;
   }

@@ -1,8 +1,11 @@
 // kraxctl's way of talking to the user for the operations: messages on stderr, status lines
-// on stderr (one line updated in place on a terminal), questions at the terminal.
+// on stderr (one line updated in place on a terminal), questions at the terminal. While a
+// TerminalPrompts lives, anything a command prints on its output or error stream first ends
+// the status line, so that results always start on a line of their own.
 #pragma once
 
-#include <iosfwd>
+#include <ostream>
+#include <streambuf>
 #include <string>
 
 #include "operations/prompts.h"
@@ -39,20 +42,36 @@ class TerminalPrompts : public Prompts {
   // Questions asked so far that were refused because there was no terminal to ask.
   int refusedQuestions() const { return refused_; }
 
-  // Ends the status line standing on the terminal, so that what is printed next starts on
-  // a line of its own.
-  void EndStatusLine();
-
  protected:
   // True when the messages go to the process's stderr and that is a terminal.
   bool onTerminal() const;
 
  private:
+  // Tied to the command's streams: every write on them flushes this stream first, and its
+  // flush ends the status line (after flushing what the stream was tied to before).
+  class StatusLineEnder : public std::streambuf {
+   public:
+    explicit StatusLineEnder(TerminalPrompts& prompts) : prompts_(prompts) {}
+    std::ostream* previousTie = nullptr;
+
+   protected:
+    int sync() override;
+
+   private:
+    TerminalPrompts& prompts_;
+  };
+
+  // Ends the status line standing on the terminal, so that what is printed next starts on
+  // a line of its own.
+  void EndStatusLine();
+
   Context& context_;
   bool assumeYes_;
   bool statusOnLine_ = false;  // a status text stands on the terminal's last line
   int refused_ = 0;
   std::string chosenPath_;
+  StatusLineEnder outEnderBuffer_{*this}, errEnderBuffer_{*this};
+  std::ostream outEnder_{&outEnderBuffer_}, errEnder_{&errEnderBuffer_};
 };
 
 }  // namespace krax::cli
