@@ -17,8 +17,7 @@ int RunRunGame(Context& context, const std::vector<std::string>& args) {
   TerminalPrompts prompts(context, /*assumeYes=*/false);
   if (context.requireGame() == nullptr) return kExitFailure;
   GameOperations operations(context.game(), context.settings(), prompts);
-  const OperationResult result = operations.RunGame();
-  return ReportResult(context, result);
+  return ReportResult(context, operations.RunGame());
 }
 
 int RunEdit(Context& context, const std::vector<std::string>& args) {
@@ -37,8 +36,7 @@ int RunEdit(Context& context, const std::vector<std::string>& args) {
   }
   if (!code) return kExitFailure;
   GameOperations operations(game, context.settings(), prompts);
-  const OperationResult result = operations.RunItemEditor(*code);
-  return ReportResult(context, result);
+  return ReportResult(context, operations.RunItemEditor(*code));
 }
 
 const RegisterCommand kRunGame({"run-game", "start KRAX without its intro movies",

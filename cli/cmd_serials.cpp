@@ -55,8 +55,7 @@ int RunWriteSerial(Context& context, const std::vector<std::string>& args) {
     return kExitFailure;
   }
   TerminalPrompts prompts(context, yes);
-  const OperationResult result = WriteSerialNumber(game, prompts, static_cast<std::size_t>(*slot), *value);
-  return ReportResult(context, result);
+  return ReportResult(context, WriteSerialNumber(game, prompts, static_cast<std::size_t>(*slot), *value));
 }
 
 const RegisterCommand kGenSerials({"gen-serials", "give cars with duplicate serial numbers new ones",

@@ -22,8 +22,7 @@ int RunToggle(Context& context, const std::vector<std::string>& args) {
   if (!slot) return kExitFailure;
   TerminalPrompts prompts(context, /*assumeYes=*/false);
   GameOperations operations(game, context.settings(), prompts);
-  const OperationResult result = operations.ToggleCar(static_cast<int>(*slot));
-  return ReportResult(context, result);
+  return ReportResult(context, operations.ToggleCar(static_cast<int>(*slot)));
 }
 
 int RunSwitch(Context& context, const std::vector<std::string>& args) {
@@ -35,8 +34,7 @@ int RunSwitch(Context& context, const std::vector<std::string>& args) {
   const std::optional<int> code = FindTrackArgument(context, game, prompts, args[0], args[1]);
   if (!code) return kExitFailure;
   GameOperations operations(game, context.settings(), prompts);
-  const OperationResult result = operations.SwitchTrack(*code);
-  return ReportResult(context, result);
+  return ReportResult(context, operations.SwitchTrack(*code));
 }
 
 const RegisterCommand kToggle({"toggle", "enable a disabled car or disable an enabled one",
