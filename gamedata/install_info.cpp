@@ -26,20 +26,23 @@ std::string InstallInfo::languageLine() const {
 void ParseInstallInfo(std::string_view bytes, InstallInfo& info) {
   // Text mode: a Ctrl-Z ends the file, CR LF (or LF alone) ends a line.
   if (std::size_t end = bytes.find(kCtrlZ); end != std::string_view::npos) bytes = bytes.substr(0, end);
+  info.fileLines.clear();
   std::size_t pos = 0;
-  for (std::size_t i = 0; i < InstallInfo::kReadEntries; ++i) {
-    if (pos >= bytes.size()) {
-      // The read that meets the end of the file leaves an entry holding only the newline.
-      info.lines[i] = "\n";
-      break;
-    }
+  while (pos < bytes.size()) {
     std::size_t end = bytes.find('\n', pos);
     std::string_view line = bytes.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
     if (end != std::string_view::npos && !line.empty() && line.back() == '\r') line.remove_suffix(1);
     // A last line without a line end is a line all the same, so that a rewrite keeps it.
     pos = end == std::string_view::npos ? bytes.size() : end + 1;
-    info.lines[i].assign(line.data(), line.size());
-    info.lines[i].push_back('\n');
+    info.fileLines.emplace_back(line);
+  }
+  for (std::size_t i = 0; i < InstallInfo::kReadEntries; ++i) {
+    if (i >= info.fileLines.size()) {
+      // The read that meets the end of the file leaves an entry holding only the newline.
+      info.lines[i] = "\n";
+      break;
+    }
+    info.lines[i] = info.fileLines[i] + '\n';
   }
 }
 
@@ -57,20 +60,15 @@ bool ReadInstallInfo(std::string_view gameFolder, InstallInfo& info) {
 }
 
 std::string FormatInstallInfo(const InstallInfo& info) {
+  // Only the tracks line changes; every other line is written back as it was read.
+  constexpr std::size_t kTracksLineIndex = 3;
+  std::vector<std::string_view> lines(info.fileLines.begin(), info.fileLines.end());
+  if (lines.size() <= kTracksLineIndex) lines.resize(kTracksLineIndex + 1);
+  lines[kTracksLineIndex] = kTracksLine;
   std::string out;
-  auto appendText = [&out](std::string_view text) {
-    for (char c : text) {
-      if (c == '\n') out += '\r';
-      out += c;
-    }
-  };
-  for (std::size_t i = 0; i < InstallInfo::kReadEntries; ++i) {
-    if (i == 3) {
-      appendText(kTracksLine);
-      appendText("\n");
-    } else {
-      appendText(info.lines[i]);
-    }
+  for (std::string_view line : lines) {
+    out += line;
+    out += "\r\n";
   }
   out += kCtrlZ;
   return out;

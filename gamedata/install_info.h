@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace krax {
 
@@ -16,6 +17,8 @@ struct InstallInfo {
   static constexpr std::size_t kEntries = 28;
   static constexpr std::size_t kReadEntries = 27;
   std::array<std::string, kEntries> lines{};
+  // Every line of the file, however many, without line ends: a rewrite keeps them all.
+  std::vector<std::string> fileLines;
 
   // Entry 0 without its line end ("" when nothing was read).
   std::string languageLine() const;
@@ -35,10 +38,11 @@ bool ReadInstallInfo(std::string_view gameFolder, InstallInfo& info);
 // Parses the bytes of an install.win into `info` the way ReadInstallInfo does.
 void ParseInstallInfo(std::string_view bytes, InstallInfo& info);
 
-// The bytes WriteInstallInfo writes for `info` (entry 3 replaced by the tracks line).
+// The bytes WriteInstallInfo writes for `info`: every line of the file, the fourth replaced
+// by the tracks line (empty lines added before it when the file had fewer), then Ctrl-Z.
 std::string FormatInstallInfo(const InstallInfo& info);
 
-// Rewrites install.win in `gameFolder` from `info`, entry 3 written as the tracks line.
+// Rewrites install.win in `gameFolder` from `info`, the fourth line written as the tracks line.
 // The old file is replaced only once the new one is complete; `info` is not changed.
 bool WriteInstallInfo(std::string_view gameFolder, const InstallInfo& info);
 

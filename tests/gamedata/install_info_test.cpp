@@ -29,39 +29,43 @@ TEST_F(InstallInfoFile, ThreeLinesGetTheTracksLineAndNoEmptyLine) {
   EXPECT_EQ(Rewrite("english\r\nA\r\nB\r\n"), "english\r\nA\r\nB\r\n" + kTracks + "\x1A");
 }
 
-TEST_F(InstallInfoFile, TenLinesAreKeptWithOneEmptyLineBeforeTheEndMark) {
+TEST_F(InstallInfoFile, TenLinesAreKeptAsTheyAre) {
   std::string lines = "german\r\n1\r\n2\r\n" + kTracks + "4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n";
-  EXPECT_EQ(Rewrite(lines), lines + "\r\n\x1A");
+  EXPECT_EQ(Rewrite(lines), lines + "\x1A");
 }
 
 TEST_F(InstallInfoFile, TheFourthLineIsReplaced) {
   EXPECT_EQ(Rewrite("french\r\n1\r\n2\r\nD:\\KRAX\\Tracks\\\r\n4\r\n"),
-            "french\r\n1\r\n2\r\n" + kTracks + "4\r\n\r\n\x1A");
+            "french\r\n1\r\n2\r\n" + kTracks + "4\r\n\x1A");
 }
 
 TEST_F(InstallInfoFile, CtrlZEndsTheFileAndARewriteReadsBackTheSame) {
   std::string first = Rewrite("english\r\nA\r\nB\r\nC\r\n\x1Agarbage after the end\r\nmore\r\n");
-  EXPECT_EQ(first, "english\r\nA\r\nB\r\n" + kTracks + "\r\n\x1A");
+  EXPECT_EQ(first, "english\r\nA\r\nB\r\n" + kTracks + "\x1A");
   // The rewritten file, read again, gives the same file (its Ctrl-Z is not data).
-  EXPECT_EQ(Rewrite(first), "english\r\nA\r\nB\r\n" + kTracks + "\r\n\r\n\x1A");
+  EXPECT_EQ(Rewrite(first), first);
 }
 
-TEST_F(InstallInfoFile, ShortFiles) {
+TEST_F(InstallInfoFile, ShortFilesGetEmptyLinesUpToTheTracksLine) {
+  // The tracks line is always the fourth, where the game looks for it.
   EXPECT_EQ(Rewrite("english\r\nA\r\n"), "english\r\nA\r\n\r\n" + kTracks + "\x1A");
-  EXPECT_EQ(Rewrite("english\r\n"), "english\r\n\r\n" + kTracks + "\x1A");
-  EXPECT_EQ(Rewrite(""), "\r\n" + kTracks + "\x1A");
+  EXPECT_EQ(Rewrite("english\r\n"), "english\r\n\r\n\r\n" + kTracks + "\x1A");
+  EXPECT_EQ(Rewrite(""), "\r\n\r\n\r\n" + kTracks + "\x1A");
 }
 
 TEST_F(InstallInfoFile, ALastLineWithoutLineEndIsKept) {
-  EXPECT_EQ(Rewrite("english\r\nA\r\nB\r\nC\r\nlast"), "english\r\nA\r\nB\r\n" + kTracks + "last\r\n\r\n\x1A");
+  EXPECT_EQ(Rewrite("english\r\nA\r\nB\r\nC\r\nlast"), "english\r\nA\r\nB\r\n" + kTracks + "last\r\n\x1A");
 }
 
-TEST_F(InstallInfoFile, OnlyTheFirst27LinesAreKept) {
-  std::string lines;
-  for (int i = 0; i < 30; ++i) lines += "line" + std::to_string(i) + "\r\n";
-  std::string expected;
-  for (int i = 0; i < 27; ++i) expected += i == 3 ? kTracks : "line" + std::to_string(i) + "\r\n";
-  EXPECT_EQ(Rewrite(lines), expected + "\x1A");
+TEST_F(InstallInfoFile, EveryLineIsKeptHoweverMany) {
+  for (int count : {26, 27, 28, 30, 200}) {
+    std::string lines, expected;
+    for (int i = 0; i < count; ++i) {
+      lines += "line" + std::to_string(i) + "\r\n";
+      expected += i == 3 ? kTracks : "line" + std::to_string(i) + "\r\n";
+    }
+    EXPECT_EQ(Rewrite(lines), expected + "\x1A") << count << " lines";
+  }
 }
 
 TEST_F(InstallInfoFile, EntriesHoldTheLinesWithOneNewline) {
@@ -93,7 +97,7 @@ TEST_F(InstallInfoFile, AFailedRewriteLeavesTheOldFile) {
   std::string path = dir.write("install.win", old);
   InstallInfo info;
   ASSERT_TRUE(ReadInstallInfo(dir.path(), info));
-  for (auto& line : info.lines) line = std::string(200, 'x') + '\n';  // a file larger than allowed below
+  info.fileLines.assign(27, std::string(200, 'x'));  // a file larger than allowed below
 
   struct rlimit limit;
   ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
