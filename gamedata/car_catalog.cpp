@@ -211,7 +211,7 @@ std::size_t GameData::ScanCarFolderAt(std::size_t s, const std::string& folder, 
       continue;
     }
     record.depth = depth;
-    if (depth == 0 && record.enabled == 1) ++EnabledCarCount;
+    if (record.countsAsEnabledCar()) ++EnabledCarCount;
     if (!serialOwner_.empty() && depth == 0 && record.hasFedata() && serialOwner_[record.fedataSerial()] < 0) {
       serialOwner_[record.fedataSerial()] = static_cast<int>(s);
     }

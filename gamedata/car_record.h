@@ -94,6 +94,9 @@ struct CarRecord {
 
   bool inUse() const { return !archivePath.empty(); }
   bool hasFedata() const { return fedata.has_value(); }
+  // The one rule for EnabledCarCount: enabled cars directly in the car folder count; cars
+  // in sub-folders never do, enabled or not.
+  bool countsAsEnabledCar() const { return depth == 0 && enabled == 1; }
   // Fields of the front-end data (0 without it).
   std::uint16_t fedataSerial() const { return fedata ? FedataRecord(*fedata).serial() : 0; }
   std::uint16_t carClass() const;

@@ -59,9 +59,10 @@ OperationResult ToggleCarArchive(GameData& data, std::size_t slot) {
             "The car " + CarLabel(car) + " could not be " + verb + ": " + car.archivePath + ": " + reason + "."};
   }
   const std::string oldPath = car.archivePath;
+  const bool counted = car.countsAsEnabledCar();
   car.archivePath = newPath;
   car.enabled = enabled ? 0 : 1;
-  data.EnabledCarCount += enabled ? -1 : 1;
+  data.EnabledCarCount += (car.countsAsEnabledCar() ? 1 : 0) - (counted ? 1 : 0);
   std::string done = "Car " + CarLabel(car) + " " + verb + ": " + oldPath + " -> " + BaseName(newPath);
   return {OperationStatus::kDone, kCommand, done};
 }
