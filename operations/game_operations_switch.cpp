@@ -3,6 +3,7 @@
 #include "operations/car_toggle.h"
 #include "operations/game_operations.h"
 #include "operations/launch.h"
+#include "operations/prompts.h"
 #include "operations/track_switch.h"
 #include "platform/path.h"
 
@@ -25,10 +26,11 @@ OperationResult GameOperations::SwitchTrack(int itemCode) {
   const std::string slot = ParentPath(track);
   if (slot.empty()) return {OperationStatus::kFailed, kCommand, track + " is not in a track slot folder."};
   const SwitchOutcome outcome = SwitchTrackOfGame(data_, slot, name);
-  if (!outcome.ok()) {
-    return {OperationStatus::kFailed, kCommand, DescribeSwitchProblems(slot, name, outcome.problems)};
-  }
-  return {OperationStatus::kDone, kCommand, BaseName(slot) + ": \"" + name + "\" is now the active track."};
+  if (!outcome.ok()) return {OperationStatus::kFailed, kCommand, DescribeSwitchProblems(slot, name, outcome)};
+  const std::string done = BaseName(slot) + ": \"" + name + "\" is now the active track.";
+  // The slot did switch (the tree must show it), but the player must learn what the game shows.
+  if (!outcome.textProblem.empty()) prompts_.Message(done + "\n" + outcome.textProblem);
+  return {OperationStatus::kDone, kCommand, done};
 }
 
 OperationResult GameOperations::ResumeInterruptedSwitches() {

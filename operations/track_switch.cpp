@@ -3,10 +3,12 @@
 #include <cctype>
 #include <cstring>
 
+#include "gamedata/code_page.h"
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
 #include "gamedata/track_catalog.h"
 #include "operations/prompts.h"
+#include "operations/switch_undo.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 
@@ -43,7 +45,8 @@ bool IsPlainName(const std::string& name) {
 
 // Restore step for one entry: moves source\e into the target folder, replacing a file (never a
 // folder) that stands there.
-void MoveBack(const std::string& from, const std::string& to, std::vector<std::string>& problems) {
+void MoveBack(const std::string& from, const std::string& to, std::vector<std::string>& problems,
+              SwitchUndoLog* undo) {
   FsResult moved = RenameNoReplace(from, to);
   if (moved.status == FsStatus::kAlreadyExists) {
     if (IsFolder(to)) {
@@ -56,6 +59,10 @@ void MoveBack(const std::string& from, const std::string& to, std::vector<std::s
       return;
     }
     // What stands there is a track's copy of the file (the track folder keeps its own).
+    if (undo && !undo->Keep(to)) {
+      problems.push_back("Could not read " + to + " to put back " + from + "; both were left as they are.");
+      return;
+    }
     FsResult deleted = DeleteFile(to);
     if (!deleted) {
       problems.push_back("Could not remove " + to + " to put back " + from + ": " + Reason(deleted) + ".");
@@ -63,13 +70,18 @@ void MoveBack(const std::string& from, const std::string& to, std::vector<std::s
     }
     moved = RenameNoReplace(from, to);
   }
-  if (!moved) problems.push_back("Could not move " + from + " to " + to + ": " + Reason(moved) + ".");
+  if (!moved) {
+    problems.push_back("Could not move " + from + " to " + to + ": " + Reason(moved) + ".");
+  } else if (undo) {
+    undo->Moved(from, to);
+  }
 }
 
 // Install step for one entry: keeps the slot's entry in the backup folder, then copies the
 // track's file into the slot.
 bool InstallEntry(const std::string& slotEntry, const std::string& backupFolder, const std::string& name,
-                  const std::string& trackFile, std::vector<std::string>& problems, const SwitchStepHook& hook) {
+                  const std::string& trackFile, std::vector<std::string>& problems, const SwitchStepHook& hook,
+                  SwitchUndoLog* undo) {
   const std::string backupEntry = EntryIn(backupFolder, name);
   const bool inSlot = PathExists(slotEntry);
   bool replace = false;  // the slot's entry stays where it is and the copy replaces it
@@ -81,6 +93,10 @@ bool InstallEntry(const std::string& slotEntry, const std::string& backupFolder,
     if (!IsFile(backupEntry) || !IsFile(slotEntry) || IsReadOnly(slotEntry)) {
       problems.push_back(slotEntry + " was left as it was (the game's own " + name + " stays in " +
                          backupFolder + "); " + trackFile + " was not copied.");
+      return true;
+    }
+    if (undo && !undo->Keep(slotEntry)) {
+      problems.push_back("Could not read " + slotEntry + "; " + trackFile + " was not copied.");
       return true;
     }
     replace = true;
@@ -97,10 +113,15 @@ bool InstallEntry(const std::string& slotEntry, const std::string& backupFolder,
                          trackFile + " was not copied.");
       return true;
     }
+    if (undo) undo->Moved(slotEntry, backupEntry);
   }
   if (!Step(hook, "copy " + trackFile)) return false;
   FsResult copied = CopyFile(trackFile, slotEntry, /*overwrite=*/replace);
-  if (!copied) problems.push_back("Could not copy " + trackFile + " to " + slotEntry + ": " + Reason(copied) + ".");
+  if (!copied) {
+    problems.push_back("Could not copy " + trackFile + " to " + slotEntry + ": " + Reason(copied) + ".");
+  } else if (undo && !replace) {
+    undo->Created(slotEntry);  // a replaced file was kept above
+  }
   return true;
 }
 
@@ -108,22 +129,44 @@ bool InstallEntry(const std::string& slotEntry, const std::string& backupFolder,
 
 bool TransferFolderEntries(const std::string& target, const std::string& source,
                            const std::optional<std::string>& backup, std::vector<std::string>& problems,
-                           const SwitchStepHook& hook) {
+                           const SwitchStepHook& hook, SwitchUndoLog* undo) {
   for (const DirEntry& entry : ListFolder(source)) {
     if (EqualsIgnoreCase(entry.name, kSwitchJournalFile)) continue;
     const std::string from = JoinPath(source, entry.name);
     const std::string to = EntryIn(target, entry.name);
     if (!backup) {
       if (!Step(hook, "move " + from)) return false;
-      MoveBack(from, to, problems);
+      MoveBack(from, to, problems, undo);
     } else if (!entry.isFolder) {
-      if (!InstallEntry(to, *backup, entry.name, from, problems, hook)) return false;
+      if (!InstallEntry(to, *backup, entry.name, from, problems, hook, undo)) return false;
     }
   }
   return true;
 }
 
-SwitchOutcome SwitchSlot(const std::string& slotFolder, const std::string& trackName, const SwitchStepHook& hook) {
+namespace {
+
+// Takes back what a failed switch did, so that the slot is as it was before it; then removes
+// the journal. Where a step cannot be taken back, the journal is made to name the track that
+// was active before, so the next catalog load tries again to put that one back.
+void UndoFailedSwitch(const std::string& slotFolder, const std::string& journal, const std::string& previous,
+                      SwitchUndoLog& undo, SwitchOutcome& outcome) {
+  std::vector<std::string> undoProblems;
+  if (undo.Undo(undoProblems)) {
+    DeleteFile(journal);
+    outcome.undone = true;
+    return;
+  }
+  WriteFileAtomic(journal, previous + "\n");
+  outcome.problems.push_back("The switch could not be undone completely; " + BaseName(slotFolder) +
+                             " will be switched back to \"" + previous + "\" on the next reload:");
+  outcome.problems.insert(outcome.problems.end(), undoProblems.begin(), undoProblems.end());
+}
+
+}  // namespace
+
+SwitchOutcome SwitchSlot(const std::string& slotFolder, const std::string& trackName, const SwitchStepHook& hook,
+                         bool undoFailed) {
   SwitchOutcome outcome;
   if (!IsFolder(slotFolder)) {
     outcome.problems.push_back("The slot folder " + slotFolder + " does not exist.");
@@ -134,6 +177,7 @@ SwitchOutcome SwitchSlot(const std::string& slotFolder, const std::string& track
     return outcome;
   }
   const std::string journal = EntryIn(slotFolder, kSwitchJournalFile);
+  const std::string previous = ReadActiveTrack(slotFolder);
   if (!Step(hook, "journal")) return Stopped(outcome);
   FsResult recorded = WriteFileAtomic(journal, trackName + "\n");
   if (!recorded) {
@@ -141,15 +185,22 @@ SwitchOutcome SwitchSlot(const std::string& slotFolder, const std::string& track
     outcome.problems.push_back("Could not write " + journal + ": " + Reason(recorded) + ".");
     return outcome;
   }
+  SwitchUndoLog undoLog;
+  SwitchUndoLog* undo = undoFailed ? &undoLog : nullptr;
+  const auto failed = [&] {
+    if (undo) UndoFailedSwitch(slotFolder, journal, previous, undoLog, outcome);
+    return outcome;
+  };
 
   const std::string original = OriginalFolderPath(slotFolder);
   if (!IsFolder(original)) {
     FsResult made = CreateFolder(original);
+    if (made && undo) undo->Created(original);
     if (!made && !IsFolder(original)) {
       outcome.problems.push_back("Could not create " + original + ": " + Reason(made) + ".");
     }
   }
-  if (!TransferFolderEntries(slotFolder, original, std::nullopt, outcome.problems, hook)) {
+  if (!TransferFolderEntries(slotFolder, original, std::nullopt, outcome.problems, hook, undo)) {
     return Stopped(outcome);
   }
   // "Original" in any letter case is the backup folder itself: nothing to install.
@@ -158,44 +209,55 @@ SwitchOutcome SwitchSlot(const std::string& slotFolder, const std::string& track
     if (!IsFolder(track)) {
       outcome.problems.push_back("The track folder " + track + " does not exist.");
     } else if (IsFolder(original) &&
-               !TransferFolderEntries(slotFolder, track, original, outcome.problems, hook)) {
+               !TransferFolderEntries(slotFolder, track, original, outcome.problems, hook, undo)) {
       return Stopped(outcome);
     }
   }
+  if (!outcome.problems.empty() && undo) return failed();
 
   if (!Step(hook, "Atrack.ini")) return Stopped(outcome);
   if (!WriteActiveTrack(slotFolder, trackName)) {
     outcome.problems.push_back("Could not write " + EntryIn(slotFolder, kActiveTrackFile) + ".");
-    return outcome;  // the journal stays: the next load tries again
+    return failed();  // without an undo the journal stays: the next load tries again
   }
   if (!Step(hook, "journal removed")) return Stopped(outcome);
   DeleteFile(journal);
   return outcome;
 }
 
-SwitchOutcome SwitchTrackOfGame(GameData& data, const std::string& slotFolder, const std::string& trackName,
-                                const SwitchStepHook& hook) {
-  SwitchOutcome outcome = SwitchSlot(slotFolder, trackName, hook);
-  if (outcome.stopped || !data.kraxText) return outcome;
+std::string WriteTrackNameIntoGameText(GameData& data, const std::string& slotFolder, const std::string& trackName) {
+  if (!data.kraxText) return {};
   // The slot's row is the last character of its folder name ("Trk003" is row 3).
   const char last = slotFolder.empty() ? '\0' : slotFolder.back();
-  if (!std::isdigit(static_cast<unsigned char>(last))) return outcome;
+  if (!std::isdigit(static_cast<unsigned char>(last))) return {};
   const int row = last - '0';
-  if (row >= kStockTrackSlotCount) return outcome;
-  const std::string text = EqualsIgnoreCase(trackName, kOriginalFolder)
-                               ? std::string(StockTrackTable[static_cast<std::size_t>(row)].displayName)
-                               : trackName;
+  if (row >= kStockTrackSlotCount) return {};
+  // The game's text is in its code page; folder names here are UTF-8.
+  const std::optional<std::string> text =
+      EqualsIgnoreCase(trackName, kOriginalFolder)
+          ? std::optional<std::string>(StockTrackTable[static_cast<std::size_t>(row)].displayName)
+          : Utf8ToGameText(trackName);
+  if (!text) {
+    return "The track name \"" + PathToUtf8(trackName) +
+           "\" cannot be written in the game's code page (Windows-1252); the game text " + data.GameTextPath() +
+           " was not changed.";
+  }
   if (data.GameTextTable.damaged()) {
     // Saving would write the strings that point outside the file as empty ones: only the
     // string editor does that, after asking.
-    outcome.problems.push_back("The game text " + data.GameTextPath() +
-                               " is damaged; the track name was not written into it.");
-    return outcome;
+    return "The game text " + data.GameTextPath() + " is damaged; the track name was not written into it.";
   }
-  if (!data.SetGameText(102 + static_cast<std::size_t>(row), text) || !data.SaveGameText()) {
-    outcome.problems.push_back("The track name could not be written into the game text " + data.GameTextPath() +
-                               ".");
+  if (!data.SetGameText(102 + static_cast<std::size_t>(row), *text) || !data.SaveGameText()) {
+    return "The track name could not be written into the game text " + data.GameTextPath() + ".";
   }
+  return {};
+}
+
+SwitchOutcome SwitchTrackOfGame(GameData& data, const std::string& slotFolder, const std::string& trackName,
+                                const SwitchStepHook& hook, bool undoFailed) {
+  SwitchOutcome outcome = SwitchSlot(slotFolder, trackName, hook, undoFailed);
+  if (!outcome.ok()) return outcome;
+  outcome.textProblem = WriteTrackNameIntoGameText(data, slotFolder, trackName);
   return outcome;
 }
 
@@ -222,10 +284,12 @@ int ResumeInterruptedSwitches(GameData& data, Prompts& prompts) {
       continue;
     }
     ++repeated;
-    SwitchOutcome outcome = SwitchTrackOfGame(data, slot, *target);
+    // Going back would need the state before the crash, which is gone: the switch is finished.
+    SwitchOutcome outcome = SwitchTrackOfGame(data, slot, *target, {}, /*undoFailed=*/false);
     if (outcome.ok()) {
       prompts.Message("The switch of " + BaseName(slot) + " to \"" + *target +
-                      "\" was interrupted; it has now been completed.");
+                      "\" was interrupted; it has now been completed." +
+                      (outcome.textProblem.empty() ? "" : "\n" + outcome.textProblem));
     } else {
       prompts.Message("The switch of " + BaseName(slot) + " to \"" + *target + "\" was interrupted. " +
                       DescribeSwitchProblems(slot, *target, outcome.problems));
@@ -240,6 +304,13 @@ std::string DescribeSwitchProblems(const std::string& slotFolder, const std::str
   std::string text = "The switch of " + BaseName(slotFolder) + " to \"" + trackName + "\" did not complete:";
   for (std::size_t i = 0; i < problems.size() && i < kShown; ++i) text += "\n" + problems[i];
   if (problems.size() > kShown) text += "\n... and " + std::to_string(problems.size() - kShown) + " more.";
+  return text;
+}
+
+std::string DescribeSwitchProblems(const std::string& slotFolder, const std::string& trackName,
+                                   const SwitchOutcome& outcome) {
+  std::string text = DescribeSwitchProblems(slotFolder, trackName, outcome.problems);
+  if (outcome.undone) text += "\nEvery step it had made was undone: " + BaseName(slotFolder) + " is as it was before.";
   return text;
 }
 

@@ -2,10 +2,11 @@
 // own files they replace wait in the slot's "Original" folder, and Atrack.ini names the choice.
 //
 // Nothing is ever replaced or deleted in "Original": it may hold the only copy of a game file.
-// A step that fails is recorded and the switch goes on with the next entry; the steps that
-// succeeded stay done. Before its first move a switch leaves a journal file in the slot folder
-// naming its target, and removes it once Atrack.ini is written, so a switch cut short (a crash,
-// a power cut) is found and repeated on the next catalog load.
+// A step that fails is recorded and the switch goes on with the next entry; at the end, a
+// switch with failed steps takes back every step it made, so the slot is exactly as before.
+// Before its first move a switch leaves a journal file in the slot folder naming its target,
+// and removes it once Atrack.ini is written, so a switch cut short (a crash, a power cut) is
+// found and finished on the next catalog load.
 #pragma once
 
 #include <functional>
@@ -17,6 +18,7 @@ namespace krax {
 
 class GameData;
 class Prompts;
+class SwitchUndoLog;
 
 // The journal of a switch in progress, in the slot folder. Never copied or moved by a switch.
 inline constexpr const char* kSwitchJournalFile = "KRAXManager.switch";
@@ -29,6 +31,9 @@ using SwitchStepHook = std::function<bool(const std::string& step)>;
 struct SwitchOutcome {
   bool stopped = false;               // the hook stopped it; the journal stays
   std::vector<std::string> problems;  // one line per step that failed
+  bool undone = false;                // it failed, and every step it made was taken back
+  // The slot was switched, but the track's name did not go into the game text: why.
+  std::string textProblem;
   bool ok() const { return !stopped && problems.empty(); }
 };
 
@@ -38,21 +43,29 @@ struct SwitchOutcome {
 // the backup already holds an entry of that name it is kept as it is, and the source's file
 // replaces the target's only when that is a plain writable file; a folder in the target is
 // never moved. Names are matched ignoring case, as the game sees them. Folders inside `source`
-// are not copied. False when `hook` stopped it.
+// are not copied. Every change made is recorded in `undo` when given. False when `hook`
+// stopped it.
 bool TransferFolderEntries(const std::string& target, const std::string& source,
                            const std::optional<std::string>& backup, std::vector<std::string>& problems,
-                           const SwitchStepHook& hook = {});
+                           const SwitchStepHook& hook = {}, SwitchUndoLog* undo = nullptr);
 
 // Makes `trackName` (a folder of the slot, or "Original") the active track of `slotFolder`:
 // journal, restore of "Original", install of the track's files, Atrack.ini, journal removed.
-// Safe to repeat. The game text is not touched here (see SwitchTrackOfGame).
+// Safe to repeat. With `undoFailed`, a switch with failed steps is taken back (see above);
+// without it (finishing a switch cut short) the steps that succeeded stay done and the
+// journal stays when Atrack.ini cannot be written. The game text is not touched here.
 SwitchOutcome SwitchSlot(const std::string& slotFolder, const std::string& trackName,
-                         const SwitchStepHook& hook = {});
+                         const SwitchStepHook& hook = {}, bool undoFailed = true);
 
-// SwitchSlot, then the slot's track name in the game text (string 102 + slot number) while the
-// game text functions are on.
+// The slot's track name (the stock name for "Original") as string 102 + slot number of the
+// game text, in the game's code page, while the game text functions are on. "" when written
+// or not needed, else why it was not written (a name the code page cannot hold, a damaged
+// or unwritable text file).
+std::string WriteTrackNameIntoGameText(GameData& data, const std::string& slotFolder, const std::string& trackName);
+
+// SwitchSlot, then, when it succeeded, WriteTrackNameIntoGameText into `textProblem`.
 SwitchOutcome SwitchTrackOfGame(GameData& data, const std::string& slotFolder, const std::string& trackName,
-                                const SwitchStepHook& hook = {});
+                                const SwitchStepHook& hook = {}, bool undoFailed = true);
 
 // The target named by a slot's journal, nullopt when the slot has none. A journal that names no
 // plain folder name gives "".
@@ -65,5 +78,8 @@ int ResumeInterruptedSwitches(GameData& data, Prompts& prompts);
 // "The switch of Trk003 to "X" did not complete: ..." with the problems, a few lines at most.
 std::string DescribeSwitchProblems(const std::string& slotFolder, const std::string& trackName,
                                    const std::vector<std::string>& problems);
+// The same for a switch's outcome, saying also whether its steps were undone.
+std::string DescribeSwitchProblems(const std::string& slotFolder, const std::string& trackName,
+                                   const SwitchOutcome& outcome);
 
 }  // namespace krax

@@ -1,6 +1,6 @@
 // Random switches of one slot with failures injected between and during them: no game file and
-// no add-on file is ever lost, and every switch that reports success leaves the slot exactly
-// as the game must see it.
+// no add-on file is ever lost, every switch that reports success leaves the slot exactly as
+// the game must see it, and every switch that fails leaves the slot exactly as it was.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -20,6 +20,19 @@ namespace {
 
 namespace fs = std::filesystem;
 using Files = std::map<std::string, std::string>;
+
+// Everything under `folder`: each folder ("D") and each file (read-only mark and content),
+// by path below it.
+Files TreeOf(const std::string& folder) {
+  Files tree;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    const std::string path = fs::relative(entry.path(), folder).string();
+    tree[path] = entry.is_directory() ? std::string("D")
+                                      : (IsReadOnly(entry.path().string()) ? "R:" : "W:") +
+                                            test::ReadFileBytes(entry.path().string());
+  }
+  return tree;
+}
 
 TEST(SwitchProperty, RandomSwitchesWithFailuresLoseNothing) {
   const std::uint32_t seed = 20261207;
@@ -79,9 +92,13 @@ TEST(SwitchProperty, RandomSwitchesWithFailuresLoseNothing) {
       };
     }
 
+    const Files before = TreeOf(slot);
+    const std::string activeBefore = ReadActiveTrack(slot);
     const SwitchOutcome outcome = SwitchSlot(slot, target, hook);
     ASSERT_FALSE(outcome.stopped);
     if (!vanished.empty() && fs::exists(stash)) fs::rename(stash, vanished);
+    // A fresh look at the slot agrees with what the switch reported.
+    EXPECT_EQ(ReadActiveTrack(slot), outcome.ok() ? target : activeBefore);
 
     // Nothing is lost: every game file is in the slot or in "Original", every track keeps its files.
     const Files inSlot = test::FilesIn(slot);
@@ -108,6 +125,10 @@ TEST(SwitchProperty, RandomSwitchesWithFailuresLoseNothing) {
       EXPECT_FALSE(ReadSwitchJournal(slot).has_value());
     } else {
       ++failed;
+      // Every step it made was undone: the slot is byte for byte as before, journal gone.
+      EXPECT_TRUE(outcome.undone);
+      EXPECT_EQ(TreeOf(slot), before);
+      EXPECT_FALSE(ReadSwitchJournal(slot).has_value());
     }
 
     // Now and then the player clears what was in the way.

@@ -79,6 +79,37 @@ TEST_F(SlotSwitch, AddOnOverStockBackToOriginalAndAddOnToAddOn) {
   EXPECT_FALSE(fs::exists(slot_ + "/" + kSwitchJournalFile));
 }
 
+TEST_F(SlotSwitch, TrackNamesGoIntoTheGameTextInItsCodePageOrNotAtAll) {
+  struct Case {
+    std::string folder;    // UTF-8, as folder names are
+    bool fits;             // Windows-1252 holds every character
+    std::string expected;  // string 107 afterwards
+  };
+  const std::vector<Case> cases = {
+      {"D\xC3\xBCstbowl", true, "D\xFCstbowl"},
+      {"Caf\xC3\xA9 \xE2\x82\xAC", true, "Caf\xE9 \x80"},
+      {"Star \xE2\x98\x85", false, "Caf\xE9 \x80"},  // no star in the code page: the text keeps the last name
+      {"Original", true, std::string(StockTrackTable[5].displayName)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folder);
+    if (c.folder != "Original") game_.dir.write(Rel(slot_ + "/" + c.folder + "/TR05.frd"), "frd of " + c.folder);
+    game_.prompts.messages.clear();
+    const OperationResult result = Switch(c.folder);
+    ASSERT_TRUE(result.done()) << result.message;  // the slot switched either way
+    EXPECT_EQ(ReadActiveTrack(slot_), c.folder);
+    GameTextTable onDisk;
+    onDisk.load(test::ReadFileBytes(game_.data.GameTextPath()));
+    EXPECT_EQ(onDisk.text(107), c.expected);
+    if (c.fits) {
+      EXPECT_TRUE(game_.prompts.messages.empty());
+    } else {
+      ASSERT_EQ(game_.prompts.messages.size(), 1u);
+      EXPECT_NE(game_.prompts.messages[0].find("code page"), std::string::npos) << game_.prompts.messages[0];
+    }
+  }
+}
+
 class SlotSwitchTextOff : public SlotSwitch {
  protected:
   SlotSwitchTextOff() : SlotSwitch(false) {}
@@ -103,16 +134,20 @@ TEST_F(SlotSwitch, NeverReplacesAGameFileKeptInOriginal) {
   EXPECT_EQ(FilesIn(slot_)["TR05.frd"], "alpha frd");
 
   // A folder in the slot's way: the restore cannot put the game's file back, the next install
-  // must neither replace it nor copy over the folder; both are reported, nothing is undone.
+  // must neither replace it nor copy over the folder; both are reported, and every step the
+  // switch made is undone.
   fs::remove(slot_ + "/TR05.frd");
   game_.dir.write(Rel(slot_ + "/TR05.frd/inside.txt"), "someone's folder");
+  const Files slotBefore = FilesIn(slot_), keptBefore = FilesIn(original_);
+  const std::string activeBefore = ReadActiveTrack(slot_);
   const OperationResult result = Switch("Alpha");
   EXPECT_EQ(result.status, OperationStatus::kFailed);
   EXPECT_NE(result.message.find("TR05.frd"), std::string::npos) << result.message;
-  EXPECT_EQ(FilesIn(original_)["TR05.frd"], stock_["TR05.frd"]);
+  EXPECT_NE(result.message.find("is as it was before"), std::string::npos) << result.message;
+  EXPECT_EQ(FilesIn(original_), keptBefore);
   EXPECT_EQ(FilesIn(slot_ + "/TR05.frd")["inside.txt"], "someone's folder");
-  EXPECT_EQ(FilesIn(slot_)["extra.dat"], "alpha extra");
-  EXPECT_EQ(ReadActiveTrack(slot_), "Alpha");
+  EXPECT_EQ(FilesIn(slot_), slotBefore);
+  EXPECT_EQ(ReadActiveTrack(slot_), activeBefore);
 
   // Once the folder is gone the switch completes.
   fs::remove_all(slot_ + "/TR05.frd");
