@@ -12,6 +12,7 @@
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
 #include "operations/game_operations.h"
+#include "operations/pack_item.h"
 
 namespace krax::cli {
 namespace {
@@ -47,7 +48,7 @@ std::optional<Item> FindItem(Context& context, GameData& game, Prompts& prompts,
     const std::optional<std::size_t> slot = FindCarArgument(context, game, what);
     if (!slot) return std::nullopt;
     const CarRecord& car = game.CarTable[*slot];
-    return Item{static_cast<int>(*slot), car.archivePath, car.name.value_or(std::string())};
+    return Item{static_cast<int>(*slot), car.archivePath, CarArchiveName(car)};
   }
   const std::string rowText = what.substr(0, slash), track = what.substr(slash + 1);
   if (track.empty()) {

@@ -162,13 +162,24 @@ OperationResult GameOperations::InstallFromPath(int modeValue, const std::string
   return Result(OperationStatus::kDone, mode, summary);
 }
 
+namespace {
+
+// The form shows no name for a car without front-end data: such a car is packed under the
+// name kraxctl gives it.
+std::string PackName(const GameData& data, int itemCode, const std::string& name) {
+  if (!name.empty() || itemCode < 0 || !data.CarTable.isUsed(itemCode)) return name;
+  return CarArchiveName(data.CarTable[static_cast<std::size_t>(itemCode)]);
+}
+
+}  // namespace
+
 OperationResult GameOperations::CreateZip(int itemCode, const std::string& directory, const std::string& name) {
-  return Pack(prompts_, settings_, PackKind::kZip, itemCode, directory, name);
+  return Pack(prompts_, settings_, PackKind::kZip, itemCode, directory, PackName(data_, itemCode, name));
 }
 
 OperationResult GameOperations::CreateCabinet(int itemCode, const std::string& directory,
                                               const std::string& name) {
-  return Pack(prompts_, settings_, PackKind::kCabinet, itemCode, directory, name);
+  return Pack(prompts_, settings_, PackKind::kCabinet, itemCode, directory, PackName(data_, itemCode, name));
 }
 
 }  // namespace krax

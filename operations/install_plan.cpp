@@ -7,6 +7,7 @@
 #include "archive/cab/cab_entries.h"
 #include "archive/zip/zip_archive.h"
 #include "gamedata/car_catalog.h"
+#include "gamedata/code_page.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 
@@ -61,9 +62,10 @@ void PrepareFolder(InstallPlan& plan, const std::string& gameFolder) {
     const std::string path = JoinPath(plan.source, entry.name);
     if (car) {
       if (EqualsIgnoreCase(entry.name, "car.viv")) {
+        // The ID becomes a folder name and the name a title: both UTF-8, not the game's code page.
         std::string name;
-        plan.id = ReadCarIdentity(path, name);
-        if (!plan.id.empty()) plan.carName = name;
+        plan.id = GameTextToUtf8(ReadCarIdentity(path, name));
+        if (!plan.id.empty()) plan.carName = GameTextToUtf8(name);
       }
       if (!IsCarFileName(entry.name)) continue;
     } else {

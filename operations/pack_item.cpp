@@ -6,6 +6,8 @@
 
 #include "archive/cabinet_create.h"
 #include "archive/zip/zip_archive.h"
+#include "gamedata/car_record.h"
+#include "gamedata/code_page.h"
 #include "operations/file_names.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
@@ -58,6 +60,14 @@ PackResult CreateCabinetFile(const PackPlan& plan, const ArchiveCallbacks& callb
 }
 
 }  // namespace
+
+std::string CarArchiveName(const CarRecord& car) {
+  // Without front-end data the catalog's stand-in name ("NoFEData") names no car.
+  const std::string name = car.hasFedata() ? GameTextToUtf8(car.name.value_or(std::string())) : std::string();
+  if (!name.empty()) return name;
+  std::string folder = BaseName(ParentPath(car.archivePath));
+  return folder.empty() ? BaseName(car.archivePath) : folder;
+}
 
 PackPlan PlanPack(const PackRequest& request) {
   PackPlan plan;

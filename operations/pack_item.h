@@ -10,6 +10,12 @@
 
 namespace krax {
 
+struct CarRecord;
+
+// The name a car's archive is given: the car's name from its front-end data, as UTF-8 like
+// every file name; a car without one is named after its folder.
+std::string CarArchiveName(const CarRecord& car);
+
 enum class PackKind { kZip, kCabinet };
 
 struct PackRequest {

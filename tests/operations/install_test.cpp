@@ -20,6 +20,7 @@
 #include "support/fixtures.h"
 #include "support/scratch_folder.h"
 #include "support/scripted_prompts.h"
+#include "tools/demo_car_archive.h"
 #include "tools/demo_install.h"
 
 namespace krax {
@@ -370,6 +371,58 @@ TEST(Pack, ACabinetSetIsPutInPlaceWholeAndInstallsBack) {
   const std::string copy = JoinPath(demo.game, "GameData/CarModel/ZSET");
   EXPECT_EQ(ReadWholeFile(JoinPath(copy, "car.bnk")), noise);
   EXPECT_EQ(ReadWholeFile(JoinPath(copy, "car.viv")), ReadWholeFile(JoinPath(carFolder, "car.viv")));
+}
+
+}  // namespace
+}  // namespace krax
+
+namespace krax {
+namespace {
+
+// Game text is Windows-1252; folder and archive names made from it are UTF-8, on install and
+// on pack alike, and a car without a name of its own is packed under its folder's name.
+TEST(InstallAndPack, NamesMadeFromGameTextAreUtf8AndANamelessCarIsNamedAfterItsFolder) {
+  DemoGame demo;
+  DemoCar car = demo.PlainCar();
+  car.id = "P\xC9LO";
+  car.name = "P\xE9lo Sport";
+  std::string viv;
+  DemoCarPayloadPool(7, true).BuildArchive(car, 7, viv);
+  ScratchFolder source;
+  source.write("Pelo/car.viv", viv);
+  const InstallPlan plan = PrepareInstall(InstallMode::kCarFromFolder, source / "Pelo", demo.game);
+  EXPECT_EQ(plan.id, "P\xC3\x89LO");
+  EXPECT_EQ(plan.carName, "P\xC3\xA9lo Sport");
+  ASSERT_TRUE(demo.operations.InstallFromPath(static_cast<int>(InstallMode::kCarFromFolder), source / "Pelo").done());
+  const std::string folder = JoinPath(demo.game, "GameData/CarModel/P\xC3\x89LO");
+  ASSERT_TRUE(IsFile(JoinPath(folder, "car.viv")));
+
+  demo.data.ClearCarTable();
+  demo.data.LoadCarCatalog();
+  int pelo = -1, nameless = -1;
+  for (std::size_t i = 0; i < demo.data.CarTable.count(); ++i) {
+    const CarRecord& record = demo.data.CarTable[i];
+    if (ParentPath(record.archivePath) == folder) pelo = static_cast<int>(i);
+    if (!record.hasFedata() && record.depth == 0 && nameless < 0) nameless = static_cast<int>(i);
+  }
+  ASSERT_GE(pelo, 0);
+  ASSERT_GE(nameless, 0);
+  EXPECT_EQ(demo.data.CarTable[static_cast<std::size_t>(pelo)].errorFlags & 4u, 0u);  // folder and ID agree
+
+  struct Case {
+    int slot;
+    std::string formName;  // what the details form passes: its Name field, UTF-8
+    std::string archive;   // the file written
+  };
+  const std::string namelessFolder = BaseName(ParentPath(demo.data.CarTable[static_cast<std::size_t>(nameless)].archivePath));
+  for (const Case& c : {Case{pelo, "", "P\xC3\xA9lo Sport.zip"}, Case{nameless, "", namelessFolder + ".zip"},
+                        Case{pelo, CarArchiveName(demo.data.CarTable[static_cast<std::size_t>(pelo)]), "P\xC3\xA9lo Sport.zip"}}) {
+    const CarRecord& record = demo.data.CarTable[static_cast<std::size_t>(c.slot)];
+    const OperationResult packed = demo.operations.CreateZip(c.slot, record.archivePath, c.formName);
+    ASSERT_TRUE(packed.done()) << packed.message;
+    EXPECT_TRUE(IsFile(JoinPath(demo.settings.CPATH, c.archive))) << c.archive << ": " << packed.message;
+  }
+  EXPECT_EQ(ListFolder(demo.settings.CPATH).size(), 2u);
 }
 
 }  // namespace
