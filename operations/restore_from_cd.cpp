@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "gamedata/car_catalog.h"
 #include "operations/prompts.h"
 #include "platform/file_system.h"
 #include "platform/game_discovery.h"
@@ -94,6 +95,11 @@ CopyOutcome CopyFolderContents(const std::string& sourceFolder, const std::strin
     outcome.errors.push_back(path + ": " + std::strerror(error.error ? error.error : EIO));
     return true;
   };
+  callbacks.fileDestination = [&outcome](const std::string& planned) {
+    std::string path = RestoredArchivePath(planned);
+    if (path != planned) outcome.keptDisabled.push_back(path);
+    return path;
+  };
   prompts.BeginProgress(title);
   const FsResult result = CopyTree(JoinPath(sourceFolder, "*.*"), destination, callbacks);
   prompts.EndProgress();
@@ -101,6 +107,35 @@ CopyOutcome CopyFolderContents(const std::string& sourceFolder, const std::strin
     outcome.errors.push_back(sourceFolder + ": " + std::strerror(result.error ? result.error : EIO));
   }
   return outcome;
+}
+
+std::string RestoredArchivePath(const std::string& destination) {
+  if (!EqualsIgnoreCase(BaseName(destination), kEnabledArchiveName)) return destination;
+  const std::string folder = ParentPath(destination);
+  std::string enabled, disabled;
+  for (const DirEntry& entry : ListFolder(folder)) {
+    if (entry.isFolder) continue;
+    if (EqualsIgnoreCase(entry.name, kEnabledArchiveName)) enabled = entry.name;
+    if (EqualsIgnoreCase(entry.name, std::string(kEnabledArchiveName) + kDisabledSuffix)) disabled = entry.name;
+  }
+  // With both names there already, the enabled one is the car the game loads: it is restored.
+  return !disabled.empty() && enabled.empty() ? JoinPath(folder, disabled) : destination;
+}
+
+FolderContents CountFolderContents(const std::string& sourceFolder) {
+  FolderContents contents;
+  for (const DirEntry& entry : ListFolder(sourceFolder)) {
+    const std::string path = JoinPath(sourceFolder, entry.name);
+    if (entry.isFolder) {
+      const FolderContents inner = CountFolderContents(path);
+      contents.files += inner.files;
+      contents.bytes += inner.bytes;
+    } else {
+      ++contents.files;
+      contents.bytes += FileSize(path).value_or(0);
+    }
+  }
+  return contents;
 }
 
 std::string CopyOutcomeText(const CopyOutcome& outcome, std::size_t maxErrors) {
@@ -111,6 +146,15 @@ std::string CopyOutcomeText(const CopyOutcome& outcome, std::size_t maxErrors) {
   } else {
     text = "Restored " + std::to_string(outcome.filesCopied) + (outcome.filesCopied == 1 ? " file (" : " files (") +
            ByteCountText(outcome.bytesCopied) + ") from the CD.";
+  }
+  if (!outcome.keptDisabled.empty()) {
+    text += "\n" + std::to_string(outcome.keptDisabled.size()) +
+            (outcome.keptDisabled.size() == 1 ? " disabled car was restored under its disabled name and stays"
+                                              : " disabled cars were restored under their disabled names and stay") +
+            " disabled:";
+    for (std::size_t i = 0; i < outcome.keptDisabled.size() && i < maxErrors; ++i) {
+      text += "\n" + outcome.keptDisabled[i];
+    }
   }
   if (!outcome.errors.empty()) {
     text += "\n" + std::to_string(outcome.errors.size()) + (outcome.errors.size() == 1 ? " error:" : " errors:");

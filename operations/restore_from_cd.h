@@ -28,14 +28,28 @@ struct CopyOutcome {
   std::uint64_t filesCopied = 0, filesTotal = 0;
   std::uint64_t bytesCopied = 0;
   std::vector<std::string> errors;  // "path: reason", one per file or folder that failed
+  std::vector<std::string> keptDisabled;  // car archives written under their disabled name
 
   bool ok() const { return !cancelled && errors.empty(); }
 };
 
 // Copies the contents of `sourceFolder` into `destination` (created when missing) with a
-// progress display titled `title`.
+// progress display titled `title`. Car archives keep the state of the car they restore: see
+// RestoredArchivePath; every archive so kept is named in `keptDisabled` of the outcome.
 CopyOutcome CopyFolderContents(const std::string& sourceFolder, const std::string& destination,
                                const std::string& title, Prompts& prompts);
+
+// Where a restored file goes. A car archive "car.viv" bound for a folder that holds the car
+// only under its disabled name ("car.viv.dis", any letter case) goes to that name, so a
+// disabled car stays disabled and the folder never holds both names. Every other file goes
+// where it was bound.
+std::string RestoredArchivePath(const std::string& destination);
+
+// What a copy of `sourceFolder` would bring: its files and their bytes, in all its folders.
+struct FolderContents {
+  std::uint64_t files = 0, bytes = 0;
+};
+FolderContents CountFolderContents(const std::string& sourceFolder);
 
 // What the user reads at the end: "Restored 12 files (3.4 MB) from the CD." or how far a
 // stopped copy came; followed by the copy's errors (at most `maxErrors`, then a count).

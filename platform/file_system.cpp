@@ -506,6 +506,11 @@ FsResult CopyTreeImpl(std::string_view sourceView, std::string_view destinationV
     if (top.isFolder) PlanTree(top.source, top.destination, plan);
   }
 
+  if (callbacks.fileDestination) {
+    for (PlannedCopy& item : plan) {
+      if (!item.isFolder) item.destination = callbacks.fileDestination(item.destination);
+    }
+  }
   CopyProgress progress;
   for (const PlannedCopy& item : plan) {
     if (!item.isFolder) {

@@ -101,6 +101,9 @@ struct CopyProgress {
 struct CopyTreeCallbacks {
   std::function<bool(const CopyProgress&)> progress;
   std::function<bool(const std::string& path, const FsResult& error)> error;
+  // Where a file goes: given the destination path planned for it, the path to write instead
+  // (returning it unchanged keeps the plan). Asked once per file, before anything is copied.
+  std::function<std::string(const std::string& destination)> fileDestination;
 };
 FsResult CopyTree(std::string_view source, std::string_view destination,
                   const CopyTreeCallbacks& callbacks = {});

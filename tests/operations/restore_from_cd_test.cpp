@@ -87,10 +87,44 @@ TEST_F(RestoreFromCdTest, WithoutTheCdNothingChanges) {
 }
 
 TEST_F(RestoreFromCdTest, RestoreTracksPointsTheCurrentInstallWinAtTheGamesTracks) {
+  // Slot 0 had an add-on active: once its stock files are back, Original is the active track.
+  game_.write("GameData/Tracks/Trk000/Atrack.ini", "[Tracks]\r\nActiveTrack=Dune Run\r\n");
+  game_.write("GameData/Tracks/Trk000/Dune Run/track.dat", "add-on track 0");
   ASSERT_TRUE(operations_.RestoreTracks().done());
-  EXPECT_EQ(Game("install.win"), "english\r\nx\r\ny\r\n.\\GameData\\Tracks\\\r\n\r\n\x1a");
+  ASSERT_EQ(prompts_.questions.size(), 1u);  // the plan was shown and agreed to first
+  EXPECT_NE(prompts_.questions[0].find("restore 3 files"), std::string::npos) << prompts_.questions[0];
+  EXPECT_EQ(Game("install.win"), "english\r\nx\r\ny\r\n.\\GameData\\Tracks\\\r\n\x1a");
   EXPECT_EQ(Game("GameData/Tracks/Trk000/track.dat"), "track 0");
   EXPECT_EQ(Game("GameData/Tracks/Trk001/SKY/SKY.FSH"), "sky 1");
+  for (const std::string slot : {"Trk000", "Trk001"}) {
+    EXPECT_EQ(ReadActiveTrack(game_ / ("GameData/Tracks/" + slot)), "Original");
+  }
+
+  // Said no to: nothing is copied.
+  game_.write("GameData/Tracks/Trk000/track.dat", "add-on track 0");
+  prompts_.answers = {false};
+  EXPECT_EQ(operations_.RestoreTracks().status, OperationStatus::kCancelled);
+  EXPECT_EQ(Game("GameData/Tracks/Trk000/track.dat"), "add-on track 0");
+}
+
+TEST_F(RestoreFromCdTest, ADisabledCarStaysDisabledAndNeverGetsBothArchives) {
+  cd_.write("GAMEDATA/CARMODEL/MOTH/CAR.VIV", "stock moth");
+  game_.write("GameData/CarModel/MOTH/car.viv.dis", "damaged moth");
+  game_.write("GameData/CarModel/BOTH/car.viv", "enabled both");  // both names already: the loaded one
+  game_.write("GameData/CarModel/BOTH/car.viv.dis", "disabled both");
+  cd_.write("GAMEDATA/CARMODEL/BOTH/CAR.VIV", "stock both");
+  for (int run = 0; run < 2; ++run) {  // all cars, then the one car from its form
+    const OperationResult result = run == 0 ? operations_.RestoreCars()
+                                            : operations_.RestoreItemFromCd(0, game_ / "GameData/CarModel/MOTH", "MOTH");
+    ASSERT_TRUE(result.done()) << result.message;
+    EXPECT_NE(result.message.find("stay disabled"), std::string::npos) << result.message;
+    EXPECT_EQ(ListFolder(game_ / "GameData/CarModel/MOTH").size(), 1u);
+    EXPECT_EQ(Game("GameData/CarModel/MOTH/car.viv.dis"), "stock moth");
+    EXPECT_EQ(Game("GameData/CarModel/BOTH/car.viv"), run == 0 ? "stock both" : "enabled both");
+    EXPECT_EQ(Game("GameData/CarModel/BOTH/car.viv.dis"), "disabled both");
+    game_.write("GameData/CarModel/MOTH/car.viv.dis", "damaged moth");
+    game_.write("GameData/CarModel/BOTH/car.viv", "enabled both");
+  }
 }
 
 TEST_F(RestoreFromCdTest, OneSlotOrOneStockCarCopiesOnlyItsOwnFolder) {
