@@ -47,14 +47,29 @@ class TakenNames {
   std::map<std::string, int> count_;
 };
 
-// Renames `source` to `name` under the car folder. Renaming a folder to the name it has
-// succeeds without touching it.
+// True when `folder` is `wanted` followed by a run's number (DIR = NAME), or a run's number
+// alone (DIR = ID): a name an earlier run gave it because `wanted` was taken.
+bool IsNumberedName(FolderNaming naming, const std::string& wanted, const std::string& folder) {
+  std::size_t digits = 0;
+  if (naming == FolderNaming::kName) {
+    if (folder.size() <= wanted.size() || !EqualsIgnoreCase(folder.substr(0, wanted.size()), wanted)) return false;
+    digits = wanted.size();
+  }
+  if (folder.size() - digits < 4) return false;
+  for (std::size_t i = digits; i < folder.size(); ++i) {
+    if (folder[i] < '0' || folder[i] > '9') return false;
+  }
+  return true;
+}
+
+// Renames `source` to `name` under the car folder (or, for a plan, only works out whether
+// it could). Renaming a folder to the name it has succeeds without touching it.
 FsResult TryRename(const std::string& source, const std::string& carModelFolder, const std::string& name,
-                   TakenNames& taken, std::string& target) {
+                   TakenNames& taken, std::string& target, bool dryRun) {
   target = JoinPath(carModelFolder, name);
   if (target == source) return {};
   if (taken.Taken(name, source)) return {FsStatus::kAlreadyExists, EEXIST};
-  FsResult result = RenameNoReplace(source, target);
+  FsResult result = dryRun ? FsResult{} : RenameNoReplace(source, target);
   if (result.ok()) {
     taken.Moved(source, target);
   } else if (result.status == FsStatus::kAlreadyExists && taken.InCarFolder(source) &&
@@ -78,12 +93,12 @@ std::string Shown(const std::string& path, const std::string& carModelFolder) {
 }  // namespace
 
 std::vector<FolderRename> RenameCarFolders(const CarTable& table, const std::string& carModelFolder,
-                                           FolderNaming naming, std::ostream& diagnostics) {
+                                           FolderNaming naming, std::ostream& diagnostics, bool dryRun) {
   std::vector<FolderRename> renames;
   TakenNames taken(carModelFolder);
   int counter = 0;
   const auto diagnose = [&](int error) {
-    if (naming == FolderNaming::kId) diagnostics << "Rename err:: " << std::strerror(error) << '\n';
+    if (naming == FolderNaming::kId && !dryRun) diagnostics << "Rename err:: " << std::strerror(error) << '\n';
   };
   for (std::size_t slot = 0; slot < table.count(); ++slot) {
     const CarRecord& car = table[slot];
@@ -104,8 +119,16 @@ std::vector<FolderRename> RenameCarFolders(const CarTable& table, const std::str
       renames.push_back(rename);
       continue;
     }
+    // A folder an earlier run numbered keeps its number while its target is still taken, so
+    // that a second run changes nothing.
+    if (taken.InCarFolder(rename.from) && IsNumberedName(naming, rename.wanted, BaseName(rename.from)) &&
+        taken.Taken(rename.wanted, rename.from)) {
+      rename.outcome = FolderRename::Outcome::kNumbered;
+      renames.push_back(rename);
+      continue;
+    }
     std::string target;
-    FsResult result = TryRename(rename.from, carModelFolder, rename.wanted, taken, target);
+    FsResult result = TryRename(rename.from, carModelFolder, rename.wanted, taken, target, dryRun);
     if (result.ok()) {
       rename.to = target;
       rename.outcome = target == rename.from ? FolderRename::Outcome::kAlreadyNamed : FolderRename::Outcome::kRenamed;
@@ -118,7 +141,8 @@ std::vector<FolderRename> RenameCarFolders(const CarTable& table, const std::str
     if (result.status == FsStatus::kAlreadyExists) {
       rename.outcome = FolderRename::Outcome::kNoFreeName;
       for (int tries = 0; tries < kMaxNumberedTries; ++tries) {
-        result = TryRename(rename.from, carModelFolder, NumberedName(naming, rename.wanted, counter++), taken, target);
+        result = TryRename(rename.from, carModelFolder, NumberedName(naming, rename.wanted, counter++), taken, target,
+                           dryRun);
         if (result.ok()) {
           rename.to = target;
           rename.outcome = FolderRename::Outcome::kNumbered;
@@ -153,6 +177,18 @@ std::string RenameSummary(const std::vector<FolderRename>& renames) {
   if (numbered > 0) text += " (" + std::to_string(numbered) + " to numbered names: their names were taken)";
   text += ", " + std::to_string(named) + " already named, " + std::to_string(kept) + " kept.";
   return text;
+}
+
+std::size_t RenameMoveCount(const std::vector<FolderRename>& renames) {
+  std::size_t moves = 0;
+  for (const FolderRename& rename : renames) moves += rename.to != rename.from ? 1 : 0;
+  return moves;
+}
+
+std::string RenamePlanQuestion(const std::string& command, const std::vector<FolderRename>& plan) {
+  const std::size_t moves = RenameMoveCount(plan);
+  return command + ": rename " + (moves == 1 ? std::string("1 car folder") : std::to_string(moves) + " car folders") +
+         "?";
 }
 
 std::string RenameDetails(const std::vector<FolderRename>& renames, const std::string& carModelFolder) {

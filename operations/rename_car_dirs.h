@@ -39,14 +39,21 @@ struct FolderRename {
 // Renames the folder of every car of `table` (table order, up to the end mark) that has
 // front-end data. `carModelFolder` is the car folder as it exists on disk. DIR = ID writes a
 // "Rename err:: <reason>" line to `diagnostics` for every folder whose rename to its target
-// fails. The table itself is not changed; the caller reloads it.
+// fails. The table itself is not changed; the caller reloads it. A folder that already has
+// its target name, or a numbered name from an earlier run while its target is still taken,
+// stays where it is, so a second run changes nothing. With `dryRun` nothing is renamed: the
+// result is the plan (every rename taken to succeed unless its name is taken).
 std::vector<FolderRename> RenameCarFolders(const CarTable& table, const std::string& carModelFolder,
-                                           FolderNaming naming, std::ostream& diagnostics);
+                                           FolderNaming naming, std::ostream& diagnostics, bool dryRun = false);
 
 // "12 folders renamed, 3 already named, 1 kept." and one line per folder that moved or kept
 // a name it should not have ("old -> new", "folder: kept, <reason>"), paths shown below
 // `carModelFolder`.
 std::string RenameSummary(const std::vector<FolderRename>& renames);
+// The number of folders a run (or plan) moves, and the question asked before a run of
+// `command` with that plan: "DIR = ID: rename 3 car folders?".
+std::size_t RenameMoveCount(const std::vector<FolderRename>& renames);
+std::string RenamePlanQuestion(const std::string& command, const std::vector<FolderRename>& plan);
 std::string RenameDetails(const std::vector<FolderRename>& renames, const std::string& carModelFolder);
 
 }  // namespace krax

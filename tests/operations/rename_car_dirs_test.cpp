@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <random>
 #include <sstream>
 
 #include "app/settings.h"
@@ -149,6 +150,62 @@ TEST(RenameCarDirsCatalogTest, FoldersNamedAfterEachOthersIdsSortThemselvesOutIn
   EXPECT_EQ(idIn("AAAA"), "AAAA");
   EXPECT_EQ(idIn("BBBB"), "BBBB");
   EXPECT_EQ(ListFolder(cars).size(), 2u);
+}
+
+// Random car folders, some nested, with IDs and names that clash: the plan shown before a run
+// is what the run does, and a second run over the table a reload finds, in any order, moves
+// nothing (no two numbered folders swap names).
+TEST(RenameCarDirsProperty, APlanIsWhatTheRunDoesAndASecondRunInAnyOrderChangesNothing) {
+  std::mt19937 random(20261207);
+  const std::vector<std::string> ids = {"ZEPH", "BRAK", "0001", "MOTH"};
+  const std::vector<std::string> names = {"Aurivan Zephyra", "Aurivan Zephyra", "Brakka", "ZEPH"};
+  for (int round = 0; round < 40; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    test::ScratchFolder dir;
+    const std::string cars = dir.mkdir("GameData/CarModel");
+    const FolderNaming naming = random() % 2 ? FolderNaming::kId : FolderNaming::kName;
+    const std::size_t count = 2 + random() % 7;
+    CarTable table;
+    std::vector<std::string> markers;  // each car.viv holds its first folder
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::string folder = std::string(random() % 3 == 0 ? "Sub/" : "") + "car" + std::to_string(i);
+      markers.push_back(folder);
+      dir.write("GameData/CarModel/" + folder + "/car.viv", folder);
+      CarRecord& car = table[i];
+      car.archivePath = JoinPath(JoinPath(cars, folder), "car.viv");
+      car.fedata = std::string(64, '\0');
+      car.carId = ids[random() % ids.size()];
+      car.name = names[random() % names.size()];
+    }
+    std::ostringstream diagnostics;
+    const std::size_t entriesBefore = ListFolder(cars).size();
+    const std::vector<FolderRename> plan = RenameCarFolders(table, cars, naming, diagnostics, /*dryRun=*/true);
+    EXPECT_EQ(diagnostics.str(), "");
+    for (std::size_t i = 0; i < count; ++i) EXPECT_TRUE(IsFile(table[i].archivePath)) << "the plan moved " << i;
+    EXPECT_EQ(ListFolder(cars).size(), entriesBefore);
+    const std::vector<FolderRename> done = RenameCarFolders(table, cars, naming, diagnostics);
+    ASSERT_EQ(plan.size(), done.size());
+    for (std::size_t i = 0; i < count; ++i) {
+      EXPECT_EQ(plan[i].to, done[i].to) << i;
+      EXPECT_EQ(plan[i].outcome, done[i].outcome) << i;
+      EXPECT_EQ(test::ReadFileBytes(JoinPath(done[i].to, "car.viv")), markers[i]) << i;
+    }
+    // The table a reload finds, listed in another order.
+    std::vector<std::size_t> order(count);
+    for (std::size_t i = 0; i < count; ++i) order[i] = i;
+    std::shuffle(order.begin(), order.end(), random);
+    CarTable again;
+    for (std::size_t k = 0; k < count; ++k) {
+      const CarRecord& before = table[order[k]];
+      CarRecord& car = again[k];
+      car.archivePath = JoinPath(done[order[k]].to, "car.viv");
+      car.fedata = before.fedata;
+      car.carId = before.carId;
+      car.name = before.name;
+    }
+    const std::vector<FolderRename> second = RenameCarFolders(again, cars, naming, diagnostics);
+    EXPECT_EQ(RenameMoveCount(second), 0u) << RenameDetails(second, cars);
+  }
 }
 
 }  // namespace
