@@ -15,7 +15,9 @@
 namespace krax::cli {
 namespace {
 
-int RunRestore(Context& context, const std::vector<std::string>& args) {
+int RunRestore(Context& context, const std::vector<std::string>& arguments) {
+  std::vector<std::string> args = arguments;
+  const bool yes = TakeYesOption(args);
   const std::string what = args.empty() ? std::string() : args[0];
   const bool withItem = what == "car" || what == "slot";
   if (!(what == "cars" || what == "tracks" || what == "strings" || withItem) || args.size() != (withItem ? 2u : 1u)) {
@@ -24,7 +26,7 @@ int RunRestore(Context& context, const std::vector<std::string>& args) {
   GameData* found = context.requireGame();
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
-  TerminalPrompts prompts(context, false);
+  TerminalPrompts prompts(context, yes);
   GameOperations operations(game, context.settings(), prompts);
   OperationResult result;
   if (what == "cars") {
@@ -49,24 +51,31 @@ int RunRestore(Context& context, const std::vector<std::string>& args) {
     }
     result = operations.RestoreItemFromCd(slot, {}, args[1]);
   }
+  if (result.status == OperationStatus::kCancelled && prompts.onlyShowedPlan()) {
+    context.err << "Nothing was restored.\n";
+    return kExitOk;
+  }
   if (result.status == OperationStatus::kFailed) {
     context.err << "kraxctl: " << result.message << '\n';
     return kExitFailure;
   }
-  context.out << result.message << '\n';
+  context.out << (result.message.empty() ? "Nothing was restored." : result.message) << '\n';
   return result.done() ? kExitOk : kExitFailure;
 }
 
 const RegisterCommand kRestore({"restore", "copy the game's own cars, tracks or strings back from the CD",
-                                "usage: kraxctl restore cars|tracks|strings\n"
+                                "usage: kraxctl restore cars|tracks|strings [--yes]\n"
                                 "       kraxctl restore car ID\n"
                                 "       kraxctl restore slot ROW\n"
                                 "Copies GameData\\CarModel, GameData\\Tracks or FeData\\Text of the CD (KRAXCDPath,\n"
                                 "or --cd DIR) into the game folder, replacing files and leaving add-ons alone;\n"
                                 "nothing is deleted. car ID restores one stock car into its folder, slot ROW\n"
                                 "one stock track slot (0 to 8). tracks also points install.win's tracks line\n"
-                                "at the game's own tracks folder. Progress goes to stderr on a terminal; the\n"
-                                "result (files and bytes copied, any errors) is printed at the end.\n",
+                                "at the game's own tracks folder and sets every restored slot's active track\n"
+                                "to Original; a disabled car stays disabled. cars, tracks and strings first\n"
+                                "print what they will copy and act with --yes or after a yes at a terminal.\n"
+                                "Progress goes to stderr on a terminal; the result (files and bytes copied,\n"
+                                "any errors) is printed at the end.\n",
                                 RunRestore});
 
 }  // namespace

@@ -15,13 +15,20 @@
 namespace krax::cli {
 namespace {
 
-int RunGenSerials(Context& context, const std::vector<std::string>& args) {
-  if (!args.empty()) throw UsageError("gen-serials: takes no arguments");
+int RunGenSerials(Context& context, const std::vector<std::string>& arguments) {
+  std::vector<std::string> args = arguments;
+  const bool yes = TakeYesOption(args);
+  if (!args.empty()) throw UsageError("gen-serials: takes no argument but --yes");
   GameData* found = context.requireGame();
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
   LoadCars(game);
-  const SerialGeneration generation = GenerateSerials(game, [&game] { LoadCars(game); });
+  TerminalPrompts prompts(context, yes);
+  const SerialGeneration generation = GenerateSerials(game, prompts, [&game] { LoadCars(game); });
+  if (generation.result.status == OperationStatus::kCancelled && prompts.onlyShowedPlan()) {
+    context.err << "No serial number was changed.\n";
+    return kExitOk;
+  }
   for (const SerialGenerationEntry& entry : generation.entries) {
     if (entry.written) {
       context.out << entry.slot << '\t' << entry.car << '\t' << entry.oldSerial << " -> " << entry.newSerial << '\n';
@@ -59,9 +66,10 @@ int RunWriteSerial(Context& context, const std::vector<std::string>& args) {
 }
 
 const RegisterCommand kGenSerials({"gen-serials", "give cars with duplicate serial numbers new ones",
-                                   "usage: kraxctl gen-serials\n"
+                                   "usage: kraxctl gen-serials [--yes]\n"
                                    "Every car flagged \"Duplicate s.n.\" gets a new serial number that no\n"
                                    "other top-level car holds, written into all its front-end data entries.\n"
+                                   "First lists those cars; writes with --yes or after a yes at a terminal.\n"
                                    "Prints each car whose number changed, old and new, then how many did;\n"
                                    "a number that could not be written is named on stderr (exit 1).\n",
                                    RunGenSerials});

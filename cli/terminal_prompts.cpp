@@ -102,6 +102,20 @@ void TerminalPrompts::Report(const std::string& summary, const std::string& deta
   if (!details.empty() && details.back() != '\n') context_.out << '\n';
 }
 
+bool TerminalPrompts::ConfirmPlan(const std::string& question, const std::string& plan) {
+  EndStatusLine();
+  context_.out << plan;
+  if (!plan.empty() && plan.back() != '\n') context_.out << '\n';
+  context_.out << std::flush;
+  return Question(question, true);
+}
+
+bool TakeYesOption(std::vector<std::string>& args) {
+  const auto before = args.size();
+  std::erase(args, std::string("--yes"));
+  return args.size() != before;
+}
+
 void TerminalPrompts::RunWork(const std::function<void()>& work) {
   interrupted = 0;
   const auto previous = std::signal(SIGINT, OnInterrupt);

@@ -7,12 +7,16 @@
 #include <ostream>
 #include <streambuf>
 #include <string>
+#include <vector>
 
 #include "operations/prompts.h"
 
 namespace krax::cli {
 
 class Context;
+
+// Takes "--yes" out of `args`; true when it was there.
+bool TakeYesOption(std::vector<std::string>& args);
 
 class TerminalPrompts : public Prompts {
  public:
@@ -33,6 +37,8 @@ class TerminalPrompts : public Prompts {
   bool Progress(const ProgressState& state) override;
   void EndProgress() override;
   void Report(const std::string& summary, const std::string& details) override;
+  // The plan goes to stdout, then the question is asked as any other.
+  bool ConfirmPlan(const std::string& question, const std::string& plan) override;
   // Long work (packing) runs with Ctrl+C caught: the first one asks the work to stop, so that
   // it ends cleanly and leaves nothing half-written; a second one ends kraxctl at once.
   void RunWork(const std::function<void()>& work) override;
@@ -41,6 +47,9 @@ class TerminalPrompts : public Prompts {
   void setChosenPath(std::string path) { chosenPath_ = std::move(path); }
   // Questions asked so far that were refused because there was no terminal to ask.
   int refusedQuestions() const { return refused_; }
+  // True when a command that shows its plan and asks was only shown: its one question was
+  // refused because there was no terminal and no --yes. That is all such a run asked for.
+  bool onlyShowedPlan() const { return !assumeYes_ && refused_ == 1; }
 
  protected:
   // True when the messages go to the process's stderr and that is a terminal.

@@ -1,4 +1,5 @@
 // Restore from CD, the car folder renames and the string editor.
+#include <algorithm>
 #include <cctype>
 #include <functional>
 #include <iostream>
@@ -7,11 +8,13 @@
 #include "gamedata/car_catalog.h"
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
+#include "gamedata/track_catalog.h"
 #include "operations/game_operations.h"
 #include "operations/prompts.h"
 #include "operations/rename_car_dirs.h"
 #include "operations/restore_from_cd.h"
 #include "operations/string_editor_text.h"
+#include "operations/track_switch.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 
@@ -25,22 +28,55 @@ OperationResult Failed(const char* command, std::string message) {
   return {OperationStatus::kFailed, command, std::move(message)};
 }
 
-// Copies CD folder `cdSubPath` over `destination`. The CD and the game folder are checked
-// before anything is copied; `beforeCopy` runs once both are known to be there (and returns
-// a problem to report, or ""), `afterCopy` once at least one file was copied.
-OperationResult RestoreFolder(Prompts& prompts, const Settings& settings, const char* command,
-                              std::string_view cdSubPath, const std::string& destination,
-                              const std::function<std::string()>& beforeCopy = {},
-                              const std::function<void()>& afterCopy = {}) {
+// One restore: CD folder `cdSubPath` copied over `destination`.
+struct RestoreJob {
+  const char* command = "";
+  std::string cdSubPath;
+  std::string destination;
+  // A bulk restore first shows what it will copy (and `planNotes`, one line each) and asks.
+  bool ask = false;
+  std::string planNotes;
+  // Runs once the CD and the game folder are known to be there; returns a problem or "".
+  std::function<std::string()> beforeCopy;
+  // Runs once at least one file was copied; returns a problem or "".
+  std::function<std::string(const std::string& source)> afterCopy;
+};
+
+// The question a bulk restore asks, and the plan shown with it.
+bool ConfirmRestore(Prompts& prompts, const RestoreJob& job, const std::string& source) {
+  const FolderContents contents = CountFolderContents(source);
+  std::string plan = std::to_string(contents.files) + (contents.files == 1 ? " file (" : " files (") +
+                     ByteCountText(contents.bytes) + ") from " + source + " will be copied into " +
+                     job.destination + ", replacing the files of the same name there.";
+  std::vector<DirEntry> entries = ListFolder(source);
+  std::sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+  for (const DirEntry& entry : entries) {
+    if (!entry.isFolder) continue;
+    const FolderContents inner = CountFolderContents(JoinPath(source, entry.name));
+    plan += "\n" + entry.name + ": " + std::to_string(inner.files) + (inner.files == 1 ? " file" : " files");
+  }
+  if (!job.planNotes.empty()) plan += "\n" + job.planNotes;
+  return prompts.ConfirmPlan(std::string(job.command) + ": restore " + std::to_string(contents.files) +
+                                 (contents.files == 1 ? " file" : " files") + " from the CD?",
+                             plan);
+}
+
+// The CD and the game folder are checked before anything is copied.
+OperationResult RestoreFolder(Prompts& prompts, const Settings& settings, const RestoreJob& job) {
+  const char* command = job.command;
   std::string problem;
-  const std::string source = FindCdFolder(settings.KRAXCDPath, cdSubPath, problem);
+  const std::string source = FindCdFolder(settings.KRAXCDPath, job.cdSubPath, problem);
   if (source.empty()) return Failed(command, problem);
   if (settings.KRAXPath.empty() || !IsFolder(ResolvePath(settings.KRAXPath))) {
     return Failed(command, "The game folder " + settings.KRAXPath + " cannot be found. Choose it in Options.");
   }
-  std::string note = beforeCopy ? beforeCopy() : std::string();
-  const CopyOutcome outcome = CopyFolderContents(source, destination, command, prompts);
-  if (afterCopy && outcome.filesCopied > 0) afterCopy();
+  if (job.ask && !ConfirmRestore(prompts, job, source)) return {OperationStatus::kCancelled, command, {}};
+  std::string note = job.beforeCopy ? job.beforeCopy() : std::string();
+  const CopyOutcome outcome = CopyFolderContents(source, job.destination, command, prompts);
+  if (job.afterCopy && outcome.filesCopied > 0) {
+    const std::string after = job.afterCopy(source);
+    if (!after.empty()) note += (note.empty() ? "" : "\n") + after;
+  }
   std::string text = CopyOutcomeText(outcome);
   if (!note.empty()) text += "\n" + note;
   if (!outcome.errors.empty() || !note.empty()) return Failed(command, text);
@@ -53,41 +89,86 @@ std::string Upper(std::string text) {
   return text;
 }
 
+// After stock files were restored into slot `row`, the slot holds the game's own track:
+// Atrack.ini names "Original" and the game text the stock name, so the tree, the game and the
+// next switch agree with the files. "" or what could not be written.
+std::string MarkSlotOriginal(GameData& data, int row) {
+  const std::string slot = data.SlotFolderPath(row);
+  if (!IsFolder(slot)) return {};
+  std::string problem;
+  if (!WriteActiveTrack(slot, kOriginalFolder)) problem = "Could not write " + JoinPath(slot, kActiveTrackFile) + ".";
+  const std::string text = WriteTrackNameIntoGameText(data, slot, kOriginalFolder);
+  if (!text.empty()) problem += (problem.empty() ? "" : "\n") + text;
+  return problem;
+}
+
 }  // namespace
 
 OperationResult GameOperations::RestoreCars() {
-  return RestoreFolder(prompts_, settings_, "Restore Cars", "\\GameData\\CarModel", CarFolderPath(settings_.KRAXPath));
+  RestoreJob job;
+  job.command = "Restore Cars";
+  job.cdSubPath = "\\GameData\\CarModel";
+  job.destination = CarFolderPath(settings_.KRAXPath);
+  job.ask = true;
+  job.planNotes = "Disabled cars stay disabled.";
+  return RestoreFolder(prompts_, settings_, job);
 }
 
 OperationResult GameOperations::RestoreTracks() {
   const std::string game = settings_.KRAXPath;
+  RestoreJob job;
+  job.command = "Restore Tracks";
+  job.cdSubPath = "\\GameData\\Tracks";
+  job.destination = ResolvePath(JoinPath(game, "\\GameData\\Tracks"));
+  job.ask = true;
+  job.planNotes = std::string("install.win: its fourth line becomes ") + std::string(kTracksLine) +
+                  "\nEvery slot restored gets \"Original\" as its active track.";
   // The game loads its tracks from its own folder again. install.win is read afresh from this
   // game folder, so that another installation's lines are never written into it.
-  const auto pointTracksHome = [&game]() -> std::string {
+  job.beforeCopy = [&game]() -> std::string {
     InstallInfo current;
     if (!ReadInstallInfo(game, current)) return "install.win could not be read; its tracks line was left as it was.";
     if (!WriteInstallInfo(game, current)) return "install.win could not be rewritten; its tracks line was left as it was.";
     return {};
   };
-  return RestoreFolder(prompts_, settings_, "Restore Tracks", "\\GameData\\Tracks",
-                       ResolvePath(JoinPath(game, "\\GameData\\Tracks")), pointTracksHome);
+  job.afterCopy = [this](const std::string& source) {
+    std::string problems;
+    for (int row = 0; row < kStockTrackSlotCount; ++row) {
+      const std::string folder(StockTrackTable[static_cast<std::size_t>(row)].slotFolderName);
+      if (!IsFolder(ResolvePath(JoinPath(source, folder)))) continue;
+      const std::string problem = MarkSlotOriginal(data_, row);
+      if (!problem.empty()) problems += (problems.empty() ? "" : "\n") + problem;
+    }
+    return problems;
+  };
+  return RestoreFolder(prompts_, settings_, job);
 }
 
 OperationResult GameOperations::RestoreStrings() {
+  RestoreJob job;
+  job.command = "Restore strings";
+  job.cdSubPath = "\\FeData\\Text";
+  job.destination = ResolvePath(JoinPath(settings_.KRAXPath, "\\FeData\\Text"));
+  job.ask = true;
   // The string editor must show (and save) the restored strings, not the ones held before.
-  const auto reloadStrings = [this] {
+  job.afterCopy = [this](const std::string&) {
     if (data_.kraxText) data_.LoadGameText();
+    return std::string();
   };
-  return RestoreFolder(prompts_, settings_, "Restore strings", "\\FeData\\Text",
-                       ResolvePath(JoinPath(settings_.KRAXPath, "\\FeData\\Text")), {}, reloadStrings);
+  return RestoreFolder(prompts_, settings_, job);
 }
 
 OperationResult GameOperations::RestoreItemFromCd(int itemCode, const std::string& directory, const std::string& id) {
-  const char* command = "Restore From CD";
+  RestoreJob job;
+  job.command = "Restore From CD";
+  const char* command = job.command;
   if (itemCode <= -1 && itemCode >= -(2 * kStockTrackSlotCount - 1) && (-itemCode) % 2 == 1) {
     const int row = (-itemCode - 1) / 2;
     const std::string folder(StockTrackTable[static_cast<std::size_t>(row)].slotFolderName);
-    return RestoreFolder(prompts_, settings_, command, "\\GameData\\Tracks\\" + folder, data_.SlotFolderPath(row));
+    job.cdSubPath = "\\GameData\\Tracks\\" + folder;
+    job.destination = data_.SlotFolderPath(row);
+    job.afterCopy = [this, row](const std::string&) { return MarkSlotOriginal(data_, row); };
+    return RestoreFolder(prompts_, settings_, job);
   }
   if (itemCode >= 0) {
     const bool inTable = data_.CarTable.isUsed(itemCode);
@@ -100,7 +181,9 @@ OperationResult GameOperations::RestoreItemFromCd(int itemCode, const std::strin
     // The form's Directory of a car is its archive; the folder is what holds it.
     std::string folder = car ? ParentPath(car->archivePath) : IsFile(directory) ? ParentPath(directory) : directory;
     if (folder.empty() || !IsFolder(folder)) return Failed(command, "The car's folder " + folder + " cannot be found.");
-    return RestoreFolder(prompts_, settings_, command, "\\GameData\\CarModel\\" + carId, folder);
+    job.cdSubPath = "\\GameData\\CarModel\\" + carId;
+    job.destination = folder;
+    return RestoreFolder(prompts_, settings_, job);
   }
   return Failed(command, "Only the game's own cars and track slots can be restored from the CD.");
 }
@@ -111,6 +194,16 @@ OperationResult RenameDirs(GameData& data, const Settings& settings, Prompts& pr
                            const char* command) {
   const std::string carModel = CarFolderPath(settings.KRAXPath);
   if (!IsFolder(carModel)) return Failed(command, "The car folder " + carModel + " cannot be found.");
+  // First the plan: the folders that would move, and their new names.
+  const std::vector<FolderRename> plan = RenameCarFolders(data.CarTable, carModel, naming, std::cerr, true);
+  if (RenameMoveCount(plan) == 0) {
+    const std::string summary = "nothing to rename: " + RenameSummary(plan);
+    prompts.Report(std::string(command) + ": " + summary, RenameDetails(plan, carModel));
+    return {OperationStatus::kDone, command, summary};
+  }
+  if (!prompts.ConfirmPlan(RenamePlanQuestion(command, plan), RenameDetails(plan, carModel))) {
+    return {OperationStatus::kCancelled, command, {}};
+  }
   prompts.Busy(true);
   const std::vector<FolderRename> renames = RenameCarFolders(data.CarTable, carModel, naming, std::cerr);
   prompts.Busy(false);

@@ -56,6 +56,12 @@ class Prompts {
   virtual void Report(const std::string& summary, const std::string& details) {
     Message(details.empty() ? summary : summary + "\n\n" + details);
   }
+  // Before a command that changes many files at once: `plan` says what it will change, one
+  // line per thing; `question` asks whether to go on. True to go on. The window shows the
+  // plan in the question's box, kraxctl prints it on standard output before asking.
+  virtual bool ConfirmPlan(const std::string& question, const std::string& plan) {
+    return Question(plan.empty() ? question : question + "\n\n" + plan);
+  }
   // The string editor: `text` holds `lines` lines, each ended by '\n'. Returns the edited text
   // (still `lines` lines) on OK, nullopt on Cancel or where no editor can be shown.
   virtual std::optional<std::string> EditStrings(const std::string& /*text*/, std::size_t /*lines*/) {

@@ -11,6 +11,7 @@ namespace krax {
 namespace {
 constexpr const char* kWriteCommand = "Write";
 constexpr const char* kGenerateCommand = "Generate S.N.";
+constexpr const char* kNoDuplicates = "No duplicate serial numbers.";
 
 std::string CarLabel(const CarRecord& car) {
   return (car.carId && !car.carId->empty() ? *car.carId + " " : std::string()) + "(" + car.archivePath + ")";
@@ -95,13 +96,30 @@ SerialGeneration GenerateSerials(GameData& data, const std::function<void()>& re
   const std::string count = written == 1 ? "1 car got a new serial number."
                                          : std::to_string(written) + " cars got a new serial number.";
   if (generation.entries.empty()) {
-    generation.result = {OperationStatus::kDone, kGenerateCommand, "No duplicate serial numbers."};
+    generation.result = {OperationStatus::kDone, kGenerateCommand, kNoDuplicates};
   } else if (failures.empty()) {
     generation.result = {OperationStatus::kDone, kGenerateCommand, count};
   } else {
     generation.result = {OperationStatus::kFailed, kGenerateCommand, count + failures};
   }
   return generation;
+}
+
+SerialGeneration GenerateSerials(GameData& data, Prompts& prompts, const std::function<void()>& reload) {
+  std::string plan;
+  int cars = 0;
+  for (std::size_t i = 0; i < data.CarTable.count(); ++i) {
+    const CarRecord& car = data.CarTable[i];
+    if ((car.errorFlags & kFlagDuplicateSerial) == 0) continue;
+    ++cars;
+    plan += CarLabel(car) + ": serial number " + std::to_string(car.fedataSerial()) + " is held by another car\n";
+  }
+  if (cars == 0) return {{OperationStatus::kDone, kGenerateCommand, kNoDuplicates}, {}};
+  const std::string question = std::string(kGenerateCommand) + ": give " +
+                               (cars == 1 ? std::string("1 car") : std::to_string(cars) + " cars") +
+                               " a new serial number?";
+  if (!prompts.ConfirmPlan(question, plan)) return {{OperationStatus::kCancelled, kGenerateCommand, {}}, {}};
+  return GenerateSerials(data, reload);
 }
 
 }  // namespace krax

@@ -46,4 +46,8 @@ struct SerialGeneration {
 // cars got a new number and names every write that failed.
 SerialGeneration GenerateSerials(GameData& data, const std::function<void()>& reload);
 
+// The same after asking: the cars that would get a new number are shown first (the plan) and
+// nothing is written unless the user agrees. With no duplicates it says so and asks nothing.
+SerialGeneration GenerateSerials(GameData& data, Prompts& prompts, const std::function<void()>& reload);
+
 }  // namespace krax

@@ -225,7 +225,7 @@ void CMainFrame::runCommand(int commandId) {
 }
 
 void CMainFrame::onGenerateSerials() {
-  showResult(GenerateSerials(context_.data, [this] { leftView_->ReloadTree(); }).result);
+  showResult(GenerateSerials(context_.data, *prompts_, [this] { leftView_->ReloadTree(); }).result);
 }
 
 void CMainFrame::onStringEdit() {

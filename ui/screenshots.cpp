@@ -1,6 +1,7 @@
 #include "ui/screenshots.h"
 
 #include <chrono>
+#include <sstream>
 #include <thread>
 
 #include <QAbstractButton>
@@ -14,6 +15,7 @@
 #include <QTreeWidgetItemIterator>
 
 #include "app/settings.h"
+#include "gamedata/car_catalog.h"
 #include "gamedata/game_data.h"
 #include "operations/install_dialog_state.h"
 #include "operations/install_plan.h"
@@ -78,20 +80,6 @@ std::string FirstSubfolder(const std::string& folder) {
   const QDir dir(FromGameText(folder));
   const QStringList names = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
   return names.isEmpty() ? std::string() : ToGameText(dir.filePath(names.first()));
-}
-
-// A rename run as it could end, with every kind of outcome; nothing is renamed.
-std::vector<FolderRename> SampleRenames(const std::string& carModel) {
-  using Outcome = FolderRename::Outcome;
-  auto at = [&carModel](const char* name) { return carModel + "/" + name; };
-  std::vector<FolderRename> renames;
-  renames.push_back({at("My Fast Car"), at("SKRA"), "SKRA", Outcome::kRenamed, 0});
-  renames.push_back({at("Classics/Rally Edition"), at("Classics/ZRLY"), "ZRLY", Outcome::kRenamed, 0});
-  renames.push_back({at("copy of SKRA"), at("0001"), "SKRA", Outcome::kNumbered, 0});
-  renames.push_back({at("TURB"), at("TURB"), "TURB", Outcome::kAlreadyNamed, 0});
-  renames.push_back({at("half finished"), at("half finished"), "", Outcome::kNoFedata, 0});
-  renames.push_back({at("odd one"), at("odd one"), "A:B?", Outcome::kBadName, 0});
-  return renames;
 }
 
 }  // namespace
@@ -198,10 +186,19 @@ QStringList TakeScreenshots(CMainFrame& frame, const QString& folder) {
     });
   }
   {
-    const std::string carModel = "/game/GameData/CarModel";
-    const std::vector<FolderRename> renames = SampleRenames(carModel);
-    std::unique_ptr<QMessageBox> report = MakeReportBox(
-        &frame, "DIR = ID: " + RenameSummary(renames), RenameDetails(renames, carModel));
+    // What "DIR = ID" does on this game folder: its own plan, worked out without renaming.
+    const GameData& data = frame.context().data;
+    const std::string carModel = CarFolderPath(frame.context().settings.KRAXPath);
+    std::ostringstream diagnostics;
+    const std::vector<FolderRename> renames =
+        RenameCarFolders(data.CarTable, carModel, FolderNaming::kId, diagnostics, /*dryRun=*/true);
+    const std::string details = RenameDetails(renames, carModel);
+    std::unique_ptr<QMessageBox> plan = MakePlanBox(&frame, RenamePlanQuestion("DIR = ID", renames), details);
+    plan->show();
+    keep(*plan, QStringLiteral("rename-plan.png"));
+    plan->hide();
+    std::unique_ptr<QMessageBox> report =
+        MakeReportBox(&frame, "DIR = ID: " + RenameSummary(renames), details);
     report->show();
     keep(*report, QStringLiteral("rename-report.png"));
     for (QAbstractButton* button : report->buttons()) {  // "Show Details..."

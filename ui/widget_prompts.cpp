@@ -158,6 +158,18 @@ void WidgetPrompts::Report(const std::string& summary, const std::string& detail
   MakeReportBox(owner_, summary, details)->exec();
 }
 
+std::unique_ptr<QMessageBox> MakePlanBox(QWidget* owner, const std::string& question, const std::string& plan) {
+  auto box = std::make_unique<QMessageBox>(QMessageBox::Question, QStringLiteral("KRAXManager"),
+                                           FromGameText(question), QMessageBox::Yes | QMessageBox::No, owner);
+  box->setDefaultButton(QMessageBox::No);
+  if (!plan.empty()) box->setDetailedText(FromGameText(plan));
+  return box;
+}
+
+bool WidgetPrompts::ConfirmPlan(const std::string& question, const std::string& plan) {
+  return MakePlanBox(owner_, question, plan)->exec() == QMessageBox::Yes;
+}
+
 std::optional<std::string> WidgetPrompts::EditStrings(const std::string& text, std::size_t lines) {
   StringEditorDialog dialog(text, lines, *this, owner_);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;

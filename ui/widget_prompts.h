@@ -23,6 +23,9 @@ QString QtFileFilter(const std::string& filter);
 
 // The box of Report: the summary, and the details behind "Show Details..." when there are any.
 std::unique_ptr<QMessageBox> MakeReportBox(QWidget* owner, const std::string& summary, const std::string& details);
+// The box a bulk command asks in before it changes anything: the question, Yes/No (No by
+// default), and the plan behind "Show Details...".
+std::unique_ptr<QMessageBox> MakePlanBox(QWidget* owner, const std::string& question, const std::string& plan);
 
 class WidgetPrompts : public Prompts {
  public:
@@ -46,6 +49,8 @@ class WidgetPrompts : public Prompts {
   bool Progress(const ProgressState& state) override;
   void EndProgress() override;
   void Report(const std::string& summary, const std::string& details) override;
+  // A Yes/No question whose box shows the plan (its "Show Details..." part).
+  bool ConfirmPlan(const std::string& question, const std::string& plan) override;
   std::optional<std::string> EditStrings(const std::string& text, std::size_t lines) override;
 
   ~WidgetPrompts() override;

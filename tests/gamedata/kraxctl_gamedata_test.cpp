@@ -230,8 +230,14 @@ TEST_F(KraxctlGameDataTest, SerialNumbersAreWrittenOnlyWhenSafeOrConfirmed) {
   EXPECT_EQ(Kraxctl(with + "write-serial 1 " + serial + " --yes").exitCode, 0);
   EXPECT_NE(Kraxctl(with + "car 1").out.find("FeData: " + serial + "\n"), std::string::npos);
 
+  // Without --yes only the plan: the cars that would get a new number.
+  const CtlRun planned = Kraxctl(with + "gen-serials");
+  EXPECT_EQ(planned.exitCode, 0) << planned.out;
+  EXPECT_NE(planned.out.find("is held by another car"), std::string::npos) << planned.out;
+  EXPECT_EQ(planned.out.find(" -> "), std::string::npos) << planned.out;
+  EXPECT_EQ(Kraxctl(with + "gen-serials").out, planned.out);  // nothing was written
   // Generating clears every duplicate.
-  const CtlRun generated = Kraxctl(with + "gen-serials");
+  const CtlRun generated = Kraxctl(with + "gen-serials --yes");
   EXPECT_EQ(generated.exitCode, 0) << generated.out;
   EXPECT_NE(generated.out.find(" -> "), std::string::npos);
   for (const ListedCar& car : ParseCars(Kraxctl(with + "cars --json").out, copy / "GameData" / "CarModel", enabled)) {

@@ -18,10 +18,16 @@ TEST(KraxctlRestoreRenameTest, EachCommandSaysWhatItChangedOrWhyItFailed) {
   };
   const std::string cd = home / "demo/cd";
 
+  // Without --yes and without a terminal: the plan, and nothing changed.
   test::KraxctlRun r = run(cd, {"restore", "cars"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.out.rfind("Restored ", 0), 0u) << r.out;
-  r = run(home / "no-cd", {"restore", "tracks"});
+  EXPECT_NE(r.out.find(" files ("), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("Restored "), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("Nothing was restored."), std::string::npos) << r.err;
+  r = run(cd, {"restore", "cars", "--yes"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("Restored "), std::string::npos) << r.out;
+  r = run(home / "no-cd", {"restore", "tracks", "--yes"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.err.find("cannot be found"), std::string::npos) << r.err;
   for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
@@ -30,8 +36,16 @@ TEST(KraxctlRestoreRenameTest, EachCommandSaysWhatItChangedOrWhyItFailed) {
   }
   r = run(cd, {"rename-dirs", "id"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.out.rfind("DIR = ID: ", 0), 0u) << r.out;
   EXPECT_NE(r.out.find(" -> "), std::string::npos) << r.out;  // the demo has folders to rename
+  EXPECT_EQ(r.out.find("DIR = ID: "), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("No folder was renamed."), std::string::npos) << r.err;
+  r = run(cd, {"rename-dirs", "id", "--yes"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("DIR = ID: "), std::string::npos) << r.out;
+  // A second run finds every folder named.
+  r = run(cd, {"rename-dirs", "id", "--yes"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("DIR = ID: nothing to rename"), std::string::npos) << r.out;
 }
 
 }  // namespace

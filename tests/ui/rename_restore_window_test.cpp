@@ -2,9 +2,12 @@
 #include <QAction>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 
+#include "gamedata/car_catalog.h"
 #include "operations/game_operations.h"
+#include "platform/file_system.h"
 #include "platform/path.h"
 #include "ui/commands.h"
 #include "ui/main_frame.h"
@@ -21,6 +24,27 @@ TEST(UiRenameRestore, DirToIdShowsItsSummaryAndTheTreeTheNewFoldersAndRestoreIts
   MainFrameContext context{demo.settings, demo.data, operations, {}, &prompts, [](QDialog&) { return 0; }, {}};
   CMainFrame frame(context);
   frame.initialUpdate();
+
+  // Each bulk command first shows its plan and asks; No changes nothing.
+  const std::string carModel = CarFolderPath(demo.settings.KRAXPath);
+  const auto folders = [&] {
+    std::vector<std::string> names;
+    for (const DirEntry& entry : ListFolder(carModel)) names.push_back(entry.name);
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  const std::vector<std::string> before = folders();
+  prompts.answers = {false, false, false, false, false};
+  for (int command : {kCmdDirToId, kCmdDirToName, kCmdRestoreCars, kCmdRestoreTracks, kCmdRestoreStrings}) {
+    frame.action(command)->trigger();
+  }
+  ASSERT_EQ(prompts.questions.size(), 5u);
+  EXPECT_EQ(prompts.questions[0].rfind("DIR = ID: rename ", 0), 0u) << prompts.questions[0];
+  EXPECT_NE(prompts.questions[0].find(" -> "), std::string::npos) << prompts.questions[0];
+  EXPECT_EQ(prompts.questions[2].rfind("Restore Cars: restore ", 0), 0u) << prompts.questions[2];
+  EXPECT_EQ(folders(), before);
+  EXPECT_TRUE(prompts.messages.empty());
+  EXPECT_TRUE(prompts.statuses.empty() || prompts.statuses.back().rfind("Restored ", 0) != 0u);
 
   frame.action(kCmdDirToId)->trigger();
   ASSERT_EQ(prompts.messages.size(), 1u);

@@ -324,6 +324,13 @@ TEST_F(UiWindow, GenerateSerialNumbersRewritesDuplicatesAndReloads) {
     return n;
   };
   ASSERT_GT(duplicates(), 0);
+  // The cars to change are shown first; No changes nothing.
+  prompts_.answers = {false};
+  frame_->action(kCmdGenerateSerials)->trigger();
+  EXPECT_EQ(fills, 1);
+  EXPECT_GT(duplicates(), 0);
+  ASSERT_FALSE(prompts_.questions.empty());
+  EXPECT_NE(prompts_.questions.back().find("is held by another car"), std::string::npos) << prompts_.questions.back();
   frame_->action(kCmdGenerateSerials)->trigger();
   EXPECT_EQ(fills, 2);
   EXPECT_EQ(duplicates(), 0);
