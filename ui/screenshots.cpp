@@ -194,16 +194,20 @@ QStringList TakeScreenshots(CMainFrame& frame, const QString& folder) {
         RenameCarFolders(data.CarTable, carModel, FolderNaming::kId, diagnostics, /*dryRun=*/true);
     const std::string details = RenameDetails(renames, carModel);
     std::unique_ptr<QMessageBox> plan = MakePlanBox(&frame, RenamePlanQuestion("DIR = ID", renames), details);
+    const auto showDetails = [](QMessageBox& box) {  // "Show Details..."
+      for (QAbstractButton* button : box.buttons()) {
+        if (box.buttonRole(button) == QMessageBox::ActionRole) button->click();
+      }
+    };
     plan->show();
+    showDetails(*plan);  // the plan itself
     keep(*plan, QStringLiteral("rename-plan.png"));
     plan->hide();
     std::unique_ptr<QMessageBox> report =
         MakeReportBox(&frame, "DIR = ID: " + RenameSummary(renames), details);
     report->show();
     keep(*report, QStringLiteral("rename-report.png"));
-    for (QAbstractButton* button : report->buttons()) {  // "Show Details..."
-      if (report->buttonRole(button) == QMessageBox::ActionRole) button->click();
-    }
+    showDetails(*report);
     keep(*report, QStringLiteral("rename-report-details.png"));
     report->hide();
   }
