@@ -117,7 +117,9 @@ TEST_F(RestoreFromCdTest, ADisabledCarStaysDisabledAndNeverGetsBothArchives) {
     const OperationResult result = run == 0 ? operations_.RestoreCars()
                                             : operations_.RestoreItemFromCd(0, game_ / "GameData/CarModel/MOTH", "MOTH");
     ASSERT_TRUE(result.done()) << result.message;
-    EXPECT_NE(result.message.find("stay disabled"), std::string::npos) << result.message;
+    EXPECT_NE(result.message.find("1 disabled car was restored under its disabled name and stays disabled"),
+              std::string::npos)
+        << result.message;
     EXPECT_EQ(ListFolder(game_ / "GameData/CarModel/MOTH").size(), 1u);
     EXPECT_EQ(Game("GameData/CarModel/MOTH/car.viv.dis"), "stock moth");
     EXPECT_EQ(Game("GameData/CarModel/BOTH/car.viv"), run == 0 ? "stock both" : "enabled both");
