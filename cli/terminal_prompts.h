@@ -33,8 +33,9 @@ class TerminalPrompts : public Prompts {
   bool Progress(const ProgressState& state) override;
   void EndProgress() override;
   void Report(const std::string& summary, const std::string& details) override;
-  // Long work (packing) runs with Ctrl+C caught: the first one asks the work to stop, so that
-  // it ends cleanly and leaves nothing half-written; a second one ends kraxctl at once.
+  // Long work (packing, installs) runs with Ctrl+C and SIGTERM caught: the first one asks the
+  // work to stop, so that it ends cleanly and leaves nothing half-written; a second one ends
+  // kraxctl at once.
   void RunWork(const std::function<void()>& work) override;
   bool WorkStopRequested() override;
 
