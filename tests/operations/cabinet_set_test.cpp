@@ -75,7 +75,9 @@ TEST(CabinetSet, InstallsWholeFromItsFirstCabinetOrNotAtAll) {
     CarForSets car;
     const std::string sets = car.demo.dir.mkdir("sets");
     ASSERT_GE(car.WriteSet(JoinPath(sets, "Kit")).size(), 3u);
-    if (*c.removed) ASSERT_TRUE(DeleteFile(JoinPath(sets, c.removed)).ok());
+    if (*c.removed) {
+      ASSERT_TRUE(DeleteFile(JoinPath(sets, c.removed)).ok());
+    }
 
     GameOperations operations{car.demo.data, car.demo.settings, car.demo.prompts};
     car.demo.prompts.installDialog = [](InstallDialogState& state) {
