@@ -127,7 +127,7 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
   TemporaryFolder staging;
   const FsResult made = TemporaryFolder::CreateIn(folder, staging);
   if (!made.ok()) {
-    result = {ArchiveStatus::kCabinetWriteFailed, made.error, "cannot write in " + folder};
+    result = {ArchiveStatus::kCabinetWriteFailed, made.error, "cannot create " + cabinetPath};
     return false;
   }
 
