@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -12,6 +13,7 @@
 #include "archive/cab/cab_writer_client.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
+#include "platform/temporary_file.h"
 
 namespace krax {
 namespace {
@@ -40,6 +42,22 @@ bool StartsWith(const std::vector<std::string>& parts, const std::vector<std::st
     if (parts[i] != base[i]) return false;
   }
   return true;
+}
+
+// The following cabinets of the set that now begins with `firstPath` and are named as
+// cabinets of `stem` (stem, number, extension); a new set written over it leaves none behind.
+std::vector<std::string> OldFollowingParts(const std::string& firstPath, const std::string& stem,
+                                           const std::string& extension) {
+  std::vector<std::string> old;
+  if (!IsFile(firstPath)) return old;
+  std::vector<cab::CabinetSetPart> set;
+  std::string problem;
+  cab::ReadCabinetSet(firstPath, set, problem);  // the parts still there are removed even from a broken set
+  for (std::size_t i = 1; i < set.size(); ++i) {
+    const std::string expected = stem + std::to_string(set[i].directory.header.iCabinet) + extension;
+    if (EqualsIgnoreCase(BaseName(set[i].path), expected)) old.push_back(set[i].path);
+  }
+  return old;
 }
 
 }  // namespace
@@ -74,15 +92,16 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
 bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std::string>& files,
                           const std::optional<std::string>& baseFolder, bool overwrite,
                           const ArchiveCallbacks& callbacks, const CabinetCreateOptions& options,
-                          ArchiveResult& result) {
+                          ArchiveResult& result, std::vector<std::string>* written) {
   BusyScope busy(&callbacks);
   result = {};
   const cab::CabinetPathParts parts = cab::SplitCabinetPath(cabinetBase);
-  if (parts.folder.size() > kMaxPart || parts.name.size() + 4 > kMaxPart) {
+  const std::string& extension = options.extension;
+  if (parts.folder.size() > kMaxPart || parts.name.size() + extension.size() > kMaxPart) {
     result = {ArchiveStatus::kFormatLimit, 0, "the cabinet path " + cabinetBase + " is too long for a cabinet set"};
     return false;
   }
-  const std::string cabinetPath = parts.folder + parts.name + ".CAB";
+  const std::string cabinetPath = parts.folder + parts.name + extension;
   if (!overwrite && IsFile(cabinetPath)) {
     if (!AskOverwrite(callbacks, busy, cabinetPath)) {
       result = {ArchiveStatus::kStopped, 0, "not replacing " + cabinetPath};
@@ -90,8 +109,31 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
     }
   }
 
+  // Every name is checked before anything is written.
+  std::vector<std::string> names;
+  for (const std::string& file : files) {
+    names.push_back(CabinetEntryName(file, baseFolder));
+    if (!SafeRelativeComponents(names.back())) {
+      result = {ArchiveStatus::kNameRefused, 0, "refused " + file + ": its name would leave the base folder"};
+      return false;
+    }
+  }
+
+  // The set is written under its final names into a fresh folder beside the destination,
+  // with the writer's own temporary files (each cabinet of a set names the next one inside
+  // it, so the parts cannot be renamed later); once every part is complete they are moved
+  // into place, the first part last.
+  const std::string folder = parts.folder.empty() ? std::string(".") : parts.folder;
+  TemporaryFolder staging;
+  const FsResult made = TemporaryFolder::CreateIn(folder, staging);
+  if (!made.ok()) {
+    result = {ArchiveStatus::kCabinetWriteFailed, made.error, "cannot create " + cabinetPath};
+    return false;
+  }
+
   std::uint32_t totalUncompressed = 0, totalCompressed = 0;
   std::string currentName;
+  std::vector<std::string> partNames{parts.name + extension};
 
   cab::CabinetParameters params;
   params.cb = options.maxCabinetSize;
@@ -101,16 +143,20 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
   params.fFailOnIncompressible = 0;
   params.setID = cab::kDefaultSetID;
   params.szDisk = "CABDisk";
-  params.szCab = parts.name + ".CAB";
-  params.szCabPath = parts.folder;
+  params.szCab = partNames.front();
+  params.szCabPath = staging.path() + "/";
 
   cab::CabWriterClient client = cab::MakeStandardCabWriterClient();
   client.filePlaced = [](const cab::CabinetParameters&, const std::string&, std::uint32_t, bool) {
     return 0;
   };
+  client.tempName = [&staging](char* buffer, std::size_t size) {
+    return cab::CabTempNameIn(staging.path(), buffer, size);
+  };
 
   const cab::CabNextCabinetFn nextCabinet = [&](cab::CabinetParameters& next, std::uint32_t) {
-    next.szCab = parts.name + std::to_string(next.iCab) + ".CAB";
+    next.szCab = parts.name + std::to_string(next.iCab) + extension;
+    partNames.push_back(next.szCab);
     return 0;
   };
   const cab::CabProgressFn progress = [&](cab::CabStatusKind kind, std::uint32_t first,
@@ -125,9 +171,9 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
     }
     return callbacks.StopRequested() ? -1 : 0;
   };
-  const cab::CabOpenSourceFn openSource = [&client](const std::string& name, std::uint16_t& date,
-                                                    std::uint16_t& time, std::uint16_t& attribs,
-                                                    int& err) -> cab::CabHandle {
+  const cab::CabOpenSourceFn openSource = [&client, &currentName](const std::string& name, std::uint16_t& date,
+                                                                  std::uint16_t& time, std::uint16_t& attribs,
+                                                                  int& err) -> cab::CabHandle {
     const std::optional<DosDateTime> when = FileDosTime(name);
     if (!when) {
       err = ENOENT;
@@ -139,19 +185,9 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
     // read-only is the missing write permission.
     attribs = cab::kAttribArchive;
     if (IsReadOnly(name)) attribs |= cab::kAttribReadOnly;
-    attribs &= cab::kAttribExtractMask;
+    attribs = cab::AttribsForName(currentName, attribs & cab::kAttribExtractMask);
     return client.open(name, O_RDONLY, 0, err);
   };
-
-  // Every name is checked before anything is written.
-  std::vector<std::string> names;
-  for (const std::string& file : files) {
-    names.push_back(CabinetEntryName(file, baseFolder));
-    if (!SafeRelativeComponents(names.back())) {
-      result = {ArchiveStatus::kNameRefused, 0, "refused " + file + ": its name would leave the base folder"};
-      return false;
-    }
-  }
 
   cab::CabError error;
   cab::CabWriterPtr writer = cab::CabWriterCreate(error, client, params, options.limits);
@@ -167,14 +203,35 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
                                options.typeCompress);
   }
   ok = ok && cab::CabWriterFlushCabinet(*writer, false, nextCabinet, progress);
-  // The writer deletes the cabinets of a failed run when it is destroyed.
   const bool destroyed = cab::CabWriterDestroy(std::move(writer));
   if (!ok) {
     result = error.result();
     return false;
   }
-  if (!destroyed) result = {ArchiveStatus::kTempFileFailed, 0, "cannot remove the temporary files"};
-  return destroyed;
+  if (!destroyed) {
+    result = {ArchiveStatus::kTempFileFailed, 0, "cannot remove the temporary files"};
+    return false;
+  }
+
+  const std::vector<std::string> oldParts = OldFollowingParts(cabinetPath, parts.name, extension);
+  std::rotate(partNames.begin(), partNames.begin() + 1, partNames.end());  // the first part last
+  for (const std::string& part : partNames) {
+    const std::string target = parts.folder + part;
+    if (std::rename(JoinPath(staging.path(), part).c_str(), target.c_str()) != 0) {
+      result = {ArchiveStatus::kCabinetWriteFailed, errno, "cannot replace " + target};
+      return false;
+    }
+  }
+  // An older, longer set of this name loses the parts the new one did not replace.
+  for (const std::string& old : oldParts) {
+    if (std::find(partNames.begin(), partNames.end(), BaseName(old)) == partNames.end()) DeleteFile(old);
+  }
+  if (written) {
+    written->clear();
+    written->push_back(cabinetPath);
+    for (std::size_t i = 0; i + 1 < partNames.size(); ++i) written->push_back(parts.folder + partNames[i]);
+  }
+  return true;
 }
 
 }  // namespace krax

@@ -24,10 +24,13 @@ struct CabinetCreateOptions {
   std::uint32_t folderThreshold = 900000;
   cab::CabWriterLimits limits;  // the format's own unless a test asks for less
   int lzxLevel = lzx::kLzxDefaultLevel;
+  std::string extension = ".CAB";  // of every cabinet's name
 };
 
 // Writes `cabinetBase` + ".CAB" (a following cabinet of a set: the name part followed by
-// 1.CAB, 2.CAB, ...). Names in the cabinet are the files' paths relative to `baseFolder`
+// 1.CAB, 2.CAB, ...; options.extension replaces ".CAB"). The set is written in a temporary
+// folder beside it and put in place whole once complete; the later cabinets of an older set
+// of that name that the new set does not replace are removed. Names in the cabinet are the files' paths relative to `baseFolder`
 // with backslashes, or the bare file names without a base folder. With `overwrite` false
 // an existing cabinet is replaced only after "File %s exist. Overwrite ?" is answered Yes.
 // Progress goes to callbacks.status as "File %s Compressing: %9ld -> %9ld".
@@ -36,12 +39,13 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
                           const std::optional<std::string>& baseFolder, bool overwrite,
                           const ArchiveCallbacks& callbacks, const CabinetCreateOptions& options = {});
 // The same, with the reason of a failure in `result` ("cannot create /x/A.CAB: permission
-// denied"). A name that would leave the base folder fails before anything is written, and
-// a failed run leaves no cabinet of the set behind.
+// denied") and, on success, the paths of the cabinets written in `written` (the first one
+// first). A name that would leave the base folder fails before anything is written, and a
+// failed run leaves no cabinet of the set behind.
 bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std::string>& files,
                           const std::optional<std::string>& baseFolder, bool overwrite,
                           const ArchiveCallbacks& callbacks, const CabinetCreateOptions& options,
-                          ArchiveResult& result);
+                          ArchiveResult& result, std::vector<std::string>* written = nullptr);
 
 // The name a file gets in the cabinet (exposed for tests): the path components of `file`
 // behind those of `baseFolder`, joined with backslashes; without a base folder (or for a

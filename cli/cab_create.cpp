@@ -1,6 +1,7 @@
 // kraxctl cab create OUT FILE... [--base DIR] [--method none|mszip|lzx] [--window 15..21]
 //                                [--level 1..3] [--max-size BYTES] [--verbose]
-// OUT is the cabinet path without ".CAB", as the program's own "Create Cabinet" takes it.
+// OUT is the cabinet path without ".CAB", as the program's own "Create Cabinet" takes it; an
+// OUT that already ends in ".cab" (any case) is the first cabinet's name as given.
 // Progress: on a terminal one line rewritten in place; elsewhere nothing per block unless
 // --verbose asks for every status line.
 #include "cli/cab_create.h"
@@ -20,6 +21,8 @@
 #include "cli/context.h"
 #include "cli/terminal_text.h"
 #include "cli/whole_number.h"
+#include "platform/path.h"
+#include "platform/stop_signals.h"
 
 namespace krax::cli {
 namespace {
@@ -81,9 +84,17 @@ int RunCabCreate(Context& context, const std::vector<std::string>& args) {
   if (method == "mszip") options.typeCompress = cab::MakeTypeCompress(cab::CompressionMethod::kMszip);
   if (method == "lzx") options.typeCompress = cab::MakeTypeCompress(cab::CompressionMethod::kLzx, static_cast<int>(window));
 
-  const std::string out = positional.front();
+  std::string out = positional.front();
+  if (out.size() > 4 && EqualsIgnoreCase(out.substr(out.size() - 4), ".cab")) {
+    options.extension = out.substr(out.size() - 4);
+    out.resize(out.size() - 4);
+  }
+  const std::string written = out + options.extension;
   const std::vector<std::string> files(positional.begin() + 1, positional.end());
+  // Ctrl+C or SIGTERM stops the run between two blocks; its temporary files go with it.
+  const StopSignalScope stoppable;
   ArchiveCallbacks callbacks;
+  callbacks.stopRequested = StopSignalReceived;
   const bool terminal = &context.err == &std::cerr && ::isatty(STDERR_FILENO);
   bool lineOpen = false;
   callbacks.status = [&](const std::string& text) {
@@ -96,10 +107,14 @@ int RunCabCreate(Context& context, const std::vector<std::string>& args) {
   };
   callbacks.askYesNo = [](const std::string&) { return true; };
   ArchiveResult result;
-  const bool written = CreateCabinetArchive(out, files, base, true, callbacks, options, result);
+  const bool ok = CreateCabinetArchive(out, files, base, true, callbacks, options, result);
   if (lineOpen) context.err << '\n';
-  if (!written) {
-    context.err << "kraxctl: cab create: could not write " << TerminalSafe(out) << ".CAB: "
+  if (!ok && result.status == ArchiveStatus::kStopped) {
+    context.err << "kraxctl: cab create: stopped; nothing was written\n";
+    return kExitFailure;
+  }
+  if (!ok) {
+    context.err << "kraxctl: cab create: could not write " << TerminalSafe(written) << ": "
                 << TerminalSafe(result.Message()) << '\n';
     return kExitFailure;
   }

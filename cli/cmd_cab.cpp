@@ -14,6 +14,7 @@
 #include "cli/terminal_text.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
+#include "platform/stop_signals.h"
 
 namespace krax::cli {
 namespace {
@@ -56,6 +57,8 @@ int Fail(Context& context, const std::string& what, int code) {
   return kExitFailure;
 }
 
+// A set's first cabinet is listed with its following cabinets; a file continued from one
+// cabinet into the next is listed once, where it begins.
 int RunList(Context& context, const std::vector<std::string>& args) {
   if (args.size() != 2) throw UsageError("cab list takes one FILE");
   const std::string& path = args[1];
@@ -64,14 +67,30 @@ int RunList(Context& context, const std::vector<std::string>& args) {
   if (!cab::ReadCabinetDirectory(path, directory, code)) {
     return Fail(context, path + ": " + cab::CabReaderErrorText(code), code);
   }
-  for (const auto& file : directory.files) {
-    char size[16];
-    std::snprintf(size, sizeof size, "%10u", file.cbFile);
-    context.out << size << ' ' << FormatDosDateTime(file.date, file.time) << ' '
-                << FormatAttributes(file.attribs) << ' ' << FormatFolder(file.iFolder) << ' '
-                << cab::DescribeTypeCompress(cab::FolderTypeOfFile(directory, file)) << ' '
-                << TerminalSafe(file.szName) << '\n';
+  if (const std::string problem = cab::NotFirstCabinetProblem(path); !problem.empty()) {
+    context.err << "kraxctl: cab: " << TerminalSafe(problem) << "; only this cabinet is listed\n";
   }
+  std::vector<cab::CabinetSetPart> set;
+  std::string problem;
+  if (!(directory.header.flags & cab::kFlagPrevCabinet)) {
+    cab::ReadCabinetSet(path, set, problem);
+  } else {
+    set.push_back({path, directory});
+  }
+  for (std::size_t part = 0; part < set.size(); ++part) {
+    const cab::CabDirectory& listed = set[part].directory;
+    for (const auto& file : listed.files) {
+      const bool continued = file.iFolder == cab::kFolderContinuedFromPrev || file.iFolder == cab::kFolderContinuedPrevAndNext;
+      if (part > 0 && continued) continue;
+      char size[16];
+      std::snprintf(size, sizeof size, "%10u", file.cbFile);
+      context.out << size << ' ' << FormatDosDateTime(file.date, file.time) << ' '
+                  << FormatAttributes(file.attribs) << ' ' << FormatFolder(file.iFolder) << ' '
+                  << cab::DescribeTypeCompress(cab::FolderTypeOfFile(listed, file)) << ' '
+                  << TerminalSafe(cab::DecodeCabinetName(file.szName, file.attribs)) << '\n';
+    }
+  }
+  if (!problem.empty()) return Fail(context, problem, cab::kCabReaderOpenFailed);
   return kExitOk;
 }
 
@@ -106,8 +125,13 @@ int RunExtract(Context& context, const std::vector<std::string>& args) {
     context.out << "extracted " << TerminalSafe(written) << '\n';
   };
 
-  // The extraction walks the given cabinet and every following cabinet of its set.
+  // The extraction walks the given cabinet and every following cabinet of its set; Ctrl+C or
+  // SIGTERM stops it between two writes, and no half-written file stays.
   request.cabPath = first;
+  const StopSignalScope stoppable;
+  ArchiveCallbacks callbacks;
+  callbacks.stopRequested = StopSignalReceived;
+  request.callbacks = &callbacks;
   const cab::CabExtractResult result = cab::ExtractCabinet(request);
   if (!result.ok) return Fail(context, result.message, result.code);
   return refusedAny ? kExitFailure : kExitOk;

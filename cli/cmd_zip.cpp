@@ -6,6 +6,7 @@
 #include "archive/zip/zip_archive.h"
 #include "cli/command.h"
 #include "cli/context.h"
+#include "platform/stop_signals.h"
 
 namespace krax::cli {
 namespace {
@@ -37,7 +38,10 @@ int RunZip(Context& context, const std::vector<std::string>& args) {
       context.err << "kraxctl: zip: " << args[1] << " is not a readable zip file\n";
       return kExitFailure;
     }
-    const ZipExtractResult result = ExtractZipEntries(args[1], names, args[2], true, false);
+    const StopSignalScope stoppable;  // Ctrl+C stops between entries; no half-written file stays
+    ArchiveCallbacks callbacks;
+    callbacks.stopRequested = StopSignalReceived;
+    const ZipExtractResult result = ExtractZipEntries(args[1], names, args[2], true, false, callbacks);
     if (!result.opened) {
       context.err << "kraxctl: zip: " << result.message << '\n';
       return kExitFailure;

@@ -2,24 +2,13 @@
 
 #include <unistd.h>
 
-#include <csignal>
-
 #include <iostream>
 
 #include "cli/context.h"
 #include "operations/restore_from_cd.h"
+#include "platform/stop_signals.h"
 
 namespace krax::cli {
-namespace {
-
-volatile std::sig_atomic_t interrupted = 0;
-
-extern "C" void OnInterrupt(int) {
-  interrupted = 1;
-  std::signal(SIGINT, SIG_DFL);  // a second Ctrl+C ends the program
-}
-
-}  // namespace
 
 TerminalPrompts::TerminalPrompts(Context& context, bool assumeYes) : context_(context), assumeYes_(assumeYes) {
   outEnderBuffer_.previousTie = context_.out.tie(&outEnder_);
@@ -117,12 +106,10 @@ bool TakeYesOption(std::vector<std::string>& args) {
 }
 
 void TerminalPrompts::RunWork(const std::function<void()>& work) {
-  interrupted = 0;
-  const auto previous = std::signal(SIGINT, OnInterrupt);
+  const StopSignalScope stoppable;
   work();
-  std::signal(SIGINT, previous == SIG_ERR ? SIG_DFL : previous);
 }
 
-bool TerminalPrompts::WorkStopRequested() { return interrupted != 0; }
+bool TerminalPrompts::WorkStopRequested() { return StopSignalReceived(); }
 
 }  // namespace krax::cli

@@ -39,8 +39,9 @@ class TerminalPrompts : public Prompts {
   void Report(const std::string& summary, const std::string& details) override;
   // The plan goes to stdout, then the question is asked as any other.
   bool ConfirmPlan(const std::string& question, const std::string& plan) override;
-  // Long work (packing) runs with Ctrl+C caught: the first one asks the work to stop, so that
-  // it ends cleanly and leaves nothing half-written; a second one ends kraxctl at once.
+  // Long work (packing, installs) runs with Ctrl+C and SIGTERM caught: the first one asks the
+  // work to stop, so that it ends cleanly and leaves nothing half-written; a second one ends
+  // kraxctl at once.
   void RunWork(const std::function<void()>& work) override;
   bool WorkStopRequested() override;
 

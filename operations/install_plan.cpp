@@ -21,6 +21,16 @@ bool ListArchiveEntries(const std::string& path, ArchiveKind kind, ArchiveNameLi
                                    : ListCabinetEntries(path, names, kMaxArchiveEntries);
 }
 
+// A cabinet that is read in part only (a later cabinet of its set missing, or a walk started
+// at a later cabinet) installs nothing: the reason, or "" when the cabinet can be installed.
+std::string CabinetSetProblem(const std::string& path, const ArchiveNameList& names) {
+  ArchiveNameList walked;
+  ArchiveResult why;
+  if (ListCabinetEntries(path, walked, kMaxArchiveEntries, nullptr, why)) return {};
+  if (names.empty() && why.status != ArchiveStatus::kNotFirstCabinet) return {};
+  return path + " cannot be installed: " + why.Message();
+}
+
 // The extension as the game's rules see it: from the first '.', lower-cased.
 std::string Extension(const std::string& name) {
   const std::size_t dot = name.find('.');
@@ -88,7 +98,12 @@ void PrepareArchive(InstallPlan& plan, const std::string& gameFolder) {
   plan.archiveKind = ArchiveKindOf(plan.source);
   ArchiveNameList names;
   const bool listed = ListArchiveEntries(plan.source, plan.archiveKind, names);
-  if (!listed && names.empty()) {
+  const std::string setProblem =
+      !listed && plan.archiveKind == ArchiveKind::kCabinet ? CabinetSetProblem(plan.source, names) : std::string();
+  if (!setProblem.empty()) {
+    plan.messages.push_back(setProblem);
+    names.clear();
+  } else if (!listed && names.empty()) {
     plan.messages.push_back(plan.source + " cannot be read as a zip or cabinet file.");
   }
   if (!car) {
@@ -96,7 +111,7 @@ void PrepareArchive(InstallPlan& plan, const std::string& gameFolder) {
     std::string name = BaseName(plan.source);
     const std::size_t dot = name.rfind('.');
     plan.id = dot == std::string::npos ? name : name.substr(0, dot);
-    if (names.empty()) plan.messages.emplace_back(kNotValidTrack);
+    if (names.empty() && setProblem.empty()) plan.messages.emplace_back(kNotValidTrack);
   }
   for (const std::string& entry : names) {
     if (entry.find('.') == std::string::npos) continue;

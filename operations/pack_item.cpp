@@ -1,9 +1,5 @@
 #include "operations/pack_item.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
 #include "archive/cabinet_create.h"
 #include "archive/zip/zip_archive.h"
 #include "gamedata/car_record.h"
@@ -11,7 +7,6 @@
 #include "operations/file_names.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
-#include "platform/temporary_file.h"
 
 namespace krax {
 namespace {
@@ -22,39 +17,18 @@ bool IsGroupCode(int itemCode) { return itemCode == -1000 || itemCode == -2000 |
 PackResult CreateCabinetFile(const PackPlan& plan, const ArchiveCallbacks& callbacks) {
   PackResult result;
   result.archivePath = plan.archivePath;
-  // The set is written under its final names into a fresh folder beside the destination
-  // (each cabinet of a set names the next one inside it, so the parts cannot be renamed
-  // later); once every part is complete they are moved into place, the first part last.
-  const std::string folder = ParentPath(plan.archivePath);
-  TemporaryFolder staging;
-  const FsResult made = TemporaryFolder::CreateIn(folder, staging);
-  if (!made.ok()) {
-    result.message = "cannot write in " + folder + ": " + std::strerror(made.error);
-    return result;
-  }
-  std::string base = BaseName(plan.archivePath);
+  // The set is staged beside the archive and put in place whole (CreateCabinetArchive).
+  std::string base = plan.archivePath;
   base.resize(base.size() - 4);  // ".CAB"
   ArchiveResult why;
-  if (!CreateCabinetArchive(JoinPath(staging.path(), base), plan.files, plan.sourceFolder, true, callbacks,
-                            plan.cabinetOptions, why)) {
+  std::vector<std::string> written;
+  if (!CreateCabinetArchive(base, plan.files, plan.sourceFolder, true, callbacks, plan.cabinetOptions, why,
+                            &written)) {
     result.stopped = why.status == ArchiveStatus::kStopped;
     result.message = result.stopped ? "stopped" : "the cabinet could not be written: " + why.Message();
     return result;
   }
-  std::vector<std::string> parts;  // the following cabinets, in order: Name1.CAB, Name2.CAB, ...
-  for (int i = 1; IsFile(JoinPath(staging.path(), base + std::to_string(i) + ".CAB")); ++i) {
-    parts.push_back(base + std::to_string(i) + ".CAB");
-  }
-  parts.push_back(base + ".CAB");
-  for (const std::string& part : parts) {
-    const std::string target = JoinPath(folder, part);
-    if (std::rename(JoinPath(staging.path(), part).c_str(), target.c_str()) != 0) {
-      result.message = "cannot replace " + target + ": " + std::strerror(errno);
-      return result;
-    }
-  }
-  parts.pop_back();
-  for (const std::string& part : parts) result.followingParts.push_back(JoinPath(folder, part));
+  result.followingParts.assign(written.begin() + 1, written.end());
   result.ok = true;
   return result;
 }

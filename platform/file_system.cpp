@@ -14,6 +14,7 @@
 
 #include "platform/file_system_detail.h"
 #include "platform/path.h"
+#include "platform/temporary_file.h"
 #include "platform/unique_fd.h"
 
 #ifndef RENAME_NOREPLACE
@@ -79,10 +80,13 @@ void SyncFolderOf(const std::string& path) {
 
 // A new, empty temporary file beside `target`; its path goes to `tempPath`.
 UniqueFd CreateTempBeside(const std::string& target, std::string& tempPath) {
-  std::string parent = ParentPath(target);
-  std::string name = "." + BaseName(target) + ".krax-XXXXXX";
+  const std::string parent = ParentPath(target);
+  RemoveLeftoverTemporaries(parent.empty() ? "." : parent);
+  const std::string name = std::string(kTemporaryPrefix) + "XXXXXX";
   tempPath = parent.empty() ? name : JoinPath(parent, name);
-  return UniqueFd(::mkostemp(tempPath.data(), O_CLOEXEC));
+  UniqueFd fd(::mkostemp(tempPath.data(), O_CLOEXEC));
+  if (fd) HoldTemporary(fd.get());
+  return fd;
 }
 
 mode_t CurrentUmask() {
@@ -207,7 +211,7 @@ bool RemoveTree(const std::string& path) {
   if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT;
   if (!S_ISDIR(st.st_mode)) return ::unlink(path.c_str()) == 0;
   bool ok = true;
-  for (const DirEntry& entry : ListFolder(path)) ok = RemoveTree(JoinPath(path, entry.name)) && ok;
+  for (const DirEntry& entry : ListFolder(path, true)) ok = RemoveTree(JoinPath(path, entry.name)) && ok;
   return ::rmdir(path.c_str()) == 0 && ok;
 }
 
@@ -243,14 +247,16 @@ FsResult MoveAcrossFileSystems(const std::string& from, const std::string& to) {
 
 }  // namespace
 
-std::vector<DirEntry> ListFolder(std::string_view folder) {
+bool IsTemporaryName(std::string_view name) { return name.substr(0, kTemporaryPrefix.size()) == kTemporaryPrefix; }
+
+std::vector<DirEntry> ListFolder(std::string_view folder, bool withTemporaries) {
   std::vector<DirEntry> out;
   std::string path = folder.empty() ? std::string(".") : Str(folder);
   std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(path.c_str()), ::closedir);
   if (!dir) return out;
   while (const dirent* entry = ::readdir(dir.get())) {
     std::string name(entry->d_name);
-    if (name == "." || name == "..") continue;
+    if (name == "." || name == ".." || (!withTemporaries && IsTemporaryName(name))) continue;
     DirEntry e;
     e.isFolder = entry->d_type == DT_DIR;
     if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {

@@ -31,9 +31,14 @@ struct DirEntry {
   bool isFolder = false;
 };
 
-// The entries of a folder in the file system's own order, without "." and "..".
-// Empty when the folder cannot be listed.
-std::vector<DirEntry> ListFolder(std::string_view folder);
+// The prefix of the program's temporary files and folders (platform/temporary_file.h).
+inline constexpr std::string_view kTemporaryPrefix = ".krax-";
+// True for a name that begins with kTemporaryPrefix: never shown, listed, packed or installed.
+bool IsTemporaryName(std::string_view name);
+
+// The entries of a folder in the file system's own order, without "." and "..", and without
+// the program's temporaries unless `withTemporaries`. Empty when the folder cannot be listed.
+std::vector<DirEntry> ListFolder(std::string_view folder, bool withTemporaries = false);
 
 bool IsFolder(std::string_view path);
 

@@ -1,17 +1,84 @@
 #include "platform/temporary_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <utility>
+#include <vector>
 
 #include "platform/path.h"
 
 namespace krax {
+namespace {
+
+// A temporary is made in two steps (created, then held); one younger than this may be
+// between them and is left alone.
+constexpr std::time_t kYoungestLeftover = 2;
+
+std::string Pattern(std::string_view folder) {
+  const std::string name = std::string(kTemporaryPrefix) + "XXXXXX";
+  return folder.empty() ? name : JoinPath(folder, name);
+}
+
+// The names in the folder open as `folder` that begin with kTemporaryPrefix (or all names).
+std::vector<std::string> NamesAt(int folder, bool temporariesOnly) {
+  std::vector<std::string> names;
+  const int copy = ::dup(folder);
+  if (copy < 0) return names;
+  DIR* dir = ::fdopendir(copy);
+  if (!dir) {
+    ::close(copy);
+    return names;
+  }
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name(entry->d_name);
+    if (name == "." || name == ".." || (temporariesOnly && !IsTemporaryName(name))) continue;
+    names.emplace_back(name);
+  }
+  ::closedir(dir);
+  return names;
+}
+
+// Removes `name` in the folder open as `parent`: a file, or a folder with everything in it,
+// never following a link.
+bool RemoveAt(int parent, const std::string& name) {
+  struct stat st {};
+  if (::fstatat(parent, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno == ENOENT;
+  if (!S_ISDIR(st.st_mode)) return ::unlinkat(parent, name.c_str(), 0) == 0;
+  UniqueFd folder(::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (!folder) return false;
+  bool ok = true;
+  for (const std::string& inner : NamesAt(folder.get(), false)) ok = RemoveAt(folder.get(), inner) && ok;
+  return ::unlinkat(parent, name.c_str(), AT_REMOVEDIR) == 0 && ok;
+}
+
+}  // namespace
+
+void HoldTemporary(int fd) { ::flock(fd, LOCK_EX | LOCK_NB); }
+
+void RemoveLeftoverTemporaries(std::string_view folderPath) {
+  UniqueFd folder(::open(folderPath.empty() ? "." : std::string(folderPath).c_str(),
+                         O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!folder) return;
+  const std::time_t now = std::time(nullptr);
+  for (const std::string& name : NamesAt(folder.get(), true)) {
+    struct stat st {};
+    if (::fstatat(folder.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) continue;  // never one of ours
+    if (now - st.st_mtime < kYoungestLeftover) continue;
+    // Held by a running program: its lock keeps ours from being taken.
+    UniqueFd probe(::openat(folder.get(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!probe || ::flock(probe.get(), LOCK_EX | LOCK_NB) != 0) continue;
+    RemoveAt(folder.get(), name);
+  }
+}
 
 TemporaryFile::~TemporaryFile() { Discard(); }
 
@@ -35,7 +102,8 @@ void TemporaryFile::Discard() {
 
 FsResult TemporaryFile::CreateIn(std::string_view folder, TemporaryFile& file) {
   file.Discard();
-  std::string pattern = folder.empty() ? std::string(".krax-XXXXXX") : JoinPath(folder, ".krax-XXXXXX");
+  RemoveLeftoverTemporaries(folder);
+  std::string pattern = Pattern(folder);
   int fd = ::mkstemp(pattern.data());
   if (fd < 0) return {FsStatus::kFailed, errno};
   if (fd < 3) {  // keep the standard streams' numbers (and 0, "no file" to some callers) out of use
@@ -53,6 +121,7 @@ FsResult TemporaryFile::CreateIn(std::string_view folder, TemporaryFile& file) {
   const mode_t mask = ::umask(0);
   ::umask(mask);
   ::fchmod(fd, 0666 & ~mask);  // as a newly created file, not mkstemp's 0600
+  HoldTemporary(fd);
   file.path_ = std::move(pattern);
   file.fd_ = UniqueFd(fd);
   return {};
@@ -71,18 +140,23 @@ TemporaryFolder::~TemporaryFolder() { Discard(); }
 
 void TemporaryFolder::Discard() {
   if (path_.empty()) return;
-  for (const DirEntry& entry : ListFolder(path_)) DeleteFile(JoinPath(path_, entry.name));
-  RemoveEmptyFolder(path_);
+  const std::string parent = ParentPath(path_);
+  UniqueFd folder(::open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder) RemoveAt(folder.get(), BaseName(path_));
+  held_.reset();
   path_.clear();
 }
 
 FsResult TemporaryFolder::CreateIn(std::string_view folder, TemporaryFolder& created) {
   created.Discard();
-  std::string pattern = folder.empty() ? std::string(".krax-XXXXXX") : JoinPath(folder, ".krax-XXXXXX");
+  RemoveLeftoverTemporaries(folder);
+  std::string pattern = Pattern(folder);
   if (::mkdtemp(pattern.data()) == nullptr) return {FsStatus::kFailed, errno};
   const mode_t mask = ::umask(0);
   ::umask(mask);
   ::chmod(pattern.c_str(), 0777 & ~mask);  // as a newly made folder, not mkdtemp's 0700
+  created.held_ = UniqueFd(::open(pattern.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (created.held_) HoldTemporary(created.held_.get());
   created.path_ = std::move(pattern);
   return {};
 }

@@ -1,6 +1,11 @@
-// A new file under a short unique name in a chosen folder, for content that replaces
-// another file only once it is complete. The file is deleted when the object is dropped,
-// unless Commit moved it into place.
+// Temporary files and folders. Every one the program makes is named ".krax-XXXXXX" (see
+// IsTemporaryName) and lies beside what it becomes, and is held (locked) for as long as it
+// is in use; one that nobody holds was left by a run that was killed, and the next
+// temporary made in that folder removes it.
+//
+// TemporaryFile: a new file under a short unique name in a chosen folder, for content that
+// replaces another file only once it is complete. The file is deleted when the object is
+// dropped, unless Commit moved it into place.
 #pragma once
 
 #include <string>
@@ -18,7 +23,7 @@ class TemporaryFile {
   TemporaryFile(TemporaryFile&& other) noexcept;
   TemporaryFile& operator=(TemporaryFile&& other) noexcept;
 
-  // Creates ".krax-XXXXXX" in `folder` (read and write for everyone the umask allows; the
+  // Creates ".krax-XXXXXX" in `folder`, after removing the leftovers there (read and write for everyone the umask allows; the
   // descriptor is never 0, 1 or 2). The name is short whatever the final name will be.
   static FsResult CreateIn(std::string_view folder, TemporaryFile& file);
 
@@ -40,7 +45,7 @@ class TemporaryFile {
 
 // A new, empty folder ".krax-XXXXXX" in a chosen folder, for a group of files that
 // replace others only once all of them are complete (the parts of a cabinet set). The
-// folder and the plain files still in it are deleted when the object is dropped.
+// folder and everything still in it are deleted when the object is dropped.
 class TemporaryFolder {
  public:
   TemporaryFolder() = default;
@@ -48,7 +53,8 @@ class TemporaryFolder {
   TemporaryFolder(const TemporaryFolder&) = delete;
   TemporaryFolder& operator=(const TemporaryFolder&) = delete;
 
-  // Deletes a folder `created` already held, then makes a new one.
+  // Deletes a folder `created` already held, removes the leftovers in `folder`, then makes
+  // a new one.
   static FsResult CreateIn(std::string_view folder, TemporaryFolder& created);
 
   const std::string& path() const { return path_; }
@@ -57,6 +63,15 @@ class TemporaryFolder {
   void Discard();
 
   std::string path_;
+  UniqueFd held_;  // keeps the folder marked as in use
 };
+
+// Marks the temporary open as `fd` as in use for as long as that descriptor (or one handed
+// on from it) stays open.
+void HoldTemporary(int fd);
+
+// Removes the temporaries in `folder` (files, and folders with their contents) that no
+// running program holds and that are not being made right now. Links are never followed.
+void RemoveLeftoverTemporaries(std::string_view folder);
 
 }  // namespace krax

@@ -127,4 +127,62 @@ CabinetPathParts SplitCabinetPath(const std::string& path) {
   return {path.substr(0, cut + 1), path.substr(cut + 1)};
 }
 
+bool ReadCabinetSet(const std::string& path, std::vector<CabinetSetPart>& parts, std::string& problem) {
+  parts.clear();
+  problem.clear();
+  const std::string folder = SplitCabinetPath(path).folder;
+  std::string current = path;
+  for (;;) {
+    CabinetSetPart part;
+    part.path = current;
+    int code = 0;
+    if (!ReadCabinetDirectory(current, part.directory, code)) {
+      problem = parts.empty() ? current + " cannot be read as a cabinet file"
+                              : "the cabinet " + current + " of the set is missing or unreadable";
+      return false;
+    }
+    const CFHEADER& header = part.directory.header;
+    if (!parts.empty() && (header.setID != parts.back().directory.header.setID ||
+                           header.iCabinet != parts.back().directory.header.iCabinet + 1)) {
+      problem = "the cabinet " + current + " does not belong to the set";
+      return false;
+    }
+    const bool more = (header.flags & kFlagNextCabinet) != 0;
+    const std::string next = folder + header.szCabinetNext;
+    parts.push_back(std::move(part));
+    if (!more) return true;
+    if (parts.size() > 0xFFFF) {  // more than iCabinet can number: a loop
+      problem = "the cabinet set " + path + " does not end";
+      return false;
+    }
+    current = next;
+  }
+}
+
+std::optional<std::string> FirstCabinetOfSet(const std::string& path) {
+  CabDirectory directory;
+  int code = 0;
+  if (!ReadCabinetDirectory(path, directory, code) || !(directory.header.flags & kFlagPrevCabinet)) {
+    return std::nullopt;
+  }
+  const std::string folder = SplitCabinetPath(path).folder;
+  std::string earliest = directory.header.szCabinetPrev;
+  // Each step goes back one cabinet number, so the walk ends.
+  for (unsigned number = directory.header.iCabinet; number > 0; --number) {
+    CabDirectory previous;
+    if (!ReadCabinetDirectory(folder + earliest, previous, code) || !(previous.header.flags & kFlagPrevCabinet) ||
+        previous.header.iCabinet >= number) {
+      break;
+    }
+    earliest = previous.header.szCabinetPrev;
+  }
+  return earliest;
+}
+
+std::string NotFirstCabinetProblem(const std::string& path) {
+  const std::optional<std::string> first = FirstCabinetOfSet(path);
+  if (!first) return {};
+  return path + " is not the first cabinet of its set: the set begins with " + *first;
+}
+
 }  // namespace krax::cab

@@ -3,6 +3,7 @@
 // set; every size and offset is checked against the file.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,5 +32,25 @@ struct CabinetPathParts {
   std::string name;
 };
 CabinetPathParts SplitCabinetPath(const std::string& path);
+
+// One cabinet of a set: its path and directory.
+struct CabinetSetPart {
+  std::string path;
+  CabDirectory directory;
+};
+
+// The cabinet at `path` and every following cabinet of its set, found beside it by the names
+// each cabinet gives its successor and checked by set ID and number. False with the reason
+// in `problem` when one cannot be read or does not belong; `parts` then holds those read.
+bool ReadCabinetSet(const std::string& path, std::vector<CabinetSetPart>& parts, std::string& problem);
+
+// For a cabinet that is not the first of its set (nullopt for a first one): the name of the
+// set's first cabinet, found by following the previous-cabinet names beside it; when one of
+// them is missing, the earliest name known.
+std::optional<std::string> FirstCabinetOfSet(const std::string& path);
+
+// "X is not the first cabinet of its set: the set begins with Y", for a cabinet a walk
+// cannot start from; "" for the first cabinet of a set.
+std::string NotFirstCabinetProblem(const std::string& path);
 
 }  // namespace krax::cab

@@ -1,13 +1,16 @@
 #include "archive/cab/cab_entries.h"
 
 #include <cerrno>
+#include <cstring>
+#include <memory>
+#include <optional>
 
 #include "archive/cab/cab_directory.h"
 #include "archive/cab/cab_reader.h"
+#include "archive/safe_destination.h"
 #include "archive/safe_entry_name.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
-#include "platform/temporary_file.h"
 #include "platform/unique_fd.h"
 
 namespace krax {
@@ -26,11 +29,25 @@ ArchiveResult Failure(ArchiveStatus status, std::string detail, int systemError 
 // that begin there (a file continued across cabinets is followed by the walk of the
 // cabinet it begins in). `notify` sees every notification; `first` tells whether the
 // cabinet walked is the one given.
+// A walk must start at the first cabinet of a set. With callbacks that ask to stop, the walk
+// ends between two writes with ArchiveStatus::kStopped.
 ArchiveResult WalkCabinetSet(const std::string& cabPath,
                              const std::function<CabHandle(CabNotification&, bool first)>& notify,
-                             std::string* lastNextCabinet) {
+                             std::string* lastNextCabinet, const ArchiveCallbacks* callbacks) {
+  if (const std::string problem = cab::NotFirstCabinetProblem(cabPath); !problem.empty()) {
+    return Failure(ArchiveStatus::kNotFirstCabinet, problem);
+  }
+  cab::CabFileFunctions files = cab::PosixCabFileFunctions();
+  bool stopped = false;
+  if (callbacks && callbacks->stopRequested) {
+    files.write = [write = files.write, callbacks, &stopped](CabHandle handle, const void* buffer,
+                                                             std::size_t count) -> long long {
+      stopped = stopped || callbacks->StopRequested();
+      return stopped ? -1 : write(handle, buffer, count);
+    };
+  }
   cab::CabError error;
-  auto reader = cab::CabReaderCreate(cab::PosixCabFileFunctions(), 1, &error);
+  auto reader = cab::CabReaderCreate(std::move(files), 1, &error);
   if (!reader) return error.result();
   const cab::CabinetPathParts parts = cab::SplitCabinetPath(cabPath);
   std::string current = cabPath;
@@ -51,6 +68,7 @@ ArchiveResult WalkCabinetSet(const std::string& cabPath,
     const bool first = walked == 0;
     const bool ok = cab::CabReaderCopy(
         *reader, name, parts.folder, 0, [&](CabNotification& note) { return notify(note, first); }, {}, nullptr);
+    if (stopped) return Failure(ArchiveStatus::kStopped, "stopped");
     if (!ok) {
       const cab::CabError& walkError = cab::CabReaderLastError(*reader);
       ArchiveResult result = walkError.result();
@@ -72,8 +90,9 @@ class ExtractionWalk {
   ArchiveResult Run() {
     ArchiveResult result = WalkCabinetSet(
         request_.cabPath, [this](CabNotification& note, bool first) { return OnNotify(note, first); },
-        &nextCabinet_);
-    temp_ = TemporaryFile();  // an unfinished file never replaces anything
+        &nextCabinet_, request_.callbacks);
+    pending_.reset();  // an unfinished file never replaces anything
+    if (result.status == ArchiveStatus::kStopped && message_.empty()) return result;
     if (!result.ok()) {
       if (!message_.empty()) result = Failure(messageStatus_, message_, messageError_);
       return result;
@@ -91,13 +110,15 @@ class ExtractionWalk {
     switch (note.kind) {
       case CabNotificationKind::kCopyFile: return OnCopyFile(note);
       case CabNotificationKind::kCloseFileInfo: return OnCloseFile(note);
-      case CabNotificationKind::kPartialFile:
+      case CabNotificationKind::kPartialFile: {
         // In a later cabinet of the set these were extracted by the walk that began them.
-        if (first && beganEarlier_.empty() && (!request_.wanted || request_.wanted(note.name))) {
-          beganEarlier_ = note.name;
+        const std::string name = cab::DecodeCabinetName(note.name, 0);
+        if (first && beganEarlier_.empty() && (!request_.wanted || request_.wanted(name))) {
+          beganEarlier_ = name;
           earlierCabinet_ = note.prevCabinet;
         }
         return 0;
+      }
       case CabNotificationKind::kNextCabinet:
         nextCabinet_ = note.cabinetPath + note.nextCabinet;
         return 0;  // try the successor beside this cabinet, once
@@ -113,52 +134,48 @@ class ExtractionWalk {
   }
 
   CabHandle OnCopyFile(const CabNotification& note) {
-    if (request_.wanted && !request_.wanted(note.name)) return 0;
-    const auto components = SafeRelativeComponents(note.name);
+    if (request_.callbacks && request_.callbacks->StopRequested()) return Stop(ArchiveStatus::kStopped, "stopped");
+    const std::string name = cab::DecodeCabinetName(note.name, note.attribs);
+    if (request_.wanted && !request_.wanted(name)) return 0;
+    auto components = SafeRelativeComponents(name);
     if (!components) {
       if (request_.refused) {
-        request_.refused(note.name);
+        request_.refused(name);
         return 0;
       }
-      return Stop(ArchiveStatus::kNameRefused, "refused to write \"" + note.name + "\": the name leads outside the destination folder");
+      return Stop(ArchiveStatus::kNameRefused, "refused to write \"" + name + "\": the name leads outside the destination folder");
     }
-    if (!IsFolder(request_.destFolder)) {
-      return Stop(ArchiveStatus::kTargetFailed, "the destination folder " + request_.destFolder + " does not exist");
-    }
-    std::string folder = request_.destFolder;
-    const std::size_t folders = request_.withoutFolders ? 0 : components->size() - 1;
-    for (std::size_t i = 0; i < folders; ++i) {
-      folder = JoinPath(folder, (*components)[i]);
-      if (!IsFolder(folder)) {
-        const FsResult made = CreateFolder(folder);
-        if (!made.ok()) return Stop(ArchiveStatus::kTargetFailed, "cannot create the folder " + folder, made.error);
+    if (!destination_) {
+      if (!IsFolder(request_.destFolder)) {
+        return Stop(ArchiveStatus::kTargetFailed, "the destination folder " + request_.destFolder + " does not exist");
       }
+      destination_ = std::make_unique<SafeDestination>(request_.destFolder);
+      if (!destination_->ok()) return Stop(ArchiveStatus::kTargetFailed, destination_->problem());
     }
-    finalPath_ = JoinPath(folder, components->back());
-    // A short name beside the final one: a last name component of up to 255 bytes fits.
-    const FsResult created = TemporaryFile::CreateIn(folder, temp_);
-    if (!created.ok()) return Stop(ArchiveStatus::kTargetFailed, "cannot create " + finalPath_, created.error);
-    return temp_.ReleaseFd();  // the reader writes it; we close it at CloseFileInfo
+    if (request_.withoutFolders) components = std::vector<std::string>{components->back()};
+    // Every folder is opened below its parent, never through a link; the file is written
+    // under a temporary name beside its final one.
+    std::string problem;
+    pending_ = destination_->Begin(*components, nullptr, problem);
+    if (!pending_) return Stop(ArchiveStatus::kTargetFailed, problem);
+    return pending_->ReleaseFd();  // the reader writes it; we close it at CloseFileInfo
   }
 
   CabHandle OnCloseFile(const CabNotification& note) {
     UniqueFd handle(static_cast<int>(note.handle));
+    std::unique_ptr<PendingFile> pending = std::move(pending_);
     if (handle.reset() != 0) {
-      const int err = errno;
-      temp_ = TemporaryFile();
-      Stop(ArchiveStatus::kTargetFailed, "cannot write " + finalPath_, err);
+      Stop(ArchiveStatus::kTargetFailed, "cannot write " + pending->path() + ": " + std::strerror(errno));
       return 0;
     }
-    const FsResult placed = temp_.Commit(finalPath_);
-    if (!placed.ok()) {
-      temp_ = TemporaryFile();
-      Stop(ArchiveStatus::kTargetFailed, "cannot write " + finalPath_, placed.error);
-      return 0;
-    }
-    SetFileDosTime(finalPath_, DosDateTime{note.date, note.time});
     const std::uint16_t kept = note.attribs & cab::kAttribExtractMask;
-    if (kept & cab::kAttribReadOnly) SetReadOnly(finalPath_, true);
-    if (request_.extracted) request_.extracted(note.name, finalPath_);
+    const std::string problem =
+        pending->Commit(FromDosDateTime(DosDateTime{note.date, note.time}), (kept & cab::kAttribReadOnly) != 0);
+    if (!problem.empty()) {
+      Stop(ArchiveStatus::kTargetFailed, problem);
+      return 0;
+    }
+    if (request_.extracted) request_.extracted(cab::DecodeCabinetName(note.name, note.attribs), pending->path());
     return 1;
   }
 
@@ -166,8 +183,8 @@ class ExtractionWalk {
   ArchiveStatus messageStatus_ = ArchiveStatus::kOk;
   std::string message_;  // why the walk was stopped from here
   int messageError_ = 0;
-  TemporaryFile temp_;
-  std::string finalPath_;
+  std::unique_ptr<SafeDestination> destination_;  // opened at the first file written
+  std::unique_ptr<PendingFile> pending_;          // the file being written
   std::string nextCabinet_;  // the last following cabinet the walk asked for
   std::string beganEarlier_, earlierCabinet_;  // a wanted file that begins before the given cabinet
 };
@@ -187,10 +204,12 @@ bool ListCabinetEntries(const std::string& cabPath, ArchiveNameList& names, std:
   result = WalkCabinetSet(
       cabPath,
       [&](CabNotification& note, bool) -> CabHandle {
-        if (note.kind == CabNotificationKind::kCopyFile && names.size() < capacity) names.push_back(note.name);
+        if (note.kind == CabNotificationKind::kCopyFile && names.size() < capacity) {
+          names.push_back(cab::DecodeCabinetName(note.name, note.attribs));
+        }
         return 0;
       },
-      nullptr);
+      nullptr, callbacks);
   return result.ok();
 }
 

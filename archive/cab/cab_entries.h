@@ -12,8 +12,8 @@
 
 namespace krax {
 
-// Stores the name of every entry (empty files too), in cabinet order, at most `capacity`
-// of them (`names` is cleared first).
+// Stores the name of every entry (empty files too; UTF-8 as for extraction), in cabinet
+// order, at most `capacity` of them (`names` is cleared first).
 // True when the whole cabinet was walked.
 // A cabinet of a set is walked with every following cabinet of the set.
 bool ListCabinetEntries(const std::string& cabPath, ArchiveNameList& names, std::size_t capacity,
@@ -26,9 +26,11 @@ bool ListCabinetEntries(const std::string& cabPath, ArchiveNameList& names, std:
 // which must exist; stored sub-folders are created below it. Each file gets the entry's
 // date and time (local time) and its read-only attribute (the mask 0x27 of the others has
 // no meaning here). A file replaces an existing one only once it is complete. A stored name
-// that would land outside `destFolder` ends the walk with failure.
-// A cabinet of a set is walked with every following cabinet of the set; a wanted file
-// that begins in an earlier cabinet than the one given fails the extraction.
+// that would land outside `destFolder`, or a path through a link inside it, ends the walk
+// with failure. Names are UTF-8 when the entry is marked so, else read in Windows-1252.
+// A cabinet of a set is walked with every following cabinet of the set; a walk cannot
+// start at a later cabinet (the failure names the set's first one), and a missing or
+// foreign following cabinet fails it, named.
 bool ExtractCabinetEntries(const std::string& cabPath, const ArchiveNameList& names,
                            const std::string& destFolder, const ArchiveCallbacks* callbacks = nullptr);
 bool ExtractCabinetEntries(const std::string& cabPath, const ArchiveNameList& names,

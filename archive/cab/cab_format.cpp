@@ -6,6 +6,7 @@
 #include "archive/lzx/lzx_constants.h"
 #include "archive/mszip/mszip_encoder.h"
 #include "archive/quantum/quantum_tables.h"
+#include "platform/utf8.h"
 
 namespace krax::cab {
 
@@ -188,6 +189,18 @@ std::optional<std::string> ParseName(std::span<const std::uint8_t> bytes) {
     if (bytes[i] == 0) return std::string(reinterpret_cast<const char*>(bytes.data()), i);
   }
   return std::nullopt;
+}
+
+std::string DecodeCabinetName(std::string_view stored, std::uint16_t attribs) {
+  if ((attribs & kAttribNameIsUtf8) && IsValidUtf8(stored)) return std::string(stored);
+  return Windows1252ToUtf8(stored);
+}
+
+std::uint16_t AttribsForName(std::string_view name, std::uint16_t attribs) {
+  for (const char c : name) {
+    if (static_cast<unsigned char>(c) >= 0x80) return static_cast<std::uint16_t>(attribs | kAttribNameIsUtf8);
+  }
+  return attribs;
 }
 
 }  // namespace krax::cab

@@ -15,6 +15,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/byte_order.h"
@@ -51,6 +52,7 @@ inline constexpr std::uint16_t kAttribSystem = 0x04;
 inline constexpr std::uint16_t kAttribArchive = 0x20;
 inline constexpr std::uint16_t kAttribRunAfterExtract = 0x40;
 inline constexpr std::uint16_t kAttribExtractMask = 0x27;  // the bits kept on extracted files
+inline constexpr std::uint16_t kAttribNameIsUtf8 = 0x80;   // szName is UTF-8, else an 8-bit code page
 
 // The program's fixed choices when it writes a cabinet.
 inline constexpr std::uint16_t kDefaultSetID = 12345;
@@ -161,6 +163,13 @@ CFFOLDER ParseFolder(const std::uint8_t* bytes, std::size_t reserveSize /* 8 + r
 // The fixed 16 bytes of a file record (the name is read separately).
 CFFILE ParseFileFixed(const std::uint8_t* bytes /* 16 */);
 CFDATA ParseDataHeader(const std::uint8_t* bytes, std::size_t reserveSize /* 8 + reserve */);
+// A stored file name as this program spells file names (UTF-8): as stored when the record's
+// attributes mark it UTF-8 (and it is), else read in Windows-1252.
+std::string DecodeCabinetName(std::string_view stored, std::uint16_t attribs);
+// The attributes a file named `name` (UTF-8) is stored with: `attribs`, with the UTF-8 mark
+// for a name that is not plain ASCII.
+std::uint16_t AttribsForName(std::string_view name, std::uint16_t attribs);
+
 // A zero-terminated name at the start of `bytes`: nullopt unless the zero byte lies within
 // the first kMaxNameBytes bytes and within `bytes`.
 std::optional<std::string> ParseName(std::span<const std::uint8_t> bytes);

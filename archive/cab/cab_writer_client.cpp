@@ -9,21 +9,26 @@
 #include <string>
 
 #include "platform/file_io.h"
+#include "platform/file_system.h"
+#include "platform/path.h"
 
 namespace krax::cab {
 
-bool StandardCabTempName(char* buffer, std::size_t size) {
+bool CabTempNameIn(const std::string& folder, char* buffer, std::size_t size) {
   static std::mt19937_64 random{std::random_device{}()};
-  std::error_code ec;
-  std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
-  if (ec) folder = "/tmp";
   char suffix[24];
-  std::snprintf(suffix, sizeof suffix, "xx%012llx",
-                static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
-  const std::string name = (folder / suffix).string();
+  std::snprintf(suffix, sizeof suffix, "%012llx", static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
+  const std::string name = JoinPath(folder, std::string(kTemporaryPrefix) + suffix);
   if (name.size() >= size) return false;
   std::memcpy(buffer, name.c_str(), name.size() + 1);
   return true;
+}
+
+bool StandardCabTempName(char* buffer, std::size_t size) {
+  std::error_code ec;
+  std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
+  if (ec) folder = "/tmp";
+  return CabTempNameIn(folder.string(), buffer, size);
 }
 
 CabWriterClient MakeStandardCabWriterClient() {

@@ -22,14 +22,6 @@ constexpr std::uint16_t kCp437High[128] = {
     0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
 };
 
-bool IsValidUtf8(std::string_view text) {
-  for (std::size_t i = 0, length = 0; i < text.size(); i += length) {
-    DecodeUtf8(text, i, length);
-    if (length == 0) return false;
-  }
-  return true;
-}
-
 bool IsSeparatorChar(char c) { return c == '/' || c == '\\'; }
 
 }  // namespace

@@ -2,8 +2,8 @@
 
 #include <memory>
 
+#include "archive/safe_destination.h"
 #include "archive/safe_entry_name.h"
-#include "archive/zip/safe_destination.h"
 #include "archive/zip/zip_archive.h"
 #include "archive/zip/zip_names.h"
 #include "platform/file_system.h"
@@ -50,7 +50,7 @@ std::int64_t EntryTime(const unz_file_info64& info) {
 
 // Copies the open entry into `out`, never beyond the size the directory declares; "" or
 // the reason it failed.
-std::string CopyEntryData(unzFile zip, const unz_file_info64& info, zip::PendingFile& out,
+std::string CopyEntryData(unzFile zip, const unz_file_info64& info, PendingFile& out,
                           std::vector<char>& buffer) {
   std::uint64_t left = info.uncompressed_size;
   for (;;) {
@@ -66,7 +66,7 @@ std::string CopyEntryData(unzFile zip, const unz_file_info64& info, zip::Pending
 }
 
 // Extracts the current entry; "" when written (path in `written`), else the reason.
-std::string ExtractEntry(unzFile zip, const ZipEntry& entry, zip::SafeDestination& destination,
+std::string ExtractEntry(unzFile zip, const ZipEntry& entry, SafeDestination& destination,
                          bool overwrite, bool withoutFolders, const ArchiveCallbacks& callbacks,
                          BusyScope& busy, std::vector<char>& buffer, std::string& written) {
   // A folder entry's name ends in a separator: its last folder is the last component.
@@ -123,7 +123,7 @@ ZipExtractResult ExtractZipEntries(const std::string& zipPath, const ArchiveName
     return result;
   }
   auto zip = static_cast<unzFile>(handle.get());
-  zip::SafeDestination destination(destFolder);
+  SafeDestination destination(destFolder);
   if (!destination.ok()) {
     result.message = destination.problem();
     return result;
@@ -131,6 +131,10 @@ ZipExtractResult ExtractZipEntries(const std::string& zipPath, const ArchiveName
   result.opened = true;
   std::vector<char> buffer(kPieceSize);
   for (const std::string& wanted : names) {
+    if (callbacks.StopRequested()) {
+      result.failed.emplace_back(wanted, "stopped");
+      continue;
+    }
     const ZipEntry* found = nullptr;
     for (const ZipEntry& entry : entries) {
       if (EqualsIgnoreCase(entry.name, wanted)) {

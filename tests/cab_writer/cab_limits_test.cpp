@@ -155,7 +155,7 @@ TEST(CabinetSetHelpers, ListAndExtractWalkTheWholeSet) {
   fs::create_directories(folder.path() / "y");
   EXPECT_FALSE(ExtractCabinetEntries(folder / "Set1.CAB", {"a.bin", "b.bin", "c.txt"}, folder / "y", nullptr, result));
   EXPECT_EQ(result.status, ArchiveStatus::kNotFirstCabinet);
-  EXPECT_NE(result.Message().find("begins in Set.CAB"), std::string::npos) << result.Message();
+  EXPECT_NE(result.Message().find("the set begins with Set.CAB"), std::string::npos) << result.Message();
 }
 
 // A last name component of 255 bytes is valid in the format and comes back out.

@@ -186,9 +186,9 @@ TEST(TemporaryFolder, IsRemovedWithItsFilesAndReplacedWhenMadeAgain) {
     EXPECT_NE(staging.path(), first);
     EXPECT_FALSE(PathExists(first));
     ASSERT_TRUE(WriteFileAtomic(JoinPath(staging.path(), "PART1.CAB"), "part").ok());
-    EXPECT_EQ(ListFolder(dir.path()).size(), 1u);
+    EXPECT_EQ(ListFolder(dir.path(), true).size(), 1u);
   }
-  EXPECT_TRUE(ListFolder(dir.path()).empty());
+  EXPECT_TRUE(ListFolder(dir.path(), true).empty());
 }
 
 class WriteFileAtomicTest : public ::testing::Test {

@@ -1,4 +1,4 @@
-#include "archive/zip/safe_destination.h"
+#include "archive/safe_destination.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -6,13 +6,15 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <random>
 
 #include "platform/file_system.h"
 #include "platform/path.h"
+#include "platform/temporary_file.h"
 
-namespace krax::zip {
+namespace krax {
 
 PendingFile::PendingFile(UniqueFd folder, UniqueFd file, std::string tempName, std::string finalName,
                          std::string path)
@@ -38,10 +40,14 @@ bool PendingFile::Write(const char* data, std::size_t size) {
   return true;
 }
 
-std::string PendingFile::Commit(std::int64_t modified) {
-  const struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(modified), 0}};
-  ::futimens(file_.get(), times);
+std::string PendingFile::Commit(std::int64_t modified, bool readOnly) {
   if (file_.reset() != 0) return "cannot write " + path_ + ": " + std::strerror(errno);
+  const struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(modified), 0}};
+  ::utimensat(folder_.get(), tempName_.c_str(), times, AT_SYMLINK_NOFOLLOW);
+  struct stat st {};
+  if (readOnly && ::fstatat(folder_.get(), tempName_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+    ::fchmodat(folder_.get(), tempName_.c_str(), st.st_mode & 07777 & ~0222u, 0);
+  }
   // renameat replaces a link of that name by the file; it never writes through it.
   if (::renameat(folder_.get(), tempName_.c_str(), folder_.get(), finalName_.c_str()) != 0) {
     return "cannot write " + path_ + ": " + std::strerror(errno);
@@ -60,7 +66,12 @@ SafeDestination::SafeDestination(const std::string& folder) : folder_(folder) {
     return;
   }
   root_ = UniqueFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!root_) problem_ = "cannot open the folder " + folder + ": " + std::strerror(errno);
+  if (!root_) {
+    problem_ = "cannot open the folder " + folder + ": " + std::strerror(errno);
+    return;
+  }
+  RemoveLeftoverTemporaries(folder);
+  swept_.push_back(folder_);
 }
 
 UniqueFd SafeDestination::OpenFolder(const std::vector<std::string>& components, std::size_t count,
@@ -105,6 +116,11 @@ std::unique_ptr<PendingFile> SafeDestination::Begin(const std::vector<std::strin
   std::string path = folder_;
   for (const auto& part : components) path = JoinPath(path, part);
   const std::string& name = components.back();
+  const std::string parent = ParentPath(path);
+  if (std::find(swept_.begin(), swept_.end(), parent) == swept_.end()) {
+    RemoveLeftoverTemporaries(parent);
+    swept_.push_back(parent);
+  }
 
   struct stat st {};
   if (::fstatat(folder.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
@@ -121,9 +137,10 @@ std::unique_ptr<PendingFile> SafeDestination::Begin(const std::vector<std::strin
   for (int attempt = 0; attempt < 100; ++attempt) {
     char suffix[16];
     std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
-    std::string temp = "." + name.substr(0, 64) + ".kraxtmp-" + suffix;
+    std::string temp = std::string(kTemporaryPrefix) + suffix;
     UniqueFd file(::openat(folder.get(), temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (file) {
+      HoldTemporary(file.get());
       return std::make_unique<PendingFile>(std::move(folder), std::move(file), std::move(temp), name, path);
     }
     if (errno != EEXIST) break;
@@ -132,4 +149,4 @@ std::unique_ptr<PendingFile> SafeDestination::Begin(const std::vector<std::strin
   return nullptr;
 }
 
-}  // namespace krax::zip
+}  // namespace krax

@@ -1,6 +1,7 @@
-// Writing files below a destination folder without ever leaving it: every folder below the
-// destination is opened relative to its parent and never through a symbolic link, and a
-// file is written under a temporary name and renamed over the old one once complete.
+// Writing files below a destination folder without ever leaving it, for zip and cabinet
+// extraction alike: every folder below the destination is opened relative to its parent and
+// never through a symbolic link, and a file is written under a temporary name (".krax-...",
+// held while in use) and renamed over the old one once complete.
 #pragma once
 
 #include <cstddef>
@@ -12,7 +13,7 @@
 
 #include "platform/unique_fd.h"
 
-namespace krax::zip {
+namespace krax {
 
 // A file being written; removed unless committed.
 class PendingFile {
@@ -24,8 +25,11 @@ class PendingFile {
 
   const std::string& path() const { return path_; }
   bool Write(const char* data, std::size_t size);
-  // Dates the file (Unix seconds) and puts it in place; "" or the reason it failed.
-  std::string Commit(std::int64_t modified);
+  // Hands the descriptor to a writer that closes it itself before Commit.
+  int ReleaseFd() { return file_.release(); }
+  // Dates the file (Unix seconds), makes it read-only when asked and puts it in place; ""
+  // or the reason it failed.
+  std::string Commit(std::int64_t modified, bool readOnly = false);
 
  private:
   UniqueFd folder_;
@@ -38,7 +42,8 @@ class PendingFile {
 
 class SafeDestination {
  public:
-  // Opens the destination folder, creating it with its parents when missing. Check ok().
+  // Opens the destination folder, creating it with its parents when missing, and removes the
+  // temporaries a killed run left there. Check ok().
   explicit SafeDestination(const std::string& folder);
 
   bool ok() const { return root_.get() >= 0; }
@@ -60,6 +65,7 @@ class SafeDestination {
   std::string folder_;
   UniqueFd root_;
   std::string problem_;
+  std::vector<std::string> swept_;  // folders below the destination already cleared of leftovers
 };
 
-}  // namespace krax::zip
+}  // namespace krax
