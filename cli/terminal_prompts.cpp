@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "cli/context.h"
+#include "cli/terminal_text.h"
 #include "operations/restore_from_cd.h"
 
 namespace krax::cli {
@@ -45,9 +46,15 @@ void TerminalPrompts::EndStatusLine() {
   context_.err << '\n' << std::flush;
 }
 
+void TerminalPrompts::EraseStatusLine() {
+  if (!statusOnLine_) return;
+  statusOnLine_ = false;
+  context_.err << "\r\x1b[K" << std::flush;
+}
+
 void TerminalPrompts::Message(const std::string& text) {
   EndStatusLine();
-  context_.err << text << '\n';
+  context_.err << TerminalSafeLines(text) << '\n';
 }
 
 bool TerminalPrompts::Question(const std::string& text, bool okCancel) {
