@@ -38,6 +38,10 @@ class InstallPrompts : public TerminalPrompts {
   }
 
   bool shown() const { return shown_; }
+  // Progress lines only where one line is rewritten in place; the result is printed once.
+  void Status(const std::string& text) override {
+    if (onTerminal()) TerminalPrompts::Status(text);
+  }
 
  private:
   Context& context_;
