@@ -101,6 +101,21 @@ TEST(KraxctlInstall, EscapesNamesAndFailsWhole) {
   EXPECT_EQ(failed.out.find("Installed"), std::string::npos) << failed.out;
   EXPECT_FALSE(IsFolder(game + "/GameData/CarModel/ZBRK"));
 
+  // Folder names of the game folder too.
+  folder.write("demo/game/GameData/Tracks/Trk003/Evil\x1b[2J/TR03.frd", "road");
+  std::string viv;
+  for (const DirEntry& car : ListFolder(game + "/GameData/CarModel")) {
+    if (viv.empty()) viv = ReadWholeFile(game + "/GameData/CarModel/" + car.name + "/car.viv").value_or("");
+  }
+  ASSERT_FALSE(viv.empty());
+  folder.write("demo/game/GameData/CarModel/C\x07R/car.viv", viv);
+  for (const char* command : {"tracks", "cars"}) {
+    const auto shown = run({command});
+    EXPECT_EQ(shown.out.find_first_of("\x1b\x07"), std::string::npos) << command;
+  }
+  EXPECT_NE(run({"tracks"}).out.find("Evil\\x1b[2J"), std::string::npos);
+  EXPECT_NE(run({"cars"}).out.find("C\\x07R/car.viv"), std::string::npos);
+
   EXPECT_EQ(run({"write-serial", "0", "70000"}).exitCode, 2);
   EXPECT_EQ(run({"write-serial", "0", "-1"}).exitCode, 2);
 }
