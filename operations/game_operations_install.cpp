@@ -1,5 +1,6 @@
 #include "app/settings.h"
 #include "gamedata/game_data.h"
+#include "gamedata/stock_tables.h"
 #include "operations/game_operations.h"
 #include "operations/install_dialog_state.h"
 #include "operations/install_plan.h"
@@ -27,7 +28,7 @@ std::string DestinationOf(const InstallDialogState& state) {
 // True when `folder` is one of the game's nine track slot folders.
 bool IsTrackSlotFolder(const std::string& gameFolder, const std::string& folder) {
   const auto identity = IdentifyFolder(folder);
-  for (int slot = 0; identity && slot < 9; ++slot) {
+  for (int slot = 0; identity && slot < kStockTrackSlotCount; ++slot) {
     if (IdentifyFolder(TrackSlotFolder(gameFolder, slot)) == identity) return true;
   }
   return false;

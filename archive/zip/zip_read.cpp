@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 #include <memory>
+#include <optional>
 
 #include "archive/archive_entry_sizes.h"
 #include "archive/safe_entry_name.h"
@@ -26,6 +27,7 @@ struct ZipEntry {
   std::string name;  // decoded
   unz64_file_pos position{};
   unz_file_info64 info{};
+  ZPOS64_T centralPos = 0;  // where its central directory record begins
 };
 
 constexpr std::uint64_t kZip64Mark = 0xFFFFFFFFu;
@@ -70,6 +72,7 @@ bool ReadDirectory(unzFile zip, std::vector<ZipEntry>& entries) {
         unzGetFilePos64(zip, &entry.position) != UNZ_OK) {
       return false;
     }
+    entry.centralPos = unzGetOffset64(zip);
     ApplyZip64Sizes(entry.info, extra.data(), std::min<std::size_t>(entry.info.size_file_extra, extra.size()));
     const std::size_t length = std::min<std::size_t>(entry.info.size_filename, name.size() - 1);
     entry.name = zip::DecodeZipName(std::string_view(name.data(), length), entry.info.flag, entry.info.version);
@@ -114,6 +117,60 @@ std::string UnreadableEntry(const unz_file_info64& info) {
   const std::string method = UnreadableMethod(info.compression_method);
   if (!method.empty()) return "the entry uses a compression method this program cannot read: " + method;
   return {};
+}
+
+std::uint64_t ReadLittle(const unsigned char* bytes, int count) {
+  std::uint64_t value = 0;
+  for (int i = count - 1; i >= 0; --i) value = (value << 8) | bytes[i];
+  return value;
+}
+
+// Where the entry's data begins, found through its central directory record and local
+// header as the zip format describes them (the header's offset may sit in the zip64 extra
+// field, which minizip does not follow). nullopt with `problem` empty when the record is not
+// where minizip says (a zip behind a prefix): minizip's own way is taken then.
+std::optional<std::uint64_t> LocateEntryData(std::ifstream& file, const ZipEntry& entry, std::string& problem) {
+  unsigned char record[46];
+  file.clear();
+  file.seekg(static_cast<std::streamoff>(entry.centralPos));
+  if (!file.read(reinterpret_cast<char*>(record), sizeof record) || ReadLittle(record, 4) != 0x02014b50 ||
+      ReadLittle(record + 28, 2) != entry.info.size_filename) {
+    return std::nullopt;
+  }
+  const std::size_t nameLength = ReadLittle(record + 28, 2), extraLength = ReadLittle(record + 30, 2);
+  std::string name(nameLength, '\0');
+  std::vector<unsigned char> extra(extraLength);
+  file.read(name.data(), static_cast<std::streamsize>(nameLength));
+  file.read(reinterpret_cast<char*>(extra.data()), static_cast<std::streamsize>(extraLength));
+  if (!file) return std::nullopt;
+  std::uint64_t offset = ReadLittle(record + 42, 4);
+  if (offset == kZip64Mark) {
+    // The zip64 extra field holds the 64-bit values of the fields marked 0xFFFFFFFF, in order.
+    std::size_t skip = (ReadLittle(record + 24, 4) == kZip64Mark ? 8 : 0) + (ReadLittle(record + 20, 4) == kZip64Mark ? 8 : 0);
+    bool found = false;
+    for (std::size_t at = 0; at + 4 <= extra.size() && !found;) {
+      const std::size_t size = ReadLittle(&extra[at + 2], 2), data = at + 4;
+      if (ReadLittle(&extra[at], 2) == 1 && data + skip + 8 <= extra.size() && skip + 8 <= size) {
+        offset = ReadLittle(&extra[data + skip], 8);
+        found = true;
+      }
+      at = data + size;
+    }
+    if (!found) {
+      problem = "the zip is damaged: the entry's position is missing from its zip64 record";
+      return std::nullopt;
+    }
+  }
+  unsigned char local[30];
+  file.seekg(static_cast<std::streamoff>(offset));
+  std::string localName(nameLength, '\0');
+  if (!file.read(reinterpret_cast<char*>(local), sizeof local) || ReadLittle(local, 4) != 0x04034b50 ||
+      ReadLittle(local + 8, 2) != entry.info.compression_method || ReadLittle(local + 26, 2) != nameLength ||
+      !file.read(localName.data(), static_cast<std::streamsize>(nameLength)) || localName != name) {
+    problem = "the zip is damaged: the entry's local header does not match the zip's directory";
+    return std::nullopt;
+  }
+  return offset + sizeof local + nameLength + ReadLittle(local + 28, 2);
 }
 
 // Writes a piece of the entry's data into `out`, never beyond the size the directory
@@ -197,13 +254,18 @@ std::string ExtractEntry(unzFile zip, std::ifstream& file, const ZipEntry& entry
   };
   auto out = destination.Begin(*components, ask, problem);
   if (!out) return problem;
-  // Opening checks the local header against the directory and finds where the data begins.
-  if (unzOpenCurrentFile(zip) != UNZ_OK) {
-    return "the zip is damaged: the entry's local header does not match the zip's directory";
+  // The local header is checked against the directory and shows where the data begins.
+  problem.clear();
+  std::optional<std::uint64_t> offset = LocateEntryData(file, entry, problem);
+  if (!problem.empty()) return problem;
+  if (!offset) {
+    if (unzOpenCurrentFile(zip) != UNZ_OK) {
+      return "the zip is damaged: the entry's local header does not match the zip's directory";
+    }
+    offset = unzGetCurrentFileZStreamPos64(zip);
+    unzCloseCurrentFile(zip);
   }
-  const ZPOS64_T offset = unzGetCurrentFileZStreamPos64(zip);
-  unzCloseCurrentFile(zip);
-  problem = CopyEntryData(file, offset, entry.info, *out, buffer);
+  problem = CopyEntryData(file, *offset, entry.info, *out, buffer);
   if (!problem.empty()) return problem;
   problem = out->Commit(EntryTime(entry.info));
   if (problem.empty()) written = out->path();

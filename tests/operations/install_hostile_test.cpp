@@ -109,6 +109,8 @@ TEST(InstallHostile, ForeignAndHostileArchivesInstallWholeOrNotAtAll) {
   encrypted.flags = 1;
   ZipBytesEntry disagreeing{"carp.txt", "carp"};
   disagreeing.localMethod = 8;
+  ZipBytesEntry renamed{"carp.txt", "carp"};
+  renamed.localName = "carx.txt";
   ZipBytesEntry damaged{"car.viv", kViv};
   damaged.crc = 0x12345678;
   ZipBytesEntry huge{"car.bnk", "sounds"};
@@ -127,6 +129,7 @@ TEST(InstallHostile, ForeignAndHostileArchivesInstallWholeOrNotAtAll) {
       {"LZMA entry", {{"car.viv", kViv}, lzma}, {}, {}, "uses a compression method this program cannot read: LZMA"},
       {"encrypted entry", {{"car.viv", kViv}, encrypted}, {}, {}, "carp.txt: the entry is encrypted"},
       {"local header disagrees", {{"car.viv", kViv}, disagreeing}, {}, {}, "carp.txt: the zip is damaged"},
+      {"local header names another file", {{"car.viv", kViv}, renamed}, {}, {}, "carp.txt: the zip is damaged"},
       {"damaged car.viv", {{"carp.txt", "carp"}, damaged}, {}, {}, "car.viv: the entry's data is damaged"},
       {"larger than the free space", {{"car.viv", kViv}, huge}, {}, {}, "KB are free in"},
       {"control character in a name", {{"car.viv", kViv}, {"dash\x1b[2J.jpg", "x"}, {"evil\n.tga", "y"}}, {},

@@ -21,8 +21,9 @@ struct ZipBytesEntry {
   std::string data;
   std::uint16_t method = 0;      // declared in both headers (0 stored)
   std::uint16_t flags = 0;       // bit 0: encrypted
-  bool zip64 = false;            // sizes 0xFFFFFFFF with a zip64 extra field holding them
+  bool zip64 = false;            // sizes and offset 0xFFFFFFFF, the zip64 extra field holding them
   std::optional<std::uint16_t> localMethod;      // the local header's method, when it differs
+  std::optional<std::string> localName;          // the local header's name, when it differs
   std::optional<std::uint32_t> crc;              // a wrong CRC
   std::optional<std::uint64_t> declaredSize;     // a wrong uncompressed size
 };
@@ -52,12 +53,17 @@ inline std::string ZipBytes(const std::vector<ZipBytesEntry>& entries) {
                                                         static_cast<uInt>(e.data.size()))));
     const std::uint64_t size = e.declaredSize.value_or(e.data.size());
     const std::uint64_t packed = e.data.size();
-    std::string extra;
-    if (e.zip64) {  // the zip64 extra field: ID 1, uncompressed then compressed size
+    std::string extra, centralExtra;
+    if (e.zip64) {  // the zip64 extra field: ID 1, uncompressed size, compressed size, offset
       Put16(extra, 1);
       Put16(extra, 16);
       Put64(extra, size);
       Put64(extra, packed);
+      Put16(centralExtra, 1);
+      Put16(centralExtra, 24);
+      Put64(centralExtra, size);
+      Put64(centralExtra, packed);
+      Put64(centralExtra, offset);
     }
     const std::uint32_t size32 = e.zip64 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(size);
     const std::uint32_t packed32 = e.zip64 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(packed);
@@ -72,9 +78,10 @@ inline std::string ZipBytes(const std::vector<ZipBytesEntry>& entries) {
     Put32(out, crc);
     Put32(out, packed32);
     Put32(out, size32);
-    Put16(out, static_cast<std::uint32_t>(e.name.size()));
+    const std::string localName = e.localName.value_or(e.name);
+    Put16(out, static_cast<std::uint32_t>(localName.size()));
     Put16(out, static_cast<std::uint32_t>(extra.size()));
-    out += e.name + extra + e.data;
+    out += localName + extra + e.data;
     // Central directory record.
     Put32(central, 0x02014b50);
     Put16(central, (3u << 8) | version);  // made on Unix
@@ -87,13 +94,13 @@ inline std::string ZipBytes(const std::vector<ZipBytesEntry>& entries) {
     Put32(central, packed32);
     Put32(central, size32);
     Put16(central, static_cast<std::uint32_t>(e.name.size()));
-    Put16(central, static_cast<std::uint32_t>(extra.size()));
+    Put16(central, static_cast<std::uint32_t>(centralExtra.size()));
     Put16(central, 0);  // comment
     Put16(central, 0);  // disk
     Put16(central, 0);  // internal attributes
     Put32(central, 0100644u << 16);
-    Put32(central, offset);
-    central += e.name + extra;
+    Put32(central, e.zip64 ? 0xFFFFFFFFu : offset);
+    central += e.name + centralExtra;
   }
   const auto centralOffset = static_cast<std::uint32_t>(out.size());
   out += central;
