@@ -105,7 +105,7 @@ void TerminalPrompts::EndProgress() { EndStatusLine(); }
 
 void TerminalPrompts::Report(const std::string& summary, const std::string& details) {
   EndStatusLine();
-  context_.out << summary << '\n' << details;
+  context_.out << TerminalSafeLines(summary) << '\n' << TerminalSafeLines(details);
   if (!details.empty() && details.back() != '\n') context_.out << '\n';
 }
 

@@ -103,8 +103,9 @@ OperationResult Pack(Prompts& prompts, const Settings& settings, PackKind kind, 
                result.followingParts.back();
   }
   if (!plan.leftOut.empty()) {
-    written += "\nNot packed (not regular files):";
-    for (const std::string& skipped : plan.leftOut) written += "\n  " + skipped;
+    std::string details;
+    for (const std::string& skipped : plan.leftOut) details += skipped + "\n";
+    prompts.Report("Left out of the archive (links, FIFOs, sockets and devices are never packed):", details);
   }
   return {OperationStatus::kDone, command, written};
 }
