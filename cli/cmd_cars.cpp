@@ -7,6 +7,7 @@
 
 #include "cli/command.h"
 #include "cli/context.h"
+#include "cli/terminal_text.h"
 #include "cli/item_arguments.h"
 #include "cli/json_text.h"
 #include "cli/whole_number.h"
@@ -32,9 +33,9 @@ std::string OptionalJson(const std::optional<std::string>& text) {
   return text ? JsonString(GameTextToUtf8(*text)) : "null";
 }
 
-// Game text for the terminal (UTF-8), or `none`.
+// Game text for the terminal (UTF-8, control characters escaped), or `none`.
 std::string Shown(const std::optional<std::string>& text, const char* none) {
-  return text ? GameTextToUtf8(*text) : std::string(none);
+  return text ? TerminalSafe(GameTextToUtf8(*text)) : std::string(none);
 }
 
 int RunCars(Context& context, const std::vector<std::string>& args) {
@@ -72,9 +73,9 @@ int RunCars(Context& context, const std::vector<std::string>& args) {
     const bool fe = car.hasFedata();
     out << i << '\t' << Shown(car.carId, "-") << '\t' << Shown(car.name, "-") << '\t'
         << (fe ? ClassLetter(car.carClass()) : "-") << '\t'
-        << (car.carpSerial.empty() ? "-" : GameTextToUtf8(car.carpSerial)) << '\t'
+        << (car.carpSerial.empty() ? "-" : TerminalSafe(GameTextToUtf8(car.carpSerial))) << '\t'
         << (fe ? std::to_string(car.fedataSerial()) : "-") << '\t' << car.errorFlags << '\t'
-        << car.depth << '\t' << (car.enabled ? "yes" : "no") << '\t' << car.archivePath << '\n';
+        << car.depth << '\t' << (car.enabled ? "yes" : "no") << '\t' << TerminalSafe(car.archivePath) << '\n';
   }
   out << "Enabled cars: " << game.EnabledCarCount << '\n';
   return kExitOk;
@@ -117,13 +118,13 @@ int RunCar(Context& context, const std::vector<std::string>& args) {
   const bool fe = car.hasFedata();
   // The details form's values: without front-end data only the directory is shown.
   out << "Slot: " << i << '\n';
-  out << "Directory: " << car.archivePath << '\n';
+  out << "Directory: " << TerminalSafe(car.archivePath) << '\n';
   out << "Name: " << (fe ? Shown(car.name, "") : "") << '\n';
   out << "Manufactor: " << (fe ? Shown(car.manufacturer, "") : "") << '\n';
   out << "Model: " << (fe ? Shown(car.model, "") : "") << '\n';
-  out << "ID: " << (fe ? GameTextToUtf8(Upper(car.carId.value_or(""))) : "") << '\n';
+  out << "ID: " << (fe ? TerminalSafe(GameTextToUtf8(Upper(car.carId.value_or("")))) : "") << '\n';
   out << "Police Car: " << car.police() << '\n';
-  out << "Carp.txt: " << (fe ? GameTextToUtf8(car.carpSerial) : "0") << '\n';
+  out << "Carp.txt: " << (fe ? TerminalSafe(GameTextToUtf8(car.carpSerial)) : "0") << '\n';
   out << "FeData: " << car.fedataSerial() << '\n';
   out << "Class: " << (fe ? ClassLetter(car.carClass()) : "") << '\n';
   out << "Max.Speed: " << (fe ? FormatSpeed(game.ReadCarpValue(kCarpMaxSpeed, i)) : "") << '\n';

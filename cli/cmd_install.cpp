@@ -9,6 +9,7 @@
 #include "cli/command.h"
 #include "cli/context.h"
 #include "cli/terminal_prompts.h"
+#include "cli/terminal_text.h"
 #include "operations/game_operations.h"
 #include "operations/install_dialog_state.h"
 #include "operations/install_plan.h"
@@ -27,15 +28,20 @@ class InstallPrompts : public TerminalPrompts {
     if (id_) state.id = *id_;
     std::ostream& out = context_.out;
     out << state.files.size() << " files " << state.lengthLine << ":\n";
-    for (const std::string& file : state.files) out << "  " << file << '\n';
-    out << "Destination: " << state.destinationBase << " / " << (state.id.empty() ? "(no ID: use --id)" : state.id)
-        << '\n' << std::flush;
+    for (const std::string& file : state.files) out << "  " << TerminalSafe(file) << '\n';
+    for (const std::string& note : state.notes) out << TerminalSafe(note) << '\n';
+    out << "Destination: " << TerminalSafe(state.destinationBase) << " / "
+        << (state.id.empty() ? "(no ID: use --id)" : TerminalSafe(state.id)) << '\n' << std::flush;
     shown_ = true;
     if (!Question("Install these files?", true)) return false;
     return !state.accept || state.accept(state);
   }
 
   bool shown() const { return shown_; }
+  // Progress lines only where one line is rewritten in place; the result is printed once.
+  void Status(const std::string& text) override {
+    if (onTerminal()) TerminalPrompts::Status(text);
+  }
 
  private:
   Context& context_;
@@ -69,16 +75,18 @@ int RunInstall(Context& context, const std::vector<std::string>& args, bool trac
   if (context.requireGame() == nullptr) return kExitFailure;
   GameOperations operations(context.game(), context.settings(), prompts);
   const OperationResult result = operations.InstallFromPath(static_cast<int>(mode), *source);
+  // The result is printed below, once: the status line that also carries it goes.
+  prompts.EraseStatusLine();
   switch (result.status) {
     case OperationStatus::kDone:
-      context.out << result.message << '\n';
+      context.out << TerminalSafeLines(result.message) << '\n';
       return kExitOk;
     case OperationStatus::kCancelled:
       context.err << "Nothing installed.\n";
       // Without --yes and without a terminal the listing is all that was asked for.
       return !yes && !context.interactive() && prompts.refusedQuestions() == 1 ? kExitOk : kExitFailure;
     default:
-      context.err << "kraxctl: " << result.message << '\n';
+      context.err << "kraxctl: " << TerminalSafeLines(result.message) << '\n';
       return kExitFailure;
   }
 }

@@ -9,6 +9,7 @@
 #include "cli/context.h"
 #include "cli/item_arguments.h"
 #include "cli/terminal_prompts.h"
+#include "cli/terminal_text.h"
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
 #include "operations/game_operations.h"
@@ -89,10 +90,10 @@ int RunPack(Context& context, const std::vector<std::string>& args) {
   const OperationResult result = kind == 1 ? operations.CreateZip(item->itemCode, item->directory, item->name)
                                            : operations.CreateCabinet(item->itemCode, item->directory, item->name);
   if (!result.done()) {
-    context.err << "kraxctl: pack: " << result.message << '\n';
+    context.err << "kraxctl: pack: " << TerminalSafeLines(result.message) << '\n';
     return kExitFailure;
   }
-  context.out << "wrote " << result.message << '\n';
+  context.out << "wrote " << TerminalSafeLines(result.message) << '\n';
   return kExitOk;
 }
 

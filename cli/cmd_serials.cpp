@@ -8,6 +8,7 @@
 #include "cli/context.h"
 #include "cli/item_arguments.h"
 #include "cli/terminal_prompts.h"
+#include "cli/terminal_text.h"
 #include "cli/whole_number.h"
 #include "gamedata/game_data.h"
 #include "operations/serial_numbers.h"
@@ -31,7 +32,7 @@ int RunGenSerials(Context& context, const std::vector<std::string>& arguments) {
   }
   for (const SerialGenerationEntry& entry : generation.entries) {
     if (entry.written) {
-      context.out << entry.slot << '\t' << entry.car << '\t' << entry.oldSerial << " -> " << entry.newSerial << '\n';
+      context.out << entry.slot << '\t' << TerminalSafe(entry.car) << '\t' << entry.oldSerial << " -> " << entry.newSerial << '\n';
     }
   }
   return ReportResult(context, generation.result);
@@ -52,6 +53,7 @@ int RunWriteSerial(Context& context, const std::vector<std::string>& args) {
   if (!slot) throw UsageError("write-serial: '" + positional[0] + "' is not a slot");
   const std::optional<long long> value = ParseWholeNumber<long long>(positional[1]);
   if (!value) throw UsageError("write-serial: Please enter an integer.");
+  if (*value < 0 || *value > 65535) throw UsageError("write-serial: Please enter a serial number from 0 to 65535.");
 
   GameData* found = context.requireGame();
   if (found == nullptr) return kExitFailure;

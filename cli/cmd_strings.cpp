@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "cli/command.h"
 #include "cli/context.h"
+#include "cli/terminal_text.h"
 #include "cli/whole_number.h"
 #include "gamedata/code_page.h"
 #include "gamedata/game_data.h"
@@ -61,7 +62,7 @@ int RunStrings(Context& context, const std::vector<std::string>& allArgs) {
   std::ostream& out = context.out;
 
   if (action == "list") {
-    for (std::size_t i = 0; i < table.count(); ++i) out << i << '\t' << GameTextToUtf8(table.text(i)) << '\n';
+    for (std::size_t i = 0; i < table.count(); ++i) out << i << '\t' << TerminalSafe(GameTextToUtf8(table.text(i))) << '\n';
     return kExitOk;
   }
   if (action == "find") {

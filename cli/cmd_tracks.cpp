@@ -5,6 +5,7 @@
 
 #include "cli/command.h"
 #include "cli/context.h"
+#include "cli/terminal_text.h"
 #include "cli/json_text.h"
 #include "cli/terminal_prompts.h"
 #include "gamedata/game_data.h"
@@ -50,8 +51,8 @@ int RunTracks(Context& context, const std::vector<std::string>& args) {
     } else {
       out << row << '\t' << stock.displayName << '\t' << stock.slotFolderName << '\n';
       for (const ListedTrack& track : tracks) {
-        out << '\t' << track.n << '\t' << track.name << '\t'
-            << game.TrackFolderList.path(static_cast<std::size_t>(track.n)) << '\t'
+        out << '\t' << track.n << '\t' << TerminalSafe(track.name) << '\t'
+            << TerminalSafe(game.TrackFolderList.path(static_cast<std::size_t>(track.n))) << '\t'
             << (track.active ? "active" : "-") << '\n';
       }
     }

@@ -6,6 +6,7 @@
 #include "archive/zip/zip_archive.h"
 #include "cli/command.h"
 #include "cli/context.h"
+#include "cli/terminal_text.h"
 #include "platform/stop_signals.h"
 
 namespace krax::cli {
@@ -28,7 +29,7 @@ int RunZip(Context& context, const std::vector<std::string>& args) {
       context.err << "kraxctl: zip: " << args[1] << " is not a readable zip file\n";
       return kExitFailure;
     }
-    for (const std::string& name : names) context.out << name << '\n';
+    for (const std::string& name : names) context.out << TerminalSafe(name) << '\n';
     return kExitOk;
   }
   if (sub == "extract") {
@@ -46,8 +47,10 @@ int RunZip(Context& context, const std::vector<std::string>& args) {
       context.err << "kraxctl: zip: " << result.message << '\n';
       return kExitFailure;
     }
-    for (const std::string& path : result.written) context.out << "extracted " << path << '\n';
-    for (const auto& [name, reason] : result.failed) context.err << "kraxctl: zip: " << name << ": " << reason << '\n';
+    for (const std::string& path : result.written) context.out << "extracted " << TerminalSafe(path) << '\n';
+    for (const auto& [name, reason] : result.failed) {
+      context.err << "kraxctl: zip: " << TerminalSafe(name) << ": " << TerminalSafe(reason) << '\n';
+    }
     return result.failed.empty() ? kExitOk : kExitFailure;
   }
   throw UsageError("unknown zip subcommand: " + sub);

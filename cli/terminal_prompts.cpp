@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "cli/context.h"
+#include "cli/terminal_text.h"
 #include "operations/restore_from_cd.h"
 #include "platform/stop_signals.h"
 
@@ -34,9 +35,15 @@ void TerminalPrompts::EndStatusLine() {
   context_.err << '\n' << std::flush;
 }
 
+void TerminalPrompts::EraseStatusLine() {
+  if (!statusOnLine_) return;
+  statusOnLine_ = false;
+  context_.err << "\r\x1b[K" << std::flush;
+}
+
 void TerminalPrompts::Message(const std::string& text) {
   EndStatusLine();
-  context_.err << text << '\n';
+  context_.err << TerminalSafeLines(text) << '\n';
 }
 
 bool TerminalPrompts::Question(const std::string& text, bool okCancel) {
@@ -87,7 +94,7 @@ void TerminalPrompts::EndProgress() { EndStatusLine(); }
 
 void TerminalPrompts::Report(const std::string& summary, const std::string& details) {
   EndStatusLine();
-  context_.out << summary << '\n' << details;
+  context_.out << TerminalSafeLines(summary) << '\n' << TerminalSafeLines(details);
   if (!details.empty() && details.back() != '\n') context_.out << '\n';
 }
 

@@ -46,6 +46,9 @@ class TerminalPrompts : public Prompts {
   bool WorkStopRequested() override;
 
   void setChosenPath(std::string path) { chosenPath_ = std::move(path); }
+  // Takes the status line off the terminal without leaving it behind (before a command
+  // prints the same text as its result).
+  void EraseStatusLine();
   // Questions asked so far that were refused because there was no terminal to ask.
   int refusedQuestions() const { return refused_; }
   // True when a command that shows its plan and asks was only shown: its one question was

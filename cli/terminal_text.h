@@ -4,6 +4,7 @@
 // separators of cabinet names.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,19 @@ inline std::string TerminalSafe(std::string_view text) {
     } else {
       out += c;
     }
+  }
+  return out;
+}
+
+// The same for a message of several lines: its line ends stay, every other control character
+// is shown as \xNN.
+inline std::string TerminalSafeLines(std::string_view text) {
+  std::string out;
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t end = std::min(text.find('\n', start), text.size());
+    out += TerminalSafe(text.substr(start, end - start));
+    if (end < text.size()) out += '\n';
+    start = end + 1;
   }
   return out;
 }

@@ -1,5 +1,6 @@
 #include "app/settings.h"
 #include "gamedata/game_data.h"
+#include "gamedata/stock_tables.h"
 #include "operations/game_operations.h"
 #include "operations/install_dialog_state.h"
 #include "operations/install_plan.h"
@@ -24,10 +25,21 @@ std::string DestinationOf(const InstallDialogState& state) {
   return ResolvePath(JoinPath(state.destinationBase, state.id));
 }
 
-// The checks on OK: a usable ID, an existing base folder, and a question before files go
-// into a folder that already holds others.
-bool AcceptDestination(Prompts& prompts, const InstallDialogState& state) {
-  const std::string problem = InstallIdProblem(state.id);
+// True when `folder` is one of the game's nine track slot folders.
+bool IsTrackSlotFolder(const std::string& gameFolder, const std::string& folder) {
+  const auto identity = IdentifyFolder(folder);
+  for (int slot = 0; identity && slot < kStockTrackSlotCount; ++slot) {
+    if (IdentifyFolder(TrackSlotFolder(gameFolder, slot)) == identity) return true;
+  }
+  return false;
+}
+
+// The checks on OK: a usable ID (never a slot's "Original"), an existing base folder, and a
+// question before files go into a folder that already holds others.
+bool AcceptDestination(Prompts& prompts, const InstallDialogState& state, const std::string& gameFolder) {
+  const bool track = IsTrackMode(static_cast<InstallMode>(state.mode)) ||
+                     IsTrackSlotFolder(gameFolder, state.destinationBase);
+  const std::string problem = InstallIdProblem(state.id, track);
   if (!problem.empty()) {
     prompts.Message(problem);
     return false;
@@ -90,6 +102,11 @@ OperationResult Pack(Prompts& prompts, const Settings& settings, PackKind kind, 
     written += " and the " + std::to_string(result.followingParts.size()) + " cabinets that follow it, the last " +
                result.followingParts.back();
   }
+  if (!plan.leftOut.empty()) {
+    std::string details;
+    for (const std::string& skipped : plan.leftOut) details += skipped + "\n";
+    prompts.Report("Left out of the archive (links, FIFOs, sockets and devices are never packed):", details);
+  }
   return {OperationStatus::kDone, command, written};
 }
 
@@ -136,6 +153,12 @@ OperationResult GameOperations::InstallFromPath(int modeValue, const std::string
   prompts_.Busy(true);
   const InstallPlan plan = PrepareInstall(mode, source, data_.gameFolder);
   prompts_.Busy(false);
+  if (IsTrackMode(mode) && plan.trackNumber < 0) {
+    // Not a track: nothing to install, and no slot to put it in.
+    std::string text;
+    for (const std::string& message : plan.messages) text += (text.empty() ? "" : "\n") + message;
+    return Result(OperationStatus::kFailed, mode, text);
+  }
   for (const std::string& message : plan.messages) prompts_.Message(message);
 
   InstallDialogState state;
@@ -143,9 +166,12 @@ OperationResult GameOperations::InstallFromPath(int modeValue, const std::string
   state.title = plan.carName.empty() ? kDialogTemplateTitle : plan.carName;
   for (const InstallFile& file : plan.files) state.files.push_back(file.displayName);
   state.lengthLine = plan.lengthLine();
+  state.notes = plan.notes;
   state.destinationBase = plan.destinationBase;
   state.id = plan.id;
-  state.accept = [this](const InstallDialogState& edited) { return AcceptDestination(prompts_, edited); };
+  state.accept = [this](const InstallDialogState& edited) {
+    return AcceptDestination(prompts_, edited, data_.gameFolder);
+  };
   if (!prompts_.ShowInstallDialog(state)) return Result(OperationStatus::kCancelled, mode);
   if (plan.files.empty()) return Result(OperationStatus::kFailed, mode, "There are no files to install.");
 
@@ -155,10 +181,9 @@ OperationResult GameOperations::InstallFromPath(int modeValue, const std::string
   prompts_.RunWork([&] { outcome = RunInstall(plan, DestinationOf(state), callbacks); });
   prompts_.Busy(false);
   const std::string summary = outcome.Summary();
-  if (outcome.installed.empty()) return Result(OperationStatus::kFailed, mode, summary);
-  prompts_.Status(summary.substr(0, summary.find('\n')));
-  // Some files arrived: the tree must show them, so the install counts as done.
-  if (!outcome.ok()) prompts_.Message(summary);
+  // All or nothing: a failed install left the game folder as it was.
+  if (!outcome.ok()) return Result(OperationStatus::kFailed, mode, summary);
+  prompts_.Status(summary);
   return Result(OperationStatus::kDone, mode, summary);
 }
 

@@ -13,6 +13,7 @@ struct InstallDialogState {
   std::string title;               // the dialog's title
   std::vector<std::string> files;  // display names, in list order
   std::string lengthLine;          // "(Total Length = %dKB)"
+  std::vector<std::string> notes;  // what was left out and why, duplicates, a disabled car
   std::string destinationBase;     // editable; ".." browses for it
   std::string id;                  // editable; the new folder's name
   // Called on OK with the edited values: false keeps the dialog open (the user has been told

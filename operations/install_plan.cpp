@@ -1,8 +1,11 @@
 #include "operations/install_plan.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <map>
 
+#include "archive/archive_entry_sizes.h"
 #include "archive/archive_name_list.h"
 #include "archive/cab/cab_entries.h"
 #include "archive/zip/zip_archive.h"
@@ -10,6 +13,7 @@
 #include "gamedata/code_page.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
+#include "platform/regular_file.h"
 
 namespace krax {
 namespace {
@@ -35,6 +39,39 @@ std::string CabinetSetProblem(const std::string& path, const ArchiveNameList& na
 std::string Extension(const std::string& name) {
   const std::size_t dot = name.find('.');
   return dot == std::string::npos ? std::string() : AsciiLower(name.substr(dot));
+}
+
+constexpr const char* kDisabledCarArchive = "car.viv.dis";
+
+// The declared sizes of an archive's entries by name (ignoring case; the last entry of a
+// name counts).
+std::map<std::string, std::uint64_t> EntrySizes(const std::string& path, ArchiveKind kind) {
+  std::vector<ArchiveEntrySize> entries;
+  if (kind == ArchiveKind::kZip) {
+    ListZipEntrySizes(path, entries);
+  } else {
+    ListCabinetEntrySizes(path, entries);
+  }
+  std::map<std::string, std::uint64_t> sizes;
+  for (const ArchiveEntrySize& entry : entries) sizes[AsciiLower(entry.name)] = entry.size;
+  return sizes;
+}
+
+bool HasControlCharacter(const std::string& name) {
+  for (const char c : name) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
+  }
+  return false;
+}
+
+// The note for a car that arrives disabled.
+void NoteDisabledCar(InstallPlan& plan) {
+  for (const InstallFile& file : plan.files) {
+    if (EqualsIgnoreCase(file.displayName, kDisabledCarArchive)) {
+      plan.notes.emplace_back("The car is disabled (car.viv.dis) and stays disabled after the install.");
+      return;
+    }
+  }
 }
 
 constexpr const char* kCarExtensions[] = {".viv", ".bnk", ".fec", ".jpg", ".tga"};
@@ -68,10 +105,18 @@ void PrepareFolder(InstallPlan& plan, const std::string& gameFolder) {
     return;
   }
   for (const DirEntry& entry : ListFolder(plan.source)) {
-    if (entry.isFolder) continue;  // only the folder's own files are installed
     const std::string path = JoinPath(plan.source, entry.name);
+    // Only the folder's own regular files are installed: never a sub-folder, and never what a
+    // link points to or a FIFO, socket or device (which could hang the install).
+    const EntryKind kind = KindOfEntry(path);
+    if (kind == EntryKind::kFolder || kind == EntryKind::kMissing) continue;
+    if (kind != EntryKind::kRegularFile) {
+      plan.notes.push_back("Left out: " + entry.name + " is " + EntryKindText(kind) + ", not a file.");
+      continue;
+    }
     if (car) {
-      if (EqualsIgnoreCase(entry.name, "car.viv")) {
+      if (EqualsIgnoreCase(entry.name, "car.viv") ||
+          (plan.id.empty() && EqualsIgnoreCase(entry.name, kDisabledCarArchive))) {
         // The ID becomes a folder name and the name a title: both UTF-8, not the game's code page.
         std::string name;
         plan.id = GameTextToUtf8(ReadCarIdentity(path, name));
@@ -91,6 +136,7 @@ void PrepareFolder(InstallPlan& plan, const std::string& gameFolder) {
   } else {
     plan.destinationBase = TrackSlotFolder(gameFolder, plan.trackNumber);
   }
+  if (car) NoteDisabledCar(plan);
 }
 
 void PrepareArchive(InstallPlan& plan, const std::string& gameFolder) {
@@ -113,11 +159,41 @@ void PrepareArchive(InstallPlan& plan, const std::string& gameFolder) {
     plan.id = dot == std::string::npos ? name : name.substr(0, dot);
     if (names.empty() && setProblem.empty()) plan.messages.emplace_back(kNotValidTrack);
   }
+  // The entries the rules accept. A name met again (ignoring case, as the game's file system
+  // compares) replaces the earlier entry: the last one is installed, as unzip tools do.
+  struct Candidate {
+    std::string display, entry;
+    int seen = 1;
+  };
+  std::vector<Candidate> candidates;
   for (const std::string& entry : names) {
     if (entry.find('.') == std::string::npos) continue;
     const std::string display = EntryDisplayName(entry);
     if (display.empty() || !(car ? IsCarFileName(display) : IsTrackFileName(display))) continue;
-    Accept(plan, display, entry, 0);
+    if (HasControlCharacter(entry)) {
+      plan.notes.push_back("Refused: the entry name " + entry + " holds control characters.");
+      continue;
+    }
+    auto same = std::find_if(candidates.begin(), candidates.end(),
+                             [&](const Candidate& c) { return EqualsIgnoreCase(c.display, display); });
+    if (same == candidates.end()) {
+      candidates.push_back({display, entry});
+    } else {
+      same->display = display;
+      same->entry = entry;
+      ++same->seen;
+    }
+  }
+  const std::map<std::string, std::uint64_t> sizes =
+      candidates.empty() ? std::map<std::string, std::uint64_t>() : EntrySizes(plan.source, plan.archiveKind);
+  for (const Candidate& candidate : candidates) {
+    if (candidate.seen > 1) {
+      plan.notes.push_back(candidate.display + " appears " + std::to_string(candidate.seen) +
+                           " times in the archive; only the last one is installed.");
+    }
+    const auto size = sizes.find(AsciiLower(candidate.entry));
+    Accept(plan, candidate.display, candidate.entry,
+           size == sizes.end() ? 0 : static_cast<std::int64_t>(size->second));
   }
   if (car) {
     plan.destinationBase = CarModelFolder(gameFolder);
@@ -127,6 +203,7 @@ void PrepareArchive(InstallPlan& plan, const std::string& gameFolder) {
   } else {
     plan.destinationBase = TrackSlotFolder(gameFolder, plan.trackNumber);
   }
+  if (car) NoteDisabledCar(plan);
 }
 
 }  // namespace
@@ -160,7 +237,8 @@ bool IsCarFileName(const std::string& name) {
   for (const char* accepted : kCarExtensions) {
     if (extension == accepted) return true;
   }
-  return EqualsIgnoreCase(name, "carp.txt") || AsciiLower(name.substr(0, 6)) == "fedata";
+  return EqualsIgnoreCase(name, "carp.txt") || EqualsIgnoreCase(name, kDisabledCarArchive) ||
+         AsciiLower(name.substr(0, 6)) == "fedata";
 }
 
 bool IsTrackFileName(const std::string& name) {
@@ -211,7 +289,10 @@ std::string TrackSlotFolder(const std::string& gameFolder, int trackNumber) {
 
 InstallMode MatchingInstallMode(const std::string& path) {
   auto isViv = [](const std::string& name) {
-    return name.size() >= 4 && EqualsIgnoreCase(name.substr(name.size() - 4), ".viv");
+    const auto endsWith = [&](const std::string& end) {
+      return name.size() >= end.size() && EqualsIgnoreCase(name.substr(name.size() - end.size()), end);
+    };
+    return endsWith(".viv") || endsWith(".viv.dis");
   };
   if (IsFolder(path)) {
     for (const DirEntry& entry : ListFolder(path)) {
@@ -231,7 +312,6 @@ InstallPlan PrepareInstall(InstallMode mode, const std::string& source, const st
   InstallPlan plan;
   plan.mode = mode;
   plan.source = source;
-  plan.destinationBase = source;
   if (IsArchiveMode(mode)) {
     PrepareArchive(plan, gameFolder);
   } else {

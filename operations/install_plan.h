@@ -43,18 +43,21 @@ struct InstallPlan {
   std::string source;                   // the folder or archive chosen
   ArchiveKind archiveKind = ArchiveKind::kZip;  // archive modes only
   InstallFileList files;
-  std::int64_t totalLength = 0;         // bytes of the listed files (folders only)
+  std::int64_t totalLength = 0;         // bytes of the listed files (as an archive declares them)
   std::string destinationBase;
   std::string id;
   std::string carName;                  // read from car.viv (car folders), else ""
   int trackNumber = -1;                 // track modes: the slot found, -1 for none
   std::size_t leftOut = 0;              // accepted files beyond the list's limit
   std::vector<std::string> messages;    // shown to the user before the dialog, in order
+  // Shown with the list: what was left out and why (links, special files, unusable names),
+  // names an archive holds more than once, a car that stays disabled.
+  std::vector<std::string> notes;
 
   std::string lengthLine() const;       // "(Total Length = %dKB)"
 };
 
-// The name rules.
+// The name rules. A disabled car's archive "car.viv.dis" is a car file too.
 bool IsCarFileName(const std::string& name);
 bool IsTrackFileName(const std::string& name);
 // The track number a file name carries ("TR03.frd" 3, "tut5x.frd" 5, "3tr2.col" 2), or -1.

@@ -5,21 +5,29 @@
 #include "archive/cab/cab_entries.h"
 #include "archive/zip/zip_archive.h"
 #include "platform/file_system.h"
+#include "platform/free_space.h"
 #include "platform/path.h"
+#include "platform/regular_file.h"
+#include "platform/temporary_file.h"
 
 namespace krax {
 namespace {
 
-void CopyFolderFiles(const InstallPlan& plan, InstallOutcome& outcome) {
+std::string ErrorText(const FsResult& result) {
+  return result.error ? std::strerror(result.error) : "failed";
+}
+
+void StageFolderFiles(const InstallPlan& plan, const std::string& staging, InstallOutcome& outcome) {
   for (const InstallFile& file : plan.files) {
-    // An existing file of that name in another case is replaced, not doubled.
-    const std::string target = ResolvePath(JoinPath(outcome.destination, file.displayName));
-    const FsResult copied = CopyFile(file.source, target, true);
+    const FsResult copied = CopyRegularFile(file.source, JoinPath(staging, file.displayName));
     if (copied.ok()) {
       outcome.installed.push_back(file.displayName);
-    } else {
-      outcome.failed.emplace_back(file.displayName, copied.error ? std::strerror(copied.error) : "cannot copy");
+      continue;
     }
+    const EntryKind kind = KindOfEntry(file.source);
+    outcome.failed.emplace_back(file.displayName, kind != EntryKind::kRegularFile && kind != EntryKind::kMissing
+                                                      ? std::string("it is ") + EntryKindText(kind) + ", not a file"
+                                                      : "cannot copy: " + ErrorText(copied));
   }
 }
 
@@ -31,10 +39,11 @@ const InstallFile* FindEntry(const InstallPlan& plan, const std::string& entry) 
   return nullptr;
 }
 
-void ExtractZip(const InstallPlan& plan, InstallOutcome& outcome, const ArchiveCallbacks& callbacks) {
+void StageZipEntries(const InstallPlan& plan, const std::string& staging, InstallOutcome& outcome,
+                     const ArchiveCallbacks& callbacks) {
   ArchiveNameList names;
   for (const InstallFile& file : plan.files) names.push_back(file.source);
-  const ZipExtractResult result = ExtractZipEntries(plan.source, names, outcome.destination, true, true, callbacks);
+  const ZipExtractResult result = ExtractZipEntries(plan.source, names, staging, true, true, callbacks);
   if (!result.opened) {
     outcome.problem = result.message;
     return;
@@ -50,11 +59,12 @@ void ExtractZip(const InstallPlan& plan, InstallOutcome& outcome, const ArchiveC
   }
 }
 
-void ExtractCabinet(const InstallPlan& plan, InstallOutcome& outcome, const ArchiveCallbacks& callbacks) {
+void StageCabinetEntries(const InstallPlan& plan, const std::string& staging, InstallOutcome& outcome,
+                         const ArchiveCallbacks& callbacks) {
   std::vector<bool> done(plan.files.size(), false);
   cab::CabExtractRequest request;
   request.cabPath = plan.source;
-  request.destFolder = outcome.destination;
+  request.destFolder = staging;
   request.callbacks = &callbacks;
   request.withoutFolders = true;
   request.wanted = [&plan](const std::string& stored) { return FindEntry(plan, stored) != nullptr; };
@@ -69,7 +79,7 @@ void ExtractCabinet(const InstallPlan& plan, InstallOutcome& outcome, const Arch
   const cab::CabExtractResult result = cab::ExtractCabinet(request);
   for (std::size_t i = 0; i < plan.files.size(); ++i) {
     const std::string& name = plan.files[i].displayName;
-    if (done[i]) {
+    if (done[i] && result.ok) {
       outcome.installed.push_back(name);
     } else {
       bool reported = false;
@@ -79,10 +89,84 @@ void ExtractCabinet(const InstallPlan& plan, InstallOutcome& outcome, const Arch
   }
 }
 
+// A staged file moved into an existing destination, and where the file it replaced waits.
+struct PlacedFile {
+  std::string staged, target, backup;  // backup "" when nothing was replaced
+};
+
+// Puts the placed files back where they were and the replaced ones in their place.
+void UndoPlacing(const std::vector<PlacedFile>& placed) {
+  for (auto it = placed.rbegin(); it != placed.rend(); ++it) {
+    if (!it->staged.empty()) RenameNoReplace(it->target, it->staged);
+    if (!it->backup.empty()) RenameNoReplace(it->backup, it->target);
+  }
+}
+
+// Moves every staged file into the existing folder `destination`, replacing files of the
+// same names (found ignoring case). The replaced files wait in a folder of their own until
+// all are in place; when one cannot be placed, everything is put back. "" or the reason.
+std::string PlaceIntoExisting(const std::string& staging, const std::string& destination) {
+  const std::vector<DirEntry> staged = ListFolder(staging);
+  for (const DirEntry& entry : staged) {
+    const std::string target = ResolvePath(JoinPath(destination, entry.name));
+    const EntryKind kind = KindOfEntry(target);
+    if (kind == EntryKind::kMissing) continue;
+    if (kind != EntryKind::kRegularFile && kind != EntryKind::kLink) {
+      return target + " is " + EntryKindText(kind) + ", not a file";
+    }
+    if (kind == EntryKind::kRegularFile && IsReadOnly(target)) return target + " is read-only";
+  }
+  TemporaryFolder replaced;
+  const FsResult made = TemporaryFolder::CreateIn(ParentPath(destination), replaced);
+  if (!made.ok()) return "cannot write beside " + destination + ": " + ErrorText(made);
+  std::vector<PlacedFile> placed;
+  for (const DirEntry& entry : staged) {
+    PlacedFile file{JoinPath(staging, entry.name), ResolvePath(JoinPath(destination, entry.name)), ""};
+    if (KindOfEntry(file.target) != EntryKind::kMissing) {
+      const std::string backup = JoinPath(replaced.path(), entry.name);
+      const FsResult saved = RenameNoReplace(file.target, backup);
+      if (!saved.ok()) {
+        UndoPlacing(placed);
+        return "cannot replace " + file.target + ": " + ErrorText(saved);
+      }
+      file.backup = backup;
+    }
+    const FsResult moved = RenameNoReplace(file.staged, file.target);
+    if (!moved.ok()) {
+      if (!file.backup.empty()) RenameNoReplace(file.backup, file.target);
+      UndoPlacing(placed);
+      return "cannot write " + file.target + ": " + ErrorText(moved);
+    }
+    placed.push_back(std::move(file));
+  }
+  return {};
+}
+
+// Why nothing may be written for this install, or "".
+std::string RefusedDestination(const InstallPlan& plan, const std::string& destination) {
+  if (IsTrackMode(plan.mode) && EqualsIgnoreCase(BaseName(destination), "Original")) {
+    return "the folder Original keeps the game's own track of the slot; an install never writes there";
+  }
+  if (!IsArchiveMode(plan.mode)) {
+    const auto source = IdentifyFolder(plan.source);
+    if (source && source == IdentifyFolder(destination)) return "the destination is the folder the files come from";
+  }
+  const std::string parent = ParentPath(destination);
+  const auto free = FreeSpace(parent);
+  if (free && plan.totalLength > 0 && static_cast<std::uint64_t>(plan.totalLength) > *free) {
+    return "the files need " + std::to_string((plan.totalLength + 1023) / 1024) + "KB, but only " +
+           std::to_string(*free / 1024) + "KB are free in " + parent;
+  }
+  return {};
+}
+
 }  // namespace
 
-std::string InstallIdProblem(const std::string& id) {
+std::string InstallIdProblem(const std::string& id, bool track) {
   if (id.empty()) return "Please enter an ID.";
+  if (track && EqualsIgnoreCase(id, "Original")) {
+    return "The ID \"" + id + "\" is the folder that keeps the slot's own track. Please enter another ID.";
+  }
   bool bad = id == "." || id == "..";
   for (char c : id) {
     bad = bad || c == '/' || c == '\\' || c == ':' || static_cast<unsigned char>(c) < 0x20;
@@ -91,41 +175,50 @@ std::string InstallIdProblem(const std::string& id) {
 }
 
 std::string InstallOutcome::Summary() const {
-  std::string text;
-  if (!problem.empty()) {
-    text = "Nothing was installed into " + destination + ": " + problem;
-    return text;
-  }
-  text = "Installed " + std::to_string(installed.size()) + " of " + std::to_string(installed.size() + failed.size()) +
-         " files into " + destination + ".";
+  if (!problem.empty()) return "Nothing was installed into " + destination + ": " + problem;
   if (!failed.empty()) {
+    std::string text = "Nothing was installed into " + destination + ": " + std::to_string(failed.size()) + " of " +
+                       std::to_string(installed.size() + failed.size()) + " files could not be installed.";
     text += "\nNot installed:";
     for (const auto& [name, reason] : failed) text += "\n  " + name + ": " + reason;
+    return text;
   }
-  return text;
+  return "Installed " + std::to_string(installed.size()) + " of " + std::to_string(installed.size()) +
+         " files into " + destination + ".";
 }
 
 InstallOutcome RunInstall(const InstallPlan& plan, const std::string& destination,
                           const ArchiveCallbacks& callbacks) {
   InstallOutcome outcome;
   outcome.destination = destination;
-  const bool created = !IsFolder(destination);
-  if (created) {
-    const FsResult made = CreateFolder(destination);
-    if (!made.ok()) {
-      outcome.problem = "cannot create the folder" + (made.error ? std::string(": ") + std::strerror(made.error) : "");
-      return outcome;
-    }
+  outcome.problem = RefusedDestination(plan, destination);
+  if (!outcome.problem.empty()) return outcome;
+  if (PathExists(destination) && !IsFolder(destination)) {
+    outcome.problem = destination + " is not a folder";
+    return outcome;
+  }
+  // The files gather in a folder beside the destination (on the same file system, so the
+  // final moves are renames) and go into place only once every one is complete.
+  TemporaryFolder staging;
+  const FsResult made = TemporaryFolder::CreateIn(ParentPath(destination), staging);
+  if (!made.ok()) {
+    outcome.problem = "cannot write in " + ParentPath(destination) + ": " + ErrorText(made);
+    return outcome;
   }
   if (!IsArchiveMode(plan.mode)) {
-    CopyFolderFiles(plan, outcome);
+    StageFolderFiles(plan, staging.path(), outcome);
   } else if (plan.archiveKind == ArchiveKind::kZip) {
-    ExtractZip(plan, outcome, callbacks);
+    StageZipEntries(plan, staging.path(), outcome, callbacks);
   } else {
-    ExtractCabinet(plan, outcome, callbacks);
+    StageCabinetEntries(plan, staging.path(), outcome, callbacks);
   }
-  // A folder made for an install that brought nothing is not left behind.
-  if (created && outcome.installed.empty()) RemoveEmptyFolder(destination);
+  if (!outcome.ok()) return outcome;
+  if (!PathExists(destination)) {
+    const FsResult moved = RenameNoReplace(staging.path(), destination);
+    if (!moved.ok()) outcome.problem = "cannot create the folder: " + ErrorText(moved);
+  } else {
+    outcome.problem = PlaceIntoExisting(staging.path(), destination);
+  }
   return outcome;
 }
 

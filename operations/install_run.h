@@ -1,5 +1,6 @@
-// The install itself, once the user confirmed the dialog: creates the destination folder and
-// copies or extracts the listed files into it, reporting what arrived and what did not.
+// The install itself, once the user confirmed the dialog: stages the listed files in a
+// temporary folder beside the destination and moves them into place only when every one
+// is complete, so that a failed install leaves the game folder as it was.
 #pragma once
 
 #include <string>
@@ -11,8 +12,9 @@
 
 namespace krax {
 
-// Why `id` cannot name the new folder ("" when it can).
-std::string InstallIdProblem(const std::string& id);
+// Why `id` cannot name the new folder ("" when it can). A track's ID is never "Original",
+// in any letter case: that folder keeps the slot's own track.
+std::string InstallIdProblem(const std::string& id, bool track = false);
 
 struct InstallOutcome {
   std::string destination;
@@ -20,12 +22,13 @@ struct InstallOutcome {
   std::vector<std::pair<std::string, std::string>> failed;     // (display name, reason)
   std::string problem;                                         // a failure of the whole install
   bool ok() const { return problem.empty() && failed.empty(); }
-  // What the user reads: where the files went and, after a failure, what is missing.
+  // What the user reads: where the files went or, after a failure, why nothing did.
   std::string Summary() const;
 };
 
 // Installs the plan's files into `destination` (its parent must exist; the folder itself is
-// created when missing). Existing files of the same names are replaced.
+// created when missing). Existing files of the same names are replaced. Either every file
+// arrives or none: on any failure the destination is as it was before.
 InstallOutcome RunInstall(const InstallPlan& plan, const std::string& destination,
                           const ArchiveCallbacks& callbacks = {});
 

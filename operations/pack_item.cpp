@@ -7,6 +7,7 @@
 #include "operations/file_names.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
+#include "platform/regular_file.h"
 
 namespace krax {
 namespace {
@@ -67,7 +68,13 @@ PackPlan PlanPack(const PackRequest& request) {
     return plan;
   }
   for (const DirEntry& entry : ListFolder(plan.sourceFolder)) {
-    if (!entry.isFolder) plan.files.push_back(JoinPath(plan.sourceFolder, entry.name));
+    const std::string path = JoinPath(plan.sourceFolder, entry.name);
+    const EntryKind kind = KindOfEntry(path);
+    if (kind == EntryKind::kRegularFile) {
+      plan.files.push_back(path);
+    } else if (kind != EntryKind::kFolder && kind != EntryKind::kMissing) {
+      plan.leftOut.push_back(entry.name + " (" + EntryKindText(kind) + ")");
+    }
   }
   plan.archivePath = JoinPath(request.archiveFolder,
                               request.name + (request.kind == PackKind::kZip ? ".zip" : ".CAB"));

@@ -30,7 +30,10 @@ struct PackPlan {
   std::string problem;             // why nothing can be packed ("" when it can)
   PackKind kind = PackKind::kZip;
   std::string sourceFolder;
-  std::vector<std::string> files;  // full paths
+  std::vector<std::string> files;  // full paths: the folder's regular files
+  // What is neither a file nor a folder, with what it is ("x (a symbolic link)"): links are
+  // never followed and FIFOs, sockets and devices never opened, so these are not packed.
+  std::vector<std::string> leftOut;
   std::string archivePath;         // the file written: .../Name.zip or .../Name.CAB
   CabinetCreateOptions cabinetOptions;  // the program's own; tests ask for smaller cabinets
 };

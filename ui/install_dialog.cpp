@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QStringList>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -69,6 +70,16 @@ InstallDialog::InstallDialog(InstallDialogState& state, Prompts& prompts, QWidge
   layout->addLayout(top);
   layout->addLayout(filesRow);
   layout->addWidget(fileList_, 1);
+  if (!state.notes.empty()) {
+    // What the list leaves out and why, below it.
+    QStringList notes;
+    for (const std::string& note : state.notes) notes << FromGameText(note);
+    auto* notesLabel = new QLabel(notes.join(QLatin1Char('\n')), this);
+    notesLabel->setObjectName(QStringLiteral("notes"));
+    notesLabel->setWordWrap(true);
+    notesLabel->setTextFormat(Qt::PlainText);
+    layout->addWidget(notesLabel);
+  }
   layout->addWidget(buttons);
   // Wide enough for the destination path (game folders are often deep), within the screen.
   const int pathWidth = destinationEdit_->fontMetrics().horizontalAdvance(destinationEdit_->text()) +

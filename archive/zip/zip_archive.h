@@ -45,14 +45,16 @@ struct ZipExtractResult {
   bool ok() const { return opened && failed.empty(); }
 };
 
-// Extracts the entries named in `names` (found ignoring case; a name given twice is written
-// twice) into `destFolder`, which is created with its parents when missing. With
+// Extracts the entries named in `names` (found ignoring case; of several entries of one name
+// the last in the directory, as unzip tools do; a name given twice is written twice) into
+// `destFolder`, which is created with its parents when missing. With
 // `withoutFolders` every file goes directly into `destFolder` under its base name; otherwise
 // stored folders are created below it. With `overwrite` false an existing file is replaced
 // only after "File %s exist. Overwrite ?" is answered Yes. Names that are absolute, hold a
 // drive or climb with "..", and paths through a symbolic link, are refused; no entry grows
-// beyond the size the zip's directory declares; a file replaces an existing one only when
-// complete and gets the entry's date and time. Failed entries do not stop the others.
+// beyond the size the zip's directory declares (zip64 sizes included) and each is checked
+// against its CRC; encrypted entries and compression methods other than stored and deflate
+// are refused with the reason; a file replaces an existing one only when complete and gets the entry's date and time. Failed entries do not stop the others.
 ZipExtractResult ExtractZipEntries(const std::string& zipPath, const ArchiveNameList& names,
                                    const std::string& destFolder, bool overwrite, bool withoutFolders,
                                    const ArchiveCallbacks& callbacks = {});

@@ -9,7 +9,9 @@
 #include "archive/cabinet_create.h"
 #include "archive/zip/zip_archive.h"
 #include "archive/zip/zip_names.h"
+#include "platform/file_io.h"
 #include "platform/file_system.h"
+#include "platform/regular_file.h"
 #include "platform/path.h"
 #include "platform/temporary_file.h"
 
@@ -25,10 +27,6 @@ std::string ZipEntryName(const std::string& file, const std::string& baseFolder)
   return name;
 }
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 ZipCreateResult Failure(std::string message) {
   ZipCreateResult result;
   result.message = std::move(message);
@@ -38,8 +36,10 @@ ZipCreateResult Failure(std::string message) {
 // Adds one file as a deflated entry; "" on success, else what went wrong.
 std::string AddFile(zipFile zip, const std::string& file, const std::string& name,
                     const ArchiveCallbacks& callbacks, std::vector<char>& buffer) {
-  std::unique_ptr<std::FILE, FileCloser> in(std::fopen(file.c_str(), "rb"));
-  if (!in) return "cannot read " + file + ": " + std::strerror(errno);
+  // A link, a FIFO or a device is never packed: only the regular file itself is read.
+  int error = 0;
+  const UniqueFd in = OpenRegularFile(file, error);
+  if (!in) return "cannot read " + file + ": " + std::strerror(error);
   zip_fileinfo info{};
   if (const auto when = FileDosTime(file)) {
     info.dosDate = (static_cast<uLong>(when->date) << 16) | when->time;
@@ -55,11 +55,12 @@ std::string AddFile(zipFile zip, const std::string& file, const std::string& nam
   std::uint64_t done = 0;
   std::string problem;
   for (;;) {
-    const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), in.get());
-    if (got < buffer.size() && std::ferror(in.get())) {
-      problem = "cannot read " + file + ": " + std::strerror(errno);
+    const long long read = file_io::Read(in.get(), buffer.data(), buffer.size(), error);
+    if (read < 0) {
+      problem = "cannot read " + file + ": " + std::strerror(error);
       break;
     }
+    const auto got = static_cast<std::size_t>(read);
     if (got > 0 && zipWriteInFileInZip(zip, buffer.data(), static_cast<unsigned>(got)) != ZIP_OK) {
       problem = "cannot write the zip (disk full?)";
       break;

@@ -131,8 +131,9 @@ TEST(InstallPlan, TrackFolderIsNumberedByItsFileNames) {
     EXPECT_EQ(plan.files.size(), cases[i].listed);
     EXPECT_EQ(plan.trackNumber, cases[i].number);
     EXPECT_EQ(plan.messages, cases[i].messages);
-    // "TRK00n" is the slot folder "Trk00n"; without a number the source stays the base.
-    EXPECT_EQ(plan.destinationBase, cases[i].number < 0 ? source
+    // "TRK00n" is the slot folder "Trk00n"; without a number there is no destination (never
+    // the source folder itself).
+    EXPECT_EQ(plan.destinationBase, cases[i].number < 0 ? std::string()
                                                         : game.game + "/GameData/Tracks/Trk00" + std::to_string(cases[i].number));
     if (cases[i].number >= 0) {
       EXPECT_EQ(plan.id, "Track" + std::to_string(i));
@@ -200,14 +201,22 @@ TEST(Install, CabinetFixtureEntriesAreWrittenByTheirDisplayNames) {
   plan.mode = InstallMode::kCarFromArchive;
   plan.archiveKind = ArchiveKind::kCabinet;
   plan.source = test::FixturePath("cab/cab_2_mszip.cab");
-  plan.files = {{"file1", "DIR1\\FILE1"}, {"file2", "dir2\\file2"}, {"missing", "dir3\\missing"}};
+  plan.files = {{"file1", "DIR1\\FILE1"}, {"file2", "dir2\\file2"}};
   const InstallOutcome outcome = RunInstall(plan, dest / "0000");
   EXPECT_EQ(outcome.installed, (std::vector<std::string>{"file1", "file2"}));
   EXPECT_EQ(FileSize(dest / "0000/file1"), 60u);
   EXPECT_EQ(FileSize(dest / "0000/file2"), 78u);
-  ASSERT_EQ(outcome.failed.size(), 1u);
-  EXPECT_NE(outcome.Summary().find("Installed 2 of 3 files"), std::string::npos);
-  EXPECT_NE(outcome.Summary().find("missing"), std::string::npos);
+  EXPECT_NE(outcome.Summary().find("Installed 2 of 2 files"), std::string::npos);
+
+  // One file missing: nothing is installed, and the summary says which.
+  plan.files.push_back({"missing", "dir3\\missing"});
+  const InstallOutcome partial = RunInstall(plan, dest / "0001");
+  ASSERT_EQ(partial.failed.size(), 1u);
+  EXPECT_FALSE(partial.ok());
+  EXPECT_FALSE(PathExists(dest / "0001"));
+  EXPECT_NE(partial.Summary().find("Nothing was installed"), std::string::npos);
+  EXPECT_NE(partial.Summary().find("missing"), std::string::npos);
+  EXPECT_EQ(ListFolder(dest.path()).size(), 1u) << "nothing temporary stays beside the destination";
 }
 
 TEST(Install, CarPackedAndInstalledAgainIsTheSameByZipAndByCabinet) {
@@ -280,14 +289,24 @@ TEST(Install, OkChecksTheIdAndAsksBeforeWritingIntoAnOccupiedFolder) {
   EXPECT_TRUE(Contains(demo.prompts.questions, "already exists and holds other files"));
   EXPECT_EQ(ListFolder(JoinPath(cars, "BUSY")).size(), 1u);
 
-  // Yes installs; a file that cannot be written is reported with what did arrive.
+  // Yes installs, all or nothing: a file that cannot be written leaves the folder as it was.
   demo.folder.mkdir("demo/game/GameData/CarModel/BUSY/carp.txt");
   ids = {"BUSY"};
-  demo.prompts.messages.clear();
   const OperationResult partial = demo.operations.InstallFromPath(mode, source);
-  EXPECT_TRUE(partial.done());
+  EXPECT_EQ(partial.status, OperationStatus::kFailed);
+  EXPECT_NE(partial.message.find("carp.txt is a folder"), std::string::npos) << partial.message;
+  EXPECT_FALSE(IsFile(JoinPath(cars, "BUSY/car.viv")));
+  EXPECT_EQ(ListFolder(JoinPath(cars, "BUSY")).size(), 2u);
+
+  // Without the obstacle the files join the others, replacing those of the same names.
+  RemoveEmptyFolder(JoinPath(cars, "BUSY/carp.txt"));
+  demo.folder.write("demo/game/GameData/CarModel/BUSY/CARP.TXT", "older");
+  ids = {"BUSY"};
+  ASSERT_TRUE(demo.operations.InstallFromPath(mode, source).done());
+  EXPECT_EQ(ReadWholeFile(JoinPath(cars, "BUSY/CARP.TXT")), ReadWholeFile(JoinPath(source, "carp.txt")));
+  EXPECT_EQ(ReadWholeFile(JoinPath(cars, "BUSY/other.txt")), "other");
   EXPECT_TRUE(IsFile(JoinPath(cars, "BUSY/car.viv")));
-  EXPECT_TRUE(Contains(demo.prompts.messages, "Not installed:\n  carp.txt:"));
+  for (const DirEntry& entry : ListFolder(cars)) EXPECT_NE(entry.name.rfind(".krax-", 0), 0u) << entry.name;
 }
 
 TEST(Pack, RefusesGroupsUnusableNamesAndAMissingArchiveFolder) {

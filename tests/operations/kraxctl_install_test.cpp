@@ -8,6 +8,7 @@
 #include "platform/file_system.h"
 #include "support/run_kraxctl.h"
 #include "support/scratch_folder.h"
+#include "support/zip_bytes.h"
 #include "tools/demo_install.h"
 
 namespace krax {
@@ -70,6 +71,53 @@ TEST(KraxctlInstall, PackAndInstallACarAndATrackAgain) {
   EXPECT_EQ(byName.exitCode, 0) << byName.err;
   EXPECT_TRUE(IsFile(out + "/Dustbowl Night.zip")) << byName.out;
   EXPECT_EQ(run({"pack", "9/", "--zip", "--out", out}).exitCode, 2);
+}
+
+// Names from archives reach the terminal with their control characters escaped; a failed
+// install exits 1 and leaves nothing; a serial number outside 0..65535 is a usage error.
+TEST(KraxctlInstall, EscapesNamesAndFailsWhole) {
+  test::ScratchFolder folder;
+  MakeDemoInstallation(folder / "demo", DemoOptions{20, 3, true});
+  const std::string settings = folder.write("settings.ini", "");
+  const std::string game = folder / "demo/game";
+  auto run = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {"--settings", settings, "--game", game});
+    return RunKraxctl(args);
+  };
+  const std::string zip = folder.write(
+      "odd.zip", test::ZipBytes({{"car.viv", "BIGF car"}, {"paint\x1b[2J.jpg", "p"}, {"readme\x07.txt", "r"}}));
+  const auto listed = run({"zip", "list", zip});
+  EXPECT_EQ(listed.out, "car.viv\npaint\\x1b[2J.jpg\nreadme\\x07.txt\n");
+  const auto plan = run({"install-car", zip, "--id", "ZODD"});
+  EXPECT_EQ(plan.out.find('\x1b'), std::string::npos) << plan.out;
+  EXPECT_NE(plan.out.find("paint\\x1b[2J.jpg holds control characters"), std::string::npos) << plan.out;
+
+  test::ZipBytesEntry bzip2{"carp.txt", "BZh9"};
+  bzip2.method = 12;
+  const std::string broken = folder.write("broken.zip", test::ZipBytes({{"car.viv", "BIGF car"}, bzip2}));
+  const auto failed = run({"install-car", broken, "--id", "ZBRK", "--yes"});
+  EXPECT_EQ(failed.exitCode, 1);
+  EXPECT_NE(failed.err.find("cannot read: bzip2"), std::string::npos) << failed.err;
+  EXPECT_EQ(failed.out.find("Installed"), std::string::npos) << failed.out;
+  EXPECT_FALSE(IsFolder(game + "/GameData/CarModel/ZBRK"));
+
+  // Folder names of the game folder too.
+  folder.write("demo/game/GameData/Tracks/Trk003/Evil\x1b[2J/TR03.frd", "road");
+  std::string viv;
+  for (const DirEntry& car : ListFolder(game + "/GameData/CarModel")) {
+    if (viv.empty()) viv = ReadWholeFile(game + "/GameData/CarModel/" + car.name + "/car.viv").value_or("");
+  }
+  ASSERT_FALSE(viv.empty());
+  folder.write("demo/game/GameData/CarModel/C\x07R/car.viv", viv);
+  for (const char* command : {"tracks", "cars"}) {
+    const auto shown = run({command});
+    EXPECT_EQ(shown.out.find_first_of("\x1b\x07"), std::string::npos) << command;
+  }
+  EXPECT_NE(run({"tracks"}).out.find("Evil\\x1b[2J"), std::string::npos);
+  EXPECT_NE(run({"cars"}).out.find("C\\x07R/car.viv"), std::string::npos);
+
+  EXPECT_EQ(run({"write-serial", "0", "70000"}).exitCode, 2);
+  EXPECT_EQ(run({"write-serial", "0", "-1"}).exitCode, 2);
 }
 
 }  // namespace

@@ -46,6 +46,14 @@ TEST(UiInstallDialog, ShowsThePlanAndClosesOnlyWhenAccepted) {
   EXPECT_EQ(dialog.fileList()->item(1)->text(), QStringLiteral("carp.txt"));
   EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("lengthLine"))->text(), QStringLiteral("(Total Length = 3KB)"));
   EXPECT_FALSE(dialog.findChild<QCheckBox*>()->isVisibleTo(&dialog));
+  // What the plan left out is said below the list, only when there is something.
+  EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("notes")), nullptr);
+  InstallDialogState noted = state;
+  noted.notes = {"Left out: carp.txt is a symbolic link, not a file.", "The car is disabled (car.viv.dis)."};
+  InstallDialog withNotes(noted, prompts);
+  ASSERT_NE(withNotes.findChild<QLabel*>(QStringLiteral("notes")), nullptr);
+  EXPECT_EQ(withNotes.findChild<QLabel*>(QStringLiteral("notes"))->text(),
+            QStringLiteral("Left out: carp.txt is a symbolic link, not a file.\nThe car is disabled (car.viv.dis)."));
 
   // ".." replaces the base and keeps the typed ID; a cancelled browser changes nothing.
   dialog.idEdit()->setText(QStringLiteral(" MINE "));
