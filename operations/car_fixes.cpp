@@ -309,7 +309,7 @@ FixRun RunCarFixes(GameData& data, const FixPlan& plan, const std::function<void
         fixed += fix.describe() + "\n";
       } else {
         ++failed;
-        notFixed += fix.describe() + " - FAILED, left as it was\n";
+        notFixed += fix.describe() + " - FAILED\n";
       }
     }
   }

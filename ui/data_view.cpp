@@ -290,6 +290,7 @@ void CDataView::ShowItem(int itemCode) {
     fillCar(itemCode);
   }
   pictureFrame_->setPicture(group ? QImage() : LoadItemPicture(data_, itemCode));
+  enableCarCommands();
   pushMembers();
 }
 
@@ -301,6 +302,7 @@ void CDataView::ClearItem() {
   setErrorIndicators(0);
   applyTrackLayout();
   pictureFrame_->setPicture(QImage());
+  enableCarCommands();
   pushMembers();
 }
 
@@ -346,10 +348,13 @@ void CDataView::fillCar(int slot) {
 
 void CDataView::setErrorIndicators(unsigned flags) {
   for (int k = 0; k < 5; ++k) indicators_[k]->setEnabled((flags & kErrorIndicators[k].flag) != 0);
-  const bool car = hasItem_ && itemCode_ >= 0;
-  fixButton_->setEnabled(car && flags != 0 && HasFixableFlag(data_, static_cast<std::size_t>(itemCode_)));
-  policeCheck_->setEnabled(car && data_.CarTable.isUsed(itemCode_) &&
-                           data_.CarTable[static_cast<std::size_t>(itemCode_)].hasFedata());
+}
+
+void CDataView::enableCarCommands() {
+  const bool car = hasItem_ && data_.CarTable.isUsed(itemCode_);
+  const auto slot = static_cast<std::size_t>(car ? itemCode_ : 0);
+  fixButton_->setEnabled(car && HasFixableFlag(data_, slot));
+  policeCheck_->setEnabled(car && data_.CarTable[slot].hasFedata());
 }
 
 void CDataView::showClass(int carClass) {

@@ -84,6 +84,8 @@ class CDataView : public QScrollArea {
   void fillCar(int slot);
   void fillTrack(int itemCode);
   void setErrorIndicators(unsigned flags);
+  // "Fix Errors" for a car with a flag it can fix, "Police Car: " for a car with front-end data.
+  void enableCarCommands();
   void showClass(int carClass);
 
   GameData& data_;
