@@ -11,9 +11,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <map>
 
 #include "app/settings.h"
+#include "bench/ratio_reporter.h"
 #include "gamedata/game_data.h"
 #include "operations/operations.h"
 #include "operations/prompts.h"
@@ -93,24 +93,13 @@ void BM_FormUpdateWith512Picture(benchmark::State& state) { ShowCar(state, true)
 BENCHMARK(BM_FormUpdateWithoutPicture)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_FormUpdateWith512Picture)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration) cpu[run.run_name.function_name] = run.GetAdjustedCPUTime();
-    }
-  }
-  std::map<std::string, double> cpu;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  krax::bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   const auto without = reporter.cpu.find("BM_FormUpdateWithoutPicture");
   const auto with = reporter.cpu.find("BM_FormUpdateWith512Picture");

@@ -15,18 +15,22 @@
 namespace krax::cli {
 namespace {
 
-int RunFix(Context& context, const std::vector<std::string>& args) {
-  bool yes = false, all = false;
-  std::vector<std::string> positional;
+// The arguments other than `option`, and whether `option` was among them.
+std::vector<std::string> WithoutOption(const std::vector<std::string>& args, const char* option, bool& given) {
+  std::vector<std::string> rest;
   for (const std::string& arg : args) {
-    if (arg == "--yes") {
-      yes = true;
-    } else if (arg == "--all") {
-      all = true;
+    if (arg == option) {
+      given = true;
     } else {
-      positional.push_back(arg);
+      rest.push_back(arg);
     }
   }
+  return rest;
+}
+
+int RunFix(Context& context, const std::vector<std::string>& args) {
+  bool yes = false, all = false;
+  const std::vector<std::string> positional = WithoutOption(WithoutOption(args, "--yes", yes), "--all", all);
   if (all ? !positional.empty() : positional.size() != 1) throw UsageError("fix: expected SLOT|ID or --all [--yes]");
   GameData* found = context.requireGame();
   if (found == nullptr) return kExitFailure;
@@ -59,14 +63,7 @@ int RunFix(Context& context, const std::vector<std::string>& args) {
 
 int RunPolice(Context& context, const std::vector<std::string>& args) {
   bool yes = false;
-  std::vector<std::string> positional;
-  for (const std::string& arg : args) {
-    if (arg == "--yes") {
-      yes = true;
-    } else {
-      positional.push_back(arg);
-    }
-  }
+  const std::vector<std::string> positional = WithoutOption(args, "--yes", yes);
   if (positional.size() != 2 || (positional[1] != "on" && positional[1] != "off")) {
     throw UsageError("police: expected SLOT|ID on|off [--yes]");
   }

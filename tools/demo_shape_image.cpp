@@ -40,6 +40,10 @@ std::vector<Rgba> Paint(int width, int height, std::uint32_t hue) {
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       Rgba c = PaintPixel(x, y, width, height, hue);
+      // Grain, as in a rendered picture: keeps the images from being flat colour.
+      std::uint32_t grain = (static_cast<std::uint32_t>(x) * 73856093u) ^ (static_cast<std::uint32_t>(y) * 19349663u) ^ hue;
+      grain = (grain ^ (grain >> 13)) * 0x5bd1e995u;
+      for (std::size_t k = 0; k < 3; ++k) c[k] += static_cast<int>((grain >> (8 * k)) % 13) - 6;
       for (int& channel : c) channel = std::clamp(channel, 0, 255);
       pixels.push_back(c);
     }
