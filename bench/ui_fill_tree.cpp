@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/settings.h"
+#include "bench/ratio_reporter.h"
 #include "gamedata/game_data.h"
 #include "gamedata/install_info.h"
 #include "operations/operations.h"
@@ -77,28 +78,13 @@ void BM_FillTree(benchmark::State& state) {
 }
 BENCHMARK(BM_FillTree)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
-// Keeps each benchmark's mean time so that the ratio can be printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration) {
-        real[run.run_name.function_name] = run.GetAdjustedRealTime();
-        cpu[run.run_name.function_name] = run.GetAdjustedCPUTime();
-      }
-    }
-  }
-  std::map<std::string, double> real, cpu;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  krax::bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   // Wall time counts waiting for the disk and for other processes; CPU time does not.
   for (const auto* kind : {&reporter.real, &reporter.cpu}) {

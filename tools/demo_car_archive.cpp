@@ -9,6 +9,7 @@
 #include "tools/demo_car_plan.h"
 #include "tools/demo_payloads.h"
 #include "tools/demo_random.h"
+#include "tools/demo_shape_image.h"
 #include "tools/viv_writer.h"
 
 namespace krax {
@@ -66,12 +67,13 @@ DemoCarPayloadPool::DemoCarPayloadPool(std::uint64_t seed, bool compact) {
   const int scale = compact ? 8 : 1;  // divides image and sound sizes
   kinds_ = {
       {"body.msh", kMeshStampOffset, {}},   {"dash.tga", kTextureStampOffset, {}},
-      {"engine.snd", kSoundStampOffset, {}}, {"fedata.fsh", 12, {}},
+      {"engine.snd", kSoundStampOffset, {}}, {"fedata.fsh", kDemoShapeStampOffset, {}},
       {"horn.snd", kSoundStampOffset, {}},   {"interior.msh", kMeshStampOffset, {}},
       {"skin00.tga", kTextureStampOffset, {}},
   };
   for (std::size_t k = 0; k < kinds_.size(); ++k) {
-    for (int v = 0; v < kVariants; ++v) {
+    const bool frontEndImages = kinds_[k].entryName == "fedata.fsh";
+    for (int v = 0; v < (frontEndImages ? kDemoShapeKindCount : kVariants); ++v) {
       DemoRandom random(DeriveSeed(seed, 0x1000 + k * 16 + static_cast<std::uint64_t>(v)));
       const std::string& name = kinds_[k].entryName;
       std::string data;
@@ -81,7 +83,11 @@ DemoCarPayloadPool::DemoCarPayloadPool(std::uint64_t seed, bool compact) {
       if (name == "skin00.tga") data = MakeTexture(random, 128 / scale, 128 / scale);
       if (name == "engine.snd") data = MakeSoundBank(random, 40000 / scale / scale);
       if (name == "horn.snd") data = MakeSoundBank(random, 8000 / scale / scale);
-      if (name == "fedata.fsh") data = MakeImageBank(random, 2, 96 / scale, 48 / scale);
+      // One pixel kind per variant; the packed one leaves the form to show a texture instead.
+      if (frontEndImages) {
+        data = MakeDemoShapeImage(kDemoShapeKinds[v], 128 / (scale / 2 + 1), 64 / (scale / 2 + 1),
+                                  static_cast<std::uint32_t>(random.Next()));
+      }
       kinds_[k].variants.push_back(std::move(data));
     }
   }

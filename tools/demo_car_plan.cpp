@@ -182,6 +182,7 @@ DemoCarPlan PlanDemoCars(int carCount) {
   kova.fedataSerial = plan.cdCars[1].fedataSerial;  // the number of BRAK
   kova.carpSerial = std::to_string(kova.fedataSerial);
   kova.fedataEntries = {"fedata.ger"};
+  kova.screenshotFile = "Screenshot.tga";  // shown by the details form before the archive's picture
   kova.purpose = "flag 2 (with BRAK): top-level cars sharing a serial number; front-end data "
                  "only in German";
   plan.cars.push_back(kova);

@@ -7,6 +7,7 @@
 #include "gamedata/stock_tables.h"
 #include "tools/demo_car_archive.h"
 #include "tools/demo_car_plan.h"
+#include "tools/demo_shape_image.h"
 #include "tools/demo_text.h"
 #include "tools/demo_tracks.h"
 
@@ -72,6 +73,9 @@ void WriteCars(const fs::path& carModel, const std::vector<DemoCar>& cars,
     archive.clear();
     pool.BuildArchive(car, seed, archive);
     WriteDemoFile(folder / car.archiveName, archive);
+    if (!car.screenshotFile.empty()) {
+      WriteDemoFile(folder / car.screenshotFile, MakeDemoScreenshotTga(240, 135, DemoCarVariation(car)));
+    }
   }
 }
 

@@ -61,6 +61,7 @@ struct DemoCar {
   // (see ExpectedErrorFlags).
   std::uint32_t flags = 0;
   std::string purpose;      // what the car was built to show
+  std::string screenshotFile;  // a picture file written beside the archive ("" for none)
 };
 
 struct DemoTrackFolder {

@@ -23,6 +23,7 @@ enum CommandId {
   kCmdGenerateSerials = 32785,
   kCmdStringEdit = 32786,
   kCmdRestoreStrings = 32787,
+  kCmdFixAllErrors = 32788,
   kCmdExit = 57665,
   kCmdStatusBar = 59393,
   kCmdAbout = 57664,
@@ -41,7 +42,7 @@ struct CommandInfo {
 };
 
 // In menu order within each menu.
-inline constexpr std::array<CommandInfo, 17> kCommands = {{
+inline constexpr std::array<CommandInfo, 18> kCommands = {{
     {kCmdInstallCar, Menu::kFile, "Install  Car", "Install New Car", "Install New Car", true,
      CommandPicture::kInstallCar},
     {kCmdInstallTrack, Menu::kFile, "Install Track", "Install New Track", "Install New Track",
@@ -70,6 +71,8 @@ inline constexpr std::array<CommandInfo, 17> kCommands = {{
      "Rename All Car Dirs To Cars ID", false, CommandPicture::kReload},
     {kCmdGenerateSerials, Menu::kCommands, "Generate S.N.", "Generate Unique Serial Numbers",
      "Generate Unique Serial Numbers", true, CommandPicture::kGenerateSerials},
+    {kCmdFixAllErrors, Menu::kCommands, "Fix All Errors...", "Fix the errors of every car",
+     "Fix All Errors", false, CommandPicture::kReload},
     {kCmdStringEdit, Menu::kCommands, "KRAX String Edit", "KRAX String Editor",
      "KRAX String Editor", true, CommandPicture::kStringEdit},
     {kCmdOptions, Menu::kCommands, "Options", "Options", "Options", true,

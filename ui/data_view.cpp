@@ -20,9 +20,12 @@
 #include "gamedata/car_record.h"
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
+#include "operations/car_fixes.h"
 #include "operations/operations.h"
+#include "operations/police_flag.h"
 #include "operations/prompts.h"
 #include "operations/serial_numbers.h"
+#include "ui/item_picture.h"
 #include "ui/pictures.h"
 #include "ui/tree_model_logic.h"
 
@@ -54,24 +57,6 @@ void KeepRoomWhenHidden(QWidget* widget) {
   policy.setRetainSizeWhenHidden(true);
   widget->setSizePolicy(policy);
 }
-
-// The picture frame: a sunken, bordered frame with the program's picture in its centre.
-class PictureFrame : public QFrame {
- public:
-  explicit PictureFrame(QWidget* parent) : QFrame(parent) {
-    setObjectName(QStringLiteral("pictureFrame"));
-    setFrameStyle(QFrame::Box | QFrame::Sunken);
-    setLineWidth(1);
-    setMinimumHeight(48);
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    auto* layout = new QVBoxLayout(this);
-    auto* picture = new QLabel(this);
-    picture->setObjectName(QStringLiteral("picture"));
-    picture->setPixmap(FormPicture(devicePixelRatioF()));
-    picture->setAlignment(Qt::AlignCenter);
-    layout->addWidget(picture);
-  }
-};
 
 }  // namespace
 
@@ -113,7 +98,7 @@ void CDataView::buildControls() {
   policeCheck_ = new QCheckBox(QStringLiteral("Police Car: "), page);
   policeCheck_->setObjectName(QStringLiteral("policeCheck"));
   policeCheck_->setLayoutDirection(Qt::RightToLeft);  // label before the box
-  policeCheck_->setEnabled(false);
+  policeCheck_->setEnabled(false);  // editable for a car with front-end data
   names->addWidget(nameLabel_, 0, 0);
   names->addWidget(nameEdit_, 0, 1, 1, 3);
   names->addWidget(restoreButton_, 0, 4);
@@ -197,6 +182,9 @@ void CDataView::buildControls() {
     indicators_[i]->setEnabled(false);
     errors->addWidget(indicators_[i], 1);
   }
+  fixButton_ = Button("Fix Errors", "fixButton", errorsGroup);
+  fixButton_->setEnabled(false);
+  errors->addWidget(fixButton_);
   errorsGroup_ = errorsGroup;
   column->addWidget(errorsGroup);
 
@@ -228,6 +216,8 @@ void CDataView::buildControls() {
 
   connect(genButton_, &QPushButton::clicked, this, &CDataView::generateSerial);
   connect(writeButton_, &QPushButton::clicked, this, &CDataView::writeSerial);
+  connect(fixButton_, &QPushButton::clicked, this, &CDataView::fixErrors);
+  connect(policeCheck_, &QCheckBox::clicked, this, &CDataView::setPolice);
   connect(restoreButton_, &QPushButton::clicked, this, [this] {
     if (!hasItem_) return;
     emit operationFinished(operations_.RestoreItemFromCd(itemCode_, ToGameText(members_.directory),
@@ -299,6 +289,8 @@ void CDataView::ShowItem(int itemCode) {
     applyCarLayout();
     fillCar(itemCode);
   }
+  pictureFrame_->setPicture(group ? QImage() : LoadItemPicture(data_, itemCode));
+  enableCarCommands();
   pushMembers();
 }
 
@@ -309,6 +301,8 @@ void CDataView::ClearItem() {
   members_ = FormMembers{};
   setErrorIndicators(0);
   applyTrackLayout();
+  pictureFrame_->setPicture(QImage());
+  enableCarCommands();
   pushMembers();
 }
 
@@ -354,6 +348,13 @@ void CDataView::fillCar(int slot) {
 
 void CDataView::setErrorIndicators(unsigned flags) {
   for (int k = 0; k < 5; ++k) indicators_[k]->setEnabled((flags & kErrorIndicators[k].flag) != 0);
+}
+
+void CDataView::enableCarCommands() {
+  const bool car = hasItem_ && data_.CarTable.isUsed(itemCode_);
+  const auto slot = static_cast<std::size_t>(car ? itemCode_ : 0);
+  fixButton_->setEnabled(car && HasFixableFlag(data_, slot));
+  policeCheck_->setEnabled(car && data_.CarTable[slot].hasFedata());
 }
 
 void CDataView::showClass(int carClass) {
@@ -413,6 +414,21 @@ void CDataView::writeSerial() {
   if (result.status == OperationStatus::kCancelled) return;
   // Show what the car holds now: the new number and its flags, or the old number kept.
   ShowItem(itemCode_);
+  if (result.done()) emit carFlagsChanged();
+  emit operationFinished(result);
+}
+
+void CDataView::fixErrors() {
+  if (!hasItem_ || !data_.CarTable.isUsed(itemCode_)) return;
+  const OperationResult result = FixCarErrors(data_, prompts_, {static_cast<std::size_t>(itemCode_)},
+                                              "Fix Errors", [this] { emit reloadRequested(); });
+  emit operationFinished(result);
+}
+
+void CDataView::setPolice(bool police) {
+  if (!hasItem_ || !data_.CarTable.isUsed(itemCode_)) return;
+  const OperationResult result = SetPoliceFlag(data_, prompts_, static_cast<std::size_t>(itemCode_), police);
+  ShowItem(itemCode_);  // the box shows what the car holds now, also after No
   if (result.done()) emit carFlagsChanged();
   emit operationFinished(result);
 }

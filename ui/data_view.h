@@ -23,6 +23,8 @@ class Prompts;
 
 namespace krax::ui {
 
+class PictureFrame;
+
 // The values the form shows, exchanged with the controls in one step either way.
 struct FormMembers {
   QString name, directory, manufacturer, model, id;
@@ -62,6 +64,8 @@ class CDataView : public QScrollArea {
   // The buttons' work.
   void generateSerial();  // "Gen."
   void writeSerial();     // "Write"
+  void fixErrors();       // "Fix Errors": the plan, a question, the fixes, one report
+  void setPolice(bool police);  // the "Police Car: " box was ticked or cleared
   // The form's item actions (Restore From CD, Create Zip, Create Cabinet) as menu entries,
   // enabled as the buttons are, for the tree's context menu.
   void addItemActions(QMenu* menu);
@@ -70,6 +74,8 @@ class CDataView : public QScrollArea {
   void operationFinished(const krax::OperationResult& result);
   // A serial number was written: the flags of the cars (and so their tree images) changed.
   void carFlagsChanged();
+  // A command changed the car folders: the catalogs and the tree must be loaded again.
+  void reloadRequested();
 
  private:
   void buildControls();
@@ -78,6 +84,8 @@ class CDataView : public QScrollArea {
   void fillCar(int slot);
   void fillTrack(int itemCode);
   void setErrorIndicators(unsigned flags);
+  // "Fix Errors" for a car with a flag it can fix, "Police Car: " for a car with front-end data.
+  void enableCarCommands();
   void showClass(int carClass);
 
   GameData& data_;
@@ -117,7 +125,8 @@ class CDataView : public QScrollArea {
   QLabel* defaultPathLabel_ = nullptr;
   QPushButton* cabinetButton_ = nullptr;
   QLabel* statusLine_ = nullptr;
-  QFrame* pictureFrame_ = nullptr;
+  QPushButton* fixButton_ = nullptr;
+  PictureFrame* pictureFrame_ = nullptr;
 };
 
 // The five error indicators: their texts and flags, in the form's order.

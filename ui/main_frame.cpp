@@ -15,6 +15,7 @@
 
 #include "app/settings.h"
 #include "gamedata/game_data.h"
+#include "operations/car_fixes.h"
 #include "operations/game_folder.h"
 #include "operations/operations.h"
 #include "operations/serial_numbers.h"
@@ -70,6 +71,7 @@ CMainFrame::CMainFrame(MainFrameContext context, QWidget* parent)
   connect(leftView_, &CLeftView::operationFinished, this, &CMainFrame::showResult);
   connect(dataView_, &CDataView::operationFinished, this, &CMainFrame::showResult);
   connect(dataView_, &CDataView::carFlagsChanged, leftView_, &CLeftView::refreshCarImages);
+  connect(dataView_, &CDataView::reloadRequested, leftView_, &CLeftView::ReloadTree);
   leftView_->setFormActions([this](QMenu* menu) { dataView_->addItemActions(menu); });
 
   setAcceptDrops(true);
@@ -212,6 +214,9 @@ void CMainFrame::runCommand(int commandId) {
     case kCmdDirToName: runOperation(ops.RenameDirsToName(), true); break;
     case kCmdDirToId: runOperation(ops.RenameDirsToId(), true); break;
     case kCmdGenerateSerials: onGenerateSerials(); break;
+    case kCmdFixAllErrors:
+      showResult(FixCarErrors(context_.data, *prompts_, {}, "Fix All Errors", [this] { leftView_->ReloadTree(); }));
+      break;
     case kCmdStringEdit: onStringEdit(); break;
     case kCmdOptions: onOptions(); break;
     case kCmdAbout: {

@@ -16,6 +16,7 @@
 
 #include "app/settings.h"
 #include "gamedata/car_catalog.h"
+#include "gamedata/car_picture.h"
 #include "gamedata/game_data.h"
 #include "operations/install_dialog_state.h"
 #include "operations/install_plan.h"
@@ -23,6 +24,7 @@
 #include "operations/rename_car_dirs.h"
 #include "operations/string_editor_text.h"
 #include "platform/file_system.h"
+#include "platform/path.h"
 #include "ui/about_dialog.h"
 #include "ui/copy_progress_dialog.h"
 #include "ui/first_start.h"
@@ -103,6 +105,19 @@ QStringList TakeScreenshots(CMainFrame& frame, const QString& folder) {
     tree.scrollToItem(car);
   }
   keep(frame, QStringLiteral("main-car.png"));
+
+  // A car with a screenshot in its folder: the form shows it instead of the archive's picture.
+  const GameData& catalog = frame.context().data;
+  QTreeWidgetItem* pictured = FindItem(tree, [&catalog](QTreeWidgetItem* item) {
+    const int code = ItemCode(item);
+    return code >= 0 && catalog.CarTable.isUsed(code) &&
+           !FolderPictureFiles(ParentPath(catalog.CarTable[static_cast<std::size_t>(code)].archivePath)).empty();
+  });
+  if (pictured) {
+    tree.setCurrentItem(pictured);
+    tree.scrollToItem(pictured);
+    keep(frame, QStringLiteral("main-car-screenshot.png"));
+  }
 
   QTreeWidgetItem* track = FindItem(tree, [](QTreeWidgetItem* item) {
     return IsTrackFolderCode(ItemCode(item)) && ItemImage(item) == kImageTrackActive &&

@@ -375,8 +375,8 @@ TEST_F(UiWindow, MenusAndToolbarFollowTheCommandTable) {
                                "Restore strings", "&Reload", "E&xit"}));
   QStringList commands;
   for (QAction* a : frame_->menuBar()->actions()[2]->menu()->actions()) commands << a->text();
-  EXPECT_EQ(commands, (QStringList{"DIR = NAME", "DIR = ID", "Generate S.N.", "KRAX String Edit",
-                                   "Options"}));
+  EXPECT_EQ(commands, (QStringList{"DIR = NAME", "DIR = ID", "Generate S.N.", "Fix All Errors...",
+                                   "KRAX String Edit", "Options"}));
   QToolBar* bar = frame_->findChild<QToolBar*>(QStringLiteral("toolBar"));
   ASSERT_NE(bar, nullptr);
   QStringList buttons;
@@ -431,7 +431,7 @@ TEST_F(UiWindow, FormShowsACarWithItsFiguresAndFlags) {
   EXPECT_TRUE(text("massEdit").endsWith(QStringLiteral(" KG")));
   EXPECT_TRUE(control<QRadioButton>(QString(QStringLiteral("class") + QString::fromLatin1(ClassLetter(c.carClass()).data(), 1)).toLatin1().constData())->isChecked());
   EXPECT_EQ(control<QCheckBox>("policeCheck")->isChecked(), c.police() == 1);
-  EXPECT_FALSE(control<QCheckBox>("policeCheck")->isEnabled());
+  EXPECT_TRUE(control<QCheckBox>("policeCheck")->isEnabled());  // editable with front-end data
   EXPECT_FALSE(control<QRadioButton>("classA")->isEnabled());
   EXPECT_FALSE(control<QLineEdit>("fedataEdit")->isReadOnly());
   EXPECT_TRUE(control<QLineEdit>("carpEdit")->isReadOnly());

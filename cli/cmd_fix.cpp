@@ -1,0 +1,99 @@
+// kraxctl fix / police: "Fix Errors", "Fix All Errors..." and the "Police Car: " check box.
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "cli/context.h"
+#include "cli/item_arguments.h"
+#include "cli/terminal_prompts.h"
+#include "gamedata/game_data.h"
+#include "operations/car_fixes.h"
+#include "operations/police_flag.h"
+
+namespace krax::cli {
+namespace {
+
+// The arguments other than `option`, and whether `option` was among them.
+std::vector<std::string> WithoutOption(const std::vector<std::string>& args, const char* option, bool& given) {
+  std::vector<std::string> rest;
+  for (const std::string& arg : args) {
+    if (arg == option) {
+      given = true;
+    } else {
+      rest.push_back(arg);
+    }
+  }
+  return rest;
+}
+
+int RunFix(Context& context, const std::vector<std::string>& args) {
+  bool yes = false, all = false;
+  const std::vector<std::string> positional = WithoutOption(WithoutOption(args, "--yes", yes), "--all", all);
+  if (all ? !positional.empty() : positional.size() != 1) throw UsageError("fix: expected SLOT|ID or --all [--yes]");
+  GameData* found = context.requireGame();
+  if (found == nullptr) return kExitFailure;
+  GameData& game = *found;
+  LoadCars(game);
+  std::vector<std::size_t> slots;
+  if (all) {
+    for (std::size_t i = 0; i < game.CarTable.count(); ++i) slots.push_back(i);
+  } else {
+    const std::optional<std::size_t> slot = FindCarArgument(context, game, positional[0]);
+    if (!slot) return kExitFailure;
+    slots.push_back(*slot);
+  }
+  const FixPlan plan = PlanCarFixes(game, slots);
+  if (plan.fixes.empty()) {
+    context.out << "No errors to fix.\n";
+    return kExitOk;
+  }
+  context.out << "Plan:\n" << plan.text();
+  if (!plan.hasChanges()) {
+    context.err << "kraxctl: nothing can be fixed\n";
+    return kExitFailure;
+  }
+  TerminalPrompts prompts(context, yes);
+  if (!prompts.Question("Fix these errors?", true)) return kExitFailure;
+  const FixRun run = RunCarFixes(game, plan, [&game] { LoadCars(game); });
+  context.out << run.details;
+  return ReportResult(context, run.result);
+}
+
+int RunPolice(Context& context, const std::vector<std::string>& args) {
+  bool yes = false;
+  const std::vector<std::string> positional = WithoutOption(args, "--yes", yes);
+  if (positional.size() != 2 || (positional[1] != "on" && positional[1] != "off")) {
+    throw UsageError("police: expected SLOT|ID on|off [--yes]");
+  }
+  GameData* found = context.requireGame();
+  if (found == nullptr) return kExitFailure;
+  GameData& game = *found;
+  LoadCars(game);
+  const std::optional<std::size_t> slot = FindCarArgument(context, game, positional[0]);
+  if (!slot) return kExitFailure;
+  TerminalPrompts prompts(context, yes);
+  return ReportResult(context, SetPoliceFlag(game, prompts, *slot, positional[1] == "on"));
+}
+
+const RegisterCommand kFix({"fix", "fixes the errors of one car or of every car",
+                            "usage: kraxctl fix SLOT|ID [--yes]\n"
+                            "       kraxctl fix --all [--yes]\n"
+                            "Prints the plan, asks (without a terminal it refuses unless --yes is given),\n"
+                            "then fixes and prints what was fixed and what was not:\n"
+                            "  Different s.n.    the front-end data get the serial number of carp.txt\n"
+                            "  Duplicate s.n.    a new unique number in carp.txt and the front-end data\n"
+                            "  Diferent Path/ID  the folder is renamed to the car ID (also Path > 4),\n"
+                            "                    when the ID is a free folder name of at most four characters\n"
+                            "  No FeData         cannot be fixed\n"
+                            "Exit 1 when a change failed or nothing could be fixed.\n",
+                            RunFix});
+const RegisterCommand kPolice({"police", "sets or clears a car's police flag",
+                               "usage: kraxctl police SLOT|ID on|off [--yes]\n"
+                               "Writes the police flag into every front-end data entry of the car's archive\n"
+                               "after a question (without a terminal it refuses unless --yes is given).\n",
+                               RunPolice});
+
+}  // namespace
+}  // namespace krax::cli

@@ -1,0 +1,49 @@
+// kraxctl picture: saves the picture the details form shows from a car's archive as PNG.
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "archive/png_encode.h"
+#include "cli/command.h"
+#include "cli/context.h"
+#include "cli/item_arguments.h"
+#include "gamedata/car_picture.h"
+#include "gamedata/game_data.h"
+#include "platform/file_system.h"
+
+namespace krax::cli {
+namespace {
+
+int RunPicture(Context& context, const std::vector<std::string>& args) {
+  if (args.size() != 2) throw UsageError("picture: expected SLOT|ID OUT.png");
+  GameData* found = context.requireGame();
+  if (found == nullptr) return kExitFailure;
+  GameData& game = *found;
+  LoadCars(game);
+  const std::optional<std::size_t> slot = FindCarArgument(context, game, args[0]);
+  if (!slot) return kExitFailure;
+  const std::string& archive = game.CarTable[*slot].archivePath;
+  const std::optional<RgbaImage> image = ReadArchivePicture(archive);
+  if (!image) {
+    context.err << "kraxctl: the archive " << archive << " holds no picture that can be shown\n";
+    return kExitFailure;
+  }
+  const std::string png = EncodePng(image->width, image->height, image->pixels.data());
+  if (png.empty() || !WriteFileAtomic(args[1], png).ok()) {
+    context.err << "kraxctl: could not write " << args[1] << '\n';
+    return kExitFailure;
+  }
+  context.out << "Wrote " << args[1] << " (" << image->width << "x" << image->height << ")\n";
+  return kExitOk;
+}
+
+const RegisterCommand kPicture({"picture", "save the picture inside a car's archive as PNG",
+                                "usage: kraxctl picture SLOT|ID OUT.png\n"
+                                "Writes the first picture inside the car's archive - the front-end images\n"
+                                "\"fedata.fsh\", else a texture entry ending in \".tga\" - as a PNG file.\n"
+                                "Fails (exit 1) when the archive holds no picture that can be decoded.\n",
+                                RunPicture});
+
+}  // namespace
+}  // namespace krax::cli

@@ -1,0 +1,21 @@
+// Writing a 16-bit field of the front-end data record (the serial number at byte 24, the
+// police flag at byte 16) into every front-end data entry of a car's archive, and into the
+// record in memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace krax {
+
+struct CarRecord;
+
+// Patches `value` (little-endian) at `position` of every entry whose name contains "fedata"
+// and is not "fedata.fsh", using the directory of the car's last load. False, and nothing
+// written, when the car has no front-end data or a target lies outside its entry or the file.
+bool WriteFedataField(const CarRecord& car, std::size_t position, std::uint16_t value);
+
+// The same field of the record in memory (no effect without front-end data or when short).
+void StoreFedataField(CarRecord& car, std::size_t position, std::uint16_t value);
+
+}  // namespace krax

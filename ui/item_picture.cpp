@@ -1,0 +1,114 @@
+#include "ui/item_picture.h"
+
+#include <QImageReader>
+#include <QPainter>
+#include <QResizeEvent>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "gamedata/car_picture.h"
+#include "gamedata/game_data.h"
+#include "gamedata/stock_tables.h"
+#include "gamedata/rgba_image.h"
+#include "platform/path.h"
+#include "ui/pictures.h"
+#include "ui/tree_model_logic.h"
+
+namespace krax::ui {
+namespace {
+
+QImage ToQImage(const RgbaImage& image) {
+  QImage result(image.width, image.height, QImage::Format_RGBA8888);
+  if (result.isNull()) return {};
+  const std::size_t row = static_cast<std::size_t>(image.width) * 4;
+  for (int y = 0; y < image.height; ++y) {
+    std::memcpy(result.scanLine(y), image.pixels.data() + row * static_cast<std::size_t>(y), row);
+  }
+  return result;
+}
+
+// JPEG, PNG and BMP through Qt's readers, TGA through the game's own decoder.
+QImage ReadPictureFile(const std::string& path) {
+  if (IsTgaName(path)) {
+    const std::optional<RgbaImage> image = ReadTgaFile(path);
+    return image ? ToQImage(*image) : QImage();
+  }
+  QImageReader reader(FromGameText(path));
+  const QSize size = reader.size();
+  if (!size.isValid() ||
+      static_cast<std::uint64_t>(size.width()) * static_cast<std::uint64_t>(size.height()) > kMaxPicturePixels) {
+    return {};
+  }
+  return reader.read();
+}
+
+QImage FirstFolderPicture(const std::string& folder) {
+  for (const std::string& path : FolderPictureFiles(folder)) {
+    QImage image = ReadPictureFile(path);
+    if (!image.isNull()) return image;
+  }
+  return {};
+}
+
+}  // namespace
+
+QImage LoadItemPicture(const GameData& data, int itemCode) {
+  if (itemCode >= 0) {
+    if (!data.CarTable.isUsed(itemCode)) return {};
+    const std::string& archive = data.CarTable[static_cast<std::size_t>(itemCode)].archivePath;
+    QImage image = FirstFolderPicture(ParentPath(archive));
+    if (!image.isNull()) return image;
+    const std::optional<RgbaImage> inside = ReadArchivePicture(archive);
+    return inside ? ToQImage(*inside) : QImage();
+  }
+  if (IsTrackFolderCode(itemCode)) {
+    const auto n = static_cast<std::size_t>(TrackFolderList::PositionFromItemCode(itemCode));
+    return FirstFolderPicture(data.TrackFolderList.path(n));
+  }
+  if (IsStockSlotCode(itemCode) && StockSlotRow(itemCode) < kStockTrackSlotCount) {
+    return FirstFolderPicture(data.SlotFolderPath(StockSlotRow(itemCode)));
+  }
+  return {};
+}
+
+PictureFrame::PictureFrame(QWidget* parent) : QFrame(parent) {
+  setObjectName(QStringLiteral("pictureFrame"));
+  setFrameStyle(QFrame::Box | QFrame::Sunken);
+  setLineWidth(1);
+  setMinimumHeight(48);
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  programPicture_ = FormPicture(devicePixelRatioF());
+}
+
+void PictureFrame::setPicture(const QImage& picture) {
+  picture_ = picture;
+  scaled_ = QPixmap();
+  update();
+}
+
+void PictureFrame::resizeEvent(QResizeEvent* event) {
+  QFrame::resizeEvent(event);
+  scaled_ = QPixmap();
+}
+
+void PictureFrame::paintEvent(QPaintEvent* event) {
+  QFrame::paintEvent(event);
+  QPainter painter(this);
+  const QRect room = contentsRect().adjusted(2, 2, -2, -2);
+  if (picture_.isNull() || room.width() <= 0 || room.height() <= 0) {
+    const QSize size = programPicture_.deviceIndependentSize().toSize();
+    painter.drawPixmap(QRect(room.center() - QPoint(size.width() / 2, size.height() / 2), size), programPicture_);
+    return;
+  }
+  const qreal ratio = devicePixelRatioF();
+  const QSize target = picture_.size().scaled(room.size() * ratio, Qt::KeepAspectRatio);
+  if (scaled_.isNull() || scaled_.size() != target) {
+    scaled_ = QPixmap::fromImage(picture_.scaled(target, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    scaled_.setDevicePixelRatio(ratio);
+  }
+  const QSize shown = (QSizeF(scaled_.size()) / ratio).toSize();
+  painter.drawPixmap(QRect(room.center() - QPoint(shown.width() / 2, shown.height() / 2), shown), scaled_);
+}
+
+}  // namespace krax::ui
