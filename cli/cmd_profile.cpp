@@ -97,7 +97,7 @@ int RunRemove(Context& context, const std::vector<std::string>& args) {
   }
   if (!code) return kExitFailure;
   GameOperations operations(*game, context.settings(), prompts);
-  return ReportResult(context, operations.RemoveItem(*code));
+  return ReportResult(context, operations.RemoveItems({*code}));
 }
 
 const RegisterCommand kProfile({"profile", "save, apply, list, show or delete a profile (a set of cars and tracks)",

@@ -54,7 +54,7 @@ class GameOperations : public Operations {
   OperationResult ShowProfile(const std::string& name) override;
   OperationResult DeleteProfile(const std::string& name) override;
   std::vector<std::string> ProfileNames() override;
-  OperationResult RemoveItem(int itemCode) override;
+  OperationResult RemoveItems(const std::vector<int>& itemCodes) override;
 
  private:
   GameData& data_;

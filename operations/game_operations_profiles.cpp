@@ -93,9 +93,9 @@ OperationResult GameOperations::DeleteProfile(const std::string& name) {
 
 std::vector<std::string> GameOperations::ProfileNames() { return ProfileStore(profileFolder_).names(); }
 
-OperationResult GameOperations::RemoveItem(int itemCode) {
+OperationResult GameOperations::RemoveItems(const std::vector<int>& itemCodes) {
   data_.gameFolder = settings_.KRAXPath;
-  return RemoveAddOn(data_, prompts_, itemCode);
+  return RemoveAddOns(data_, prompts_, itemCodes);
 }
 
 }  // namespace krax

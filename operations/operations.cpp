@@ -15,7 +15,7 @@ OperationResult Operations::ApplyProfile(const std::string&) { return {Operation
 OperationResult Operations::ApplyStockGame() { return {OperationStatus::kNotAvailable, "Stock Game", {}}; }
 OperationResult Operations::ShowProfile(const std::string&) { return {OperationStatus::kNotAvailable, "Show Profile", {}}; }
 OperationResult Operations::DeleteProfile(const std::string&) { return {OperationStatus::kNotAvailable, "Delete Profile", {}}; }
-OperationResult Operations::RemoveItem(int) { return {OperationStatus::kNotAvailable, "Remove", {}}; }
+OperationResult Operations::RemoveItems(const std::vector<int>&) { return {OperationStatus::kNotAvailable, "Remove", {}}; }
 
 namespace {
 OperationResult Pending(const char* command) {

@@ -74,7 +74,7 @@ class Operations {
   virtual OperationResult ShowProfile(const std::string& name);  // the message is the profile
   virtual OperationResult DeleteProfile(const std::string& name);
   virtual std::vector<std::string> ProfileNames() { return {}; }
-  virtual OperationResult RemoveItem(int itemCode);
+  virtual OperationResult RemoveItems(const std::vector<int>& itemCodes);
 };
 
 // Answers every command with kNotAvailable. Stands in for the commands this build lacks.

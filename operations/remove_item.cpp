@@ -1,6 +1,6 @@
 #include "operations/remove_item.h"
 
-#include <cstring>
+#include <algorithm>
 
 #include "gamedata/car_catalog.h"
 #include "gamedata/game_data.h"
@@ -71,20 +71,17 @@ std::string RemoveRefusal(const GameData& data, int itemCode) {
   return {};
 }
 
-OperationResult RemoveAddOn(GameData& data, Prompts& prompts, int itemCode) {
-  if (const std::string refusal = RemoveRefusal(data, itemCode); !refusal.empty()) return Failed(refusal);
-  const Target target = TargetOf(data, itemCode);
+namespace {
+
+// Removes one add-on the user agreed to remove; the result says what happened to it.
+OperationResult RemoveOne(GameData& data, Prompts& prompts, const Target& target) {
   if (!IsFolder(target.folder)) return Failed("The folder " + target.folder + " cannot be found.");
   const bool active = !target.trackName.empty() && ReadActiveTrack(target.slotFolder) == target.trackName;
-  std::string question = "Remove " + target.label + "?\n\nIts folder goes to the trash, from where your file manager can bring it back.";
-  if (active) question += "\nIt is the slot's active track: the slot is first switched back to \"Original\".";
-  if (!prompts.Question(question)) return {OperationStatus::kCancelled, kCommand, {}};
-
   if (active) {
     const SwitchOutcome outcome = SwitchTrackOfGame(data, target.slotFolder, kOriginalFolder);
     if (!outcome.ok()) {
-      return Failed(DescribeSwitchProblems(target.slotFolder, kOriginalFolder, outcome.problems) +
-                    "\nThe track was not removed.");
+      return Failed(DescribeSwitchProblems(target.slotFolder, kOriginalFolder, outcome.problems) + "\n" +
+                    target.label + " was not removed.");
     }
   }
   const TrashResult trashed = MoveToTrash(target.folder);
@@ -93,12 +90,57 @@ OperationResult RemoveAddOn(GameData& data, Prompts& prompts, int itemCode) {
             "Moved " + target.label + " to the trash" + (active ? " (the slot is on \"Original\" now)." : ".")};
   }
   if (trashed.status == TrashStatus::kFailed) return Failed("Could not remove " + target.label + ": " + trashed.problem + ".");
-  if (!prompts.Question("There is no trash for " + target.folder + ": " + trashed.problem +
-                        ".\n\nDelete " + target.label + " for good? This cannot be undone.")) {
-    return {OperationStatus::kCancelled, kCommand, "Nothing was removed."};
+  if (!prompts.Question("There is no trash for " + target.folder + ": " + trashed.problem + ".\n\nDelete " +
+                        target.label + " for good? This cannot be undone.")) {
+    return {OperationStatus::kCancelled, kCommand, target.label + " was not removed."};
   }
   if (!DeleteForGood(target.folder)) return Failed("Could not delete all of " + target.folder + ".");
   return {OperationStatus::kDone, kCommand, "Deleted " + target.label + " for good."};
+}
+
+}  // namespace
+
+OperationResult RemoveAddOns(GameData& data, Prompts& prompts, const std::vector<int>& itemCodes) {
+  std::vector<Target> targets;
+  std::string refused;
+  for (int code : itemCodes) {
+    if (const std::string refusal = RemoveRefusal(data, code); !refusal.empty()) {
+      const bool named = data.CarTable.isUsed(code) || IsAddOnTrackCode(data, code);
+      refused += (itemCodes.size() > 1 && named ? TargetOf(data, code).label + ": " : "") + refusal + "\n";
+    } else {
+      targets.push_back(TargetOf(data, code));
+    }
+  }
+  if (targets.empty()) return Failed(refused.empty() ? "Nothing to remove." : refused.substr(0, refused.size() - 1));
+  bool anyActive = false;
+  std::string list;
+  for (const Target& target : targets) {
+    list += "  " + target.label + "\n";
+    anyActive |= !target.trackName.empty() && ReadActiveTrack(target.slotFolder) == target.trackName;
+  }
+  std::string question =
+      targets.size() == 1
+          ? "Remove " + targets[0].label + "?\n\nIts folder goes to the trash, from where your file manager can bring it back."
+          : "Remove these " + std::to_string(targets.size()) + " add-ons?\n" + list +
+                "\nTheir folders go to the trash, from where your file manager can bring them back.";
+  if (anyActive) question += "\nAn active track is first switched back to \"Original\".";
+  if (!refused.empty()) question += "\n\nThese stay where they are:\n" + refused;
+  if (!prompts.Question(question)) return {OperationStatus::kCancelled, kCommand, {}};
+
+  if (targets.size() == 1 && refused.empty()) return RemoveOne(data, prompts, targets[0]);
+  std::string details = refused;
+  int removed = 0;
+  for (const Target& target : targets) {
+    const OperationResult one = RemoveOne(data, prompts, target);
+    removed += one.done() ? 1 : 0;
+    details += (one.done() ? "" : "NOT REMOVED: ") + one.message + "\n";
+  }
+  const std::size_t asked = targets.size() + static_cast<std::size_t>(std::count(refused.begin(), refused.end(), '\n'));
+  const std::string summary = "Removed " + std::to_string(removed) + " of " + std::to_string(asked) + " items.";
+  prompts.Report(summary, details);
+  const bool all = static_cast<std::size_t>(removed) == asked;
+  // Done as soon as anything moved: the tree must show the folders as they now are.
+  return {removed > 0 ? OperationStatus::kDone : OperationStatus::kFailed, kCommand, all ? summary : summary + " See the report."};
 }
 
 }  // namespace krax

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "operations/operations.h"
 
@@ -16,8 +17,9 @@ class Prompts;
 // loaded).
 std::string RemoveRefusal(const GameData& data, int itemCode);
 
-// Asks, switches an active track back to "Original" first, then moves the folder to the trash;
-// where no trash can take it, asks again before deleting it for good.
-OperationResult RemoveAddOn(GameData& data, Prompts& prompts, int itemCode);
+// Asks once for all of them, then for each: switches an active track back to "Original" first
+// and moves the folder to the trash; where no trash can take it, asks again before deleting it
+// for good. Items that cannot be removed are named and stay. Several items end with one report.
+OperationResult RemoveAddOns(GameData& data, Prompts& prompts, const std::vector<int>& itemCodes);
 
 }  // namespace krax
