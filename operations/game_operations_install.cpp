@@ -2,6 +2,7 @@
 #include "gamedata/game_data.h"
 #include "operations/game_operations.h"
 #include "operations/install_dialog_state.h"
+#include "operations/install_activate.h"
 #include "operations/install_plan.h"
 #include "operations/install_run.h"
 #include "operations/pack_item.h"
@@ -145,6 +146,7 @@ OperationResult GameOperations::InstallFromPath(int modeValue, const std::string
   state.lengthLine = plan.lengthLine();
   state.destinationBase = plan.destinationBase;
   state.id = plan.id;
+  state.offerActivate = IsTrackMode(mode);
   state.accept = [this](const InstallDialogState& edited) { return AcceptDestination(prompts_, edited); };
   if (!prompts_.ShowInstallDialog(state)) return Result(OperationStatus::kCancelled, mode);
   if (plan.files.empty()) return Result(OperationStatus::kFailed, mode, "There are no files to install.");
@@ -154,8 +156,9 @@ OperationResult GameOperations::InstallFromPath(int modeValue, const std::string
   prompts_.Busy(true);
   prompts_.RunWork([&] { outcome = RunInstall(plan, DestinationOf(state), callbacks); });
   prompts_.Busy(false);
-  const std::string summary = outcome.Summary();
+  std::string summary = outcome.Summary();
   if (outcome.installed.empty()) return Result(OperationStatus::kFailed, mode, summary);
+  if (state.offerActivate && state.activate) summary += "\n" + ActivateInstalledTrack(data_, DestinationOf(state), outcome.ok());
   prompts_.Status(summary.substr(0, summary.find('\n')));
   // Some files arrived: the tree must show them, so the install counts as done.
   if (!outcome.ok()) prompts_.Message(summary);
