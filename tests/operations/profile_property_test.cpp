@@ -8,6 +8,8 @@
 
 #include "gamedata/track_catalog.h"
 #include "operations/game_operations.h"
+#include "operations/install_dialog_state.h"
+#include "operations/install_plan.h"
 #include "operations/profile.h"
 #include "operations/profile_state.h"
 #include "operations_test_support.h"
@@ -187,6 +189,26 @@ TEST_F(Profiles, StockGameAndBackThenRemoveToTheTrashAndRestore) {
   EXPECT_TRUE(NothingLost(files, GameFiles(game.manifest.gameDir), lost)) << lost;
   EXPECT_TRUE(operations.ApplyProfile(names[0]).done());
   EXPECT_EQ(state().profile, mine);
+}
+
+TEST_F(Profiles, ActivateItSwitchesTheSlotToTheNewTrackOnlyWhenTicked) {
+  for (const bool ticked : {false, true}) {
+    SCOPED_TRACE(ticked ? "ticked" : "not ticked");
+    const std::string source = profiles / (ticked ? "Night Two" : "Night Three");
+    fs::copy(game.slot(3) + "/Dustbowl Night", source);
+    bool offered = false;
+    game.prompts.installDialog = [&](InstallDialogState& state) {
+      offered = state.offerActivate;
+      state.activate = ticked;
+      return true;
+    };
+    const OperationResult installed = operations.InstallFromPath(static_cast<int>(InstallMode::kTrackFromFolder), source);
+    ASSERT_TRUE(installed.done()) << installed.message;
+    EXPECT_TRUE(offered);
+    EXPECT_TRUE(fs::is_directory(game.slot(3) + "/" + BaseName(source)));
+    EXPECT_EQ(ReadActiveTrack(game.slot(3)), ticked ? "Night Two" : "Dustbowl");
+    EXPECT_EQ(installed.message.find("is now the active track") != std::string::npos, ticked) << installed.message;
+  }
 }
 
 }  // namespace
