@@ -23,7 +23,11 @@ class Matcher {
       if (visible) ++cars;
     } else {
       const bool matched = shown || textMatches(item->text(0));
-      for (int i = 0; i < item->childCount(); ++i) visible |= apply(item->child(i), matched);
+      bool childShown = false;
+      for (int i = 0; i < item->childCount(); ++i) childShown |= apply(item->child(i), matched);
+      // Matches inside a closed folder or slot come into view.
+      if (childShown && !filter_.text.isEmpty() && !item->isExpanded()) item->setExpanded(true);
+      visible = childShown;
       visible |= matched && !filter_.errorsOnly;
     }
     if (item->isHidden() == visible) item->setHidden(!visible);
