@@ -59,7 +59,8 @@ void CLeftView::setSelectedCarsEnabled(bool enabled) {
     if (result.done()) {
       ++changed;
     } else {
-      problems += (result.message.empty() ? *data_.CarTable[static_cast<std::size_t>(code)].name : result.message) + "\n";
+      const CarRecord& car = data_.CarTable[static_cast<std::size_t>(code)];
+      problems += (result.message.empty() ? car.name.value_or(kNoFedataName) + ": failed" : result.message) + "\n";
     }
   }
   refreshCarImages();
