@@ -240,6 +240,13 @@ QStringList TakeScreenshots(CMainFrame& frame, const QString& folder) {
     profiles.popup(frame.mapToGlobal(QPoint(frame.width() / 3, frame.menuBar()->height())));
     keep(profiles, QStringLiteral("menu-profiles.png"));
     profiles.close();
+    const auto runDialog = profiles.runDialog;
+    profiles.runDialog = [&](QDialog& dialog) {
+      dialog.show();
+      keep(dialog, QStringLiteral("profiles-manage.png"));
+    };
+    profiles.manage();
+    profiles.runDialog = runDialog;
   }
   {
     // The tree's pictures and the toolbar's, large enough to judge.
