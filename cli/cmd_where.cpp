@@ -6,6 +6,7 @@
 #include "cli/context.h"
 #include "gamedata/install_info.h"
 #include "platform/game_discovery.h"
+#include "platform/game_installations.h"
 
 namespace krax::cli {
 namespace {
@@ -17,6 +18,11 @@ int Run(Context& context, const std::vector<std::string>& args) {
   const std::string prefix = DefaultWinePrefix();
   context.out << "Wine prefix: " << OrNone(prefix) << '\n';
   context.out << "Recorded game folder: " << OrNone(FindGameFolder(prefix)) << '\n';
+  const std::vector<GameInstallation> installations = FindGameInstallations();
+  context.out << "Installations found: " << (installations.empty() ? "(none)" : std::to_string(installations.size())) << '\n';
+  for (const GameInstallation& found : installations) {
+    context.out << "  " << found.gameFolder << " (" << found.launcher << ", prefix " << found.winePrefix << ")\n";
+  }
   context.out << "CD drive: " << OrNone(FindCdDrive("/proc/self/mounts", prefix)) << '\n';
 
   const Settings& settings = context.settings();
@@ -40,7 +46,9 @@ const RegisterCommand kRegister({
     "Usage: kraxctl where\n"
     "\n"
     "Prints the Wine prefix looked in ($WINEPREFIX, else ~/.wine), the game folder recorded by\n"
-    "the game's installer there, the first mounted game CD, the game folder and CD path in use\n"
+    "the game's installer there, every installation found there and in the launchers' prefixes\n"
+    "(Lutris ~/Games, Bottles, PlayOnLinux, Steam Proton compatdata/*/pfx; the first is the\n"
+    "default game folder), the first mounted game CD, the game folder and CD path in use\n"
     "(the settings with --game and --cd applied) and the language named by the first line of\n"
     "the game's install.win with its file suffix.\n",
     Run,

@@ -4,6 +4,7 @@
 //   game_operations_switch.cpp   enable/disable cars, switch tracks, run the game and editors
 //   game_operations_install.cpp  installs from folders and archives, Create Zip/Cabinet
 //   game_operations_restore.cpp  restore from CD, folder renames, the string editor
+//   game_operations_profiles.cpp profiles, the stock game, removing add-ons
 #pragma once
 
 #include <string>
@@ -45,10 +46,21 @@ class GameOperations : public Operations {
 
   OperationResult InstallFromPath(int mode, const std::string& source) override;
 
+  // game_operations_profiles.cpp; profiles are kept in `folder` (beside the settings).
+  void setProfileFolder(std::string folder) { profileFolder_ = std::move(folder); }
+  OperationResult SaveProfile(const std::string& name) override;
+  OperationResult ApplyProfile(const std::string& name) override;
+  OperationResult ApplyStockGame() override;
+  OperationResult ShowProfile(const std::string& name) override;
+  OperationResult DeleteProfile(const std::string& name) override;
+  std::vector<std::string> ProfileNames() override;
+  OperationResult RemoveItems(const std::vector<int>& itemCodes) override;
+
  private:
   GameData& data_;
   Settings& settings_;
   Prompts& prompts_;
+  std::string profileFolder_;
 };
 
 }  // namespace krax

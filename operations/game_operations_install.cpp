@@ -3,6 +3,7 @@
 #include "gamedata/stock_tables.h"
 #include "operations/game_operations.h"
 #include "operations/install_dialog_state.h"
+#include "operations/install_activate.h"
 #include "operations/install_plan.h"
 #include "operations/install_run.h"
 #include "operations/pack_item.h"
@@ -169,6 +170,7 @@ OperationResult GameOperations::InstallFromPath(int modeValue, const std::string
   state.notes = plan.notes;
   state.destinationBase = plan.destinationBase;
   state.id = plan.id;
+  state.offerActivate = IsTrackMode(mode);
   state.accept = [this](const InstallDialogState& edited) {
     return AcceptDestination(prompts_, edited, data_.gameFolder);
   };
@@ -180,10 +182,11 @@ OperationResult GameOperations::InstallFromPath(int modeValue, const std::string
   prompts_.Busy(true);
   prompts_.RunWork([&] { outcome = RunInstall(plan, DestinationOf(state), callbacks); });
   prompts_.Busy(false);
-  const std::string summary = outcome.Summary();
+  std::string summary = outcome.Summary();
   // All or nothing: a failed install left the game folder as it was.
   if (!outcome.ok()) return Result(OperationStatus::kFailed, mode, summary);
-  prompts_.Status(summary);
+  if (state.offerActivate && state.activate) summary += "\n" + ActivateInstalledTrack(data_, DestinationOf(state), true);
+  prompts_.Status(summary.substr(0, summary.find('\n')));
   return Result(OperationStatus::kDone, mode, summary);
 }
 

@@ -16,6 +16,8 @@ struct InstallDialogState {
   std::vector<std::string> notes;  // what was left out and why, duplicates, a disabled car
   std::string destinationBase;     // editable; ".." browses for it
   std::string id;                  // editable; the new folder's name
+  bool offerActivate = false;      // a track install: the "Activate it" check box is shown
+  bool activate = false;           // ticked: the slot switches to the new track once it is in
   // Called on OK with the edited values: false keeps the dialog open (the user has been told
   // why through the prompts, or declined a question). Nothing is written before it is true.
   std::function<bool(const InstallDialogState&)> accept;

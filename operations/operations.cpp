@@ -10,6 +10,13 @@ OperationResult Operations::InstallFromPath(int, const std::string&) {
   return {OperationStatus::kNotAvailable, "Install", {}};
 }
 
+OperationResult Operations::SaveProfile(const std::string&) { return {OperationStatus::kNotAvailable, "Save Profile", {}}; }
+OperationResult Operations::ApplyProfile(const std::string&) { return {OperationStatus::kNotAvailable, "Apply Profile", {}}; }
+OperationResult Operations::ApplyStockGame() { return {OperationStatus::kNotAvailable, "Stock Game", {}}; }
+OperationResult Operations::ShowProfile(const std::string&) { return {OperationStatus::kNotAvailable, "Show Profile", {}}; }
+OperationResult Operations::DeleteProfile(const std::string&) { return {OperationStatus::kNotAvailable, "Delete Profile", {}}; }
+OperationResult Operations::RemoveItems(const std::vector<int>&) { return {OperationStatus::kNotAvailable, "Remove", {}}; }
+
 namespace {
 OperationResult Pending(const char* command) {
   return {OperationStatus::kNotAvailable, command, {}};

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace krax {
 
@@ -63,6 +64,17 @@ class Operations {
   // Repeats the track switches that were cut short (a journal in the slot folder shows them)
   // and tells the user. Called before every load of the track catalog.
   virtual OperationResult ResumeInterruptedSwitches() { return {}; }
+
+  // Profiles: saved sets of enabled cars and active tracks, and the stock game. Applying
+  // shows the changes, asks, and runs them as toggles and switches. Remove moves an add-on
+  // car or track folder to the trash. The defaults are not available.
+  virtual OperationResult SaveProfile(const std::string& name);
+  virtual OperationResult ApplyProfile(const std::string& name);
+  virtual OperationResult ApplyStockGame();
+  virtual OperationResult ShowProfile(const std::string& name);  // the message is the profile
+  virtual OperationResult DeleteProfile(const std::string& name);
+  virtual std::vector<std::string> ProfileNames() { return {}; }
+  virtual OperationResult RemoveItems(const std::vector<int>& itemCodes);
 };
 
 // Answers every command with kNotAvailable. Stands in for the commands this build lacks.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/game_installations.h"
 #include "platform/path.h"
 #include "platform/utf8.h"
 
@@ -232,7 +233,11 @@ std::string FindGameFolder(std::string_view winePrefix) {
   return MapWindowsPath(winePrefix, *installPath);
 }
 
-std::string FindGameFolder() { return FindGameFolder(DefaultWinePrefix()); }
+std::string FindGameFolder() {
+  // The prefix in use first, then the launchers' prefixes (platform/game_installations.h).
+  const std::vector<GameInstallation> found = FindGameInstallations();
+  return found.empty() ? std::string() : found.front().gameFolder;
+}
 
 std::string FindCdDrive(std::string_view mountsFile, std::string_view winePrefix) {
   if (!mountsFile.empty()) {

@@ -17,7 +17,7 @@ inline constexpr std::string_view kGameRegistryValue = "InstallPath";
 std::string DefaultWinePrefix();
 
 // The game folder recorded by the game's installer in `winePrefix` (default: the prefix in
-// use) as a host path; "" when there is no prefix, key or value, or its drive is not mapped.
+// use, then the launchers' prefixes, see game_installations.h) as a host path; "" when there is no prefix, key or value, or its drive is not mapped.
 std::string FindGameFolder();
 std::string FindGameFolder(std::string_view winePrefix);
 

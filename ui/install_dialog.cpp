@@ -48,7 +48,10 @@ InstallDialog::InstallDialog(InstallDialogState& state, Prompts& prompts, QWidge
   lengthLine_ = new QLabel(FromGameText(state.lengthLine), this);
   lengthLine_->setObjectName(QStringLiteral("lengthLine"));
   activate_ = new QCheckBox(QStringLiteral("Activate it"), this);
-  activate_->hide();  // kept hidden: switching tracks is its own command
+  activate_->setObjectName(QStringLiteral("activateBox"));
+  activate_->setToolTip(QStringLiteral("Make the new track the slot's active track once it is installed"));
+  activate_->setChecked(state.activate);
+  activate_->setVisible(state.offerActivate);
   auto* filesRow = new QHBoxLayout;
   filesRow->addWidget(new QLabel(QStringLiteral("Files:"), this));
   filesRow->addWidget(lengthLine_);
@@ -99,6 +102,7 @@ void InstallDialog::browseDestination() {
 void InstallDialog::accept() {
   state_.id = ToGameText(idEdit_->text().trimmed());
   state_.destinationBase = ToGameText(destinationEdit_->text().trimmed());
+  state_.activate = state_.offerActivate && activate_->isChecked();
   if (state_.accept && !state_.accept(state_)) return;
   QDialog::accept();
 }

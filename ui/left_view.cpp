@@ -24,7 +24,7 @@ CLeftView::CLeftView(GameData& data, const Settings& settings, Operations& opera
   setRootIsDecorated(true);  // expand buttons and lines at the root
   setIconSize(QSize(16, 16));
   setUniformRowHeights(true);
-  setSelectionMode(QAbstractItemView::SingleSelection);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);  // Ctrl and Shift click pick several
   connect(this, &QTreeWidget::itemSelectionChanged, this, &CLeftView::onSelectionChanged);
 }
 
@@ -48,6 +48,7 @@ void CLeftView::FillTree() {
   fillTracks();
   addTopLevelItem(tracksGroup_);
   tracksGroup_->setExpanded(true);
+  if (filter_.active()) ApplyTreeFilter(carsGroup_, tracksGroup_, data_, filter_);
 
   emit carCountReported(data_.EnabledCarCount);
 }
@@ -99,7 +100,9 @@ void CLeftView::ReloadTree() {
 void CLeftView::onSelectionChanged() {
   const QList<QTreeWidgetItem*> selected = selectedItems();
   if (selected.isEmpty()) return;  // never pass a code that was not read from an item
-  emit itemSelected(ItemCode(selected.first()));
+  // The form shows the item clicked last, when several are selected.
+  QTreeWidgetItem* shown = currentItem() && currentItem()->isSelected() ? currentItem() : selected.first();
+  emit itemSelected(ItemCode(shown));
 }
 
 void CLeftView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -2,8 +2,11 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include <QTreeWidget>
+
+#include "ui/tree_filter.h"
 
 class QMenu;
 class QTimer;
@@ -39,6 +42,16 @@ class CLeftView : public QTreeWidget {
   QMenu* itemMenu(QTreeWidgetItem* item);
   // Every car's image from its flags and state in the car table (after a serial number write).
   void refreshCarImages();
+  // Several items at once (left_view_selection.cpp): the item codes of the selected cars and
+  // add-on tracks; enable or disable every selected car; remove them (asking once); pack each
+  // into a zip or cabinet. Each ends with one result for all.
+  std::vector<int> selectedItemCodes() const;
+  void setSelectedCarsEnabled(bool enabled);
+  void removeSelected();
+  void packSelected(bool cabinet);
+  // Narrows the tree to the items the filter keeps; kept over reloads.
+  void setFilter(const TreeFilter& filter);
+  const TreeFilter& filter() const { return filter_; }
   // Adds the details form's actions (pack, restore) for the selected item to a context menu.
   void setFormActions(std::function<void(QMenu*)> addActions) { formActions_ = std::move(addActions); }
 
@@ -65,6 +78,8 @@ class CLeftView : public QTreeWidget {
   void onSelectionChanged();
   void fillCars();
   void fillTracks();
+  // The menu for several selected items.
+  QMenu* selectionMenu();
 
   GameData& data_;
   const Settings& settings_;
@@ -74,6 +89,7 @@ class CLeftView : public QTreeWidget {
   QTimer* menuTimer_ = nullptr;  // a right click's menu waits to see whether a double click follows
   QPoint menuPosition_;
   std::function<void(QMenu*)> formActions_;
+  TreeFilter filter_;
 };
 
 }  // namespace krax::ui

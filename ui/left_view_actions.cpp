@@ -19,6 +19,7 @@ QMenu* CLeftView::itemMenu(QTreeWidgetItem* item) {
   const int code = ItemCode(item);
   const bool isCar = code >= 0 && data_.CarTable.isUsed(code);
   if (!isCar && !IsTrackFolderCode(code) && !IsStockSlotCode(code)) return nullptr;
+  if (item->isSelected() && selectedItemCodes().size() > 1) return selectionMenu();
   // The actions work on the selection, as the double clicks and the form's buttons do.
   setCurrentItem(item);
   auto* menu = new QMenu(this);
@@ -47,6 +48,15 @@ QMenu* CLeftView::itemMenu(QTreeWidgetItem* item) {
   connect(edit, &QAction::triggered, this, [this, select] {
     select();
     rightDoubleClick();
+  });
+  QAction* remove = menu->addAction(QStringLiteral("Remove"));
+  remove->setObjectName(QStringLiteral("removeAction"));
+  remove->setShortcut(QKeySequence::Delete);  // shown in the menu; the tree takes the key itself
+  remove->setShortcutContext(Qt::WidgetShortcut);
+  remove->setEnabled(isCar || item->text(0).compare(QStringLiteral("Original"), Qt::CaseInsensitive) != 0);
+  connect(remove, &QAction::triggered, this, [this, select] {
+    select();
+    removeSelected();
   });
   if (formActions_) {
     menu->addSeparator();
@@ -96,6 +106,11 @@ void CLeftView::contextMenuEvent(QContextMenuEvent* event) {
 void CLeftView::keyPressEvent(QKeyEvent* event) {
   if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !selectedItems().isEmpty()) {
     leftDoubleClick();
+    event->accept();
+    return;
+  }
+  if (event->matches(QKeySequence::Delete) && !selectedItemCodes().empty()) {
+    removeSelected();
     event->accept();
     return;
   }

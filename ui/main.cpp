@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <algorithm>
 
+#include "app/profile_folder.h"
 #include "app/settings_store.h"
 #include "app/startup.h"
 #include "gamedata/game_data.h"
@@ -95,6 +96,7 @@ int main(int argc, char** argv) {
   GameData data;
   StartUpGameData(settings, data);
   GameOperations operations(data, settings, prompts);
+  operations.setProfileFolder(ProfileFolderPath(store));
 
   ui::OptionsServices services;
   services.findGameFolder = [] { return FindGameFolder(); };

@@ -25,7 +25,9 @@
 #include "ui/document.h"
 #include "ui/left_view.h"
 #include "ui/pictures.h"
+#include "ui/profiles_menu.h"
 #include "ui/tree_model_logic.h"
+#include "ui/tree_pane.h"
 #include "ui/widget_prompts.h"
 
 namespace krax::ui {
@@ -57,7 +59,8 @@ CMainFrame::CMainFrame(MainFrameContext context, QWidget* parent)
   leftView_ = new CLeftView(context_.data, context_.settings, context_.operations, splitter_);
   dataView_ = new CDataView(context_.data, context_.settings, context_.operations, *prompts_,
                             splitter_);
-  splitter_->addWidget(leftView_);
+  treePane_ = new CTreePane(leftView_, splitter_);
+  splitter_->addWidget(treePane_);
   splitter_->addWidget(dataView_);
   splitter_->setStretchFactor(0, 0);
   splitter_->setStretchFactor(1, 1);
@@ -95,6 +98,7 @@ void CMainFrame::buildActions() {
   statusBarAction->setCheckable(true);
   statusBarAction->setChecked(true);
   actions_.value(kCmdExit)->setShortcut(QKeySequence::Quit);
+  actions_.value(kCmdReload)->setShortcut(Qt::Key_F5);
 
   // The standard keys that do something here: new and open restart the document, F6 and
   // Shift+F6 move between the panes.
@@ -131,6 +135,22 @@ void CMainFrame::buildMenus() {
         menu->addSeparator();
       }
       menu->addAction(actions_.value(info.id));
+    }
+    if (title.menu == Menu::kView) {
+      QAction* filter = menu->addAction(QStringLiteral("&Filter Cars And Tracks"), this, [this] { treePane_->focusFilter(); });
+      filter->setObjectName(QStringLiteral("filterAction"));
+      filter->setShortcut(QKeySequence::Find);
+      filter->setStatusTip(QStringLiteral("Show only the cars and tracks whose name, ID or folder holds a text"));
+    }
+    if (title.menu == Menu::kCommands) {
+      // The profiles come after the commands, before Help.
+      profilesMenu_ = new CProfilesMenu(context_.operations, *prompts_, this);
+      menuBar()->addMenu(profilesMenu_);
+      connect(profilesMenu_, &CProfilesMenu::operationFinished, this, [this](const OperationResult& result) {
+        showResult(result);
+        // Saving and applying read the catalogs afresh: the tree follows in any case.
+        leftView_->ReloadTree();
+      });
     }
   }
 }

@@ -25,6 +25,8 @@ namespace krax::ui {
 class CLeftView;
 class CDataView;
 class CKRAXManagerDoc;
+class CProfilesMenu;
+class CTreePane;
 
 // What the window works on; everything outlives the window.
 struct MainFrameContext {
@@ -50,6 +52,8 @@ class CMainFrame : public QMainWindow {
   const MainFrameContext& context() const { return context_; }
   CLeftView* leftView() const { return leftView_; }
   CDataView* dataView() const { return dataView_; }
+  CTreePane* treePane() const { return treePane_; }
+  CProfilesMenu* profilesMenu() const { return profilesMenu_; }
   CKRAXManagerDoc* document() const { return document_; }
   Prompts& prompts() const { return *prompts_; }
   QAction* action(int commandId) const { return actions_.value(commandId); }
@@ -99,6 +103,8 @@ class CMainFrame : public QMainWindow {
   QLabel* carCountPane_ = nullptr;
   QHash<int, QAction*> actions_;
   QLabel* demoPane_ = nullptr;  // "Demo installation" while the demo is shown
+  CTreePane* treePane_ = nullptr;         // the filter above the tree
+  CProfilesMenu* profilesMenu_ = nullptr;
 };
 
 }  // namespace krax::ui

@@ -7,6 +7,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
+#include <QMenuBar>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
@@ -33,7 +35,9 @@
 #include "ui/main_frame.h"
 #include "ui/options_dialog.h"
 #include "ui/pictures.h"
+#include "ui/profiles_menu.h"
 #include "ui/string_editor_dialog.h"
+#include "ui/tree_pane.h"
 #include "ui/tree_model_logic.h"
 #include "ui/widget_prompts.h"
 
@@ -243,6 +247,23 @@ QStringList TakeScreenshots(CMainFrame& frame, const QString& folder) {
   };
   keepMenu(car, QStringLiteral("menu-car.png"));
   keepMenu(track, QStringLiteral("menu-track.png"));
+  {
+    // The tree narrowed by the filter box, and the Profiles menu.
+    frame.treePane()->filterBox()->setText(QStringLiteral("ra"));
+    keep(frame, QStringLiteral("main-filter.png"));
+    frame.treePane()->filterBox()->clear();
+    CProfilesMenu& profiles = *frame.profilesMenu();
+    profiles.popup(frame.mapToGlobal(QPoint(frame.width() / 3, frame.menuBar()->height())));
+    keep(profiles, QStringLiteral("menu-profiles.png"));
+    profiles.close();
+    const auto runDialog = profiles.runDialog;
+    profiles.runDialog = [&](QDialog& dialog) {
+      dialog.show();
+      keep(dialog, QStringLiteral("profiles-manage.png"));
+    };
+    profiles.manage();
+    profiles.runDialog = runDialog;
+  }
   {
     // The tree's pictures and the toolbar's, large enough to judge.
     const int cell = 40;

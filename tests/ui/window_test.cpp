@@ -365,7 +365,7 @@ TEST_F(UiWindow, MenusAndToolbarFollowTheCommandTable) {
   Open();
   QStringList menus;
   for (QAction* menu : frame_->menuBar()->actions()) menus << menu->text();
-  EXPECT_EQ(menus, (QStringList{"&File", "&View", "&Commands", "&Help"}));
+  EXPECT_EQ(menus, (QStringList{"&File", "&View", "&Commands", "&Profiles", "&Help"}));
   QStringList file;
   for (QAction* a : frame_->menuBar()->actions()[0]->menu()->actions()) {
     if (!a->isSeparator()) file << a->text();

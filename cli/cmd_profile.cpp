@@ -1,0 +1,134 @@
+// kraxctl profile / stock / remove: saved sets of enabled cars and active tracks, the way
+// back to the stock game, and removing an add-on to the trash.
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/profile_folder.h"
+#include "app/settings_store.h"
+#include "cli/command.h"
+#include "cli/context.h"
+#include "cli/item_arguments.h"
+#include "cli/terminal_prompts.h"
+#include "gamedata/game_data.h"
+#include "operations/game_operations.h"
+
+namespace krax::cli {
+namespace {
+
+// The arguments without "--yes", and whether it was given.
+std::vector<std::string> TakeYes(const std::vector<std::string>& args, bool& yes) {
+  std::vector<std::string> rest;
+  for (const std::string& arg : args) {
+    if (arg == "--yes" || arg == "-y") {
+      yes = true;
+    } else if (!arg.empty() && arg[0] == '-') {
+      throw UsageError("unknown option \"" + arg + "\"");
+    } else {
+      rest.push_back(arg);
+    }
+  }
+  return rest;
+}
+
+std::string ProfileFolder(const Context& context) {
+  return ProfileFolderPath(context.options.settingsFile ? SettingsStore(*context.options.settingsFile) : SettingsStore());
+}
+
+int RunProfile(Context& context, const std::vector<std::string>& args) {
+  bool yes = false;
+  const std::vector<std::string> words = TakeYes(args, yes);
+  if (words.empty()) throw UsageError("profile: expected save, apply, list, show or delete");
+  const std::string& verb = words[0];
+  const bool takesName = verb == "save" || verb == "apply" || verb == "show" || verb == "delete";
+  if (verb == "list" ? words.size() != 1 : !takesName || words.size() != 2) {
+    throw UsageError(takesName ? "profile " + verb + ": expected NAME" : "profile: unknown action \"" + verb + "\"");
+  }
+  TerminalPrompts prompts(context, yes);
+  if (verb == "list" || verb == "show" || verb == "delete") {
+    // These read no game folder.
+    GameData none;
+    GameOperations operations(none, context.settings(), prompts);
+    operations.setProfileFolder(ProfileFolder(context));
+    if (verb == "list") {
+      for (const std::string& name : operations.ProfileNames()) context.out << name << '\n';
+      return kExitOk;
+    }
+    OperationResult result = verb == "show" ? operations.ShowProfile(words[1]) : operations.DeleteProfile(words[1]);
+    if (verb == "show" && result.done() && !result.message.empty() && result.message.back() == '\n') {
+      result.message.pop_back();
+    }
+    return ReportResult(context, result);
+  }
+  GameData* game = context.requireGame();
+  if (game == nullptr) return kExitFailure;
+  GameOperations operations(*game, context.settings(), prompts);
+  operations.setProfileFolder(ProfileFolder(context));
+  return ReportResult(context, verb == "save" ? operations.SaveProfile(words[1]) : operations.ApplyProfile(words[1]));
+}
+
+int RunStock(Context& context, const std::vector<std::string>& args) {
+  bool yes = false;
+  if (!TakeYes(args, yes).empty()) throw UsageError("stock takes only --yes");
+  GameData* game = context.requireGame();
+  if (game == nullptr) return kExitFailure;
+  TerminalPrompts prompts(context, yes);
+  GameOperations operations(*game, context.settings(), prompts);
+  operations.setProfileFolder(ProfileFolder(context));
+  return ReportResult(context, operations.ApplyStockGame());
+}
+
+int RunRemove(Context& context, const std::vector<std::string>& args) {
+  bool yes = false;
+  const std::vector<std::string> words = TakeYes(args, yes);
+  if (words.size() != 1) throw UsageError("remove: expected SLOT, ID or ROW/TRACK");
+  GameData* game = context.requireGame();
+  if (game == nullptr) return kExitFailure;
+  TerminalPrompts prompts(context, yes);
+  const std::string& what = words[0];
+  const std::size_t slash = what.find('/');
+  std::optional<int> code;
+  if (slash == std::string::npos) {
+    LoadCars(*game);
+    if (const std::optional<std::size_t> slot = FindCarArgument(context, *game, what)) code = static_cast<int>(*slot);
+  } else {
+    code = FindTrackArgument(context, *game, prompts, what.substr(0, slash), what.substr(slash + 1));
+  }
+  if (!code) return kExitFailure;
+  GameOperations operations(*game, context.settings(), prompts);
+  return ReportResult(context, operations.RemoveItems({*code}));
+}
+
+const RegisterCommand kProfile({"profile", "save, apply, list, show or delete a profile (a set of cars and tracks)",
+                                "usage: kraxctl profile save NAME [--yes]\n"
+                                "       kraxctl profile apply NAME [--yes]\n"
+                                "       kraxctl profile list\n"
+                                "       kraxctl profile show NAME\n"
+                                "       kraxctl profile delete NAME\n"
+                                "A profile keeps which cars are enabled and which track is active in each\n"
+                                "slot. save stores the game's state now (--yes replaces a profile of that\n"
+                                "name); apply shows the changes and, when confirmed (--yes), enables,\n"
+                                "disables and switches as the tree does. Cars and tracks the game no\n"
+                                "longer has are skipped; cars the profile does not know keep their state.\n"
+                                "Profiles are text files in the folder beside the settings file\n"
+                                "(KRAXManager.conf keeps them in KRAXManager.profiles).\n",
+                                RunProfile});
+const RegisterCommand kStock({"stock", "go back to the stock game: the game's own cars, every slot on Original",
+                              "usage: kraxctl stock [--yes]\n"
+                              "Enables the game's own cars, disables every other car and switches every\n"
+                              "track slot to \"Original\". First offers to save the state as it is as a\n"
+                              "profile (\"Before stock game DATE\") to come back to with profile apply.\n"
+                              "--yes answers both questions with yes.\n",
+                              RunStock});
+const RegisterCommand kRemove({"remove", "move an add-on car or track to the trash",
+                               "usage: kraxctl remove SLOT|ID|ROW/TRACK [--yes]\n"
+                               "Moves the folder of an add-on car (by slot or ID) or of an add-on track\n"
+                               "(TRACK of slot ROW 0..8) to the desktop's trash, from where a file manager\n"
+                               "brings it back. An active track is first switched back to \"Original\".\n"
+                               "The game's own cars and the slots' \"Original\" folders are never removed.\n"
+                               "Where no trash can take the folder, asks before deleting it for good.\n",
+                               RunRemove});
+
+}  // namespace
+}  // namespace krax::cli

@@ -1,0 +1,101 @@
+#include <ctime>
+
+#include "app/settings.h"
+#include "gamedata/game_data.h"
+#include "operations/game_operations.h"
+#include "operations/profile.h"
+#include "operations/profile_state.h"
+#include "operations/prompts.h"
+#include "operations/remove_item.h"
+
+namespace krax {
+namespace {
+
+OperationResult Result(OperationStatus status, const char* command, std::string message) {
+  return {status, command, std::move(message)};
+}
+
+// A free name for the state saved before going to the stock game.
+std::string BeforeStockName(const ProfileStore& store) {
+  const std::time_t now = std::time(nullptr);
+  char stamp[32] = "";
+  if (const std::tm* local = std::localtime(&now)) std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H.%M", local);
+  const std::string base = std::string("Before stock game ") + stamp;
+  std::string name = base;
+  for (int n = 2; store.exists(name); ++n) name = base + " (" + std::to_string(n) + ")";
+  return name;
+}
+
+}  // namespace
+
+OperationResult GameOperations::SaveProfile(const std::string& name) {
+  constexpr const char* kCommand = "Save Profile";
+  if (const std::string problem = ProfileNameProblem(name); !problem.empty()) {
+    return Result(OperationStatus::kFailed, kCommand, problem);
+  }
+  const ProfileStore store(profileFolder_);
+  if (store.exists(name) && !prompts_.Question("There is a profile \"" + name + "\" already. Replace it?")) {
+    return Result(OperationStatus::kCancelled, kCommand, {});
+  }
+  data_.gameFolder = settings_.KRAXPath;
+  const GameState state = ReadGameState(data_, prompts_);
+  if (const std::string problem = store.save(name, state.profile); !problem.empty()) {
+    return Result(OperationStatus::kFailed, kCommand, problem);
+  }
+  std::size_t enabled = 0;
+  for (const auto& [folder, on] : state.profile.cars) enabled += on ? 1 : 0;
+  return Result(OperationStatus::kDone, kCommand,
+                "Saved profile \"" + name + "\": " + std::to_string(enabled) + " of " +
+                    std::to_string(state.profile.cars.size()) + " cars enabled, the nine slots' tracks.");
+}
+
+OperationResult GameOperations::ApplyProfile(const std::string& name) {
+  constexpr const char* kCommand = "Apply Profile";
+  const ProfileParse loaded = ProfileStore(profileFolder_).load(name);
+  if (!loaded.profile) return Result(OperationStatus::kFailed, kCommand, loaded.problem);
+  data_.gameFolder = settings_.KRAXPath;
+  const GameState state = ReadGameState(data_, prompts_);
+  return ApplyProfilePlan(*this, prompts_, kCommand, "Profile \"" + name + "\"", PlanProfile(state, *loaded.profile));
+}
+
+OperationResult GameOperations::ApplyStockGame() {
+  constexpr const char* kCommand = "Stock Game";
+  data_.gameFolder = settings_.KRAXPath;
+  const GameState state = ReadGameState(data_, prompts_);
+  const ProfilePlan plan = PlanProfile(state, StockGameProfile(data_, state));
+  if (!plan.changesNothing()) {
+    // The way back: the state before, kept as a profile.
+    const ProfileStore store(profileFolder_);
+    const std::string before = BeforeStockName(store);
+    if (prompts_.Question("Save the cars and tracks as they are now as profile \"" + before +
+                          "\" first, so that you can come back to them?")) {
+      if (const std::string problem = store.save(before, state.profile); !problem.empty()) {
+        return Result(OperationStatus::kFailed, kCommand, problem + " The game was not changed.");
+      }
+      prompts_.Status("Saved profile \"" + before + "\".");
+    }
+  }
+  return ApplyProfilePlan(*this, prompts_, kCommand, "The stock game", plan);
+}
+
+OperationResult GameOperations::ShowProfile(const std::string& name) {
+  const ProfileParse loaded = ProfileStore(profileFolder_).load(name);
+  if (!loaded.profile) return Result(OperationStatus::kFailed, "Show Profile", loaded.problem);
+  return Result(OperationStatus::kDone, "Show Profile", SerializeProfile(*loaded.profile));
+}
+
+OperationResult GameOperations::DeleteProfile(const std::string& name) {
+  if (const std::string problem = ProfileStore(profileFolder_).remove(name); !problem.empty()) {
+    return Result(OperationStatus::kFailed, "Delete Profile", problem);
+  }
+  return Result(OperationStatus::kDone, "Delete Profile", "Deleted profile \"" + name + "\".");
+}
+
+std::vector<std::string> GameOperations::ProfileNames() { return ProfileStore(profileFolder_).names(); }
+
+OperationResult GameOperations::RemoveItems(const std::vector<int>& itemCodes) {
+  data_.gameFolder = settings_.KRAXPath;
+  return RemoveAddOns(data_, prompts_, itemCodes);
+}
+
+}  // namespace krax

@@ -1,0 +1,146 @@
+#include "operations/remove_item.h"
+
+#include <algorithm>
+
+#include "gamedata/car_catalog.h"
+#include "gamedata/game_data.h"
+#include "gamedata/stock_tables.h"
+#include "gamedata/track_catalog.h"
+#include "operations/profile_state.h"
+#include "operations/prompts.h"
+#include "operations/track_switch.h"
+#include "platform/path.h"
+#include "platform/trash.h"
+
+namespace krax {
+namespace {
+
+constexpr const char* kCommand = "Remove";
+
+OperationResult Failed(const std::string& message) { return {OperationStatus::kFailed, kCommand, message}; }
+
+bool IsAddOnTrackCode(const GameData& data, int itemCode) {
+  const long long n = TrackFolderList::PositionFromItemCode(itemCode);
+  return n >= 0 && n % 2 == 0 && static_cast<std::size_t>(n) + 1 < data.TrackFolderList.size();
+}
+
+struct Target {
+  std::string folder;  // what goes to the trash
+  std::string label;   // "the car "X" (folder ...)" / "the track "X" of Trk003"
+  std::string slotFolder, trackName;  // a track only
+};
+
+Target TargetOf(const GameData& data, int itemCode) {
+  Target target;
+  if (itemCode >= 0) {
+    const CarRecord& car = data.CarTable[static_cast<std::size_t>(itemCode)];
+    target.folder = ParentPath(car.archivePath);
+    target.label = "the car \"" + car.name.value_or(kNoFedataName) + "\" (folder " + BaseName(target.folder) + ")";
+  } else {
+    const auto n = static_cast<std::size_t>(TrackFolderList::PositionFromItemCode(itemCode));
+    target.folder = data.TrackFolderList.path(n);
+    target.trackName = data.TrackFolderList.name(n);
+    target.slotFolder = ParentPath(target.folder);
+    target.label = "the track \"" + target.trackName + "\" of " + BaseName(target.slotFolder);
+  }
+  return target;
+}
+
+}  // namespace
+
+std::string RemoveRefusal(const GameData& data, int itemCode) {
+  if (itemCode >= 0) {
+    if (!data.CarTable.isUsed(itemCode)) return "There is no car in slot " + std::to_string(itemCode) + ".";
+    const CarRecord& car = data.CarTable[static_cast<std::size_t>(itemCode)];
+    const std::string folder = ParentPath(car.archivePath);
+    const std::string carModel = CarFolderPath(data.gameFolder);
+    if (IsStockCarName(car.carId.value_or("")) || IsStockCarName(BaseName(folder))) {
+      return "The game's own cars cannot be removed.";
+    }
+    if (folder.size() <= carModel.size() || folder.compare(0, carModel.size(), carModel) != 0) {
+      return "The car's folder " + folder + " is not below the game's car folder.";
+    }
+    return {};
+  }
+  if (!IsAddOnTrackCode(data, itemCode)) return "Only add-on cars and add-on tracks can be removed.";
+  const auto n = static_cast<std::size_t>(TrackFolderList::PositionFromItemCode(itemCode));
+  if (EqualsIgnoreCase(data.TrackFolderList.name(n), kOriginalFolder)) {
+    return "A slot's \"Original\" folder holds the game's own files and cannot be removed.";
+  }
+  if (ParentPath(data.TrackFolderList.path(n)).empty()) return "This track is not in a track slot folder.";
+  return {};
+}
+
+namespace {
+
+// Removes one add-on the user agreed to remove; the result says what happened to it.
+OperationResult RemoveOne(GameData& data, Prompts& prompts, const Target& target) {
+  if (!IsFolder(target.folder)) return Failed("The folder " + target.folder + " cannot be found.");
+  const bool active = !target.trackName.empty() && ReadActiveTrack(target.slotFolder) == target.trackName;
+  if (active) {
+    const SwitchOutcome outcome = SwitchTrackOfGame(data, target.slotFolder, kOriginalFolder);
+    if (!outcome.ok()) {
+      return Failed(DescribeSwitchProblems(target.slotFolder, kOriginalFolder, outcome.problems) + "\n" +
+                    target.label + " was not removed.");
+    }
+  }
+  const TrashResult trashed = MoveToTrash(target.folder);
+  if (trashed.ok()) {
+    return {OperationStatus::kDone, kCommand,
+            "Moved " + target.label + " to the trash" + (active ? " (the slot is on \"Original\" now)." : ".")};
+  }
+  if (trashed.status == TrashStatus::kFailed) return Failed("Could not remove " + target.label + ": " + trashed.problem + ".");
+  if (!prompts.Question("There is no trash for " + target.folder + ": " + trashed.problem + ".\n\nDelete " +
+                        target.label + " for good? This cannot be undone.")) {
+    return {OperationStatus::kCancelled, kCommand, target.label + " was not removed."};
+  }
+  if (!DeleteForGood(target.folder)) return Failed("Could not delete all of " + target.folder + ".");
+  return {OperationStatus::kDone, kCommand, "Deleted " + target.label + " for good."};
+}
+
+}  // namespace
+
+OperationResult RemoveAddOns(GameData& data, Prompts& prompts, const std::vector<int>& itemCodes) {
+  std::vector<Target> targets;
+  std::string refused;
+  for (int code : itemCodes) {
+    if (const std::string refusal = RemoveRefusal(data, code); !refusal.empty()) {
+      const bool named = data.CarTable.isUsed(code) || IsAddOnTrackCode(data, code);
+      refused += (itemCodes.size() > 1 && named ? TargetOf(data, code).label + ": " : "") + refusal + "\n";
+    } else {
+      targets.push_back(TargetOf(data, code));
+    }
+  }
+  if (targets.empty()) return Failed(refused.empty() ? "Nothing to remove." : refused.substr(0, refused.size() - 1));
+  bool anyActive = false;
+  std::string list;
+  for (const Target& target : targets) {
+    list += "  " + target.label + "\n";
+    anyActive |= !target.trackName.empty() && ReadActiveTrack(target.slotFolder) == target.trackName;
+  }
+  std::string question =
+      targets.size() == 1
+          ? "Remove " + targets[0].label + "?\n\nIts folder goes to the trash, from where your file manager can bring it back."
+          : "Remove these " + std::to_string(targets.size()) + " add-ons?\n" + list +
+                "\nTheir folders go to the trash, from where your file manager can bring them back.";
+  if (anyActive) question += "\nAn active track is first switched back to \"Original\".";
+  if (!refused.empty()) question += "\n\nThese stay where they are:\n" + refused;
+  if (!prompts.Question(question)) return {OperationStatus::kCancelled, kCommand, {}};
+
+  if (targets.size() == 1 && refused.empty()) return RemoveOne(data, prompts, targets[0]);
+  std::string details = refused;
+  int removed = 0;
+  for (const Target& target : targets) {
+    const OperationResult one = RemoveOne(data, prompts, target);
+    removed += one.done() ? 1 : 0;
+    details += (one.done() ? "" : "NOT REMOVED: ") + one.message + "\n";
+  }
+  const std::size_t asked = targets.size() + static_cast<std::size_t>(std::count(refused.begin(), refused.end(), '\n'));
+  const std::string summary = "Removed " + std::to_string(removed) + " of " + std::to_string(asked) + " items.";
+  prompts.Report(summary, details);
+  const bool all = static_cast<std::size_t>(removed) == asked;
+  // Done as soon as anything moved: the tree must show the folders as they now are.
+  return {removed > 0 ? OperationStatus::kDone : OperationStatus::kFailed, kCommand, all ? summary : summary + " See the report."};
+}
+
+}  // namespace krax

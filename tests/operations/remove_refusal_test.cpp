@@ -1,0 +1,62 @@
+// What Remove refuses before asking anything: the game's own cars (by ID or by folder name),
+// the slots' "Original" folders, the slots themselves and the groups.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "gamedata/track_catalog.h"
+#include "operations/profile_state.h"
+#include "operations/remove_item.h"
+#include "operations_test_support.h"
+#include "platform/path.h"
+
+namespace krax {
+namespace {
+
+TEST(RemoveRefusal, TheGamesOwnThingsAreNeverRemovable) {
+  test::DemoGame game;
+  // An add-on in a folder named like a stock car stays too: it may be the stock car renamed.
+  std::filesystem::copy(game.manifest.gameDir + "/GameData/CarModel/KOVA",
+                        game.manifest.gameDir + "/GameData/CarModel/Classics/pelo");
+  const GameState state = ReadGameState(game.data, game.prompts);
+  const auto car = [&](const std::string& folder) { return static_cast<int>(state.carSlots.at(folder)); };
+  const auto track = [&](int row, const std::string& name) {
+    for (const auto& [n, code] : state.trackFolders[static_cast<std::size_t>(row)]) {
+      if (n == name) return code;
+    }
+    return 0;
+  };
+  struct Case {
+    const char* what;
+    int itemCode;
+    const char* refusal;  // part of the reason; "" = removable
+  };
+  const Case cases[] = {
+      {"stock car", car("PELO"), "game's own cars"},
+      {"stock ID in a sub-folder", car("Classics/GLYD"), "game's own cars"},
+      {"folder named like a stock car", car("Classics/pelo"), "game's own cars"},
+      {"add-on car", car("KOVA"), ""},
+      {"add-on car without front-end data", car("1002"), ""},
+      {"Original folder", track(3, "Original"), "\"Original\""},
+      {"add-on track", track(3, "Dustbowl Night"), ""},
+      {"stock slot", -7, "Only add-on"},
+      {"cars group", -1000, "Only add-on"},
+      {"empty car slot", 998, "no car"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string refusal = RemoveRefusal(game.data, c.itemCode);
+    if (*c.refusal == '\0') {
+      EXPECT_EQ(refusal, "");
+    } else {
+      EXPECT_NE(refusal.find(c.refusal), std::string::npos) << refusal;
+      // Refused items are never asked about and stay.
+      const std::size_t asked = game.prompts.questions.size();
+      EXPECT_EQ(RemoveAddOns(game.data, game.prompts, {c.itemCode}).status, OperationStatus::kFailed);
+      EXPECT_EQ(game.prompts.questions.size(), asked);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace krax

@@ -1,0 +1,120 @@
+// The tree's commands on several selected items at once, and its filter.
+#include <QApplication>
+#include <QMenu>
+
+#include "gamedata/game_data.h"
+#include "operations/operations.h"
+#include "ui/left_view.h"
+#include "ui/tree_model_logic.h"
+
+namespace krax::ui {
+namespace {
+
+// One result for a command run on several items: done when every item went well, else failed
+// with the lines of the items that did not.
+OperationResult Combined(const char* command, const std::string& done, const std::string& problems) {
+  if (problems.empty()) return {OperationStatus::kDone, command, done};
+  return {OperationStatus::kFailed, command, done + "\n\n" + problems};
+}
+
+}  // namespace
+
+std::vector<int> CLeftView::selectedItemCodes() const {
+  std::vector<int> codes;
+  for (QTreeWidgetItem* item : selectedItems()) {
+    const int code = ItemCode(item);
+    if ((code >= 0 && data_.CarTable.isUsed(code)) || IsTrackFolderCode(code)) codes.push_back(code);
+  }
+  return codes;
+}
+
+QMenu* CLeftView::selectionMenu() {
+  auto* menu = new QMenu(this);
+  menu->setObjectName(QStringLiteral("selectionMenu"));
+  const auto add = [&](const QString& text, const char* name, auto action) {
+    QAction* a = menu->addAction(text, this, action);
+    a->setObjectName(QString::fromLatin1(name));
+    return a;
+  };
+  const std::size_t count = selectedItemCodes().size();
+  add(QStringLiteral("Enable Cars"), "enableSelectedAction", [this] { setSelectedCarsEnabled(true); });
+  add(QStringLiteral("Disable Cars"), "disableSelectedAction", [this] { setSelectedCarsEnabled(false); });
+  QAction* remove = add(QStringLiteral("Remove %1 Items").arg(count), "removeSelectedAction", [this] { removeSelected(); });
+  remove->setShortcut(QKeySequence::Delete);
+  remove->setShortcutContext(Qt::WidgetShortcut);
+  menu->addSeparator();
+  add(QStringLiteral("Create Zip Of Each"), "zipSelectedAction", [this] { packSelected(false); });
+  add(QStringLiteral("Create Cabinet Of Each"), "cabinetSelectedAction", [this] { packSelected(true); });
+  return menu;
+}
+
+void CLeftView::setSelectedCarsEnabled(bool enabled) {
+  int changed = 0, cars = 0;
+  std::string problems;
+  for (int code : selectedItemCodes()) {
+    if (code < 0) continue;
+    ++cars;
+    if ((data_.CarTable[static_cast<std::size_t>(code)].enabled != 0) == enabled) continue;
+    const OperationResult result = operations_.ToggleCar(code);
+    if (result.done()) {
+      ++changed;
+    } else {
+      const CarRecord& car = data_.CarTable[static_cast<std::size_t>(code)];
+      problems += (result.message.empty() ? car.name.value_or(kNoFedataName) + ": failed" : result.message) + "\n";
+    }
+  }
+  refreshCarImages();
+  emit carCountReported(data_.EnabledCarCount);
+  const std::string verb = enabled ? "Enabled " : "Disabled ";
+  emit operationFinished(Combined(enabled ? "Enable Cars" : "Disable Cars",
+                                  verb + std::to_string(changed) + " of " + std::to_string(cars) + " selected cars" +
+                                      (changed < cars && problems.empty() ? " (the others were already)." : "."),
+                                  problems));
+}
+
+void CLeftView::removeSelected() {
+  const std::vector<int> codes = selectedItemCodes();
+  if (codes.empty()) return;
+  const OperationResult result = operations_.RemoveItems(codes);
+  // The folders are gone: the items must go with them.
+  if (result.done()) ReloadTree();
+  emit operationFinished(result);
+}
+
+void CLeftView::packSelected(bool cabinet) {
+  const std::vector<int> codes = selectedItemCodes();
+  int made = 0;
+  std::string problems;
+  for (int code : codes) {
+    std::string directory, name;
+    if (code >= 0) {
+      const CarRecord& car = data_.CarTable[static_cast<std::size_t>(code)];
+      directory = car.archivePath;
+      name = car.name.value_or(std::string());
+    } else {
+      const auto n = static_cast<std::size_t>(TrackFolderList::PositionFromItemCode(code));
+      directory = data_.TrackFolderList.path(n);
+      name = data_.TrackFolderList.name(n);
+    }
+    const OperationResult result =
+        cabinet ? operations_.CreateCabinet(code, directory, name) : operations_.CreateZip(code, directory, name);
+    if (result.done()) {
+      ++made;
+    } else if (result.status != OperationStatus::kCancelled) {
+      problems += name + ": " + (result.message.empty() ? std::string("failed") : result.message) + "\n";
+    }
+  }
+  const int total = static_cast<int>(codes.size());
+  emit operationFinished(Combined(cabinet ? "Create Cabinet" : "Create Zip",
+                                  "Created " + std::to_string(made) + " of " + std::to_string(total) + " archives.",
+                                  problems));
+}
+
+void CLeftView::setFilter(const TreeFilter& filter) {
+  filter_ = filter;
+  setUpdatesEnabled(false);
+  ApplyTreeFilter(carsGroup_, tracksGroup_, data_, filter_);
+  setUpdatesEnabled(true);
+}
+
+}  // namespace krax::ui

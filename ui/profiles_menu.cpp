@@ -1,0 +1,104 @@
+#include "ui/profiles_menu.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "operations/operations.h"
+#include "operations/prompts.h"
+#include "ui/tree_model_logic.h"
+
+namespace krax::ui {
+
+CProfilesMenu::CProfilesMenu(Operations& operations, Prompts& prompts, QWidget* parent)
+    : QMenu(QStringLiteral("&Profiles"), parent), operations_(operations), prompts_(prompts) {
+  setObjectName(QStringLiteral("profilesMenu"));
+  askName = [this] {
+    return QInputDialog::getText(parentWidget(), QStringLiteral("Save Current As"),
+                                 QStringLiteral("Name of the profile (the cars enabled now and the tracks active now):"));
+  };
+  runDialog = [](QDialog& dialog) { dialog.exec(); };
+
+  QAction* save = addAction(QStringLiteral("&Save Current As..."), this, &CProfilesMenu::saveCurrent);
+  save->setObjectName(QStringLiteral("saveProfileAction"));
+  save->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+  save->setStatusTip(QStringLiteral("Save which cars are enabled and which tracks are active as a profile"));
+  applyMenu_ = addMenu(QStringLiteral("&Apply"));
+  applyMenu_->setObjectName(QStringLiteral("applyProfileMenu"));
+  connect(applyMenu_, &QMenu::aboutToShow, this, &CProfilesMenu::refreshApplyMenu);
+  refreshApplyMenu();
+  QAction* stock = addAction(QStringLiteral("S&tock Game"), this, &CProfilesMenu::applyStockGame);
+  stock->setObjectName(QStringLiteral("stockGameAction"));
+  stock->setStatusTip(QStringLiteral("Only the game's own cars, every track slot on Original"));
+  addSeparator();
+  QAction* manageAction = addAction(QStringLiteral("&Manage..."), this, &CProfilesMenu::manage);
+  manageAction->setObjectName(QStringLiteral("manageProfilesAction"));
+}
+
+void CProfilesMenu::refreshApplyMenu() {
+  applyMenu_->clear();
+  const std::vector<std::string> names = operations_.ProfileNames();
+  for (const std::string& name : names) {
+    const QString text = FromGameText(name);
+    applyMenu_->addAction(text, this, [this, text] { applyProfile(text); });
+  }
+  if (names.empty()) applyMenu_->addAction(QStringLiteral("(no profiles saved)"))->setEnabled(false);
+}
+
+void CProfilesMenu::saveCurrent() {
+  const QString name = askName().trimmed();
+  if (name.isEmpty()) return;
+  emit operationFinished(operations_.SaveProfile(ToGameText(name)));
+}
+
+void CProfilesMenu::applyProfile(const QString& name) { emit operationFinished(operations_.ApplyProfile(ToGameText(name))); }
+
+void CProfilesMenu::applyStockGame() { emit operationFinished(operations_.ApplyStockGame()); }
+
+void CProfilesMenu::manage() {
+  QDialog dialog(parentWidget());
+  dialog.setObjectName(QStringLiteral("manageProfilesDialog"));
+  dialog.setWindowTitle(QStringLiteral("Profiles"));
+  auto* list = new QListWidget(&dialog);
+  list->setObjectName(QStringLiteral("profileList"));
+  const auto fill = [this, list] {
+    list->clear();
+    for (const std::string& name : operations_.ProfileNames()) list->addItem(FromGameText(name));
+    if (list->count() > 0) list->setCurrentRow(0);
+  };
+  fill();
+  const auto chosen = [list] { return list->currentItem() ? ToGameText(list->currentItem()->text()) : std::string(); };
+  auto* buttons = new QVBoxLayout;
+  auto addButton = [&](const QString& text, const char* objectName, std::function<void()> action) {
+    auto* button = new QPushButton(text, &dialog);
+    button->setObjectName(QString::fromLatin1(objectName));
+    connect(button, &QPushButton::clicked, &dialog, std::move(action));
+    buttons->addWidget(button);
+  };
+  addButton(QStringLiteral("&Apply"), "applyButton", [&, this] {
+    if (chosen().empty()) return;
+    emit operationFinished(operations_.ApplyProfile(chosen()));
+  });
+  addButton(QStringLiteral("&Show"), "showButton", [&, this] {
+    if (chosen().empty()) return;
+    const OperationResult shown = operations_.ShowProfile(chosen());
+    prompts_.Message(shown.message);
+  });
+  addButton(QStringLiteral("&Delete"), "deleteButton", [&, this] {
+    if (chosen().empty() || !prompts_.Question("Delete the profile \"" + chosen() + "\"?")) return;
+    emit operationFinished(operations_.DeleteProfile(chosen()));
+    fill();
+  });
+  buttons->addStretch(1);
+  addButton(QStringLiteral("Close"), "closeButton", [&dialog] { dialog.accept(); });
+  auto* layout = new QHBoxLayout(&dialog);
+  layout->addWidget(list, 1);
+  layout->addLayout(buttons);
+  runDialog(dialog);
+}
+
+}  // namespace krax::ui

@@ -1,0 +1,46 @@
+// The window's "Profiles" menu: save the cars and tracks as they are under a name, apply a
+// saved profile, go back to the stock game, and manage the saved profiles.
+#pragma once
+
+#include <QMenu>
+#include <functional>
+
+namespace krax {
+class Operations;
+class Prompts;
+struct OperationResult;
+}  // namespace krax
+
+namespace krax::ui {
+
+class CProfilesMenu : public QMenu {
+  Q_OBJECT
+
+ public:
+  CProfilesMenu(Operations& operations, Prompts& prompts, QWidget* parent = nullptr);
+
+  // Asks for a profile name ("" when cancelled). By default an input box; tests set their own.
+  std::function<QString()> askName;
+  // Shows the Manage dialog; by default modal exec(). Tests answer it themselves.
+  std::function<void(QDialog&)> runDialog;
+
+  QMenu* applyMenu() const { return applyMenu_; }
+  // The names under "Apply", read afresh from the profile folder.
+  void refreshApplyMenu();
+
+  void saveCurrent();
+  void applyProfile(const QString& name);
+  void applyStockGame();
+  void manage();
+
+ signals:
+  // An operation ran; the game may have changed, so the tree reloads.
+  void operationFinished(const krax::OperationResult& result);
+
+ private:
+  Operations& operations_;
+  Prompts& prompts_;
+  QMenu* applyMenu_ = nullptr;
+};
+
+}  // namespace krax::ui

@@ -1,0 +1,78 @@
+#include "ui/tree_filter.h"
+
+#include <QTreeWidgetItem>
+
+#include "gamedata/game_data.h"
+#include "platform/path.h"
+#include "ui/tree_model_logic.h"
+
+namespace krax::ui {
+namespace {
+
+class Matcher {
+ public:
+  Matcher(const GameData& data, const TreeFilter& filter) : data_(data), filter_(filter) {}
+
+  // Shows or hides `item` and its children; true when it stays visible. `shown`: an item
+  // above matched the text, so everything below it does too.
+  bool apply(QTreeWidgetItem* item, bool shown) {
+    const int code = ItemCode(item);
+    bool visible = false;
+    if (code >= 0) {
+      visible = (shown || carMatches(item, code)) && (!filter_.errorsOnly || flagged(code));
+      if (visible) ++cars;
+    } else {
+      const bool matched = shown || textMatches(item->text(0));
+      bool childShown = false;
+      for (int i = 0; i < item->childCount(); ++i) childShown |= apply(item->child(i), matched);
+      // Matches inside a closed folder or slot come into view.
+      if (childShown && !filter_.text.isEmpty() && !item->isExpanded()) item->setExpanded(true);
+      visible = childShown;
+      visible |= matched && !filter_.errorsOnly;
+    }
+    if (item->isHidden() == visible) item->setHidden(!visible);
+    return visible;
+  }
+  int cars = 0;
+
+ private:
+  bool textMatches(const QString& text) const { return text.contains(filter_.text, Qt::CaseInsensitive); }
+  bool carMatches(QTreeWidgetItem* item, int slot) {
+    if (filter_.text.isEmpty() || textMatches(item->text(0))) return true;
+    if (!data_.CarTable.isUsed(slot)) return false;
+    const CarRecord& car = data_.CarTable[static_cast<std::size_t>(slot)];
+    return (car.carId && textMatches(FromCodePage(*car.carId))) ||
+           textMatches(FromGameText(BaseName(ParentPath(car.archivePath))));
+  }
+  bool flagged(int slot) const {
+    return data_.CarTable.isUsed(slot) && data_.CarTable[static_cast<std::size_t>(slot)].errorFlags != 0;
+  }
+
+  const GameData& data_;
+  const TreeFilter& filter_;
+};
+
+}  // namespace
+
+int ApplyTreeFilter(QTreeWidgetItem* carsGroup, QTreeWidgetItem* tracksGroup, const GameData& data,
+                    const TreeFilter& filter) {
+  Matcher matcher(data, filter);
+  // The groups always stay; their own labels match nothing.
+  if (carsGroup) {
+    for (int i = 0; i < carsGroup->childCount(); ++i) matcher.apply(carsGroup->child(i), !filter.active());
+  }
+  if (tracksGroup) {
+    // Tracks carry no error flags: the errors-only view shows none.
+    for (int i = 0; i < tracksGroup->childCount(); ++i) {
+      QTreeWidgetItem* slot = tracksGroup->child(i);
+      if (filter.errorsOnly) {
+        slot->setHidden(true);
+      } else {
+        matcher.apply(slot, filter.text.isEmpty());
+      }
+    }
+  }
+  return matcher.cars;
+}
+
+}  // namespace krax::ui

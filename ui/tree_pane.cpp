@@ -1,0 +1,39 @@
+#include "ui/tree_pane.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "ui/left_view.h"
+
+namespace krax::ui {
+
+CTreePane::CTreePane(CLeftView* tree, QWidget* parent) : QWidget(parent), tree_(tree) {
+  setObjectName(QStringLiteral("treePane"));
+  filterBox_ = new QLineEdit(this);
+  filterBox_->setObjectName(QStringLiteral("filterBox"));
+  filterBox_->setPlaceholderText(QStringLiteral("Filter by name, ID or folder (Ctrl+F)"));
+  filterBox_->setClearButtonEnabled(true);
+  errorsOnly_ = new QCheckBox(QStringLiteral("Show only cars with errors"), this);
+  errorsOnly_->setObjectName(QStringLiteral("errorsOnlyBox"));
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(2);
+  layout->addWidget(filterBox_);
+  layout->addWidget(errorsOnly_);
+  tree_->setParent(this);
+  layout->addWidget(tree_, 1);
+  connect(filterBox_, &QLineEdit::textChanged, this, &CTreePane::applyFilter);
+  connect(errorsOnly_, &QCheckBox::toggled, this, &CTreePane::applyFilter);
+  // Down from the filter box goes into the tree.
+  connect(filterBox_, &QLineEdit::returnPressed, tree_, [this] { tree_->setFocus(); });
+}
+
+void CTreePane::focusFilter() {
+  filterBox_->setFocus(Qt::ShortcutFocusReason);
+  filterBox_->selectAll();
+}
+
+void CTreePane::applyFilter() { tree_->setFilter({filterBox_->text(), errorsOnly_->isChecked()}); }
+
+}  // namespace krax::ui
