@@ -14,12 +14,12 @@ struct Settings {
   std::string KRAXCDPath;                          // where the game CD is
   std::string KRAXCarEdit = kDefaultShellAction;   // run on a car's right double click
   std::string KRAXTrackEdit = kDefaultShellAction; // run on an add-on track's right double click
-  std::string CPATH;                               // default folder for created archives
-  // Section "OTHER" (0 or 1)
-  int DUPL_SN = 1;   // flag cars whose serial number another car uses
-  int NEQ = 0;       // flag cars whose two serial numbers differ
-  int Path_4 = 0;    // flag cars whose folder name is longer than four characters
-  int KRAXText = 0;  // game text functions enabled
+  std::string ArchiveFolder;                       // CPATH: default folder for created archives
+  // Section "OTHER" (stored as 0 or 1)
+  bool FlagDuplicateSerials = true;   // DUPL_SN: flag cars whose serial number another car uses
+  bool FlagDifferingSerials = false;  // NEQ: flag cars whose two serial numbers differ
+  bool FlagLongFolderNames = false;   // Path_4: flag cars whose folder name is longer than four characters
+  bool KRAXText = false;              // the game text functions are enabled
 
   bool operator==(const Settings&) const = default;
 };

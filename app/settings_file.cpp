@@ -53,7 +53,7 @@ std::optional<std::string_view> NameOf(std::string_view line) {
 
 std::string_view RawValue(std::string_view line) { return line.substr(line.find('=') + 1); }
 
-// A value as the earlier QSettings-based version wrote it, decoded; the value as it stands
+// A value as QSettings wrote it, decoded; the value as it stands
 // when QSettings could not have written it so.
 std::string DecodeEarlierValue(std::string_view value) {
   std::string_view inner = value;

@@ -3,7 +3,7 @@
 // profile strings are read, so "wine C:\Tools\trk.exe", "a,b" and "~/packs;old" read back
 // as written.
 //
-// Files written by the earlier version of the program used QSettings' INI escapes (doubled
+// Files written through QSettings carry its INI escapes (doubled
 // backslashes, quotes around values holding "," ";" or "="). A file without this program's
 // first line is read as such a file where a value can only have been written that way, and
 // as written otherwise; it is rewritten literally, with that first line, on the first save.
@@ -33,7 +33,7 @@ class SettingsFile {
   std::string serialize() const;
 
  private:
-  void makeLiteral();  // rewrites every value of an earlier version's file as it reads
+  void makeLiteral();  // rewrites every value of a QSettings-written file as it reads
   std::vector<std::string> lines_;
   bool literal_ = true;
 };

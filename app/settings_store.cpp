@@ -56,15 +56,15 @@ auto StringField(S& s, std::string_view name) -> decltype(&s.KRAXPath) {
   if (name == "KRAXCDPath") return &s.KRAXCDPath;
   if (name == "KRAXCarEdit") return &s.KRAXCarEdit;
   if (name == "KRAXTrackEdit") return &s.KRAXTrackEdit;
-  if (name == "CPATH") return &s.CPATH;
+  if (name == "CPATH") return &s.ArchiveFolder;
   return nullptr;
 }
 
 template <class S>
-auto SwitchField(S& s, std::string_view name) -> decltype(&s.NEQ) {
-  if (name == "DUPL_SN") return &s.DUPL_SN;
-  if (name == "NEQ") return &s.NEQ;
-  if (name == "Path_4") return &s.Path_4;
+auto SwitchField(S& s, std::string_view name) -> decltype(&s.FlagDifferingSerials) {
+  if (name == "DUPL_SN") return &s.FlagDuplicateSerials;
+  if (name == "NEQ") return &s.FlagDifferingSerials;
+  if (name == "Path_4") return &s.FlagLongFolderNames;
   if (name == "KRAXText") return &s.KRAXText;
   return nullptr;
 }
@@ -84,8 +84,8 @@ Settings LoadSettings(const SettingsStore& store, const SettingsDefaults& defaul
   for (const SettingName& name : kSettingNames) {
     std::string_view n = name.name;
     if (name.isSwitch) {
-      int* field = SwitchField(s, n);
-      *field = ReadSwitch(file, name, *field);
+      bool* field = SwitchField(s, n);
+      *field = ReadSwitch(file, name, *field ? 1 : 0) != 0;
       continue;
     }
     std::string* field = StringField(s, n);
@@ -118,7 +118,7 @@ bool SaveSettings(const SettingsStore& store, const Settings& settings, const st
 
 std::string SettingsFilePath(const SettingsStore& store) {
   if (store.iniFile()) return *store.iniFile();
-  // Where QSettings kept the user's store, so that the earlier version's settings still read.
+  // The path QSettings uses for this store, so that files QSettings wrote are read.
   const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
   return config.toStdString() + "/Tessaloft/KRAXManager.conf";
 }
@@ -150,7 +150,7 @@ bool SaveRecentFiles(const SettingsStore& store, const std::vector<std::string>&
 
 std::optional<std::string> SettingText(const Settings& settings, std::string_view name) {
   if (const std::string* text = StringField(settings, name)) return *text;
-  if (const int* value = SwitchField(settings, name)) return std::to_string(*value);
+  if (const bool* value = SwitchField(settings, name)) return std::string(*value ? "1" : "0");
   return std::nullopt;
 }
 
@@ -159,9 +159,9 @@ bool SetSettingText(Settings& settings, std::string_view name, std::string_view 
     *text = std::string(value);
     return true;
   }
-  if (int* number = SwitchField(settings, name)) {
+  if (bool* flag = SwitchField(settings, name)) {
     if (value != "0" && value != "1") return false;
-    *number = value == "1" ? 1 : 0;
+    *flag = value == "1";
     return true;
   }
   return false;

@@ -24,7 +24,7 @@ Settings StartUpSettings(const SettingsStore& store, const SettingsOverrides& ov
 
 void StartUpGameData(const Settings& settings, GameData& game) {
   game.gameFolder = settings.KRAXPath;
-  game.kraxText = settings.KRAXText != 0;
+  game.kraxText = settings.KRAXText;
   game.GameTextTable.clear();                            // step 5
   game.InstallInfo = InstallInfo{};
   ReadInstallInfo(settings.KRAXPath, game.InstallInfo);  // step 6; a failure is silent

@@ -16,6 +16,7 @@
 #include "bench/ratio_reporter.h"
 #include "gamedata/game_data.h"
 #include "operations/operations.h"
+#include "tests/support/pending_operations.h"
 #include "operations/prompts.h"
 #include "tools/car_entries.h"
 #include "tools/demo_shape_image.h"
@@ -76,7 +77,7 @@ Game& SharedGame() {
 
 void ShowCar(benchmark::State& state, bool picture) {
   Game& game = SharedGame();
-  PendingOperations operations;
+  krax::test::PendingOperations operations;
   SilentPrompts prompts;
   ui::CDataView form(game.data, game.settings, operations, prompts);
   form.resize(700, 520);

@@ -16,6 +16,7 @@
 #include "gamedata/game_data.h"
 #include "gamedata/install_info.h"
 #include "operations/operations.h"
+#include "tests/support/pending_operations.h"
 #include "tools/demo_install.h"
 #include "ui/left_view.h"
 #include "ui/tree_model_logic.h"
@@ -38,7 +39,7 @@ Demo& SharedDemo() {
     options.compactPayloads = true;
     d->manifest = MakeDemoInstallation(d->dir.path().toStdString(), options);
     d->settings.KRAXPath = d->manifest.gameDir;
-    d->settings.DUPL_SN = d->settings.NEQ = d->settings.Path_4 = 1;
+    d->settings.FlagDuplicateSerials = d->settings.FlagDifferingSerials = d->settings.FlagLongFolderNames = true;
     return d;
   }();
   return *demo;
@@ -72,7 +73,7 @@ struct ShownTree {
     tree.show();
   }
   GameData data;
-  PendingOperations operations;
+  krax::test::PendingOperations operations;
   ui::CLeftView tree;
 };
 

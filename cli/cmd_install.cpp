@@ -86,7 +86,7 @@ int RunInstall(Context& context, const std::vector<std::string>& args, bool trac
       // Without --yes and without a terminal the listing is all that was asked for.
       return !yes && !context.interactive() && prompts.refusedQuestions() == 1 ? kExitOk : kExitFailure;
     default:
-      context.err << "kraxctl: " << TerminalSafeLines(result.message) << '\n';
+      context.err << "kraxctl: " << TerminalSafeLines(ResultText(result)) << '\n';
       return kExitFailure;
   }
 }

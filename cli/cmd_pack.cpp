@@ -85,12 +85,12 @@ int RunPack(Context& context, const std::vector<std::string>& args) {
   PackPrompts prompts(context, false);
   const std::optional<Item> item = FindItem(context, game, prompts, what);
   if (!item) return kExitFailure;
-  if (!out.empty()) context.settings().CPATH = out;  // this run only
+  if (!out.empty()) context.settings().ArchiveFolder = out;  // this run only
   GameOperations operations(game, context.settings(), prompts);
   const OperationResult result = kind == 1 ? operations.CreateZip(item->itemCode, item->directory, item->name)
                                            : operations.CreateCabinet(item->itemCode, item->directory, item->name);
   if (!result.done()) {
-    context.err << "kraxctl: pack: " << TerminalSafeLines(result.message) << '\n';
+    context.err << "kraxctl: pack: " << TerminalSafeLines(ResultText(result)) << '\n';
     return kExitFailure;
   }
   context.out << "wrote " << TerminalSafeLines(result.message) << '\n';

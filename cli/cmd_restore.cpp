@@ -56,7 +56,7 @@ int RunRestore(Context& context, const std::vector<std::string>& arguments) {
     return kExitOk;
   }
   if (result.status == OperationStatus::kFailed) {
-    context.err << "kraxctl: " << result.message << '\n';
+    context.err << "kraxctl: " << ResultText(result) << '\n';
     return kExitFailure;
   }
   context.out << (result.message.empty() ? "Nothing was restored." : result.message) << '\n';

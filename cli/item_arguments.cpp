@@ -87,21 +87,18 @@ std::optional<int> FindTrackArgument(Context& context, GameData& game, Prompts& 
 }
 
 int ReportResult(Context& context, const OperationResult& result) {
+  const std::string text = ResultText(result);
   switch (result.status) {
     case OperationStatus::kDone:
-      if (!result.message.empty()) context.out << result.message << '\n';
+      if (!text.empty()) context.out << text << '\n';
       return kExitOk;
     case OperationStatus::kCancelled:
-      context.err << "kraxctl: " << (result.message.empty() ? result.command + ": nothing was done" : result.message)
-                  << '\n';
-      return kExitFailure;
-    case OperationStatus::kNotAvailable:
-      context.err << "kraxctl: " << NotAvailableText(result) << '\n';
+      context.err << "kraxctl: " << (text.empty() ? result.command + ": nothing was done" : text) << '\n';
       return kExitFailure;
     case OperationStatus::kFailed:
       break;
   }
-  context.err << "kraxctl: " << (result.message.empty() ? result.command + " failed" : result.message) << '\n';
+  context.err << "kraxctl: " << text << '\n';
   return kExitFailure;
 }
 

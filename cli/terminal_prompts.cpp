@@ -77,9 +77,9 @@ void TerminalPrompts::Status(const std::string& text) {
   }
 }
 
-std::string TerminalPrompts::ChooseFolder(const std::string&) { return chosenPath_; }
+std::string TerminalPrompts::ChooseFolder(const std::string&) { return {}; }
 
-std::string TerminalPrompts::ChooseFile(const std::string&, const std::string&) { return chosenPath_; }
+std::string TerminalPrompts::ChooseFile(const std::string&, const std::string&) { return {}; }
 
 bool TerminalPrompts::Progress(const ProgressState& state) {
   if (onTerminal()) {

@@ -28,7 +28,7 @@ class TerminalPrompts : public Prompts {
   bool Question(const std::string& text, bool okCancel = false) override;
   void Status(const std::string& text) override;
   void Busy(bool) override {}
-  // kraxctl takes paths as arguments: the choosers answer with what the command set here.
+  // kraxctl takes paths as arguments: the choosers answer empty, as a cancelled one does.
   std::string ChooseFolder(const std::string& title) override;
   std::string ChooseFile(const std::string& title, const std::string& filter) override;
 
@@ -45,7 +45,6 @@ class TerminalPrompts : public Prompts {
   void RunWork(const std::function<void()>& work) override;
   bool WorkStopRequested() override;
 
-  void setChosenPath(std::string path) { chosenPath_ = std::move(path); }
   // Takes the status line off the terminal without leaving it behind (before a command
   // prints the same text as its result).
   void EraseStatusLine();
@@ -82,7 +81,6 @@ class TerminalPrompts : public Prompts {
   bool assumeYes_;
   bool statusOnLine_ = false;  // a status text stands on the terminal's last line
   int refused_ = 0;
-  std::string chosenPath_;
   StatusLineEnder outEnderBuffer_{*this}, errEnderBuffer_{*this};
   std::ostream outEnder_{&outEnderBuffer_}, errEnder_{&errEnderBuffer_};
 };

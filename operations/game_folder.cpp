@@ -11,7 +11,7 @@ void UseGameFolder(const Settings& settings, GameData& data) {
     StartUpGameData(settings, data);
     return;
   }
-  data.kraxText = settings.KRAXText != 0;
+  data.kraxText = settings.KRAXText;
   // Text functions switched on for the same game: its strings may not be loaded yet.
   if (data.kraxText && data.GameTextTable.empty()) data.LoadGameText();
 }

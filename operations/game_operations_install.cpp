@@ -78,7 +78,7 @@ OperationResult Pack(Prompts& prompts, const Settings& settings, PackKind kind, 
   request.itemCode = itemCode;
   request.directory = directory;
   request.name = name;
-  request.archiveFolder = settings.CPATH;
+  request.archiveFolder = settings.ArchiveFolder;
   const PackPlan plan = PlanPack(request);
   if (!plan.problem.empty()) return {OperationStatus::kFailed, command, plan.problem};
 

@@ -226,7 +226,7 @@ OperationResult GameOperations::RenameDirsToId() {
 
 OperationResult GameOperations::OpenStringEditor() {
   const char* command = "KRAX String Edit";
-  if (settings_.KRAXText == 0) return Failed(command, kStringEditingDisabled);
+  if (!settings_.KRAXText) return Failed(command, kStringEditingDisabled);
   if (data_.GameTextTable.empty()) data_.LoadGameText();
   if (data_.GameTextTable.empty()) {
     return Failed(command, "The game text file " + data_.GameTextPath() + " cannot be read.");

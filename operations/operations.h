@@ -1,4 +1,4 @@
-// The commands the window (and later kraxctl) runs on the game folder. Every change to the game
+// The commands the window and kraxctl run on the game folder. Every change to the game
 // folder goes through this interface; the window only decides what to show and when to reload.
 #pragma once
 
@@ -11,7 +11,6 @@ enum class OperationStatus {
   kDone,          // the command finished and changed what it should
   kCancelled,     // the user stopped it; nothing changed
   kFailed,        // it ran and failed; `message` may say why
-  kNotAvailable,  // this build cannot do it yet
 };
 
 struct OperationResult {
@@ -22,8 +21,9 @@ struct OperationResult {
   bool done() const { return status == OperationStatus::kDone; }
 };
 
-// What a result of kNotAvailable reads like to the user: "<command> is not available yet."
-std::string NotAvailableText(const OperationResult& result);
+// What both front ends tell the user about a result: the message, or "<command> failed" for a
+// failure without one. Empty when there is nothing to tell.
+std::string ResultText(const OperationResult& result);
 
 class Operations {
  public:
@@ -59,47 +59,22 @@ class Operations {
 
   // An install from a folder or file the user already named (dropped on the window):
   // `mode` is an InstallMode value, or -1 for the one the content asks for (a car when it
-  // holds a ".viv" file, else a track). The default is not available.
-  virtual OperationResult InstallFromPath(int mode, const std::string& source);
+  // holds a ".viv" file, else a track).
+  virtual OperationResult InstallFromPath(int mode, const std::string& source) = 0;
   // Repeats the track switches that were cut short (a journal in the slot folder shows them)
   // and tells the user. Called before every load of the track catalog.
   virtual OperationResult ResumeInterruptedSwitches() { return {}; }
 
   // Profiles: saved sets of enabled cars and active tracks, and the stock game. Applying
   // shows the changes, asks, and runs them as toggles and switches. Remove moves an add-on
-  // car or track folder to the trash. The defaults are not available.
-  virtual OperationResult SaveProfile(const std::string& name);
-  virtual OperationResult ApplyProfile(const std::string& name);
-  virtual OperationResult ApplyStockGame();
-  virtual OperationResult ShowProfile(const std::string& name);  // the message is the profile
-  virtual OperationResult DeleteProfile(const std::string& name);
-  virtual std::vector<std::string> ProfileNames() { return {}; }
-  virtual OperationResult RemoveItems(const std::vector<int>& itemCodes);
-};
-
-// Answers every command with kNotAvailable. Stands in for the commands this build lacks.
-class PendingOperations : public Operations {
- public:
-  OperationResult ToggleCar(int slot) override;
-  OperationResult SwitchTrack(int itemCode) override;
-  OperationResult RunItemEditor(int itemCode) override;
-  OperationResult InstallCar() override;
-  OperationResult InstallTrack() override;
-  OperationResult InstallCarFromCompressed() override;
-  OperationResult InstallTrackFromCompressed() override;
-  OperationResult RestoreCars() override;
-  OperationResult RestoreTracks() override;
-  OperationResult RestoreStrings() override;
-  OperationResult RenameDirsToName() override;
-  OperationResult RenameDirsToId() override;
-  OperationResult RunGame() override;
-  OperationResult OpenStringEditor() override;
-  OperationResult RestoreItemFromCd(int itemCode, const std::string& directory,
-                                    const std::string& id) override;
-  OperationResult CreateZip(int itemCode, const std::string& directory,
-                            const std::string& name) override;
-  OperationResult CreateCabinet(int itemCode, const std::string& directory,
-                                const std::string& name) override;
+  // car or track folder to the trash.
+  virtual OperationResult SaveProfile(const std::string& name) = 0;
+  virtual OperationResult ApplyProfile(const std::string& name) = 0;
+  virtual OperationResult ApplyStockGame() = 0;
+  virtual OperationResult ShowProfile(const std::string& name) = 0;  // the message is the profile
+  virtual OperationResult DeleteProfile(const std::string& name) = 0;
+  virtual std::vector<std::string> ProfileNames() = 0;
+  virtual OperationResult RemoveItems(const std::vector<int>& itemCodes) = 0;
 };
 
 }  // namespace krax

@@ -71,7 +71,7 @@ CDataView::CDataView(GameData& data, const Settings& settings, Operations& opera
   setWidgetResizable(true);
   setFrameShape(QFrame::NoFrame);
   buildControls();
-  setArchiveFolder(FromGameText(settings_.CPATH));
+  setArchiveFolder(FromGameText(settings_.ArchiveFolder));
   applyCarLayout();  // every control stands as built until the first selection
 }
 

@@ -38,7 +38,7 @@ StartGame ChooseStartGame(Settings& settings, const SettingsStore& store, Prompt
     const std::string folder = WithoutTrailingSeparator(prompts.ChooseFolder("Select KRAX folder"));
     if (!folder.empty()) {
       settings.KRAXPath = folder;
-      if (settings.CPATH.empty()) settings.CPATH = folder;  // its default, the game folder
+      if (settings.ArchiveFolder.empty()) settings.ArchiveFolder = folder;  // its default, the game folder
       if (!SaveSettings(store, settings, {"KRAXPath"})) {
         prompts.Message("The game folder could not be saved; it applies until KRAXManager ends.");
       }
@@ -50,9 +50,9 @@ StartGame ChooseStartGame(Settings& settings, const SettingsStore& store, Prompt
   const std::string demoRoot = start.demoGameFolder.substr(0, start.demoGameFolder.rfind('/'));
   settings.KRAXPath = start.demoGameFolder;
   start.standIns.emplace_back("KRAXPath", settings.KRAXPath);
-  if (settings.CPATH.empty()) {
-    settings.CPATH = demoRoot;
-    start.standIns.emplace_back("CPATH", settings.CPATH);
+  if (settings.ArchiveFolder.empty()) {
+    settings.ArchiveFolder = demoRoot;
+    start.standIns.emplace_back("CPATH", settings.ArchiveFolder);
   }
   if (settings.KRAXCDPath.empty()) {
     settings.KRAXCDPath = demoRoot + "/cd";

@@ -198,18 +198,12 @@ void CMainFrame::showCarCount(int enabledCarCount) {
 }
 
 void CMainFrame::showResult(const OperationResult& result) {
-  switch (result.status) {
-    case OperationStatus::kNotAvailable:
-      prompts_->Message(NotAvailableText(result));
-      break;
-    case OperationStatus::kFailed:
-      if (!result.message.empty()) prompts_->Message(result.message);
-      break;
-    case OperationStatus::kDone:
-      if (!result.message.empty()) setStatusText(FromGameText(result.message));
-      break;
-    case OperationStatus::kCancelled:
-      break;
+  const std::string text = ResultText(result);
+  if (text.empty()) return;
+  if (result.status == OperationStatus::kFailed) {
+    prompts_->Message(text);
+  } else if (result.status == OperationStatus::kDone) {
+    setStatusText(FromGameText(text));
   }
 }
 
@@ -254,7 +248,7 @@ void CMainFrame::onGenerateSerials() {
 }
 
 void CMainFrame::onStringEdit() {
-  if (context_.settings.KRAXText == 0) {
+  if (!context_.settings.KRAXText) {
     prompts_->Message("This is disabled in option \"Enable KRAX String editting\"");
     return;
   }
@@ -265,7 +259,7 @@ void CMainFrame::onOptions() {
   COptionsDlg dialog(context_.settings, *prompts_, context_.options, this);
   if (context_.runDialog(dialog) != QDialog::Accepted) return;
   UseGameFolder(context_.settings, context_.data);
-  dataView_->setArchiveFolder(FromGameText(context_.settings.CPATH));
+  dataView_->setArchiveFolder(FromGameText(context_.settings.ArchiveFolder));
   updateCaption();
   leftView_->ReloadTree();
 }

@@ -125,7 +125,7 @@ COptionsDlg::COptionsDlg(Settings& settings, Prompts& prompts, OptionsServices s
   column->addWidget(buttons);
 
   for (std::string Settings::*field : {&Settings::KRAXPath, &Settings::KRAXCarEdit, &Settings::KRAXTrackEdit,
-                                      &Settings::KRAXCDPath, &Settings::CPATH}) {
+                                      &Settings::KRAXCDPath, &Settings::ArchiveFolder}) {
     connect(editFor(field), &QLineEdit::textEdited, this, [this, field] { setByUser_.push_back(nameOf(field)); });
   }
 
@@ -167,11 +167,11 @@ void COptionsDlg::showHeld() {
   carEditorEdit_->setText(FromGameText(held_.KRAXCarEdit));
   trackEditorEdit_->setText(FromGameText(held_.KRAXTrackEdit));
   cdPathEdit_->setText(FromGameText(held_.KRAXCDPath));
-  archiveFolderEdit_->setText(FromGameText(held_.CPATH));
-  duplicateCheck_->setChecked(held_.DUPL_SN != 0);
-  path4Check_->setChecked(held_.Path_4 != 0);
-  notEqualCheck_->setChecked(held_.NEQ != 0);
-  stringEditCheck_->setChecked(held_.KRAXText != 0);
+  archiveFolderEdit_->setText(FromGameText(held_.ArchiveFolder));
+  duplicateCheck_->setChecked(held_.FlagDuplicateSerials);
+  path4Check_->setChecked(held_.FlagLongFolderNames);
+  notEqualCheck_->setChecked(held_.FlagDifferingSerials);
+  stringEditCheck_->setChecked(held_.KRAXText);
 }
 
 void COptionsDlg::takeOver() {
@@ -179,11 +179,11 @@ void COptionsDlg::takeOver() {
   held_.KRAXCarEdit = ToGameText(carEditorEdit_->text());
   held_.KRAXTrackEdit = ToGameText(trackEditorEdit_->text());
   held_.KRAXCDPath = ToGameText(cdPathEdit_->text());
-  held_.CPATH = ToGameText(archiveFolderEdit_->text());
-  held_.DUPL_SN = duplicateCheck_->isChecked() ? 1 : 0;
-  held_.Path_4 = path4Check_->isChecked() ? 1 : 0;
-  held_.NEQ = notEqualCheck_->isChecked() ? 1 : 0;
-  held_.KRAXText = stringEditCheck_->isChecked() ? 1 : 0;
+  held_.ArchiveFolder = ToGameText(archiveFolderEdit_->text());
+  held_.FlagDuplicateSerials = duplicateCheck_->isChecked();
+  held_.FlagLongFolderNames = path4Check_->isChecked();
+  held_.FlagDifferingSerials = notEqualCheck_->isChecked();
+  held_.KRAXText = stringEditCheck_->isChecked();
 }
 
 void COptionsDlg::setHeld(std::string Settings::*field, std::string value) {
@@ -216,7 +216,7 @@ void COptionsDlg::browseCarEditor() { browseExecutable(&Settings::KRAXCarEdit); 
 void COptionsDlg::browseTrackEditor() { browseExecutable(&Settings::KRAXTrackEdit); }
 void COptionsDlg::browseCdPath() { browseFolder("Select KRAX CD Path", &Settings::KRAXCDPath); }
 void COptionsDlg::browseArchiveFolder() {
-  browseFolder("Select Default Path For Compressed Files", &Settings::CPATH);
+  browseFolder("Select Default Path For Compressed Files", &Settings::ArchiveFolder);
 }
 
 void COptionsDlg::defaultGameFolder() {
@@ -229,16 +229,16 @@ void COptionsDlg::defaultCdPath() {
 }
 void COptionsDlg::defaultArchiveFolder() {
   // The game folder as stored, not what the game folder field shows now.
-  setHeld(&Settings::CPATH, settings_.KRAXPath);
+  setHeld(&Settings::ArchiveFolder, settings_.KRAXPath);
 }
 
 void COptionsDlg::accept() {
   takeOver();
   for (std::string* value : {&held_.KRAXPath, &held_.KRAXCarEdit, &held_.KRAXTrackEdit,
-                             &held_.KRAXCDPath, &held_.CPATH}) {
+                             &held_.KRAXCDPath, &held_.ArchiveFolder}) {
     *value = WithoutTrailingSeparator(*value);
   }
-  const bool switchesTextOn = settings_.KRAXText == 0 && held_.KRAXText != 0;
+  const bool switchesTextOn = !settings_.KRAXText && held_.KRAXText;
   settings_ = held_;
   if (switchesTextOn && services_.loadGameText) services_.loadGameText();
   const std::vector<std::string> names = namesToStore();

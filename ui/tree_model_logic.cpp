@@ -54,9 +54,9 @@ QTreeWidgetItem* MakeItem(std::string_view label, int image, int code) {
 int CarImage(std::uint32_t errorFlags, bool enabled, const Settings& settings) {
   int image = kImageCar;
   if (errorFlags != 0) {
-    if ((errorFlags & kFlagFolderOver4) && settings.Path_4) image = kImageFolderTooLong;
-    if ((errorFlags & kFlagSerialsDiffer) && settings.NEQ) image = kImageSerialsDiffer;
-    if ((errorFlags & kFlagDuplicateSerial) && settings.DUPL_SN) image = kImageSerialDuplicate;
+    if ((errorFlags & kFlagFolderOver4) && settings.FlagLongFolderNames) image = kImageFolderTooLong;
+    if ((errorFlags & kFlagSerialsDiffer) && settings.FlagDifferingSerials) image = kImageSerialsDiffer;
+    if ((errorFlags & kFlagDuplicateSerial) && settings.FlagDuplicateSerials) image = kImageSerialDuplicate;
   }
   if (!enabled) image = kImageCarDisabled;
   return image;

@@ -24,10 +24,10 @@ TEST_F(SettingsStoreTest, FirstStartTakesTheDefaults) {
   EXPECT_EQ(s.KRAXCDPath, "/media/cdrom");
   EXPECT_EQ(s.KRAXCarEdit, "Default Shell Action");
   EXPECT_EQ(s.KRAXTrackEdit, "Default Shell Action");
-  EXPECT_EQ(s.CPATH, "/games/krax");
-  EXPECT_EQ(s.DUPL_SN, 1);
-  EXPECT_EQ(s.NEQ, 0);
-  EXPECT_EQ(s.Path_4, 0);
+  EXPECT_EQ(s.ArchiveFolder, "/games/krax");
+  EXPECT_EQ(s.FlagDuplicateSerials, 1);
+  EXPECT_EQ(s.FlagDifferingSerials, 0);
+  EXPECT_EQ(s.FlagLongFolderNames, 0);
   EXPECT_EQ(s.KRAXText, 0);
   EXPECT_FALSE(test::ReadFileBytes(dir / "none.ini").size());  // loading stores nothing
 }
@@ -35,20 +35,20 @@ TEST_F(SettingsStoreTest, FirstStartTakesTheDefaults) {
 TEST_F(SettingsStoreTest, AStoredEmptyGameFolderStaysEmpty) {
   Settings s = LoadSettings(SettingsStore(Ini("[PATH]\nKRAXPath=\n")), machine);
   EXPECT_EQ(s.KRAXPath, "");
-  EXPECT_EQ(s.CPATH, "");  // the game folder as read, not the machine's
+  EXPECT_EQ(s.ArchiveFolder, "");  // the game folder as read, not the machine's
 }
 
 TEST_F(SettingsStoreTest, AMissingCpathTakesTheStoredGameFolder) {
   Settings s = LoadSettings(SettingsStore(Ini("[PATH]\nKRAXPath=/home/me/krax\n")), machine);
   EXPECT_EQ(s.KRAXPath, "/home/me/krax");
-  EXPECT_EQ(s.CPATH, "/home/me/krax");
+  EXPECT_EQ(s.ArchiveFolder, "/home/me/krax");
 }
 
 TEST_F(SettingsStoreTest, UnreadableSwitchesTakeTheirDefault) {
   Settings s = LoadSettings(SettingsStore(Ini("[OTHER]\nDUPL_SN=0\nNEQ=yes\nPath_4=1\nKRAXText=\n")), machine);
-  EXPECT_EQ(s.DUPL_SN, 0);
-  EXPECT_EQ(s.NEQ, 0);
-  EXPECT_EQ(s.Path_4, 1);
+  EXPECT_EQ(s.FlagDuplicateSerials, 0);
+  EXPECT_EQ(s.FlagDifferingSerials, 0);
+  EXPECT_EQ(s.FlagLongFolderNames, 1);
   EXPECT_EQ(s.KRAXText, 0);
 }
 
@@ -58,10 +58,10 @@ TEST_F(SettingsStoreTest, SaveWritesAllNineInOrderAndLoadsBack) {
   s.KRAXCDPath = "/media/cd";
   s.KRAXCarEdit = "carstudio \"%1\"";
   s.KRAXTrackEdit = "C:\\Tools\\track.exe";
-  s.CPATH = "/home/me/archives";
-  s.DUPL_SN = 0;
-  s.NEQ = 1;
-  s.Path_4 = 1;
+  s.ArchiveFolder = "/home/me/archives";
+  s.FlagDuplicateSerials = false;
+  s.FlagDifferingSerials = true;
+  s.FlagLongFolderNames = true;
   s.KRAXText = 1;
   SettingsStore store(dir / "out.ini");
   ASSERT_TRUE(SaveSettings(store, s));
@@ -95,9 +95,9 @@ TEST_F(SettingsStoreTest, HandWrittenValuesAreKeptLiterallyThroughASave) {
   Settings s = LoadSettings(store, machine);
   EXPECT_EQ(s.KRAXTrackEdit, "wine C:\\Tools\\trk.exe");
   EXPECT_EQ(s.KRAXCarEdit, "a,b");
-  EXPECT_EQ(s.CPATH, "~/packs;old");
+  EXPECT_EQ(s.ArchiveFolder, "~/packs;old");
   EXPECT_EQ(s.KRAXCDPath, "\"quoted\" \\\\share\\cd");
-  s.NEQ = 1;
+  s.FlagDifferingSerials = true;
   ASSERT_TRUE(SaveSettings(store, s));
   EXPECT_EQ(LoadSettings(store, machine), s);
 }
@@ -108,8 +108,8 @@ TEST_F(SettingsStoreTest, AFileOfTheEarlierVersionStillReads) {
   s.KRAXPath = "C:\\Games\\Krax";
   s.KRAXCarEdit = "carstudio \"%1\", fast";
   s.KRAXTrackEdit = " trk;x=1 ";
-  s.CPATH = "/home/me/Übungen";
-  s.NEQ = 1;
+  s.ArchiveFolder = "/home/me/Übungen";
+  s.FlagDifferingSerials = true;
   {
     QSettings earlier(QString::fromStdString(file), QSettings::IniFormat);
     for (const SettingName& name : kSettingNames) {
@@ -143,7 +143,7 @@ TEST_F(SettingsStoreTest, MachineDefaultsComeFromTheWinePrefix) {
   Settings s = LoadSettings(SettingsStore(dir / "none.ini"));
   EXPECT_NE(s.KRAXPath, "");
   EXPECT_EQ(s.KRAXPath, std::filesystem::canonical(prefix + "/drive_c/Games/Kraxrun").string());
-  EXPECT_EQ(s.CPATH, s.KRAXPath);
+  EXPECT_EQ(s.ArchiveFolder, s.KRAXPath);
 }
 
 TEST(SettingText, NamesAndSwitchValues) {
@@ -152,13 +152,13 @@ TEST(SettingText, NamesAndSwitchValues) {
   EXPECT_EQ(SettingText(s, "DUPL_SN"), "1");
   EXPECT_FALSE(SettingText(s, "kraxpath"));  // names are exact
   EXPECT_TRUE(SetSettingText(s, "NEQ", "1"));
-  EXPECT_EQ(s.NEQ, 1);
+  EXPECT_EQ(s.FlagDifferingSerials, 1);
   EXPECT_FALSE(SetSettingText(s, "NEQ", "2"));
   EXPECT_FALSE(SetSettingText(s, "NEQ", "true"));
-  EXPECT_EQ(s.NEQ, 1);
+  EXPECT_EQ(s.FlagDifferingSerials, 1);
   EXPECT_FALSE(SetSettingText(s, "Bogus", "x"));
   EXPECT_TRUE(SetSettingText(s, "CPATH", ""));
-  EXPECT_EQ(s.CPATH, "");
+  EXPECT_EQ(s.ArchiveFolder, "");
 }
 
 }  // namespace

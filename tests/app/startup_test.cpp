@@ -35,7 +35,7 @@ TEST_F(StartUpTest, OverridesApplyForThisRunOnly) {
   Settings s = StartUpSettings(store, SettingsDefaults{}, SettingsOverrides{game.path(), std::string("/cd")});
   EXPECT_EQ(s.KRAXPath, game.path());
   EXPECT_EQ(s.KRAXCDPath, "/cd");
-  EXPECT_EQ(s.CPATH, "/archives");
+  EXPECT_EQ(s.ArchiveFolder, "/archives");
   EXPECT_EQ(LoadSettings(store, SettingsDefaults{}).KRAXPath, "/stored");
 }
 

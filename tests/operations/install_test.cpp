@@ -61,7 +61,7 @@ struct DemoGame {
   GameOperations operations{data, settings, prompts};
   DemoGame() {
     settings.KRAXPath = game;
-    settings.CPATH = folder.mkdir("archives");
+    settings.ArchiveFolder = folder.mkdir("archives");
     data.gameFolder = game;
   }
   const DemoCar& PlainCar() const {
@@ -238,7 +238,7 @@ TEST(Install, CarPackedAndInstalledAgainIsTheSameByZipAndByCabinet) {
     ASSERT_TRUE(packed.done()) << packed.message;
     EXPECT_EQ(demo.prompts.statuses.back(), "Done");
     EXPECT_TRUE(Contains(demo.prompts.statuses, round.zip ? "File car.viv - Compressing:" : " Compressing: "));
-    const std::string archive = JoinPath(demo.settings.CPATH, car.name + (round.zip ? ".zip" : ".CAB"));
+    const std::string archive = JoinPath(demo.settings.ArchiveFolder, car.name + (round.zip ? ".zip" : ".CAB"));
     ASSERT_TRUE(IsFile(archive));
 
     demo.prompts.installDialog = [&](InstallDialogState& state) {
@@ -317,9 +317,9 @@ TEST(Pack, RefusesGroupsUnusableNamesAndAMissingArchiveFolder) {
   const OperationResult badName = demo.operations.CreateCabinet(0, viv, "Beta/Gamma");
   EXPECT_EQ(badName.status, OperationStatus::kFailed);
   EXPECT_NE(badName.message.find("cannot be used as a file name"), std::string::npos);
-  EXPECT_TRUE(ListFolder(demo.settings.CPATH).empty());
+  EXPECT_TRUE(ListFolder(demo.settings.ArchiveFolder).empty());
 
-  demo.settings.CPATH = demo.folder / "no such folder";
+  demo.settings.ArchiveFolder = demo.folder / "no such folder";
   const OperationResult noFolder = demo.operations.CreateZip(0, viv, car.name);
   EXPECT_EQ(noFolder.status, OperationStatus::kFailed);
   EXPECT_NE(noFolder.message.find("does not exist"), std::string::npos);
@@ -345,9 +345,9 @@ TEST(Pack, StoppedByTheUserLeavesTheOlderArchiveAsItWas) {
     EXPECT_GE(demo.prompts.stopPolls, 2);  // it stopped part-way, not before it began
     EXPECT_NE(stopped.message.find("was stopped"), std::string::npos) << stopped.message;
     EXPECT_EQ(demo.prompts.statuses.back(), zip ? "Create Zip stopped" : "Create Cabinet stopped");
-    ASSERT_EQ(ListFolder(demo.settings.CPATH).size(), 1u);
-    EXPECT_EQ(ReadWholeFile(JoinPath(demo.settings.CPATH, older)), "the older archive");
-    DeleteFile(JoinPath(demo.settings.CPATH, older));
+    ASSERT_EQ(ListFolder(demo.settings.ArchiveFolder).size(), 1u);
+    EXPECT_EQ(ReadWholeFile(JoinPath(demo.settings.ArchiveFolder, older)), "the older archive");
+    DeleteFile(JoinPath(demo.settings.ArchiveFolder, older));
   }
 }
 
@@ -364,7 +364,7 @@ TEST(Pack, ACabinetSetIsPutInPlaceWholeAndInstallsBack) {
   demo.folder.write("archives/Set.CAB", "an older cabinet");
   demo.folder.write("archives/Set1.CAB", "an older second part");
 
-  PackRequest request{PackKind::kCabinet, 0, JoinPath(carFolder, "car.viv"), "Set", demo.settings.CPATH};
+  PackRequest request{PackKind::kCabinet, 0, JoinPath(carFolder, "car.viv"), "Set", demo.settings.ArchiveFolder};
   PackPlan plan = PlanPack(request);
   ASSERT_EQ(plan.problem, "");
   plan.cabinetOptions.typeCompress = 0;
@@ -373,7 +373,7 @@ TEST(Pack, ACabinetSetIsPutInPlaceWholeAndInstallsBack) {
   ASSERT_TRUE(packed.ok) << packed.message;
   ASSERT_GE(packed.followingParts.size(), 2u);
   std::vector<std::string> names;
-  for (const DirEntry& entry : ListFolder(demo.settings.CPATH)) names.push_back(entry.name);
+  for (const DirEntry& entry : ListFolder(demo.settings.ArchiveFolder)) names.push_back(entry.name);
   std::sort(names.begin(), names.end());
   std::vector<std::string> expected = {"Set.CAB"};
   for (std::size_t i = 1; i <= packed.followingParts.size(); ++i) expected.push_back("Set" + std::to_string(i) + ".CAB");
@@ -385,7 +385,7 @@ TEST(Pack, ACabinetSetIsPutInPlaceWholeAndInstallsBack) {
     return true;
   };
   const OperationResult installed =
-      demo.operations.InstallFromPath(static_cast<int>(InstallMode::kCarFromArchive), JoinPath(demo.settings.CPATH, "Set.CAB"));
+      demo.operations.InstallFromPath(static_cast<int>(InstallMode::kCarFromArchive), JoinPath(demo.settings.ArchiveFolder, "Set.CAB"));
   ASSERT_TRUE(installed.done()) << installed.message;
   const std::string copy = JoinPath(demo.game, "GameData/CarModel/ZSET");
   EXPECT_EQ(ReadWholeFile(JoinPath(copy, "car.bnk")), noise);
@@ -439,9 +439,9 @@ TEST(InstallAndPack, NamesMadeFromGameTextAreUtf8AndANamelessCarIsNamedAfterItsF
     const CarRecord& record = demo.data.CarTable[static_cast<std::size_t>(c.slot)];
     const OperationResult packed = demo.operations.CreateZip(c.slot, record.archivePath, c.formName);
     ASSERT_TRUE(packed.done()) << packed.message;
-    EXPECT_TRUE(IsFile(JoinPath(demo.settings.CPATH, c.archive))) << c.archive << ": " << packed.message;
+    EXPECT_TRUE(IsFile(JoinPath(demo.settings.ArchiveFolder, c.archive))) << c.archive << ": " << packed.message;
   }
-  EXPECT_EQ(ListFolder(demo.settings.CPATH).size(), 2u);
+  EXPECT_EQ(ListFolder(demo.settings.ArchiveFolder).size(), 2u);
 }
 
 }  // namespace

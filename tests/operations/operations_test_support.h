@@ -21,7 +21,7 @@ struct DemoGame {
     options.compactPayloads = true;
     manifest = MakeDemoInstallation(dir.path(), options);
     settings.KRAXPath = manifest.gameDir;
-    settings.KRAXText = gameText ? 1 : 0;
+    settings.KRAXText = gameText;
     StartUpGameData(settings, data);
   }
   std::string slot(int row) const { return data.SlotFolderPath(row); }

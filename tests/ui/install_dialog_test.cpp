@@ -93,7 +93,7 @@ TEST(UiInstallDialog, PackButtonsAreOffForGroups) {
   uitest::EnsureApplication();
   uitest::DemoFixture demo;
   uitest::ScriptedPrompts prompts;
-  PendingOperations operations;
+  test::PendingOperations operations;
   CDataView form(demo.data, demo.settings, operations, prompts);
   auto* zip = form.findChild<QPushButton*>(QStringLiteral("zipButton"));
   auto* cabinet = form.findChild<QPushButton*>(QStringLiteral("cabinetButton"));
@@ -114,7 +114,7 @@ TEST(UiInstallDialog, WindowPacksACarAndInstallsItAgain) {
   frame.initialUpdate();
   const std::size_t cars = demo.data.CarTable.count();
   const CarRecord& first = demo.data.CarTable[0];
-  const std::string archive = demo.settings.CPATH + "/" + first.name.value() + ".zip";
+  const std::string archive = demo.settings.ArchiveFolder + "/" + first.name.value() + ".zip";
 
   frame.dataView()->ShowItem(0);
   frame.dataView()->findChild<QPushButton*>(QStringLiteral("zipButton"))->click();

@@ -64,7 +64,7 @@ class UiSerialNumbers : public ::testing::Test {
   }
 
   std::unique_ptr<uitest::DemoFixture> demo_;
-  PendingOperations operations_;
+  test::PendingOperations operations_;
   uitest::ScriptedPrompts prompts_;
   std::unique_ptr<CDataView> form_;
 };
@@ -146,7 +146,7 @@ class UiOptions : public ::testing::Test {
     uitest::EnsureApplication();
     settings_.KRAXPath = "/games/krax";
     settings_.KRAXCDPath = "/media/cdrom";
-    settings_.CPATH = "/games/krax";
+    settings_.ArchiveFolder = "/games/krax";
     services_.findGameFolder = [] { return std::string("/found/krax"); };
     services_.findCdDrive = [] { return std::string("/found/cd"); };
     services_.save = [this](const Settings& s) {
@@ -223,10 +223,10 @@ TEST_F(UiOptions, OkDropsOneTrailingSeparatorAndSavesEverything) {
   EXPECT_EQ(dialog->result(), QDialog::Accepted);
   EXPECT_EQ(settings_.KRAXPath, "C:\\Games\\Krax");
   EXPECT_EQ(settings_.KRAXCDPath, "D:\\");
-  EXPECT_EQ(settings_.CPATH, "/home/me/archives");
+  EXPECT_EQ(settings_.ArchiveFolder, "/home/me/archives");
   EXPECT_EQ(settings_.KRAXCarEdit, "/") << "the root folder keeps its slash";
   EXPECT_EQ(settings_.KRAXTrackEdit, "");
-  EXPECT_EQ(settings_.Path_4, 1);
+  EXPECT_EQ(settings_.FlagLongFolderNames, 1);
   ASSERT_EQ(saved_.size(), 1u);
   EXPECT_EQ(saved_[0], settings_);
   EXPECT_EQ(textLoads_, 0);
@@ -270,7 +270,7 @@ TEST(UiFirstStart, AsksForTheGameFolderAndStoresOnlyWhatWasChosen) {
   EXPECT_EQ(prompts.questions, std::vector<std::string>{kChooseGameQuestion});
   EXPECT_EQ(start.demoGameFolder, dir / "demo/game");
   EXPECT_EQ(settings.KRAXPath, dir / "demo/game");
-  EXPECT_EQ(settings.CPATH, dir / "demo");
+  EXPECT_EQ(settings.ArchiveFolder, dir / "demo");
   EXPECT_EQ(start.standIns.size(), 3u);
   EXPECT_FALSE(std::filesystem::exists(dir / "krax.ini")) << "the demo is never stored";
 
@@ -321,7 +321,7 @@ TEST(UiOptionsSeparators, OnlyOneIsRemoved) {
 TEST(UiOptionsCommand, OkReloadsTheTreeCancelDoesNot) {
   uitest::EnsureApplication();
   uitest::DemoFixture demo;
-  PendingOperations operations;
+  test::PendingOperations operations;
   uitest::ScriptedPrompts prompts;
   int answer = QDialog::Rejected;
   OptionsServices services;

@@ -131,16 +131,16 @@ TEST(UiCarSubFolderChain, FollowsPathComponentsWhateverTheFolderIsCalled) {
 
 TEST(UiCarImage, SettingsDecideWhichFlagShows) {
   Settings all;
-  all.DUPL_SN = all.NEQ = all.Path_4 = 1;
+  all.FlagDuplicateSerials = all.FlagDifferingSerials = all.FlagLongFolderNames = true;
   EXPECT_EQ(CarImage(kFlagSerialsDiffer | kFlagDuplicateSerial, true, all), kImageSerialDuplicate);
   Settings noDuplicates = all;
-  noDuplicates.DUPL_SN = 0;
+  noDuplicates.FlagDuplicateSerials = false;
   EXPECT_EQ(CarImage(kFlagSerialsDiffer | kFlagDuplicateSerial, true, noDuplicates),
             kImageSerialsDiffer);
   EXPECT_EQ(CarImage(kFlagFolderOver4 | kFlagSerialsDiffer, true, all), kImageSerialsDiffer);
   EXPECT_EQ(CarImage(kFlagFolderOver4, true, all), kImageFolderTooLong);
   Settings none;
-  none.DUPL_SN = none.NEQ = none.Path_4 = 0;
+  none.FlagDuplicateSerials = none.FlagDifferingSerials = none.FlagLongFolderNames = false;
   EXPECT_EQ(CarImage(kFlagFolderOver4 | kFlagSerialsDiffer | kFlagDuplicateSerial, true, none),
             kImageCar);
   EXPECT_EQ(CarImage(kFlagFolderNotId, true, all), kImageCar);

@@ -36,7 +36,7 @@ DemoFixture::DemoFixture(int cars) : dir_(std::make_unique<QTemporaryDir>()) {
   manifest = MakeDemoInstallation(root(), options);
   settings.KRAXPath = manifest.gameDir;
   settings.KRAXCDPath = manifest.cdDir;
-  settings.CPATH = root();
+  settings.ArchiveFolder = root();
   data.gameFolder = settings.KRAXPath;
   ReadInstallInfo(data.gameFolder, data.InstallInfo);
 }

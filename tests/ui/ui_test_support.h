@@ -15,6 +15,7 @@
 #include "gamedata/game_data.h"
 #include "operations/operations.h"
 #include "operations/prompts.h"
+#include "support/pending_operations.h"
 #include "support/scripted_prompts.h"
 #include "tools/demo_install.h"
 
@@ -65,7 +66,7 @@ class ScriptedPrompts : public test::ScriptedPrompts {
 
 // Operations that answer "not available", except ToggleCar, which flips the car in memory
 // the way the real one does after renaming the archive.
-class ToggleInMemoryOperations : public PendingOperations {
+class ToggleInMemoryOperations : public test::PendingOperations {
  public:
   explicit ToggleInMemoryOperations(GameData& data) : data_(data) {}
   OperationResult ToggleCar(int slot) override;

@@ -217,16 +217,16 @@ TEST_F(UiWindow, ImagesFollowTheIconSettingsAfterAReload) {
     }
   }
   // Each setting alone brings out its own image.
-  const std::pair<int Settings::*, int> switches[] = {{&Settings::DUPL_SN, kImageSerialDuplicate},
-                                                     {&Settings::NEQ, kImageSerialsDiffer},
-                                                     {&Settings::Path_4, kImageFolderTooLong}};
+  const std::pair<bool Settings::*, int> switches[] = {{&Settings::FlagDuplicateSerials, kImageSerialDuplicate},
+                                                     {&Settings::FlagDifferingSerials, kImageSerialsDiffer},
+                                                     {&Settings::FlagLongFolderNames, kImageFolderTooLong}};
   for (const auto& [setting, image] : switches) {
-    demo_->settings.DUPL_SN = demo_->settings.NEQ = demo_->settings.Path_4 = 0;
-    demo_->settings.*setting = 1;
+    demo_->settings.FlagDuplicateSerials = demo_->settings.FlagDifferingSerials = demo_->settings.FlagLongFolderNames = false;
+    demo_->settings.*setting = true;
     tree().ReloadTree();
     EXPECT_EQ(imagesInUse(), (std::set<int>{kImageCar, kImageCarDisabled, image})) << image;
   }
-  demo_->settings.DUPL_SN = demo_->settings.NEQ = demo_->settings.Path_4 = 0;
+  demo_->settings.FlagDuplicateSerials = demo_->settings.FlagDifferingSerials = demo_->settings.FlagLongFolderNames = false;
   tree().ReloadTree();
   EXPECT_EQ(imagesInUse(), (std::set<int>{kImageCar, kImageCarDisabled}));
   // A reload rebuilds rather than adds.
@@ -240,7 +240,7 @@ TEST_F(UiWindow, ImagesFollowTheIconSettingsAfterAReload) {
 TEST_F(UiWindow, DisablingACarChangesItsImageAndTheCountAtOnce) {
   Open();
   frame_->initialUpdate();
-  demo_->settings.DUPL_SN = 1;
+  demo_->settings.FlagDuplicateSerials = true;
   tree().ReloadTree();
   int duplicate = -1;
   for (std::size_t i = 0; i < demo_->data.CarTable.count(); ++i) {
@@ -447,7 +447,7 @@ TEST_F(UiWindow, FormShowsACarWithItsFiguresAndFlags) {
   }
   EXPECT_FALSE(shown("idLabel"));
   EXPECT_EQ(shown("restoreButton"), IsStockCarId(id));
-  EXPECT_EQ(control<QLabel>("statusLine")->text(), FromGameText(demo_->settings.CPATH));
+  EXPECT_EQ(control<QLabel>("statusLine")->text(), FromGameText(demo_->settings.ArchiveFolder));
 }
 
 TEST_F(UiWindow, StockCarsOfferTheirRestoreAndAddOnsDoNot) {

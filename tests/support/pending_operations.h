@@ -1,0 +1,50 @@
+// Operations that answer every command with "<command> is not available yet.", for tests and
+// benchmarks of the window that must not touch a game folder.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "operations/operations.h"
+
+namespace krax::test {
+
+class PendingOperations : public Operations {
+ public:
+  OperationResult ToggleCar(int) override { return Pending("Enable/Disable Car"); }
+  OperationResult SwitchTrack(int) override { return Pending("Switch Track"); }
+  OperationResult RunItemEditor(int) override { return Pending("Run Editor"); }
+  OperationResult InstallCar() override { return Pending("Install Car"); }
+  OperationResult InstallTrack() override { return Pending("Install Track"); }
+  OperationResult InstallCarFromCompressed() override { return Pending("Install Car From Comp."); }
+  OperationResult InstallTrackFromCompressed() override { return Pending("Install Track From Comp."); }
+  OperationResult RestoreCars() override { return Pending("Restore Cars"); }
+  OperationResult RestoreTracks() override { return Pending("Restore Tracks"); }
+  OperationResult RestoreStrings() override { return Pending("Restore strings"); }
+  OperationResult RenameDirsToName() override { return Pending("DIR = NAME"); }
+  OperationResult RenameDirsToId() override { return Pending("DIR = ID"); }
+  OperationResult RunGame() override { return Pending("Run KRAX"); }
+  OperationResult OpenStringEditor() override { return Pending("KRAX String Edit"); }
+  OperationResult RestoreItemFromCd(int, const std::string&, const std::string&) override {
+    return Pending("Restore From CD");
+  }
+  OperationResult CreateZip(int, const std::string&, const std::string&) override { return Pending("Create Zip"); }
+  OperationResult CreateCabinet(int, const std::string&, const std::string&) override {
+    return Pending("Create Cabinet");
+  }
+  OperationResult InstallFromPath(int, const std::string&) override { return Pending("Install"); }
+  OperationResult SaveProfile(const std::string&) override { return Pending("Save Profile"); }
+  OperationResult ApplyProfile(const std::string&) override { return Pending("Apply Profile"); }
+  OperationResult ApplyStockGame() override { return Pending("Stock Game"); }
+  OperationResult ShowProfile(const std::string&) override { return Pending("Show Profile"); }
+  OperationResult DeleteProfile(const std::string&) override { return Pending("Delete Profile"); }
+  std::vector<std::string> ProfileNames() override { return {}; }
+  OperationResult RemoveItems(const std::vector<int>&) override { return Pending("Remove"); }
+
+ private:
+  static OperationResult Pending(const std::string& command) {
+    return {OperationStatus::kFailed, command, command + " is not available yet."};
+  }
+};
+
+}  // namespace krax::test
