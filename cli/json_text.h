@@ -9,11 +9,11 @@
 
 #include "cli/command.h"
 #include "gamedata/code_page.h"
+#include "gamedata/hex_digits.h"
 
 namespace krax::cli {
 
 inline std::string JsonString(std::string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
   std::string out = "\"";
   for (const char c : PathToUtf8(text)) {
     const auto byte = static_cast<unsigned char>(c);
@@ -26,8 +26,7 @@ inline std::string JsonString(std::string_view text) {
       default:
         if (byte < 0x20 || byte == 0x7F) {
           out += "\\u00";
-          out += kHex[byte >> 4];
-          out += kHex[byte & 0xF];
+          AppendHexByte(out, byte);
         } else {
           out += c;
         }

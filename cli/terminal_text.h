@@ -8,18 +8,18 @@
 #include <string>
 #include <string_view>
 
+#include "gamedata/hex_digits.h"
+
 namespace krax::cli {
 
 inline std::string TerminalSafe(std::string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
   std::string out;
   out.reserve(text.size());
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte < 0x20 || byte == 0x7F) {
       out += "\\x";
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0xF];
+      AppendHexByte(out, byte);
     } else {
       out += c;
     }
