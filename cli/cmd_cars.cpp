@@ -40,7 +40,7 @@ std::string Shown(const std::optional<std::string>& text, const char* none) {
 
 int RunCars(Context& context, const std::vector<std::string>& args) {
   const bool json = JsonOptionOnly("cars", args);
-  GameData* found = context.requireGame();
+  GameData* found = context.RequireGame();
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
   LoadCars(game);
@@ -103,7 +103,7 @@ long long FindCar(const GameData& game, const std::string& which) {
 
 int RunCar(Context& context, const std::vector<std::string>& args) {
   if (args.size() != 1) throw UsageError("car: expected SLOT or ID");
-  GameData* found = context.requireGame();
+  GameData* found = context.RequireGame();
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
   LoadCars(game);

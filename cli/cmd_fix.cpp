@@ -32,7 +32,7 @@ int RunFix(Context& context, const std::vector<std::string>& args) {
   bool yes = false, all = false;
   const std::vector<std::string> positional = WithoutOption(WithoutOption(args, "--yes", yes), "--all", all);
   if (all ? !positional.empty() : positional.size() != 1) throw UsageError("fix: expected SLOT|ID or --all [--yes]");
-  GameData* found = context.requireGame();
+  GameData* found = context.RequireGame();
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
   LoadCars(game);
@@ -67,7 +67,7 @@ int RunPolice(Context& context, const std::vector<std::string>& args) {
   if (positional.size() != 2 || (positional[1] != "on" && positional[1] != "off")) {
     throw UsageError("police: expected SLOT|ID on|off [--yes]");
   }
-  GameData* found = context.requireGame();
+  GameData* found = context.RequireGame();
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
   LoadCars(game);

@@ -40,7 +40,7 @@ class InstallPrompts : public TerminalPrompts {
   bool shown() const { return shown_; }
   // Progress lines only where one line is rewritten in place; the result is printed once.
   void Status(const std::string& text) override {
-    if (onTerminal()) TerminalPrompts::Status(text);
+    if (OnTerminal()) TerminalPrompts::Status(text);
   }
 
  private:
@@ -72,7 +72,7 @@ int RunInstall(Context& context, const std::vector<std::string>& args, bool trac
   const InstallMode mode = track ? (folder ? InstallMode::kTrackFromFolder : InstallMode::kTrackFromArchive)
                                  : (folder ? InstallMode::kCarFromFolder : InstallMode::kCarFromArchive);
   InstallPrompts prompts(context, yes, id);
-  if (context.requireGame() == nullptr) return kExitFailure;
+  if (context.RequireGame() == nullptr) return kExitFailure;
   GameOperations operations(context.game(), context.settings(), prompts);
   const OperationResult result = operations.InstallFromPath(static_cast<int>(mode), *source);
   // The result is printed below, once: the status line that also carries it goes.

@@ -15,14 +15,14 @@ namespace {
 int RunRunGame(Context& context, const std::vector<std::string>& args) {
   if (!args.empty()) throw UsageError("run-game: takes no arguments");
   TerminalPrompts prompts(context, /*assumeYes=*/false);
-  if (context.requireGame() == nullptr) return kExitFailure;
+  if (context.RequireGame() == nullptr) return kExitFailure;
   GameOperations operations(context.game(), context.settings(), prompts);
   return ReportResult(context, operations.RunGame());
 }
 
 int RunEdit(Context& context, const std::vector<std::string>& args) {
   if (args.size() != 1) throw UsageError("edit: expected SLOT, ID or ROW/TRACK");
-  GameData* found = context.requireGame();
+  GameData* found = context.RequireGame();
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
   TerminalPrompts prompts(context, /*assumeYes=*/false);

@@ -31,7 +31,7 @@ class PackPrompts : public TerminalPrompts {
  public:
   using TerminalPrompts::TerminalPrompts;
   void Status(const std::string& text) override {
-    if (onTerminal()) TerminalPrompts::Status(text);
+    if (OnTerminal()) TerminalPrompts::Status(text);
   }
 };
 
@@ -79,7 +79,7 @@ int RunPack(Context& context, const std::vector<std::string>& args) {
     }
   }
   if (what.empty() || kind == 0) throw UsageError("pack needs SLOT|ID|ROW/TRACK and --zip or --cab");
-  GameData* loaded = context.requireGame();
+  GameData* loaded = context.RequireGame();
   if (loaded == nullptr) return kExitFailure;
   GameData& game = *loaded;
   PackPrompts prompts(context, false);

@@ -17,7 +17,7 @@ namespace {
 
 int RunPicture(Context& context, const std::vector<std::string>& args) {
   if (args.size() != 2) throw UsageError("picture: expected SLOT|ID OUT.png");
-  GameData* found = context.requireGame();
+  GameData* found = context.RequireGame();
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
   LoadCars(game);

@@ -61,7 +61,7 @@ int RunProfile(Context& context, const std::vector<std::string>& args) {
     }
     return ReportResult(context, result);
   }
-  GameData* game = context.requireGame();
+  GameData* game = context.RequireGame();
   if (game == nullptr) return kExitFailure;
   GameOperations operations(*game, context.settings(), prompts);
   operations.setProfileFolder(ProfileFolder(context));
@@ -71,7 +71,7 @@ int RunProfile(Context& context, const std::vector<std::string>& args) {
 int RunStock(Context& context, const std::vector<std::string>& args) {
   bool yes = false;
   if (!TakeYes(args, yes).empty()) throw UsageError("stock takes only --yes");
-  GameData* game = context.requireGame();
+  GameData* game = context.RequireGame();
   if (game == nullptr) return kExitFailure;
   TerminalPrompts prompts(context, yes);
   GameOperations operations(*game, context.settings(), prompts);
@@ -83,7 +83,7 @@ int RunRemove(Context& context, const std::vector<std::string>& args) {
   bool yes = false;
   const std::vector<std::string> words = TakeYes(args, yes);
   if (words.size() != 1) throw UsageError("remove: expected SLOT, ID or ROW/TRACK");
-  GameData* game = context.requireGame();
+  GameData* game = context.RequireGame();
   if (game == nullptr) return kExitFailure;
   TerminalPrompts prompts(context, yes);
   const std::string& what = words[0];

@@ -20,7 +20,7 @@ int RunRenameDirs(Context& context, const std::vector<std::string>& arguments) {
   if (args.size() != 1 || (args[0] != "id" && args[0] != "name")) {
     throw UsageError("rename-dirs: expected id or name");
   }
-  GameData* found = context.requireGame();
+  GameData* found = context.RequireGame();
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
   LoadCars(game);

@@ -23,7 +23,7 @@ int RunRestore(Context& context, const std::vector<std::string>& arguments) {
   if (!(what == "cars" || what == "tracks" || what == "strings" || withItem) || args.size() != (withItem ? 2u : 1u)) {
     throw UsageError("restore: expected cars, tracks, strings, car ID or slot ROW");
   }
-  GameData* found = context.requireGame();
+  GameData* found = context.RequireGame();
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
   TerminalPrompts prompts(context, yes);

@@ -20,7 +20,7 @@ int RunGenSerials(Context& context, const std::vector<std::string>& arguments) {
   std::vector<std::string> args = arguments;
   const bool yes = TakeYesOption(args);
   if (!args.empty()) throw UsageError("gen-serials: takes no argument but --yes");
-  GameData* found = context.requireGame();
+  GameData* found = context.RequireGame();
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
   LoadCars(game);
@@ -55,7 +55,7 @@ int RunWriteSerial(Context& context, const std::vector<std::string>& args) {
   if (!value) throw UsageError("write-serial: Please enter an integer.");
   if (*value < 0 || *value > 65535) throw UsageError("write-serial: Please enter a serial number from 0 to 65535.");
 
-  GameData* found = context.requireGame();
+  GameData* found = context.RequireGame();
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
   LoadCars(game);

@@ -14,7 +14,7 @@ namespace {
 
 int RunToggle(Context& context, const std::vector<std::string>& args) {
   if (args.size() != 1) throw UsageError("toggle: expected SLOT or ID");
-  GameData* found = context.requireGame();
+  GameData* found = context.RequireGame();
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
   LoadCars(game);
@@ -27,7 +27,7 @@ int RunToggle(Context& context, const std::vector<std::string>& args) {
 
 int RunSwitch(Context& context, const std::vector<std::string>& args) {
   if (args.size() != 2) throw UsageError("switch: expected ROW TRACK");
-  GameData* found = context.requireGame();
+  GameData* found = context.RequireGame();
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
   TerminalPrompts prompts(context, /*assumeYes=*/false);

@@ -23,7 +23,7 @@ struct ListedTrack {
 
 int RunTracks(Context& context, const std::vector<std::string>& args) {
   const bool json = JsonOptionOnly("tracks", args);
-  GameData* found = context.requireGame();
+  GameData* found = context.RequireGame();
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
   TerminalPrompts prompts(context, /*assumeYes=*/false);

@@ -41,7 +41,7 @@ GameData& Context::game() {
   return *state_->game;
 }
 
-GameData* Context::requireGame() {
+GameData* Context::RequireGame() {
   const std::string& folder = settings().KRAXPath;
   if (folder.empty()) {
     err << "kraxctl: no game folder is set: KRAXPath is empty and no installed game was found"

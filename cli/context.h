@@ -42,7 +42,7 @@ class Context {
 
   // game() for commands that read or change the game folder: nullptr, after telling on `err`
   // why, when no game folder is set or it holds no GameData folder.
-  GameData* requireGame();
+  GameData* RequireGame();
 
  private:
   struct State;

@@ -63,12 +63,12 @@ bool TerminalPrompts::Question(const std::string& text, bool okCancel) {
   return answer == "y" || answer == "Y" || answer == "yes";
 }
 
-bool TerminalPrompts::onTerminal() const { return &context_.err == &std::cerr && ::isatty(STDERR_FILENO); }
+bool TerminalPrompts::OnTerminal() const { return &context_.err == &std::cerr && ::isatty(STDERR_FILENO); }
 
 void TerminalPrompts::Status(const std::string& text) {
   // On a terminal one line is rewritten in place; elsewhere each status is a line of its own.
   // The line is rewritten in place: the write must not end it first.
-  if (onTerminal()) {
+  if (OnTerminal()) {
     statusOnLine_ = false;
     context_.err << "\r\x1b[K" << text << std::flush;
     statusOnLine_ = true;
@@ -82,7 +82,7 @@ std::string TerminalPrompts::ChooseFolder(const std::string&) { return {}; }
 std::string TerminalPrompts::ChooseFile(const std::string&, const std::string&) { return {}; }
 
 bool TerminalPrompts::Progress(const ProgressState& state) {
-  if (onTerminal()) {
+  if (OnTerminal()) {
     statusOnLine_ = false;
     context_.err << "\r\x1b[K" << ProgressText(state) << std::flush;
     statusOnLine_ = true;

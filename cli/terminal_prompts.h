@@ -56,7 +56,7 @@ class TerminalPrompts : public Prompts {
 
  protected:
   // True when the messages go to the process's stderr and that is a terminal.
-  bool onTerminal() const;
+  bool OnTerminal() const;
 
  private:
   // Tied to the command's streams: every write on them flushes this stream first, and its
