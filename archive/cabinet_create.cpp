@@ -60,6 +60,13 @@ std::vector<std::string> OldFollowingParts(const std::string& firstPath, const s
   return old;
 }
 
+// The number in decimal, padded with spaces on the left to at least `width` characters.
+std::string RightAligned(std::uint64_t value, std::size_t width) {
+  std::string text = std::to_string(value);
+  if (text.size() < width) text.insert(0, width - text.size(), ' ');
+  return text;
+}
+
 }  // namespace
 
 std::string CabinetEntryName(const std::string& file, const std::optional<std::string>& baseFolder) {
@@ -131,7 +138,7 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
     return false;
   }
 
-  std::uint32_t totalUncompressed = 0, totalCompressed = 0;
+  std::uint64_t totalUncompressed = 0, totalCompressed = 0;
   std::string currentName;
   std::vector<std::string> partNames{parts.name + extension};
 
@@ -164,10 +171,10 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
     if (kind == cab::StatusFile) {
       totalCompressed += first;
       totalUncompressed += second;
-      char text[600];
-      std::snprintf(text, sizeof text, "File %s Compressing: %9ld -> %9ld", currentName.c_str(),
-                    static_cast<long>(totalUncompressed), static_cast<long>(totalCompressed));
-      if (callbacks.status) callbacks.status(text);
+      if (callbacks.status) {
+        callbacks.status("File " + currentName + " Compressing: " + RightAligned(totalUncompressed, 9) + " -> " +
+                         RightAligned(totalCompressed, 9));
+      }
     }
     return callbacks.StopRequested() ? -1 : 0;
   };
