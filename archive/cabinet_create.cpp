@@ -143,15 +143,14 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
   std::vector<std::string> partNames{parts.name + extension};
 
   cab::CabinetParameters params;
-  params.cb = options.maxCabinetSize;
-  params.cbFolderThresh = options.folderThreshold;
-  params.iCab = 0;
-  params.iDisk = 0;
-  params.fFailOnIncompressible = 0;
+  params.maxCabinetSize = options.maxCabinetSize;
+  params.folderThreshold = options.folderThreshold;
+  params.cabinetIndex = 0;
+  params.diskIndex = 0;
   params.setID = cab::kDefaultSetID;
-  params.szDisk = "CABDisk";
-  params.szCab = partNames.front();
-  params.szCabPath = staging.path() + "/";
+  params.diskName = "CABDisk";
+  params.cabinetName = partNames.front();
+  params.cabinetFolder = staging.path() + "/";
 
   cab::CabWriterClient client = cab::MakeStandardCabWriterClient();
   client.filePlaced = [](const cab::CabinetParameters&, const std::string&, std::uint32_t, bool) {
@@ -162,8 +161,8 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
   };
 
   const cab::CabNextCabinetFn nextCabinet = [&](cab::CabinetParameters& next, std::uint32_t) {
-    next.szCab = parts.name + std::to_string(next.iCab) + extension;
-    partNames.push_back(next.szCab);
+    next.cabinetName = parts.name + std::to_string(next.cabinetIndex) + extension;
+    partNames.push_back(next.cabinetName);
     return 0;
   };
   const cab::CabProgressFn progress = [&](cab::CabStatusKind kind, std::uint32_t first,

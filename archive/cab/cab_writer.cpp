@@ -18,7 +18,7 @@ namespace krax::cab {
 namespace {
 
 constexpr std::uint32_t kBlockInput = kMaxBlockUncompressed;  // every method compresses 32768-byte blocks
-constexpr std::uint32_t kDefaultCb = 0x7FFFFFF;  // seven F digits: what cb 0 stands for
+constexpr std::uint32_t kDefaultMaxCabinetSize = 0x7FFFFFF;  // seven F digits: what a size of 0 stands for
 constexpr int kTempAttempts = 11;
 constexpr std::size_t kTempNameBuffer = 4096;
 constexpr std::uint64_t kMaxFormatSize = 0xFFFFFFFFu;  // sizes and offsets are 32-bit in the format
@@ -283,10 +283,10 @@ bool CabWriter::RewindTemp(CabTempFile& file) {
 // --- creation and destruction ---------------------------------------------------------------
 
 bool CabWriter::Init() {
-  reserveHeader_ = std::min(params_.cbReserveCFHeader, 65535u);
-  reserveFolder_ = std::min(params_.cbReserveCFFolder, 255u);
-  reserveData_ = std::min(params_.cbReserveCFData, 255u);
-  if (params_.cb == 0) params_.cb = kDefaultCb;
+  reserveHeader_ = std::min(params_.headerReserve, 65535u);
+  reserveFolder_ = std::min(params_.folderReserve, 255u);
+  reserveData_ = std::min(params_.dataReserve, 255u);
+  if (params_.maxCabinetSize == 0) params_.maxCabinetSize = kDefaultMaxCabinetSize;
   try {
     copyBuffer_.resize(kMaxDataHeader + 65536);  // any CFDATA header and cbData
   } catch (const std::bad_alloc&) {
@@ -485,7 +485,7 @@ bool CabWriter::AddFile(const std::string& source, const std::string& name, bool
   file.uoffFolderStart = static_cast<std::uint32_t>(uoffFolderStart);
   if (!AppendFolderFileRecord(file)) return false;
 
-  if (FolderCompressedSize() > params_.cbFolderThresh || EstimateCabinet() > params_.cb) {
+  if (FolderCompressedSize() > params_.folderThreshold || EstimateCabinet() > params_.maxCabinetSize) {
     return CloseFolder(false, next, progress);
   }
   return true;
@@ -520,7 +520,7 @@ bool CabWriter::CloseFolder(bool force, const CabNextCabinetFn& next, const CabP
     if (!CreateTemps({&carryData, &carryFiles})) return false;
 
     Placement placement;
-    placement.spaceLeft = static_cast<std::int64_t>(params_.cb) - static_cast<std::int64_t>(estimate);
+    placement.spaceLeft = static_cast<std::int64_t>(params_.maxCabinetSize) - static_cast<std::int64_t>(estimate);
     placement.needNext = placement.spaceLeft < 0 || (force && firstPass);
     placement.placedUncompressed = placedBefore;
     if (placement.needNext && !PrepareNextCabinet(estimate, next, placement)) return false;
@@ -553,17 +553,17 @@ bool CabWriter::CloseFolder(bool force, const CabNextCabinetFn& next, const CabP
 // Asks the client for the following cabinet's name; its names then take room here.
 bool CabWriter::PrepareNextCabinet(std::uint64_t estimate, const CabNextCabinetFn& next, Placement& placement) {
   nextParams_ = params_;
-  ++nextParams_.iCab;
+  ++nextParams_.cabinetIndex;
   if (next && next(nextParams_, static_cast<std::uint32_t>(estimate)) == -1) return Fail(ArchiveStatus::kStopped);
-  if (nextParams_.cb == 0) nextParams_.cb = kDefaultCb;
+  if (nextParams_.maxCabinetSize == 0) nextParams_.maxCabinetSize = kDefaultMaxCabinetSize;
   // Both names are stored again in the following cabinet's header as its predecessor's.
-  for (const std::string* name : {&params_.szCab, &params_.szDisk, &nextParams_.szCab, &nextParams_.szDisk}) {
+  for (const std::string* name : {&params_.cabinetName, &params_.diskName, &nextParams_.cabinetName, &nextParams_.diskName}) {
     if (name->size() > kMaxNameLength) {
       return Fail(ArchiveStatus::kFormatLimit, 0, "the cabinet or disk name " + *name + " is longer than 255 characters");
     }
   }
-  nextCab_ = nextParams_.szCab;
-  nextDisk_ = nextParams_.szDisk;
+  nextCab_ = nextParams_.cabinetName;
+  nextDisk_ = nextParams_.diskName;
   hasNext_ = true;
   placement.spaceLeft -= static_cast<std::int64_t>(nextCab_.size() + nextDisk_.size() + 2);
   return true;
@@ -703,9 +703,11 @@ bool CabWriter::PlaceFileRecords(std::uint64_t placedUncompressed, CabTempFile& 
 
 // Writes the full cabinet and makes the prepared parameters the current ones.
 bool CabWriter::HandOverToNextCabinet(std::uint64_t estimate, const CabProgressFn& progress) {
-  const std::uint32_t currentCb = params_.cb;
+  const std::uint32_t currentMaxSize = params_.maxCabinetSize;
   if (!WriteCabinet(estimate, estimate, progress)) return false;
-  if (currentCb != 0 && params_.iDisk == nextParams_.iDisk) nextParams_.cb = params_.cb;
+  if (currentMaxSize != 0 && params_.diskIndex == nextParams_.diskIndex) {
+    nextParams_.maxCabinetSize = params_.maxCabinetSize;
+  }
   params_ = nextParams_;
   folderIndex_ = 0;
   return true;
@@ -766,7 +768,7 @@ CFHEADER CabWriter::NextHeader(std::uint32_t cbCabinet, std::uint32_t coffFiles)
 // last the signature.
 bool CabWriter::WriteCabinetBody(CabHandle file, std::uint64_t progressTotal,
                                  const CabProgressFn& progress, std::uint32_t& cbCabinet) {
-  const std::string path = params_.szCabPath + params_.szCab;
+  const std::string path = params_.cabinetFolder + params_.cabinetName;
   int err = 0;
   auto put = [&](const void* p, std::size_t n) {
     return n == 0 || client_.write(file, p, static_cast<unsigned>(n), err) == static_cast<long>(n) ||
@@ -809,8 +811,8 @@ bool CabWriter::WriteCabinetBody(CabHandle file, std::uint64_t progressTotal,
 }
 
 bool CabWriter::StartFreshCabinet() {
-  prevCab_ = params_.szCab;
-  prevDisk_ = params_.szDisk;
+  prevCab_ = params_.cabinetName;
+  prevDisk_ = params_.diskName;
   hasPrev_ = true;
   nextCab_.clear();
   nextDisk_.clear();
@@ -827,7 +829,7 @@ bool CabWriter::WriteCabinet(std::uint64_t progressTotal, std::uint64_t estimate
     return Fail(ArchiveStatus::kFormatLimit, 0,
                 "more than " + std::to_string(limits_.cabinetsPerSet) + " cabinets in one set");
   }
-  const std::string path = params_.szCabPath + params_.szCab;
+  const std::string path = params_.cabinetFolder + params_.cabinetName;
   int err = 0;
   const CabHandle file = client_.open(path, O_RDWR | O_CREAT | O_TRUNC, 0666, err);
   if (file == -1) return Fail(ArchiveStatus::kCabinetWriteFailed, err, "cannot create " + path);
@@ -844,7 +846,7 @@ bool CabWriter::WriteCabinet(std::uint64_t progressTotal, std::uint64_t estimate
 
   const long value = Report(progress, StatusCabinet, estimate, cbCabinet);
   if (value == -1) return Fail(ArchiveStatus::kStopped);
-  params_.cb = static_cast<std::uint32_t>(params_.cb - static_cast<std::uint32_t>(value));
+  params_.maxCabinetSize = static_cast<std::uint32_t>(params_.maxCabinetSize - static_cast<std::uint32_t>(value));
   return true;
 }
 

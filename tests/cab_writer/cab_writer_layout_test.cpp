@@ -66,9 +66,9 @@ TEST(CabWriterLayout, OneStoredFileMatchesTheFormatExample) {
 TEST(CabWriterLayout, ReserveAreasAreWrittenAsZerosAndCounted) {
   ScratchFolder folder;
   WriterSetup setup = WriterFor(folder, 1);
-  setup.params.cbReserveCFHeader = 300;
-  setup.params.cbReserveCFFolder = 5;
-  setup.params.cbReserveCFData = 7;
+  setup.params.headerReserve = 300;
+  setup.params.folderReserve = 5;
+  setup.params.dataReserve = 7;
   const std::vector<SourceFile> files = {{"x.bin", TextBytes(70000, 1)}};
   ASSERT_TRUE(RunWriter(folder, files, setup).flushed);
   const Bytes cab = ReadBytes(folder / "test.CAB");
@@ -109,7 +109,7 @@ TEST(CabWriterLayout, NameOf255CharactersIsFineAndLongerFailsWhenTheFolderCloses
 TEST(CabWriterLayout, FolderClosesAtTheFirstFileBoundaryPastTheThreshold) {
   ScratchFolder folder;
   WriterSetup setup = WriterFor(folder, 0);
-  setup.params.cbFolderThresh = 50000;
+  setup.params.folderThreshold = 50000;
   // 40000 bytes stay below, 80000 pass it: the third file starts a second folder.
   const std::vector<SourceFile> files = {
       {"a", RandomBytes(40000, 1)}, {"b", RandomBytes(40000, 2)}, {"c", RandomBytes(10, 3)}};
@@ -124,7 +124,7 @@ TEST(CabWriterLayout, FolderClosesAtTheFirstFileBoundaryPastTheThreshold) {
 TEST(CabWriterLayout, LzxFolderThresholdCountsWhatTheEncoderStillHolds) {
   ScratchFolder folder;
   WriterSetup setup = WriterFor(folder, 0x1003);
-  setup.params.cbFolderThresh = 30000;
+  setup.params.folderThreshold = 30000;
   // After 20000 bytes nothing has reached the encoder; after 40000 it holds one frame of
   // noise, not yet written out, which already passes the threshold.
   const std::vector<SourceFile> files = {
@@ -194,7 +194,7 @@ TEST(CabWriterErrors, EachFailureHasItsCodeAndLeavesNoFiles) {
        },
        cab::kCabErrorUserAbort},
       {"cabinet folder missing", 0,
-       [](WriterSetup& s, std::vector<SourceFile>&) { s.params.szCabPath += "missing/"; }, cab::kCabErrorCabinetFile},
+       [](WriterSetup& s, std::vector<SourceFile>&) { s.params.cabinetFolder += "missing/"; }, cab::kCabErrorCabinetFile},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

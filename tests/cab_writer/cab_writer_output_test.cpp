@@ -46,9 +46,9 @@ TEST(CabWriterOutput, FixedRunsComeBackWholeWithinTheirSizeBounds) {
     SCOPED_TRACE(c.what);
     ScratchFolder folder;
     WriterSetup setup = WriterFor(folder, c.type);
-    if (c.cb) setup.params.cb = c.cb;
-    if (c.threshold) setup.params.cbFolderThresh = c.threshold;
-    setup.params.cbReserveCFHeader = setup.params.cbReserveCFFolder = setup.params.cbReserveCFData = c.reserve;
+    if (c.cb) setup.params.maxCabinetSize = c.cb;
+    if (c.threshold) setup.params.folderThreshold = c.threshold;
+    setup.params.headerReserve = setup.params.folderReserve = setup.params.dataReserve = c.reserve;
     const WriterOutcome out = RunWriter(folder, files, setup);
     ASSERT_TRUE(out.flushed) << out.error.code;
     ASSERT_FALSE(out.cabinets.empty());
