@@ -54,7 +54,7 @@ std::vector<std::string> OldFollowingParts(const std::string& firstPath, const s
   std::string problem;
   cab::ReadCabinetSet(firstPath, set, problem);  // the parts still there are removed even from a broken set
   for (std::size_t i = 1; i < set.size(); ++i) {
-    const std::string expected = stem + std::to_string(set[i].directory.header.iCabinet) + extension;
+    const std::string expected = stem + std::to_string(set[i].directory.header.cabinetIndex) + extension;
     if (EqualsIgnoreCase(BaseName(set[i].path), expected)) old.push_back(set[i].path);
   }
   return old;

@@ -64,7 +64,7 @@ enum CabStatusKind : int {
 // number. read/write return the byte count or -1.
 struct CabWriterClient {
   // A file record was placed into a cabinet; -1 stops.
-  std::function<int(const CabinetParameters& cabinet, const std::string& name, std::uint32_t cbFile,
+  std::function<int(const CabinetParameters& cabinet, const std::string& name, std::uint32_t fileSize,
                     bool continuation)>
       filePlaced;
   std::function<void*(std::size_t size)> allocate;  // nullptr on failure
@@ -103,10 +103,10 @@ CabWriterPtr CabWriterCreate(CabError& error, CabWriterClient client, const Cabi
 // blocks in one cabinet than it may hold fails with ArchiveStatus::kFormatLimit. (Tests
 // give small limits to reach these cases quickly.)
 struct CabWriterLimits {
-  std::uint32_t filesPerCabinet = 0xFFFF;    // cFiles
-  std::uint32_t foldersPerCabinet = 0xFFFD;  // cFolders; iFolder 0xFFFD and up are taken
-  std::uint32_t blocksPerFolder = 0xFFFF;    // cCFData of one folder in one cabinet
-  std::uint32_t cabinetsPerSet = 0x10000;    // iCabinet 0 to 0xFFFF
+  std::uint32_t filesPerCabinet = 0xFFFF;    // fileCount
+  std::uint32_t foldersPerCabinet = 0xFFFD;  // folderCount; folderIndex 0xFFFD and up are taken
+  std::uint32_t blocksPerFolder = 0xFFFF;    // blockCount of one folder in one cabinet
+  std::uint32_t cabinetsPerSet = 0x10000;    // cabinetIndex 0 to 0xFFFF
 };
 CabWriterPtr CabWriterCreate(CabError& error, CabWriterClient client, const CabinetParameters& parameters,
                              const CabWriterLimits& limits);

@@ -123,7 +123,7 @@ TEST(CabWriterRoundTrip, CabinetSetsWithSplitBlocksAndContinuedFiles) {
 }
 
 // Cabinets of a set that hold nothing but a middle part of a data block: a continued
-// folder of one block whose cbUncomp is 0.
+// folder of one block whose uncompressedSize is 0.
 std::size_t MiddlePartCabinets(const ScratchFolder& folder, const std::vector<std::string>& cabinets) {
   std::size_t middles = 0;
   for (const std::string& name : cabinets) {
@@ -131,11 +131,11 @@ std::size_t MiddlePartCabinets(const ScratchFolder& folder, const std::vector<st
     int code = 0;
     if (!cab::ReadCabinetDirectory(folder / name, directory, code)) ADD_FAILURE() << name << ": " << code;
     if (!(directory.header.flags & cab::kFlagPrevCabinet) || directory.folders.size() != 1 ||
-        directory.folders[0].cCFData != 1) {
+        directory.folders[0].blockCount != 1) {
       continue;
     }
     const Bytes bytes = ReadBytes(folder / name);
-    const std::size_t at = directory.folders[0].coffCabStart;
+    const std::size_t at = directory.folders[0].firstBlockOffset;
     if (at + cab::kDataFixedSize <= bytes.size() && cab::LoadLE16(bytes.data() + at + 6) == 0) ++middles;
   }
   return middles;
@@ -216,7 +216,7 @@ TEST(CabWriterRoundTrip, ForcedNextCabinetClosesTheFolderAndStartsASecondCabinet
   const Bytes first = ReadBytes(folder / "test.CAB");
   ASSERT_GE(first.size(), 36u);
   EXPECT_EQ(cab::LoadLE16(first.data() + 30), cab::kFlagNextCabinet);
-  EXPECT_EQ(cab::LoadLE16(first.data() + 34), 0);  // iCabinet
+  EXPECT_EQ(cab::LoadLE16(first.data() + 34), 0);  // cabinetIndex
 }
 
 }  // namespace
