@@ -2,7 +2,6 @@
 // adapt their Prompts to this, kraxctl writes to the terminal, tests record the calls.
 #pragma once
 
-#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -36,8 +35,7 @@ class BusyScope {
 // Asks "File %s exist. Overwrite ?" with the busy cursor lifted while the user answers;
 // without askYesNo the answer is No.
 inline bool AskOverwrite(const ArchiveCallbacks& callbacks, const BusyScope& busy, const std::string& path) {
-  char question[600];
-  std::snprintf(question, sizeof question, "File %s exist. Overwrite ?", path.c_str());
+  const std::string question = "File " + path + " exist. Overwrite ?";
   busy.Set(false);
   const bool yes = callbacks.askYesNo && callbacks.askYesNo(question);
   busy.Set(true);

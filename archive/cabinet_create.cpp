@@ -54,10 +54,17 @@ std::vector<std::string> OldFollowingParts(const std::string& firstPath, const s
   std::string problem;
   cab::ReadCabinetSet(firstPath, set, problem);  // the parts still there are removed even from a broken set
   for (std::size_t i = 1; i < set.size(); ++i) {
-    const std::string expected = stem + std::to_string(set[i].directory.header.iCabinet) + extension;
+    const std::string expected = stem + std::to_string(set[i].directory.header.cabinetIndex) + extension;
     if (EqualsIgnoreCase(BaseName(set[i].path), expected)) old.push_back(set[i].path);
   }
   return old;
+}
+
+// The number in decimal, padded with spaces on the left to at least `width` characters.
+std::string RightAligned(std::uint64_t value, std::size_t width) {
+  std::string text = std::to_string(value);
+  if (text.size() < width) text.insert(0, width - text.size(), ' ');
+  return text;
 }
 
 }  // namespace
@@ -131,20 +138,19 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
     return false;
   }
 
-  std::uint32_t totalUncompressed = 0, totalCompressed = 0;
+  std::uint64_t totalUncompressed = 0, totalCompressed = 0;
   std::string currentName;
   std::vector<std::string> partNames{parts.name + extension};
 
   cab::CabinetParameters params;
-  params.cb = options.maxCabinetSize;
-  params.cbFolderThresh = options.folderThreshold;
-  params.iCab = 0;
-  params.iDisk = 0;
-  params.fFailOnIncompressible = 0;
+  params.maxCabinetSize = options.maxCabinetSize;
+  params.folderThreshold = options.folderThreshold;
+  params.cabinetIndex = 0;
+  params.diskIndex = 0;
   params.setID = cab::kDefaultSetID;
-  params.szDisk = "CABDisk";
-  params.szCab = partNames.front();
-  params.szCabPath = staging.path() + "/";
+  params.diskName = "CABDisk";
+  params.cabinetName = partNames.front();
+  params.cabinetFolder = staging.path() + "/";
 
   cab::CabWriterClient client = cab::MakeStandardCabWriterClient();
   client.filePlaced = [](const cab::CabinetParameters&, const std::string&, std::uint32_t, bool) {
@@ -155,8 +161,8 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
   };
 
   const cab::CabNextCabinetFn nextCabinet = [&](cab::CabinetParameters& next, std::uint32_t) {
-    next.szCab = parts.name + std::to_string(next.iCab) + extension;
-    partNames.push_back(next.szCab);
+    next.cabinetName = parts.name + std::to_string(next.cabinetIndex) + extension;
+    partNames.push_back(next.cabinetName);
     return 0;
   };
   const cab::CabProgressFn progress = [&](cab::CabStatusKind kind, std::uint32_t first,
@@ -164,10 +170,10 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
     if (kind == cab::StatusFile) {
       totalCompressed += first;
       totalUncompressed += second;
-      char text[600];
-      std::snprintf(text, sizeof text, "File %s Compressing: %9ld -> %9ld", currentName.c_str(),
-                    static_cast<long>(totalUncompressed), static_cast<long>(totalCompressed));
-      if (callbacks.status) callbacks.status(text);
+      if (callbacks.status) {
+        callbacks.status("File " + currentName + " Compressing: " + RightAligned(totalUncompressed, 9) + " -> " +
+                         RightAligned(totalCompressed, 9));
+      }
     }
     return callbacks.StopRequested() ? -1 : 0;
   };

@@ -30,8 +30,9 @@ struct CabinetCreateOptions {
 // Writes `cabinetBase` + ".CAB" (a following cabinet of a set: the name part followed by
 // 1.CAB, 2.CAB, ...; options.extension replaces ".CAB"). The set is written in a temporary
 // folder beside it and put in place whole once complete; the later cabinets of an older set
-// of that name that the new set does not replace are removed. Names in the cabinet are the files' paths relative to `baseFolder`
-// with backslashes, or the bare file names without a base folder. With `overwrite` false
+// of that name that the new set does not replace are removed. Names in the cabinet are the
+// files' paths relative to `baseFolder` with backslashes, or the bare file names without a
+// base folder. With `overwrite` false
 // an existing cabinet is replaced only after "File %s exist. Overwrite ?" is answered Yes.
 // Progress goes to callbacks.status as "File %s Compressing: %9ld -> %9ld".
 // Returns true when the cabinet was written completely.
@@ -47,7 +48,7 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
                           const ArchiveCallbacks& callbacks, const CabinetCreateOptions& options,
                           ArchiveResult& result, std::vector<std::string>* written = nullptr);
 
-// The name a file gets in the cabinet (exposed for tests): the path components of `file`
+// The name a file gets in a cabinet or zip archive: the path components of `file`
 // behind those of `baseFolder`, joined with backslashes; without a base folder (or for a
 // file outside it) the last component. "." and ".." are resolved first; a path spelled
 // below the base that climbs out of it gets an empty name (refused).

@@ -43,12 +43,12 @@ std::string FormatAttributes(std::uint16_t attribs) {
   return text;
 }
 
-std::string FormatFolder(std::uint16_t iFolder) {
-  switch (iFolder) {
+std::string FormatFolder(std::uint16_t folderIndex) {
+  switch (folderIndex) {
     case cab::kFolderContinuedFromPrev: return "prev";
     case cab::kFolderContinuedToNext: return "next";
     case cab::kFolderContinuedPrevAndNext: return "both";
-    default: return std::to_string(iFolder);
+    default: return std::to_string(folderIndex);
   }
 }
 
@@ -80,14 +80,14 @@ int RunList(Context& context, const std::vector<std::string>& args) {
   for (std::size_t part = 0; part < set.size(); ++part) {
     const cab::CabDirectory& listed = set[part].directory;
     for (const auto& file : listed.files) {
-      const bool continued = file.iFolder == cab::kFolderContinuedFromPrev || file.iFolder == cab::kFolderContinuedPrevAndNext;
+      const bool continued = file.folderIndex == cab::kFolderContinuedFromPrev || file.folderIndex == cab::kFolderContinuedPrevAndNext;
       if (part > 0 && continued) continue;
       char size[16];
-      std::snprintf(size, sizeof size, "%10u", file.cbFile);
+      std::snprintf(size, sizeof size, "%10u", file.fileSize);
       context.out << size << ' ' << FormatDosDateTime(file.date, file.time) << ' '
-                  << FormatAttributes(file.attribs) << ' ' << FormatFolder(file.iFolder) << ' '
+                  << FormatAttributes(file.attribs) << ' ' << FormatFolder(file.folderIndex) << ' '
                   << cab::DescribeTypeCompress(cab::FolderTypeOfFile(listed, file)) << ' '
-                  << TerminalSafe(cab::DecodeCabinetName(file.szName, file.attribs)) << '\n';
+                  << TerminalSafe(cab::DecodeCabinetName(file.name, file.attribs)) << '\n';
     }
   }
   if (!problem.empty()) return Fail(context, problem, cab::kCabReaderOpenFailed);

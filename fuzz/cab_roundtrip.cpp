@@ -87,13 +87,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // with less the writer could never place data, so tiny limits start at 600. Their files
   // are kept small to keep the number of cabinets down.
   const std::uint8_t sizeKind = in.Byte() % 3;
-  params.cb = sizeKind == 0 ? 600 + in.Number(30000) : sizeKind == 1 ? 30000 + in.Number(220000) : 300000000;
-  params.cbFolderThresh = 1000 + in.Number(300000);
-  params.cbReserveCFData = in.Byte() % 4 == 0 ? in.Byte() : 0;
+  params.maxCabinetSize = sizeKind == 0 ? 600 + in.Number(30000) : sizeKind == 1 ? 30000 + in.Number(220000) : 300000000;
+  params.folderThreshold = 1000 + in.Number(300000);
+  params.dataReserve = in.Byte() % 4 == 0 ? in.Byte() : 0;
   params.setID = 12345;
-  params.szDisk = "CABDisk";
-  params.szCab = "f.CAB";
-  params.szCabPath = root.string() + "/";
+  params.diskName = "CABDisk";
+  params.cabinetName = "f.CAB";
+  params.cabinetFolder = root.string() + "/";
 
   const unsigned fileCount = in.Byte() % 5;
   std::vector<Bytes> contents;
@@ -111,9 +111,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto writer = krax::cab::CabWriterCreate(error, krax::cab::MakeStandardCabWriterClient(), params);
   if (!writer) abort();
   // Every LZX level, chosen without taking another input byte (the seeds keep their meaning).
-  krax::cab::CabWriterSetLzxLevel(*writer, 1 + static_cast<int>(params.cbFolderThresh % krax::lzx::kLzxMaxLevel));
+  krax::cab::CabWriterSetLzxLevel(*writer, 1 + static_cast<int>(params.folderThreshold % krax::lzx::kLzxMaxLevel));
   const krax::cab::CabNextCabinetFn next = [](krax::cab::CabinetParameters& p, std::uint32_t) {
-    p.szCab = "f" + std::to_string(p.iCab) + ".CAB";
+    p.cabinetName = "f" + std::to_string(p.cabinetIndex) + ".CAB";
     return 0;
   };
   const krax::cab::CabOpenSourceFn open = [](const std::string& name, std::uint16_t&, std::uint16_t&,

@@ -67,12 +67,12 @@ bool ReadCabinetDirectory(const std::string& path, CabDirectory& directory, int&
   if (header.flags & kFlagReservePresent) {
     const std::uint8_t* sizes = in.Take(kReserveFieldsSize);
     if (!sizes) return fail(4);
-    header.cbCFHeader = LoadLE16(sizes);
-    header.cbCFFolder = sizes[2];
-    header.cbCFData = sizes[3];
-    const std::uint8_t* reserve = in.Take(header.cbCFHeader);
+    header.headerReserveSize = LoadLE16(sizes);
+    header.folderReserveSize = sizes[2];
+    header.dataReserveSize = sizes[3];
+    const std::uint8_t* reserve = in.Take(header.headerReserveSize);
     if (!reserve) return fail(4);
-    header.abReserve.assign(reserve, reserve + header.cbCFHeader);
+    header.reserveBytes.assign(reserve, reserve + header.headerReserveSize);
   }
   auto names = [&](std::string& cabinet, std::string& disk) {
     auto a = in.Name();
@@ -82,24 +82,24 @@ bool ReadCabinetDirectory(const std::string& path, CabDirectory& directory, int&
     disk = *b;
     return true;
   };
-  if ((header.flags & kFlagPrevCabinet) && !names(header.szCabinetPrev, header.szDiskPrev)) return fail(4);
-  if ((header.flags & kFlagNextCabinet) && !names(header.szCabinetNext, header.szDiskNext)) return fail(4);
+  if ((header.flags & kFlagPrevCabinet) && !names(header.previousCabinetName, header.previousDiskName)) return fail(4);
+  if ((header.flags & kFlagNextCabinet) && !names(header.nextCabinetName, header.nextDiskName)) return fail(4);
 
   std::vector<CFFOLDER> folders;
-  for (unsigned i = 0; i < header.cFolders; ++i) {
-    const std::uint8_t* record = in.Take(kFolderFixedSize + header.cbCFFolder);
+  for (unsigned i = 0; i < header.folderCount; ++i) {
+    const std::uint8_t* record = in.Take(kFolderFixedSize + header.folderReserveSize);
     if (!record) return fail(4);
-    folders.push_back(ParseFolder(record, header.cbCFFolder));
+    folders.push_back(ParseFolder(record, header.folderReserveSize));
   }
   std::vector<CFFILE> files;
-  if (!in.Seek(header.coffFiles)) return fail(4);
-  for (unsigned i = 0; i < header.cFiles; ++i) {
+  if (!in.Seek(header.firstFileOffset)) return fail(4);
+  for (unsigned i = 0; i < header.fileCount; ++i) {
     const std::uint8_t* record = in.Take(kFileFixedSize);
     if (!record) return fail(4);
     CFFILE file = ParseFileFixed(record);
     auto name = in.Name();
     if (!name) return fail(4);
-    file.szName = std::move(*name);
+    file.name = std::move(*name);
     files.push_back(std::move(file));
   }
   directory.header = std::move(header);
@@ -111,10 +111,10 @@ bool ReadCabinetDirectory(const std::string& path, CabDirectory& directory, int&
 
 std::uint16_t FolderTypeOfFile(const CabDirectory& directory, const CFFILE& file) {
   if (directory.folders.empty()) return kMethodUnset;
-  std::size_t index = file.iFolder;
-  if (file.iFolder == kFolderContinuedFromPrev || file.iFolder == kFolderContinuedPrevAndNext) {
+  std::size_t index = file.folderIndex;
+  if (file.folderIndex == kFolderContinuedFromPrev || file.folderIndex == kFolderContinuedPrevAndNext) {
     index = 0;
-  } else if (file.iFolder == kFolderContinuedToNext) {
+  } else if (file.folderIndex == kFolderContinuedToNext) {
     index = directory.folders.size() - 1;
   }
   if (index >= directory.folders.size()) return kMethodUnset;
@@ -143,15 +143,15 @@ bool ReadCabinetSet(const std::string& path, std::vector<CabinetSetPart>& parts,
     }
     const CFHEADER& header = part.directory.header;
     if (!parts.empty() && (header.setID != parts.back().directory.header.setID ||
-                           header.iCabinet != parts.back().directory.header.iCabinet + 1)) {
+                           header.cabinetIndex != parts.back().directory.header.cabinetIndex + 1)) {
       problem = "the cabinet " + current + " does not belong to the set";
       return false;
     }
     const bool more = (header.flags & kFlagNextCabinet) != 0;
-    const std::string next = folder + header.szCabinetNext;
+    const std::string next = folder + header.nextCabinetName;
     parts.push_back(std::move(part));
     if (!more) return true;
-    if (parts.size() > 0xFFFF) {  // more than iCabinet can number: a loop
+    if (parts.size() > 0xFFFF) {  // more than cabinetIndex can number: a loop
       problem = "the cabinet set " + path + " does not end";
       return false;
     }
@@ -166,15 +166,15 @@ std::optional<std::string> FirstCabinetOfSet(const std::string& path) {
     return std::nullopt;
   }
   const std::string folder = SplitCabinetPath(path).folder;
-  std::string earliest = directory.header.szCabinetPrev;
+  std::string earliest = directory.header.previousCabinetName;
   // Each step goes back one cabinet number, so the walk ends.
-  for (unsigned number = directory.header.iCabinet; number > 0; --number) {
+  for (unsigned number = directory.header.cabinetIndex; number > 0; --number) {
     CabDirectory previous;
     if (!ReadCabinetDirectory(folder + earliest, previous, code) || !(previous.header.flags & kFlagPrevCabinet) ||
-        previous.header.iCabinet >= number) {
+        previous.header.cabinetIndex >= number) {
       break;
     }
-    earliest = previous.header.szCabinetPrev;
+    earliest = previous.header.previousCabinetName;
   }
   return earliest;
 }

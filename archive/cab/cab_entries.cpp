@@ -60,7 +60,7 @@ ArchiveResult WalkCabinetSet(const std::string& cabPath,
       return Failure(ArchiveStatus::kCabinetOpenFailed, "the cabinet " + current + " of the set is missing or unreadable");
     }
     if (walked > 0 && (directory.header.setID != previous.setID ||
-                       directory.header.iCabinet != previous.iCabinet + 1)) {
+                       directory.header.cabinetIndex != previous.cabinetIndex + 1)) {
       return Failure(ArchiveStatus::kWrongCabinet, "the cabinet " + current + " does not belong to the set");
     }
     previous = directory.header;
@@ -79,7 +79,7 @@ ArchiveResult WalkCabinetSet(const std::string& cabPath,
       return result;
     }
     if (!(directory.header.flags & cab::kFlagNextCabinet)) return {};
-    current = parts.folder + directory.header.szCabinetNext;
+    current = parts.folder + directory.header.nextCabinetName;
   }
 }
 

@@ -14,11 +14,11 @@ bool ListCabinetEntrySizes(const std::string& cabPath, std::vector<ArchiveEntryS
     if (!cab::ReadCabinetDirectory(current, directory, code)) return walked > 0;
     for (const cab::CFFILE& file : directory.files) {
       // A file continued from the previous cabinet was counted there.
-      if (file.iFolder == cab::kFolderContinuedFromPrev || file.iFolder == cab::kFolderContinuedPrevAndNext) continue;
-      entries.push_back({file.szName, file.cbFile});
+      if (file.folderIndex == cab::kFolderContinuedFromPrev || file.folderIndex == cab::kFolderContinuedPrevAndNext) continue;
+      entries.push_back({file.name, file.fileSize});
     }
     if (!(directory.header.flags & cab::kFlagNextCabinet)) break;
-    current = parts.folder + directory.header.szCabinetNext;
+    current = parts.folder + directory.header.nextCabinetName;
   }
   return true;
 }

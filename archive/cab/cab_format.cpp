@@ -39,9 +39,9 @@ std::string DescribeTypeCompress(std::uint16_t typeCompress) {
 
 std::size_t CFHEADER::serializedSize() const {
   std::size_t size = kHeaderFixedSize;
-  if (flags & kFlagReservePresent) size += kReserveFieldsSize + cbCFHeader;
-  if (flags & kFlagPrevCabinet) size += szCabinetPrev.size() + 1 + szDiskPrev.size() + 1;
-  if (flags & kFlagNextCabinet) size += szCabinetNext.size() + 1 + szDiskNext.size() + 1;
+  if (flags & kFlagReservePresent) size += kReserveFieldsSize + headerReserveSize;
+  if (flags & kFlagPrevCabinet) size += previousCabinetName.size() + 1 + previousDiskName.size() + 1;
+  if (flags & kFlagNextCabinet) size += nextCabinetName.size() + 1 + nextDiskName.size() + 1;
   return size;
 }
 
@@ -61,8 +61,8 @@ std::uint32_t Csum(const std::uint8_t* bytes, std::size_t length, std::uint32_t 
 
 std::uint32_t DataBlockChecksum(const CFDATA& header, const std::uint8_t* data) {
   std::vector<std::uint8_t> bytes;
-  AppendDataHeader(bytes, header, header.abReserve.size());
-  const std::uint32_t seed = Csum(data, header.cbData, 0);
+  AppendDataHeader(bytes, header, header.reserveBytes.size());
+  const std::uint32_t seed = Csum(data, header.compressedSize, 0);
   return Csum(bytes.data() + 4, bytes.size() - 4, seed);
 }
 
@@ -85,89 +85,89 @@ void AppendReserve(std::vector<std::uint8_t>& out, const std::vector<std::uint8_
 void AppendHeader(std::vector<std::uint8_t>& out, const CFHEADER& h) {
   AppendLE32(out, h.signature);
   AppendLE32(out, h.reserved1);
-  AppendLE32(out, h.cbCabinet);
+  AppendLE32(out, h.cabinetSize);
   AppendLE32(out, h.reserved2);
-  AppendLE32(out, h.coffFiles);
+  AppendLE32(out, h.firstFileOffset);
   AppendLE32(out, h.reserved3);
   out.push_back(h.versionMinor);
   out.push_back(h.versionMajor);
-  AppendLE16(out, h.cFolders);
-  AppendLE16(out, h.cFiles);
+  AppendLE16(out, h.folderCount);
+  AppendLE16(out, h.fileCount);
   AppendLE16(out, h.flags);
   AppendLE16(out, h.setID);
-  AppendLE16(out, h.iCabinet);
+  AppendLE16(out, h.cabinetIndex);
   if (h.flags & kFlagReservePresent) {
-    AppendLE16(out, h.cbCFHeader);
-    out.push_back(h.cbCFFolder);
-    out.push_back(h.cbCFData);
-    AppendReserve(out, h.abReserve, h.cbCFHeader);
+    AppendLE16(out, h.headerReserveSize);
+    out.push_back(h.folderReserveSize);
+    out.push_back(h.dataReserveSize);
+    AppendReserve(out, h.reserveBytes, h.headerReserveSize);
   }
   if (h.flags & kFlagPrevCabinet) {
-    AppendString(out, h.szCabinetPrev);
-    AppendString(out, h.szDiskPrev);
+    AppendString(out, h.previousCabinetName);
+    AppendString(out, h.previousDiskName);
   }
   if (h.flags & kFlagNextCabinet) {
-    AppendString(out, h.szCabinetNext);
-    AppendString(out, h.szDiskNext);
+    AppendString(out, h.nextCabinetName);
+    AppendString(out, h.nextDiskName);
   }
 }
 
 void AppendFolder(std::vector<std::uint8_t>& out, const CFFOLDER& folder, std::size_t reserveSize) {
-  AppendLE32(out, folder.coffCabStart);
-  AppendLE16(out, folder.cCFData);
+  AppendLE32(out, folder.firstBlockOffset);
+  AppendLE16(out, folder.blockCount);
   AppendLE16(out, folder.typeCompress);
-  AppendReserve(out, folder.abReserve, reserveSize);
+  AppendReserve(out, folder.reserveBytes, reserveSize);
 }
 
 void AppendFile(std::vector<std::uint8_t>& out, const CFFILE& file) {
-  AppendLE32(out, file.cbFile);
-  AppendLE32(out, file.uoffFolderStart);
-  AppendLE16(out, file.iFolder);
+  AppendLE32(out, file.fileSize);
+  AppendLE32(out, file.offsetInFolder);
+  AppendLE16(out, file.folderIndex);
   AppendLE16(out, file.date);
   AppendLE16(out, file.time);
   AppendLE16(out, file.attribs);
-  AppendString(out, file.szName);
+  AppendString(out, file.name);
 }
 
 void AppendDataHeader(std::vector<std::uint8_t>& out, const CFDATA& data, std::size_t reserveSize) {
   AppendLE32(out, data.csum);
-  AppendLE16(out, data.cbData);
-  AppendLE16(out, data.cbUncomp);
-  AppendReserve(out, data.abReserve, reserveSize);
+  AppendLE16(out, data.compressedSize);
+  AppendLE16(out, data.uncompressedSize);
+  AppendReserve(out, data.reserveBytes, reserveSize);
 }
 
 CFHEADER ParseHeaderFixed(const std::uint8_t* b) {
   CFHEADER h;
   h.signature = LoadLE32(b);
   h.reserved1 = LoadLE32(b + 4);
-  h.cbCabinet = LoadLE32(b + 8);
+  h.cabinetSize = LoadLE32(b + 8);
   h.reserved2 = LoadLE32(b + 12);
-  h.coffFiles = LoadLE32(b + 16);
+  h.firstFileOffset = LoadLE32(b + 16);
   h.reserved3 = LoadLE32(b + 20);
   h.versionMinor = b[24];
   h.versionMajor = b[25];
-  h.cFolders = LoadLE16(b + 26);
-  h.cFiles = LoadLE16(b + 28);
+  h.folderCount = LoadLE16(b + 26);
+  h.fileCount = LoadLE16(b + 28);
   h.flags = LoadLE16(b + 30);
   h.setID = LoadLE16(b + 32);
-  h.iCabinet = LoadLE16(b + 34);
+  h.cabinetIndex = LoadLE16(b + 34);
   return h;
 }
 
 CFFOLDER ParseFolder(const std::uint8_t* b, std::size_t reserveSize) {
   CFFOLDER folder;
-  folder.coffCabStart = LoadLE32(b);
-  folder.cCFData = LoadLE16(b + 4);
+  folder.firstBlockOffset = LoadLE32(b);
+  folder.blockCount = LoadLE16(b + 4);
   folder.typeCompress = LoadLE16(b + 6);
-  folder.abReserve.assign(b + kFolderFixedSize, b + kFolderFixedSize + reserveSize);
+  folder.reserveBytes.assign(b + kFolderFixedSize, b + kFolderFixedSize + reserveSize);
   return folder;
 }
 
 CFFILE ParseFileFixed(const std::uint8_t* b) {
   CFFILE file;
-  file.cbFile = LoadLE32(b);
-  file.uoffFolderStart = LoadLE32(b + 4);
-  file.iFolder = LoadLE16(b + 8);
+  file.fileSize = LoadLE32(b);
+  file.offsetInFolder = LoadLE32(b + 4);
+  file.folderIndex = LoadLE16(b + 8);
   file.date = LoadLE16(b + 10);
   file.time = LoadLE16(b + 12);
   file.attribs = LoadLE16(b + 14);
@@ -177,9 +177,9 @@ CFFILE ParseFileFixed(const std::uint8_t* b) {
 CFDATA ParseDataHeader(const std::uint8_t* b, std::size_t reserveSize) {
   CFDATA data;
   data.csum = LoadLE32(b);
-  data.cbData = LoadLE16(b + 4);
-  data.cbUncomp = LoadLE16(b + 6);
-  data.abReserve.assign(b + kDataFixedSize, b + kDataFixedSize + reserveSize);
+  data.compressedSize = LoadLE16(b + 4);
+  data.uncompressedSize = LoadLE16(b + 6);
+  data.reserveBytes.assign(b + kDataFixedSize, b + kDataFixedSize + reserveSize);
   return data;
 }
 

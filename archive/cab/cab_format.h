@@ -3,11 +3,11 @@
 // checksum, and byte-exact parse/serialise helpers shared by the cabinet reader and writer.
 //
 // All numbers are little-endian and unsigned. Layout of a cabinet file:
-//   CFHEADER (36 bytes) [cbCFHeader, cbCFFolder, cbCFData, header reserve]
-//                       [szCabinetPrev, szDiskPrev] [szCabinetNext, szDiskNext]
-//   CFFOLDER x cFolders (8 + cbCFFolder bytes each)
-//   CFFILE   x cFiles   (16 bytes + zero-terminated name), starting at coffFiles
-//   CFDATA blocks       (8 + cbCFData header bytes, then cbData bytes), folder by folder
+//   CFHEADER (36 bytes) [headerReserveSize, folderReserveSize, dataReserveSize, header reserve]
+//                       [previousCabinetName, previousDiskName] [nextCabinetName, nextDiskName]
+//   CFFOLDER x folderCount (8 + folderReserveSize bytes each)
+//   CFFILE   x fileCount   (16 bytes + zero-terminated name), starting at firstFileOffset
+//   CFDATA blocks       (8 + dataReserveSize header bytes, then compressedSize bytes), folder by folder
 #pragma once
 
 #include <cstddef>
@@ -27,7 +27,7 @@ inline constexpr std::uint32_t kSignatureMSCF = 0x4643534Du;  // "MSCF" read lit
 inline constexpr std::uint32_t kSignatureIncomplete = 0x42414321u;  // "!CAB": writer not done
 inline constexpr std::uint16_t kCabVersion = 0x0103;  // versionMajor 1, versionMinor 3
 inline constexpr std::size_t kHeaderFixedSize = 36;
-inline constexpr std::size_t kReserveFieldsSize = 4;  // cbCFHeader(2) cbCFFolder(1) cbCFData(1)
+inline constexpr std::size_t kReserveFieldsSize = 4;  // headerReserveSize(2) folderReserveSize(1) dataReserveSize(1)
 inline constexpr std::size_t kFolderFixedSize = 8;
 inline constexpr std::size_t kFileFixedSize = 16;
 inline constexpr std::size_t kDataFixedSize = 8;
@@ -40,7 +40,7 @@ inline constexpr std::uint16_t kFlagPrevCabinet = 0x0001;
 inline constexpr std::uint16_t kFlagNextCabinet = 0x0002;
 inline constexpr std::uint16_t kFlagReservePresent = 0x0004;
 
-// CFFILE.iFolder values for files that cross cabinet boundaries.
+// CFFILE.folderIndex values for files that cross cabinet boundaries.
 inline constexpr std::uint16_t kFolderContinuedFromPrev = 0xFFFD;
 inline constexpr std::uint16_t kFolderContinuedToNext = 0xFFFE;
 inline constexpr std::uint16_t kFolderContinuedPrevAndNext = 0xFFFF;
@@ -52,7 +52,7 @@ inline constexpr std::uint16_t kAttribSystem = 0x04;
 inline constexpr std::uint16_t kAttribArchive = 0x20;
 inline constexpr std::uint16_t kAttribRunAfterExtract = 0x40;
 inline constexpr std::uint16_t kAttribExtractMask = 0x27;  // the bits kept on extracted files
-inline constexpr std::uint16_t kAttribNameIsUtf8 = 0x80;   // szName is UTF-8, else an 8-bit code page
+inline constexpr std::uint16_t kAttribNameIsUtf8 = 0x80;   // name is UTF-8, else an 8-bit code page
 
 // The program's fixed choices when it writes a cabinet.
 inline constexpr std::uint16_t kDefaultSetID = 12345;
@@ -70,7 +70,7 @@ constexpr std::uint16_t MakeTypeCompress(CompressionMethod method, int windowBit
   return static_cast<std::uint16_t>(static_cast<std::uint16_t>(method) |
                                     ((static_cast<unsigned>(windowBits) & 0x1Fu) << 8));
 }
-// Largest cbData the reader accepts for a method (nullopt for an unknown method).
+// Largest compressedSize the reader accepts for a method (nullopt for an unknown method).
 std::optional<std::size_t> MaxCompressedBlockSize(std::uint16_t typeCompress);
 // "none", "mszip", "quantum:N", "lzx:N" or "unknown(0xNNNN)".
 std::string DescribeTypeCompress(std::uint16_t typeCompress);
@@ -79,23 +79,23 @@ std::string DescribeTypeCompress(std::uint16_t typeCompress);
 struct CFHEADER {
   std::uint32_t signature = kSignatureMSCF;
   std::uint32_t reserved1 = 0;
-  std::uint32_t cbCabinet = 0;
+  std::uint32_t cabinetSize = 0;
   std::uint32_t reserved2 = 0;
-  std::uint32_t coffFiles = 0;
+  std::uint32_t firstFileOffset = 0;
   std::uint32_t reserved3 = 0;
   std::uint8_t versionMinor = 3;
   std::uint8_t versionMajor = 1;
-  std::uint16_t cFolders = 0;
-  std::uint16_t cFiles = 0;
+  std::uint16_t folderCount = 0;
+  std::uint16_t fileCount = 0;
   std::uint16_t flags = 0;
   std::uint16_t setID = 0;
-  std::uint16_t iCabinet = 0;
+  std::uint16_t cabinetIndex = 0;
   // Optional parts (present according to flags).
-  std::uint16_t cbCFHeader = 0;
-  std::uint8_t cbCFFolder = 0;
-  std::uint8_t cbCFData = 0;
-  std::vector<std::uint8_t> abReserve;  // cbCFHeader bytes
-  std::string szCabinetPrev, szDiskPrev, szCabinetNext, szDiskNext;
+  std::uint16_t headerReserveSize = 0;
+  std::uint8_t folderReserveSize = 0;
+  std::uint8_t dataReserveSize = 0;
+  std::vector<std::uint8_t> reserveBytes;  // headerReserveSize bytes
+  std::string previousCabinetName, previousDiskName, nextCabinetName, nextDiskName;
 
   std::uint16_t version() const {
     return static_cast<std::uint16_t>(versionMinor | (versionMajor << 8));
@@ -105,29 +105,29 @@ struct CFHEADER {
 };
 
 struct CFFOLDER {
-  std::uint32_t coffCabStart = 0;
-  std::uint16_t cCFData = 0;
+  std::uint32_t firstBlockOffset = 0;
+  std::uint16_t blockCount = 0;
   std::uint16_t typeCompress = 0;
-  std::vector<std::uint8_t> abReserve;  // cbCFFolder bytes
+  std::vector<std::uint8_t> reserveBytes;  // folderReserveSize bytes
 };
 
 struct CFFILE {
-  std::uint32_t cbFile = 0;
-  std::uint32_t uoffFolderStart = 0;
-  std::uint16_t iFolder = 0;
+  std::uint32_t fileSize = 0;
+  std::uint32_t offsetInFolder = 0;
+  std::uint16_t folderIndex = 0;
   std::uint16_t date = 0;
   std::uint16_t time = 0;
   std::uint16_t attribs = 0;
-  std::string szName;
+  std::string name;
 
-  std::size_t serializedSize() const { return kFileFixedSize + szName.size() + 1; }
+  std::size_t serializedSize() const { return kFileFixedSize + name.size() + 1; }
 };
 
 struct CFDATA {
   std::uint32_t csum = 0;
-  std::uint16_t cbData = 0;
-  std::uint16_t cbUncomp = 0;  // 0: first part of a block continued in the next cabinet
-  std::vector<std::uint8_t> abReserve;  // cbCFData bytes
+  std::uint16_t compressedSize = 0;
+  std::uint16_t uncompressedSize = 0;  // 0: first part of a block continued in the next cabinet
+  std::vector<std::uint8_t> reserveBytes;  // dataReserveSize bytes
 };
 
 // --- little-endian helpers: the program's one set, named here for the format's users ----
@@ -143,15 +143,15 @@ using krax::StoreLE32;
 // significant first (three bytes c0 c1 c2 -> c0<<16 | c1<<8 | c2).
 std::uint32_t Csum(const std::uint8_t* bytes, std::size_t length, std::uint32_t seed);
 // The csum a CFDATA block must carry: CSUM over the header bytes from offset 4 to the end
-// of its reserve (cbData, cbUncomp, reserve), seeded with CSUM(data, cbData, 0).
-// `header.abReserve` must hold exactly the block reserve; `data` holds cbData bytes.
+// of its reserve (compressedSize, uncompressedSize, reserve), seeded with CSUM(data, compressedSize, 0).
+// `header.reserveBytes` must hold exactly the block reserve; `data` holds compressedSize bytes.
 std::uint32_t DataBlockChecksum(const CFDATA& header, const std::uint8_t* data);
 
 // --- serialise (exact on-disk bytes) -----------------------------------------------------
-// The header with its optional parts as `flags` says; the reserve fields and abReserve are
-// written only when flags has kFlagReservePresent (abReserve padded/cut to cbCFHeader).
+// The header with its optional parts as `flags` says; the reserve fields and reserveBytes are
+// written only when flags has kFlagReservePresent (reserveBytes padded/cut to headerReserveSize).
 void AppendHeader(std::vector<std::uint8_t>& out, const CFHEADER& header);
-// Reserve areas are written as `reserveSize` bytes (abReserve padded with zeros / cut).
+// Reserve areas are written as `reserveSize` bytes (reserveBytes padded with zeros / cut).
 void AppendFolder(std::vector<std::uint8_t>& out, const CFFOLDER& folder, std::size_t reserveSize);
 void AppendFile(std::vector<std::uint8_t>& out, const CFFILE& file);
 void AppendDataHeader(std::vector<std::uint8_t>& out, const CFDATA& data, std::size_t reserveSize);

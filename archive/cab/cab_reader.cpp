@@ -20,11 +20,11 @@ void Require(bool condition, ArchiveStatus status, const char* detail = nullptr)
   if (!condition) throw ReaderFailure{status, detail ? detail : ""};
 }
 
-bool ContinuesFromPrev(std::uint16_t iFolder) {
-  return iFolder == kFolderContinuedFromPrev || iFolder == kFolderContinuedPrevAndNext;
+bool ContinuesFromPrev(std::uint16_t folderIndex) {
+  return folderIndex == kFolderContinuedFromPrev || folderIndex == kFolderContinuedPrevAndNext;
 }
-bool ContinuesToNext(std::uint16_t iFolder) {
-  return iFolder == kFolderContinuedToNext || iFolder == kFolderContinuedPrevAndNext;
+bool ContinuesToNext(std::uint16_t folderIndex) {
+  return folderIndex == kFolderContinuedToNext || folderIndex == kFolderContinuedPrevAndNext;
 }
 
 // A client that answers NextCabinet with the same place after a failed attempt would be
@@ -104,13 +104,13 @@ class CabReader {
   long long firstFolderPos_ = 0;
   long long filesLeft_ = 0;
   int continuingHandled_ = 0;       // records continuing to the next cabinet walked so far
-  std::uint16_t currentRecordFolder_ = 0;  // iFolder of the current file's record here
+  std::uint16_t currentRecordFolder_ = 0;  // folderIndex of the current file's record here
   bool continuation_ = false;
 
   int currentFolder_ = -1;
   CFFOLDER folder_;
   std::uint64_t folderOffset_ = 0;  // uncompressed offset of the current block
-  std::uint32_t blockSize_ = 0;     // its cbUncomp (bytes in output_)
+  std::uint32_t blockSize_ = 0;     // its uncompressedSize (bytes in output_)
   unsigned blocksLeft_ = 0;
   unsigned blockIndex_ = 0;         // blocks of the folder read so far
   std::uint16_t currentType_ = kMethodUnset;
@@ -148,7 +148,7 @@ CFFILE CabReader::ReadFileRecord() {
   std::uint8_t fixed[kFileFixedSize];
   Require(ReadExact(listHandle_, fixed, sizeof fixed), ArchiveStatus::kDamaged);
   CFFILE file = ParseFileFixed(fixed);
-  file.szName = ReadName(listHandle_);
+  file.name = ReadName(listHandle_);
   return file;
 }
 
@@ -181,54 +181,54 @@ void CabReader::OpenCabinet(const std::string& name, const std::string& path, bo
   Require(header.signature == kSignatureMSCF, ArchiveStatus::kNotACabinet);
   Require(header.version() == kCabVersion, ArchiveStatus::kBadVersion);
   if (following) {
-    Require(header.setID == header_.setID && header.iCabinet == header_.iCabinet + 1,
+    Require(header.setID == header_.setID && header.cabinetIndex == header_.cabinetIndex + 1,
             ArchiveStatus::kWrongCabinet);
   }
 
   if (header.flags & kFlagReservePresent) {
     std::uint8_t sizes[kReserveFieldsSize];
     Require(ReadExact(listHandle_, sizes, sizeof sizes), ArchiveStatus::kDamaged);
-    header.cbCFHeader = LoadLE16(sizes);
-    header.cbCFFolder = sizes[2];
-    header.cbCFData = sizes[3];
+    header.headerReserveSize = LoadLE16(sizes);
+    header.folderReserveSize = sizes[2];
+    header.dataReserveSize = sizes[3];
   }
   if (!reserveKnown_) {
-    cbCFHeader_ = header.cbCFHeader;
-    cbCFFolder_ = header.cbCFFolder;
-    cbCFData_ = header.cbCFData;
+    cbCFHeader_ = header.headerReserveSize;
+    cbCFFolder_ = header.folderReserveSize;
+    cbCFData_ = header.dataReserveSize;
     headerReserve_.assign(cbCFHeader_, 0);
     reserveKnown_ = true;
   } else {
-    Require(header.cbCFHeader == cbCFHeader_ && header.cbCFFolder == cbCFFolder_ &&
-                header.cbCFData == cbCFData_,
+    Require(header.headerReserveSize == cbCFHeader_ && header.folderReserveSize == cbCFFolder_ &&
+                header.dataReserveSize == cbCFData_,
             ArchiveStatus::kReserveMismatch);
   }
   Require(ReadExact(listHandle_, headerReserve_.data(), headerReserve_.size()), ArchiveStatus::kDamaged);
-  header.abReserve = headerReserve_;
+  header.reserveBytes = headerReserve_;
 
   if (header.flags & kFlagPrevCabinet) {
-    header.szCabinetPrev = ReadName(listHandle_);
-    header.szDiskPrev = ReadName(listHandle_);
+    header.previousCabinetName = ReadName(listHandle_);
+    header.previousDiskName = ReadName(listHandle_);
   }
   if (header.flags & kFlagNextCabinet) {
-    header.szCabinetNext = ReadName(listHandle_);
-    header.szDiskNext = ReadName(listHandle_);
+    header.nextCabinetName = ReadName(listHandle_);
+    header.nextDiskName = ReadName(listHandle_);
   }
   const long long folderPos = files_.seek(listHandle_, 0, 1);
   Require(folderPos >= 0, ArchiveStatus::kDamaged);
-  SeekTo(listHandle_, header.coffFiles);
+  SeekTo(listHandle_, header.firstFileOffset);
 
   firstFolderPos_ = folderPos;
-  filesLeft_ = header.cFiles;
+  filesLeft_ = header.fileCount;
   header_ = std::move(header);
 
   CabNotification info;
   info.kind = CabNotificationKind::kCabinetInfo;
-  info.nextCabinet = header_.szCabinetNext;
-  info.nextDisk = header_.szDiskNext;
+  info.nextCabinet = header_.nextCabinetName;
+  info.nextDisk = header_.nextDiskName;
   info.cabinetPath = cabinetPath_;
   info.setID = header_.setID;
-  info.iCabinet = header_.iCabinet;
+  info.cabinetIndex = header_.cabinetIndex;
   Notify(info);
   Decrypt(CabDecryptKind::kNewCabinet, headerReserve_, {});
 }
@@ -236,8 +236,8 @@ void CabReader::OpenCabinet(const std::string& name, const std::string& path, bo
 void CabReader::HopToNextCabinet() {
   // Data that runs on without a following cabinet is damaged.
   Require((header_.flags & kFlagNextCabinet) != 0, ArchiveStatus::kDamaged);
-  std::string nextName = header_.szCabinetNext;
-  const std::string nextDisk = header_.szDiskNext;
+  std::string nextName = header_.nextCabinetName;
+  const std::string nextDisk = header_.nextDiskName;
   Require(CloseCabinet(), ArchiveStatus::kDamaged);
 
   ArchiveStatus lastError = ArchiveStatus::kOk;
@@ -267,17 +267,17 @@ void CabReader::HopToNextCabinet() {
   }
 
   // The continued folder is the first folder of this cabinet.
-  Require(header_.cFolders >= 1, ArchiveStatus::kDamaged);
+  Require(header_.folderCount >= 1, ArchiveStatus::kDamaged);
   SeekTo(dataHandle_, firstFolderPos_);
   std::vector<std::uint8_t> record(folderRecordSize());
   Require(ReadExact(dataHandle_, record.data(), record.size()), ArchiveStatus::kDamaged);
   CFFOLDER folder = ParseFolder(record.data(), cbCFFolder_);
   Require(folder.typeCompress == folder_.typeCompress, ArchiveStatus::kDamaged);
-  SeekTo(dataHandle_, folder.coffCabStart);
-  blocksLeft_ = folder.cCFData;
+  SeekTo(dataHandle_, folder.firstBlockOffset);
+  blocksLeft_ = folder.blockCount;
   folder_ = std::move(folder);
   currentFolder_ = 0;
-  Decrypt(CabDecryptKind::kNewFolder, folder_.abReserve, {});
+  Decrypt(CabDecryptKind::kNewFolder, folder_.reserveBytes, {});
 
   // This cabinet lists the files continued into it first: pass over the ones walked in
   // the previous cabinet and the one being extracted.
@@ -287,11 +287,11 @@ void CabReader::HopToNextCabinet() {
     Require(filesLeft_ > 0, ArchiveStatus::kDamaged);
     const CFFILE listed = ReadFileRecord();
     --filesLeft_;
-    Require(ContinuesFromPrev(listed.iFolder), ArchiveStatus::kDamaged);
+    Require(ContinuesFromPrev(listed.folderIndex), ArchiveStatus::kDamaged);
     if (k + 1 < skip) {
-      if (ContinuesToNext(listed.iFolder)) ++continuingHandled_;
+      if (ContinuesToNext(listed.folderIndex)) ++continuingHandled_;
     } else {
-      currentRecordFolder_ = listed.iFolder;
+      currentRecordFolder_ = listed.folderIndex;
     }
   }
   continuation_ = true;
@@ -312,8 +312,8 @@ void CabReader::Decrypt(CabDecryptKind kind, std::span<const std::uint8_t> reser
   request.kind = kind;
   request.reserve = reserve;
   request.data = data;
-  request.iCabinet = header_.iCabinet;
-  request.iFolder = static_cast<std::uint16_t>(currentFolder_ < 0 ? 0 : currentFolder_);
+  request.cabinetIndex = header_.cabinetIndex;
+  request.folderIndex = static_cast<std::uint16_t>(currentFolder_ < 0 ? 0 : currentFolder_);
   Require((*decrypt_)(request) != -1, ArchiveStatus::kStopped);
 }
 
@@ -337,17 +337,17 @@ void CabReader::Walk() {
       CFFILE file = ReadFileRecord();
       --filesLeft_;
       walkedAny = true;
-      currentRecordFolder_ = file.iFolder;
+      currentRecordFolder_ = file.folderIndex;
 
-      if (ContinuesFromPrev(file.iFolder)) {
+      if (ContinuesFromPrev(file.folderIndex)) {
         if (!continuation_) {
           CabNotification partial;
           partial.kind = CabNotificationKind::kPartialFile;
-          partial.name = file.szName;
-          partial.prevCabinet = header_.szCabinetPrev;
-          partial.prevDisk = header_.szDiskPrev;
+          partial.name = file.name;
+          partial.prevCabinet = header_.previousCabinetName;
+          partial.prevDisk = header_.previousDiskName;
           Notify(partial);
-          if (ContinuesToNext(file.iFolder)) ++continuingHandled_;
+          if (ContinuesToNext(file.folderIndex)) ++continuingHandled_;
           continue;
         }
       } else if (continuation_) {
@@ -358,12 +358,12 @@ void CabReader::Walk() {
 
       CabNotification copy;
       copy.kind = CabNotificationKind::kCopyFile;
-      copy.name = file.szName;
-      copy.size = file.cbFile;
+      copy.name = file.name;
+      copy.size = file.fileSize;
       copy.date = file.date;
       copy.time = file.time;
       copy.attribs = file.attribs;
-      copy.iFolder = file.iFolder;
+      copy.folderIndex = file.folderIndex;
       copy.context = context_;
       const CabHandle handle = Notify(copy);
       if (handle != 0) ExtractFile(file, handle);
@@ -380,24 +380,24 @@ void CabReader::Walk() {
 
 void CabReader::ExtractFile(const CFFILE& file, CabHandle handle) {
   target_ = handle;
-  if (file.cbFile > 0) {
+  if (file.fileSize > 0) {
     if (!continuation_) {
-      unsigned index = file.iFolder;
-      if (ContinuesToNext(file.iFolder)) {
-        Require(header_.cFolders > 0, ArchiveStatus::kDamaged);
-        index = header_.cFolders - 1u;
+      unsigned index = file.folderIndex;
+      if (ContinuesToNext(file.folderIndex)) {
+        Require(header_.folderCount > 0, ArchiveStatus::kDamaged);
+        index = header_.folderCount - 1u;
       }
-      Require(index < header_.cFolders, ArchiveStatus::kDamaged);
-      if (static_cast<int>(index) != currentFolder_ || file.uoffFolderStart < folderOffset_) {
+      Require(index < header_.folderCount, ArchiveStatus::kDamaged);
+      if (static_cast<int>(index) != currentFolder_ || file.offsetInFolder < folderOffset_) {
         StartFolder(index);
       }
     } else {
       // A cabinet opened as a continuation cannot go back to the start of the folder.
-      Require(currentFolder_ >= 0 && file.uoffFolderStart >= folderOffset_, ArchiveStatus::kDamaged);
+      Require(currentFolder_ >= 0 && file.offsetInFolder >= folderOffset_, ArchiveStatus::kDamaged);
     }
 
-    std::uint64_t position = file.uoffFolderStart;
-    const std::uint64_t end = position + file.cbFile;
+    std::uint64_t position = file.offsetInFolder;
+    const std::uint64_t end = position + file.fileSize;
     while (position < end) {
       while (position >= folderOffset_ + blockSize_) ReadNextBlock();
       const std::size_t inBlock = static_cast<std::size_t>(position - folderOffset_);
@@ -412,13 +412,13 @@ void CabReader::ExtractFile(const CFFILE& file, CabHandle handle) {
 
   CabNotification close;
   close.kind = CabNotificationKind::kCloseFileInfo;
-  close.name = file.szName;
+  close.name = file.name;
   close.handle = handle;
   close.date = file.date;
   close.time = file.time;
   close.attribs = static_cast<std::uint16_t>(file.attribs & ~kAttribRunAfterExtract);
   close.runAfterExtract = (file.attribs & kAttribRunAfterExtract) != 0;
-  close.iFolder = file.iFolder;
+  close.folderIndex = file.folderIndex;
   close.context = context_;
   target_ = -1;  // the client closes the handle whatever it answers
   Require(Notify(close) != 0, ArchiveStatus::kTargetFailed);
@@ -463,13 +463,13 @@ void CabReader::StartFolder(unsigned index) {
   Require(ReadExact(dataHandle_, record.data(), record.size()), ArchiveStatus::kDamaged);
   folder_ = ParseFolder(record.data(), cbCFFolder_);
   SetUpDecompressor(folder_.typeCompress);
-  SeekTo(dataHandle_, folder_.coffCabStart);
-  blocksLeft_ = folder_.cCFData;
+  SeekTo(dataHandle_, folder_.firstBlockOffset);
+  blocksLeft_ = folder_.blockCount;
   blockIndex_ = 0;
   folderOffset_ = 0;
   blockSize_ = 0;
   currentFolder_ = static_cast<int>(index);
-  Decrypt(CabDecryptKind::kNewFolder, folder_.abReserve, {});
+  Decrypt(CabDecryptKind::kNewFolder, folder_.reserveBytes, {});
   ReadNextBlock();
 }
 
@@ -477,13 +477,13 @@ CFDATA CabReader::ReadBlockPart(std::size_t offset, std::size_t limit) {
   std::uint8_t headerBytes[kDataFixedSize + 255];
   Require(ReadExact(dataHandle_, headerBytes, dataRecordSize()), ArchiveStatus::kDamaged);
   CFDATA block = ParseDataHeader(headerBytes, cbCFData_);
-  Require(block.cbData <= limit - offset, ArchiveStatus::kDamaged);
+  Require(block.compressedSize <= limit - offset, ArchiveStatus::kDamaged);
   std::uint8_t* data = input_.data() + offset;
-  Require(ReadExact(dataHandle_, data, block.cbData), ArchiveStatus::kDamaged);
+  Require(ReadExact(dataHandle_, data, block.compressedSize), ArchiveStatus::kDamaged);
   if (block.csum != 0 && DataBlockChecksum(block, data) != block.csum) {
     throw ReaderFailure{ArchiveStatus::kDamaged, "checksum mismatch in " + BlockPlace(blockIndex_)};
   }
-  Decrypt(CabDecryptKind::kBlock, block.abReserve, std::span<std::uint8_t>(data, block.cbData));
+  Decrypt(CabDecryptKind::kBlock, block.reserveBytes, std::span<std::uint8_t>(data, block.compressedSize));
   --blocksLeft_;
   ++blockIndex_;
   return block;
@@ -494,7 +494,7 @@ void CabReader::ReadNextBlock() {
   blockSize_ = 0;
   while (blocksLeft_ == 0) HopToNextCabinet();
 
-  // A part with cbUncomp 0 is continued by the first block of the next cabinet, which may
+  // A part with uncompressedSize 0 is continued by the first block of the next cabinet, which may
   // itself be such a part when a cabinet holds less than a block: the parts are joined until
   // one carries the block's size. The joined bytes must fit the method's input buffer
   // (ReadBlockPart's limit), and each hop needs the next cabinet of the set, so the chain
@@ -502,15 +502,15 @@ void CabReader::ReadNextBlock() {
   const std::size_t limit = input_.size();
   const unsigned firstPart = blockIndex_;
   CFDATA part = ReadBlockPart(0, limit);
-  std::size_t total = part.cbData;
-  while (part.cbUncomp == 0) {
+  std::size_t total = part.compressedSize;
+  while (part.uncompressedSize == 0) {
     Require(blocksLeft_ == 0, ArchiveStatus::kDamaged);  // only a cabinet's last block is cut
     HopToNextCabinet();
     Require(blocksLeft_ > 0, ArchiveStatus::kDamaged);
     part = ReadBlockPart(total, limit);
-    total += part.cbData;
+    total += part.compressedSize;
   }
-  const std::uint16_t uncompressed = part.cbUncomp;
+  const std::uint16_t uncompressed = part.uncompressedSize;
   Require(uncompressed <= kMaxBlockUncompressed, ArchiveStatus::kDamaged);
   if (!decompressor_->DecompressBlock(input_.data(), total, output_.data(), uncompressed)) {
     throw ReaderFailure{ArchiveStatus::kDecompressFailed, BlockPlace(firstPart) + " does not decompress"};
@@ -531,11 +531,11 @@ bool CabReader::IsCabinet(CabHandle handle, CabinetInfo* info) {
     return false;
   }
   if (info) {
-    info->cbCabinet = header.cbCabinet;
-    info->cFolders = header.cFolders;
-    info->cFiles = header.cFiles;
+    info->cabinetSize = header.cabinetSize;
+    info->folderCount = header.folderCount;
+    info->fileCount = header.fileCount;
     info->setID = header.setID;
-    info->iCabinet = header.iCabinet;
+    info->cabinetIndex = header.cabinetIndex;
     info->hasReserve = (header.flags & kFlagReservePresent) != 0;
     info->hasPrev = (header.flags & kFlagPrevCabinet) != 0;
     info->hasNext = (header.flags & kFlagNextCabinet) != 0;

@@ -12,7 +12,7 @@
 //
 // A return of -1 from any notification stops the walk with code 11 (kUserAbort).
 // Files that cross cabinet boundaries are followed into the next cabinets of the set;
-// following cabinets must carry the same setID, the next iCabinet and the same reserve
+// following cabinets must carry the same setID, the next cabinetIndex and the same reserve
 // sizes as the first. Skipped files are never decompressed.
 #pragma once
 
@@ -63,11 +63,11 @@ struct CabFileFunctions {
 CabFileFunctions PosixCabFileFunctions();
 
 struct CabinetInfo {
-  std::uint32_t cbCabinet = 0;
-  std::uint16_t cFolders = 0;
-  std::uint16_t cFiles = 0;
+  std::uint32_t cabinetSize = 0;
+  std::uint16_t folderCount = 0;
+  std::uint16_t fileCount = 0;
   std::uint16_t setID = 0;
-  std::uint16_t iCabinet = 0;
+  std::uint16_t cabinetIndex = 0;
   bool hasReserve = false;
   bool hasPrev = false;
   bool hasNext = false;
@@ -85,10 +85,10 @@ enum class CabNotificationKind {
 // What a notification carries; fields not listed for a kind are left empty.
 struct CabNotification {
   CabNotificationKind kind = CabNotificationKind::kCabinetInfo;
-  // CabinetInfo: nextCabinet, nextDisk, cabinetPath, setID, iCabinet.
+  // CabinetInfo: nextCabinet, nextDisk, cabinetPath, setID, cabinetIndex.
   // PartialFile: name, prevCabinet, prevDisk.
-  // CopyFile: name, size, date, time, attribs, iFolder, context.
-  // CloseFileInfo: name, handle, date, time, attribs (0x40 removed), runAfterExtract, iFolder.
+  // CopyFile: name, size, date, time, attribs, folderIndex, context.
+  // CloseFileInfo: name, handle, date, time, attribs (0x40 removed), runAfterExtract, folderIndex.
   // NextCabinet: nextCabinet, nextDisk, cabinetPath (client may change both), errorCode.
   // Enumerate: position (offset of the next file record), filesLeft (both may be changed).
   std::string name;
@@ -97,10 +97,10 @@ struct CabNotification {
   std::string cabinetPath;
   std::uint32_t size = 0;
   std::uint16_t date = 0, time = 0, attribs = 0;
-  std::uint16_t iFolder = 0;
+  std::uint16_t folderIndex = 0;
   bool runAfterExtract = false;
   CabHandle handle = -1;
-  std::uint16_t setID = 0, iCabinet = 0;
+  std::uint16_t setID = 0, cabinetIndex = 0;
   int errorCode = 0;
   long long position = 0;
   int filesLeft = 0;
@@ -117,7 +117,7 @@ struct CabDecryptRequest {
   CabDecryptKind kind = CabDecryptKind::kNewCabinet;
   std::span<const std::uint8_t> reserve;
   std::span<std::uint8_t> data;  // kBlock: the block's compressed bytes
-  std::uint16_t iCabinet = 0, iFolder = 0;
+  std::uint16_t cabinetIndex = 0, folderIndex = 0;
 };
 using CabDecryptFunction = std::function<int(CabDecryptRequest& request)>;
 

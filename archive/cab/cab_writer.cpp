@@ -18,7 +18,7 @@ namespace krax::cab {
 namespace {
 
 constexpr std::uint32_t kBlockInput = kMaxBlockUncompressed;  // every method compresses 32768-byte blocks
-constexpr std::uint32_t kDefaultCb = 0x7FFFFFF;  // seven F digits: what cb 0 stands for
+constexpr std::uint32_t kDefaultMaxCabinetSize = 0x7FFFFFF;  // seven F digits: what a size of 0 stands for
 constexpr int kTempAttempts = 11;
 constexpr std::size_t kTempNameBuffer = 4096;
 constexpr std::uint64_t kMaxFormatSize = 0xFFFFFFFFu;  // sizes and offsets are 32-bit in the format
@@ -161,7 +161,7 @@ class CabWriter {
   struct Placement {
     bool needNext = false;            // the folder continues in a following cabinet
     std::int64_t spaceLeft = 0;       // room in this cabinet beyond the estimate
-    std::uint16_t cCFData = 0;        // blocks placed here
+    std::uint16_t blockCount = 0;        // blocks placed here
     std::int64_t placedBytes = 0;     // their headers and data
     std::uint64_t placedUncompressed = 0;  // the folder's uncompressed bytes in this and earlier cabinets
   };
@@ -201,7 +201,7 @@ class CabWriter {
   bool PlaceDataBlocks(std::uint64_t estimate, const CabProgressFn& progress, CabTempFile& carryData,
                        Placement& placement);
   bool PlaceBlockHere(CFDATA block, const std::uint8_t* data);
-  bool AppendFolderRecord(std::uint32_t coffCabStart, std::uint16_t cCFData);
+  bool AppendFolderRecord(std::uint32_t firstBlockOffset, std::uint16_t blockCount);
   bool ReadFolderFileRecord(std::uint64_t& left, CFFILE& file);
   bool PlaceFileRecords(std::uint64_t placedUncompressed, CabTempFile& carryFiles);
   bool HandOverToNextCabinet(std::uint64_t estimate, const CabProgressFn& progress);
@@ -214,9 +214,9 @@ class CabWriter {
   std::uint64_t EstimateWithNames() const;
   bool WriteCabinet(std::uint64_t progressTotal, std::uint64_t estimate, const CabProgressFn& progress);
   bool WriteCabinetBody(CabHandle file, std::uint64_t progressTotal, const CabProgressFn& progress,
-                        std::uint32_t& cbCabinet);
+                        std::uint32_t& cabinetSize);
   bool StartFreshCabinet();
-  CFHEADER NextHeader(std::uint32_t cbCabinet, std::uint32_t coffFiles);
+  CFHEADER NextHeader(std::uint32_t cabinetSize, std::uint32_t firstFileOffset);
   bool anyReserve() const { return reserveHeader_ != 0 || reserveFolder_ != 0 || reserveData_ != 0; }
   std::size_t dataHeaderSize() const { return kDataFixedSize + reserveData_; }
   std::size_t folderRecordSize() const { return kFolderFixedSize + reserveFolder_; }
@@ -283,12 +283,12 @@ bool CabWriter::RewindTemp(CabTempFile& file) {
 // --- creation and destruction ---------------------------------------------------------------
 
 bool CabWriter::Init() {
-  reserveHeader_ = std::min(params_.cbReserveCFHeader, 65535u);
-  reserveFolder_ = std::min(params_.cbReserveCFFolder, 255u);
-  reserveData_ = std::min(params_.cbReserveCFData, 255u);
-  if (params_.cb == 0) params_.cb = kDefaultCb;
+  reserveHeader_ = std::min(params_.headerReserve, 65535u);
+  reserveFolder_ = std::min(params_.folderReserve, 255u);
+  reserveData_ = std::min(params_.dataReserve, 255u);
+  if (params_.maxCabinetSize == 0) params_.maxCabinetSize = kDefaultMaxCabinetSize;
   try {
-    copyBuffer_.resize(kMaxDataHeader + 65536);  // any CFDATA header and cbData
+    copyBuffer_.resize(kMaxDataHeader + 65536);  // any CFDATA header and compressedSize
   } catch (const std::bad_alloc&) {
     return Fail(ArchiveStatus::kNoMemory);
   }
@@ -360,18 +360,18 @@ bool CabWriter::SetCompression(std::uint16_t type, const CabNextCabinetFn& next,
   return true;
 }
 
-// A CFDATA header (with the cabinet's data reserve), then the block's cbData bytes.
+// A CFDATA header (with the cabinet's data reserve), then the block's compressedSize bytes.
 bool CabWriter::WriteDataBlock(CabTempFile& file, const CFDATA& block, const std::uint8_t* data) {
   std::vector<std::uint8_t> header;
   AppendDataHeader(header, block, reserveData_);
-  return WriteTemp(file, header.data(), header.size()) && WriteTemp(file, data, block.cbData);
+  return WriteTemp(file, header.data(), header.size()) && WriteTemp(file, data, block.compressedSize);
 }
 
 // A data block in the folder's data file: its CFDATA header with csum 0, then its data.
 bool CabWriter::AppendFolderBlock(const std::uint8_t* data, std::size_t size, std::size_t uncompressed) {
   CFDATA block;
-  block.cbData = static_cast<std::uint16_t>(size);
-  block.cbUncomp = static_cast<std::uint16_t>(uncompressed);
+  block.compressedSize = static_cast<std::uint16_t>(size);
+  block.uncompressedSize = static_cast<std::uint16_t>(uncompressed);
   return WriteDataBlock(folderData_, block, data);
 }
 
@@ -453,14 +453,14 @@ bool CabWriter::AddFile(const std::string& source, const std::string& name, bool
   }
 
   CFFILE file;
-  file.szName = name;
+  file.name = name;
   int err = 0;
   const CabHandle src = openSource ? openSource(source, file.date, file.time, file.attribs, err) : -1;
   if (src == -1) return Fail(ArchiveStatus::kSourceOpenFailed, err, "cannot open " + source);
   if (runAfterExtract) file.attribs |= kAttribRunAfterExtract;
 
-  const std::uint64_t uoffFolderStart = folderUncompressed_;
-  std::uint64_t cbFile = 0;
+  const std::uint64_t offsetInFolder = folderUncompressed_;
+  std::uint64_t fileSize = 0;
   for (;;) {
     const long n = client_.read(src, input_.data() + inputFill_, kBlockInput - inputFill_, err);
     if (n == 0) break;
@@ -472,7 +472,7 @@ bool CabWriter::AddFile(const std::string& source, const std::string& name, bool
     }
     inputFill_ += static_cast<std::uint32_t>(n);
     folderUncompressed_ += static_cast<std::uint64_t>(n);
-    cbFile += static_cast<std::uint64_t>(n);
+    fileSize += static_cast<std::uint64_t>(n);
     if (inputFill_ == kBlockInput && !CompressBlock(progress, false)) {
       int ignored = 0;
       client_.close(src, ignored);
@@ -481,11 +481,11 @@ bool CabWriter::AddFile(const std::string& source, const std::string& name, bool
   }
   client_.close(src, err);
 
-  file.cbFile = static_cast<std::uint32_t>(cbFile);
-  file.uoffFolderStart = static_cast<std::uint32_t>(uoffFolderStart);
+  file.fileSize = static_cast<std::uint32_t>(fileSize);
+  file.offsetInFolder = static_cast<std::uint32_t>(offsetInFolder);
   if (!AppendFolderFileRecord(file)) return false;
 
-  if (FolderCompressedSize() > params_.cbFolderThresh || EstimateCabinet() > params_.cb) {
+  if (FolderCompressedSize() > params_.folderThreshold || EstimateCabinet() > params_.maxCabinetSize) {
     return CloseFolder(false, next, progress);
   }
   return true;
@@ -520,19 +520,19 @@ bool CabWriter::CloseFolder(bool force, const CabNextCabinetFn& next, const CabP
     if (!CreateTemps({&carryData, &carryFiles})) return false;
 
     Placement placement;
-    placement.spaceLeft = static_cast<std::int64_t>(params_.cb) - static_cast<std::int64_t>(estimate);
+    placement.spaceLeft = static_cast<std::int64_t>(params_.maxCabinetSize) - static_cast<std::int64_t>(estimate);
     placement.needNext = placement.spaceLeft < 0 || (force && firstPass);
     placement.placedUncompressed = placedBefore;
     if (placement.needNext && !PrepareNextCabinet(estimate, next, placement)) return false;
 
-    const std::uint32_t coffCabStart = cabData_.size();
+    const std::uint32_t firstBlockOffset = cabData_.size();
     if (!PlaceDataBlocks(estimate, progress, carryData, placement)) return false;
     // A cabinet that continues this folder yet has no room for a single data byte would be
     // followed by another just like it, for ever: such a maximum size cannot be met.
     if (placement.needNext && !firstPass && placement.placedBytes == 0 && !folderData_.empty()) {
       return Fail(ArchiveStatus::kCabinetWriteFailed, EFBIG, "the maximum cabinet size is too small");
     }
-    if (!AppendFolderRecord(coffCabStart, placement.cCFData)) return false;
+    if (!AppendFolderRecord(firstBlockOffset, placement.blockCount)) return false;
     if (!PlaceFileRecords(placement.placedUncompressed, carryFiles)) return false;
 
     // What was carried over becomes the folder.
@@ -553,30 +553,30 @@ bool CabWriter::CloseFolder(bool force, const CabNextCabinetFn& next, const CabP
 // Asks the client for the following cabinet's name; its names then take room here.
 bool CabWriter::PrepareNextCabinet(std::uint64_t estimate, const CabNextCabinetFn& next, Placement& placement) {
   nextParams_ = params_;
-  ++nextParams_.iCab;
+  ++nextParams_.cabinetIndex;
   if (next && next(nextParams_, static_cast<std::uint32_t>(estimate)) == -1) return Fail(ArchiveStatus::kStopped);
-  if (nextParams_.cb == 0) nextParams_.cb = kDefaultCb;
+  if (nextParams_.maxCabinetSize == 0) nextParams_.maxCabinetSize = kDefaultMaxCabinetSize;
   // Both names are stored again in the following cabinet's header as its predecessor's.
-  for (const std::string* name : {&params_.szCab, &params_.szDisk, &nextParams_.szCab, &nextParams_.szDisk}) {
+  for (const std::string* name : {&params_.cabinetName, &params_.diskName, &nextParams_.cabinetName, &nextParams_.diskName}) {
     if (name->size() > kMaxNameLength) {
       return Fail(ArchiveStatus::kFormatLimit, 0, "the cabinet or disk name " + *name + " is longer than 255 characters");
     }
   }
-  nextCab_ = nextParams_.szCab;
-  nextDisk_ = nextParams_.szDisk;
+  nextCab_ = nextParams_.cabinetName;
+  nextDisk_ = nextParams_.diskName;
   hasNext_ = true;
   placement.spaceLeft -= static_cast<std::int64_t>(nextCab_.size() + nextDisk_.size() + 2);
   return true;
 }
 
 bool CabWriter::PlaceBlockHere(CFDATA block, const std::uint8_t* data) {
-  block.abReserve.assign(reserveData_, 0);
+  block.reserveBytes.assign(reserveData_, 0);
   block.csum = DataBlockChecksum(block, data);
   return WriteDataBlock(cabData_, block, data);
 }
 
 // Each block goes here whole while it fits; the first that does not is split (its first
-// part here with cbUncomp 0), and it and every later block move on whole.
+// part here with uncompressedSize 0), and it and every later block move on whole.
 bool CabWriter::PlaceDataBlocks(std::uint64_t estimate, const CabProgressFn& progress, CabTempFile& carryData,
                                 Placement& placement) {
   const std::size_t h = dataHeaderSize();
@@ -586,11 +586,11 @@ bool CabWriter::PlaceDataBlocks(std::uint64_t estimate, const CabProgressFn& pro
     return WriteDataBlock(carryData, block, data);
   };
   const auto countBlock = [&]() {
-    if (placement.cCFData >= limits_.blocksPerFolder) {
+    if (placement.blockCount >= limits_.blocksPerFolder) {
       return Fail(ArchiveStatus::kFormatLimit, 0,
                   "more than " + std::to_string(limits_.blocksPerFolder) + " data blocks of one folder in one cabinet");
     }
-    ++placement.cCFData;
+    ++placement.blockCount;
     return true;
   };
   if (!RewindTemp(folderData_)) return false;
@@ -601,42 +601,42 @@ bool CabWriter::PlaceDataBlocks(std::uint64_t estimate, const CabProgressFn& pro
   for (std::uint64_t left = folderData_.size(); left > 0;) {
     if (left < h || !ReadTemp(folderData_, headerBytes, h)) return Fail(ArchiveStatus::kTempFileFailed, error_.systemError);
     CFDATA block = ParseDataHeader(headerBytes, reserveData_);
-    const std::uint16_t cbData = block.cbData;
-    if (!ReadTemp(folderData_, data, block.cbData)) return false;
-    left -= h + block.cbData;
-    const auto whole = static_cast<std::int64_t>(h + block.cbData);
+    const std::uint16_t compressedSize = block.compressedSize;
+    if (!ReadTemp(folderData_, data, block.compressedSize)) return false;
+    left -= h + block.compressedSize;
+    const auto whole = static_cast<std::int64_t>(h + block.compressedSize);
     if (!moving && (!placement.needNext || placement.placedBytes + whole < room)) {
       if (!countBlock() || !PlaceBlockHere(block, data)) return false;
       placement.placedBytes += whole;
-      placement.placedUncompressed += block.cbUncomp;
+      placement.placedUncompressed += block.uncompressedSize;
     } else if (!moving && placement.placedBytes + static_cast<std::int64_t>(h) < room) {
       const auto first = static_cast<std::uint16_t>(room - placement.placedBytes - static_cast<std::int64_t>(h));
       CFDATA part = block;
-      part.cbData = first;
-      part.cbUncomp = 0;
+      part.compressedSize = first;
+      part.uncompressedSize = 0;
       if (!countBlock() || !PlaceBlockHere(part, data)) return false;
       placement.placedBytes += static_cast<std::int64_t>(h) + first;
-      block.cbData = static_cast<std::uint16_t>(block.cbData - first);
+      block.compressedSize = static_cast<std::uint16_t>(block.compressedSize - first);
       if (!carry(block, data + first)) return false;
       moving = true;
     } else {
       moving = true;
       if (!carry(block, data)) return false;
     }
-    copied += h + cbData;
+    copied += h + compressedSize;
     if (Report(progress, StatusFolder, copied, estimate) == -1) return Fail(ArchiveStatus::kStopped);
   }
   return true;
 }
 
-bool CabWriter::AppendFolderRecord(std::uint32_t coffCabStart, std::uint16_t cCFData) {
+bool CabWriter::AppendFolderRecord(std::uint32_t firstBlockOffset, std::uint16_t blockCount) {
   if (cFolders_ >= limits_.foldersPerCabinet) {
     return Fail(ArchiveStatus::kFormatLimit, 0,
                 "more than " + std::to_string(limits_.foldersPerCabinet) + " folders in one cabinet");
   }
   CFFOLDER folder;
-  folder.coffCabStart = coffCabStart;  // made absolute when the cabinet is written
-  folder.cCFData = cCFData;
+  folder.firstBlockOffset = firstBlockOffset;  // made absolute when the cabinet is written
+  folder.blockCount = blockCount;
   folder.typeCompress = type_;
   std::vector<std::uint8_t> record;
   AppendFolder(record, folder, reserveFolder_);
@@ -656,12 +656,12 @@ bool CabWriter::ReadFolderFileRecord(std::uint64_t& left, CFFILE& file) {
   file = ParseFileFixed(fixed);
   for (;;) {
     std::uint8_t c = 0;
-    if (left == 0 || file.szName.size() >= kMaxNameBytes || !ReadTemp(folderFiles_, &c, 1)) {
+    if (left == 0 || file.name.size() >= kMaxNameBytes || !ReadTemp(folderFiles_, &c, 1)) {
       return Fail(ArchiveStatus::kTempFileFailed, ENAMETOOLONG, "a name of more than 255 characters");
     }
     --left;
     if (c == 0) return true;
-    file.szName.push_back(static_cast<char>(c));
+    file.name.push_back(static_cast<char>(c));
   }
 }
 
@@ -674,14 +674,14 @@ bool CabWriter::PlaceFileRecords(std::uint64_t placedUncompressed, CabTempFile& 
     CFFILE file;
     if (!ReadFolderFileRecord(left, file)) return false;
     const bool continued =
-        file.iFolder == kFolderContinuedFromPrev || file.iFolder == kFolderContinuedPrevAndNext;
-    if (client_.filePlaced && client_.filePlaced(params_, file.szName, file.cbFile, continued) == -1) {
+        file.folderIndex == kFolderContinuedFromPrev || file.folderIndex == kFolderContinuedPrevAndNext;
+    if (client_.filePlaced && client_.filePlaced(params_, file.name, file.fileSize, continued) == -1) {
       return Fail(ArchiveStatus::kStopped);
     }
-    if (!continued) file.iFolder = static_cast<std::uint16_t>(folderIndex_);
-    const bool continues = std::uint64_t{file.uoffFolderStart} + file.cbFile > placedUncompressed;
+    if (!continued) file.folderIndex = static_cast<std::uint16_t>(folderIndex_);
+    const bool continues = std::uint64_t{file.offsetInFolder} + file.fileSize > placedUncompressed;
     if (continues) {
-      file.iFolder = file.iFolder == kFolderContinuedFromPrev ? kFolderContinuedPrevAndNext : kFolderContinuedToNext;
+      file.folderIndex = file.folderIndex == kFolderContinuedFromPrev ? kFolderContinuedPrevAndNext : kFolderContinuedToNext;
     }
     if (cFiles_ >= limits_.filesPerCabinet) {
       return Fail(ArchiveStatus::kFormatLimit, 0,
@@ -692,7 +692,7 @@ bool CabWriter::PlaceFileRecords(std::uint64_t placedUncompressed, CabTempFile& 
     if (!WriteTemp(cabFiles_, record.data(), record.size())) return false;
     ++cFiles_;
     if (continues) {
-      file.iFolder = kFolderContinuedFromPrev;
+      file.folderIndex = kFolderContinuedFromPrev;
       record.clear();
       AppendFile(record, file);
       if (!WriteTemp(carryFiles, record.data(), record.size())) return false;
@@ -703,9 +703,11 @@ bool CabWriter::PlaceFileRecords(std::uint64_t placedUncompressed, CabTempFile& 
 
 // Writes the full cabinet and makes the prepared parameters the current ones.
 bool CabWriter::HandOverToNextCabinet(std::uint64_t estimate, const CabProgressFn& progress) {
-  const std::uint32_t currentCb = params_.cb;
+  const std::uint32_t currentMaxSize = params_.maxCabinetSize;
   if (!WriteCabinet(estimate, estimate, progress)) return false;
-  if (currentCb != 0 && params_.iDisk == nextParams_.iDisk) nextParams_.cb = params_.cb;
+  if (currentMaxSize != 0 && params_.diskIndex == nextParams_.diskIndex) {
+    nextParams_.maxCabinetSize = params_.maxCabinetSize;
+  }
   params_ = nextParams_;
   folderIndex_ = 0;
   return true;
@@ -740,53 +742,53 @@ std::uint64_t CabWriter::EstimateCabinet() const {
 
 std::uint64_t CabWriter::EstimateWithNames() const { return EstimateCabinet() + NamesSize(); }
 
-// The header as it stands for the current cabinet (still "!CAB"); iCabinet counts on.
-CFHEADER CabWriter::NextHeader(std::uint32_t cbCabinet, std::uint32_t coffFiles) {
+// The header as it stands for the current cabinet (still "!CAB"); cabinetIndex counts on.
+CFHEADER CabWriter::NextHeader(std::uint32_t cabinetSize, std::uint32_t firstFileOffset) {
   CFHEADER header;
   header.signature = kSignatureIncomplete;
-  header.cbCabinet = cbCabinet;
-  header.coffFiles = coffFiles;
-  header.cFolders = static_cast<std::uint16_t>(cFolders_);
-  header.cFiles = static_cast<std::uint16_t>(cFiles_);
+  header.cabinetSize = cabinetSize;
+  header.firstFileOffset = firstFileOffset;
+  header.folderCount = static_cast<std::uint16_t>(cFolders_);
+  header.fileCount = static_cast<std::uint16_t>(cFiles_);
   header.flags = static_cast<std::uint16_t>((hasPrev_ ? kFlagPrevCabinet : 0) | (hasNext_ ? kFlagNextCabinet : 0) |
                                             (anyReserve() ? kFlagReservePresent : 0));
   header.setID = params_.setID;
-  header.iCabinet = static_cast<std::uint16_t>(cabinetsWritten_++);
-  header.cbCFHeader = static_cast<std::uint16_t>(reserveHeader_);
-  header.cbCFFolder = static_cast<std::uint8_t>(reserveFolder_);
-  header.cbCFData = static_cast<std::uint8_t>(reserveData_);
-  header.szCabinetPrev = prevCab_;
-  header.szDiskPrev = prevDisk_;
-  header.szCabinetNext = nextCab_;
-  header.szDiskNext = nextDisk_;
+  header.cabinetIndex = static_cast<std::uint16_t>(cabinetsWritten_++);
+  header.headerReserveSize = static_cast<std::uint16_t>(reserveHeader_);
+  header.folderReserveSize = static_cast<std::uint8_t>(reserveFolder_);
+  header.dataReserveSize = static_cast<std::uint8_t>(reserveData_);
+  header.previousCabinetName = prevCab_;
+  header.previousDiskName = prevDisk_;
+  header.nextCabinetName = nextCab_;
+  header.nextDiskName = nextDisk_;
   return header;
 }
 
 // Header, folder records (with absolute data offsets), file records, data blocks, and at
 // last the signature.
 bool CabWriter::WriteCabinetBody(CabHandle file, std::uint64_t progressTotal,
-                                 const CabProgressFn& progress, std::uint32_t& cbCabinet) {
-  const std::string path = params_.szCabPath + params_.szCab;
+                                 const CabProgressFn& progress, std::uint32_t& cabinetSize) {
+  const std::string path = params_.cabinetFolder + params_.cabinetName;
   int err = 0;
   auto put = [&](const void* p, std::size_t n) {
     return n == 0 || client_.write(file, p, static_cast<unsigned>(n), err) == static_cast<long>(n) ||
            Fail(ArchiveStatus::kCabinetWriteFailed, err, "cannot write " + path);
   };
-  const std::uint64_t coffFiles = HeaderSize() + NamesSize() + cabFolders_.size();
-  const std::uint64_t total = coffFiles + cabFiles_.size() + cabData_.size();
+  const std::uint64_t firstFileOffset = HeaderSize() + NamesSize() + cabFolders_.size();
+  const std::uint64_t total = firstFileOffset + cabFiles_.size() + cabData_.size();
   if (total > kMaxFormatSize) return Fail(ArchiveStatus::kFormatLimit, EFBIG, "a cabinet of more than 4 GiB");
-  cbCabinet = static_cast<std::uint32_t>(total);
+  cabinetSize = static_cast<std::uint32_t>(total);
   std::vector<std::uint8_t> bytes;
-  AppendHeader(bytes, NextHeader(cbCabinet, static_cast<std::uint32_t>(coffFiles)));
+  AppendHeader(bytes, NextHeader(cabinetSize, static_cast<std::uint32_t>(firstFileOffset)));
   if (!put(bytes.data(), bytes.size())) return false;
 
-  const std::uint32_t shift = static_cast<std::uint32_t>(coffFiles + cabFiles_.size());
+  const std::uint32_t shift = static_cast<std::uint32_t>(firstFileOffset + cabFiles_.size());
   if (!RewindTemp(cabFolders_)) return false;
   std::vector<std::uint8_t> record(folderRecordSize());
   for (std::uint32_t i = 0; i < cFolders_; ++i) {
     if (!ReadTemp(cabFolders_, record.data(), record.size())) return false;
     CFFOLDER folder = ParseFolder(record.data(), reserveFolder_);
-    folder.coffCabStart += shift;
+    folder.firstBlockOffset += shift;
     bytes.clear();
     AppendFolder(bytes, folder, reserveFolder_);
     if (!put(bytes.data(), bytes.size())) return false;
@@ -809,8 +811,8 @@ bool CabWriter::WriteCabinetBody(CabHandle file, std::uint64_t progressTotal,
 }
 
 bool CabWriter::StartFreshCabinet() {
-  prevCab_ = params_.szCab;
-  prevDisk_ = params_.szDisk;
+  prevCab_ = params_.cabinetName;
+  prevDisk_ = params_.diskName;
   hasPrev_ = true;
   nextCab_.clear();
   nextDisk_.clear();
@@ -827,12 +829,12 @@ bool CabWriter::WriteCabinet(std::uint64_t progressTotal, std::uint64_t estimate
     return Fail(ArchiveStatus::kFormatLimit, 0,
                 "more than " + std::to_string(limits_.cabinetsPerSet) + " cabinets in one set");
   }
-  const std::string path = params_.szCabPath + params_.szCab;
+  const std::string path = params_.cabinetFolder + params_.cabinetName;
   int err = 0;
   const CabHandle file = client_.open(path, O_RDWR | O_CREAT | O_TRUNC, 0666, err);
   if (file == -1) return Fail(ArchiveStatus::kCabinetWriteFailed, err, "cannot create " + path);
-  std::uint32_t cbCabinet = 0;
-  bool ok = WriteCabinetBody(file, progressTotal, progress, cbCabinet);
+  std::uint32_t cabinetSize = 0;
+  bool ok = WriteCabinetBody(file, progressTotal, progress, cabinetSize);
   if (client_.close(file, err) != 0 && ok) ok = Fail(ArchiveStatus::kCabinetWriteFailed, err, "cannot write " + path);
   if (!ok) {
     int ignored = 0;
@@ -842,9 +844,9 @@ bool CabWriter::WriteCabinet(std::uint64_t progressTotal, std::uint64_t estimate
   written_.push_back(path);
   if (!StartFreshCabinet()) return false;
 
-  const long value = Report(progress, StatusCabinet, estimate, cbCabinet);
+  const long value = Report(progress, StatusCabinet, estimate, cabinetSize);
   if (value == -1) return Fail(ArchiveStatus::kStopped);
-  params_.cb = static_cast<std::uint32_t>(params_.cb - static_cast<std::uint32_t>(value));
+  params_.maxCabinetSize = static_cast<std::uint32_t>(params_.maxCabinetSize - static_cast<std::uint32_t>(value));
   return true;
 }
 

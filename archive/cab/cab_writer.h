@@ -40,18 +40,17 @@ inline constexpr int kCabErrorCompressor = CabWriterCode(ArchiveStatus::kCompres
 // file handle are the ones the cabinet reader uses too.
 
 struct CabinetParameters {
-  std::uint32_t cb = 0;              // maximum cabinet size; 0 means 0x7FFFFFF
-  std::uint32_t cbFolderThresh = 0;  // a folder is closed after a file once it compresses to more
-  unsigned cbReserveCFHeader = 0;    // 0..65535
-  unsigned cbReserveCFFolder = 0;    // 0..255
-  unsigned cbReserveCFData = 0;      // 0..255
-  int iCab = 0;                      // incremented in the copy prepared for a following cabinet
-  int iDisk = 0;
-  int fFailOnIncompressible = 0;     // kept, without effect
+  std::uint32_t maxCabinetSize = 0;   // 0 means 0x7FFFFFF
+  std::uint32_t folderThreshold = 0;  // a folder is closed after a file once it compresses to more
+  unsigned headerReserve = 0;         // reserved bytes per cabinet header, 0..65535
+  unsigned folderReserve = 0;         // reserved bytes per folder entry, 0..255
+  unsigned dataReserve = 0;           // reserved bytes per data block, 0..255
+  int cabinetIndex = 0;               // incremented in the copy prepared for a following cabinet
+  int diskIndex = 0;
   std::uint16_t setID = 0;
-  std::string szDisk;                // at most 255 characters each
-  std::string szCab;
-  std::string szCabPath;             // ends in its separator; the file is szCabPath + szCab
+  std::string diskName;               // at most 255 characters each
+  std::string cabinetName;
+  std::string cabinetFolder;          // ends in its separator; the file is cabinetFolder + cabinetName
 };
 
 // Progress kinds.
@@ -65,7 +64,7 @@ enum CabStatusKind : int {
 // number. read/write return the byte count or -1.
 struct CabWriterClient {
   // A file record was placed into a cabinet; -1 stops.
-  std::function<int(const CabinetParameters& cabinet, const std::string& name, std::uint32_t cbFile,
+  std::function<int(const CabinetParameters& cabinet, const std::string& name, std::uint32_t fileSize,
                     bool continuation)>
       filePlaced;
   std::function<void*(std::size_t size)> allocate;  // nullptr on failure
@@ -81,10 +80,10 @@ struct CabWriterClient {
 };
 
 // Per-call client functions.
-// Gets the copy of the parameters prepared for the following cabinet (iCab already
-// incremented) and the estimated size of the current one; sets at least szCab. -1 stops.
+// Gets the copy of the parameters prepared for the following cabinet (cabinetIndex already
+// incremented) and the estimated size of the current one; sets at least cabinetName. -1 stops.
 using CabNextCabinetFn = std::function<int(CabinetParameters& next, std::uint32_t estimate)>;
-// -1 stops; for StatusCabinet any other value is subtracted from the following cabinet's cb.
+// -1 stops; for StatusCabinet any other value is subtracted from the following cabinet's maxCabinetSize.
 using CabProgressFn = std::function<long(CabStatusKind kind, std::uint32_t first, std::uint32_t second)>;
 // Opens a source file for reading and gives its DOS date, time and attributes; -1 on failure.
 using CabOpenSourceFn = std::function<CabHandle(const std::string& name, std::uint16_t& date,
@@ -104,10 +103,10 @@ CabWriterPtr CabWriterCreate(CabError& error, CabWriterClient client, const Cabi
 // blocks in one cabinet than it may hold fails with ArchiveStatus::kFormatLimit. (Tests
 // give small limits to reach these cases quickly.)
 struct CabWriterLimits {
-  std::uint32_t filesPerCabinet = 0xFFFF;    // cFiles
-  std::uint32_t foldersPerCabinet = 0xFFFD;  // cFolders; iFolder 0xFFFD and up are taken
-  std::uint32_t blocksPerFolder = 0xFFFF;    // cCFData of one folder in one cabinet
-  std::uint32_t cabinetsPerSet = 0x10000;    // iCabinet 0 to 0xFFFF
+  std::uint32_t filesPerCabinet = 0xFFFF;    // fileCount
+  std::uint32_t foldersPerCabinet = 0xFFFD;  // folderCount; folderIndex 0xFFFD and up are taken
+  std::uint32_t blocksPerFolder = 0xFFFF;    // blockCount of one folder in one cabinet
+  std::uint32_t cabinetsPerSet = 0x10000;    // cabinetIndex 0 to 0xFFFF
 };
 CabWriterPtr CabWriterCreate(CabError& error, CabWriterClient client, const CabinetParameters& parameters,
                              const CabWriterLimits& limits);

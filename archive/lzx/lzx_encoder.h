@@ -107,7 +107,6 @@ class LzxEncoder {
   std::uint64_t streamPosition_ = 0;
   std::uint64_t frameIndex_ = 0;
   bool WriteFramesSeparately(const LzxFrameSink& sink);
-  void ParseThorough(const std::uint8_t* frame, std::size_t size);
   bool CompressThorough(std::size_t size, const LzxFrameSink& sink);
 
   // Thorough levels only.

@@ -1,10 +1,8 @@
 // Quantum decompression for cabinet folders.
 //
 // How the Quantum bitstream works, as this decoder reads it. Quantum is an LZ77 coder with
-// a window of 2^10 to 2^21 bytes (the cabinet's type word carries the exponent) whose
-// symbols all go through one adaptive arithmetic coder. Points marked (inferred) are not
-// covered by the published notes on the method and were worked out from a real sample
-// cabinet or chosen as the simplest reading; the rest follows the published description.
+// a window of 2^kMinWindowBits to 2^kMaxWindowBits bytes (the cabinet's type word carries
+// the exponent) whose symbols all go through one adaptive arithmetic coder.
 //
 // Arithmetic coder. Bits are read most significant bit of each byte first. The coder has
 // three 16-bit registers: low = 0, high = 0xFFFF, and code = the first 16 bits of the
@@ -14,40 +12,38 @@
 // Renormalisation repeats: when the top bits of low and high are equal, or when
 // low = 01... and high = 10... (underflow: flip bit 14 of code, clear it in low, set it in
 // high), shift low left (0 in), high left (1 in) and code left (next input bit in).
-// (Register widths, the target formula and the bit order were confirmed on the sample.)
 //
 // Models (quantum_model.h). Every model is a table of (symbol, cumulative frequency)
-// entries, symbols in order with frequency 1 at the start; a coded symbol gains 8; when the
-// total passes 3800 the table is halved, and every 50th time (the 4th for a fresh model)
-// the entries are re-sorted by frequency. (inferred: halving keeps each cumulative value
-// strictly above the next one; the re-sort halves frequencies rounding up and uses a plain
-// exchange sort; the interval of 50 - none of this is reachable in the sample.)
+// entries, symbols in order with frequency 1 at the start; a coded symbol gains
+// QuantumModel::kIncrement; when the total passes QuantumModel::kRescaleLimit the table is
+// halved, keeping each cumulative value strictly above the next one, and at regular
+// intervals (sooner for a fresh model) the entries are re-sorted by frequency: frequencies
+// halved rounding up, then a plain exchange sort.
 //
-// Symbols. Each step decodes a selector (7 symbols):
-//   0-3  a literal, decoded with literal model 0-3, which hold the bytes 0x00-0x3F,
-//        0x40-0x7F, 0x80-0xBF and 0xC0-0xFF (64 symbols each);
-//   4    a match of length 3: offset slot from a model of min(24, 2N) slots;
-//   5    a match of length 4: offset slot from a model of min(36, 2N) slots;
-//   6    a longer match: a length slot (27 symbols) and its extra bits give
-//        length = 5 + base + extra (5..259); then an offset slot from a model of 2N slots.
-// An offset slot s is followed by its extra bits; offset = base[s] + extra + 1, where
-// base and extra-bit counts are 0,1,2,3 with no extra bits, then each further pair of slots
-// has one more extra bit (4,6 with 1 bit; 8,12 with 2; ...); 2N slots reach exactly 2^N.
+// Symbols. Each step decodes a selector (kSelectorSymbols symbols):
+//   below kSelectorMatch3  a literal, decoded with one of the kLiteralModels literal models,
+//        which hold kLiteralSymbols consecutive byte values each (0x00-0x3F, 0x40-0x7F, ...);
+//   kSelectorMatch3     a match of length 3: offset slot from a model of min(24, 2N) slots;
+//   kSelectorMatch4     a match of length 4: offset slot from a model of min(36, 2N) slots;
+//   kSelectorLongMatch  a longer match: a length slot (kLengthSlots symbols) and its extra
+//        bits give length = kLongMatchMinLength + kLengthBase + extra; then an offset slot
+//        from a model of 2N slots.
+// An offset slot s is followed by kPositionExtraBits[s] extra bits;
+// offset = kPositionBase[s] + extra + 1 (quantum_tables.h); 2N slots reach exactly 2^N.
 // Extra bits are plain bits read from the input right after the bits the code register
-// holds, most significant first (confirmed on the sample for one match; the length table
-// is inferred from the published outline, not exercised by the sample).
+// holds, most significant first.
 //
-// Frames. Output comes in frames of 32768 bytes; a cabinet data block carries one frame.
-// (inferred) The arithmetic coder restarts at the start of every block, so whatever the
+// Frames. Output comes in frames of kFrameSize bytes; a cabinet data block carries one
+// frame. The arithmetic coder restarts at the start of every block, so whatever the
 // compressor wrote after a frame's last symbol (flush bits, padding to a 16-bit word, any
 // trailer) is never looked at. Models and window carry over from block to block within a
-// folder; Reset starts them afresh. (inferred) A match may not run past the end of a block.
+// folder; Reset starts them afresh. A match may not run past the end of a block.
 //
 // Damaged input. A match may not reach before the first byte of the folder or further back
 // than the window; the coder registers and model totals are checked before every symbol;
-// input is padded with zero bits, and a block that needs more than 16 of them (the code
-// register's look-ahead) is rejected. The format has no end-of-block symbol, so a block
-// whose stated size is too small is only caught when a match crosses the end.
+// input is padded with zero bits, and a block that needs more than kMaxOverrunBits of them
+// (the code register's look-ahead) is rejected. The format has no end-of-block symbol, so a
+// block whose stated size is too small is only caught when a match crosses the end.
 #include "archive/quantum/quantum_decompressor.h"
 
 namespace krax::quantum {

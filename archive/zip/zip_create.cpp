@@ -67,10 +67,7 @@ std::string AddFile(zipFile zip, const std::string& file, const std::string& nam
     }
     done += got;
     if (callbacks.status) {
-      char text[600];
-      std::snprintf(text, sizeof text, "File %s - Compressing:%llu", name.c_str(),
-                    static_cast<unsigned long long>(done));
-      callbacks.status(text);
+      callbacks.status("File " + name + " - Compressing:" + std::to_string(done));
     }
     // Asked after every piece, the last one of a file too: a file of one piece is asked once.
     if (callbacks.StopRequested()) {

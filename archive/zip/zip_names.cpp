@@ -47,9 +47,4 @@ std::string DecodeZipName(std::string_view raw, unsigned long flag, unsigned lon
 
 bool IsFolderEntryName(std::string_view name) { return !name.empty() && IsSeparatorChar(name.back()); }
 
-std::string ZipBaseName(std::string_view name) {
-  const std::size_t cut = name.find_last_of("/\\");
-  return std::string(cut == std::string_view::npos ? name : name.substr(cut + 1));
-}
-
 }  // namespace krax::zip

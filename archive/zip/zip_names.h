@@ -21,7 +21,4 @@ bool IsAscii(std::string_view text);
 // True when the name ends in '/' or '\' (a folder entry).
 bool IsFolderEntryName(std::string_view name);
 
-// The part of the name behind its last '/' or '\' ("" for a folder entry).
-std::string ZipBaseName(std::string_view name);
-
 }  // namespace krax::zip

@@ -1,5 +1,5 @@
 // Data blocks cut into parts across three or more cabinets: every middle part has
-// cbUncomp 0 and the parts are joined until one carries the block's size.
+// uncompressedSize 0 and the parts are joined until one carries the block's size.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,7 +25,7 @@ std::vector<CabinetSpec> ChainSet(const FolderSpec& folder, std::size_t cut,
   std::size_t from = 0;
   for (std::size_t k = 0; k < count; ++k) {
     CabinetSpec& cab = cabinets[k];
-    cab.iCabinet = static_cast<std::uint16_t>(k);
+    cab.cabinetIndex = static_cast<std::uint16_t>(k);
     if (k > 0) cab.prevCabinet = CabName(k - 1);
     if (k + 1 < count) cab.nextCabinet = CabName(k + 1);
     FolderSpec part{folder.typeCompress, {}};
@@ -34,15 +34,15 @@ std::vector<CabinetSpec> ChainSet(const FolderSpec& folder, std::size_t cut,
       part.blocks.push_back(BlockPart(block.data, from, pieceSizes[k], 0));
       from += pieceSizes[k];
     } else {
-      part.blocks.push_back(BlockPart(block.data, from, block.data.size() - from, block.cbUncomp));
+      part.blocks.push_back(BlockPart(block.data, from, block.data.size() - from, block.uncompressedSize));
       part.blocks.insert(part.blocks.end(), folder.blocks.begin() + static_cast<std::ptrdiff_t>(cut) + 1,
                          folder.blocks.end());
     }
     cab.folders = {part};
-    const std::uint16_t iFolder = k == 0 ? kFolderContinuedToNext
+    const std::uint16_t folderIndex = k == 0 ? kFolderContinuedToNext
                                   : k + 1 < count ? kFolderContinuedPrevAndNext
                                                   : kFolderContinuedFromPrev;
-    cab.files = {ListedFile("whole", fileSize, 0, iFolder)};
+    cab.files = {ListedFile("whole", fileSize, 0, folderIndex)};
   }
   return cabinets;
 }
@@ -98,13 +98,13 @@ struct MiddleCabinetSet {
 
   void Install(MemoryFiles& files) const {
     const Bytes bytes = ToBytes(all);
-    auto carried = [](std::uint16_t iFolder) {
-      return std::vector<FileSpec>{ListedFile("Q", 110, 40, iFolder), ListedFile("R", 130, 150, iFolder),
-                                   ListedFile("S", 20, 280, iFolder)};
+    auto carried = [](std::uint16_t folderIndex) {
+      return std::vector<FileSpec>{ListedFile("Q", 110, 40, folderIndex), ListedFile("R", 130, 150, folderIndex),
+                                   ListedFile("S", 20, 280, folderIndex)};
     };
     std::vector<CabinetSpec> cabs(3);
     for (std::uint16_t k = 0; k < 3; ++k) {
-      cabs[k].iCabinet = k;
+      cabs[k].cabinetIndex = k;
       if (k > 0) cabs[k].prevCabinet = CabName(k - 1);
       if (k < 2) cabs[k].nextCabinet = CabName(k + 1);
     }
@@ -240,13 +240,13 @@ TEST(CabReaderChain, BrokenChainsAreRejected) {
 
   // The last cabinet is numbered as if one were missing.
   cabs = ChainSet(folder, 1, {100, 200}, size);
-  cabs[2].iCabinet = 3;
+  cabs[2].cabinetIndex = 3;
   EXPECT_FALSE(run(cabs, &code));
   EXPECT_EQ(code, kCabReaderWrongCabinet);
 
-  // The chain's last part still has cbUncomp 0 and no cabinet follows.
+  // The chain's last part still has uncompressedSize 0 and no cabinet follows.
   cabs = ChainSet(folder, 1, {100, 200}, size);
-  cabs[2].folders[0].blocks.front().cbUncomp = 0;
+  cabs[2].folders[0].blocks.front().uncompressedSize = 0;
   cabs[2].folders[0].blocks.resize(1);
   EXPECT_FALSE(run(cabs, &code));
   EXPECT_EQ(code, kCabReaderDamaged);

@@ -19,7 +19,7 @@ namespace krax::test {
 namespace {
 
 struct Entry {
-  std::string storedName;  // the bytes of szName
+  std::string storedName;  // the bytes of name
   std::uint16_t attribs = cab::kAttribArchive;
   std::string content;
 };

@@ -191,13 +191,13 @@ TEST(KraxctlCab, ExtractWalksAWholeSetAndReportsAMissingCabinet) {
   first.folders = {FolderSpec{0, {BlockSpec{Bytes(all.begin(), all.begin() + 64), 64},
                                   BlockSpec{Bytes(all.begin() + 64, all.begin() + 70), 0}}}};
   first.files = FilesInFolder({{"long", longFile}});
-  first.files[0].iFolder = cab::kFolderContinuedToNext;
+  first.files[0].folderIndex = cab::kFolderContinuedToNext;
   CabinetSpec second;
-  second.iCabinet = 1;
+  second.cabinetIndex = 1;
   second.prevCabinet = "kit1.cab";
   second.folders = {FolderSpec{0, {BlockSpec{Bytes(all.begin() + 70, all.end()), 26}}}, StoredFolder("late!")};
   second.files = FilesInFolder({{"long", longFile}});
-  second.files[0].iFolder = cab::kFolderContinuedFromPrev;
+  second.files[0].folderIndex = cab::kFolderContinuedFromPrev;
   auto late = FilesInFolder({{"late.txt", "late!"}}, 1);
   second.files.push_back(late[0]);
   WriteBytes(temp / "kit1.cab", BuildCabinet(first));

@@ -26,12 +26,12 @@ TEST(CabChecksum, GroupsAreLittleEndianAndLeftoversMostSignificantFirst) {
 
 // The one-file cabinet: folder at 36, file record at 44, data block at 66, 77 bytes.
 const Bytes kATxtCabinet = {
-    'M', 'S', 'C', 'F', 0, 0, 0, 0, 77, 0, 0, 0, 0, 0, 0, 0,  // signature, reserved1, cbCabinet, reserved2
-    44, 0, 0, 0, 0, 0, 0, 0, 3, 1, 1, 0, 1, 0, 0, 0,          // coffFiles, reserved3, version, cFolders, cFiles, flags
-    0x39, 0x30, 0, 0,                                           // setID 12345, iCabinet 0
-    66, 0, 0, 0, 1, 0, 0, 0,                                    // CFFOLDER: coffCabStart 66, cCFData 1, type 0
+    'M', 'S', 'C', 'F', 0, 0, 0, 0, 77, 0, 0, 0, 0, 0, 0, 0,  // signature, reserved1, cabinetSize, reserved2
+    44, 0, 0, 0, 0, 0, 0, 0, 3, 1, 1, 0, 1, 0, 0, 0,          // firstFileOffset, reserved3, version, folderCount, fileCount, flags
+    0x39, 0x30, 0, 0,                                           // setID 12345, cabinetIndex 0
+    66, 0, 0, 0, 1, 0, 0, 0,                                    // CFFOLDER: firstBlockOffset 66, blockCount 1, type 0
     3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x21, 0x58, 0x00, 0x60, 0x20, 0,  // CFFILE: 3 bytes at 0, folder 0
-    'a', '.', 't', 'x', 't', 0,                                 //   szName
+    'a', '.', 't', 'x', 't', 0,                                 //   name
     0x60, 0x62, 0x62, 0x00, 3, 0, 3, 0, 'a', 'b', 'c'};         // CFDATA: csum 0x626260
 
 TEST(CabFormat, SerialisersProduceTheOneFileCabinetExactly) {
@@ -42,33 +42,33 @@ TEST(CabFormat, SerialisersProduceTheOneFileCabinetExactly) {
   EXPECT_EQ(BuildCabinet(spec), kATxtCabinet);
 
   CFDATA block;
-  block.cbData = 3;
-  block.cbUncomp = 3;
+  block.compressedSize = 3;
+  block.uncompressedSize = 3;
   EXPECT_EQ(DataBlockChecksum(block, reinterpret_cast<const std::uint8_t*>("abc")), 0x626260u);
 }
 
 TEST(CabFormat, ParsersReadTheOneFileCabinet) {
   const CFHEADER header = ParseHeaderFixed(kATxtCabinet.data());
   EXPECT_EQ(header.signature, kSignatureMSCF);
-  EXPECT_EQ(header.cbCabinet, 77u);
-  EXPECT_EQ(header.coffFiles, 44u);
+  EXPECT_EQ(header.cabinetSize, 77u);
+  EXPECT_EQ(header.firstFileOffset, 44u);
   EXPECT_EQ(header.version(), 0x0103);
-  EXPECT_EQ(header.cFolders, 1);
-  EXPECT_EQ(header.cFiles, 1);
+  EXPECT_EQ(header.folderCount, 1);
+  EXPECT_EQ(header.fileCount, 1);
   EXPECT_EQ(header.setID, 12345);
   const CFFOLDER folder = ParseFolder(kATxtCabinet.data() + 36, 0);
-  EXPECT_EQ(folder.coffCabStart, 66u);
-  EXPECT_EQ(folder.cCFData, 1);
+  EXPECT_EQ(folder.firstBlockOffset, 66u);
+  EXPECT_EQ(folder.blockCount, 1);
   EXPECT_EQ(folder.typeCompress, 0);
   const CFFILE file = ParseFileFixed(kATxtCabinet.data() + 44);
-  EXPECT_EQ(file.cbFile, 3u);
+  EXPECT_EQ(file.fileSize, 3u);
   EXPECT_EQ(file.date, 0x5821);
   EXPECT_EQ(file.time, 0x6000);
   EXPECT_EQ(ParseName(std::span<const std::uint8_t>(kATxtCabinet).subspan(60)), "a.txt");
   const CFDATA block = ParseDataHeader(kATxtCabinet.data() + 66, 0);
   EXPECT_EQ(block.csum, 0x626260u);
-  EXPECT_EQ(block.cbData, 3);
-  EXPECT_EQ(block.cbUncomp, 3);
+  EXPECT_EQ(block.compressedSize, 3);
+  EXPECT_EQ(block.uncompressedSize, 3);
 }
 
 TEST(CabFormat, EmptyCabinetIsTheBareHeader) {
@@ -76,21 +76,21 @@ TEST(CabFormat, EmptyCabinetIsTheBareHeader) {
   const Bytes bytes = BuildCabinet(spec);
   ASSERT_EQ(bytes.size(), 36u);
   const CFHEADER header = ParseHeaderFixed(bytes.data());
-  EXPECT_EQ(header.cbCabinet, 36u);
-  EXPECT_EQ(header.coffFiles, 36u);
+  EXPECT_EQ(header.cabinetSize, 36u);
+  EXPECT_EQ(header.firstFileOffset, 36u);
   EXPECT_EQ(header.flags, 0);
 }
 
 TEST(CabFormat, OptionalHeaderPartsFollowFlagsInOrder) {
   CFHEADER header;
   header.flags = kFlagReservePresent | kFlagPrevCabinet | kFlagNextCabinet;
-  header.cbCFHeader = 2;
-  header.cbCFFolder = 1;
-  header.cbCFData = 3;
-  header.szCabinetPrev = "P.CAB";
-  header.szDiskPrev = "D1";
-  header.szCabinetNext = "N.CAB";
-  header.szDiskNext = "D3";
+  header.headerReserveSize = 2;
+  header.folderReserveSize = 1;
+  header.dataReserveSize = 3;
+  header.previousCabinetName = "P.CAB";
+  header.previousDiskName = "D1";
+  header.nextCabinetName = "N.CAB";
+  header.nextDiskName = "D3";
   Bytes bytes;
   AppendHeader(bytes, header);
   ASSERT_EQ(bytes.size(), header.serializedSize());

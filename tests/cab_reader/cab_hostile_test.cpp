@@ -89,7 +89,7 @@ TEST(CabHostile, OversizedRecordsAreRejected) {
   CabinetSpec spec;
   spec.folders = {StoredFolder(std::string(40000, 'q'), 40000)};
   spec.files = FilesInFolder({{"q", std::string(40000, 'q')}});
-  spec.folders[0].blocks[0].cbUncomp = 40000 & 0xFFFF;
+  spec.folders[0].blocks[0].uncompressedSize = 40000 & 0xFFFF;
   int code = 0;
   EXPECT_FALSE(WalkBytes(BuildCabinet(spec), &code));
   EXPECT_EQ(code, kCabReaderDamaged);
@@ -105,8 +105,8 @@ TEST(CabHostile, OversizedRecordsAreRejected) {
   CabinetSpec huge;
   huge.folders = {StoredFolder("abc")};
   huge.files = FilesInFolder({{"h", "abc"}});
-  huge.files[0].cbFile = 0xFFFFFFFFu;
-  huge.files[0].uoffFolderStart = 0xFFFFFFF0u;
+  huge.files[0].fileSize = 0xFFFFFFFFu;
+  huge.files[0].offsetInFolder = 0xFFFFFFF0u;
   EXPECT_FALSE(WalkBytes(BuildCabinet(huge), &code));
   EXPECT_EQ(code, kCabReaderDamaged);
 
@@ -138,7 +138,7 @@ TEST(CabHostile, NamesWithoutEndAndFileListsPastTheEnd) {
   many.folders = {StoredFolder("abc")};
   many.files = FilesInFolder({{"f", "abc"}});
   Bytes bytes = BuildCabinet(many);
-  bytes[28] = 0xFF;  // cFiles 0x00FF records claimed, one present
+  bytes[28] = 0xFF;  // fileCount 0x00FF records claimed, one present
   EXPECT_FALSE(WalkBytes(bytes, &code));
   EXPECT_EQ(code, kCabReaderDamaged);
 }
@@ -147,8 +147,8 @@ TEST(CabHostile, RandomBytesAfterAValidHeader) {
   std::mt19937 random(9);
   for (int round = 0; round < 300; ++round) {
     Bytes bytes = BuildCabinet(CabinetSpec{});
-    bytes[26] = static_cast<std::uint8_t>(random() % 4);  // cFolders
-    bytes[28] = static_cast<std::uint8_t>(random() % 4);  // cFiles
+    bytes[26] = static_cast<std::uint8_t>(random() % 4);  // folderCount
+    bytes[28] = static_cast<std::uint8_t>(random() % 4);  // fileCount
     bytes[30] = static_cast<std::uint8_t>(random() % 8);  // flags
     const std::size_t extra = random() % 400;
     for (std::size_t i = 0; i < extra; ++i) bytes.push_back(static_cast<std::uint8_t>(random()));

@@ -44,7 +44,7 @@ TEST(CabReaderWalk, NotificationsComeInOrderAndFilesExtract) {
   EXPECT_EQ(copy.size, 5u);
   EXPECT_EQ(copy.date, 0x5821);
   EXPECT_EQ(copy.time, 0x6000);
-  EXPECT_EQ(copy.iFolder, 0);
+  EXPECT_EQ(copy.folderIndex, 0);
 }
 
 TEST(CabReaderWalk, OneFileCabinetBuiltByHandExtracts) {
@@ -92,8 +92,8 @@ TEST(CabReaderWalk, IsCabinetRejectsIncompleteAndOtherVersions) {
   EXPECT_EQ(CabReaderLastError(*reader).code, kCabReaderBadVersion);
   CabinetInfo info;
   EXPECT_TRUE(test("ok.cab", &info));
-  EXPECT_EQ(info.cFiles, 2);
-  EXPECT_EQ(info.cFolders, 1);
+  EXPECT_EQ(info.fileCount, 2);
+  EXPECT_EQ(info.folderCount, 1);
   EXPECT_EQ(info.setID, 12345);
   EXPECT_FALSE(info.hasNext);
 
@@ -221,9 +221,9 @@ TEST(CabReaderWalk, UnknownCompressionTypeIsCode6) {
 TEST(CabReaderWalk, ReservesAreSkippedAndTheirBytesChecksummed) {
   CabinetSpec spec;
   spec.reserve = true;
-  spec.cbCFHeader = 6;
-  spec.cbCFFolder = 3;
-  spec.cbCFData = 5;
+  spec.headerReserveSize = 6;
+  spec.folderReserveSize = 3;
+  spec.dataReserveSize = 5;
   const std::vector<std::pair<std::string, std::string>> content = {{"x", std::string(70000, 'x')}, {"y", "why"}};
   spec.folders = {MszipFolder(Joined(content))};
   spec.files = FilesInFolder(content);

@@ -31,7 +31,7 @@ struct ThreeCabinetSet {
                   ListedFile("C", 30, 170, kFolderContinuedToNext)};
 
     CabinetSpec cab1;
-    cab1.iCabinet = 1;
+    cab1.cabinetIndex = 1;
     cab1.prevCabinet = "set0.cab";
     cab1.prevDisk = "disk 1";
     cab1.nextCabinet = "set2.cab";
@@ -41,7 +41,7 @@ struct ThreeCabinetSet {
                   ListedFile("C", 30, 170, kFolderContinuedPrevAndNext)};
 
     CabinetSpec cab2;
-    cab2.iCabinet = 2;
+    cab2.cabinetIndex = 2;
     cab2.prevCabinet = "set1.cab";
     cab2.prevDisk = "disk 2";
     cab2.folders = {FolderSpec{type0, {BlockPart(all, 158, 34, 64), BlockPart(all, 192, 8, 8)}}, StoredFolder(d)};
@@ -141,7 +141,7 @@ TEST(CabReaderSet, FollowingCabinetMustBelongToTheSet) {
   EXPECT_EQ(code, kCabReaderWrongCabinet);
 
   set.Install(files);
-  files.files["set1.cab"][34] = 5;  // iCabinet
+  files.files["set1.cab"][34] = 5;  // cabinetIndex
   RecordingClient again;
   EXPECT_FALSE(Walk(files, again, "set0.cab", &code));
   EXPECT_EQ(code, kCabReaderWrongCabinet);
@@ -155,10 +155,10 @@ TEST(CabReaderSet, FollowingCabinetMustKeepTheReserveSizes) {
   cab0.folders = {FolderSpec{0, {BlockPart(all, 0, 60, 60)}}};
   cab0.files = {ListedFile("R", 100, 0, kFolderContinuedToNext)};
   CabinetSpec cab1;
-  cab1.iCabinet = 1;
+  cab1.cabinetIndex = 1;
   cab1.prevCabinet = "r0.cab";
   cab1.reserve = true;
-  cab1.cbCFData = 4;
+  cab1.dataReserveSize = 4;
   cab1.folders = {FolderSpec{0, {BlockPart(all, 60, 40, 40)}}};
   cab1.files = {ListedFile("R", 100, 0, kFolderContinuedFromPrev)};
   MemoryFiles files;
@@ -170,7 +170,7 @@ TEST(CabReaderSet, FollowingCabinetMustKeepTheReserveSizes) {
   EXPECT_EQ(code, kCabReaderReserveMismatch);
 
   cab1.reserve = false;
-  cab1.cbCFData = 0;
+  cab1.dataReserveSize = 0;
   files.files["r1.cab"] = BuildCabinet(cab1);
   RecordingClient fine;
   ASSERT_TRUE(Walk(files, fine, "r0.cab"));
@@ -191,9 +191,9 @@ TEST(CabReaderSet, CompressedBlockSplitBetweenCabinetsIsJoined) {
     cab0.folders = {FolderSpec{folder.typeCompress, {folder.blocks[0], BlockPart(cut.data, 0, firstPart, 0)}}};
     cab0.files = {ListedFile("whole", static_cast<std::uint32_t>(content.size()), 0, kFolderContinuedToNext)};
     CabinetSpec cab1;
-    cab1.iCabinet = 1;
+    cab1.cabinetIndex = 1;
     cab1.prevCabinet = "z0.cab";
-    FolderSpec rest{folder.typeCompress, {BlockPart(cut.data, firstPart, cut.data.size() - firstPart, cut.cbUncomp)}};
+    FolderSpec rest{folder.typeCompress, {BlockPart(cut.data, firstPart, cut.data.size() - firstPart, cut.uncompressedSize)}};
     rest.blocks.insert(rest.blocks.end(), folder.blocks.begin() + 2, folder.blocks.end());
     cab1.folders = {rest};
     cab1.files = {ListedFile("whole", static_cast<std::uint32_t>(content.size()), 0, kFolderContinuedFromPrev)};

@@ -20,62 +20,62 @@ Bytes BuildCabinet(const CabinetSpec& spec) {
   header.signature = spec.signature;
   header.versionMinor = static_cast<std::uint8_t>(spec.version & 0xFF);
   header.versionMajor = static_cast<std::uint8_t>(spec.version >> 8);
-  header.cFolders = static_cast<std::uint16_t>(spec.folders.size());
-  header.cFiles = static_cast<std::uint16_t>(spec.files.size());
+  header.folderCount = static_cast<std::uint16_t>(spec.folders.size());
+  header.fileCount = static_cast<std::uint16_t>(spec.files.size());
   header.setID = spec.setID;
-  header.iCabinet = spec.iCabinet;
+  header.cabinetIndex = spec.cabinetIndex;
   if (spec.reserve) {
     header.flags |= kFlagReservePresent;
-    header.cbCFHeader = spec.cbCFHeader;
-    header.cbCFFolder = spec.cbCFFolder;
-    header.cbCFData = spec.cbCFData;
+    header.headerReserveSize = spec.headerReserveSize;
+    header.folderReserveSize = spec.folderReserveSize;
+    header.dataReserveSize = spec.dataReserveSize;
   }
   if (!spec.prevCabinet.empty()) {
     header.flags |= kFlagPrevCabinet;
-    header.szCabinetPrev = spec.prevCabinet;
-    header.szDiskPrev = spec.prevDisk;
+    header.previousCabinetName = spec.prevCabinet;
+    header.previousDiskName = spec.prevDisk;
   }
   if (!spec.nextCabinet.empty()) {
     header.flags |= kFlagNextCabinet;
-    header.szCabinetNext = spec.nextCabinet;
-    header.szDiskNext = spec.nextDisk;
+    header.nextCabinetName = spec.nextCabinet;
+    header.nextDiskName = spec.nextDisk;
   }
-  const std::size_t folderRecord = kFolderFixedSize + header.cbCFFolder;
+  const std::size_t folderRecord = kFolderFixedSize + header.folderReserveSize;
   std::size_t filesSize = 0;
   for (const auto& file : spec.files) filesSize += kFileFixedSize + file.name.size() + 1;
-  header.coffFiles = static_cast<std::uint32_t>(header.serializedSize() + folderRecord * spec.folders.size());
+  header.firstFileOffset = static_cast<std::uint32_t>(header.serializedSize() + folderRecord * spec.folders.size());
 
   Bytes folders, files, data;
-  std::size_t dataStart = header.coffFiles + filesSize;
+  std::size_t dataStart = header.firstFileOffset + filesSize;
   for (const auto& folder : spec.folders) {
     CFFOLDER record;
-    record.coffCabStart = static_cast<std::uint32_t>(dataStart + data.size());
-    record.cCFData = static_cast<std::uint16_t>(folder.blocks.size());
+    record.firstBlockOffset = static_cast<std::uint32_t>(dataStart + data.size());
+    record.blockCount = static_cast<std::uint16_t>(folder.blocks.size());
     record.typeCompress = folder.typeCompress;
-    AppendFolder(folders, record, header.cbCFFolder);
+    AppendFolder(folders, record, header.folderReserveSize);
     for (const auto& block : folder.blocks) {
       CFDATA blockHeader;
-      blockHeader.cbData = static_cast<std::uint16_t>(block.data.size());
-      blockHeader.cbUncomp = block.cbUncomp;
-      blockHeader.abReserve.assign(header.cbCFData, 0);
+      blockHeader.compressedSize = static_cast<std::uint16_t>(block.data.size());
+      blockHeader.uncompressedSize = block.uncompressedSize;
+      blockHeader.reserveBytes.assign(header.dataReserveSize, 0);
       if (block.csum == BlockSpec::Csum::kComputed) blockHeader.csum = DataBlockChecksum(blockHeader, block.data.data());
       if (block.csum == BlockSpec::Csum::kWrong) blockHeader.csum = DataBlockChecksum(blockHeader, block.data.data()) ^ 1u;
-      AppendDataHeader(data, blockHeader, header.cbCFData);
+      AppendDataHeader(data, blockHeader, header.dataReserveSize);
       data.insert(data.end(), block.data.begin(), block.data.end());
     }
   }
   for (const auto& file : spec.files) {
     CFFILE record;
-    record.cbFile = file.cbFile;
-    record.uoffFolderStart = file.uoffFolderStart;
-    record.iFolder = file.iFolder;
+    record.fileSize = file.fileSize;
+    record.offsetInFolder = file.offsetInFolder;
+    record.folderIndex = file.folderIndex;
     record.date = file.date;
     record.time = file.time;
     record.attribs = file.attribs;
-    record.szName = file.name;
+    record.name = file.name;
     AppendFile(files, record);
   }
-  header.cbCabinet = static_cast<std::uint32_t>(dataStart + data.size());
+  header.cabinetSize = static_cast<std::uint32_t>(dataStart + data.size());
   Bytes out;
   AppendHeader(out, header);
   out.insert(out.end(), folders.begin(), folders.end());
@@ -95,17 +95,17 @@ FolderSpec StoredFolder(const std::string& contents, std::size_t blockSize) {
 }
 
 std::vector<FileSpec> FilesInFolder(const std::vector<std::pair<std::string, std::string>>& files,
-                                    std::uint16_t iFolder, std::uint32_t firstOffset) {
+                                    std::uint16_t folderIndex, std::uint32_t firstOffset) {
   std::vector<FileSpec> specs;
   std::uint32_t offset = firstOffset;
   for (const auto& [name, content] : files) {
     FileSpec spec;
     spec.name = name;
-    spec.cbFile = static_cast<std::uint32_t>(content.size());
-    spec.uoffFolderStart = offset;
-    spec.iFolder = iFolder;
+    spec.fileSize = static_cast<std::uint32_t>(content.size());
+    spec.offsetInFolder = offset;
+    spec.folderIndex = folderIndex;
     specs.push_back(spec);
-    offset += spec.cbFile;
+    offset += spec.fileSize;
   }
   return specs;
 }
@@ -224,7 +224,7 @@ CabNotifyFunction RecordingClient::Function() {
     notes.push_back(note);
     switch (note.kind) {
       case CabNotificationKind::kCabinetInfo:
-        events.push_back("CabinetInfo " + std::to_string(note.iCabinet));
+        events.push_back("CabinetInfo " + std::to_string(note.cabinetIndex));
         return 0;
       case CabNotificationKind::kEnumerate:
         events.push_back("Enumerate");

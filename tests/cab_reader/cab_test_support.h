@@ -19,7 +19,7 @@ std::string ToString(const Bytes& bytes);
 
 struct BlockSpec {
   Bytes data;                 // the compressed bytes
-  std::uint16_t cbUncomp = 0;
+  std::uint16_t uncompressedSize = 0;
   enum class Csum { kComputed, kZero, kWrong } csum = Csum::kComputed;
 };
 
@@ -30,39 +30,39 @@ struct FolderSpec {
 
 struct FileSpec {
   std::string name;
-  std::uint32_t cbFile = 0;
-  std::uint32_t uoffFolderStart = 0;
-  std::uint16_t iFolder = 0;
+  std::uint32_t fileSize = 0;
+  std::uint32_t offsetInFolder = 0;
+  std::uint16_t folderIndex = 0;
   std::uint16_t date = 0x5821;  // 2024-01-01
   std::uint16_t time = 0x6000;  // 12:00:00
   std::uint16_t attribs = cab::kAttribArchive;
 };
 
 // Bytes [from, from + count) of `data` as one data block (or one part of a cut block).
-inline BlockSpec BlockPart(const Bytes& data, std::size_t from, std::size_t count, std::uint16_t cbUncomp) {
+inline BlockSpec BlockPart(const Bytes& data, std::size_t from, std::size_t count, std::uint16_t uncompressedSize) {
   return {Bytes(data.begin() + static_cast<std::ptrdiff_t>(from),
                 data.begin() + static_cast<std::ptrdiff_t>(from + count)),
-          cbUncomp};
+          uncompressedSize};
 }
 
 // A file record with its folder index (0xFFFD..0xFFFF for continued files).
-inline FileSpec ListedFile(const std::string& name, std::uint32_t size, std::uint32_t uoff, std::uint16_t iFolder) {
+inline FileSpec ListedFile(const std::string& name, std::uint32_t size, std::uint32_t uoff, std::uint16_t folderIndex) {
   FileSpec file;
   file.name = name;
-  file.cbFile = size;
-  file.uoffFolderStart = uoff;
-  file.iFolder = iFolder;
+  file.fileSize = size;
+  file.offsetInFolder = uoff;
+  file.folderIndex = folderIndex;
   return file;
 }
 
 struct CabinetSpec {
   std::uint16_t setID = cab::kDefaultSetID;
-  std::uint16_t iCabinet = 0;
+  std::uint16_t cabinetIndex = 0;
   std::uint16_t version = cab::kCabVersion;
   std::uint32_t signature = cab::kSignatureMSCF;
   bool reserve = false;
-  std::uint16_t cbCFHeader = 0;
-  std::uint8_t cbCFFolder = 0, cbCFData = 0;
+  std::uint16_t headerReserveSize = 0;
+  std::uint8_t folderReserveSize = 0, dataReserveSize = 0;
   std::string prevCabinet, prevDisk;  // flag 0x0001 when prevCabinet is not empty
   std::string nextCabinet, nextDisk;  // flag 0x0002 when nextCabinet is not empty
   std::vector<FolderSpec> folders;
@@ -74,9 +74,9 @@ Bytes BuildCabinet(const CabinetSpec& spec);
 
 // One stored folder holding `contents` back to back, cut into blocks of `blockSize`.
 FolderSpec StoredFolder(const std::string& contents, std::size_t blockSize = 32768);
-// Files `names` with `contents` laid out back to back in folder `iFolder`.
+// Files `names` with `contents` laid out back to back in folder `folderIndex`.
 std::vector<FileSpec> FilesInFolder(const std::vector<std::pair<std::string, std::string>>& files,
-                                    std::uint16_t iFolder = 0, std::uint32_t firstOffset = 0);
+                                    std::uint16_t folderIndex = 0, std::uint32_t firstOffset = 0);
 // Concatenated contents.
 std::string Joined(const std::vector<std::pair<std::string, std::string>>& files);
 

@@ -253,7 +253,7 @@ TEST(LzxDecoder, DecodesTheEncodersStreamsForEveryWindow) {
     auto decoder = cab::MakeLzxDecompressor(window);
     std::string out;
     for (const auto& block : folder.blocks) {
-      Bytes piece(block.cbUncomp);
+      Bytes piece(block.uncompressedSize);
       ASSERT_TRUE(decoder->DecompressBlock(block.data.data(), block.data.size(), piece.data(), piece.size()));
       out += ToString(piece);
     }
@@ -262,7 +262,7 @@ TEST(LzxDecoder, DecodesTheEncodersStreamsForEveryWindow) {
 
     // Reset starts a new folder: the first block decodes the same again.
     decoder->Reset();
-    Bytes again(folder.blocks[0].cbUncomp);
+    Bytes again(folder.blocks[0].uncompressedSize);
     ASSERT_TRUE(decoder->DecompressBlock(folder.blocks[0].data.data(), folder.blocks[0].data.size(),
                                          again.data(), again.size()));
     EXPECT_EQ(ToString(again), data.substr(0, again.size()));
@@ -280,7 +280,7 @@ TEST(LzxDecoder, DamagedStreamsFailOrDecodeWithoutHarm) {
       Bytes damaged = block.data;
       if (round % 3 == 0) damaged.resize(random() % (damaged.size() + 1));
       else damaged[random() % damaged.size()] ^= static_cast<std::uint8_t>(1u << (random() % 8));
-      Bytes out(block.cbUncomp);
+      Bytes out(block.uncompressedSize);
       if (!decoder->DecompressBlock(damaged.data(), damaged.size(), out.data(), out.size())) {
         ++failures;
         break;

@@ -21,7 +21,7 @@ TEST(MszipDecoder, HistoryCarriesAcrossBlocksAndResetForgetsIt) {
   auto decoder = cab::MakeMszipDecompressor();
   std::string out;
   for (const auto& block : folder.blocks) {
-    Bytes piece(block.cbUncomp);
+    Bytes piece(block.uncompressedSize);
     ASSERT_TRUE(decoder->DecompressBlock(block.data.data(), block.data.size(), piece.data(), piece.size()));
     out += ToString(piece);
   }
@@ -29,7 +29,7 @@ TEST(MszipDecoder, HistoryCarriesAcrossBlocksAndResetForgetsIt) {
 
   // Block 2 refers back into block 1: after Reset it cannot be decoded alone.
   decoder->Reset();
-  Bytes piece(folder.blocks[1].cbUncomp);
+  Bytes piece(folder.blocks[1].uncompressedSize);
   EXPECT_FALSE(decoder->DecompressBlock(folder.blocks[1].data.data(), folder.blocks[1].data.size(), piece.data(),
                                         piece.size()));
 }
@@ -38,7 +38,7 @@ TEST(MszipDecoder, BlocksNeedTheMarkerAndTheExactSize) {
   const FolderSpec folder = MszipFolder("short text for one block");
   const Bytes& block = folder.blocks[0].data;
   auto decoder = cab::MakeMszipDecompressor();
-  Bytes out(folder.blocks[0].cbUncomp);
+  Bytes out(folder.blocks[0].uncompressedSize);
   Bytes noMarker = block;
   noMarker[1] = 'J';
   EXPECT_FALSE(decoder->DecompressBlock(noMarker.data(), noMarker.size(), out.data(), out.size()));

@@ -76,7 +76,7 @@ TEST(CabWriterLimits, FullCabinetsContinueAndTooManyBlocksFailCleanly) {
       cab::CabDirectory directory;
       int code = 0;
       ASSERT_TRUE(cab::ReadCabinetDirectory(folder / name, directory, code)) << name;
-      EXPECT_LE(directory.header.cFiles, 5) << name;
+      EXPECT_LE(directory.header.fileCount, 5) << name;
     }
     const std::string dest = folder / ("x" + stem);
     EXPECT_EQ(ExtractWithReader(folder / (stem + ".CAB"), dest), "");
@@ -194,7 +194,7 @@ TEST(KraxctlCabReasons, CreateAndExtractSayWhyAndNamesAreEscaped) {
   cab::CabDirectory directory;
   int code = 0;
   ASSERT_TRUE(cab::ReadCabinetDirectory(folder / "test.CAB", directory, code));
-  const std::size_t secondBlockData = directory.folders[0].coffCabStart + 8 + 32768 + 8;
+  const std::size_t secondBlockData = directory.folders[0].firstBlockOffset + 8 + 32768 + 8;
   cab[secondBlockData + 5] ^= 0x40;
   WriteBytes(folder / "test.CAB", cab);
   run = test::RunKraxctl({"cab", "extract", folder / "test.CAB", folder / "x"});

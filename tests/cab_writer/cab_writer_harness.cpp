@@ -18,12 +18,12 @@ namespace fs = std::filesystem;
 
 cab::CabinetParameters TestParameters(const ScratchFolder& folder) {
   cab::CabinetParameters p;
-  p.cb = 300000000;
-  p.cbFolderThresh = 900000;
+  p.maxCabinetSize = 300000000;
+  p.folderThreshold = 900000;
   p.setID = 12345;
-  p.szDisk = "CABDisk";
-  p.szCab = "test.CAB";
-  p.szCabPath = folder.path().string() + "/";
+  p.diskName = "CABDisk";
+  p.cabinetName = "test.CAB";
+  p.cabinetFolder = folder.path().string() + "/";
   return p;
 }
 
@@ -56,11 +56,11 @@ WriterOutcome RunWriter(const ScratchFolder& folder, const std::vector<SourceFil
     std::snprintf(buffer, size, "%s", name.c_str());
     return true;
   };
-  outcome.cabinets.push_back(setup.params.szCab);
+  outcome.cabinets.push_back(setup.params.cabinetName);
   const cab::CabNextCabinetFn next = [&](cab::CabinetParameters& p, std::uint32_t) {
-    p.szCab = "test" + std::to_string(p.iCab) + ".CAB";
+    p.cabinetName = "test" + std::to_string(p.cabinetIndex) + ".CAB";
     if (setup.onNextCabinet) setup.onNextCabinet(p);
-    outcome.cabinets.push_back(p.szCab);
+    outcome.cabinets.push_back(p.cabinetName);
     return 0;
   };
   const cab::CabProgressFn progress = [&](cab::CabStatusKind kind, std::uint32_t a, std::uint32_t b) -> long {

@@ -46,7 +46,7 @@ inline WriterSetup WriterFor(const ScratchFolder& folder, std::uint16_t typeComp
 }
 
 // Writes the sources into `folder`/src and runs create, add-file for each, flush and destroy.
-// Following cabinets are named "test<iCab>.CAB". Temporary files go to `folder`/tmp.
+// Following cabinets are named "test<cabinetIndex>.CAB". Temporary files go to `folder`/tmp.
 WriterOutcome RunWriter(const ScratchFolder& folder, const std::vector<SourceFile>& files,
                         WriterSetup setup);
 

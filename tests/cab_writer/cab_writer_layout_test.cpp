@@ -47,11 +47,11 @@ TEST(CabWriterLayout, OneStoredFileMatchesTheFormatExample) {
   expected.push_back(3);
   expected.push_back(1);
   for (unsigned v : {1u, 1u, 0u, 12345u, 0u}) Put16(expected, v);
-  Put32(expected, 66);  // CFFOLDER: coffCabStart
-  Put16(expected, 1);   // cCFData
+  Put32(expected, 66);  // CFFOLDER: firstBlockOffset
+  Put16(expected, 1);   // blockCount
   Put16(expected, 0);   // typeCompress
-  Put32(expected, 3);   // CFFILE: cbFile
-  Put32(expected, 0);   // uoffFolderStart
+  Put32(expected, 3);   // CFFILE: fileSize
+  Put32(expected, 0);   // offsetInFolder
   for (unsigned v : {0u, 0x5A21u, 0x6000u, 0x20u}) Put16(expected, v);
   for (char c : std::string("a.txt")) expected.push_back(static_cast<std::uint8_t>(c));
   expected.push_back(0);
@@ -66,9 +66,9 @@ TEST(CabWriterLayout, OneStoredFileMatchesTheFormatExample) {
 TEST(CabWriterLayout, ReserveAreasAreWrittenAsZerosAndCounted) {
   ScratchFolder folder;
   WriterSetup setup = WriterFor(folder, 1);
-  setup.params.cbReserveCFHeader = 300;
-  setup.params.cbReserveCFFolder = 5;
-  setup.params.cbReserveCFData = 7;
+  setup.params.headerReserve = 300;
+  setup.params.folderReserve = 5;
+  setup.params.dataReserve = 7;
   const std::vector<SourceFile> files = {{"x.bin", TextBytes(70000, 1)}};
   ASSERT_TRUE(RunWriter(folder, files, setup).flushed);
   const Bytes cab = ReadBytes(folder / "test.CAB");
@@ -77,7 +77,7 @@ TEST(CabWriterLayout, ReserveAreasAreWrittenAsZerosAndCounted) {
   EXPECT_EQ(cab::LoadLE16(cab.data() + 36), 300);
   EXPECT_EQ(cab[38], 5);
   EXPECT_EQ(cab[39], 7);
-  EXPECT_EQ(cab::LoadLE32(cab.data() + 16), 36u + 4 + 300 + 8 + 5);  // coffFiles
+  EXPECT_EQ(cab::LoadLE32(cab.data() + 16), 36u + 4 + 300 + 8 + 5);  // firstFileOffset
   std::string listing;
   ASSERT_EQ(RunPythonCheck(folder / "test.CAB", folder / "py", listing), 0);
   EXPECT_TRUE(SameFiles(files, folder / "py"));
@@ -109,7 +109,7 @@ TEST(CabWriterLayout, NameOf255CharactersIsFineAndLongerFailsWhenTheFolderCloses
 TEST(CabWriterLayout, FolderClosesAtTheFirstFileBoundaryPastTheThreshold) {
   ScratchFolder folder;
   WriterSetup setup = WriterFor(folder, 0);
-  setup.params.cbFolderThresh = 50000;
+  setup.params.folderThreshold = 50000;
   // 40000 bytes stay below, 80000 pass it: the third file starts a second folder.
   const std::vector<SourceFile> files = {
       {"a", RandomBytes(40000, 1)}, {"b", RandomBytes(40000, 2)}, {"c", RandomBytes(10, 3)}};
@@ -124,7 +124,7 @@ TEST(CabWriterLayout, FolderClosesAtTheFirstFileBoundaryPastTheThreshold) {
 TEST(CabWriterLayout, LzxFolderThresholdCountsWhatTheEncoderStillHolds) {
   ScratchFolder folder;
   WriterSetup setup = WriterFor(folder, 0x1003);
-  setup.params.cbFolderThresh = 30000;
+  setup.params.folderThreshold = 30000;
   // After 20000 bytes nothing has reached the encoder; after 40000 it holds one frame of
   // noise, not yet written out, which already passes the threshold.
   const std::vector<SourceFile> files = {
@@ -132,7 +132,7 @@ TEST(CabWriterLayout, LzxFolderThresholdCountsWhatTheEncoderStillHolds) {
   ASSERT_TRUE(RunWriter(folder, files, setup).flushed);
   const Bytes cab = ReadBytes(folder / "test.CAB");
   ASSERT_GE(cab.size(), 60u);
-  EXPECT_EQ(cab::LoadLE16(cab.data() + 26), 2);  // cFolders
+  EXPECT_EQ(cab::LoadLE16(cab.data() + 26), 2);  // folderCount
   std::string listing;
   RunPythonCheck(folder / "test.CAB", folder / "py", listing);  // lists, cannot decode LZX
   EXPECT_NE(listing.find("file 0 a 20000 0\nfile 0 b 20000 0\nfile 0 c 10 1\n"), std::string::npos) << listing;
@@ -161,7 +161,7 @@ TEST(CabWriterLayout, ChangingTheCompressionStartsANewFolder) {
   ASSERT_TRUE(cab::CabWriterDestroy(std::move(writer)));
   const Bytes cab = ReadBytes(folder / "test.CAB");
   ASSERT_GE(cab.size(), 52u);
-  EXPECT_EQ(cab::LoadLE16(cab.data() + 26), 2);   // cFolders
+  EXPECT_EQ(cab::LoadLE16(cab.data() + 26), 2);   // folderCount
   EXPECT_EQ(cab::LoadLE16(cab.data() + 36 + 6), 0);
   EXPECT_EQ(cab::LoadLE16(cab.data() + 44 + 6), 1);
   std::string listing;
@@ -194,7 +194,7 @@ TEST(CabWriterErrors, EachFailureHasItsCodeAndLeavesNoFiles) {
        },
        cab::kCabErrorUserAbort},
       {"cabinet folder missing", 0,
-       [](WriterSetup& s, std::vector<SourceFile>&) { s.params.szCabPath += "missing/"; }, cab::kCabErrorCabinetFile},
+       [](WriterSetup& s, std::vector<SourceFile>&) { s.params.cabinetFolder += "missing/"; }, cab::kCabErrorCabinetFile},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -249,7 +249,7 @@ TEST(CabWriterLayout, FolderOfEmptyFilesHasNoDataBlocks) {
     ASSERT_TRUE(RunWriter(folder, files, WriterFor(folder, type)).flushed);
     const Bytes cab = ReadBytes(folder / "test.CAB");
     ASSERT_GE(cab.size(), 44u);
-    EXPECT_EQ(cab::LoadLE16(cab.data() + 36 + 4), 0);  // cCFData
+    EXPECT_EQ(cab::LoadLE16(cab.data() + 36 + 4), 0);  // blockCount
     EXPECT_EQ(cab::LoadLE32(cab.data() + 8), cab.size());
     EXPECT_EQ(ExtractWithReader(folder / "test.CAB", folder / "x"), "");
     EXPECT_TRUE(SameFiles(files, folder / "x"));

@@ -95,10 +95,10 @@ TEST(CabWriterRoundTrip, CabinetSetsWithSplitBlocksAndContinuedFiles) {
     ScratchFolder folder;
     WriterSetup setup = WriterFor(folder, type);
     setup.lzxLevel = type == 0x1503 ? lzx::kLzxDefaultLevel : 1;
-    setup.params.cb = 60000;
-    setup.params.cbFolderThresh = 50000;
-    std::vector<std::uint32_t> cbSeen;
-    setup.onNextCabinet = [&](cab::CabinetParameters& p) { cbSeen.push_back(p.cb); };
+    setup.params.maxCabinetSize = 60000;
+    setup.params.folderThreshold = 50000;
+    std::vector<std::uint32_t> maxSizesSeen;
+    setup.onNextCabinet = [&](cab::CabinetParameters& p) { maxSizesSeen.push_back(p.maxCabinetSize); };
     const std::vector<SourceFile> files = {{"a.bin", RandomBytes(150000, 1)},
                                            {"b.txt", TextBytes(120000, 2)},
                                            {"c.bin", RandomBytes(20000, 3)},
@@ -109,7 +109,7 @@ TEST(CabWriterRoundTrip, CabinetSetsWithSplitBlocksAndContinuedFiles) {
     for (const std::string& name : out.cabinets) {
       EXPECT_LE(fs::file_size(folder / name), 60000u) << name;
     }
-    EXPECT_EQ(cbSeen, std::vector<std::uint32_t>(cbSeen.size(), 60000u));
+    EXPECT_EQ(maxSizesSeen, std::vector<std::uint32_t>(maxSizesSeen.size(), 60000u));
     std::string listing;
     ExpectBothReaders(folder, files, type, &listing);
     if (cab::MethodOf(type) != 3 && PythonAvailable()) {
@@ -123,7 +123,7 @@ TEST(CabWriterRoundTrip, CabinetSetsWithSplitBlocksAndContinuedFiles) {
 }
 
 // Cabinets of a set that hold nothing but a middle part of a data block: a continued
-// folder of one block whose cbUncomp is 0.
+// folder of one block whose uncompressedSize is 0.
 std::size_t MiddlePartCabinets(const ScratchFolder& folder, const std::vector<std::string>& cabinets) {
   std::size_t middles = 0;
   for (const std::string& name : cabinets) {
@@ -131,11 +131,11 @@ std::size_t MiddlePartCabinets(const ScratchFolder& folder, const std::vector<st
     int code = 0;
     if (!cab::ReadCabinetDirectory(folder / name, directory, code)) ADD_FAILURE() << name << ": " << code;
     if (!(directory.header.flags & cab::kFlagPrevCabinet) || directory.folders.size() != 1 ||
-        directory.folders[0].cCFData != 1) {
+        directory.folders[0].blockCount != 1) {
       continue;
     }
     const Bytes bytes = ReadBytes(folder / name);
-    const std::size_t at = directory.folders[0].coffCabStart;
+    const std::size_t at = directory.folders[0].firstBlockOffset;
     if (at + cab::kDataFixedSize <= bytes.size() && cab::LoadLE16(bytes.data() + at + 6) == 0) ++middles;
   }
   return middles;
@@ -160,7 +160,7 @@ TEST(CabWriterRoundTrip, MaximumBelowOneBlockChainsABlockOverSeveralCabinets) {
     SCOPED_TRACE(cab::DescribeTypeCompress(c.type) + " at most " + std::to_string(c.cb));
     ScratchFolder folder;
     WriterSetup setup = WriterFor(folder, c.type);
-    setup.params.cb = c.cb;
+    setup.params.maxCabinetSize = c.cb;
     const WriterOutcome out = RunWriter(folder, c.files, setup);
     ASSERT_TRUE(out.flushed) << out.error.code;
     for (const std::string& name : out.cabinets) EXPECT_LE(fs::file_size(folder / name), c.cb) << name;
@@ -181,10 +181,10 @@ TEST(CabWriterRoundTrip, MaximumBelowOneBlockChainsABlockOverSeveralCabinets) {
 TEST(CabWriterRoundTrip, StatusCabinetResultLowersTheNextMaximumAndIsOtherwiseKept) {
   ScratchFolder folder;
   WriterSetup setup = WriterFor(folder, 0);
-  setup.params.cb = 50000;
-  std::vector<std::uint32_t> cbSeen;
+  setup.params.maxCabinetSize = 50000;
+  std::vector<std::uint32_t> maxSizesSeen;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> cabinetReports;
-  setup.onNextCabinet = [&](cab::CabinetParameters& p) { cbSeen.push_back(p.cb); };
+  setup.onNextCabinet = [&](cab::CabinetParameters& p) { maxSizesSeen.push_back(p.maxCabinetSize); };
   setup.progress = [&](cab::CabStatusKind kind, std::uint32_t a, std::uint32_t b) -> long {
     if (kind != cab::StatusCabinet) return 0;
     cabinetReports.emplace_back(a, b);
@@ -193,10 +193,10 @@ TEST(CabWriterRoundTrip, StatusCabinetResultLowersTheNextMaximumAndIsOtherwiseKe
   const std::vector<SourceFile> files = {{"a.bin", RandomBytes(160000, 1)}};
   const WriterOutcome out = RunWriter(folder, files, setup);
   ASSERT_TRUE(out.flushed);
-  ASSERT_GE(cbSeen.size(), 3u);
-  EXPECT_EQ(cbSeen[0], 50000u);
-  EXPECT_EQ(cbSeen[1], 49000u);
-  EXPECT_EQ(cbSeen[2], 48000u);
+  ASSERT_GE(maxSizesSeen.size(), 3u);
+  EXPECT_EQ(maxSizesSeen[0], 50000u);
+  EXPECT_EQ(maxSizesSeen[1], 49000u);
+  EXPECT_EQ(maxSizesSeen[2], 48000u);
   ASSERT_EQ(cabinetReports.size(), out.cabinets.size());
   for (std::size_t i = 0; i < out.cabinets.size(); ++i) {
     EXPECT_EQ(cabinetReports[i].second, fs::file_size(folder / out.cabinets[i]));
@@ -216,7 +216,7 @@ TEST(CabWriterRoundTrip, ForcedNextCabinetClosesTheFolderAndStartsASecondCabinet
   const Bytes first = ReadBytes(folder / "test.CAB");
   ASSERT_GE(first.size(), 36u);
   EXPECT_EQ(cab::LoadLE16(first.data() + 30), cab::kFlagNextCabinet);
-  EXPECT_EQ(cab::LoadLE16(first.data() + 34), 0);  // iCabinet
+  EXPECT_EQ(cab::LoadLE16(first.data() + 34), 0);  // cabinetIndex
 }
 
 }  // namespace

@@ -158,7 +158,7 @@ TEST(Temporaries, CabCreateMarksUtf8NamesAndExtractsThemBack) {
   int code = 0;
   ASSERT_TRUE(cab::ReadCabinetDirectory(scratch / "n.cab", directory, code));
   ASSERT_EQ(directory.files.size(), 1u);
-  EXPECT_EQ(directory.files[0].szName, "D\xC3\xBCst.txt");
+  EXPECT_EQ(directory.files[0].name, "D\xC3\xBCst.txt");
   EXPECT_NE(directory.files[0].attribs & cab::kAttribNameIsUtf8, 0);
   ASSERT_EQ(RunKraxctl({"cab", "extract", scratch / "n.cab", scratch / "out"}).exitCode, 0);
   EXPECT_EQ(ReadWholeFile(scratch / "out/D\xC3\xBCst.txt"), "dust");

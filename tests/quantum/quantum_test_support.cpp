@@ -85,15 +85,15 @@ std::optional<SingleFolderCabinet> ReadSingleFolderCabinet(const std::vector<std
   std::size_t at = dataStart;
   for (std::uint32_t i = 0; i < blockCount; ++i) {
     if (at + 8 > file.size()) return std::nullopt;
-    const std::size_t cbData = Le(file, at + 4, 2);
-    const std::size_t cbUncomp = Le(file, at + 6, 2);
-    if (at + 8 + cbData > file.size()) return std::nullopt;
+    const std::size_t compressedSize = Le(file, at + 4, 2);
+    const std::size_t uncompressedSize = Le(file, at + 6, 2);
+    if (at + 8 + compressedSize > file.size()) return std::nullopt;
     QuantumBlock block;
     block.data.assign(file.begin() + static_cast<std::ptrdiff_t>(at + 8),
-                      file.begin() + static_cast<std::ptrdiff_t>(at + 8 + cbData));
-    block.outSize = cbUncomp;
+                      file.begin() + static_cast<std::ptrdiff_t>(at + 8 + compressedSize));
+    block.outSize = uncompressedSize;
     cab.blocks.push_back(std::move(block));
-    at += 8 + cbData;
+    at += 8 + compressedSize;
   }
   return cab;
 }
