@@ -17,7 +17,7 @@
 #include "gamedata/install_info.h"
 #include "operations/operations.h"
 #include "tools/demo_install.h"
-#include "ui/left_view.h"
+#include "ui/game_tree_view.h"
 #include "ui/tree_model_logic.h"
 
 namespace {
@@ -73,12 +73,12 @@ struct ShownTree {
   }
   GameData data;
   PendingOperations operations;
-  ui::CLeftView tree;
+  ui::GameTreeView tree;
 };
 
 void BM_FillTree(benchmark::State& state) {
   ShownTree shown;
-  ui::CLeftView& tree = shown.tree;
+  ui::GameTreeView& tree = shown.tree;
   const GameData& data = shown.data;
   for (auto _ : state) {
     tree.ReloadTree();
@@ -95,7 +95,7 @@ constexpr const char* kTyped = "ravelin";
 constexpr int kFilterKeystrokes = 8;
 void BM_FilterTyped(benchmark::State& state) {
   ShownTree shownTree;
-  ui::CLeftView& tree = shownTree.tree;
+  ui::GameTreeView& tree = shownTree.tree;
   tree.ReloadTree();
   std::vector<QTreeWidgetItem*> cars;
   for (QTreeWidgetItemIterator it(tree.carsGroup()); *it; ++it) {

@@ -18,9 +18,8 @@
 #include "gamedata/game_data.h"
 #include "operations/game_operations.h"
 #include "platform/game_discovery.h"
-#include "ui/document.h"
 #include "ui/first_start.h"
-#include "ui/main_frame.h"
+#include "ui/main_window.h"
 #include "ui/pictures.h"
 #include "ui/screenshots.h"
 #include "ui/tree_model_logic.h"
@@ -82,7 +81,7 @@ int main(int argc, char** argv) {
                                   : SettingsStore();
   Settings settings = StartUpSettings(store);
 
-  ui::CMainFrame* frameRef = nullptr;
+  ui::MainWindow* frameRef = nullptr;
   ui::WidgetPrompts prompts(nullptr, [&frameRef](const QString& text) {
     if (frameRef) frameRef->setStatusText(text);
   });
@@ -111,13 +110,13 @@ int main(int argc, char** argv) {
     data.LoadGameText();
   };
 
-  ui::MainFrameContext context{settings, data, operations, services, &prompts, {}, demoGame};
-  ui::CMainFrame frame(context);
+  ui::MainWindowContext context{settings, data, operations, services, &prompts, {}, demoGame};
+  ui::MainWindow frame(context);
   frameRef = &frame;
   prompts.setOwner(&frame);
 
-  frame.document()->setRecentFiles(LoadRecentFileList(store));
-  frame.document()->recentFilesChanged = [&store](const QStringList& files) { SaveRecentFileList(store, files); };
+  frame.setRecentFiles(LoadRecentFileList(store));
+  frame.recentFilesChanged = [&store](const QStringList& files) { SaveRecentFileList(store, files); };
 
   // Room for the tree and the whole form, and for a good many tree rows.
   const QSize wanted = frame.sizeHint();
@@ -125,7 +124,7 @@ int main(int argc, char** argv) {
                std::max(wanted.height(), frame.fontMetrics().lineSpacing() * 46));
   frame.initialUpdate();
   const QStringList files = parser.positionalArguments();
-  if (!files.isEmpty()) frame.document()->openDocument(files.first());
+  if (!files.isEmpty()) frame.openDocument(files.first());
 
   if (!demoProblem.isEmpty()) {
     frame.setStatusText(demoProblem);

@@ -40,11 +40,11 @@ inline constexpr const char* kExecutableFilter =
 // folder, is kept).
 std::string WithoutTrailingSeparator(std::string value);
 
-class COptionsDlg : public QDialog {
+class OptionsDialog : public QDialog {
   Q_OBJECT
 
  public:
-  COptionsDlg(Settings& settings, Prompts& prompts, OptionsServices services,
+  OptionsDialog(Settings& settings, Prompts& prompts, OptionsServices services,
               QWidget* parent = nullptr);
 
   // The held values (what the controls show after the last exchange).

@@ -4,11 +4,11 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "ui/left_view.h"
+#include "ui/game_tree_view.h"
 
 namespace krax::ui {
 
-CTreePane::CTreePane(CLeftView* tree, QWidget* parent) : QWidget(parent), tree_(tree) {
+CTreePane::CTreePane(GameTreeView* tree, QWidget* parent) : QWidget(parent), tree_(tree) {
   setObjectName(QStringLiteral("treePane"));
   filterBox_ = new QLineEdit(this);
   filterBox_->setObjectName(QStringLiteral("filterBox"));

@@ -8,15 +8,15 @@ class QLineEdit;
 
 namespace krax::ui {
 
-class CLeftView;
+class GameTreeView;
 
 class CTreePane : public QWidget {
   Q_OBJECT
 
  public:
-  CTreePane(CLeftView* tree, QWidget* parent = nullptr);
+  CTreePane(GameTreeView* tree, QWidget* parent = nullptr);
 
-  CLeftView* tree() const { return tree_; }
+  GameTreeView* tree() const { return tree_; }
   QLineEdit* filterBox() const { return filterBox_; }
   QCheckBox* errorsOnlyBox() const { return errorsOnly_; }
   // Ctrl+F: the filter box gets the keyboard, its text selected.
@@ -25,7 +25,7 @@ class CTreePane : public QWidget {
  private:
   void applyFilter();
 
-  CLeftView* tree_;
+  GameTreeView* tree_;
   QLineEdit* filterBox_ = nullptr;
   QCheckBox* errorsOnly_ = nullptr;
 };

@@ -14,10 +14,10 @@
 #include "operations/game_operations.h"
 #include "platform/file_system.h"
 #include "ui/commands.h"
-#include "ui/data_view.h"
+#include "ui/item_details_form.h"
 #include "ui/install_dialog.h"
-#include "ui/left_view.h"
-#include "ui/main_frame.h"
+#include "ui/game_tree_view.h"
+#include "ui/main_window.h"
 #include "ui/tree_model_logic.h"
 #include "ui/widget_prompts.h"
 #include "ui_test_support.h"
@@ -94,7 +94,7 @@ TEST(UiInstallDialog, PackButtonsAreOffForGroups) {
   uitest::DemoFixture demo;
   uitest::ScriptedPrompts prompts;
   PendingOperations operations;
-  CDataView form(demo.data, demo.settings, operations, prompts);
+  ItemDetailsForm form(demo.data, demo.settings, operations, prompts);
   auto* zip = form.findChild<QPushButton*>(QStringLiteral("zipButton"));
   auto* cabinet = form.findChild<QPushButton*>(QStringLiteral("cabinetButton"));
   form.ShowItem(kCarsGroupCode);
@@ -110,7 +110,7 @@ TEST(UiInstallDialog, WindowPacksACarAndInstallsItAgain) {
   uitest::DemoFixture demo;
   uitest::ScriptedPrompts prompts;  // the install dialog is answered by its default question
   GameOperations operations(demo.data, demo.settings, prompts);
-  CMainFrame frame(MainFrameContext{demo.settings, demo.data, operations, {}, &prompts, {}, {}});
+  MainWindow frame(MainWindowContext{demo.settings, demo.data, operations, {}, &prompts, {}, {}});
   frame.initialUpdate();
   const std::size_t cars = demo.data.CarTable.count();
   const CarRecord& first = demo.data.CarTable[0];

@@ -15,8 +15,8 @@
 #include "platform/path.h"
 #include "support/scratch_folder.h"
 #include "ui/commands.h"
-#include "ui/left_view.h"
-#include "ui/main_frame.h"
+#include "ui/game_tree_view.h"
+#include "ui/main_window.h"
 #include "ui/profiles_menu.h"
 #include "ui/tree_model_logic.h"
 #include "ui/tree_pane.h"
@@ -32,11 +32,11 @@ class UiProfilesAndFilter : public ::testing::Test {
     demo_ = std::make_unique<uitest::DemoFixture>();
     operations_ = std::make_unique<GameOperations>(demo_->data, demo_->settings, prompts_);
     operations_->setProfileFolder(profiles_.path());
-    MainFrameContext context{demo_->settings, demo_->data, *operations_, {}, &prompts_, {}, {}};
-    frame_ = std::make_unique<CMainFrame>(context);
+    MainWindowContext context{demo_->settings, demo_->data, *operations_, {}, &prompts_, {}, {}};
+    frame_ = std::make_unique<MainWindow>(context);
     frame_->initialUpdate();
   }
-  CLeftView& tree() { return *frame_->leftView(); }
+  GameTreeView& tree() { return *frame_->leftView(); }
   // The labels of the visible cars.
   QStringList visibleCars() {
     QStringList cars;
@@ -61,7 +61,7 @@ class UiProfilesAndFilter : public ::testing::Test {
   std::unique_ptr<uitest::DemoFixture> demo_;
   uitest::ScriptedPrompts prompts_;
   std::unique_ptr<GameOperations> operations_;
-  std::unique_ptr<CMainFrame> frame_;
+  std::unique_ptr<MainWindow> frame_;
 };
 
 TEST_F(UiProfilesAndFilter, SaveGoToTheStockGameAndComeBackFromTheMenu) {

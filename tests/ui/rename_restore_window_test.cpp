@@ -10,7 +10,7 @@
 #include "platform/file_system.h"
 #include "platform/path.h"
 #include "ui/commands.h"
-#include "ui/main_frame.h"
+#include "ui/main_window.h"
 #include "ui_test_support.h"
 
 namespace krax::ui {
@@ -21,8 +21,8 @@ TEST(UiRenameRestore, DirToIdShowsItsSummaryAndTheTreeTheNewFoldersAndRestoreIts
   uitest::DemoFixture demo;
   uitest::ScriptedPrompts prompts;
   GameOperations operations(demo.data, demo.settings, prompts);
-  MainFrameContext context{demo.settings, demo.data, operations, {}, &prompts, [](QDialog&) { return 0; }, {}};
-  CMainFrame frame(context);
+  MainWindowContext context{demo.settings, demo.data, operations, {}, &prompts, [](QDialog&) { return 0; }, {}};
+  MainWindow frame(context);
   frame.initialUpdate();
 
   // Each bulk command first shows its plan and asks; No changes nothing.

@@ -7,10 +7,10 @@
 #include <gtest/gtest.h>
 
 #include "gamedata/game_data.h"
-#include "ui/data_view.h"
-#include "ui/left_view.h"
+#include "ui/item_details_form.h"
+#include "ui/game_tree_view.h"
 #include "ui/first_start.h"
-#include "ui/main_frame.h"
+#include "ui/main_window.h"
 #include "ui/options_dialog.h"
 #include "ui/tree_model_logic.h"
 #include "support/scratch_folder.h"
@@ -25,7 +25,7 @@ class UiSerialNumbers : public ::testing::Test {
     uitest::EnsureApplication();
     demo_ = std::make_unique<uitest::DemoFixture>();
     demo_->data.LoadCarCatalog();
-    form_ = std::make_unique<CDataView>(demo_->data, demo_->settings, operations_, prompts_);
+    form_ = std::make_unique<ItemDetailsForm>(demo_->data, demo_->settings, operations_, prompts_);
   }
   GameData& data() { return demo_->data; }
   QLineEdit* fedataBox() { return form_->findChild<QLineEdit*>(QStringLiteral("fedataEdit")); }
@@ -66,7 +66,7 @@ class UiSerialNumbers : public ::testing::Test {
   std::unique_ptr<uitest::DemoFixture> demo_;
   PendingOperations operations_;
   uitest::ScriptedPrompts prompts_;
-  std::unique_ptr<CDataView> form_;
+  std::unique_ptr<ItemDetailsForm> form_;
 };
 
 TEST_F(UiSerialNumbers, GenNeverProposesANumberOfAnotherTopLevelCar) {
@@ -155,10 +155,10 @@ class UiOptions : public ::testing::Test {
     };
     services_.loadGameText = [this] { ++textLoads_; };
   }
-  std::unique_ptr<COptionsDlg> Dialog() {
-    return std::make_unique<COptionsDlg>(settings_, prompts_, services_);
+  std::unique_ptr<OptionsDialog> Dialog() {
+    return std::make_unique<OptionsDialog>(settings_, prompts_, services_);
   }
-  static QLineEdit* Field(COptionsDlg& dialog, const char* name) {
+  static QLineEdit* Field(OptionsDialog& dialog, const char* name) {
     return dialog.findChild<QLineEdit*>(QString::fromLatin1(name));
   }
 
@@ -326,13 +326,13 @@ TEST(UiOptionsCommand, OkReloadsTheTreeCancelDoesNot) {
   int answer = QDialog::Rejected;
   OptionsServices services;
   services.save = [](const Settings&) { return true; };
-  MainFrameContext context{demo.settings, demo.data, operations, services, &prompts,
+  MainWindowContext context{demo.settings, demo.data, operations, services, &prompts,
                            [&answer](QDialog& dialog) {
                              if (answer == QDialog::Accepted) dialog.accept();
                              return answer;
                            },
                            demo.game()};
-  CMainFrame frame(context);
+  MainWindow frame(context);
   // Showing the demo: the caption and the status bar say so, before and after Options.
   const auto saysDemo = [&frame] {
     const QLabel* pane = frame.findChild<QLabel*>(QStringLiteral("demoPane"));
@@ -340,7 +340,7 @@ TEST(UiOptionsCommand, OkReloadsTheTreeCancelDoesNot) {
   };
   EXPECT_TRUE(saysDemo());
   int fills = 0;
-  QObject::connect(frame.leftView(), &CLeftView::carCountReported, [&fills](int) { ++fills; });
+  QObject::connect(frame.leftView(), &GameTreeView::carCountReported, [&fills](int) { ++fills; });
   frame.initialUpdate();
   EXPECT_EQ(fills, 1);
   frame.runCommand(32772);

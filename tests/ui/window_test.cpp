@@ -19,10 +19,9 @@
 #include "platform/file_system.h"
 #include "gamedata/stock_tables.h"
 #include "ui/commands.h"
-#include "ui/data_view.h"
-#include "ui/document.h"
-#include "ui/left_view.h"
-#include "ui/main_frame.h"
+#include "ui/item_details_form.h"
+#include "ui/game_tree_view.h"
+#include "ui/main_window.h"
 #include "ui/pictures.h"
 #include "ui/tree_model_logic.h"
 #include "ui_test_support.h"
@@ -41,12 +40,12 @@ class UiWindow : public ::testing::Test {
     operations_ = std::make_unique<uitest::ToggleInMemoryOperations>(demo_->data);
   }
   void Open() {
-    MainFrameContext context{demo_->settings, demo_->data, *operations_, {}, &prompts_,
+    MainWindowContext context{demo_->settings, demo_->data, *operations_, {}, &prompts_,
                              [this](QDialog&) { return dialogAnswer_; }, {}};
-    frame_ = std::make_unique<CMainFrame>(context);
+    frame_ = std::make_unique<MainWindow>(context);
   }
-  CLeftView& tree() { return *frame_->leftView(); }
-  CDataView& form() { return *frame_->dataView(); }
+  GameTreeView& tree() { return *frame_->leftView(); }
+  ItemDetailsForm& form() { return *frame_->dataView(); }
   template <typename T>
   T* control(const char* name) {
     T* widget = form().findChild<T*>(QString::fromLatin1(name));
@@ -68,7 +67,7 @@ class UiWindow : public ::testing::Test {
   std::unique_ptr<uitest::ToggleInMemoryOperations> operations_;
   uitest::ScriptedPrompts prompts_;
   int dialogAnswer_ = QDialog::Rejected;
-  std::unique_ptr<CMainFrame> frame_;
+  std::unique_ptr<MainWindow> frame_;
 };
 
 TEST_F(UiWindow, StatusPaneShowsPokusUntilTheFirstReport) {
@@ -314,7 +313,7 @@ TEST_F(UiWindow, CommandsNotBuiltYetSaySo) {
 TEST_F(UiWindow, GenerateSerialNumbersRewritesDuplicatesAndReloads) {
   Open();
   int fills = 0;
-  QObject::connect(&tree(), &CLeftView::carCountReported, [&fills](int) { ++fills; });
+  QObject::connect(&tree(), &GameTreeView::carCountReported, [&fills](int) { ++fills; });
   frame_->initialUpdate();
   auto duplicates = [&] {
     int n = 0;
@@ -397,7 +396,7 @@ TEST_F(UiWindow, OpeningADocumentOnlyNamesItAndReloads) {
     frame_->openDocumentFile(QStringLiteral("/tmp/race%1.viv").arg(i));
   }
   EXPECT_EQ(frame_->windowTitle(), QStringLiteral("race5.viv - KRAXManager"));
-  EXPECT_EQ(frame_->document()->recentFiles(),
+  EXPECT_EQ(frame_->recentFiles(),
             (QStringList{"/tmp/race5.viv", "/tmp/race4.viv", "/tmp/race3.viv", "/tmp/race2.viv"}));
   EXPECT_EQ(tree().topLevelItemCount(), 2);
   EXPECT_EQ(static_cast<int>(Descendants(tree().carsGroup()).size()), cars);

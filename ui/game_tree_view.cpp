@@ -1,4 +1,4 @@
-#include "ui/left_view.h"
+#include "ui/game_tree_view.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -15,7 +15,7 @@
 
 namespace krax::ui {
 
-CLeftView::CLeftView(GameData& data, const Settings& settings, Operations& operations,
+GameTreeView::GameTreeView(GameData& data, const Settings& settings, Operations& operations,
                      QWidget* parent)
     : QTreeWidget(parent), data_(data), settings_(settings), operations_(operations) {
   setObjectName(QStringLiteral("CarTrackTree"));
@@ -25,16 +25,16 @@ CLeftView::CLeftView(GameData& data, const Settings& settings, Operations& opera
   setIconSize(QSize(16, 16));
   setUniformRowHeights(true);
   setSelectionMode(QAbstractItemView::ExtendedSelection);  // Ctrl and Shift click pick several
-  connect(this, &QTreeWidget::itemSelectionChanged, this, &CLeftView::onSelectionChanged);
+  connect(this, &QTreeWidget::itemSelectionChanged, this, &GameTreeView::onSelectionChanged);
 }
 
-QSize CLeftView::sizeHint() const {
+QSize GameTreeView::sizeHint() const {
   // Wide enough for a car name and the nesting of a sub-folder or two.
   const int width = fontMetrics().horizontalAdvance(QStringLiteral("M")) * 24 + 60;
   return QSize(width, QTreeWidget::sizeHint().height());
 }
 
-void CLeftView::FillTree() {
+void GameTreeView::FillTree() {
   // Each group is filled before it joins the tree, so the view takes in all its items at once.
   carsGroup_ = MakeItem("Racing Cars", kImageCarsGroup, kCarsGroupCode);
   QFont bold = font();
@@ -53,7 +53,7 @@ void CLeftView::FillTree() {
   emit carCountReported(data_.EnabledCarCount);
 }
 
-void CLeftView::fillCars() {
+void GameTreeView::fillCars() {
   data_.gameFolder = settings_.KRAXPath;
   data_.LoadCarCatalog();
   const std::string carFolder = CarFolderPath(data_.gameFolder);
@@ -71,7 +71,7 @@ void CLeftView::fillCars() {
   }
 }
 
-void CLeftView::fillTracks() {
+void GameTreeView::fillTracks() {
   operations_.ResumeInterruptedSwitches();
   data_.TrackFolderList.clear();
   for (int row = 0; !StockTrackTable[static_cast<std::size_t>(row)].displayName.empty(); ++row) {
@@ -85,7 +85,7 @@ void CLeftView::fillTracks() {
   }
 }
 
-void CLeftView::ReloadTree() {
+void GameTreeView::ReloadTree() {
   // The selection goes with the items; the form keeps what it shows until the next selection.
   {
     const QSignalBlocker quiet(this);
@@ -97,7 +97,7 @@ void CLeftView::ReloadTree() {
   FillTree();
 }
 
-void CLeftView::onSelectionChanged() {
+void GameTreeView::onSelectionChanged() {
   const QList<QTreeWidgetItem*> selected = selectedItems();
   if (selected.isEmpty()) return;  // never pass a code that was not read from an item
   // The form shows the item clicked last, when several are selected.
@@ -105,7 +105,7 @@ void CLeftView::onSelectionChanged() {
   emit itemSelected(ItemCode(shown));
 }
 
-void CLeftView::mouseDoubleClickEvent(QMouseEvent* event) {
+void GameTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
   // A double click acts on the selection, which the first click has set (or, on an empty
   // part of the tree, on whatever was selected before).
   if (event->button() == Qt::RightButton) {
@@ -123,7 +123,7 @@ void CLeftView::mouseDoubleClickEvent(QMouseEvent* event) {
   QTreeWidget::mouseDoubleClickEvent(event);
 }
 
-void CLeftView::leftDoubleClick() {
+void GameTreeView::leftDoubleClick() {
   QTreeWidgetItem* item = selectedItems().value(0, nullptr);
   if (!item) return;
   const int code = ItemCode(item);
@@ -156,7 +156,7 @@ void CLeftView::leftDoubleClick() {
   }
 }
 
-void CLeftView::rightDoubleClick() {
+void GameTreeView::rightDoubleClick() {
   QTreeWidgetItem* item = selectedItems().value(0, nullptr);
   if (!item) return;
   const int code = ItemCode(item);

@@ -1,4 +1,4 @@
-#include "ui/main_frame.h"
+#include "ui/main_window.h"
 
 #include <QAction>
 #include <QDragEnterEvent>
@@ -21,9 +21,8 @@
 #include "operations/serial_numbers.h"
 #include "ui/about_dialog.h"
 #include "ui/commands.h"
-#include "ui/data_view.h"
-#include "ui/document.h"
-#include "ui/left_view.h"
+#include "ui/item_details_form.h"
+#include "ui/game_tree_view.h"
 #include "ui/pictures.h"
 #include "ui/profiles_menu.h"
 #include "ui/tree_model_logic.h"
@@ -32,9 +31,9 @@
 
 namespace krax::ui {
 
-CMainFrame::CMainFrame(MainFrameContext context, QWidget* parent)
+MainWindow::MainWindow(MainWindowContext context, QWidget* parent)
     : QMainWindow(parent), context_(std::move(context)) {
-  setObjectName(QStringLiteral("MainFrame"));
+  setObjectName(QStringLiteral("MainWindow"));
   setWindowIcon(ProgramIcon());
   if (context_.prompts) {
     prompts_ = context_.prompts;
@@ -45,8 +44,7 @@ CMainFrame::CMainFrame(MainFrameContext context, QWidget* parent)
   }
   if (!context_.runDialog) context_.runDialog = [](QDialog& dialog) { return dialog.exec(); };
 
-  document_ = new CKRAXManagerDoc(this);
-  connect(document_, &CKRAXManagerDoc::titleChanged, this, &CMainFrame::updateCaption);
+  documentTitle_ = QStringLiteral("Welcome");
 
   buildActions();
   buildMenus();
@@ -56,8 +54,8 @@ CMainFrame::CMainFrame(MainFrameContext context, QWidget* parent)
   // Client area: tree on the left, details form on the right.
   splitter_ = new QSplitter(Qt::Horizontal, this);
   splitter_->setObjectName(QStringLiteral("splitter"));
-  leftView_ = new CLeftView(context_.data, context_.settings, context_.operations, splitter_);
-  dataView_ = new CDataView(context_.data, context_.settings, context_.operations, *prompts_,
+  leftView_ = new GameTreeView(context_.data, context_.settings, context_.operations, splitter_);
+  dataView_ = new ItemDetailsForm(context_.data, context_.settings, context_.operations, *prompts_,
                             splitter_);
   treePane_ = new CTreePane(leftView_, splitter_);
   splitter_->addWidget(treePane_);
@@ -68,22 +66,22 @@ CMainFrame::CMainFrame(MainFrameContext context, QWidget* parent)
   splitter_->setSizes({leftView_->sizeHint().width(), dataView_->sizeHint().width()});
   setCentralWidget(splitter_);
 
-  connect(leftView_, &CLeftView::carCountReported, this, &CMainFrame::showCarCount);
-  connect(leftView_, &CLeftView::itemSelected, dataView_, &CDataView::ShowItem);
-  connect(leftView_, &CLeftView::itemsDeleted, dataView_, &CDataView::ClearItem);
-  connect(leftView_, &CLeftView::operationFinished, this, &CMainFrame::showResult);
-  connect(dataView_, &CDataView::operationFinished, this, &CMainFrame::showResult);
-  connect(dataView_, &CDataView::carFlagsChanged, leftView_, &CLeftView::refreshCarImages);
-  connect(dataView_, &CDataView::reloadRequested, leftView_, &CLeftView::ReloadTree);
+  connect(leftView_, &GameTreeView::carCountReported, this, &MainWindow::showCarCount);
+  connect(leftView_, &GameTreeView::itemSelected, dataView_, &ItemDetailsForm::ShowItem);
+  connect(leftView_, &GameTreeView::itemsDeleted, dataView_, &ItemDetailsForm::ClearItem);
+  connect(leftView_, &GameTreeView::operationFinished, this, &MainWindow::showResult);
+  connect(dataView_, &ItemDetailsForm::operationFinished, this, &MainWindow::showResult);
+  connect(dataView_, &ItemDetailsForm::carFlagsChanged, leftView_, &GameTreeView::refreshCarImages);
+  connect(dataView_, &ItemDetailsForm::reloadRequested, leftView_, &GameTreeView::ReloadTree);
   leftView_->setFormActions([this](QMenu* menu) { dataView_->addItemActions(menu); });
 
   setAcceptDrops(true);
   updateCaption();
 }
 
-CMainFrame::~CMainFrame() = default;
+MainWindow::~MainWindow() = default;
 
-void CMainFrame::buildActions() {
+void MainWindow::buildActions() {
   for (const CommandInfo& info : kCommands) {
     auto* action = new QAction(QString::fromLatin1(info.text), this);
     action->setObjectName(QStringLiteral("command%1").arg(info.id));
@@ -104,10 +102,10 @@ void CMainFrame::buildActions() {
   // Shift+F6 move between the panes.
   auto* newDocument = new QAction(this);
   newDocument->setShortcut(QKeySequence::New);
-  connect(newDocument, &QAction::triggered, this, &CMainFrame::onNewDocument);
+  connect(newDocument, &QAction::triggered, this, &MainWindow::onNewDocument);
   auto* openDocument = new QAction(this);
   openDocument->setShortcut(QKeySequence::Open);
-  connect(openDocument, &QAction::triggered, this, &CMainFrame::onOpenDocument);
+  connect(openDocument, &QAction::triggered, this, &MainWindow::onOpenDocument);
   auto* nextPane = new QAction(this);
   nextPane->setShortcut(Qt::Key_F6);
   connect(nextPane, &QAction::triggered, this, [this] { switchPane(1); });
@@ -117,7 +115,7 @@ void CMainFrame::buildActions() {
   addActions({newDocument, openDocument, nextPane, previousPane});
 }
 
-void CMainFrame::buildMenus() {
+void MainWindow::buildMenus() {
   struct MenuTitle {
     Menu menu;
     const char* title;
@@ -155,7 +153,7 @@ void CMainFrame::buildMenus() {
   }
 }
 
-void CMainFrame::buildToolBar() {
+void MainWindow::buildToolBar() {
   QToolBar* bar = addToolBar(QStringLiteral("Toolbar"));
   bar->setObjectName(QStringLiteral("toolBar"));
   bar->setIconSize(QSize(16, 16));
@@ -171,7 +169,7 @@ void CMainFrame::buildToolBar() {
   }
 }
 
-void CMainFrame::buildStatusBar() {
+void MainWindow::buildStatusBar() {
   promptPane_ = new QLabel(QStringLiteral("Ready"), this);
   promptPane_->setObjectName(QStringLiteral("promptPane"));
   promptPane_->setMinimumWidth(1);
@@ -186,18 +184,18 @@ void CMainFrame::buildStatusBar() {
   // Caps, Num and Scroll Lock: Qt offers no portable way to read those states.
 }
 
-void CMainFrame::initialUpdate() { leftView_->FillTree(); }
+void MainWindow::initialUpdate() { leftView_->FillTree(); }
 
-void CMainFrame::setStatusText(const QString& text) {
+void MainWindow::setStatusText(const QString& text) {
   statusBar()->clearMessage();
   promptPane_->setText(text);
 }
 
-void CMainFrame::showCarCount(int enabledCarCount) {
+void MainWindow::showCarCount(int enabledCarCount) {
   carCountPane_->setText(QString::asprintf("No.Cars:%d", enabledCarCount));
 }
 
-void CMainFrame::showResult(const OperationResult& result) {
+void MainWindow::showResult(const OperationResult& result) {
   switch (result.status) {
     case OperationStatus::kNotAvailable:
       prompts_->Message(NotAvailableText(result));
@@ -213,12 +211,12 @@ void CMainFrame::showResult(const OperationResult& result) {
   }
 }
 
-void CMainFrame::runOperation(OperationResult result, bool reloadWhenDone) {
+void MainWindow::runOperation(OperationResult result, bool reloadWhenDone) {
   showResult(result);
   if (reloadWhenDone && result.done()) leftView_->ReloadTree();
 }
 
-void CMainFrame::runCommand(int commandId) {
+void MainWindow::runCommand(int commandId) {
   Operations& ops = context_.operations;
   switch (commandId) {
     case kCmdInstallCar: runOperation(ops.InstallCar(), true); break;
@@ -240,7 +238,7 @@ void CMainFrame::runCommand(int commandId) {
     case kCmdStringEdit: onStringEdit(); break;
     case kCmdOptions: onOptions(); break;
     case kCmdAbout: {
-      CAboutDlg about(this);
+      AboutDialog about(this);
       context_.runDialog(about);
       break;
     }
@@ -249,11 +247,11 @@ void CMainFrame::runCommand(int commandId) {
   }
 }
 
-void CMainFrame::onGenerateSerials() {
+void MainWindow::onGenerateSerials() {
   showResult(GenerateSerials(context_.data, *prompts_, [this] { leftView_->ReloadTree(); }).result);
 }
 
-void CMainFrame::onStringEdit() {
+void MainWindow::onStringEdit() {
   if (context_.settings.KRAXText == 0) {
     prompts_->Message("This is disabled in option \"Enable KRAX String editting\"");
     return;
@@ -261,8 +259,8 @@ void CMainFrame::onStringEdit() {
   runOperation(context_.operations.OpenStringEditor(), false);
 }
 
-void CMainFrame::onOptions() {
-  COptionsDlg dialog(context_.settings, *prompts_, context_.options, this);
+void MainWindow::onOptions() {
+  OptionsDialog dialog(context_.settings, *prompts_, context_.options, this);
   if (context_.runDialog(dialog) != QDialog::Accepted) return;
   UseGameFolder(context_.settings, context_.data);
   dataView_->setArchiveFolder(FromGameText(context_.settings.CPATH));
@@ -270,28 +268,43 @@ void CMainFrame::onOptions() {
   leftView_->ReloadTree();
 }
 
-void CMainFrame::onNewDocument() {
-  document_->newDocument();
+void MainWindow::onNewDocument() {
+  documentTitle_ = QStringLiteral("Welcome");
+  updateCaption();
   leftView_->ReloadTree();  // a restart rebuilds the tree instead of adding to it
 }
 
-void CMainFrame::onOpenDocument() {
+void MainWindow::onOpenDocument() {
   const QString path = QFileDialog::getOpenFileName(this, QString(), QString(),
                                                     QString::fromLatin1(kDocumentFilter));
   if (!path.isEmpty()) openDocumentFile(path);
 }
 
-void CMainFrame::openDocumentFile(const QString& path) {
-  document_->openDocument(path);
+void MainWindow::setRecentFiles(const QStringList& files) {
+  recentFiles_ = files.mid(0, kRecentFileCount);
+}
+
+void MainWindow::openDocument(const QString& path) {
+  const QString full = QFileInfo(path).absoluteFilePath();
+  recentFiles_.removeAll(full);
+  recentFiles_.prepend(full);
+  while (recentFiles_.size() > kRecentFileCount) recentFiles_.removeLast();
+  if (recentFilesChanged) recentFilesChanged(recentFiles_);
+  documentTitle_ = QFileInfo(full).fileName();
+  updateCaption();
+}
+
+void MainWindow::openDocumentFile(const QString& path) {
+  openDocument(path);
   leftView_->ReloadTree();
 }
 
-bool CMainFrame::showsDemo() const {
+bool MainWindow::showsDemo() const {
   return !context_.demoGameFolder.empty() && context_.settings.KRAXPath == context_.demoGameFolder;
 }
 
-void CMainFrame::updateCaption() {
-  QString caption = document_->title() + QStringLiteral(" - KRAXManager");
+void MainWindow::updateCaption() {
+  QString caption = documentTitle_ + QStringLiteral(" - KRAXManager");
   if (showsDemo()) caption += QStringLiteral(" (demo installation)");
   setWindowTitle(caption);
   // The status bar keeps saying it too, whatever the status line shows meanwhile.
@@ -304,7 +317,7 @@ void CMainFrame::updateCaption() {
   if (demoPane_ != nullptr) demoPane_->setVisible(showsDemo());
 }
 
-void CMainFrame::switchPane(int step) {
+void MainWindow::switchPane(int step) {
   QWidget* panes[2] = {leftView_, dataView_};
   const int current = dataView_->isAncestorOf(focusWidget()) || focusWidget() == dataView_ ? 1 : 0;
   QWidget* next = panes[(current + step + 2) % 2];
@@ -341,13 +354,13 @@ QString DroppedInstallSource(const QMimeData* mime) {
 }
 }  // namespace
 
-void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
   if (!DroppedDocument(event->mimeData()).isEmpty() || !DroppedInstallSource(event->mimeData()).isEmpty()) {
     event->acceptProposedAction();
   }
 }
 
-void CMainFrame::dropEvent(QDropEvent* event) {
+void MainWindow::dropEvent(QDropEvent* event) {
   const QString path = DroppedDocument(event->mimeData());
   const QString source = path.isEmpty() ? DroppedInstallSource(event->mimeData()) : QString();
   if (path.isEmpty() && source.isEmpty()) return;

@@ -1,4 +1,4 @@
-#include "ui/data_view.h"
+#include "ui/item_details_form.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -60,7 +60,7 @@ void KeepRoomWhenHidden(QWidget* widget) {
 
 }  // namespace
 
-CDataView::CDataView(GameData& data, const Settings& settings, Operations& operations,
+ItemDetailsForm::ItemDetailsForm(GameData& data, const Settings& settings, Operations& operations,
                      Prompts& prompts, QWidget* parent)
     : QScrollArea(parent),
       data_(data),
@@ -75,7 +75,7 @@ CDataView::CDataView(GameData& data, const Settings& settings, Operations& opera
   applyCarLayout();  // every control stands as built until the first selection
 }
 
-void CDataView::buildControls() {
+void ItemDetailsForm::buildControls() {
   auto* page = new QWidget(this);
   page->setObjectName(QStringLiteral("DetailsPage"));
   auto* column = new QVBoxLayout(page);
@@ -214,10 +214,10 @@ void CDataView::buildControls() {
   }
   idLabel_->hide();  // never shown
 
-  connect(genButton_, &QPushButton::clicked, this, &CDataView::generateSerial);
-  connect(writeButton_, &QPushButton::clicked, this, &CDataView::writeSerial);
-  connect(fixButton_, &QPushButton::clicked, this, &CDataView::fixErrors);
-  connect(policeCheck_, &QCheckBox::clicked, this, &CDataView::setPolice);
+  connect(genButton_, &QPushButton::clicked, this, &ItemDetailsForm::generateSerial);
+  connect(writeButton_, &QPushButton::clicked, this, &ItemDetailsForm::writeSerial);
+  connect(fixButton_, &QPushButton::clicked, this, &ItemDetailsForm::fixErrors);
+  connect(policeCheck_, &QCheckBox::clicked, this, &ItemDetailsForm::setPolice);
   connect(restoreButton_, &QPushButton::clicked, this, [this] {
     if (!hasItem_) return;
     emit operationFinished(operations_.RestoreItemFromCd(itemCode_, ToGameText(members_.directory),
@@ -236,15 +236,15 @@ void CDataView::buildControls() {
   setWidget(page);
 }
 
-QSize CDataView::sizeHint() const {
+QSize ItemDetailsForm::sizeHint() const {
   const QSize page = widget()->sizeHint();
   const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
   return QSize(page.width() + scrollBar, page.height());
 }
 
-void CDataView::setArchiveFolder(const QString& folder) { statusLine_->setText(folder); }
+void ItemDetailsForm::setArchiveFolder(const QString& folder) { statusLine_->setText(folder); }
 
-void CDataView::applyCarLayout() {
+void ItemDetailsForm::applyCarLayout() {
   for (QWidget* w : std::initializer_list<QWidget*>{
            nameLabel_, nameEdit_, directoryLabel_, directoryEdit_, manufacturerLabel_,
            manufacturerEdit_, modelLabel_, modelEdit_, idEdit_, policeCheck_, serialGroup_,
@@ -256,7 +256,7 @@ void CDataView::applyCarLayout() {
   idLabel_->hide();
 }
 
-void CDataView::applyTrackLayout() {
+void ItemDetailsForm::applyTrackLayout() {
   for (QWidget* w : std::initializer_list<QWidget*>{
            nameLabel_, nameEdit_, directoryLabel_, directoryEdit_, pictureFrame_, zipButton_,
            defaultPathLabel_, cabinetButton_, statusLine_}) {
@@ -269,7 +269,7 @@ void CDataView::applyTrackLayout() {
   }
 }
 
-void CDataView::ShowItem(int itemCode) {
+void ItemDetailsForm::ShowItem(int itemCode) {
   itemCode_ = itemCode;
   hasItem_ = true;
   members_ = FormMembers{};
@@ -294,7 +294,7 @@ void CDataView::ShowItem(int itemCode) {
   pushMembers();
 }
 
-void CDataView::ClearItem() {
+void ItemDetailsForm::ClearItem() {
   hasItem_ = false;
   zipButton_->setEnabled(false);
   cabinetButton_->setEnabled(false);
@@ -306,7 +306,7 @@ void CDataView::ClearItem() {
   pushMembers();
 }
 
-void CDataView::fillTrack(int itemCode) {
+void ItemDetailsForm::fillTrack(int itemCode) {
   if (IsStockSlotCode(itemCode)) {
     const int row = StockSlotRow(itemCode);
     if (row >= kStockTrackSlotCount) return;
@@ -320,7 +320,7 @@ void CDataView::fillTrack(int itemCode) {
   }
 }
 
-void CDataView::fillCar(int slot) {
+void ItemDetailsForm::fillCar(int slot) {
   if (!data_.CarTable.isUsed(slot)) return;
   const auto i = static_cast<std::size_t>(slot);
   const CarRecord& car = data_.CarTable[i];
@@ -346,25 +346,25 @@ void CDataView::fillCar(int slot) {
   }
 }
 
-void CDataView::setErrorIndicators(unsigned flags) {
+void ItemDetailsForm::setErrorIndicators(unsigned flags) {
   for (int k = 0; k < 5; ++k) indicators_[k]->setEnabled((flags & kErrorIndicators[k].flag) != 0);
 }
 
-void CDataView::enableCarCommands() {
+void ItemDetailsForm::enableCarCommands() {
   const bool car = hasItem_ && data_.CarTable.isUsed(itemCode_);
   const auto slot = static_cast<std::size_t>(car ? itemCode_ : 0);
   fixButton_->setEnabled(car && HasFixableFlag(data_, slot));
   policeCheck_->setEnabled(car && data_.CarTable[slot].hasFedata());
 }
 
-void CDataView::showClass(int carClass) {
+void ItemDetailsForm::showClass(int carClass) {
   classButtons_->setExclusive(false);
   for (QAbstractButton* b : classButtons_->buttons()) b->setChecked(false);
   if (QAbstractButton* b = classButtons_->button(carClass)) b->setChecked(true);
   classButtons_->setExclusive(true);
 }
 
-void CDataView::pushMembers() {
+void ItemDetailsForm::pushMembers() {
   nameEdit_->setText(members_.name);
   directoryEdit_->setText(members_.directory);
   manufacturerEdit_->setText(members_.manufacturer);
@@ -382,7 +382,7 @@ void CDataView::pushMembers() {
   }
 }
 
-bool CDataView::pullMembers() {
+bool ItemDetailsForm::pullMembers() {
   bool isNumber = false;
   const int value = fedataEdit_->text().trimmed().toInt(&isNumber);
   if (!isNumber) {
@@ -398,13 +398,13 @@ bool CDataView::pullMembers() {
   return true;
 }
 
-void CDataView::generateSerial() {
+void ItemDetailsForm::generateSerial() {
   if (!hasItem_ || !data_.CarTable.isUsed(itemCode_)) return;
   members_.fedataSerial = ProposeSerialNumber(data_, static_cast<std::size_t>(itemCode_));
   pushMembers();
 }
 
-void CDataView::writeSerial() {
+void ItemDetailsForm::writeSerial() {
   if (!hasItem_ || !data_.CarTable.isUsed(itemCode_)) return;
   // A box that holds no number stops here: writing the last shown number instead would store
   // something the user did not ask for.
@@ -418,14 +418,14 @@ void CDataView::writeSerial() {
   emit operationFinished(result);
 }
 
-void CDataView::fixErrors() {
+void ItemDetailsForm::fixErrors() {
   if (!hasItem_ || !data_.CarTable.isUsed(itemCode_)) return;
   const OperationResult result = FixCarErrors(data_, prompts_, {static_cast<std::size_t>(itemCode_)},
                                               "Fix Errors", [this] { emit reloadRequested(); });
   emit operationFinished(result);
 }
 
-void CDataView::setPolice(bool police) {
+void ItemDetailsForm::setPolice(bool police) {
   if (!hasItem_ || !data_.CarTable.isUsed(itemCode_)) return;
   const OperationResult result = SetPoliceFlag(data_, prompts_, static_cast<std::size_t>(itemCode_), police);
   ShowItem(itemCode_);  // the box shows what the car holds now, also after No
@@ -433,7 +433,7 @@ void CDataView::setPolice(bool police) {
   emit operationFinished(result);
 }
 
-void CDataView::addItemActions(QMenu* menu) {
+void ItemDetailsForm::addItemActions(QMenu* menu) {
   for (QPushButton* button : {restoreButton_, zipButton_, cabinetButton_}) {
     if (!button->isVisibleTo(this)) continue;
     QAction* action = menu->addAction(button->text());

@@ -4,6 +4,8 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QStringList>
+#include <functional>
 #include <memory>
 
 #include "ui/options_dialog.h"
@@ -22,14 +24,18 @@ class Prompts;
 
 namespace krax::ui {
 
-class CLeftView;
-class CDataView;
-class CKRAXManagerDoc;
+class GameTreeView;
+class ItemDetailsForm;
 class CProfilesMenu;
 class CTreePane;
 
+// Opening a ".viv" file only names it in the caption and the recent-file list; no game data
+// comes from it.
+inline constexpr const char* kDocumentFilter = "KRAXMa Files (*.viv)";
+inline constexpr int kRecentFileCount = 4;
+
 // What the window works on; everything outlives the window.
-struct MainFrameContext {
+struct MainWindowContext {
   Settings& settings;
   GameData& data;
   Operations& operations;
@@ -42,19 +48,25 @@ struct MainFrameContext {
   std::string demoGameFolder;
 };
 
-class CMainFrame : public QMainWindow {
+class MainWindow : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit CMainFrame(MainFrameContext context, QWidget* parent = nullptr);
-  ~CMainFrame() override;
+  explicit MainWindow(MainWindowContext context, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
-  const MainFrameContext& context() const { return context_; }
-  CLeftView* leftView() const { return leftView_; }
-  CDataView* dataView() const { return dataView_; }
+  const MainWindowContext& context() const { return context_; }
+  GameTreeView* leftView() const { return leftView_; }
+  ItemDetailsForm* dataView() const { return dataView_; }
   CTreePane* treePane() const { return treePane_; }
   CProfilesMenu* profilesMenu() const { return profilesMenu_; }
-  CKRAXManagerDoc* document() const { return document_; }
+  // The caption's first part: "Welcome", or the name of the last opened file.
+  const QString& documentTitle() const { return documentTitle_; }
+  // The opened files, newest first ("Recent File List", four entries).
+  const QStringList& recentFiles() const { return recentFiles_; }
+  void setRecentFiles(const QStringList& files);
+  // Called whenever the recent list changes, so that it can be stored.
+  std::function<void(const QStringList&)> recentFilesChanged;
   Prompts& prompts() const { return *prompts_; }
   QAction* action(int commandId) const { return actions_.value(commandId); }
   QLabel* promptPane() const { return promptPane_; }
@@ -66,7 +78,9 @@ class CMainFrame : public QMainWindow {
   void runCommand(int commandId);
   // The status line: short results and progress texts, kept until the next one.
   void setStatusText(const QString& text);
-  // Opens a ".viv" file as a document (caption and recent list only).
+  // Opens a ".viv" file as a document: it names the caption and heads the recent list.
+  void openDocument(const QString& path);
+  // As openDocument, then reloads the tree as a restart does.
   void openDocumentFile(const QString& path);
   // The caption: document title, a dash and the program's name (and whether it is the demo).
   void updateCaption();
@@ -92,13 +106,14 @@ class CMainFrame : public QMainWindow {
   void onOpenDocument();
   void switchPane(int step);
 
-  MainFrameContext context_;
+  MainWindowContext context_;
   std::unique_ptr<Prompts> ownPrompts_;
   Prompts* prompts_ = nullptr;
-  CKRAXManagerDoc* document_ = nullptr;
+  QString documentTitle_;
+  QStringList recentFiles_;
   QSplitter* splitter_ = nullptr;
-  CLeftView* leftView_ = nullptr;
-  CDataView* dataView_ = nullptr;
+  GameTreeView* leftView_ = nullptr;
+  ItemDetailsForm* dataView_ = nullptr;
   QLabel* promptPane_ = nullptr;
   QLabel* carCountPane_ = nullptr;
   QHash<int, QAction*> actions_;

@@ -35,11 +35,11 @@ struct FormMembers {
   int carClass = -1;  // 0 = A, 1 = B, 2 = C, -1 = none
 };
 
-class CDataView : public QScrollArea {
+class ItemDetailsForm : public QScrollArea {
   Q_OBJECT
 
  public:
-  CDataView(GameData& data, const Settings& settings, Operations& operations, Prompts& prompts,
+  ItemDetailsForm(GameData& data, const Settings& settings, Operations& operations, Prompts& prompts,
             QWidget* parent = nullptr);
 
   // Room for the whole form without scrolling.
