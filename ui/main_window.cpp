@@ -84,19 +84,19 @@ MainWindow::~MainWindow() = default;
 void MainWindow::buildActions() {
   for (const CommandInfo& info : kCommands) {
     auto* action = new QAction(QString::fromLatin1(info.text), this);
-    action->setObjectName(QStringLiteral("command%1").arg(info.id));
+    action->setObjectName(QStringLiteral("command%1").arg(static_cast<int>(info.id)));
     action->setStatusTip(QString::fromLatin1(info.statusTip));
     action->setToolTip(QString::fromLatin1(info.toolTip));
     if (info.hasPicture) action->setIcon(CommandIcon(info.picture));
-    const int id = info.id;
+    const CommandId id = info.id;
     connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
     actions_.insert(id, action);
   }
-  QAction* statusBarAction = actions_.value(kCmdStatusBar);
+  QAction* statusBarAction = actions_.value(CommandId::kStatusBar);
   statusBarAction->setCheckable(true);
   statusBarAction->setChecked(true);
-  actions_.value(kCmdExit)->setShortcut(QKeySequence::Quit);
-  actions_.value(kCmdReload)->setShortcut(Qt::Key_F5);
+  actions_.value(CommandId::kExit)->setShortcut(QKeySequence::Quit);
+  actions_.value(CommandId::kReload)->setShortcut(Qt::Key_F5);
 
   // The standard keys that do something here: new and open restart the document, F6 and
   // Shift+F6 move between the panes.
@@ -129,7 +129,7 @@ void MainWindow::buildMenus() {
     for (const CommandInfo& info : kCommands) {
       if (info.menu != title.menu) continue;
       // Groups of the File menu: installs, restores, reload, exit.
-      if (info.id == kCmdRestoreCars || info.id == kCmdReload || info.id == kCmdExit) {
+      if (info.id == CommandId::kRestoreCars || info.id == CommandId::kReload || info.id == CommandId::kExit) {
         menu->addSeparator();
       }
       menu->addAction(actions_.value(info.id));
@@ -160,11 +160,11 @@ void MainWindow::buildToolBar() {
   bar->setMovable(true);  // gripper; dockable at every side
   bar->setFloatable(true);
   bar->setAllowedAreas(Qt::AllToolBarAreas);
-  for (int id : kToolbarLayout) {
-    if (id == 0) {
-      bar->addSeparator();
+  for (const std::optional<CommandId>& id : kToolbarLayout) {
+    if (id) {
+      bar->addAction(actions_.value(*id));
     } else {
-      bar->addAction(actions_.value(id));
+      bar->addSeparator();
     }
   }
 }
@@ -216,34 +216,33 @@ void MainWindow::runOperation(OperationResult result, bool reloadWhenDone) {
   if (reloadWhenDone && result.done()) leftView_->ReloadTree();
 }
 
-void MainWindow::runCommand(int commandId) {
+void MainWindow::runCommand(CommandId command) {
   Operations& ops = context_.operations;
-  switch (commandId) {
-    case kCmdInstallCar: runOperation(ops.InstallCar(), true); break;
-    case kCmdInstallTrack: runOperation(ops.InstallTrack(), true); break;
-    case kCmdInstallCarFromComp: runOperation(ops.InstallCarFromCompressed(), true); break;
-    case kCmdInstallTrackFromComp: runOperation(ops.InstallTrackFromCompressed(), true); break;
-    case kCmdRestoreCars: runOperation(ops.RestoreCars(), false); break;
-    case kCmdRestoreTracks: runOperation(ops.RestoreTracks(), false); break;
-    case kCmdRestoreStrings: runOperation(ops.RestoreStrings(), false); break;
-    case kCmdReload: leftView_->ReloadTree(); break;
-    case kCmdExit: close(); break;
-    case kCmdStatusBar: statusBar()->setVisible(actions_.value(kCmdStatusBar)->isChecked()); break;
-    case kCmdDirToName: runOperation(ops.RenameDirsToName(), true); break;
-    case kCmdDirToId: runOperation(ops.RenameDirsToId(), true); break;
-    case kCmdGenerateSerials: onGenerateSerials(); break;
-    case kCmdFixAllErrors:
+  switch (command) {
+    case CommandId::kInstallCar: runOperation(ops.InstallCar(), true); break;
+    case CommandId::kInstallTrack: runOperation(ops.InstallTrack(), true); break;
+    case CommandId::kInstallCarFromComp: runOperation(ops.InstallCarFromCompressed(), true); break;
+    case CommandId::kInstallTrackFromComp: runOperation(ops.InstallTrackFromCompressed(), true); break;
+    case CommandId::kRestoreCars: runOperation(ops.RestoreCars(), false); break;
+    case CommandId::kRestoreTracks: runOperation(ops.RestoreTracks(), false); break;
+    case CommandId::kRestoreStrings: runOperation(ops.RestoreStrings(), false); break;
+    case CommandId::kReload: leftView_->ReloadTree(); break;
+    case CommandId::kExit: close(); break;
+    case CommandId::kStatusBar: statusBar()->setVisible(actions_.value(CommandId::kStatusBar)->isChecked()); break;
+    case CommandId::kDirToName: runOperation(ops.RenameDirsToName(), true); break;
+    case CommandId::kDirToId: runOperation(ops.RenameDirsToId(), true); break;
+    case CommandId::kGenerateSerials: onGenerateSerials(); break;
+    case CommandId::kFixAllErrors:
       showResult(FixCarErrors(context_.data, *prompts_, {}, "Fix All Errors", [this] { leftView_->ReloadTree(); }));
       break;
-    case kCmdStringEdit: onStringEdit(); break;
-    case kCmdOptions: onOptions(); break;
-    case kCmdAbout: {
+    case CommandId::kStringEdit: onStringEdit(); break;
+    case CommandId::kOptions: onOptions(); break;
+    case CommandId::kAbout: {
       AboutDialog about(this);
       context_.runDialog(about);
       break;
     }
-    case kCmdRunGame: runOperation(ops.RunGame(), false); break;
-    default: break;
+    case CommandId::kRunGame: runOperation(ops.RunGame(), false); break;
   }
 }
 

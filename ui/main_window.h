@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "ui/commands.h"
 #include "ui/options_dialog.h"
 
 class QAction;
@@ -68,14 +69,14 @@ class MainWindow : public QMainWindow {
   // Called whenever the recent list changes, so that it can be stored.
   std::function<void(const QStringList&)> recentFilesChanged;
   Prompts& prompts() const { return *prompts_; }
-  QAction* action(int commandId) const { return actions_.value(commandId); }
+  QAction* action(CommandId command) const { return actions_.value(command); }
   QLabel* promptPane() const { return promptPane_; }
   QLabel* carCountPane() const { return carCountPane_; }
 
   // The tree's first update: fills the catalogs and the tree.
   void initialUpdate();
   // Runs a command as its menu item or toolbar button does.
-  void runCommand(int commandId);
+  void runCommand(CommandId command);
   // The status line: short results and progress texts, kept until the next one.
   void setStatusText(const QString& text);
   // Opens a ".viv" file as a document: it names the caption and heads the recent list.
@@ -116,7 +117,7 @@ class MainWindow : public QMainWindow {
   ItemDetailsForm* dataView_ = nullptr;
   QLabel* promptPane_ = nullptr;
   QLabel* carCountPane_ = nullptr;
-  QHash<int, QAction*> actions_;
+  QHash<CommandId, QAction*> actions_;
   QLabel* demoPane_ = nullptr;  // "Demo installation" while the demo is shown
   CTreePane* treePane_ = nullptr;         // the filter above the tree
   CProfilesMenu* profilesMenu_ = nullptr;

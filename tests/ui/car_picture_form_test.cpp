@@ -84,7 +84,7 @@ TEST_F(UiCarPicture, FixErrorsFixesTheCarAfterTheQuestionAndFixAllTheRest) {
   ASSERT_FALSE(prompts_.questions.empty());
   EXPECT_NE(prompts_.questions.back().find("BRAK (BRAK): Duplicate s.n."), std::string::npos);
 
-  frame_->action(kCmdFixAllErrors)->trigger();
+  frame_->action(CommandId::kFixAllErrors)->trigger();
   for (std::size_t i = 0; i < demo_->data.CarTable.count(); ++i) {
     const CarRecord& c = demo_->data.CarTable[i];
     EXPECT_EQ(c.errorFlags & (c.hasFedata() ? 15u : 0u), 0u) << c.archivePath;

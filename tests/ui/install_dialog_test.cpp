@@ -122,7 +122,7 @@ TEST(UiInstallDialog, WindowPacksACarAndInstallsItAgain) {
   ASSERT_TRUE(IsFile(archive));
 
   prompts.files = {archive};
-  frame.action(kCmdInstallCarFromComp)->trigger();
+  frame.action(CommandId::kInstallCarFromComp)->trigger();
   EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front();
   EXPECT_EQ(prompts.fileFilters, std::vector<std::string>{"Compressed Files (*.zip, *.cab)|*.zip;*.cab||"});
   EXPECT_EQ(demo.data.CarTable.count(), cars + 1) << "the tree was reloaded with the new car";

@@ -71,7 +71,7 @@ TEST_F(UiProfilesAndFilter, SaveGoToTheStockGameAndComeBackFromTheMenu) {
     if (!a->isSeparator()) items << a->text() + (a->shortcut().isEmpty() ? "" : " " + a->shortcut().toString());
   }
   EXPECT_EQ(items, (QStringList{"&Save Current As... Ctrl+Shift+S", "&Apply", "S&tock Game", "&Manage..."}));
-  EXPECT_EQ(frame_->action(kCmdReload)->shortcut(), QKeySequence(Qt::Key_F5));
+  EXPECT_EQ(frame_->action(CommandId::kReload)->shortcut(), QKeySequence(Qt::Key_F5));
 
   const auto mine = carStates();
   menu.askName = [] { return QStringLiteral("Evening"); };
@@ -114,7 +114,7 @@ TEST_F(UiProfilesAndFilter, TheFilterNarrowsTheTreeAndSeveralCarsChangeAtOnce) {
   EXPECT_LT(shown.size(), all.size());
 
   // The filter stays over a reload; errors only shows the flagged cars and no track.
-  frame_->action(kCmdReload)->trigger();
+  frame_->action(CommandId::kReload)->trigger();
   EXPECT_EQ(visibleCars().size(), expected.size());
   pane.filterBox()->clear();
   pane.errorsOnlyBox()->setChecked(true);

@@ -343,10 +343,10 @@ TEST(UiOptionsCommand, OkReloadsTheTreeCancelDoesNot) {
   QObject::connect(frame.leftView(), &GameTreeView::carCountReported, [&fills](int) { ++fills; });
   frame.initialUpdate();
   EXPECT_EQ(fills, 1);
-  frame.runCommand(32772);
+  frame.runCommand(CommandId::kOptions);
   EXPECT_EQ(fills, 1);
   answer = QDialog::Accepted;
-  frame.runCommand(32772);
+  frame.runCommand(CommandId::kOptions);
   EXPECT_EQ(fills, 2);
   EXPECT_EQ(frame.leftView()->topLevelItemCount(), 2);
   EXPECT_TRUE(saysDemo());

@@ -297,7 +297,7 @@ TEST_F(UiWindow, CommandsNotBuiltYetSaySo) {
   tree().setCurrentItem(track);
   tree().leftDoubleClick();
   EXPECT_EQ(ItemImage(track), kImageTrackInactive) << "no switch happened, so none is shown";
-  frame_->action(kCmdInstallCar)->trigger();
+  frame_->action(CommandId::kInstallCar)->trigger();
   ASSERT_EQ(prompts_.messages.size(), 2u);
   EXPECT_EQ(prompts_.messages[0], "Switch Track is not available yet.");
   EXPECT_EQ(prompts_.messages[1], "Install Car is not available yet.");
@@ -325,15 +325,15 @@ TEST_F(UiWindow, GenerateSerialNumbersRewritesDuplicatesAndReloads) {
   ASSERT_GT(duplicates(), 0);
   // The cars to change are shown first; No changes nothing.
   prompts_.answers = {false};
-  frame_->action(kCmdGenerateSerials)->trigger();
+  frame_->action(CommandId::kGenerateSerials)->trigger();
   EXPECT_EQ(fills, 1);
   EXPECT_GT(duplicates(), 0);
   ASSERT_FALSE(prompts_.questions.empty());
   EXPECT_NE(prompts_.questions.back().find("is held by another car"), std::string::npos) << prompts_.questions.back();
-  frame_->action(kCmdGenerateSerials)->trigger();
+  frame_->action(CommandId::kGenerateSerials)->trigger();
   EXPECT_EQ(fills, 2);
   EXPECT_EQ(duplicates(), 0);
-  frame_->action(kCmdGenerateSerials)->trigger();  // nothing left to change: no reload
+  frame_->action(CommandId::kGenerateSerials)->trigger();  // nothing left to change: no reload
   EXPECT_EQ(fills, 2);
 }
 
@@ -342,7 +342,7 @@ TEST_F(UiWindow, AReloadClearsTheFormSoNoStaleSlotIsWritten) {
   frame_->initialUpdate();
   tree().setCurrentItem(FindByCode(tree().carsGroup(), 0));
   ASSERT_TRUE(form().hasItem());
-  frame_->action(kCmdReload)->trigger();
+  frame_->action(CommandId::kReload)->trigger();
   EXPECT_FALSE(form().hasItem());
   EXPECT_TRUE(text("nameEdit").isEmpty());
   EXPECT_TRUE(tree().selectedItems().isEmpty());
@@ -355,7 +355,7 @@ TEST_F(UiWindow, AReloadClearsTheFormSoNoStaleSlotIsWritten) {
 
 TEST_F(UiWindow, StringEditRefusesWhileSwitchedOff) {
   Open();
-  frame_->action(kCmdStringEdit)->trigger();
+  frame_->action(CommandId::kStringEdit)->trigger();
   ASSERT_EQ(prompts_.messages.size(), 1u);
   EXPECT_EQ(prompts_.messages[0], "This is disabled in option \"Enable KRAX String editting\"");
 }
@@ -385,7 +385,7 @@ TEST_F(UiWindow, MenusAndToolbarFollowTheCommandTable) {
                                   "Install new track from compressed file", "|", "Restore all tracks",
                                   "Restore All Cars", "Restore KRAX Strings", "|",
                                   "Generate Unique Serial Numbers", "KRAX String Editor"}));
-  EXPECT_EQ(frame_->action(kCmdRunGame)->statusTip(), QStringLiteral("Run KRAX without initial movies"));
+  EXPECT_EQ(frame_->action(CommandId::kRunGame)->statusTip(), QStringLiteral("Run KRAX without initial movies"));
 }
 
 TEST_F(UiWindow, OpeningADocumentOnlyNamesItAndReloads) {
