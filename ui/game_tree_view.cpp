@@ -25,7 +25,7 @@ GameTreeView::GameTreeView(GameData& data, const Settings& settings, Operations&
   setIconSize(QSize(16, 16));
   setUniformRowHeights(true);
   setSelectionMode(QAbstractItemView::ExtendedSelection);  // Ctrl and Shift click pick several
-  connect(this, &QTreeWidget::itemSelectionChanged, this, &GameTreeView::onSelectionChanged);
+  connect(this, &QTreeWidget::itemSelectionChanged, this, &GameTreeView::OnSelectionChanged);
 }
 
 QSize GameTreeView::sizeHint() const {
@@ -40,12 +40,12 @@ void GameTreeView::FillTree() {
   QFont bold = font();
   bold.setBold(true);
   carsGroup_->setFont(0, bold);
-  fillCars();
+  FillCars();
   addTopLevelItem(carsGroup_);
   carsGroup_->setExpanded(true);
 
   tracksGroup_ = MakeItem("Tracks", kImageTracksGroup, kTracksGroupCode);
-  fillTracks();
+  FillTracks();
   addTopLevelItem(tracksGroup_);
   tracksGroup_->setExpanded(true);
   if (filter_.active()) ApplyTreeFilter(carsGroup_, tracksGroup_, data_, filter_);
@@ -53,7 +53,7 @@ void GameTreeView::FillTree() {
   emit carCountReported(data_.EnabledCarCount);
 }
 
-void GameTreeView::fillCars() {
+void GameTreeView::FillCars() {
   data_.gameFolder = settings_.KRAXPath;
   data_.LoadCarCatalog();
   const std::string carFolder = CarFolderPath(data_.gameFolder);
@@ -63,15 +63,15 @@ void GameTreeView::fillCars() {
     const CarRecord& car = data_.CarTable[slot];
     const int image = CarImage(car.errorFlags, car.enabled != 0, settings_);
     QTreeWidgetItem* parent =
-        placement.findOrAddSubFolder(carsGroup_, CarSubFolderChain(carFolder, car.archivePath));
+        placement.FindOrAddSubFolder(carsGroup_, CarSubFolderChain(carFolder, car.archivePath));
     const std::string& name = car.name ? *car.name : std::string(kNoFedataName);
     QTreeWidgetItem* item = MakeItem(name, image, static_cast<int>(slot));
     item->setText(0, FromCodePage(name));  // a car's name is game text
-    placement.insertCar(parent, item, name);
+    placement.InsertCar(parent, item, name);
   }
 }
 
-void GameTreeView::fillTracks() {
+void GameTreeView::FillTracks() {
   operations_.ResumeInterruptedSwitches();
   data_.TrackFolderList.clear();
   for (int row = 0; !StockTrackTable[static_cast<std::size_t>(row)].displayName.empty(); ++row) {
@@ -97,7 +97,7 @@ void GameTreeView::ReloadTree() {
   FillTree();
 }
 
-void GameTreeView::onSelectionChanged() {
+void GameTreeView::OnSelectionChanged() {
   const QList<QTreeWidgetItem*> selected = selectedItems();
   if (selected.isEmpty()) return;  // never pass a code that was not read from an item
   // The form shows the item clicked last, when several are selected.
@@ -110,20 +110,20 @@ void GameTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
   // part of the tree, on whatever was selected before).
   if (event->button() == Qt::RightButton) {
     if (menuTimer_) menuTimer_->stop();
-    rightDoubleClick();
+    RightDoubleClick();
     return;
   }
   if (event->button() == Qt::LeftButton) {
     QTreeWidgetItem* item = selectedItems().value(0, nullptr);
     if (item && (ItemCode(item) >= 0 || IsTrackFolderCode(ItemCode(item)))) {
-      leftDoubleClick();
+      LeftDoubleClick();
       return;
     }
   }
   QTreeWidget::mouseDoubleClickEvent(event);
 }
 
-void GameTreeView::leftDoubleClick() {
+void GameTreeView::LeftDoubleClick() {
   QTreeWidgetItem* item = selectedItems().value(0, nullptr);
   if (!item) return;
   const int code = ItemCode(item);
@@ -156,7 +156,7 @@ void GameTreeView::leftDoubleClick() {
   }
 }
 
-void GameTreeView::rightDoubleClick() {
+void GameTreeView::RightDoubleClick() {
   QTreeWidgetItem* item = selectedItems().value(0, nullptr);
   if (!item) return;
   const int code = ItemCode(item);

@@ -41,13 +41,13 @@ QMenu* GameTreeView::itemMenu(QTreeWidgetItem* item) {
   primary->setObjectName(QStringLiteral("primaryAction"));
   connect(primary, &QAction::triggered, this, [this, select] {
     select();
-    leftDoubleClick();
+    LeftDoubleClick();
   });
   QAction* edit = menu->addAction(isCar ? QStringLiteral("Open In Car Editor") : QStringLiteral("Open In Track Editor"));
   edit->setObjectName(QStringLiteral("editAction"));
   connect(edit, &QAction::triggered, this, [this, select] {
     select();
-    rightDoubleClick();
+    RightDoubleClick();
   });
   QAction* remove = menu->addAction(QStringLiteral("Remove"));
   remove->setObjectName(QStringLiteral("removeAction"));
@@ -56,7 +56,7 @@ QMenu* GameTreeView::itemMenu(QTreeWidgetItem* item) {
   remove->setEnabled(isCar || item->text(0).compare(QStringLiteral("Original"), Qt::CaseInsensitive) != 0);
   connect(remove, &QAction::triggered, this, [this, select] {
     select();
-    removeSelected();
+    RemoveSelected();
   });
   if (formActions_) {
     menu->addSeparator();
@@ -65,7 +65,7 @@ QMenu* GameTreeView::itemMenu(QTreeWidgetItem* item) {
   return menu;
 }
 
-void GameTreeView::refreshCarImages() {
+void GameTreeView::RefreshCarImages() {
   for (QTreeWidgetItemIterator it(this); *it; ++it) {
     const int code = ItemCode(*it);
     if (code < 0 || !data_.CarTable.isUsed(code)) continue;
@@ -105,12 +105,12 @@ void GameTreeView::contextMenuEvent(QContextMenuEvent* event) {
 
 void GameTreeView::keyPressEvent(QKeyEvent* event) {
   if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !selectedItems().isEmpty()) {
-    leftDoubleClick();
+    LeftDoubleClick();
     event->accept();
     return;
   }
   if (event->matches(QKeySequence::Delete) && !selectedItemCodes().empty()) {
-    removeSelected();
+    RemoveSelected();
     event->accept();
     return;
   }

@@ -37,18 +37,18 @@ QMenu* GameTreeView::selectionMenu() {
     return a;
   };
   const std::size_t count = selectedItemCodes().size();
-  add(QStringLiteral("Enable Cars"), "enableSelectedAction", [this] { setSelectedCarsEnabled(true); });
-  add(QStringLiteral("Disable Cars"), "disableSelectedAction", [this] { setSelectedCarsEnabled(false); });
-  QAction* remove = add(QStringLiteral("Remove %1 Items").arg(count), "removeSelectedAction", [this] { removeSelected(); });
+  add(QStringLiteral("Enable Cars"), "enableSelectedAction", [this] { SetSelectedCarsEnabled(true); });
+  add(QStringLiteral("Disable Cars"), "disableSelectedAction", [this] { SetSelectedCarsEnabled(false); });
+  QAction* remove = add(QStringLiteral("Remove %1 Items").arg(count), "removeSelectedAction", [this] { RemoveSelected(); });
   remove->setShortcut(QKeySequence::Delete);
   remove->setShortcutContext(Qt::WidgetShortcut);
   menu->addSeparator();
-  add(QStringLiteral("Create Zip Of Each"), "zipSelectedAction", [this] { packSelected(false); });
-  add(QStringLiteral("Create Cabinet Of Each"), "cabinetSelectedAction", [this] { packSelected(true); });
+  add(QStringLiteral("Create Zip Of Each"), "zipSelectedAction", [this] { PackSelected(false); });
+  add(QStringLiteral("Create Cabinet Of Each"), "cabinetSelectedAction", [this] { PackSelected(true); });
   return menu;
 }
 
-void GameTreeView::setSelectedCarsEnabled(bool enabled) {
+void GameTreeView::SetSelectedCarsEnabled(bool enabled) {
   int changed = 0, cars = 0;
   std::string problems;
   for (int code : selectedItemCodes()) {
@@ -63,7 +63,7 @@ void GameTreeView::setSelectedCarsEnabled(bool enabled) {
       problems += (result.message.empty() ? car.name.value_or(kNoFedataName) + ": failed" : result.message) + "\n";
     }
   }
-  refreshCarImages();
+  RefreshCarImages();
   emit carCountReported(data_.EnabledCarCount);
   const std::string verb = enabled ? "Enabled " : "Disabled ";
   emit operationFinished(Combined(enabled ? "Enable Cars" : "Disable Cars",
@@ -72,7 +72,7 @@ void GameTreeView::setSelectedCarsEnabled(bool enabled) {
                                   problems));
 }
 
-void GameTreeView::removeSelected() {
+void GameTreeView::RemoveSelected() {
   const std::vector<int> codes = selectedItemCodes();
   if (codes.empty()) return;
   const OperationResult result = operations_.RemoveItems(codes);
@@ -81,7 +81,7 @@ void GameTreeView::removeSelected() {
   emit operationFinished(result);
 }
 
-void GameTreeView::packSelected(bool cabinet) {
+void GameTreeView::PackSelected(bool cabinet) {
   const std::vector<int> codes = selectedItemCodes();
   int made = 0;
   std::string problems;

@@ -70,12 +70,12 @@ ItemDetailsForm::ItemDetailsForm(GameData& data, const Settings& settings, Opera
   setObjectName(QStringLiteral("DetailsForm"));
   setWidgetResizable(true);
   setFrameShape(QFrame::NoFrame);
-  buildControls();
+  BuildControls();
   setArchiveFolder(FromGameText(settings_.CPATH));
-  applyCarLayout();  // every control stands as built until the first selection
+  ApplyCarLayout();  // every control stands as built until the first selection
 }
 
-void ItemDetailsForm::buildControls() {
+void ItemDetailsForm::BuildControls() {
   auto* page = new QWidget(this);
   page->setObjectName(QStringLiteral("DetailsPage"));
   auto* column = new QVBoxLayout(page);
@@ -214,9 +214,9 @@ void ItemDetailsForm::buildControls() {
   }
   idLabel_->hide();  // never shown
 
-  connect(genButton_, &QPushButton::clicked, this, &ItemDetailsForm::generateSerial);
-  connect(writeButton_, &QPushButton::clicked, this, &ItemDetailsForm::writeSerial);
-  connect(fixButton_, &QPushButton::clicked, this, &ItemDetailsForm::fixErrors);
+  connect(genButton_, &QPushButton::clicked, this, &ItemDetailsForm::GenerateSerial);
+  connect(writeButton_, &QPushButton::clicked, this, &ItemDetailsForm::WriteSerial);
+  connect(fixButton_, &QPushButton::clicked, this, &ItemDetailsForm::FixErrors);
   connect(policeCheck_, &QCheckBox::clicked, this, &ItemDetailsForm::setPolice);
   connect(restoreButton_, &QPushButton::clicked, this, [this] {
     if (!hasItem_) return;
@@ -244,7 +244,7 @@ QSize ItemDetailsForm::sizeHint() const {
 
 void ItemDetailsForm::setArchiveFolder(const QString& folder) { statusLine_->setText(folder); }
 
-void ItemDetailsForm::applyCarLayout() {
+void ItemDetailsForm::ApplyCarLayout() {
   for (QWidget* w : std::initializer_list<QWidget*>{
            nameLabel_, nameEdit_, directoryLabel_, directoryEdit_, manufacturerLabel_,
            manufacturerEdit_, modelLabel_, modelEdit_, idEdit_, policeCheck_, serialGroup_,
@@ -256,7 +256,7 @@ void ItemDetailsForm::applyCarLayout() {
   idLabel_->hide();
 }
 
-void ItemDetailsForm::applyTrackLayout() {
+void ItemDetailsForm::ApplyTrackLayout() {
   for (QWidget* w : std::initializer_list<QWidget*>{
            nameLabel_, nameEdit_, directoryLabel_, directoryEdit_, pictureFrame_, zipButton_,
            defaultPathLabel_, cabinetButton_, statusLine_}) {
@@ -273,7 +273,7 @@ void ItemDetailsForm::ShowItem(int itemCode) {
   itemCode_ = itemCode;
   hasItem_ = true;
   members_ = FormMembers{};
-  setErrorIndicators(0);
+  SetErrorIndicators(0);
   const bool group = itemCode == kCarsGroupCode || itemCode == kTracksGroupCode || itemCode == kSubFolderCode;
   zipButton_->setEnabled(!group);  // a group has no folder of its own to pack
   cabinetButton_->setEnabled(!group);
@@ -281,17 +281,17 @@ void ItemDetailsForm::ShowItem(int itemCode) {
     members_.name = itemCode == kCarsGroupCode    ? QStringLiteral("KRAX Racing Cars")
                     : itemCode == kTracksGroupCode ? QStringLiteral("KRAX Tracks")
                                                    : QStringLiteral("SubFolder");
-    applyTrackLayout();
+    ApplyTrackLayout();
   } else if (itemCode < 0) {
-    applyTrackLayout();
-    fillTrack(itemCode);
+    ApplyTrackLayout();
+    FillTrack(itemCode);
   } else {
-    applyCarLayout();
-    fillCar(itemCode);
+    ApplyCarLayout();
+    FillCar(itemCode);
   }
   pictureFrame_->setPicture(group ? QImage() : LoadItemPicture(data_, itemCode));
-  enableCarCommands();
-  pushMembers();
+  EnableCarCommands();
+  PushMembers();
 }
 
 void ItemDetailsForm::ClearItem() {
@@ -299,14 +299,14 @@ void ItemDetailsForm::ClearItem() {
   zipButton_->setEnabled(false);
   cabinetButton_->setEnabled(false);
   members_ = FormMembers{};
-  setErrorIndicators(0);
-  applyTrackLayout();
+  SetErrorIndicators(0);
+  ApplyTrackLayout();
   pictureFrame_->setPicture(QImage());
-  enableCarCommands();
-  pushMembers();
+  EnableCarCommands();
+  PushMembers();
 }
 
-void ItemDetailsForm::fillTrack(int itemCode) {
+void ItemDetailsForm::FillTrack(int itemCode) {
   if (IsStockSlotCode(itemCode)) {
     const int row = StockSlotRow(itemCode);
     if (row >= kStockTrackSlotCount) return;
@@ -320,13 +320,13 @@ void ItemDetailsForm::fillTrack(int itemCode) {
   }
 }
 
-void ItemDetailsForm::fillCar(int slot) {
+void ItemDetailsForm::FillCar(int slot) {
   if (!data_.CarTable.isUsed(slot)) return;
   const auto i = static_cast<std::size_t>(slot);
   const CarRecord& car = data_.CarTable[i];
   members_.directory = FromGameText(car.archivePath);
   // Every car shows its flags, a car without front-end data included ("No FeData").
-  setErrorIndicators(car.errorFlags);
+  SetErrorIndicators(car.errorFlags);
   if (car.hasFedata()) {
     members_.name = FromCodePage(car.name.value_or(std::string()));
     members_.manufacturer = FromCodePage(car.manufacturer.value_or(std::string()));
@@ -346,25 +346,25 @@ void ItemDetailsForm::fillCar(int slot) {
   }
 }
 
-void ItemDetailsForm::setErrorIndicators(unsigned flags) {
+void ItemDetailsForm::SetErrorIndicators(unsigned flags) {
   for (int k = 0; k < 5; ++k) indicators_[k]->setEnabled((flags & kErrorIndicators[k].flag) != 0);
 }
 
-void ItemDetailsForm::enableCarCommands() {
+void ItemDetailsForm::EnableCarCommands() {
   const bool car = hasItem_ && data_.CarTable.isUsed(itemCode_);
   const auto slot = static_cast<std::size_t>(car ? itemCode_ : 0);
   fixButton_->setEnabled(car && HasFixableFlag(data_, slot));
   policeCheck_->setEnabled(car && data_.CarTable[slot].hasFedata());
 }
 
-void ItemDetailsForm::showClass(int carClass) {
+void ItemDetailsForm::ShowClass(int carClass) {
   classButtons_->setExclusive(false);
   for (QAbstractButton* b : classButtons_->buttons()) b->setChecked(false);
   if (QAbstractButton* b = classButtons_->button(carClass)) b->setChecked(true);
   classButtons_->setExclusive(true);
 }
 
-void ItemDetailsForm::pushMembers() {
+void ItemDetailsForm::PushMembers() {
   nameEdit_->setText(members_.name);
   directoryEdit_->setText(members_.directory);
   manufacturerEdit_->setText(members_.manufacturer);
@@ -373,7 +373,7 @@ void ItemDetailsForm::pushMembers() {
   policeCheck_->setChecked(members_.police == 1);
   carpEdit_->setText(members_.carpSerial);
   fedataEdit_->setText(QString::number(members_.fedataSerial));
-  showClass(members_.carClass);
+  ShowClass(members_.carClass);
   maxSpeedEdit_->setText(members_.maxSpeed);
   topSpeedEdit_->setText(members_.topSpeed);
   massEdit_->setText(members_.mass);
@@ -382,7 +382,7 @@ void ItemDetailsForm::pushMembers() {
   }
 }
 
-bool ItemDetailsForm::pullMembers() {
+bool ItemDetailsForm::PullMembers() {
   bool isNumber = false;
   const int value = fedataEdit_->text().trimmed().toInt(&isNumber);
   if (!isNumber) {
@@ -398,17 +398,17 @@ bool ItemDetailsForm::pullMembers() {
   return true;
 }
 
-void ItemDetailsForm::generateSerial() {
+void ItemDetailsForm::GenerateSerial() {
   if (!hasItem_ || !data_.CarTable.isUsed(itemCode_)) return;
   members_.fedataSerial = ProposeSerialNumber(data_, static_cast<std::size_t>(itemCode_));
-  pushMembers();
+  PushMembers();
 }
 
-void ItemDetailsForm::writeSerial() {
+void ItemDetailsForm::WriteSerial() {
   if (!hasItem_ || !data_.CarTable.isUsed(itemCode_)) return;
   // A box that holds no number stops here: writing the last shown number instead would store
   // something the user did not ask for.
-  if (!pullMembers()) return;
+  if (!PullMembers()) return;
   const OperationResult result =
       WriteSerialNumber(data_, prompts_, static_cast<std::size_t>(itemCode_), members_.fedataSerial);
   if (result.status == OperationStatus::kCancelled) return;
@@ -418,7 +418,7 @@ void ItemDetailsForm::writeSerial() {
   emit operationFinished(result);
 }
 
-void ItemDetailsForm::fixErrors() {
+void ItemDetailsForm::FixErrors() {
   if (!hasItem_ || !data_.CarTable.isUsed(itemCode_)) return;
   const OperationResult result = FixCarErrors(data_, prompts_, {static_cast<std::size_t>(itemCode_)},
                                               "Fix Errors", [this] { emit reloadRequested(); });
@@ -433,7 +433,7 @@ void ItemDetailsForm::setPolice(bool police) {
   emit operationFinished(result);
 }
 
-void ItemDetailsForm::addItemActions(QMenu* menu) {
+void ItemDetailsForm::AddItemActions(QMenu* menu) {
   for (QPushButton* button : {restoreButton_, zipButton_, cabinetButton_}) {
     if (!button->isVisibleTo(this)) continue;
     QAction* action = menu->addAction(button->text());

@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
 
   ui::MainWindow* frameRef = nullptr;
   ui::WidgetPrompts prompts(nullptr, [&frameRef](const QString& text) {
-    if (frameRef) frameRef->setStatusText(text);
+    if (frameRef) frameRef->SetStatusText(text);
   });
 
   // No game folder: ask for it, or show the demo (held in memory only).
@@ -122,14 +122,14 @@ int main(int argc, char** argv) {
   const QSize wanted = frame.sizeHint();
   frame.resize(std::max(wanted.width(), frame.fontMetrics().averageCharWidth() * 110),
                std::max(wanted.height(), frame.fontMetrics().lineSpacing() * 46));
-  frame.initialUpdate();
+  frame.InitialUpdate();
   const QStringList files = parser.positionalArguments();
-  if (!files.isEmpty()) frame.openDocument(files.first());
+  if (!files.isEmpty()) frame.OpenDocument(files.first());
 
   if (!demoProblem.isEmpty()) {
-    frame.setStatusText(demoProblem);
+    frame.SetStatusText(demoProblem);
   } else if (frame.showsDemo()) {
-    frame.setStatusText(
+    frame.SetStatusText(
         QStringLiteral("Showing the demo game. Choose your own game folder in Options."));
   }
 

@@ -39,17 +39,17 @@ MainWindow::MainWindow(MainWindowContext context, QWidget* parent)
     prompts_ = context_.prompts;
   } else {
     ownPrompts_ = std::make_unique<WidgetPrompts>(
-        this, [this](const QString& text) { setStatusText(text); });
+        this, [this](const QString& text) { SetStatusText(text); });
     prompts_ = ownPrompts_.get();
   }
   if (!context_.runDialog) context_.runDialog = [](QDialog& dialog) { return dialog.exec(); };
 
   documentTitle_ = QStringLiteral("Welcome");
 
-  buildActions();
-  buildMenus();
-  buildToolBar();
-  buildStatusBar();
+  BuildActions();
+  BuildMenus();
+  BuildToolBar();
+  BuildStatusBar();
 
   // Client area: tree on the left, details form on the right.
   splitter_ = new QSplitter(Qt::Horizontal, this);
@@ -57,7 +57,7 @@ MainWindow::MainWindow(MainWindowContext context, QWidget* parent)
   leftView_ = new GameTreeView(context_.data, context_.settings, context_.operations, splitter_);
   dataView_ = new ItemDetailsForm(context_.data, context_.settings, context_.operations, *prompts_,
                             splitter_);
-  treePane_ = new CTreePane(leftView_, splitter_);
+  treePane_ = new TreePane(leftView_, splitter_);
   splitter_->addWidget(treePane_);
   splitter_->addWidget(dataView_);
   splitter_->setStretchFactor(0, 0);
@@ -66,22 +66,22 @@ MainWindow::MainWindow(MainWindowContext context, QWidget* parent)
   splitter_->setSizes({leftView_->sizeHint().width(), dataView_->sizeHint().width()});
   setCentralWidget(splitter_);
 
-  connect(leftView_, &GameTreeView::carCountReported, this, &MainWindow::showCarCount);
+  connect(leftView_, &GameTreeView::carCountReported, this, &MainWindow::ShowCarCount);
   connect(leftView_, &GameTreeView::itemSelected, dataView_, &ItemDetailsForm::ShowItem);
   connect(leftView_, &GameTreeView::itemsDeleted, dataView_, &ItemDetailsForm::ClearItem);
-  connect(leftView_, &GameTreeView::operationFinished, this, &MainWindow::showResult);
-  connect(dataView_, &ItemDetailsForm::operationFinished, this, &MainWindow::showResult);
-  connect(dataView_, &ItemDetailsForm::carFlagsChanged, leftView_, &GameTreeView::refreshCarImages);
+  connect(leftView_, &GameTreeView::operationFinished, this, &MainWindow::ShowResult);
+  connect(dataView_, &ItemDetailsForm::operationFinished, this, &MainWindow::ShowResult);
+  connect(dataView_, &ItemDetailsForm::carFlagsChanged, leftView_, &GameTreeView::RefreshCarImages);
   connect(dataView_, &ItemDetailsForm::reloadRequested, leftView_, &GameTreeView::ReloadTree);
-  leftView_->setFormActions([this](QMenu* menu) { dataView_->addItemActions(menu); });
+  leftView_->setFormActions([this](QMenu* menu) { dataView_->AddItemActions(menu); });
 
   setAcceptDrops(true);
-  updateCaption();
+  UpdateCaption();
 }
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::buildActions() {
+void MainWindow::BuildActions() {
   for (const CommandInfo& info : kCommands) {
     auto* action = new QAction(QString::fromLatin1(info.text), this);
     action->setObjectName(QStringLiteral("command%1").arg(static_cast<int>(info.id)));
@@ -89,7 +89,7 @@ void MainWindow::buildActions() {
     action->setToolTip(QString::fromLatin1(info.toolTip));
     if (info.hasPicture) action->setIcon(CommandIcon(info.picture));
     const CommandId id = info.id;
-    connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
+    connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
     actions_.insert(id, action);
   }
   QAction* statusBarAction = actions_.value(CommandId::kStatusBar);
@@ -102,20 +102,20 @@ void MainWindow::buildActions() {
   // Shift+F6 move between the panes.
   auto* newDocument = new QAction(this);
   newDocument->setShortcut(QKeySequence::New);
-  connect(newDocument, &QAction::triggered, this, &MainWindow::onNewDocument);
+  connect(newDocument, &QAction::triggered, this, &MainWindow::OnNewDocument);
   auto* openDocument = new QAction(this);
   openDocument->setShortcut(QKeySequence::Open);
-  connect(openDocument, &QAction::triggered, this, &MainWindow::onOpenDocument);
+  connect(openDocument, &QAction::triggered, this, &MainWindow::OnOpenDocument);
   auto* nextPane = new QAction(this);
   nextPane->setShortcut(Qt::Key_F6);
-  connect(nextPane, &QAction::triggered, this, [this] { switchPane(1); });
+  connect(nextPane, &QAction::triggered, this, [this] { SwitchPane(1); });
   auto* previousPane = new QAction(this);
   previousPane->setShortcut(Qt::SHIFT | Qt::Key_F6);
-  connect(previousPane, &QAction::triggered, this, [this] { switchPane(-1); });
+  connect(previousPane, &QAction::triggered, this, [this] { SwitchPane(-1); });
   addActions({newDocument, openDocument, nextPane, previousPane});
 }
 
-void MainWindow::buildMenus() {
+void MainWindow::BuildMenus() {
   struct MenuTitle {
     Menu menu;
     const char* title;
@@ -135,17 +135,17 @@ void MainWindow::buildMenus() {
       menu->addAction(actions_.value(info.id));
     }
     if (title.menu == Menu::kView) {
-      QAction* filter = menu->addAction(QStringLiteral("&Filter Cars And Tracks"), this, [this] { treePane_->focusFilter(); });
+      QAction* filter = menu->addAction(QStringLiteral("&Filter Cars And Tracks"), this, [this] { treePane_->FocusFilter(); });
       filter->setObjectName(QStringLiteral("filterAction"));
       filter->setShortcut(QKeySequence::Find);
       filter->setStatusTip(QStringLiteral("Show only the cars and tracks whose name, ID or folder holds a text"));
     }
     if (title.menu == Menu::kCommands) {
       // The profiles come after the commands, before Help.
-      profilesMenu_ = new CProfilesMenu(context_.operations, *prompts_, this);
+      profilesMenu_ = new ProfilesMenu(context_.operations, *prompts_, this);
       menuBar()->addMenu(profilesMenu_);
-      connect(profilesMenu_, &CProfilesMenu::operationFinished, this, [this](const OperationResult& result) {
-        showResult(result);
+      connect(profilesMenu_, &ProfilesMenu::operationFinished, this, [this](const OperationResult& result) {
+        ShowResult(result);
         // Saving and applying read the catalogs afresh: the tree follows in any case.
         leftView_->ReloadTree();
       });
@@ -153,7 +153,7 @@ void MainWindow::buildMenus() {
   }
 }
 
-void MainWindow::buildToolBar() {
+void MainWindow::BuildToolBar() {
   QToolBar* bar = addToolBar(QStringLiteral("Toolbar"));
   bar->setObjectName(QStringLiteral("toolBar"));
   bar->setIconSize(QSize(16, 16));
@@ -169,7 +169,7 @@ void MainWindow::buildToolBar() {
   }
 }
 
-void MainWindow::buildStatusBar() {
+void MainWindow::BuildStatusBar() {
   promptPane_ = new QLabel(QStringLiteral("Ready"), this);
   promptPane_->setObjectName(QStringLiteral("promptPane"));
   promptPane_->setMinimumWidth(1);
@@ -184,18 +184,18 @@ void MainWindow::buildStatusBar() {
   // Caps, Num and Scroll Lock: Qt offers no portable way to read those states.
 }
 
-void MainWindow::initialUpdate() { leftView_->FillTree(); }
+void MainWindow::InitialUpdate() { leftView_->FillTree(); }
 
-void MainWindow::setStatusText(const QString& text) {
+void MainWindow::SetStatusText(const QString& text) {
   statusBar()->clearMessage();
   promptPane_->setText(text);
 }
 
-void MainWindow::showCarCount(int enabledCarCount) {
+void MainWindow::ShowCarCount(int enabledCarCount) {
   carCountPane_->setText(QString::asprintf("No.Cars:%d", enabledCarCount));
 }
 
-void MainWindow::showResult(const OperationResult& result) {
+void MainWindow::ShowResult(const OperationResult& result) {
   switch (result.status) {
     case OperationStatus::kNotAvailable:
       prompts_->Message(NotAvailableText(result));
@@ -204,97 +204,97 @@ void MainWindow::showResult(const OperationResult& result) {
       if (!result.message.empty()) prompts_->Message(result.message);
       break;
     case OperationStatus::kDone:
-      if (!result.message.empty()) setStatusText(FromGameText(result.message));
+      if (!result.message.empty()) SetStatusText(FromGameText(result.message));
       break;
     case OperationStatus::kCancelled:
       break;
   }
 }
 
-void MainWindow::runOperation(OperationResult result, bool reloadWhenDone) {
-  showResult(result);
+void MainWindow::RunOperation(OperationResult result, bool reloadWhenDone) {
+  ShowResult(result);
   if (reloadWhenDone && result.done()) leftView_->ReloadTree();
 }
 
-void MainWindow::runCommand(CommandId command) {
+void MainWindow::RunCommand(CommandId command) {
   Operations& ops = context_.operations;
   switch (command) {
-    case CommandId::kInstallCar: runOperation(ops.InstallCar(), true); break;
-    case CommandId::kInstallTrack: runOperation(ops.InstallTrack(), true); break;
-    case CommandId::kInstallCarFromComp: runOperation(ops.InstallCarFromCompressed(), true); break;
-    case CommandId::kInstallTrackFromComp: runOperation(ops.InstallTrackFromCompressed(), true); break;
-    case CommandId::kRestoreCars: runOperation(ops.RestoreCars(), false); break;
-    case CommandId::kRestoreTracks: runOperation(ops.RestoreTracks(), false); break;
-    case CommandId::kRestoreStrings: runOperation(ops.RestoreStrings(), false); break;
+    case CommandId::kInstallCar: RunOperation(ops.InstallCar(), true); break;
+    case CommandId::kInstallTrack: RunOperation(ops.InstallTrack(), true); break;
+    case CommandId::kInstallCarFromComp: RunOperation(ops.InstallCarFromCompressed(), true); break;
+    case CommandId::kInstallTrackFromComp: RunOperation(ops.InstallTrackFromCompressed(), true); break;
+    case CommandId::kRestoreCars: RunOperation(ops.RestoreCars(), false); break;
+    case CommandId::kRestoreTracks: RunOperation(ops.RestoreTracks(), false); break;
+    case CommandId::kRestoreStrings: RunOperation(ops.RestoreStrings(), false); break;
     case CommandId::kReload: leftView_->ReloadTree(); break;
     case CommandId::kExit: close(); break;
     case CommandId::kStatusBar: statusBar()->setVisible(actions_.value(CommandId::kStatusBar)->isChecked()); break;
-    case CommandId::kDirToName: runOperation(ops.RenameDirsToName(), true); break;
-    case CommandId::kDirToId: runOperation(ops.RenameDirsToId(), true); break;
-    case CommandId::kGenerateSerials: onGenerateSerials(); break;
+    case CommandId::kDirToName: RunOperation(ops.RenameDirsToName(), true); break;
+    case CommandId::kDirToId: RunOperation(ops.RenameDirsToId(), true); break;
+    case CommandId::kGenerateSerials: OnGenerateSerials(); break;
     case CommandId::kFixAllErrors:
-      showResult(FixCarErrors(context_.data, *prompts_, {}, "Fix All Errors", [this] { leftView_->ReloadTree(); }));
+      ShowResult(FixCarErrors(context_.data, *prompts_, {}, "Fix All Errors", [this] { leftView_->ReloadTree(); }));
       break;
-    case CommandId::kStringEdit: onStringEdit(); break;
-    case CommandId::kOptions: onOptions(); break;
+    case CommandId::kStringEdit: OnStringEdit(); break;
+    case CommandId::kOptions: OnOptions(); break;
     case CommandId::kAbout: {
       AboutDialog about(this);
       context_.runDialog(about);
       break;
     }
-    case CommandId::kRunGame: runOperation(ops.RunGame(), false); break;
+    case CommandId::kRunGame: RunOperation(ops.RunGame(), false); break;
   }
 }
 
-void MainWindow::onGenerateSerials() {
-  showResult(GenerateSerials(context_.data, *prompts_, [this] { leftView_->ReloadTree(); }).result);
+void MainWindow::OnGenerateSerials() {
+  ShowResult(GenerateSerials(context_.data, *prompts_, [this] { leftView_->ReloadTree(); }).result);
 }
 
-void MainWindow::onStringEdit() {
+void MainWindow::OnStringEdit() {
   if (context_.settings.KRAXText == 0) {
     prompts_->Message("This is disabled in option \"Enable KRAX String editting\"");
     return;
   }
-  runOperation(context_.operations.OpenStringEditor(), false);
+  RunOperation(context_.operations.OpenStringEditor(), false);
 }
 
-void MainWindow::onOptions() {
+void MainWindow::OnOptions() {
   OptionsDialog dialog(context_.settings, *prompts_, context_.options, this);
   if (context_.runDialog(dialog) != QDialog::Accepted) return;
   UseGameFolder(context_.settings, context_.data);
   dataView_->setArchiveFolder(FromGameText(context_.settings.CPATH));
-  updateCaption();
+  UpdateCaption();
   leftView_->ReloadTree();
 }
 
-void MainWindow::onNewDocument() {
+void MainWindow::OnNewDocument() {
   documentTitle_ = QStringLiteral("Welcome");
-  updateCaption();
+  UpdateCaption();
   leftView_->ReloadTree();  // a restart rebuilds the tree instead of adding to it
 }
 
-void MainWindow::onOpenDocument() {
+void MainWindow::OnOpenDocument() {
   const QString path = QFileDialog::getOpenFileName(this, QString(), QString(),
                                                     QString::fromLatin1(kDocumentFilter));
-  if (!path.isEmpty()) openDocumentFile(path);
+  if (!path.isEmpty()) OpenDocumentFile(path);
 }
 
 void MainWindow::setRecentFiles(const QStringList& files) {
   recentFiles_ = files.mid(0, kRecentFileCount);
 }
 
-void MainWindow::openDocument(const QString& path) {
+void MainWindow::OpenDocument(const QString& path) {
   const QString full = QFileInfo(path).absoluteFilePath();
   recentFiles_.removeAll(full);
   recentFiles_.prepend(full);
   while (recentFiles_.size() > kRecentFileCount) recentFiles_.removeLast();
   if (recentFilesChanged) recentFilesChanged(recentFiles_);
   documentTitle_ = QFileInfo(full).fileName();
-  updateCaption();
+  UpdateCaption();
 }
 
-void MainWindow::openDocumentFile(const QString& path) {
-  openDocument(path);
+void MainWindow::OpenDocumentFile(const QString& path) {
+  OpenDocument(path);
   leftView_->ReloadTree();
 }
 
@@ -302,7 +302,7 @@ bool MainWindow::showsDemo() const {
   return !context_.demoGameFolder.empty() && context_.settings.KRAXPath == context_.demoGameFolder;
 }
 
-void MainWindow::updateCaption() {
+void MainWindow::UpdateCaption() {
   QString caption = documentTitle_ + QStringLiteral(" - KRAXManager");
   if (showsDemo()) caption += QStringLiteral(" (demo installation)");
   setWindowTitle(caption);
@@ -316,7 +316,7 @@ void MainWindow::updateCaption() {
   if (demoPane_ != nullptr) demoPane_->setVisible(showsDemo());
 }
 
-void MainWindow::switchPane(int step) {
+void MainWindow::SwitchPane(int step) {
   QWidget* panes[2] = {leftView_, dataView_};
   const int current = dataView_->isAncestorOf(focusWidget()) || focusWidget() == dataView_ ? 1 : 0;
   QWidget* next = panes[(current + step + 2) % 2];
@@ -365,9 +365,9 @@ void MainWindow::dropEvent(QDropEvent* event) {
   if (path.isEmpty() && source.isEmpty()) return;
   event->acceptProposedAction();
   if (!path.isEmpty()) {
-    openDocumentFile(path);
+    OpenDocumentFile(path);
   } else {
-    runOperation(context_.operations.InstallFromPath(-1, ToGameText(source)), true);
+    RunOperation(context_.operations.InstallFromPath(-1, ToGameText(source)), true);
   }
 }
 

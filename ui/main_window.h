@@ -27,8 +27,8 @@ namespace krax::ui {
 
 class GameTreeView;
 class ItemDetailsForm;
-class CProfilesMenu;
-class CTreePane;
+class ProfilesMenu;
+class TreePane;
 
 // Opening a ".viv" file only names it in the caption and the recent-file list; no game data
 // comes from it.
@@ -59,8 +59,8 @@ class MainWindow : public QMainWindow {
   const MainWindowContext& context() const { return context_; }
   GameTreeView* leftView() const { return leftView_; }
   ItemDetailsForm* dataView() const { return dataView_; }
-  CTreePane* treePane() const { return treePane_; }
-  CProfilesMenu* profilesMenu() const { return profilesMenu_; }
+  TreePane* treePane() const { return treePane_; }
+  ProfilesMenu* profilesMenu() const { return profilesMenu_; }
   // The caption's first part: "Welcome", or the name of the last opened file.
   const QString& documentTitle() const { return documentTitle_; }
   // The opened files, newest first ("Recent File List", four entries).
@@ -74,17 +74,17 @@ class MainWindow : public QMainWindow {
   QLabel* carCountPane() const { return carCountPane_; }
 
   // The tree's first update: fills the catalogs and the tree.
-  void initialUpdate();
+  void InitialUpdate();
   // Runs a command as its menu item or toolbar button does.
-  void runCommand(CommandId command);
+  void RunCommand(CommandId command);
   // The status line: short results and progress texts, kept until the next one.
-  void setStatusText(const QString& text);
+  void SetStatusText(const QString& text);
   // Opens a ".viv" file as a document: it names the caption and heads the recent list.
-  void openDocument(const QString& path);
-  // As openDocument, then reloads the tree as a restart does.
-  void openDocumentFile(const QString& path);
+  void OpenDocument(const QString& path);
+  // As OpenDocument, then reloads the tree as a restart does.
+  void OpenDocumentFile(const QString& path);
   // The caption: document title, a dash and the program's name (and whether it is the demo).
-  void updateCaption();
+  void UpdateCaption();
   bool showsDemo() const;
 
  protected:
@@ -92,20 +92,20 @@ class MainWindow : public QMainWindow {
   void dropEvent(QDropEvent* event) override;
 
  private:
-  void buildActions();
-  void buildMenus();
-  void buildToolBar();
-  void buildStatusBar();
-  void showCarCount(int enabledCarCount);
-  void showResult(const OperationResult& result);
+  void BuildActions();
+  void BuildMenus();
+  void BuildToolBar();
+  void BuildStatusBar();
+  void ShowCarCount(int enabledCarCount);
+  void ShowResult(const OperationResult& result);
   // Runs an operation and reloads the tree when it finished and `reloadWhenDone` says so.
-  void runOperation(OperationResult result, bool reloadWhenDone);
-  void onOptions();
-  void onGenerateSerials();
-  void onStringEdit();
-  void onNewDocument();
-  void onOpenDocument();
-  void switchPane(int step);
+  void RunOperation(OperationResult result, bool reloadWhenDone);
+  void OnOptions();
+  void OnGenerateSerials();
+  void OnStringEdit();
+  void OnNewDocument();
+  void OnOpenDocument();
+  void SwitchPane(int step);
 
   MainWindowContext context_;
   std::unique_ptr<Prompts> ownPrompts_;
@@ -119,8 +119,8 @@ class MainWindow : public QMainWindow {
   QLabel* carCountPane_ = nullptr;
   QHash<CommandId, QAction*> actions_;
   QLabel* demoPane_ = nullptr;  // "Demo installation" while the demo is shown
-  CTreePane* treePane_ = nullptr;         // the filter above the tree
-  CProfilesMenu* profilesMenu_ = nullptr;
+  TreePane* treePane_ = nullptr;         // the filter above the tree
+  ProfilesMenu* profilesMenu_ = nullptr;
 };
 
 }  // namespace krax::ui

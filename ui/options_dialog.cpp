@@ -91,17 +91,17 @@ OptionsDialog::OptionsDialog(Settings& settings, Prompts& prompts, OptionsServic
   cdPathEdit_ = Field("cdPathEdit", this);
   archiveFolderEdit_ = Field("archiveFolderEdit", this);
   addField("Path for KRAX:", gameFolderEdit_, "gameFolderBrowse", "gameFolderDefault",
-           &OptionsDialog::browseGameFolder, &OptionsDialog::defaultGameFolder);
+           &OptionsDialog::BrowseGameFolder, &OptionsDialog::DefaultGameFolder);
   addField("On car right double click run:", carEditorEdit_, "carEditorBrowse",
-           "carEditorDefault", &OptionsDialog::browseCarEditor, &OptionsDialog::defaultCarEditor);
+           "carEditorDefault", &OptionsDialog::BrowseCarEditor, &OptionsDialog::DefaultCarEditor);
   addField("On track right double click run:", trackEditorEdit_, "trackEditorBrowse",
-           "trackEditorDefault", &OptionsDialog::browseTrackEditor,
-           &OptionsDialog::defaultTrackEditor);
-  addField("KRAX CD:", cdPathEdit_, "cdPathBrowse", "cdPathDefault", &OptionsDialog::browseCdPath,
-           &OptionsDialog::defaultCdPath);
+           "trackEditorDefault", &OptionsDialog::BrowseTrackEditor,
+           &OptionsDialog::DefaultTrackEditor);
+  addField("KRAX CD:", cdPathEdit_, "cdPathBrowse", "cdPathDefault", &OptionsDialog::BrowseCdPath,
+           &OptionsDialog::DefaultCdPath);
   addField("Default Path for Compressed Files:", archiveFolderEdit_, "archiveFolderBrowse",
-           "archiveFolderDefault", &OptionsDialog::browseArchiveFolder,
-           &OptionsDialog::defaultArchiveFolder);
+           "archiveFolderDefault", &OptionsDialog::BrowseArchiveFolder,
+           &OptionsDialog::DefaultArchiveFolder);
   column->addLayout(fields);
 
   auto* icons = new QGroupBox(QStringLiteral("Use error car icons for:"), this);
@@ -126,13 +126,13 @@ OptionsDialog::OptionsDialog(Settings& settings, Prompts& prompts, OptionsServic
 
   for (std::string Settings::*field : {&Settings::KRAXPath, &Settings::KRAXCarEdit, &Settings::KRAXTrackEdit,
                                       &Settings::KRAXCDPath, &Settings::CPATH}) {
-    connect(editFor(field), &QLineEdit::textEdited, this, [this, field] { setByUser_.push_back(nameOf(field)); });
+    connect(EditFor(field), &QLineEdit::textEdited, this, [this, field] { setByUser_.push_back(nameOf(field)); });
   }
 
-  showHeld();
+  ShowHeld();
 }
 
-QLineEdit* OptionsDialog::editFor(std::string Settings::*field) const {
+QLineEdit* OptionsDialog::EditFor(std::string Settings::*field) const {
   if (field == &Settings::KRAXPath) return gameFolderEdit_;
   if (field == &Settings::KRAXCarEdit) return carEditorEdit_;
   if (field == &Settings::KRAXTrackEdit) return trackEditorEdit_;
@@ -148,7 +148,7 @@ const char* OptionsDialog::nameOf(std::string Settings::*field) const {
   return "CPATH";
 }
 
-std::vector<std::string> OptionsDialog::namesToStore() const {
+std::vector<std::string> OptionsDialog::NamesToStore() const {
   std::vector<std::string> names;
   for (const SettingName& name : kSettingNames) {
     const auto standIn = std::find_if(services_.standIns.begin(), services_.standIns.end(),
@@ -162,7 +162,7 @@ std::vector<std::string> OptionsDialog::namesToStore() const {
   return names;
 }
 
-void OptionsDialog::showHeld() {
+void OptionsDialog::ShowHeld() {
   gameFolderEdit_->setText(FromGameText(held_.KRAXPath));
   carEditorEdit_->setText(FromGameText(held_.KRAXCarEdit));
   trackEditorEdit_->setText(FromGameText(held_.KRAXTrackEdit));
@@ -174,7 +174,7 @@ void OptionsDialog::showHeld() {
   stringEditCheck_->setChecked(held_.KRAXText != 0);
 }
 
-void OptionsDialog::takeOver() {
+void OptionsDialog::TakeOver() {
   held_.KRAXPath = ToGameText(gameFolderEdit_->text());
   held_.KRAXCarEdit = ToGameText(carEditorEdit_->text());
   held_.KRAXTrackEdit = ToGameText(trackEditorEdit_->text());
@@ -189,17 +189,17 @@ void OptionsDialog::takeOver() {
 void OptionsDialog::setHeld(std::string Settings::*field, std::string value) {
   held_.*field = std::move(value);
   setByUser_.push_back(nameOf(field));
-  showHeld();  // a button never reads a field: typed text not taken over is replaced
+  ShowHeld();  // a button never reads a field: typed text not taken over is replaced
 }
 
-void OptionsDialog::browseFolder(const char* title, std::string Settings::*field) {
+void OptionsDialog::BrowseFolder(const char* title, std::string Settings::*field) {
   // Opens in the folder the field shows (only the start place: the held values stay).
-  const std::string folder = prompts_.ChooseFolderIn(title, ToGameText(editFor(field)->text()));
+  const std::string folder = prompts_.ChooseFolderIn(title, ToGameText(EditFor(field)->text()));
   if (!folder.empty()) setHeld(field, folder);
 }
 
-void OptionsDialog::browseExecutable(std::string Settings::*field) {
-  const QString command = editFor(field)->text();
+void OptionsDialog::BrowseExecutable(std::string Settings::*field) {
+  const QString command = EditFor(field)->text();
   const std::string startFolder =
       command.isEmpty() || command == QLatin1String(kDefaultShellAction) ? std::string() : ToGameText(QFileInfo(command).path());
   const std::string file = prompts_.ChooseFileIn("Open", kExecutableFilter, startFolder);
@@ -207,33 +207,33 @@ void OptionsDialog::browseExecutable(std::string Settings::*field) {
     setHeld(field, file);
   } else {
     held_.*field = file;
-    takeOver();  // cancelled: every field keeps the text it showed
+    TakeOver();  // cancelled: every field keeps the text it showed
   }
 }
 
-void OptionsDialog::browseGameFolder() { browseFolder("Select KRAX folder", &Settings::KRAXPath); }
-void OptionsDialog::browseCarEditor() { browseExecutable(&Settings::KRAXCarEdit); }
-void OptionsDialog::browseTrackEditor() { browseExecutable(&Settings::KRAXTrackEdit); }
-void OptionsDialog::browseCdPath() { browseFolder("Select KRAX CD Path", &Settings::KRAXCDPath); }
-void OptionsDialog::browseArchiveFolder() {
-  browseFolder("Select Default Path For Compressed Files", &Settings::CPATH);
+void OptionsDialog::BrowseGameFolder() { BrowseFolder("Select KRAX folder", &Settings::KRAXPath); }
+void OptionsDialog::BrowseCarEditor() { BrowseExecutable(&Settings::KRAXCarEdit); }
+void OptionsDialog::BrowseTrackEditor() { BrowseExecutable(&Settings::KRAXTrackEdit); }
+void OptionsDialog::BrowseCdPath() { BrowseFolder("Select KRAX CD Path", &Settings::KRAXCDPath); }
+void OptionsDialog::BrowseArchiveFolder() {
+  BrowseFolder("Select Default Path For Compressed Files", &Settings::CPATH);
 }
 
-void OptionsDialog::defaultGameFolder() {
+void OptionsDialog::DefaultGameFolder() {
   setHeld(&Settings::KRAXPath, services_.findGameFolder ? services_.findGameFolder() : "");
 }
-void OptionsDialog::defaultCarEditor() { setHeld(&Settings::KRAXCarEdit, kDefaultShellAction); }
-void OptionsDialog::defaultTrackEditor() { setHeld(&Settings::KRAXTrackEdit, kDefaultShellAction); }
-void OptionsDialog::defaultCdPath() {
+void OptionsDialog::DefaultCarEditor() { setHeld(&Settings::KRAXCarEdit, kDefaultShellAction); }
+void OptionsDialog::DefaultTrackEditor() { setHeld(&Settings::KRAXTrackEdit, kDefaultShellAction); }
+void OptionsDialog::DefaultCdPath() {
   setHeld(&Settings::KRAXCDPath, services_.findCdDrive ? services_.findCdDrive() : "");
 }
-void OptionsDialog::defaultArchiveFolder() {
+void OptionsDialog::DefaultArchiveFolder() {
   // The game folder as stored, not what the game folder field shows now.
   setHeld(&Settings::CPATH, settings_.KRAXPath);
 }
 
 void OptionsDialog::accept() {
-  takeOver();
+  TakeOver();
   for (std::string* value : {&held_.KRAXPath, &held_.KRAXCarEdit, &held_.KRAXTrackEdit,
                              &held_.KRAXCDPath, &held_.CPATH}) {
     *value = WithoutTrailingSeparator(*value);
@@ -241,7 +241,7 @@ void OptionsDialog::accept() {
   const bool switchesTextOn = settings_.KRAXText == 0 && held_.KRAXText != 0;
   settings_ = held_;
   if (switchesTextOn && services_.loadGameText) services_.loadGameText();
-  const std::vector<std::string> names = namesToStore();
+  const std::vector<std::string> names = NamesToStore();
   const bool saved = names.size() < std::size(kSettingNames) && services_.saveSome
                          ? services_.saveSome(settings_, names)
                          : !services_.save || services_.save(settings_);

@@ -182,7 +182,7 @@ QStringList TakeScreenshots(MainWindow& frame, const QString& folder) {
     state.bytesTotal = 96ull * 1024 * 1024;
     state.bytesDone = 41ull * 1024 * 1024;
     state.currentFile = "/cd/GameData/CarModel/SKRA/fedata.eng";
-    progress.update(state);
+    progress.Update(state);
     keep(progress, QStringLiteral("copy-progress.png"));
     progress.hide();
   }
@@ -252,7 +252,7 @@ QStringList TakeScreenshots(MainWindow& frame, const QString& folder) {
     frame.treePane()->filterBox()->setText(QStringLiteral("ra"));
     keep(frame, QStringLiteral("main-filter.png"));
     frame.treePane()->filterBox()->clear();
-    CProfilesMenu& profiles = *frame.profilesMenu();
+    ProfilesMenu& profiles = *frame.profilesMenu();
     profiles.popup(frame.mapToGlobal(QPoint(frame.width() / 3, frame.menuBar()->height())));
     keep(profiles, QStringLiteral("menu-profiles.png"));
     profiles.close();
@@ -261,7 +261,7 @@ QStringList TakeScreenshots(MainWindow& frame, const QString& folder) {
       dialog.show();
       keep(dialog, QStringLiteral("profiles-manage.png"));
     };
-    profiles.manage();
+    profiles.Manage();
     profiles.runDialog = runDialog;
   }
   {

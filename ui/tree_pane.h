@@ -10,20 +10,20 @@ namespace krax::ui {
 
 class GameTreeView;
 
-class CTreePane : public QWidget {
+class TreePane : public QWidget {
   Q_OBJECT
 
  public:
-  CTreePane(GameTreeView* tree, QWidget* parent = nullptr);
+  TreePane(GameTreeView* tree, QWidget* parent = nullptr);
 
   GameTreeView* tree() const { return tree_; }
   QLineEdit* filterBox() const { return filterBox_; }
   QCheckBox* errorsOnlyBox() const { return errorsOnly_; }
   // Ctrl+F: the filter box gets the keyboard, its text selected.
-  void focusFilter();
+  void FocusFilter();
 
  private:
-  void applyFilter();
+  void ApplyFilter();
 
   GameTreeView* tree_;
   QLineEdit* filterBox_ = nullptr;

@@ -28,7 +28,7 @@ class UiCarPicture : public ::testing::Test {
     MainWindowContext context{demo_->settings, demo_->data, *operations_, {}, &prompts_,
                              [](QDialog&) { return QDialog::Rejected; }, {}};
     frame_ = std::make_unique<MainWindow>(context);
-    frame_->initialUpdate();
+    frame_->InitialUpdate();
   }
   ItemDetailsForm& form() { return *frame_->dataView(); }
   PictureFrame& picture() { return *form().findChild<PictureFrame*>(QStringLiteral("pictureFrame")); }

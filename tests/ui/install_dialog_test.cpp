@@ -58,8 +58,8 @@ TEST(UiInstallDialog, ShowsThePlanAndClosesOnlyWhenAccepted) {
   // ".." replaces the base and keeps the typed ID; a cancelled browser changes nothing.
   dialog.idEdit()->setText(QStringLiteral(" MINE "));
   prompts.folders = {"/elsewhere", ""};
-  dialog.browseDestination();
-  dialog.browseDestination();
+  dialog.BrowseDestination();
+  dialog.BrowseDestination();
   EXPECT_EQ(prompts.folderTitles, (std::vector<std::string>{kInstallBrowseTitle, kInstallBrowseTitle}));
   EXPECT_EQ(dialog.destinationEdit()->text(), QStringLiteral("/elsewhere"));
 
@@ -111,7 +111,7 @@ TEST(UiInstallDialog, WindowPacksACarAndInstallsItAgain) {
   uitest::ScriptedPrompts prompts;  // the install dialog is answered by its default question
   GameOperations operations(demo.data, demo.settings, prompts);
   MainWindow frame(MainWindowContext{demo.settings, demo.data, operations, {}, &prompts, {}, {}});
-  frame.initialUpdate();
+  frame.InitialUpdate();
   const std::size_t cars = demo.data.CarTable.count();
   const CarRecord& first = demo.data.CarTable[0];
   const std::string archive = demo.settings.CPATH + "/" + first.name.value() + ".zip";

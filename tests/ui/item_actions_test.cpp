@@ -31,7 +31,7 @@ class UiItemActions : public ::testing::Test {
     operations_ = std::make_unique<GameOperations>(demo_->data, demo_->settings, prompts_);
     MainWindowContext context{demo_->settings, demo_->data, *operations_, {}, &prompts_, {}, {}};
     frame_ = std::make_unique<MainWindow>(context);
-    frame_->initialUpdate();
+    frame_->InitialUpdate();
   }
   GameTreeView& tree() { return *frame_->leftView(); }
 
@@ -98,7 +98,7 @@ TEST_F(UiItemActions, WritingAFreeNumberClearsTheDuplicateImageAtOnce) {
   tree().setCurrentItem(item);
   const int free = ProposeSerialNumber(demo_->data, static_cast<std::size_t>(duplicate));
   frame_->dataView()->findChild<QLineEdit*>(QStringLiteral("fedataEdit"))->setText(QString::number(free));
-  frame_->dataView()->writeSerial();
+  frame_->dataView()->WriteSerial();
   EXPECT_NE(ItemImage(item), kImageSerialDuplicate);
   EXPECT_TRUE(frame_->promptPane()->text().contains(QString::number(free)));
 }

@@ -34,7 +34,7 @@ class UiProfilesAndFilter : public ::testing::Test {
     operations_->setProfileFolder(profiles_.path());
     MainWindowContext context{demo_->settings, demo_->data, *operations_, {}, &prompts_, {}, {}};
     frame_ = std::make_unique<MainWindow>(context);
-    frame_->initialUpdate();
+    frame_->InitialUpdate();
   }
   GameTreeView& tree() { return *frame_->leftView(); }
   // The labels of the visible cars.
@@ -65,7 +65,7 @@ class UiProfilesAndFilter : public ::testing::Test {
 };
 
 TEST_F(UiProfilesAndFilter, SaveGoToTheStockGameAndComeBackFromTheMenu) {
-  CProfilesMenu& menu = *frame_->profilesMenu();
+  ProfilesMenu& menu = *frame_->profilesMenu();
   QStringList items;
   for (QAction* a : menu.actions()) {
     if (!a->isSeparator()) items << a->text() + (a->shortcut().isEmpty() ? "" : " " + a->shortcut().toString());
@@ -75,27 +75,27 @@ TEST_F(UiProfilesAndFilter, SaveGoToTheStockGameAndComeBackFromTheMenu) {
 
   const auto mine = carStates();
   menu.askName = [] { return QStringLiteral("Evening"); };
-  menu.saveCurrent();
-  menu.refreshApplyMenu();
-  ASSERT_EQ(menu.applyMenu()->actions().size(), 1);
-  EXPECT_EQ(menu.applyMenu()->actions()[0]->text(), QStringLiteral("Evening"));
+  menu.SaveCurrent();
+  menu.RefreshApplyMenu();
+  ASSERT_EQ(menu.ApplyMenu()->actions().size(), 1);
+  EXPECT_EQ(menu.ApplyMenu()->actions()[0]->text(), QStringLiteral("Evening"));
 
-  menu.applyStockGame();  // offers to save first (yes), shows the plan (yes)
+  menu.ApplyStockGame();  // offers to save first (yes), shows the plan (yes)
   EXPECT_NE(carStates(), mine);
   for (QTreeWidgetItem* item : uitest::Descendants(tree().tracksGroup())) {
     if (ItemImage(item) == kImageTrackActive) {
       EXPECT_EQ(item->text(0), QStringLiteral("Original"));
     }
   }
-  menu.refreshApplyMenu();
-  ASSERT_EQ(menu.applyMenu()->actions().size(), 2);  // "Before stock game ..." and "Evening"
-  menu.applyMenu()->actions()[1]->trigger();
+  menu.RefreshApplyMenu();
+  ASSERT_EQ(menu.ApplyMenu()->actions().size(), 2);  // "Before stock game ..." and "Evening"
+  menu.ApplyMenu()->actions()[1]->trigger();
   EXPECT_EQ(carStates(), mine);
 }
 
 TEST_F(UiProfilesAndFilter, TheFilterNarrowsTheTreeAndSeveralCarsChangeAtOnce) {
   const QStringList all = visibleCars();
-  CTreePane& pane = *frame_->treePane();
+  TreePane& pane = *frame_->treePane();
   QTest::keyClicks(pane.filterBox(), QStringLiteral("RA"));
   QStringList expected;
   for (std::size_t slot = 0; slot < demo_->data.CarTable.count(); ++slot) {

@@ -23,7 +23,7 @@ TEST(UiRenameRestore, DirToIdShowsItsSummaryAndTheTreeTheNewFoldersAndRestoreIts
   GameOperations operations(demo.data, demo.settings, prompts);
   MainWindowContext context{demo.settings, demo.data, operations, {}, &prompts, [](QDialog&) { return 0; }, {}};
   MainWindow frame(context);
-  frame.initialUpdate();
+  frame.InitialUpdate();
 
   // Each bulk command first shows its plan and asks; No changes nothing.
   const std::string carModel = CarFolderPath(demo.settings.KRAXPath);

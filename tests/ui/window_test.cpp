@@ -74,7 +74,7 @@ TEST_F(UiWindow, StatusPaneShowsPokusUntilTheFirstReport) {
   Open();
   EXPECT_EQ(frame_->carCountPane()->text(), QStringLiteral("POKUS"));
   EXPECT_EQ(frame_->promptPane()->text(), QStringLiteral("Ready"));
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   EXPECT_EQ(frame_->carCountPane()->text(),
             QStringLiteral("No.Cars:%1").arg(demo_->manifest.EnabledTopLevelCars()));
   EXPECT_EQ(frame_->windowTitle(), QStringLiteral("Welcome - KRAXManager"));
@@ -83,7 +83,7 @@ TEST_F(UiWindow, StatusPaneShowsPokusUntilTheFirstReport) {
 TEST_F(UiWindow, EmptyCarFolderReportsZero) {
   demo_->settings.KRAXPath = demo_->root() + "/no-such-game";
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   EXPECT_EQ(frame_->carCountPane()->text(), QStringLiteral("No.Cars:0"));
   EXPECT_EQ(tree().carsGroup()->childCount(), 0);
   EXPECT_EQ(tree().tracksGroup()->childCount(), kStockTrackSlotCount);
@@ -91,7 +91,7 @@ TEST_F(UiWindow, EmptyCarFolderReportsZero) {
 
 TEST_F(UiWindow, TreeHoldsEveryCarAndTrackWithItsCode) {
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   ASSERT_EQ(tree().topLevelItemCount(), 2);
   QTreeWidgetItem* cars = tree().topLevelItem(0);
   QTreeWidgetItem* tracks = tree().topLevelItem(1);
@@ -153,7 +153,7 @@ TEST_F(UiWindow, TreeHoldsEveryCarAndTrackWithItsCode) {
 
 TEST_F(UiWindow, CarsSitInTheirSubFoldersInByteOrder) {
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   int nested = 0;
   for (const DemoCar& demoCar : demo_->manifest.cars) {
     const int slot = slotOfFolder(demoCar.folder);
@@ -200,7 +200,7 @@ TEST_F(UiWindow, CarsSitInTheirSubFoldersInByteOrder) {
 
 TEST_F(UiWindow, ImagesFollowTheIconSettingsAfterAReload) {
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   auto imagesInUse = [&] {
     std::set<int> images;
     for (QTreeWidgetItem* item : Descendants(tree().carsGroup())) {
@@ -238,7 +238,7 @@ TEST_F(UiWindow, ImagesFollowTheIconSettingsAfterAReload) {
 
 TEST_F(UiWindow, DisablingACarChangesItsImageAndTheCountAtOnce) {
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   demo_->settings.DUPL_SN = 1;
   tree().ReloadTree();
   int duplicate = -1;
@@ -253,10 +253,10 @@ TEST_F(UiWindow, DisablingACarChangesItsImageAndTheCountAtOnce) {
   EXPECT_EQ(ItemImage(item), kImageSerialDuplicate);
   const int before = demo_->data.EnabledCarCount;
   tree().setCurrentItem(item);
-  tree().leftDoubleClick();
+  tree().LeftDoubleClick();
   EXPECT_EQ(ItemImage(item), kImageCarDisabled);
   EXPECT_EQ(frame_->carCountPane()->text(), QStringLiteral("No.Cars:%1").arg(before - 1));
-  tree().leftDoubleClick();  // enabled again: the plain car image until the next reload
+  tree().LeftDoubleClick();  // enabled again: the plain car image until the next reload
   EXPECT_EQ(ItemImage(item), kImageCar);
   EXPECT_EQ(frame_->carCountPane()->text(), QStringLiteral("No.Cars:%1").arg(before));
   EXPECT_TRUE(prompts_.messages.empty());
@@ -264,7 +264,7 @@ TEST_F(UiWindow, DisablingACarChangesItsImageAndTheCountAtOnce) {
 
 TEST_F(UiWindow, DoubleClickOnEmptySpaceActsOnTheSelection) {
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   frame_->resize(900, 700);
   frame_->show();
   QTreeWidgetItem* item = FindByCode(tree().carsGroup(), 0);
@@ -288,14 +288,14 @@ TEST_F(UiWindow, DoubleClickOnEmptySpaceActsOnTheSelection) {
 
 TEST_F(UiWindow, CommandsNotBuiltYetSaySo) {
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   QTreeWidgetItem* track = nullptr;
   for (QTreeWidgetItem* item : Descendants(tree().tracksGroup())) {
     if (IsTrackFolderCode(ItemCode(item)) && ItemImage(item) == kImageTrackInactive) track = item;
   }
   ASSERT_NE(track, nullptr);
   tree().setCurrentItem(track);
-  tree().leftDoubleClick();
+  tree().LeftDoubleClick();
   EXPECT_EQ(ItemImage(track), kImageTrackInactive) << "no switch happened, so none is shown";
   frame_->action(CommandId::kInstallCar)->trigger();
   ASSERT_EQ(prompts_.messages.size(), 2u);
@@ -305,7 +305,7 @@ TEST_F(UiWindow, CommandsNotBuiltYetSaySo) {
   QTreeWidgetItem* slot = tree().tracksGroup()->child(0);
   tree().setCurrentItem(slot);
   const bool expanded = slot->isExpanded();
-  tree().leftDoubleClick();
+  tree().LeftDoubleClick();
   EXPECT_NE(slot->isExpanded(), expanded);
   EXPECT_EQ(prompts_.messages.size(), 2u);
 }
@@ -314,7 +314,7 @@ TEST_F(UiWindow, GenerateSerialNumbersRewritesDuplicatesAndReloads) {
   Open();
   int fills = 0;
   QObject::connect(&tree(), &GameTreeView::carCountReported, [&fills](int) { ++fills; });
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   auto duplicates = [&] {
     int n = 0;
     for (std::size_t i = 0; i < demo_->data.CarTable.count(); ++i) {
@@ -339,7 +339,7 @@ TEST_F(UiWindow, GenerateSerialNumbersRewritesDuplicatesAndReloads) {
 
 TEST_F(UiWindow, AReloadClearsTheFormSoNoStaleSlotIsWritten) {
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   tree().setCurrentItem(FindByCode(tree().carsGroup(), 0));
   ASSERT_TRUE(form().hasItem());
   frame_->action(CommandId::kReload)->trigger();
@@ -347,7 +347,7 @@ TEST_F(UiWindow, AReloadClearsTheFormSoNoStaleSlotIsWritten) {
   EXPECT_TRUE(text("nameEdit").isEmpty());
   EXPECT_TRUE(tree().selectedItems().isEmpty());
   control<QLineEdit>("fedataEdit")->setText(QStringLiteral("123"));
-  form().writeSerial();
+  form().WriteSerial();
   EXPECT_TRUE(prompts_.messages.empty());
   EXPECT_TRUE(prompts_.questions.empty());
   EXPECT_NE(car(0).fedataSerial(), 123);
@@ -390,10 +390,10 @@ TEST_F(UiWindow, MenusAndToolbarFollowTheCommandTable) {
 
 TEST_F(UiWindow, OpeningADocumentOnlyNamesItAndReloads) {
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   const int cars = static_cast<int>(Descendants(tree().carsGroup()).size());
   for (int i = 1; i <= 5; ++i) {
-    frame_->openDocumentFile(QStringLiteral("/tmp/race%1.viv").arg(i));
+    frame_->OpenDocumentFile(QStringLiteral("/tmp/race%1.viv").arg(i));
   }
   EXPECT_EQ(frame_->windowTitle(), QStringLiteral("race5.viv - KRAXManager"));
   EXPECT_EQ(frame_->recentFiles(),
@@ -406,7 +406,7 @@ TEST_F(UiWindow, OpeningADocumentOnlyNamesItAndReloads) {
 
 TEST_F(UiWindow, FormShowsACarWithItsFiguresAndFlags) {
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   int slot = -1;
   for (std::size_t i = 0; i < demo_->data.CarTable.count(); ++i) {
     const CarRecord& c = car(static_cast<int>(i));
@@ -451,7 +451,7 @@ TEST_F(UiWindow, FormShowsACarWithItsFiguresAndFlags) {
 
 TEST_F(UiWindow, StockCarsOfferTheirRestoreAndAddOnsDoNot) {
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   int stock = 0, addOn = 0;
   for (const DemoCar& demoCar : demo_->manifest.cars) {
     if (!demoCar.hasFedata) continue;
@@ -476,7 +476,7 @@ TEST_F(UiWindow, StockCarsOfferTheirRestoreAndAddOnsDoNot) {
 
 TEST_F(UiWindow, FormShowsStockSlotsAddOnTracksAndGroups) {
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   form().ShowItem(StockSlotCode(2));
   EXPECT_EQ(text("nameEdit"), FromGameText(StockTrackTable[2].displayName));
   EXPECT_EQ(text("directoryEdit"), FromGameText(demo_->data.SlotFolderPath(2)));
@@ -512,7 +512,7 @@ TEST_F(UiWindow, FormShowsStockSlotsAddOnTracksAndGroups) {
 
 TEST_F(UiWindow, CarWithoutFrontEndDataShowsItsPathAndNoFedataFlag) {
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   int slot = -1;
   for (std::size_t i = 0; i < demo_->data.CarTable.count(); ++i) {
     if (!car(static_cast<int>(i)).hasFedata()) slot = static_cast<int>(i);
