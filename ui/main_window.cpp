@@ -54,26 +54,26 @@ MainWindow::MainWindow(MainWindowContext context, QWidget* parent)
   // Client area: tree on the left, details form on the right.
   splitter_ = new QSplitter(Qt::Horizontal, this);
   splitter_->setObjectName(QStringLiteral("splitter"));
-  leftView_ = new GameTreeView(context_.data, context_.settings, context_.operations, splitter_);
-  dataView_ = new ItemDetailsForm(context_.data, context_.settings, context_.operations, *prompts_,
+  gameTree_ = new GameTreeView(context_.data, context_.settings, context_.operations, splitter_);
+  detailsForm_ = new ItemDetailsForm(context_.data, context_.settings, context_.operations, *prompts_,
                             splitter_);
-  treePane_ = new TreePane(leftView_, splitter_);
+  treePane_ = new TreePane(gameTree_, splitter_);
   splitter_->addWidget(treePane_);
-  splitter_->addWidget(dataView_);
+  splitter_->addWidget(detailsForm_);
   splitter_->setStretchFactor(0, 0);
   splitter_->setStretchFactor(1, 1);
   splitter_->setChildrenCollapsible(false);
-  splitter_->setSizes({leftView_->sizeHint().width(), dataView_->sizeHint().width()});
+  splitter_->setSizes({gameTree_->sizeHint().width(), detailsForm_->sizeHint().width()});
   setCentralWidget(splitter_);
 
-  connect(leftView_, &GameTreeView::carCountReported, this, &MainWindow::ShowCarCount);
-  connect(leftView_, &GameTreeView::itemSelected, dataView_, &ItemDetailsForm::ShowItem);
-  connect(leftView_, &GameTreeView::itemsDeleted, dataView_, &ItemDetailsForm::ClearItem);
-  connect(leftView_, &GameTreeView::operationFinished, this, &MainWindow::ShowResult);
-  connect(dataView_, &ItemDetailsForm::operationFinished, this, &MainWindow::ShowResult);
-  connect(dataView_, &ItemDetailsForm::carFlagsChanged, leftView_, &GameTreeView::RefreshCarImages);
-  connect(dataView_, &ItemDetailsForm::reloadRequested, leftView_, &GameTreeView::ReloadTree);
-  leftView_->setFormActions([this](QMenu* menu) { dataView_->AddItemActions(menu); });
+  connect(gameTree_, &GameTreeView::carCountReported, this, &MainWindow::ShowCarCount);
+  connect(gameTree_, &GameTreeView::itemSelected, detailsForm_, &ItemDetailsForm::ShowItem);
+  connect(gameTree_, &GameTreeView::itemsDeleted, detailsForm_, &ItemDetailsForm::ClearItem);
+  connect(gameTree_, &GameTreeView::operationFinished, this, &MainWindow::ShowResult);
+  connect(detailsForm_, &ItemDetailsForm::operationFinished, this, &MainWindow::ShowResult);
+  connect(detailsForm_, &ItemDetailsForm::carFlagsChanged, gameTree_, &GameTreeView::RefreshCarImages);
+  connect(detailsForm_, &ItemDetailsForm::reloadRequested, gameTree_, &GameTreeView::ReloadTree);
+  gameTree_->setFormActions([this](QMenu* menu) { detailsForm_->AddItemActions(menu); });
 
   setAcceptDrops(true);
   UpdateCaption();
@@ -147,7 +147,7 @@ void MainWindow::BuildMenus() {
       connect(profilesMenu_, &ProfilesMenu::operationFinished, this, [this](const OperationResult& result) {
         ShowResult(result);
         // Saving and applying read the catalogs afresh: the tree follows in any case.
-        leftView_->ReloadTree();
+        gameTree_->ReloadTree();
       });
     }
   }
@@ -184,7 +184,7 @@ void MainWindow::BuildStatusBar() {
   // Caps, Num and Scroll Lock: Qt offers no portable way to read those states.
 }
 
-void MainWindow::InitialUpdate() { leftView_->FillTree(); }
+void MainWindow::InitialUpdate() { gameTree_->FillTree(); }
 
 void MainWindow::SetStatusText(const QString& text) {
   statusBar()->clearMessage();
@@ -213,7 +213,7 @@ void MainWindow::ShowResult(const OperationResult& result) {
 
 void MainWindow::RunOperation(OperationResult result, bool reloadWhenDone) {
   ShowResult(result);
-  if (reloadWhenDone && result.done()) leftView_->ReloadTree();
+  if (reloadWhenDone && result.done()) gameTree_->ReloadTree();
 }
 
 void MainWindow::RunCommand(CommandId command) {
@@ -226,14 +226,14 @@ void MainWindow::RunCommand(CommandId command) {
     case CommandId::kRestoreCars: RunOperation(ops.RestoreCars(), false); break;
     case CommandId::kRestoreTracks: RunOperation(ops.RestoreTracks(), false); break;
     case CommandId::kRestoreStrings: RunOperation(ops.RestoreStrings(), false); break;
-    case CommandId::kReload: leftView_->ReloadTree(); break;
+    case CommandId::kReload: gameTree_->ReloadTree(); break;
     case CommandId::kExit: close(); break;
     case CommandId::kStatusBar: statusBar()->setVisible(actions_.value(CommandId::kStatusBar)->isChecked()); break;
     case CommandId::kDirToName: RunOperation(ops.RenameDirsToName(), true); break;
     case CommandId::kDirToId: RunOperation(ops.RenameDirsToId(), true); break;
     case CommandId::kGenerateSerials: OnGenerateSerials(); break;
     case CommandId::kFixAllErrors:
-      ShowResult(FixCarErrors(context_.data, *prompts_, {}, "Fix All Errors", [this] { leftView_->ReloadTree(); }));
+      ShowResult(FixCarErrors(context_.data, *prompts_, {}, "Fix All Errors", [this] { gameTree_->ReloadTree(); }));
       break;
     case CommandId::kStringEdit: OnStringEdit(); break;
     case CommandId::kOptions: OnOptions(); break;
@@ -247,7 +247,7 @@ void MainWindow::RunCommand(CommandId command) {
 }
 
 void MainWindow::OnGenerateSerials() {
-  ShowResult(GenerateSerials(context_.data, *prompts_, [this] { leftView_->ReloadTree(); }).result);
+  ShowResult(GenerateSerials(context_.data, *prompts_, [this] { gameTree_->ReloadTree(); }).result);
 }
 
 void MainWindow::OnStringEdit() {
@@ -262,15 +262,15 @@ void MainWindow::OnOptions() {
   OptionsDialog dialog(context_.settings, *prompts_, context_.options, this);
   if (context_.runDialog(dialog) != QDialog::Accepted) return;
   UseGameFolder(context_.settings, context_.data);
-  dataView_->setArchiveFolder(FromGameText(context_.settings.CPATH));
+  detailsForm_->setArchiveFolder(FromGameText(context_.settings.CPATH));
   UpdateCaption();
-  leftView_->ReloadTree();
+  gameTree_->ReloadTree();
 }
 
 void MainWindow::OnNewDocument() {
   documentTitle_ = QStringLiteral("Welcome");
   UpdateCaption();
-  leftView_->ReloadTree();  // a restart rebuilds the tree instead of adding to it
+  gameTree_->ReloadTree();  // a restart rebuilds the tree instead of adding to it
 }
 
 void MainWindow::OnOpenDocument() {
@@ -295,7 +295,7 @@ void MainWindow::OpenDocument(const QString& path) {
 
 void MainWindow::OpenDocumentFile(const QString& path) {
   OpenDocument(path);
-  leftView_->ReloadTree();
+  gameTree_->ReloadTree();
 }
 
 bool MainWindow::showsDemo() const {
@@ -317,11 +317,11 @@ void MainWindow::UpdateCaption() {
 }
 
 void MainWindow::SwitchPane(int step) {
-  QWidget* panes[2] = {leftView_, dataView_};
-  const int current = dataView_->isAncestorOf(focusWidget()) || focusWidget() == dataView_ ? 1 : 0;
+  QWidget* panes[2] = {gameTree_, detailsForm_};
+  const int current = detailsForm_->isAncestorOf(focusWidget()) || focusWidget() == detailsForm_ ? 1 : 0;
   QWidget* next = panes[(current + step + 2) % 2];
-  if (next == dataView_) {
-    dataView_->widget()->nextInFocusChain()->setFocus(Qt::TabFocusReason);
+  if (next == detailsForm_) {
+    detailsForm_->widget()->nextInFocusChain()->setFocus(Qt::TabFocusReason);
   } else {
     next->setFocus();
   }

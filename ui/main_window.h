@@ -57,8 +57,8 @@ class MainWindow : public QMainWindow {
   ~MainWindow() override;
 
   const MainWindowContext& context() const { return context_; }
-  GameTreeView* leftView() const { return leftView_; }
-  ItemDetailsForm* dataView() const { return dataView_; }
+  GameTreeView* gameTree() const { return gameTree_; }
+  ItemDetailsForm* detailsForm() const { return detailsForm_; }
   TreePane* treePane() const { return treePane_; }
   ProfilesMenu* profilesMenu() const { return profilesMenu_; }
   // The caption's first part: "Welcome", or the name of the last opened file.
@@ -113,8 +113,8 @@ class MainWindow : public QMainWindow {
   QString documentTitle_;
   QStringList recentFiles_;
   QSplitter* splitter_ = nullptr;
-  GameTreeView* leftView_ = nullptr;
-  ItemDetailsForm* dataView_ = nullptr;
+  GameTreeView* gameTree_ = nullptr;
+  ItemDetailsForm* detailsForm_ = nullptr;
   QLabel* promptPane_ = nullptr;
   QLabel* carCountPane_ = nullptr;
   QHash<CommandId, QAction*> actions_;

@@ -97,7 +97,7 @@ QStringList TakeScreenshots(MainWindow& frame, const QString& folder) {
     const QString file = QDir(folder).filePath(name);
     if (Save(widget, file)) written << file;
   };
-  GameTreeView& tree = *frame.leftView();
+  GameTreeView& tree = *frame.gameTree();
 
   // A car with an error or two shows the most of the form.
   QTreeWidgetItem* car = FindItem(tree, [](QTreeWidgetItem* item) {

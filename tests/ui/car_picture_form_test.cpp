@@ -30,7 +30,7 @@ class UiCarPicture : public ::testing::Test {
     frame_ = std::make_unique<MainWindow>(context);
     frame_->InitialUpdate();
   }
-  ItemDetailsForm& form() { return *frame_->dataView(); }
+  ItemDetailsForm& form() { return *frame_->detailsForm(); }
   PictureFrame& picture() { return *form().findChild<PictureFrame*>(QStringLiteral("pictureFrame")); }
   QPushButton& fixButton() { return *form().findChild<QPushButton*>(QStringLiteral("fixButton")); }
   QCheckBox& police() { return *form().findChild<QCheckBox*>(QStringLiteral("policeCheck")); }

@@ -116,8 +116,8 @@ TEST(UiInstallDialog, WindowPacksACarAndInstallsItAgain) {
   const CarRecord& first = demo.data.CarTable[0];
   const std::string archive = demo.settings.CPATH + "/" + first.name.value() + ".zip";
 
-  frame.dataView()->ShowItem(0);
-  frame.dataView()->findChild<QPushButton*>(QStringLiteral("zipButton"))->click();
+  frame.detailsForm()->ShowItem(0);
+  frame.detailsForm()->findChild<QPushButton*>(QStringLiteral("zipButton"))->click();
   EXPECT_EQ(prompts.statuses.back(), "Done");
   ASSERT_TRUE(IsFile(archive));
 

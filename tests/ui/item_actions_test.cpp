@@ -33,7 +33,7 @@ class UiItemActions : public ::testing::Test {
     frame_ = std::make_unique<MainWindow>(context);
     frame_->InitialUpdate();
   }
-  GameTreeView& tree() { return *frame_->leftView(); }
+  GameTreeView& tree() { return *frame_->gameTree(); }
 
   std::unique_ptr<uitest::DemoFixture> demo_;
   uitest::ScriptedPrompts prompts_;
@@ -97,8 +97,8 @@ TEST_F(UiItemActions, WritingAFreeNumberClearsTheDuplicateImageAtOnce) {
   ASSERT_EQ(ItemImage(item), kImageSerialDuplicate);
   tree().setCurrentItem(item);
   const int free = ProposeSerialNumber(demo_->data, static_cast<std::size_t>(duplicate));
-  frame_->dataView()->findChild<QLineEdit*>(QStringLiteral("fedataEdit"))->setText(QString::number(free));
-  frame_->dataView()->WriteSerial();
+  frame_->detailsForm()->findChild<QLineEdit*>(QStringLiteral("fedataEdit"))->setText(QString::number(free));
+  frame_->detailsForm()->WriteSerial();
   EXPECT_NE(ItemImage(item), kImageSerialDuplicate);
   EXPECT_TRUE(frame_->promptPane()->text().contains(QString::number(free)));
 }

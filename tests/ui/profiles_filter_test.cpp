@@ -36,7 +36,7 @@ class UiProfilesAndFilter : public ::testing::Test {
     frame_ = std::make_unique<MainWindow>(context);
     frame_->InitialUpdate();
   }
-  GameTreeView& tree() { return *frame_->leftView(); }
+  GameTreeView& tree() { return *frame_->gameTree(); }
   // The labels of the visible cars.
   QStringList visibleCars() {
     QStringList cars;

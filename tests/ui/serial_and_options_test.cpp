@@ -340,7 +340,7 @@ TEST(UiOptionsCommand, OkReloadsTheTreeCancelDoesNot) {
   };
   EXPECT_TRUE(saysDemo());
   int fills = 0;
-  QObject::connect(frame.leftView(), &GameTreeView::carCountReported, [&fills](int) { ++fills; });
+  QObject::connect(frame.gameTree(), &GameTreeView::carCountReported, [&fills](int) { ++fills; });
   frame.InitialUpdate();
   EXPECT_EQ(fills, 1);
   frame.RunCommand(CommandId::kOptions);
@@ -348,7 +348,7 @@ TEST(UiOptionsCommand, OkReloadsTheTreeCancelDoesNot) {
   answer = QDialog::Accepted;
   frame.RunCommand(CommandId::kOptions);
   EXPECT_EQ(fills, 2);
-  EXPECT_EQ(frame.leftView()->topLevelItemCount(), 2);
+  EXPECT_EQ(frame.gameTree()->topLevelItemCount(), 2);
   EXPECT_TRUE(saysDemo());
 }
 

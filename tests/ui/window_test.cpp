@@ -44,8 +44,8 @@ class UiWindow : public ::testing::Test {
                              [this](QDialog&) { return dialogAnswer_; }, {}};
     frame_ = std::make_unique<MainWindow>(context);
   }
-  GameTreeView& tree() { return *frame_->leftView(); }
-  ItemDetailsForm& form() { return *frame_->dataView(); }
+  GameTreeView& tree() { return *frame_->gameTree(); }
+  ItemDetailsForm& form() { return *frame_->detailsForm(); }
   template <typename T>
   T* control(const char* name) {
     T* widget = form().findChild<T*>(QString::fromLatin1(name));
