@@ -2,6 +2,7 @@
 // (status-bar line, then tooltip line).
 #pragma once
 
+#include <QtGlobal>
 #include <array>
 #include <optional>
 
@@ -43,46 +44,46 @@ struct CommandInfo {
   CommandPicture picture;
 };
 
-// In menu order within each menu.
+// In menu order within each menu; the texts are translated in the main window's context.
 inline constexpr std::array<CommandInfo, 18> kCommands = {{
-    {CommandId::kInstallCar, Menu::kFile, "Install  Car", "Install New Car", "Install New Car", true,
+    {CommandId::kInstallCar, Menu::kFile, QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Install  Car"), QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Install New Car"), QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Install New Car"), true,
      CommandPicture::kInstallCar},
-    {CommandId::kInstallTrack, Menu::kFile, "Install Track", "Install New Track", "Install New Track",
+    {CommandId::kInstallTrack, Menu::kFile, QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Install Track"), QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Install New Track"), QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Install New Track"),
      true, CommandPicture::kInstallTrack},
-    {CommandId::kInstallCarFromComp, Menu::kFile, "Install Car From Comp.",
-     "Install new car from compressed file", "Install new car from compressed file", true,
+    {CommandId::kInstallCarFromComp, Menu::kFile, QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Install Car From Comp."),
+     QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Install new car from compressed file"), QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Install new car from compressed file"), true,
      CommandPicture::kInstallCarFromComp},
-    {CommandId::kInstallTrackFromComp, Menu::kFile, "Install Track From Comp.",
-     "Install new track from compressed file", "Install new track from compressed file", true,
+    {CommandId::kInstallTrackFromComp, Menu::kFile, QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Install Track From Comp."),
+     QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Install new track from compressed file"), QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Install new track from compressed file"), true,
      CommandPicture::kInstallTrackFromComp},
-    {CommandId::kRestoreCars, Menu::kFile, "Restore Cars", "Restore All Cars from KRAX CD",
-     "Restore All Cars", true, CommandPicture::kRestoreCars},
-    {CommandId::kRestoreTracks, Menu::kFile, "Restore &Tracks", "Restore all tracks from KRAX CD",
-     "Restore all tracks", true, CommandPicture::kRestoreTracks},
-    {CommandId::kRestoreStrings, Menu::kFile, "Restore strings", "Restore KRAX Strings",
-     "Restore KRAX Strings", true, CommandPicture::kRestoreStrings},
-    {CommandId::kReload, Menu::kFile, "&Reload", "Reload content", "Reload content", true,
+    {CommandId::kRestoreCars, Menu::kFile, QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Restore Cars"), QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Restore All Cars from KRAX CD"),
+     QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Restore All Cars"), true, CommandPicture::kRestoreCars},
+    {CommandId::kRestoreTracks, Menu::kFile, QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Restore &Tracks"), QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Restore all tracks from KRAX CD"),
+     QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Restore all tracks"), true, CommandPicture::kRestoreTracks},
+    {CommandId::kRestoreStrings, Menu::kFile, QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Restore strings"), QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Restore KRAX Strings"),
+     QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Restore KRAX Strings"), true, CommandPicture::kRestoreStrings},
+    {CommandId::kReload, Menu::kFile, QT_TRANSLATE_NOOP("krax::ui::MainWindow", "&Reload"), QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Reload content"), QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Reload content"), true,
      CommandPicture::kReload},
-    {CommandId::kExit, Menu::kFile, "E&xit", "Quit the application", "Exit", false,
+    {CommandId::kExit, Menu::kFile, QT_TRANSLATE_NOOP("krax::ui::MainWindow", "E&xit"), QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Quit the application"), QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Exit"), false,
      CommandPicture::kReload},
-    {CommandId::kStatusBar, Menu::kView, "&Status Bar", "Show or hide the status bar",
-     "Toggle StatusBar", false, CommandPicture::kReload},
-    {CommandId::kDirToName, Menu::kCommands, "DIR = NAME", "Rename All Car Dirs To Cars Names",
-     "Rename All Car Dirs To Cars Names", false, CommandPicture::kReload},
-    {CommandId::kDirToId, Menu::kCommands, "DIR = ID", "Rename All Car Dirs To Cars ID",
-     "Rename All Car Dirs To Cars ID", false, CommandPicture::kReload},
-    {CommandId::kGenerateSerials, Menu::kCommands, "Generate S.N.", "Generate Unique Serial Numbers",
-     "Generate Unique Serial Numbers", true, CommandPicture::kGenerateSerials},
-    {CommandId::kFixAllErrors, Menu::kCommands, "Fix All Errors...", "Fix the errors of every car",
-     "Fix All Errors", false, CommandPicture::kReload},
-    {CommandId::kStringEdit, Menu::kCommands, "KRAX String Edit", "KRAX String Editor",
-     "KRAX String Editor", true, CommandPicture::kStringEdit},
-    {CommandId::kOptions, Menu::kCommands, "Options", "Options", "Options", true,
+    {CommandId::kStatusBar, Menu::kView, QT_TRANSLATE_NOOP("krax::ui::MainWindow", "&Status Bar"), QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Show or hide the status bar"),
+     QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Toggle StatusBar"), false, CommandPicture::kReload},
+    {CommandId::kDirToName, Menu::kCommands, QT_TRANSLATE_NOOP("krax::ui::MainWindow", "DIR = NAME"), QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Rename All Car Dirs To Cars Names"),
+     QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Rename All Car Dirs To Cars Names"), false, CommandPicture::kReload},
+    {CommandId::kDirToId, Menu::kCommands, QT_TRANSLATE_NOOP("krax::ui::MainWindow", "DIR = ID"), QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Rename All Car Dirs To Cars ID"),
+     QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Rename All Car Dirs To Cars ID"), false, CommandPicture::kReload},
+    {CommandId::kGenerateSerials, Menu::kCommands, QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Generate S.N."), QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Generate Unique Serial Numbers"),
+     QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Generate Unique Serial Numbers"), true, CommandPicture::kGenerateSerials},
+    {CommandId::kFixAllErrors, Menu::kCommands, QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Fix All Errors..."), QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Fix the errors of every car"),
+     QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Fix All Errors"), false, CommandPicture::kReload},
+    {CommandId::kStringEdit, Menu::kCommands, QT_TRANSLATE_NOOP("krax::ui::MainWindow", "KRAX String Edit"), QT_TRANSLATE_NOOP("krax::ui::MainWindow", "KRAX String Editor"),
+     QT_TRANSLATE_NOOP("krax::ui::MainWindow", "KRAX String Editor"), true, CommandPicture::kStringEdit},
+    {CommandId::kOptions, Menu::kCommands, QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Options"), QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Options"), QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Options"), true,
      CommandPicture::kOptions},
-    {CommandId::kAbout, Menu::kHelp, "&About KRAXManager...",
-     "Display program information, version number and copyright", "About", false,
+    {CommandId::kAbout, Menu::kHelp, QT_TRANSLATE_NOOP("krax::ui::MainWindow", "&About KRAXManager..."),
+     QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Display program information, version number and copyright"), QT_TRANSLATE_NOOP("krax::ui::MainWindow", "About"), false,
      CommandPicture::kReload},
-    {CommandId::kRunGame, Menu::kToolbarOnly, "Run KRAX", "Run KRAX without initial movies", "Run KRAX",
+    {CommandId::kRunGame, Menu::kToolbarOnly, QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Run KRAX"), QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Run KRAX without initial movies"), QT_TRANSLATE_NOOP("krax::ui::MainWindow", "Run KRAX"),
      true, CommandPicture::kRunGame},
 }};
 

@@ -44,7 +44,7 @@ MainWindow::MainWindow(MainWindowContext context, QWidget* parent)
   }
   if (!context_.runDialog) context_.runDialog = [](QDialog& dialog) { return dialog.exec(); };
 
-  documentTitle_ = QStringLiteral("Welcome");
+  documentTitle_ = tr("Welcome");
 
   BuildActions();
   BuildMenus();
@@ -83,10 +83,10 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::BuildActions() {
   for (const CommandInfo& info : kCommands) {
-    auto* action = new QAction(QString::fromLatin1(info.text), this);
+    auto* action = new QAction(tr(info.text), this);
     action->setObjectName(QStringLiteral("command%1").arg(static_cast<int>(info.id)));
-    action->setStatusTip(QString::fromLatin1(info.statusTip));
-    action->setToolTip(QString::fromLatin1(info.toolTip));
+    action->setStatusTip(tr(info.statusTip));
+    action->setToolTip(tr(info.toolTip));
     if (info.hasPicture) action->setIcon(CommandIcon(info.picture));
     const CommandId id = info.id;
     connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
@@ -120,12 +120,12 @@ void MainWindow::BuildMenus() {
     Menu menu;
     const char* title;
   };
-  const MenuTitle titles[] = {{Menu::kFile, "&File"},
-                              {Menu::kView, "&View"},
-                              {Menu::kCommands, "&Commands"},
-                              {Menu::kHelp, "&Help"}};
+  const MenuTitle titles[] = {{Menu::kFile, QT_TR_NOOP("&File")},
+                              {Menu::kView, QT_TR_NOOP("&View")},
+                              {Menu::kCommands, QT_TR_NOOP("&Commands")},
+                              {Menu::kHelp, QT_TR_NOOP("&Help")}};
   for (const MenuTitle& title : titles) {
-    QMenu* menu = menuBar()->addMenu(QString::fromLatin1(title.title));
+    QMenu* menu = menuBar()->addMenu(tr(title.title));
     for (const CommandInfo& info : kCommands) {
       if (info.menu != title.menu) continue;
       // Groups of the File menu: installs, restores, reload, exit.
@@ -135,10 +135,10 @@ void MainWindow::BuildMenus() {
       menu->addAction(actions_.value(info.id));
     }
     if (title.menu == Menu::kView) {
-      QAction* filter = menu->addAction(QStringLiteral("&Filter Cars And Tracks"), this, [this] { treePane_->FocusFilter(); });
+      QAction* filter = menu->addAction(tr("&Filter Cars And Tracks"), this, [this] { treePane_->FocusFilter(); });
       filter->setObjectName(QStringLiteral("filterAction"));
       filter->setShortcut(QKeySequence::Find);
-      filter->setStatusTip(QStringLiteral("Show only the cars and tracks whose name, ID or folder holds a text"));
+      filter->setStatusTip(tr("Show only the cars and tracks whose name, ID or folder holds a text"));
     }
     if (title.menu == Menu::kCommands) {
       // The profiles come after the commands, before Help.
@@ -154,7 +154,7 @@ void MainWindow::BuildMenus() {
 }
 
 void MainWindow::BuildToolBar() {
-  QToolBar* bar = addToolBar(QStringLiteral("Toolbar"));
+  QToolBar* bar = addToolBar(tr("Toolbar"));
   bar->setObjectName(QStringLiteral("toolBar"));
   bar->setIconSize(QSize(16, 16));
   bar->setMovable(true);  // gripper; dockable at every side
@@ -170,11 +170,11 @@ void MainWindow::BuildToolBar() {
 }
 
 void MainWindow::BuildStatusBar() {
-  promptPane_ = new QLabel(QStringLiteral("Ready"), this);
+  promptPane_ = new QLabel(tr("Ready"), this);
   promptPane_->setObjectName(QStringLiteral("promptPane"));
   promptPane_->setMinimumWidth(1);
   statusBar()->addWidget(promptPane_, 1);
-  carCountPane_ = new QLabel(QStringLiteral("POKUS"), this);
+  carCountPane_ = new QLabel(tr("POKUS"), this);
   carCountPane_->setObjectName(QStringLiteral("carCountPane"));
   carCountPane_->setFrameStyle(QFrame::Panel | QFrame::Raised);  // the pop-out pane
   carCountPane_->setMinimumWidth(carCountPane_->fontMetrics().horizontalAdvance(
@@ -192,7 +192,7 @@ void MainWindow::SetStatusText(const QString& text) {
 }
 
 void MainWindow::ShowCarCount(int enabledCarCount) {
-  carCountPane_->setText(QString::asprintf("No.Cars:%d", enabledCarCount));
+  carCountPane_->setText(tr("No.Cars:%1").arg(enabledCarCount));
 }
 
 void MainWindow::ShowResult(const OperationResult& result) {
@@ -268,14 +268,14 @@ void MainWindow::OnOptions() {
 }
 
 void MainWindow::OnNewDocument() {
-  documentTitle_ = QStringLiteral("Welcome");
+  documentTitle_ = tr("Welcome");
   UpdateCaption();
   gameTree_->ReloadTree();  // a restart rebuilds the tree instead of adding to it
 }
 
 void MainWindow::OnOpenDocument() {
   const QString path = QFileDialog::getOpenFileName(this, QString(), QString(),
-                                                    QString::fromLatin1(kDocumentFilter));
+                                                    tr(kDocumentFilter));
   if (!path.isEmpty()) OpenDocumentFile(path);
 }
 
@@ -303,14 +303,14 @@ bool MainWindow::showsDemo() const {
 }
 
 void MainWindow::UpdateCaption() {
-  QString caption = documentTitle_ + QStringLiteral(" - KRAXManager");
-  if (showsDemo()) caption += QStringLiteral(" (demo installation)");
+  QString caption = documentTitle_ + tr(" - KRAXManager");
+  if (showsDemo()) caption += tr(" (demo installation)");
   setWindowTitle(caption);
   // The status bar keeps saying it too, whatever the status line shows meanwhile.
   if (demoPane_ == nullptr && showsDemo()) {
-    demoPane_ = new QLabel(QStringLiteral("Demo installation"), this);
+    demoPane_ = new QLabel(tr("Demo installation"), this);
     demoPane_->setObjectName(QStringLiteral("demoPane"));
-    demoPane_->setToolTip(QStringLiteral("Invented cars and tracks. Choose your own game folder in Options."));
+    demoPane_->setToolTip(tr("Invented cars and tracks. Choose your own game folder in Options."));
     statusBar()->insertPermanentWidget(0, demoPane_);
   }
   if (demoPane_ != nullptr) demoPane_->setVisible(showsDemo());

@@ -32,7 +32,7 @@ class TreePane;
 
 // Opening a ".viv" file only names it in the caption and the recent-file list; no game data
 // comes from it.
-inline constexpr const char* kDocumentFilter = "KRAXMa Files (*.viv)";
+inline constexpr const char* kDocumentFilter = QT_TRANSLATE_NOOP("krax::ui::MainWindow", "KRAXMa Files (*.viv)");
 inline constexpr int kRecentFileCount = 4;
 
 // What the window works on; everything outlives the window.
