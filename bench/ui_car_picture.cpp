@@ -21,7 +21,7 @@
 #include "tools/car_entries.h"
 #include "tools/demo_shape_image.h"
 #include "tools/viv_writer.h"
-#include "ui/data_view.h"
+#include "ui/item_details_form.h"
 
 namespace {
 
@@ -79,7 +79,7 @@ void ShowCar(benchmark::State& state, bool picture) {
   Game& game = SharedGame();
   krax::test::PendingOperations operations;
   SilentPrompts prompts;
-  ui::CDataView form(game.data, game.settings, operations, prompts);
+  ui::ItemDetailsForm form(game.data, game.settings, operations, prompts);
   form.resize(700, 520);
   form.show();
   const int slot = picture ? game.withPicture : game.withoutPicture;

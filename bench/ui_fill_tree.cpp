@@ -18,7 +18,7 @@
 #include "operations/operations.h"
 #include "tests/support/pending_operations.h"
 #include "tools/demo_install.h"
-#include "ui/left_view.h"
+#include "ui/game_tree_view.h"
 #include "ui/tree_model_logic.h"
 
 namespace {
@@ -74,12 +74,12 @@ struct ShownTree {
   }
   GameData data;
   krax::test::PendingOperations operations;
-  ui::CLeftView tree;
+  ui::GameTreeView tree;
 };
 
 void BM_FillTree(benchmark::State& state) {
   ShownTree shown;
-  ui::CLeftView& tree = shown.tree;
+  ui::GameTreeView& tree = shown.tree;
   const GameData& data = shown.data;
   for (auto _ : state) {
     tree.ReloadTree();
@@ -96,7 +96,7 @@ constexpr const char* kTyped = "ravelin";
 constexpr int kFilterKeystrokes = 8;
 void BM_FilterTyped(benchmark::State& state) {
   ShownTree shownTree;
-  ui::CLeftView& tree = shownTree.tree;
+  ui::GameTreeView& tree = shownTree.tree;
   tree.ReloadTree();
   std::vector<QTreeWidgetItem*> cars;
   for (QTreeWidgetItemIterator it(tree.carsGroup()); *it; ++it) {

@@ -43,7 +43,7 @@ QString AboutText() {
   return lines.join(QLatin1Char('\n'));
 }
 
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("AboutDialog"));
   setWindowTitle(QStringLiteral("About KRAXManager"));
   auto* column = new QVBoxLayout(this);

@@ -9,11 +9,11 @@ namespace krax::ui {
 // The text of the About box's large field, line by line, credits last.
 QString AboutText();
 
-class CAboutDlg : public QDialog {
+class AboutDialog : public QDialog {
   Q_OBJECT
 
  public:
-  explicit CAboutDlg(QWidget* parent = nullptr);
+  explicit AboutDialog(QWidget* parent = nullptr);
 };
 
 }  // namespace krax::ui

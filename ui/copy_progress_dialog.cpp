@@ -26,7 +26,7 @@ CopyProgressDialog::CopyProgressDialog(const QString& title, QWidget* parent)
   setValue(0);
 }
 
-bool CopyProgressDialog::update(const ProgressState& state) {
+bool CopyProgressDialog::Update(const ProgressState& state) {
   setLabelText(FromGameText(ProgressText(state)));
   // Bytes measure the work best; a copy of empty files moves by files.
   int step = 0;

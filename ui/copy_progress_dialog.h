@@ -17,7 +17,7 @@ class CopyProgressDialog : public QProgressDialog {
   CopyProgressDialog(const QString& title, QWidget* parent = nullptr);
 
   // Shows `state`; false once the user pressed Cancel.
-  bool update(const ProgressState& state);
+  bool Update(const ProgressState& state);
 };
 
 }  // namespace krax::ui

@@ -31,7 +31,7 @@ InstallDialog::InstallDialog(InstallDialogState& state, Prompts& prompts, QWidge
   browseButton_ = new QPushButton(QStringLiteral(".."), this);
   browseButton_->setObjectName(QStringLiteral("browseButton"));
   browseButton_->setFixedWidth(browseButton_->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 12);
-  connect(browseButton_, &QPushButton::clicked, this, &InstallDialog::browseDestination);
+  connect(browseButton_, &QPushButton::clicked, this, &InstallDialog::BrowseDestination);
 
   auto* top = new QGridLayout;
   top->addWidget(new QLabel(QStringLiteral("ID:"), this), 0, 0);
@@ -92,7 +92,7 @@ InstallDialog::InstallDialog(InstallDialogState& state, Prompts& prompts, QWidge
   resize(width, fontMetrics().lineSpacing() * 22);
 }
 
-void InstallDialog::browseDestination() {
+void InstallDialog::BrowseDestination() {
   const std::string folder = prompts_.ChooseFolder(kInstallBrowseTitle);
   if (folder.empty()) return;
   // The ID the user typed stays as typed.

@@ -28,7 +28,7 @@ class InstallDialog : public QDialog {
   InstallDialog(InstallDialogState& state, Prompts& prompts, QWidget* parent = nullptr);
 
   // ".." next to the destination base: a folder browser; cancelling changes nothing.
-  void browseDestination();
+  void BrowseDestination();
   // OK: the edited values go into the state; the dialog closes when the operation accepts them.
   void accept() override;
 

@@ -18,9 +18,8 @@
 #include "gamedata/game_data.h"
 #include "operations/game_operations.h"
 #include "platform/game_discovery.h"
-#include "ui/document.h"
 #include "ui/first_start.h"
-#include "ui/main_frame.h"
+#include "ui/main_window.h"
 #include "ui/pictures.h"
 #include "ui/screenshots.h"
 #include "ui/tree_model_logic.h"
@@ -82,9 +81,9 @@ int main(int argc, char** argv) {
                                   : SettingsStore();
   Settings settings = StartUpSettings(store);
 
-  ui::CMainFrame* frameRef = nullptr;
+  ui::MainWindow* frameRef = nullptr;
   ui::WidgetPrompts prompts(nullptr, [&frameRef](const QString& text) {
-    if (frameRef) frameRef->setStatusText(text);
+    if (frameRef) frameRef->SetStatusText(text);
   });
 
   // No game folder: ask for it, or show the demo (held in memory only).
@@ -111,26 +110,26 @@ int main(int argc, char** argv) {
     data.LoadGameText();
   };
 
-  ui::MainFrameContext context{settings, data, operations, services, &prompts, {}, demoGame};
-  ui::CMainFrame frame(context);
+  ui::MainWindowContext context{settings, data, operations, services, &prompts, {}, demoGame};
+  ui::MainWindow frame(context);
   frameRef = &frame;
   prompts.setOwner(&frame);
 
-  frame.document()->setRecentFiles(LoadRecentFileList(store));
-  frame.document()->recentFilesChanged = [&store](const QStringList& files) { SaveRecentFileList(store, files); };
+  frame.setRecentFiles(LoadRecentFileList(store));
+  frame.recentFilesChanged = [&store](const QStringList& files) { SaveRecentFileList(store, files); };
 
   // Room for the tree and the whole form, and for a good many tree rows.
   const QSize wanted = frame.sizeHint();
   frame.resize(std::max(wanted.width(), frame.fontMetrics().averageCharWidth() * 110),
                std::max(wanted.height(), frame.fontMetrics().lineSpacing() * 46));
-  frame.initialUpdate();
+  frame.InitialUpdate();
   const QStringList files = parser.positionalArguments();
-  if (!files.isEmpty()) frame.document()->openDocument(files.first());
+  if (!files.isEmpty()) frame.OpenDocument(files.first());
 
   if (!demoProblem.isEmpty()) {
-    frame.setStatusText(demoProblem);
+    frame.SetStatusText(demoProblem);
   } else if (frame.showsDemo()) {
-    frame.setStatusText(
+    frame.SetStatusText(
         QStringLiteral("Showing the demo game. Choose your own game folder in Options."));
   }
 

@@ -55,7 +55,7 @@ QCheckBox* Check(const char* text, const char* objectName, QWidget* parent) {
 
 }  // namespace
 
-COptionsDlg::COptionsDlg(Settings& settings, Prompts& prompts, OptionsServices services,
+OptionsDialog::OptionsDialog(Settings& settings, Prompts& prompts, OptionsServices services,
                          QWidget* parent)
     : QDialog(parent), settings_(settings), prompts_(prompts), services_(std::move(services)),
       held_(settings) {
@@ -68,8 +68,8 @@ COptionsDlg::COptionsDlg(Settings& settings, Prompts& prompts, OptionsServices s
   int row = 0;
   // One field: its label on a line of its own, then the box with ".." and "Default".
   auto addField = [&](const char* label, QLineEdit* edit, const char* browseName,
-                      const char* defaultName, void (COptionsDlg::*browse)(),
-                      void (COptionsDlg::*reset)()) {
+                      const char* defaultName, void (OptionsDialog::*browse)(),
+                      void (OptionsDialog::*reset)()) {
     auto* text = new QLabel(QString::fromLatin1(label), this);
     text->setBuddy(edit);
     fields->addWidget(text, row++, 0, 1, 3);
@@ -91,17 +91,17 @@ COptionsDlg::COptionsDlg(Settings& settings, Prompts& prompts, OptionsServices s
   cdPathEdit_ = Field("cdPathEdit", this);
   archiveFolderEdit_ = Field("archiveFolderEdit", this);
   addField("Path for KRAX:", gameFolderEdit_, "gameFolderBrowse", "gameFolderDefault",
-           &COptionsDlg::browseGameFolder, &COptionsDlg::defaultGameFolder);
+           &OptionsDialog::BrowseGameFolder, &OptionsDialog::DefaultGameFolder);
   addField("On car right double click run:", carEditorEdit_, "carEditorBrowse",
-           "carEditorDefault", &COptionsDlg::browseCarEditor, &COptionsDlg::defaultCarEditor);
+           "carEditorDefault", &OptionsDialog::BrowseCarEditor, &OptionsDialog::DefaultCarEditor);
   addField("On track right double click run:", trackEditorEdit_, "trackEditorBrowse",
-           "trackEditorDefault", &COptionsDlg::browseTrackEditor,
-           &COptionsDlg::defaultTrackEditor);
-  addField("KRAX CD:", cdPathEdit_, "cdPathBrowse", "cdPathDefault", &COptionsDlg::browseCdPath,
-           &COptionsDlg::defaultCdPath);
+           "trackEditorDefault", &OptionsDialog::BrowseTrackEditor,
+           &OptionsDialog::DefaultTrackEditor);
+  addField("KRAX CD:", cdPathEdit_, "cdPathBrowse", "cdPathDefault", &OptionsDialog::BrowseCdPath,
+           &OptionsDialog::DefaultCdPath);
   addField("Default Path for Compressed Files:", archiveFolderEdit_, "archiveFolderBrowse",
-           "archiveFolderDefault", &COptionsDlg::browseArchiveFolder,
-           &COptionsDlg::defaultArchiveFolder);
+           "archiveFolderDefault", &OptionsDialog::BrowseArchiveFolder,
+           &OptionsDialog::DefaultArchiveFolder);
   column->addLayout(fields);
 
   auto* icons = new QGroupBox(QStringLiteral("Use error car icons for:"), this);
@@ -120,19 +120,19 @@ COptionsDlg::COptionsDlg(Settings& settings, Prompts& prompts, OptionsServices s
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->setObjectName(QStringLiteral("buttons"));
-  connect(buttons, &QDialogButtonBox::accepted, this, &COptionsDlg::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &COptionsDlg::reject);
+  connect(buttons, &QDialogButtonBox::accepted, this, &OptionsDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &OptionsDialog::reject);
   column->addWidget(buttons);
 
   for (std::string Settings::*field : {&Settings::KRAXPath, &Settings::KRAXCarEdit, &Settings::KRAXTrackEdit,
                                       &Settings::KRAXCDPath, &Settings::ArchiveFolder}) {
-    connect(editFor(field), &QLineEdit::textEdited, this, [this, field] { setByUser_.push_back(nameOf(field)); });
+    connect(EditFor(field), &QLineEdit::textEdited, this, [this, field] { setByUser_.push_back(nameOf(field)); });
   }
 
-  showHeld();
+  ShowHeld();
 }
 
-QLineEdit* COptionsDlg::editFor(std::string Settings::*field) const {
+QLineEdit* OptionsDialog::EditFor(std::string Settings::*field) const {
   if (field == &Settings::KRAXPath) return gameFolderEdit_;
   if (field == &Settings::KRAXCarEdit) return carEditorEdit_;
   if (field == &Settings::KRAXTrackEdit) return trackEditorEdit_;
@@ -140,7 +140,7 @@ QLineEdit* COptionsDlg::editFor(std::string Settings::*field) const {
   return archiveFolderEdit_;
 }
 
-const char* COptionsDlg::nameOf(std::string Settings::*field) const {
+const char* OptionsDialog::nameOf(std::string Settings::*field) const {
   if (field == &Settings::KRAXPath) return "KRAXPath";
   if (field == &Settings::KRAXCarEdit) return "KRAXCarEdit";
   if (field == &Settings::KRAXTrackEdit) return "KRAXTrackEdit";
@@ -148,7 +148,7 @@ const char* COptionsDlg::nameOf(std::string Settings::*field) const {
   return "CPATH";
 }
 
-std::vector<std::string> COptionsDlg::namesToStore() const {
+std::vector<std::string> OptionsDialog::NamesToStore() const {
   std::vector<std::string> names;
   for (const SettingName& name : kSettingNames) {
     const auto standIn = std::find_if(services_.standIns.begin(), services_.standIns.end(),
@@ -162,7 +162,7 @@ std::vector<std::string> COptionsDlg::namesToStore() const {
   return names;
 }
 
-void COptionsDlg::showHeld() {
+void OptionsDialog::ShowHeld() {
   gameFolderEdit_->setText(FromGameText(held_.KRAXPath));
   carEditorEdit_->setText(FromGameText(held_.KRAXCarEdit));
   trackEditorEdit_->setText(FromGameText(held_.KRAXTrackEdit));
@@ -174,7 +174,7 @@ void COptionsDlg::showHeld() {
   stringEditCheck_->setChecked(held_.KRAXText);
 }
 
-void COptionsDlg::takeOver() {
+void OptionsDialog::TakeOver() {
   held_.KRAXPath = ToGameText(gameFolderEdit_->text());
   held_.KRAXCarEdit = ToGameText(carEditorEdit_->text());
   held_.KRAXTrackEdit = ToGameText(trackEditorEdit_->text());
@@ -186,20 +186,20 @@ void COptionsDlg::takeOver() {
   held_.KRAXText = stringEditCheck_->isChecked();
 }
 
-void COptionsDlg::setHeld(std::string Settings::*field, std::string value) {
+void OptionsDialog::setHeld(std::string Settings::*field, std::string value) {
   held_.*field = std::move(value);
   setByUser_.push_back(nameOf(field));
-  showHeld();  // a button never reads a field: typed text not taken over is replaced
+  ShowHeld();  // a button never reads a field: typed text not taken over is replaced
 }
 
-void COptionsDlg::browseFolder(const char* title, std::string Settings::*field) {
+void OptionsDialog::BrowseFolder(const char* title, std::string Settings::*field) {
   // Opens in the folder the field shows (only the start place: the held values stay).
-  const std::string folder = prompts_.ChooseFolderIn(title, ToGameText(editFor(field)->text()));
+  const std::string folder = prompts_.ChooseFolderIn(title, ToGameText(EditFor(field)->text()));
   if (!folder.empty()) setHeld(field, folder);
 }
 
-void COptionsDlg::browseExecutable(std::string Settings::*field) {
-  const QString command = editFor(field)->text();
+void OptionsDialog::BrowseExecutable(std::string Settings::*field) {
+  const QString command = EditFor(field)->text();
   const std::string startFolder =
       command.isEmpty() || command == QLatin1String(kDefaultShellAction) ? std::string() : ToGameText(QFileInfo(command).path());
   const std::string file = prompts_.ChooseFileIn("Open", kExecutableFilter, startFolder);
@@ -207,33 +207,33 @@ void COptionsDlg::browseExecutable(std::string Settings::*field) {
     setHeld(field, file);
   } else {
     held_.*field = file;
-    takeOver();  // cancelled: every field keeps the text it showed
+    TakeOver();  // cancelled: every field keeps the text it showed
   }
 }
 
-void COptionsDlg::browseGameFolder() { browseFolder("Select KRAX folder", &Settings::KRAXPath); }
-void COptionsDlg::browseCarEditor() { browseExecutable(&Settings::KRAXCarEdit); }
-void COptionsDlg::browseTrackEditor() { browseExecutable(&Settings::KRAXTrackEdit); }
-void COptionsDlg::browseCdPath() { browseFolder("Select KRAX CD Path", &Settings::KRAXCDPath); }
-void COptionsDlg::browseArchiveFolder() {
-  browseFolder("Select Default Path For Compressed Files", &Settings::ArchiveFolder);
+void OptionsDialog::BrowseGameFolder() { BrowseFolder("Select KRAX folder", &Settings::KRAXPath); }
+void OptionsDialog::BrowseCarEditor() { BrowseExecutable(&Settings::KRAXCarEdit); }
+void OptionsDialog::BrowseTrackEditor() { BrowseExecutable(&Settings::KRAXTrackEdit); }
+void OptionsDialog::BrowseCdPath() { BrowseFolder("Select KRAX CD Path", &Settings::KRAXCDPath); }
+void OptionsDialog::BrowseArchiveFolder() {
+  BrowseFolder("Select Default Path For Compressed Files", &Settings::ArchiveFolder);
 }
 
-void COptionsDlg::defaultGameFolder() {
+void OptionsDialog::DefaultGameFolder() {
   setHeld(&Settings::KRAXPath, services_.findGameFolder ? services_.findGameFolder() : "");
 }
-void COptionsDlg::defaultCarEditor() { setHeld(&Settings::KRAXCarEdit, kDefaultShellAction); }
-void COptionsDlg::defaultTrackEditor() { setHeld(&Settings::KRAXTrackEdit, kDefaultShellAction); }
-void COptionsDlg::defaultCdPath() {
+void OptionsDialog::DefaultCarEditor() { setHeld(&Settings::KRAXCarEdit, kDefaultShellAction); }
+void OptionsDialog::DefaultTrackEditor() { setHeld(&Settings::KRAXTrackEdit, kDefaultShellAction); }
+void OptionsDialog::DefaultCdPath() {
   setHeld(&Settings::KRAXCDPath, services_.findCdDrive ? services_.findCdDrive() : "");
 }
-void COptionsDlg::defaultArchiveFolder() {
+void OptionsDialog::DefaultArchiveFolder() {
   // The game folder as stored, not what the game folder field shows now.
   setHeld(&Settings::ArchiveFolder, settings_.KRAXPath);
 }
 
-void COptionsDlg::accept() {
-  takeOver();
+void OptionsDialog::accept() {
+  TakeOver();
   for (std::string* value : {&held_.KRAXPath, &held_.KRAXCarEdit, &held_.KRAXTrackEdit,
                              &held_.KRAXCDPath, &held_.ArchiveFolder}) {
     *value = WithoutTrailingSeparator(*value);
@@ -241,7 +241,7 @@ void COptionsDlg::accept() {
   const bool switchesTextOn = !settings_.KRAXText && held_.KRAXText;
   settings_ = held_;
   if (switchesTextOn && services_.loadGameText) services_.loadGameText();
-  const std::vector<std::string> names = namesToStore();
+  const std::vector<std::string> names = NamesToStore();
   const bool saved = names.size() < std::size(kSettingNames) && services_.saveSome
                          ? services_.saveSome(settings_, names)
                          : !services_.save || services_.save(settings_);

@@ -40,40 +40,40 @@ inline constexpr const char* kExecutableFilter =
 // folder, is kept).
 std::string WithoutTrailingSeparator(std::string value);
 
-class COptionsDlg : public QDialog {
+class OptionsDialog : public QDialog {
   Q_OBJECT
 
  public:
-  COptionsDlg(Settings& settings, Prompts& prompts, OptionsServices services,
+  OptionsDialog(Settings& settings, Prompts& prompts, OptionsServices services,
               QWidget* parent = nullptr);
 
   // The held values (what the controls show after the last exchange).
   const Settings& held() const { return held_; }
 
   // Button work, callable without clicking.
-  void browseGameFolder();
-  void browseCarEditor();
-  void browseTrackEditor();
-  void browseCdPath();
-  void browseArchiveFolder();
-  void defaultGameFolder();
-  void defaultCarEditor();
-  void defaultTrackEditor();
-  void defaultCdPath();
-  void defaultArchiveFolder();
+  void BrowseGameFolder();
+  void BrowseCarEditor();
+  void BrowseTrackEditor();
+  void BrowseCdPath();
+  void BrowseArchiveFolder();
+  void DefaultGameFolder();
+  void DefaultCarEditor();
+  void DefaultTrackEditor();
+  void DefaultCdPath();
+  void DefaultArchiveFolder();
 
   void accept() override;
 
  private:
-  void showHeld();  // held values -> controls
-  void takeOver();  // controls -> held values
-  void browseFolder(const char* title, std::string Settings::*field);
-  void browseExecutable(std::string Settings::*field);
+  void ShowHeld();  // held values -> controls
+  void TakeOver();  // controls -> held values
+  void BrowseFolder(const char* title, std::string Settings::*field);
+  void BrowseExecutable(std::string Settings::*field);
   void setHeld(std::string Settings::*field, std::string value);
-  QLineEdit* editFor(std::string Settings::*field) const;
+  QLineEdit* EditFor(std::string Settings::*field) const;
   const char* nameOf(std::string Settings::*field) const;
   // The values OK writes: all nine but the stand-ins the user left alone.
-  std::vector<std::string> namesToStore() const;
+  std::vector<std::string> NamesToStore() const;
 
   Settings& settings_;
   Prompts& prompts_;

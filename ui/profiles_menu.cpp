@@ -14,7 +14,7 @@
 
 namespace krax::ui {
 
-CProfilesMenu::CProfilesMenu(Operations& operations, Prompts& prompts, QWidget* parent)
+ProfilesMenu::ProfilesMenu(Operations& operations, Prompts& prompts, QWidget* parent)
     : QMenu(QStringLiteral("&Profiles"), parent), operations_(operations), prompts_(prompts) {
   setObjectName(QStringLiteral("profilesMenu"));
   askName = [this] {
@@ -23,43 +23,43 @@ CProfilesMenu::CProfilesMenu(Operations& operations, Prompts& prompts, QWidget* 
   };
   runDialog = [](QDialog& dialog) { dialog.exec(); };
 
-  QAction* save = addAction(QStringLiteral("&Save Current As..."), this, &CProfilesMenu::saveCurrent);
+  QAction* save = addAction(QStringLiteral("&Save Current As..."), this, &ProfilesMenu::SaveCurrent);
   save->setObjectName(QStringLiteral("saveProfileAction"));
   save->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
   save->setStatusTip(QStringLiteral("Save which cars are enabled and which tracks are active as a profile"));
   applyMenu_ = addMenu(QStringLiteral("&Apply"));
   applyMenu_->setObjectName(QStringLiteral("applyProfileMenu"));
-  connect(applyMenu_, &QMenu::aboutToShow, this, &CProfilesMenu::refreshApplyMenu);
-  refreshApplyMenu();
-  QAction* stock = addAction(QStringLiteral("S&tock Game"), this, &CProfilesMenu::applyStockGame);
+  connect(applyMenu_, &QMenu::aboutToShow, this, &ProfilesMenu::RefreshApplyMenu);
+  RefreshApplyMenu();
+  QAction* stock = addAction(QStringLiteral("S&tock Game"), this, &ProfilesMenu::ApplyStockGame);
   stock->setObjectName(QStringLiteral("stockGameAction"));
   stock->setStatusTip(QStringLiteral("Only the game's own cars, every track slot on Original"));
   addSeparator();
-  QAction* manageAction = addAction(QStringLiteral("&Manage..."), this, &CProfilesMenu::manage);
+  QAction* manageAction = addAction(QStringLiteral("&Manage..."), this, &ProfilesMenu::Manage);
   manageAction->setObjectName(QStringLiteral("manageProfilesAction"));
 }
 
-void CProfilesMenu::refreshApplyMenu() {
+void ProfilesMenu::RefreshApplyMenu() {
   applyMenu_->clear();
   const std::vector<std::string> names = operations_.ProfileNames();
   for (const std::string& name : names) {
     const QString text = FromGameText(name);
-    applyMenu_->addAction(text, this, [this, text] { applyProfile(text); });
+    applyMenu_->addAction(text, this, [this, text] { ApplyProfile(text); });
   }
   if (names.empty()) applyMenu_->addAction(QStringLiteral("(no profiles saved)"))->setEnabled(false);
 }
 
-void CProfilesMenu::saveCurrent() {
+void ProfilesMenu::SaveCurrent() {
   const QString name = askName().trimmed();
   if (name.isEmpty()) return;
   emit operationFinished(operations_.SaveProfile(ToGameText(name)));
 }
 
-void CProfilesMenu::applyProfile(const QString& name) { emit operationFinished(operations_.ApplyProfile(ToGameText(name))); }
+void ProfilesMenu::ApplyProfile(const QString& name) { emit operationFinished(operations_.ApplyProfile(ToGameText(name))); }
 
-void CProfilesMenu::applyStockGame() { emit operationFinished(operations_.ApplyStockGame()); }
+void ProfilesMenu::ApplyStockGame() { emit operationFinished(operations_.ApplyStockGame()); }
 
-void CProfilesMenu::manage() {
+void ProfilesMenu::Manage() {
   QDialog dialog(parentWidget());
   dialog.setObjectName(QStringLiteral("manageProfilesDialog"));
   dialog.setWindowTitle(QStringLiteral("Profiles"));

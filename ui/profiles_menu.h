@@ -13,25 +13,25 @@ struct OperationResult;
 
 namespace krax::ui {
 
-class CProfilesMenu : public QMenu {
+class ProfilesMenu : public QMenu {
   Q_OBJECT
 
  public:
-  CProfilesMenu(Operations& operations, Prompts& prompts, QWidget* parent = nullptr);
+  ProfilesMenu(Operations& operations, Prompts& prompts, QWidget* parent = nullptr);
 
   // Asks for a profile name ("" when cancelled). By default an input box; tests set their own.
   std::function<QString()> askName;
   // Shows the Manage dialog; by default modal exec(). Tests answer it themselves.
   std::function<void(QDialog&)> runDialog;
 
-  QMenu* applyMenu() const { return applyMenu_; }
+  QMenu* ApplyMenu() const { return applyMenu_; }
   // The names under "Apply", read afresh from the profile folder.
-  void refreshApplyMenu();
+  void RefreshApplyMenu();
 
-  void saveCurrent();
-  void applyProfile(const QString& name);
-  void applyStockGame();
-  void manage();
+  void SaveCurrent();
+  void ApplyProfile(const QString& name);
+  void ApplyStockGame();
+  void Manage();
 
  signals:
   // An operation ran; the game may have changed, so the tree reloads.

@@ -31,8 +31,8 @@
 #include "ui/copy_progress_dialog.h"
 #include "ui/first_start.h"
 #include "ui/install_dialog.h"
-#include "ui/left_view.h"
-#include "ui/main_frame.h"
+#include "ui/game_tree_view.h"
+#include "ui/main_window.h"
 #include "ui/options_dialog.h"
 #include "ui/pictures.h"
 #include "ui/profiles_menu.h"
@@ -54,7 +54,7 @@ bool Save(QWidget& widget, const QString& file) {
 }
 
 // The first item that `accept` takes, in tree order.
-QTreeWidgetItem* FindItem(CLeftView& tree, const std::function<bool(QTreeWidgetItem*)>& accept) {
+QTreeWidgetItem* FindItem(GameTreeView& tree, const std::function<bool(QTreeWidgetItem*)>& accept) {
   for (QTreeWidgetItemIterator it(&tree); *it; ++it) {
     if (accept(*it)) return *it;
   }
@@ -63,7 +63,7 @@ QTreeWidgetItem* FindItem(CLeftView& tree, const std::function<bool(QTreeWidgetI
 
 // The install dialog as the install command fills it for `source`. Only the preparation runs
 // (it reads the source and the game folder); the dialog is cancelled, so nothing is copied.
-bool SaveInstallDialog(CMainFrame& frame, InstallMode mode, const std::string& source, const QString& file) {
+bool SaveInstallDialog(MainWindow& frame, InstallMode mode, const std::string& source, const QString& file) {
   if (source.empty()) return false;
   const InstallPlan plan = PrepareInstall(mode, source, frame.context().data.gameFolder);
   InstallDialogState state;
@@ -90,14 +90,14 @@ std::string FirstSubfolder(const std::string& folder) {
 
 }  // namespace
 
-QStringList TakeScreenshots(CMainFrame& frame, const QString& folder) {
+QStringList TakeScreenshots(MainWindow& frame, const QString& folder) {
   QDir().mkpath(folder);
   QStringList written;
   auto keep = [&](QWidget& widget, const QString& name) {
     const QString file = QDir(folder).filePath(name);
     if (Save(widget, file)) written << file;
   };
-  CLeftView& tree = *frame.leftView();
+  GameTreeView& tree = *frame.gameTree();
 
   // A car with an error or two shows the most of the form.
   QTreeWidgetItem* car = FindItem(tree, [](QTreeWidgetItem* item) {
@@ -135,14 +135,14 @@ QStringList TakeScreenshots(CMainFrame& frame, const QString& folder) {
 
   {
     Settings copy = frame.context().settings;
-    COptionsDlg options(copy, frame.prompts(), {}, &frame);
+    OptionsDialog options(copy, frame.prompts(), {}, &frame);
     options.show();
     options.adjustSize();
     keep(options, QStringLiteral("options.png"));
     options.hide();
   }
   {
-    CAboutDlg about(&frame);
+    AboutDialog about(&frame);
     about.show();
     about.adjustSize();
     keep(about, QStringLiteral("about.png"));
@@ -182,7 +182,7 @@ QStringList TakeScreenshots(CMainFrame& frame, const QString& folder) {
     state.bytesTotal = 96ull * 1024 * 1024;
     state.bytesDone = 41ull * 1024 * 1024;
     state.currentFile = "/cd/GameData/CarModel/SKRA/fedata.eng";
-    progress.update(state);
+    progress.Update(state);
     keep(progress, QStringLiteral("copy-progress.png"));
     progress.hide();
   }
@@ -252,7 +252,7 @@ QStringList TakeScreenshots(CMainFrame& frame, const QString& folder) {
     frame.treePane()->filterBox()->setText(QStringLiteral("ra"));
     keep(frame, QStringLiteral("main-filter.png"));
     frame.treePane()->filterBox()->clear();
-    CProfilesMenu& profiles = *frame.profilesMenu();
+    ProfilesMenu& profiles = *frame.profilesMenu();
     profiles.popup(frame.mapToGlobal(QPoint(frame.width() / 3, frame.menuBar()->height())));
     keep(profiles, QStringLiteral("menu-profiles.png"));
     profiles.close();
@@ -261,7 +261,7 @@ QStringList TakeScreenshots(CMainFrame& frame, const QString& folder) {
       dialog.show();
       keep(dialog, QStringLiteral("profiles-manage.png"));
     };
-    profiles.manage();
+    profiles.Manage();
     profiles.runDialog = runDialog;
   }
   {

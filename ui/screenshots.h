@@ -9,10 +9,10 @@
 
 namespace krax::ui {
 
-class CMainFrame;
+class MainWindow;
 
 // Writes the pictures (main-car.png, main-track.png, options.png, about.png ...) into
 // `folder`; returns the files written.
-QStringList TakeScreenshots(CMainFrame& frame, const QString& folder);
+QStringList TakeScreenshots(MainWindow& frame, const QString& folder);
 
 }  // namespace krax::ui

@@ -77,8 +77,8 @@ StringEditorDialog::StringEditorDialog(const std::string& text, std::size_t line
     textBox_->setPlainText(shown);
   }
 
-  connect(textBox_, &QPlainTextEdit::textChanged, this, &StringEditorDialog::checkLineCount);
-  connect(findButton, &QPushButton::clicked, this, &StringEditorDialog::find);
+  connect(textBox_, &QPlainTextEdit::textChanged, this, &StringEditorDialog::CheckLineCount);
+  connect(findButton, &QPushButton::clicked, this, &StringEditorDialog::Find);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
@@ -95,9 +95,9 @@ std::string StringEditorDialog::text() const {
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-void StringEditorDialog::pull() { pulled_ = currentText(); }
+void StringEditorDialog::Pull() { pulled_ = currentText(); }
 
-void StringEditorDialog::checkLineCount() {
+void StringEditorDialog::CheckLineCount() {
   // Shift+Enter breaks a line without a new paragraph: that is a line added too.
   const QString text = currentText();
   if (KeepsLineCount(View(text), lines_) && text.count(QChar::LineSeparator) == lineSeparators_) return;
@@ -108,8 +108,8 @@ void StringEditorDialog::checkLineCount() {
   prompts_.Message(kGuardMessage);
 }
 
-void StringEditorDialog::find() {
-  pull();
+void StringEditorDialog::Find() {
+  Pull();
   const QString needle = findBox_->text();
   const auto caret = static_cast<std::size_t>(textBox_->textCursor().position());
   const std::optional<std::size_t> found = FindIgnoringCase(View(pulled_), View(needle), caret);

@@ -34,12 +34,12 @@ class StringEditorDialog : public QDialog {
   QPlainTextEdit* textBox() const { return textBox_; }
   QLineEdit* findBox() const { return findBox_; }
   // "Find" as its button runs it.
-  void find();
+  void Find();
 
  private:
   QString currentText() const;
-  void checkLineCount();
-  void pull();
+  void CheckLineCount();
+  void Pull();
 
   Prompts& prompts_;
   std::size_t lines_;

@@ -129,7 +129,7 @@ std::vector<std::string>& CarPlacement::labelsOf(QTreeWidgetItem* parent) {
   return it->second;
 }
 
-QTreeWidgetItem* CarPlacement::findOrAddSubFolder(QTreeWidgetItem* parent,
+QTreeWidgetItem* CarPlacement::FindOrAddSubFolder(QTreeWidgetItem* parent,
                                                   const std::vector<std::string>& chain) {
   QTreeWidgetItem* current = parent;
   for (const std::string& head : chain) {
@@ -147,7 +147,7 @@ QTreeWidgetItem* CarPlacement::findOrAddSubFolder(QTreeWidgetItem* parent,
   return current;
 }
 
-void CarPlacement::insertCar(QTreeWidgetItem* parent, QTreeWidgetItem* car, const std::string& name) {
+void CarPlacement::InsertCar(QTreeWidgetItem* parent, QTreeWidgetItem* car, const std::string& name) {
   std::vector<std::string>& labels = labelsOf(parent);
   const int at = CarInsertPosition(labels, name);
   parent->insertChild(at, car);

@@ -77,9 +77,9 @@ int CarInsertPosition(const std::vector<std::string>& childLabels, std::string_v
 class CarPlacement {
  public:
   // The parent for a car in `chain`, adding the sub-folder items that are missing.
-  QTreeWidgetItem* findOrAddSubFolder(QTreeWidgetItem* parent, const std::vector<std::string>& chain);
+  QTreeWidgetItem* FindOrAddSubFolder(QTreeWidgetItem* parent, const std::vector<std::string>& chain);
   // Inserts `car` (labelled `name`) among `parent`'s children at its place.
-  void insertCar(QTreeWidgetItem* parent, QTreeWidgetItem* car, const std::string& name);
+  void InsertCar(QTreeWidgetItem* parent, QTreeWidgetItem* car, const std::string& name);
 
  private:
   std::vector<std::string>& labelsOf(QTreeWidgetItem* parent);

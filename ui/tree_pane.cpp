@@ -4,11 +4,11 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "ui/left_view.h"
+#include "ui/game_tree_view.h"
 
 namespace krax::ui {
 
-CTreePane::CTreePane(CLeftView* tree, QWidget* parent) : QWidget(parent), tree_(tree) {
+TreePane::TreePane(GameTreeView* tree, QWidget* parent) : QWidget(parent), tree_(tree) {
   setObjectName(QStringLiteral("treePane"));
   filterBox_ = new QLineEdit(this);
   filterBox_->setObjectName(QStringLiteral("filterBox"));
@@ -23,17 +23,17 @@ CTreePane::CTreePane(CLeftView* tree, QWidget* parent) : QWidget(parent), tree_(
   layout->addWidget(errorsOnly_);
   tree_->setParent(this);
   layout->addWidget(tree_, 1);
-  connect(filterBox_, &QLineEdit::textChanged, this, &CTreePane::applyFilter);
-  connect(errorsOnly_, &QCheckBox::toggled, this, &CTreePane::applyFilter);
+  connect(filterBox_, &QLineEdit::textChanged, this, &TreePane::ApplyFilter);
+  connect(errorsOnly_, &QCheckBox::toggled, this, &TreePane::ApplyFilter);
   // Down from the filter box goes into the tree.
   connect(filterBox_, &QLineEdit::returnPressed, tree_, [this] { tree_->setFocus(); });
 }
 
-void CTreePane::focusFilter() {
+void TreePane::FocusFilter() {
   filterBox_->setFocus(Qt::ShortcutFocusReason);
   filterBox_->selectAll();
 }
 
-void CTreePane::applyFilter() { tree_->setFilter({filterBox_->text(), errorsOnly_->isChecked()}); }
+void TreePane::ApplyFilter() { tree_->setFilter({filterBox_->text(), errorsOnly_->isChecked()}); }
 
 }  // namespace krax::ui

@@ -8,24 +8,24 @@ class QLineEdit;
 
 namespace krax::ui {
 
-class CLeftView;
+class GameTreeView;
 
-class CTreePane : public QWidget {
+class TreePane : public QWidget {
   Q_OBJECT
 
  public:
-  CTreePane(CLeftView* tree, QWidget* parent = nullptr);
+  TreePane(GameTreeView* tree, QWidget* parent = nullptr);
 
-  CLeftView* tree() const { return tree_; }
+  GameTreeView* tree() const { return tree_; }
   QLineEdit* filterBox() const { return filterBox_; }
   QCheckBox* errorsOnlyBox() const { return errorsOnly_; }
   // Ctrl+F: the filter box gets the keyboard, its text selected.
-  void focusFilter();
+  void FocusFilter();
 
  private:
-  void applyFilter();
+  void ApplyFilter();
 
-  CLeftView* tree_;
+  GameTreeView* tree_;
   QLineEdit* filterBox_ = nullptr;
   QCheckBox* errorsOnly_ = nullptr;
 };

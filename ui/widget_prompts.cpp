@@ -143,7 +143,7 @@ void WidgetPrompts::BeginProgress(const std::string& title) {
   copyProgress_ = std::make_unique<CopyProgressDialog>(FromGameText(title), owner_);
 }
 
-bool WidgetPrompts::Progress(const ProgressState& state) { return !copyProgress_ || copyProgress_->update(state); }
+bool WidgetPrompts::Progress(const ProgressState& state) { return !copyProgress_ || copyProgress_->Update(state); }
 
 void WidgetPrompts::EndProgress() { copyProgress_.reset(); }
 

@@ -9,10 +9,10 @@
 #include "gamedata/car_record.h"
 #include "gamedata/game_data.h"
 #include "ui/commands.h"
-#include "ui/data_view.h"
+#include "ui/item_details_form.h"
 #include "ui/item_picture.h"
-#include "ui/left_view.h"
-#include "ui/main_frame.h"
+#include "ui/game_tree_view.h"
+#include "ui/main_window.h"
 #include "ui/tree_model_logic.h"
 #include "ui_test_support.h"
 
@@ -25,12 +25,12 @@ class UiCarPicture : public ::testing::Test {
     uitest::EnsureApplication();
     demo_ = std::make_unique<uitest::DemoFixture>();
     operations_ = std::make_unique<uitest::ToggleInMemoryOperations>(demo_->data);
-    MainFrameContext context{demo_->settings, demo_->data, *operations_, {}, &prompts_,
+    MainWindowContext context{demo_->settings, demo_->data, *operations_, {}, &prompts_,
                              [](QDialog&) { return QDialog::Rejected; }, {}};
-    frame_ = std::make_unique<CMainFrame>(context);
-    frame_->initialUpdate();
+    frame_ = std::make_unique<MainWindow>(context);
+    frame_->InitialUpdate();
   }
-  CDataView& form() { return *frame_->dataView(); }
+  ItemDetailsForm& form() { return *frame_->detailsForm(); }
   PictureFrame& picture() { return *form().findChild<PictureFrame*>(QStringLiteral("pictureFrame")); }
   QPushButton& fixButton() { return *form().findChild<QPushButton*>(QStringLiteral("fixButton")); }
   QCheckBox& police() { return *form().findChild<QCheckBox*>(QStringLiteral("policeCheck")); }
@@ -45,7 +45,7 @@ class UiCarPicture : public ::testing::Test {
   std::unique_ptr<uitest::DemoFixture> demo_;
   std::unique_ptr<uitest::ToggleInMemoryOperations> operations_;
   uitest::ScriptedPrompts prompts_;
-  std::unique_ptr<CMainFrame> frame_;
+  std::unique_ptr<MainWindow> frame_;
 };
 
 TEST_F(UiCarPicture, EachCarShowsItsPictureFolderScreenshotFirst) {
@@ -84,7 +84,7 @@ TEST_F(UiCarPicture, FixErrorsFixesTheCarAfterTheQuestionAndFixAllTheRest) {
   ASSERT_FALSE(prompts_.questions.empty());
   EXPECT_NE(prompts_.questions.back().find("BRAK (BRAK): Duplicate s.n."), std::string::npos);
 
-  frame_->action(kCmdFixAllErrors)->trigger();
+  frame_->action(CommandId::kFixAllErrors)->trigger();
   for (std::size_t i = 0; i < demo_->data.CarTable.count(); ++i) {
     const CarRecord& c = demo_->data.CarTable[i];
     EXPECT_EQ(c.errorFlags & (c.hasFedata() ? 15u : 0u), 0u) << c.archivePath;

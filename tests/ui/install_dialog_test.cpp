@@ -14,10 +14,10 @@
 #include "operations/game_operations.h"
 #include "platform/file_system.h"
 #include "ui/commands.h"
-#include "ui/data_view.h"
+#include "ui/item_details_form.h"
 #include "ui/install_dialog.h"
-#include "ui/left_view.h"
-#include "ui/main_frame.h"
+#include "ui/game_tree_view.h"
+#include "ui/main_window.h"
 #include "ui/tree_model_logic.h"
 #include "ui/widget_prompts.h"
 #include "ui_test_support.h"
@@ -58,8 +58,8 @@ TEST(UiInstallDialog, ShowsThePlanAndClosesOnlyWhenAccepted) {
   // ".." replaces the base and keeps the typed ID; a cancelled browser changes nothing.
   dialog.idEdit()->setText(QStringLiteral(" MINE "));
   prompts.folders = {"/elsewhere", ""};
-  dialog.browseDestination();
-  dialog.browseDestination();
+  dialog.BrowseDestination();
+  dialog.BrowseDestination();
   EXPECT_EQ(prompts.folderTitles, (std::vector<std::string>{kInstallBrowseTitle, kInstallBrowseTitle}));
   EXPECT_EQ(dialog.destinationEdit()->text(), QStringLiteral("/elsewhere"));
 
@@ -94,7 +94,7 @@ TEST(UiInstallDialog, PackButtonsAreOffForGroups) {
   uitest::DemoFixture demo;
   uitest::ScriptedPrompts prompts;
   test::PendingOperations operations;
-  CDataView form(demo.data, demo.settings, operations, prompts);
+  ItemDetailsForm form(demo.data, demo.settings, operations, prompts);
   auto* zip = form.findChild<QPushButton*>(QStringLiteral("zipButton"));
   auto* cabinet = form.findChild<QPushButton*>(QStringLiteral("cabinetButton"));
   form.ShowItem(kCarsGroupCode);
@@ -110,19 +110,19 @@ TEST(UiInstallDialog, WindowPacksACarAndInstallsItAgain) {
   uitest::DemoFixture demo;
   uitest::ScriptedPrompts prompts;  // the install dialog is answered by its default question
   GameOperations operations(demo.data, demo.settings, prompts);
-  CMainFrame frame(MainFrameContext{demo.settings, demo.data, operations, {}, &prompts, {}, {}});
-  frame.initialUpdate();
+  MainWindow frame(MainWindowContext{demo.settings, demo.data, operations, {}, &prompts, {}, {}});
+  frame.InitialUpdate();
   const std::size_t cars = demo.data.CarTable.count();
   const CarRecord& first = demo.data.CarTable[0];
   const std::string archive = demo.settings.ArchiveFolder + "/" + first.name.value() + ".zip";
 
-  frame.dataView()->ShowItem(0);
-  frame.dataView()->findChild<QPushButton*>(QStringLiteral("zipButton"))->click();
+  frame.detailsForm()->ShowItem(0);
+  frame.detailsForm()->findChild<QPushButton*>(QStringLiteral("zipButton"))->click();
   EXPECT_EQ(prompts.statuses.back(), "Done");
   ASSERT_TRUE(IsFile(archive));
 
   prompts.files = {archive};
-  frame.action(kCmdInstallCarFromComp)->trigger();
+  frame.action(CommandId::kInstallCarFromComp)->trigger();
   EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front();
   EXPECT_EQ(prompts.fileFilters, std::vector<std::string>{"Compressed Files (*.zip, *.cab)|*.zip;*.cab||"});
   EXPECT_EQ(demo.data.CarTable.count(), cars + 1) << "the tree was reloaded with the new car";

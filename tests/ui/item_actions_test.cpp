@@ -13,9 +13,9 @@
 #include "operations/game_operations.h"
 #include "operations/serial_numbers.h"
 #include "platform/path.h"
-#include "ui/data_view.h"
-#include "ui/left_view.h"
-#include "ui/main_frame.h"
+#include "ui/item_details_form.h"
+#include "ui/game_tree_view.h"
+#include "ui/main_window.h"
 #include "ui/pictures.h"
 #include "ui/tree_model_logic.h"
 #include "ui_test_support.h"
@@ -29,16 +29,16 @@ class UiItemActions : public ::testing::Test {
     uitest::EnsureApplication();
     demo_ = std::make_unique<uitest::DemoFixture>();
     operations_ = std::make_unique<GameOperations>(demo_->data, demo_->settings, prompts_);
-    MainFrameContext context{demo_->settings, demo_->data, *operations_, {}, &prompts_, {}, {}};
-    frame_ = std::make_unique<CMainFrame>(context);
-    frame_->initialUpdate();
+    MainWindowContext context{demo_->settings, demo_->data, *operations_, {}, &prompts_, {}, {}};
+    frame_ = std::make_unique<MainWindow>(context);
+    frame_->InitialUpdate();
   }
-  CLeftView& tree() { return *frame_->leftView(); }
+  GameTreeView& tree() { return *frame_->gameTree(); }
 
   std::unique_ptr<uitest::DemoFixture> demo_;
   uitest::ScriptedPrompts prompts_;
   std::unique_ptr<GameOperations> operations_;
-  std::unique_ptr<CMainFrame> frame_;
+  std::unique_ptr<MainWindow> frame_;
 };
 
 TEST_F(UiItemActions, EnterAndTheMenuDoWhatTheLeftDoubleClickDoes) {
@@ -97,8 +97,8 @@ TEST_F(UiItemActions, WritingAFreeNumberClearsTheDuplicateImageAtOnce) {
   ASSERT_EQ(ItemImage(item), kImageSerialDuplicate);
   tree().setCurrentItem(item);
   const int free = ProposeSerialNumber(demo_->data, static_cast<std::size_t>(duplicate));
-  frame_->dataView()->findChild<QLineEdit*>(QStringLiteral("fedataEdit"))->setText(QString::number(free));
-  frame_->dataView()->writeSerial();
+  frame_->detailsForm()->findChild<QLineEdit*>(QStringLiteral("fedataEdit"))->setText(QString::number(free));
+  frame_->detailsForm()->WriteSerial();
   EXPECT_NE(ItemImage(item), kImageSerialDuplicate);
   EXPECT_TRUE(frame_->promptPane()->text().contains(QString::number(free)));
 }

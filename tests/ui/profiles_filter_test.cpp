@@ -15,8 +15,8 @@
 #include "platform/path.h"
 #include "support/scratch_folder.h"
 #include "ui/commands.h"
-#include "ui/left_view.h"
-#include "ui/main_frame.h"
+#include "ui/game_tree_view.h"
+#include "ui/main_window.h"
 #include "ui/profiles_menu.h"
 #include "ui/tree_model_logic.h"
 #include "ui/tree_pane.h"
@@ -32,11 +32,11 @@ class UiProfilesAndFilter : public ::testing::Test {
     demo_ = std::make_unique<uitest::DemoFixture>();
     operations_ = std::make_unique<GameOperations>(demo_->data, demo_->settings, prompts_);
     operations_->setProfileFolder(profiles_.path());
-    MainFrameContext context{demo_->settings, demo_->data, *operations_, {}, &prompts_, {}, {}};
-    frame_ = std::make_unique<CMainFrame>(context);
-    frame_->initialUpdate();
+    MainWindowContext context{demo_->settings, demo_->data, *operations_, {}, &prompts_, {}, {}};
+    frame_ = std::make_unique<MainWindow>(context);
+    frame_->InitialUpdate();
   }
-  CLeftView& tree() { return *frame_->leftView(); }
+  GameTreeView& tree() { return *frame_->gameTree(); }
   // The labels of the visible cars.
   QStringList visibleCars() {
     QStringList cars;
@@ -61,41 +61,41 @@ class UiProfilesAndFilter : public ::testing::Test {
   std::unique_ptr<uitest::DemoFixture> demo_;
   uitest::ScriptedPrompts prompts_;
   std::unique_ptr<GameOperations> operations_;
-  std::unique_ptr<CMainFrame> frame_;
+  std::unique_ptr<MainWindow> frame_;
 };
 
 TEST_F(UiProfilesAndFilter, SaveGoToTheStockGameAndComeBackFromTheMenu) {
-  CProfilesMenu& menu = *frame_->profilesMenu();
+  ProfilesMenu& menu = *frame_->profilesMenu();
   QStringList items;
   for (QAction* a : menu.actions()) {
     if (!a->isSeparator()) items << a->text() + (a->shortcut().isEmpty() ? "" : " " + a->shortcut().toString());
   }
   EXPECT_EQ(items, (QStringList{"&Save Current As... Ctrl+Shift+S", "&Apply", "S&tock Game", "&Manage..."}));
-  EXPECT_EQ(frame_->action(kCmdReload)->shortcut(), QKeySequence(Qt::Key_F5));
+  EXPECT_EQ(frame_->action(CommandId::kReload)->shortcut(), QKeySequence(Qt::Key_F5));
 
   const auto mine = carStates();
   menu.askName = [] { return QStringLiteral("Evening"); };
-  menu.saveCurrent();
-  menu.refreshApplyMenu();
-  ASSERT_EQ(menu.applyMenu()->actions().size(), 1);
-  EXPECT_EQ(menu.applyMenu()->actions()[0]->text(), QStringLiteral("Evening"));
+  menu.SaveCurrent();
+  menu.RefreshApplyMenu();
+  ASSERT_EQ(menu.ApplyMenu()->actions().size(), 1);
+  EXPECT_EQ(menu.ApplyMenu()->actions()[0]->text(), QStringLiteral("Evening"));
 
-  menu.applyStockGame();  // offers to save first (yes), shows the plan (yes)
+  menu.ApplyStockGame();  // offers to save first (yes), shows the plan (yes)
   EXPECT_NE(carStates(), mine);
   for (QTreeWidgetItem* item : uitest::Descendants(tree().tracksGroup())) {
     if (ItemImage(item) == kImageTrackActive) {
       EXPECT_EQ(item->text(0), QStringLiteral("Original"));
     }
   }
-  menu.refreshApplyMenu();
-  ASSERT_EQ(menu.applyMenu()->actions().size(), 2);  // "Before stock game ..." and "Evening"
-  menu.applyMenu()->actions()[1]->trigger();
+  menu.RefreshApplyMenu();
+  ASSERT_EQ(menu.ApplyMenu()->actions().size(), 2);  // "Before stock game ..." and "Evening"
+  menu.ApplyMenu()->actions()[1]->trigger();
   EXPECT_EQ(carStates(), mine);
 }
 
 TEST_F(UiProfilesAndFilter, TheFilterNarrowsTheTreeAndSeveralCarsChangeAtOnce) {
   const QStringList all = visibleCars();
-  CTreePane& pane = *frame_->treePane();
+  TreePane& pane = *frame_->treePane();
   QTest::keyClicks(pane.filterBox(), QStringLiteral("RA"));
   QStringList expected;
   for (std::size_t slot = 0; slot < demo_->data.CarTable.count(); ++slot) {
@@ -114,7 +114,7 @@ TEST_F(UiProfilesAndFilter, TheFilterNarrowsTheTreeAndSeveralCarsChangeAtOnce) {
   EXPECT_LT(shown.size(), all.size());
 
   // The filter stays over a reload; errors only shows the flagged cars and no track.
-  frame_->action(kCmdReload)->trigger();
+  frame_->action(CommandId::kReload)->trigger();
   EXPECT_EQ(visibleCars().size(), expected.size());
   pane.filterBox()->clear();
   pane.errorsOnlyBox()->setChecked(true);

@@ -10,7 +10,7 @@
 #include "platform/file_system.h"
 #include "platform/path.h"
 #include "ui/commands.h"
-#include "ui/main_frame.h"
+#include "ui/main_window.h"
 #include "ui_test_support.h"
 
 namespace krax::ui {
@@ -21,9 +21,9 @@ TEST(UiRenameRestore, DirToIdShowsItsSummaryAndTheTreeTheNewFoldersAndRestoreIts
   uitest::DemoFixture demo;
   uitest::ScriptedPrompts prompts;
   GameOperations operations(demo.data, demo.settings, prompts);
-  MainFrameContext context{demo.settings, demo.data, operations, {}, &prompts, [](QDialog&) { return 0; }, {}};
-  CMainFrame frame(context);
-  frame.initialUpdate();
+  MainWindowContext context{demo.settings, demo.data, operations, {}, &prompts, [](QDialog&) { return 0; }, {}};
+  MainWindow frame(context);
+  frame.InitialUpdate();
 
   // Each bulk command first shows its plan and asks; No changes nothing.
   const std::string carModel = CarFolderPath(demo.settings.KRAXPath);
@@ -35,7 +35,7 @@ TEST(UiRenameRestore, DirToIdShowsItsSummaryAndTheTreeTheNewFoldersAndRestoreIts
   };
   const std::vector<std::string> before = folders();
   prompts.answers = {false, false, false, false, false};
-  for (int command : {kCmdDirToId, kCmdDirToName, kCmdRestoreCars, kCmdRestoreTracks, kCmdRestoreStrings}) {
+  for (CommandId command : {CommandId::kDirToId, CommandId::kDirToName, CommandId::kRestoreCars, CommandId::kRestoreTracks, CommandId::kRestoreStrings}) {
     frame.action(command)->trigger();
   }
   ASSERT_EQ(prompts.questions.size(), 5u);
@@ -46,7 +46,7 @@ TEST(UiRenameRestore, DirToIdShowsItsSummaryAndTheTreeTheNewFoldersAndRestoreIts
   EXPECT_TRUE(prompts.messages.empty());
   EXPECT_TRUE(prompts.statuses.empty() || prompts.statuses.back().rfind("Restored ", 0) != 0u);
 
-  frame.action(kCmdDirToId)->trigger();
+  frame.action(CommandId::kDirToId)->trigger();
   ASSERT_EQ(prompts.messages.size(), 1u);
   EXPECT_EQ(prompts.messages[0].rfind("DIR = ID: ", 0), 0u) << prompts.messages[0];
   // The reload shows every car with front-end data in a folder named after its ID, or in a
@@ -62,7 +62,7 @@ TEST(UiRenameRestore, DirToIdShowsItsSummaryAndTheTreeTheNewFoldersAndRestoreIts
     EXPECT_TRUE(folder == *cars[i].carId || numbered) << cars[i].archivePath;
   }
 
-  frame.action(kCmdRestoreCars)->trigger();
+  frame.action(CommandId::kRestoreCars)->trigger();
   ASSERT_FALSE(prompts.statuses.empty());
   EXPECT_EQ(prompts.statuses.back().rfind("Restored ", 0), 0u) << prompts.statuses.back();
   EXPECT_EQ(prompts.messages.size(), 1u);  // no errors to show

@@ -7,10 +7,10 @@
 #include <gtest/gtest.h>
 
 #include "gamedata/game_data.h"
-#include "ui/data_view.h"
-#include "ui/left_view.h"
+#include "ui/item_details_form.h"
+#include "ui/game_tree_view.h"
 #include "ui/first_start.h"
-#include "ui/main_frame.h"
+#include "ui/main_window.h"
 #include "ui/options_dialog.h"
 #include "ui/tree_model_logic.h"
 #include "support/scratch_folder.h"
@@ -25,7 +25,7 @@ class UiSerialNumbers : public ::testing::Test {
     uitest::EnsureApplication();
     demo_ = std::make_unique<uitest::DemoFixture>();
     demo_->data.LoadCarCatalog();
-    form_ = std::make_unique<CDataView>(demo_->data, demo_->settings, operations_, prompts_);
+    form_ = std::make_unique<ItemDetailsForm>(demo_->data, demo_->settings, operations_, prompts_);
   }
   GameData& data() { return demo_->data; }
   QLineEdit* fedataBox() { return form_->findChild<QLineEdit*>(QStringLiteral("fedataEdit")); }
@@ -66,7 +66,7 @@ class UiSerialNumbers : public ::testing::Test {
   std::unique_ptr<uitest::DemoFixture> demo_;
   test::PendingOperations operations_;
   uitest::ScriptedPrompts prompts_;
-  std::unique_ptr<CDataView> form_;
+  std::unique_ptr<ItemDetailsForm> form_;
 };
 
 TEST_F(UiSerialNumbers, GenNeverProposesANumberOfAnotherTopLevelCar) {
@@ -82,13 +82,13 @@ TEST_F(UiSerialNumbers, GenNeverProposesANumberOfAnotherTopLevelCar) {
   std::size_t next = 0;
   data().random = [&] { return draws[next++ % draws.size()]; };
   form_->ShowItem(current);
-  form_->generateSerial();
+  form_->GenerateSerial();
   EXPECT_EQ(fedataBox()->text().toInt(), serial(nested));
   EXPECT_EQ(next, 3u);
   // The car's own number may come back.
   draws = {serial(current)};
   next = 0;
-  form_->generateSerial();
+  form_->GenerateSerial();
   EXPECT_EQ(fedataBox()->text().toInt(), serial(current));
   EXPECT_EQ(SerialOnDisk(current), serial(current)) << "Gen. writes nothing";
 }
@@ -103,20 +103,20 @@ TEST_F(UiSerialNumbers, WriteAsksOnlyForANumberOfAnotherTopLevelCar) {
   form_->ShowItem(current);
 
   fedataBox()->setText(QString::number(nestedSerial));
-  form_->writeSerial();
+  form_->WriteSerial();
   EXPECT_TRUE(prompts_.questions.empty());
   EXPECT_EQ(SerialOnDisk(current), nestedSerial);
   EXPECT_EQ(data().CarTable[static_cast<std::size_t>(current)].fedataSerial(), nestedSerial);
 
   prompts_.answers = {false};
   fedataBox()->setText(QString::number(disabledSerial));
-  form_->writeSerial();
+  form_->WriteSerial();
   ASSERT_EQ(prompts_.questions.size(), 1u);
   EXPECT_EQ(prompts_.questions[0], "Serial Number Exist. Write it?");
   EXPECT_EQ(SerialOnDisk(current), nestedSerial) << "Cancel writes nothing";
 
   prompts_.answers = {true};
-  form_->writeSerial();
+  form_->WriteSerial();
   EXPECT_EQ(prompts_.questions.size(), 2u);
   EXPECT_EQ(SerialOnDisk(current), disabledSerial);
 }
@@ -128,13 +128,13 @@ TEST_F(UiSerialNumbers, WriteRefusesWhatIsNoSerialNumber) {
   for (const char* bad : {"12ab", "", "70000", "-1"}) {
     prompts_.messages.clear();
     fedataBox()->setText(QString::fromLatin1(bad));
-    form_->writeSerial();
+    form_->WriteSerial();
     ASSERT_EQ(prompts_.messages.size(), 1u) << bad;
     EXPECT_EQ(SerialOnDisk(current), before) << bad;
   }
   fedataBox()->setText(QStringLiteral("abc"));
   prompts_.messages.clear();
-  form_->writeSerial();
+  form_->WriteSerial();
   EXPECT_EQ(prompts_.messages, (std::vector<std::string>{"Please enter an integer."}));
 }
 
@@ -155,10 +155,10 @@ class UiOptions : public ::testing::Test {
     };
     services_.loadGameText = [this] { ++textLoads_; };
   }
-  std::unique_ptr<COptionsDlg> Dialog() {
-    return std::make_unique<COptionsDlg>(settings_, prompts_, services_);
+  std::unique_ptr<OptionsDialog> Dialog() {
+    return std::make_unique<OptionsDialog>(settings_, prompts_, services_);
   }
-  static QLineEdit* Field(COptionsDlg& dialog, const char* name) {
+  static QLineEdit* Field(OptionsDialog& dialog, const char* name) {
     return dialog.findChild<QLineEdit*>(QString::fromLatin1(name));
   }
 
@@ -172,22 +172,22 @@ class UiOptions : public ::testing::Test {
 TEST_F(UiOptions, ButtonsNeverReadTheFields) {
   auto dialog = Dialog();
   Field(*dialog, "gameFolderEdit")->setText(QStringLiteral("/typed/game"));
-  dialog->defaultArchiveFolder();
+  dialog->DefaultArchiveFolder();
   EXPECT_EQ(Field(*dialog, "archiveFolderEdit")->text(), QStringLiteral("/games/krax"));
   EXPECT_EQ(Field(*dialog, "gameFolderEdit")->text(), QStringLiteral("/games/krax"))
       << "the typed text was not taken over and is replaced by the held value";
 
   Field(*dialog, "cdPathEdit")->setText(QStringLiteral("/typed/cd"));
-  dialog->defaultGameFolder();
+  dialog->DefaultGameFolder();
   EXPECT_EQ(Field(*dialog, "gameFolderEdit")->text(), QStringLiteral("/found/krax"));
   EXPECT_EQ(Field(*dialog, "cdPathEdit")->text(), QStringLiteral("/media/cdrom"));
-  dialog->defaultCdPath();
+  dialog->DefaultCdPath();
   EXPECT_EQ(Field(*dialog, "cdPathEdit")->text(), QStringLiteral("/found/cd"));
 
   prompts_.folders = {"/picked/archives"};
-  dialog->browseArchiveFolder();
+  dialog->BrowseArchiveFolder();
   EXPECT_EQ(Field(*dialog, "archiveFolderEdit")->text(), QStringLiteral("/picked/archives"));
-  dialog->browseGameFolder();  // cancelled: nothing changes
+  dialog->BrowseGameFolder();  // cancelled: nothing changes
   EXPECT_EQ(Field(*dialog, "gameFolderEdit")->text(), QStringLiteral("/found/krax"));
   EXPECT_EQ(prompts_.folderTitles,
             (std::vector<std::string>{"Select Default Path For Compressed Files",
@@ -201,13 +201,13 @@ TEST_F(UiOptions, ButtonsNeverReadTheFields) {
 TEST_F(UiOptions, CancelledExecutableChooserKeepsTheFieldsText) {
   auto dialog = Dialog();
   Field(*dialog, "carEditorEdit")->setText(QStringLiteral("/usr/bin/myeditor"));
-  dialog->browseCarEditor();  // cancelled
+  dialog->BrowseCarEditor();  // cancelled
   EXPECT_EQ(Field(*dialog, "carEditorEdit")->text(), QStringLiteral("/usr/bin/myeditor"));
   prompts_.files = {"/opt/trackedit.exe"};
-  dialog->browseTrackEditor();
+  dialog->BrowseTrackEditor();
   EXPECT_EQ(Field(*dialog, "trackEditorEdit")->text(), QStringLiteral("/opt/trackedit.exe"));
   EXPECT_EQ(prompts_.fileFilters.at(0), kExecutableFilter);
-  dialog->defaultTrackEditor();
+  dialog->DefaultTrackEditor();
   EXPECT_EQ(Field(*dialog, "trackEditorEdit")->text(), QStringLiteral("Default Shell Action"));
 }
 
@@ -249,7 +249,7 @@ TEST_F(UiOptions, DemoFoldersAreStoredOnlyWhenTheUserChoosesThem) {
   // Chosen in the dialog, even the demo's own folder is stored; so is a typed new one.
   auto again = Dialog();
   prompts_.folders = {"/games/krax"};
-  again->browseGameFolder();
+  again->BrowseGameFolder();
   QTest::keyClicks(Field(*again, "cdPathEdit"), QStringLiteral("2"));
   again->accept();
   ASSERT_EQ(stored.size(), 2u);
@@ -326,13 +326,13 @@ TEST(UiOptionsCommand, OkReloadsTheTreeCancelDoesNot) {
   int answer = QDialog::Rejected;
   OptionsServices services;
   services.save = [](const Settings&) { return true; };
-  MainFrameContext context{demo.settings, demo.data, operations, services, &prompts,
+  MainWindowContext context{demo.settings, demo.data, operations, services, &prompts,
                            [&answer](QDialog& dialog) {
                              if (answer == QDialog::Accepted) dialog.accept();
                              return answer;
                            },
                            demo.game()};
-  CMainFrame frame(context);
+  MainWindow frame(context);
   // Showing the demo: the caption and the status bar say so, before and after Options.
   const auto saysDemo = [&frame] {
     const QLabel* pane = frame.findChild<QLabel*>(QStringLiteral("demoPane"));
@@ -340,15 +340,15 @@ TEST(UiOptionsCommand, OkReloadsTheTreeCancelDoesNot) {
   };
   EXPECT_TRUE(saysDemo());
   int fills = 0;
-  QObject::connect(frame.leftView(), &CLeftView::carCountReported, [&fills](int) { ++fills; });
-  frame.initialUpdate();
+  QObject::connect(frame.gameTree(), &GameTreeView::carCountReported, [&fills](int) { ++fills; });
+  frame.InitialUpdate();
   EXPECT_EQ(fills, 1);
-  frame.runCommand(32772);
+  frame.RunCommand(CommandId::kOptions);
   EXPECT_EQ(fills, 1);
   answer = QDialog::Accepted;
-  frame.runCommand(32772);
+  frame.RunCommand(CommandId::kOptions);
   EXPECT_EQ(fills, 2);
-  EXPECT_EQ(frame.leftView()->topLevelItemCount(), 2);
+  EXPECT_EQ(frame.gameTree()->topLevelItemCount(), 2);
   EXPECT_TRUE(saysDemo());
 }
 

@@ -51,7 +51,7 @@ TEST_F(StringEditorDialogTest, FindStartsAtTheCaretAndMovesOnToTheNextMatch) {
   PlaceCaret(0);
   std::vector<int> starts;
   for (int press = 0; press < 3; ++press) {
-    dialog_.find();
+    dialog_.Find();
     starts.push_back(dialog_.textBox()->textCursor().selectionStart());
   }
   EXPECT_EQ(starts[0], 0);

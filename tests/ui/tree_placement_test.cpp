@@ -99,7 +99,7 @@ TEST_F(UiPlacement, FillPlacementMatchesTheItemWalks) {
   int slot = 0;
   for (const auto& [chain, name] : cars) {
     AddCar(FindOrAddSubFolder(root_.get(), chain), name, slot);
-    placement.insertCar(placement.findOrAddSubFolder(other.get(), chain),
+    placement.InsertCar(placement.FindOrAddSubFolder(other.get(), chain),
                         MakeItem(name, kImageCar, slot), name);
     ++slot;
   }

@@ -19,10 +19,9 @@
 #include "platform/file_system.h"
 #include "gamedata/stock_tables.h"
 #include "ui/commands.h"
-#include "ui/data_view.h"
-#include "ui/document.h"
-#include "ui/left_view.h"
-#include "ui/main_frame.h"
+#include "ui/item_details_form.h"
+#include "ui/game_tree_view.h"
+#include "ui/main_window.h"
 #include "ui/pictures.h"
 #include "ui/tree_model_logic.h"
 #include "ui_test_support.h"
@@ -41,12 +40,12 @@ class UiWindow : public ::testing::Test {
     operations_ = std::make_unique<uitest::ToggleInMemoryOperations>(demo_->data);
   }
   void Open() {
-    MainFrameContext context{demo_->settings, demo_->data, *operations_, {}, &prompts_,
+    MainWindowContext context{demo_->settings, demo_->data, *operations_, {}, &prompts_,
                              [this](QDialog&) { return dialogAnswer_; }, {}};
-    frame_ = std::make_unique<CMainFrame>(context);
+    frame_ = std::make_unique<MainWindow>(context);
   }
-  CLeftView& tree() { return *frame_->leftView(); }
-  CDataView& form() { return *frame_->dataView(); }
+  GameTreeView& tree() { return *frame_->gameTree(); }
+  ItemDetailsForm& form() { return *frame_->detailsForm(); }
   template <typename T>
   T* control(const char* name) {
     T* widget = form().findChild<T*>(QString::fromLatin1(name));
@@ -68,14 +67,14 @@ class UiWindow : public ::testing::Test {
   std::unique_ptr<uitest::ToggleInMemoryOperations> operations_;
   uitest::ScriptedPrompts prompts_;
   int dialogAnswer_ = QDialog::Rejected;
-  std::unique_ptr<CMainFrame> frame_;
+  std::unique_ptr<MainWindow> frame_;
 };
 
 TEST_F(UiWindow, StatusPaneShowsPokusUntilTheFirstReport) {
   Open();
   EXPECT_EQ(frame_->carCountPane()->text(), QStringLiteral("POKUS"));
   EXPECT_EQ(frame_->promptPane()->text(), QStringLiteral("Ready"));
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   EXPECT_EQ(frame_->carCountPane()->text(),
             QStringLiteral("No.Cars:%1").arg(demo_->manifest.EnabledTopLevelCars()));
   EXPECT_EQ(frame_->windowTitle(), QStringLiteral("Welcome - KRAXManager"));
@@ -84,7 +83,7 @@ TEST_F(UiWindow, StatusPaneShowsPokusUntilTheFirstReport) {
 TEST_F(UiWindow, EmptyCarFolderReportsZero) {
   demo_->settings.KRAXPath = demo_->root() + "/no-such-game";
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   EXPECT_EQ(frame_->carCountPane()->text(), QStringLiteral("No.Cars:0"));
   EXPECT_EQ(tree().carsGroup()->childCount(), 0);
   EXPECT_EQ(tree().tracksGroup()->childCount(), kStockTrackSlotCount);
@@ -92,7 +91,7 @@ TEST_F(UiWindow, EmptyCarFolderReportsZero) {
 
 TEST_F(UiWindow, TreeHoldsEveryCarAndTrackWithItsCode) {
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   ASSERT_EQ(tree().topLevelItemCount(), 2);
   QTreeWidgetItem* cars = tree().topLevelItem(0);
   QTreeWidgetItem* tracks = tree().topLevelItem(1);
@@ -154,7 +153,7 @@ TEST_F(UiWindow, TreeHoldsEveryCarAndTrackWithItsCode) {
 
 TEST_F(UiWindow, CarsSitInTheirSubFoldersInByteOrder) {
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   int nested = 0;
   for (const DemoCar& demoCar : demo_->manifest.cars) {
     const int slot = slotOfFolder(demoCar.folder);
@@ -201,7 +200,7 @@ TEST_F(UiWindow, CarsSitInTheirSubFoldersInByteOrder) {
 
 TEST_F(UiWindow, ImagesFollowTheIconSettingsAfterAReload) {
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   auto imagesInUse = [&] {
     std::set<int> images;
     for (QTreeWidgetItem* item : Descendants(tree().carsGroup())) {
@@ -239,7 +238,7 @@ TEST_F(UiWindow, ImagesFollowTheIconSettingsAfterAReload) {
 
 TEST_F(UiWindow, DisablingACarChangesItsImageAndTheCountAtOnce) {
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   demo_->settings.FlagDuplicateSerials = true;
   tree().ReloadTree();
   int duplicate = -1;
@@ -254,10 +253,10 @@ TEST_F(UiWindow, DisablingACarChangesItsImageAndTheCountAtOnce) {
   EXPECT_EQ(ItemImage(item), kImageSerialDuplicate);
   const int before = demo_->data.EnabledCarCount;
   tree().setCurrentItem(item);
-  tree().leftDoubleClick();
+  tree().LeftDoubleClick();
   EXPECT_EQ(ItemImage(item), kImageCarDisabled);
   EXPECT_EQ(frame_->carCountPane()->text(), QStringLiteral("No.Cars:%1").arg(before - 1));
-  tree().leftDoubleClick();  // enabled again: the plain car image until the next reload
+  tree().LeftDoubleClick();  // enabled again: the plain car image until the next reload
   EXPECT_EQ(ItemImage(item), kImageCar);
   EXPECT_EQ(frame_->carCountPane()->text(), QStringLiteral("No.Cars:%1").arg(before));
   EXPECT_TRUE(prompts_.messages.empty());
@@ -265,7 +264,7 @@ TEST_F(UiWindow, DisablingACarChangesItsImageAndTheCountAtOnce) {
 
 TEST_F(UiWindow, DoubleClickOnEmptySpaceActsOnTheSelection) {
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   frame_->resize(900, 700);
   frame_->show();
   QTreeWidgetItem* item = FindByCode(tree().carsGroup(), 0);
@@ -289,16 +288,16 @@ TEST_F(UiWindow, DoubleClickOnEmptySpaceActsOnTheSelection) {
 
 TEST_F(UiWindow, CommandsNotBuiltYetSaySo) {
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   QTreeWidgetItem* track = nullptr;
   for (QTreeWidgetItem* item : Descendants(tree().tracksGroup())) {
     if (IsTrackFolderCode(ItemCode(item)) && ItemImage(item) == kImageTrackInactive) track = item;
   }
   ASSERT_NE(track, nullptr);
   tree().setCurrentItem(track);
-  tree().leftDoubleClick();
+  tree().LeftDoubleClick();
   EXPECT_EQ(ItemImage(track), kImageTrackInactive) << "no switch happened, so none is shown";
-  frame_->action(kCmdInstallCar)->trigger();
+  frame_->action(CommandId::kInstallCar)->trigger();
   ASSERT_EQ(prompts_.messages.size(), 2u);
   EXPECT_EQ(prompts_.messages[0], "Switch Track is not available yet.");
   EXPECT_EQ(prompts_.messages[1], "Install Car is not available yet.");
@@ -306,7 +305,7 @@ TEST_F(UiWindow, CommandsNotBuiltYetSaySo) {
   QTreeWidgetItem* slot = tree().tracksGroup()->child(0);
   tree().setCurrentItem(slot);
   const bool expanded = slot->isExpanded();
-  tree().leftDoubleClick();
+  tree().LeftDoubleClick();
   EXPECT_NE(slot->isExpanded(), expanded);
   EXPECT_EQ(prompts_.messages.size(), 2u);
 }
@@ -314,8 +313,8 @@ TEST_F(UiWindow, CommandsNotBuiltYetSaySo) {
 TEST_F(UiWindow, GenerateSerialNumbersRewritesDuplicatesAndReloads) {
   Open();
   int fills = 0;
-  QObject::connect(&tree(), &CLeftView::carCountReported, [&fills](int) { ++fills; });
-  frame_->initialUpdate();
+  QObject::connect(&tree(), &GameTreeView::carCountReported, [&fills](int) { ++fills; });
+  frame_->InitialUpdate();
   auto duplicates = [&] {
     int n = 0;
     for (std::size_t i = 0; i < demo_->data.CarTable.count(); ++i) {
@@ -326,29 +325,29 @@ TEST_F(UiWindow, GenerateSerialNumbersRewritesDuplicatesAndReloads) {
   ASSERT_GT(duplicates(), 0);
   // The cars to change are shown first; No changes nothing.
   prompts_.answers = {false};
-  frame_->action(kCmdGenerateSerials)->trigger();
+  frame_->action(CommandId::kGenerateSerials)->trigger();
   EXPECT_EQ(fills, 1);
   EXPECT_GT(duplicates(), 0);
   ASSERT_FALSE(prompts_.questions.empty());
   EXPECT_NE(prompts_.questions.back().find("is held by another car"), std::string::npos) << prompts_.questions.back();
-  frame_->action(kCmdGenerateSerials)->trigger();
+  frame_->action(CommandId::kGenerateSerials)->trigger();
   EXPECT_EQ(fills, 2);
   EXPECT_EQ(duplicates(), 0);
-  frame_->action(kCmdGenerateSerials)->trigger();  // nothing left to change: no reload
+  frame_->action(CommandId::kGenerateSerials)->trigger();  // nothing left to change: no reload
   EXPECT_EQ(fills, 2);
 }
 
 TEST_F(UiWindow, AReloadClearsTheFormSoNoStaleSlotIsWritten) {
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   tree().setCurrentItem(FindByCode(tree().carsGroup(), 0));
   ASSERT_TRUE(form().hasItem());
-  frame_->action(kCmdReload)->trigger();
+  frame_->action(CommandId::kReload)->trigger();
   EXPECT_FALSE(form().hasItem());
   EXPECT_TRUE(text("nameEdit").isEmpty());
   EXPECT_TRUE(tree().selectedItems().isEmpty());
   control<QLineEdit>("fedataEdit")->setText(QStringLiteral("123"));
-  form().writeSerial();
+  form().WriteSerial();
   EXPECT_TRUE(prompts_.messages.empty());
   EXPECT_TRUE(prompts_.questions.empty());
   EXPECT_NE(car(0).fedataSerial(), 123);
@@ -356,7 +355,7 @@ TEST_F(UiWindow, AReloadClearsTheFormSoNoStaleSlotIsWritten) {
 
 TEST_F(UiWindow, StringEditRefusesWhileSwitchedOff) {
   Open();
-  frame_->action(kCmdStringEdit)->trigger();
+  frame_->action(CommandId::kStringEdit)->trigger();
   ASSERT_EQ(prompts_.messages.size(), 1u);
   EXPECT_EQ(prompts_.messages[0], "This is disabled in option \"Enable KRAX String editting\"");
 }
@@ -386,18 +385,18 @@ TEST_F(UiWindow, MenusAndToolbarFollowTheCommandTable) {
                                   "Install new track from compressed file", "|", "Restore all tracks",
                                   "Restore All Cars", "Restore KRAX Strings", "|",
                                   "Generate Unique Serial Numbers", "KRAX String Editor"}));
-  EXPECT_EQ(frame_->action(kCmdRunGame)->statusTip(), QStringLiteral("Run KRAX without initial movies"));
+  EXPECT_EQ(frame_->action(CommandId::kRunGame)->statusTip(), QStringLiteral("Run KRAX without initial movies"));
 }
 
 TEST_F(UiWindow, OpeningADocumentOnlyNamesItAndReloads) {
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   const int cars = static_cast<int>(Descendants(tree().carsGroup()).size());
   for (int i = 1; i <= 5; ++i) {
-    frame_->openDocumentFile(QStringLiteral("/tmp/race%1.viv").arg(i));
+    frame_->OpenDocumentFile(QStringLiteral("/tmp/race%1.viv").arg(i));
   }
   EXPECT_EQ(frame_->windowTitle(), QStringLiteral("race5.viv - KRAXManager"));
-  EXPECT_EQ(frame_->document()->recentFiles(),
+  EXPECT_EQ(frame_->recentFiles(),
             (QStringList{"/tmp/race5.viv", "/tmp/race4.viv", "/tmp/race3.viv", "/tmp/race2.viv"}));
   EXPECT_EQ(tree().topLevelItemCount(), 2);
   EXPECT_EQ(static_cast<int>(Descendants(tree().carsGroup()).size()), cars);
@@ -407,7 +406,7 @@ TEST_F(UiWindow, OpeningADocumentOnlyNamesItAndReloads) {
 
 TEST_F(UiWindow, FormShowsACarWithItsFiguresAndFlags) {
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   int slot = -1;
   for (std::size_t i = 0; i < demo_->data.CarTable.count(); ++i) {
     const CarRecord& c = car(static_cast<int>(i));
@@ -452,7 +451,7 @@ TEST_F(UiWindow, FormShowsACarWithItsFiguresAndFlags) {
 
 TEST_F(UiWindow, StockCarsOfferTheirRestoreAndAddOnsDoNot) {
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   int stock = 0, addOn = 0;
   for (const DemoCar& demoCar : demo_->manifest.cars) {
     if (!demoCar.hasFedata) continue;
@@ -477,7 +476,7 @@ TEST_F(UiWindow, StockCarsOfferTheirRestoreAndAddOnsDoNot) {
 
 TEST_F(UiWindow, FormShowsStockSlotsAddOnTracksAndGroups) {
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   form().ShowItem(StockSlotCode(2));
   EXPECT_EQ(text("nameEdit"), FromGameText(StockTrackTable[2].displayName));
   EXPECT_EQ(text("directoryEdit"), FromGameText(demo_->data.SlotFolderPath(2)));
@@ -513,7 +512,7 @@ TEST_F(UiWindow, FormShowsStockSlotsAddOnTracksAndGroups) {
 
 TEST_F(UiWindow, CarWithoutFrontEndDataShowsItsPathAndNoFedataFlag) {
   Open();
-  frame_->initialUpdate();
+  frame_->InitialUpdate();
   int slot = -1;
   for (std::size_t i = 0; i < demo_->data.CarTable.count(); ++i) {
     if (!car(static_cast<int>(i)).hasFedata()) slot = static_cast<int>(i);

@@ -35,11 +35,11 @@ struct FormMembers {
   int carClass = -1;  // 0 = A, 1 = B, 2 = C, -1 = none
 };
 
-class CDataView : public QScrollArea {
+class ItemDetailsForm : public QScrollArea {
   Q_OBJECT
 
  public:
-  CDataView(GameData& data, const Settings& settings, Operations& operations, Prompts& prompts,
+  ItemDetailsForm(GameData& data, const Settings& settings, Operations& operations, Prompts& prompts,
             QWidget* parent = nullptr);
 
   // Room for the whole form without scrolling.
@@ -55,20 +55,20 @@ class CDataView : public QScrollArea {
 
   // Copies the members into the controls / the editable control into the members. Pulling
   // fails (and says "Please enter an integer.") when the FeData box holds no serial number.
-  void pushMembers();
-  bool pullMembers();
+  void PushMembers();
+  bool PullMembers();
 
   // The default folder for compressed files, shown on the status line.
   void setArchiveFolder(const QString& folder);
 
   // The buttons' work.
-  void generateSerial();  // "Gen."
-  void writeSerial();     // "Write"
-  void fixErrors();       // "Fix Errors": the plan, a question, the fixes, one report
+  void GenerateSerial();  // "Gen."
+  void WriteSerial();     // "Write"
+  void FixErrors();       // "Fix Errors": the plan, a question, the fixes, one report
   void setPolice(bool police);  // the "Police Car: " box was ticked or cleared
   // The form's item actions (Restore From CD, Create Zip, Create Cabinet) as menu entries,
   // enabled as the buttons are, for the tree's context menu.
-  void addItemActions(QMenu* menu);
+  void AddItemActions(QMenu* menu);
 
  signals:
   void operationFinished(const krax::OperationResult& result);
@@ -78,15 +78,15 @@ class CDataView : public QScrollArea {
   void reloadRequested();
 
  private:
-  void buildControls();
-  void applyCarLayout();
-  void applyTrackLayout();
-  void fillCar(int slot);
-  void fillTrack(int itemCode);
-  void setErrorIndicators(unsigned flags);
+  void BuildControls();
+  void ApplyCarLayout();
+  void ApplyTrackLayout();
+  void FillCar(int slot);
+  void FillTrack(int itemCode);
+  void SetErrorIndicators(unsigned flags);
   // "Fix Errors" for a car with a flag it can fix, "Police Car: " for a car with front-end data.
-  void enableCarCommands();
-  void showClass(int carClass);
+  void EnableCarCommands();
+  void ShowClass(int carClass);
 
   GameData& data_;
   const Settings& settings_;

@@ -1,4 +1,4 @@
-#include "ui/data_view.h"
+#include "ui/item_details_form.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -60,7 +60,7 @@ void KeepRoomWhenHidden(QWidget* widget) {
 
 }  // namespace
 
-CDataView::CDataView(GameData& data, const Settings& settings, Operations& operations,
+ItemDetailsForm::ItemDetailsForm(GameData& data, const Settings& settings, Operations& operations,
                      Prompts& prompts, QWidget* parent)
     : QScrollArea(parent),
       data_(data),
@@ -70,12 +70,12 @@ CDataView::CDataView(GameData& data, const Settings& settings, Operations& opera
   setObjectName(QStringLiteral("DetailsForm"));
   setWidgetResizable(true);
   setFrameShape(QFrame::NoFrame);
-  buildControls();
+  BuildControls();
   setArchiveFolder(FromGameText(settings_.ArchiveFolder));
-  applyCarLayout();  // every control stands as built until the first selection
+  ApplyCarLayout();  // every control stands as built until the first selection
 }
 
-void CDataView::buildControls() {
+void ItemDetailsForm::BuildControls() {
   auto* page = new QWidget(this);
   page->setObjectName(QStringLiteral("DetailsPage"));
   auto* column = new QVBoxLayout(page);
@@ -214,10 +214,10 @@ void CDataView::buildControls() {
   }
   idLabel_->hide();  // never shown
 
-  connect(genButton_, &QPushButton::clicked, this, &CDataView::generateSerial);
-  connect(writeButton_, &QPushButton::clicked, this, &CDataView::writeSerial);
-  connect(fixButton_, &QPushButton::clicked, this, &CDataView::fixErrors);
-  connect(policeCheck_, &QCheckBox::clicked, this, &CDataView::setPolice);
+  connect(genButton_, &QPushButton::clicked, this, &ItemDetailsForm::GenerateSerial);
+  connect(writeButton_, &QPushButton::clicked, this, &ItemDetailsForm::WriteSerial);
+  connect(fixButton_, &QPushButton::clicked, this, &ItemDetailsForm::FixErrors);
+  connect(policeCheck_, &QCheckBox::clicked, this, &ItemDetailsForm::setPolice);
   connect(restoreButton_, &QPushButton::clicked, this, [this] {
     if (!hasItem_) return;
     emit operationFinished(operations_.RestoreItemFromCd(itemCode_, ToGameText(members_.directory),
@@ -236,15 +236,15 @@ void CDataView::buildControls() {
   setWidget(page);
 }
 
-QSize CDataView::sizeHint() const {
+QSize ItemDetailsForm::sizeHint() const {
   const QSize page = widget()->sizeHint();
   const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
   return QSize(page.width() + scrollBar, page.height());
 }
 
-void CDataView::setArchiveFolder(const QString& folder) { statusLine_->setText(folder); }
+void ItemDetailsForm::setArchiveFolder(const QString& folder) { statusLine_->setText(folder); }
 
-void CDataView::applyCarLayout() {
+void ItemDetailsForm::ApplyCarLayout() {
   for (QWidget* w : std::initializer_list<QWidget*>{
            nameLabel_, nameEdit_, directoryLabel_, directoryEdit_, manufacturerLabel_,
            manufacturerEdit_, modelLabel_, modelEdit_, idEdit_, policeCheck_, serialGroup_,
@@ -256,7 +256,7 @@ void CDataView::applyCarLayout() {
   idLabel_->hide();
 }
 
-void CDataView::applyTrackLayout() {
+void ItemDetailsForm::ApplyTrackLayout() {
   for (QWidget* w : std::initializer_list<QWidget*>{
            nameLabel_, nameEdit_, directoryLabel_, directoryEdit_, pictureFrame_, zipButton_,
            defaultPathLabel_, cabinetButton_, statusLine_}) {
@@ -269,11 +269,11 @@ void CDataView::applyTrackLayout() {
   }
 }
 
-void CDataView::ShowItem(int itemCode) {
+void ItemDetailsForm::ShowItem(int itemCode) {
   itemCode_ = itemCode;
   hasItem_ = true;
   members_ = FormMembers{};
-  setErrorIndicators(0);
+  SetErrorIndicators(0);
   const bool group = itemCode == kCarsGroupCode || itemCode == kTracksGroupCode || itemCode == kSubFolderCode;
   zipButton_->setEnabled(!group);  // a group has no folder of its own to pack
   cabinetButton_->setEnabled(!group);
@@ -281,32 +281,32 @@ void CDataView::ShowItem(int itemCode) {
     members_.name = itemCode == kCarsGroupCode    ? QStringLiteral("KRAX Racing Cars")
                     : itemCode == kTracksGroupCode ? QStringLiteral("KRAX Tracks")
                                                    : QStringLiteral("SubFolder");
-    applyTrackLayout();
+    ApplyTrackLayout();
   } else if (itemCode < 0) {
-    applyTrackLayout();
-    fillTrack(itemCode);
+    ApplyTrackLayout();
+    FillTrack(itemCode);
   } else {
-    applyCarLayout();
-    fillCar(itemCode);
+    ApplyCarLayout();
+    FillCar(itemCode);
   }
   pictureFrame_->setPicture(group ? QImage() : LoadItemPicture(data_, itemCode));
-  enableCarCommands();
-  pushMembers();
+  EnableCarCommands();
+  PushMembers();
 }
 
-void CDataView::ClearItem() {
+void ItemDetailsForm::ClearItem() {
   hasItem_ = false;
   zipButton_->setEnabled(false);
   cabinetButton_->setEnabled(false);
   members_ = FormMembers{};
-  setErrorIndicators(0);
-  applyTrackLayout();
+  SetErrorIndicators(0);
+  ApplyTrackLayout();
   pictureFrame_->setPicture(QImage());
-  enableCarCommands();
-  pushMembers();
+  EnableCarCommands();
+  PushMembers();
 }
 
-void CDataView::fillTrack(int itemCode) {
+void ItemDetailsForm::FillTrack(int itemCode) {
   if (IsStockSlotCode(itemCode)) {
     const int row = StockSlotRow(itemCode);
     if (row >= kStockTrackSlotCount) return;
@@ -320,13 +320,13 @@ void CDataView::fillTrack(int itemCode) {
   }
 }
 
-void CDataView::fillCar(int slot) {
+void ItemDetailsForm::FillCar(int slot) {
   if (!data_.CarTable.isUsed(slot)) return;
   const auto i = static_cast<std::size_t>(slot);
   const CarRecord& car = data_.CarTable[i];
   members_.directory = FromGameText(car.archivePath);
   // Every car shows its flags, a car without front-end data included ("No FeData").
-  setErrorIndicators(car.errorFlags);
+  SetErrorIndicators(car.errorFlags);
   if (car.hasFedata()) {
     members_.name = FromCodePage(car.name.value_or(std::string()));
     members_.manufacturer = FromCodePage(car.manufacturer.value_or(std::string()));
@@ -346,25 +346,25 @@ void CDataView::fillCar(int slot) {
   }
 }
 
-void CDataView::setErrorIndicators(unsigned flags) {
+void ItemDetailsForm::SetErrorIndicators(unsigned flags) {
   for (int k = 0; k < 5; ++k) indicators_[k]->setEnabled((flags & kErrorIndicators[k].flag) != 0);
 }
 
-void CDataView::enableCarCommands() {
+void ItemDetailsForm::EnableCarCommands() {
   const bool car = hasItem_ && data_.CarTable.isUsed(itemCode_);
   const auto slot = static_cast<std::size_t>(car ? itemCode_ : 0);
   fixButton_->setEnabled(car && HasFixableFlag(data_, slot));
   policeCheck_->setEnabled(car && data_.CarTable[slot].hasFedata());
 }
 
-void CDataView::showClass(int carClass) {
+void ItemDetailsForm::ShowClass(int carClass) {
   classButtons_->setExclusive(false);
   for (QAbstractButton* b : classButtons_->buttons()) b->setChecked(false);
   if (QAbstractButton* b = classButtons_->button(carClass)) b->setChecked(true);
   classButtons_->setExclusive(true);
 }
 
-void CDataView::pushMembers() {
+void ItemDetailsForm::PushMembers() {
   nameEdit_->setText(members_.name);
   directoryEdit_->setText(members_.directory);
   manufacturerEdit_->setText(members_.manufacturer);
@@ -373,7 +373,7 @@ void CDataView::pushMembers() {
   policeCheck_->setChecked(members_.police == 1);
   carpEdit_->setText(members_.carpSerial);
   fedataEdit_->setText(QString::number(members_.fedataSerial));
-  showClass(members_.carClass);
+  ShowClass(members_.carClass);
   maxSpeedEdit_->setText(members_.maxSpeed);
   topSpeedEdit_->setText(members_.topSpeed);
   massEdit_->setText(members_.mass);
@@ -382,7 +382,7 @@ void CDataView::pushMembers() {
   }
 }
 
-bool CDataView::pullMembers() {
+bool ItemDetailsForm::PullMembers() {
   bool isNumber = false;
   const int value = fedataEdit_->text().trimmed().toInt(&isNumber);
   if (!isNumber) {
@@ -398,17 +398,17 @@ bool CDataView::pullMembers() {
   return true;
 }
 
-void CDataView::generateSerial() {
+void ItemDetailsForm::GenerateSerial() {
   if (!hasItem_ || !data_.CarTable.isUsed(itemCode_)) return;
   members_.fedataSerial = ProposeSerialNumber(data_, static_cast<std::size_t>(itemCode_));
-  pushMembers();
+  PushMembers();
 }
 
-void CDataView::writeSerial() {
+void ItemDetailsForm::WriteSerial() {
   if (!hasItem_ || !data_.CarTable.isUsed(itemCode_)) return;
   // A box that holds no number stops here: writing the last shown number instead would store
   // something the user did not ask for.
-  if (!pullMembers()) return;
+  if (!PullMembers()) return;
   const OperationResult result =
       WriteSerialNumber(data_, prompts_, static_cast<std::size_t>(itemCode_), members_.fedataSerial);
   if (result.status == OperationStatus::kCancelled) return;
@@ -418,14 +418,14 @@ void CDataView::writeSerial() {
   emit operationFinished(result);
 }
 
-void CDataView::fixErrors() {
+void ItemDetailsForm::FixErrors() {
   if (!hasItem_ || !data_.CarTable.isUsed(itemCode_)) return;
   const OperationResult result = FixCarErrors(data_, prompts_, {static_cast<std::size_t>(itemCode_)},
                                               "Fix Errors", [this] { emit reloadRequested(); });
   emit operationFinished(result);
 }
 
-void CDataView::setPolice(bool police) {
+void ItemDetailsForm::setPolice(bool police) {
   if (!hasItem_ || !data_.CarTable.isUsed(itemCode_)) return;
   const OperationResult result = SetPoliceFlag(data_, prompts_, static_cast<std::size_t>(itemCode_), police);
   ShowItem(itemCode_);  // the box shows what the car holds now, also after No
@@ -433,7 +433,7 @@ void CDataView::setPolice(bool police) {
   emit operationFinished(result);
 }
 
-void CDataView::addItemActions(QMenu* menu) {
+void ItemDetailsForm::AddItemActions(QMenu* menu) {
   for (QPushButton* button : {restoreButton_, zipButton_, cabinetButton_}) {
     if (!button->isVisibleTo(this)) continue;
     QAction* action = menu->addAction(button->text());

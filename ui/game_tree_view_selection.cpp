@@ -4,7 +4,7 @@
 
 #include "gamedata/game_data.h"
 #include "operations/operations.h"
-#include "ui/left_view.h"
+#include "ui/game_tree_view.h"
 #include "ui/tree_model_logic.h"
 
 namespace krax::ui {
@@ -19,7 +19,7 @@ OperationResult Combined(const char* command, const std::string& done, const std
 
 }  // namespace
 
-std::vector<int> CLeftView::selectedItemCodes() const {
+std::vector<int> GameTreeView::selectedItemCodes() const {
   std::vector<int> codes;
   for (QTreeWidgetItem* item : selectedItems()) {
     const int code = ItemCode(item);
@@ -28,7 +28,7 @@ std::vector<int> CLeftView::selectedItemCodes() const {
   return codes;
 }
 
-QMenu* CLeftView::selectionMenu() {
+QMenu* GameTreeView::selectionMenu() {
   auto* menu = new QMenu(this);
   menu->setObjectName(QStringLiteral("selectionMenu"));
   const auto add = [&](const QString& text, const char* name, auto action) {
@@ -37,18 +37,18 @@ QMenu* CLeftView::selectionMenu() {
     return a;
   };
   const std::size_t count = selectedItemCodes().size();
-  add(QStringLiteral("Enable Cars"), "enableSelectedAction", [this] { setSelectedCarsEnabled(true); });
-  add(QStringLiteral("Disable Cars"), "disableSelectedAction", [this] { setSelectedCarsEnabled(false); });
-  QAction* remove = add(QStringLiteral("Remove %1 Items").arg(count), "removeSelectedAction", [this] { removeSelected(); });
+  add(QStringLiteral("Enable Cars"), "enableSelectedAction", [this] { SetSelectedCarsEnabled(true); });
+  add(QStringLiteral("Disable Cars"), "disableSelectedAction", [this] { SetSelectedCarsEnabled(false); });
+  QAction* remove = add(QStringLiteral("Remove %1 Items").arg(count), "removeSelectedAction", [this] { RemoveSelected(); });
   remove->setShortcut(QKeySequence::Delete);
   remove->setShortcutContext(Qt::WidgetShortcut);
   menu->addSeparator();
-  add(QStringLiteral("Create Zip Of Each"), "zipSelectedAction", [this] { packSelected(false); });
-  add(QStringLiteral("Create Cabinet Of Each"), "cabinetSelectedAction", [this] { packSelected(true); });
+  add(QStringLiteral("Create Zip Of Each"), "zipSelectedAction", [this] { PackSelected(false); });
+  add(QStringLiteral("Create Cabinet Of Each"), "cabinetSelectedAction", [this] { PackSelected(true); });
   return menu;
 }
 
-void CLeftView::setSelectedCarsEnabled(bool enabled) {
+void GameTreeView::SetSelectedCarsEnabled(bool enabled) {
   int changed = 0, cars = 0;
   std::string problems;
   for (int code : selectedItemCodes()) {
@@ -63,7 +63,7 @@ void CLeftView::setSelectedCarsEnabled(bool enabled) {
       problems += (result.message.empty() ? car.name.value_or(kNoFedataName) + ": failed" : result.message) + "\n";
     }
   }
-  refreshCarImages();
+  RefreshCarImages();
   emit carCountReported(data_.EnabledCarCount);
   const std::string verb = enabled ? "Enabled " : "Disabled ";
   emit operationFinished(Combined(enabled ? "Enable Cars" : "Disable Cars",
@@ -72,7 +72,7 @@ void CLeftView::setSelectedCarsEnabled(bool enabled) {
                                   problems));
 }
 
-void CLeftView::removeSelected() {
+void GameTreeView::RemoveSelected() {
   const std::vector<int> codes = selectedItemCodes();
   if (codes.empty()) return;
   const OperationResult result = operations_.RemoveItems(codes);
@@ -81,7 +81,7 @@ void CLeftView::removeSelected() {
   emit operationFinished(result);
 }
 
-void CLeftView::packSelected(bool cabinet) {
+void GameTreeView::PackSelected(bool cabinet) {
   const std::vector<int> codes = selectedItemCodes();
   int made = 0;
   std::string problems;
@@ -110,7 +110,7 @@ void CLeftView::packSelected(bool cabinet) {
                                   problems));
 }
 
-void CLeftView::setFilter(const TreeFilter& filter) {
+void GameTreeView::setFilter(const TreeFilter& filter) {
   filter_ = filter;
   setUpdatesEnabled(false);
   ApplyTreeFilter(carsGroup_, tracksGroup_, data_, filter_);

@@ -1,4 +1,4 @@
-#include "ui/left_view.h"
+#include "ui/game_tree_view.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -15,7 +15,7 @@
 
 namespace krax::ui {
 
-CLeftView::CLeftView(GameData& data, const Settings& settings, Operations& operations,
+GameTreeView::GameTreeView(GameData& data, const Settings& settings, Operations& operations,
                      QWidget* parent)
     : QTreeWidget(parent), data_(data), settings_(settings), operations_(operations) {
   setObjectName(QStringLiteral("CarTrackTree"));
@@ -25,27 +25,27 @@ CLeftView::CLeftView(GameData& data, const Settings& settings, Operations& opera
   setIconSize(QSize(16, 16));
   setUniformRowHeights(true);
   setSelectionMode(QAbstractItemView::ExtendedSelection);  // Ctrl and Shift click pick several
-  connect(this, &QTreeWidget::itemSelectionChanged, this, &CLeftView::onSelectionChanged);
+  connect(this, &QTreeWidget::itemSelectionChanged, this, &GameTreeView::OnSelectionChanged);
 }
 
-QSize CLeftView::sizeHint() const {
+QSize GameTreeView::sizeHint() const {
   // Wide enough for a car name and the nesting of a sub-folder or two.
   const int width = fontMetrics().horizontalAdvance(QStringLiteral("M")) * 24 + 60;
   return QSize(width, QTreeWidget::sizeHint().height());
 }
 
-void CLeftView::FillTree() {
+void GameTreeView::FillTree() {
   // Each group is filled before it joins the tree, so the view takes in all its items at once.
   carsGroup_ = MakeItem("Racing Cars", kImageCarsGroup, kCarsGroupCode);
   QFont bold = font();
   bold.setBold(true);
   carsGroup_->setFont(0, bold);
-  fillCars();
+  FillCars();
   addTopLevelItem(carsGroup_);
   carsGroup_->setExpanded(true);
 
   tracksGroup_ = MakeItem("Tracks", kImageTracksGroup, kTracksGroupCode);
-  fillTracks();
+  FillTracks();
   addTopLevelItem(tracksGroup_);
   tracksGroup_->setExpanded(true);
   if (filter_.active()) ApplyTreeFilter(carsGroup_, tracksGroup_, data_, filter_);
@@ -53,7 +53,7 @@ void CLeftView::FillTree() {
   emit carCountReported(data_.EnabledCarCount);
 }
 
-void CLeftView::fillCars() {
+void GameTreeView::FillCars() {
   data_.gameFolder = settings_.KRAXPath;
   data_.LoadCarCatalog();
   const std::string carFolder = CarFolderPath(data_.gameFolder);
@@ -63,15 +63,15 @@ void CLeftView::fillCars() {
     const CarRecord& car = data_.CarTable[slot];
     const int image = CarImage(car.errorFlags, car.enabled != 0, settings_);
     QTreeWidgetItem* parent =
-        placement.findOrAddSubFolder(carsGroup_, CarSubFolderChain(carFolder, car.archivePath));
+        placement.FindOrAddSubFolder(carsGroup_, CarSubFolderChain(carFolder, car.archivePath));
     const std::string& name = car.name ? *car.name : std::string(kNoFedataName);
     QTreeWidgetItem* item = MakeItem(name, image, static_cast<int>(slot));
     item->setText(0, FromCodePage(name));  // a car's name is game text
-    placement.insertCar(parent, item, name);
+    placement.InsertCar(parent, item, name);
   }
 }
 
-void CLeftView::fillTracks() {
+void GameTreeView::FillTracks() {
   operations_.ResumeInterruptedSwitches();
   data_.TrackFolderList.clear();
   for (int row = 0; !StockTrackTable[static_cast<std::size_t>(row)].displayName.empty(); ++row) {
@@ -85,7 +85,7 @@ void CLeftView::fillTracks() {
   }
 }
 
-void CLeftView::ReloadTree() {
+void GameTreeView::ReloadTree() {
   // The selection goes with the items; the form keeps what it shows until the next selection.
   {
     const QSignalBlocker quiet(this);
@@ -97,7 +97,7 @@ void CLeftView::ReloadTree() {
   FillTree();
 }
 
-void CLeftView::onSelectionChanged() {
+void GameTreeView::OnSelectionChanged() {
   const QList<QTreeWidgetItem*> selected = selectedItems();
   if (selected.isEmpty()) return;  // never pass a code that was not read from an item
   // The form shows the item clicked last, when several are selected.
@@ -105,25 +105,25 @@ void CLeftView::onSelectionChanged() {
   emit itemSelected(ItemCode(shown));
 }
 
-void CLeftView::mouseDoubleClickEvent(QMouseEvent* event) {
+void GameTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
   // A double click acts on the selection, which the first click has set (or, on an empty
   // part of the tree, on whatever was selected before).
   if (event->button() == Qt::RightButton) {
     if (menuTimer_) menuTimer_->stop();
-    rightDoubleClick();
+    RightDoubleClick();
     return;
   }
   if (event->button() == Qt::LeftButton) {
     QTreeWidgetItem* item = selectedItems().value(0, nullptr);
     if (item && (ItemCode(item) >= 0 || IsTrackFolderCode(ItemCode(item)))) {
-      leftDoubleClick();
+      LeftDoubleClick();
       return;
     }
   }
   QTreeWidget::mouseDoubleClickEvent(event);
 }
 
-void CLeftView::leftDoubleClick() {
+void GameTreeView::LeftDoubleClick() {
   QTreeWidgetItem* item = selectedItems().value(0, nullptr);
   if (!item) return;
   const int code = ItemCode(item);
@@ -156,7 +156,7 @@ void CLeftView::leftDoubleClick() {
   }
 }
 
-void CLeftView::rightDoubleClick() {
+void GameTreeView::RightDoubleClick() {
   QTreeWidgetItem* item = selectedItems().value(0, nullptr);
   if (!item) return;
   const int code = ItemCode(item);

@@ -20,11 +20,11 @@ struct OperationResult;
 
 namespace krax::ui {
 
-class CLeftView : public QTreeWidget {
+class GameTreeView : public QTreeWidget {
   Q_OBJECT
 
  public:
-  CLeftView(GameData& data, const Settings& settings, Operations& operations,
+  GameTreeView(GameData& data, const Settings& settings, Operations& operations,
             QWidget* parent = nullptr);
 
   // Loads both catalogs and builds all items; reports the enabled car count.
@@ -36,19 +36,19 @@ class CLeftView : public QTreeWidget {
   QTreeWidgetItem* tracksGroup() const { return tracksGroup_; }
 
   // What the double clicks do, for the item currently selected.
-  void leftDoubleClick();
-  void rightDoubleClick();
-  // The actions of an item, as its context menu offers them (left_view_actions.cpp).
+  void LeftDoubleClick();
+  void RightDoubleClick();
+  // The actions of an item, as its context menu offers them (game_tree_view_actions.cpp).
   QMenu* itemMenu(QTreeWidgetItem* item);
   // Every car's image from its flags and state in the car table (after a serial number write).
-  void refreshCarImages();
-  // Several items at once (left_view_selection.cpp): the item codes of the selected cars and
+  void RefreshCarImages();
+  // Several items at once (game_tree_view_selection.cpp): the item codes of the selected cars and
   // add-on tracks; enable or disable every selected car; remove them (asking once); pack each
   // into a zip or cabinet. Each ends with one result for all.
   std::vector<int> selectedItemCodes() const;
-  void setSelectedCarsEnabled(bool enabled);
-  void removeSelected();
-  void packSelected(bool cabinet);
+  void SetSelectedCarsEnabled(bool enabled);
+  void RemoveSelected();
+  void PackSelected(bool cabinet);
   // Narrows the tree to the items the filter keeps; kept over reloads.
   void setFilter(const TreeFilter& filter);
   const TreeFilter& filter() const { return filter_; }
@@ -75,9 +75,9 @@ class CLeftView : public QTreeWidget {
   QSize sizeHint() const override;
 
  private:
-  void onSelectionChanged();
-  void fillCars();
-  void fillTracks();
+  void OnSelectionChanged();
+  void FillCars();
+  void FillTracks();
   // The menu for several selected items.
   QMenu* selectionMenu();
 

@@ -8,13 +8,13 @@
 
 #include "app/settings.h"
 #include "gamedata/game_data.h"
-#include "ui/left_view.h"
+#include "ui/game_tree_view.h"
 #include "ui/pictures.h"
 #include "ui/tree_model_logic.h"
 
 namespace krax::ui {
 
-QMenu* CLeftView::itemMenu(QTreeWidgetItem* item) {
+QMenu* GameTreeView::itemMenu(QTreeWidgetItem* item) {
   if (!item) return nullptr;
   const int code = ItemCode(item);
   const bool isCar = code >= 0 && data_.CarTable.isUsed(code);
@@ -41,13 +41,13 @@ QMenu* CLeftView::itemMenu(QTreeWidgetItem* item) {
   primary->setObjectName(QStringLiteral("primaryAction"));
   connect(primary, &QAction::triggered, this, [this, select] {
     select();
-    leftDoubleClick();
+    LeftDoubleClick();
   });
   QAction* edit = menu->addAction(isCar ? QStringLiteral("Open In Car Editor") : QStringLiteral("Open In Track Editor"));
   edit->setObjectName(QStringLiteral("editAction"));
   connect(edit, &QAction::triggered, this, [this, select] {
     select();
-    rightDoubleClick();
+    RightDoubleClick();
   });
   QAction* remove = menu->addAction(QStringLiteral("Remove"));
   remove->setObjectName(QStringLiteral("removeAction"));
@@ -56,7 +56,7 @@ QMenu* CLeftView::itemMenu(QTreeWidgetItem* item) {
   remove->setEnabled(isCar || item->text(0).compare(QStringLiteral("Original"), Qt::CaseInsensitive) != 0);
   connect(remove, &QAction::triggered, this, [this, select] {
     select();
-    removeSelected();
+    RemoveSelected();
   });
   if (formActions_) {
     menu->addSeparator();
@@ -65,7 +65,7 @@ QMenu* CLeftView::itemMenu(QTreeWidgetItem* item) {
   return menu;
 }
 
-void CLeftView::refreshCarImages() {
+void GameTreeView::RefreshCarImages() {
   for (QTreeWidgetItemIterator it(this); *it; ++it) {
     const int code = ItemCode(*it);
     if (code < 0 || !data_.CarTable.isUsed(code)) continue;
@@ -74,7 +74,7 @@ void CLeftView::refreshCarImages() {
   }
 }
 
-void CLeftView::mousePressEvent(QMouseEvent* event) {
+void GameTreeView::mousePressEvent(QMouseEvent* event) {
   QTreeWidget::mousePressEvent(event);
   if (event->button() != Qt::RightButton) return;
   // The right double click opens the editor, so the menu waits for the double-click time.
@@ -93,7 +93,7 @@ void CLeftView::mousePressEvent(QMouseEvent* event) {
   menuTimer_->start(QApplication::doubleClickInterval());
 }
 
-void CLeftView::contextMenuEvent(QContextMenuEvent* event) {
+void GameTreeView::contextMenuEvent(QContextMenuEvent* event) {
   event->accept();
   if (event->reason() != QContextMenuEvent::Keyboard) return;  // the mouse's menu waits (above)
   QTreeWidgetItem* item = currentItem();
@@ -103,14 +103,14 @@ void CLeftView::contextMenuEvent(QContextMenuEvent* event) {
   }
 }
 
-void CLeftView::keyPressEvent(QKeyEvent* event) {
+void GameTreeView::keyPressEvent(QKeyEvent* event) {
   if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !selectedItems().isEmpty()) {
-    leftDoubleClick();
+    LeftDoubleClick();
     event->accept();
     return;
   }
   if (event->matches(QKeySequence::Delete) && !selectedItemCodes().empty()) {
-    removeSelected();
+    RemoveSelected();
     event->accept();
     return;
   }

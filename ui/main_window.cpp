@@ -1,0 +1,368 @@
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "app/settings.h"
+#include "gamedata/game_data.h"
+#include "operations/car_fixes.h"
+#include "operations/game_folder.h"
+#include "operations/operations.h"
+#include "operations/serial_numbers.h"
+#include "ui/about_dialog.h"
+#include "ui/commands.h"
+#include "ui/item_details_form.h"
+#include "ui/game_tree_view.h"
+#include "ui/pictures.h"
+#include "ui/profiles_menu.h"
+#include "ui/tree_model_logic.h"
+#include "ui/tree_pane.h"
+#include "ui/widget_prompts.h"
+
+namespace krax::ui {
+
+MainWindow::MainWindow(MainWindowContext context, QWidget* parent)
+    : QMainWindow(parent), context_(std::move(context)) {
+  setObjectName(QStringLiteral("MainWindow"));
+  setWindowIcon(ProgramIcon());
+  if (context_.prompts) {
+    prompts_ = context_.prompts;
+  } else {
+    ownPrompts_ = std::make_unique<WidgetPrompts>(
+        this, [this](const QString& text) { SetStatusText(text); });
+    prompts_ = ownPrompts_.get();
+  }
+  if (!context_.runDialog) context_.runDialog = [](QDialog& dialog) { return dialog.exec(); };
+
+  documentTitle_ = tr("Welcome");
+
+  BuildActions();
+  BuildMenus();
+  BuildToolBar();
+  BuildStatusBar();
+
+  // Client area: tree on the left, details form on the right.
+  splitter_ = new QSplitter(Qt::Horizontal, this);
+  splitter_->setObjectName(QStringLiteral("splitter"));
+  gameTree_ = new GameTreeView(context_.data, context_.settings, context_.operations, splitter_);
+  detailsForm_ = new ItemDetailsForm(context_.data, context_.settings, context_.operations, *prompts_,
+                            splitter_);
+  treePane_ = new TreePane(gameTree_, splitter_);
+  splitter_->addWidget(treePane_);
+  splitter_->addWidget(detailsForm_);
+  splitter_->setStretchFactor(0, 0);
+  splitter_->setStretchFactor(1, 1);
+  splitter_->setChildrenCollapsible(false);
+  splitter_->setSizes({gameTree_->sizeHint().width(), detailsForm_->sizeHint().width()});
+  setCentralWidget(splitter_);
+
+  connect(gameTree_, &GameTreeView::carCountReported, this, &MainWindow::ShowCarCount);
+  connect(gameTree_, &GameTreeView::itemSelected, detailsForm_, &ItemDetailsForm::ShowItem);
+  connect(gameTree_, &GameTreeView::itemsDeleted, detailsForm_, &ItemDetailsForm::ClearItem);
+  connect(gameTree_, &GameTreeView::operationFinished, this, &MainWindow::ShowResult);
+  connect(detailsForm_, &ItemDetailsForm::operationFinished, this, &MainWindow::ShowResult);
+  connect(detailsForm_, &ItemDetailsForm::carFlagsChanged, gameTree_, &GameTreeView::RefreshCarImages);
+  connect(detailsForm_, &ItemDetailsForm::reloadRequested, gameTree_, &GameTreeView::ReloadTree);
+  gameTree_->setFormActions([this](QMenu* menu) { detailsForm_->AddItemActions(menu); });
+
+  setAcceptDrops(true);
+  UpdateCaption();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::BuildActions() {
+  for (const CommandInfo& info : kCommands) {
+    auto* action = new QAction(tr(info.text), this);
+    action->setObjectName(QStringLiteral("command%1").arg(static_cast<int>(info.id)));
+    action->setStatusTip(tr(info.statusTip));
+    action->setToolTip(tr(info.toolTip));
+    if (info.hasPicture) action->setIcon(CommandIcon(info.picture));
+    const CommandId id = info.id;
+    connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
+    actions_.insert(id, action);
+  }
+  QAction* statusBarAction = actions_.value(CommandId::kStatusBar);
+  statusBarAction->setCheckable(true);
+  statusBarAction->setChecked(true);
+  actions_.value(CommandId::kExit)->setShortcut(QKeySequence::Quit);
+  actions_.value(CommandId::kReload)->setShortcut(Qt::Key_F5);
+
+  // The standard keys that do something here: new and open restart the document, F6 and
+  // Shift+F6 move between the panes.
+  auto* newDocument = new QAction(this);
+  newDocument->setShortcut(QKeySequence::New);
+  connect(newDocument, &QAction::triggered, this, &MainWindow::OnNewDocument);
+  auto* openDocument = new QAction(this);
+  openDocument->setShortcut(QKeySequence::Open);
+  connect(openDocument, &QAction::triggered, this, &MainWindow::OnOpenDocument);
+  auto* nextPane = new QAction(this);
+  nextPane->setShortcut(Qt::Key_F6);
+  connect(nextPane, &QAction::triggered, this, [this] { SwitchPane(1); });
+  auto* previousPane = new QAction(this);
+  previousPane->setShortcut(Qt::SHIFT | Qt::Key_F6);
+  connect(previousPane, &QAction::triggered, this, [this] { SwitchPane(-1); });
+  addActions({newDocument, openDocument, nextPane, previousPane});
+}
+
+void MainWindow::BuildMenus() {
+  struct MenuTitle {
+    Menu menu;
+    const char* title;
+  };
+  const MenuTitle titles[] = {{Menu::kFile, QT_TR_NOOP("&File")},
+                              {Menu::kView, QT_TR_NOOP("&View")},
+                              {Menu::kCommands, QT_TR_NOOP("&Commands")},
+                              {Menu::kHelp, QT_TR_NOOP("&Help")}};
+  for (const MenuTitle& title : titles) {
+    QMenu* menu = menuBar()->addMenu(tr(title.title));
+    for (const CommandInfo& info : kCommands) {
+      if (info.menu != title.menu) continue;
+      // Groups of the File menu: installs, restores, reload, exit.
+      if (info.id == CommandId::kRestoreCars || info.id == CommandId::kReload || info.id == CommandId::kExit) {
+        menu->addSeparator();
+      }
+      menu->addAction(actions_.value(info.id));
+    }
+    if (title.menu == Menu::kView) {
+      QAction* filter = menu->addAction(tr("&Filter Cars And Tracks"), this, [this] { treePane_->FocusFilter(); });
+      filter->setObjectName(QStringLiteral("filterAction"));
+      filter->setShortcut(QKeySequence::Find);
+      filter->setStatusTip(tr("Show only the cars and tracks whose name, ID or folder holds a text"));
+    }
+    if (title.menu == Menu::kCommands) {
+      // The profiles come after the commands, before Help.
+      profilesMenu_ = new ProfilesMenu(context_.operations, *prompts_, this);
+      menuBar()->addMenu(profilesMenu_);
+      connect(profilesMenu_, &ProfilesMenu::operationFinished, this, [this](const OperationResult& result) {
+        ShowResult(result);
+        // Saving and applying read the catalogs afresh: the tree follows in any case.
+        gameTree_->ReloadTree();
+      });
+    }
+  }
+}
+
+void MainWindow::BuildToolBar() {
+  QToolBar* bar = addToolBar(tr("Toolbar"));
+  bar->setObjectName(QStringLiteral("toolBar"));
+  bar->setIconSize(QSize(16, 16));
+  bar->setMovable(true);  // gripper; dockable at every side
+  bar->setFloatable(true);
+  bar->setAllowedAreas(Qt::AllToolBarAreas);
+  for (const std::optional<CommandId>& id : kToolbarLayout) {
+    if (id) {
+      bar->addAction(actions_.value(*id));
+    } else {
+      bar->addSeparator();
+    }
+  }
+}
+
+void MainWindow::BuildStatusBar() {
+  promptPane_ = new QLabel(tr("Ready"), this);
+  promptPane_->setObjectName(QStringLiteral("promptPane"));
+  promptPane_->setMinimumWidth(1);
+  statusBar()->addWidget(promptPane_, 1);
+  carCountPane_ = new QLabel(tr("POKUS"), this);
+  carCountPane_->setObjectName(QStringLiteral("carCountPane"));
+  carCountPane_->setFrameStyle(QFrame::Panel | QFrame::Raised);  // the pop-out pane
+  carCountPane_->setMinimumWidth(carCountPane_->fontMetrics().horizontalAdvance(
+                                     QStringLiteral("No.Cars:0000")) + 12);
+  carCountPane_->setAlignment(Qt::AlignCenter);
+  statusBar()->addPermanentWidget(carCountPane_);
+  // Caps, Num and Scroll Lock: Qt offers no portable way to read those states.
+}
+
+void MainWindow::InitialUpdate() { gameTree_->FillTree(); }
+
+void MainWindow::SetStatusText(const QString& text) {
+  statusBar()->clearMessage();
+  promptPane_->setText(text);
+}
+
+void MainWindow::ShowCarCount(int enabledCarCount) {
+  carCountPane_->setText(tr("No.Cars:%1").arg(enabledCarCount));
+}
+
+void MainWindow::ShowResult(const OperationResult& result) {
+  const std::string text = ResultText(result);
+  if (text.empty()) return;
+  if (result.status == OperationStatus::kFailed) {
+    prompts_->Message(text);
+  } else if (result.status == OperationStatus::kDone) {
+    SetStatusText(FromGameText(text));
+  }
+}
+
+void MainWindow::RunOperation(OperationResult result, bool reloadWhenDone) {
+  ShowResult(result);
+  if (reloadWhenDone && result.done()) gameTree_->ReloadTree();
+}
+
+void MainWindow::RunCommand(CommandId command) {
+  Operations& ops = context_.operations;
+  switch (command) {
+    case CommandId::kInstallCar: RunOperation(ops.InstallCar(), true); break;
+    case CommandId::kInstallTrack: RunOperation(ops.InstallTrack(), true); break;
+    case CommandId::kInstallCarFromComp: RunOperation(ops.InstallCarFromCompressed(), true); break;
+    case CommandId::kInstallTrackFromComp: RunOperation(ops.InstallTrackFromCompressed(), true); break;
+    case CommandId::kRestoreCars: RunOperation(ops.RestoreCars(), false); break;
+    case CommandId::kRestoreTracks: RunOperation(ops.RestoreTracks(), false); break;
+    case CommandId::kRestoreStrings: RunOperation(ops.RestoreStrings(), false); break;
+    case CommandId::kReload: gameTree_->ReloadTree(); break;
+    case CommandId::kExit: close(); break;
+    case CommandId::kStatusBar: statusBar()->setVisible(actions_.value(CommandId::kStatusBar)->isChecked()); break;
+    case CommandId::kDirToName: RunOperation(ops.RenameDirsToName(), true); break;
+    case CommandId::kDirToId: RunOperation(ops.RenameDirsToId(), true); break;
+    case CommandId::kGenerateSerials: OnGenerateSerials(); break;
+    case CommandId::kFixAllErrors:
+      ShowResult(FixCarErrors(context_.data, *prompts_, {}, "Fix All Errors", [this] { gameTree_->ReloadTree(); }));
+      break;
+    case CommandId::kStringEdit: OnStringEdit(); break;
+    case CommandId::kOptions: OnOptions(); break;
+    case CommandId::kAbout: {
+      AboutDialog about(this);
+      context_.runDialog(about);
+      break;
+    }
+    case CommandId::kRunGame: RunOperation(ops.RunGame(), false); break;
+  }
+}
+
+void MainWindow::OnGenerateSerials() {
+  ShowResult(GenerateSerials(context_.data, *prompts_, [this] { gameTree_->ReloadTree(); }).result);
+}
+
+void MainWindow::OnStringEdit() {
+  if (!context_.settings.KRAXText) {
+    prompts_->Message("This is disabled in option \"Enable KRAX String editting\"");
+    return;
+  }
+  RunOperation(context_.operations.OpenStringEditor(), false);
+}
+
+void MainWindow::OnOptions() {
+  OptionsDialog dialog(context_.settings, *prompts_, context_.options, this);
+  if (context_.runDialog(dialog) != QDialog::Accepted) return;
+  UseGameFolder(context_.settings, context_.data);
+  detailsForm_->setArchiveFolder(FromGameText(context_.settings.ArchiveFolder));
+  UpdateCaption();
+  gameTree_->ReloadTree();
+}
+
+void MainWindow::OnNewDocument() {
+  documentTitle_ = tr("Welcome");
+  UpdateCaption();
+  gameTree_->ReloadTree();  // a restart rebuilds the tree instead of adding to it
+}
+
+void MainWindow::OnOpenDocument() {
+  const QString path = QFileDialog::getOpenFileName(this, QString(), QString(),
+                                                    tr(kDocumentFilter));
+  if (!path.isEmpty()) OpenDocumentFile(path);
+}
+
+void MainWindow::setRecentFiles(const QStringList& files) {
+  recentFiles_ = files.mid(0, kRecentFileCount);
+}
+
+void MainWindow::OpenDocument(const QString& path) {
+  const QString full = QFileInfo(path).absoluteFilePath();
+  recentFiles_.removeAll(full);
+  recentFiles_.prepend(full);
+  while (recentFiles_.size() > kRecentFileCount) recentFiles_.removeLast();
+  if (recentFilesChanged) recentFilesChanged(recentFiles_);
+  documentTitle_ = QFileInfo(full).fileName();
+  UpdateCaption();
+}
+
+void MainWindow::OpenDocumentFile(const QString& path) {
+  OpenDocument(path);
+  gameTree_->ReloadTree();
+}
+
+bool MainWindow::showsDemo() const {
+  return !context_.demoGameFolder.empty() && context_.settings.KRAXPath == context_.demoGameFolder;
+}
+
+void MainWindow::UpdateCaption() {
+  QString caption = documentTitle_ + tr(" - KRAXManager");
+  if (showsDemo()) caption += tr(" (demo installation)");
+  setWindowTitle(caption);
+  // The status bar keeps saying it too, whatever the status line shows meanwhile.
+  if (demoPane_ == nullptr && showsDemo()) {
+    demoPane_ = new QLabel(tr("Demo installation"), this);
+    demoPane_->setObjectName(QStringLiteral("demoPane"));
+    demoPane_->setToolTip(tr("Invented cars and tracks. Choose your own game folder in Options."));
+    statusBar()->insertPermanentWidget(0, demoPane_);
+  }
+  if (demoPane_ != nullptr) demoPane_->setVisible(showsDemo());
+}
+
+void MainWindow::SwitchPane(int step) {
+  QWidget* panes[2] = {gameTree_, detailsForm_};
+  const int current = detailsForm_->isAncestorOf(focusWidget()) || focusWidget() == detailsForm_ ? 1 : 0;
+  QWidget* next = panes[(current + step + 2) % 2];
+  if (next == detailsForm_) {
+    detailsForm_->widget()->nextInFocusChain()->setFocus(Qt::TabFocusReason);
+  } else {
+    next->setFocus();
+  }
+}
+
+namespace {
+QString DroppedDocument(const QMimeData* mime) {
+  if (!mime || !mime->hasUrls()) return {};
+  for (const QUrl& url : mime->urls()) {
+    if (url.isLocalFile() && url.toLocalFile().endsWith(QStringLiteral(".viv"), Qt::CaseInsensitive)) {
+      return url.toLocalFile();
+    }
+  }
+  return {};
+}
+
+// A dropped folder, .zip or .cab: something to install.
+QString DroppedInstallSource(const QMimeData* mime) {
+  if (!mime || !mime->hasUrls()) return {};
+  for (const QUrl& url : mime->urls()) {
+    if (!url.isLocalFile()) continue;
+    const QString path = url.toLocalFile();
+    if (QFileInfo(path).isDir() || path.endsWith(QStringLiteral(".zip"), Qt::CaseInsensitive) ||
+        path.endsWith(QStringLiteral(".cab"), Qt::CaseInsensitive)) {
+      return path;
+    }
+  }
+  return {};
+}
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedDocument(event->mimeData()).isEmpty() || !DroppedInstallSource(event->mimeData()).isEmpty()) {
+    event->acceptProposedAction();
+  }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QString path = DroppedDocument(event->mimeData());
+  const QString source = path.isEmpty() ? DroppedInstallSource(event->mimeData()) : QString();
+  if (path.isEmpty() && source.isEmpty()) return;
+  event->acceptProposedAction();
+  if (!path.isEmpty()) {
+    OpenDocumentFile(path);
+  } else {
+    RunOperation(context_.operations.InstallFromPath(-1, ToGameText(source)), true);
+  }
+}
+
+}  // namespace krax::ui
