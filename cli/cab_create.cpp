@@ -5,8 +5,6 @@
 // --verbose asks for every status line.
 #include "cli/cab_create.h"
 
-#include <unistd.h>
-
 #include <iostream>
 #include <optional>
 #include <ostream>
@@ -20,6 +18,7 @@
 #include "cli/context.h"
 #include "cli/terminal_text.h"
 #include "cli/whole_number.h"
+#include "platform/console.h"
 
 namespace krax::cli {
 namespace {
@@ -84,7 +83,7 @@ int RunCabCreate(Context& context, const std::vector<std::string>& args) {
   const std::string out = positional.front();
   const std::vector<std::string> files(positional.begin() + 1, positional.end());
   ArchiveCallbacks callbacks;
-  const bool terminal = &context.err == &std::cerr && ::isatty(STDERR_FILENO);
+  const bool terminal = &context.err == &std::cerr && IsTerminal(StandardStream::kError);
   bool lineOpen = false;
   callbacks.status = [&](const std::string& text) {
     if (terminal) {

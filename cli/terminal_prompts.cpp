@@ -1,23 +1,17 @@
 #include "cli/terminal_prompts.h"
 
-#include <unistd.h>
-
 #include <csignal>
 
 #include <iostream>
 
 #include "cli/context.h"
 #include "operations/restore_from_cd.h"
+#include "platform/console.h"
 
 namespace krax::cli {
 namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
-
-extern "C" void OnInterrupt(int) {
-  interrupted = 1;
-  std::signal(SIGINT, SIG_DFL);  // a second Ctrl+C ends the program
-}
 
 }  // namespace
 
@@ -67,7 +61,7 @@ bool TerminalPrompts::Question(const std::string& text, bool okCancel) {
   return answer == "y" || answer == "Y" || answer == "yes";
 }
 
-bool TerminalPrompts::onTerminal() const { return &context_.err == &std::cerr && ::isatty(STDERR_FILENO); }
+bool TerminalPrompts::onTerminal() const { return &context_.err == &std::cerr && IsTerminal(StandardStream::kError); }
 
 void TerminalPrompts::Status(const std::string& text) {
   // On a terminal one line is rewritten in place; elsewhere each status is a line of its own.
@@ -104,9 +98,9 @@ void TerminalPrompts::Report(const std::string& summary, const std::string& deta
 
 void TerminalPrompts::RunWork(const std::function<void()>& work) {
   interrupted = 0;
-  const auto previous = std::signal(SIGINT, OnInterrupt);
+  CatchInterrupt(&interrupted);  // a second Ctrl+C ends the program
   work();
-  std::signal(SIGINT, previous == SIG_ERR ? SIG_DFL : previous);
+  ReleaseInterrupt();
 }
 
 bool TerminalPrompts::WorkStopRequested() { return interrupted != 0; }

@@ -1,0 +1,29 @@
+// The program's own console (or terminal): whether a standard stream is one, UTF-8 text on
+// it, and Ctrl+C as a request to stop rather than the end of the program.
+#pragma once
+
+#include <csignal>
+#include <string>
+#include <vector>
+
+namespace krax {
+
+// The program's command line as UTF-8 words, its own name first (on Windows taken from the
+// UTF-16 command line, not from `argv` in the ANSI code page).
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+enum class StandardStream { kInput, kOutput, kError };
+
+// True when the stream is an interactive console or terminal (not a file, pipe or NUL).
+bool IsTerminal(StandardStream stream);
+
+// Makes std::cout and std::cerr show UTF-8 text correctly on a console, with "\r" and
+// the "\x1b[K" line erase working (Windows; nothing to do elsewhere). Call once at start.
+void PrepareConsole();
+
+// From now on the first Ctrl+C sets `*flag` to 1 instead of ending the program; a second
+// one ends it. ReleaseInterrupt() restores the usual behaviour.
+void CatchInterrupt(volatile std::sig_atomic_t* flag);
+void ReleaseInterrupt();
+
+}  // namespace krax
