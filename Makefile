@@ -7,6 +7,8 @@ FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 30
 
 WINDOWS_DIR ?= build-windows
+WINDOWS_BUILD_TYPE ?= Release
+CCACHE_FLAGS := $(if $(shell command -v ccache),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 .PHONY: deps configure build test run fuzz bench screenshots install clean windows test-windows
 
@@ -45,8 +47,8 @@ fuzz: deps
 windows: deps
 	@scripts/setup-windows-deps $(WINDOWS_DIR)/deps
 	@cmake -S . -B $(WINDOWS_DIR) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
-	  -DKRAX_WINDOWS_DEPS=$(abspath $(WINDOWS_DIR))/deps -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
-	  -DKRAX_BUILD_UI=OFF -DKRAX_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
+	  -DKRAX_WINDOWS_DEPS=$(abspath $(WINDOWS_DIR))/deps -DCMAKE_BUILD_TYPE=$(WINDOWS_BUILD_TYPE) \
+	  -DKRAX_BUILD_UI=OFF -DKRAX_BUILD_BENCH=OFF $(CCACHE_FLAGS) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(WINDOWS_DIR) -j $(JOBS)
 
 # The Windows tests under Wine, in a Wine prefix of their own below the build folder.

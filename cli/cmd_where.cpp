@@ -14,10 +14,17 @@ std::string OrNone(const std::string& text) { return text.empty() ? "(none)" : t
 
 int Run(Context& context, const std::vector<std::string>& args) {
   if (!args.empty()) throw UsageError("where takes no arguments");
+#ifdef _WIN32
+  // The game runs natively: its installer's key in the registry, the drives' own types.
+  context.out << "Registry key: HKEY_LOCAL_MACHINE\\" << kGameRegistryKey << " (32-bit view)\n";
+  context.out << "Recorded game folder: " << OrNone(FindGameFolder()) << '\n';
+  context.out << "CD drive: " << OrNone(FindCdDrive()) << '\n';
+#else
   const std::string prefix = DefaultWinePrefix();
   context.out << "Wine prefix: " << OrNone(prefix) << '\n';
   context.out << "Recorded game folder: " << OrNone(FindGameFolder(prefix)) << '\n';
   context.out << "CD drive: " << OrNone(FindCdDrive("/proc/self/mounts", prefix)) << '\n';
+#endif
 
   const Settings& settings = context.settings();
   context.out << "Game folder in use (KRAXPath): " << OrNone(settings.KRAXPath) << '\n';
@@ -40,7 +47,8 @@ const RegisterCommand kRegister({
     "Usage: kraxctl where\n"
     "\n"
     "Prints the Wine prefix looked in ($WINEPREFIX, else ~/.wine), the game folder recorded by\n"
-    "the game's installer there, the first mounted game CD, the game folder and CD path in use\n"
+    "the game's installer there, the first mounted game CD (on Windows: the registry key, the\n"
+    "game folder recorded in it and the first CD-ROM drive), the game folder and CD path in use\n"
     "(the settings with --game and --cd applied) and the language named by the first line of\n"
     "the game's install.win with its file suffix.\n",
     Run,

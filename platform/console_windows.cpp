@@ -1,5 +1,10 @@
 // The console on Windows: text goes to it as UTF-16 through WriteConsoleW (the console's
-// code page plays no part), to files and pipes as the UTF-8 bytes the program wrote.
+// code page plays no part), to files and pipes as the UTF-8 bytes the program wrote
+// (binary: no "\r" is added).
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
 #include <iostream>
 #include <streambuf>
 #include <string>
@@ -95,7 +100,11 @@ void PrepareConsole() {
   for (const StandardStream stream : {StandardStream::kOutput, StandardStream::kError}) {
     const HANDLE handle = StandardHandle(stream);
     DWORD mode = 0;
-    if (!::GetConsoleMode(handle, &mode)) continue;  // a file or pipe takes the bytes as they are
+    if (!::GetConsoleMode(handle, &mode)) {
+      // A file or pipe takes the bytes as they are, lines ended by "\n" as on Linux.
+      ::_setmode(::_fileno(stream == StandardStream::kOutput ? stdout : stderr), _O_BINARY);
+      continue;
+    }
     ::SetConsoleMode(handle, mode | ENABLE_PROCESSED_OUTPUT | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
     if (stream == StandardStream::kOutput) {
       outBuffer = new ConsoleBuffer(handle);  // lives as long as the program
