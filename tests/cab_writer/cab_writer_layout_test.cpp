@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -11,6 +10,7 @@
 #include "archive/cab/cab_writer.h"
 #include "archive/cab/cab_writer_client.h"
 #include "cab_writer_harness.h"
+#include "platform/file_io.h"
 
 namespace krax::cab_test {
 namespace {
@@ -151,7 +151,7 @@ TEST(CabWriterLayout, ChangingTheCompressionStartsANewFolder) {
   auto writer = cab::CabWriterCreate(error, client, setup.params);
   ASSERT_TRUE(writer);
   const cab::CabOpenSourceFn open = [](const std::string& name, std::uint16_t&, std::uint16_t&, std::uint16_t&,
-                                       int&) -> cab::CabHandle { return ::open(name.c_str(), O_RDONLY); };
+                                       int& err) -> cab::CabHandle { return file_io::Open(name, O_RDONLY, 0, err); };
   for (std::size_t i = 0; i < files.size(); ++i) {
     const std::string path = folder / ("src/" + files[i].name);
     WriteBytes(path, files[i].content);
@@ -263,9 +263,7 @@ TEST(CabWriterErrors, MissingSourceIsCode1WithTheSystemError) {
   ASSERT_TRUE(writer);
   const cab::CabOpenSourceFn open = [](const std::string& name, std::uint16_t&, std::uint16_t&, std::uint16_t&,
                                        int& err) -> cab::CabHandle {
-    const int fd = ::open(name.c_str(), O_RDONLY);
-    if (fd < 0) err = errno;
-    return fd;
+    return file_io::Open(name, O_RDONLY, 0, err);
   };
   EXPECT_FALSE(cab::CabWriterAddFile(*writer, folder / "nothing", "n", false, {}, {}, open, 0));
   EXPECT_EQ(error.code, cab::kCabErrorOpenSource);

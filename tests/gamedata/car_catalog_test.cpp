@@ -184,6 +184,9 @@ TEST_F(CarCatalogTest, MissingCarFolderGivesAnEmptyCatalog) {
 }
 
 TEST_F(CarCatalogTest, AFolderReachedTwiceIsScannedOnce) {
+#ifdef _WIN32
+  GTEST_SKIP() << "symbolic links to folders are a Linux matter";
+#else
   AddCar("AAAA", MakeCar("AAAA", 1), "1");
   AddCar("Pack/BBBB", MakeCar("BBBB", 2), "2");
   fs::create_directory_symlink("..", cars() / "Pack" / "up");       // loops back up
@@ -195,6 +198,7 @@ TEST_F(CarCatalogTest, AFolderReachedTwiceIsScannedOnce) {
   for (std::size_t i = 0; i < game_.CarTable.count(); ++i) {
     EXPECT_EQ(game_.CarTable[i].errorFlags & kFlagDuplicateSerial, 0u) << game_.CarTable[i].archivePath;
   }
+#endif
 }
 
 TEST_F(CarCatalogTest, TheTableHoldsAtMost999Cars) {

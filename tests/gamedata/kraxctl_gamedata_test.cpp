@@ -3,10 +3,11 @@
 
 #include <cstdio>
 #include <optional>
-#include <sys/wait.h>
 
 #include "gamedata_test_support.h"
 #include "gamedata/code_page.h"
+#include "platform/process.h"
+#include "support/run_kraxctl.h"
 #include "tools/demo_install.h"
 
 namespace krax {
@@ -19,16 +20,15 @@ struct CtlRun {
   std::string out;  // stdout and stderr together
 };
 
+// `args` are written as a shell takes them; they are split the same way and kraxctl is
+// started directly, with nothing on its input.
 CtlRun Kraxctl(const std::string& args) {
-  const std::string command = std::string(KRAX_KRAXCTL) + " " + args + " </dev/null 2>&1";
   CtlRun run;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  const int status = ::pclose(pipe);
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  const std::optional<std::vector<std::string>> words = SplitCommandLine(args);
+  if (!words) return run;
+  const test::KraxctlRun ran = test::RunKraxctl(*words);
+  run.exitCode = ran.exitCode;
+  run.out = ran.out + ran.err;
   return run;
 }
 

@@ -1,11 +1,12 @@
 // kraxctl make-demo as a user runs it.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "platform/process.h"
+#include "support/run_kraxctl.h"
 #include "support/scratch_folder.h"
 
 namespace krax {
@@ -16,15 +17,16 @@ struct RunResult {
   std::string out, err;
 };
 
-RunResult RunKraxctl(const test::ScratchFolder& folder, const std::string& arguments) {
-  const std::string out = folder / "stdout.txt", err = folder / "stderr.txt";
-  const std::string command = std::string("'") + KRAX_KRAXCTL + "' " + arguments + " >'" + out +
-                              "' 2>'" + err + "' </dev/null";
-  const int status = std::system(command.c_str());
+// `arguments` are written as a shell takes them; they are split the same way and kraxctl
+// is started directly, with nothing on its input.
+RunResult RunKraxctl(const test::ScratchFolder&, const std::string& arguments) {
   RunResult result;
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.out = test::ReadFileBytes(out);
-  result.err = test::ReadFileBytes(err);
+  const std::optional<std::vector<std::string>> words = SplitCommandLine(arguments);
+  if (!words) return result;
+  const test::KraxctlRun run = test::RunKraxctl(*words);
+  result.exitCode = run.exitCode;
+  result.out = run.out;
+  result.err = run.err;
   return result;
 }
 
