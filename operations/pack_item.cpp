@@ -9,6 +9,7 @@
 #include "operations/file_names.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
+#include "platform/replace_file.h"
 #include "platform/temporary_file.h"
 
 namespace krax {
@@ -46,8 +47,8 @@ PackResult CreateCabinetFile(const PackPlan& plan, const ArchiveCallbacks& callb
   parts.push_back(base + ".CAB");
   for (const std::string& part : parts) {
     const std::string target = JoinPath(folder, part);
-    if (std::rename(JoinPath(staging.path(), part).c_str(), target.c_str()) != 0) {
-      result.message = "cannot replace " + target + ": " + std::strerror(errno);
+    if (const FsResult placed = ReplaceFileWith(JoinPath(staging.path(), part), target); !placed) {
+      result.message = "cannot replace " + target + ": " + std::strerror(placed.error);
       return result;
     }
   }

@@ -132,7 +132,7 @@ TEST(InstallPlan, TrackFolderIsNumberedByItsFileNames) {
     EXPECT_EQ(plan.messages, cases[i].messages);
     // "TRK00n" is the slot folder "Trk00n"; without a number the source stays the base.
     EXPECT_EQ(plan.destinationBase, cases[i].number < 0 ? source
-                                                        : game.game + "/GameData/Tracks/Trk00" + std::to_string(cases[i].number));
+                                                        : JoinPath(game.game, "GameData/Tracks/Trk00" + std::to_string(cases[i].number)));
     if (cases[i].number >= 0) {
       EXPECT_EQ(plan.id, "Track" + std::to_string(i));
     }
@@ -185,7 +185,7 @@ TEST(Install, TrackCabinetWithFoldersInstallsFlatIntoItsSlot) {
   ASSERT_TRUE(result.done()) << result.message;
   ASSERT_EQ(prompts.installDialogs.size(), 1u);
   EXPECT_EQ(prompts.installDialogs[0].id, "Speedway");
-  EXPECT_EQ(prompts.installDialogs[0].destinationBase, game.game + "/GameData/Tracks/Trk004");
+  EXPECT_EQ(prompts.installDialogs[0].destinationBase, JoinPath(game.game, "GameData/Tracks/Trk004"));
   const std::string track = game.game + "/GameData/Tracks/Trk004/Speedway";
   EXPECT_EQ(ReadWholeFile(track + "/TR04.frd"), "road");
   EXPECT_EQ(ReadWholeFile(track + "/TR04.col"), "collision");
