@@ -11,6 +11,7 @@
 #include "platform/file_system_detail.h"
 #include "platform/path.h"
 #include "platform/temporary_file.h"
+#include "platform/replace_file.h"
 #include "platform/windows_support.h"
 
 namespace krax {
@@ -98,11 +99,6 @@ UniqueHandle CreateTempBeside(const std::string& target, std::string& tempPath) 
   return UniqueHandle();
 }
 
-// Replaces `to` by `from` in one step (the one place where a move may replace).
-bool ReplaceWith(const std::string& from, const std::string& to) {
-  return ::MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-}
 
 void RemoveQuietly(const std::string& path) {
   const std::wstring wide = SystemPath(path);
@@ -179,10 +175,9 @@ FsResult CopyFileImpl(const std::string& from, const std::string& to, bool overw
     if (!placed) RemoveQuietly(tempPath);
     return placed;
   }
-  if (!ReplaceWith(tempPath, to)) {
-    FsResult failure = FromLastError();
+  if (FsResult placed = ReplaceFileWith(tempPath, to); !placed) {
     RemoveQuietly(tempPath);
-    return failure;
+    return placed;
   }
   return Ok();
 }
@@ -378,7 +373,7 @@ FsResult WriteFileAtomic(std::string_view pathView, std::string_view bytes) {
   if (!WriteAll(temp.get(), bytes)) return fail(win::LastErrno());
   if (!::FlushFileBuffers(temp.get())) return fail(win::LastErrno());
   if (!temp.reset()) return fail(win::LastErrno());
-  if (!ReplaceWith(tempPath, path)) return fail(win::LastErrno());
+  if (const FsResult placed = ReplaceFileWith(tempPath, path); !placed) return fail(placed.error);
   return Ok();
 }
 
@@ -395,38 +390,6 @@ FsResult SetReadOnly(std::string_view pathView, bool readOnly) {
   if (readOnly) value |= FILE_ATTRIBUTE_READONLY;
   if (value == 0) value = FILE_ATTRIBUTE_NORMAL;
   return ::SetFileAttributesW(SystemPath(path).c_str(), value) ? Ok() : FromLastError();
-}
-
-DosDateTime ToDosDateTime(std::int64_t unixSeconds) {
-  std::time_t t = static_cast<std::time_t>(unixSeconds);
-  std::tm local{};
-  DosDateTime out;
-  if (::localtime_s(&local, &t) != 0 || local.tm_year < 80) {
-    out.date = (1 << 5) | 1;  // 1980-01-01 00:00:00, the earliest DOS time
-    return out;
-  }
-  if (local.tm_year > 80 + 127) {
-    out.date = static_cast<std::uint16_t>((127 << 9) | (12 << 5) | 31);
-    out.time = static_cast<std::uint16_t>((23 << 11) | (59 << 5) | 29);
-    return out;
-  }
-  out.date = static_cast<std::uint16_t>(((local.tm_year - 80) << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday);
-  out.time = static_cast<std::uint16_t>((local.tm_hour << 11) | (local.tm_min << 5) | (local.tm_sec / 2));
-  return out;
-}
-
-std::int64_t FromDosDateTime(DosDateTime when) {
-  std::tm local{};
-  local.tm_year = 80 + (when.date >> 9);
-  const int month = (when.date >> 5) & 0x0F;
-  const int day = when.date & 0x1F;
-  local.tm_mon = (month < 1 ? 1 : month > 12 ? 12 : month) - 1;
-  local.tm_mday = day < 1 ? 1 : day;
-  local.tm_hour = when.time >> 11;
-  local.tm_min = (when.time >> 5) & 0x3F;
-  local.tm_sec = (when.time & 0x1F) * 2;
-  local.tm_isdst = -1;
-  return static_cast<std::int64_t>(std::mktime(&local));
 }
 
 std::optional<DosDateTime> FileDosTime(std::string_view path) {

@@ -9,7 +9,8 @@ namespace krax {
 // The absolute path with every link followed, "" when it does not exist.
 std::string RealPath(std::string_view path);
 
-// True when a file, folder or link (followed or not) has this name.
+// True when a file, folder or link (not followed) has exactly this name, letter case
+// included (on Windows, where lookups ignore case, the name on disk is compared).
 bool EntryExists(std::string_view path);
 
 }  // namespace krax

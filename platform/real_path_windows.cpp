@@ -23,7 +23,17 @@ std::string RealPath(std::string_view path) {
 }
 
 bool EntryExists(std::string_view path) {
-  return ::GetFileAttributesW(win::SystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  const std::wstring wide = win::SystemPath(path);
+  if (wide.find_first_of(L"*?") != std::wstring::npos) return false;  // a pattern names no entry
+  WIN32_FIND_DATAW data;
+  HANDLE find = ::FindFirstFileExW(wide.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
+  if (find == INVALID_HANDLE_VALUE) {
+    // A drive's root has no entry of its own to find.
+    return ::GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES && wide.size() <= 3;
+  }
+  ::FindClose(find);
+  const std::size_t slash = wide.find_last_of(L"\\/");
+  return wide.compare(slash == std::wstring::npos ? 0 : slash + 1, std::wstring::npos, data.cFileName) == 0;
 }
 
 }  // namespace krax

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/path.h"
+#include "platform/replace_file.h"
 #include "platform/temporary_file.h"
 #include "platform/windows_support.h"
 
@@ -135,10 +136,7 @@ int TemporaryFile::ReleaseFd() { return fd_.release(); }
 
 FsResult TemporaryFile::Commit(std::string_view finalPath) {
   if (fd_ && fd_.reset() != 0) return {FsStatus::kFailed, errno ? errno : EIO};
-  if (!::MoveFileExW(win::SystemPath(path_).c_str(), win::SystemPath(finalPath).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return {FsStatus::kFailed, win::LastErrno()};
-  }
+  if (const FsResult placed = ReplaceFileWith(path_, finalPath); !placed) return placed;
   path_.clear();
   return {};
 }

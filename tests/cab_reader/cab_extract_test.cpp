@@ -12,7 +12,6 @@
 #include "cab_test_support.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
-#include "platform/process.h"
 #include "support/run_kraxctl.h"
 #include "support/scratch_folder.h"
 
@@ -137,14 +136,8 @@ struct RunResult {
 // `arguments` are written as a shell takes them; they are split the same way and kraxctl
 // is started directly.
 RunResult RunKraxctl(const std::string& arguments, const TempFolder&) {
-  RunResult result;
-  const std::optional<std::vector<std::string>> words = SplitCommandLine(arguments);
-  if (!words) return result;
-  const test::KraxctlRun run = test::RunKraxctl(*words);
-  result.exitCode = run.exitCode;
-  result.out = run.out;
-  result.err = run.err;
-  return result;
+  const test::KraxctlRun run = test::RunKraxctlLine(arguments);
+  return {run.exitCode, run.out, run.err};
 }
 
 TEST(KraxctlCab, ExtractRefusesClimbingNamesAndWritesTheRest) {

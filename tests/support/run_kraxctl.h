@@ -16,9 +16,12 @@
 #include <unistd.h>
 #endif
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "platform/process.h"
 
 #ifndef _WIN32
 extern char** environ;
@@ -169,5 +172,13 @@ inline KraxctlRun RunKraxctl(const std::vector<std::string>& args, const std::ve
 }
 
 #endif
+
+// RunKraxctl with the arguments written as a shell takes them ("cab list 'my file.cab'"),
+// split the same way and given to kraxctl directly, never to a shell. An unclosed quote
+// runs nothing (exit code -1).
+inline KraxctlRun RunKraxctlLine(const std::string& arguments) {
+  const std::optional<std::vector<std::string>> words = SplitCommandLine(arguments);
+  return words ? RunKraxctl(*words) : KraxctlRun{};
+}
 
 }  // namespace krax::test

@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/process.h"
 #include "support/run_kraxctl.h"
 #include "support/scratch_folder.h"
 
@@ -20,14 +19,8 @@ struct RunResult {
 // `arguments` are written as a shell takes them; they are split the same way and kraxctl
 // is started directly, with nothing on its input.
 RunResult RunKraxctl(const test::ScratchFolder&, const std::string& arguments) {
-  RunResult result;
-  const std::optional<std::vector<std::string>> words = SplitCommandLine(arguments);
-  if (!words) return result;
-  const test::KraxctlRun run = test::RunKraxctl(*words);
-  result.exitCode = run.exitCode;
-  result.out = run.out;
-  result.err = run.err;
-  return result;
+  const test::KraxctlRun run = test::RunKraxctlLine(arguments);
+  return {run.exitCode, run.out, run.err};
 }
 
 TEST(MakeDemoCommandTest, WritesTheDemoOnceAndThenRefuses) {
