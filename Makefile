@@ -6,7 +6,11 @@ JOBS ?= $(shell nproc)
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 30
 
-.PHONY: deps configure build test run fuzz bench screenshots install clean
+WINDOWS_DIR ?= build-windows
+WINDOWS_BUILD_TYPE ?= Release
+CCACHE_FLAGS := $(if $(shell command -v ccache),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
+.PHONY: deps configure build test run fuzz bench screenshots install clean windows test-windows
 
 deps:
 	@scripts/install-deps
@@ -39,8 +43,20 @@ fuzz: deps
 	@cmake --build $(FUZZ_DIR) -j $(JOBS)
 	@scripts/run-fuzzers $(FUZZ_DIR) $(FUZZ_SECONDS)
 
+# kraxctl.exe and the test programs, cross-built with mingw-w64 (static: no DLL needed).
+windows: deps
+	@scripts/setup-windows-deps $(WINDOWS_DIR)/deps
+	@cmake -S . -B $(WINDOWS_DIR) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
+	  -DKRAX_WINDOWS_DEPS=$(abspath $(WINDOWS_DIR))/deps -DCMAKE_BUILD_TYPE=$(WINDOWS_BUILD_TYPE) \
+	  -DKRAX_BUILD_UI=OFF -DKRAX_BUILD_BENCH=OFF $(CCACHE_FLAGS) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(WINDOWS_DIR) -j $(JOBS)
+
+# The Windows tests under Wine, in a Wine prefix of their own below the build folder.
+test-windows: windows
+	@scripts/run-windows-tests $(WINDOWS_DIR) $(JOBS)
+
 install: build
 	@cmake --install $(BUILD_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(FUZZ_DIR) $(WINDOWS_DIR)

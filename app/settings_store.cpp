@@ -1,7 +1,5 @@
 #include "app/settings_store.h"
 
-#include <QStandardPaths>
-#include <QString>
 #include <algorithm>
 #include <exception>
 #include <string>
@@ -10,6 +8,7 @@
 #include "platform/file_system.h"
 #include "platform/game_discovery.h"
 #include "platform/path.h"
+#include "platform/user_folders.h"
 
 namespace krax {
 
@@ -118,9 +117,9 @@ bool SaveSettings(const SettingsStore& store, const Settings& settings, const st
 
 std::string SettingsFilePath(const SettingsStore& store) {
   if (store.iniFile()) return *store.iniFile();
-  // The path QSettings uses for this store, so that files QSettings wrote are read.
-  const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-  return config.toStdString() + "/Tessaloft/KRAXManager.conf";
+  // The path QSettings used for this store on Linux, so that files QSettings wrote are read;
+  // the application-data folder on Windows.
+  return JoinPath(UserSettingsFolder(), "Tessaloft/KRAXManager.conf");
 }
 
 std::vector<std::string> LoadRecentFiles(const SettingsStore& store, int count) {

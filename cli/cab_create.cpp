@@ -6,8 +6,6 @@
 // --verbose asks for every status line.
 #include "cli/cab_create.h"
 
-#include <unistd.h>
-
 #include <iostream>
 #include <optional>
 #include <ostream>
@@ -21,6 +19,7 @@
 #include "cli/context.h"
 #include "cli/terminal_text.h"
 #include "cli/whole_number.h"
+#include "platform/console.h"
 #include "platform/path.h"
 #include "platform/stop_signals.h"
 
@@ -95,7 +94,7 @@ int RunCabCreate(Context& context, const std::vector<std::string>& args) {
   const StopSignalScope stoppable;
   ArchiveCallbacks callbacks;
   callbacks.stopRequested = StopSignalReceived;
-  const bool terminal = &context.err == &std::cerr && ::isatty(STDERR_FILENO);
+  const bool terminal = &context.err == &std::cerr && IsTerminal(StandardStream::kError);
   bool lineOpen = false;
   callbacks.status = [&](const std::string& text) {
     if (terminal) {

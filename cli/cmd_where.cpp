@@ -15,6 +15,12 @@ std::string OrNone(const std::string& text) { return text.empty() ? "(none)" : t
 
 int Run(Context& context, const std::vector<std::string>& args) {
   if (!args.empty()) throw UsageError("where takes no arguments");
+#ifdef _WIN32
+  // The game runs natively: its installer's key in the registry, the drives' own types.
+  context.out << "Registry key: HKEY_LOCAL_MACHINE\\" << kGameRegistryKey << " (32-bit view)\n";
+  context.out << "Recorded game folder: " << OrNone(FindGameFolder()) << '\n';
+  context.out << "CD drive: " << OrNone(FindCdDrive()) << '\n';
+#else
   const std::string prefix = DefaultWinePrefix();
   context.out << "Wine prefix: " << OrNone(prefix) << '\n';
   context.out << "Recorded game folder: " << OrNone(FindGameFolder(prefix)) << '\n';
@@ -24,6 +30,7 @@ int Run(Context& context, const std::vector<std::string>& args) {
     context.out << "  " << found.gameFolder << " (" << found.launcher << ", prefix " << found.winePrefix << ")\n";
   }
   context.out << "CD drive: " << OrNone(FindCdDrive("/proc/self/mounts", prefix)) << '\n';
+#endif
 
   const Settings& settings = context.settings();
   context.out << "Game folder in use (KRAXPath): " << OrNone(settings.KRAXPath) << '\n';
@@ -48,7 +55,8 @@ const RegisterCommand kRegister({
     "Prints the Wine prefix looked in ($WINEPREFIX, else ~/.wine), the game folder recorded by\n"
     "the game's installer there, every installation found there and in the launchers' prefixes\n"
     "(Lutris ~/Games, Bottles, PlayOnLinux, Steam Proton compatdata/*/pfx; the first is the\n"
-    "default game folder), the first mounted game CD, the game folder and CD path in use\n"
+    "default game folder), the first mounted game CD (on Windows: the registry key, the game\n"
+    "folder recorded in it and the first CD-ROM drive), the game folder and CD path in use\n"
     "(the settings with --game and --cd applied) and the language named by the first line of\n"
     "the game's install.win with its file suffix.\n",
     Run,

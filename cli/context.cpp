@@ -1,12 +1,11 @@
 #include "cli/context.h"
 
-#include <unistd.h>
-
 #include <iostream>
 
 #include "app/settings_store.h"
 #include "app/startup.h"
 #include "gamedata/game_data.h"
+#include "platform/console.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 
@@ -22,7 +21,7 @@ Context::Context(std::ostream& outStream, std::ostream& errStream, std::istream&
 
 Context::~Context() = default;
 
-bool Context::interactive() const { return &in == &std::cin && ::isatty(STDIN_FILENO); }
+bool Context::interactive() const { return &in == &std::cin && IsTerminal(StandardStream::kInput); }
 
 Settings& Context::settings() {
   if (!state_->settings) {

@@ -7,6 +7,7 @@
 
 #include "cli/command.h"
 #include "cli/context.h"
+#include "platform/console.h"
 
 namespace krax::cli {
 namespace {
@@ -95,7 +96,9 @@ int Run(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
   using namespace krax::cli;
-  std::vector<std::string> args(argv + 1, argv + argc);
+  krax::PrepareConsole();
+  std::vector<std::string> args = krax::ProgramArguments(argc, argv);
+  if (!args.empty()) args.erase(args.begin());  // the program's own name
   try {
     int code = Run(args);
     std::cout.flush();

@@ -1,12 +1,11 @@
 #include "cli/terminal_prompts.h"
 
-#include <unistd.h>
-
 #include <iostream>
 
 #include "cli/context.h"
 #include "cli/terminal_text.h"
 #include "operations/restore_from_cd.h"
+#include "platform/console.h"
 #include "platform/stop_signals.h"
 
 namespace krax::cli {
@@ -63,7 +62,7 @@ bool TerminalPrompts::Question(const std::string& text, bool okCancel) {
   return answer == "y" || answer == "Y" || answer == "yes";
 }
 
-bool TerminalPrompts::OnTerminal() const { return &context_.err == &std::cerr && ::isatty(STDERR_FILENO); }
+bool TerminalPrompts::OnTerminal() const { return &context_.err == &std::cerr && IsTerminal(StandardStream::kError); }
 
 void TerminalPrompts::Status(const std::string& text) {
   // On a terminal one line is rewritten in place; elsewhere each status is a line of its own.

@@ -14,11 +14,21 @@ endfunction()
 
 # A library made of every source below its folder (so that new files need no list edit).
 # LINKS are what its headers expose (PUBLIC); PRIVATE_LINKS what only its sources use.
+# System-specific sources: *_windows.cpp only on Windows, *_unix.cpp and the POSIX_ONLY
+# files (relative to the folder) everywhere else.
 function(krax_library name)
-  cmake_parse_arguments(ARG "" "" "LINKS;PRIVATE_LINKS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LINKS;PRIVATE_LINKS;POSIX_ONLY" ${ARGN})
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
   list(FILTER srcs EXCLUDE REGEX "/main\\.cpp$")
+  if(WIN32)
+    list(FILTER srcs EXCLUDE REGEX "_unix\\.cpp$")
+    foreach(posix ${ARG_POSIX_ONLY})
+      list(REMOVE_ITEM srcs ${CMAKE_CURRENT_SOURCE_DIR}/${posix})
+    endforeach()
+  else()
+    list(FILTER srcs EXCLUDE REGEX "_windows\\.cpp$")
+  endif()
   if(NOT srcs)
     # A room with headers only so far.
     set(srcs ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
@@ -27,4 +37,12 @@ function(krax_library name)
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_LINKS} PRIVATE ${ARG_PRIVATE_LINKS})
   krax_warnings(${name})
+endfunction()
+
+# A program that runs on Windows too: there its manifest makes UTF-8 the code page of the
+# C library's file names (fopen, streams) and of its arguments, as on Linux.
+function(krax_program target)
+  if(WIN32)
+    target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/cmake/windows/utf8.rc)
+  endif()
 endfunction()

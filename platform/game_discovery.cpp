@@ -1,7 +1,9 @@
 #include "platform/game_discovery.h"
 
+#ifndef _WIN32
 #include <pwd.h>
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <vector>
@@ -9,19 +11,12 @@
 #include "platform/file_system.h"
 #include "platform/game_installations.h"
 #include "platform/path.h"
+#include "platform/real_path.h"
 #include "platform/utf8.h"
 
 namespace krax {
 
 namespace {
-
-std::string RealPath(const std::string& path) {
-  char* real = ::realpath(path.c_str(), nullptr);
-  if (!real) return {};
-  std::string out(real);
-  std::free(real);
-  return out;
-}
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -104,6 +99,7 @@ std::string DriveLink(std::string_view winePrefix, char letter, bool device) {
 
 bool IsOpticalDevice(const std::string& link) {
   std::string target = RealPath(link);
+#ifndef _WIN32
   if (target.empty()) {
     // The device node may be missing while no drive is attached; the link still names it.
     char buffer[4096];
@@ -111,6 +107,7 @@ bool IsOpticalDevice(const std::string& link) {
     if (n <= 0) return false;
     target.assign(buffer, static_cast<std::size_t>(n));
   }
+#endif
   std::string name = BaseName(target);
   auto startsWith = [&name](std::string_view prefix) { return name.compare(0, prefix.size(), prefix) == 0; };
   return startsWith("sr") || startsWith("scd") || startsWith("cdrom") || startsWith("dvd");
@@ -157,10 +154,12 @@ std::string FirstOpticalMount(std::string_view mountsText) {
 std::string DefaultWinePrefix() {
   if (const char* prefix = std::getenv("WINEPREFIX"); prefix && *prefix) return prefix;
   const char* home = std::getenv("HOME");
+#ifndef _WIN32
   if (!home || !*home) {
     const passwd* user = ::getpwuid(::getuid());
     home = user ? user->pw_dir : nullptr;
   }
+#endif
   if (!home || !*home) return {};
   return JoinPath(home, ".wine");
 }
@@ -233,11 +232,13 @@ std::string FindGameFolder(std::string_view winePrefix) {
   return MapWindowsPath(winePrefix, *installPath);
 }
 
+#ifndef _WIN32
 std::string FindGameFolder() {
   // The prefix in use first, then the launchers' prefixes (platform/game_installations.h).
   const std::vector<GameInstallation> found = FindGameInstallations();
   return found.empty() ? std::string() : found.front().gameFolder;
 }
+#endif
 
 std::string FindCdDrive(std::string_view mountsFile, std::string_view winePrefix) {
   if (!mountsFile.empty()) {
@@ -256,6 +257,8 @@ std::string FindCdDrive(std::string_view mountsFile, std::string_view winePrefix
   return {};
 }
 
+#ifndef _WIN32
 std::string FindCdDrive() { return FindCdDrive("/proc/self/mounts", DefaultWinePrefix()); }
+#endif
 
 }  // namespace krax

@@ -61,9 +61,18 @@ std::vector<GameInstallation> FindGameInstallations(std::string_view defaultPref
   return installations;
 }
 
+#ifdef _WIN32
+// The game runs natively: the folder its installer recorded in the registry is the only one.
+std::vector<GameInstallation> FindGameInstallations() {
+  const std::string folder = FindGameFolder();
+  if (folder.empty()) return {};
+  return {{folder, "", "Registry"}};
+}
+#else
 std::vector<GameInstallation> FindGameInstallations() {
   const char* home = std::getenv("HOME");
   return FindGameInstallations(DefaultWinePrefix(), home ? home : "");
 }
+#endif
 
 }  // namespace krax

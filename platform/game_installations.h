@@ -12,7 +12,7 @@ namespace krax {
 struct GameInstallation {
   std::string gameFolder;  // the installer's recorded folder as a host path
   std::string winePrefix;
-  std::string launcher;    // "Wine", "Lutris", "Bottles", "PlayOnLinux", "Steam Proton"
+  std::string launcher;    // "Wine", "Lutris", "Bottles", "PlayOnLinux", "Steam Proton", "Registry"
 };
 
 struct WinePrefixCandidate {
@@ -26,7 +26,8 @@ std::vector<WinePrefixCandidate> CandidateWinePrefixes(std::string_view defaultP
 
 // The installations recorded in those prefixes, in the same order, each game folder once.
 std::vector<GameInstallation> FindGameInstallations(std::string_view defaultPrefix, std::string_view home);
-// The same for the prefix in use and the user's home folder.
+// The same for the prefix in use and the user's home folder. On Windows: the installation
+// the registry names (launcher "Registry", no prefix), if any.
 std::vector<GameInstallation> FindGameInstallations();
 
 }  // namespace krax

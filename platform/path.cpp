@@ -1,10 +1,9 @@
 #include "platform/path.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
-#include <memory>
 #include <optional>
+
+#include "platform/file_system.h"
+#include "platform/real_path.h"
 
 namespace krax {
 
@@ -18,22 +17,19 @@ std::string ToNative(std::string_view text) {
   return out;
 }
 
-bool EntryExists(const std::string& path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
-}
-
 // The first entry of `folder` whose name equals `name` ignoring ASCII case, in the
 // order the file system lists them.
 std::optional<std::string> FindEntryIgnoringCase(const std::string& folder, std::string_view name) {
-  std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.empty() ? "." : folder.c_str()), ::closedir);
-  if (!dir) return std::nullopt;
-  while (const dirent* entry = ::readdir(dir.get())) {
-    std::string_view entryName(entry->d_name);
-    if (entryName == "." || entryName == "..") continue;
-    if (EqualsIgnoreCase(entryName, name)) return std::string(entryName);
+  for (const DirEntry& entry : ListFolder(folder.empty() ? "." : folder)) {
+    if (EqualsIgnoreCase(entry.name, name)) return entry.name;
   }
   return std::nullopt;
+}
+
+// "C:\\" or "C:/": the root of a drive.
+[[maybe_unused]] bool IsDriveRoot(std::string_view path) {
+  return path.size() == 3 && path[1] == ':' && IsSeparator(path[2]) &&
+         ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
 }
 
 struct Resolution {
@@ -46,11 +42,18 @@ Resolution Resolve(std::string_view path) {
   const bool absolute = !path.empty() && IsSeparator(path.front());
   Resolution result;
   std::string current = absolute ? std::string(1, NativeSeparator()) : std::string();
+  std::size_t first = 0;
+#ifdef _WIN32
+  if (IsDriveRoot(path.substr(0, 3))) {  // "C:\..." starts at the drive's root
+    current = std::string(path.substr(0, 2)) + NativeSeparator();
+    first = 1;
+  }
+#endif
   auto append = [&current](const std::string& name) {
     if (!current.empty() && current.back() != NativeSeparator()) current += NativeSeparator();
     current += name;
   };
-  for (std::size_t i = 0; i < components.size(); ++i) {
+  for (std::size_t i = first; i < components.size(); ++i) {
     const std::string& component = components[i];
     const std::string parent = current;
     append(component);
@@ -119,6 +122,10 @@ std::string ParentPath(std::string_view path) {
     if (IsSeparator(path[i - 1])) {
       // The parent of "/name" is the root itself, not "".
       if (i == 1) return std::string(1, path[0]);
+#ifdef _WIN32
+      // Likewise "C:\\name" lies in "C:\\"; the root itself has no parent.
+      if (i == 3 && IsDriveRoot(path.substr(0, 3))) return path.size() == 3 ? std::string() : std::string(path.substr(0, 3));
+#endif
       return std::string(path.substr(0, i - 1));
     }
   }

@@ -1,8 +1,10 @@
 #include "platform/process.h"
 
+#ifndef _WIN32
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -10,8 +12,11 @@
 
 #include "platform/file_system.h"
 #include "platform/path.h"
+#include "platform/real_path.h"
 
+#ifndef _WIN32
 extern char** environ;
+#endif
 
 namespace krax {
 
@@ -24,6 +29,7 @@ ProcessResult Failure(int error, std::string message) {
   return r;
 }
 
+#ifndef _WIN32
 // The environment of the new program: ours, with `extra` replacing or adding entries.
 std::vector<std::string> BuildEnvironment(const std::vector<std::pair<std::string, std::string>>& extra) {
   std::vector<std::string> env;
@@ -49,6 +55,7 @@ std::vector<char*> CStrings(std::vector<std::string>& strings) {
   out.push_back(nullptr);
   return out;
 }
+#endif
 
 }  // namespace
 
@@ -112,10 +119,8 @@ std::string WinePrefixOf(std::string_view pathView) {
   std::string path(pathView);
   if (path.empty()) return {};
   if (!IsSeparator(path.front())) {
-    char* real = ::realpath(path.c_str(), nullptr);
-    if (!real) return {};
-    path = real;
-    std::free(real);
+    path = RealPath(path);
+    if (path.empty()) return {};
   }
   for (std::string folder = ParentPath(path); !folder.empty(); folder = ParentPath(folder)) {
     if (IsFile(JoinPath(folder, "system.reg")) && IsFolder(JoinPath(folder, "dosdevices"))) return folder;
@@ -124,6 +129,7 @@ std::string WinePrefixOf(std::string_view pathView) {
   return {};
 }
 
+#ifndef _WIN32
 ProcessResult StartProgram(const std::vector<std::string>& argvIn, const StartOptions& options) {
   if (argvIn.empty() || argvIn.front().empty()) return Failure(EINVAL, "No program to start");
   std::vector<std::string> argv = argvIn;
@@ -178,6 +184,8 @@ ProcessResult StartProgram(const std::vector<std::string>& argvIn, const StartOp
   return result;
 }
 
+#endif
+
 ProcessResult StartCommandLine(std::string_view commandLine, const StartOptions& options) {
   std::optional<std::vector<std::string>> words = SplitCommandLine(commandLine);
   if (!words) return Failure(EINVAL, "The command line has an unclosed quote");
@@ -185,10 +193,12 @@ ProcessResult StartCommandLine(std::string_view commandLine, const StartOptions&
   return StartProgram(*words, options);
 }
 
+#ifndef _WIN32
 ProcessResult OpenWithAssociatedProgram(std::string_view path) {
   if (path.empty()) return Failure(EINVAL, "No file to open");
   if (!PathExists(path)) return Failure(ENOENT, "\"" + std::string(path) + "\" does not exist");
   return StartProgram({"xdg-open", std::string(path)});
 }
+#endif
 
 }  // namespace krax

@@ -28,20 +28,6 @@ EntryKind KindOfEntry(std::string_view path) {
   return KindOfMode(st.st_mode);
 }
 
-const char* EntryKindText(EntryKind kind) {
-  switch (kind) {
-    case EntryKind::kMissing: return "missing";
-    case EntryKind::kRegularFile: return "a file";
-    case EntryKind::kFolder: return "a folder";
-    case EntryKind::kLink: return "a symbolic link";
-    case EntryKind::kFifo: return "a FIFO";
-    case EntryKind::kSocket: return "a socket";
-    case EntryKind::kDevice: return "a device";
-    case EntryKind::kOther: break;
-  }
-  return "no regular file";
-}
-
 UniqueFd OpenRegularFile(std::string_view pathView, int& error) {
   const std::string path(pathView);
   struct stat before;

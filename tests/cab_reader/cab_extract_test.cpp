@@ -1,6 +1,5 @@
 // ListCabinetEntries, ExtractCabinetEntries and `kraxctl cab` on real files.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,22 +12,19 @@
 #include "cab_test_support.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
+#include "support/run_kraxctl.h"
+#include "support/scratch_folder.h"
 
 namespace krax::test {
 namespace {
 
 class TempFolder {
  public:
-  TempFolder() {
-    char pattern[] = "/tmp/krax-cab-extract-XXXXXX";
-    path_ = ::mkdtemp(pattern);
-  }
-  ~TempFolder() { std::system(("chmod -R u+w '" + path_ + "'; rm -rf '" + path_ + "'").c_str()); }
-  const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return JoinPath(path_, name); }
+  const std::string& path() const { return scratch_.path(); }
+  std::string operator/(const std::string& name) const { return JoinPath(path(), name); }
 
  private:
-  std::string path_;
+  ScratchFolder scratch_;
 };
 
 void WriteBytes(const std::string& path, const Bytes& bytes) {
@@ -137,17 +133,11 @@ struct RunResult {
   std::string out, err;
 };
 
-RunResult RunKraxctl(const std::string& arguments, const TempFolder& temp) {
-  const std::string out = temp / "stdout.txt", err = temp / "stderr.txt";
-  const std::string command = std::string("'") + KRAX_KRAXCTL + "' " + arguments + " >'" + out + "' 2>'" + err + "'";
-  const int status = std::system(command.c_str());
-  RunResult result;
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.out = Slurp(out);
-  result.err = Slurp(err);
-  std::remove(out.c_str());
-  std::remove(err.c_str());
-  return result;
+// `arguments` are written as a shell takes them; they are split the same way and kraxctl
+// is started directly.
+RunResult RunKraxctl(const std::string& arguments, const TempFolder&) {
+  const test::KraxctlRun run = test::RunKraxctlLine(arguments);
+  return {run.exitCode, run.out, run.err};
 }
 
 TEST(KraxctlCab, ExtractRefusesClimbingNamesAndWritesTheRest) {

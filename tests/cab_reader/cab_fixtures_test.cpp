@@ -11,6 +11,7 @@
 #include "archive/cab/cab_entries.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
+#include "support/scratch_folder.h"
 #include "sha256.h"
 
 namespace krax::test {
@@ -62,18 +63,7 @@ std::map<std::string, std::vector<ExpectedFile>> LoadExpected() {
   return result;
 }
 
-class TempFolder {
- public:
-  TempFolder() {
-    char pattern[] = "/tmp/krax-cab-test-XXXXXX";
-    path_ = ::mkdtemp(pattern);
-  }
-  ~TempFolder() { std::system(("rm -rf '" + path_ + "'").c_str()); }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using TempFolder = ScratchFolder;
 
 TEST(CabFixtures, EveryFixtureExtractsByteForByte) {
   KRAX_REQUIRE_FIXTURES();

@@ -173,6 +173,9 @@ TEST(CabinetExtraction, LongestNamesAreExtracted) {
 // kraxctl says why: the file it could not create, the block that is damaged; names from
 // the cabinet are echoed with their control characters escaped.
 TEST(KraxctlCabReasons, CreateAndExtractSayWhyAndNamesAreEscaped) {
+#ifdef _WIN32
+  GTEST_SKIP() << "file names with control characters cannot exist on Windows";
+#else
   ScratchFolder folder;
   const std::vector<SourceFile> files = {{"plain.txt", TextBytes(40000, 1)}, {"bad\x1b[2J\r.txt", TextBytes(10, 2)}};
   const auto paths = PlaceSources(folder, {files[0]});
@@ -200,6 +203,7 @@ TEST(KraxctlCabReasons, CreateAndExtractSayWhyAndNamesAreEscaped) {
   run = test::RunKraxctl({"cab", "extract", folder / "test.CAB", folder / "x"});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.err.find("checksum mismatch in block 1 of folder 0"), std::string::npos) << run.err;
+#endif
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -11,6 +10,7 @@
 #include "archive/cab/cab_writer.h"
 #include "archive/cab/cab_writer_client.h"
 #include "cab_writer_harness.h"
+#include "platform/file_io.h"
 
 namespace krax::cab_test {
 namespace {
@@ -79,6 +79,7 @@ TEST(CabWriterLayout, ReserveAreasAreWrittenAsZerosAndCounted) {
   EXPECT_EQ(cab[39], 7);
   EXPECT_EQ(cab::LoadLE32(cab.data() + 16), 36u + 4 + 300 + 8 + 5);  // firstFileOffset
   std::string listing;
+  if (!PythonAvailable()) GTEST_SKIP() << "the layout is read back by the Python cabinet checker (Linux only)";
   ASSERT_EQ(RunPythonCheck(folder / "test.CAB", folder / "py", listing), 0);
   EXPECT_TRUE(SameFiles(files, folder / "py"));
 }
@@ -88,6 +89,7 @@ TEST(CabWriterLayout, SameNameTwiceIsStoredTwiceInOrder) {
   const std::vector<SourceFile> files = {{"car.viv", {1, 2, 3}}, {"car.viv", {4, 5}}};
   ASSERT_TRUE(RunWriter(folder, files, WriterFor(folder, 1)).flushed);
   std::string listing;
+  if (!PythonAvailable()) GTEST_SKIP() << "the layout is read back by the Python cabinet checker (Linux only)";
   ASSERT_EQ(RunPythonCheck(folder / "test.CAB", folder / "py", listing), 0) << listing;
   EXPECT_NE(listing.find("file 0 car.viv 3 0\nfile 0 car.viv 2 0\n"), std::string::npos) << listing;
 }
@@ -115,6 +117,7 @@ TEST(CabWriterLayout, FolderClosesAtTheFirstFileBoundaryPastTheThreshold) {
       {"a", RandomBytes(40000, 1)}, {"b", RandomBytes(40000, 2)}, {"c", RandomBytes(10, 3)}};
   ASSERT_TRUE(RunWriter(folder, files, setup).flushed);
   std::string listing;
+  if (!PythonAvailable()) GTEST_SKIP() << "the layout is read back by the Python cabinet checker (Linux only)";
   ASSERT_EQ(RunPythonCheck(folder / "test.CAB", folder / "py", listing), 0) << listing;
   EXPECT_NE(listing.find("file 0 a 40000 0\nfile 0 b 40000 0\nfile 0 c 10 1\n"), std::string::npos) << listing;
   EXPECT_NE(listing.find("cabinet 0 flags 0 folders 2 files 3"), std::string::npos) << listing;
@@ -134,6 +137,7 @@ TEST(CabWriterLayout, LzxFolderThresholdCountsWhatTheEncoderStillHolds) {
   ASSERT_GE(cab.size(), 60u);
   EXPECT_EQ(cab::LoadLE16(cab.data() + 26), 2);  // folderCount
   std::string listing;
+  if (!PythonAvailable()) GTEST_SKIP() << "the layout is read back by the Python cabinet checker (Linux only)";
   RunPythonCheck(folder / "test.CAB", folder / "py", listing);  // lists, cannot decode LZX
   EXPECT_NE(listing.find("file 0 a 20000 0\nfile 0 b 20000 0\nfile 0 c 10 1\n"), std::string::npos) << listing;
   EXPECT_EQ(ExtractWithReader(folder / "test.CAB", folder / "x"), "");
@@ -151,7 +155,7 @@ TEST(CabWriterLayout, ChangingTheCompressionStartsANewFolder) {
   auto writer = cab::CabWriterCreate(error, client, setup.params);
   ASSERT_TRUE(writer);
   const cab::CabOpenSourceFn open = [](const std::string& name, std::uint16_t&, std::uint16_t&, std::uint16_t&,
-                                       int&) -> cab::CabHandle { return ::open(name.c_str(), O_RDONLY); };
+                                       int& err) -> cab::CabHandle { return file_io::Open(name, O_RDONLY, 0, err); };
   for (std::size_t i = 0; i < files.size(); ++i) {
     const std::string path = folder / ("src/" + files[i].name);
     WriteBytes(path, files[i].content);
@@ -165,6 +169,7 @@ TEST(CabWriterLayout, ChangingTheCompressionStartsANewFolder) {
   EXPECT_EQ(cab::LoadLE16(cab.data() + 36 + 6), 0);
   EXPECT_EQ(cab::LoadLE16(cab.data() + 44 + 6), 1);
   std::string listing;
+  if (!PythonAvailable()) GTEST_SKIP() << "the layout is read back by the Python cabinet checker (Linux only)";
   ASSERT_EQ(RunPythonCheck(folder / "test.CAB", folder / "py", listing), 0) << listing;
   EXPECT_TRUE(SameFiles(files, folder / "py"));
   // The run-after-extraction flag adds 0x40 to the second file's attributes.
@@ -263,9 +268,7 @@ TEST(CabWriterErrors, MissingSourceIsCode1WithTheSystemError) {
   ASSERT_TRUE(writer);
   const cab::CabOpenSourceFn open = [](const std::string& name, std::uint16_t&, std::uint16_t&, std::uint16_t&,
                                        int& err) -> cab::CabHandle {
-    const int fd = ::open(name.c_str(), O_RDONLY);
-    if (fd < 0) err = errno;
-    return fd;
+    return file_io::Open(name, O_RDONLY, 0, err);
   };
   EXPECT_FALSE(cab::CabWriterAddFile(*writer, folder / "nothing", "n", false, {}, {}, open, 0));
   EXPECT_EQ(error.code, cab::kCabErrorOpenSource);

@@ -90,6 +90,9 @@ TEST_F(CarCatalogTest, FrontEndEntryFollowsTheLanguageThenFallsBack) {
 }
 
 TEST_F(CarCatalogTest, FlagsTellWhatIsInconsistent) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the test names folders through std::filesystem, which mingw's library converts with the C locale rather than UTF-8";
+#else
   AddCar("AAAA", MakeCar("AAAA", 42), "42");
   AddCar("BBBB", MakeCar("BBBB", 420), "42");
   AddCar("CCCC", MakeCar("CCCC", 42 + 1000), "1042 ");   // trailing blank differs
@@ -111,6 +114,7 @@ TEST_F(CarCatalogTest, FlagsTellWhatIsInconsistent) {
   EXPECT_FALSE(Car("NOFE").carId.has_value());
   EXPECT_EQ(Car("NOCA").errorFlags, kFlagSerialsDiffer);  // no carp.txt: serial "" differs
   EXPECT_EQ(game_.ReadCarpValue(kCarpMass, static_cast<std::size_t>(SlotOf("AAAA"))), "1400.75");
+#endif
 }
 
 TEST_F(CarCatalogTest, OnlyTheLaterTopLevelCarOfASharedNumberIsADuplicate) {
@@ -184,6 +188,9 @@ TEST_F(CarCatalogTest, MissingCarFolderGivesAnEmptyCatalog) {
 }
 
 TEST_F(CarCatalogTest, AFolderReachedTwiceIsScannedOnce) {
+#ifdef _WIN32
+  GTEST_SKIP() << "symbolic links to folders are a Linux matter";
+#else
   AddCar("AAAA", MakeCar("AAAA", 1), "1");
   AddCar("Pack/BBBB", MakeCar("BBBB", 2), "2");
   fs::create_directory_symlink("..", cars() / "Pack" / "up");       // loops back up
@@ -195,6 +202,7 @@ TEST_F(CarCatalogTest, AFolderReachedTwiceIsScannedOnce) {
   for (std::size_t i = 0; i < game_.CarTable.count(); ++i) {
     EXPECT_EQ(game_.CarTable[i].errorFlags & kFlagDuplicateSerial, 0u) << game_.CarTable[i].archivePath;
   }
+#endif
 }
 
 TEST_F(CarCatalogTest, TheTableHoldsAtMost999Cars) {

@@ -110,7 +110,9 @@ TEST_F(TrackCatalogTest, MissingOriginalIsCreatedAndListedLastNotActive) {
   ASSERT_EQ(lower.size(), 1u);
   EXPECT_EQ(lower[0].name, "original");
   EXPECT_TRUE(lower[0].active);
+#ifndef _WIN32  // on Windows "Original" and "original" are one folder
   EXPECT_FALSE(fs::exists(Slot(5) / "Original"));
+#endif
   const auto row = Row(all, 4);
   ASSERT_EQ(row.size(), 2u);
   EXPECT_EQ(row[1].name, "Original");

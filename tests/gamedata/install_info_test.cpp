@@ -1,8 +1,10 @@
 #include "gamedata/install_info.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <signal.h>
 #include <sys/resource.h>
+#endif
 
 #include "platform/file_system.h"
 #include "support/scratch_folder.h"
@@ -93,6 +95,9 @@ TEST_F(InstallInfoFile, UnreadableFileFailsAndKeepsTheEntries) {
 }
 
 TEST_F(InstallInfoFile, AFailedRewriteLeavesTheOldFile) {
+#ifdef _WIN32
+  GTEST_SKIP() << "file size limits (RLIMIT_FSIZE) are a Linux matter";
+#else
   const std::string old = "english\r\nA\r\nB\r\nC\r\n";
   std::string path = dir.write("install.win", old);
   InstallInfo info;
@@ -115,6 +120,7 @@ TEST_F(InstallInfoFile, AFailedRewriteLeavesTheOldFile) {
   EXPECT_FALSE(WriteInstallInfo(dir.path(), info));
   EXPECT_EQ(test::ReadFileBytes(path), old);
   EXPECT_EQ(ListFolder(dir.path()).size(), 1u);  // no temporary left behind
+#endif
 }
 
 TEST(LanguageSuffix, FromTheFirstLineInAnyCase) {

@@ -17,7 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // The slot of the first car whose archive has this name.
-int SlotWithArchive(const GameData& data, const std::string& name) {
+[[maybe_unused]] int SlotWithArchive(const GameData& data, const std::string& name) {
   for (std::size_t i = 0; i < data.CarTable.count(); ++i) {
     if (BaseName(data.CarTable[i].archivePath) == name) return static_cast<int>(i);
   }
@@ -25,13 +25,16 @@ int SlotWithArchive(const GameData& data, const std::string& name) {
 }
 
 // What a started program wrote into `file`, once it is there (programs start on their own).
-std::string WaitForFile(const std::string& file) {
+[[maybe_unused]] std::string WaitForFile(const std::string& file) {
   for (int i = 0; i < 200 && !fs::exists(file); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(25));
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   return test::ReadFileBytes(file);
 }
 
 TEST(ToggleCar, GivesBackTheExactNameAndNeverHidesASecondArchive) {
+#ifdef _WIN32
+  GTEST_SKIP() << "two archive names that differ only in letter case cannot both exist on Windows";
+#else
   test::DemoGame game;
   game.data.LoadCarCatalog();
   const int count = game.data.EnabledCarCount;
@@ -67,9 +70,13 @@ TEST(ToggleCar, GivesBackTheExactNameAndNeverHidesASecondArchive) {
   EXPECT_FALSE(fs::exists(folder + "/car.viv"));
   EXPECT_EQ(other.enabled, 0);
   EXPECT_EQ(game.data.EnabledCarCount, count);
+#endif
 }
 
 TEST(SerialNumbers, WriteAndGenerateSayWhatHappened) {
+#ifdef _WIN32
+  GTEST_SKIP() << "expects the demo's cars in the order Linux lists their folders; Windows lists them alphabetically";
+#else
   test::DemoGame game;
   game.data.LoadCarCatalog();
   GameData& data = game.data;
@@ -116,9 +123,13 @@ TEST(SerialNumbers, WriteAndGenerateSayWhatHappened) {
   SerialGeneration generated = GenerateSerials(data, [&] { ++reloads; });
   EXPECT_TRUE(generated.result.done()) << generated.result.message;
   EXPECT_EQ(reloads, 1);
+#endif
 }
 
 TEST(Launch, AHostileFileNameReachesTheEditorAsOneArgument) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the stand-in editor is a shell script";
+#else
   test::ScratchFolder dir;
   const std::string record = dir / "args.txt";
   const std::string editor = dir.write("my editor/edit", "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" +
@@ -135,9 +146,13 @@ TEST(Launch, AHostileFileNameReachesTheEditorAsOneArgument) {
     EXPECT_FALSE(fs::exists(dir / made));
   }
   EXPECT_EQ(OpenInEditor("'unclosed", file).status, OperationStatus::kFailed);
+#endif
 }
 
 TEST(Launch, EditorTargetsAndTheGameCommandLine) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the stand-in editor and wine are shell scripts";
+#else
   test::DemoGame game;
   GameData& data = game.data;
   game.data.LoadCarCatalog();
@@ -165,6 +180,7 @@ TEST(Launch, EditorTargetsAndTheGameCommandLine) {
   test::ScopedEnv withWine("PATH", game.dir / "bin" + ":" + (path ? path : "/usr/bin:/bin"));
   ASSERT_TRUE(RunGameIn(game.manifest.gameDir).done());
   EXPECT_EQ(WaitForFile(record), game.manifest.gameDir + "|" + game.manifest.gameDir + "/KRAX.EXE -nomovie\n");
+#endif
 }
 
 }  // namespace

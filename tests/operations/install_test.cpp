@@ -134,7 +134,7 @@ TEST(InstallPlan, TrackFolderIsNumberedByItsFileNames) {
     // "TRK00n" is the slot folder "Trk00n"; without a number there is no destination (never
     // the source folder itself).
     EXPECT_EQ(plan.destinationBase, cases[i].number < 0 ? std::string()
-                                                        : game.game + "/GameData/Tracks/Trk00" + std::to_string(cases[i].number));
+                                                        : JoinPath(game.game, "GameData/Tracks/Trk00" + std::to_string(cases[i].number)));
     if (cases[i].number >= 0) {
       EXPECT_EQ(plan.id, "Track" + std::to_string(i));
     }
@@ -187,7 +187,7 @@ TEST(Install, TrackCabinetWithFoldersInstallsFlatIntoItsSlot) {
   ASSERT_TRUE(result.done()) << result.message;
   ASSERT_EQ(prompts.installDialogs.size(), 1u);
   EXPECT_EQ(prompts.installDialogs[0].id, "Speedway");
-  EXPECT_EQ(prompts.installDialogs[0].destinationBase, game.game + "/GameData/Tracks/Trk004");
+  EXPECT_EQ(prompts.installDialogs[0].destinationBase, JoinPath(game.game, "GameData/Tracks/Trk004"));
   const std::string track = game.game + "/GameData/Tracks/Trk004/Speedway";
   EXPECT_EQ(ReadWholeFile(track + "/TR04.frd"), "road");
   EXPECT_EQ(ReadWholeFile(track + "/TR04.col"), "collision");

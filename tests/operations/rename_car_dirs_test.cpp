@@ -98,7 +98,7 @@ TEST_F(RenameCarDirsTest, EachCarKeepsOrMovesAsItsNameAllows) {
   EXPECT_EQ(RenameSummary(renames),
             "3 folders renamed (1 to numbered names: their names were taken), 1 already named, 4 kept.");
   const std::string details = RenameDetails(renames, cars_);
-  EXPECT_NE(details.find("Pack/Deep/NEST -> NEST\n"), std::string::npos) << details;
+  EXPECT_NE(details.find(JoinPath("Pack", "Deep/NEST") + " -> NEST\n"), std::string::npos) << details;
   EXPECT_NE(details.find("colon: kept, \"A:B\" cannot be a folder name\n"), std::string::npos) << details;
   EXPECT_NE(details.find("nofe: kept, the car has no front-end data\n"), std::string::npos) << details;
 }

@@ -3,12 +3,15 @@
 #pragma once
 
 #include <stdlib.h>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -18,9 +21,19 @@ namespace krax::test {
 class ScratchFolder {
  public:
   ScratchFolder() {
+#ifdef _WIN32
+    std::mt19937 random(std::random_device{}());
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const std::filesystem::path folder =
+          std::filesystem::temp_directory_path() / ("krax-test-" + std::to_string(random() % 1000000000));
+      if (std::filesystem::create_directory(folder)) path_ = folder.string();
+    }
+    if (path_.empty()) throw std::runtime_error("no scratch folder");
+#else
     std::string pattern = (std::filesystem::temp_directory_path() / "krax-test-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
+#endif
   }
   ~ScratchFolder() {
     std::error_code ec;
@@ -36,7 +49,16 @@ class ScratchFolder {
   ScratchFolder& operator=(const ScratchFolder&) = delete;
 
   const std::string& path() const { return path_; }
+#ifdef _WIN32
+  // Backslashes throughout, as the program's own joining gives them.
+  std::string operator/(std::string_view relative) const {
+    std::string out = path_ + "\\" + std::string(relative);
+    for (char& c : out) c = c == '/' ? '\\' : c;
+    return out;
+  }
+#else
   std::string operator/(std::string_view relative) const { return path_ + "/" + std::string(relative); }
+#endif
 
   // Writes `bytes` to `relative`, creating its folders.
   std::string write(std::string_view relative, std::string_view bytes) const {
@@ -68,19 +90,25 @@ class ScopedEnv {
       old_ = old;
       hadOld_ = true;
     }
-    ::setenv(name, value.c_str(), 1);
+    Set(name, value.c_str());
   }
-  ~ScopedEnv() {
-    if (hadOld_) {
-      ::setenv(name_, old_.c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
+  ~ScopedEnv() { Set(name_, hadOld_ ? old_.c_str() : nullptr); }
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;
 
  private:
+  static void Set(const char* name, const char* value) {
+#ifdef _WIN32
+    ::_putenv_s(name, value ? value : "");  // "" removes it
+#else
+    if (value) {
+      ::setenv(name, value, 1);
+    } else {
+      ::unsetenv(name);
+    }
+#endif
+  }
+
   const char* name_;
   std::string old_;
   bool hadOld_ = false;

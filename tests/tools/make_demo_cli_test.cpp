@@ -1,11 +1,11 @@
 // kraxctl make-demo as a user runs it.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "support/run_kraxctl.h"
 #include "support/scratch_folder.h"
 
 namespace krax {
@@ -16,16 +16,11 @@ struct RunResult {
   std::string out, err;
 };
 
-RunResult RunKraxctl(const test::ScratchFolder& folder, const std::string& arguments) {
-  const std::string out = folder / "stdout.txt", err = folder / "stderr.txt";
-  const std::string command = std::string("'") + KRAX_KRAXCTL + "' " + arguments + " >'" + out +
-                              "' 2>'" + err + "' </dev/null";
-  const int status = std::system(command.c_str());
-  RunResult result;
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.out = test::ReadFileBytes(out);
-  result.err = test::ReadFileBytes(err);
-  return result;
+// `arguments` are written as a shell takes them; they are split the same way and kraxctl
+// is started directly, with nothing on its input.
+RunResult RunKraxctl(const test::ScratchFolder&, const std::string& arguments) {
+  const test::KraxctlRun run = test::RunKraxctlLine(arguments);
+  return {run.exitCode, run.out, run.err};
 }
 
 TEST(MakeDemoCommandTest, WritesTheDemoOnceAndThenRefuses) {

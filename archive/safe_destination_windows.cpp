@@ -1,0 +1,221 @@
+// The destination guard on Windows. Every folder below the destination is opened without
+// following reparse points (symbolic links, junctions) and refused when it is one; it stays
+// open without delete sharing while its files are written, so it cannot be swapped for a
+// link meanwhile. Files are written under a temporary name (".krax-...") made with CREATE_NEW
+// and held, as every temporary, by a handle without delete sharing.
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <random>
+
+#include "archive/safe_destination.h"
+#include "platform/file_system.h"
+#include "platform/path.h"
+#include "platform/temporary_file.h"
+#include "platform/windows_support.h"
+
+namespace krax {
+
+namespace {
+
+// A folder handle that refuses reparse points; `refused` tells a link from a failure.
+UniqueFd OpenRealFolder(const std::string& path, bool& refused) {
+  refused = false;
+  HANDLE handle = ::CreateFileW(win::SystemPath(path).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return UniqueFd();
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!::GetFileInformationByHandle(handle, &info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    refused = true;
+    ::CloseHandle(handle);
+    ::SetLastError(ERROR_CANT_ACCESS_FILE);
+    return UniqueFd();
+  }
+  return UniqueFd(win::DescriptorFor(handle, 0));
+}
+
+FILETIME FileTimeOf(std::int64_t unixSeconds) {
+  ULARGE_INTEGER value;
+  value.QuadPart = static_cast<ULONGLONG>(unixSeconds * 10000000 + 116444736000000000LL);
+  FILETIME time;
+  time.dwLowDateTime = value.LowPart;
+  time.dwHighDateTime = value.HighPart;
+  return time;
+}
+
+// Dates the file `path` and makes it read-only when asked, through a handle on the name
+// itself (a reparse point is never followed).
+bool DateAndProtect(const std::string& path, std::int64_t modified, bool readOnly) {
+  win::UniqueHandle file(::CreateFileW(win::SystemPath(path).c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file) return false;
+  FILE_BASIC_INFO info{};
+  if (!::GetFileInformationByHandleEx(file.get(), FileBasicInfo, &info, sizeof info)) return false;
+  const FILETIME time = FileTimeOf(modified);
+  info.LastWriteTime.LowPart = time.dwLowDateTime;
+  info.LastWriteTime.HighPart = static_cast<LONG>(time.dwHighDateTime);
+  if (readOnly) info.FileAttributes |= FILE_ATTRIBUTE_READONLY;
+  return ::SetFileInformationByHandle(file.get(), FileBasicInfo, &info, sizeof info) != 0;
+}
+
+// A read-only file of the final name would refuse to be replaced, as it never does on Linux.
+void AllowReplacing(const std::string& path) {
+  const std::wstring wide = win::SystemPath(path);
+  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) return;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return;  // the link itself is replaced
+  ::SetFileAttributesW(wide.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+}
+
+}  // namespace
+
+PendingFile::PendingFile(UniqueFd folder, UniqueFd file, std::string tempName, std::string finalName,
+                         std::string path)
+    : folder_(std::move(folder)),
+      file_(std::move(file)),
+      tempName_(std::move(tempName)),
+      finalName_(std::move(finalName)),
+      path_(std::move(path)) {}
+
+PendingFile::~PendingFile() {
+  file_.reset();
+  if (!committed_) ::DeleteFileW(win::SystemPath(tempName_).c_str());
+}
+
+bool PendingFile::Write(const char* data, std::size_t size) {
+  while (size > 0) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+    DWORD put = 0;
+    if (!::WriteFile(win::HandleOf(file_.get()), data, chunk, &put, nullptr) || put == 0) return false;
+    data += put;
+    size -= put;
+  }
+  return true;
+}
+
+std::string PendingFile::Commit(std::int64_t modified, bool readOnly) {
+  // The descriptor may have been handed to a writer that closed it already.
+  if (file_.reset() != 0) return "cannot write " + path_ + ": " + std::strerror(errno);
+  DateAndProtect(tempName_, modified, readOnly);
+  AllowReplacing(finalName_);
+  // A link of the final name is replaced by the file; nothing is written through it.
+  if (!::MoveFileExW(win::SystemPath(tempName_).c_str(), win::SystemPath(finalName_).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return "cannot write " + path_ + ": " + std::strerror(win::LastErrno());
+  }
+  committed_ = true;
+  return {};
+}
+
+SafeDestination::SafeDestination(const std::string& folder) : folder_(folder) {
+  if (folder.empty()) {
+    problem_ = "no destination folder";
+    return;
+  }
+  if (!IsFolder(folder) && !CreateFolder(folder, true).ok()) {
+    problem_ = "cannot create the folder " + folder;
+    return;
+  }
+  // The destination itself may be reached through a link: the user chose it.
+  HANDLE handle = ::CreateFileW(win::SystemPath(folder).c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    problem_ = "cannot open the folder " + folder + ": " + std::strerror(win::LastErrno());
+    return;
+  }
+  root_ = UniqueFd(win::DescriptorFor(handle, 0));
+  RemoveLeftoverTemporaries(folder);
+  swept_.push_back(folder_);
+}
+
+UniqueFd SafeDestination::OpenFolder(const std::vector<std::string>& components, std::size_t count,
+                                     std::string& problem) {
+  HANDLE root = INVALID_HANDLE_VALUE;
+  if (!::DuplicateHandle(::GetCurrentProcess(), win::HandleOf(root_.get()), ::GetCurrentProcess(), &root, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS)) {
+    problem = "cannot open the folder " + folder_ + ": " + std::strerror(win::LastErrno());
+    return UniqueFd();
+  }
+  UniqueFd current(win::DescriptorFor(root, 0));
+  std::string path = folder_;
+  for (std::size_t i = 0; i < count && current; ++i) {
+    path = JoinPath(path, components[i]);
+    if (!::CreateDirectoryW(win::SystemPath(path).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+      problem = "cannot create the folder " + path + ": " + std::strerror(win::LastErrno());
+      return UniqueFd();
+    }
+    bool refused = false;
+    UniqueFd next = OpenRealFolder(path, refused);
+    if (!next) {
+      problem = refused ? "refused to write through " + path + ": it is not a folder of the destination"
+                        : "cannot open the folder " + path + ": " + std::strerror(win::LastErrno());
+      return UniqueFd();
+    }
+    current = std::move(next);
+  }
+  return current;
+}
+
+std::string SafeDestination::MakeFolders(const std::vector<std::string>& components) {
+  std::string problem;
+  OpenFolder(components, components.size(), problem);
+  return problem;
+}
+
+std::unique_ptr<PendingFile> SafeDestination::Begin(const std::vector<std::string>& components,
+                                                    const std::function<bool(const std::string& path)>& replace,
+                                                    std::string& problem) {
+  problem.clear();
+  if (components.empty()) {
+    problem = "no file name";
+    return nullptr;
+  }
+  UniqueFd folder = OpenFolder(components, components.size() - 1, problem);
+  if (!folder) return nullptr;
+  std::string folderPath = folder_;
+  for (std::size_t i = 0; i + 1 < components.size(); ++i) folderPath = JoinPath(folderPath, components[i]);
+  const std::string& name = components.back();
+  const std::string path = JoinPath(folderPath, name);
+  if (std::find(swept_.begin(), swept_.end(), folderPath) == swept_.end()) {
+    RemoveLeftoverTemporaries(folderPath);
+    swept_.push_back(folderPath);
+  }
+
+  // The attributes of the name itself, a link not followed.
+  const DWORD attributes = ::GetFileAttributesW(win::SystemPath(path).c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      problem = "cannot write " + path + ": a folder of that name is in the way";
+      return nullptr;
+    }
+    if (replace && !replace(path)) {
+      problem = "skipped";
+      return nullptr;
+    }
+  }
+  static thread_local std::mt19937 random(std::random_device{}());
+  int error = EEXIST;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
+    std::string temp = JoinPath(folderPath, std::string(kTemporaryPrefix) + suffix);
+    HANDLE handle = ::CreateFileW(win::SystemPath(temp).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+      UniqueFd file(win::DescriptorFor(handle, 0));
+      if (!file) break;
+      return std::make_unique<PendingFile>(std::move(folder), std::move(file), std::move(temp), path, path);
+    }
+    error = win::LastErrno();
+    if (error != EEXIST) break;
+  }
+  problem = "cannot create " + path + ": " + std::strerror(error);
+  return nullptr;
+}
+
+}  // namespace krax

@@ -1,0 +1,16 @@
+// Where a path really leads, and whether anything at all is there.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace krax {
+
+// The absolute path with every link followed, "" when it does not exist.
+std::string RealPath(std::string_view path);
+
+// True when a file, folder or link (not followed) has exactly this name, letter case
+// included (on Windows, where lookups ignore case, the name on disk is compared).
+bool EntryExists(std::string_view path);
+
+}  // namespace krax

@@ -1,0 +1,18 @@
+#include "platform/user_folders.h"
+#include "platform/windows_support.h"
+
+#include <shlobj.h>  // after <windows.h>
+
+namespace krax {
+
+std::string UserSettingsFolder() {
+  wchar_t* folder = nullptr;
+  std::string out;
+  if (::SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_CREATE, nullptr, &folder) == S_OK) {
+    out = win::Narrow(folder);
+  }
+  ::CoTaskMemFree(folder);
+  return out;
+}
+
+}  // namespace krax
