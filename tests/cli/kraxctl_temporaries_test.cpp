@@ -3,10 +3,12 @@
 // folder removes what a killed run left); leftovers are never listed; live ones are kept.
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#ifndef _WIN32
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <filesystem>
@@ -21,7 +23,9 @@
 #include "support/run_kraxctl.h"
 #include "support/scratch_folder.h"
 
+#ifndef _WIN32
 extern char** environ;
+#endif
 
 namespace krax {
 namespace {
@@ -42,6 +46,7 @@ void MakeOld(const std::string& path) {
   fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::minutes(1));
 }
 
+#ifndef _WIN32
 // Starts kraxctl without waiting for it; its output goes nowhere.
 pid_t StartKraxctl(const std::vector<std::string>& args) {
   posix_spawn_file_actions_t actions;
@@ -59,8 +64,10 @@ pid_t StartKraxctl(const std::vector<std::string>& args) {
   return pid;
 }
 
+#endif
+
 // Waits until `folder` holds a temporary (the run is at work), at most 30 seconds.
-bool WaitForTemporary(const std::string& folder) {
+[[maybe_unused]] bool WaitForTemporary(const std::string& folder) {
   for (int i = 0; i < 3000; ++i) {
     for (const std::string& name : NamesIn(folder)) {
       if (IsTemporaryName(name)) return true;
@@ -95,7 +102,7 @@ TEST(Temporaries, LeftoversGoAtTheNextOperationLiveAndYoungOnesStayAndNoneIsList
 TEST(Temporaries, KraxctlCabCreateLeavesNoneWhenDoneStoppedOrKilled) {
 #ifdef _WIN32
   GTEST_SKIP() << "POSIX signals";
-#endif
+#else
   ScratchFolder scratch;
   const std::string temp = scratch.mkdir("tmp");
   const std::string out = scratch.mkdir("out");
@@ -147,6 +154,7 @@ TEST(Temporaries, KraxctlCabCreateLeavesNoneWhenDoneStoppedOrKilled) {
   EXPECT_EQ(RunKraxctl({"cab", "create", JoinPath(out, "D"), small}, env).exitCode, 0);
   EXPECT_EQ(NamesIn(out), (std::vector<std::string>{"B.CaB", "C.CAB", "D.CAB", "a.cab"}));
   EXPECT_TRUE(NamesIn(temp).empty());
+#endif
 }
 
 // A name that is not ASCII is stored with the UTF-8 mark and comes back as it was.

@@ -5,6 +5,7 @@
 // Each install either brings every listed file or leaves the game folder exactly as it was.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -12,6 +13,7 @@
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <filesystem>
@@ -29,7 +31,9 @@
 #include "platform/path.h"
 #include "support/zip_bytes.h"
 
+#ifndef _WIN32
 extern char** environ;
+#endif
 
 namespace krax {
 namespace {
@@ -188,6 +192,7 @@ TEST(InstallHostile, ArchivePlanShowsTheDeclaredLength) {
   EXPECT_EQ(PrepareInstall(InstallMode::kCarFromArchive, zip, game.game).lengthLine(), "(Total Length = 4KB)");
 }
 
+#ifndef _WIN32
 // Runs a program found on PATH with its output thrown away; its exit code, or -1.
 int RunQuietly(std::vector<std::string> args, const std::string& folder) {
   posix_spawn_file_actions_t actions;
@@ -209,8 +214,13 @@ int RunQuietly(std::vector<std::string> args, const std::string& folder) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+#endif
+
 // Info-ZIP's zip -fz writes zip64 sizes into the central directory too.
 TEST(InstallHostile, Zip64ArchiveOfInfoZipInstalls) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Info-ZIP zip is a Linux tool here; the hand-made zip64 case covers the format";
+#else
   test::ScratchFolder sources;
   sources.write("car.viv", kViv);
   sources.write("carp.txt", "carp");
@@ -221,13 +231,14 @@ TEST(InstallHostile, Zip64ArchiveOfInfoZipInstalls) {
   const OperationResult result = game.Install(InstallMode::kCarFromArchive, sources / "Car64.zip", "ZZ64");
   ASSERT_TRUE(result.done()) << result.message;
   EXPECT_EQ(test::FilesIn(JoinPath(game.cars, "ZZ64")), (Tree{{"car.viv", kViv}, {"carp.txt", "carp"}}));
+#endif
 }
 
 // Links and special files in a car folder are neither installed nor packed, and never hang.
 TEST(InstallHostile, LinksAndSpecialFilesAreNeverFollowedOrOpened) {
 #ifdef _WIN32
   GTEST_SKIP() << "symbolic links, FIFOs and sockets are POSIX things";
-#endif
+#else
   Game game;
   test::ScratchFolder sources;
   const std::string secret = sources.write("private/diary.txt", "private");
@@ -268,6 +279,7 @@ TEST(InstallHostile, LinksAndSpecialFilesAreNeverFollowedOrOpened) {
   ASSERT_TRUE(ListZipEntries(sources / "archives/Linked.zip", names, 100));
   EXPECT_EQ(names, ArchiveNameList{"car.viv"});
   ::close(socketFd);
+#endif
 }
 
 // A track ID is never "Original" in any case, and a folder that is no track is not installed
