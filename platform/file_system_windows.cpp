@@ -8,6 +8,7 @@
 #include <random>
 
 #include "platform/file_system.h"
+#include "platform/copy_plan.h"
 #include "platform/file_system_detail.h"
 #include "platform/path.h"
 #include "platform/temporary_file.h"
@@ -409,48 +410,17 @@ FsResult SetFileDosTime(std::string_view path, DosDateTime when) {
 
 namespace {
 
-struct PlannedCopy {
-  std::string source;
-  std::string destination;
-  bool isFolder = false;
-  std::uint64_t size = 0;
-};
-
-// An existing entry whose name differs only in letter case is the one replaced or filled.
-std::string DestinationName(const std::vector<DirEntry>& existing, const std::string& name) {
-  for (const DirEntry& entry : existing) {
-    if (entry.name == name) return name;
-  }
-  for (const DirEntry& entry : existing) {
-    if (EqualsIgnoreCase(entry.name, name)) return entry.name;
-  }
-  return name;
-}
-
-void PlanTree(const std::string& source, const std::string& destination, std::vector<PlannedCopy>& plan) {
-  const std::vector<DirEntry> existing = ListFolder(destination);
-  for (const DirEntry& entry : ListFolder(source)) {
-    PlannedCopy item;
-    item.source = JoinPath(source, entry.name);
-    item.destination = JoinPath(destination, DestinationName(existing, entry.name));
-    item.isFolder = entry.isFolder;
-    if (!item.isFolder) item.size = FileSize(item.source).value_or(0);
-    plan.push_back(item);
-    if (entry.isFolder) PlanTree(item.source, item.destination, plan);
-  }
-}
-
-bool IsWildcard(std::string_view name) { return name == "*.*" || name == "*"; }
+using copy_plan::PlannedCopy;
 
 FsResult CopyTreeImpl(std::string_view sourceView, std::string_view destinationView,
                       const CopyTreeCallbacks& callbacks, bool makeWritable) {
   std::string source = Str(sourceView);
   const std::string destination = Str(destinationView);
   std::vector<PlannedCopy> plan;
-  if (IsWildcard(BaseName(source))) {
+  if (copy_plan::IsWildcard(BaseName(source))) {
     source = ParentPath(source);
     if (!IsFolder(source)) return FromErrno(ENOENT);
-    PlanTree(source, destination, plan);
+    copy_plan::PlanTree(source, destination, plan);
   } else {
     if (!Exists(source)) return FromLastError();
     std::size_t end = source.size();
@@ -458,59 +428,18 @@ FsResult CopyTreeImpl(std::string_view sourceView, std::string_view destinationV
     source.resize(end);
     PlannedCopy top;
     top.source = source;
-    top.destination = JoinPath(destination, DestinationName(ListFolder(destination), BaseName(source)));
+    top.destination = JoinPath(destination, copy_plan::DestinationName(ListFolder(destination), BaseName(source)));
     top.isFolder = IsFolder(source);
     top.size = top.isFolder ? 0 : FileSize(source).value_or(0);
     plan.push_back(top);
-    if (top.isFolder) PlanTree(top.source, top.destination, plan);
+    if (top.isFolder) copy_plan::PlanTree(top.source, top.destination, plan);
   }
 
-  if (callbacks.fileDestination) {
-    for (PlannedCopy& item : plan) {
-      if (!item.isFolder) item.destination = callbacks.fileDestination(item.destination);
-    }
-  }
-  CopyProgress progress;
-  for (const PlannedCopy& item : plan) {
-    if (!item.isFolder) {
-      ++progress.filesTotal;
-      progress.bytesTotal += item.size;
-    }
-  }
-  FsResult outcome;
-  auto reportError = [&](const std::string& path, const FsResult& error) {
-    if (outcome.ok()) outcome = error;
-    return callbacks.error ? callbacks.error(path, error) : true;
+  auto copyFile = [makeWritable](const std::string& from, const std::string& to,
+                                  const std::function<void(std::uint64_t)>& onBytes) {
+    return CopyFileImpl(from, to, /*overwrite=*/true, /*replaceReadOnly=*/true, makeWritable, onBytes);
   };
-  if (!IsFolder(destination)) {
-    FsResult created = CreateFolder(destination, true);
-    if (!created) {
-      reportError(destination, created);
-      return created;
-    }
-  }
-  for (const PlannedCopy& item : plan) {
-    if (item.isFolder) {
-      if (IsFolder(item.destination)) continue;
-      FsResult created = CreateFolder(item.destination);
-      if (!created && !reportError(item.destination, created)) return outcome;
-      continue;
-    }
-    progress.currentFile = item.source;
-    if (callbacks.progress && !callbacks.progress(progress)) return Failed(ECANCELED);
-    FsResult copied = CopyFileImpl(item.source, item.destination, /*overwrite=*/true, /*replaceReadOnly=*/true,
-                                   makeWritable, [&progress](std::uint64_t n) { progress.bytesDone += n; });
-    ++progress.filesDone;
-    if (!copied) {
-      ++progress.filesFailed;
-      if (!reportError(item.source, copied)) return outcome;
-    }
-  }
-  if (callbacks.progress) {
-    progress.currentFile.clear();
-    callbacks.progress(progress);
-  }
-  return outcome;
+  return copy_plan::RunCopyPlan(plan, destination, callbacks, copyFile, Failed(ECANCELED));
 }
 
 }  // namespace
