@@ -84,7 +84,7 @@ void ShowCar(benchmark::State& state, bool picture) {
   form.show();
   const int slot = picture ? game.withPicture : game.withoutPicture;
   for (auto _ : state) {
-    form.ShowItem(slot);
+    form.ShowItem(krax::ItemRef::Car(static_cast<std::size_t>(slot)));
     QPixmap shown = form.grab();  // the repaint, scaling included
     benchmark::DoNotOptimize(shown);
   }

@@ -100,7 +100,7 @@ void BM_FilterTyped(benchmark::State& state) {
   tree.ReloadTree();
   std::vector<QTreeWidgetItem*> cars;
   for (QTreeWidgetItemIterator it(tree.carsGroup()); *it; ++it) {
-    if ((*it)->data(0, ui::kItemCodeRole).toInt() >= 0) cars.push_back(*it);
+    if (ui::ItemRefOf(*it).isCar()) cars.push_back(*it);
   }
   const std::size_t loaded = cars.size();
   for (std::size_t i = 0; loaded + i < 2000; ++i) {

@@ -26,17 +26,10 @@ int RunEdit(Context& context, const std::vector<std::string>& args) {
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
   TerminalPrompts prompts(context, /*assumeYes=*/false);
-  std::optional<int> code;
-  const std::size_t slash = args[0].find('/');
-  if (slash != std::string::npos) {
-    code = FindTrackArgument(context, game, prompts, args[0].substr(0, slash), args[0].substr(slash + 1));
-  } else {
-    LoadCars(game);
-    if (const std::optional<std::size_t> slot = FindCarArgument(context, game, args[0])) code = static_cast<int>(*slot);
-  }
-  if (!code) return kExitFailure;
+  const std::optional<ItemRef> item = FindCarOrTrackArgument(context, game, prompts, args[0]);
+  if (!item) return kExitFailure;
   GameOperations operations(game, context.settings(), prompts);
-  return ReportResult(context, operations.RunItemEditor(*code));
+  return ReportResult(context, operations.RunItemEditor(*item));
 }
 
 const RegisterCommand kRunGame({"run-game", "start KRAX without its intro movies",

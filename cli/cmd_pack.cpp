@@ -36,7 +36,7 @@ class PackPrompts : public TerminalPrompts {
 };
 
 struct Item {
-  int itemCode = 0;
+  ItemRef ref;
   std::string directory, name;
 };
 
@@ -49,18 +49,17 @@ std::optional<Item> FindItem(Context& context, GameData& game, Prompts& prompts,
     const std::optional<std::size_t> slot = FindCarArgument(context, game, what);
     if (!slot) return std::nullopt;
     const CarRecord& car = game.CarTable[*slot];
-    return Item{static_cast<int>(*slot), car.archivePath, CarArchiveName(car)};
+    return Item{ItemRef::Car(*slot), car.archivePath, CarArchiveName(car)};
   }
   const std::string rowText = what.substr(0, slash), track = what.substr(slash + 1);
   if (track.empty()) {
     const int row = TrackRowArgument(rowText);
-    return Item{-(2 * row + 1), game.SlotFolderPath(row),
+    return Item{ItemRef::StockTrackSlot(row), game.SlotFolderPath(row),
                 std::string(StockTrackTable[static_cast<std::size_t>(row)].displayName)};
   }
-  const std::optional<int> code = FindTrackArgument(context, game, prompts, rowText, track);
-  if (!code) return std::nullopt;
-  const auto position = static_cast<std::size_t>(TrackFolderList::PositionFromItemCode(*code));
-  return Item{*code, game.TrackFolderList.path(position), game.TrackFolderList.name(position)};
+  const std::optional<ItemRef> folder = FindTrackArgument(context, game, prompts, rowText, track);
+  if (!folder) return std::nullopt;
+  return Item{*folder, game.TrackFolderList.path(folder->index), game.TrackFolderList.name(folder->index)};
 }
 
 int RunPack(Context& context, const std::vector<std::string>& args) {
@@ -87,8 +86,8 @@ int RunPack(Context& context, const std::vector<std::string>& args) {
   if (!item) return kExitFailure;
   if (!out.empty()) context.settings().ArchiveFolder = out;  // this run only
   GameOperations operations(game, context.settings(), prompts);
-  const OperationResult result = kind == 1 ? operations.CreateZip(item->itemCode, item->directory, item->name)
-                                           : operations.CreateCabinet(item->itemCode, item->directory, item->name);
+  const OperationResult result = kind == 1 ? operations.CreateZip(item->ref, item->directory, item->name)
+                                           : operations.CreateCabinet(item->ref, item->directory, item->name);
   if (!result.done()) {
     context.err << "kraxctl: pack: " << TerminalSafeLines(ResultText(result)) << '\n';
     return kExitFailure;

@@ -87,17 +87,10 @@ int RunRemove(Context& context, const std::vector<std::string>& args) {
   if (game == nullptr) return kExitFailure;
   TerminalPrompts prompts(context, yes);
   const std::string& what = words[0];
-  const std::size_t slash = what.find('/');
-  std::optional<int> code;
-  if (slash == std::string::npos) {
-    LoadCars(*game);
-    if (const std::optional<std::size_t> slot = FindCarArgument(context, *game, what)) code = static_cast<int>(*slot);
-  } else {
-    code = FindTrackArgument(context, *game, prompts, what.substr(0, slash), what.substr(slash + 1));
-  }
-  if (!code) return kExitFailure;
+  const std::optional<ItemRef> item = FindCarOrTrackArgument(context, *game, prompts, what);
+  if (!item) return kExitFailure;
   GameOperations operations(*game, context.settings(), prompts);
-  return ReportResult(context, operations.RemoveItems({*code}));
+  return ReportResult(context, operations.RemoveItems({*item}));
 }
 
 const RegisterCommand kProfile({"profile", "save, apply, list, show or delete a profile (a set of cars and tracks)",

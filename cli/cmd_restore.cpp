@@ -37,7 +37,7 @@ int RunRestore(Context& context, const std::vector<std::string>& arguments) {
     result = operations.RestoreStrings();
   } else if (what == "slot") {
     const int row = TrackRowArgument(args[1]);
-    result = operations.RestoreItemFromCd(-(2 * row + 1), game.SlotFolderPath(row), {});
+    result = operations.RestoreItemFromCd(ItemRef::StockTrackSlot(row), game.SlotFolderPath(row), {});
   } else {
     LoadCars(game);
     int slot = -1;
@@ -49,7 +49,7 @@ int RunRestore(Context& context, const std::vector<std::string>& arguments) {
       context.err << "kraxctl: no car with the ID " << args[1] << " in the car folder\n";
       return kExitFailure;
     }
-    result = operations.RestoreItemFromCd(slot, {}, args[1]);
+    result = operations.RestoreItemFromCd(ItemRef::Car(static_cast<std::size_t>(slot)), {}, args[1]);
   }
   if (result.status == OperationStatus::kCancelled && prompts.onlyShowedPlan()) {
     context.err << "Nothing was restored.\n";

@@ -31,10 +31,10 @@ int RunSwitch(Context& context, const std::vector<std::string>& args) {
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
   TerminalPrompts prompts(context, /*assumeYes=*/false);
-  const std::optional<int> code = FindTrackArgument(context, game, prompts, args[0], args[1]);
-  if (!code) return kExitFailure;
+  const std::optional<ItemRef> track = FindTrackArgument(context, game, prompts, args[0], args[1]);
+  if (!track) return kExitFailure;
   GameOperations operations(game, context.settings(), prompts);
-  return ReportResult(context, operations.SwitchTrack(*code));
+  return ReportResult(context, operations.SwitchTrack(*track));
 }
 
 const RegisterCommand kToggle({"toggle", "enable a disabled car or disable an enabled one",

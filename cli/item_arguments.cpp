@@ -60,22 +60,22 @@ int TrackRowArgument(const std::string& rowText) {
   return static_cast<int>(*row);
 }
 
-std::optional<int> FindTrackArgument(Context& context, GameData& game, Prompts& prompts, const std::string& rowText,
-                                     const std::string& track) {
+std::optional<ItemRef> FindTrackArgument(Context& context, GameData& game, Prompts& prompts,
+                                         const std::string& rowText, const std::string& track) {
   const int row = TrackRowArgument(rowText);
   ResumeInterruptedSwitches(game, prompts);
-  std::vector<std::pair<std::string, int>> folders;
+  std::vector<std::pair<std::string, ItemRef>> folders;
   game.LoadTrackCatalog([&](int r, const std::string& name, bool, int n) {
-    if (r == row) folders.emplace_back(name, TrackFolderList::ItemCode(static_cast<std::size_t>(n)));
+    if (r == row) folders.emplace_back(name, ItemRef::TrackFolder(static_cast<std::size_t>(n)));
   });
-  for (const auto& [name, code] : folders) {
-    if (name == track) return code;
+  for (const auto& [name, folder] : folders) {
+    if (name == track) return folder;
   }
-  int match = 0;
+  ItemRef match;
   int matches = 0;
-  for (const auto& [name, code] : folders) {
+  for (const auto& [name, folder] : folders) {
     if (EqualsIgnoreCase(name, track)) {
-      match = code;
+      match = folder;
       ++matches;
     }
   }
@@ -83,6 +83,17 @@ std::optional<int> FindTrackArgument(Context& context, GameData& game, Prompts& 
   std::string names;
   for (const auto& folder : folders) names += "\n  " + folder.first;
   context.err << "kraxctl: slot " << rowText << " has no track folder \"" << track << "\"; it has:" << names << '\n';
+  return std::nullopt;
+}
+
+std::optional<ItemRef> FindCarOrTrackArgument(Context& context, GameData& game, Prompts& prompts,
+                                              const std::string& what) {
+  const std::size_t slash = what.find('/');
+  if (slash != std::string::npos) {
+    return FindTrackArgument(context, game, prompts, what.substr(0, slash), what.substr(slash + 1));
+  }
+  LoadCars(game);
+  if (const std::optional<std::size_t> slot = FindCarArgument(context, game, what)) return ItemRef::Car(*slot);
   return std::nullopt;
 }
 

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "operations/item_ref.h"
+
 namespace krax {
 class GameData;
 struct OperationResult;
@@ -26,11 +28,16 @@ std::optional<std::size_t> FindCarArgument(Context& context, const GameData& gam
 // The track slot row 0 .. 8 spelled by `rowText`; anything else is a UsageError.
 int TrackRowArgument(const std::string& rowText);
 
-// Loads the track catalog (after repeating interrupted switches) and returns the item code of
-// the folder `track` of slot `row` (exact name first, then ignoring case); nullopt, with the
-// reason on stderr, when the slot has no such folder. A row outside 0 .. 8 is a UsageError.
-std::optional<int> FindTrackArgument(Context& context, GameData& game, Prompts& prompts, const std::string& row,
-                                     const std::string& track);
+// Loads the track catalog (after repeating interrupted switches) and returns the folder
+// `track` of slot `row` (exact name first, then ignoring case); nullopt, with the reason on
+// stderr, when the slot has no such folder. A row outside 0 .. 8 is a UsageError.
+std::optional<ItemRef> FindTrackArgument(Context& context, GameData& game, Prompts& prompts, const std::string& row,
+                                         const std::string& track);
+
+// A car (SLOT or ID, after loading the car table) or a track folder (ROW/TRACK) as the two
+// functions above find it.
+std::optional<ItemRef> FindCarOrTrackArgument(Context& context, GameData& game, Prompts& prompts,
+                                              const std::string& what);
 
 // Prints a done result's message on stdout (0); anything else goes to stderr (1).
 int ReportResult(Context& context, const OperationResult& result);

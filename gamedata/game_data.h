@@ -3,7 +3,7 @@
 // whole run; the window and kraxctl read and change it only through these members.
 //
 // Identities: a car is its slot index in CarTable; an add-on track folder is its position n
-// in TrackFolderList (item code -100 - n); a stock slot is its row k (item code -(2k + 1)).
+// in TrackFolderList; a stock slot is its row k.
 #pragma once
 
 #include <cstddef>

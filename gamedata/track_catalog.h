@@ -17,7 +17,7 @@ inline constexpr const char* kActiveTrackKey = "ActiveTrack";
 inline constexpr std::size_t kActiveTrackMax = 254;  // longer values are cut
 
 // Pairs of strings in listing order: entry n (even) is a track folder's full path, n + 1 its
-// name. The tree's item code for the folder at position n is -100 - n.
+// name. Position n stays the folder's identity until the next catalog load.
 class TrackFolderList {
  public:
   static constexpr std::size_t kMaxStrings = 500;
@@ -32,10 +32,6 @@ class TrackFolderList {
   std::string path(std::size_t n) const;
   std::string name(std::size_t n) const;
   const std::vector<std::string>& strings() const { return strings_; }
-
-  static int ItemCode(std::size_t n) { return -100 - static_cast<int>(n); }
-  // n for an item code c <= -100, or -1 for other codes.
-  static long long PositionFromItemCode(int c) { return c <= -100 ? -static_cast<long long>(c) - 100 : -1; }
 
  private:
   std::vector<std::string> strings_;

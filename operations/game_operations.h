@@ -23,8 +23,8 @@ class GameOperations : public Operations {
       : data_(data), settings_(settings), prompts_(prompts) {}
 
   OperationResult ToggleCar(int slot) override;
-  OperationResult SwitchTrack(int itemCode) override;
-  OperationResult RunItemEditor(int itemCode) override;
+  OperationResult SwitchTrack(ItemRef item) override;
+  OperationResult RunItemEditor(ItemRef item) override;
   OperationResult InstallCar() override;
   OperationResult InstallTrack() override;
   OperationResult InstallCarFromCompressed() override;
@@ -36,11 +36,11 @@ class GameOperations : public Operations {
   OperationResult RenameDirsToId() override;
   OperationResult RunGame() override;
   OperationResult OpenStringEditor() override;
-  OperationResult RestoreItemFromCd(int itemCode, const std::string& directory,
+  OperationResult RestoreItemFromCd(ItemRef item, const std::string& directory,
                                     const std::string& id) override;
-  OperationResult CreateZip(int itemCode, const std::string& directory,
+  OperationResult CreateZip(ItemRef item, const std::string& directory,
                             const std::string& name) override;
-  OperationResult CreateCabinet(int itemCode, const std::string& directory,
+  OperationResult CreateCabinet(ItemRef item, const std::string& directory,
                                 const std::string& name) override;
   OperationResult ResumeInterruptedSwitches() override;
 
@@ -54,7 +54,7 @@ class GameOperations : public Operations {
   OperationResult ShowProfile(const std::string& name) override;
   OperationResult DeleteProfile(const std::string& name) override;
   std::vector<std::string> ProfileNames() override;
-  OperationResult RemoveItems(const std::vector<int>& itemCodes) override;
+  OperationResult RemoveItems(const std::vector<ItemRef>& items) override;
 
  private:
   GameData& data_;

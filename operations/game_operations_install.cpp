@@ -70,12 +70,12 @@ ArchiveCallbacks ProgressOnly(Prompts& prompts) {
   return callbacks;
 }
 
-OperationResult Pack(Prompts& prompts, const Settings& settings, PackKind kind, int itemCode,
+OperationResult Pack(Prompts& prompts, const Settings& settings, PackKind kind, ItemRef item,
                      const std::string& directory, const std::string& name) {
   const char* command = kind == PackKind::kZip ? "Create Zip" : "Create Cabinet";
   PackRequest request;
   request.kind = kind;
-  request.itemCode = itemCode;
+  request.item = item;
   request.directory = directory;
   request.name = name;
   request.archiveFolder = settings.ArchiveFolder;
@@ -194,20 +194,20 @@ namespace {
 
 // The form shows no name for a car without front-end data: such a car is packed under the
 // name kraxctl gives it.
-std::string PackName(const GameData& data, int itemCode, const std::string& name) {
-  if (!name.empty() || itemCode < 0 || !data.CarTable.isUsed(itemCode)) return name;
-  return CarArchiveName(data.CarTable[static_cast<std::size_t>(itemCode)]);
+std::string PackName(const GameData& data, ItemRef item, const std::string& name) {
+  if (!name.empty() || !item.isCar() || !data.CarTable.isUsed(item.index)) return name;
+  return CarArchiveName(data.CarTable[item.index]);
 }
 
 }  // namespace
 
-OperationResult GameOperations::CreateZip(int itemCode, const std::string& directory, const std::string& name) {
-  return Pack(prompts_, settings_, PackKind::kZip, itemCode, directory, PackName(data_, itemCode, name));
+OperationResult GameOperations::CreateZip(ItemRef item, const std::string& directory, const std::string& name) {
+  return Pack(prompts_, settings_, PackKind::kZip, item, directory, PackName(data_, item, name));
 }
 
-OperationResult GameOperations::CreateCabinet(int itemCode, const std::string& directory,
+OperationResult GameOperations::CreateCabinet(ItemRef item, const std::string& directory,
                                               const std::string& name) {
-  return Pack(prompts_, settings_, PackKind::kCabinet, itemCode, directory, PackName(data_, itemCode, name));
+  return Pack(prompts_, settings_, PackKind::kCabinet, item, directory, PackName(data_, item, name));
 }
 
 }  // namespace krax

@@ -93,9 +93,9 @@ OperationResult GameOperations::DeleteProfile(const std::string& name) {
 
 std::vector<std::string> GameOperations::ProfileNames() { return ProfileStore(profileFolder_).names(); }
 
-OperationResult GameOperations::RemoveItems(const std::vector<int>& itemCodes) {
+OperationResult GameOperations::RemoveItems(const std::vector<ItemRef>& items) {
   data_.gameFolder = settings_.KRAXPath;
-  return RemoveAddOns(data_, prompts_, itemCodes);
+  return RemoveAddOns(data_, prompts_, items);
 }
 
 }  // namespace krax

@@ -158,21 +158,21 @@ OperationResult GameOperations::RestoreStrings() {
   return RestoreFolder(prompts_, settings_, job);
 }
 
-OperationResult GameOperations::RestoreItemFromCd(int itemCode, const std::string& directory, const std::string& id) {
+OperationResult GameOperations::RestoreItemFromCd(ItemRef item, const std::string& directory, const std::string& id) {
   RestoreJob job;
   job.command = "Restore From CD";
   const char* command = job.command;
-  if (itemCode <= -1 && itemCode >= -(2 * kStockTrackSlotCount - 1) && (-itemCode) % 2 == 1) {
-    const int row = (-itemCode - 1) / 2;
+  if (item.isStockTrackSlot() && item.index < static_cast<std::size_t>(kStockTrackSlotCount)) {
+    const int row = item.row();
     const std::string folder(StockTrackTable[static_cast<std::size_t>(row)].slotFolderName);
     job.cdSubPath = "\\GameData\\Tracks\\" + folder;
     job.destination = data_.SlotFolderPath(row);
     job.afterCopy = [this, row](const std::string&) { return MarkSlotOriginal(data_, row); };
     return RestoreFolder(prompts_, settings_, job);
   }
-  if (itemCode >= 0) {
-    const bool inTable = data_.CarTable.isUsed(itemCode);
-    const CarRecord* car = inTable ? &data_.CarTable[static_cast<std::size_t>(itemCode)] : nullptr;
+  if (item.isCar()) {
+    const bool inTable = data_.CarTable.isUsed(item.index);
+    const CarRecord* car = inTable ? &data_.CarTable[item.index] : nullptr;
     const std::string carId = Upper(!id.empty() ? id : car && car->carId ? *car->carId : std::string());
     if (!IsStockCarId(carId)) {
       return Failed(command, "Only the game's own cars can be restored from the CD; " +

@@ -14,15 +14,15 @@ OperationResult GameOperations::ToggleCar(int slot) {
   return ToggleCarArchive(data_, static_cast<std::size_t>(slot));
 }
 
-OperationResult GameOperations::SwitchTrack(int itemCode) {
+OperationResult GameOperations::SwitchTrack(ItemRef item) {
   constexpr const char* kCommand = "Switch Track";
-  const long long n = TrackFolderList::PositionFromItemCode(itemCode);
-  if (n < 0 || n % 2 != 0 || static_cast<std::size_t>(n) + 1 >= data_.TrackFolderList.size()) {
-    return {OperationStatus::kFailed, kCommand, "There is no track folder with item code " +
-                                                    std::to_string(itemCode) + "."};
+  if (!IsListedTrackFolder(data_.TrackFolderList, item)) {
+    return {OperationStatus::kFailed, kCommand,
+            item.isTrackFolder() ? "There is no track folder at list position " + std::to_string(item.index) + "."
+                                 : std::string("Only a track folder can be made a slot's active track.")};
   }
-  const std::string track = data_.TrackFolderList.path(static_cast<std::size_t>(n));
-  const std::string name = data_.TrackFolderList.name(static_cast<std::size_t>(n));
+  const std::string track = data_.TrackFolderList.path(item.index);
+  const std::string name = data_.TrackFolderList.name(item.index);
   const std::string slot = ParentPath(track);
   if (slot.empty()) return {OperationStatus::kFailed, kCommand, track + " is not in a track slot folder."};
   const SwitchOutcome outcome = SwitchTrackOfGame(data_, slot, name);
@@ -38,8 +38,8 @@ OperationResult GameOperations::ResumeInterruptedSwitches() {
   return {OperationStatus::kDone, "Switch Track", {}};
 }
 
-OperationResult GameOperations::RunItemEditor(int itemCode) {
-  const EditorTarget target = ItemEditorTarget(data_, settings_, itemCode);
+OperationResult GameOperations::RunItemEditor(ItemRef item) {
+  const EditorTarget target = ItemEditorTarget(data_, settings_, item);
   if (target.file.empty()) {
     // Groups and stock slots have no file: nothing starts and nothing needs saying.
     if (target.problem.empty()) return {OperationStatus::kCancelled, "Run Editor", {}};

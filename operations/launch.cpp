@@ -51,16 +51,15 @@ OperationResult OpenInEditor(const std::string& editorSetting, const std::string
   return {OperationStatus::kDone, kEditCommand, "Opened " + file + " with " + program};
 }
 
-EditorTarget ItemEditorTarget(const GameData& data, const Settings& settings, int itemCode) {
+EditorTarget ItemEditorTarget(const GameData& data, const Settings& settings, ItemRef item) {
   EditorTarget target;
-  if (itemCode >= 0) {
-    if (!data.CarTable.isUsed(itemCode)) return target;
-    target.file = data.CarTable[static_cast<std::size_t>(itemCode)].archivePath;
+  if (item.isCar()) {
+    if (!data.CarTable.isUsed(item.index)) return target;
+    target.file = data.CarTable[item.index].archivePath;
     target.setting = settings.KRAXCarEdit;
-  } else if (itemCode <= -100 && itemCode >= -999) {
-    const auto n = static_cast<std::size_t>(TrackFolderList::PositionFromItemCode(itemCode));
-    if (n % 2 != 0 || n + 1 >= data.TrackFolderList.size()) return target;
-    const std::string folder = data.TrackFolderList.path(n);
+  } else if (item.isTrackFolder()) {
+    if (!IsListedTrackFolder(data.TrackFolderList, item)) return target;
+    const std::string folder = data.TrackFolderList.path(item.index);
     // The slot that holds the add-on gives the track number ("Trk003" is track 3).
     const std::string slot = BaseName(ParentPath(folder));
     if (slot.empty() || !std::isdigit(static_cast<unsigned char>(slot.back()))) {

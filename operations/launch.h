@@ -28,6 +28,6 @@ struct EditorTarget {
   std::string setting;
   std::string problem;  // why an item that should have a file has none
 };
-EditorTarget ItemEditorTarget(const GameData& data, const Settings& settings, int itemCode);
+EditorTarget ItemEditorTarget(const GameData& data, const Settings& settings, ItemRef item);
 
 }  // namespace krax

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "operations/item_ref.h"
+
 namespace krax {
 
 enum class OperationStatus {
@@ -29,11 +31,11 @@ class Operations {
  public:
   virtual ~Operations() = default;
 
-  // Double clicks in the tree. `slot` is a car's slot in the car table; `itemCode` is a tree
-  // item code (-100 - n for the track folder at position n of the track folder list).
+  // Double clicks in the tree. `slot` is a car's slot in the car table; `item` is the tree item
+  // (SwitchTrack takes a track folder).
   virtual OperationResult ToggleCar(int slot) = 0;
-  virtual OperationResult SwitchTrack(int itemCode) = 0;
-  virtual OperationResult RunItemEditor(int itemCode) = 0;
+  virtual OperationResult SwitchTrack(ItemRef item) = 0;
+  virtual OperationResult RunItemEditor(ItemRef item) = 0;
 
   // Menu and toolbar commands of the main window.
   virtual OperationResult InstallCar() = 0;
@@ -50,11 +52,11 @@ class Operations {
 
   // Buttons of the details form, for the item shown there. `directory`, `name` and `id` are
   // the form's Directory, Name and ID values.
-  virtual OperationResult RestoreItemFromCd(int itemCode, const std::string& directory,
+  virtual OperationResult RestoreItemFromCd(ItemRef item, const std::string& directory,
                                             const std::string& id) = 0;
-  virtual OperationResult CreateZip(int itemCode, const std::string& directory,
+  virtual OperationResult CreateZip(ItemRef item, const std::string& directory,
                                     const std::string& name) = 0;
-  virtual OperationResult CreateCabinet(int itemCode, const std::string& directory,
+  virtual OperationResult CreateCabinet(ItemRef item, const std::string& directory,
                                         const std::string& name) = 0;
 
   // An install from a folder or file the user already named (dropped on the window):
@@ -74,7 +76,7 @@ class Operations {
   virtual OperationResult ShowProfile(const std::string& name) = 0;  // the message is the profile
   virtual OperationResult DeleteProfile(const std::string& name) = 0;
   virtual std::vector<std::string> ProfileNames() = 0;
-  virtual OperationResult RemoveItems(const std::vector<int>& itemCodes) = 0;
+  virtual OperationResult RemoveItems(const std::vector<ItemRef>& items) = 0;
 };
 
 }  // namespace krax

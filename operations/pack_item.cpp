@@ -12,9 +12,6 @@
 namespace krax {
 namespace {
 
-// Group nodes: cars, tracks, a car sub-folder.
-bool IsGroupCode(int itemCode) { return itemCode == -1000 || itemCode == -2000 || itemCode == -3000; }
-
 PackResult CreateCabinetFile(const PackPlan& plan, const ArchiveCallbacks& callbacks) {
   PackResult result;
   result.archivePath = plan.archivePath;
@@ -47,7 +44,7 @@ std::string CarArchiveName(const CarRecord& car) {
 PackPlan PlanPack(const PackRequest& request) {
   PackPlan plan;
   plan.kind = request.kind;
-  if (IsGroupCode(request.itemCode) || request.directory.empty()) {
+  if (request.item.isGroup() || request.directory.empty()) {
     plan.problem = "Select a car or a track to pack.";
     return plan;
   }
@@ -56,7 +53,7 @@ PackPlan PlanPack(const PackRequest& request) {
     return plan;
   }
   // A car's Directory is its VIV file: its folder is packed.
-  plan.sourceFolder = request.itemCode >= 0 ? ParentPath(request.directory) : request.directory;
+  plan.sourceFolder = request.item.isCar() ? ParentPath(request.directory) : request.directory;
   if (plan.sourceFolder.empty()) plan.sourceFolder = request.directory;
   if (!IsFolder(plan.sourceFolder)) {
     plan.problem = "The folder " + plan.sourceFolder + " cannot be read.";

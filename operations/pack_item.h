@@ -7,6 +7,7 @@
 
 #include "archive/archive_callbacks.h"
 #include "archive/cabinet_create.h"
+#include "operations/item_ref.h"
 
 namespace krax {
 
@@ -20,7 +21,7 @@ enum class PackKind { kZip, kCabinet };
 
 struct PackRequest {
   PackKind kind = PackKind::kZip;
-  int itemCode = 0;           // 0 or more: a car (directory is its VIV file); below 0: a track
+  ItemRef item;               // a car (directory is its VIV file) or a track; a group packs nothing
   std::string directory;      // the form's Directory
   std::string name;           // the form's Name: the archive's name
   std::string archiveFolder;  // CPATH

@@ -67,7 +67,7 @@ GameState ReadGameState(GameData& data, Prompts& prompts) {
   }
   ResumeInterruptedSwitches(data, prompts);
   data.LoadTrackCatalog([&](int row, const std::string& name, bool, int n) {
-    state.trackFolders[static_cast<std::size_t>(row)].emplace_back(name, TrackFolderList::ItemCode(static_cast<std::size_t>(n)));
+    state.trackFolders[static_cast<std::size_t>(row)].emplace_back(name, ItemRef::TrackFolder(static_cast<std::size_t>(n)));
   });
   for (int row = 0; row < kStockTrackSlotCount; ++row) {
     state.profile.tracks[static_cast<std::size_t>(row)] = ReadActiveTrack(data.SlotFolderPath(row));
@@ -172,7 +172,7 @@ OperationResult ApplyProfilePlan(Operations& operations, Prompts& prompts, const
     note(operations.ToggleCar(static_cast<int>(change.slot)), std::string(change.enable ? "enabled " : "disabled ") + change.folder);
   }
   for (const auto& s : plan.switches) {
-    note(operations.SwitchTrack(s.itemCode), SlotName(s.row) + ": \"" + s.to + "\" is now the active track.");
+    note(operations.SwitchTrack(s.trackFolder), SlotName(s.row) + ": \"" + s.to + "\" is now the active track.");
   }
   prompts.Busy(false);
   details += notes;

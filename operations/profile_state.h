@@ -18,12 +18,12 @@ class GameData;
 class Prompts;
 
 // The game's state read afresh: the car table is reloaded, interrupted switches are repeated
-// and the track catalog is loaded (so item codes are current).
+// and the track catalog is loaded (so track folder positions are current).
 struct GameState {
   Profile profile;  // what is enabled and active now
   std::map<std::string, std::size_t> carSlots;  // car folder -> slot in the car table
-  // Per slot row: the listed track folders (name, item code) and the slot folder.
-  std::array<std::vector<std::pair<std::string, int>>, kStockTrackSlotCount> trackFolders;
+  // Per slot row: the listed track folders (name, track folder item) and the slot folder.
+  std::array<std::vector<std::pair<std::string, ItemRef>>, kStockTrackSlotCount> trackFolders;
 };
 GameState ReadGameState(GameData& data, Prompts& prompts);
 
@@ -45,7 +45,7 @@ struct ProfilePlan {
   struct SlotSwitch {
     int row;
     std::string from, to;
-    int itemCode;
+    ItemRef trackFolder;
   };
   std::vector<CarChange> cars;       // disables first, then enables
   std::vector<SlotSwitch> switches;

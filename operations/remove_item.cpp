@@ -19,27 +19,21 @@ constexpr const char* kCommand = "Remove";
 
 OperationResult Failed(const std::string& message) { return {OperationStatus::kFailed, kCommand, message}; }
 
-bool IsAddOnTrackCode(const GameData& data, int itemCode) {
-  const long long n = TrackFolderList::PositionFromItemCode(itemCode);
-  return n >= 0 && n % 2 == 0 && static_cast<std::size_t>(n) + 1 < data.TrackFolderList.size();
-}
-
 struct Target {
   std::string folder;  // what goes to the trash
   std::string label;   // "the car "X" (folder ...)" / "the track "X" of Trk003"
   std::string slotFolder, trackName;  // a track only
 };
 
-Target TargetOf(const GameData& data, int itemCode) {
+Target TargetOf(const GameData& data, ItemRef item) {
   Target target;
-  if (itemCode >= 0) {
-    const CarRecord& car = data.CarTable[static_cast<std::size_t>(itemCode)];
+  if (item.isCar()) {
+    const CarRecord& car = data.CarTable[item.index];
     target.folder = ParentPath(car.archivePath);
     target.label = "the car \"" + car.name.value_or(kNoFedataName) + "\" (folder " + BaseName(target.folder) + ")";
   } else {
-    const auto n = static_cast<std::size_t>(TrackFolderList::PositionFromItemCode(itemCode));
-    target.folder = data.TrackFolderList.path(n);
-    target.trackName = data.TrackFolderList.name(n);
+    target.folder = data.TrackFolderList.path(item.index);
+    target.trackName = data.TrackFolderList.name(item.index);
     target.slotFolder = ParentPath(target.folder);
     target.label = "the track \"" + target.trackName + "\" of " + BaseName(target.slotFolder);
   }
@@ -48,10 +42,10 @@ Target TargetOf(const GameData& data, int itemCode) {
 
 }  // namespace
 
-std::string RemoveRefusal(const GameData& data, int itemCode) {
-  if (itemCode >= 0) {
-    if (!data.CarTable.isUsed(itemCode)) return "There is no car in slot " + std::to_string(itemCode) + ".";
-    const CarRecord& car = data.CarTable[static_cast<std::size_t>(itemCode)];
+std::string RemoveRefusal(const GameData& data, ItemRef item) {
+  if (item.isCar()) {
+    if (!data.CarTable.isUsed(item.index)) return "There is no car in slot " + std::to_string(item.index) + ".";
+    const CarRecord& car = data.CarTable[item.index];
     const std::string folder = ParentPath(car.archivePath);
     const std::string carModel = CarFolderPath(data.gameFolder);
     if (IsStockCarName(car.carId.value_or("")) || IsStockCarName(BaseName(folder))) {
@@ -62,8 +56,8 @@ std::string RemoveRefusal(const GameData& data, int itemCode) {
     }
     return {};
   }
-  if (!IsAddOnTrackCode(data, itemCode)) return "Only add-on cars and add-on tracks can be removed.";
-  const auto n = static_cast<std::size_t>(TrackFolderList::PositionFromItemCode(itemCode));
+  if (!IsListedTrackFolder(data.TrackFolderList, item)) return "Only add-on cars and add-on tracks can be removed.";
+  const std::size_t n = item.index;
   if (EqualsIgnoreCase(data.TrackFolderList.name(n), kOriginalFolder)) {
     return "A slot's \"Original\" folder holds the game's own files and cannot be removed.";
   }
@@ -100,15 +94,15 @@ OperationResult RemoveOne(GameData& data, Prompts& prompts, const Target& target
 
 }  // namespace
 
-OperationResult RemoveAddOns(GameData& data, Prompts& prompts, const std::vector<int>& itemCodes) {
+OperationResult RemoveAddOns(GameData& data, Prompts& prompts, const std::vector<ItemRef>& items) {
   std::vector<Target> targets;
   std::string refused;
-  for (int code : itemCodes) {
-    if (const std::string refusal = RemoveRefusal(data, code); !refusal.empty()) {
-      const bool named = data.CarTable.isUsed(code) || IsAddOnTrackCode(data, code);
-      refused += (itemCodes.size() > 1 && named ? TargetOf(data, code).label + ": " : "") + refusal + "\n";
+  for (const ItemRef item : items) {
+    if (const std::string refusal = RemoveRefusal(data, item); !refusal.empty()) {
+      const bool named = (item.isCar() && data.CarTable.isUsed(item.index)) || IsListedTrackFolder(data.TrackFolderList, item);
+      refused += (items.size() > 1 && named ? TargetOf(data, item).label + ": " : "") + refusal + "\n";
     } else {
-      targets.push_back(TargetOf(data, code));
+      targets.push_back(TargetOf(data, item));
     }
   }
   if (targets.empty()) return Failed(refused.empty() ? "Nothing to remove." : refused.substr(0, refused.size() - 1));

@@ -13,13 +13,12 @@ namespace krax {
 class GameData;
 class Prompts;
 
-// Why the item with this tree item code cannot be removed, "" when it can (the catalogs are
-// loaded).
-std::string RemoveRefusal(const GameData& data, int itemCode);
+// Why the item cannot be removed, "" when it can (the catalogs are loaded).
+std::string RemoveRefusal(const GameData& data, ItemRef item);
 
 // Asks once for all of them, then for each: switches an active track back to "Original" first
 // and moves the folder to the trash; where no trash can take it, asks again before deleting it
 // for good. Items that cannot be removed are named and stay. Several items end with one report.
-OperationResult RemoveAddOns(GameData& data, Prompts& prompts, const std::vector<int>& itemCodes);
+OperationResult RemoveAddOns(GameData& data, Prompts& prompts, const std::vector<ItemRef>& items);
 
 }  // namespace krax

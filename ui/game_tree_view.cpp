@@ -36,7 +36,7 @@ QSize GameTreeView::sizeHint() const {
 
 void GameTreeView::FillTree() {
   // Each group is filled before it joins the tree, so the view takes in all its items at once.
-  carsGroup_ = MakeItem("Racing Cars", kImageCarsGroup, kCarsGroupCode);
+  carsGroup_ = MakeItem("Racing Cars", kImageCarsGroup, kCarsGroupItem);
   QFont bold = font();
   bold.setBold(true);
   carsGroup_->setFont(0, bold);
@@ -44,7 +44,7 @@ void GameTreeView::FillTree() {
   addTopLevelItem(carsGroup_);
   carsGroup_->setExpanded(true);
 
-  tracksGroup_ = MakeItem("Tracks", kImageTracksGroup, kTracksGroupCode);
+  tracksGroup_ = MakeItem("Tracks", kImageTracksGroup, kTracksGroupItem);
   FillTracks();
   addTopLevelItem(tracksGroup_);
   tracksGroup_->setExpanded(true);
@@ -65,7 +65,7 @@ void GameTreeView::FillCars() {
     QTreeWidgetItem* parent =
         placement.FindOrAddSubFolder(carsGroup_, CarSubFolderChain(carFolder, car.archivePath));
     const std::string& name = car.name ? *car.name : std::string(kNoFedataName);
-    QTreeWidgetItem* item = MakeItem(name, image, static_cast<int>(slot));
+    QTreeWidgetItem* item = MakeItem(name, image, ItemRef::Car(slot));
     item->setText(0, FromCodePage(name));  // a car's name is game text
     placement.InsertCar(parent, item, name);
   }
@@ -76,11 +76,11 @@ void GameTreeView::FillTracks() {
   data_.TrackFolderList.clear();
   for (int row = 0; !StockTrackTable[static_cast<std::size_t>(row)].displayName.empty(); ++row) {
     QTreeWidgetItem* slotItem = MakeItem(StockTrackTable[static_cast<std::size_t>(row)].displayName,
-                                         kImageStockSlot, StockSlotCode(row));
+                                         kImageStockSlot, ItemRef::StockTrackSlot(row));
     tracksGroup_->addChild(slotItem);
     data_.LoadTrackSlot(row, [slotItem](const std::string& name, bool active, int n) {
       slotItem->addChild(MakeItem(name, active ? kImageTrackActive : kImageTrackInactive,
-                                  TrackFolderList::ItemCode(static_cast<std::size_t>(n))));
+                                  ItemRef::TrackFolder(static_cast<std::size_t>(n))));
     });
   }
 }
@@ -99,10 +99,10 @@ void GameTreeView::ReloadTree() {
 
 void GameTreeView::OnSelectionChanged() {
   const QList<QTreeWidgetItem*> selected = selectedItems();
-  if (selected.isEmpty()) return;  // never pass a code that was not read from an item
+  if (selected.isEmpty()) return;  // never pass a reference that was not read from an item
   // The form shows the item clicked last, when several are selected.
   QTreeWidgetItem* shown = currentItem() && currentItem()->isSelected() ? currentItem() : selected.first();
-  emit itemSelected(ItemCode(shown));
+  emit itemSelected(ItemRefOf(shown));
 }
 
 void GameTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -115,7 +115,7 @@ void GameTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
   }
   if (event->button() == Qt::LeftButton) {
     QTreeWidgetItem* item = selectedItems().value(0, nullptr);
-    if (item && (ItemCode(item) >= 0 || IsTrackFolderCode(ItemCode(item)))) {
+    if (item && (ItemRefOf(item).isCar() || ItemRefOf(item).isTrackFolder())) {
       LeftDoubleClick();
       return;
     }
@@ -126,20 +126,20 @@ void GameTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
 void GameTreeView::LeftDoubleClick() {
   QTreeWidgetItem* item = selectedItems().value(0, nullptr);
   if (!item) return;
-  const int code = ItemCode(item);
-  if (code >= 0) {
-    const OperationResult result = operations_.ToggleCar(code);
+  const ItemRef ref = ItemRefOf(item);
+  if (ref.isCar()) {
+    const OperationResult result = operations_.ToggleCar(static_cast<int>(ref.index));
     if (result.done()) {
-      const bool enabled = data_.CarTable[static_cast<std::size_t>(code)].enabled != 0;
+      const bool enabled = data_.CarTable[ref.index].enabled != 0;
       SetItemImage(item, enabled ? kImageCar : kImageCarDisabled);
       emit carCountReported(data_.EnabledCarCount);
-      emit itemSelected(code);
+      emit itemSelected(ref);
     }
     emit operationFinished(result);
-  } else if (IsTrackFolderCode(code)) {
+  } else if (ref.isTrackFolder()) {
     if (ItemImage(item) == kImageTrackActive) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const OperationResult result = operations_.SwitchTrack(code);
+    const OperationResult result = operations_.SwitchTrack(ref);
     // The images follow the switch only when it happened: a tree that shows a track as active
     // while the game still loads the old one would mislead.
     if (result.done()) {
@@ -159,9 +159,9 @@ void GameTreeView::LeftDoubleClick() {
 void GameTreeView::RightDoubleClick() {
   QTreeWidgetItem* item = selectedItems().value(0, nullptr);
   if (!item) return;
-  const int code = ItemCode(item);
+  const ItemRef ref = ItemRefOf(item);
   // Only cars and add-on track folders have a file an editor could open.
-  if (code >= 0 || IsTrackFolderCode(code)) emit operationFinished(operations_.RunItemEditor(code));
+  if (ref.isCar() || ref.isTrackFolder()) emit operationFinished(operations_.RunItemEditor(ref));
 }
 
 }  // namespace krax::ui

@@ -6,6 +6,7 @@
 
 #include <QTreeWidget>
 
+#include "operations/item_ref.h"
 #include "ui/tree_filter.h"
 
 class QMenu;
@@ -42,10 +43,10 @@ class GameTreeView : public QTreeWidget {
   QMenu* itemMenu(QTreeWidgetItem* item);
   // Every car's image from its flags and state in the car table (after a serial number write).
   void RefreshCarImages();
-  // Several items at once (game_tree_view_selection.cpp): the item codes of the selected cars and
-  // add-on tracks; enable or disable every selected car; remove them (asking once); pack each
-  // into a zip or cabinet. Each ends with one result for all.
-  std::vector<int> selectedItemCodes() const;
+  // Several items at once (game_tree_view_selection.cpp): the selected cars and add-on tracks;
+  // enable or disable every selected car; remove them (asking once); pack each into a zip or
+  // cabinet. Each ends with one result for all.
+  std::vector<ItemRef> selectedItemRefs() const;
   void SetSelectedCarsEnabled(bool enabled);
   void RemoveSelected();
   void PackSelected(bool cabinet);
@@ -58,10 +59,10 @@ class GameTreeView : public QTreeWidget {
  signals:
   // Sent after every load, reload, enable and disable with the number of enabled top-level cars.
   void carCountReported(int enabledCarCount);
-  // Every item was deleted (a reload): item codes read before mean nothing now.
+  // Every item was deleted (a reload): item references read before mean nothing now.
   void itemsDeleted();
-  // The item code of the newly selected item.
-  void itemSelected(int itemCode);
+  // The newly selected item.
+  void itemSelected(krax::ItemRef item);
   // An operation that ran from a double click and has something to say.
   void operationFinished(const krax::OperationResult& result);
 

@@ -16,23 +16,23 @@ namespace krax::ui {
 
 QMenu* GameTreeView::itemMenu(QTreeWidgetItem* item) {
   if (!item) return nullptr;
-  const int code = ItemCode(item);
-  const bool isCar = code >= 0 && data_.CarTable.isUsed(code);
-  if (!isCar && !IsTrackFolderCode(code) && !IsStockSlotCode(code)) return nullptr;
-  if (item->isSelected() && selectedItemCodes().size() > 1) return selectionMenu();
+  const ItemRef ref = ItemRefOf(item);
+  const bool isCar = ref.isCar() && data_.CarTable.isUsed(ref.index);
+  if (!isCar && !ref.isTrackFolder() && !ref.isStockTrackSlot()) return nullptr;
+  if (item->isSelected() && selectedItemRefs().size() > 1) return selectionMenu();
   // The actions work on the selection, as the double clicks and the form's buttons do.
   setCurrentItem(item);
   auto* menu = new QMenu(this);
   menu->setObjectName(QStringLiteral("itemMenu"));
   auto select = [this, item] { setCurrentItem(item); };
-  if (IsStockSlotCode(code)) {
+  if (ref.isStockTrackSlot()) {
     // A stock slot has nothing to switch or edit; the form restores it from the CD.
     if (formActions_) formActions_(menu);
     return menu;
   }
   QAction* primary = nullptr;
   if (isCar) {
-    const bool enabled = data_.CarTable[static_cast<std::size_t>(code)].enabled != 0;
+    const bool enabled = data_.CarTable[ref.index].enabled != 0;
     primary = menu->addAction(enabled ? QStringLiteral("Disable Car") : QStringLiteral("Enable Car"));
   } else {
     primary = menu->addAction(QStringLiteral("Switch Slot To This Track"));
@@ -67,9 +67,9 @@ QMenu* GameTreeView::itemMenu(QTreeWidgetItem* item) {
 
 void GameTreeView::RefreshCarImages() {
   for (QTreeWidgetItemIterator it(this); *it; ++it) {
-    const int code = ItemCode(*it);
-    if (code < 0 || !data_.CarTable.isUsed(code)) continue;
-    const CarRecord& car = data_.CarTable[static_cast<std::size_t>(code)];
+    const ItemRef ref = ItemRefOf(*it);
+    if (!ref.isCar() || !data_.CarTable.isUsed(ref.index)) continue;
+    const CarRecord& car = data_.CarTable[ref.index];
     SetItemImage(*it, CarImage(car.errorFlags, car.enabled != 0, settings_));
   }
 }
@@ -109,7 +109,7 @@ void GameTreeView::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
-  if (event->matches(QKeySequence::Delete) && !selectedItemCodes().empty()) {
+  if (event->matches(QKeySequence::Delete) && !selectedItemRefs().empty()) {
     RemoveSelected();
     event->accept();
     return;

@@ -19,13 +19,13 @@ OperationResult Combined(const char* command, const std::string& done, const std
 
 }  // namespace
 
-std::vector<int> GameTreeView::selectedItemCodes() const {
-  std::vector<int> codes;
+std::vector<ItemRef> GameTreeView::selectedItemRefs() const {
+  std::vector<ItemRef> refs;
   for (QTreeWidgetItem* item : selectedItems()) {
-    const int code = ItemCode(item);
-    if ((code >= 0 && data_.CarTable.isUsed(code)) || IsTrackFolderCode(code)) codes.push_back(code);
+    const ItemRef ref = ItemRefOf(item);
+    if ((ref.isCar() && data_.CarTable.isUsed(ref.index)) || ref.isTrackFolder()) refs.push_back(ref);
   }
-  return codes;
+  return refs;
 }
 
 QMenu* GameTreeView::selectionMenu() {
@@ -36,7 +36,7 @@ QMenu* GameTreeView::selectionMenu() {
     a->setObjectName(QString::fromLatin1(name));
     return a;
   };
-  const std::size_t count = selectedItemCodes().size();
+  const std::size_t count = selectedItemRefs().size();
   add(QStringLiteral("Enable Cars"), "enableSelectedAction", [this] { SetSelectedCarsEnabled(true); });
   add(QStringLiteral("Disable Cars"), "disableSelectedAction", [this] { SetSelectedCarsEnabled(false); });
   QAction* remove = add(QStringLiteral("Remove %1 Items").arg(count), "removeSelectedAction", [this] { RemoveSelected(); });
@@ -51,15 +51,15 @@ QMenu* GameTreeView::selectionMenu() {
 void GameTreeView::SetSelectedCarsEnabled(bool enabled) {
   int changed = 0, cars = 0;
   std::string problems;
-  for (int code : selectedItemCodes()) {
-    if (code < 0) continue;
+  for (const ItemRef ref : selectedItemRefs()) {
+    if (!ref.isCar()) continue;
     ++cars;
-    if ((data_.CarTable[static_cast<std::size_t>(code)].enabled != 0) == enabled) continue;
-    const OperationResult result = operations_.ToggleCar(code);
+    if ((data_.CarTable[ref.index].enabled != 0) == enabled) continue;
+    const OperationResult result = operations_.ToggleCar(static_cast<int>(ref.index));
     if (result.done()) {
       ++changed;
     } else {
-      const CarRecord& car = data_.CarTable[static_cast<std::size_t>(code)];
+      const CarRecord& car = data_.CarTable[ref.index];
       problems += (result.message.empty() ? car.name.value_or(kNoFedataName) + ": failed" : result.message) + "\n";
     }
   }
@@ -73,38 +73,37 @@ void GameTreeView::SetSelectedCarsEnabled(bool enabled) {
 }
 
 void GameTreeView::RemoveSelected() {
-  const std::vector<int> codes = selectedItemCodes();
-  if (codes.empty()) return;
-  const OperationResult result = operations_.RemoveItems(codes);
+  const std::vector<ItemRef> refs = selectedItemRefs();
+  if (refs.empty()) return;
+  const OperationResult result = operations_.RemoveItems(refs);
   // The folders are gone: the items must go with them.
   if (result.done()) ReloadTree();
   emit operationFinished(result);
 }
 
 void GameTreeView::PackSelected(bool cabinet) {
-  const std::vector<int> codes = selectedItemCodes();
+  const std::vector<ItemRef> refs = selectedItemRefs();
   int made = 0;
   std::string problems;
-  for (int code : codes) {
+  for (const ItemRef ref : refs) {
     std::string directory, name;
-    if (code >= 0) {
-      const CarRecord& car = data_.CarTable[static_cast<std::size_t>(code)];
+    if (ref.isCar()) {
+      const CarRecord& car = data_.CarTable[ref.index];
       directory = car.archivePath;
       name = car.name.value_or(std::string());
     } else {
-      const auto n = static_cast<std::size_t>(TrackFolderList::PositionFromItemCode(code));
-      directory = data_.TrackFolderList.path(n);
-      name = data_.TrackFolderList.name(n);
+      directory = data_.TrackFolderList.path(ref.index);
+      name = data_.TrackFolderList.name(ref.index);
     }
     const OperationResult result =
-        cabinet ? operations_.CreateCabinet(code, directory, name) : operations_.CreateZip(code, directory, name);
+        cabinet ? operations_.CreateCabinet(ref, directory, name) : operations_.CreateZip(ref, directory, name);
     if (result.done()) {
       ++made;
     } else if (result.status != OperationStatus::kCancelled) {
       problems += name + ": " + (result.message.empty() ? std::string("failed") : result.message) + "\n";
     }
   }
-  const int total = static_cast<int>(codes.size());
+  const int total = static_cast<int>(refs.size());
   emit operationFinished(Combined(cabinet ? "Create Cabinet" : "Create Zip",
                                   "Created " + std::to_string(made) + " of " + std::to_string(total) + " archives.",
                                   problems));

@@ -220,17 +220,17 @@ void ItemDetailsForm::BuildControls() {
   connect(policeCheck_, &QCheckBox::clicked, this, &ItemDetailsForm::setPolice);
   connect(restoreButton_, &QPushButton::clicked, this, [this] {
     if (!hasItem_) return;
-    emit operationFinished(operations_.RestoreItemFromCd(itemCode_, ToGameText(members_.directory),
+    emit operationFinished(operations_.RestoreItemFromCd(item_, ToGameText(members_.directory),
                                                          ToGameText(members_.id)));
   });
   connect(zipButton_, &QPushButton::clicked, this, [this] {
     if (!hasItem_) return;
     emit operationFinished(
-        operations_.CreateZip(itemCode_, ToGameText(members_.directory), ToGameText(members_.name)));
+        operations_.CreateZip(item_, ToGameText(members_.directory), ToGameText(members_.name)));
   });
   connect(cabinetButton_, &QPushButton::clicked, this, [this] {
     if (!hasItem_) return;
-    emit operationFinished(operations_.CreateCabinet(itemCode_, ToGameText(members_.directory),
+    emit operationFinished(operations_.CreateCabinet(item_, ToGameText(members_.directory),
                                                      ToGameText(members_.name)));
   });
   setWidget(page);
@@ -269,27 +269,27 @@ void ItemDetailsForm::ApplyTrackLayout() {
   }
 }
 
-void ItemDetailsForm::ShowItem(int itemCode) {
-  itemCode_ = itemCode;
+void ItemDetailsForm::ShowItem(ItemRef item) {
+  item_ = item;
   hasItem_ = true;
   members_ = FormMembers{};
   SetErrorIndicators(0);
-  const bool group = itemCode == kCarsGroupCode || itemCode == kTracksGroupCode || itemCode == kSubFolderCode;
+  const bool group = item.isGroup();
   zipButton_->setEnabled(!group);  // a group has no folder of its own to pack
   cabinetButton_->setEnabled(!group);
   if (group) {
-    members_.name = itemCode == kCarsGroupCode    ? QStringLiteral("KRAX Racing Cars")
-                    : itemCode == kTracksGroupCode ? QStringLiteral("KRAX Tracks")
+    members_.name = item == kCarsGroupItem    ? QStringLiteral("KRAX Racing Cars")
+                    : item == kTracksGroupItem ? QStringLiteral("KRAX Tracks")
                                                    : QStringLiteral("SubFolder");
     ApplyTrackLayout();
-  } else if (itemCode < 0) {
+  } else if (!item.isCar()) {
     ApplyTrackLayout();
-    FillTrack(itemCode);
+    FillTrack(item);
   } else {
     ApplyCarLayout();
-    FillCar(itemCode);
+    FillCar(item.index);
   }
-  pictureFrame_->setPicture(group ? QImage() : LoadItemPicture(data_, itemCode));
+  pictureFrame_->setPicture(group ? QImage() : LoadItemPicture(data_, item));
   EnableCarCommands();
   PushMembers();
 }
@@ -306,23 +306,21 @@ void ItemDetailsForm::ClearItem() {
   PushMembers();
 }
 
-void ItemDetailsForm::FillTrack(int itemCode) {
-  if (IsStockSlotCode(itemCode)) {
-    const int row = StockSlotRow(itemCode);
+void ItemDetailsForm::FillTrack(ItemRef item) {
+  if (item.isStockTrackSlot()) {
+    const int row = item.row();
     if (row >= kStockTrackSlotCount) return;
     restoreButton_->show();
     members_.directory = FromGameText(data_.SlotFolderPath(row));
     members_.name = FromGameText(StockTrackTable[static_cast<std::size_t>(row)].displayName);
-  } else if (IsTrackFolderCode(itemCode)) {
-    const auto n = static_cast<std::size_t>(TrackFolderList::PositionFromItemCode(itemCode));
-    members_.directory = FromGameText(data_.TrackFolderList.path(n));
-    members_.name = FromGameText(data_.TrackFolderList.name(n));
+  } else if (item.isTrackFolder()) {
+    members_.directory = FromGameText(data_.TrackFolderList.path(item.index));
+    members_.name = FromGameText(data_.TrackFolderList.name(item.index));
   }
 }
 
-void ItemDetailsForm::FillCar(int slot) {
-  if (!data_.CarTable.isUsed(slot)) return;
-  const auto i = static_cast<std::size_t>(slot);
+void ItemDetailsForm::FillCar(std::size_t i) {
+  if (!data_.CarTable.isUsed(i)) return;
   const CarRecord& car = data_.CarTable[i];
   members_.directory = FromGameText(car.archivePath);
   // Every car shows its flags, a car without front-end data included ("No FeData").
@@ -350,9 +348,11 @@ void ItemDetailsForm::SetErrorIndicators(unsigned flags) {
   for (int k = 0; k < 5; ++k) indicators_[k]->setEnabled((flags & kErrorIndicators[k].flag) != 0);
 }
 
+bool ItemDetailsForm::showsCar() const { return hasItem_ && item_.isCar() && data_.CarTable.isUsed(item_.index); }
+
 void ItemDetailsForm::EnableCarCommands() {
-  const bool car = hasItem_ && data_.CarTable.isUsed(itemCode_);
-  const auto slot = static_cast<std::size_t>(car ? itemCode_ : 0);
+  const bool car = showsCar();
+  const std::size_t slot = car ? item_.index : 0;
   fixButton_->setEnabled(car && HasFixableFlag(data_, slot));
   policeCheck_->setEnabled(car && data_.CarTable[slot].hasFedata());
 }
@@ -399,36 +399,36 @@ bool ItemDetailsForm::PullMembers() {
 }
 
 void ItemDetailsForm::GenerateSerial() {
-  if (!hasItem_ || !data_.CarTable.isUsed(itemCode_)) return;
-  members_.fedataSerial = ProposeSerialNumber(data_, static_cast<std::size_t>(itemCode_));
+  if (!showsCar()) return;
+  members_.fedataSerial = ProposeSerialNumber(data_, item_.index);
   PushMembers();
 }
 
 void ItemDetailsForm::WriteSerial() {
-  if (!hasItem_ || !data_.CarTable.isUsed(itemCode_)) return;
+  if (!showsCar()) return;
   // A box that holds no number stops here: writing the last shown number instead would store
   // something the user did not ask for.
   if (!PullMembers()) return;
   const OperationResult result =
-      WriteSerialNumber(data_, prompts_, static_cast<std::size_t>(itemCode_), members_.fedataSerial);
+      WriteSerialNumber(data_, prompts_, item_.index, members_.fedataSerial);
   if (result.status == OperationStatus::kCancelled) return;
   // Show what the car holds now: the new number and its flags, or the old number kept.
-  ShowItem(itemCode_);
+  ShowItem(item_);
   if (result.done()) emit carFlagsChanged();
   emit operationFinished(result);
 }
 
 void ItemDetailsForm::FixErrors() {
-  if (!hasItem_ || !data_.CarTable.isUsed(itemCode_)) return;
-  const OperationResult result = FixCarErrors(data_, prompts_, {static_cast<std::size_t>(itemCode_)},
+  if (!showsCar()) return;
+  const OperationResult result = FixCarErrors(data_, prompts_, {item_.index},
                                               "Fix Errors", [this] { emit reloadRequested(); });
   emit operationFinished(result);
 }
 
 void ItemDetailsForm::setPolice(bool police) {
-  if (!hasItem_ || !data_.CarTable.isUsed(itemCode_)) return;
-  const OperationResult result = SetPoliceFlag(data_, prompts_, static_cast<std::size_t>(itemCode_), police);
-  ShowItem(itemCode_);  // the box shows what the car holds now, also after No
+  if (!showsCar()) return;
+  const OperationResult result = SetPoliceFlag(data_, prompts_, item_.index, police);
+  ShowItem(item_);  // the box shows what the car holds now, also after No
   if (result.done()) emit carFlagsChanged();
   emit operationFinished(result);
 }

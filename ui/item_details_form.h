@@ -5,6 +5,8 @@
 #include <QScrollArea>
 #include <QString>
 
+#include "operations/item_ref.h"
+
 class QButtonGroup;
 class QCheckBox;
 class QFrame;
@@ -45,12 +47,12 @@ class ItemDetailsForm : public QScrollArea {
   // Room for the whole form without scrolling.
   QSize sizeHint() const override;
 
-  // Shows the item with this tree item code.
-  void ShowItem(int itemCode);
-  // Shows nothing: after a reload the old item code may name another car.
+  // Shows this tree item.
+  void ShowItem(krax::ItemRef item);
+  // Shows nothing: after a reload the old item reference may name another car.
   void ClearItem();
   bool hasItem() const { return hasItem_; }
-  int currentItemCode() const { return itemCode_; }
+  ItemRef currentItem() const { return item_; }
   const FormMembers& members() const { return members_; }
 
   // Copies the members into the controls / the editable control into the members. Pulling
@@ -81,11 +83,13 @@ class ItemDetailsForm : public QScrollArea {
   void BuildControls();
   void ApplyCarLayout();
   void ApplyTrackLayout();
-  void FillCar(int slot);
-  void FillTrack(int itemCode);
+  void FillCar(std::size_t slot);
+  void FillTrack(ItemRef item);
   void SetErrorIndicators(unsigned flags);
   // "Fix Errors" for a car with a flag it can fix, "Police Car: " for a car with front-end data.
   void EnableCarCommands();
+  // The form shows a car of the car table.
+  bool showsCar() const;
   void ShowClass(int carClass);
 
   GameData& data_;
@@ -93,7 +97,7 @@ class ItemDetailsForm : public QScrollArea {
   Operations& operations_;
   Prompts& prompts_;
   FormMembers members_;
-  int itemCode_ = 0;
+  ItemRef item_;
   bool hasItem_ = false;
 
   QLabel* nameLabel_ = nullptr;

@@ -53,21 +53,18 @@ QImage FirstFolderPicture(const std::string& folder) {
 
 }  // namespace
 
-QImage LoadItemPicture(const GameData& data, int itemCode) {
-  if (itemCode >= 0) {
-    if (!data.CarTable.isUsed(itemCode)) return {};
-    const std::string& archive = data.CarTable[static_cast<std::size_t>(itemCode)].archivePath;
+QImage LoadItemPicture(const GameData& data, ItemRef item) {
+  if (item.isCar()) {
+    if (!data.CarTable.isUsed(item.index)) return {};
+    const std::string& archive = data.CarTable[item.index].archivePath;
     QImage image = FirstFolderPicture(ParentPath(archive));
     if (!image.isNull()) return image;
     const std::optional<RgbaImage> inside = ReadArchivePicture(archive);
     return inside ? ToQImage(*inside) : QImage();
   }
-  if (IsTrackFolderCode(itemCode)) {
-    const auto n = static_cast<std::size_t>(TrackFolderList::PositionFromItemCode(itemCode));
-    return FirstFolderPicture(data.TrackFolderList.path(n));
-  }
-  if (IsStockSlotCode(itemCode) && StockSlotRow(itemCode) < kStockTrackSlotCount) {
-    return FirstFolderPicture(data.SlotFolderPath(StockSlotRow(itemCode)));
+  if (item.isTrackFolder()) return FirstFolderPicture(data.TrackFolderList.path(item.index));
+  if (item.isStockTrackSlot() && item.row() < kStockTrackSlotCount) {
+    return FirstFolderPicture(data.SlotFolderPath(item.row()));
   }
   return {};
 }

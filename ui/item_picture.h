@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QPixmap>
 
+#include "operations/item_ref.h"
+
 namespace krax {
 class GameData;
 }
@@ -15,7 +17,7 @@ class GameData;
 namespace krax::ui {
 
 // The item's picture, or a null image when it has none that decodes.
-QImage LoadItemPicture(const GameData& data, int itemCode);
+QImage LoadItemPicture(const GameData& data, ItemRef item);
 
 // A sunken, bordered frame that shows a picture scaled smoothly to fit, at its aspect ratio,
 // or the program's picture unscaled in its centre.

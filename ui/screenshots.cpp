@@ -101,9 +101,9 @@ QStringList TakeScreenshots(MainWindow& frame, const QString& folder) {
 
   // A car with an error or two shows the most of the form.
   QTreeWidgetItem* car = FindItem(tree, [](QTreeWidgetItem* item) {
-    return ItemCode(item) >= 0 && ItemImage(item) == kImageSerialDuplicate;
+    return ItemRefOf(item).isCar() && ItemImage(item) == kImageSerialDuplicate;
   });
-  if (!car) car = FindItem(tree, [](QTreeWidgetItem* item) { return ItemCode(item) >= 0; });
+  if (!car) car = FindItem(tree, [](QTreeWidgetItem* item) { return ItemRefOf(item).isCar(); });
   if (car) {
     tree.setCurrentItem(car);
     tree.scrollToItem(car);
@@ -113,9 +113,9 @@ QStringList TakeScreenshots(MainWindow& frame, const QString& folder) {
   // A car with a screenshot in its folder: the form shows it instead of the archive's picture.
   const GameData& catalog = frame.context().data;
   QTreeWidgetItem* pictured = FindItem(tree, [&catalog](QTreeWidgetItem* item) {
-    const int code = ItemCode(item);
-    return code >= 0 && catalog.CarTable.isUsed(code) &&
-           !FolderPictureFiles(ParentPath(catalog.CarTable[static_cast<std::size_t>(code)].archivePath)).empty();
+    const ItemRef ref = ItemRefOf(item);
+    return ref.isCar() && catalog.CarTable.isUsed(ref.index) &&
+           !FolderPictureFiles(ParentPath(catalog.CarTable[ref.index].archivePath)).empty();
   });
   if (pictured) {
     tree.setCurrentItem(pictured);
@@ -124,7 +124,7 @@ QStringList TakeScreenshots(MainWindow& frame, const QString& folder) {
   }
 
   QTreeWidgetItem* track = FindItem(tree, [](QTreeWidgetItem* item) {
-    return IsTrackFolderCode(ItemCode(item)) && ItemImage(item) == kImageTrackActive &&
+    return ItemRefOf(item).isTrackFolder() && ItemImage(item) == kImageTrackActive &&
            item->text(0) != QStringLiteral("Original");
   });
   if (track) {

@@ -16,10 +16,10 @@ class Matcher {
   // Shows or hides `item` and its children; true when it stays visible. `shown`: an item
   // above matched the text, so everything below it does too.
   bool apply(QTreeWidgetItem* item, bool shown) {
-    const int code = ItemCode(item);
+    const ItemRef ref = ItemRefOf(item);
     bool visible = false;
-    if (code >= 0) {
-      visible = (shown || carMatches(item, code)) && (!filter_.errorsOnly || flagged(code));
+    if (ref.isCar()) {
+      visible = (shown || carMatches(item, ref.index)) && (!filter_.errorsOnly || flagged(ref.index));
       if (visible) ++cars;
     } else {
       const bool matched = shown || textMatches(item->text(0));
@@ -37,15 +37,15 @@ class Matcher {
 
  private:
   bool textMatches(const QString& text) const { return text.contains(filter_.text, Qt::CaseInsensitive); }
-  bool carMatches(QTreeWidgetItem* item, int slot) {
+  bool carMatches(QTreeWidgetItem* item, std::size_t slot) {
     if (filter_.text.isEmpty() || textMatches(item->text(0))) return true;
     if (!data_.CarTable.isUsed(slot)) return false;
-    const CarRecord& car = data_.CarTable[static_cast<std::size_t>(slot)];
+    const CarRecord& car = data_.CarTable[slot];
     return (car.carId && textMatches(FromCodePage(*car.carId))) ||
            textMatches(FromGameText(BaseName(ParentPath(car.archivePath))));
   }
-  bool flagged(int slot) const {
-    return data_.CarTable.isUsed(slot) && data_.CarTable[static_cast<std::size_t>(slot)].errorFlags != 0;
+  bool flagged(std::size_t slot) const {
+    return data_.CarTable.isUsed(slot) && data_.CarTable[slot].errorFlags != 0;
   }
 
   const GameData& data_;

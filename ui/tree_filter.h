@@ -1,6 +1,6 @@
 // Narrowing the car and track tree: items whose name, ID or folder contains the text (ignoring
 // case) stay, with the groups and folders above them; "only cars with errors" keeps just the
-// flagged cars. Hides items; never removes them, so item codes stay as they are.
+// flagged cars. Hides items; never removes them, so item references stay as they are.
 #pragma once
 
 #include <QString>

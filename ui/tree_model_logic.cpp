@@ -23,7 +23,10 @@ QString FromCodePage(std::string_view gameText) { return QString::fromStdString(
 
 std::string ToGameText(const QString& text) { return text.toStdString(); }
 
-int ItemCode(const QTreeWidgetItem* item) { return item->data(0, kItemCodeRole).toInt(); }
+ItemRef ItemRefOf(const QTreeWidgetItem* item) {
+  return {static_cast<ItemRef::Kind>(item->data(0, kItemKindRole).toInt()),
+          static_cast<std::size_t>(item->data(0, kItemIndexRole).toULongLong())};
+}
 int ItemImage(const QTreeWidgetItem* item) { return item->data(0, kImageRole).toInt(); }
 QByteArray ItemLabelBytes(const QTreeWidgetItem* item) {
   return item->data(0, kLabelBytesRole).toByteArray();
@@ -41,12 +44,13 @@ void SetItemImage(QTreeWidgetItem* item, int image) {
   if (image >= 0 && image < Images().size()) item->setIcon(0, Images()[image]);
 }
 
-QTreeWidgetItem* MakeItem(std::string_view label, int image, int code) {
+QTreeWidgetItem* MakeItem(std::string_view label, int image, ItemRef ref) {
   auto* item = new QTreeWidgetItem();
   item->setText(0, FromGameText(label));
   item->setData(0, kLabelBytesRole,
                 QByteArray(label.data(), static_cast<qsizetype>(label.size())));
-  item->setData(0, kItemCodeRole, code);
+  item->setData(0, kItemKindRole, static_cast<int>(ref.kind));
+  item->setData(0, kItemIndexRole, static_cast<qulonglong>(ref.index));
   SetItemImage(item, image);
   return item;
 }
@@ -95,7 +99,7 @@ QTreeWidgetItem* FindOrAddSubFolder(QTreeWidgetItem* parent,
   }
   // ...then append the rest, each inside the one before.
   for (; next < chain.size(); ++next) {
-    QTreeWidgetItem* item = MakeItem(chain[next], kImageSubFolder, kSubFolderCode);
+    QTreeWidgetItem* item = MakeItem(chain[next], kImageSubFolder, kSubFolderItem);
     current->addChild(item);
     current = item;
   }
@@ -138,7 +142,7 @@ QTreeWidgetItem* CarPlacement::FindOrAddSubFolder(QTreeWidgetItem* parent,
     if (found != labels.end()) {
       current = current->child(static_cast<int>(found - labels.begin()));
     } else {
-      QTreeWidgetItem* item = MakeItem(head, kImageSubFolder, kSubFolderCode);
+      QTreeWidgetItem* item = MakeItem(head, kImageSubFolder, kSubFolderItem);
       current->addChild(item);
       labels.push_back(head);
       current = item;

@@ -1,4 +1,4 @@
-// Where each catalog entry goes in the car and track tree: its item code, its image, its
+// Where each catalog entry goes in the car and track tree: its item reference, its image, its
 // parent and its position among its siblings. Works on QTreeWidgetItem without any view, so
 // that it can be checked without a screen.
 #pragma once
@@ -11,6 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "operations/item_ref.h"
+
 class QTreeWidgetItem;
 
 namespace krax {
@@ -19,20 +21,17 @@ struct Settings;
 
 namespace krax::ui {
 
-// Item codes kept with every tree item and passed to the details form.
-inline constexpr int kCarsGroupCode = -1000;
-inline constexpr int kTracksGroupCode = -2000;
-inline constexpr int kSubFolderCode = -3000;
-inline constexpr int StockSlotCode(int row) { return -(2 * row + 1); }
-inline constexpr bool IsStockSlotCode(int code) { return code <= -1 && code >= -99; }
-inline constexpr bool IsTrackFolderCode(int code) { return code <= -100 && code >= -999; }
-// Row k of a stock slot code -(2k + 1).
-inline constexpr int StockSlotRow(int code) { return (-code - 1) / 2; }
+// The tree's group nodes; every other item is a car, a stock track slot or a track folder.
+inline constexpr ItemRef kCarsGroupItem = ItemRef::Group(0);
+inline constexpr ItemRef kTracksGroupItem = ItemRef::Group(1);
+inline constexpr ItemRef kSubFolderItem = ItemRef::Group(2);
 
-// Data kept with each item (column 0).
-inline constexpr int kItemCodeRole = 0x0100;   // Qt::UserRole: the item code
+// Data kept with each item (column 0). The item reference passed to the details form and the
+// operations is kept as its two parts.
+inline constexpr int kItemKindRole = 0x0100;   // Qt::UserRole: ItemRef::Kind
 inline constexpr int kLabelBytesRole = 0x0101; // the label as the game spells it (8-bit bytes)
 inline constexpr int kImageRole = 0x0102;      // index into TreeImageList
+inline constexpr int kItemIndexRole = 0x0103;  // ItemRef::index
 
 // Paths and other 8-bit texts; shown as UTF-8 when they are valid UTF-8, else as Latin-1.
 QString FromGameText(std::string_view bytes);
@@ -42,12 +41,12 @@ QString FromCodePage(std::string_view gameText);
 // Text typed by the user (paths, commands) as the 8-bit string the rest of the program uses.
 std::string ToGameText(const QString& text);
 
-int ItemCode(const QTreeWidgetItem* item);
+ItemRef ItemRefOf(const QTreeWidgetItem* item);
 int ItemImage(const QTreeWidgetItem* item);
 QByteArray ItemLabelBytes(const QTreeWidgetItem* item);
 
-// A new item with label, image and code; the caller inserts it.
-QTreeWidgetItem* MakeItem(std::string_view label, int image, int code);
+// A new item with label, image and reference; the caller inserts it.
+QTreeWidgetItem* MakeItem(std::string_view label, int image, ItemRef ref);
 // Changes an item's image (icon and the kept index).
 void SetItemImage(QTreeWidgetItem* item, int image);
 
@@ -61,7 +60,7 @@ int CarImage(std::uint32_t errorFlags, bool enabled, const Settings& settings);
 std::vector<std::string> CarSubFolderChain(std::string_view carFolder, std::string_view archivePath);
 
 // The child of `parent` labelled `chain[0]` (the first such), then its child labelled
-// `chain[1]`, and so on; missing items are appended as sub-folders (image 2, code -3000).
+// `chain[1]`, and so on; missing items are appended as sub-folders (image 2, kSubFolderItem).
 // Returns the last one, or `parent` for an empty chain.
 QTreeWidgetItem* FindOrAddSubFolder(QTreeWidgetItem* parent, const std::vector<std::string>& chain);
 

@@ -124,15 +124,14 @@ TEST_F(TrackCatalogTest, MissingOriginalIsCreatedAndListedLastNotActive) {
   EXPECT_FALSE(fs::exists(Slot(8)));
 }
 
-TEST_F(TrackCatalogTest, ListPositionsAreStableItemCodes) {
+TEST_F(TrackCatalogTest, ListPositionsAreStableIdentities) {
   fs::create_directories(Slot(0) / "Original");
   fs::create_directories(Slot(3) / "Original");
   fs::create_directories(Slot(3) / "Canyon");
   const auto first = Load();
   ASSERT_FALSE(first.empty());
   EXPECT_EQ(first[0].n, 0);
-  EXPECT_EQ(game_.TrackFolderList.name(static_cast<std::size_t>(
-                TrackFolderList::PositionFromItemCode(-100))), first[0].name);
+  EXPECT_EQ(game_.TrackFolderList.name(0), first[0].name);
   for (const auto& r : first) {
     EXPECT_EQ(game_.TrackFolderList.name(static_cast<std::size_t>(r.n)), r.name);
     EXPECT_EQ(fs::path(game_.TrackFolderList.path(static_cast<std::size_t>(r.n))).filename(), r.name);

@@ -158,15 +158,16 @@ TEST(Launch, EditorTargetsAndTheGameCommandLine) {
   game.data.LoadCarCatalog();
   game.settings.KRAXTrackEdit = "trackedit";
   // The add-on's track file carries the number of the slot that holds it.
-  const int code = game.trackCode(3, "Dustbowl");
-  const EditorTarget track = ItemEditorTarget(data, game.settings, code);
+  const ItemRef dustbowl = game.trackFolder(3, "Dustbowl");
+  const EditorTarget track = ItemEditorTarget(data, game.settings, dustbowl);
   EXPECT_EQ(track.file, game.slot(3) + "/Dustbowl/TR03.frd");
   EXPECT_EQ(track.setting, "trackedit");
-  const EditorTarget car = ItemEditorTarget(data, game.settings, 0);
+  const EditorTarget car = ItemEditorTarget(data, game.settings, ItemRef::Car(0));
   EXPECT_EQ(car.file, data.CarTable[0].archivePath);
   EXPECT_EQ(car.setting, kDefaultShellAction);
-  for (int nothing : {-1000, -2000, -3000, -7, 5000}) {
-    EXPECT_EQ(ItemEditorTarget(data, game.settings, nothing).file, "") << nothing;
+  for (const ItemRef nothing : {ItemRef::Group(0), ItemRef::Group(1), ItemRef::Group(2), ItemRef::StockTrackSlot(3),
+                                ItemRef::Car(5000)}) {
+    EXPECT_EQ(ItemEditorTarget(data, game.settings, nothing).file, "") << static_cast<int>(nothing.kind);
   }
 
   EXPECT_EQ(RunGameIn(game.manifest.gameDir).message, "Cannot find KRAX file");

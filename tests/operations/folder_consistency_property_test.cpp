@@ -82,13 +82,13 @@ TEST(FolderConsistencyProperty, EveryStepLeavesAFolderAFreshLoadAgreesWith) {
       const OperationResult result = operations.ToggleCar(static_cast<int>(slot));
       ++seen[result.done() ? "toggle" : "toggle refused"];
     } else if (what <= 3) {
-      std::vector<std::pair<int, int>> codes;  // row, item code
+      std::vector<std::pair<int, ItemRef>> folders;  // row, track folder
       data.LoadTrackCatalog([&](int row, const std::string&, bool, int n) {
-        codes.emplace_back(row, TrackFolderList::ItemCode(static_cast<std::size_t>(n)));
+        folders.emplace_back(row, ItemRef::TrackFolder(static_cast<std::size_t>(n)));
       });
-      const auto [row, code] = codes[pick(codes.size())];
+      const auto [row, folder] = folders[pick(folders.size())];
       const std::string slot = data.SlotFolderPath(row);
-      const std::string track = data.TrackFolderList.path(static_cast<std::size_t>(-code - 100));
+      const std::string track = data.TrackFolderList.path(folder.index);
       const std::string before = ReadActiveTrack(slot);
       // A folder in the way of one of the track's files makes the switch fail part-way.
       std::string blocker;
@@ -104,7 +104,7 @@ TEST(FolderConsistencyProperty, EveryStepLeavesAFolderAFreshLoadAgreesWith) {
           fs::create_directory(blocker);
         }
       }
-      const OperationResult result = operations.SwitchTrack(code);
+      const OperationResult result = operations.SwitchTrack(folder);
       ++seen[result.done() ? "switch" : "switch failed"];
       EXPECT_EQ(ReadActiveTrack(slot), result.done() ? BaseName(track) : before) << result.message;
       if (result.done()) namedSlots.insert(row);
@@ -117,7 +117,7 @@ TEST(FolderConsistencyProperty, EveryStepLeavesAFolderAFreshLoadAgreesWith) {
       const int row = static_cast<int>(pick(kStockTrackSlotCount));
       const OperationResult result = which == 0   ? operations.RestoreCars()
                                      : which == 1 ? operations.RestoreTracks()
-                                                  : operations.RestoreItemFromCd(-(2 * row + 1), "", "");
+                                                  : operations.RestoreItemFromCd(ItemRef::StockTrackSlot(row), "", "");
       ASSERT_TRUE(result.done()) << result.message;
       ++seen["restore"];
       if (which == 1) {

@@ -269,7 +269,7 @@ TEST(InstallHostile, LinksAndSpecialFilesAreNeverFollowedOrOpened) {
   fs::create_symlink(secret, gameCar + "/carp.txt");
   ASSERT_EQ(::mkfifo((gameCar + "/fedata.eng").c_str(), 0644), 0);
   game.demo.settings.ArchiveFolder = sources.mkdir("archives");
-  const OperationResult packed = game.operations.CreateZip(0, gameCar + "/car.viv", "Linked");
+  const OperationResult packed = game.operations.CreateZip(ItemRef::Car(0), gameCar + "/car.viv", "Linked");
   ASSERT_TRUE(packed.done()) << packed.message;
   ASSERT_EQ(game.demo.prompts.reports.size(), 1u);
   const std::string& report = game.demo.prompts.reports[0];

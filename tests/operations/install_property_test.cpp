@@ -145,8 +145,8 @@ TEST(InstallProperty, RandomInstallsAndPacksAreWholeOrChangeNothing) {
     work.write("archives/" + id + (zip ? ".zip" : ".CAB"), "older");
     const bool stop = pick(4) == 0;
     demo.prompts.stopWork = [stop] { return stop; };
-    const OperationResult packed = zip ? operations.CreateZip(0, destination + "/car.viv", id)
-                                       : operations.CreateCabinet(0, destination + "/car.viv", id);
+    const OperationResult packed = zip ? operations.CreateZip(ItemRef::Car(0), destination + "/car.viv", id)
+                                       : operations.CreateCabinet(ItemRef::Car(0), destination + "/car.viv", id);
     demo.prompts.stopWork = nullptr;
     if (!packed.done()) {
       EXPECT_TRUE(stop) << packed.message;

@@ -233,8 +233,8 @@ TEST(Install, CarPackedAndInstalledAgainIsTheSameByZipAndByCabinet) {
   for (const Round& round : {Round{true, "ZZIP"}, Round{false, "ZCAB"}}) {
     SCOPED_TRACE(round.id);
     demo.prompts.statuses.clear();
-    const OperationResult packed = round.zip ? demo.operations.CreateZip(0, viv, car.name)
-                                             : demo.operations.CreateCabinet(0, viv, car.name);
+    const OperationResult packed = round.zip ? demo.operations.CreateZip(ItemRef::Car(0), viv, car.name)
+                                             : demo.operations.CreateCabinet(ItemRef::Car(0), viv, car.name);
     ASSERT_TRUE(packed.done()) << packed.message;
     EXPECT_EQ(demo.prompts.statuses.back(), "Done");
     EXPECT_TRUE(Contains(demo.prompts.statuses, round.zip ? "File car.viv - Compressing:" : " Compressing: "));
@@ -259,7 +259,7 @@ TEST(Install, CarPackedAndInstalledAgainIsTheSameByZipAndByCabinet) {
     EXPECT_EQ(ListFolder(copy).size(), compared);  // nothing from the backup folder
   }
   // Packing again replaces the archive.
-  EXPECT_TRUE(demo.operations.CreateZip(0, viv, car.name).done());
+  EXPECT_TRUE(demo.operations.CreateZip(ItemRef::Car(0), viv, car.name).done());
 }
 
 TEST(Install, OkChecksTheIdAndAsksBeforeWritingIntoAnOccupiedFolder) {
@@ -313,14 +313,14 @@ TEST(Pack, RefusesGroupsUnusableNamesAndAMissingArchiveFolder) {
   DemoGame demo;
   const DemoCar& car = demo.PlainCar();
   const std::string viv = JoinPath(demo.CarFolder(car), "car.viv");
-  EXPECT_EQ(demo.operations.CreateZip(-1000, "", "KRAX Racing Cars").status, OperationStatus::kFailed);
-  const OperationResult badName = demo.operations.CreateCabinet(0, viv, "Beta/Gamma");
+  EXPECT_EQ(demo.operations.CreateZip(ItemRef::Group(0), "", "KRAX Racing Cars").status, OperationStatus::kFailed);
+  const OperationResult badName = demo.operations.CreateCabinet(ItemRef::Car(0), viv, "Beta/Gamma");
   EXPECT_EQ(badName.status, OperationStatus::kFailed);
   EXPECT_NE(badName.message.find("cannot be used as a file name"), std::string::npos);
   EXPECT_TRUE(ListFolder(demo.settings.ArchiveFolder).empty());
 
   demo.settings.ArchiveFolder = demo.folder / "no such folder";
-  const OperationResult noFolder = demo.operations.CreateZip(0, viv, car.name);
+  const OperationResult noFolder = demo.operations.CreateZip(ItemRef::Car(0), viv, car.name);
   EXPECT_EQ(noFolder.status, OperationStatus::kFailed);
   EXPECT_NE(noFolder.message.find("does not exist"), std::string::npos);
   EXPECT_FALSE(Contains(demo.prompts.statuses, "Done"));
@@ -339,8 +339,8 @@ TEST(Pack, StoppedByTheUserLeavesTheOlderArchiveAsItWas) {
     demo.prompts.stopPolls = 0;
     demo.prompts.stopWork = [&demo] { return demo.prompts.stopPolls > 1; };  // after some work
     const std::string viv = JoinPath(carFolder, "car.viv");
-    const OperationResult stopped = zip ? demo.operations.CreateZip(0, viv, car.name)
-                                        : demo.operations.CreateCabinet(0, viv, car.name);
+    const OperationResult stopped = zip ? demo.operations.CreateZip(ItemRef::Car(0), viv, car.name)
+                                        : demo.operations.CreateCabinet(ItemRef::Car(0), viv, car.name);
     EXPECT_EQ(stopped.status, OperationStatus::kCancelled) << stopped.message;
     EXPECT_GE(demo.prompts.stopPolls, 2);  // it stopped part-way, not before it began
     EXPECT_NE(stopped.message.find("was stopped"), std::string::npos) << stopped.message;
@@ -364,7 +364,7 @@ TEST(Pack, ACabinetSetIsPutInPlaceWholeAndInstallsBack) {
   demo.folder.write("archives/Set.CAB", "an older cabinet");
   demo.folder.write("archives/Set1.CAB", "an older second part");
 
-  PackRequest request{PackKind::kCabinet, 0, JoinPath(carFolder, "car.viv"), "Set", demo.settings.ArchiveFolder};
+  PackRequest request{PackKind::kCabinet, ItemRef::Car(0), JoinPath(carFolder, "car.viv"), "Set", demo.settings.ArchiveFolder};
   PackPlan plan = PlanPack(request);
   ASSERT_EQ(plan.problem, "");
   plan.cabinetOptions.typeCompress = 0;
@@ -437,7 +437,7 @@ TEST(InstallAndPack, NamesMadeFromGameTextAreUtf8AndANamelessCarIsNamedAfterItsF
   for (const Case& c : {Case{pelo, "", "P\xC3\xA9lo Sport.zip"}, Case{nameless, "", namelessFolder + ".zip"},
                         Case{pelo, CarArchiveName(demo.data.CarTable[static_cast<std::size_t>(pelo)]), "P\xC3\xA9lo Sport.zip"}}) {
     const CarRecord& record = demo.data.CarTable[static_cast<std::size_t>(c.slot)];
-    const OperationResult packed = demo.operations.CreateZip(c.slot, record.archivePath, c.formName);
+    const OperationResult packed = demo.operations.CreateZip(ItemRef::Car(static_cast<std::size_t>(c.slot)), record.archivePath, c.formName);
     ASSERT_TRUE(packed.done()) << packed.message;
     EXPECT_TRUE(IsFile(JoinPath(demo.settings.ArchiveFolder, c.archive))) << c.archive << ": " << packed.message;
   }

@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "gamedata/game_data.h"
+#include "operations/item_ref.h"
 #include "support/scratch_folder.h"
 #include "support/scripted_prompts.h"
 #include "tools/demo_install.h"
@@ -25,13 +26,13 @@ struct DemoGame {
     StartUpGameData(settings, data);
   }
   std::string slot(int row) const { return data.SlotFolderPath(row); }
-  // The item code of track folder `name` of slot `row`, after a catalog load; 0 when missing.
-  int trackCode(int row, const std::string& name) {
-    int code = 0;
+  // Track folder `name` of slot `row`, after a catalog load; a group (nothing) when missing.
+  ItemRef trackFolder(int row, const std::string& name) {
+    ItemRef folder;
     data.LoadTrackCatalog([&](int r, const std::string& n, bool, int position) {
-      if (r == row && n == name) code = TrackFolderList::ItemCode(static_cast<std::size_t>(position));
+      if (r == row && n == name) folder = ItemRef::TrackFolder(static_cast<std::size_t>(position));
     });
-    return code;
+    return folder;
   }
 
   ScratchFolder dir;

@@ -60,8 +60,8 @@ class Profiles : public ::testing::Test {
         ASSERT_TRUE(operations.ToggleCar(static_cast<int>(it->second)).done()) << it->first;
       } else {
         const auto& folders = now.trackFolders[random() % now.trackFolders.size()];
-        const auto& [name, code] = folders[random() % folders.size()];
-        ASSERT_TRUE(operations.SwitchTrack(code).done()) << name;
+        const auto& [name, folder] = folders[random() % folders.size()];
+        ASSERT_TRUE(operations.SwitchTrack(folder).done()) << name;
       }
     }
   }
@@ -162,19 +162,19 @@ TEST_F(Profiles, StockGameAndBackThenRemoveToTheTrashAndRestore) {
 
   // Remove refuses the game's own cars and the "Original" folders, and takes add-ons.
   GameState now = state();
-  const int stockCar = static_cast<int>(now.carSlots.at("PELO"));
+  const ItemRef stockCar = ItemRef::Car(now.carSlots.at("PELO"));
   EXPECT_EQ(operations.RemoveItems({stockCar}).status, OperationStatus::kFailed);
-  int original = 0, active = 0;
-  for (const auto& [name, code] : now.trackFolders[3]) {
-    if (name == kOriginalFolder) original = code;
-    if (name == "Dustbowl") active = code;
+  ItemRef original, active;
+  for (const auto& [name, folder] : now.trackFolders[3]) {
+    if (name == kOriginalFolder) original = folder;
+    if (name == "Dustbowl") active = folder;
   }
   EXPECT_EQ(operations.RemoveItems({original}).status, OperationStatus::kFailed);
   EXPECT_TRUE(fs::is_directory(game.slot(3) + "/Original"));
   const std::string addOnCar = game.manifest.gameDir + "/GameData/CarModel/Ravelin_GT";
   ASSERT_TRUE(fs::is_directory(addOnCar));
   const auto files = GameFiles(game.manifest.gameDir);
-  const OperationResult removed = operations.RemoveItems({static_cast<int>(now.carSlots.at("Ravelin_GT")), active, stockCar});
+  const OperationResult removed = operations.RemoveItems({ItemRef::Car(now.carSlots.at("Ravelin_GT")), active, stockCar});
   EXPECT_TRUE(removed.done()) << removed.message;
   EXPECT_NE(game.prompts.reports.back().find("Removed 2 of 3"), std::string::npos);
   EXPECT_FALSE(fs::exists(addOnCar));

@@ -19,16 +19,16 @@ TEST(RemoveRefusal, TheGamesOwnThingsAreNeverRemovable) {
   std::filesystem::copy(game.manifest.gameDir + "/GameData/CarModel/KOVA",
                         game.manifest.gameDir + "/GameData/CarModel/Classics/pelo");
   const GameState state = ReadGameState(game.data, game.prompts);
-  const auto car = [&](const std::string& folder) { return static_cast<int>(state.carSlots.at(folder)); };
+  const auto car = [&](const std::string& folder) { return ItemRef::Car(state.carSlots.at(folder)); };
   const auto track = [&](int row, const std::string& name) {
-    for (const auto& [n, code] : state.trackFolders[static_cast<std::size_t>(row)]) {
-      if (n == name) return code;
+    for (const auto& [n, folder] : state.trackFolders[static_cast<std::size_t>(row)]) {
+      if (n == name) return folder;
     }
-    return 0;
+    return ItemRef();
   };
   struct Case {
     const char* what;
-    int itemCode;
+    ItemRef item;
     const char* refusal;  // part of the reason; "" = removable
   };
   const Case cases[] = {
@@ -39,20 +39,22 @@ TEST(RemoveRefusal, TheGamesOwnThingsAreNeverRemovable) {
       {"add-on car without front-end data", car("1002"), ""},
       {"Original folder", track(3, "Original"), "\"Original\""},
       {"add-on track", track(3, "Dustbowl Night"), ""},
-      {"stock slot", -7, "Only add-on"},
-      {"cars group", -1000, "Only add-on"},
-      {"empty car slot", 998, "no car"},
+      {"stock slot", ItemRef::StockTrackSlot(3), "Only add-on"},
+      {"cars group", ItemRef::Group(0), "Only add-on"},
+      {"a name entry of the track list", ItemRef::TrackFolder(1), "Only add-on"},
+      {"past the track list", ItemRef::TrackFolder(100000), "Only add-on"},
+      {"empty car slot", ItemRef::Car(998), "no car"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const std::string refusal = RemoveRefusal(game.data, c.itemCode);
+    const std::string refusal = RemoveRefusal(game.data, c.item);
     if (*c.refusal == '\0') {
       EXPECT_EQ(refusal, "");
     } else {
       EXPECT_NE(refusal.find(c.refusal), std::string::npos) << refusal;
       // Refused items are never asked about and stay.
       const std::size_t asked = game.prompts.questions.size();
-      EXPECT_EQ(RemoveAddOns(game.data, game.prompts, {c.itemCode}).status, OperationStatus::kFailed);
+      EXPECT_EQ(RemoveAddOns(game.data, game.prompts, {c.item}).status, OperationStatus::kFailed);
       EXPECT_EQ(game.prompts.questions.size(), asked);
     }
   }

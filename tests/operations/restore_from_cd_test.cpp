@@ -14,8 +14,6 @@
 namespace krax {
 namespace {
 
-constexpr int StockSlotCode(int row) { return -(2 * row + 1); }
-
 class RestoreFromCdTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -77,8 +75,8 @@ TEST_F(RestoreFromCdTest, WithoutTheCdNothingChanges) {
       const OperationResult result = command == 0   ? operations_.RestoreCars()
                                      : command == 1 ? operations_.RestoreTracks()
                                      : command == 2 ? operations_.RestoreStrings()
-                                     : command == 3 ? operations_.RestoreItemFromCd(StockSlotCode(0), "", "")
-                                                    : operations_.RestoreItemFromCd(0, game_ / "GameData/CarModel/BRAK", "BRAK");
+                                     : command == 3 ? operations_.RestoreItemFromCd(ItemRef::StockTrackSlot(0), "", "")
+                                                    : operations_.RestoreItemFromCd(ItemRef::Car(0), game_ / "GameData/CarModel/BRAK", "BRAK");
       EXPECT_EQ(result.status, OperationStatus::kFailed) << cdPath << " " << command;
       EXPECT_FALSE(result.message.empty());
     }
@@ -115,7 +113,7 @@ TEST_F(RestoreFromCdTest, ADisabledCarStaysDisabledAndNeverGetsBothArchives) {
   cd_.write("GAMEDATA/CARMODEL/BOTH/CAR.VIV", "stock both");
   for (int run = 0; run < 2; ++run) {  // all cars, then the one car from its form
     const OperationResult result = run == 0 ? operations_.RestoreCars()
-                                            : operations_.RestoreItemFromCd(0, game_ / "GameData/CarModel/MOTH", "MOTH");
+                                            : operations_.RestoreItemFromCd(ItemRef::Car(0), game_ / "GameData/CarModel/MOTH", "MOTH");
     ASSERT_TRUE(result.done()) << result.message;
     EXPECT_NE(result.message.find("1 disabled car was restored under its disabled name and stays disabled"),
               std::string::npos)
@@ -130,7 +128,7 @@ TEST_F(RestoreFromCdTest, ADisabledCarStaysDisabledAndNeverGetsBothArchives) {
 }
 
 TEST_F(RestoreFromCdTest, OneSlotOrOneStockCarCopiesOnlyItsOwnFolder) {
-  ASSERT_TRUE(operations_.RestoreItemFromCd(StockSlotCode(1), "", "").done());
+  ASSERT_TRUE(operations_.RestoreItemFromCd(ItemRef::StockTrackSlot(1), "", "").done());
   EXPECT_EQ(Game("GameData/Tracks/Trk001/track.dat"), "track 1");
   EXPECT_EQ(Game("GameData/Tracks/Trk001/SKY/SKY.FSH"), "sky 1");
   EXPECT_EQ(Game("GameData/Tracks/Trk000/track.dat"), "add-on track 0");
@@ -138,12 +136,12 @@ TEST_F(RestoreFromCdTest, OneSlotOrOneStockCarCopiesOnlyItsOwnFolder) {
   // A stock car kept in a folder named otherwise gets the CD's folder for its ID.
   game_.write("GameData/CarModel/Old Brak/car.viv", "renamed stock car");
   data_.CarTable[0].archivePath = game_ / "GameData/CarModel/Old Brak/car.viv";
-  ASSERT_TRUE(operations_.RestoreItemFromCd(0, "", "brak").done());
+  ASSERT_TRUE(operations_.RestoreItemFromCd(ItemRef::Car(0), "", "brak").done());
   EXPECT_EQ(Game("GameData/CarModel/Old Brak/car.viv"), "stock car");
   EXPECT_EQ(Game("GameData/CarModel/BRAK/car.viv"), "damaged car");
 
   data_.CarTable[0].archivePath = game_ / "GameData/CarModel/MINE/car.viv";
-  EXPECT_EQ(operations_.RestoreItemFromCd(0, "", "MINE").status, OperationStatus::kFailed);
+  EXPECT_EQ(operations_.RestoreItemFromCd(ItemRef::Car(0), "", "MINE").status, OperationStatus::kFailed);
   EXPECT_EQ(Game("GameData/CarModel/MINE/car.viv"), "add-on car");
 }
 

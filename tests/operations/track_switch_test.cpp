@@ -34,7 +34,7 @@ class SlotSwitch : public ::testing::Test {
   std::string Rel(const std::string& path) const { return path.substr(game_.dir.path().size() + 1); }
   OperationResult Switch(const std::string& name) {
     GameOperations operations(game_.data, game_.settings, game_.prompts);
-    return operations.SwitchTrack(game_.trackCode(5, name));
+    return operations.SwitchTrack(game_.trackFolder(5, name));
   }
   Files Expected(const Files& overlay) const {
     Files files = stock_;
@@ -77,6 +77,24 @@ TEST_F(SlotSwitch, AddOnOverStockBackToOriginalAndAddOnToAddOn) {
   EXPECT_EQ(FilesIn(slot_)["TR05.col"], "beta col");
   EXPECT_TRUE(game_.prompts.messages.empty());
   EXPECT_FALSE(fs::exists(slot_ + "/" + kSwitchJournalFile));
+}
+
+TEST_F(SlotSwitch, OnlyAListedTrackFolderCanBeSwitchedTo) {
+  game_.trackFolder(5, "Alpha");  // loads the catalog
+  const std::size_t listEnd = game_.data.TrackFolderList.size();
+  const Files before = FilesIn(slot_);
+  GameOperations operations(game_.data, game_.settings, game_.prompts);
+  for (const ItemRef item : {ItemRef::Car(0), ItemRef::StockTrackSlot(5), ItemRef::Group(1), ItemRef::TrackFolder(1),
+                             ItemRef::TrackFolder(listEnd), ItemRef::TrackFolder(listEnd + 1000)}) {
+    SCOPED_TRACE(std::to_string(static_cast<int>(item.kind)) + "/" + std::to_string(item.index));
+    const OperationResult result = operations.SwitchTrack(item);
+    EXPECT_EQ(result.status, OperationStatus::kFailed);
+    EXPECT_FALSE(result.message.empty());
+    EXPECT_EQ(FilesIn(slot_), before);
+    EXPECT_EQ(ReadActiveTrack(slot_), kOriginalFolder);
+  }
+  // The same list position that names a folder switches to it.
+  EXPECT_TRUE(operations.SwitchTrack(game_.trackFolder(5, "Beta")).done());
 }
 
 TEST_F(SlotSwitch, TrackNamesGoIntoTheGameTextInItsCodePageOrNotAtAll) {

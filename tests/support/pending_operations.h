@@ -12,8 +12,8 @@ namespace krax::test {
 class PendingOperations : public Operations {
  public:
   OperationResult ToggleCar(int) override { return Pending("Enable/Disable Car"); }
-  OperationResult SwitchTrack(int) override { return Pending("Switch Track"); }
-  OperationResult RunItemEditor(int) override { return Pending("Run Editor"); }
+  OperationResult SwitchTrack(ItemRef) override { return Pending("Switch Track"); }
+  OperationResult RunItemEditor(ItemRef) override { return Pending("Run Editor"); }
   OperationResult InstallCar() override { return Pending("Install Car"); }
   OperationResult InstallTrack() override { return Pending("Install Track"); }
   OperationResult InstallCarFromCompressed() override { return Pending("Install Car From Comp."); }
@@ -25,11 +25,11 @@ class PendingOperations : public Operations {
   OperationResult RenameDirsToId() override { return Pending("DIR = ID"); }
   OperationResult RunGame() override { return Pending("Run KRAX"); }
   OperationResult OpenStringEditor() override { return Pending("KRAX String Edit"); }
-  OperationResult RestoreItemFromCd(int, const std::string&, const std::string&) override {
+  OperationResult RestoreItemFromCd(ItemRef, const std::string&, const std::string&) override {
     return Pending("Restore From CD");
   }
-  OperationResult CreateZip(int, const std::string&, const std::string&) override { return Pending("Create Zip"); }
-  OperationResult CreateCabinet(int, const std::string&, const std::string&) override {
+  OperationResult CreateZip(ItemRef, const std::string&, const std::string&) override { return Pending("Create Zip"); }
+  OperationResult CreateCabinet(ItemRef, const std::string&, const std::string&) override {
     return Pending("Create Cabinet");
   }
   OperationResult InstallFromPath(int, const std::string&) override { return Pending("Install"); }
@@ -39,7 +39,7 @@ class PendingOperations : public Operations {
   OperationResult ShowProfile(const std::string&) override { return Pending("Show Profile"); }
   OperationResult DeleteProfile(const std::string&) override { return Pending("Delete Profile"); }
   std::vector<std::string> ProfileNames() override { return {}; }
-  OperationResult RemoveItems(const std::vector<int>&) override { return Pending("Remove"); }
+  OperationResult RemoveItems(const std::vector<ItemRef>&) override { return Pending("Remove"); }
 
  private:
   static OperationResult Pending(const std::string& command) {

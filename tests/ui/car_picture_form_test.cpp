@@ -51,28 +51,28 @@ class UiCarPicture : public ::testing::Test {
 TEST_F(UiCarPicture, EachCarShowsItsPictureFolderScreenshotFirst) {
   int pictured = 0;
   for (std::size_t i = 0; i < demo_->data.CarTable.count(); ++i) {
-    form().ShowItem(static_cast<int>(i));
+    form().ShowItem(ItemRef::Car(i));
     pictured += picture().showsItemPicture();
   }
   EXPECT_EQ(pictured, static_cast<int>(demo_->data.CarTable.count()));  // every demo car has one
-  form().ShowItem(slotOf("KOVA"));
+  form().ShowItem(ItemRef::Car(static_cast<std::size_t>(slotOf("KOVA"))));
   EXPECT_EQ(picture().picture().size(), QSize(240, 135));  // Screenshot.tga beside the archive
-  form().ShowItem(kCarsGroupCode);
+  form().ShowItem(kCarsGroupItem);
   EXPECT_FALSE(picture().showsItemPicture());
-  form().ShowItem(StockSlotCode(0));
+  form().ShowItem(ItemRef::StockTrackSlot(0));
   EXPECT_TRUE(picture().showsItemPicture());  // a track's texture file in its folder
   // A picture that cannot be decoded falls back to the archive's.
   const std::string folder = car(slotOf("ZEPH")).archivePath.substr(0, car(slotOf("ZEPH")).archivePath.rfind('/'));
   std::ofstream(folder + "/screenshot.png", std::ios::binary) << "not a picture";
-  form().ShowItem(slotOf("ZEPH"));
+  form().ShowItem(ItemRef::Car(static_cast<std::size_t>(slotOf("ZEPH"))));
   EXPECT_TRUE(picture().showsItemPicture());
   EXPECT_NE(picture().picture().size(), QSize(240, 135));
 }
 
 TEST_F(UiCarPicture, FixErrorsFixesTheCarAfterTheQuestionAndFixAllTheRest) {
-  form().ShowItem(slotOf("ZEPH"));
+  form().ShowItem(ItemRef::Car(static_cast<std::size_t>(slotOf("ZEPH"))));
   EXPECT_FALSE(fixButton().isEnabled());  // clean
-  form().ShowItem(slotOf("BRAK"));
+  form().ShowItem(ItemRef::Car(static_cast<std::size_t>(slotOf("BRAK"))));
   ASSERT_TRUE(fixButton().isEnabled());
   ASSERT_NE(car(slotOf("BRAK")).errorFlags & kFlagDuplicateSerial, 0u);
   prompts_.answers = {false};
@@ -96,7 +96,7 @@ TEST_F(UiCarPicture, FixErrorsFixesTheCarAfterTheQuestionAndFixAllTheRest) {
 
 TEST_F(UiCarPicture, PoliceBoxWritesTheFlagAfterTheQuestion) {
   const int slot = slotOf("ZEPH");
-  form().ShowItem(slot);
+  form().ShowItem(ItemRef::Car(static_cast<std::size_t>(slot)));
   ASSERT_TRUE(police().isEnabled());
   ASSERT_FALSE(police().isChecked());
   prompts_.answers = {false};

@@ -97,10 +97,10 @@ TEST(UiInstallDialog, PackButtonsAreOffForGroups) {
   ItemDetailsForm form(demo.data, demo.settings, operations, prompts);
   auto* zip = form.findChild<QPushButton*>(QStringLiteral("zipButton"));
   auto* cabinet = form.findChild<QPushButton*>(QStringLiteral("cabinetButton"));
-  form.ShowItem(kCarsGroupCode);
+  form.ShowItem(kCarsGroupItem);
   EXPECT_FALSE(zip->isEnabled());
   EXPECT_FALSE(cabinet->isEnabled());
-  form.ShowItem(-1);  // stock slot 0
+  form.ShowItem(ItemRef::StockTrackSlot(0));
   EXPECT_TRUE(zip->isEnabled());
   EXPECT_TRUE(cabinet->isEnabled());
 }
@@ -116,7 +116,7 @@ TEST(UiInstallDialog, WindowPacksACarAndInstallsItAgain) {
   const CarRecord& first = demo.data.CarTable[0];
   const std::string archive = demo.settings.ArchiveFolder + "/" + first.name.value() + ".zip";
 
-  frame.detailsForm()->ShowItem(0);
+  frame.detailsForm()->ShowItem(ItemRef::Car(0));
   frame.detailsForm()->findChild<QPushButton*>(QStringLiteral("zipButton"))->click();
   EXPECT_EQ(prompts.statuses.back(), "Done");
   ASSERT_TRUE(IsFile(archive));

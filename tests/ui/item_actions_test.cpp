@@ -43,7 +43,7 @@ class UiItemActions : public ::testing::Test {
 
 TEST_F(UiItemActions, EnterAndTheMenuDoWhatTheLeftDoubleClickDoes) {
   // Enter on a car disables it on disk, lowers the count and says so in the status line.
-  QTreeWidgetItem* car = uitest::FindByCode(tree().carsGroup(), 0);
+  QTreeWidgetItem* car = uitest::FindByRef(tree().carsGroup(), ItemRef::Car(0));
   const std::string archive = demo_->data.CarTable[0].archivePath;
   const bool enabled = demo_->data.CarTable[0].enabled != 0;
   tree().setCurrentItem(car);
@@ -55,7 +55,7 @@ TEST_F(UiItemActions, EnterAndTheMenuDoWhatTheLeftDoubleClickDoes) {
   // The menu of an inactive add-on track switches its slot.
   QTreeWidgetItem* track = nullptr;
   for (QTreeWidgetItem* item : uitest::Descendants(tree().tracksGroup())) {
-    if (IsTrackFolderCode(ItemCode(item)) && ItemImage(item) == kImageTrackInactive &&
+    if (ItemRefOf(item).isTrackFolder() && ItemImage(item) == kImageTrackInactive &&
         item->text(0) != QStringLiteral("Original")) {
       track = item;
     }
@@ -68,7 +68,7 @@ TEST_F(UiItemActions, EnterAndTheMenuDoWhatTheLeftDoubleClickDoes) {
   ASSERT_TRUE(primary->isEnabled());
   primary->trigger();
   EXPECT_EQ(ItemImage(track), kImageTrackActive);
-  const std::size_t n = static_cast<std::size_t>(TrackFolderList::PositionFromItemCode(ItemCode(track)));
+  const std::size_t n = ItemRefOf(track).index;
   EXPECT_EQ(ReadActiveTrack(ParentPath(demo_->data.TrackFolderList.path(n))), track->text(0).toStdString());
   menu.reset(tree().itemMenu(track));
   EXPECT_FALSE(menu->findChild<QAction*>(QStringLiteral("primaryAction"))->isEnabled());
@@ -78,7 +78,7 @@ TEST_F(UiItemActions, EnterAndTheMenuDoWhatTheLeftDoubleClickDoes) {
   // The form's actions come along: an add-on track packs; a stock slot restores from the CD.
   EXPECT_TRUE(menu->findChild<QAction*>(QStringLiteral("zipButtonAction"))->isEnabled());
   EXPECT_TRUE(menu->findChild<QAction*>(QStringLiteral("cabinetButtonAction"))->isEnabled());
-  menu.reset(tree().itemMenu(uitest::FindByCode(tree().tracksGroup(), StockSlotCode(0))));
+  menu.reset(tree().itemMenu(uitest::FindByRef(tree().tracksGroup(), ItemRef::StockTrackSlot(0))));
   ASSERT_NE(menu, nullptr);
   QAction* restore = menu->findChild<QAction*>(QStringLiteral("restoreButtonAction"));
   ASSERT_NE(restore, nullptr);
@@ -93,7 +93,7 @@ TEST_F(UiItemActions, WritingAFreeNumberClearsTheDuplicateImageAtOnce) {
     if ((car.errorFlags & kFlagDuplicateSerial) && car.enabled && car.depth == 0) duplicate = static_cast<int>(i);
   }
   ASSERT_GE(duplicate, 0);
-  QTreeWidgetItem* item = uitest::FindByCode(tree().carsGroup(), duplicate);
+  QTreeWidgetItem* item = uitest::FindByRef(tree().carsGroup(), ItemRef::Car(static_cast<std::size_t>(duplicate)));
   ASSERT_EQ(ItemImage(item), kImageSerialDuplicate);
   tree().setCurrentItem(item);
   const int free = ProposeSerialNumber(demo_->data, static_cast<std::size_t>(duplicate));

@@ -43,7 +43,7 @@ class UiProfilesAndFilter : public ::testing::Test {
     for (QTreeWidgetItem* item : uitest::Descendants(tree().carsGroup())) {
       bool shown = true;
       for (QTreeWidgetItem* up = item; up; up = up->parent()) shown &= !up->isHidden();
-      if (shown && ItemCode(item) >= 0) cars << item->text(0);
+      if (shown && ItemRefOf(item).isCar()) cars << item->text(0);
     }
     return cars;
   }
@@ -51,7 +51,7 @@ class UiProfilesAndFilter : public ::testing::Test {
   std::map<std::string, bool> carStates() {
     std::map<std::string, bool> states;
     for (QTreeWidgetItem* item : uitest::Descendants(tree().carsGroup())) {
-      if (ItemCode(item) >= 0) states[demo_->data.CarTable[static_cast<std::size_t>(ItemCode(item))].archivePath] = ItemImage(item) != kImageCarDisabled;
+      if (ItemRefOf(item).isCar()) states[demo_->data.CarTable[ItemRefOf(item).index].archivePath] = ItemImage(item) != kImageCarDisabled;
     }
     return states;
   }
@@ -119,9 +119,9 @@ TEST_F(UiProfilesAndFilter, TheFilterNarrowsTheTreeAndSeveralCarsChangeAtOnce) {
   pane.filterBox()->clear();
   pane.errorsOnlyBox()->setChecked(true);
   for (QTreeWidgetItem* item : uitest::Descendants(tree().carsGroup())) {
-    const int code = ItemCode(item);
-    if (code >= 0 && !item->isHidden()) {
-      EXPECT_NE(demo_->data.CarTable[static_cast<std::size_t>(code)].errorFlags, 0u);
+    const ItemRef ref = ItemRefOf(item);
+    if (ref.isCar() && !item->isHidden()) {
+      EXPECT_NE(demo_->data.CarTable[ref.index].errorFlags, 0u);
     }
   }
   EXPECT_FALSE(visibleCars().isEmpty());
@@ -132,7 +132,7 @@ TEST_F(UiProfilesAndFilter, TheFilterNarrowsTheTreeAndSeveralCarsChangeAtOnce) {
   // Two enabled cars selected: Disable Cars disables both with one result.
   std::vector<QTreeWidgetItem*> enabled;
   for (QTreeWidgetItem* item : uitest::Descendants(tree().carsGroup())) {
-    if (ItemCode(item) >= 0 && ItemImage(item) != kImageCarDisabled && enabled.size() < 2) enabled.push_back(item);
+    if (ItemRefOf(item).isCar() && ItemImage(item) != kImageCarDisabled && enabled.size() < 2) enabled.push_back(item);
   }
   ASSERT_EQ(enabled.size(), 2u);
   tree().clearSelection();
@@ -151,7 +151,7 @@ TEST_F(UiProfilesAndFilter, TheFilterNarrowsTheTreeAndSeveralCarsChangeAtOnce) {
     if (item->text(0) == QStringLiteral("Ravelin GT")) addOn = item;
   }
   ASSERT_NE(addOn, nullptr);
-  const std::string folder = ParentPath(demo_->data.CarTable[static_cast<std::size_t>(ItemCode(addOn))].archivePath);
+  const std::string folder = ParentPath(demo_->data.CarTable[ItemRefOf(addOn).index].archivePath);
   tree().clearSelection();
   tree().setCurrentItem(addOn);
   prompts_.answers = {false};

@@ -81,7 +81,7 @@ TEST_F(UiSerialNumbers, GenNeverProposesANumberOfAnotherTopLevelCar) {
   std::vector<int> draws = {serial(other), serial(disabled), serial(nested), 4242};
   std::size_t next = 0;
   data().random = [&] { return draws[next++ % draws.size()]; };
-  form_->ShowItem(current);
+  form_->ShowItem(ItemRef::Car(static_cast<std::size_t>(current)));
   form_->GenerateSerial();
   EXPECT_EQ(fedataBox()->text().toInt(), serial(nested));
   EXPECT_EQ(next, 3u);
@@ -100,7 +100,7 @@ TEST_F(UiSerialNumbers, WriteAsksOnlyForANumberOfAnotherTopLevelCar) {
   ASSERT_TRUE(current >= 0 && disabled >= 0 && nested >= 0);
   const int nestedSerial = data().CarTable[static_cast<std::size_t>(nested)].fedataSerial();
   const int disabledSerial = data().CarTable[static_cast<std::size_t>(disabled)].fedataSerial();
-  form_->ShowItem(current);
+  form_->ShowItem(ItemRef::Car(static_cast<std::size_t>(current)));
 
   fedataBox()->setText(QString::number(nestedSerial));
   form_->WriteSerial();
@@ -123,7 +123,7 @@ TEST_F(UiSerialNumbers, WriteAsksOnlyForANumberOfAnotherTopLevelCar) {
 
 TEST_F(UiSerialNumbers, WriteRefusesWhatIsNoSerialNumber) {
   const int current = FindCar(true, true);
-  form_->ShowItem(current);
+  form_->ShowItem(ItemRef::Car(static_cast<std::size_t>(current)));
   const int before = SerialOnDisk(current);
   for (const char* bad : {"12ab", "", "70000", "-1"}) {
     prompts_.messages.clear();

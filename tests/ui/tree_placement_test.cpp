@@ -16,12 +16,12 @@ class UiPlacement : public ::testing::Test {
  protected:
   void SetUp() override {
     uitest::EnsureApplication();
-    root_.reset(MakeItem("Racing Cars", kImageCarsGroup, kCarsGroupCode));
+    root_.reset(MakeItem("Racing Cars", kImageCarsGroup, kCarsGroupItem));
   }
   // Inserts a car the way the tree does and returns its item.
   QTreeWidgetItem* AddCar(QTreeWidgetItem* parent, const std::string& name, int slot) {
     const int at = CarInsertPosition(parent, QByteArray::fromStdString(name));
-    auto* item = MakeItem(name, kImageCar, slot);
+    auto* item = MakeItem(name, kImageCar, ItemRef::Car(static_cast<std::size_t>(slot)));
     parent->insertChild(at, item);
     return item;
   }
@@ -39,7 +39,7 @@ TEST_F(UiPlacement, CarsFallIntoByteOrderWhateverTheLoadOrder) {
   const std::vector<std::vector<std::string>> orders = {
       {"Alpha", "Bravo", "Charlie"}, {"Charlie", "Alpha", "Bravo"}, {"Bravo", "Charlie", "Alpha"}};
   for (const auto& order : orders) {
-    root_.reset(MakeItem("Racing Cars", kImageCarsGroup, kCarsGroupCode));
+    root_.reset(MakeItem("Racing Cars", kImageCarsGroup, kCarsGroupItem));
     int slot = 1;
     for (const std::string& name : order) AddCar(root_.get(), name, slot++);
     EXPECT_EQ(Labels(root_.get()), (std::vector<std::string>{"Alpha", "Bravo", "Charlie"}));
@@ -53,15 +53,28 @@ TEST_F(UiPlacement, ByteOrderPutsCapitalsFirstAndMultibyteLettersLast) {
   AddCar(root_.get(), "Zulu", 4);  // an equal name goes before the one already there
   EXPECT_EQ(Labels(root_.get()),
             (std::vector<std::string>{"Zulu", "Zulu", "zeta", "\xC3\x89toile"}));
-  EXPECT_EQ(ItemCode(root_->child(0)), 4);
+  EXPECT_EQ(ItemRefOf(root_->child(0)), ItemRef::Car(4));
   EXPECT_EQ(root_->child(3)->text(0), QStringLiteral("\u00c9toile"));
+}
+
+TEST_F(UiPlacement, EveryKindOfItemReferenceComesBackFromItsItem) {
+  for (const ItemRef ref : {kCarsGroupItem, kTracksGroupItem, kSubFolderItem, ItemRef::Car(0), ItemRef::Car(4999),
+                            ItemRef::StockTrackSlot(0), ItemRef::StockTrackSlot(8), ItemRef::TrackFolder(0),
+                            ItemRef::TrackFolder(496), ItemRef::TrackFolder(std::size_t{1} << 40)}) {
+    const std::unique_ptr<QTreeWidgetItem> item(MakeItem("x", kImageCar, ref));
+    EXPECT_EQ(ItemRefOf(item.get()), ref) << static_cast<int>(ref.kind) << "/" << ref.index;
+  }
+  // Groups are told apart, and a car is never taken for a slot or a folder of the same index.
+  EXPECT_NE(kCarsGroupItem, kTracksGroupItem);
+  EXPECT_NE(ItemRef::Car(3), ItemRef::StockTrackSlot(3));
+  EXPECT_NE(ItemRef::StockTrackSlot(3), ItemRef::TrackFolder(3));
 }
 
 TEST_F(UiPlacement, SubFoldersNestAndAreReused) {
   QTreeWidgetItem* y = FindOrAddSubFolder(root_.get(), {"X", "Y"});
   ASSERT_NE(y, root_.get());
   EXPECT_EQ(y->text(0), QStringLiteral("Y"));
-  EXPECT_EQ(ItemCode(y), kSubFolderCode);
+  EXPECT_EQ(ItemRefOf(y), kSubFolderItem);
   EXPECT_EQ(ItemImage(y), kImageSubFolder);
   QTreeWidgetItem* x = y->parent();
   EXPECT_EQ(x->text(0), QStringLiteral("X"));
@@ -90,7 +103,7 @@ TEST_F(UiPlacement, CarsAndLaterSubFoldersKeepTheirOrder) {
 
 TEST_F(UiPlacement, FillPlacementMatchesTheItemWalks) {
   // The fill's byte-label bookkeeping must place exactly as the walks over the items do.
-  std::unique_ptr<QTreeWidgetItem> other(MakeItem("Racing Cars", kImageCarsGroup, kCarsGroupCode));
+  std::unique_ptr<QTreeWidgetItem> other(MakeItem("Racing Cars", kImageCarsGroup, kCarsGroupItem));
   CarPlacement placement;
   const std::vector<std::pair<std::vector<std::string>, std::string>> cars = {
       {{}, "Mako"},          {{"Pack"}, "Zed"},  {{}, "Bolt"},     {{"Pack", "Old"}, "Ant"},
@@ -100,7 +113,7 @@ TEST_F(UiPlacement, FillPlacementMatchesTheItemWalks) {
   for (const auto& [chain, name] : cars) {
     AddCar(FindOrAddSubFolder(root_.get(), chain), name, slot);
     placement.InsertCar(placement.FindOrAddSubFolder(other.get(), chain),
-                        MakeItem(name, kImageCar, slot), name);
+                        MakeItem(name, kImageCar, ItemRef::Car(static_cast<std::size_t>(slot))), name);
     ++slot;
   }
   const std::vector<QTreeWidgetItem*> a = uitest::Descendants(root_.get());
@@ -108,7 +121,7 @@ TEST_F(UiPlacement, FillPlacementMatchesTheItemWalks) {
   ASSERT_EQ(a.size(), b.size());
   for (std::size_t i = 0; i < a.size(); ++i) {
     EXPECT_EQ(ItemLabelBytes(a[i]), ItemLabelBytes(b[i])) << i;
-    EXPECT_EQ(ItemCode(a[i]), ItemCode(b[i])) << i;
+    EXPECT_EQ(ItemRefOf(a[i]), ItemRefOf(b[i])) << i;
     EXPECT_EQ(a[i]->parent() == root_.get(), b[i]->parent() == other.get()) << i;
   }
 }

@@ -52,9 +52,9 @@ std::vector<QTreeWidgetItem*> Descendants(QTreeWidgetItem* top) {
   return items;
 }
 
-QTreeWidgetItem* FindByCode(QTreeWidgetItem* top, int code) {
+QTreeWidgetItem* FindByRef(QTreeWidgetItem* top, ItemRef ref) {
   for (QTreeWidgetItem* item : Descendants(top)) {
-    if (ui::ItemCode(item) == code) return item;
+    if (ui::ItemRefOf(item) == ref) return item;
   }
   return nullptr;
 }

@@ -90,8 +90,8 @@ class DemoFixture {
   std::unique_ptr<QTemporaryDir> dir_;
 };
 
-// The item of the tree whose code is `code`, searching below `top` (nullptr when none).
-QTreeWidgetItem* FindByCode(QTreeWidgetItem* top, int code);
+// The item of the tree that stands for `ref`, searching below `top` (nullptr when none).
+QTreeWidgetItem* FindByRef(QTreeWidgetItem* top, ItemRef ref);
 // Every item below `top` (depth first, `top` excluded).
 std::vector<QTreeWidgetItem*> Descendants(QTreeWidgetItem* top);
 

@@ -30,7 +30,7 @@ namespace krax::ui {
 namespace {
 
 using uitest::Descendants;
-using uitest::FindByCode;
+using uitest::FindByRef;
 
 class UiWindow : public ::testing::Test {
  protected:
@@ -97,11 +97,11 @@ TEST_F(UiWindow, TreeHoldsEveryCarAndTrackWithItsCode) {
   QTreeWidgetItem* tracks = tree().topLevelItem(1);
   EXPECT_EQ(cars->text(0), QStringLiteral("Racing Cars"));
   EXPECT_TRUE(cars->font(0).bold());
-  EXPECT_EQ(ItemCode(cars), kCarsGroupCode);
+  EXPECT_EQ(ItemRefOf(cars), kCarsGroupItem);
   EXPECT_EQ(ItemImage(cars), kImageCarsGroup);
   EXPECT_EQ(tracks->text(0), QStringLiteral("Tracks"));
   EXPECT_FALSE(tracks->font(0).bold());
-  EXPECT_EQ(ItemCode(tracks), kTracksGroupCode);
+  EXPECT_EQ(ItemRefOf(tracks), kTracksGroupItem);
   EXPECT_EQ(ItemImage(tracks), kImageTracksGroup);
 
   // Every loaded car once, labelled with its name, below the cars group.
@@ -109,35 +109,36 @@ TEST_F(UiWindow, TreeHoldsEveryCarAndTrackWithItsCode) {
   ASSERT_EQ(count, demo_->manifest.cars.size());
   std::vector<int> seen(count, 0);
   for (QTreeWidgetItem* item : Descendants(cars)) {
-    const int code = ItemCode(item);
-    if (code == kSubFolderCode) {
+    const ItemRef ref = ItemRefOf(item);
+    if (ref == kSubFolderItem) {
       EXPECT_EQ(ItemImage(item), kImageSubFolder);
       continue;
     }
-    ASSERT_GE(code, 0);
-    ASSERT_LT(static_cast<std::size_t>(code), count);
-    ++seen[static_cast<std::size_t>(code)];
+    ASSERT_TRUE(ref.isCar());
+    ASSERT_LT(ref.index, count);
+    const int code = static_cast<int>(ref.index);
+    ++seen[ref.index];
     EXPECT_EQ(item->text(0), FromGameText(*car(code).name));
     EXPECT_EQ(ItemImage(item), CarImage(car(code).errorFlags, car(code).enabled != 0,
                                         demo_->settings));
   }
   EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), static_cast<long>(count));
 
-  // Nine slots, each with its folders; codes lead back to the track folder list.
+  // Nine slots, each with its folders; references lead back to the track folder list.
   ASSERT_EQ(tracks->childCount(), kStockTrackSlotCount);
   int activeAddOns = 0;
   for (int row = 0; row < kStockTrackSlotCount; ++row) {
     QTreeWidgetItem* slot = tracks->child(row);
-    EXPECT_EQ(ItemCode(slot), -(2 * row + 1));
+    EXPECT_EQ(ItemRefOf(slot), ItemRef::StockTrackSlot(row));
     EXPECT_EQ(ItemImage(slot), kImageStockSlot);
     EXPECT_EQ(slot->text(0),
               FromGameText(StockTrackTable[static_cast<std::size_t>(row)].displayName));
     bool original = false;
     for (int i = 0; i < slot->childCount(); ++i) {
       QTreeWidgetItem* folder = slot->child(i);
-      const long long n = TrackFolderList::PositionFromItemCode(ItemCode(folder));
-      ASSERT_GE(n, 0);
-      EXPECT_EQ(folder->text(0), FromGameText(demo_->data.TrackFolderList.name(static_cast<std::size_t>(n))));
+      ASSERT_TRUE(ItemRefOf(folder).isTrackFolder());
+      const std::size_t n = ItemRefOf(folder).index;
+      EXPECT_EQ(folder->text(0), FromGameText(demo_->data.TrackFolderList.name(n)));
       original = original || folder->text(0) == QStringLiteral("Original");
       const bool active = ItemImage(folder) == kImageTrackActive;
       EXPECT_TRUE(active || ItemImage(folder) == kImageTrackInactive);
@@ -158,7 +159,7 @@ TEST_F(UiWindow, CarsSitInTheirSubFoldersInByteOrder) {
   for (const DemoCar& demoCar : demo_->manifest.cars) {
     const int slot = slotOfFolder(demoCar.folder);
     ASSERT_GE(slot, 0) << demoCar.folder;
-    QTreeWidgetItem* item = FindByCode(tree().carsGroup(), slot);
+    QTreeWidgetItem* item = FindByRef(tree().carsGroup(), ItemRef::Car(static_cast<std::size_t>(slot)));
     ASSERT_NE(item, nullptr);
     // The chain of parents spells the folders above the car's own folder.
     std::vector<std::string> parts;
@@ -175,7 +176,7 @@ TEST_F(UiWindow, CarsSitInTheirSubFoldersInByteOrder) {
     for (auto it = parts.rbegin(); it != parts.rend(); ++it, parent = parent->parent()) {
       ASSERT_NE(parent, nullptr);
       EXPECT_EQ(ItemLabelBytes(parent).toStdString(), *it);
-      EXPECT_EQ(ItemCode(parent), kSubFolderCode);
+      EXPECT_EQ(ItemRefOf(parent), kSubFolderItem);
     }
     EXPECT_EQ(parent, tree().carsGroup()) << demoCar.folder;
     if (parts.size() >= 2) ++nested;
@@ -185,12 +186,12 @@ TEST_F(UiWindow, CarsSitInTheirSubFoldersInByteOrder) {
   // Below every parent the cars stand in byte order.
   std::vector<QTreeWidgetItem*> parents = {tree().carsGroup()};
   for (QTreeWidgetItem* item : Descendants(tree().carsGroup())) {
-    if (ItemCode(item) == kSubFolderCode) parents.push_back(item);
+    if (ItemRefOf(item) == kSubFolderItem) parents.push_back(item);
   }
   for (QTreeWidgetItem* parent : parents) {
     QByteArray previous;
     for (int i = 0; i < parent->childCount(); ++i) {
-      if (ItemCode(parent->child(i)) < 0) continue;
+      if (!ItemRefOf(parent->child(i)).isCar()) continue;
       const QByteArray label = ItemLabelBytes(parent->child(i));
       EXPECT_LE(previous, label) << parent->text(0).toStdString();
       previous = label;
@@ -204,7 +205,7 @@ TEST_F(UiWindow, ImagesFollowTheIconSettingsAfterAReload) {
   auto imagesInUse = [&] {
     std::set<int> images;
     for (QTreeWidgetItem* item : Descendants(tree().carsGroup())) {
-      if (ItemCode(item) >= 0) images.insert(ItemImage(item));
+      if (ItemRefOf(item).isCar()) images.insert(ItemImage(item));
     }
     return images;
   };
@@ -232,7 +233,7 @@ TEST_F(UiWindow, ImagesFollowTheIconSettingsAfterAReload) {
   EXPECT_EQ(tree().topLevelItemCount(), 2);
   const std::vector<QTreeWidgetItem*> items = Descendants(tree().carsGroup());
   EXPECT_EQ(static_cast<std::size_t>(std::count_if(
-                items.begin(), items.end(), [](QTreeWidgetItem* item) { return ItemCode(item) >= 0; })),
+                items.begin(), items.end(), [](QTreeWidgetItem* item) { return ItemRefOf(item).isCar(); })),
             demo_->data.CarTable.count());
 }
 
@@ -249,7 +250,7 @@ TEST_F(UiWindow, DisablingACarChangesItsImageAndTheCountAtOnce) {
     }
   }
   ASSERT_GE(duplicate, 0) << "the demo should hold an enabled top-level duplicate";
-  QTreeWidgetItem* item = FindByCode(tree().carsGroup(), duplicate);
+  QTreeWidgetItem* item = FindByRef(tree().carsGroup(), ItemRef::Car(static_cast<std::size_t>(duplicate)));
   EXPECT_EQ(ItemImage(item), kImageSerialDuplicate);
   const int before = demo_->data.EnabledCarCount;
   tree().setCurrentItem(item);
@@ -267,7 +268,7 @@ TEST_F(UiWindow, DoubleClickOnEmptySpaceActsOnTheSelection) {
   frame_->InitialUpdate();
   frame_->resize(900, 700);
   frame_->show();
-  QTreeWidgetItem* item = FindByCode(tree().carsGroup(), 0);
+  QTreeWidgetItem* item = FindByRef(tree().carsGroup(), ItemRef::Car(0));
   tree().setCurrentItem(item);
   tree().collapseAll();  // room below the two group rows
   QApplication::processEvents();
@@ -291,7 +292,7 @@ TEST_F(UiWindow, CommandsNotBuiltYetSaySo) {
   frame_->InitialUpdate();
   QTreeWidgetItem* track = nullptr;
   for (QTreeWidgetItem* item : Descendants(tree().tracksGroup())) {
-    if (IsTrackFolderCode(ItemCode(item)) && ItemImage(item) == kImageTrackInactive) track = item;
+    if (ItemRefOf(item).isTrackFolder() && ItemImage(item) == kImageTrackInactive) track = item;
   }
   ASSERT_NE(track, nullptr);
   tree().setCurrentItem(track);
@@ -340,7 +341,7 @@ TEST_F(UiWindow, GenerateSerialNumbersRewritesDuplicatesAndReloads) {
 TEST_F(UiWindow, AReloadClearsTheFormSoNoStaleSlotIsWritten) {
   Open();
   frame_->InitialUpdate();
-  tree().setCurrentItem(FindByCode(tree().carsGroup(), 0));
+  tree().setCurrentItem(FindByRef(tree().carsGroup(), ItemRef::Car(0)));
   ASSERT_TRUE(form().hasItem());
   frame_->action(CommandId::kReload)->trigger();
   EXPECT_FALSE(form().hasItem());
@@ -413,8 +414,8 @@ TEST_F(UiWindow, FormShowsACarWithItsFiguresAndFlags) {
     if (c.hasFedata() && (c.errorFlags & kFlagDuplicateSerial)) slot = static_cast<int>(i);
   }
   ASSERT_GE(slot, 0);
-  tree().setCurrentItem(FindByCode(tree().carsGroup(), slot));
-  EXPECT_EQ(form().currentItemCode(), slot);
+  tree().setCurrentItem(FindByRef(tree().carsGroup(), ItemRef::Car(static_cast<std::size_t>(slot))));
+  EXPECT_EQ(form().currentItem(), ItemRef::Car(static_cast<std::size_t>(slot)));
   const CarRecord& c = car(slot);
   EXPECT_EQ(text("nameEdit"), FromGameText(*c.name));
   EXPECT_EQ(text("directoryEdit"), FromGameText(c.archivePath));
@@ -456,7 +457,7 @@ TEST_F(UiWindow, StockCarsOfferTheirRestoreAndAddOnsDoNot) {
   for (const DemoCar& demoCar : demo_->manifest.cars) {
     if (!demoCar.hasFedata) continue;
     const int slot = slotOfFolder(demoCar.folder);
-    form().ShowItem(slot);
+    form().ShowItem(ItemRef::Car(static_cast<std::size_t>(slot)));
     std::string upper = demoCar.id;
     for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
     EXPECT_EQ(shown("restoreButton"), IsStockCarId(upper)) << demoCar.folder;
@@ -469,7 +470,7 @@ TEST_F(UiWindow, StockCarsOfferTheirRestoreAndAddOnsDoNot) {
   const int brak = slotOfFolder("BRAK");
   ASSERT_GE(brak, 0);
   demo_->data.CarTable[static_cast<std::size_t>(brak)].carId = "brak";
-  form().ShowItem(brak);
+  form().ShowItem(ItemRef::Car(static_cast<std::size_t>(brak)));
   EXPECT_EQ(text("idEdit"), QStringLiteral("BRAK"));
   EXPECT_TRUE(shown("restoreButton"));
 }
@@ -477,7 +478,7 @@ TEST_F(UiWindow, StockCarsOfferTheirRestoreAndAddOnsDoNot) {
 TEST_F(UiWindow, FormShowsStockSlotsAddOnTracksAndGroups) {
   Open();
   frame_->InitialUpdate();
-  form().ShowItem(StockSlotCode(2));
+  form().ShowItem(ItemRef::StockTrackSlot(2));
   EXPECT_EQ(text("nameEdit"), FromGameText(StockTrackTable[2].displayName));
   EXPECT_EQ(text("directoryEdit"), FromGameText(demo_->data.SlotFolderPath(2)));
   EXPECT_TRUE(shown("restoreButton"));
@@ -490,17 +491,17 @@ TEST_F(UiWindow, FormShowsStockSlotsAddOnTracksAndGroups) {
     EXPECT_TRUE(shown(name)) << name;
   }
 
-  const int n = 0;  // the first listed track folder
-  form().ShowItem(TrackFolderList::ItemCode(n));
+  const std::size_t n = 0;  // the first listed track folder
+  form().ShowItem(ItemRef::TrackFolder(n));
   EXPECT_EQ(text("nameEdit"), FromGameText(demo_->data.TrackFolderList.name(n)));
   EXPECT_EQ(text("directoryEdit"), FromGameText(demo_->data.TrackFolderList.path(n)));
   EXPECT_FALSE(shown("restoreButton"));
 
-  const std::pair<int, const char*> groups[] = {{kCarsGroupCode, "KRAX Racing Cars"},
-                                                {kTracksGroupCode, "KRAX Tracks"},
-                                                {kSubFolderCode, "SubFolder"}};
-  for (const auto& [code, name] : groups) {
-    form().ShowItem(code);
+  const std::pair<ItemRef, const char*> groups[] = {{kCarsGroupItem, "KRAX Racing Cars"},
+                                                {kTracksGroupItem, "KRAX Tracks"},
+                                                {kSubFolderItem, "SubFolder"}};
+  for (const auto& [group, name] : groups) {
+    form().ShowItem(group);
     EXPECT_EQ(text("nameEdit"), QString::fromLatin1(name));
     EXPECT_TRUE(text("directoryEdit").isEmpty());
     EXPECT_FALSE(shown("restoreButton"));
@@ -518,7 +519,7 @@ TEST_F(UiWindow, CarWithoutFrontEndDataShowsItsPathAndNoFedataFlag) {
     if (!car(static_cast<int>(i)).hasFedata()) slot = static_cast<int>(i);
   }
   ASSERT_GE(slot, 0);
-  form().ShowItem(slot);
+  form().ShowItem(ItemRef::Car(static_cast<std::size_t>(slot)));
   EXPECT_EQ(text("directoryEdit"), FromGameText(car(slot).archivePath));
   EXPECT_TRUE(text("nameEdit").isEmpty());
   EXPECT_EQ(text("carpEdit"), QStringLiteral("0"));
