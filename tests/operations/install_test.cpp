@@ -195,7 +195,7 @@ TEST(Install, TrackCabinetWithFoldersInstallsFlatIntoItsSlot) {
 }
 
 TEST(Install, CabinetFixtureEntriesAreWrittenByTheirDisplayNames) {
-  KRAX_REQUIRE_FIXTURES();
+  KRAX_REQUIRE_FIXTURES("cab");
   ScratchFolder dest;
   InstallPlan plan;
   plan.mode = InstallMode::kCarFromArchive;
