@@ -1,6 +1,6 @@
 #include "app/settings_file.h"
 
-#include "gamedata/hex_digits.h"
+#include "platform/hex_digits.h"
 #include "gamedata/ini_file.h"
 #include "platform/path.h"
 
