@@ -34,7 +34,7 @@ StartGame ChooseStartGame(Settings& settings, const SettingsStore& store, Prompt
                           const std::function<std::string(QString& problem)>& prepareDemo) {
   StartGame start;
   if (!settings.KRAXPath.empty()) return start;
-  if (ask && prompts.Question(kChooseGameQuestion)) {
+  if (ask && prompts.Question(QuestionKind::kChooseGameFolder, kChooseGameQuestion)) {
     const std::string folder = WithoutTrailingSeparator(prompts.ChooseFolder("Select KRAX folder"));
     if (!folder.empty()) {
       settings.KRAXPath = folder;

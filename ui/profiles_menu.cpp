@@ -89,7 +89,7 @@ void ProfilesMenu::Manage() {
     prompts_.Message(shown.message);
   });
   addButton(QStringLiteral("&Delete"), "deleteButton", [&, this] {
-    if (chosen().empty() || !prompts_.Question("Delete the profile \"" + chosen() + "\"?")) return;
+    if (chosen().empty() || !prompts_.Question(QuestionKind::kDeleteProfile, "Delete the profile \"" + chosen() + "\"?")) return;
     emit operationFinished(operations_.DeleteProfile(chosen()));
     fill();
   });

@@ -43,7 +43,7 @@ void WidgetPrompts::Message(const std::string& text) {
   QMessageBox::information(owner_, QStringLiteral("KRAXManager"), FromGameText(text));
 }
 
-bool WidgetPrompts::Question(const std::string& text, bool okCancel) {
+bool WidgetPrompts::Question(QuestionKind, const std::string& text, bool okCancel) {
   const auto yes = okCancel ? QMessageBox::Ok : QMessageBox::Yes;
   const auto no = okCancel ? QMessageBox::Cancel : QMessageBox::No;
   return QMessageBox::question(owner_, QStringLiteral("KRAXManager"), FromGameText(text),
