@@ -36,7 +36,7 @@ QSize GameTreeView::sizeHint() const {
 
 void GameTreeView::FillTree() {
   // Each group is filled before it joins the tree, so the view takes in all its items at once.
-  carsGroup_ = MakeItem("Racing Cars", kImageCarsGroup, kCarsGroupCode);
+  carsGroup_ = MakeItem(ToGameText(tr("Racing Cars")), kImageCarsGroup, kCarsGroupCode);
   QFont bold = font();
   bold.setBold(true);
   carsGroup_->setFont(0, bold);
@@ -44,7 +44,7 @@ void GameTreeView::FillTree() {
   addTopLevelItem(carsGroup_);
   carsGroup_->setExpanded(true);
 
-  tracksGroup_ = MakeItem("Tracks", kImageTracksGroup, kTracksGroupCode);
+  tracksGroup_ = MakeItem(ToGameText(tr("Tracks")), kImageTracksGroup, kTracksGroupCode);
   FillTracks();
   addTopLevelItem(tracksGroup_);
   tracksGroup_->setExpanded(true);
