@@ -1,18 +1,10 @@
 #include "app/settings_file.h"
 
-#include "gamedata/hex_digits.h"
-#include "gamedata/ini_file.h"
-#include "platform/path.h"
+#include "gamedata/ini_lines.h"
+#include "platform/hex_digits.h"
 
 namespace krax {
 namespace {
-
-std::string_view Trim(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 // QSettings wrote section names with %XX escapes ("Recent%20File%20List").
 std::string PercentDecoded(std::string_view text) {
@@ -27,25 +19,6 @@ std::string PercentDecoded(std::string_view text) {
   }
   return out;
 }
-
-std::optional<std::string> SectionName(std::string_view line) {
-  line = Trim(line);
-  if (line.size() < 2 || line.front() != '[' || line.back() != ']') return std::nullopt;
-  return PercentDecoded(Trim(line.substr(1, line.size() - 2)));
-}
-
-// The name of a "name=value" line, or nullopt for comments and other lines.
-std::optional<std::string_view> NameOf(std::string_view line) {
-  const std::string_view trimmed = Trim(line);
-  if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#' || trimmed.front() == '[') {
-    return std::nullopt;
-  }
-  const std::size_t equals = line.find('=');
-  if (equals == std::string_view::npos) return std::nullopt;
-  return Trim(line.substr(0, equals));
-}
-
-std::string_view RawValue(std::string_view line) { return line.substr(line.find('=') + 1); }
 
 // A value as QSettings wrote it, decoded; the value as it stands
 // when QSettings could not have written it so.
@@ -75,90 +48,50 @@ std::string DecodeEarlierValue(std::string_view value) {
   return out;
 }
 
+// The settings file's rules: ";" and "#" comments, "[name]" lines with QSettings' escapes
+// in the name, every section of a name read, a value with a line break refused, LF line ends.
+constexpr IniSyntax kSettingsSyntax{.blanks = " \t",
+                                    .commentMarks = ";#",
+                                    .sectionClosesLine = true,
+                                    .decodeSectionName = PercentDecoded,
+                                    .firstSectionOnly = false,
+                                    .lineBreakInValue = IniSyntax::LineBreakInValue::kRefuse,
+                                    .blankLineBeforeNewSection = true,
+                                    .lineEnd = "\n"};
+
 }  // namespace
+
+SettingsFile::SettingsFile() : lines_(kSettingsSyntax) {}
 
 SettingsFile SettingsFile::Parse(std::string_view bytes) {
   SettingsFile file;
-  file.lines_ = SplitIniLines(bytes);
-  file.literal_ = file.lines_.empty() || file.lines_.front() == kLiteralMark;
-  if (!file.lines_.empty() && file.lines_.front() == kLiteralMark) file.lines_.erase(file.lines_.begin());
+  file.lines_ = IniLines::Parse(bytes, kSettingsSyntax);
+  std::vector<std::string>& lines = file.lines_.lines();
+  file.literal_ = lines.empty() || lines.front() == kLiteralMark;
+  if (!lines.empty() && lines.front() == kLiteralMark) lines.erase(lines.begin());
   return file;
 }
 
 std::optional<std::string> SettingsFile::get(std::string_view section, std::string_view name) const {
-  bool inSection = false;
-  for (const std::string& line : lines_) {
-    if (const auto sectionName = SectionName(line)) {
-      inSection = EqualsIgnoreCase(*sectionName, section);
-      continue;
-    }
-    if (!inSection) continue;
-    if (const auto lineName = NameOf(line); lineName && EqualsIgnoreCase(*lineName, name)) {
-      const std::string_view raw = RawValue(line);
-      return literal_ ? std::string(raw) : DecodeEarlierValue(raw);
-    }
-  }
-  return std::nullopt;
+  const std::optional<std::string_view> raw = lines_.rawValue(section, name);
+  if (!raw) return std::nullopt;
+  return literal_ ? std::string(*raw) : DecodeEarlierValue(*raw);
 }
 
 void SettingsFile::makeLiteral() {
   if (literal_) return;
-  for (std::string& line : lines_) {
-    if (SectionName(line) || !NameOf(line)) continue;
-    const std::size_t equals = line.find('=');
-    line = line.substr(0, equals + 1) + DecodeEarlierValue(RawValue(line));
-  }
+  lines_.rewriteValues(DecodeEarlierValue);
   literal_ = true;
 }
 
 bool SettingsFile::set(std::string_view section, std::string_view name, std::string_view value) {
-  if (value.find_first_of("\r\n") != std::string_view::npos) return false;
-  makeLiteral();
-  const std::string newLine = std::string(name) + "=" + std::string(value);
-  std::size_t insertAt = lines_.size();
-  bool inSection = false;
-  bool found = false;
-  for (std::size_t i = 0; i < lines_.size(); ++i) {
-    if (const auto sectionName = SectionName(lines_[i])) {
-      if (found) break;
-      inSection = EqualsIgnoreCase(*sectionName, section);
-      if (inSection) {
-        found = true;
-        insertAt = i + 1;
-      }
-      continue;
-    }
-    if (!inSection) continue;
-    if (const auto lineName = NameOf(lines_[i]); lineName && EqualsIgnoreCase(*lineName, name)) {
-      lines_[i] = newLine;
-      return true;
-    }
-    if (!Trim(lines_[i]).empty()) insertAt = i + 1;  // after the section's last non-blank line
-  }
-  if (found) {
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), newLine);
-    return true;
-  }
-  if (!lines_.empty() && !Trim(lines_.back()).empty()) lines_.emplace_back();
-  lines_.push_back("[" + std::string(section) + "]");
-  lines_.push_back(newLine);
-  return true;
+  makeLiteral();  // a refused value leaves the bytes as they were: serialize makes them literal too
+  return lines_.set(section, name, value);
 }
 
 void SettingsFile::remove(std::string_view section, std::string_view name) {
   makeLiteral();
-  bool inSection = false;
-  for (std::size_t i = 0; i < lines_.size(); ++i) {
-    if (const auto sectionName = SectionName(lines_[i])) {
-      inSection = EqualsIgnoreCase(*sectionName, section);
-      continue;
-    }
-    if (!inSection) continue;
-    if (const auto lineName = NameOf(lines_[i]); lineName && EqualsIgnoreCase(*lineName, name)) {
-      lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(i));
-      --i;
-    }
-  }
+  lines_.remove(section, name);
 }
 
 std::string SettingsFile::serialize() const {
@@ -167,12 +100,7 @@ std::string SettingsFile::serialize() const {
     literal.makeLiteral();
     return literal.serialize();
   }
-  std::string bytes = std::string(kLiteralMark) + "\n";
-  for (const std::string& line : lines_) {
-    bytes += line;
-    bytes += '\n';
-  }
-  return bytes;
+  return std::string(kLiteralMark) + "\n" + lines_.serialize();
 }
 
 }  // namespace krax

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "gamedata/ini_lines.h"
+
 namespace krax {
 
 class SettingsFile {
@@ -21,6 +23,7 @@ class SettingsFile {
   // The first line of a file written by this program.
   static constexpr const char* kLiteralMark = "; KRAXManager settings: every value is kept as written, up to the end of its line";
 
+  SettingsFile();
   static SettingsFile Parse(std::string_view bytes);
 
   // The value of `name` in `section` (names compared ignoring ASCII case), or nullopt.
@@ -34,7 +37,7 @@ class SettingsFile {
 
  private:
   void makeLiteral();  // rewrites every value of a QSettings-written file as it reads
-  std::vector<std::string> lines_;
+  IniLines lines_;
   bool literal_ = true;
 };
 

@@ -16,7 +16,7 @@ enum class ArchiveStatus {
   // Reading.
   kCabinetOpenFailed,   // the cabinet file could not be opened
   kNotACabinet,         // signature is not "MSCF"
-  kBadVersion,          // version is not 0x0103
+  kBadVersion,          // version is not kCabVersion (1.3)
   kDamaged,             // a record, name, block, checksum or seek is bad
   kDecompressFailed,    // a block does not decompress to its size, or no decompressor
   kTargetFailed,        // a target file could not be written or finished

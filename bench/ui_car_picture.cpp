@@ -30,7 +30,7 @@ using namespace krax;
 class SilentPrompts : public Prompts {
  public:
   void Message(const std::string&) override {}
-  bool Question(const std::string&, bool) override { return false; }
+  bool Question(QuestionKind, const std::string&, bool) override { return false; }
   void Status(const std::string&) override {}
   void Busy(bool) override {}
   std::string ChooseFolder(const std::string&) override { return {}; }

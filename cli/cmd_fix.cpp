@@ -55,7 +55,7 @@ int RunFix(Context& context, const std::vector<std::string>& args) {
     return kExitFailure;
   }
   TerminalPrompts prompts(context, yes);
-  if (!prompts.Question("Fix these errors?", true)) return kExitFailure;
+  if (!prompts.Question(QuestionKind::kGoOn, "Fix these errors?", true)) return kExitFailure;
   const FixRun run = RunCarFixes(game, plan, [&game] { LoadCars(game); });
   context.out << run.details;
   return ReportResult(context, run.result);

@@ -33,7 +33,7 @@ class InstallPrompts : public TerminalPrompts {
     out << "Destination: " << TerminalSafe(state.destinationBase) << " / "
         << (state.id.empty() ? "(no ID: use --id)" : TerminalSafe(state.id)) << '\n' << std::flush;
     shown_ = true;
-    if (!Question("Install these files?", true)) return false;
+    if (!Question(QuestionKind::kInstall, "Install these files?", true)) return false;
     return !state.accept || state.accept(state);
   }
 

@@ -9,7 +9,7 @@
 
 #include "cli/command.h"
 #include "gamedata/code_page.h"
-#include "gamedata/hex_digits.h"
+#include "platform/hex_digits.h"
 
 namespace krax::cli {
 

@@ -45,7 +45,7 @@ void TerminalPrompts::Message(const std::string& text) {
   context_.err << TerminalSafeLines(text) << '\n';
 }
 
-bool TerminalPrompts::Question(const std::string& text, bool okCancel) {
+bool TerminalPrompts::Question(QuestionKind, const std::string& text, bool okCancel) {
   EndStatusLine();
   if (assumeYes_) {
     context_.err << text << " [yes: --yes]\n";
@@ -102,7 +102,7 @@ bool TerminalPrompts::ConfirmPlan(const std::string& question, const std::string
   context_.out << plan;
   if (!plan.empty() && plan.back() != '\n') context_.out << '\n';
   context_.out << std::flush;
-  return Question(question, true);
+  return Question(QuestionKind::kGoOn, question, true);
 }
 
 bool TakeYesOption(std::vector<std::string>& args) {

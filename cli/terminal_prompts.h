@@ -20,12 +20,12 @@ bool TakeYesOption(std::vector<std::string>& args);
 
 class TerminalPrompts : public Prompts {
  public:
-  // `assumeYes`: every question is answered yes without asking (--yes).
+  // `assumeYes`: every question, whatever its kind, is answered yes without asking (--yes).
   TerminalPrompts(Context& context, bool assumeYes);
   ~TerminalPrompts() override;
 
   void Message(const std::string& text) override;
-  bool Question(const std::string& text, bool okCancel = false) override;
+  bool Question(QuestionKind kind, const std::string& text, bool okCancel = false) override;
   void Status(const std::string& text) override;
   void Busy(bool) override {}
   // kraxctl takes paths as arguments: the choosers answer empty, as a cancelled one does.

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "gamedata/hex_digits.h"
+#include "platform/hex_digits.h"
 
 namespace krax::cli {
 

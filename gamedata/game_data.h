@@ -44,7 +44,7 @@ class GameData {
 
   // --- Car record and car table ---
   // Loads the archive named by archivePath of `slot` into it (the caller has reset the slot
-  // and set archivePath). False when slot > 999 or the archive cannot be opened.
+  // and set archivePath). False when slot > CarTable::kMaxCars or the archive cannot be opened.
   bool LoadCar(std::size_t slot);
   // Value n of the car's carp.txt ("" without carp.txt or value).
   std::string ReadCarpValue(int n, std::size_t slot) const;

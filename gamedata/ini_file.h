@@ -8,10 +8,13 @@
 #include <string_view>
 #include <vector>
 
+#include "gamedata/ini_lines.h"
+
 namespace krax {
 
 class IniFile {
  public:
+  IniFile();
   // Any bytes parse: lines are split at LF (a CR before it is dropped); lines that are
   // neither a section header nor hold "=" are kept but carry no value.
   static IniFile Parse(std::string_view bytes);
@@ -19,18 +22,14 @@ class IniFile {
   // The value of the first `key` in the first section named `section`, or nullopt.
   std::optional<std::string> get(std::string_view section, std::string_view key) const;
   // Replaces the key's line, or adds the key at the end of its section, or adds the section
-  // at the end of the file.
+  // at the end of the file. A value holding a line break is kept up to the break.
   void set(std::string_view section, std::string_view key, std::string_view value);
   // The file's bytes, every line ended by CR LF.
   std::string serialize() const;
 
  private:
-  std::vector<std::string> lines_;
+  IniLines lines_;
 };
-
-// The lines of an INI file's bytes: split at LF, a CR before it dropped; no line for the
-// end of the last one.
-std::vector<std::string> SplitIniLines(std::string_view bytes);
 
 // The value of `key` in `section` of the INI file at `path` (used as spelled), or nullopt
 // when the file, the section or the key is missing.

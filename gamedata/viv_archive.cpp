@@ -180,7 +180,7 @@ bool PatchVivEntries(std::string_view path, const VivDirectory& directory,
                          std::uint64_t{position} + bytes.size() <= static_cast<std::uint64_t>(entry.size);
     const std::uint64_t at = static_cast<std::uint64_t>(entry.offset) + position;
     if (!inEntry || at + bytes.size() > fileSize) {
-      ok = false;  // the directory no longer matches the file: write nothing
+      ok = false;  // the directory does not match the file as it is now: write nothing
       break;
     }
     targets.push_back(at);

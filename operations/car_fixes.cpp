@@ -338,7 +338,7 @@ OperationResult FixCarErrors(GameData& data, Prompts& prompts, const std::vector
   if (!plan.hasChanges()) {
     return {OperationStatus::kFailed, command, "Nothing can be fixed:\n" + plan.text()};
   }
-  if (!prompts.Question(FixQuestion(plan), true)) {
+  if (!prompts.Question(QuestionKind::kGoOn, FixQuestion(plan), true)) {
     return {OperationStatus::kCancelled, command, {}};
   }
   prompts.Busy(true);

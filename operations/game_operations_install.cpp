@@ -55,7 +55,7 @@ bool AcceptDestination(Prompts& prompts, const InstallDialogState& state, const 
     return false;
   }
   if (IsFolder(destination) && !ListFolder(destination).empty()) {
-    return prompts.Question("The folder " + destination +
+    return prompts.Question(QuestionKind::kInstallIntoUsedFolder, "The folder " + destination +
                             " already exists and holds other files. Install into it anyway?");
   }
   return true;

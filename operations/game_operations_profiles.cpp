@@ -34,7 +34,7 @@ OperationResult GameOperations::SaveProfile(const std::string& name) {
     return Result(OperationStatus::kFailed, kCommand, problem);
   }
   const ProfileStore store(profileFolder_);
-  if (store.exists(name) && !prompts_.Question("There is a profile \"" + name + "\" already. Replace it?")) {
+  if (store.exists(name) && !prompts_.Question(QuestionKind::kReplaceProfile, "There is a profile \"" + name + "\" already. Replace it?")) {
     return Result(OperationStatus::kCancelled, kCommand, {});
   }
   data_.gameFolder = settings_.KRAXPath;
@@ -67,7 +67,7 @@ OperationResult GameOperations::ApplyStockGame() {
     // The way back: the state before, kept as a profile.
     const ProfileStore store(profileFolder_);
     const std::string before = BeforeStockName(store);
-    if (prompts_.Question("Save the cars and tracks as they are now as profile \"" + before +
+    if (prompts_.Question(QuestionKind::kSaveStateBeforeStockGame, "Save the cars and tracks as they are now as profile \"" + before +
                           "\" first, so that you can come back to them?")) {
       if (const std::string problem = store.save(before, state.profile); !problem.empty()) {
         return Result(OperationStatus::kFailed, kCommand, problem + " The game was not changed.");

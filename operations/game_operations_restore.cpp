@@ -233,7 +233,7 @@ OperationResult GameOperations::OpenStringEditor() {
   }
   // A damaged file loses the strings that point outside it when saved: ask before editing.
   const bool saveDamaged = data_.GameTextTable.damaged();
-  if (saveDamaged && !prompts_.Question(kSaveDamagedGameTextQuestion)) {
+  if (saveDamaged && !prompts_.Question(QuestionKind::kSaveDamagedGameText, kSaveDamagedGameTextQuestion)) {
     return {OperationStatus::kCancelled, command, {}};
   }
   prompts_.Busy(true);

@@ -22,7 +22,7 @@ OperationResult SetPoliceFlag(GameData& data, Prompts& prompts, std::size_t slot
   }
   const std::string name = GameTextToUtf8(car.name.value_or(""));
   const std::string question = police ? "Make \"" + name + "\" a police car?" : "Make \"" + name + "\" no police car?";
-  if (!prompts.Question(question, true)) return {OperationStatus::kCancelled, command, {}};
+  if (!prompts.Question(QuestionKind::kGoOn, question, true)) return {OperationStatus::kCancelled, command, {}};
   const std::uint16_t value = police ? 1 : 0;
   if (!WriteFedataField(car, FedataRecord::kPoliceOffset, value)) {
     return {OperationStatus::kFailed, command, "The police flag could not be written to " + car.archivePath + "."};

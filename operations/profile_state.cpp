@@ -156,7 +156,7 @@ OperationResult ApplyProfilePlan(Operations& operations, Prompts& prompts, const
     prompts.Report(title + ": the game is in this state already.", notes);
     return {OperationStatus::kDone, command, {}};
   }
-  if (!prompts.Question(DescribePlan(title, plan) + "\nMake these changes?")) return {OperationStatus::kCancelled, command, {}};
+  if (!prompts.Question(QuestionKind::kGoOn, DescribePlan(title, plan) + "\nMake these changes?")) return {OperationStatus::kCancelled, command, {}};
   prompts.Busy(true);
   std::string details;
   int failed = 0;

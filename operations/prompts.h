@@ -11,6 +11,21 @@
 namespace krax {
 
 struct InstallDialogState;
+
+// What a question asks. Front ends and test scripts that answer without a user choose the
+// answer by the kind; the text is what the user reads.
+enum class QuestionKind {
+  kGoOn,                      // go on with the changes the question (or its plan) lists
+  kInstall,                   // install the files shown
+  kInstallIntoUsedFolder,     // the install's folder exists and holds other files: use it anyway
+  kReplaceProfile,            // a profile of that name exists: replace it
+  kDeleteProfile,             // delete a saved profile
+  kWriteTakenSerialNumber,    // another car holds that serial number: write it anyway
+  kDeleteForGood,             // no trash can take the folder: delete it for good
+  kSaveDamagedGameText,       // save a damaged game text file, losing what points outside it
+  kSaveStateBeforeStockGame,  // keep the cars and tracks as they are as a profile first
+  kChooseGameFolder,          // no game folder is set: choose one now
+};
 // How far a long copy has come, for a progress display.
 struct ProgressState {
   std::uint64_t filesDone = 0, filesTotal = 0;
@@ -24,8 +39,9 @@ class Prompts {
 
   // A message box with OK only.
   virtual void Message(const std::string& text) = 0;
-  // A question; true for Yes/OK, false for No/Cancel. `okCancel` picks the OK/Cancel pair.
-  virtual bool Question(const std::string& text, bool okCancel = false) = 0;
+  // A question of `kind`; true for Yes/OK, false for No/Cancel. `okCancel` picks the
+  // OK/Cancel pair.
+  virtual bool Question(QuestionKind kind, const std::string& text, bool okCancel = false) = 0;
   // The main window's status line: short results and progress texts.
   virtual void Status(const std::string& text) = 0;
   // Busy cursor on/off around long work.
@@ -60,7 +76,7 @@ class Prompts {
   // line per thing; `question` asks whether to go on. True to go on. The window shows the
   // plan in the question's box, kraxctl prints it on standard output before asking.
   virtual bool ConfirmPlan(const std::string& question, const std::string& plan) {
-    return Question(plan.empty() ? question : question + "\n\n" + plan);
+    return Question(QuestionKind::kGoOn, plan.empty() ? question : question + "\n\n" + plan);
   }
   // The string editor: `text` holds `lines` lines, each ended by '\n'. Returns the edited text
   // (still `lines` lines) on OK, nullopt on Cancel or where no editor can be shown.

@@ -6,7 +6,7 @@ namespace krax {
 bool Prompts::ShowInstallDialog(InstallDialogState& state) {
   std::string text = "Install these files into " + state.destinationBase + " as " + state.id + "?";
   for (const std::string& file : state.files) text += "\n  " + file;
-  if (!Question(text, true)) return false;
+  if (!Question(QuestionKind::kInstall, text, true)) return false;
   return !state.accept || state.accept(state);
 }
 

@@ -84,7 +84,7 @@ OperationResult RemoveOne(GameData& data, Prompts& prompts, const Target& target
             "Moved " + target.label + " to the trash" + (active ? " (the slot is on \"Original\" now)." : ".")};
   }
   if (trashed.status == TrashStatus::kFailed) return Failed("Could not remove " + target.label + ": " + trashed.problem + ".");
-  if (!prompts.Question("There is no trash for " + target.folder + ": " + trashed.problem + ".\n\nDelete " +
+  if (!prompts.Question(QuestionKind::kDeleteForGood, "There is no trash for " + target.folder + ": " + trashed.problem + ".\n\nDelete " +
                         target.label + " for good? This cannot be undone.")) {
     return {OperationStatus::kCancelled, kCommand, target.label + " was not removed."};
   }
@@ -119,7 +119,7 @@ OperationResult RemoveAddOns(GameData& data, Prompts& prompts, const std::vector
                 "\nTheir folders go to the trash, from where your file manager can bring them back.";
   if (anyActive) question += "\nAn active track is first switched back to \"Original\".";
   if (!refused.empty()) question += "\n\nThese stay where they are:\n" + refused;
-  if (!prompts.Question(question)) return {OperationStatus::kCancelled, kCommand, {}};
+  if (!prompts.Question(QuestionKind::kGoOn, question)) return {OperationStatus::kCancelled, kCommand, {}};
 
   if (targets.size() == 1 && refused.empty()) return RemoveOne(data, prompts, targets[0]);
   std::string details = refused;

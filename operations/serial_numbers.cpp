@@ -56,7 +56,7 @@ OperationResult WriteSerialNumber(GameData& data, Prompts& prompts, std::size_t 
     return {OperationStatus::kFailed, kWriteCommand, "Please enter a serial number from 0 to 65535."};
   }
   if (data.FindCarBySerial(value, static_cast<long long>(slot)) >= 0 &&
-      !prompts.Question("Serial Number Exist. Write it?", /*okCancel=*/true)) {
+      !prompts.Question(QuestionKind::kWriteTakenSerialNumber, "Serial Number Exist. Write it?", /*okCancel=*/true)) {
     return {OperationStatus::kCancelled, kWriteCommand, {}};
   }
   if (!data.WriteCarSerial(slot, value)) {

@@ -10,6 +10,7 @@
 
 #include "platform/file_system.h"
 #include "platform/game_installations.h"
+#include "platform/hex_digits.h"
 #include "platform/path.h"
 #include "platform/real_path.h"
 #include "platform/utf8.h"
@@ -17,13 +18,6 @@
 namespace krax {
 
 namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 // Reads an escaped registry text from `text` starting at `pos`, up to `end` (a closing
 // quote or ']'), unescaping \\ \" \n \r \t \0 and \xHHHH. Leaves `pos` on the terminator;
@@ -47,8 +41,8 @@ bool ReadEscaped(std::string_view text, std::size_t& pos, char end, std::string&
       case 'x': {
         unsigned value = 0;
         int digits = 0;
-        while (digits < 4 && pos < text.size() && HexDigit(text[pos]) >= 0) {
-          value = value * 16 + static_cast<unsigned>(HexDigit(text[pos++]));
+        while (digits < 4 && pos < text.size() && HexDigitValue(text[pos]) >= 0) {
+          value = value * 16 + static_cast<unsigned>(HexDigitValue(text[pos++]));
           ++digits;
         }
         AppendUtf8(out, value);

@@ -14,6 +14,7 @@
 #include <ctime>
 #include <optional>
 
+#include "platform/hex_digits.h"
 #include "platform/path.h"
 #include "platform/unique_fd.h"
 
@@ -43,7 +44,6 @@ std::optional<dev_t> DeviceOf(const std::string& path) {
 
 // "%xx" for every byte outside the unreserved characters and "/", as a URI path wants it.
 std::string EscapePath(const std::string& path) {
-  static const char* kHex = "0123456789ABCDEF";
   std::string out;
   for (unsigned char c : path) {
     if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
@@ -51,8 +51,7 @@ std::string EscapePath(const std::string& path) {
       out += static_cast<char>(c);
     } else {
       out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
+      AppendHexByte(out, c, HexCase::kUpper);
     }
   }
   return out;

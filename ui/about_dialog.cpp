@@ -14,44 +14,44 @@ namespace krax::ui {
 
 QString AboutText() {
   QStringList lines = {
-      QStringLiteral("Features:"),
-      QStringLiteral(" - Manage cars (install new, enable, disable, launch car edit, restore from CD)"),
-      QStringLiteral(" - Manage tracks (install new, switch, launch track edit, restore from CD)"),
-      QStringLiteral(" - Support for ZIP and CAB files to install."),
-      QStringLiteral(" - Support for compres tracks and cars."),
-      QStringLiteral(" - Fixing serial numbers, FeData only"),
-      QStringLiteral(" - KRAX String Editing"),
-      QStringLiteral(" - Launch KRAX"),
-      QStringLiteral("Next Release:"),
-      QStringLiteral(" - Corecting errors (Duplicate ser.nums etc..)."),
-      QStringLiteral(" - Enabling/disabling traffic and police cars."),
-      QStringLiteral(" - View of screenshot of car in jpg, tga or texture on right bottom."),
-      QStringLiteral("Some Tips:"),
-      QStringLiteral(" - Left double click on car to disable/enable it"),
-      QStringLiteral(" - Right double click to launch car edit on it"),
-      QStringLiteral(" - Left double click on track to switch it."),
-      QStringLiteral(" - If You reinstall KRAX on diferent location, use 'default' buttons on options."),
-      QStringLiteral(" - Try Cabinet files and check file size!"),
+      AboutDialog::tr("Features:"),
+      AboutDialog::tr(" - Manage cars (install new, enable, disable, launch car edit, restore from CD)"),
+      AboutDialog::tr(" - Manage tracks (install new, switch, launch track edit, restore from CD)"),
+      AboutDialog::tr(" - Support for ZIP and CAB files to install."),
+      AboutDialog::tr(" - Support for compres tracks and cars."),
+      AboutDialog::tr(" - Fixing serial numbers, FeData only"),
+      AboutDialog::tr(" - KRAX String Editing"),
+      AboutDialog::tr(" - Launch KRAX"),
+      AboutDialog::tr("Next Release:"),
+      AboutDialog::tr(" - Corecting errors (Duplicate ser.nums etc..)."),
+      AboutDialog::tr(" - Enabling/disabling traffic and police cars."),
+      AboutDialog::tr(" - View of screenshot of car in jpg, tga or texture on right bottom."),
+      AboutDialog::tr("Some Tips:"),
+      AboutDialog::tr(" - Left double click on car to disable/enable it"),
+      AboutDialog::tr(" - Right double click to launch car edit on it"),
+      AboutDialog::tr(" - Left double click on track to switch it."),
+      AboutDialog::tr(" - If You reinstall KRAX on diferent location, use 'default' buttons on options."),
+      AboutDialog::tr(" - Try Cabinet files and check file size!"),
       QString(),
-      QStringLiteral("Credits:"),
-      QStringLiteral(" KRAXManager, the car and track manager for KRAX."),
-      QStringLiteral(" Zip files are read and written with zlib %1 and minizip.")
+      AboutDialog::tr("Credits:"),
+      AboutDialog::tr(" KRAXManager, the car and track manager for KRAX."),
+      AboutDialog::tr(" Zip files are read and written with zlib %1 and minizip.")
           .arg(QString::fromLatin1(zlibVersion())),
-      QStringLiteral(" The window is built with Qt %1.").arg(QString::fromLatin1(qVersion())),
-      QStringLiteral(" Cabinet files are packed and unpacked by KRAXManager's own code."),
+      AboutDialog::tr(" The window is built with Qt %1.").arg(QString::fromLatin1(qVersion())),
+      AboutDialog::tr(" Cabinet files are packed and unpacked by KRAXManager's own code."),
   };
   return lines.join(QLatin1Char('\n'));
 }
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("AboutDialog"));
-  setWindowTitle(QStringLiteral("About KRAXManager"));
+  setWindowTitle(tr("About KRAXManager"));
   auto* column = new QVBoxLayout(this);
 
   auto* top = new QHBoxLayout();
   auto* icon = new QLabel(this);
   icon->setPixmap(ProgramIcon().pixmap(32, 32));
-  auto* version = new QLabel(QStringLiteral("KRAXManager Version 1.0beta"), this);
+  auto* version = new QLabel(tr("KRAXManager Version 1.0beta"), this);
   version->setObjectName(QStringLiteral("versionLabel"));
   QFont bigger = version->font();
   bigger.setBold(true);

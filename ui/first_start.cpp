@@ -1,5 +1,6 @@
 #include "ui/first_start.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
 #include <exception>
@@ -11,11 +12,17 @@
 #include "ui/tree_model_logic.h"
 
 namespace krax::ui {
+namespace {
+
+// The first start's own texts, translated.
+QString Tr(const char* text) { return QCoreApplication::translate("krax::ui::FirstStart", text); }
+
+}  // namespace
 
 std::string PrepareDemoInstallation(QString& problem) {
   const QString base = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
   if (base.isEmpty()) {
-    problem = QStringLiteral("There is no folder for the demo installation.");
+    problem = Tr("There is no folder for the demo installation.");
     return {};
   }
   const std::string dir = ToGameText(QDir(base).filePath(QStringLiteral("demo")));
@@ -23,7 +30,7 @@ std::string PrepareDemoInstallation(QString& problem) {
     try {
       MakeDemoInstallation(dir);
     } catch (const std::exception& error) {
-      problem = QStringLiteral("The demo installation could not be made: %1").arg(QString::fromLocal8Bit(error.what()));
+      problem = Tr("The demo installation could not be made: %1").arg(QString::fromLocal8Bit(error.what()));
       return {};
     }
   }
@@ -34,13 +41,13 @@ StartGame ChooseStartGame(Settings& settings, const SettingsStore& store, Prompt
                           const std::function<std::string(QString& problem)>& prepareDemo) {
   StartGame start;
   if (!settings.KRAXPath.empty()) return start;
-  if (ask && prompts.Question(kChooseGameQuestion)) {
-    const std::string folder = WithoutTrailingSeparator(prompts.ChooseFolder("Select KRAX folder"));
+  if (ask && prompts.Question(QuestionKind::kChooseGameFolder, ToGameText(Tr(kChooseGameQuestion)))) {
+    const std::string folder = WithoutTrailingSeparator(prompts.ChooseFolder(ToGameText(Tr("Select KRAX folder"))));
     if (!folder.empty()) {
       settings.KRAXPath = folder;
       if (settings.ArchiveFolder.empty()) settings.ArchiveFolder = folder;  // its default, the game folder
       if (!SaveSettings(store, settings, {"KRAXPath"})) {
-        prompts.Message("The game folder could not be saved; it applies until KRAXManager ends.");
+        prompts.Message(ToGameText(Tr("The game folder could not be saved; it applies until KRAXManager ends.")));
       }
       return start;
     }

@@ -36,7 +36,7 @@ QSize GameTreeView::sizeHint() const {
 
 void GameTreeView::FillTree() {
   // Each group is filled before it joins the tree, so the view takes in all its items at once.
-  carsGroup_ = MakeItem("Racing Cars", kImageCarsGroup, kCarsGroupItem);
+  carsGroup_ = MakeItem(ToGameText(tr("Racing Cars")), kImageCarsGroup, kCarsGroupItem);
   QFont bold = font();
   bold.setBold(true);
   carsGroup_->setFont(0, bold);
@@ -44,7 +44,7 @@ void GameTreeView::FillTree() {
   addTopLevelItem(carsGroup_);
   carsGroup_->setExpanded(true);
 
-  tracksGroup_ = MakeItem("Tracks", kImageTracksGroup, kTracksGroupItem);
+  tracksGroup_ = MakeItem(ToGameText(tr("Tracks")), kImageTracksGroup, kTracksGroupItem);
   FillTracks();
   addTopLevelItem(tracksGroup_);
   tracksGroup_->setExpanded(true);

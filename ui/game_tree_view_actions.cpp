@@ -33,9 +33,9 @@ QMenu* GameTreeView::itemMenu(QTreeWidgetItem* item) {
   QAction* primary = nullptr;
   if (isCar) {
     const bool enabled = data_.CarTable[ref.index].enabled != 0;
-    primary = menu->addAction(enabled ? QStringLiteral("Disable Car") : QStringLiteral("Enable Car"));
+    primary = menu->addAction(enabled ? tr("Disable Car") : tr("Enable Car"));
   } else {
-    primary = menu->addAction(QStringLiteral("Switch Slot To This Track"));
+    primary = menu->addAction(tr("Switch Slot To This Track"));
     primary->setEnabled(ItemImage(item) != kImageTrackActive);
   }
   primary->setObjectName(QStringLiteral("primaryAction"));
@@ -43,13 +43,13 @@ QMenu* GameTreeView::itemMenu(QTreeWidgetItem* item) {
     select();
     LeftDoubleClick();
   });
-  QAction* edit = menu->addAction(isCar ? QStringLiteral("Open In Car Editor") : QStringLiteral("Open In Track Editor"));
+  QAction* edit = menu->addAction(isCar ? tr("Open In Car Editor") : tr("Open In Track Editor"));
   edit->setObjectName(QStringLiteral("editAction"));
   connect(edit, &QAction::triggered, this, [this, select] {
     select();
     RightDoubleClick();
   });
-  QAction* remove = menu->addAction(QStringLiteral("Remove"));
+  QAction* remove = menu->addAction(tr("Remove"));
   remove->setObjectName(QStringLiteral("removeAction"));
   remove->setShortcut(QKeySequence::Delete);  // shown in the menu; the tree takes the key itself
   remove->setShortcutContext(Qt::WidgetShortcut);

@@ -37,14 +37,14 @@ QMenu* GameTreeView::selectionMenu() {
     return a;
   };
   const std::size_t count = selectedItemRefs().size();
-  add(QStringLiteral("Enable Cars"), "enableSelectedAction", [this] { SetSelectedCarsEnabled(true); });
-  add(QStringLiteral("Disable Cars"), "disableSelectedAction", [this] { SetSelectedCarsEnabled(false); });
-  QAction* remove = add(QStringLiteral("Remove %1 Items").arg(count), "removeSelectedAction", [this] { RemoveSelected(); });
+  add(tr("Enable Cars"), "enableSelectedAction", [this] { SetSelectedCarsEnabled(true); });
+  add(tr("Disable Cars"), "disableSelectedAction", [this] { SetSelectedCarsEnabled(false); });
+  QAction* remove = add(tr("Remove %1 Items").arg(count), "removeSelectedAction", [this] { RemoveSelected(); });
   remove->setShortcut(QKeySequence::Delete);
   remove->setShortcutContext(Qt::WidgetShortcut);
   menu->addSeparator();
-  add(QStringLiteral("Create Zip Of Each"), "zipSelectedAction", [this] { PackSelected(false); });
-  add(QStringLiteral("Create Cabinet Of Each"), "cabinetSelectedAction", [this] { PackSelected(true); });
+  add(tr("Create Zip Of Each"), "zipSelectedAction", [this] { PackSelected(false); });
+  add(tr("Create Cabinet Of Each"), "cabinetSelectedAction", [this] { PackSelected(true); });
   return menu;
 }
 
@@ -60,16 +60,17 @@ void GameTreeView::SetSelectedCarsEnabled(bool enabled) {
       ++changed;
     } else {
       const CarRecord& car = data_.CarTable[ref.index];
-      problems += (result.message.empty() ? car.name.value_or(kNoFedataName) + ": failed" : result.message) + "\n";
+      const std::string failed = car.name.value_or(kNoFedataName) + ToGameText(tr(": failed"));
+      problems += (result.message.empty() ? failed : result.message) + "\n";
     }
   }
   RefreshCarImages();
   emit carCountReported(data_.EnabledCarCount);
-  const std::string verb = enabled ? "Enabled " : "Disabled ";
-  emit operationFinished(Combined(enabled ? "Enable Cars" : "Disable Cars",
-                                  verb + std::to_string(changed) + " of " + std::to_string(cars) + " selected cars" +
-                                      (changed < cars && problems.empty() ? " (the others were already)." : "."),
-                                  problems));
+  const QString done = (enabled ? tr("Enabled %1 of %2 selected cars") : tr("Disabled %1 of %2 selected cars"))
+                           .arg(changed)
+                           .arg(cars) +
+                       (changed < cars && problems.empty() ? tr(" (the others were already).") : QStringLiteral("."));
+  emit operationFinished(Combined(enabled ? "Enable Cars" : "Disable Cars", ToGameText(done), problems));
 }
 
 void GameTreeView::RemoveSelected() {
@@ -100,12 +101,12 @@ void GameTreeView::PackSelected(bool cabinet) {
     if (result.done()) {
       ++made;
     } else if (result.status != OperationStatus::kCancelled) {
-      problems += name + ": " + (result.message.empty() ? std::string("failed") : result.message) + "\n";
+      problems += name + ": " + (result.message.empty() ? ToGameText(tr("failed")) : result.message) + "\n";
     }
   }
   const int total = static_cast<int>(refs.size());
   emit operationFinished(Combined(cabinet ? "Create Cabinet" : "Create Zip",
-                                  "Created " + std::to_string(made) + " of " + std::to_string(total) + " archives.",
+                                  ToGameText(tr("Created %1 of %2 archives.").arg(made).arg(total)),
                                   problems));
 }
 

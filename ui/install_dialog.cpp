@@ -34,8 +34,8 @@ InstallDialog::InstallDialog(InstallDialogState& state, Prompts& prompts, QWidge
   connect(browseButton_, &QPushButton::clicked, this, &InstallDialog::BrowseDestination);
 
   auto* top = new QGridLayout;
-  top->addWidget(new QLabel(QStringLiteral("ID:"), this), 0, 0);
-  top->addWidget(new QLabel(QStringLiteral("Destination base directory:"), this), 0, 1);
+  top->addWidget(new QLabel(tr("ID:"), this), 0, 0);
+  top->addWidget(new QLabel(tr("Destination base directory:"), this), 0, 1);
   top->addWidget(idEdit_, 1, 0);
   auto* destination = new QHBoxLayout;
   destination->setSpacing(2);
@@ -47,13 +47,13 @@ InstallDialog::InstallDialog(InstallDialogState& state, Prompts& prompts, QWidge
 
   lengthLine_ = new QLabel(FromGameText(state.lengthLine), this);
   lengthLine_->setObjectName(QStringLiteral("lengthLine"));
-  activate_ = new QCheckBox(QStringLiteral("Activate it"), this);
+  activate_ = new QCheckBox(tr("Activate it"), this);
   activate_->setObjectName(QStringLiteral("activateBox"));
-  activate_->setToolTip(QStringLiteral("Make the new track the slot's active track once it is installed"));
+  activate_->setToolTip(tr("Make the new track the slot's active track once it is installed"));
   activate_->setChecked(state.activate);
   activate_->setVisible(state.offerActivate);
   auto* filesRow = new QHBoxLayout;
-  filesRow->addWidget(new QLabel(QStringLiteral("Files:"), this));
+  filesRow->addWidget(new QLabel(tr("Files:"), this));
   filesRow->addWidget(lengthLine_);
   filesRow->addStretch(1);
   filesRow->addWidget(activate_);

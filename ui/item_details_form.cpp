@@ -40,13 +40,13 @@ QLineEdit* ReadOnlyBox(const char* objectName, QWidget* parent) {
 }
 
 QLabel* Label(const char* text, const char* objectName, QWidget* parent) {
-  auto* label = new QLabel(QString::fromLatin1(text), parent);
+  auto* label = new QLabel(ItemDetailsForm::tr(text), parent);
   label->setObjectName(QString::fromLatin1(objectName));
   return label;
 }
 
 QPushButton* Button(const char* text, const char* objectName, QWidget* parent) {
-  auto* button = new QPushButton(QString::fromLatin1(text), parent);
+  auto* button = new QPushButton(ItemDetailsForm::tr(text), parent);
   button->setObjectName(QString::fromLatin1(objectName));
   return button;
 }
@@ -82,20 +82,20 @@ void ItemDetailsForm::BuildControls() {
 
   // Names: Name, Directory, Manufacturer, Model with the ID and the police flag at the right.
   auto* names = new QGridLayout();
-  nameLabel_ = Label("Name:", "nameLabel", page);
+  nameLabel_ = Label(QT_TR_NOOP("Name:"), "nameLabel", page);
   nameEdit_ = ReadOnlyBox("nameEdit", page);
-  restoreButton_ = Button("Restore From CD", "restoreButton", page);
-  directoryLabel_ = Label("Directory:", "directoryLabel", page);
+  restoreButton_ = Button(QT_TR_NOOP("Restore From CD"), "restoreButton", page);
+  directoryLabel_ = Label(QT_TR_NOOP("Directory:"), "directoryLabel", page);
   directoryEdit_ = ReadOnlyBox("directoryEdit", page);
-  manufacturerLabel_ = Label("Manufactor:", "manufacturerLabel", page);
+  manufacturerLabel_ = Label(QT_TR_NOOP("Manufactor:"), "manufacturerLabel", page);
   manufacturerEdit_ = ReadOnlyBox("manufacturerEdit", page);
-  modelLabel_ = Label("Model:", "modelLabel", page);
+  modelLabel_ = Label(QT_TR_NOOP("Model:"), "modelLabel", page);
   modelEdit_ = ReadOnlyBox("modelEdit", page);
-  idLabel_ = Label("ID:", "idLabel", page);
+  idLabel_ = Label(QT_TR_NOOP("ID:"), "idLabel", page);
   idEdit_ = ReadOnlyBox("idEdit", page);
   idEdit_->setMaxLength(8);
   idEdit_->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("WWWWWW")) + 12);
-  policeCheck_ = new QCheckBox(QStringLiteral("Police Car: "), page);
+  policeCheck_ = new QCheckBox(tr("Police Car: "), page);
   policeCheck_->setObjectName(QStringLiteral("policeCheck"));
   policeCheck_->setLayoutDirection(Qt::RightToLeft);  // label before the box
   policeCheck_->setEnabled(false);  // editable for a car with front-end data
@@ -116,27 +116,27 @@ void ItemDetailsForm::BuildControls() {
 
   // Serial numbers, class, speeds and mass side by side.
   auto* middle = new QHBoxLayout();
-  auto* serialGroup = new QGroupBox(QStringLiteral("Serial Numbers"), page);
+  auto* serialGroup = new QGroupBox(tr("Serial Numbers"), page);
   serialGroup->setObjectName(QStringLiteral("serialGroup"));
   auto* serials = new QGridLayout(serialGroup);
   carpEdit_ = ReadOnlyBox("carpEdit", serialGroup);
   fedataEdit_ = new QLineEdit(serialGroup);
   fedataEdit_->setObjectName(QStringLiteral("fedataEdit"));
-  genButton_ = Button("Gen.", "genButton", serialGroup);
-  writeButton_ = Button("Write", "writeButton", serialGroup);
+  genButton_ = Button(QT_TR_NOOP("Gen."), "genButton", serialGroup);
+  writeButton_ = Button(QT_TR_NOOP("Write"), "writeButton", serialGroup);
   const int numberWidth = fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 16;
   carpEdit_->setMinimumWidth(numberWidth);
   fedataEdit_->setMinimumWidth(numberWidth);
-  serials->addWidget(Label("Carp.txt:", "carpLabel", serialGroup), 0, 0);
+  serials->addWidget(Label(QT_TR_NOOP("Carp.txt:"), "carpLabel", serialGroup), 0, 0);
   serials->addWidget(carpEdit_, 0, 1);
   serials->addWidget(genButton_, 0, 2);
-  serials->addWidget(Label("FeData:", "fedataLabel", serialGroup), 1, 0);
+  serials->addWidget(Label(QT_TR_NOOP("FeData:"), "fedataLabel", serialGroup), 1, 0);
   serials->addWidget(fedataEdit_, 1, 1);
   serials->addWidget(writeButton_, 1, 2);
   serialGroup_ = serialGroup;
   middle->addWidget(serialGroup, 3);
 
-  auto* classGroup = new QGroupBox(QStringLiteral("Class: "), page);
+  auto* classGroup = new QGroupBox(tr("Class: "), page);
   classGroup->setObjectName(QStringLiteral("classGroup"));
   auto* classes = new QVBoxLayout(classGroup);
   classButtons_ = new QButtonGroup(this);
@@ -160,21 +160,21 @@ void ItemDetailsForm::BuildControls() {
   massEdit_ = ReadOnlyBox("massEdit", speedPanel_);
   const int figureWidth = fontMetrics().horizontalAdvance(QStringLiteral("00000 KPH")) + 16;
   for (QLineEdit* box : {maxSpeedEdit_, topSpeedEdit_, massEdit_}) box->setMinimumWidth(figureWidth);
-  speeds->addWidget(Label("Max.Speed:", "maxSpeedLabel", speedPanel_), 0, 0);
+  speeds->addWidget(Label(QT_TR_NOOP("Max.Speed:"), "maxSpeedLabel", speedPanel_), 0, 0);
   speeds->addWidget(maxSpeedEdit_, 0, 1);
-  speeds->addWidget(Label("Top Speed:", "topSpeedLabel", speedPanel_), 1, 0);
+  speeds->addWidget(Label(QT_TR_NOOP("Top Speed:"), "topSpeedLabel", speedPanel_), 1, 0);
   speeds->addWidget(topSpeedEdit_, 1, 1);
-  speeds->addWidget(Label("Mass:", "massLabel", speedPanel_), 2, 0);
+  speeds->addWidget(Label(QT_TR_NOOP("Mass:"), "massLabel", speedPanel_), 2, 0);
   speeds->addWidget(massEdit_, 2, 1);
   middle->addWidget(speedPanel_, 3);
   column->addLayout(middle);
 
   // Error indicators: dimmed unless the car has the flag.
-  auto* errorsGroup = new QGroupBox(QStringLiteral("Errors: "), page);
+  auto* errorsGroup = new QGroupBox(tr("Errors: "), page);
   errorsGroup->setObjectName(QStringLiteral("errorsGroup"));
   auto* errors = new QHBoxLayout(errorsGroup);
   for (int i = 0; i < 5; ++i) {
-    indicators_[i] = new QLabel(QString::fromLatin1(kErrorIndicators[i].text), errorsGroup);
+    indicators_[i] = new QLabel(tr(kErrorIndicators[i].text), errorsGroup);
     indicators_[i]->setObjectName(QStringLiteral("indicator%1").arg(kErrorIndicators[i].flag));
     indicators_[i]->setAlignment(Qt::AlignCenter);
     indicators_[i]->setStyleSheet(
@@ -182,7 +182,7 @@ void ItemDetailsForm::BuildControls() {
     indicators_[i]->setEnabled(false);
     errors->addWidget(indicators_[i], 1);
   }
-  fixButton_ = Button("Fix Errors", "fixButton", errorsGroup);
+  fixButton_ = Button(QT_TR_NOOP("Fix Errors"), "fixButton", errorsGroup);
   fixButton_->setEnabled(false);
   errors->addWidget(fixButton_);
   errorsGroup_ = errorsGroup;
@@ -190,10 +190,10 @@ void ItemDetailsForm::BuildControls() {
 
   // Archive row, the default folder under it, the picture at the bottom.
   auto* archive = new QHBoxLayout();
-  zipButton_ = Button("Create Zip", "zipButton", page);
-  defaultPathLabel_ = Label("To Default Path:", "defaultPathLabel", page);
+  zipButton_ = Button(QT_TR_NOOP("Create Zip"), "zipButton", page);
+  defaultPathLabel_ = Label(QT_TR_NOOP("To Default Path:"), "defaultPathLabel", page);
   defaultPathLabel_->setAlignment(Qt::AlignCenter);
-  cabinetButton_ = Button("Create Cabinet", "cabinetButton", page);
+  cabinetButton_ = Button(QT_TR_NOOP("Create Cabinet"), "cabinetButton", page);
   archive->addWidget(zipButton_);
   archive->addWidget(defaultPathLabel_, 1);
   archive->addWidget(cabinetButton_);
@@ -278,9 +278,9 @@ void ItemDetailsForm::ShowItem(ItemRef item) {
   zipButton_->setEnabled(!group);  // a group has no folder of its own to pack
   cabinetButton_->setEnabled(!group);
   if (group) {
-    members_.name = item == kCarsGroupItem    ? QStringLiteral("KRAX Racing Cars")
-                    : item == kTracksGroupItem ? QStringLiteral("KRAX Tracks")
-                                                   : QStringLiteral("SubFolder");
+    members_.name = item == kCarsGroupItem    ? tr("KRAX Racing Cars")
+                    : item == kTracksGroupItem ? tr("KRAX Tracks")
+                                                   : tr("SubFolder");
     ApplyTrackLayout();
   } else if (!item.isCar()) {
     ApplyTrackLayout();
@@ -386,12 +386,12 @@ bool ItemDetailsForm::PullMembers() {
   bool isNumber = false;
   const int value = fedataEdit_->text().trimmed().toInt(&isNumber);
   if (!isNumber) {
-    prompts_.Message("Please enter an integer.");
+    prompts_.Message(ToGameText(tr("Please enter an integer.")));
     return false;
   }
   if (value < 0 || value > 65535) {
     // The archive holds 16 bits; a larger number would silently lose its high bits.
-    prompts_.Message("Please enter a serial number from 0 to 65535.");
+    prompts_.Message(ToGameText(tr("Please enter a serial number from 0 to 65535.")));
     return false;
   }
   members_.fedataSerial = value;

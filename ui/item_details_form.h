@@ -139,8 +139,11 @@ struct ErrorIndicator {
   unsigned flag;
 };
 inline constexpr ErrorIndicator kErrorIndicators[5] = {
-    {"Duplicate s.n.", 2}, {"Different s.n.", 1}, {"Diferent Path/ID", 4},
-    {"Path > 4", 8},       {"No FeData", 16},
+    {QT_TRANSLATE_NOOP("krax::ui::ItemDetailsForm", "Duplicate s.n."), 2},
+    {QT_TRANSLATE_NOOP("krax::ui::ItemDetailsForm", "Different s.n."), 1},
+    {QT_TRANSLATE_NOOP("krax::ui::ItemDetailsForm", "Diferent Path/ID"), 4},
+    {QT_TRANSLATE_NOOP("krax::ui::ItemDetailsForm", "Path > 4"), 8},
+    {QT_TRANSLATE_NOOP("krax::ui::ItemDetailsForm", "No FeData"), 16},
 };
 
 }  // namespace krax::ui

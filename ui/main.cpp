@@ -53,21 +53,21 @@ int main(int argc, char** argv) {
   QApplication::setDesktopFileName(QStringLiteral("kraxmanager"));
 
   QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral("KRAXManager: cars and tracks for KRAX."));
+  parser.setApplicationDescription(QCoreApplication::translate("main", "KRAXManager: cars and tracks for KRAX."));
   parser.addHelpOption();
   QCommandLineOption settingsOption(QStringLiteral("settings"),
-                                    QStringLiteral("Use this INI file for the settings."),
+                                    QCoreApplication::translate("main", "Use this INI file for the settings."),
                                     QStringLiteral("FILE"));
   QCommandLineOption screenshotOption(QStringLiteral("screenshot-mode"),
-                                      QStringLiteral("Write pictures of the window into DIR, then quit."),
+                                      QCoreApplication::translate("main", "Write pictures of the window into DIR, then quit."),
                                       QStringLiteral("DIR"));
   screenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
   QCommandLineOption iconOption(QStringLiteral("write-icon"),
-                                QStringLiteral("Write the program icon as a 256-pixel PNG."),
+                                QCoreApplication::translate("main", "Write the program icon as a 256-pixel PNG."),
                                 QStringLiteral("FILE"));
   iconOption.setFlags(QCommandLineOption::HiddenFromHelp);
   parser.addOptions({settingsOption, screenshotOption, iconOption});
-  parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A KRAXMa file (*.viv)."),
+  parser.addPositionalArgument(QStringLiteral("file"), QCoreApplication::translate("main", "A KRAXMa file (*.viv)."),
                                QStringLiteral("[FILE.viv]"));
   parser.process(app);
 
@@ -130,7 +130,7 @@ int main(int argc, char** argv) {
     frame.SetStatusText(demoProblem);
   } else if (frame.showsDemo()) {
     frame.SetStatusText(
-        QStringLiteral("Showing the demo game. Choose your own game folder in Options."));
+        QCoreApplication::translate("main", "Showing the demo game. Choose your own game folder in Options."));
   }
 
   if (parser.isSet(screenshotOption)) {

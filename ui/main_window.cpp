@@ -246,7 +246,7 @@ void MainWindow::OnGenerateSerials() {
 
 void MainWindow::OnStringEdit() {
   if (!context_.settings.KRAXText) {
-    prompts_->Message("This is disabled in option \"Enable KRAX String editting\"");
+    prompts_->Message(ToGameText(tr("This is disabled in option \"Enable KRAX String editting\"")));
     return;
   }
   RunOperation(context_.operations.OpenStringEditor(), false);

@@ -41,14 +41,14 @@ QLineEdit* Field(const char* objectName, QWidget* parent) {
 }
 
 QPushButton* SmallButton(const char* text, const char* objectName, QWidget* parent) {
-  auto* button = new QPushButton(QString::fromLatin1(text), parent);
+  auto* button = new QPushButton(OptionsDialog::tr(text), parent);
   button->setObjectName(QString::fromLatin1(objectName));
   button->setAutoDefault(false);
   return button;
 }
 
 QCheckBox* Check(const char* text, const char* objectName, QWidget* parent) {
-  auto* box = new QCheckBox(QString::fromLatin1(text), parent);
+  auto* box = new QCheckBox(OptionsDialog::tr(text), parent);
   box->setObjectName(QString::fromLatin1(objectName));
   return box;
 }
@@ -60,7 +60,7 @@ OptionsDialog::OptionsDialog(Settings& settings, Prompts& prompts, OptionsServic
     : QDialog(parent), settings_(settings), prompts_(prompts), services_(std::move(services)),
       held_(settings) {
   setObjectName(QStringLiteral("OptionsDialog"));
-  setWindowTitle(QStringLiteral("Options"));
+  setWindowTitle(tr("Options"));
 
   auto* column = new QVBoxLayout(this);
   auto* fields = new QGridLayout();
@@ -70,12 +70,12 @@ OptionsDialog::OptionsDialog(Settings& settings, Prompts& prompts, OptionsServic
   auto addField = [&](const char* label, QLineEdit* edit, const char* browseName,
                       const char* defaultName, void (OptionsDialog::*browse)(),
                       void (OptionsDialog::*reset)()) {
-    auto* text = new QLabel(QString::fromLatin1(label), this);
+    auto* text = new QLabel(tr(label), this);
     text->setBuddy(edit);
     fields->addWidget(text, row++, 0, 1, 3);
     QPushButton* browseButton = SmallButton("..", browseName, this);
-    browseButton->setToolTip(QStringLiteral("Browse"));
-    QPushButton* defaultButton = SmallButton("Default", defaultName, this);
+    browseButton->setToolTip(tr("Browse"));
+    QPushButton* defaultButton = SmallButton(QT_TR_NOOP("Default"), defaultName, this);
     const int dots = browseButton->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 20;
     browseButton->setFixedWidth(dots);
     fields->addWidget(edit, row, 0);
@@ -90,32 +90,32 @@ OptionsDialog::OptionsDialog(Settings& settings, Prompts& prompts, OptionsServic
   trackEditorEdit_ = Field("trackEditorEdit", this);
   cdPathEdit_ = Field("cdPathEdit", this);
   archiveFolderEdit_ = Field("archiveFolderEdit", this);
-  addField("Path for KRAX:", gameFolderEdit_, "gameFolderBrowse", "gameFolderDefault",
+  addField(QT_TR_NOOP("Path for KRAX:"), gameFolderEdit_, "gameFolderBrowse", "gameFolderDefault",
            &OptionsDialog::BrowseGameFolder, &OptionsDialog::DefaultGameFolder);
-  addField("On car right double click run:", carEditorEdit_, "carEditorBrowse",
+  addField(QT_TR_NOOP("On car right double click run:"), carEditorEdit_, "carEditorBrowse",
            "carEditorDefault", &OptionsDialog::BrowseCarEditor, &OptionsDialog::DefaultCarEditor);
-  addField("On track right double click run:", trackEditorEdit_, "trackEditorBrowse",
+  addField(QT_TR_NOOP("On track right double click run:"), trackEditorEdit_, "trackEditorBrowse",
            "trackEditorDefault", &OptionsDialog::BrowseTrackEditor,
            &OptionsDialog::DefaultTrackEditor);
-  addField("KRAX CD:", cdPathEdit_, "cdPathBrowse", "cdPathDefault", &OptionsDialog::BrowseCdPath,
+  addField(QT_TR_NOOP("KRAX CD:"), cdPathEdit_, "cdPathBrowse", "cdPathDefault", &OptionsDialog::BrowseCdPath,
            &OptionsDialog::DefaultCdPath);
-  addField("Default Path for Compressed Files:", archiveFolderEdit_, "archiveFolderBrowse",
+  addField(QT_TR_NOOP("Default Path for Compressed Files:"), archiveFolderEdit_, "archiveFolderBrowse",
            "archiveFolderDefault", &OptionsDialog::BrowseArchiveFolder,
            &OptionsDialog::DefaultArchiveFolder);
   column->addLayout(fields);
 
-  auto* icons = new QGroupBox(QStringLiteral("Use error car icons for:"), this);
+  auto* icons = new QGroupBox(tr("Use error car icons for:"), this);
   icons->setObjectName(QStringLiteral("errorIconsGroup"));
   auto* iconChecks = new QHBoxLayout(icons);
-  duplicateCheck_ = Check("Duplicate S.N.", "duplicateCheck", icons);
-  path4Check_ = Check("Path > 4", "path4Check", icons);
-  notEqualCheck_ = Check("S.N. Not equal", "notEqualCheck", icons);
+  duplicateCheck_ = Check(QT_TR_NOOP("Duplicate S.N."), "duplicateCheck", icons);
+  path4Check_ = Check(QT_TR_NOOP("Path > 4"), "path4Check", icons);
+  notEqualCheck_ = Check(QT_TR_NOOP("S.N. Not equal"), "notEqualCheck", icons);
   iconChecks->addWidget(duplicateCheck_);
   iconChecks->addWidget(path4Check_);
   iconChecks->addWidget(notEqualCheck_);
   iconChecks->addStretch(1);
   column->addWidget(icons);
-  stringEditCheck_ = Check("Enable KRAX String editting", "stringEditCheck", this);
+  stringEditCheck_ = Check(QT_TR_NOOP("Enable KRAX String editting"), "stringEditCheck", this);
   column->addWidget(stringEditCheck_);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -194,7 +194,7 @@ void OptionsDialog::setHeld(std::string Settings::*field, std::string value) {
 
 void OptionsDialog::BrowseFolder(const char* title, std::string Settings::*field) {
   // Opens in the folder the field shows (only the start place: the held values stay).
-  const std::string folder = prompts_.ChooseFolderIn(title, ToGameText(EditFor(field)->text()));
+  const std::string folder = prompts_.ChooseFolderIn(ToGameText(tr(title)), ToGameText(EditFor(field)->text()));
   if (!folder.empty()) setHeld(field, folder);
 }
 
@@ -202,7 +202,7 @@ void OptionsDialog::BrowseExecutable(std::string Settings::*field) {
   const QString command = EditFor(field)->text();
   const std::string startFolder =
       command.isEmpty() || command == QLatin1String(kDefaultShellAction) ? std::string() : ToGameText(QFileInfo(command).path());
-  const std::string file = prompts_.ChooseFileIn("Open", kExecutableFilter, startFolder);
+  const std::string file = prompts_.ChooseFileIn(ToGameText(tr("Open")), kExecutableFilter, startFolder);
   if (!file.empty()) {
     setHeld(field, file);
   } else {
@@ -211,12 +211,12 @@ void OptionsDialog::BrowseExecutable(std::string Settings::*field) {
   }
 }
 
-void OptionsDialog::BrowseGameFolder() { BrowseFolder("Select KRAX folder", &Settings::KRAXPath); }
+void OptionsDialog::BrowseGameFolder() { BrowseFolder(QT_TR_NOOP("Select KRAX folder"), &Settings::KRAXPath); }
 void OptionsDialog::BrowseCarEditor() { BrowseExecutable(&Settings::KRAXCarEdit); }
 void OptionsDialog::BrowseTrackEditor() { BrowseExecutable(&Settings::KRAXTrackEdit); }
-void OptionsDialog::BrowseCdPath() { BrowseFolder("Select KRAX CD Path", &Settings::KRAXCDPath); }
+void OptionsDialog::BrowseCdPath() { BrowseFolder(QT_TR_NOOP("Select KRAX CD Path"), &Settings::KRAXCDPath); }
 void OptionsDialog::BrowseArchiveFolder() {
-  BrowseFolder("Select Default Path For Compressed Files", &Settings::ArchiveFolder);
+  BrowseFolder(QT_TR_NOOP("Select Default Path For Compressed Files"), &Settings::ArchiveFolder);
 }
 
 void OptionsDialog::DefaultGameFolder() {
@@ -246,7 +246,7 @@ void OptionsDialog::accept() {
                          ? services_.saveSome(settings_, names)
                          : !services_.save || services_.save(settings_);
   if (!saved) {
-    prompts_.Message("The options could not be saved; they apply until KRAXManager ends.");
+    prompts_.Message(ToGameText(tr("The options could not be saved; they apply until KRAXManager ends.")));
   }
   QDialog::accept();
 }

@@ -27,7 +27,7 @@ struct OptionsServices {
   std::function<void()> loadGameText;           // when string editing is switched on
   // Values that stand in for unset ones (the demo installation's folders), by setting name.
   // OK stores such a value only when the user set its field in the dialog (typed, browsed,
-  // "Default") or it no longer holds the stand-in; `saveSome` then writes the other values.
+  // "Default") or it holds something other than the stand-in; `saveSome` then writes the other values.
   std::vector<std::pair<std::string, std::string>> standIns;
   std::function<bool(const Settings&, const std::vector<std::string>& names)> saveSome;
 };

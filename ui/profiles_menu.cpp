@@ -15,27 +15,27 @@
 namespace krax::ui {
 
 ProfilesMenu::ProfilesMenu(Operations& operations, Prompts& prompts, QWidget* parent)
-    : QMenu(QStringLiteral("&Profiles"), parent), operations_(operations), prompts_(prompts) {
+    : QMenu(tr("&Profiles"), parent), operations_(operations), prompts_(prompts) {
   setObjectName(QStringLiteral("profilesMenu"));
   askName = [this] {
-    return QInputDialog::getText(parentWidget(), QStringLiteral("Save Current As"),
-                                 QStringLiteral("Name of the profile (the cars enabled now and the tracks active now):"));
+    return QInputDialog::getText(parentWidget(), tr("Save Current As"),
+                                 tr("Name of the profile (the cars enabled now and the tracks active now):"));
   };
   runDialog = [](QDialog& dialog) { dialog.exec(); };
 
-  QAction* save = addAction(QStringLiteral("&Save Current As..."), this, &ProfilesMenu::SaveCurrent);
+  QAction* save = addAction(tr("&Save Current As..."), this, &ProfilesMenu::SaveCurrent);
   save->setObjectName(QStringLiteral("saveProfileAction"));
   save->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-  save->setStatusTip(QStringLiteral("Save which cars are enabled and which tracks are active as a profile"));
-  applyMenu_ = addMenu(QStringLiteral("&Apply"));
+  save->setStatusTip(tr("Save which cars are enabled and which tracks are active as a profile"));
+  applyMenu_ = addMenu(tr("&Apply"));
   applyMenu_->setObjectName(QStringLiteral("applyProfileMenu"));
   connect(applyMenu_, &QMenu::aboutToShow, this, &ProfilesMenu::RefreshApplyMenu);
   RefreshApplyMenu();
-  QAction* stock = addAction(QStringLiteral("S&tock Game"), this, &ProfilesMenu::ApplyStockGame);
+  QAction* stock = addAction(tr("S&tock Game"), this, &ProfilesMenu::ApplyStockGame);
   stock->setObjectName(QStringLiteral("stockGameAction"));
-  stock->setStatusTip(QStringLiteral("Only the game's own cars, every track slot on Original"));
+  stock->setStatusTip(tr("Only the game's own cars, every track slot on Original"));
   addSeparator();
-  QAction* manageAction = addAction(QStringLiteral("&Manage..."), this, &ProfilesMenu::Manage);
+  QAction* manageAction = addAction(tr("&Manage..."), this, &ProfilesMenu::Manage);
   manageAction->setObjectName(QStringLiteral("manageProfilesAction"));
 }
 
@@ -46,7 +46,7 @@ void ProfilesMenu::RefreshApplyMenu() {
     const QString text = FromGameText(name);
     applyMenu_->addAction(text, this, [this, text] { ApplyProfile(text); });
   }
-  if (names.empty()) applyMenu_->addAction(QStringLiteral("(no profiles saved)"))->setEnabled(false);
+  if (names.empty()) applyMenu_->addAction(tr("(no profiles saved)"))->setEnabled(false);
 }
 
 void ProfilesMenu::SaveCurrent() {
@@ -62,7 +62,7 @@ void ProfilesMenu::ApplyStockGame() { emit operationFinished(operations_.ApplySt
 void ProfilesMenu::Manage() {
   QDialog dialog(parentWidget());
   dialog.setObjectName(QStringLiteral("manageProfilesDialog"));
-  dialog.setWindowTitle(QStringLiteral("Profiles"));
+  dialog.setWindowTitle(tr("Profiles"));
   auto* list = new QListWidget(&dialog);
   list->setObjectName(QStringLiteral("profileList"));
   const auto fill = [this, list] {
@@ -79,22 +79,24 @@ void ProfilesMenu::Manage() {
     connect(button, &QPushButton::clicked, &dialog, std::move(action));
     buttons->addWidget(button);
   };
-  addButton(QStringLiteral("&Apply"), "applyButton", [&, this] {
+  addButton(tr("&Apply"), "applyButton", [&, this] {
     if (chosen().empty()) return;
     emit operationFinished(operations_.ApplyProfile(chosen()));
   });
-  addButton(QStringLiteral("&Show"), "showButton", [&, this] {
+  addButton(tr("&Show"), "showButton", [&, this] {
     if (chosen().empty()) return;
     const OperationResult shown = operations_.ShowProfile(chosen());
     prompts_.Message(shown.message);
   });
-  addButton(QStringLiteral("&Delete"), "deleteButton", [&, this] {
-    if (chosen().empty() || !prompts_.Question("Delete the profile \"" + chosen() + "\"?")) return;
+  addButton(tr("&Delete"), "deleteButton", [&, this] {
+    if (chosen().empty()) return;
+    const QString question = tr("Delete the profile \"%1\"?").arg(FromGameText(chosen()));
+    if (!prompts_.Question(QuestionKind::kDeleteProfile, ToGameText(question))) return;
     emit operationFinished(operations_.DeleteProfile(chosen()));
     fill();
   });
   buttons->addStretch(1);
-  addButton(QStringLiteral("Close"), "closeButton", [&dialog] { dialog.accept(); });
+  addButton(tr("Close"), "closeButton", [&dialog] { dialog.accept(); });
   auto* layout = new QHBoxLayout(&dialog);
   layout->addWidget(list, 1);
   layout->addLayout(buttons);

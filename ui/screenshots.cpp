@@ -232,7 +232,8 @@ QStringList TakeScreenshots(MainWindow& frame, const QString& folder) {
   }
   {
     QMessageBox question(QMessageBox::Question, QStringLiteral("KRAXManager"),
-                         QString::fromLatin1(kChooseGameQuestion), QMessageBox::Yes | QMessageBox::No, &frame);
+                         QCoreApplication::translate("krax::ui::FirstStart", kChooseGameQuestion),
+                         QMessageBox::Yes | QMessageBox::No, &frame);
     question.show();
     keep(question, QStringLiteral("first-start.png"));
     question.hide();

@@ -30,13 +30,13 @@ std::u16string_view View(const QString& text) {
 StringEditorDialog::StringEditorDialog(const std::string& text, std::size_t lines, Prompts& prompts, QWidget* parent)
     : QDialog(parent), prompts_(prompts), lines_(lines) {
   setObjectName(QStringLiteral("StringEditorDialog"));
-  setWindowTitle(QStringLiteral("String Editor"));
+  setWindowTitle(tr("String Editor"));
 
   auto* warning = new QLabel(
-      QStringLiteral("Please, You can't delete or add lines, this will cause crash of Your KRAX\n"
-                     "Then, if You do this, You lose all changes made before.\n"
-                     "If You change something in inadequate way(e.g.\"car\" with \"tracks\", than only a god "
-                     "may help You to navigate through Your KRAX."),
+      tr("Please, You can't delete or add lines, this will cause crash of Your KRAX\n"
+         "Then, if You do this, You lose all changes made before.\n"
+         "If You change something in inadequate way(e.g.\"car\" with \"tracks\", than only a god "
+         "may help You to navigate through Your KRAX."),
       this);
   warning->setObjectName(QStringLiteral("warning"));
 
@@ -46,7 +46,7 @@ StringEditorDialog::StringEditorDialog(const std::string& text, std::size_t line
 
   findBox_ = new QLineEdit(this);
   findBox_->setObjectName(QStringLiteral("findText"));
-  auto* findButton = new QPushButton(QStringLiteral("Find"), this);
+  auto* findButton = new QPushButton(tr("Find"), this);
   findButton->setObjectName(QStringLiteral("findButton"));
   findButton->setAutoDefault(false);
   // Enter in the find box searches; with OK as the default it would save and close instead.

@@ -12,9 +12,9 @@ TreePane::TreePane(GameTreeView* tree, QWidget* parent) : QWidget(parent), tree_
   setObjectName(QStringLiteral("treePane"));
   filterBox_ = new QLineEdit(this);
   filterBox_->setObjectName(QStringLiteral("filterBox"));
-  filterBox_->setPlaceholderText(QStringLiteral("Filter by name, ID or folder (Ctrl+F)"));
+  filterBox_->setPlaceholderText(tr("Filter by name, ID or folder (Ctrl+F)"));
   filterBox_->setClearButtonEnabled(true);
-  errorsOnly_ = new QCheckBox(QStringLiteral("Show only cars with errors"), this);
+  errorsOnly_ = new QCheckBox(tr("Show only cars with errors"), this);
   errorsOnly_->setObjectName(QStringLiteral("errorsOnlyBox"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);

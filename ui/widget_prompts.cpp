@@ -32,7 +32,7 @@ QString QtFileFilter(const std::string& filter) {
     filters << QStringLiteral("%1 (%2)").arg(description, patterns);
   }
   // Editors on Linux rarely carry one of those endings.
-  filters << QStringLiteral("All Files (*)");
+  filters << QCoreApplication::translate("krax::ui::WidgetPrompts", "All Files (*)");
   return filters.join(QStringLiteral(";;"));
 }
 
@@ -43,7 +43,7 @@ void WidgetPrompts::Message(const std::string& text) {
   QMessageBox::information(owner_, QStringLiteral("KRAXManager"), FromGameText(text));
 }
 
-bool WidgetPrompts::Question(const std::string& text, bool okCancel) {
+bool WidgetPrompts::Question(QuestionKind, const std::string& text, bool okCancel) {
   const auto yes = okCancel ? QMessageBox::Ok : QMessageBox::Yes;
   const auto no = okCancel ? QMessageBox::Cancel : QMessageBox::No;
   return QMessageBox::question(owner_, QStringLiteral("KRAXManager"), FromGameText(text),
@@ -122,7 +122,7 @@ void WidgetPrompts::RunWork(const std::function<void()>& work) {
   if (done.wait_for(std::chrono::milliseconds(200)) != std::future_status::ready) {
     QProgressDialog progress(owner_);
     progress.setWindowTitle(QStringLiteral("KRAXManager"));
-    progress.setCancelButtonText(QStringLiteral("Cancel"));
+    progress.setCancelButtonText(QCoreApplication::translate("krax::ui::WidgetPrompts", "Cancel"));
     QObject::connect(&progress, &QProgressDialog::canceled, [this] { workStop_ = true; });
     progress.setRange(0, 0);
     progress.setMinimumDuration(0);

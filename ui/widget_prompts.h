@@ -35,7 +35,7 @@ class WidgetPrompts : public Prompts {
   void setOwner(QWidget* owner) { owner_ = owner; }
 
   void Message(const std::string& text) override;
-  bool Question(const std::string& text, bool okCancel = false) override;
+  bool Question(QuestionKind kind, const std::string& text, bool okCancel = false) override;
   void Status(const std::string& text) override;
   void Busy(bool busy) override;
   std::string ChooseFolder(const std::string& title) override;

@@ -14,7 +14,7 @@ class CabDecompressor {
   virtual ~CabDecompressor() = default;
 
   // Decodes one block of `inSize` compressed bytes into exactly `outSize` bytes (at most
-  // 32768). Returns false for a block that does not decode to exactly that (bad data).
+  // kMaxBlockUncompressed). Returns false for a block that does not decode to exactly that (bad data).
   // Must never read or write outside the given buffers, whatever the input holds.
   virtual bool DecompressBlock(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
                                std::size_t outSize) = 0;

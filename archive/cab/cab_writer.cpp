@@ -17,7 +17,7 @@
 namespace krax::cab {
 namespace {
 
-constexpr std::uint32_t kBlockInput = kMaxBlockUncompressed;  // every method compresses 32768-byte blocks
+constexpr std::uint32_t kBlockInput = kMaxBlockUncompressed;  // every method compresses blocks of this size
 constexpr std::uint32_t kDefaultMaxCabinetSize = 0x7FFFFFF;  // seven F digits: what a size of 0 stands for
 constexpr int kTempAttempts = 11;
 constexpr std::size_t kTempNameBuffer = 4096;

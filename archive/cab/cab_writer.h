@@ -40,7 +40,7 @@ inline constexpr int kCabErrorCompressor = CabWriterCode(ArchiveStatus::kCompres
 // file handle are the ones the cabinet reader uses too.
 
 struct CabinetParameters {
-  std::uint32_t maxCabinetSize = 0;   // 0 means 0x7FFFFFF
+  std::uint32_t maxCabinetSize = 0;   // 0 means kDefaultMaxCabinetSize (cab_writer.cpp)
   std::uint32_t folderThreshold = 0;  // a folder is closed after a file once it compresses to more
   unsigned headerReserve = 0;         // reserved bytes per cabinet header, 0..65535
   unsigned folderReserve = 0;         // reserved bytes per folder entry, 0..255
@@ -122,7 +122,7 @@ bool CabWriterAddFile(CabWriter& writer, const std::string& sourceName, const st
 bool CabWriterFlushCabinet(CabWriter& writer, bool forceNextCabinet, const CabNextCabinetFn& nextCabinet,
                            const CabProgressFn& progress);
 
-// The effort of the LZX compressors set up from now on (1 = fast, the default, up to
+// The effort of the LZX compressors set up after this call (1 = fast, the default, up to
 // lzx::kLzxMaxLevel); the output format is the same at every level.
 void CabWriterSetLzxLevel(CabWriter& writer, int level);
 

@@ -92,7 +92,7 @@ inline constexpr std::uint32_t kOffsetBias = 2;
 
 // Intel E8 call translation.
 inline constexpr std::uint8_t kE8Opcode = 0xE8;
-inline constexpr std::uint32_t kE8MaxFrames = 32768;      // only the first 32768 frames
+inline constexpr std::uint32_t kE8MaxFrames = 32768;      // only the first frames are translated
 inline constexpr std::size_t kE8MinFrameSize = 11;        // frames of 10 bytes or fewer: none
 inline constexpr std::size_t kE8TailUntouched = 6;        // last 6 bytes of a frame untouched
 inline constexpr std::uint32_t kDefaultE8TranslationSize = 12000000;

@@ -1,23 +1,25 @@
-// LZX decoder for cabinet folders (window 2^15 .. 2^21).
+// LZX decoder for cabinet folders (window 2^kMinWindowBits .. 2^kMaxWindowBits).
 //
-// The bitstream (see lzx_bit_reader.h for the bit order) is cut into frames of 32768
+// The bitstream (see lzx_bit_reader.h for the bit order) is cut into frames of kFrameSize
 // output bytes, one frame per cabinet data block, each starting on a 16-bit boundary of
 // its block. The first frame of a folder opens with the Intel E8 header: one bit, and when
 // it is 1 a 32-bit translation size as two 16-bit halves, high half first. Then come LZX
 // blocks, each opened by a 3-bit type and a 24-bit output size:
-//   - verbatim (1): main-tree lengths for the 256 literals, then for the 8 x slots match
-//     elements, then the 249 length-tree lengths, each group preceded by a 20-symbol
-//     pretree and coded as changes against the previous block's lengths; then tokens;
-//   - aligned offset (2): eight 3-bit aligned-tree lengths first, then as verbatim; match
-//     offsets with 3 or more extra bits take their low 3 bits from the aligned tree;
-//   - uncompressed (3): padding to a 16-bit boundary, R0 R1 R2 as 32-bit values, the raw
+//   - verbatim (kBlockTypeVerbatim): main-tree lengths for the kNumChars literals, then for
+//     the 8 x slots match elements, then the kLengthTreeSize length-tree lengths, each group
+//     preceded by a kPretreeSize-symbol pretree and coded as changes against the previous
+//     block's lengths; then tokens;
+//   - aligned offset (kBlockTypeAligned): kAlignedTreeSize aligned-tree lengths of
+//     kAlignedLengthBits each first, then as verbatim; match offsets with kAlignedBits or
+//     more extra bits take their low kAlignedBits bits from the aligned tree;
+//   - uncompressed (kBlockTypeUncompressed): padding to a 16-bit boundary, R0 R1 R2 as 32-bit values, the raw
 //     bytes, and one pad byte after an odd-sized block.
-// Tokens are literals (main element < 256) or matches (position slot and length header in
+// Tokens are literals (main element < kNumChars) or matches (position slot and length header in
 // the main element, long lengths from the length tree, offsets from the three repeated
 // offsets or from the slot's base plus extra bits). A block may span frames, and a match
 // may run past the end of a frame: the bytes beyond belong to the next frame. Window,
 // trees, repeated offsets and the current block carry over from frame to frame; Reset
-// starts a new folder. After decoding, each of the first 32768 frames is passed through
+// starts a new folder. After decoding, each of the first kE8MaxFrames frames is passed through
 // the inverse E8 translation (the window keeps the untranslated bytes).
 //
 // The decoder is split into the bit reader, the Huffman table builder, the tree-length
@@ -40,13 +42,13 @@ namespace krax::lzx {
 
 class LzxDecoder {
  public:
-  // nullptr for a window outside 2^15 .. 2^21.
+  // nullptr for a window outside 2^kMinWindowBits .. 2^kMaxWindowBits.
   static std::unique_ptr<LzxDecoder> Create(int windowBits);
 
   // Starts a new stream: empty history, zero tree lengths, repeated offsets 1, 1, 1.
   void Reset();
 
-  // Decodes one frame from one data block into exactly `outSize` (1..32768) bytes.
+  // Decodes one frame from one data block into exactly `outSize` (1..kFrameSize) bytes.
   bool DecodeFrame(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
                    std::size_t outSize);
 

@@ -1,34 +1,34 @@
 // The LZX encoder as cabinet folders use it.
 //
-// Usage: construct with the window exponent (15..21), then hand over the folder's data in
-// frames: CompressFrame with exactly 32768 bytes, except that the stream's last frame may
-// be shorter. Flush emits everything still held (call it at the end of the folder), then
-// Reset starts a new stream for the next folder. Each finished frame's compressed bytes go
-// to the sink together with the uncompressed size it yields; one frame is one cabinet
-// data block.
+// Usage: construct with the window exponent (kMinWindowBits..kMaxWindowBits), then hand over
+// the folder's data in frames: CompressFrame with exactly kFrameSize bytes, except that the
+// stream's last frame may be shorter. Flush emits everything still held (call it at the end
+// of the folder), then Reset starts a new stream for the next folder. Each finished frame's
+// compressed bytes go to the sink together with the uncompressed size it yields; one frame
+// is one cabinet data block.
 //
-//   krax::lzx::LzxEncoder encoder(21);
+//   krax::lzx::LzxEncoder encoder(kMaxWindowBits);
 //   auto sink = [&](const std::uint8_t* p, std::size_t n, std::size_t raw) { ...; return true; };
-//   for (each 32768-byte piece) encoder.CompressFrame(piece, size, sink);
+//   for (each kFrameSize piece) encoder.CompressFrame(piece, size, sink);
 //   encoder.Flush(sink);
 //
-// The stream starts with the E8 translation header (on, translation size 12000000); the
-// first 32768 frames are translated. Frames are collected and written as LZX blocks of
-// several frames, so a frame's bytes may reach the sink only during a later call; the
-// sink is never called with a frame before all its bytes are known. No frame exceeds
-// 32768 + 6144 compressed bytes: a block with a frame that would is written again frame by
-// frame, and a frame that still does not fit goes out as an uncompressed block.
+// The stream starts with the E8 translation header (on, translation size
+// kDefaultE8TranslationSize); the first kE8MaxFrames frames are translated. Frames are
+// collected and written as LZX blocks of several frames, so a frame's bytes may reach the
+// sink only during a later call; the sink is never called with a frame before all its bytes
+// are known. No frame exceeds kMaxCompressedFrame compressed bytes: a block with a frame that
+// would is written again frame by frame, and a frame that still does not fit goes out as an
+// uncompressed block.
 //
 // Levels. Level 1 (fast) finds matches through hash chains (lzx_match_finder), parses
-// lazily (lzx_parser) and writes a block every two frames; its output is kept byte for
-// byte from earlier versions (on long, very repetitive inputs its chain walks can make it
-// slower than level 2). Levels 2 and up are thorough:
+// lazily (lzx_parser) and writes a block every two frames (on long, very repetitive inputs
+// its chain walks can make it slower than level 2). Levels 2 and up are thorough:
 // a binary-tree match finder (lzx_bt_match_finder), a near-optimal parse of each frame
 // done twice, the second time with the costs the first implies (lzx_optimal_parser,
 // lzx_cost_model), and blocks ended where the counts say a new block pays, also inside a
 // frame (lzx_block_splitter); level 3 searches deeper and parses three times, and once
-// more where the estimate still moved by more than 5% (at level 2 such an extra pass
-// cost a tenth more time for 0.1% less size). All levels write through
+// more where the estimate still moves by more than 1/kSettledShare (at level 2 such an extra pass
+// costs a tenth more time for 0.1% less size). All levels write through
 // lzx_block_writer (trees and tokens, with lzx_huffman_builder and lzx_bit_writer) and
 // translate E8 calls with lzx_e8_encoder. Memory is fixed by the window size.
 #pragma once
@@ -63,7 +63,7 @@ class LzxEncoder {
   LzxEncoder(const LzxEncoder&) = delete;
   LzxEncoder& operator=(const LzxEncoder&) = delete;
 
-  // Compresses one frame (1..32768 bytes; below 32768 only as the stream's last frame).
+  // Compresses one frame (1..kFrameSize bytes; below kFrameSize only as the stream's last frame).
   // Returns false when the sink refused a frame; the encoder must then be Reset.
   bool CompressFrame(const std::uint8_t* data, std::size_t size, const LzxFrameSink& sink);
 

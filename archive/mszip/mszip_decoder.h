@@ -3,7 +3,7 @@
 // Each data block holds the two bytes "CK" followed by a complete deflate stream
 // (RFC 1951: a sequence of stored, fixed-Huffman and dynamic-Huffman blocks, the last one
 // marked final) that yields exactly the block's output bytes. Back-references may reach
-// into the previous block's output: the last 32768 bytes of the folder so far are the
+// into the previous block's output: the last kHistorySize bytes of the folder so far are the
 // preset history of the next block. zlib's raw inflate does the deflate decoding; this
 // class keeps the history, checks the "CK" marker and insists on an exact output size.
 #pragma once
@@ -31,7 +31,7 @@ class MszipDecoder {
   // Starts a new folder: no history.
   void Reset();
 
-  // Decodes one block into exactly `outSize` (<= 32768) bytes.
+  // Decodes one block into exactly `outSize` (<= kHistorySize) bytes.
   bool DecodeBlock(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out, std::size_t outSize);
 
  private:

@@ -1,9 +1,10 @@
 // MSZIP compression of cabinet data blocks.
 //
 // Each block is the two bytes "CK" followed by a complete deflate stream (RFC 1951) that
-// yields the block's bytes. Within a folder, the previous block's 32768 bytes are the
-// history the next block's stream may refer back into (a preset dictionary); the writer
-// uses that history only when the previous block was a full 32768 bytes, and a folder's
+// yields the block's bytes. Within a folder, the previous block's kMszipMaxBlockInput bytes
+// are the history the next block's stream may refer back into (a preset dictionary); the
+// writer uses that history only when the previous block was a full kMszipMaxBlockInput
+// bytes, and a folder's
 // first block has none. zlib's raw deflate does the work; a block that deflate would not
 // fit into the output limit is sent as one stored deflate block instead.
 #pragma once
@@ -27,7 +28,7 @@ class MszipEncoder {
   MszipEncoder(const MszipEncoder&) = delete;
   MszipEncoder& operator=(const MszipEncoder&) = delete;
 
-  // Compresses one block (at most 32768 bytes) into `out` (at least kMszipMaxBlockOutput
+  // Compresses one block (at most kMszipMaxBlockInput bytes) into `out` (at least kMszipMaxBlockOutput
   // bytes); returns the compressed size, or 0 when zlib failed.
   std::size_t CompressBlock(const std::uint8_t* in, std::size_t size, std::uint8_t* out);
 
@@ -37,7 +38,7 @@ class MszipEncoder {
  private:
   z_stream_s* stream_;
   std::vector<std::uint8_t> history_;
-  bool historyValid_ = false;  // the previous block was a full 32768 bytes
+  bool historyValid_ = false;  // the previous block was a full kMszipMaxBlockInput bytes
 };
 
 }  // namespace krax::mszip

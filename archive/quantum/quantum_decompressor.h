@@ -18,7 +18,7 @@ class QuantumDecompressor final {
   // windowBits from kMinWindowBits to kMaxWindowBits (the factory checks).
   explicit QuantumDecompressor(int windowBits);
 
-  // Decodes one block into exactly `outSize` (<= 32768) bytes; false for bad data.
+  // Decodes one block into exactly `outSize` (<= kFrameSize) bytes; false for bad data.
   bool DecompressBlock(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
                        std::size_t outSize);
   // Starts a new folder.

@@ -33,7 +33,7 @@ std::string ReadText(const std::string& path) {
 // expected.json: { "<cabinet>": { "files": [ { "name": ..., "size": ..., "sha256": ... } ] } }
 // A small scanner over its strings and numbers is all this layout needs.
 std::map<std::string, std::vector<ExpectedFile>> LoadExpected() {
-  const std::string json = ReadText(std::string(KRAX_FIXTURES_DIR) + "/cab/expected.json");
+  const std::string json = ReadText(test::FixturePath("cab/expected.json"));
   std::map<std::string, std::vector<ExpectedFile>> result;
   std::size_t pos = 0;
   auto nextString = [&]() -> std::optional<std::string> {
@@ -66,12 +66,12 @@ std::map<std::string, std::vector<ExpectedFile>> LoadExpected() {
 using TempFolder = ScratchFolder;
 
 TEST(CabFixtures, EveryFixtureExtractsByteForByte) {
-  KRAX_REQUIRE_FIXTURES();
+  KRAX_REQUIRE_FIXTURES("cab");
   const auto expected = LoadExpected();
   ASSERT_EQ(expected.size(), 5u) << "expected.json not understood";
   for (const auto& [cabinet, files] : expected) {
     SCOPED_TRACE(cabinet);
-    const std::string path = std::string(KRAX_FIXTURES_DIR) + "/cab/" + cabinet;
+    const std::string path = test::FixturePath("cab/" + cabinet);
 
     ArchiveNameList listed;
     ASSERT_TRUE(ListCabinetEntries(path, listed, 999));

@@ -186,7 +186,7 @@ TEST(VivPatching, RefusesTargetsOutsideTheirEntryAndMissingFiles) {
   EXPECT_FALSE(PatchVivEntries(path.string(), directory, fedata, 24, "\x01\x02"));
   EXPECT_EQ(test::ReadFile(path), before);
 
-  // A directory from an earlier load that no longer matches a shorter file.
+  // A directory from an earlier load that does not match the file, which is shorter now.
   WriteFile(path, before.substr(0, 40));
   EXPECT_FALSE(PatchVivEntries(path.string(), directory, [](std::string_view) { return true; }, 0, "Q"));
   EXPECT_EQ(test::ReadFile(path), before.substr(0, 40));

@@ -195,7 +195,7 @@ TEST(Install, TrackCabinetWithFoldersInstallsFlatIntoItsSlot) {
 }
 
 TEST(Install, CabinetFixtureEntriesAreWrittenByTheirDisplayNames) {
-  KRAX_REQUIRE_FIXTURES();
+  KRAX_REQUIRE_FIXTURES("cab");
   ScratchFolder dest;
   InstallPlan plan;
   plan.mode = InstallMode::kCarFromArchive;
@@ -284,9 +284,11 @@ TEST(Install, OkChecksTheIdAndAsksBeforeWritingIntoAnOccupiedFolder) {
   // A folder holding another car's files: No keeps it as it was.
   demo.folder.write("demo/game/GameData/CarModel/BUSY/other.txt", "other");
   ids = {"BUSY"};
-  demo.prompts.answers = {false};
+  demo.prompts.answerFor = {{QuestionKind::kInstallIntoUsedFolder, false}};
   EXPECT_EQ(demo.operations.InstallFromPath(mode, source).status, OperationStatus::kCancelled);
   EXPECT_TRUE(Contains(demo.prompts.questions, "already exists and holds other files"));
+  EXPECT_EQ(demo.prompts.questionKinds.back(), QuestionKind::kInstallIntoUsedFolder);
+  demo.prompts.answerFor.clear();
   EXPECT_EQ(ListFolder(JoinPath(cars, "BUSY")).size(), 1u);
 
   // Yes installs, all or nothing: a file that cannot be written leaves the folder as it was.

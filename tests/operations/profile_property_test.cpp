@@ -144,6 +144,23 @@ TEST_F(Profiles, DamagedOrUnknownProfilesChangeNothing) {
   EXPECT_EQ(state().profile.cars.at("PELO"), peloEnabled);
 }
 
+TEST_F(Profiles, QuestionsAreAnsweredByTheirKind) {
+  // No to keeping the state first, yes to the changes: the stock game without a profile.
+  game.prompts.answerFor = {{QuestionKind::kSaveStateBeforeStockGame, false}, {QuestionKind::kGoOn, true}};
+  game.prompts.defaultAnswer = false;
+  ASSERT_TRUE(operations.ApplyStockGame().done());
+  EXPECT_EQ(game.prompts.questionKinds,
+            (std::vector<QuestionKind>{QuestionKind::kSaveStateBeforeStockGame, QuestionKind::kGoOn}));
+  EXPECT_TRUE(operations.ProfileNames().empty());
+
+  // A second save under the same name asks to replace it; No keeps the first one.
+  ASSERT_TRUE(operations.SaveProfile("Mine").done());
+  game.prompts.answerFor = {{QuestionKind::kReplaceProfile, false}};
+  game.prompts.defaultAnswer = true;
+  EXPECT_EQ(operations.SaveProfile("Mine").status, OperationStatus::kCancelled);
+  EXPECT_EQ(game.prompts.questionKinds.back(), QuestionKind::kReplaceProfile);
+}
+
 TEST_F(Profiles, StockGameAndBackThenRemoveToTheTrashAndRestore) {
   const test::ScopedEnv dataHome("XDG_DATA_HOME", profiles / "data");
   const Profile mine = state().profile;

@@ -19,8 +19,8 @@ using Bytes = std::vector<std::uint8_t>;
 Bytes Text(const char* s) { return Bytes(s, s + std::char_traits<char>::length(s)); }
 
 TEST(QuantumDecompressor, DecodesTheSampleCabinetFromAnotherCompressor) {
-  KRAX_REQUIRE_FIXTURES();
-  const auto cab = ReadSingleFolderCabinet(ReadWholeFile(std::string(KRAX_FIXTURES_DIR) + "/cab/quantum18_text.cab"));
+  KRAX_REQUIRE_FIXTURES("cab");
+  const auto cab = ReadSingleFolderCabinet(ReadWholeFile(test::FixturePath("cab/quantum18_text.cab")));
   ASSERT_TRUE(cab.has_value());
   ASSERT_EQ(cab->typeCompress & 0x000F, 2);
   const int windowBits = (cab->typeCompress >> 8) & 0x1F;

@@ -1,9 +1,10 @@
 // A Prompts for tests: records every message, question and status text, answers questions
-// from a script (then with a default) and the choosers with queued paths.
+// by their kind or from a script (then with a default) and the choosers with queued paths.
 #pragma once
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,9 +18,11 @@ class ScriptedPrompts : public Prompts {
  public:
   std::vector<std::string> messages;
   std::vector<std::string> questions;
+  std::vector<QuestionKind> questionKinds;  // the kind of each of `questions`
   std::vector<std::string> statuses;
-  std::deque<bool> answers;        // taken in order by Question
-  bool defaultAnswer = true;       // once `answers` is empty
+  std::map<QuestionKind, bool> answerFor;  // a question of one of these kinds gets this answer
+  std::deque<bool> answers;                // else taken in order by Question
+  bool defaultAnswer = true;               // once `answers` is empty
   std::deque<std::string> chosen;  // taken in order by ChooseFolder/ChooseFile ("" once empty)
   // The install dialog: each call edits the state and says OK (true) or Cancel; without it
   // the default question is asked. The states shown are kept in `installDialogs`.
@@ -27,8 +30,10 @@ class ScriptedPrompts : public Prompts {
   std::vector<InstallDialogState> installDialogs;
 
   void Message(const std::string& text) override { messages.push_back(text); }
-  bool Question(const std::string& text, bool = false) override {
+  bool Question(QuestionKind kind, const std::string& text, bool = false) override {
     questions.push_back(text);
+    questionKinds.push_back(kind);
+    if (const auto fixed = answerFor.find(kind); fixed != answerFor.end()) return fixed->second;
     if (answers.empty()) return defaultAnswer;
     const bool answer = answers.front();
     answers.pop_front();
