@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 
 #include "archive/cab/cab_directory.h"
 #include "archive/cab/cab_format.h"
@@ -13,6 +12,7 @@
 #include "archive/cab/cab_writer_client.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
+#include "platform/replace_file.h"
 #include "platform/temporary_file.h"
 
 namespace krax {
@@ -223,8 +223,8 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
   std::rotate(partNames.begin(), partNames.begin() + 1, partNames.end());  // the first part last
   for (const std::string& part : partNames) {
     const std::string target = parts.folder + part;
-    if (std::rename(JoinPath(staging.path(), part).c_str(), target.c_str()) != 0) {
-      result = {ArchiveStatus::kCabinetWriteFailed, errno, "cannot replace " + target};
+    if (const FsResult placed = ReplaceFileWith(JoinPath(staging.path(), part), target); !placed) {
+      result = {ArchiveStatus::kCabinetWriteFailed, placed.error, "cannot replace " + target};
       return false;
     }
   }

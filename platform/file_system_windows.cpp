@@ -11,6 +11,7 @@
 #include "platform/copy_plan.h"
 #include "platform/file_system_detail.h"
 #include "platform/path.h"
+#include "platform/real_path.h"
 #include "platform/temporary_file.h"
 #include "platform/replace_file.h"
 #include "platform/windows_support.h"
@@ -100,6 +101,25 @@ UniqueHandle CreateTempBeside(const std::string& target, std::string& tempPath) 
   return UniqueHandle();
 }
 
+
+// Wine, unlike Windows, reports success for a rename that changes only the capitals of a
+// name and keeps the old spelling. Such a rename goes through a name of its own beside it (not
+// a temporary's: a run killed half-way must leave the item, never have it cleared away).
+FsResult ChangeCaseThroughOtherName(const std::string& from, const std::string& to, DWORD flags) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string step = to + "~" + std::to_string(attempt);
+    if (!::MoveFileExW(SystemPath(from).c_str(), SystemPath(step).c_str(), flags)) {
+      const DWORD error = ::GetLastError();
+      if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) continue;
+      return FromErrno(win::ErrnoFrom(error));
+    }
+    if (::MoveFileExW(SystemPath(step).c_str(), SystemPath(to).c_str(), flags)) return Ok();
+    const FsResult failed = FromLastError();
+    ::MoveFileExW(SystemPath(step).c_str(), SystemPath(from).c_str(), flags);  // back as it was
+    return failed;
+  }
+  return FromErrno(EEXIST);
+}
 
 void RemoveQuietly(const std::string& path) {
   const std::wstring wide = SystemPath(path);
@@ -290,7 +310,13 @@ FsResult RenameNoReplace(std::string_view fromView, std::string_view toView) {
   const bool folder = IsFolderAttribute(attributes->dwFileAttributes);
   // Without MOVEFILE_REPLACE_EXISTING an existing target is an error, never replaced.
   const DWORD flags = folder ? 0 : MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH;
-  if (::MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), flags)) return Ok();
+  if (::MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), flags)) {
+    const std::string oldName = BaseName(from), newName = BaseName(to);
+    if (oldName != newName && EqualsIgnoreCase(oldName, newName) && !EntryExists(to)) {
+      return ChangeCaseThroughOtherName(from, to, flags);
+    }
+    return Ok();
+  }
   const DWORD error = ::GetLastError();
   if (folder && error == ERROR_NOT_SAME_DEVICE) {
     if (Exists(to)) return FromErrno(EEXIST);

@@ -31,13 +31,14 @@ namespace {
 namespace fs = std::filesystem;
 using Files = std::map<std::string, std::string>;
 
-// Every file below `root` by relative path ("name/" for folders), with its content.
+// Every file below `root` by relative path ("name/" for folders, "/" between names on every
+// system), with its content.
 Files Tree(const std::string& root, const std::string& leaveOut = {}) {
   Files tree;
   std::error_code ec;
   for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
        it.increment(ec)) {
-    const std::string relative = fs::relative(it->path(), root).string();
+    const std::string relative = fs::relative(it->path(), root).generic_string();
     if (!leaveOut.empty() && (relative == leaveOut || relative.rfind(leaveOut + "/", 0) == 0)) continue;
     tree[relative + (it->is_directory() ? "/" : "")] = it->is_regular_file() ? test::ReadFileBytes(it->path().string()) : "";
   }
@@ -112,7 +113,8 @@ TEST(InstallProperty, RandomInstallsAndPacksAreWholeOrChangeNothing) {
       fs::permissions(destination + "/" + victim, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                       fs::perm_options::remove);
     }
-    const Files gameBefore = Tree(game, fs::relative(destination, game).string());
+    const std::string inGame = fs::relative(destination, game).generic_string();
+    const Files gameBefore = Tree(game, inGame);
     const Files before = Tree(destination);
 
     demo.prompts.installDialog = [&](InstallDialogState& state) {
@@ -121,7 +123,7 @@ TEST(InstallProperty, RandomInstallsAndPacksAreWholeOrChangeNothing) {
     };
     const InstallMode mode = kind == 0 ? InstallMode::kCarFromFolder : InstallMode::kCarFromArchive;
     const OperationResult result = operations.InstallFromPath(static_cast<int>(mode), path);
-    EXPECT_EQ(Tree(game, fs::relative(destination, game).string()), gameBefore) << "outside the destination";
+    EXPECT_EQ(Tree(game, inGame), gameBefore) << "outside the destination";
     if (failure != Failure::kNone) {
       EXPECT_EQ(result.status, OperationStatus::kFailed) << result.message;
       EXPECT_EQ(Tree(destination), before) << result.message;
@@ -136,7 +138,11 @@ TEST(InstallProperty, RandomInstallsAndPacksAreWholeOrChangeNothing) {
     // Clear the obstacles for the next round in this folder.
     std::error_code ec;
     if (failure == Failure::kFolderInTheWay) fs::remove_all(destination + "/" + victim, ec);
-    if (failure == Failure::kReadOnlyTarget) fs::remove(destination + "/" + victim, ec);
+    if (failure == Failure::kReadOnlyTarget) {
+      // Windows deletes no read-only file.
+      fs::permissions(destination + "/" + victim, fs::perms::owner_write, fs::perm_options::add, ec);
+      fs::remove(destination + "/" + victim, ec);
+    }
 
     // Pack the car folder, stopped part-way now and then: the archive is whole or the older one.
     if (test::FilesIn(destination).empty()) continue;

@@ -26,7 +26,11 @@ TEST(KraxctlFixPicture, PictureFixAllAndPoliceDoWhatTheWindowDoes) {
   // Without a terminal and --yes the plan is shown and nothing changes.
   r = run({"fix", "--all"});
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_NE(r.out.find("BRAK (BRAK): Duplicate s.n. -> serial number"), std::string::npos) << r.out;
+  // BRAK and KOVA share a number: the one listed later gets a new one (the folder listing's
+  // order, which differs between systems).
+  const bool brak = r.out.find("BRAK (BRAK): Duplicate s.n. -> serial number") != std::string::npos;
+  const bool kova = r.out.find("KOVA (KOVA): Duplicate s.n. -> serial number") != std::string::npos;
+  EXPECT_TRUE(brak != kova) << r.out;
   EXPECT_NE(r.out.find("NIXO (nixo): Diferent Path/ID -> folder renamed to NIXO"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("cannot be fixed: the car has no front-end data"), std::string::npos) << r.out;
   EXPECT_TRUE(std::filesystem::exists(game.manifest.gameDir + "/GameData/CarModel/nixo"));

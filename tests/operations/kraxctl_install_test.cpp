@@ -18,9 +18,6 @@ namespace {
 using test::RunKraxctl;
 
 TEST(KraxctlInstall, PackAndInstallACarAndATrackAgain) {
-#ifdef _WIN32
-  GTEST_SKIP() << "expects the demo's cars in the order Linux lists their folders; Windows lists them alphabetically";
-#else
   test::ScratchFolder folder;
   MakeDemoInstallation(folder / "demo", DemoOptions{20, 5, true});
   const std::string settings = folder.write("settings.ini", "");
@@ -75,7 +72,6 @@ TEST(KraxctlInstall, PackAndInstallACarAndATrackAgain) {
   EXPECT_EQ(byName.exitCode, 0) << byName.err;
   EXPECT_TRUE(IsFile(out + "/Dustbowl Night.zip")) << byName.out;
   EXPECT_EQ(run({"pack", "9/", "--zip", "--out", out}).exitCode, 2);
-#endif
 }
 
 // Names from archives reach the terminal with their control characters escaped; a failed
@@ -106,6 +102,10 @@ TEST(KraxctlInstall, EscapesNamesAndFailsWhole) {
   EXPECT_EQ(failed.out.find("Installed"), std::string::npos) << failed.out;
   EXPECT_FALSE(IsFolder(game + "/GameData/CarModel/ZBRK"));
 
+  EXPECT_EQ(run({"write-serial", "0", "70000"}).exitCode, 2);
+  EXPECT_EQ(run({"write-serial", "0", "-1"}).exitCode, 2);
+
+#ifndef _WIN32  // Windows allows no control character in a file name
   // Folder names of the game folder too.
   folder.write("demo/game/GameData/Tracks/Trk003/Evil\x1b[2J/TR03.frd", "road");
   std::string viv;
@@ -120,9 +120,7 @@ TEST(KraxctlInstall, EscapesNamesAndFailsWhole) {
   }
   EXPECT_NE(run({"tracks"}).out.find("Evil\\x1b[2J"), std::string::npos);
   EXPECT_NE(run({"cars"}).out.find("C\\x07R/car.viv"), std::string::npos);
-
-  EXPECT_EQ(run({"write-serial", "0", "70000"}).exitCode, 2);
-  EXPECT_EQ(run({"write-serial", "0", "-1"}).exitCode, 2);
+#endif
 }
 
 }  // namespace

@@ -18,7 +18,11 @@ TEST(KraxctlProfile, SaveStockBackAndRemoveToTheTrash) {
   const std::string data = game.dir / "data";
   auto run = [&](std::vector<std::string> args) {
     args.insert(args.begin(), {"--settings", game.dir / "portable.ini", "--game", game.manifest.gameDir});
+#ifdef _WIN32
+    return test::RunKraxctl(args);  // the Recycle Bin is the system's
+#else
     return test::RunKraxctl(args, {"XDG_DATA_HOME=" + data});
+#endif
   };
   const std::string cars = game.manifest.gameDir + "/GameData/CarModel";
   ASSERT_TRUE(fs::exists(cars + "/KOVA/car.viv"));  // an add-on, enabled
@@ -48,10 +52,11 @@ TEST(KraxctlProfile, SaveStockBackAndRemoveToTheTrash) {
 
   EXPECT_EQ(run({"remove", "PELO", "--yes"}).exitCode, 1);  // the game's own car
   EXPECT_EQ(run({"remove", "3/Original", "--yes"}).exitCode, 1);
+  test::KeepForRestore(cars + "/KOVA", game.dir / "kept-KOVA");
   r = run({"remove", "KOVA", "--yes"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_FALSE(fs::exists(cars + "/KOVA"));
-  fs::rename(data + "/Trash/files/KOVA", cars + "/KOVA");  // the file manager's "Restore"
+  test::RestoreFromTrash(data, cars + "/KOVA", game.dir / "kept-KOVA");
   r = run({"profile", "apply", "Mine", "--yes"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.out.find("already"), std::string::npos) << r.out;

@@ -46,10 +46,28 @@ struct DemoGame {
 inline std::map<std::string, std::string> FilesIn(const std::string& folder) {
   std::map<std::string, std::string> files;
   std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-    if (entry.is_regular_file()) files[entry.path().filename().string()] = ReadFileBytes(entry.path().string());
+  for (const auto& entry : std::filesystem::directory_iterator(PathOf(folder), ec)) {
+    if (entry.is_regular_file()) files[Utf8Of(entry.path().filename())] = ReadFileBytes(Utf8Of(entry.path()));
   }
   return files;
+}
+
+// The file manager's "Restore" for an item the program moved to the trash. Linux: the item
+// comes back from the freedesktop.org trash in `dataHome` (the test's XDG_DATA_HOME).
+// Windows: the Recycle Bin has no path a test could take an item back from, so a copy that
+// KeepForRestore took before the removal is put back instead.
+inline void KeepForRestore([[maybe_unused]] const std::string& item, [[maybe_unused]] const std::string& keep) {
+#ifdef _WIN32
+  std::filesystem::copy(PathOf(item), PathOf(keep), std::filesystem::copy_options::recursive);
+#endif
+}
+inline void RestoreFromTrash([[maybe_unused]] const std::string& dataHome, const std::string& item,
+                             [[maybe_unused]] const std::string& keep) {
+#ifdef _WIN32
+  std::filesystem::rename(PathOf(keep), PathOf(item));
+#else
+  std::filesystem::rename(dataHome + "/Trash/files/" + PathOf(item).filename().string(), item);
+#endif
 }
 
 }  // namespace krax::test

@@ -162,7 +162,10 @@ TEST_F(Profiles, QuestionsAreAnsweredByTheirKind) {
 }
 
 TEST_F(Profiles, StockGameAndBackThenRemoveToTheTrashAndRestore) {
-  const test::ScopedEnv dataHome("XDG_DATA_HOME", profiles / "data");
+  const std::string data = profiles / "data";
+#ifndef _WIN32
+  const test::ScopedEnv dataHome("XDG_DATA_HOME", data);
+#endif
   const Profile mine = state().profile;
   ASSERT_TRUE(operations.ApplyStockGame().done());
   const GameState stock = state();
@@ -191,6 +194,8 @@ TEST_F(Profiles, StockGameAndBackThenRemoveToTheTrashAndRestore) {
   const std::string addOnCar = game.manifest.gameDir + "/GameData/CarModel/Ravelin_GT";
   ASSERT_TRUE(fs::is_directory(addOnCar));
   const auto files = GameFiles(game.manifest.gameDir);
+  test::KeepForRestore(addOnCar, profiles / "kept-Ravelin_GT");
+  test::KeepForRestore(game.slot(3) + "/Dustbowl", profiles / "kept-Dustbowl");
   const OperationResult removed = operations.RemoveItems({ItemRef::Car(now.carSlots.at("Ravelin_GT")), active, stockCar});
   EXPECT_TRUE(removed.done()) << removed.message;
   EXPECT_NE(game.prompts.reports.back().find("Removed 2 of 3"), std::string::npos);
@@ -199,9 +204,8 @@ TEST_F(Profiles, StockGameAndBackThenRemoveToTheTrashAndRestore) {
   EXPECT_EQ(ReadActiveTrack(game.slot(3)), kOriginalFolder);  // it was active: switched back first
 
   // The file manager brings them back from the trash: nothing of the game was lost.
-  const std::string trash = profiles / "data/Trash/files";
-  fs::rename(trash + "/Ravelin_GT", addOnCar);
-  fs::rename(trash + "/Dustbowl", game.slot(3) + "/Dustbowl");
+  test::RestoreFromTrash(data, addOnCar, profiles / "kept-Ravelin_GT");
+  test::RestoreFromTrash(data, game.slot(3) + "/Dustbowl", profiles / "kept-Dustbowl");
   std::string lost;
   EXPECT_TRUE(NothingLost(files, GameFiles(game.manifest.gameDir), lost)) << lost;
   EXPECT_TRUE(operations.ApplyProfile(names[0]).done());

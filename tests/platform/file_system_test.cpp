@@ -75,6 +75,18 @@ TEST(RenameNoReplace, MissingSourceIsNotFound) {
   EXPECT_EQ(RenameNoReplace(dir / "none", dir / "other").status, FsStatus::kNotFound);
 }
 
+// A rename that changes only the capitals of a folder's or a file's name takes the new
+// spelling, also where lookups ignore case (Windows, Wine), and leaves nothing beside it.
+TEST(RenameNoReplace, ChangingOnlyTheCapitalsTakesTheNewSpelling) {
+  test::ScratchFolder dir;
+  dir.write("nixo/car.viv", "car");
+  ASSERT_TRUE(RenameNoReplace(dir / "nixo", dir / "NIXO").ok());
+  EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"NIXO"});
+  ASSERT_TRUE(RenameNoReplace(dir / "NIXO/car.viv", dir / "NIXO/CAR.VIV").ok());
+  EXPECT_EQ(Names(dir / "NIXO"), std::vector<std::string>{"CAR.VIV"});
+  EXPECT_EQ(ReadFileBytes(dir / "NIXO/CAR.VIV"), "car");
+}
+
 TEST(RenameNoReplace, AcrossFileSystemsCopiesThenDeletes) {
 #ifdef _WIN32
   GTEST_SKIP() << "a second file system at /dev/shm is a Linux matter";

@@ -18,6 +18,16 @@
 
 namespace krax::test {
 
+// A path from the program's UTF-8 text and back. std::filesystem's plain strings follow the C
+// library's locale on Windows, so a name that is not ASCII would change on the way.
+inline std::filesystem::path PathOf(std::string_view utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+inline std::string Utf8Of(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 class ScratchFolder {
  public:
   ScratchFolder() {
@@ -26,7 +36,7 @@ class ScratchFolder {
     for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
       const std::filesystem::path folder =
           std::filesystem::temp_directory_path() / ("krax-test-" + std::to_string(random() % 1000000000));
-      if (std::filesystem::create_directory(folder)) path_ = folder.string();
+      if (std::filesystem::create_directory(folder)) path_ = Utf8Of(folder);
     }
     if (path_.empty()) throw std::runtime_error("no scratch folder");
 #else
@@ -38,12 +48,12 @@ class ScratchFolder {
   ~ScratchFolder() {
     std::error_code ec;
     // Read-only folders made by a test would stop the removal.
-    for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+    for (auto it = std::filesystem::recursive_directory_iterator(PathOf(path_), ec);
          !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
       std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
                                    std::filesystem::perm_options::add, ec);
     }
-    std::filesystem::remove_all(path_, ec);
+    std::filesystem::remove_all(PathOf(path_), ec);
   }
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;
@@ -62,15 +72,15 @@ class ScratchFolder {
 
   // Writes `bytes` to `relative`, creating its folders.
   std::string write(std::string_view relative, std::string_view bytes) const {
-    std::filesystem::path file = std::filesystem::path(path_) / relative;
+    std::filesystem::path file = PathOf(path_) / PathOf(relative);
     std::filesystem::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary) << bytes;
-    return file.string();
+    return Utf8Of(file);
   }
   std::string mkdir(std::string_view relative) const {
-    std::filesystem::path folder = std::filesystem::path(path_) / relative;
+    std::filesystem::path folder = PathOf(path_) / PathOf(relative);
     std::filesystem::create_directories(folder);
-    return folder.string();
+    return Utf8Of(folder);
   }
 
  private:
@@ -78,7 +88,7 @@ class ScratchFolder {
 };
 
 inline std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathOf(path), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
