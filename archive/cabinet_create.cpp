@@ -134,7 +134,7 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
   TemporaryFolder staging;
   const FsResult made = TemporaryFolder::CreateIn(folder, staging);
   if (!made.ok()) {
-    result = {ArchiveStatus::kCabinetWriteFailed, made.error, "cannot create " + cabinetPath};
+    result = {ArchiveStatus::kCabinetWriteFailed, made.systemError, "cannot create " + cabinetPath};
     return false;
   }
 
@@ -195,10 +195,10 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
     return client.open(name, O_RDONLY, 0, err);
   };
 
-  cab::CabError error;
+  ArchiveResult error;
   cab::CabWriterPtr writer = cab::CabWriterCreate(error, client, params, options.limits);
   if (!writer) {
-    result = error.result();
+    result = error;
     return false;
   }
   cab::CabWriterSetLzxLevel(*writer, options.lzxLevel);
@@ -211,7 +211,7 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
   ok = ok && cab::CabWriterFlushCabinet(*writer, false, nextCabinet, progress);
   const bool destroyed = cab::CabWriterDestroy(std::move(writer));
   if (!ok) {
-    result = error.result();
+    result = error;
     return false;
   }
   if (!destroyed) {

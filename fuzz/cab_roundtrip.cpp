@@ -107,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         .write(reinterpret_cast<const char*>(contents.back().data()), static_cast<std::streamsize>(length));
   }
 
-  krax::cab::CabError error;
+  krax::ArchiveResult error;
   auto writer = krax::cab::CabWriterCreate(error, krax::cab::MakeStandardCabWriterClient(), params);
   if (!writer) abort();
   // Every LZX level, chosen without taking another input byte (the seeds keep their meaning).
@@ -132,9 +132,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   krax::cab::CabExtractRequest request;
   request.cabPath = (root / "f.CAB").string();
   request.destFolder = (root / "out").string();
-  const krax::cab::CabExtractResult result = krax::cab::ExtractCabinet(request);
-  if (!result.ok) {
-    std::fprintf(stderr, "extraction failed: %s\n", result.message.c_str());
+  const krax::ArchiveResult result = krax::cab::ExtractCabinet(request);
+  if (!result.ok()) {
+    std::fprintf(stderr, "extraction failed: %s\n", result.Message().c_str());
     abort();
   }
   for (unsigned i = 0; i < fileCount; ++i) {

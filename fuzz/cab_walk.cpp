@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return base + offset;
   };
 
-  krax::cab::CabError error;
+  krax::ArchiveResult error;
   auto reader = krax::cab::CabReaderCreate(files, 1, &error);
   if (!reader) return 0;
   int nextCabinetAsks = 0;

@@ -33,10 +33,6 @@ constexpr int kMaxNextCabinetAttempts = 8;
 
 }  // namespace
 
-const char* CabReaderErrorText(int code) {
-  return ArchiveStatusText(StatusFromReaderCode(code));
-}
-
 class CabReader {
  public:
   CabReader(CabFileFunctions files, int processorClass)
@@ -47,13 +43,11 @@ class CabReader {
   bool Copy(const std::string& cabinetName, const std::string& cabinetPath, int flags,
             const CabNotifyFunction& notify, const CabDecryptFunction& decrypt, void* context);
 
-  CabError error_;
+  ArchiveResult error_;
   int ClientError() const { return files_.lastError ? files_.lastError() : 0; }
   void Fail(ArchiveStatus status, std::string detail) {
     error_.status = status;
-    error_.code = CabReaderCode(status);
     error_.detail = std::move(detail);
-    error_.failed = true;
   }
 
  private:
@@ -247,7 +241,7 @@ void CabReader::HopToNextCabinet() {
     ask.nextCabinet = nextName;
     ask.nextDisk = nextDisk;
     ask.cabinetPath = cabinetPath_;
-    ask.errorCode = CabReaderCode(lastError);
+    ask.previousAttempt = lastError;
     Notify(ask);
     if (attempt > 0) {
       // Asking again only makes sense when the client points somewhere else.
@@ -582,13 +576,13 @@ bool CabReader::Copy(const std::string& cabinetName, const std::string& cabinetP
 
 void CabReaderDeleter::operator()(CabReader* reader) const { delete reader; }
 
-CabReaderPtr CabReaderCreate(CabFileFunctions files, int processorClass, CabError* error) {
+CabReaderPtr CabReaderCreate(CabFileFunctions files, int processorClass, ArchiveResult* error) {
   try {
     CabReaderPtr reader(new CabReader(std::move(files), processorClass));
     if (error) *error = {};
     return reader;
   } catch (const std::bad_alloc&) {
-    if (error) *error = {kCabReaderNoMemory, 0, true, ArchiveStatus::kNoMemory, {}};
+    if (error) *error = {ArchiveStatus::kNoMemory, 0, {}};
     return nullptr;
   }
 }
@@ -608,6 +602,6 @@ bool CabReaderDestroy(CabReaderPtr reader) {
   return true;
 }
 
-const CabError& CabReaderLastError(const CabReader& reader) { return reader.error_; }
+const ArchiveResult& CabReaderLastError(const CabReader& reader) { return reader.error_; }
 
 }  // namespace krax::cab

@@ -131,7 +131,7 @@ class CabTempFile {
 
 class CabWriter {
  public:
-  CabWriter(CabError& error, CabWriterClient client, const CabinetParameters& parameters,
+  CabWriter(ArchiveResult& error, CabWriterClient client, const CabinetParameters& parameters,
             const CabWriterLimits& limits)
       : error_(error), client_(std::move(client)), params_(parameters), limits_(limits) {}
   ~CabWriter() { Cleanup(); }
@@ -168,10 +168,8 @@ class CabWriter {
 
   bool Fail(ArchiveStatus status, int systemError = 0, std::string detail = {}) {
     error_.status = status;
-    error_.code = CabWriterCode(status);
     error_.systemError = systemError;
     error_.detail = std::move(detail);
-    error_.failed = true;
     return false;
   }
   bool FailTemp(int err) { return Fail(ArchiveStatus::kTempFileFailed, err); }
@@ -221,7 +219,7 @@ class CabWriter {
   std::size_t dataHeaderSize() const { return kDataFixedSize + reserveData_; }
   std::size_t folderRecordSize() const { return kFolderFixedSize + reserveFolder_; }
 
-  CabError& error_;
+  ArchiveResult& error_;
   CabWriterClient client_;
   CabinetParameters params_;
   CabinetParameters nextParams_;
@@ -305,7 +303,7 @@ bool CabWriter::Cleanup() {
   }
   // A failed run leaves nothing behind: no complete cabinet naming a successor that was
   // never written.
-  if (error_.failed) {
+  if (!error_.ok()) {
     for (const std::string& path : written_) {
       int ignored = 0;
       client_.remove(path, ignored);
@@ -860,18 +858,18 @@ bool CabWriter::Flush(bool force, const CabNextCabinetFn& next, const CabProgres
 
 void CabWriterDeleter::operator()(CabWriter* writer) const { delete writer; }
 
-CabWriterPtr CabWriterCreate(CabError& error, CabWriterClient client, const CabinetParameters& parameters) {
+CabWriterPtr CabWriterCreate(ArchiveResult& error, CabWriterClient client, const CabinetParameters& parameters) {
   return CabWriterCreate(error, std::move(client), parameters, CabWriterLimits{});
 }
 
-CabWriterPtr CabWriterCreate(CabError& error, CabWriterClient client, const CabinetParameters& parameters,
+CabWriterPtr CabWriterCreate(ArchiveResult& error, CabWriterClient client, const CabinetParameters& parameters,
                              const CabWriterLimits& limits) {
-  error = CabError{};
+  error = ArchiveResult{};
   CabWriterPtr writer;
   try {
     writer.reset(new CabWriter(error, std::move(client), parameters, limits));
   } catch (const std::bad_alloc&) {
-    error = {kCabErrorNoMemory, 0, true, ArchiveStatus::kNoMemory, {}};
+    error = {ArchiveStatus::kNoMemory, 0, {}};
     return nullptr;
   }
   if (!writer->Init()) return nullptr;

@@ -7,7 +7,7 @@
 // cabinets are assembled in temporary files, so memory use does not grow with the archive.
 //
 // Calling order: CabWriterCreate, any number of CabWriterAddFile, CabWriterFlushCabinet,
-// CabWriterDestroy. Every failure fills the CabError given at creation and makes the call
+// CabWriterDestroy. Every failure fills the ArchiveResult given at creation and makes the call
 // return false (creation returns nullptr); after a failure only destroy is useful.
 //
 // A cabinet file is written with "!CAB" in place of its signature; "MSCF" is the last
@@ -24,20 +24,6 @@
 #include "archive/cab/cab_error.h"
 
 namespace krax::cab {
-
-// CabError::code values: the writer's numbering of the statuses it reports.
-inline constexpr int kCabErrorNone = CabWriterCode(ArchiveStatus::kOk);
-inline constexpr int kCabErrorOpenSource = CabWriterCode(ArchiveStatus::kSourceOpenFailed);
-inline constexpr int kCabErrorReadSource = CabWriterCode(ArchiveStatus::kSourceReadFailed);
-inline constexpr int kCabErrorNoMemory = CabWriterCode(ArchiveStatus::kNoMemory);
-inline constexpr int kCabErrorTempFile = CabWriterCode(ArchiveStatus::kTempFileFailed);
-inline constexpr int kCabErrorUnknownType = CabWriterCode(ArchiveStatus::kUnknownType);
-inline constexpr int kCabErrorCabinetFile = CabWriterCode(ArchiveStatus::kCabinetWriteFailed);
-inline constexpr int kCabErrorUserAbort = CabWriterCode(ArchiveStatus::kStopped);
-inline constexpr int kCabErrorCompressor = CabWriterCode(ArchiveStatus::kCompressorFailed);
-
-// The error record (code, the client's system error number, failed flag) and the numeric
-// file handle are the ones the cabinet reader uses too.
 
 struct CabinetParameters {
   std::uint32_t maxCabinetSize = 0;   // 0 means 0x7FFFFFF
@@ -96,7 +82,7 @@ struct CabWriterDeleter {
 };
 using CabWriterPtr = std::unique_ptr<CabWriter, CabWriterDeleter>;
 
-CabWriterPtr CabWriterCreate(CabError& error, CabWriterClient client, const CabinetParameters& parameters);
+CabWriterPtr CabWriterCreate(ArchiveResult& error, CabWriterClient client, const CabinetParameters& parameters);
 
 // The counts the format stores in 16 bits. A cabinet with as many file records as it may
 // hold is closed and the next file begins the following cabinet; a folder with more data
@@ -108,7 +94,7 @@ struct CabWriterLimits {
   std::uint32_t blocksPerFolder = 0xFFFF;    // blockCount of one folder in one cabinet
   std::uint32_t cabinetsPerSet = 0x10000;    // cabinetIndex 0 to 0xFFFF
 };
-CabWriterPtr CabWriterCreate(CabError& error, CabWriterClient client, const CabinetParameters& parameters,
+CabWriterPtr CabWriterCreate(ArchiveResult& error, CabWriterClient client, const CabinetParameters& parameters,
                              const CabWriterLimits& limits);
 
 // Adds one file at the end of the current folder, compressed with `typeCompress`.

@@ -93,8 +93,8 @@ std::string ExtractWithReader(const std::string& cabinet, const std::string& des
   cab::CabExtractRequest request;
   request.cabPath = cabinet;
   request.destFolder = dest;
-  const cab::CabExtractResult result = cab::ExtractCabinet(request);
-  if (!result.ok) return "reader: " + result.message + " (" + std::to_string(result.code) + ")";
+  const ArchiveResult result = cab::ExtractCabinet(request);
+  if (!result.ok()) return "reader: " + result.Message();
   return "";
 }
 

@@ -31,7 +31,7 @@ struct WriterSetup {
 
 struct WriterOutcome {
   bool created = false, added = false, flushed = false, destroyed = false;
-  cab::CabError error;
+  ArchiveResult error;
   std::vector<std::string> cabinets;  // file names, first one first
 };
 
