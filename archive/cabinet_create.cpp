@@ -196,19 +196,24 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
   };
 
   ArchiveResult error;
-  cab::CabWriterPtr writer = cab::CabWriterCreate(error, client, params, options.limits);
+  cab::CabWriterOptions writerOptions;
+  writerOptions.cabinet = params;
+  writerOptions.limits = options.limits;
+  writerOptions.lzxLevel = options.lzxLevel;
+  writerOptions.nextCabinet = nextCabinet;
+  writerOptions.progress = progress;
+  writerOptions.openSource = openSource;
+  cab::CabWriterPtr writer = cab::CabWriterCreate(error, client, writerOptions);
   if (!writer) {
     result = error;
     return false;
   }
-  cab::CabWriterSetLzxLevel(*writer, options.lzxLevel);
   bool ok = true;
   for (std::size_t i = 0; ok && i < files.size(); ++i) {
     currentName = names[i];
-    ok = cab::CabWriterAddFile(*writer, files[i], currentName, false, nextCabinet, progress, openSource,
-                               options.typeCompress);
+    ok = cab::CabWriterAddFile(*writer, {files[i], currentName, options.typeCompress});
   }
-  ok = ok && cab::CabWriterFlushCabinet(*writer, false, nextCabinet, progress);
+  ok = ok && cab::CabWriterFlushCabinet(*writer);
   const bool destroyed = cab::CabWriterDestroy(std::move(writer));
   if (!ok) {
     result = error;

@@ -47,7 +47,7 @@ ArchiveResult WalkCabinetSet(const std::string& cabPath,
     };
   }
   ArchiveResult error;
-  auto reader = cab::CabReaderCreate(std::move(files), 1, &error);
+  auto reader = cab::CabReaderCreate(std::move(files), &error);
   if (!reader) return error;
   const cab::CabinetPathParts parts = cab::SplitCabinetPath(cabPath);
   std::string current = cabPath;
@@ -67,7 +67,7 @@ ArchiveResult WalkCabinetSet(const std::string& cabPath,
     const std::string name = current.substr(parts.folder.size());
     const bool first = walked == 0;
     const bool ok = cab::CabReaderCopy(
-        *reader, name, parts.folder, 0, [&](CabNotification& note) { return notify(note, first); }, {}, nullptr);
+        *reader, {name, parts.folder, [&](CabNotification& note) { return notify(note, first); }, {}});
     if (stopped) return Failure(ArchiveStatus::kStopped, "stopped");
     if (!ok) {
       const ArchiveResult& walkError = cab::CabReaderLastError(*reader);

@@ -70,7 +70,7 @@ struct CabNotification {
   CabNotificationKind kind = CabNotificationKind::kCabinetInfo;
   // CabinetInfo: nextCabinet, nextDisk, cabinetPath, setID, cabinetIndex.
   // PartialFile: name, prevCabinet, prevDisk.
-  // CopyFile: name, size, date, time, attribs, folderIndex, context.
+  // CopyFile: name, size, date, time, attribs, folderIndex.
   // CloseFileInfo: name, handle, date, time, attribs (0x40 removed), runAfterExtract, folderIndex.
   // NextCabinet: nextCabinet, nextDisk, cabinetPath (client may change both), previousAttempt.
   // Enumerate: position (offset of the next file record), filesLeft (both may be changed).
@@ -87,7 +87,6 @@ struct CabNotification {
   ArchiveStatus previousAttempt = ArchiveStatus::kOk;  // why the place given last failed
   long long position = 0;
   int filesLeft = 0;
-  void* context = nullptr;
 };
 
 // Returns -1 to stop; for CopyFile 0 skips and any other value is an open handle.
@@ -111,19 +110,23 @@ struct CabReaderDeleter {
 using CabReaderPtr = std::unique_ptr<CabReader, CabReaderDeleter>;
 
 // Creates a reader; nullptr with ArchiveStatus::kNoMemory in `error` when memory is short.
-// `processorClass` is handed to the Quantum decompressor's selection and otherwise ignored.
-CabReaderPtr CabReaderCreate(CabFileFunctions files, int processorClass, ArchiveResult* error);
+CabReaderPtr CabReaderCreate(CabFileFunctions files, ArchiveResult* error);
 
 // Reads 36 bytes at the handle's position. False with the status left as it was for a short
 // read or a signature other than "MSCF"; false with ArchiveStatus::kBadVersion for another
 // version; else fills `info`.
 bool CabReaderIsCabinet(CabReader& reader, CabHandle handle, CabinetInfo* info);
 
-// Walks the cabinet `cabinetName` in folder `cabinetPath` (joined as given: the path ends
-// in its separator or is empty). `flags` must be 0. True when the walk came to its end.
-bool CabReaderCopy(CabReader& reader, const std::string& cabinetName, const std::string& cabinetPath,
-                   int flags, const CabNotifyFunction& notify, const CabDecryptFunction& decrypt,
-                   void* context);
+// One walk: which cabinet, and the functions that decide and decrypt.
+struct CabWalkOptions {
+  std::string cabinetName;
+  std::string cabinetPath;     // its folder, joined as given: ends in its separator or is empty
+  CabNotifyFunction notify;
+  CabDecryptFunction decrypt;  // optional
+};
+
+// Walks the cabinet the options name. True when the walk came to its end.
+bool CabReaderCopy(CabReader& reader, const CabWalkOptions& walk);
 
 // Releases the reader's buffers, decompressor and open handles. Always true.
 bool CabReaderDestroy(CabReaderPtr reader);

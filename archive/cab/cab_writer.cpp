@@ -131,9 +131,15 @@ class CabTempFile {
 
 class CabWriter {
  public:
-  CabWriter(ArchiveResult& error, CabWriterClient client, const CabinetParameters& parameters,
-            const CabWriterLimits& limits)
-      : error_(error), client_(std::move(client)), params_(parameters), limits_(limits) {}
+  CabWriter(ArchiveResult& error, CabWriterClient client, const CabWriterOptions& options)
+      : error_(error),
+        client_(std::move(client)),
+        params_(options.cabinet),
+        limits_(options.limits),
+        lzxLevel_(options.lzxLevel),
+        next_(options.nextCabinet),
+        progress_(options.progress),
+        openSource_(options.openSource) {}
   ~CabWriter() { Cleanup(); }
 
   bool Init();
@@ -154,7 +160,11 @@ class CabWriter {
       return Fail(ArchiveStatus::kStopped, 0, std::string("a client function failed: ") + e.what());
     }
   }
-  void SetLzxLevel(int level) { lzxLevel_ = level; }
+  bool AddFile(const CabWriterFile& file) {
+    return AddFile(file.sourceName, file.nameInCabinet, file.runAfterExtract, next_, progress_, openSource_,
+                   file.typeCompress);
+  }
+  bool Flush(bool force) { return Flush(force, next_, progress_); }
 
  private:
   // What placing one folder into the current cabinet did.
@@ -234,7 +244,10 @@ class CabWriter {
   std::uint32_t inputFill_ = 0;
   std::unique_ptr<mszip::MszipEncoder> mszip_;
   std::unique_ptr<lzx::LzxEncoder> lzx_;
-  int lzxLevel_ = lzx::kLzxFastLevel;
+  int lzxLevel_;
+  CabNextCabinetFn next_;
+  CabProgressFn progress_;
+  CabOpenSourceFn openSource_;
   std::uint64_t folderUncompressed_ = 0;
   std::uint32_t folderFileCount_ = 0;
   CabTempFile folderData_, folderFiles_;
@@ -858,16 +871,11 @@ bool CabWriter::Flush(bool force, const CabNextCabinetFn& next, const CabProgres
 
 void CabWriterDeleter::operator()(CabWriter* writer) const { delete writer; }
 
-CabWriterPtr CabWriterCreate(ArchiveResult& error, CabWriterClient client, const CabinetParameters& parameters) {
-  return CabWriterCreate(error, std::move(client), parameters, CabWriterLimits{});
-}
-
-CabWriterPtr CabWriterCreate(ArchiveResult& error, CabWriterClient client, const CabinetParameters& parameters,
-                             const CabWriterLimits& limits) {
+CabWriterPtr CabWriterCreate(ArchiveResult& error, CabWriterClient client, const CabWriterOptions& options) {
   error = ArchiveResult{};
   CabWriterPtr writer;
   try {
-    writer.reset(new CabWriter(error, std::move(client), parameters, limits));
+    writer.reset(new CabWriter(error, std::move(client), options));
   } catch (const std::bad_alloc&) {
     error = {ArchiveStatus::kNoMemory, 0, {}};
     return nullptr;
@@ -876,22 +884,13 @@ CabWriterPtr CabWriterCreate(ArchiveResult& error, CabWriterClient client, const
   return writer;
 }
 
-bool CabWriterAddFile(CabWriter& writer, const std::string& sourceName, const std::string& nameInCabinet,
-                      bool runAfterExtract, const CabNextCabinetFn& nextCabinet,
-                      const CabProgressFn& progress, const CabOpenSourceFn& openSource,
-                      std::uint16_t typeCompress) {
-  return writer.Guarded([&] {
-    return writer.AddFile(sourceName, nameInCabinet, runAfterExtract, nextCabinet, progress, openSource,
-                          typeCompress);
-  });
+bool CabWriterAddFile(CabWriter& writer, const CabWriterFile& file) {
+  return writer.Guarded([&] { return writer.AddFile(file); });
 }
 
-bool CabWriterFlushCabinet(CabWriter& writer, bool forceNextCabinet, const CabNextCabinetFn& nextCabinet,
-                           const CabProgressFn& progress) {
-  return writer.Guarded([&] { return writer.Flush(forceNextCabinet, nextCabinet, progress); });
+bool CabWriterFlushCabinet(CabWriter& writer, bool forceNextCabinet) {
+  return writer.Guarded([&] { return writer.Flush(forceNextCabinet); });
 }
-
-void CabWriterSetLzxLevel(CabWriter& writer, int level) { writer.SetLzxLevel(level); }
 
 bool CabWriterDestroy(CabWriterPtr writer) {
   if (!writer) return true;

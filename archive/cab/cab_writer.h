@@ -82,35 +82,42 @@ struct CabWriterDeleter {
 };
 using CabWriterPtr = std::unique_ptr<CabWriter, CabWriterDeleter>;
 
-CabWriterPtr CabWriterCreate(ArchiveResult& error, CabWriterClient client, const CabinetParameters& parameters);
-
 // The counts the format stores in 16 bits. A cabinet with as many file records as it may
 // hold is closed and the next file begins the following cabinet; a folder with more data
-// blocks in one cabinet than it may hold fails with ArchiveStatus::kFormatLimit. (Tests
-// give small limits to reach these cases quickly.)
+// blocks in one cabinet than it may hold fails with ArchiveStatus::kFormatLimit.
 struct CabWriterLimits {
   std::uint32_t filesPerCabinet = 0xFFFF;    // fileCount
   std::uint32_t foldersPerCabinet = 0xFFFD;  // folderCount; folderIndex 0xFFFD and up are taken
   std::uint32_t blocksPerFolder = 0xFFFF;    // blockCount of one folder in one cabinet
   std::uint32_t cabinetsPerSet = 0x10000;    // cabinetIndex 0 to 0xFFFF
 };
-CabWriterPtr CabWriterCreate(ArchiveResult& error, CabWriterClient client, const CabinetParameters& parameters,
-                             const CabWriterLimits& limits);
 
-// Adds one file at the end of the current folder, compressed with `typeCompress`.
-bool CabWriterAddFile(CabWriter& writer, const std::string& sourceName, const std::string& nameInCabinet,
-                      bool runAfterExtract, const CabNextCabinetFn& nextCabinet,
-                      const CabProgressFn& progress, const CabOpenSourceFn& openSource,
-                      std::uint16_t typeCompress);
+// What a writer is set up with. The three functions serve every add and flush.
+struct CabWriterOptions {
+  CabinetParameters cabinet;  // of the first cabinet
+  CabWriterLimits limits;     // the format's own unless a test asks for less to reach them quickly
+  // The effort of the LZX compressors (1 = fast up to lzx::kLzxMaxLevel); the output format
+  // is the same at every level.
+  int lzxLevel = 1;
+  CabNextCabinetFn nextCabinet;
+  CabProgressFn progress;
+  CabOpenSourceFn openSource;
+};
+
+CabWriterPtr CabWriterCreate(ArchiveResult& error, CabWriterClient client, const CabWriterOptions& options);
+
+// One file to add at the end of the current folder.
+struct CabWriterFile {
+  std::string sourceName;     // opened through options.openSource
+  std::string nameInCabinet;
+  std::uint16_t typeCompress = 0;  // the folder's compression type word
+  bool runAfterExtract = false;
+};
+bool CabWriterAddFile(CabWriter& writer, const CabWriterFile& file);
 
 // Closes the current folder and writes the cabinet; with forceNextCabinet only the folder
 // is closed and a following cabinet started.
-bool CabWriterFlushCabinet(CabWriter& writer, bool forceNextCabinet, const CabNextCabinetFn& nextCabinet,
-                           const CabProgressFn& progress);
-
-// The effort of the LZX compressors set up from now on (1 = fast, the default, up to
-// lzx::kLzxMaxLevel); the output format is the same at every level.
-void CabWriterSetLzxLevel(CabWriter& writer, int level);
+bool CabWriterFlushCabinet(CabWriter& writer, bool forceNextCabinet = false);
 
 // Closes and deletes every temporary file and releases the memory; true when every close
 // and delete succeeded. (Dropping the writer without this does the same, ignoring errors.)

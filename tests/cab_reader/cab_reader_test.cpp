@@ -74,7 +74,7 @@ TEST(CabReaderWalk, IsCabinetRejectsIncompleteAndOtherVersions) {
   files.files["ok.cab"] = TwoFileCabinet();
 
   ArchiveResult error;
-  auto reader = CabReaderCreate(files.Functions(), 1, &error);
+  auto reader = CabReaderCreate(files.Functions(), &error);
   auto functions = files.Functions();
   auto test = [&](const std::string& name, CabinetInfo* info = nullptr) {
     const CabHandle handle = functions.open(name);

@@ -259,9 +259,9 @@ CabNotifyFunction RecordingClient::Function() {
 bool Walk(MemoryFiles& files, RecordingClient& client, const std::string& name, ArchiveStatus* error) {
   client.files = &files;
   ArchiveResult created;
-  auto reader = CabReaderCreate(files.Functions(), 1, &created);
+  auto reader = CabReaderCreate(files.Functions(), &created);
   if (!reader) throw std::runtime_error("reader");
-  const bool ok = CabReaderCopy(*reader, name, "", 0, client.Function(), {}, nullptr);
+  const bool ok = CabReaderCopy(*reader, {name, "", client.Function(), {}});
   if (error) *error = CabReaderLastError(*reader).status;
   CabReaderDestroy(std::move(reader));
   return ok;

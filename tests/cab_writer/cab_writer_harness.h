@@ -37,6 +37,8 @@ struct WriterOutcome {
 
 // Default parameters: one cabinet "test.CAB" in `folder`, setID 12345.
 cab::CabinetParameters TestParameters(const ScratchFolder& folder);
+// Writer options with these parameters and nothing else set.
+cab::CabWriterOptions OptionsFor(const cab::CabinetParameters& parameters);
 
 inline WriterSetup WriterFor(const ScratchFolder& folder, std::uint16_t typeCompress) {
   WriterSetup setup;

@@ -152,16 +152,17 @@ TEST(CabWriterLayout, ChangingTheCompressionStartsANewFolder) {
   // Same writer, two types: run by hand.
   ArchiveResult error;
   cab::CabWriterClient client = cab::MakeStandardCabWriterClient();
-  auto writer = cab::CabWriterCreate(error, client, setup.params);
+  cab::CabWriterOptions options = OptionsFor(setup.params);
+  options.openSource = [](const std::string& name, std::uint16_t&, std::uint16_t&, std::uint16_t&,
+                          int& err) -> cab::CabHandle { return file_io::Open(name, O_RDONLY, 0, err); };
+  auto writer = cab::CabWriterCreate(error, client, options);
   ASSERT_TRUE(writer);
-  const cab::CabOpenSourceFn open = [](const std::string& name, std::uint16_t&, std::uint16_t&, std::uint16_t&,
-                                       int& err) -> cab::CabHandle { return file_io::Open(name, O_RDONLY, 0, err); };
   for (std::size_t i = 0; i < files.size(); ++i) {
     const std::string path = folder / ("src/" + files[i].name);
     WriteBytes(path, files[i].content);
-    ASSERT_TRUE(cab::CabWriterAddFile(*writer, path, files[i].name, i == 1, {}, {}, open, i == 0 ? 0 : 1));
+    ASSERT_TRUE(cab::CabWriterAddFile(*writer, {path, files[i].name, static_cast<std::uint16_t>(i == 0 ? 0 : 1), i == 1}));
   }
-  ASSERT_TRUE(cab::CabWriterFlushCabinet(*writer, false, {}, {}));
+  ASSERT_TRUE(cab::CabWriterFlushCabinet(*writer));
   ASSERT_TRUE(cab::CabWriterDestroy(std::move(writer)));
   const Bytes cab = ReadBytes(folder / "test.CAB");
   ASSERT_GE(cab.size(), 52u);
@@ -264,13 +265,12 @@ TEST(CabWriterLayout, FolderOfEmptyFilesHasNoDataBlocks) {
 TEST(CabWriterErrors, MissingSourceIsCode1WithTheSystemError) {
   ScratchFolder folder;
   ArchiveResult error;
-  auto writer = cab::CabWriterCreate(error, cab::MakeStandardCabWriterClient(), TestParameters(folder));
+  cab::CabWriterOptions options = OptionsFor(TestParameters(folder));
+  options.openSource = [](const std::string& name, std::uint16_t&, std::uint16_t&, std::uint16_t&,
+                          int& err) -> cab::CabHandle { return file_io::Open(name, O_RDONLY, 0, err); };
+  auto writer = cab::CabWriterCreate(error, cab::MakeStandardCabWriterClient(), options);
   ASSERT_TRUE(writer);
-  const cab::CabOpenSourceFn open = [](const std::string& name, std::uint16_t&, std::uint16_t&, std::uint16_t&,
-                                       int& err) -> cab::CabHandle {
-    return file_io::Open(name, O_RDONLY, 0, err);
-  };
-  EXPECT_FALSE(cab::CabWriterAddFile(*writer, folder / "nothing", "n", false, {}, {}, open, 0));
+  EXPECT_FALSE(cab::CabWriterAddFile(*writer, {folder / "nothing", "n", 0}));
   EXPECT_EQ(error.status, ArchiveStatus::kSourceOpenFailed);
   EXPECT_EQ(error.systemError, ENOENT);
   EXPECT_TRUE(cab::CabWriterDestroy(std::move(writer)));
@@ -290,7 +290,7 @@ TEST(CabWriterErrors, TemporaryFilesNeedANameWithinElevenAttempts) {
       return true;
     };
     ArchiveResult error;
-    auto writer = cab::CabWriterCreate(error, client, TestParameters(folder));
+    auto writer = cab::CabWriterCreate(error, client, OptionsFor(TestParameters(folder)));
     EXPECT_EQ(writer != nullptr, refusals < 11);
     if (!writer) {
       EXPECT_EQ(error.status, ArchiveStatus::kTempFileFailed);
@@ -308,7 +308,7 @@ TEST(CabWriterErrors, FailedAllocationIsCode3) {
   cab::CabWriterClient client = cab::MakeStandardCabWriterClient();
   client.allocate = [](std::size_t) -> void* { return nullptr; };
   ArchiveResult error;
-  EXPECT_FALSE(cab::CabWriterCreate(error, client, TestParameters(folder)));
+  EXPECT_FALSE(cab::CabWriterCreate(error, client, OptionsFor(TestParameters(folder))));
   EXPECT_EQ(error.status, ArchiveStatus::kNoMemory);
 }
 
