@@ -1,4 +1,5 @@
 #include "archive/cabinet_create.h"
+#include "archive/cabinet_create_detail.h"
 
 #include <fcntl.h>
 
@@ -100,6 +101,15 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
                           const std::optional<std::string>& baseFolder, bool overwrite,
                           const ArchiveCallbacks& callbacks, const CabinetCreateOptions& options,
                           ArchiveResult& result, std::vector<std::string>* written) {
+  return CreateCabinetArchiveWithLimits(cabinetBase, files, baseFolder, overwrite, callbacks, options, {}, result,
+                                        written);
+}
+
+bool CreateCabinetArchiveWithLimits(const std::string& cabinetBase, const std::vector<std::string>& files,
+                                    const std::optional<std::string>& baseFolder, bool overwrite,
+                                    const ArchiveCallbacks& callbacks, const CabinetCreateOptions& options,
+                                    const cab::CabWriterLimits& limits, ArchiveResult& result,
+                                    std::vector<std::string>* written) {
   BusyScope busy(&callbacks);
   result = {};
   const cab::CabinetPathParts parts = cab::SplitCabinetPath(cabinetBase);
@@ -198,7 +208,7 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
   ArchiveResult error;
   cab::CabWriterOptions writerOptions;
   writerOptions.cabinet = params;
-  writerOptions.limits = options.limits;
+  writerOptions.limits = limits;
   writerOptions.lzxLevel = options.lzxLevel;
   writerOptions.nextCabinet = nextCabinet;
   writerOptions.progress = progress;

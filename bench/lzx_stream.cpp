@@ -46,7 +46,7 @@ int Compress(const char* in, const char* out, int level, int windowBits) {
   if (!src || !dst) return Usage();
   std::fwrite("KLZX", 1, 4, dst.get());
   std::fputc(windowBits, dst.get());
-  krax::lzx::LzxEncoder encoder(windowBits, krax::lzx::kMaxCompressedFrame, level);
+  krax::lzx::LzxEncoder encoder(windowBits, level);
   bool ok = true;
   auto sink = [&](const std::uint8_t* p, std::size_t n, std::size_t raw) {
     ok = ok && Put16(dst.get(), n) && Put16(dst.get(), raw) && std::fwrite(p, 1, n, dst.get()) == n;

@@ -357,7 +357,7 @@ bool CabWriter::SetCompression(std::uint16_t type, const CabNextCabinetFn& next,
         return Fail(ArchiveStatus::kCompressorFailed);
       }
       outputSize = lzx::kMaxCompressedFrame;
-      lzx_ = std::make_unique<lzx::LzxEncoder>(windowBits, lzx::kMaxCompressedFrame, lzxLevel_);
+      lzx_ = std::make_unique<lzx::LzxEncoder>(windowBits, lzxLevel_);
     } else {
       return Fail(ArchiveStatus::kUnknownType);
     }

@@ -10,6 +10,7 @@
 #include "archive/cab/cab_entries.h"
 #include "archive/cab/cab_format.h"
 #include "archive/cabinet_create.h"
+#include "archive/cabinet_create_detail.h"
 #include "cab_writer_harness.h"
 #include "support/run_kraxctl.h"
 
@@ -59,10 +60,11 @@ TEST(CabWriterLimits, FullCabinetsContinueAndTooManyBlocksFailCleanly) {
     CabinetCreateOptions options;
     options.typeCompress = type;
     options.folderThreshold = 8000;  // several folders, so a cabinet fills with a folder closed, too
-    options.limits.filesPerCabinet = 5;
+    cab::CabWriterLimits limits;
+    limits.filesPerCabinet = 5;
     ArchiveResult result;
     const std::string stem = "Many" + std::to_string(type);
-    ASSERT_TRUE(CreateCabinetArchive(folder / stem, paths, folder / "src", true, {}, options, result))
+    ASSERT_TRUE(CreateCabinetArchiveWithLimits(folder / stem, paths, folder / "src", true, {}, options, limits, result))
         << result.Message();
     const auto cabinets = CabinetsOf(folder, stem);
     EXPECT_EQ(cabinets.size(), 3u);
@@ -79,10 +81,11 @@ TEST(CabWriterLimits, FullCabinetsContinueAndTooManyBlocksFailCleanly) {
 
   CabinetCreateOptions options;
   options.typeCompress = 0;
-  options.limits.blocksPerFolder = 3;
+  cab::CabWriterLimits limits;
+  limits.blocksPerFolder = 3;
   ArchiveResult result;
   const auto big = PlaceSources(folder, {{"big.bin", RandomBytes(5 * 32768, 9)}});
-  EXPECT_FALSE(CreateCabinetArchive(folder / "Blocks", big, std::nullopt, true, {}, options, result));
+  EXPECT_FALSE(CreateCabinetArchiveWithLimits(folder / "Blocks", big, std::nullopt, true, {}, options, limits, result));
   EXPECT_EQ(result.status, ArchiveStatus::kFormatLimit);
   EXPECT_NE(result.Message().find("more than 3 data blocks"), std::string::npos) << result.Message();
   EXPECT_TRUE(CabinetsOf(folder, "Blocks").empty());
