@@ -80,7 +80,7 @@ int Decompress(const char* in, const char* out) {
     const std::size_t n = sizes[0] | (sizes[1] << 8), raw = sizes[2] | (sizes[3] << 8);
     const std::size_t rawSize = raw == 0 ? krax::lzx::kFrameSize : raw;
     if (std::fread(packed.data(), 1, n, src.get()) != n) return 1;
-    if (!decoder->DecompressBlock(packed.data(), n, frame.data(), rawSize)) return 1;
+    if (decoder->DecompressBlock(packed.data(), n, frame.data(), rawSize) != krax::CodecStatus::kOk) return 1;
     if (std::fwrite(frame.data(), 1, rawSize, dst.get()) != rawSize) return 1;
   }
   return 0;

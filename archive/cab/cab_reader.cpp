@@ -501,7 +501,7 @@ void CabReader::ReadNextBlock() {
   }
   const std::uint16_t uncompressed = part.uncompressedSize;
   Require(uncompressed <= kMaxBlockUncompressed, ArchiveStatus::kDamaged);
-  if (!decompressor_->DecompressBlock(input_.data(), total, output_.data(), uncompressed)) {
+  if (decompressor_->DecompressBlock(input_.data(), total, output_.data(), uncompressed) != CodecStatus::kOk) {
     throw ReaderFailure{ArchiveStatus::kDecompressFailed, BlockPlace(firstPart) + " does not decompress"};
   }
   blockSize_ = uncompressed;

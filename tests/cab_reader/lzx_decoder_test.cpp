@@ -81,7 +81,7 @@ struct VerbatimWriter {
 
 Bytes Decode(LzxDecoder& decoder, const Bytes& in, std::size_t size, bool* ok) {
   Bytes out(size);
-  *ok = decoder.DecodeFrame(in.data(), in.size(), out.data(), out.size());
+  *ok = decoder.DecodeFrame(in.data(), in.size(), out.data(), out.size()) == CodecStatus::kOk;
   return out;
 }
 
@@ -254,7 +254,7 @@ TEST(LzxDecoder, DecodesTheEncodersStreamsForEveryWindow) {
     std::string out;
     for (const auto& block : folder.blocks) {
       Bytes piece(block.uncompressedSize);
-      ASSERT_TRUE(decoder->DecompressBlock(block.data.data(), block.data.size(), piece.data(), piece.size()));
+      ASSERT_EQ(decoder->DecompressBlock(block.data.data(), block.data.size(), piece.data(), piece.size()), CodecStatus::kOk);
       out += ToString(piece);
     }
     ASSERT_EQ(out.size(), data.size());
@@ -263,8 +263,8 @@ TEST(LzxDecoder, DecodesTheEncodersStreamsForEveryWindow) {
     // Reset starts a new folder: the first block decodes the same again.
     decoder->Reset();
     Bytes again(folder.blocks[0].uncompressedSize);
-    ASSERT_TRUE(decoder->DecompressBlock(folder.blocks[0].data.data(), folder.blocks[0].data.size(),
-                                         again.data(), again.size()));
+    ASSERT_EQ(decoder->DecompressBlock(folder.blocks[0].data.data(), folder.blocks[0].data.size(),
+                                         again.data(), again.size()), CodecStatus::kOk);
     EXPECT_EQ(ToString(again), data.substr(0, again.size()));
   }
 }
@@ -281,7 +281,7 @@ TEST(LzxDecoder, DamagedStreamsFailOrDecodeWithoutHarm) {
       if (round % 3 == 0) damaged.resize(random() % (damaged.size() + 1));
       else damaged[random() % damaged.size()] ^= static_cast<std::uint8_t>(1u << (random() % 8));
       Bytes out(block.uncompressedSize);
-      if (!decoder->DecompressBlock(damaged.data(), damaged.size(), out.data(), out.size())) {
+      if (decoder->DecompressBlock(damaged.data(), damaged.size(), out.data(), out.size()) != CodecStatus::kOk) {
         ++failures;
         break;
       }

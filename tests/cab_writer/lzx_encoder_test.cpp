@@ -169,7 +169,7 @@ void ExpectRoundTrip(const Bytes& data, int windowBits, std::size_t* compressedS
       ASSERT_EQ(f.uncompressed, kFrameSize);
     }
     Bytes block(f.uncompressed);
-    ASSERT_TRUE(decoder->DecompressBlock(f.compressed.data(), f.compressed.size(), block.data(), block.size()))
+    ASSERT_EQ(decoder->DecompressBlock(f.compressed.data(), f.compressed.size(), block.data(), block.size()), CodecStatus::kOk)
         << "frame " << i << " of " << frames.size() << ", window " << windowBits;
     out.insert(out.end(), block.begin(), block.end());
     total += f.compressed.size();
@@ -270,7 +270,7 @@ TEST_P(LzxEncoderLevels, ResetStartsAFreshStream) {
   Bytes out;
   for (const Frame& f : frames) {
     Bytes block(f.uncompressed);
-    ASSERT_TRUE(decoder->DecompressBlock(f.compressed.data(), f.compressed.size(), block.data(), block.size()));
+    ASSERT_EQ(decoder->DecompressBlock(f.compressed.data(), f.compressed.size(), block.data(), block.size()), CodecStatus::kOk);
     out.insert(out.end(), block.begin(), block.end());
   }
   EXPECT_EQ(out, second);

@@ -227,9 +227,9 @@ TEST(LzxBlockWriter, BlocksEndingInsideFramesDecode) {
   ASSERT_EQ(written.size(), 2u);
   auto decoder = LzxDecoder::Create(17);
   Bytes decoded(data.size());
-  ASSERT_TRUE(decoder->DecodeFrame(written[0].data(), written[0].size(), decoded.data(), kFrameSize));
-  ASSERT_TRUE(decoder->DecodeFrame(written[1].data(), written[1].size(), decoded.data() + kFrameSize,
-                                   data.size() - kFrameSize));
+  ASSERT_EQ(decoder->DecodeFrame(written[0].data(), written[0].size(), decoded.data(), kFrameSize), CodecStatus::kOk);
+  ASSERT_EQ(decoder->DecodeFrame(written[1].data(), written[1].size(), decoded.data() + kFrameSize,
+                                   data.size() - kFrameSize), CodecStatus::kOk);
   EXPECT_EQ(decoded, data);
 }
 
