@@ -164,6 +164,7 @@ TEST(QuantumDecompressor, RejectsBlocksThatDoNotYieldTheirStatedSize) {
 
   const Bytes random = MakeRandomBytes(4000, 21);
   auto randomBlocks = CompressQuantum(random, 15);
+  ASSERT_EQ(DecodeBlocks(randomBlocks, 15), random);  // the valid twin of the two below
   randomBlocks[0].outSize += 200;  // more than the data holds: the decoder runs dry
   EXPECT_FALSE(DecodeBlocks(randomBlocks, 15).has_value());
   randomBlocks[0].outSize -= 200;
