@@ -1,7 +1,6 @@
 #include "archive/archive_status.h"
 
 #include <cstring>
-#include <iterator>
 
 namespace krax {
 
@@ -29,25 +28,6 @@ const char* ArchiveStatusText(ArchiveStatus status) {
     case ArchiveStatus::kNameRefused: return "a name leads outside its folder";
   }
   return "unknown error";
-}
-
-ArchiveStatus StatusFromReaderCode(int code) {
-  static constexpr ArchiveStatus kByCode[] = {
-      ArchiveStatus::kOk,           ArchiveStatus::kCabinetOpenFailed, ArchiveStatus::kNotACabinet,
-      ArchiveStatus::kBadVersion,   ArchiveStatus::kDamaged,           ArchiveStatus::kNoMemory,
-      ArchiveStatus::kUnknownType,  ArchiveStatus::kDecompressFailed,  ArchiveStatus::kTargetFailed,
-      ArchiveStatus::kReserveMismatch, ArchiveStatus::kWrongCabinet,   ArchiveStatus::kStopped};
-  if (code < 0 || code >= static_cast<int>(std::size(kByCode))) return ArchiveStatus::kDamaged;
-  return kByCode[code];
-}
-
-ArchiveStatus StatusFromWriterCode(int code) {
-  static constexpr ArchiveStatus kByCode[] = {
-      ArchiveStatus::kOk,          ArchiveStatus::kSourceOpenFailed,   ArchiveStatus::kSourceReadFailed,
-      ArchiveStatus::kNoMemory,    ArchiveStatus::kTempFileFailed,     ArchiveStatus::kUnknownType,
-      ArchiveStatus::kCabinetWriteFailed, ArchiveStatus::kStopped,     ArchiveStatus::kCompressorFailed};
-  if (code < 0 || code >= static_cast<int>(std::size(kByCode))) return ArchiveStatus::kCabinetWriteFailed;
-  return kByCode[code];
 }
 
 std::string ArchiveResult::Message() const {

@@ -1,7 +1,5 @@
-// The one result type of archive/: every codec, the cabinet reader and writer, extraction
-// and creation report an ArchiveStatus, and ArchiveStatusText gives its text. The cabinet
-// reader's and writer's numeric codes (the ones kept in CabError::code and shown by
-// kraxctl) are mappings of this enum, not enums of their own.
+// The one result type of archive/: the cabinet reader and writer, extraction and creation
+// report an ArchiveStatus (inside an ArchiveResult), and ArchiveStatusText gives its text.
 #pragma once
 
 #include <string>
@@ -35,63 +33,6 @@ enum class ArchiveStatus {
 
 // A short English text ("the cabinet is damaged").
 const char* ArchiveStatusText(ArchiveStatus status);
-
-// The cabinet reader's codes 0-11 and the writer's codes 0-8. A status of the other side
-// maps to the nearest code of this side.
-constexpr int CabReaderCode(ArchiveStatus status) {
-  switch (status) {
-    case ArchiveStatus::kOk: return 0;
-    case ArchiveStatus::kCabinetOpenFailed: return 1;
-    case ArchiveStatus::kNotACabinet: return 2;
-    case ArchiveStatus::kBadVersion: return 3;
-    case ArchiveStatus::kDamaged: return 4;
-    case ArchiveStatus::kNoMemory: return 5;
-    case ArchiveStatus::kUnknownType: return 6;
-    case ArchiveStatus::kDecompressFailed:
-    case ArchiveStatus::kCompressorFailed: return 7;
-    case ArchiveStatus::kTargetFailed:
-    case ArchiveStatus::kNameRefused:
-    case ArchiveStatus::kSourceOpenFailed:
-    case ArchiveStatus::kSourceReadFailed:
-    case ArchiveStatus::kTempFileFailed:
-    case ArchiveStatus::kCabinetWriteFailed:
-    case ArchiveStatus::kFormatLimit: return 8;
-    case ArchiveStatus::kReserveMismatch: return 9;
-    case ArchiveStatus::kWrongCabinet:
-    case ArchiveStatus::kNotFirstCabinet: return 10;
-    case ArchiveStatus::kStopped: return 11;
-  }
-  return 4;
-}
-
-constexpr int CabWriterCode(ArchiveStatus status) {
-  switch (status) {
-    case ArchiveStatus::kOk: return 0;
-    case ArchiveStatus::kSourceOpenFailed:
-    case ArchiveStatus::kNameRefused: return 1;
-    case ArchiveStatus::kSourceReadFailed: return 2;
-    case ArchiveStatus::kNoMemory: return 3;
-    case ArchiveStatus::kTempFileFailed: return 4;
-    case ArchiveStatus::kUnknownType: return 5;
-    case ArchiveStatus::kCabinetWriteFailed:
-    case ArchiveStatus::kFormatLimit:
-    case ArchiveStatus::kCabinetOpenFailed:
-    case ArchiveStatus::kNotACabinet:
-    case ArchiveStatus::kBadVersion:
-    case ArchiveStatus::kDamaged:
-    case ArchiveStatus::kTargetFailed:
-    case ArchiveStatus::kReserveMismatch:
-    case ArchiveStatus::kWrongCabinet:
-    case ArchiveStatus::kNotFirstCabinet: return 6;
-    case ArchiveStatus::kStopped: return 7;
-    case ArchiveStatus::kCompressorFailed:
-    case ArchiveStatus::kDecompressFailed: return 8;
-  }
-  return 6;
-}
-
-ArchiveStatus StatusFromReaderCode(int code);
-ArchiveStatus StatusFromWriterCode(int code);
 
 // A status with what it concerns, for the user: "cannot create /x/A.CAB: permission denied".
 struct ArchiveResult {

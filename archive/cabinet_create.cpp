@@ -1,4 +1,5 @@
 #include "archive/cabinet_create.h"
+#include "archive/cabinet_create_detail.h"
 
 #include <fcntl.h>
 
@@ -100,6 +101,15 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
                           const std::optional<std::string>& baseFolder, bool overwrite,
                           const ArchiveCallbacks& callbacks, const CabinetCreateOptions& options,
                           ArchiveResult& result, std::vector<std::string>* written) {
+  return CreateCabinetArchiveWithLimits(cabinetBase, files, baseFolder, overwrite, callbacks, options, {}, result,
+                                        written);
+}
+
+bool CreateCabinetArchiveWithLimits(const std::string& cabinetBase, const std::vector<std::string>& files,
+                                    const std::optional<std::string>& baseFolder, bool overwrite,
+                                    const ArchiveCallbacks& callbacks, const CabinetCreateOptions& options,
+                                    const cab::CabWriterLimits& limits, ArchiveResult& result,
+                                    std::vector<std::string>* written) {
   BusyScope busy(&callbacks);
   result = {};
   const cab::CabinetPathParts parts = cab::SplitCabinetPath(cabinetBase);
@@ -134,7 +144,7 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
   TemporaryFolder staging;
   const FsResult made = TemporaryFolder::CreateIn(folder, staging);
   if (!made.ok()) {
-    result = {ArchiveStatus::kCabinetWriteFailed, made.error, "cannot create " + cabinetPath};
+    result = {ArchiveStatus::kCabinetWriteFailed, made.systemError, "cannot create " + cabinetPath};
     return false;
   }
 
@@ -195,23 +205,28 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
     return client.open(name, O_RDONLY, 0, err);
   };
 
-  cab::CabError error;
-  cab::CabWriterPtr writer = cab::CabWriterCreate(error, client, params, options.limits);
+  ArchiveResult error;
+  cab::CabWriterOptions writerOptions;
+  writerOptions.cabinet = params;
+  writerOptions.limits = limits;
+  writerOptions.lzxLevel = options.lzxLevel;
+  writerOptions.nextCabinet = nextCabinet;
+  writerOptions.progress = progress;
+  writerOptions.openSource = openSource;
+  cab::CabWriterPtr writer = cab::CabWriterCreate(error, client, writerOptions);
   if (!writer) {
-    result = error.result();
+    result = error;
     return false;
   }
-  cab::CabWriterSetLzxLevel(*writer, options.lzxLevel);
   bool ok = true;
   for (std::size_t i = 0; ok && i < files.size(); ++i) {
     currentName = names[i];
-    ok = cab::CabWriterAddFile(*writer, files[i], currentName, false, nextCabinet, progress, openSource,
-                               options.typeCompress);
+    ok = cab::CabWriterAddFile(*writer, {files[i], currentName, options.typeCompress});
   }
-  ok = ok && cab::CabWriterFlushCabinet(*writer, false, nextCabinet, progress);
+  ok = ok && cab::CabWriterFlushCabinet(*writer);
   const bool destroyed = cab::CabWriterDestroy(std::move(writer));
   if (!ok) {
-    result = error.result();
+    result = error;
     return false;
   }
   if (!destroyed) {

@@ -9,8 +9,7 @@
 #include "archive/archive_callbacks.h"
 #include "archive/archive_status.h"
 #include "archive/cab/cab_format.h"
-#include "archive/cab/cab_writer.h"
-#include "archive/lzx/lzx_encoder.h"
+#include "archive/lzx/lzx_levels.h"
 
 namespace krax {
 
@@ -22,7 +21,6 @@ struct CabinetCreateOptions {
   std::uint16_t typeCompress = cab::kTypeLzx21;
   std::uint32_t maxCabinetSize = 300000000;
   std::uint32_t folderThreshold = 900000;
-  cab::CabWriterLimits limits;  // the format's own unless a test asks for less
   int lzxLevel = lzx::kLzxDefaultLevel;
   std::string extension = ".CAB";  // of every cabinet's name
 };

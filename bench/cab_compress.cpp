@@ -29,7 +29,7 @@ std::size_t ZlibSize(const std::string& data) {
 }
 
 std::size_t LzxSize(const std::string& data, int windowBits, int level) {
-  krax::lzx::LzxEncoder encoder(windowBits, krax::lzx::kMaxCompressedFrame, level);
+  krax::lzx::LzxEncoder encoder(windowBits, level);
   std::size_t total = 0;
   auto sink = [&](const std::uint8_t*, std::size_t n, std::size_t) {
     total += n + 8;  // with its CFDATA header

@@ -149,7 +149,7 @@ double TimeBlocks(krax::cab::CabDecompressor& decoder, const std::vector<Block>&
   decoder.Reset();
   std::size_t at = 0;
   for (const Block& block : blocks) {
-    if (!decoder.DecompressBlock(block.data.data(), block.data.size(), out.data() + at, block.uncompressed)) {
+    if (decoder.DecompressBlock(block.data.data(), block.data.size(), out.data() + at, block.uncompressed) != krax::CodecStatus::kOk) {
       throw std::runtime_error("decode failed");
     }
     at += block.uncompressed;

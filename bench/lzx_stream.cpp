@@ -46,7 +46,7 @@ int Compress(const char* in, const char* out, int level, int windowBits) {
   if (!src || !dst) return Usage();
   std::fwrite("KLZX", 1, 4, dst.get());
   std::fputc(windowBits, dst.get());
-  krax::lzx::LzxEncoder encoder(windowBits, krax::lzx::kMaxCompressedFrame, level);
+  krax::lzx::LzxEncoder encoder(windowBits, level);
   bool ok = true;
   auto sink = [&](const std::uint8_t* p, std::size_t n, std::size_t raw) {
     ok = ok && Put16(dst.get(), n) && Put16(dst.get(), raw) && std::fwrite(p, 1, n, dst.get()) == n;
@@ -80,7 +80,7 @@ int Decompress(const char* in, const char* out) {
     const std::size_t n = sizes[0] | (sizes[1] << 8), raw = sizes[2] | (sizes[3] << 8);
     const std::size_t rawSize = raw == 0 ? krax::lzx::kFrameSize : raw;
     if (std::fread(packed.data(), 1, n, src.get()) != n) return 1;
-    if (!decoder->DecompressBlock(packed.data(), n, frame.data(), rawSize)) return 1;
+    if (decoder->DecompressBlock(packed.data(), n, frame.data(), rawSize) != krax::CodecStatus::kOk) return 1;
     if (std::fwrite(frame.data(), 1, rawSize, dst.get()) != rawSize) return 1;
   }
   return 0;

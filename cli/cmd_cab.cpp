@@ -52,8 +52,36 @@ std::string FormatFolder(std::uint16_t folderIndex) {
   }
 }
 
-int Fail(Context& context, const std::string& what, int code) {
-  context.err << "kraxctl: cab: " << TerminalSafe(what) << " (error " << code << ")\n";
+// The number kraxctl has always printed beside a cabinet failure ("(error 4)"); scripts
+// that read kraxctl's messages rely on it.
+int ErrorNumber(ArchiveStatus status) {
+  switch (status) {
+    case ArchiveStatus::kOk: return 0;
+    case ArchiveStatus::kCabinetOpenFailed: return 1;
+    case ArchiveStatus::kNotACabinet: return 2;
+    case ArchiveStatus::kBadVersion: return 3;
+    case ArchiveStatus::kDamaged: return 4;
+    case ArchiveStatus::kNoMemory: return 5;
+    case ArchiveStatus::kUnknownType: return 6;
+    case ArchiveStatus::kDecompressFailed:
+    case ArchiveStatus::kCompressorFailed: return 7;
+    case ArchiveStatus::kTargetFailed:
+    case ArchiveStatus::kNameRefused:
+    case ArchiveStatus::kSourceOpenFailed:
+    case ArchiveStatus::kSourceReadFailed:
+    case ArchiveStatus::kTempFileFailed:
+    case ArchiveStatus::kCabinetWriteFailed:
+    case ArchiveStatus::kFormatLimit: return 8;
+    case ArchiveStatus::kReserveMismatch: return 9;
+    case ArchiveStatus::kWrongCabinet:
+    case ArchiveStatus::kNotFirstCabinet: return 10;
+    case ArchiveStatus::kStopped: return 11;
+  }
+  return 4;
+}
+
+int Fail(Context& context, const std::string& what, ArchiveStatus status) {
+  context.err << "kraxctl: cab: " << TerminalSafe(what) << " (error " << ErrorNumber(status) << ")\n";
   return kExitFailure;
 }
 
@@ -63,9 +91,9 @@ int RunList(Context& context, const std::vector<std::string>& args) {
   if (args.size() != 2) throw UsageError("cab list takes one FILE");
   const std::string& path = args[1];
   cab::CabDirectory directory;
-  int code = 0;
-  if (!cab::ReadCabinetDirectory(path, directory, code)) {
-    return Fail(context, path + ": " + cab::CabReaderErrorText(code), code);
+  ArchiveStatus status = ArchiveStatus::kOk;
+  if (!cab::ReadCabinetDirectory(path, directory, status)) {
+    return Fail(context, path + ": " + ArchiveStatusText(status), status);
   }
   if (const std::string problem = cab::NotFirstCabinetProblem(path); !problem.empty()) {
     context.err << "kraxctl: cab: " << TerminalSafe(problem) << "; only this cabinet is listed\n";
@@ -90,7 +118,7 @@ int RunList(Context& context, const std::vector<std::string>& args) {
                   << TerminalSafe(cab::DecodeCabinetName(file.name, file.attribs)) << '\n';
     }
   }
-  if (!problem.empty()) return Fail(context, problem, cab::kCabReaderOpenFailed);
+  if (!problem.empty()) return Fail(context, problem, ArchiveStatus::kCabinetOpenFailed);
   return kExitOk;
 }
 
@@ -132,8 +160,8 @@ int RunExtract(Context& context, const std::vector<std::string>& args) {
   ArchiveCallbacks callbacks;
   callbacks.stopRequested = StopSignalReceived;
   request.callbacks = &callbacks;
-  const cab::CabExtractResult result = cab::ExtractCabinet(request);
-  if (!result.ok) return Fail(context, result.message, result.code);
+  const ArchiveResult result = cab::ExtractCabinet(request);
+  if (!result.ok()) return Fail(context, result.Message(), result.status);
   return refusedAny ? kExitFailure : kExitOk;
 }
 

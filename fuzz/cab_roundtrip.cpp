@@ -107,34 +107,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         .write(reinterpret_cast<const char*>(contents.back().data()), static_cast<std::streamsize>(length));
   }
 
-  krax::cab::CabError error;
-  auto writer = krax::cab::CabWriterCreate(error, krax::cab::MakeStandardCabWriterClient(), params);
-  if (!writer) abort();
+  krax::cab::CabWriterOptions options;
+  options.cabinet = params;
   // Every LZX level, chosen without taking another input byte (the seeds keep their meaning).
-  krax::cab::CabWriterSetLzxLevel(*writer, 1 + static_cast<int>(params.folderThreshold % krax::lzx::kLzxMaxLevel));
-  const krax::cab::CabNextCabinetFn next = [](krax::cab::CabinetParameters& p, std::uint32_t) {
+  options.lzxLevel = 1 + static_cast<int>(params.folderThreshold % krax::lzx::kLzxMaxLevel);
+  options.nextCabinet = [](krax::cab::CabinetParameters& p, std::uint32_t) {
     p.cabinetName = "f" + std::to_string(p.cabinetIndex) + ".CAB";
     return 0;
   };
-  const krax::cab::CabOpenSourceFn open = [](const std::string& name, std::uint16_t&, std::uint16_t&,
-                                             std::uint16_t&, int&) -> krax::cab::CabHandle {
-    return ::open(name.c_str(), O_RDONLY);
-  };
+  options.openSource = [](const std::string& name, std::uint16_t&, std::uint16_t&, std::uint16_t&,
+                          int&) -> krax::cab::CabHandle { return ::open(name.c_str(), O_RDONLY); };
+  krax::ArchiveResult error;
+  auto writer = krax::cab::CabWriterCreate(error, krax::cab::MakeStandardCabWriterClient(), options);
+  if (!writer) abort();
   for (unsigned i = 0; i < fileCount; ++i) {
-    if (!krax::cab::CabWriterAddFile(*writer, (root / "src" / names[i]).string(), names[i], false, next, {}, open, type)) {
-      abort();
-    }
+    if (!krax::cab::CabWriterAddFile(*writer, {(root / "src" / names[i]).string(), names[i], type})) abort();
   }
-  if (!krax::cab::CabWriterFlushCabinet(*writer, false, next, {})) abort();
+  if (!krax::cab::CabWriterFlushCabinet(*writer)) abort();
   if (!krax::cab::CabWriterDestroy(std::move(writer))) abort();
 
   // Extract the set: the extraction walks every cabinet of it.
   krax::cab::CabExtractRequest request;
   request.cabPath = (root / "f.CAB").string();
   request.destFolder = (root / "out").string();
-  const krax::cab::CabExtractResult result = krax::cab::ExtractCabinet(request);
-  if (!result.ok) {
-    std::fprintf(stderr, "extraction failed: %s\n", result.message.c_str());
+  const krax::ArchiveResult result = krax::cab::ExtractCabinet(request);
+  if (!result.ok()) {
+    std::fprintf(stderr, "extraction failed: %s\n", result.Message().c_str());
     abort();
   }
   for (unsigned i = 0; i < fileCount; ++i) {

@@ -64,12 +64,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return base + offset;
   };
 
-  krax::cab::CabError error;
-  auto reader = krax::cab::CabReaderCreate(files, 1, &error);
+  krax::ArchiveResult error;
+  auto reader = krax::cab::CabReaderCreate(files, &error);
   if (!reader) return 0;
   int nextCabinetAsks = 0;
   krax::cab::CabReaderCopy(
-      *reader, "fuzz.cab", "", 0,
+      *reader, {"fuzz.cab", "",
       [&](krax::cab::CabNotification& note) -> CabHandle {
         switch (note.kind) {
           case krax::cab::CabNotificationKind::kCopyFile: {
@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             return 0;
         }
       },
-      {}, nullptr);
+      {}});
   krax::cab::CabReaderDestroy(std::move(reader));
   if (!cabinet.positions.empty() || !cabinet.targets.empty()) __builtin_trap();  // leaked handles
   return 0;

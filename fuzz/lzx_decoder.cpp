@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::uint8_t> in(data + pos, data + pos + take);  // exact size: ASan sees overreads
     pos += take;
     out.assign(outSize, 0);
-    if (!decoder->DecompressBlock(in.data(), in.size(), out.data(), out.size())) break;
+    if (decoder->DecompressBlock(in.data(), in.size(), out.data(), out.size()) != krax::CodecStatus::kOk) break;
   }
   return 0;
 }

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::uint8_t> in(data + pos, data + pos + take);
     pos += take;
     out.assign(outSize, 0);
-    if (!decoder->DecompressBlock(in.data(), in.size(), out.data(), out.size())) {
+    if (decoder->DecompressBlock(in.data(), in.size(), out.data(), out.size()) != krax::CodecStatus::kOk) {
       decoder->Reset();
     }
   }

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Exact-size copies so that AddressSanitizer sees any read or write beyond the block.
     std::vector<std::uint8_t> in(data + at, data + at + inSize);
     std::vector<std::uint8_t> exact(outSize);
-    const bool ok = decoder->DecompressBlock(in.data(), in.size(), exact.data(), exact.size());
+    const bool ok = decoder->DecompressBlock(in.data(), in.size(), exact.data(), exact.size()) == krax::CodecStatus::kOk;
     if (ok && outSize > 32768) __builtin_trap();  // an oversized block must be refused
     at += inSize;
   }

@@ -54,7 +54,7 @@ OperationResult ToggleCarArchive(GameData& data, std::size_t slot) {
   if (!renamed) {
     const std::string reason = renamed.status == FsStatus::kAlreadyExists ? "the new name already exists"
                                : renamed.status == FsStatus::kNotFound   ? "the archive is missing"
-                                                                         : std::strerror(renamed.error);
+                                                                         : std::strerror(renamed.systemError);
     return {OperationStatus::kFailed, kCommand,
             "The car " + CarLabel(car) + " could not be " + verb + ": " + car.archivePath + ": " + reason + "."};
   }

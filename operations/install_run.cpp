@@ -14,7 +14,7 @@ namespace krax {
 namespace {
 
 std::string ErrorText(const FsResult& result) {
-  return result.error ? std::strerror(result.error) : "failed";
+  return result.systemError ? std::strerror(result.systemError) : "failed";
 }
 
 void StageFolderFiles(const InstallPlan& plan, const std::string& staging, InstallOutcome& outcome) {
@@ -76,15 +76,15 @@ void StageCabinetEntries(const InstallPlan& plan, const std::string& staging, In
       if (EqualsIgnoreCase(plan.files[i].source, stored)) done[i] = true;
     }
   };
-  const cab::CabExtractResult result = cab::ExtractCabinet(request);
+  const ArchiveResult result = cab::ExtractCabinet(request);
   for (std::size_t i = 0; i < plan.files.size(); ++i) {
     const std::string& name = plan.files[i].displayName;
-    if (done[i] && result.ok) {
+    if (done[i] && result.ok()) {
       outcome.installed.push_back(name);
     } else {
       bool reported = false;
       for (const auto& failure : outcome.failed) reported = reported || failure.first == name;
-      if (!reported) outcome.failed.emplace_back(name, result.ok ? "not extracted" : result.message);
+      if (!reported) outcome.failed.emplace_back(name, result.ok() ? "not extracted" : result.Message());
     }
   }
 }

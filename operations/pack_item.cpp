@@ -83,7 +83,7 @@ PackResult RunPack(const PackPlan& plan, const ArchiveCallbacks& callbacks) {
   PackResult result;
   result.archivePath = plan.archivePath;
   const ZipCreateResult zip = CreateZipArchive(plan.archivePath, plan.files, plan.sourceFolder, true, callbacks);
-  result.ok = zip.ok;
+  result.ok = zip.ok();
   result.message = zip.message;
   result.stopped = zip.stopped;
   return result;

@@ -83,8 +83,8 @@ OperationResult RemoveOne(GameData& data, Prompts& prompts, const Target& target
     return {OperationStatus::kDone, kCommand,
             "Moved " + target.label + " to the trash" + (active ? " (the slot is on \"Original\" now)." : ".")};
   }
-  if (trashed.status == TrashStatus::kFailed) return Failed("Could not remove " + target.label + ": " + trashed.problem + ".");
-  if (!prompts.Question(QuestionKind::kDeleteForGood, "There is no trash for " + target.folder + ": " + trashed.problem + ".\n\nDelete " +
+  if (trashed.status == TrashStatus::kFailed) return Failed("Could not remove " + target.label + ": " + trashed.message + ".");
+  if (!prompts.Question(QuestionKind::kDeleteForGood, "There is no trash for " + target.folder + ": " + trashed.message + ".\n\nDelete " +
                         target.label + " for good? This cannot be undone.")) {
     return {OperationStatus::kCancelled, kCommand, target.label + " was not removed."};
   }

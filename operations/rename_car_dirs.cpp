@@ -135,8 +135,8 @@ std::vector<FolderRename> RenameCarFolders(const CarTable& table, const std::str
       renames.push_back(rename);
       continue;
     }
-    diagnose(result.error ? result.error : EIO);
-    rename.error = result.error;
+    diagnose(result.systemError ? result.systemError : EIO);
+    rename.error = result.systemError;
     rename.outcome = FolderRename::Outcome::kFailed;
     if (result.status == FsStatus::kAlreadyExists) {
       rename.outcome = FolderRename::Outcome::kNoFreeName;
@@ -149,7 +149,7 @@ std::vector<FolderRename> RenameCarFolders(const CarTable& table, const std::str
           break;
         }
         if (result.status != FsStatus::kAlreadyExists) {
-          rename.error = result.error;
+          rename.error = result.systemError;
           rename.outcome = FolderRename::Outcome::kFailed;
           break;
         }

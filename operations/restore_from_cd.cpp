@@ -92,7 +92,7 @@ CopyOutcome CopyFolderContents(const std::string& sourceFolder, const std::strin
     return true;
   };
   callbacks.error = [&](const std::string& path, const FsResult& error) {
-    outcome.errors.push_back(path + ": " + std::strerror(error.error ? error.error : EIO));
+    outcome.errors.push_back(path + ": " + std::strerror(error.systemError ? error.systemError : EIO));
     return true;
   };
   callbacks.fileDestination = [&outcome](const std::string& planned) {
@@ -104,7 +104,7 @@ CopyOutcome CopyFolderContents(const std::string& sourceFolder, const std::strin
   const FsResult result = CopyTree(JoinPath(sourceFolder, "*.*"), destination, callbacks);
   prompts.EndProgress();
   if (!result.ok() && outcome.errors.empty() && !outcome.cancelled) {
-    outcome.errors.push_back(sourceFolder + ": " + std::strerror(result.error ? result.error : EIO));
+    outcome.errors.push_back(sourceFolder + ": " + std::strerror(result.systemError ? result.systemError : EIO));
   }
   return outcome;
 }

@@ -11,7 +11,7 @@ namespace {
 std::string Reason(const FsResult& result) {
   if (result.status == FsStatus::kAlreadyExists) return "it already exists";
   if (result.status == FsStatus::kNotFound) return "it is missing";
-  return result.error ? std::strerror(result.error) : "unknown error";
+  return result.systemError ? std::strerror(result.systemError) : "unknown error";
 }
 
 }  // namespace

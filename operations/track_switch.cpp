@@ -25,7 +25,7 @@ std::string EntryIn(const std::string& folder, const std::string& name) {
 std::string Reason(const FsResult& result) {
   if (result.status == FsStatus::kAlreadyExists) return "it already exists";
   if (result.status == FsStatus::kNotFound) return "it is missing";
-  return result.error ? std::strerror(result.error) : "unknown error";
+  return result.systemError ? std::strerror(result.systemError) : "unknown error";
 }
 
 bool Step(const SwitchStepHook& hook, const std::string& what) { return !hook || hook(what); }

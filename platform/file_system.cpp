@@ -32,7 +32,7 @@ FsResult Ok() { return {}; }
 
 FsResult FromErrno(int error) {
   FsResult r;
-  r.error = error;
+  r.systemError = error;
   switch (error) {
     case EEXIST:
     case ENOTEMPTY:
@@ -51,7 +51,7 @@ FsResult FromErrno(int error) {
 FsResult Failed(int error) {
   FsResult r;
   r.status = FsStatus::kFailed;
-  r.error = error;
+  r.systemError = error;
   return r;
 }
 

@@ -21,7 +21,7 @@ enum class FsStatus {
 
 struct FsResult {
   FsStatus status = FsStatus::kOk;
-  int error = 0;  // errno of the failure, 0 when none
+  int systemError = 0;  // errno of the failure, 0 when none
   bool ok() const { return status == FsStatus::kOk; }
   explicit operator bool() const { return ok(); }
 };

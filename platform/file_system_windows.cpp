@@ -29,7 +29,7 @@ FsResult Ok() { return {}; }
 
 FsResult FromErrno(int error) {
   FsResult r;
-  r.error = error;
+  r.systemError = error;
   r.status = error == EEXIST || error == ENOTEMPTY ? FsStatus::kAlreadyExists
              : error == ENOENT                     ? FsStatus::kNotFound
                                                    : FsStatus::kFailed;
@@ -41,7 +41,7 @@ FsResult FromLastError() { return FromErrno(win::LastErrno()); }
 FsResult Failed(int error) {
   FsResult r;
   r.status = FsStatus::kFailed;
-  r.error = error;
+  r.systemError = error;
   return r;
 }
 
@@ -400,7 +400,7 @@ FsResult WriteFileAtomic(std::string_view pathView, std::string_view bytes) {
   if (!WriteAll(temp.get(), bytes)) return fail(win::LastErrno());
   if (!::FlushFileBuffers(temp.get())) return fail(win::LastErrno());
   if (!temp.reset()) return fail(win::LastErrno());
-  if (const FsResult placed = ReplaceFileWith(tempPath, path); !placed) return fail(placed.error);
+  if (const FsResult placed = ReplaceFileWith(tempPath, path); !placed) return fail(placed.systemError);
   return Ok();
 }
 

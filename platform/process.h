@@ -13,7 +13,7 @@ namespace krax {
 
 struct ProcessResult {
   bool started = false;
-  int error = 0;          // errno of the failure, 0 when started
+  int systemError = 0;    // errno of the failure, 0 when started
   int exitCode = -1;      // only when the start waited for the program to end
   std::string message;    // what went wrong, "" when started
   bool ok() const { return started; }

@@ -16,7 +16,7 @@ namespace {
 
 ProcessResult Failure(int error, std::string message) {
   ProcessResult r;
-  r.error = error;
+  r.systemError = error;
   r.message = std::move(message);
   return r;
 }

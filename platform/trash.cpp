@@ -11,7 +11,7 @@ FsResult DeleteForGood(std::string_view path) {
   FsResult result;
   if (error) {
     result.status = FsStatus::kFailed;
-    result.error = error.value();
+    result.systemError = error.value();
   }
   return result;
 }

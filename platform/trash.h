@@ -22,7 +22,7 @@ struct TrashResult {
   TrashStatus status = TrashStatus::kFailed;
   std::string trashedAs;  // the item's path inside the trash (kTrashed)
   std::string infoFile;   // its ".trashinfo" file (kTrashed)
-  std::string problem;    // why not, for the user
+  std::string message;    // why not, for the user
   bool ok() const { return status == TrashStatus::kTrashed; }
 };
 

@@ -95,14 +95,14 @@ TrashResult MoveInto(const std::string& trash, const std::string& item, const st
     UniqueFd fd(::open(infoPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (!fd) {
       if (errno == EEXIST) continue;
-      result.problem = "cannot write in the trash " + trash + ": " + ErrorText(errno);
+      result.message = "cannot write in the trash " + trash + ": " + ErrorText(errno);
       return result;
     }
     const bool written = ::write(fd.get(), info.data(), info.size()) == static_cast<ssize_t>(info.size());
     const bool closed = ::close(fd.release()) == 0;
     if (!written || !closed) {
       ::unlink(infoPath.c_str());
-      result.problem = "cannot write in the trash " + trash;
+      result.message = "cannot write in the trash " + trash;
       return result;
     }
     const FsResult moved = RenameNoReplace(item, target);
@@ -112,7 +112,7 @@ TrashResult MoveInto(const std::string& trash, const std::string& item, const st
     }
     if (!moved) {
       ::unlink(infoPath.c_str());
-      result.problem = "cannot move " + item + " into the trash: " + ErrorText(moved.error);
+      result.message = "cannot move " + item + " into the trash: " + ErrorText(moved.systemError);
       return result;
     }
     result.status = TrashStatus::kTrashed;
@@ -120,7 +120,7 @@ TrashResult MoveInto(const std::string& trash, const std::string& item, const st
     result.infoFile = infoPath;
     return result;
   }
-  result.problem = "the trash " + trash + " has no free name for " + base;
+  result.message = "the trash " + trash + " has no free name for " + base;
   return result;
 }
 
@@ -171,7 +171,7 @@ TrashResult MoveToTrash(std::string_view path) {
   const std::optional<std::string> item = AbsoluteItemPath(std::string(path));
   struct stat st;
   if (!item || ::lstat(item->c_str(), &st) != 0) {
-    result.problem = std::string(path) + " cannot be found";
+    result.message = std::string(path) + " cannot be found";
     return result;
   }
   const std::string home = HomeTrash();
@@ -185,7 +185,7 @@ TrashResult MoveToTrash(std::string_view path) {
   const std::string volumeTrash = VolumeTrash(top);
   if (volumeTrash.empty()) {
     result.status = TrashStatus::kNoTrash;
-    result.problem = "no trash can take " + *item + " (the volume at " + top + " has none, and the user's trash " +
+    result.message = "no trash can take " + *item + " (the volume at " + top + " has none, and the user's trash " +
                      (home.empty() ? std::string("is not known") : "is on another volume") + ")";
     return result;
   }

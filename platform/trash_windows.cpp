@@ -33,7 +33,7 @@ TrashResult MoveToTrash(std::string_view path) {
   TrashResult result;
   const std::wstring item = ShellPath(path);
   if (::GetFileAttributesW(win::SystemPath(path).c_str()) == INVALID_FILE_ATTRIBUTES) {
-    result.problem = std::string(path) + " cannot be found";
+    result.message = std::string(path) + " cannot be found";
     return result;
   }
   const std::wstring root = VolumeRoot(item);
@@ -41,7 +41,7 @@ TrashResult MoveToTrash(std::string_view path) {
   bin.cbSize = sizeof bin;
   if (root.empty() || FAILED(::SHQueryRecycleBinW(root.c_str(), &bin))) {
     result.status = TrashStatus::kNoTrash;
-    result.problem = "no trash can take " + std::string(path) + " (the volume at " + win::Narrow(root) +
+    result.message = "no trash can take " + std::string(path) + " (the volume at " + win::Narrow(root) +
                      " has no Recycle Bin)";
     return result;
   }
@@ -54,12 +54,12 @@ TrashResult MoveToTrash(std::string_view path) {
   operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
   const int failed = ::SHFileOperationW(&operation);
   if (failed != 0 || operation.fAnyOperationsAborted) {
-    result.problem = "cannot move " + std::string(path) + " into the Recycle Bin (error " +
+    result.message = "cannot move " + std::string(path) + " into the Recycle Bin (error " +
                      std::to_string(failed) + ")";
     return result;
   }
   if (::GetFileAttributesW(win::SystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
-    result.problem = "cannot move " + std::string(path) + " into the Recycle Bin";
+    result.message = "cannot move " + std::string(path) + " into the Recycle Bin";
     return result;
   }
   result.status = TrashStatus::kTrashed;

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "archive/codec_status.h"
+
 namespace krax::cab {
 
 class CabDecompressor {
@@ -14,9 +16,9 @@ class CabDecompressor {
   virtual ~CabDecompressor() = default;
 
   // Decodes one block of `inSize` compressed bytes into exactly `outSize` bytes (at most
-  // kMaxBlockUncompressed). Returns false for a block that does not decode to exactly that (bad data).
+  // kMaxBlockUncompressed). kBadData for a block that does not decode to exactly that.
   // Must never read or write outside the given buffers, whatever the input holds.
-  virtual bool DecompressBlock(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
+  virtual CodecStatus DecompressBlock(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
                                std::size_t outSize) = 0;
 
   // Forgets everything: the next block starts a new stream.

@@ -15,19 +15,19 @@ namespace {
 
 class StoredDecompressor final : public CabDecompressor {
  public:
-  bool DecompressBlock(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
-                       std::size_t outSize) override {
-    if (inSize != outSize) return false;  // stored data is exactly the output
+  CodecStatus DecompressBlock(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
+                              std::size_t outSize) override {
+    if (inSize != outSize) return CodecStatus::kBadData;  // stored data is exactly the output
     if (outSize > 0) std::memcpy(out, in, outSize);
-    return true;
+    return CodecStatus::kOk;
   }
   void Reset() override {}
 };
 
 class MszipCabDecompressor final : public CabDecompressor {
  public:
-  bool DecompressBlock(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
-                       std::size_t outSize) override {
+  CodecStatus DecompressBlock(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
+                              std::size_t outSize) override {
     return decoder_.DecodeBlock(in, inSize, out, outSize);
   }
   void Reset() override { decoder_.Reset(); }
@@ -40,8 +40,8 @@ class MszipCabDecompressor final : public CabDecompressor {
 class LzxCabDecompressor final : public CabDecompressor {
  public:
   explicit LzxCabDecompressor(std::unique_ptr<lzx::LzxDecoder> decoder) : decoder_(std::move(decoder)) {}
-  bool DecompressBlock(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
-                       std::size_t outSize) override {
+  CodecStatus DecompressBlock(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
+                              std::size_t outSize) override {
     return decoder_->DecodeFrame(in, inSize, out, outSize);
   }
   void Reset() override { decoder_->Reset(); }
@@ -53,8 +53,8 @@ class LzxCabDecompressor final : public CabDecompressor {
 class QuantumCabDecompressor final : public CabDecompressor {
  public:
   explicit QuantumCabDecompressor(int windowBits) : decoder_(windowBits) {}
-  bool DecompressBlock(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
-                       std::size_t outSize) override {
+  CodecStatus DecompressBlock(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
+                              std::size_t outSize) override {
     return decoder_.DecompressBlock(in, inSize, out, outSize);
   }
   void Reset() override { decoder_.Reset(); }

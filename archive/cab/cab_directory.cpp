@@ -48,30 +48,27 @@ class Cursor {
 
 }  // namespace
 
-bool ReadCabinetDirectory(const std::string& path, CabDirectory& directory, int& errorCode) {
-  std::ifstream stream(path, std::ios::binary);
-  if (!stream || IsFolder(path)) {
-    errorCode = 1;
-    return false;
-  }
-  Cursor in(stream);
-  auto fail = [&](int code) {
-    errorCode = code;
+bool ReadCabinetDirectory(const std::string& path, CabDirectory& directory, ArchiveStatus& status) {
+  auto fail = [&](ArchiveStatus failure) {
+    status = failure;
     return false;
   };
+  std::ifstream stream(path, std::ios::binary);
+  if (!stream || IsFolder(path)) return fail(ArchiveStatus::kCabinetOpenFailed);
+  Cursor in(stream);
   const std::uint8_t* fixed = in.Take(kHeaderFixedSize);
-  if (!fixed) return fail(2);
+  if (!fixed) return fail(ArchiveStatus::kNotACabinet);
   CFHEADER header = ParseHeaderFixed(fixed);
-  if (header.signature != kSignatureMSCF) return fail(2);
-  if (header.version() != kCabVersion) return fail(3);
+  if (header.signature != kSignatureMSCF) return fail(ArchiveStatus::kNotACabinet);
+  if (header.version() != kCabVersion) return fail(ArchiveStatus::kBadVersion);
   if (header.flags & kFlagReservePresent) {
     const std::uint8_t* sizes = in.Take(kReserveFieldsSize);
-    if (!sizes) return fail(4);
+    if (!sizes) return fail(ArchiveStatus::kDamaged);
     header.headerReserveSize = LoadLE16(sizes);
     header.folderReserveSize = sizes[2];
     header.dataReserveSize = sizes[3];
     const std::uint8_t* reserve = in.Take(header.headerReserveSize);
-    if (!reserve) return fail(4);
+    if (!reserve) return fail(ArchiveStatus::kDamaged);
     header.reserveBytes.assign(reserve, reserve + header.headerReserveSize);
   }
   auto names = [&](std::string& cabinet, std::string& disk) {
@@ -82,30 +79,30 @@ bool ReadCabinetDirectory(const std::string& path, CabDirectory& directory, int&
     disk = *b;
     return true;
   };
-  if ((header.flags & kFlagPrevCabinet) && !names(header.previousCabinetName, header.previousDiskName)) return fail(4);
-  if ((header.flags & kFlagNextCabinet) && !names(header.nextCabinetName, header.nextDiskName)) return fail(4);
+  if ((header.flags & kFlagPrevCabinet) && !names(header.previousCabinetName, header.previousDiskName)) return fail(ArchiveStatus::kDamaged);
+  if ((header.flags & kFlagNextCabinet) && !names(header.nextCabinetName, header.nextDiskName)) return fail(ArchiveStatus::kDamaged);
 
   std::vector<CFFOLDER> folders;
   for (unsigned i = 0; i < header.folderCount; ++i) {
     const std::uint8_t* record = in.Take(kFolderFixedSize + header.folderReserveSize);
-    if (!record) return fail(4);
+    if (!record) return fail(ArchiveStatus::kDamaged);
     folders.push_back(ParseFolder(record, header.folderReserveSize));
   }
   std::vector<CFFILE> files;
-  if (!in.Seek(header.firstFileOffset)) return fail(4);
+  if (!in.Seek(header.firstFileOffset)) return fail(ArchiveStatus::kDamaged);
   for (unsigned i = 0; i < header.fileCount; ++i) {
     const std::uint8_t* record = in.Take(kFileFixedSize);
-    if (!record) return fail(4);
+    if (!record) return fail(ArchiveStatus::kDamaged);
     CFFILE file = ParseFileFixed(record);
     auto name = in.Name();
-    if (!name) return fail(4);
+    if (!name) return fail(ArchiveStatus::kDamaged);
     file.name = std::move(*name);
     files.push_back(std::move(file));
   }
   directory.header = std::move(header);
   directory.folders = std::move(folders);
   directory.files = std::move(files);
-  errorCode = 0;
+  status = ArchiveStatus::kOk;
   return true;
 }
 
@@ -135,8 +132,8 @@ bool ReadCabinetSet(const std::string& path, std::vector<CabinetSetPart>& parts,
   for (;;) {
     CabinetSetPart part;
     part.path = current;
-    int code = 0;
-    if (!ReadCabinetDirectory(current, part.directory, code)) {
+    ArchiveStatus status = ArchiveStatus::kOk;
+    if (!ReadCabinetDirectory(current, part.directory, status)) {
       problem = parts.empty() ? current + " cannot be read as a cabinet file"
                               : "the cabinet " + current + " of the set is missing or unreadable";
       return false;
@@ -161,8 +158,8 @@ bool ReadCabinetSet(const std::string& path, std::vector<CabinetSetPart>& parts,
 
 std::optional<std::string> FirstCabinetOfSet(const std::string& path) {
   CabDirectory directory;
-  int code = 0;
-  if (!ReadCabinetDirectory(path, directory, code) || !(directory.header.flags & kFlagPrevCabinet)) {
+  ArchiveStatus status = ArchiveStatus::kOk;
+  if (!ReadCabinetDirectory(path, directory, status) || !(directory.header.flags & kFlagPrevCabinet)) {
     return std::nullopt;
   }
   const std::string folder = SplitCabinetPath(path).folder;
@@ -170,7 +167,7 @@ std::optional<std::string> FirstCabinetOfSet(const std::string& path) {
   // Each step goes back one cabinet number, so the walk ends.
   for (unsigned number = directory.header.cabinetIndex; number > 0; --number) {
     CabDirectory previous;
-    if (!ReadCabinetDirectory(folder + earliest, previous, code) || !(previous.header.flags & kFlagPrevCabinet) ||
+    if (!ReadCabinetDirectory(folder + earliest, previous, status) || !(previous.header.flags & kFlagPrevCabinet) ||
         previous.header.cabinetIndex >= number) {
       break;
     }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/archive_status.h"
 #include "archive/cab/cab_format.h"
 
 namespace krax::cab {
@@ -17,9 +18,9 @@ struct CabDirectory {
   std::vector<CFFILE> files;
 };
 
-// Reads the directory; on failure returns false and sets `errorCode` to a reader code
-// (1 cannot open, 2 not a cabinet, 3 version, 4 damaged).
-bool ReadCabinetDirectory(const std::string& path, CabDirectory& directory, int& errorCode);
+// Reads the directory; on failure returns false with `status` kCabinetOpenFailed,
+// kNotACabinet, kBadVersion or kDamaged.
+bool ReadCabinetDirectory(const std::string& path, CabDirectory& directory, ArchiveStatus& status);
 
 // The type word of the folder a file lies in: the last folder for files continued into the
 // next cabinet, the first for files continued from the previous one.

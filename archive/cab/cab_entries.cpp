@@ -46,17 +46,17 @@ ArchiveResult WalkCabinetSet(const std::string& cabPath,
       return stopped ? -1 : write(handle, buffer, count);
     };
   }
-  cab::CabError error;
-  auto reader = cab::CabReaderCreate(std::move(files), 1, &error);
-  if (!reader) return error.result();
+  ArchiveResult error;
+  auto reader = cab::CabReaderCreate(std::move(files), &error);
+  if (!reader) return error;
   const cab::CabinetPathParts parts = cab::SplitCabinetPath(cabPath);
   std::string current = cabPath;
   cab::CFHEADER previous;
   for (unsigned walked = 0;; ++walked) {
     cab::CabDirectory directory;
-    int code = 0;
-    if (!cab::ReadCabinetDirectory(current, directory, code)) {
-      if (walked == 0) return Failure(StatusFromReaderCode(code), current + ": " + cab::CabReaderErrorText(code));
+    ArchiveStatus status = ArchiveStatus::kOk;
+    if (!cab::ReadCabinetDirectory(current, directory, status)) {
+      if (walked == 0) return Failure(status, current + ": " + ArchiveStatusText(status));
       return Failure(ArchiveStatus::kCabinetOpenFailed, "the cabinet " + current + " of the set is missing or unreadable");
     }
     if (walked > 0 && (directory.header.setID != previous.setID ||
@@ -67,11 +67,11 @@ ArchiveResult WalkCabinetSet(const std::string& cabPath,
     const std::string name = current.substr(parts.folder.size());
     const bool first = walked == 0;
     const bool ok = cab::CabReaderCopy(
-        *reader, name, parts.folder, 0, [&](CabNotification& note) { return notify(note, first); }, {}, nullptr);
+        *reader, {name, parts.folder, [&](CabNotification& note) { return notify(note, first); }, {}});
     if (stopped) return Failure(ArchiveStatus::kStopped, "stopped");
     if (!ok) {
-      const cab::CabError& walkError = cab::CabReaderLastError(*reader);
-      ArchiveResult result = walkError.result();
+      const ArchiveResult& walkError = cab::CabReaderLastError(*reader);
+      ArchiveResult result = walkError;
       if (lastNextCabinet && !lastNextCabinet->empty() && walkError.status != ArchiveStatus::kStopped &&
           result.detail.empty()) {
         result.detail = "the following cabinet " + *lastNextCabinet + ": " + ArchiveStatusText(result.status);
@@ -232,21 +232,15 @@ bool ExtractCabinetEntries(const std::string& cabPath, const ArchiveNameList& na
     }
     return false;
   };
-  const cab::CabExtractResult extracted = cab::ExtractCabinet(request);
-  result = extracted.result;
-  return extracted.ok;
+  result = cab::ExtractCabinet(request);
+  return result.ok();
 }
 
 namespace cab {
 
-CabExtractResult ExtractCabinet(const CabExtractRequest& request) {
+ArchiveResult ExtractCabinet(const CabExtractRequest& request) {
   BusyScope busy(request.callbacks);
-  CabExtractResult out;
-  out.result = ExtractionWalk(request).Run();
-  out.ok = out.result.ok();
-  out.code = CabReaderCode(out.result.status);
-  if (!out.ok) out.message = out.result.Message();
-  return out;
+  return ExtractionWalk(request).Run();
 }
 
 }  // namespace cab

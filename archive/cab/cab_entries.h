@@ -55,14 +55,8 @@ struct CabExtractRequest {
   bool withoutFolders = false;
 };
 
-struct CabExtractResult {
-  bool ok = false;
-  int code = 0;          // the reader's error code (0 when ok)
-  std::string message;   // what went wrong, for the user
-  ArchiveResult result;  // the status with its detail
-};
-
-CabExtractResult ExtractCabinet(const CabExtractRequest& request);
+// The failure's text for the user is the result's Message().
+ArchiveResult ExtractCabinet(const CabExtractRequest& request);
 
 }  // namespace cab
 }  // namespace krax

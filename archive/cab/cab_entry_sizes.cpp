@@ -10,8 +10,8 @@ bool ListCabinetEntrySizes(const std::string& cabPath, std::vector<ArchiveEntryS
   // A set has at most 65536 cabinets (the index is 16 bits); a loop of names ends there too.
   for (unsigned walked = 0; walked < 65536; ++walked) {
     cab::CabDirectory directory;
-    int code = 0;
-    if (!cab::ReadCabinetDirectory(current, directory, code)) return walked > 0;
+    ArchiveStatus status = ArchiveStatus::kOk;
+    if (!cab::ReadCabinetDirectory(current, directory, status)) return walked > 0;
     for (const cab::CFFILE& file : directory.files) {
       // A file continued from the previous cabinet was counted there.
       if (file.folderIndex == cab::kFolderContinuedFromPrev || file.folderIndex == cab::kFolderContinuedPrevAndNext) continue;

@@ -33,27 +33,20 @@ constexpr int kMaxNextCabinetAttempts = 8;
 
 }  // namespace
 
-const char* CabReaderErrorText(int code) {
-  return ArchiveStatusText(StatusFromReaderCode(code));
-}
-
 class CabReader {
  public:
-  CabReader(CabFileFunctions files, int processorClass)
-      : files_(std::move(files)), processorClass_(processorClass), output_(kMaxBlockUncompressed) {}
+  explicit CabReader(CabFileFunctions files) : files_(std::move(files)), output_(kMaxBlockUncompressed) {}
   ~CabReader() { CloseCabinet(); }
 
   bool IsCabinet(CabHandle handle, CabinetInfo* info);
-  bool Copy(const std::string& cabinetName, const std::string& cabinetPath, int flags,
-            const CabNotifyFunction& notify, const CabDecryptFunction& decrypt, void* context);
+  bool Copy(const std::string& cabinetName, const std::string& cabinetPath, const CabNotifyFunction& notify,
+            const CabDecryptFunction& decrypt);
 
-  CabError error_;
+  ArchiveResult error_;
   int ClientError() const { return files_.lastError ? files_.lastError() : 0; }
   void Fail(ArchiveStatus status, std::string detail) {
     error_.status = status;
-    error_.code = CabReaderCode(status);
     error_.detail = std::move(detail);
-    error_.failed = true;
   }
 
  private:
@@ -87,10 +80,8 @@ class CabReader {
   std::size_t dataRecordSize() const { return kDataFixedSize + cbCFData_; }
 
   CabFileFunctions files_;
-  [[maybe_unused]] int processorClass_;
   const CabNotifyFunction* notify_ = nullptr;
   const CabDecryptFunction* decrypt_ = nullptr;
-  void* context_ = nullptr;
 
   CabHandle listHandle_ = -1;  // walks the CFFILE records
   CabHandle dataHandle_ = -1;  // reads folders and blocks
@@ -247,7 +238,7 @@ void CabReader::HopToNextCabinet() {
     ask.nextCabinet = nextName;
     ask.nextDisk = nextDisk;
     ask.cabinetPath = cabinetPath_;
-    ask.errorCode = CabReaderCode(lastError);
+    ask.previousAttempt = lastError;
     Notify(ask);
     if (attempt > 0) {
       // Asking again only makes sense when the client points somewhere else.
@@ -364,7 +355,6 @@ void CabReader::Walk() {
       copy.time = file.time;
       copy.attribs = file.attribs;
       copy.folderIndex = file.folderIndex;
-      copy.context = context_;
       const CabHandle handle = Notify(copy);
       if (handle != 0) ExtractFile(file, handle);
       // A file still listed as continuing in the cabinet now walked is listed again first
@@ -419,7 +409,6 @@ void CabReader::ExtractFile(const CFFILE& file, CabHandle handle) {
   close.attribs = static_cast<std::uint16_t>(file.attribs & ~kAttribRunAfterExtract);
   close.runAfterExtract = (file.attribs & kAttribRunAfterExtract) != 0;
   close.folderIndex = file.folderIndex;
-  close.context = context_;
   target_ = -1;  // the client closes the handle whatever it answers
   Require(Notify(close) != 0, ArchiveStatus::kTargetFailed);
 }
@@ -512,7 +501,7 @@ void CabReader::ReadNextBlock() {
   }
   const std::uint16_t uncompressed = part.uncompressedSize;
   Require(uncompressed <= kMaxBlockUncompressed, ArchiveStatus::kDamaged);
-  if (!decompressor_->DecompressBlock(input_.data(), total, output_.data(), uncompressed)) {
+  if (decompressor_->DecompressBlock(input_.data(), total, output_.data(), uncompressed) != CodecStatus::kOk) {
     throw ReaderFailure{ArchiveStatus::kDecompressFailed, BlockPlace(firstPart) + " does not decompress"};
   }
   blockSize_ = uncompressed;
@@ -543,12 +532,11 @@ bool CabReader::IsCabinet(CabHandle handle, CabinetInfo* info) {
   return true;
 }
 
-bool CabReader::Copy(const std::string& cabinetName, const std::string& cabinetPath, int /*flags*/,
-                     const CabNotifyFunction& notify, const CabDecryptFunction& decrypt, void* context) {
+bool CabReader::Copy(const std::string& cabinetName, const std::string& cabinetPath,
+                     const CabNotifyFunction& notify, const CabDecryptFunction& decrypt) {
   error_ = {};
   notify_ = &notify;
   decrypt_ = &decrypt;
-  context_ = context;
   cabinetPath_ = cabinetPath;
   continuation_ = false;
   currentFolder_ = -1;
@@ -582,13 +570,13 @@ bool CabReader::Copy(const std::string& cabinetName, const std::string& cabinetP
 
 void CabReaderDeleter::operator()(CabReader* reader) const { delete reader; }
 
-CabReaderPtr CabReaderCreate(CabFileFunctions files, int processorClass, CabError* error) {
+CabReaderPtr CabReaderCreate(CabFileFunctions files, ArchiveResult* error) {
   try {
-    CabReaderPtr reader(new CabReader(std::move(files), processorClass));
+    CabReaderPtr reader(new CabReader(std::move(files)));
     if (error) *error = {};
     return reader;
   } catch (const std::bad_alloc&) {
-    if (error) *error = {kCabReaderNoMemory, 0, true, ArchiveStatus::kNoMemory, {}};
+    if (error) *error = {ArchiveStatus::kNoMemory, 0, {}};
     return nullptr;
   }
 }
@@ -597,10 +585,8 @@ bool CabReaderIsCabinet(CabReader& reader, CabHandle handle, CabinetInfo* info) 
   return reader.IsCabinet(handle, info);
 }
 
-bool CabReaderCopy(CabReader& reader, const std::string& cabinetName, const std::string& cabinetPath,
-                   int flags, const CabNotifyFunction& notify, const CabDecryptFunction& decrypt,
-                   void* context) {
-  return reader.Copy(cabinetName, cabinetPath, flags, notify, decrypt, context);
+bool CabReaderCopy(CabReader& reader, const CabWalkOptions& walk) {
+  return reader.Copy(walk.cabinetName, walk.cabinetPath, walk.notify, walk.decrypt);
 }
 
 bool CabReaderDestroy(CabReaderPtr reader) {
@@ -608,6 +594,6 @@ bool CabReaderDestroy(CabReaderPtr reader) {
   return true;
 }
 
-const CabError& CabReaderLastError(const CabReader& reader) { return reader.error_; }
+const ArchiveResult& CabReaderLastError(const CabReader& reader) { return reader.error_; }
 
 }  // namespace krax::cab

@@ -10,7 +10,7 @@
 //   CloseFileInfo  all bytes written: the client closes the handle; 0 means failure
 //   NextCabinet    a following cabinet is needed (the client may change the folder path)
 //
-// A return of -1 from any notification stops the walk with code 11 (kUserAbort).
+// A return of -1 from any notification stops the walk with ArchiveStatus::kStopped.
 // Files that cross cabinet boundaries are followed into the next cabinets of the set;
 // following cabinets must carry the same setID, the next cabinetIndex and the same reserve
 // sizes as the first. Skipped files are never decompressed.
@@ -30,23 +30,6 @@
 
 namespace krax::cab {
 
-// CabError::code values: the reader's numbering of the statuses it reports.
-inline constexpr int kCabReaderOk = CabReaderCode(ArchiveStatus::kOk);
-inline constexpr int kCabReaderOpenFailed = CabReaderCode(ArchiveStatus::kCabinetOpenFailed);
-inline constexpr int kCabReaderNotACabinet = CabReaderCode(ArchiveStatus::kNotACabinet);
-inline constexpr int kCabReaderBadVersion = CabReaderCode(ArchiveStatus::kBadVersion);
-inline constexpr int kCabReaderDamaged = CabReaderCode(ArchiveStatus::kDamaged);
-inline constexpr int kCabReaderNoMemory = CabReaderCode(ArchiveStatus::kNoMemory);
-inline constexpr int kCabReaderUnknownType = CabReaderCode(ArchiveStatus::kUnknownType);
-inline constexpr int kCabReaderDecompressFailed = CabReaderCode(ArchiveStatus::kDecompressFailed);
-inline constexpr int kCabReaderTargetFailed = CabReaderCode(ArchiveStatus::kTargetFailed);
-inline constexpr int kCabReaderReserveMismatch = CabReaderCode(ArchiveStatus::kReserveMismatch);
-inline constexpr int kCabReaderWrongCabinet = CabReaderCode(ArchiveStatus::kWrongCabinet);
-inline constexpr int kCabReaderUserAbort = CabReaderCode(ArchiveStatus::kStopped);
-
-// The text of a reader code: ArchiveStatusText of the status it stands for.
-const char* CabReaderErrorText(int code);
-
 // The client's file functions. Open returns -1 on failure; Read/Write return the number of
 // bytes moved or -1; Seek (origin 0 start, 1 current, 2 end) returns the new position or -1.
 struct CabFileFunctions {
@@ -59,7 +42,7 @@ struct CabFileFunctions {
   std::function<int()> lastError;
 };
 
-// The platform's files (platform/file_io.h); their error numbers land in CabError::systemError.
+// The platform's files (platform/file_io.h); their error numbers land in ArchiveResult::systemError.
 CabFileFunctions PosixCabFileFunctions();
 
 struct CabinetInfo {
@@ -87,9 +70,9 @@ struct CabNotification {
   CabNotificationKind kind = CabNotificationKind::kCabinetInfo;
   // CabinetInfo: nextCabinet, nextDisk, cabinetPath, setID, cabinetIndex.
   // PartialFile: name, prevCabinet, prevDisk.
-  // CopyFile: name, size, date, time, attribs, folderIndex, context.
+  // CopyFile: name, size, date, time, attribs, folderIndex.
   // CloseFileInfo: name, handle, date, time, attribs (0x40 removed), runAfterExtract, folderIndex.
-  // NextCabinet: nextCabinet, nextDisk, cabinetPath (client may change both), errorCode.
+  // NextCabinet: nextCabinet, nextDisk, cabinetPath (client may change both), previousAttempt.
   // Enumerate: position (offset of the next file record), filesLeft (both may be changed).
   std::string name;
   std::string prevCabinet, prevDisk;
@@ -101,17 +84,16 @@ struct CabNotification {
   bool runAfterExtract = false;
   CabHandle handle = -1;
   std::uint16_t setID = 0, cabinetIndex = 0;
-  int errorCode = 0;
+  ArchiveStatus previousAttempt = ArchiveStatus::kOk;  // why the place given last failed
   long long position = 0;
   int filesLeft = 0;
-  void* context = nullptr;
 };
 
 // Returns -1 to stop; for CopyFile 0 skips and any other value is an open handle.
 using CabNotifyFunction = std::function<CabHandle(CabNotification& notification)>;
 
 // Optional decryption hook: called with each new cabinet's header reserve, each folder's
-// reserve and each block's reserve and data. Returning -1 stops (code 11).
+// reserve and each block's reserve and data. Returning -1 stops (ArchiveStatus::kStopped).
 enum class CabDecryptKind { kNewCabinet, kNewFolder, kBlock };
 struct CabDecryptRequest {
   CabDecryptKind kind = CabDecryptKind::kNewCabinet;
@@ -127,24 +109,29 @@ struct CabReaderDeleter {
 };
 using CabReaderPtr = std::unique_ptr<CabReader, CabReaderDeleter>;
 
-// Creates a reader; nullptr with code 5 in `error` when memory is short.
-// `processorClass` is handed to the Quantum decompressor's selection and otherwise ignored.
-CabReaderPtr CabReaderCreate(CabFileFunctions files, int processorClass, CabError* error);
+// Creates a reader; nullptr with ArchiveStatus::kNoMemory in `error` when memory is short.
+CabReaderPtr CabReaderCreate(CabFileFunctions files, ArchiveResult* error);
 
-// Reads 36 bytes at the handle's position. False without a code for a short read or a
-// signature other than "MSCF"; false with code 3 for another version; else fills `info`.
+// Reads 36 bytes at the handle's position. False with the status left as it was for a short
+// read or a signature other than "MSCF"; false with ArchiveStatus::kBadVersion for another
+// version; else fills `info`.
 bool CabReaderIsCabinet(CabReader& reader, CabHandle handle, CabinetInfo* info);
 
-// Walks the cabinet `cabinetName` in folder `cabinetPath` (joined as given: the path ends
-// in its separator or is empty). `flags` must be 0. True when the walk came to its end.
-bool CabReaderCopy(CabReader& reader, const std::string& cabinetName, const std::string& cabinetPath,
-                   int flags, const CabNotifyFunction& notify, const CabDecryptFunction& decrypt,
-                   void* context);
+// One walk: which cabinet, and the functions that decide and decrypt.
+struct CabWalkOptions {
+  std::string cabinetName;
+  std::string cabinetPath;     // its folder, joined as given: ends in its separator or is empty
+  CabNotifyFunction notify;
+  CabDecryptFunction decrypt;  // optional
+};
+
+// Walks the cabinet the options name. True when the walk came to its end.
+bool CabReaderCopy(CabReader& reader, const CabWalkOptions& walk);
 
 // Releases the reader's buffers, decompressor and open handles. Always true.
 bool CabReaderDestroy(CabReaderPtr reader);
 
 // The error record the reader fills.
-const CabError& CabReaderLastError(const CabReader& reader);
+const ArchiveResult& CabReaderLastError(const CabReader& reader);
 
 }  // namespace krax::cab

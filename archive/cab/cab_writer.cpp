@@ -131,9 +131,15 @@ class CabTempFile {
 
 class CabWriter {
  public:
-  CabWriter(CabError& error, CabWriterClient client, const CabinetParameters& parameters,
-            const CabWriterLimits& limits)
-      : error_(error), client_(std::move(client)), params_(parameters), limits_(limits) {}
+  CabWriter(ArchiveResult& error, CabWriterClient client, const CabWriterOptions& options)
+      : error_(error),
+        client_(std::move(client)),
+        params_(options.cabinet),
+        limits_(options.limits),
+        lzxLevel_(options.lzxLevel),
+        next_(options.nextCabinet),
+        progress_(options.progress),
+        openSource_(options.openSource) {}
   ~CabWriter() { Cleanup(); }
 
   bool Init();
@@ -154,7 +160,11 @@ class CabWriter {
       return Fail(ArchiveStatus::kStopped, 0, std::string("a client function failed: ") + e.what());
     }
   }
-  void SetLzxLevel(int level) { lzxLevel_ = level; }
+  bool AddFile(const CabWriterFile& file) {
+    return AddFile(file.sourceName, file.nameInCabinet, file.runAfterExtract, next_, progress_, openSource_,
+                   file.typeCompress);
+  }
+  bool Flush(bool force) { return Flush(force, next_, progress_); }
 
  private:
   // What placing one folder into the current cabinet did.
@@ -168,10 +178,8 @@ class CabWriter {
 
   bool Fail(ArchiveStatus status, int systemError = 0, std::string detail = {}) {
     error_.status = status;
-    error_.code = CabWriterCode(status);
     error_.systemError = systemError;
     error_.detail = std::move(detail);
-    error_.failed = true;
     return false;
   }
   bool FailTemp(int err) { return Fail(ArchiveStatus::kTempFileFailed, err); }
@@ -221,7 +229,7 @@ class CabWriter {
   std::size_t dataHeaderSize() const { return kDataFixedSize + reserveData_; }
   std::size_t folderRecordSize() const { return kFolderFixedSize + reserveFolder_; }
 
-  CabError& error_;
+  ArchiveResult& error_;
   CabWriterClient client_;
   CabinetParameters params_;
   CabinetParameters nextParams_;
@@ -236,7 +244,10 @@ class CabWriter {
   std::uint32_t inputFill_ = 0;
   std::unique_ptr<mszip::MszipEncoder> mszip_;
   std::unique_ptr<lzx::LzxEncoder> lzx_;
-  int lzxLevel_ = lzx::kLzxFastLevel;
+  int lzxLevel_;
+  CabNextCabinetFn next_;
+  CabProgressFn progress_;
+  CabOpenSourceFn openSource_;
   std::uint64_t folderUncompressed_ = 0;
   std::uint32_t folderFileCount_ = 0;
   CabTempFile folderData_, folderFiles_;
@@ -305,7 +316,7 @@ bool CabWriter::Cleanup() {
   }
   // A failed run leaves nothing behind: no complete cabinet naming a successor that was
   // never written.
-  if (error_.failed) {
+  if (!error_.ok()) {
     for (const std::string& path : written_) {
       int ignored = 0;
       client_.remove(path, ignored);
@@ -346,7 +357,7 @@ bool CabWriter::SetCompression(std::uint16_t type, const CabNextCabinetFn& next,
         return Fail(ArchiveStatus::kCompressorFailed);
       }
       outputSize = lzx::kMaxCompressedFrame;
-      lzx_ = std::make_unique<lzx::LzxEncoder>(windowBits, lzx::kMaxCompressedFrame, lzxLevel_);
+      lzx_ = std::make_unique<lzx::LzxEncoder>(windowBits, lzxLevel_);
     } else {
       return Fail(ArchiveStatus::kUnknownType);
     }
@@ -860,40 +871,26 @@ bool CabWriter::Flush(bool force, const CabNextCabinetFn& next, const CabProgres
 
 void CabWriterDeleter::operator()(CabWriter* writer) const { delete writer; }
 
-CabWriterPtr CabWriterCreate(CabError& error, CabWriterClient client, const CabinetParameters& parameters) {
-  return CabWriterCreate(error, std::move(client), parameters, CabWriterLimits{});
-}
-
-CabWriterPtr CabWriterCreate(CabError& error, CabWriterClient client, const CabinetParameters& parameters,
-                             const CabWriterLimits& limits) {
-  error = CabError{};
+CabWriterPtr CabWriterCreate(ArchiveResult& error, CabWriterClient client, const CabWriterOptions& options) {
+  error = ArchiveResult{};
   CabWriterPtr writer;
   try {
-    writer.reset(new CabWriter(error, std::move(client), parameters, limits));
+    writer.reset(new CabWriter(error, std::move(client), options));
   } catch (const std::bad_alloc&) {
-    error = {kCabErrorNoMemory, 0, true, ArchiveStatus::kNoMemory, {}};
+    error = {ArchiveStatus::kNoMemory, 0, {}};
     return nullptr;
   }
   if (!writer->Init()) return nullptr;
   return writer;
 }
 
-bool CabWriterAddFile(CabWriter& writer, const std::string& sourceName, const std::string& nameInCabinet,
-                      bool runAfterExtract, const CabNextCabinetFn& nextCabinet,
-                      const CabProgressFn& progress, const CabOpenSourceFn& openSource,
-                      std::uint16_t typeCompress) {
-  return writer.Guarded([&] {
-    return writer.AddFile(sourceName, nameInCabinet, runAfterExtract, nextCabinet, progress, openSource,
-                          typeCompress);
-  });
+bool CabWriterAddFile(CabWriter& writer, const CabWriterFile& file) {
+  return writer.Guarded([&] { return writer.AddFile(file); });
 }
 
-bool CabWriterFlushCabinet(CabWriter& writer, bool forceNextCabinet, const CabNextCabinetFn& nextCabinet,
-                           const CabProgressFn& progress) {
-  return writer.Guarded([&] { return writer.Flush(forceNextCabinet, nextCabinet, progress); });
+bool CabWriterFlushCabinet(CabWriter& writer, bool forceNextCabinet) {
+  return writer.Guarded([&] { return writer.Flush(forceNextCabinet); });
 }
-
-void CabWriterSetLzxLevel(CabWriter& writer, int level) { writer.SetLzxLevel(level); }
 
 bool CabWriterDestroy(CabWriterPtr writer) {
   if (!writer) return true;

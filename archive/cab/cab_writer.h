@@ -7,7 +7,7 @@
 // cabinets are assembled in temporary files, so memory use does not grow with the archive.
 //
 // Calling order: CabWriterCreate, any number of CabWriterAddFile, CabWriterFlushCabinet,
-// CabWriterDestroy. Every failure fills the CabError given at creation and makes the call
+// CabWriterDestroy. Every failure fills the ArchiveResult given at creation and makes the call
 // return false (creation returns nullptr); after a failure only destroy is useful.
 //
 // A cabinet file is written with "!CAB" in place of its signature; "MSCF" is the last
@@ -24,20 +24,6 @@
 #include "archive/cab/cab_error.h"
 
 namespace krax::cab {
-
-// CabError::code values: the writer's numbering of the statuses it reports.
-inline constexpr int kCabErrorNone = CabWriterCode(ArchiveStatus::kOk);
-inline constexpr int kCabErrorOpenSource = CabWriterCode(ArchiveStatus::kSourceOpenFailed);
-inline constexpr int kCabErrorReadSource = CabWriterCode(ArchiveStatus::kSourceReadFailed);
-inline constexpr int kCabErrorNoMemory = CabWriterCode(ArchiveStatus::kNoMemory);
-inline constexpr int kCabErrorTempFile = CabWriterCode(ArchiveStatus::kTempFileFailed);
-inline constexpr int kCabErrorUnknownType = CabWriterCode(ArchiveStatus::kUnknownType);
-inline constexpr int kCabErrorCabinetFile = CabWriterCode(ArchiveStatus::kCabinetWriteFailed);
-inline constexpr int kCabErrorUserAbort = CabWriterCode(ArchiveStatus::kStopped);
-inline constexpr int kCabErrorCompressor = CabWriterCode(ArchiveStatus::kCompressorFailed);
-
-// The error record (code, the client's system error number, failed flag) and the numeric
-// file handle are the ones the cabinet reader uses too.
 
 struct CabinetParameters {
   std::uint32_t maxCabinetSize = 0;   // 0 means kDefaultMaxCabinetSize (cab_writer.cpp)
@@ -96,35 +82,42 @@ struct CabWriterDeleter {
 };
 using CabWriterPtr = std::unique_ptr<CabWriter, CabWriterDeleter>;
 
-CabWriterPtr CabWriterCreate(CabError& error, CabWriterClient client, const CabinetParameters& parameters);
-
 // The counts the format stores in 16 bits. A cabinet with as many file records as it may
 // hold is closed and the next file begins the following cabinet; a folder with more data
-// blocks in one cabinet than it may hold fails with ArchiveStatus::kFormatLimit. (Tests
-// give small limits to reach these cases quickly.)
+// blocks in one cabinet than it may hold fails with ArchiveStatus::kFormatLimit.
 struct CabWriterLimits {
   std::uint32_t filesPerCabinet = 0xFFFF;    // fileCount
   std::uint32_t foldersPerCabinet = 0xFFFD;  // folderCount; folderIndex 0xFFFD and up are taken
   std::uint32_t blocksPerFolder = 0xFFFF;    // blockCount of one folder in one cabinet
   std::uint32_t cabinetsPerSet = 0x10000;    // cabinetIndex 0 to 0xFFFF
 };
-CabWriterPtr CabWriterCreate(CabError& error, CabWriterClient client, const CabinetParameters& parameters,
-                             const CabWriterLimits& limits);
 
-// Adds one file at the end of the current folder, compressed with `typeCompress`.
-bool CabWriterAddFile(CabWriter& writer, const std::string& sourceName, const std::string& nameInCabinet,
-                      bool runAfterExtract, const CabNextCabinetFn& nextCabinet,
-                      const CabProgressFn& progress, const CabOpenSourceFn& openSource,
-                      std::uint16_t typeCompress);
+// What a writer is set up with. The three functions serve every add and flush.
+struct CabWriterOptions {
+  CabinetParameters cabinet;  // of the first cabinet
+  CabWriterLimits limits;     // the format's own unless a test asks for less to reach them quickly
+  // The effort of the LZX compressors (1 = fast up to lzx::kLzxMaxLevel); the output format
+  // is the same at every level.
+  int lzxLevel = 1;
+  CabNextCabinetFn nextCabinet;
+  CabProgressFn progress;
+  CabOpenSourceFn openSource;
+};
+
+CabWriterPtr CabWriterCreate(ArchiveResult& error, CabWriterClient client, const CabWriterOptions& options);
+
+// One file to add at the end of the current folder.
+struct CabWriterFile {
+  std::string sourceName;     // opened through options.openSource
+  std::string nameInCabinet;
+  std::uint16_t typeCompress = 0;  // the folder's compression type word
+  bool runAfterExtract = false;
+};
+bool CabWriterAddFile(CabWriter& writer, const CabWriterFile& file);
 
 // Closes the current folder and writes the cabinet; with forceNextCabinet only the folder
 // is closed and a following cabinet started.
-bool CabWriterFlushCabinet(CabWriter& writer, bool forceNextCabinet, const CabNextCabinetFn& nextCabinet,
-                           const CabProgressFn& progress);
-
-// The effort of the LZX compressors set up after this call (1 = fast, the default, up to
-// lzx::kLzxMaxLevel); the output format is the same at every level.
-void CabWriterSetLzxLevel(CabWriter& writer, int level);
+bool CabWriterFlushCabinet(CabWriter& writer, bool forceNextCabinet = false);
 
 // Closes and deletes every temporary file and releases the memory; true when every close
 // and delete succeeded. (Dropping the writer without this does the same, ignoring errors.)

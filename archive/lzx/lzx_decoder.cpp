@@ -171,25 +171,25 @@ bool LzxDecoder::CopyUncompressed(std::size_t frameEnd) {
   return true;
 }
 
-bool LzxDecoder::DecodeFrame(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
+CodecStatus LzxDecoder::DecodeFrame(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
                              std::size_t outSize) {
-  if (outSize == 0 || outSize > kFrameSize) return false;
+  if (outSize == 0 || outSize > kFrameSize) return CodecStatus::kBadData;
   input_ = in;
   inputSize_ = inSize;
   in_.Reset(in, inSize);
   rawPos_ = 0;  // an uncompressed block continued from the last frame resumes at byte 0
 
-  if (!streamHeaderRead_ && !ReadStreamHeader()) return false;
+  if (!streamHeaderRead_ && !ReadStreamHeader()) return CodecStatus::kBadData;
 
   const std::size_t frameEnd = frameStart_ + outSize;
   while (pos_ < frameEnd) {
     if (blockRemaining_ == 0) {
       blockType_ = 0;
-      if (!ReadBlockHeader()) return false;
+      if (!ReadBlockHeader()) return CodecStatus::kBadData;
     }
     const bool ok = blockType_ == kBlockTypeUncompressed ? CopyUncompressed(frameEnd)
                                                          : DecodeTokens(frameEnd);
-    if (!ok) return false;
+    if (!ok) return CodecStatus::kBadData;
   }
 
   std::memcpy(out, window_.get() + frameStart_, outSize);
@@ -207,7 +207,7 @@ bool LzxDecoder::DecodeFrame(const std::uint8_t* in, std::size_t inSize, std::ui
     pos_ -= windowSize_;
     frameStart_ -= windowSize_;
   }
-  return true;
+  return CodecStatus::kOk;
 }
 
 void LzxDecoder::UndoE8Translation(std::uint8_t* out, std::size_t size) const {

@@ -34,6 +34,7 @@
 #include <memory>
 #include <vector>
 
+#include "archive/codec_status.h"
 #include "archive/lzx/lzx_bit_reader.h"
 #include "archive/lzx/lzx_constants.h"
 #include "archive/lzx/lzx_huffman_decoder.h"
@@ -48,8 +49,9 @@ class LzxDecoder {
   // Starts a new stream: empty history, zero tree lengths, repeated offsets 1, 1, 1.
   void Reset();
 
-  // Decodes one frame from one data block into exactly `outSize` (1..kFrameSize) bytes.
-  bool DecodeFrame(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
+  // Decodes one frame from one data block into exactly `outSize` (1..kFrameSize) bytes; kBadData
+  // for bad data.
+  CodecStatus DecodeFrame(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
                    std::size_t outSize);
 
   std::size_t windowSize() const { return windowSize_; }

@@ -53,6 +53,8 @@ ThoroughSettings SettingsFor(int level) {
 
 }  // namespace
 
+LzxEncoder::LzxEncoder(int windowBits, int level) : LzxEncoder(windowBits, kMaxCompressedFrame, level) {}
+
 LzxEncoder::LzxEncoder(int windowBits, std::size_t maxFrameOutput, int level)
     : windowBits_(CheckedWindowBits(windowBits)),
       maxFrameOutput_(maxFrameOutput),

@@ -39,6 +39,7 @@
 #include <vector>
 
 #include "archive/lzx/lzx_block_writer.h"
+#include "archive/lzx/lzx_levels.h"
 
 namespace krax::lzx {
 
@@ -48,17 +49,11 @@ class LzxBtMatchFinder;
 class LzxOptimalParser;
 class LzxCostModel;
 
-inline constexpr int kLzxFastLevel = 1;
-inline constexpr int kLzxDefaultLevel = 2;
-inline constexpr int kLzxMaxLevel = 3;
-
 class LzxEncoder {
  public:
   // Throws std::invalid_argument for a window exponent outside 15..21 or a level outside
-  // 1..kLzxMaxLevel. `maxFrameOutput` below the cabinet limit is for tests that need the
-  // fallbacks.
-  explicit LzxEncoder(int windowBits, std::size_t maxFrameOutput = kMaxCompressedFrame,
-                      int level = kLzxFastLevel);
+  // 1..kLzxMaxLevel.
+  explicit LzxEncoder(int windowBits, int level = kLzxFastLevel);
   ~LzxEncoder();
   LzxEncoder(const LzxEncoder&) = delete;
   LzxEncoder& operator=(const LzxEncoder&) = delete;
@@ -79,17 +74,13 @@ class LzxEncoder {
   int windowBits() const { return windowBits_; }
   int level() const { return level_; }
 
-  // When switched on (for tests), keeps for each block written at a thorough level
-  // (unless a frame had to be written again on its own, or a block ended inside a frame,
-  // where the writer's codes fit a part of the frame that the parse priced as a whole) the
-  // parser's estimate of its tokens' bits and the bits written for them.
-  void RecordBlockEstimates(bool on) { recordEstimates_ = on; }
+ private:
+  friend struct LzxEncoderTestAccess;  // lzx_encoder_detail.h
+  LzxEncoder(int windowBits, std::size_t maxFrameOutput, int level);
   struct BlockEstimate {
     std::uint64_t estimated = 0, written = 0;
   };
-  const std::vector<BlockEstimate>& blockEstimates() const { return blockEstimates_; }
 
- private:
   int windowBits_;
   std::size_t maxFrameOutput_;
   std::unique_ptr<LzxMatchFinder> finder_;

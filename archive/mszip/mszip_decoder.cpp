@@ -34,15 +34,16 @@ void MszipDecoder::Remember(const std::uint8_t* out, std::size_t size) {
   historySize_ = keep + size;
 }
 
-bool MszipDecoder::DecodeBlock(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
+CodecStatus MszipDecoder::DecodeBlock(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
                                std::size_t outSize) {
-  if (!ok_ || outSize > kHistorySize) return false;
-  if (inSize < 2 || in[0] != kBlockMarker[0] || in[1] != kBlockMarker[1]) return false;
+  if (!ok_) return CodecStatus::kSetupFailed;
+  if (outSize > kHistorySize) return CodecStatus::kBadData;
+  if (inSize < 2 || in[0] != kBlockMarker[0] || in[1] != kBlockMarker[1]) return CodecStatus::kBadData;
   z_stream& z = stream_->z;
-  if (inflateReset(&z) != Z_OK) return false;
+  if (inflateReset(&z) != Z_OK) return CodecStatus::kBadData;
   if (historySize_ > 0 &&
       inflateSetDictionary(&z, history_.data(), static_cast<uInt>(historySize_)) != Z_OK) {
-    return false;
+    return CodecStatus::kBadData;
   }
   z.next_in = const_cast<Bytef*>(in + 2);
   z.avail_in = static_cast<uInt>(inSize - 2);
@@ -50,9 +51,9 @@ bool MszipDecoder::DecodeBlock(const std::uint8_t* in, std::size_t inSize, std::
   z.avail_out = static_cast<uInt>(outSize);
   const int status = inflate(&z, Z_FINISH);
   // The deflate stream must end exactly at the block's output size.
-  if (status != Z_STREAM_END || z.avail_out != 0) return false;
+  if (status != Z_STREAM_END || z.avail_out != 0) return CodecStatus::kBadData;
   Remember(out, outSize);
-  return true;
+  return CodecStatus::kOk;
 }
 
 }  // namespace krax::mszip

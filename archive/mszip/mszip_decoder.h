@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "archive/codec_status.h"
+
 namespace krax::mszip {
 
 inline constexpr std::size_t kHistorySize = 32768;
@@ -31,8 +33,9 @@ class MszipDecoder {
   // Starts a new folder: no history.
   void Reset();
 
-  // Decodes one block into exactly `outSize` (<= kHistorySize) bytes.
-  bool DecodeBlock(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out, std::size_t outSize);
+  // Decodes one block into exactly `outSize` (<= kHistorySize) bytes; kBadData for bad data,
+  // kSetupFailed when zlib could not be set up.
+  CodecStatus DecodeBlock(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out, std::size_t outSize);
 
  private:
   void Remember(const std::uint8_t* out, std::size_t size);

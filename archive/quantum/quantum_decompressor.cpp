@@ -113,40 +113,40 @@ bool QuantumDecompressor::DecodeMatch(int selector, std::uint32_t& length, std::
   return true;
 }
 
-bool QuantumDecompressor::DecompressBlock(const std::uint8_t* in, std::size_t inSize,
+CodecStatus QuantumDecompressor::DecompressBlock(const std::uint8_t* in, std::size_t inSize,
                                           std::uint8_t* out, std::size_t outSize) {
   if (!Require(!failed_ && outSize <= kFrameSize && (in != nullptr || inSize == 0) &&
                (out != nullptr || outSize == 0))) {
-    return false;
+    return CodecStatus::kBadData;
   }
   coder_.Start(in, inSize);
   std::size_t produced = 0;
   while (produced < outSize) {
     int selector = 0;
     if (!Require(coder_.Decode(selector_, selector) && selector >= 0 && selector < kSelectorSymbols)) {
-      return false;
+      return CodecStatus::kBadData;
     }
     if (selector < kLiteralModels) {
       int literal = 0;
       if (!Require(coder_.Decode(literals_[static_cast<std::size_t>(selector)], literal) &&
                    literal >= 0 && literal <= 0xFF)) {
-        return false;
+        return CodecStatus::kBadData;
       }
       PutByte(static_cast<std::uint8_t>(literal), out, produced);
     } else {
       std::uint32_t length = 0;
       std::uint32_t offset = 0;
-      if (!DecodeMatch(selector, length, offset)) return false;
+      if (!DecodeMatch(selector, length, offset)) return CodecStatus::kBadData;
       if (!Require(offset <= history_ && offset <= window_.size() && length <= outSize - produced)) {
-        return false;
+        return CodecStatus::kBadData;
       }
       for (std::uint32_t i = 0; i < length; ++i) {
         PutByte(window_[(windowPos_ - offset) & windowMask_], out, produced);
       }
     }
-    if (!Require(coder_.OverrunBits() <= kMaxOverrunBits)) return false;
+    if (!Require(coder_.OverrunBits() <= kMaxOverrunBits)) return CodecStatus::kBadData;
   }
-  return true;
+  return CodecStatus::kOk;
 }
 
 }  // namespace krax::quantum

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "archive/codec_status.h"
 #include "archive/quantum/quantum_arith_decoder.h"
 #include "archive/quantum/quantum_model.h"
 #include "archive/quantum/quantum_tables.h"
@@ -18,8 +19,8 @@ class QuantumDecompressor final {
   // windowBits from kMinWindowBits to kMaxWindowBits (the factory checks).
   explicit QuantumDecompressor(int windowBits);
 
-  // Decodes one block into exactly `outSize` (<= kFrameSize) bytes; false for bad data.
-  bool DecompressBlock(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
+  // Decodes one block into exactly `outSize` (<= kFrameSize) bytes; kBadData for bad data.
+  CodecStatus DecompressBlock(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
                        std::size_t outSize);
   // Starts a new folder.
   void Reset();

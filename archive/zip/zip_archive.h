@@ -15,10 +15,11 @@
 namespace krax {
 
 struct ZipCreateResult {
-  bool ok = false;
+  bool written = false;            // the zip is complete at zipPath
   std::string message;             // why the zip was not written
   bool stopped = false;            // callbacks.stopRequested said so
   std::vector<std::string> names;  // the names packed, in order
+  bool ok() const { return written; }
 };
 
 // Packs `files` into a new zip file at `zipPath` (extension included): deflate at the default

@@ -95,7 +95,7 @@ ZipCreateResult CreateZipArchive(const std::string& zipPath, const std::vector<s
   // on any failure.
   TemporaryFile temp;
   const FsResult created = TemporaryFile::CreateIn(ParentPath(zipPath), temp);
-  if (!created.ok()) return Failure("cannot create " + zipPath + ": " + std::strerror(created.error));
+  if (!created.ok()) return Failure("cannot create " + zipPath + ": " + std::strerror(created.systemError));
   zipFile zip = zipOpen64(temp.path().c_str(), APPEND_STATUS_CREATE);
   if (!zip) return Failure("cannot create " + zipPath);
   ZipCreateResult result;
@@ -114,13 +114,13 @@ ZipCreateResult CreateZipArchive(const std::string& zipPath, const std::vector<s
   if (result.message.empty() && !closed) result.message = "cannot write the zip (disk full?)";
   if (result.message.empty()) {
     const FsResult placed = temp.Commit(zipPath);
-    if (!placed.ok()) result.message = "cannot replace " + zipPath + ": " + std::strerror(placed.error);
+    if (!placed.ok()) result.message = "cannot replace " + zipPath + ": " + std::strerror(placed.systemError);
   }
   if (!result.message.empty()) {
     result.names.clear();
     return result;
   }
-  result.ok = true;
+  result.written = true;
   return result;
 }
 

@@ -75,7 +75,7 @@ TEST(CabReaderChain, BlockCutOverThreeAndFiveCabinetsIsJoinedForEveryMethod) {
       // Every cabinet of the chain is asked for and announced, in order.
       std::vector<std::string> expected = {"CabinetInfo 0", "Enumerate", "CopyFile whole"};
       for (std::size_t k = 1; k <= pieces.size(); ++k) {
-        expected.push_back("NextCabinet " + CabName(k) + " 0");
+        expected.push_back("NextCabinet " + CabName(k));
         expected.push_back("CabinetInfo " + std::to_string(k));
       }
       expected.insert(expected.end(), {"CloseFileInfo whole", "Enumerate"});
@@ -128,7 +128,7 @@ TEST(CabReaderChain, ContinuedFilesAreFollowedThroughAMiddleCabinet) {
   ASSERT_TRUE(Walk(files, client, "c0.cab"));
   EXPECT_EQ(client.events,
             (std::vector<std::string>{"CabinetInfo 0", "Enumerate", "CopyFile P", "CloseFileInfo P", "CopyFile Q",
-                                      "NextCabinet c1.cab 0", "CabinetInfo 1", "NextCabinet c2.cab 0",
+                                      "NextCabinet c1.cab", "CabinetInfo 1", "NextCabinet c2.cab",
                                       "CabinetInfo 2", "CloseFileInfo Q", "CopyFile R", "CloseFileInfo R",
                                       "CopyFile S", "CloseFileInfo S", "Enumerate"}));
   EXPECT_EQ(client.extracted["P"], set.Slice(0, 40));
@@ -174,17 +174,17 @@ TEST(CabReaderChain, JoinedPartsMustFitTheMethodsInputBuffer) {
       MemoryFiles files;
       Install(files, ChainSet(folder, 0, {joined / 3, joined / 3}, 32768));
       RecordingClient client;
-      int code = 0;
+      ArchiveStatus code = ArchiveStatus::kOk;
       const bool ok = Walk(files, client, "c0.cab", &code);
       if (joined > c.limit) {
         EXPECT_FALSE(ok);
-        EXPECT_EQ(code, kCabReaderDamaged);
+        EXPECT_EQ(code, ArchiveStatus::kDamaged);
       } else if (c.typeCompress == 0) {
         ASSERT_TRUE(ok);
         EXPECT_EQ(client.extracted["whole"], content);
       } else {
         // Not a valid LZX stream, but it reaches the decompressor.
-        EXPECT_NE(code, kCabReaderDamaged);
+        EXPECT_NE(code, ArchiveStatus::kDamaged);
       }
     }
   }
@@ -205,13 +205,13 @@ TEST(CabReaderChain, EveryPartsChecksumIsChecked) {
       MemoryFiles files;
       Install(files, cabs);
       RecordingClient client;
-      int code = 0;
+      ArchiveStatus code = ArchiveStatus::kOk;
       if (csum == BlockSpec::Csum::kZero) {
         ASSERT_TRUE(Walk(files, client, "c0.cab", &code));
         EXPECT_EQ(client.extracted["whole"], content);
       } else {
         EXPECT_FALSE(Walk(files, client, "c0.cab", &code));
-        EXPECT_EQ(code, kCabReaderDamaged);
+        EXPECT_EQ(code, ArchiveStatus::kDamaged);
       }
     }
   }
@@ -222,7 +222,7 @@ TEST(CabReaderChain, BrokenChainsAreRejected) {
   const FolderSpec folder = StoredFolder(content);
   ASSERT_GE(folder.blocks.size(), 3u);
   const auto size = static_cast<std::uint32_t>(content.size());
-  auto run = [](const std::vector<CabinetSpec>& cabs, int* code) {
+  auto run = [](const std::vector<CabinetSpec>& cabs, ArchiveStatus* code) {
     MemoryFiles files;
     Install(files, cabs);
     RecordingClient client;
@@ -230,38 +230,38 @@ TEST(CabReaderChain, BrokenChainsAreRejected) {
     EXPECT_EQ(files.openCabinetHandles, 0);
     return ok;
   };
-  int code = 0;
+  ArchiveStatus code = ArchiveStatus::kOk;
 
   // The middle cabinet belongs to another set.
   std::vector<CabinetSpec> cabs = ChainSet(folder, 1, {100, 200}, size);
   cabs[1].setID ^= 1;
   EXPECT_FALSE(run(cabs, &code));
-  EXPECT_EQ(code, kCabReaderWrongCabinet);
+  EXPECT_EQ(code, ArchiveStatus::kWrongCabinet);
 
   // The last cabinet is numbered as if one were missing.
   cabs = ChainSet(folder, 1, {100, 200}, size);
   cabs[2].cabinetIndex = 3;
   EXPECT_FALSE(run(cabs, &code));
-  EXPECT_EQ(code, kCabReaderWrongCabinet);
+  EXPECT_EQ(code, ArchiveStatus::kWrongCabinet);
 
   // The chain's last part still has uncompressedSize 0 and no cabinet follows.
   cabs = ChainSet(folder, 1, {100, 200}, size);
   cabs[2].folders[0].blocks.front().uncompressedSize = 0;
   cabs[2].folders[0].blocks.resize(1);
   EXPECT_FALSE(run(cabs, &code));
-  EXPECT_EQ(code, kCabReaderDamaged);
+  EXPECT_EQ(code, ArchiveStatus::kDamaged);
 
   // A cut part that is not the last block of its cabinet.
   cabs = ChainSet(folder, 1, {100, 200}, size);
   cabs[1].folders[0].blocks.push_back(folder.blocks[2]);
   EXPECT_FALSE(run(cabs, &code));
-  EXPECT_EQ(code, kCabReaderDamaged);
+  EXPECT_EQ(code, ArchiveStatus::kDamaged);
 
   // The middle cabinet holds no block at all.
   cabs = ChainSet(folder, 1, {100, 200}, size);
   cabs[1].folders[0].blocks.clear();
   EXPECT_FALSE(run(cabs, &code));
-  EXPECT_EQ(code, kCabReaderDamaged);
+  EXPECT_EQ(code, ArchiveStatus::kDamaged);
 }
 
 }  // namespace

@@ -104,9 +104,10 @@ TEST(CabinetDestination, NeverWritesThroughALinkAndNamesArriveInUtf8) {
     request.cabPath = scratch / "hostile.cab";
     request.destFolder = dest;
     request.withoutFolders = c.withoutFolders;
-    const cab::CabExtractResult result = cab::ExtractCabinet(request);
-    EXPECT_EQ(result.ok, c.extracts) << result.message;
-    EXPECT_NE(result.message.find(c.problem), std::string::npos) << result.message;
+    const ArchiveResult result = cab::ExtractCabinet(request);
+    const std::string message = result.ok() ? "" : result.Message();
+    EXPECT_EQ(result.ok(), c.extracts) << message;
+    EXPECT_NE(message.find(c.problem), std::string::npos) << message;
     EXPECT_EQ(PlainFilesBelow(dest), c.written);
     EXPECT_EQ(PlainFilesBelow(outside), (std::map<std::string, std::string>{{"secret", "private"}}));
     for (const auto& [name, content] : c.written) {

@@ -73,8 +73,8 @@ TEST(CabReaderWalk, IsCabinetRejectsIncompleteAndOtherVersions) {
   files.files["short.cab"] = Bytes{'M', 'S', 'C', 'F'};
   files.files["ok.cab"] = TwoFileCabinet();
 
-  CabError error;
-  auto reader = CabReaderCreate(files.Functions(), 1, &error);
+  ArchiveResult error;
+  auto reader = CabReaderCreate(files.Functions(), &error);
   auto functions = files.Functions();
   auto test = [&](const std::string& name, CabinetInfo* info = nullptr) {
     const CabHandle handle = functions.open(name);
@@ -83,13 +83,13 @@ TEST(CabReaderWalk, IsCabinetRejectsIncompleteAndOtherVersions) {
     return result;
   };
   EXPECT_FALSE(test("i.cab"));
-  EXPECT_EQ(CabReaderLastError(*reader).code, 0);
+  EXPECT_EQ(CabReaderLastError(*reader).status, ArchiveStatus::kOk);
   EXPECT_FALSE(test("short.cab"));
-  EXPECT_EQ(CabReaderLastError(*reader).code, 0);
+  EXPECT_EQ(CabReaderLastError(*reader).status, ArchiveStatus::kOk);
   EXPECT_FALSE(test("v2.cab"));
-  EXPECT_EQ(CabReaderLastError(*reader).code, kCabReaderBadVersion);
+  EXPECT_EQ(CabReaderLastError(*reader).status, ArchiveStatus::kBadVersion);
   EXPECT_FALSE(test("v4.cab"));
-  EXPECT_EQ(CabReaderLastError(*reader).code, kCabReaderBadVersion);
+  EXPECT_EQ(CabReaderLastError(*reader).status, ArchiveStatus::kBadVersion);
   CabinetInfo info;
   EXPECT_TRUE(test("ok.cab", &info));
   EXPECT_EQ(info.fileCount, 2);
@@ -98,13 +98,13 @@ TEST(CabReaderWalk, IsCabinetRejectsIncompleteAndOtherVersions) {
   EXPECT_FALSE(info.hasNext);
 
   RecordingClient client;
-  int code = 0;
+  ArchiveStatus code = ArchiveStatus::kOk;
   EXPECT_FALSE(Walk(files, client, "i.cab", &code));
-  EXPECT_EQ(code, kCabReaderNotACabinet);
+  EXPECT_EQ(code, ArchiveStatus::kNotACabinet);
   EXPECT_FALSE(Walk(files, client, "v4.cab", &code));
-  EXPECT_EQ(code, kCabReaderBadVersion);
+  EXPECT_EQ(code, ArchiveStatus::kBadVersion);
   EXPECT_FALSE(Walk(files, client, "missing.cab", &code));
-  EXPECT_EQ(code, kCabReaderOpenFailed);
+  EXPECT_EQ(code, ArchiveStatus::kCabinetOpenFailed);
   EXPECT_EQ(files.openCabinetHandles, 0);
 }
 
@@ -139,9 +139,9 @@ TEST(CabReaderWalk, SecondFileOfAFolderNeedsOnlyTheBlocksUpToItsEnd) {
 
   RecordingClient three;
   three.wanted = {"three"};  // bytes 200..299 need the damaged block
-  int code = 0;
+  ArchiveStatus code = ArchiveStatus::kOk;
   EXPECT_FALSE(Walk(files, three, "d.cab", &code));
-  EXPECT_EQ(code, kCabReaderDamaged);
+  EXPECT_EQ(code, ArchiveStatus::kDamaged);
 }
 
 TEST(CabReaderWalk, ZeroChecksumIsNotChecked) {
@@ -178,22 +178,22 @@ TEST(CabReaderWalk, EmptyFileAndRunAfterExtractAttribute) {
 TEST(CabReaderWalk, ClientAnswersStopOrFailTheWalk) {
   MemoryFiles files;
   files.files["t.cab"] = TwoFileCabinet();
-  int code = 0;
+  ArchiveStatus code = ArchiveStatus::kOk;
 
   RecordingClient stop;
   stop.copyAnswer = -1;
   EXPECT_FALSE(Walk(files, stop, "t.cab", &code));
-  EXPECT_EQ(code, kCabReaderUserAbort);
+  EXPECT_EQ(code, ArchiveStatus::kStopped);
 
   RecordingClient refuseClose;
   refuseClose.closeAnswer = 0;
   EXPECT_FALSE(Walk(files, refuseClose, "t.cab", &code));
-  EXPECT_EQ(code, kCabReaderTargetFailed);
+  EXPECT_EQ(code, ArchiveStatus::kTargetFailed);
 
   RecordingClient shortWrite;
   files.failWritesAfter = 2;
   EXPECT_FALSE(Walk(files, shortWrite, "t.cab", &code));
-  EXPECT_EQ(code, kCabReaderTargetFailed);
+  EXPECT_EQ(code, ArchiveStatus::kTargetFailed);
   // The reader closed the half-written target itself, without CloseFileInfo.
   ASSERT_FALSE(files.written.empty());
   EXPECT_FALSE(files.IsOpen(files.written.rbegin()->first));
@@ -209,9 +209,9 @@ TEST(CabReaderWalk, UnknownCompressionTypeIsCode6) {
   MemoryFiles files;
   files.files["u.cab"] = BuildCabinet(spec);
   RecordingClient client;
-  int code = 0;
+  ArchiveStatus code = ArchiveStatus::kOk;
   EXPECT_FALSE(Walk(files, client, "u.cab", &code));
-  EXPECT_EQ(code, kCabReaderUnknownType);
+  EXPECT_EQ(code, ArchiveStatus::kUnknownType);
   // Listing without extracting does not care.
   RecordingClient lister;
   lister.copyAnswer = 0;

@@ -62,7 +62,7 @@ TEST(CabReaderSet, WalkOfTheFirstCabinetFollowsContinuedFiles) {
   ASSERT_TRUE(Walk(files, client, "set0.cab"));
   EXPECT_EQ(client.events,
             (std::vector<std::string>{"CabinetInfo 0", "Enumerate", "CopyFile A", "CloseFileInfo A", "CopyFile B",
-                                      "NextCabinet set1.cab 0", "CabinetInfo 1", "NextCabinet set2.cab 0",
+                                      "NextCabinet set1.cab", "CabinetInfo 1", "NextCabinet set2.cab",
                                       "CabinetInfo 2", "CloseFileInfo B", "CopyFile C", "CloseFileInfo C",
                                       "Enumerate"}));
   EXPECT_EQ(client.extracted["A"], set.a);
@@ -106,14 +106,15 @@ TEST(CabReaderSet, MissingCabinetFailsAfterOneRepeatedQuestion) {
   set.Install(files);
   files.files.erase("set1.cab");
   RecordingClient client;
-  int code = 0;
+  ArchiveStatus code = ArchiveStatus::kOk;
   EXPECT_FALSE(Walk(files, client, "set0.cab", &code));
-  EXPECT_EQ(code, kCabReaderOpenFailed);
+  EXPECT_EQ(code, ArchiveStatus::kCabinetOpenFailed);
   std::vector<std::string> asked;
   for (const auto& event : client.events) {
     if (event.rfind("NextCabinet", 0) == 0) asked.push_back(event);
   }
-  EXPECT_EQ(asked, (std::vector<std::string>{"NextCabinet set1.cab 0", "NextCabinet set1.cab 1"}));
+  EXPECT_EQ(asked, (std::vector<std::string>{"NextCabinet set1.cab",
+                                              "NextCabinet set1.cab (the cabinet file could not be opened)"}));
   EXPECT_EQ(files.openCabinetHandles, 0);
   for (const auto& [handle, content] : files.written) EXPECT_FALSE(files.IsOpen(handle));
 }
@@ -136,15 +137,15 @@ TEST(CabReaderSet, FollowingCabinetMustBelongToTheSet) {
   Bytes& second = files.files["set1.cab"];
   second[32] ^= 1;  // setID
   RecordingClient client;
-  int code = 0;
+  ArchiveStatus code = ArchiveStatus::kOk;
   EXPECT_FALSE(Walk(files, client, "set0.cab", &code));
-  EXPECT_EQ(code, kCabReaderWrongCabinet);
+  EXPECT_EQ(code, ArchiveStatus::kWrongCabinet);
 
   set.Install(files);
   files.files["set1.cab"][34] = 5;  // cabinetIndex
   RecordingClient again;
   EXPECT_FALSE(Walk(files, again, "set0.cab", &code));
-  EXPECT_EQ(code, kCabReaderWrongCabinet);
+  EXPECT_EQ(code, ArchiveStatus::kWrongCabinet);
 }
 
 TEST(CabReaderSet, FollowingCabinetMustKeepTheReserveSizes) {
@@ -165,9 +166,9 @@ TEST(CabReaderSet, FollowingCabinetMustKeepTheReserveSizes) {
   files.files["r0.cab"] = BuildCabinet(cab0);
   files.files["r1.cab"] = BuildCabinet(cab1);
   RecordingClient client;
-  int code = 0;
+  ArchiveStatus code = ArchiveStatus::kOk;
   EXPECT_FALSE(Walk(files, client, "r0.cab", &code));
-  EXPECT_EQ(code, kCabReaderReserveMismatch);
+  EXPECT_EQ(code, ArchiveStatus::kReserveMismatch);
 
   cab1.reserve = false;
   cab1.dataReserveSize = 0;
@@ -214,9 +215,9 @@ TEST(CabReaderSet, DataRunningPastTheLastCabinetIsDamage) {
   MemoryFiles files;
   files.files["s.cab"] = BuildCabinet(spec);
   RecordingClient client;
-  int code = 0;
+  ArchiveStatus code = ArchiveStatus::kOk;
   EXPECT_FALSE(Walk(files, client, "s.cab", &code));
-  EXPECT_EQ(code, kCabReaderDamaged);
+  EXPECT_EQ(code, ArchiveStatus::kDamaged);
   for (const auto& event : client.events) EXPECT_EQ(event.rfind("NextCabinet", 0), std::string::npos);
 }
 

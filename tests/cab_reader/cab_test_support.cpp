@@ -233,7 +233,11 @@ CabNotifyFunction RecordingClient::Function() {
         events.push_back("PartialFile " + note.name);
         return 0;
       case CabNotificationKind::kNextCabinet:
-        events.push_back("NextCabinet " + note.nextCabinet + " " + std::to_string(note.errorCode));
+        // A repeated question carries why the place given before failed.
+        events.push_back("NextCabinet " + note.nextCabinet +
+                         (note.previousAttempt == ArchiveStatus::kOk
+                              ? std::string()
+                              : " (" + std::string(ArchiveStatusText(note.previousAttempt)) + ")"));
         if (!nextCabinetPath.empty()) note.cabinetPath = nextCabinetPath;
         return nextCabinetAnswer;
       case CabNotificationKind::kCopyFile: {
@@ -252,13 +256,13 @@ CabNotifyFunction RecordingClient::Function() {
   };
 }
 
-bool Walk(MemoryFiles& files, RecordingClient& client, const std::string& name, int* error) {
+bool Walk(MemoryFiles& files, RecordingClient& client, const std::string& name, ArchiveStatus* error) {
   client.files = &files;
-  CabError created;
-  auto reader = CabReaderCreate(files.Functions(), 1, &created);
+  ArchiveResult created;
+  auto reader = CabReaderCreate(files.Functions(), &created);
   if (!reader) throw std::runtime_error("reader");
-  const bool ok = CabReaderCopy(*reader, name, "", 0, client.Function(), {}, nullptr);
-  if (error) *error = CabReaderLastError(*reader).code;
+  const bool ok = CabReaderCopy(*reader, {name, "", client.Function(), {}});
+  if (error) *error = CabReaderLastError(*reader).status;
   CabReaderDestroy(std::move(reader));
   return ok;
 }

@@ -126,6 +126,6 @@ struct RecordingClient {
 };
 
 // Runs CabReaderCopy on `name` over `files` and returns success; `error` gets the code.
-bool Walk(MemoryFiles& files, RecordingClient& client, const std::string& name, int* error = nullptr);
+bool Walk(MemoryFiles& files, RecordingClient& client, const std::string& name, ArchiveStatus* error = nullptr);
 
 }  // namespace krax::test

@@ -81,7 +81,7 @@ struct VerbatimWriter {
 
 Bytes Decode(LzxDecoder& decoder, const Bytes& in, std::size_t size, bool* ok) {
   Bytes out(size);
-  *ok = decoder.DecodeFrame(in.data(), in.size(), out.data(), out.size());
+  *ok = decoder.DecodeFrame(in.data(), in.size(), out.data(), out.size()) == CodecStatus::kOk;
   return out;
 }
 
@@ -102,15 +102,28 @@ TEST(LzxDecoder, VerbatimLiteralsAndRepeatedOffsetRuns) {
   EXPECT_EQ(ToString(out), "KRRRAXXXXXXXX");
 }
 
+// Each hand-built stream beside its twin without the defect: the twin decodes, so the
+// broken one fails for its defect alone.
 TEST(LzxDecoder, MatchBeforeTheFirstByteIsRejected) {
-  VerbatimWriter w;
-  w.bits.Put(0, 1);
-  w.BlockHeader(4);
-  w.RepeatR0(4);
-  auto decoder = LzxDecoder::Create(15);
-  bool ok = true;
-  Decode(*decoder, w.bits.Finish(), 4, &ok);
-  EXPECT_FALSE(ok);
+  for (const bool literalFirst : {false, true}) {
+    SCOPED_TRACE(literalFirst ? "valid twin" : "match first");
+    VerbatimWriter w;
+    w.bits.Put(0, 1);
+    w.BlockHeader(4);
+    if (literalFirst) {
+      w.Literal('a');
+      w.RepeatR0(3);
+    } else {
+      w.RepeatR0(4);
+    }
+    auto decoder = LzxDecoder::Create(15);
+    bool ok = !literalFirst;
+    const Bytes out = Decode(*decoder, w.bits.Finish(), 4, &ok);
+    EXPECT_EQ(ok, literalFirst);
+    if (literalFirst) {
+      EXPECT_EQ(ToString(out), "aaaa");
+    }
+  }
 }
 
 TEST(LzxDecoder, BadTreesAreRejected) {
@@ -119,15 +132,27 @@ TEST(LzxDecoder, BadTreesAreRejected) {
   std::vector<unsigned> oversubscribed(VerbatimWriter::kMainSize, 0);
   for (unsigned i = 0; i < 256; ++i) oversubscribed[i] = 8;
   oversubscribed[300] = 2;
-  for (const auto& lengths : {incomplete, oversubscribed}) {
+  // The valid twin: every literal at length 8 fills the code space exactly.
+  std::vector<unsigned> complete(VerbatimWriter::kMainSize, 0);
+  for (unsigned i = 0; i < 256; ++i) complete[i] = 8;
+  const struct {
+    const char* what;
+    std::vector<unsigned> lengths;
+    bool decodes;
+  } cases[] = {{"incomplete", incomplete, false}, {"oversubscribed", oversubscribed, false}, {"complete", complete, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
     VerbatimWriter w;
     w.bits.Put(0, 1);
-    w.BlockHeader(1, lengths);
-    w.bits.Put(0, 16);
+    w.BlockHeader(1, c.lengths);
+    w.bits.Put(0, 16);  // code 00000000 of the complete tree: literal 0
     auto decoder = LzxDecoder::Create(15);
-    bool ok = true;
-    Decode(*decoder, w.bits.Finish(), 1, &ok);
-    EXPECT_FALSE(ok);
+    bool ok = !c.decodes;
+    const Bytes out = Decode(*decoder, w.bits.Finish(), 1, &ok);
+    EXPECT_EQ(ok, c.decodes);
+    if (c.decodes) {
+      EXPECT_EQ(out, Bytes(1, 0));
+    }
   }
 }
 
@@ -254,7 +279,7 @@ TEST(LzxDecoder, DecodesTheEncodersStreamsForEveryWindow) {
     std::string out;
     for (const auto& block : folder.blocks) {
       Bytes piece(block.uncompressedSize);
-      ASSERT_TRUE(decoder->DecompressBlock(block.data.data(), block.data.size(), piece.data(), piece.size()));
+      ASSERT_EQ(decoder->DecompressBlock(block.data.data(), block.data.size(), piece.data(), piece.size()), CodecStatus::kOk);
       out += ToString(piece);
     }
     ASSERT_EQ(out.size(), data.size());
@@ -263,8 +288,8 @@ TEST(LzxDecoder, DecodesTheEncodersStreamsForEveryWindow) {
     // Reset starts a new folder: the first block decodes the same again.
     decoder->Reset();
     Bytes again(folder.blocks[0].uncompressedSize);
-    ASSERT_TRUE(decoder->DecompressBlock(folder.blocks[0].data.data(), folder.blocks[0].data.size(),
-                                         again.data(), again.size()));
+    ASSERT_EQ(decoder->DecompressBlock(folder.blocks[0].data.data(), folder.blocks[0].data.size(),
+                                         again.data(), again.size()), CodecStatus::kOk);
     EXPECT_EQ(ToString(again), data.substr(0, again.size()));
   }
 }
@@ -281,7 +306,7 @@ TEST(LzxDecoder, DamagedStreamsFailOrDecodeWithoutHarm) {
       if (round % 3 == 0) damaged.resize(random() % (damaged.size() + 1));
       else damaged[random() % damaged.size()] ^= static_cast<std::uint8_t>(1u << (random() % 8));
       Bytes out(block.uncompressedSize);
-      if (!decoder->DecompressBlock(damaged.data(), damaged.size(), out.data(), out.size())) {
+      if (decoder->DecompressBlock(damaged.data(), damaged.size(), out.data(), out.size()) != CodecStatus::kOk) {
         ++failures;
         break;
       }

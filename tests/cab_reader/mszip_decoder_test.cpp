@@ -22,7 +22,7 @@ TEST(MszipDecoder, HistoryCarriesAcrossBlocksAndResetForgetsIt) {
   std::string out;
   for (const auto& block : folder.blocks) {
     Bytes piece(block.uncompressedSize);
-    ASSERT_TRUE(decoder->DecompressBlock(block.data.data(), block.data.size(), piece.data(), piece.size()));
+    ASSERT_EQ(decoder->DecompressBlock(block.data.data(), block.data.size(), piece.data(), piece.size()), CodecStatus::kOk);
     out += ToString(piece);
   }
   EXPECT_TRUE(out == data);
@@ -30,8 +30,8 @@ TEST(MszipDecoder, HistoryCarriesAcrossBlocksAndResetForgetsIt) {
   // Block 2 refers back into block 1: after Reset it cannot be decoded alone.
   decoder->Reset();
   Bytes piece(folder.blocks[1].uncompressedSize);
-  EXPECT_FALSE(decoder->DecompressBlock(folder.blocks[1].data.data(), folder.blocks[1].data.size(), piece.data(),
-                                        piece.size()));
+  EXPECT_NE(decoder->DecompressBlock(folder.blocks[1].data.data(), folder.blocks[1].data.size(), piece.data(),
+                                        piece.size()), CodecStatus::kOk);
 }
 
 TEST(MszipDecoder, BlocksNeedTheMarkerAndTheExactSize) {
@@ -41,14 +41,14 @@ TEST(MszipDecoder, BlocksNeedTheMarkerAndTheExactSize) {
   Bytes out(folder.blocks[0].uncompressedSize);
   Bytes noMarker = block;
   noMarker[1] = 'J';
-  EXPECT_FALSE(decoder->DecompressBlock(noMarker.data(), noMarker.size(), out.data(), out.size()));
+  EXPECT_NE(decoder->DecompressBlock(noMarker.data(), noMarker.size(), out.data(), out.size()), CodecStatus::kOk);
   Bytes bigger(out.size() + 1);
-  EXPECT_FALSE(decoder->DecompressBlock(block.data(), block.size(), bigger.data(), bigger.size()));
+  EXPECT_NE(decoder->DecompressBlock(block.data(), block.size(), bigger.data(), bigger.size()), CodecStatus::kOk);
   Bytes smaller(out.size() - 1);
-  EXPECT_FALSE(decoder->DecompressBlock(block.data(), block.size(), smaller.data(), smaller.size()));
-  EXPECT_FALSE(decoder->DecompressBlock(block.data(), 1, out.data(), out.size()));
-  EXPECT_FALSE(decoder->DecompressBlock(block.data(), block.size() - 1, out.data(), out.size()));
-  EXPECT_TRUE(decoder->DecompressBlock(block.data(), block.size(), out.data(), out.size()));
+  EXPECT_NE(decoder->DecompressBlock(block.data(), block.size(), smaller.data(), smaller.size()), CodecStatus::kOk);
+  EXPECT_NE(decoder->DecompressBlock(block.data(), 1, out.data(), out.size()), CodecStatus::kOk);
+  EXPECT_NE(decoder->DecompressBlock(block.data(), block.size() - 1, out.data(), out.size()), CodecStatus::kOk);
+  EXPECT_EQ(decoder->DecompressBlock(block.data(), block.size(), out.data(), out.size()), CodecStatus::kOk);
   EXPECT_EQ(ToString(out), "short text for one block");
 }
 
@@ -56,10 +56,10 @@ TEST(StoredDecompressor, CopiesOnlyMatchingSizes) {
   auto stored = cab::MakeStoredDecompressor();
   const Bytes in = ToBytes("abc");
   Bytes out(3);
-  EXPECT_TRUE(stored->DecompressBlock(in.data(), 3, out.data(), 3));
+  EXPECT_EQ(stored->DecompressBlock(in.data(), 3, out.data(), 3), CodecStatus::kOk);
   EXPECT_EQ(ToString(out), "abc");
   Bytes longer(4);
-  EXPECT_FALSE(stored->DecompressBlock(in.data(), 3, longer.data(), 4));
+  EXPECT_NE(stored->DecompressBlock(in.data(), 3, longer.data(), 4), CodecStatus::kOk);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "archive/cab/cab_entries.h"
 #include "archive/cab/cab_format.h"
 #include "archive/cabinet_create.h"
+#include "archive/cabinet_create_detail.h"
 #include "cab_writer_harness.h"
 #include "support/run_kraxctl.h"
 
@@ -37,15 +38,9 @@ std::vector<std::string> CabinetsOf(const ScratchFolder& folder, const std::stri
   return found;
 }
 
-// The numbers kraxctl shows ("error N") are the reader's codes 0-11 and the writer's 0-8,
-// both read off the one status type: each code stands for one status and comes back.
-TEST(ArchiveStatusCodes, ReaderAndWriterNumbersMapBothWays) {
-  for (int code = 0; code <= 11; ++code) EXPECT_EQ(CabReaderCode(StatusFromReaderCode(code)), code) << code;
-  for (int code = 0; code <= 8; ++code) EXPECT_EQ(CabWriterCode(StatusFromWriterCode(code)), code) << code;
-  EXPECT_EQ(CabReaderCode(ArchiveStatus::kNoMemory), 5);
-  EXPECT_EQ(CabWriterCode(ArchiveStatus::kNoMemory), 3);
-  EXPECT_EQ(CabReaderCode(ArchiveStatus::kStopped), 11);
-  EXPECT_EQ(CabWriterCode(ArchiveStatus::kStopped), 7);
+// A failure's message names what failed and the system's reason; without a detail the
+// status text says it.
+TEST(ArchiveStatusMessages, DetailAndSystemErrorMakeTheMessage) {
   const ArchiveResult denied{ArchiveStatus::kCabinetWriteFailed, EACCES, "cannot create /x/A.CAB"};
   EXPECT_EQ(denied.Message(), "cannot create /x/A.CAB: permission denied");
   EXPECT_EQ((ArchiveResult{ArchiveStatus::kDamaged, 0, ""}.Message()), "the cabinet is damaged");
@@ -65,16 +60,17 @@ TEST(CabWriterLimits, FullCabinetsContinueAndTooManyBlocksFailCleanly) {
     CabinetCreateOptions options;
     options.typeCompress = type;
     options.folderThreshold = 8000;  // several folders, so a cabinet fills with a folder closed, too
-    options.limits.filesPerCabinet = 5;
+    cab::CabWriterLimits limits;
+    limits.filesPerCabinet = 5;
     ArchiveResult result;
     const std::string stem = "Many" + std::to_string(type);
-    ASSERT_TRUE(CreateCabinetArchive(folder / stem, paths, folder / "src", true, {}, options, result))
+    ASSERT_TRUE(CreateCabinetArchiveWithLimits(folder / stem, paths, folder / "src", true, {}, options, limits, result))
         << result.Message();
     const auto cabinets = CabinetsOf(folder, stem);
     EXPECT_EQ(cabinets.size(), 3u);
     for (const std::string& name : cabinets) {
       cab::CabDirectory directory;
-      int code = 0;
+      ArchiveStatus code = ArchiveStatus::kOk;
       ASSERT_TRUE(cab::ReadCabinetDirectory(folder / name, directory, code)) << name;
       EXPECT_LE(directory.header.fileCount, 5) << name;
     }
@@ -85,10 +81,11 @@ TEST(CabWriterLimits, FullCabinetsContinueAndTooManyBlocksFailCleanly) {
 
   CabinetCreateOptions options;
   options.typeCompress = 0;
-  options.limits.blocksPerFolder = 3;
+  cab::CabWriterLimits limits;
+  limits.blocksPerFolder = 3;
   ArchiveResult result;
   const auto big = PlaceSources(folder, {{"big.bin", RandomBytes(5 * 32768, 9)}});
-  EXPECT_FALSE(CreateCabinetArchive(folder / "Blocks", big, std::nullopt, true, {}, options, result));
+  EXPECT_FALSE(CreateCabinetArchiveWithLimits(folder / "Blocks", big, std::nullopt, true, {}, options, limits, result));
   EXPECT_EQ(result.status, ArchiveStatus::kFormatLimit);
   EXPECT_NE(result.Message().find("more than 3 data blocks"), std::string::npos) << result.Message();
   EXPECT_TRUE(CabinetsOf(folder, "Blocks").empty());
@@ -164,7 +161,7 @@ TEST(CabinetExtraction, LongestNamesAreExtracted) {
   const std::vector<SourceFile> files = {{std::string(255, 'n'), TextBytes(5000, 1)},
                                          {"d\\" + std::string(250, 'm'), TextBytes(10, 2)}};
   const WriterOutcome out = RunWriter(folder, files, WriterFor(folder, 0x0001));
-  ASSERT_TRUE(out.flushed) << out.error.code;
+  ASSERT_TRUE(out.flushed) << out.error.Message();
   EXPECT_EQ(ExtractWithReader(folder / "test.CAB", folder / "x"), "");
   EXPECT_TRUE(SameFiles(files, folder / "x"));
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.path() / "x"), fs::directory_iterator()), 2);
@@ -195,7 +192,7 @@ TEST(KraxctlCabReasons, CreateAndExtractSayWhyAndNamesAreEscaped) {
   // Damage the second data block: the extraction names it.
   Bytes cab = ReadBytes(folder / "test.CAB");
   cab::CabDirectory directory;
-  int code = 0;
+  ArchiveStatus code = ArchiveStatus::kOk;
   ASSERT_TRUE(cab::ReadCabinetDirectory(folder / "test.CAB", directory, code));
   const std::size_t secondBlockData = directory.folders[0].firstBlockOffset + 8 + 32768 + 8;
   cab[secondBlockData + 5] ^= 0x40;

@@ -27,6 +27,12 @@ cab::CabinetParameters TestParameters(const ScratchFolder& folder) {
   return p;
 }
 
+cab::CabWriterOptions OptionsFor(const cab::CabinetParameters& parameters) {
+  cab::CabWriterOptions options;
+  options.cabinet = parameters;
+  return options;
+}
+
 std::size_t TempFilesLeft(const ScratchFolder& folder) {
   std::size_t n = 0;
   std::error_code ec;
@@ -73,16 +79,19 @@ WriterOutcome RunWriter(const ScratchFolder& folder, const std::vector<SourceFil
     attribs = 0x20;
     return file_io::Open(name, O_RDONLY, 0, err);
   };
-  auto writer = cab::CabWriterCreate(outcome.error, client, setup.params);
+  cab::CabWriterOptions options = OptionsFor(setup.params);
+  options.lzxLevel = setup.lzxLevel;
+  options.nextCabinet = next;
+  options.progress = progress;
+  options.openSource = open;
+  auto writer = cab::CabWriterCreate(outcome.error, client, options);
   outcome.created = writer != nullptr;
   if (!writer) return outcome;
-  cab::CabWriterSetLzxLevel(*writer, setup.lzxLevel);
   outcome.added = true;
   for (std::size_t i = 0; i < files.size() && outcome.added; ++i) {
-    outcome.added = cab::CabWriterAddFile(*writer, paths[i], files[i].name, false, next, progress, open,
-                                          setup.typeCompress);
+    outcome.added = cab::CabWriterAddFile(*writer, {paths[i], files[i].name, setup.typeCompress});
   }
-  if (outcome.added) outcome.flushed = cab::CabWriterFlushCabinet(*writer, setup.force, next, progress);
+  if (outcome.added) outcome.flushed = cab::CabWriterFlushCabinet(*writer, setup.force);
   outcome.destroyed = cab::CabWriterDestroy(std::move(writer));
   return outcome;
 }
@@ -93,8 +102,8 @@ std::string ExtractWithReader(const std::string& cabinet, const std::string& des
   cab::CabExtractRequest request;
   request.cabPath = cabinet;
   request.destFolder = dest;
-  const cab::CabExtractResult result = cab::ExtractCabinet(request);
-  if (!result.ok) return "reader: " + result.message + " (" + std::to_string(result.code) + ")";
+  const ArchiveResult result = cab::ExtractCabinet(request);
+  if (!result.ok()) return "reader: " + result.Message();
   return "";
 }
 

@@ -31,12 +31,14 @@ struct WriterSetup {
 
 struct WriterOutcome {
   bool created = false, added = false, flushed = false, destroyed = false;
-  cab::CabError error;
+  ArchiveResult error;
   std::vector<std::string> cabinets;  // file names, first one first
 };
 
 // Default parameters: one cabinet "test.CAB" in `folder`, setID 12345.
 cab::CabinetParameters TestParameters(const ScratchFolder& folder);
+// Writer options with these parameters and nothing else set.
+cab::CabWriterOptions OptionsFor(const cab::CabinetParameters& parameters);
 
 inline WriterSetup WriterFor(const ScratchFolder& folder, std::uint16_t typeCompress) {
   WriterSetup setup;

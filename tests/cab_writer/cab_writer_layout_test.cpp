@@ -102,8 +102,8 @@ TEST(CabWriterLayout, NameOf255CharactersIsFineAndLongerFailsWhenTheFolderCloses
   const WriterOutcome out = RunWriter(folder2, {{std::string(256, 'n'), {1}}}, WriterFor(folder2, 0));
   EXPECT_TRUE(out.added);  // accepted by the add-file call
   EXPECT_FALSE(out.flushed);
-  EXPECT_EQ(out.error.code, cab::kCabErrorTempFile);
-  EXPECT_TRUE(out.error.failed);
+  EXPECT_EQ(out.error.status, ArchiveStatus::kTempFileFailed);
+  EXPECT_TRUE(!out.error.ok());
   EXPECT_FALSE(fs::exists(folder2 / "test.CAB"));
   EXPECT_EQ(TempFilesLeft(folder2), 0u);
 }
@@ -150,18 +150,19 @@ TEST(CabWriterLayout, ChangingTheCompressionStartsANewFolder) {
   fs::create_directories(folder.path() / "src");
   WriterSetup setup = WriterFor(folder, 0);
   // Same writer, two types: run by hand.
-  cab::CabError error;
+  ArchiveResult error;
   cab::CabWriterClient client = cab::MakeStandardCabWriterClient();
-  auto writer = cab::CabWriterCreate(error, client, setup.params);
+  cab::CabWriterOptions options = OptionsFor(setup.params);
+  options.openSource = [](const std::string& name, std::uint16_t&, std::uint16_t&, std::uint16_t&,
+                          int& err) -> cab::CabHandle { return file_io::Open(name, O_RDONLY, 0, err); };
+  auto writer = cab::CabWriterCreate(error, client, options);
   ASSERT_TRUE(writer);
-  const cab::CabOpenSourceFn open = [](const std::string& name, std::uint16_t&, std::uint16_t&, std::uint16_t&,
-                                       int& err) -> cab::CabHandle { return file_io::Open(name, O_RDONLY, 0, err); };
   for (std::size_t i = 0; i < files.size(); ++i) {
     const std::string path = folder / ("src/" + files[i].name);
     WriteBytes(path, files[i].content);
-    ASSERT_TRUE(cab::CabWriterAddFile(*writer, path, files[i].name, i == 1, {}, {}, open, i == 0 ? 0 : 1));
+    ASSERT_TRUE(cab::CabWriterAddFile(*writer, {path, files[i].name, static_cast<std::uint16_t>(i == 0 ? 0 : 1), i == 1}));
   }
-  ASSERT_TRUE(cab::CabWriterFlushCabinet(*writer, false, {}, {}));
+  ASSERT_TRUE(cab::CabWriterFlushCabinet(*writer));
   ASSERT_TRUE(cab::CabWriterDestroy(std::move(writer)));
   const Bytes cab = ReadBytes(folder / "test.CAB");
   ASSERT_GE(cab.size(), 52u);
@@ -182,24 +183,24 @@ TEST(CabWriterErrors, EachFailureHasItsCodeAndLeavesNoFiles) {
     const char* what;
     std::uint16_t type;
     std::function<void(WriterSetup&, std::vector<SourceFile>&)> change;
-    int code;
+    ArchiveStatus code;
   };
   const std::vector<Case> cases = {
-      {"Quantum is not written", 0x1202, nullptr, cab::kCabErrorUnknownType},
-      {"unknown method", 0x0007, nullptr, cab::kCabErrorUnknownType},
-      {"LZX window below 2^15", 0x0E03, nullptr, cab::kCabErrorCompressor},
+      {"Quantum is not written", 0x1202, nullptr, ArchiveStatus::kUnknownType},
+      {"unknown method", 0x0007, nullptr, ArchiveStatus::kUnknownType},
+      {"LZX window below 2^15", 0x0E03, nullptr, ArchiveStatus::kCompressorFailed},
       {"progress stops at StatusFile", 1,
        [](WriterSetup& s, std::vector<SourceFile>&) {
          s.progress = [](cab::CabStatusKind k, std::uint32_t, std::uint32_t) { return k == cab::StatusFile ? -1L : 0L; };
        },
-       cab::kCabErrorUserAbort},
+       ArchiveStatus::kStopped},
       {"progress stops at StatusCabinet", 0x1503,
        [](WriterSetup& s, std::vector<SourceFile>&) {
          s.progress = [](cab::CabStatusKind k, std::uint32_t, std::uint32_t) { return k == cab::StatusCabinet ? -1L : 0L; };
        },
-       cab::kCabErrorUserAbort},
+       ArchiveStatus::kStopped},
       {"cabinet folder missing", 0,
-       [](WriterSetup& s, std::vector<SourceFile>&) { s.params.cabinetFolder += "missing/"; }, cab::kCabErrorCabinetFile},
+       [](WriterSetup& s, std::vector<SourceFile>&) { s.params.cabinetFolder += "missing/"; }, ArchiveStatus::kCabinetWriteFailed},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -209,11 +210,11 @@ TEST(CabWriterErrors, EachFailureHasItsCodeAndLeavesNoFiles) {
     if (c.change) c.change(setup, files);
     const WriterOutcome out = RunWriter(folder, files, setup);
     EXPECT_FALSE(out.added && out.flushed);
-    EXPECT_EQ(out.error.code, c.code);
-    EXPECT_TRUE(out.error.failed);
+    EXPECT_EQ(out.error.status, c.code);
+    EXPECT_TRUE(!out.error.ok());
     EXPECT_TRUE(out.destroyed);
     EXPECT_EQ(TempFilesLeft(folder), 0u);
-    if (c.code != cab::kCabErrorUserAbort) {
+    if (c.code != ArchiveStatus::kStopped) {
       EXPECT_FALSE(fs::exists(folder / "test.CAB"));
     }
   }
@@ -236,7 +237,7 @@ TEST(CabWriterLayout, CabinetSaysMSCFOnlyWhenCompleteAndAnAbortedOneIsDeleted) {
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(seen.front(), "!CAB");
     if (abort) {
-      EXPECT_EQ(out.error.code, cab::kCabErrorUserAbort);
+      EXPECT_EQ(out.error.status, ArchiveStatus::kStopped);
       EXPECT_FALSE(fs::exists(path));
     } else {
       EXPECT_TRUE(out.flushed);
@@ -263,15 +264,14 @@ TEST(CabWriterLayout, FolderOfEmptyFilesHasNoDataBlocks) {
 
 TEST(CabWriterErrors, MissingSourceIsCode1WithTheSystemError) {
   ScratchFolder folder;
-  cab::CabError error;
-  auto writer = cab::CabWriterCreate(error, cab::MakeStandardCabWriterClient(), TestParameters(folder));
+  ArchiveResult error;
+  cab::CabWriterOptions options = OptionsFor(TestParameters(folder));
+  options.openSource = [](const std::string& name, std::uint16_t&, std::uint16_t&, std::uint16_t&,
+                          int& err) -> cab::CabHandle { return file_io::Open(name, O_RDONLY, 0, err); };
+  auto writer = cab::CabWriterCreate(error, cab::MakeStandardCabWriterClient(), options);
   ASSERT_TRUE(writer);
-  const cab::CabOpenSourceFn open = [](const std::string& name, std::uint16_t&, std::uint16_t&, std::uint16_t&,
-                                       int& err) -> cab::CabHandle {
-    return file_io::Open(name, O_RDONLY, 0, err);
-  };
-  EXPECT_FALSE(cab::CabWriterAddFile(*writer, folder / "nothing", "n", false, {}, {}, open, 0));
-  EXPECT_EQ(error.code, cab::kCabErrorOpenSource);
+  EXPECT_FALSE(cab::CabWriterAddFile(*writer, {folder / "nothing", "n", 0}));
+  EXPECT_EQ(error.status, ArchiveStatus::kSourceOpenFailed);
   EXPECT_EQ(error.systemError, ENOENT);
   EXPECT_TRUE(cab::CabWriterDestroy(std::move(writer)));
 }
@@ -289,11 +289,11 @@ TEST(CabWriterErrors, TemporaryFilesNeedANameWithinElevenAttempts) {
       std::snprintf(buffer, size, "%s%d", tmp.c_str(), calls);
       return true;
     };
-    cab::CabError error;
-    auto writer = cab::CabWriterCreate(error, client, TestParameters(folder));
+    ArchiveResult error;
+    auto writer = cab::CabWriterCreate(error, client, OptionsFor(TestParameters(folder)));
     EXPECT_EQ(writer != nullptr, refusals < 11);
     if (!writer) {
-      EXPECT_EQ(error.code, cab::kCabErrorTempFile);
+      EXPECT_EQ(error.status, ArchiveStatus::kTempFileFailed);
     }
     cab::CabWriterDestroy(std::move(writer));
   }
@@ -307,9 +307,9 @@ TEST(CabWriterErrors, FailedAllocationIsCode3) {
   ScratchFolder folder;
   cab::CabWriterClient client = cab::MakeStandardCabWriterClient();
   client.allocate = [](std::size_t) -> void* { return nullptr; };
-  cab::CabError error;
-  EXPECT_FALSE(cab::CabWriterCreate(error, client, TestParameters(folder)));
-  EXPECT_EQ(error.code, cab::kCabErrorNoMemory);
+  ArchiveResult error;
+  EXPECT_FALSE(cab::CabWriterCreate(error, client, OptionsFor(TestParameters(folder))));
+  EXPECT_EQ(error.status, ArchiveStatus::kNoMemory);
 }
 
 }  // namespace

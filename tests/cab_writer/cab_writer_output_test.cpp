@@ -50,7 +50,7 @@ TEST(CabWriterOutput, FixedRunsComeBackWholeWithinTheirSizeBounds) {
     if (c.threshold) setup.params.folderThreshold = c.threshold;
     setup.params.headerReserve = setup.params.folderReserve = setup.params.dataReserve = c.reserve;
     const WriterOutcome out = RunWriter(folder, files, setup);
-    ASSERT_TRUE(out.flushed) << out.error.code;
+    ASSERT_TRUE(out.flushed) << out.error.Message();
     ASSERT_FALSE(out.cabinets.empty());
     if (c.cb) {
       EXPECT_GT(out.cabinets.size(), 1u);

@@ -54,7 +54,7 @@ TEST(CabWriterRoundTrip, EveryMethodWindowAndLevelWithAssortedFiles) {
     WriterSetup setup = WriterFor(folder, c.type);
     setup.lzxLevel = c.level;
     const WriterOutcome out = RunWriter(folder, files, setup);
-    ASSERT_TRUE(out.flushed) << out.error.code;
+    ASSERT_TRUE(out.flushed) << out.error.Message();
     EXPECT_TRUE(out.destroyed);
     EXPECT_EQ(TempFilesLeft(folder), 0u);
     ExpectBothReaders(folder, files, c.type);
@@ -104,7 +104,7 @@ TEST(CabWriterRoundTrip, CabinetSetsWithSplitBlocksAndContinuedFiles) {
                                            {"c.bin", RandomBytes(20000, 3)},
                                            {"d.bin", {}}};
     const WriterOutcome out = RunWriter(folder, files, setup);
-    ASSERT_TRUE(out.flushed) << out.error.code;
+    ASSERT_TRUE(out.flushed) << out.error.Message();
     ASSERT_GE(out.cabinets.size(), 3u);
     for (const std::string& name : out.cabinets) {
       EXPECT_LE(fs::file_size(folder / name), 60000u) << name;
@@ -128,8 +128,8 @@ std::size_t MiddlePartCabinets(const ScratchFolder& folder, const std::vector<st
   std::size_t middles = 0;
   for (const std::string& name : cabinets) {
     cab::CabDirectory directory;
-    int code = 0;
-    if (!cab::ReadCabinetDirectory(folder / name, directory, code)) ADD_FAILURE() << name << ": " << code;
+    ArchiveStatus code = ArchiveStatus::kOk;
+    if (!cab::ReadCabinetDirectory(folder / name, directory, code)) ADD_FAILURE() << name << ": " << ArchiveStatusText(code);
     if (!(directory.header.flags & cab::kFlagPrevCabinet) || directory.folders.size() != 1 ||
         directory.folders[0].blockCount != 1) {
       continue;
@@ -162,7 +162,7 @@ TEST(CabWriterRoundTrip, MaximumBelowOneBlockChainsABlockOverSeveralCabinets) {
     WriterSetup setup = WriterFor(folder, c.type);
     setup.params.maxCabinetSize = c.cb;
     const WriterOutcome out = RunWriter(folder, c.files, setup);
-    ASSERT_TRUE(out.flushed) << out.error.code;
+    ASSERT_TRUE(out.flushed) << out.error.Message();
     for (const std::string& name : out.cabinets) EXPECT_LE(fs::file_size(folder / name), c.cb) << name;
     EXPECT_GE(MiddlePartCabinets(folder, out.cabinets), 1u);
     std::string listing;

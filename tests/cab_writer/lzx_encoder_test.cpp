@@ -10,6 +10,7 @@
 #include "archive/lzx/lzx_constants.h"
 #include "archive/lzx/lzx_e8_encoder.h"
 #include "archive/lzx/lzx_encoder.h"
+#include "archive/lzx/lzx_encoder_detail.h"
 #include "archive/lzx/lzx_huffman_builder.h"
 #include "archive/lzx/lzx_token.h"
 #include "cab_test_data.h"
@@ -154,8 +155,8 @@ int gLevel = kLzxFastLevel;
 // Encodes `data` as one stream and decodes it frame by frame with the program's decoder.
 void ExpectRoundTrip(const Bytes& data, int windowBits, std::size_t* compressedSize = nullptr,
                      std::size_t maxFrameOutput = kMaxCompressedFrame) {
-  LzxEncoder encoder(windowBits, maxFrameOutput, gLevel);
-  const std::vector<Frame> frames = Encode(encoder, data);
+  const auto encoder = LzxEncoderTestAccess::WithFrameLimit(windowBits, maxFrameOutput, gLevel);
+  const std::vector<Frame> frames = Encode(*encoder, data);
   auto decoder = cab::MakeLzxDecompressor(windowBits);
   ASSERT_TRUE(decoder);
   Bytes out;
@@ -168,7 +169,7 @@ void ExpectRoundTrip(const Bytes& data, int windowBits, std::size_t* compressedS
       ASSERT_EQ(f.uncompressed, kFrameSize);
     }
     Bytes block(f.uncompressed);
-    ASSERT_TRUE(decoder->DecompressBlock(f.compressed.data(), f.compressed.size(), block.data(), block.size()))
+    ASSERT_EQ(decoder->DecompressBlock(f.compressed.data(), f.compressed.size(), block.data(), block.size()), CodecStatus::kOk)
         << "frame " << i << " of " << frames.size() << ", window " << windowBits;
     out.insert(out.end(), block.begin(), block.end());
     total += f.compressed.size();
@@ -220,9 +221,9 @@ TEST_P(LzxEncoderLevels, RoundTripsRunsIncompressibleDataAndCode) {
 }
 
 std::size_t LargestFrame(const Bytes& data, int windowBits, std::size_t limit) {
-  LzxEncoder encoder(windowBits, limit, gLevel);
+  const auto encoder = LzxEncoderTestAccess::WithFrameLimit(windowBits, limit, gLevel);
   std::size_t largest = 0;
-  for (const Frame& f : Encode(encoder, data)) largest = std::max(largest, f.compressed.size());
+  for (const Frame& f : Encode(*encoder, data)) largest = std::max(largest, f.compressed.size());
   return largest;
 }
 
@@ -259,7 +260,7 @@ TEST_P(LzxEncoderLevels, NoFrameOutgrowsADataBlock) {
 
 TEST_P(LzxEncoderLevels, ResetStartsAFreshStream) {
   gLevel = GetParam();
-  LzxEncoder encoder(16, kMaxCompressedFrame, gLevel);
+  LzxEncoder encoder(16, gLevel);
   const Bytes first = cab_test::TextBytes(50000, 1);
   Encode(encoder, first);
   encoder.Reset();
@@ -269,7 +270,7 @@ TEST_P(LzxEncoderLevels, ResetStartsAFreshStream) {
   Bytes out;
   for (const Frame& f : frames) {
     Bytes block(f.uncompressed);
-    ASSERT_TRUE(decoder->DecompressBlock(f.compressed.data(), f.compressed.size(), block.data(), block.size()));
+    ASSERT_EQ(decoder->DecompressBlock(f.compressed.data(), f.compressed.size(), block.data(), block.size()), CodecStatus::kOk);
     out.insert(out.end(), block.begin(), block.end());
   }
   EXPECT_EQ(out, second);
@@ -280,8 +281,8 @@ INSTANTIATE_TEST_SUITE_P(EveryLevel, LzxEncoderLevels, ::testing::Range(kLzxFast
 TEST(LzxEncoder, RejectsWindowsAndLevelsOutsideTheRange) {
   EXPECT_THROW(LzxEncoder(14), std::invalid_argument);
   EXPECT_THROW(LzxEncoder(22), std::invalid_argument);
-  EXPECT_THROW(LzxEncoder(21, kMaxCompressedFrame, 0), std::invalid_argument);
-  EXPECT_THROW(LzxEncoder(21, kMaxCompressedFrame, kLzxMaxLevel + 1), std::invalid_argument);
+  EXPECT_THROW(LzxEncoder(21, 0), std::invalid_argument);
+  EXPECT_THROW(LzxEncoder(21, kLzxMaxLevel + 1), std::invalid_argument);
 }
 
 }  // namespace

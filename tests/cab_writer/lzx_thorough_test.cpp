@@ -14,6 +14,7 @@
 #include "archive/lzx/lzx_cost_model.h"
 #include "archive/lzx/lzx_decoder.h"
 #include "archive/lzx/lzx_encoder.h"
+#include "archive/lzx/lzx_encoder_detail.h"
 #include "archive/lzx/lzx_optimal_parser.h"
 #include "cab_test_data.h"
 
@@ -106,7 +107,7 @@ std::vector<Sample> Samples() {
 }
 
 std::size_t CompressedSize(const Bytes& data, int level) {
-  LzxEncoder encoder(21, kMaxCompressedFrame, level);
+  LzxEncoder encoder(21, level);
   std::size_t total = 0;
   auto sink = [&](const std::uint8_t*, std::size_t n, std::size_t) {
     total += n;
@@ -126,16 +127,17 @@ std::size_t CompressedSize(const Bytes& data, int level) {
 TEST(LzxThoroughEncoder, EstimatedBlockCostsMatchTheBitsWritten) {
   for (const Sample& sample : Samples()) {
     SCOPED_TRACE(sample.name);
-    LzxEncoder encoder(21, kMaxCompressedFrame, kLzxDefaultLevel);
-    encoder.RecordBlockEstimates(true);
+    LzxEncoder encoder(21, kLzxDefaultLevel);
+    LzxEncoderTestAccess::RecordBlockEstimates(encoder, true);
     auto sink = [](const std::uint8_t*, std::size_t, std::size_t) { return true; };
     for (std::size_t pos = 0; pos < sample.data.size(); pos += kFrameSize) {
       ASSERT_TRUE(encoder.CompressFrame(sample.data.data() + pos,
                                         std::min(kFrameSize, sample.data.size() - pos), sink));
     }
     ASSERT_TRUE(encoder.Flush(sink));
-    ASSERT_FALSE(encoder.blockEstimates().empty());
-    for (const LzxEncoder::BlockEstimate& block : encoder.blockEstimates()) {
+    const auto& estimates = LzxEncoderTestAccess::BlockEstimates(encoder);
+    ASSERT_FALSE(estimates.empty());
+    for (const LzxEncoderTestAccess::BlockEstimate& block : estimates) {
       const double written = static_cast<double>(block.written);
       EXPECT_NEAR(static_cast<double>(block.estimated), written, written * 0.05 + 64)
           << "estimated " << block.estimated << " written " << block.written;
@@ -225,9 +227,9 @@ TEST(LzxBlockWriter, BlocksEndingInsideFramesDecode) {
   ASSERT_EQ(written.size(), 2u);
   auto decoder = LzxDecoder::Create(17);
   Bytes decoded(data.size());
-  ASSERT_TRUE(decoder->DecodeFrame(written[0].data(), written[0].size(), decoded.data(), kFrameSize));
-  ASSERT_TRUE(decoder->DecodeFrame(written[1].data(), written[1].size(), decoded.data() + kFrameSize,
-                                   data.size() - kFrameSize));
+  ASSERT_EQ(decoder->DecodeFrame(written[0].data(), written[0].size(), decoded.data(), kFrameSize), CodecStatus::kOk);
+  ASSERT_EQ(decoder->DecodeFrame(written[1].data(), written[1].size(), decoded.data() + kFrameSize,
+                                   data.size() - kFrameSize), CodecStatus::kOk);
   EXPECT_EQ(decoded, data);
 }
 

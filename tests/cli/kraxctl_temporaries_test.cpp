@@ -165,7 +165,7 @@ TEST(Temporaries, CabCreateMarksUtf8NamesAndExtractsThemBack) {
   const std::string source = scratch.write("src/D\xC3\xBCst.txt", "dust");
   ASSERT_EQ(RunKraxctl({"cab", "create", scratch / "n.cab", source, "--base", scratch / "src"}).exitCode, 0);
   cab::CabDirectory directory;
-  int code = 0;
+  ArchiveStatus code = ArchiveStatus::kOk;
   ASSERT_TRUE(cab::ReadCabinetDirectory(scratch / "n.cab", directory, code));
   ASSERT_EQ(directory.files.size(), 1u);
   EXPECT_EQ(directory.files[0].name, "D\xC3\xBCst.txt");

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -124,6 +126,37 @@ TEST(CabinetSet, KraxctlListsTheWholeSetAndNamesAMissingCabinet) {
 
   const KraxctlRun later = RunKraxctl({"cab", "list", parts[1]});
   EXPECT_NE(later.err.find("the set begins with Kit.CAB"), std::string::npos) << later.err;
+}
+
+// kraxctl names a cabinet failure with the number it has always printed beside it.
+TEST(CabinetSet, KraxctlGivesEachCabinetFailureItsNumber) {
+  CarForSets car;
+  const std::vector<std::string> parts = car.WriteSet(JoinPath(car.demo.dir.mkdir("sets"), "Kit"));
+  ASSERT_GE(parts.size(), 3u);
+  std::ifstream in(parts.front(), std::ios::binary);
+  std::string newer((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_GT(newer.size(), 26u);
+  newer[25] = 2;  // version 2.3
+  ASSERT_TRUE(DeleteFile(parts[2]).ok());
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {{"cab", "list", car.demo.dir.write("plain.CAB", "only text, no cabinet")},
+       "plain.CAB: the file is not a cabinet (error 2)"},
+      {{"cab", "list", car.demo.dir / "absent.CAB"}, "absent.CAB: the cabinet file could not be opened (error 1)"},
+      {{"cab", "list", car.demo.dir.write("newer.CAB", newer)}, "newer.CAB: the cabinet's version is not supported (error 3)"},
+      {{"cab", "list", parts.front()}, "of the set is missing or unreadable (error 1)"},
+      {{"cab", "extract", car.demo.dir.write("plain2.CAB", "text"), car.demo.dir / "out"},
+       "plain2.CAB: the file is not a cabinet (error 2)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[2]);
+    const KraxctlRun run = RunKraxctl(c.args);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+  }
 }
 
 // A pack over an older, longer set of the same name: the old later cabinets go, a file that

@@ -79,7 +79,7 @@ TEST(InstallProperty, RandomInstallsAndPacksAreWholeOrChangeNothing) {
     std::string path = folder;
     if (kind == 1) {
       path = work / ("car" + std::to_string(round) + ".zip");
-      ASSERT_TRUE(CreateZipArchive(path, paths, folder, true).ok);
+      ASSERT_TRUE(CreateZipArchive(path, paths, folder, true).ok());
     } else if (kind == 2) {
       ASSERT_TRUE(CreateCabinetArchive(work / ("car" + std::to_string(round)), paths, folder, true, {}));
       path = work / ("car" + std::to_string(round) + ".CAB");

@@ -149,7 +149,7 @@ TEST(InstallPlan, CarZipProposesTheFirstFreeNumberAndIsKnownByItsBytes) {
     files.push_back(source.write(std::string("MyCar/") + name, name));
   }
   const std::string zip = source / "CAR.ZIP";  // the capital ending does not make it a cabinet
-  ASSERT_TRUE(CreateZipArchive(zip, files, source.path(), true).ok);
+  ASSERT_TRUE(CreateZipArchive(zip, files, source.path(), true).ok());
   EXPECT_EQ(MatchingInstallMode(zip), InstallMode::kCarFromArchive);  // what a drop offers
 
   struct Case {

@@ -29,7 +29,7 @@ TEST(SplitCommandLine, UnclosedQuoteIsRefused) {
 TEST(StartProgram, AMissingProgramIsAFailureResult) {
   ProcessResult r = StartCommandLine("krax-no-such-program-here --flag");
   EXPECT_FALSE(r.ok());
-  EXPECT_EQ(r.error, ENOENT);
+  EXPECT_EQ(r.systemError, ENOENT);
   EXPECT_NE(r.message.find("krax-no-such-program-here"), std::string::npos);
 
   EXPECT_FALSE(StartCommandLine("").ok());

@@ -50,7 +50,7 @@ TEST(Trash, ItemsLandInTheUsersTrashWithTheirInfoAndNamesNeverClash) {
     const std::string path = c.folder ? scratch.mkdir(c.item) : scratch.write(c.item, "bytes of " + c.item);
     if (c.folder) scratch.write(c.item + "/TR03.frd", "track");
     const TrashResult result = MoveToTrash(path);
-    ASSERT_TRUE(result.ok()) << result.problem;
+    ASSERT_TRUE(result.ok()) << result.message;
     EXPECT_FALSE(fs::exists(path));
     EXPECT_EQ(result.trashedAs, trash + "/files/" + c.expected);
     EXPECT_EQ(result.infoFile, trash + "/info/" + c.expected + ".trashinfo");
@@ -70,7 +70,7 @@ TEST(Trash, ItemsLandInTheUsersTrashWithTheirInfoAndNamesNeverClash) {
   // What cannot be found is reported and nothing is written.
   const TrashResult missing = MoveToTrash(scratch / "game/nothing");
   EXPECT_EQ(missing.status, TrashStatus::kFailed);
-  EXPECT_FALSE(missing.problem.empty());
+  EXPECT_FALSE(missing.message.empty());
   EXPECT_EQ(std::distance(fs::directory_iterator(trash + "/info"), fs::directory_iterator()), 4);
 
   // Deleting for good takes a whole tree.

@@ -105,7 +105,7 @@ std::optional<std::vector<std::uint8_t>> DecodeBlocks(const std::vector<QuantumB
   std::vector<std::uint8_t> frame(32768);
   for (const QuantumBlock& block : blocks) {
     if (frame.size() < block.outSize) frame.resize(block.outSize);
-    if (!decoder->DecompressBlock(block.data.data(), block.data.size(), frame.data(), block.outSize)) {
+    if (decoder->DecompressBlock(block.data.data(), block.data.size(), frame.data(), block.outSize) != CodecStatus::kOk) {
       return std::nullopt;
     }
     out.insert(out.end(), frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(block.outSize));

@@ -55,7 +55,7 @@ TEST(ZipArchive, WrittenZipOpensInPythonWithNamesContentsAndDates) {
   ArchiveCallbacks callbacks;
   callbacks.status = [&](const std::string& text) { statuses.push_back(text); };
   const ZipCreateResult created = CreateZipArchive(zip, files, folder / "car", true, callbacks);
-  ASSERT_TRUE(created.ok) << created.message;
+  ASSERT_TRUE(created.ok()) << created.message;
   EXPECT_TRUE(std::find(statuses.begin(), statuses.end(), "File car.viv - Compressing:100000") != statuses.end());
 
   ASSERT_EQ(ZipTool("check '" + zip + "' '" + folder / "py" + "'", folder / "names.txt"), 0) << Read(folder / "names.txt");
@@ -79,7 +79,7 @@ TEST(ZipArchive, FailedZipKeepsTheOldArchiveAndReportsWhy) {
   const std::string zip = folder.write("Beta.zip", "the old archive");
   const ZipCreateResult created =
       CreateZipArchive(zip, {folder.write("a.txt", "a"), folder / "missing.txt"}, folder.path(), true);
-  EXPECT_FALSE(created.ok);
+  EXPECT_FALSE(created.ok());
   EXPECT_NE(created.message.find("missing.txt"), std::string::npos);
   EXPECT_EQ(Read(zip), "the old archive");
   EXPECT_EQ(ListFolder(folder.path()).size(), 2u);  // no temporary file left
@@ -88,7 +88,7 @@ TEST(ZipArchive, FailedZipKeepsTheOldArchiveAndReportsWhy) {
   ArchiveCallbacks callbacks;
   std::vector<std::string> questions;
   callbacks.askYesNo = [&](const std::string& q) { questions.push_back(q); return false; };
-  EXPECT_FALSE(CreateZipArchive(zip, {folder / "a.txt"}, folder.path(), false, callbacks).ok);
+  EXPECT_FALSE(CreateZipArchive(zip, {folder / "a.txt"}, folder.path(), false, callbacks).ok());
   EXPECT_EQ(questions, std::vector<std::string>{"File " + zip + " exist. Overwrite ?"});
   EXPECT_EQ(Read(zip), "the old archive");
 
@@ -99,7 +99,7 @@ TEST(ZipArchive, FailedZipKeepsTheOldArchiveAndReportsWhy) {
   stopping.stopRequested = [&] { return !statuses.empty(); };
   const ZipCreateResult stopped =
       CreateZipArchive(zip, {folder / "a.txt", folder.write("b.txt", "b")}, folder.path(), true, stopping);
-  EXPECT_FALSE(stopped.ok);
+  EXPECT_FALSE(stopped.ok());
   EXPECT_TRUE(stopped.stopped);
   EXPECT_EQ(statuses, std::vector<std::string>{"File a.txt - Compressing:1"});
   EXPECT_EQ(Read(zip), "the old archive");
