@@ -239,7 +239,7 @@ bool CreateCabinetArchiveWithLimits(const std::string& cabinetBase, const std::v
   for (const std::string& part : partNames) {
     const std::string target = parts.folder + part;
     if (const FsResult placed = ReplaceFileWith(JoinPath(staging.path(), part), target); !placed) {
-      result = {ArchiveStatus::kCabinetWriteFailed, placed.error, "cannot replace " + target};
+      result = {ArchiveStatus::kCabinetWriteFailed, placed.systemError, "cannot replace " + target};
       return false;
     }
   }
