@@ -72,33 +72,33 @@ SettingsFile SettingsFile::Parse(std::string_view bytes) {
   return file;
 }
 
-std::optional<std::string> SettingsFile::get(std::string_view section, std::string_view name) const {
+std::optional<std::string> SettingsFile::Get(std::string_view section, std::string_view name) const {
   const std::optional<std::string_view> raw = lines_.rawValue(section, name);
   if (!raw) return std::nullopt;
   return literal_ ? std::string(*raw) : DecodeEarlierValue(*raw);
 }
 
-void SettingsFile::makeLiteral() {
+void SettingsFile::MakeLiteral() {
   if (literal_) return;
   lines_.rewriteValues(DecodeEarlierValue);
   literal_ = true;
 }
 
-bool SettingsFile::set(std::string_view section, std::string_view name, std::string_view value) {
-  makeLiteral();  // a refused value leaves the bytes as they were: serialize makes them literal too
+bool SettingsFile::Set(std::string_view section, std::string_view name, std::string_view value) {
+  MakeLiteral();  // a refused value leaves the bytes as they were: serialize makes them literal too
   return lines_.set(section, name, value);
 }
 
-void SettingsFile::remove(std::string_view section, std::string_view name) {
-  makeLiteral();
+void SettingsFile::Remove(std::string_view section, std::string_view name) {
+  MakeLiteral();
   lines_.remove(section, name);
 }
 
-std::string SettingsFile::serialize() const {
+std::string SettingsFile::Serialize() const {
   if (!literal_) {
     SettingsFile literal = *this;
-    literal.makeLiteral();
-    return literal.serialize();
+    literal.MakeLiteral();
+    return literal.Serialize();
   }
   return std::string(kLiteralMark) + "\n" + lines_.serialize();
 }

@@ -27,16 +27,16 @@ class SettingsFile {
   static SettingsFile Parse(std::string_view bytes);
 
   // The value of `name` in `section` (names compared ignoring ASCII case), or nullopt.
-  std::optional<std::string> get(std::string_view section, std::string_view name) const;
+  std::optional<std::string> Get(std::string_view section, std::string_view name) const;
   // Replaces the value's line, or adds it at the end of its section, or adds the section at
   // the end of the file. False (file unchanged) for a value holding a line end.
-  bool set(std::string_view section, std::string_view name, std::string_view value);
-  void remove(std::string_view section, std::string_view name);
+  bool Set(std::string_view section, std::string_view name, std::string_view value);
+  void Remove(std::string_view section, std::string_view name);
   // The file's bytes: the mark, then every line ended by "\n".
-  std::string serialize() const;
+  std::string Serialize() const;
 
  private:
-  void makeLiteral();  // rewrites every value of a QSettings-written file as it reads
+  void MakeLiteral();  // rewrites every value of a QSettings-written file as it reads
   IniLines lines_;
   bool literal_ = true;
 };

@@ -29,11 +29,11 @@ bool WriteStore(const SettingsStore& store, const SettingsFile& file) {
   const std::string path = SettingsFilePath(store);
   const std::string folder = ParentPath(path);
   if (!folder.empty() && !IsFolder(folder) && !CreateFolder(folder, true)) return false;
-  return WriteFileAtomic(path, file.serialize()).ok();
+  return WriteFileAtomic(path, file.Serialize()).ok();
 }
 
 std::optional<std::string> ReadValue(const SettingsFile& file, const SettingName& name) {
-  return file.get(name.section, name.name);
+  return file.Get(name.section, name.name);
 }
 
 int ReadSwitch(const SettingsFile& file, const SettingName& name, int fallback) {
@@ -110,7 +110,7 @@ bool SaveSettings(const SettingsStore& store, const Settings& settings, const st
   if (!file) return false;
   for (const SettingName& name : kSettingNames) {
     if (std::find(names.begin(), names.end(), name.name) == names.end()) continue;
-    if (!file->set(name.section, name.name, *SettingText(settings, name.name))) return false;
+    if (!file->Set(name.section, name.name, *SettingText(settings, name.name))) return false;
   }
   return WriteStore(store, *file);
 }
@@ -127,7 +127,7 @@ std::vector<std::string> LoadRecentFiles(const SettingsStore& store, int count) 
   const std::optional<SettingsFile> file = ReadStore(store);
   if (!file) return files;
   for (int i = 1; i <= count; ++i) {
-    std::optional<std::string> path = file->get(kRecentSection, "File" + std::to_string(i));
+    std::optional<std::string> path = file->Get(kRecentSection, "File" + std::to_string(i));
     if (path && !path->empty()) files.push_back(std::move(*path));
   }
   return files;
@@ -139,9 +139,9 @@ bool SaveRecentFiles(const SettingsStore& store, const std::vector<std::string>&
   for (int i = 1; i <= count; ++i) {
     const std::string key = "File" + std::to_string(i);
     if (static_cast<std::size_t>(i) <= files.size()) {
-      if (!file->set(kRecentSection, key, files[static_cast<std::size_t>(i) - 1])) return false;
+      if (!file->Set(kRecentSection, key, files[static_cast<std::size_t>(i) - 1])) return false;
     } else {
-      file->remove(kRecentSection, key);
+      file->Remove(kRecentSection, key);
     }
   }
   return WriteStore(store, *file);

@@ -25,9 +25,9 @@ Settings StartUpSettings(const SettingsStore& store, const SettingsOverrides& ov
 void StartUpGameData(const Settings& settings, GameData& game) {
   game.gameFolder = settings.KRAXPath;
   game.kraxText = settings.KRAXText;
-  game.GameTextTable.clear();                            // step 5
-  game.InstallInfo = InstallInfo{};
-  ReadInstallInfo(settings.KRAXPath, game.InstallInfo);  // step 6; a failure is silent
+  game.gameText.clear();                            // step 5
+  game.installInfo = InstallInfo{};
+  ReadInstallInfo(settings.KRAXPath, game.installInfo);  // step 6; a failure is silent
   if (game.kraxText) game.LoadGameText();                // step 7
 }
 

@@ -45,11 +45,11 @@ int RunCars(Context& context, const std::vector<std::string>& args) {
   GameData& game = *found;
   LoadCars(game);
   std::ostream& out = context.out;
-  const std::size_t count = game.CarTable.count();
+  const std::size_t count = game.cars.count();
   if (json) {
-    out << "{\"enabledCarCount\": " << game.EnabledCarCount << ", \"cars\": [";
+    out << "{\"enabledCarCount\": " << game.enabledCarCount << ", \"cars\": [";
     for (std::size_t i = 0; i < count; ++i) {
-      const CarRecord& car = game.CarTable[i];
+      const CarRecord& car = game.cars[i];
       const bool fe = car.hasFedata();
       const std::string_view letter = ClassLetter(car.carClass());
       out << (i ? ", " : "") << "{\"slot\": " << i << ", \"id\": " << OptionalJson(car.carId)
@@ -69,7 +69,7 @@ int RunCars(Context& context, const std::vector<std::string>& args) {
   }
   out << "slot\tid\tname\tclass\tcarpSerial\tfedataSerial\terrorFlags\tdepth\tenabled\tarchivePath\n";
   for (std::size_t i = 0; i < count; ++i) {
-    const CarRecord& car = game.CarTable[i];
+    const CarRecord& car = game.cars[i];
     const bool fe = car.hasFedata();
     out << i << '\t' << Shown(car.carId, "-") << '\t' << Shown(car.name, "-") << '\t'
         << (fe ? ClassLetter(car.carClass()) : "-") << '\t'
@@ -77,7 +77,7 @@ int RunCars(Context& context, const std::vector<std::string>& args) {
         << (fe ? std::to_string(car.fedataSerial()) : "-") << '\t' << car.errorFlags << '\t'
         << car.depth << '\t' << (car.enabled ? "yes" : "no") << '\t' << TerminalSafe(car.archivePath) << '\n';
   }
-  out << "Enabled cars: " << game.EnabledCarCount << '\n';
+  out << "Enabled cars: " << game.enabledCarCount << '\n';
   return kExitOk;
 }
 
@@ -89,12 +89,12 @@ std::string Upper(std::string text) {
 
 // The slot named by a number, else the first car whose ID matches ignoring case; -1 for none.
 long long FindCar(const GameData& game, const std::string& which) {
-  const std::size_t count = game.CarTable.count();
+  const std::size_t count = game.cars.count();
   if (const auto slot = ParseWholeNumber<long long>(which); slot && *slot >= 0 && *slot < static_cast<long long>(count)) {
     return *slot;
   }
   for (std::size_t i = 0; i < count; ++i) {
-    const CarRecord& car = game.CarTable[i];
+    const CarRecord& car = game.cars[i];
     // The terminal's UTF-8 in the game's code page.
     if (car.carId && Upper(*car.carId) == Upper(FileNameToGameText(which))) return static_cast<long long>(i);
   }
@@ -113,7 +113,7 @@ int RunCar(Context& context, const std::vector<std::string>& args) {
     return kExitFailure;
   }
   const auto i = static_cast<std::size_t>(slot);
-  const CarRecord& car = game.CarTable[i];
+  const CarRecord& car = game.cars[i];
   std::ostream& out = context.out;
   const bool fe = car.hasFedata();
   // The details form's values: without front-end data only the directory is shown.

@@ -38,7 +38,7 @@ int RunFix(Context& context, const std::vector<std::string>& args) {
   LoadCars(game);
   std::vector<std::size_t> slots;
   if (all) {
-    for (std::size_t i = 0; i < game.CarTable.count(); ++i) slots.push_back(i);
+    for (std::size_t i = 0; i < game.cars.count(); ++i) slots.push_back(i);
   } else {
     const std::optional<std::size_t> slot = FindCarArgument(context, game, positional[0]);
     if (!slot) return kExitFailure;
@@ -49,8 +49,8 @@ int RunFix(Context& context, const std::vector<std::string>& args) {
     context.out << "No errors to fix.\n";
     return kExitOk;
   }
-  context.out << "Plan:\n" << plan.text();
-  if (!plan.hasChanges()) {
+  context.out << "Plan:\n" << plan.Text();
+  if (!plan.HasChanges()) {
     context.err << "kraxctl: nothing can be fixed\n";
     return kExitFailure;
   }

@@ -48,7 +48,7 @@ std::optional<Item> FindItem(Context& context, GameData& game, Prompts& prompts,
     LoadCars(game);
     const std::optional<std::size_t> slot = FindCarArgument(context, game, what);
     if (!slot) return std::nullopt;
-    const CarRecord& car = game.CarTable[*slot];
+    const CarRecord& car = game.cars[*slot];
     return Item{ItemRef::Car(*slot), car.archivePath, CarArchiveName(car)};
   }
   const std::string rowText = what.substr(0, slash), track = what.substr(slash + 1);
@@ -59,7 +59,7 @@ std::optional<Item> FindItem(Context& context, GameData& game, Prompts& prompts,
   }
   const std::optional<ItemRef> folder = FindTrackArgument(context, game, prompts, rowText, track);
   if (!folder) return std::nullopt;
-  return Item{*folder, game.TrackFolderList.path(folder->index), game.TrackFolderList.name(folder->index)};
+  return Item{*folder, game.trackFolders.path(folder->index), game.trackFolders.name(folder->index)};
 }
 
 int RunPack(Context& context, const std::vector<std::string>& args) {

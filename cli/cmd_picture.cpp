@@ -23,7 +23,7 @@ int RunPicture(Context& context, const std::vector<std::string>& args) {
   LoadCars(game);
   const std::optional<std::size_t> slot = FindCarArgument(context, game, args[0]);
   if (!slot) return kExitFailure;
-  const std::string& archive = game.CarTable[*slot].archivePath;
+  const std::string& archive = game.cars[*slot].archivePath;
   const std::optional<RgbaImage> image = ReadArchivePicture(archive);
   if (!image) {
     context.err << "kraxctl: the archive " << archive << " holds no picture that can be shown\n";

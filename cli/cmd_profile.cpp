@@ -50,7 +50,7 @@ int RunProfile(Context& context, const std::vector<std::string>& args) {
     // These read no game folder.
     GameData none;
     GameOperations operations(none, context.settings(), prompts);
-    operations.setProfileFolder(ProfileFolder(context));
+    operations.SetProfileFolder(ProfileFolder(context));
     if (verb == "list") {
       for (const std::string& name : operations.ProfileNames()) context.out << name << '\n';
       return kExitOk;
@@ -64,7 +64,7 @@ int RunProfile(Context& context, const std::vector<std::string>& args) {
   GameData* game = context.RequireGame();
   if (game == nullptr) return kExitFailure;
   GameOperations operations(*game, context.settings(), prompts);
-  operations.setProfileFolder(ProfileFolder(context));
+  operations.SetProfileFolder(ProfileFolder(context));
   return ReportResult(context, verb == "save" ? operations.SaveProfile(words[1]) : operations.ApplyProfile(words[1]));
 }
 
@@ -75,7 +75,7 @@ int RunStock(Context& context, const std::vector<std::string>& args) {
   if (game == nullptr) return kExitFailure;
   TerminalPrompts prompts(context, yes);
   GameOperations operations(*game, context.settings(), prompts);
-  operations.setProfileFolder(ProfileFolder(context));
+  operations.SetProfileFolder(ProfileFolder(context));
   return ReportResult(context, operations.ApplyStockGame());
 }
 

@@ -41,8 +41,8 @@ int RunRestore(Context& context, const std::vector<std::string>& arguments) {
   } else {
     LoadCars(game);
     int slot = -1;
-    for (std::size_t i = 0; i < game.CarTable.count() && slot < 0; ++i) {
-      const auto& id = game.CarTable[i].carId;
+    for (std::size_t i = 0; i < game.cars.count() && slot < 0; ++i) {
+      const auto& id = game.cars[i].carId;
       if (id && EqualsIgnoreCase(*id, args[1])) slot = static_cast<int>(i);
     }
     if (slot < 0) {

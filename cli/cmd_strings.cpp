@@ -54,11 +54,11 @@ int RunStrings(Context& context, const std::vector<std::string>& allArgs) {
   }
   GameData& game = context.game();
   game.kraxText = true;
-  if (game.GameTextTable.empty() && !game.LoadGameText()) {
+  if (game.gameText.empty() && !game.LoadGameText()) {
     context.err << "kraxctl: cannot read the game text file " << game.GameTextPath() << '\n';
     return kExitFailure;
   }
-  const GameTextTable& table = game.GameTextTable;
+  const GameTextTable& table = game.gameText;
   std::ostream& out = context.out;
 
   if (action == "list") {

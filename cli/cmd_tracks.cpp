@@ -44,7 +44,7 @@ int RunTracks(Context& context, const std::vector<std::string>& args) {
       for (std::size_t t = 0; t < tracks.size(); ++t) {
         const ListedTrack& track = tracks[t];
         out << (t ? ", " : "") << "{\"n\": " << track.n << ", \"name\": " << JsonString(track.name)
-            << ", \"path\": " << JsonString(game.TrackFolderList.path(static_cast<std::size_t>(track.n)))
+            << ", \"path\": " << JsonString(game.trackFolders.path(static_cast<std::size_t>(track.n)))
             << ", \"active\": " << (track.active ? "true" : "false") << "}";
       }
       out << "]}";
@@ -52,7 +52,7 @@ int RunTracks(Context& context, const std::vector<std::string>& args) {
       out << row << '\t' << stock.displayName << '\t' << stock.slotFolderName << '\n';
       for (const ListedTrack& track : tracks) {
         out << '\t' << track.n << '\t' << TerminalSafe(track.name) << '\t'
-            << TerminalSafe(game.TrackFolderList.path(static_cast<std::size_t>(track.n))) << '\t'
+            << TerminalSafe(game.trackFolders.path(static_cast<std::size_t>(track.n))) << '\t'
             << (track.active ? "active" : "-") << '\n';
       }
     }

@@ -39,7 +39,7 @@ int Run(Context& context, const std::vector<std::string>& args) {
   InstallInfo info;
   if (ReadInstallInfo(settings.KRAXPath, info)) {
     const std::string suffix = LanguageSuffix(info);
-    context.out << "install.win language: " << info.languageLine() << " (suffix "
+    context.out << "install.win language: " << info.LanguageLine() << " (suffix "
                 << (suffix.empty() ? "none" : suffix) << ")\n";
   } else {
     context.out << "install.win language: (install.win not readable)\n";

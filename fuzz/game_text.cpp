@@ -9,11 +9,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   krax::GameTextTable table;
-  table.load(std::string_view(reinterpret_cast<const char*>(data), size));
-  if (!table.empty()) table.set(table.count() / 2, "fuzz");
-  const std::string saved = table.serialize();
+  table.Load(std::string_view(reinterpret_cast<const char*>(data), size));
+  if (!table.empty()) table.Set(table.count() / 2, "fuzz");
+  const std::string saved = table.Serialize();
   krax::GameTextTable again;
-  again.load(saved);
+  again.Load(saved);
   if (again.count() != table.count()) std::abort();
   for (std::size_t i = 0; i < table.count(); ++i) {
     if (again.text(i) != table.text(i)) std::abort();

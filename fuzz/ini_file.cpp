@@ -11,11 +11,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   krax::IniFile ini = krax::IniFile::Parse(bytes);
-  const auto otherBefore = ini.get("Other", "Key");
-  ini.get("Tracks", "ActiveTrack");
-  ini.set("Tracks", "ActiveTrack", "Canyon Run");
-  const krax::IniFile reread = krax::IniFile::Parse(ini.serialize());
-  if (reread.get("Tracks", "ActiveTrack") != "Canyon Run") std::abort();
-  if (reread.get("Other", "Key") != otherBefore) std::abort();
+  const auto otherBefore = ini.Get("Other", "Key");
+  ini.Get("Tracks", "ActiveTrack");
+  ini.Set("Tracks", "ActiveTrack", "Canyon Run");
+  const krax::IniFile reread = krax::IniFile::Parse(ini.Serialize());
+  if (reread.Get("Tracks", "ActiveTrack") != "Canyon Run") std::abort();
+  if (reread.Get("Other", "Key") != otherBefore) std::abort();
   return 0;
 }

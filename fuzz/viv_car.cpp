@@ -38,11 +38,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   static krax::GameData game;
   game.gameFolder = CarFolder().string();
-  game.InstallInfo = {};
-  krax::ParseInstallInfo(size % 2 ? "english\r\n" : "other\r\n", game.InstallInfo);
+  game.installInfo = {};
+  krax::ParseInstallInfo(size % 2 ? "english\r\n" : "other\r\n", game.installInfo);
   game.ClearCarTable();
   game.LoadCarCatalog();
-  for (std::size_t i = 0; i < game.CarTable.count(); ++i) {
+  for (std::size_t i = 0; i < game.cars.count(); ++i) {
     for (int n : {0, 2, 14, 15}) {
       const std::string value = game.ReadCarpValue(n, i);
       krax::FormatSpeed(value);

@@ -71,7 +71,7 @@ GameData::GameData() : random(MakeRandomSource(std::random_device{}())) {}
 
 std::string GameData::ReadCarpValue(int n, std::size_t slot) const {
   if (slot >= krax::CarTable::kSlots) return {};
-  const CarRecord& record = CarTable[slot];
+  const CarRecord& record = cars[slot];
   if (!record.carpText) return {};
   return krax::ReadCarpValue(*record.carpText, n);
 }
@@ -80,7 +80,7 @@ int GameData::FindCarBySerial(long long value, long long excluded) const {
   // Runs once per car of a load, over the cars before it: kept to a plain walk.
   if (value < 0 || value > 0xFFFF) return -1;
   for (std::size_t i = 0; i < krax::CarTable::kSlots; ++i) {
-    const CarRecord& record = CarTable[i];
+    const CarRecord& record = cars[i];
     if (!record.inUse()) break;
     if (static_cast<long long>(i) == excluded || record.depth != 0 || !record.hasFedata()) continue;
     if (record.fedataSerial() == value) return static_cast<int>(i);
@@ -88,11 +88,11 @@ int GameData::FindCarBySerial(long long value, long long excluded) const {
   return -1;
 }
 
-void GameData::ResetCarRecord(std::size_t slot) { krax::ResetCarRecord(CarTable[slot]); }
+void GameData::ResetCarRecord(std::size_t slot) { krax::ResetCarRecord(cars[slot]); }
 
 void GameData::ClearCarTable() {
-  for (std::size_t i = 0; i < krax::CarTable::kMaxCars && CarTable[i].inUse(); ++i) {
-    CarRecord& record = CarTable[i];
+  for (std::size_t i = 0; i < krax::CarTable::kMaxCars && cars[i].inUse(); ++i) {
+    CarRecord& record = cars[i];
     krax::ResetCarRecord(record);
     record.archivePath.clear();
   }
@@ -100,7 +100,7 @@ void GameData::ClearCarTable() {
 
 bool GameData::LoadCar(std::size_t slot) {
   if (slot > krax::CarTable::kMaxCars) return false;
-  CarRecord& record = CarTable[slot];
+  CarRecord& record = cars[slot];
   VivDirectory directory;
   VivFile file = ReadVivDirectory(record.archivePath, directory);
   if (!file) return false;
@@ -122,7 +122,7 @@ bool GameData::LoadCar(std::size_t slot) {
     }
   }
   if (fedataEntry != nullptr) record.fedata = ReadVivEntry(file, *fedataEntry);
-  file.close();
+  file.Close();
 
   if (record.fedata) {
     std::string& bytes = *record.fedata;
@@ -157,7 +157,7 @@ bool GameData::LoadCar(std::size_t slot) {
 // --- GameData: car catalog ---
 
 void GameData::LoadCarCatalog() {
-  EnabledCarCount = 0;
+  enabledCarCount = 0;
   const std::string folder = CarFolderPath(gameFolder);
   serialOwner_.assign(0x10000, -1);
   scanFedataName_ = "fedata" + languageSuffix();
@@ -176,7 +176,7 @@ std::size_t GameData::ScanCarFolder(std::size_t slot, const std::string& folder,
 
 std::size_t GameData::ScanCarFolderAt(std::size_t s, const std::string& folder, int depth) {
   if (s >= krax::CarTable::kMaxCars) {
-    CarTable[std::min(s, krax::CarTable::kMaxCars)].archivePath.clear();
+    cars[std::min(s, krax::CarTable::kMaxCars)].archivePath.clear();
     return std::min(s, krax::CarTable::kMaxCars);
   }
   for (const DirEntry& entry : ListFolder(folder)) {
@@ -187,7 +187,7 @@ std::size_t GameData::ScanCarFolderAt(std::size_t s, const std::string& folder, 
     const std::string carFolder = JoinPath(folder, entry.name);
     const std::optional<FolderIdentity> identity = IdentifyFolder(carFolder);
     if (!identity || !scannedFolders_.insert(*identity).second) continue;  // seen already
-    CarRecord& record = CarTable[s];
+    CarRecord& record = cars[s];
     krax::ResetCarRecord(record);
     // The folder comes from a listing, so only the archive's own spelling can differ: the
     // usual spelling is tried first, then whatever spelling the folder holds ("CAR.VIV").
@@ -214,20 +214,20 @@ std::size_t GameData::ScanCarFolderAt(std::size_t s, const std::string& folder, 
       continue;
     }
     record.depth = depth;
-    if (record.countsAsEnabledCar()) ++EnabledCarCount;
+    if (record.countsAsEnabledCar()) ++enabledCarCount;
     if (!serialOwner_.empty() && depth == 0 && record.hasFedata() && serialOwner_[record.fedataSerial()] < 0) {
       serialOwner_[record.fedataSerial()] = static_cast<int>(s);
     }
     ++s;
-    CarTable[s].archivePath.clear();
+    cars[s].archivePath.clear();
   }
-  CarTable[s].archivePath.clear();
+  cars[s].archivePath.clear();
   return s;
 }
 
 bool GameData::WriteCarSerial(std::size_t slot, long long value) {
-  if (!CarTable.isUsed(static_cast<long long>(slot))) return false;
-  const CarRecord& record = CarTable[slot];
+  if (!cars.IsUsed(static_cast<long long>(slot))) return false;
+  const CarRecord& record = cars[slot];
   if (!record.hasFedata()) return false;
   const auto serial = static_cast<std::uint16_t>(static_cast<unsigned long long>(value) & 0xFFFF);
   std::string bytes;
@@ -238,9 +238,9 @@ bool GameData::WriteCarSerial(std::size_t slot, long long value) {
 
 std::vector<SerialChange> GameData::GenerateSerialNumbers(const std::function<void()>& reload) {
   std::vector<SerialChange> changes;
-  const std::size_t used = CarTable.count();
+  const std::size_t used = cars.count();
   for (std::size_t i = 0; i < used; ++i) {
-    if ((CarTable[i].errorFlags & kFlagDuplicateSerial) == 0) continue;
+    if ((cars[i].errorFlags & kFlagDuplicateSerial) == 0) continue;
     // With at most 999 cars a free number always exists; the bound only guards against a
     // random source that never yields one.
     int value = -1;
@@ -254,7 +254,7 @@ std::vector<SerialChange> GameData::GenerateSerialNumbers(const std::function<vo
     if (value < 0) continue;
     SerialChange change;
     change.slot = static_cast<int>(i);
-    change.oldSerial = CarTable[i].fedataSerial();
+    change.oldSerial = cars[i].fedataSerial();
     change.newSerial = static_cast<std::uint16_t>(value);
     change.written = WriteCarSerial(i, value);
     changes.push_back(change);

@@ -19,12 +19,12 @@ std::string TextFrom(std::string_view bytes, std::size_t start) {
 
 }  // namespace
 
-std::uint16_t FedataRecord::u16(std::size_t offset) const {
+std::uint16_t FedataRecord::U16(std::size_t offset) const {
   if (offset + 2 > bytes_.size()) return 0;
   return LittleEndian16(bytes_, offset);
 }
 
-std::string FedataRecord::textAt(std::size_t offsetField) const {
+std::string FedataRecord::TextAt(std::size_t offsetField) const {
   if (offsetField + 4 > bytes_.size()) return {};
   return TextFrom(bytes_, LittleEndian32(bytes_, offsetField));
 }
@@ -34,12 +34,12 @@ std::string FedataRecord::id() const {
   return id;
 }
 
-std::uint16_t FedataRecord::carClass() const { return u16(kClassOffset); }
-std::uint16_t FedataRecord::police() const { return u16(kPoliceOffset); }
-std::uint16_t FedataRecord::serial() const { return u16(kSerialOffset); }
-std::string FedataRecord::manufacturer() const { return textAt(kManufacturerOffset); }
-std::string FedataRecord::model() const { return textAt(kModelOffset); }
-std::string FedataRecord::name() const { return textAt(kNameOffset); }
+std::uint16_t FedataRecord::carClass() const { return U16(kClassOffset); }
+std::uint16_t FedataRecord::police() const { return U16(kPoliceOffset); }
+std::uint16_t FedataRecord::serial() const { return U16(kSerialOffset); }
+std::string FedataRecord::manufacturer() const { return TextAt(kManufacturerOffset); }
+std::string FedataRecord::model() const { return TextAt(kModelOffset); }
+std::string FedataRecord::name() const { return TextAt(kNameOffset); }
 
 void FedataRecord::SetSerial(std::string& bytes, std::uint16_t serial) {
   if (kSerialOffset + 2 > bytes.size()) return;
@@ -100,7 +100,7 @@ std::string_view ClassLetter(std::uint16_t carClass) {
 std::uint16_t CarRecord::carClass() const { return fedata ? FedataRecord(*fedata).carClass() : 0; }
 std::uint16_t CarRecord::police() const { return fedata ? FedataRecord(*fedata).police() : 0; }
 
-void CarRecord::setFedataSerial(std::uint16_t serial) {
+void CarRecord::SetFedataSerial(std::uint16_t serial) {
   if (fedata) FedataRecord::SetSerial(*fedata, serial);
 }
 
@@ -110,7 +110,7 @@ std::size_t CarTable::count() const {
   return n;
 }
 
-bool CarTable::isUsed(long long slot) const {
+bool CarTable::IsUsed(long long slot) const {
   return slot >= 0 && static_cast<std::size_t>(slot) < count();
 }
 

@@ -60,8 +60,8 @@ class FedataRecord {
   static void SetSerial(std::string& bytes, std::uint16_t serial);
 
  private:
-  std::uint16_t u16(std::size_t offset) const;
-  std::string textAt(std::size_t offsetField) const;
+  std::uint16_t U16(std::size_t offset) const;
+  std::string TextAt(std::size_t offsetField) const;
   std::string_view bytes_;
 };
 
@@ -94,7 +94,7 @@ struct CarRecord {
 
   bool inUse() const { return !archivePath.empty(); }
   bool hasFedata() const { return fedata.has_value(); }
-  // The one rule for EnabledCarCount: enabled cars directly in the car folder count; cars
+  // The one rule for enabledCarCount: enabled cars directly in the car folder count; cars
   // in sub-folders never do, enabled or not.
   bool countsAsEnabledCar() const { return depth == 0 && enabled == 1; }
   // Fields of the front-end data (0 without it).
@@ -102,7 +102,7 @@ struct CarRecord {
   std::uint16_t carClass() const;
   std::uint16_t police() const;
   // Stores a serial number in the fedata buffer in memory (no effect without front-end data).
-  void setFedataSerial(std::uint16_t serial);
+  void SetFedataSerial(std::uint16_t serial);
 };
 
 // 1000 fixed slots; the used slots are 0 .. n-1 and slot n has an empty archivePath.
@@ -118,7 +118,7 @@ class CarTable {
   // Number of used slots (index of the first slot with an empty archivePath).
   std::size_t count() const;
   // True when `slot` is below count().
-  bool isUsed(long long slot) const;
+  bool IsUsed(long long slot) const;
 
  private:
   std::vector<CarRecord> slots_;

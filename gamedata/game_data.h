@@ -2,8 +2,8 @@
 // table, the track folder list and the game text. The application owns one GameData for the
 // whole run; the window and kraxctl read and change it only through these members.
 //
-// Identities: a car is its slot index in CarTable; an add-on track folder is its position n
-// in TrackFolderList; a stock slot is its row k.
+// Identities: a car is its slot index in `cars`; an add-on track folder is its position n
+// in `trackFolders`; a stock slot is its row k.
 #pragma once
 
 #include <cstddef>
@@ -33,14 +33,14 @@ class GameData {
   RandomSource random;     // 0 .. 32767; seeded from the clock by default
 
   // --- State ---
-  krax::InstallInfo InstallInfo;
-  krax::CarTable CarTable;
-  int EnabledCarCount = 0;  // loaded cars with depth 0 and enabled 1
-  krax::TrackFolderList TrackFolderList;
-  krax::GameTextTable GameTextTable;
+  krax::InstallInfo installInfo;
+  krax::CarTable cars;
+  int enabledCarCount = 0;  // loaded cars with depth 0 and enabled 1
+  krax::TrackFolderList trackFolders;
+  krax::GameTextTable gameText;
 
-  // Language suffix of InstallInfo (".eng" ...; "" for an unknown language).
-  std::string languageSuffix() const { return LanguageSuffix(InstallInfo); }
+  // Language suffix of installInfo (".eng" ...; "" for an unknown language).
+  std::string languageSuffix() const { return LanguageSuffix(installInfo); }
 
   // --- Car record and car table ---
   // Loads the archive named by archivePath of `slot` into it (the caller has reset the slot
@@ -55,7 +55,7 @@ class GameData {
   void ClearCarTable();
 
   // --- Car catalog ---
-  // ClearCarTable is the caller's (a reload is clear, then load): EnabledCarCount = 0, then
+  // ClearCarTable is the caller's (a reload is clear, then load): enabledCarCount = 0, then
   // the scan of game folder + "\GameData\CarModel".
   void LoadCarCatalog();
   // Adds the cars found in and below `folder` from slot `slot` on; returns the next free slot.
@@ -69,16 +69,16 @@ class GameData {
   std::vector<SerialChange> GenerateSerialNumbers(const std::function<void()>& reload);
 
   // --- Track catalog ---
-  // Empties TrackFolderList and loads the nine slots in table order, reporting each listed
+  // Empties trackFolders and loads the nine slots in table order, reporting each listed
   // track folder with its slot row.
   void LoadTrackCatalog(const std::function<void(int row, const std::string& name, bool active, int n)>& report);
-  // One slot (TrackFolderList is not emptied).
+  // One slot (trackFolders is not emptied).
   void LoadTrackSlot(int row, const TrackReport& report);
   std::string SlotFolderPath(int row) const { return krax::SlotFolderPath(gameFolder, row); }
 
   // --- Game text (every call fails and does nothing while kraxText is off) ---
   std::string GameTextPath() const { return krax::GameTextPath(gameFolder, languageSuffix()); }
-  // Loads the file into GameTextTable; false (table unchanged) when it cannot be read.
+  // Loads the file into gameText; false (table unchanged) when it cannot be read.
   bool LoadGameText();
   // Replaces string `index`; false, and nothing changed, past the loaded strings.
   bool SetGameText(std::size_t index, std::string_view text);

@@ -7,7 +7,7 @@
 
 namespace krax {
 
-void GameTextTable::load(std::string_view image) {
+void GameTextTable::Load(std::string_view image) {
   clear();
   if (image.empty()) return;
   if (image.size() < 4) {
@@ -38,7 +38,7 @@ void GameTextTable::load(std::string_view image) {
   }
 }
 
-std::string GameTextTable::serialize() const {
+std::string GameTextTable::Serialize() const {
   std::string out;
   std::uint64_t offset = 4 * entries_.size();
   for (const Entry& entry : entries_) {
@@ -52,7 +52,7 @@ std::string GameTextTable::serialize() const {
   return out;
 }
 
-bool GameTextTable::set(std::size_t index, std::string_view text) {
+bool GameTextTable::Set(std::size_t index, std::string_view text) {
   if (index >= entries_.size()) return false;
   // A string ends at its first zero byte in the file; keep the table consistent with that.
   text = text.substr(0, text.find('\0'));
@@ -69,19 +69,19 @@ bool GameData::LoadGameText() {
   if (!kraxText) return false;
   const std::optional<std::string> image = ReadWholeFile(GameTextPath());
   if (!image) return false;
-  GameTextTable.load(*image);
+  gameText.Load(*image);
   return true;
 }
 
 bool GameData::SetGameText(std::size_t index, std::string_view text) {
   if (!kraxText) return false;
-  return GameTextTable.set(index, text);
+  return gameText.Set(index, text);
 }
 
 bool GameData::SaveGameText(bool evenIfDamaged) {
-  if (!kraxText || GameTextTable.empty()) return false;
-  if (GameTextTable.damaged() && !evenIfDamaged) return false;
-  return WriteFileAtomic(GameTextPath(), GameTextTable.serialize()).ok();
+  if (!kraxText || gameText.empty()) return false;
+  if (gameText.damaged() && !evenIfDamaged) return false;
+  return WriteFileAtomic(GameTextPath(), gameText.Serialize()).ok();
 }
 
 }  // namespace krax

@@ -27,9 +27,9 @@ class GameTextTable {
   };
 
   // Replaces the whole table by the strings of a file image, as many as its table declares.
-  void load(std::string_view image);
+  void Load(std::string_view image);
   // The file image of the table: offsets from 4 * N on, strings in order with their zeros.
-  std::string serialize() const;
+  std::string Serialize() const;
 
   std::size_t count() const { return entries_.size(); }
   bool empty() const { return entries_.empty(); }
@@ -39,7 +39,7 @@ class GameTextTable {
   const std::string& text(std::size_t index) const { return entries_.at(index).text; }
   const Entry& entry(std::size_t index) const { return entries_.at(index); }
   // Replaces string `index` (marking it -1); false, and nothing changed, past the loaded strings.
-  bool set(std::size_t index, std::string_view text);
+  bool Set(std::size_t index, std::string_view text);
   void clear() {
     entries_.clear();
     damaged_ = false;

@@ -27,7 +27,7 @@ IniFile IniFile::Parse(std::string_view bytes) {
   return file;
 }
 
-std::optional<std::string> IniFile::get(std::string_view section, std::string_view key) const {
+std::optional<std::string> IniFile::Get(std::string_view section, std::string_view key) const {
   const std::optional<std::string_view> raw = lines_.rawValue(section, key);
   if (!raw) return std::nullopt;
   std::string_view value = lines_.trimmed(*raw);
@@ -38,17 +38,17 @@ std::optional<std::string> IniFile::get(std::string_view section, std::string_vi
   return std::string(value);
 }
 
-void IniFile::set(std::string_view section, std::string_view key, std::string_view value) {
+void IniFile::Set(std::string_view section, std::string_view key, std::string_view value) {
   lines_.set(section, key, value);  // one line, whatever the caller gives
 }
 
-std::string IniFile::serialize() const { return lines_.serialize(); }
+std::string IniFile::Serialize() const { return lines_.serialize(); }
 
 std::optional<std::string> ReadProfileString(std::string_view path, std::string_view section,
                                              std::string_view key) {
   const std::optional<std::string> bytes = ReadWholeFile(path);
   if (!bytes) return std::nullopt;
-  return IniFile::Parse(*bytes).get(section, key);
+  return IniFile::Parse(*bytes).Get(section, key);
 }
 
 bool WriteProfileString(std::string_view path, std::string_view section, std::string_view key,
@@ -59,8 +59,8 @@ bool WriteProfileString(std::string_view path, std::string_view section, std::st
     if (!bytes) return false;  // never replace a file we could not read
     file = IniFile::Parse(*bytes);
   }
-  file.set(section, key, value);
-  return WriteFileAtomic(path, file.serialize()).ok();
+  file.Set(section, key, value);
+  return WriteFileAtomic(path, file.Serialize()).ok();
 }
 
 }  // namespace krax

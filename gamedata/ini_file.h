@@ -20,12 +20,12 @@ class IniFile {
   static IniFile Parse(std::string_view bytes);
 
   // The value of the first `key` in the first section named `section`, or nullopt.
-  std::optional<std::string> get(std::string_view section, std::string_view key) const;
+  std::optional<std::string> Get(std::string_view section, std::string_view key) const;
   // Replaces the key's line, or adds the key at the end of its section, or adds the section
   // at the end of the file. A value holding a line break is kept up to the break.
-  void set(std::string_view section, std::string_view key, std::string_view value);
+  void Set(std::string_view section, std::string_view key, std::string_view value);
   // The file's bytes, every line ended by CR LF.
-  std::string serialize() const;
+  std::string Serialize() const;
 
  private:
   IniLines lines_;

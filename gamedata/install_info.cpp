@@ -17,7 +17,7 @@ std::string InstallInfoPath(std::string_view gameFolder) {
 
 }  // namespace
 
-std::string InstallInfo::languageLine() const {
+std::string InstallInfo::LanguageLine() const {
   std::string line = lines[0];
   if (!line.empty() && line.back() == '\n') line.pop_back();
   return line;
@@ -80,7 +80,7 @@ bool WriteInstallInfo(std::string_view gameFolder, const InstallInfo& info) {
 }
 
 std::string LanguageSuffix(const InstallInfo& info) {
-  std::string language = info.languageLine();
+  std::string language = info.LanguageLine();
   for (char& c : language) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }

@@ -21,7 +21,7 @@ struct InstallInfo {
   std::vector<std::string> fileLines;
 
   // Entry 0 without its line end ("" when nothing was read).
-  std::string languageLine() const;
+  std::string LanguageLine() const;
 };
 
 // The name of the file in the game folder.

@@ -12,7 +12,7 @@
 
 namespace krax {
 
-bool TrackFolderList::append(std::string path, std::string name) {
+bool TrackFolderList::Append(std::string path, std::string name) {
   if (strings_.size() + 2 > kMaxStrings) return false;
   strings_.push_back(std::move(path));
   strings_.push_back(std::move(name));
@@ -84,7 +84,7 @@ void LoadTrackSlotFolder(TrackFolderList& list, const std::string& slotFolder, c
                               EqualsIgnoreCase(*activeName, kOriginalFolder));
     }
     const int n = static_cast<int>(list.size());
-    list.append(JoinPath(slotFolder, entry.name), entry.name);
+    list.Append(JoinPath(slotFolder, entry.name), entry.name);
     if (report) report(entry.name, active, n);
     if (EqualsIgnoreCase(entry.name, kOriginalFolder)) originalSeen = true;
   }
@@ -92,17 +92,17 @@ void LoadTrackSlotFolder(TrackFolderList& list, const std::string& slotFolder, c
     const std::string original = JoinPath(slotFolder, kOriginalFolder);
     CreateFolder(original);  // fails for a missing slot folder; the entry is listed anyway
     const int n = static_cast<int>(list.size());
-    if (list.append(original, kOriginalFolder) && report) report(kOriginalFolder, false, n);
+    if (list.Append(original, kOriginalFolder) && report) report(kOriginalFolder, false, n);
   }
 }
 
 void GameData::LoadTrackSlot(int row, const TrackReport& report) {
-  krax::LoadTrackSlot(TrackFolderList, gameFolder, row, report);
+  krax::LoadTrackSlot(trackFolders, gameFolder, row, report);
 }
 
 void GameData::LoadTrackCatalog(
     const std::function<void(int row, const std::string& name, bool active, int n)>& report) {
-  TrackFolderList.clear();
+  trackFolders.clear();
   // The tracks folder is looked up once; a slot spelled otherwise than "TrkNNN" is looked up
   // on its own.
   const std::string tracks = ResolvePath(JoinPath(gameFolder, "\\GameData\\Tracks"));
@@ -111,7 +111,7 @@ void GameData::LoadTrackCatalog(
     std::snprintf(name, sizeof name, "Trk%03d", row);
     std::string slotFolder = JoinPath(tracks, name);
     if (!IsFolder(slotFolder)) slotFolder = krax::SlotFolderPath(gameFolder, row);
-    LoadTrackSlotFolder(TrackFolderList, slotFolder, [&](const std::string& track, bool active, int n) {
+    LoadTrackSlotFolder(trackFolders, slotFolder, [&](const std::string& track, bool active, int n) {
       if (report) report(row, track, active, n);
     });
   }

@@ -27,7 +27,7 @@ class TrackFolderList {
   bool empty() const { return strings_.empty(); }
   void clear() { strings_.clear(); }
   // Appends a pair; false (list unchanged) when it would exceed kMaxStrings.
-  bool append(std::string path, std::string name);
+  bool Append(std::string path, std::string name);
   // Entry n and n + 1; "" for a position outside the list.
   std::string path(std::size_t n) const;
   std::string name(std::size_t n) const;

@@ -62,7 +62,7 @@ const VivEntry* VivDirectory::find(std::string_view name) const {
   return nullptr;
 }
 
-VivFile::~VivFile() { close(); }
+VivFile::~VivFile() { Close(); }
 
 VivFile::VivFile(VivFile&& other) noexcept
     : file_(std::exchange(other.file_, nullptr)),
@@ -70,14 +70,14 @@ VivFile::VivFile(VivFile&& other) noexcept
 
 VivFile& VivFile::operator=(VivFile&& other) noexcept {
   if (this != &other) {
-    close();
+    Close();
     file_ = std::exchange(other.file_, nullptr);
     head_ = std::move(other.head_);
   }
   return *this;
 }
 
-void VivFile::close() {
+void VivFile::Close() {
   if (file_ != nullptr) std::fclose(file_);
   file_ = nullptr;
   head_ = std::string();
@@ -116,7 +116,7 @@ VivFile ReadVivDirectory(std::string_view path, VivDirectory& directory) {
   head.resize(kVivFirstRead);
   head.resize(std::fread(head.data(), 1, head.size(), file));
   if (std::ferror(file)) {
-    result.close();  // not a readable file (a folder named car.viv, an I/O error)
+    result.Close();  // not a readable file (a folder named car.viv, an I/O error)
     return result;
   }
   std::string_view image = head;

@@ -57,7 +57,7 @@ class VivFile {
 
   bool isOpen() const { return file_ != nullptr; }
   explicit operator bool() const { return isOpen(); }
-  void close();
+  void Close();
 
  private:
   friend VivFile ReadVivDirectory(std::string_view path, VivDirectory& directory);

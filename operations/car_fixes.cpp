@@ -70,11 +70,11 @@ std::optional<std::uint16_t> LooseCarpNumber(const std::string& text) {
 // The serial numbers the cars will hold once the plan has run, and new numbers to give.
 class SerialPicker {
  public:
-  explicit SerialPicker(const GameData& data) : planned_(data.CarTable.count(), -1), random_(data.random) {
-    for (std::size_t i = 0; i < data.CarTable.count(); ++i) {
-      if (!data.CarTable[i].hasFedata()) continue;
-      planned_[i] = data.CarTable[i].fedataSerial();
-      used_.insert(data.CarTable[i].fedataSerial());
+  explicit SerialPicker(const GameData& data) : planned_(data.cars.count(), -1), random_(data.random) {
+    for (std::size_t i = 0; i < data.cars.count(); ++i) {
+      if (!data.cars[i].hasFedata()) continue;
+      planned_[i] = data.cars[i].fedataSerial();
+      used_.insert(data.cars[i].fedataSerial());
     }
   }
   // Held by a car other than `slot` (any depth) once the plan has run.
@@ -107,7 +107,7 @@ class SerialPicker {
 // `shared`: the car has no serial flag, but its folder moves and another car holds its number;
 // after the move the catalog may load it after that car, which would make it a duplicate.
 CarFix PlanSerialFix(const GameData& data, std::size_t slot, SerialPicker& picker, bool shared = false) {
-  const CarRecord& car = data.CarTable[slot];
+  const CarRecord& car = data.cars[slot];
   CarFix fix;
   fix.slot = slot;
   fix.car = CarLabel(data, car);
@@ -151,7 +151,7 @@ CarFix PlanSerialFix(const GameData& data, std::size_t slot, SerialPicker& picke
 }
 
 CarFix PlanFolderFix(const GameData& data, std::size_t slot, std::set<std::string>& planned) {
-  const CarRecord& car = data.CarTable[slot];
+  const CarRecord& car = data.cars[slot];
   CarFix fix;
   fix.slot = slot;
   fix.car = CarLabel(data, car);
@@ -190,11 +190,11 @@ CarFix PlanFolderFix(const GameData& data, std::size_t slot, std::set<std::strin
 }
 
 bool RunFix(GameData& data, const CarFix& fix) {
-  CarRecord& car = data.CarTable[fix.slot];
+  CarRecord& car = data.cars[fix.slot];
   switch (fix.action) {
     case CarFix::Action::kWriteFedataSerial:
       if (!WriteFedataField(car, FedataRecord::kSerialOffset, fix.serial)) return false;
-      car.setFedataSerial(fix.serial);
+      car.SetFedataSerial(fix.serial);
       return true;
     case CarFix::Action::kSetBothSerials: {
       const std::optional<std::string> carp = SetCarpSerial(car.carpText.value_or(""), std::to_string(fix.serial));
@@ -206,7 +206,7 @@ bool RunFix(GameData& data, const CarFix& fix) {
       car.carpText = *carp;
       car.carpSerial = std::to_string(fix.serial);
       if (car.hasFedata() && !WriteFedataField(car, FedataRecord::kSerialOffset, fix.serial)) return false;
-      car.setFedataSerial(fix.serial);
+      car.SetFedataSerial(fix.serial);
       return true;
     }
     case CarFix::Action::kRenameFolder:
@@ -219,7 +219,7 @@ bool RunFix(GameData& data, const CarFix& fix) {
 
 }  // namespace
 
-std::string CarFix::describe() const {
+std::string CarFix::Describe() const {
   std::string line = car + ": " + (flags != 0 ? FlagNames(flags) : "serial number shared, folder moved") + " -> ";
   switch (action) {
     case Action::kWriteFedataSerial:
@@ -232,22 +232,22 @@ std::string CarFix::describe() const {
   return line;
 }
 
-bool FixPlan::hasChanges() const {
+bool FixPlan::HasChanges() const {
   for (const CarFix& fix : fixes) {
     if (fix.action != CarFix::Action::kCannot) return true;
   }
   return false;
 }
 
-std::string FixPlan::text() const {
+std::string FixPlan::Text() const {
   std::string text;
-  for (const CarFix& fix : fixes) text += fix.describe() + "\n";
+  for (const CarFix& fix : fixes) text += fix.Describe() + "\n";
   return text;
 }
 
 bool HasFixableFlag(const GameData& data, std::size_t slot) {
-  if (!data.CarTable.isUsed(static_cast<long long>(slot))) return false;
-  const CarRecord& car = data.CarTable[slot];
+  if (!data.cars.IsUsed(static_cast<long long>(slot))) return false;
+  const CarRecord& car = data.cars[slot];
   return car.hasFedata() && (car.errorFlags & (kSerialFlags | kFolderFlags)) != 0;
 }
 
@@ -258,8 +258,8 @@ FixPlan PlanCarFixes(GameData& data, const std::vector<std::size_t>& slots) {
   const auto add = [&](CarFix fix) { (fix.action == CarFix::Action::kCannot ? cannot : changes).push_back(std::move(fix)); };
   std::vector<std::size_t> cars;
   for (std::size_t slot : slots) {
-    if (!data.CarTable.isUsed(static_cast<long long>(slot))) continue;
-    const CarRecord& car = data.CarTable[slot];
+    if (!data.cars.IsUsed(static_cast<long long>(slot))) continue;
+    const CarRecord& car = data.cars[slot];
     if (car.errorFlags & kFlagNoFedata) {
       CarFix fix;
       fix.slot = slot;
@@ -274,7 +274,7 @@ FixPlan PlanCarFixes(GameData& data, const std::vector<std::size_t>& slots) {
   }
   // Folders after every serial number is settled: a car that moves must not share its number.
   for (std::size_t slot : cars) {
-    const CarRecord& car = data.CarTable[slot];
+    const CarRecord& car = data.cars[slot];
     if ((car.errorFlags & kFolderFlags) == 0) continue;
     CarFix folder = PlanFolderFix(data, slot, plannedFolders);
     if (folder.action == CarFix::Action::kRenameFolder && (car.errorFlags & kSerialFlags) == 0 &&
@@ -299,17 +299,17 @@ FixRun RunCarFixes(GameData& data, const FixPlan& plan, const std::function<void
       if (fix.action == CarFix::Action::kCannot) {
         if (renames) {
           ++cannot;
-          notFixed += fix.describe() + "\n";
+          notFixed += fix.Describe() + "\n";
         }
         continue;
       }
       if ((fix.action == CarFix::Action::kRenameFolder) != renames) continue;
       if (RunFix(data, fix)) {
         ++done;
-        fixed += fix.describe() + "\n";
+        fixed += fix.Describe() + "\n";
       } else {
         ++failed;
-        notFixed += fix.describe() + " - FAILED\n";
+        notFixed += fix.Describe() + " - FAILED\n";
       }
     }
   }
@@ -324,19 +324,19 @@ FixRun RunCarFixes(GameData& data, const FixPlan& plan, const std::function<void
 }
 
 std::string FixQuestion(const FixPlan& plan) {
-  return "These changes will be made:\n\n" + plan.text() + "\nFix these errors?";
+  return "These changes will be made:\n\n" + plan.Text() + "\nFix these errors?";
 }
 
 OperationResult FixCarErrors(GameData& data, Prompts& prompts, const std::vector<std::size_t>& slots,
                              const std::string& command, const std::function<void()>& reload) {
   std::vector<std::size_t> chosen = slots;
   if (chosen.empty()) {
-    for (std::size_t i = 0; i < data.CarTable.count(); ++i) chosen.push_back(i);
+    for (std::size_t i = 0; i < data.cars.count(); ++i) chosen.push_back(i);
   }
   const FixPlan plan = PlanCarFixes(data, chosen);
   if (plan.fixes.empty()) return {OperationStatus::kDone, command, "No errors to fix."};
-  if (!plan.hasChanges()) {
-    return {OperationStatus::kFailed, command, "Nothing can be fixed:\n" + plan.text()};
+  if (!plan.HasChanges()) {
+    return {OperationStatus::kFailed, command, "Nothing can be fixed:\n" + plan.Text()};
   }
   if (!prompts.Question(QuestionKind::kGoOn, FixQuestion(plan), true)) {
     return {OperationStatus::kCancelled, command, {}};

@@ -37,13 +37,13 @@ struct CarFix {
   std::string reason;
 
   // One line: "<car>: Duplicate s.n. -> serial number 1234 written into carp.txt and front-end data".
-  std::string describe() const;
+  std::string Describe() const;
 };
 
 struct FixPlan {
   std::vector<CarFix> fixes;  // changes first in table order; then what cannot be done
-  bool hasChanges() const;
-  std::string text() const;  // one line per fix
+  bool HasChanges() const;
+  std::string Text() const;  // one line per fix
 };
 
 // True when the car in `slot` carries a flag that a fix would change.

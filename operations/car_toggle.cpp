@@ -31,10 +31,10 @@ std::string ToggledArchivePath(const std::string& archivePath, bool enabled) {
 }
 
 OperationResult ToggleCarArchive(GameData& data, std::size_t slot) {
-  if (!data.CarTable.isUsed(static_cast<long long>(slot))) {
+  if (!data.cars.IsUsed(static_cast<long long>(slot))) {
     return {OperationStatus::kFailed, kCommand, "There is no car in slot " + std::to_string(slot) + "."};
   }
-  CarRecord& car = data.CarTable[slot];
+  CarRecord& car = data.cars[slot];
   const bool enabled = car.enabled != 0;
   const std::string verb = enabled ? "disabled" : "enabled";
   const std::string newPath = ToggledArchivePath(car.archivePath, enabled);
@@ -62,7 +62,7 @@ OperationResult ToggleCarArchive(GameData& data, std::size_t slot) {
   const bool counted = car.countsAsEnabledCar();
   car.archivePath = newPath;
   car.enabled = enabled ? 0 : 1;
-  data.EnabledCarCount += (car.countsAsEnabledCar() ? 1 : 0) - (counted ? 1 : 0);
+  data.enabledCarCount += (car.countsAsEnabledCar() ? 1 : 0) - (counted ? 1 : 0);
   std::string done = "Car " + CarLabel(car) + " " + verb + ": " + oldPath + " -> " + BaseName(newPath);
   return {OperationStatus::kDone, kCommand, done};
 }

@@ -15,7 +15,7 @@ class GameData;
 // disabled one loses its ".dis" (any letter case), so the former name comes back exactly.
 std::string ToggledArchivePath(const std::string& archivePath, bool enabled);
 
-// Renames the car's archive and updates its record and EnabledCarCount. Fails, changing
+// Renames the car's archive and updates its record and enabledCarCount. Fails, changing
 // nothing, when the new name exists in any letter case (the game would see two archives).
 OperationResult ToggleCarArchive(GameData& data, std::size_t slot);
 

@@ -13,7 +13,7 @@ void UseGameFolder(const Settings& settings, GameData& data) {
   }
   data.kraxText = settings.KRAXText;
   // Text functions switched on for the same game: its strings may not be loaded yet.
-  if (data.kraxText && data.GameTextTable.empty()) data.LoadGameText();
+  if (data.kraxText && data.gameText.empty()) data.LoadGameText();
 }
 
 }  // namespace krax

@@ -47,7 +47,7 @@ class GameOperations : public Operations {
   OperationResult InstallFromPath(int mode, const std::string& source) override;
 
   // game_operations_profiles.cpp; profiles are kept in `folder` (beside the settings).
-  void setProfileFolder(std::string folder) { profileFolder_ = std::move(folder); }
+  void SetProfileFolder(std::string folder) { profileFolder_ = std::move(folder); }
   OperationResult SaveProfile(const std::string& name) override;
   OperationResult ApplyProfile(const std::string& name) override;
   OperationResult ApplyStockGame() override;

@@ -166,7 +166,7 @@ OperationResult GameOperations::InstallFromPath(int modeValue, const std::string
   state.mode = modeValue;
   state.title = plan.carName.empty() ? kDialogTemplateTitle : plan.carName;
   for (const InstallFile& file : plan.files) state.files.push_back(file.displayName);
-  state.lengthLine = plan.lengthLine();
+  state.lengthLine = plan.LengthLine();
   state.notes = plan.notes;
   state.destinationBase = plan.destinationBase;
   state.id = plan.id;
@@ -195,8 +195,8 @@ namespace {
 // The form shows no name for a car without front-end data: such a car is packed under the
 // name kraxctl gives it.
 std::string PackName(const GameData& data, ItemRef item, const std::string& name) {
-  if (!name.empty() || !item.isCar() || !data.CarTable.isUsed(item.index)) return name;
-  return CarArchiveName(data.CarTable[item.index]);
+  if (!name.empty() || !item.isCar() || !data.cars.IsUsed(item.index)) return name;
+  return CarArchiveName(data.cars[item.index]);
 }
 
 }  // namespace

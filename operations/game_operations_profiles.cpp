@@ -22,7 +22,7 @@ std::string BeforeStockName(const ProfileStore& store) {
   if (const std::tm* local = std::localtime(&now)) std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H.%M", local);
   const std::string base = std::string("Before stock game ") + stamp;
   std::string name = base;
-  for (int n = 2; store.exists(name); ++n) name = base + " (" + std::to_string(n) + ")";
+  for (int n = 2; store.Exists(name); ++n) name = base + " (" + std::to_string(n) + ")";
   return name;
 }
 
@@ -34,12 +34,12 @@ OperationResult GameOperations::SaveProfile(const std::string& name) {
     return Result(OperationStatus::kFailed, kCommand, problem);
   }
   const ProfileStore store(profileFolder_);
-  if (store.exists(name) && !prompts_.Question(QuestionKind::kReplaceProfile, "There is a profile \"" + name + "\" already. Replace it?")) {
+  if (store.Exists(name) && !prompts_.Question(QuestionKind::kReplaceProfile, "There is a profile \"" + name + "\" already. Replace it?")) {
     return Result(OperationStatus::kCancelled, kCommand, {});
   }
   data_.gameFolder = settings_.KRAXPath;
   const GameState state = ReadGameState(data_, prompts_);
-  if (const std::string problem = store.save(name, state.profile); !problem.empty()) {
+  if (const std::string problem = store.Save(name, state.profile); !problem.empty()) {
     return Result(OperationStatus::kFailed, kCommand, problem);
   }
   std::size_t enabled = 0;
@@ -51,7 +51,7 @@ OperationResult GameOperations::SaveProfile(const std::string& name) {
 
 OperationResult GameOperations::ApplyProfile(const std::string& name) {
   constexpr const char* kCommand = "Apply Profile";
-  const ProfileParse loaded = ProfileStore(profileFolder_).load(name);
+  const ProfileParse loaded = ProfileStore(profileFolder_).Load(name);
   if (!loaded.profile) return Result(OperationStatus::kFailed, kCommand, loaded.problem);
   data_.gameFolder = settings_.KRAXPath;
   const GameState state = ReadGameState(data_, prompts_);
@@ -69,7 +69,7 @@ OperationResult GameOperations::ApplyStockGame() {
     const std::string before = BeforeStockName(store);
     if (prompts_.Question(QuestionKind::kSaveStateBeforeStockGame, "Save the cars and tracks as they are now as profile \"" + before +
                           "\" first, so that you can come back to them?")) {
-      if (const std::string problem = store.save(before, state.profile); !problem.empty()) {
+      if (const std::string problem = store.Save(before, state.profile); !problem.empty()) {
         return Result(OperationStatus::kFailed, kCommand, problem + " The game was not changed.");
       }
       prompts_.Status("Saved profile \"" + before + "\".");
@@ -79,19 +79,19 @@ OperationResult GameOperations::ApplyStockGame() {
 }
 
 OperationResult GameOperations::ShowProfile(const std::string& name) {
-  const ProfileParse loaded = ProfileStore(profileFolder_).load(name);
+  const ProfileParse loaded = ProfileStore(profileFolder_).Load(name);
   if (!loaded.profile) return Result(OperationStatus::kFailed, "Show Profile", loaded.problem);
   return Result(OperationStatus::kDone, "Show Profile", SerializeProfile(*loaded.profile));
 }
 
 OperationResult GameOperations::DeleteProfile(const std::string& name) {
-  if (const std::string problem = ProfileStore(profileFolder_).remove(name); !problem.empty()) {
+  if (const std::string problem = ProfileStore(profileFolder_).Remove(name); !problem.empty()) {
     return Result(OperationStatus::kFailed, "Delete Profile", problem);
   }
   return Result(OperationStatus::kDone, "Delete Profile", "Deleted profile \"" + name + "\".");
 }
 
-std::vector<std::string> GameOperations::ProfileNames() { return ProfileStore(profileFolder_).names(); }
+std::vector<std::string> GameOperations::ProfileNames() { return ProfileStore(profileFolder_).Names(); }
 
 OperationResult GameOperations::RemoveItems(const std::vector<ItemRef>& items) {
   data_.gameFolder = settings_.KRAXPath;

@@ -171,8 +171,8 @@ OperationResult GameOperations::RestoreItemFromCd(ItemRef item, const std::strin
     return RestoreFolder(prompts_, settings_, job);
   }
   if (item.isCar()) {
-    const bool inTable = data_.CarTable.isUsed(item.index);
-    const CarRecord* car = inTable ? &data_.CarTable[item.index] : nullptr;
+    const bool inTable = data_.cars.IsUsed(item.index);
+    const CarRecord* car = inTable ? &data_.cars[item.index] : nullptr;
     const std::string carId = Upper(!id.empty() ? id : car && car->carId ? *car->carId : std::string());
     if (!IsStockCarId(carId)) {
       return Failed(command, "Only the game's own cars can be restored from the CD; " +
@@ -195,7 +195,7 @@ OperationResult RenameDirs(GameData& data, const Settings& settings, Prompts& pr
   const std::string carModel = CarFolderPath(settings.KRAXPath);
   if (!IsFolder(carModel)) return Failed(command, "The car folder " + carModel + " cannot be found.");
   // First the plan: the folders that would move, and their new names.
-  const std::vector<FolderRename> plan = RenameCarFolders(data.CarTable, carModel, naming, std::cerr, true);
+  const std::vector<FolderRename> plan = RenameCarFolders(data.cars, carModel, naming, std::cerr, true);
   if (RenameMoveCount(plan) == 0) {
     const std::string summary = "nothing to rename: " + RenameSummary(plan);
     prompts.Report(std::string(command) + ": " + summary, RenameDetails(plan, carModel));
@@ -205,7 +205,7 @@ OperationResult RenameDirs(GameData& data, const Settings& settings, Prompts& pr
     return {OperationStatus::kCancelled, command, {}};
   }
   prompts.Busy(true);
-  const std::vector<FolderRename> renames = RenameCarFolders(data.CarTable, carModel, naming, std::cerr);
+  const std::vector<FolderRename> renames = RenameCarFolders(data.cars, carModel, naming, std::cerr);
   prompts.Busy(false);
   const std::string summary = RenameSummary(renames);
   prompts.Report(std::string(command) + ": " + summary, RenameDetails(renames, carModel));
@@ -227,17 +227,17 @@ OperationResult GameOperations::RenameDirsToId() {
 OperationResult GameOperations::OpenStringEditor() {
   const char* command = "KRAX String Edit";
   if (!settings_.KRAXText) return Failed(command, kStringEditingDisabled);
-  if (data_.GameTextTable.empty()) data_.LoadGameText();
-  if (data_.GameTextTable.empty()) {
+  if (data_.gameText.empty()) data_.LoadGameText();
+  if (data_.gameText.empty()) {
     return Failed(command, "The game text file " + data_.GameTextPath() + " cannot be read.");
   }
   // A damaged file loses the strings that point outside it when saved: ask before editing.
-  const bool saveDamaged = data_.GameTextTable.damaged();
+  const bool saveDamaged = data_.gameText.damaged();
   if (saveDamaged && !prompts_.Question(QuestionKind::kSaveDamagedGameText, kSaveDamagedGameTextQuestion)) {
     return {OperationStatus::kCancelled, command, {}};
   }
   prompts_.Busy(true);
-  const StringEditorText layout = JoinGameStrings(data_.GameTextTable);
+  const StringEditorText layout = JoinGameStrings(data_.gameText);
   prompts_.Busy(false);
   const std::optional<std::string> edited = prompts_.EditStrings(layout.text, layout.count());
   if (!edited) return {OperationStatus::kCancelled, command, {}};

@@ -16,13 +16,13 @@ OperationResult GameOperations::ToggleCar(int slot) {
 
 OperationResult GameOperations::SwitchTrack(ItemRef item) {
   constexpr const char* kCommand = "Switch Track";
-  if (!IsListedTrackFolder(data_.TrackFolderList, item)) {
+  if (!IsListedTrackFolder(data_.trackFolders, item)) {
     return {OperationStatus::kFailed, kCommand,
             item.isTrackFolder() ? "There is no track folder at list position " + std::to_string(item.index) + "."
                                  : std::string("Only a track folder can be made a slot's active track.")};
   }
-  const std::string track = data_.TrackFolderList.path(item.index);
-  const std::string name = data_.TrackFolderList.name(item.index);
+  const std::string track = data_.trackFolders.path(item.index);
+  const std::string name = data_.trackFolders.name(item.index);
   const std::string slot = ParentPath(track);
   if (slot.empty()) return {OperationStatus::kFailed, kCommand, track + " is not in a track slot folder."};
   const SwitchOutcome outcome = SwitchTrackOfGame(data_, slot, name);

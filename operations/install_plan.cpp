@@ -226,7 +226,7 @@ const char* InstallCommandName(InstallMode mode) {
   return "Install";
 }
 
-std::string InstallPlan::lengthLine() const {
+std::string InstallPlan::LengthLine() const {
   char text[64];
   std::snprintf(text, sizeof text, "(Total Length = %lldKB)", static_cast<long long>(totalLength / 1024));
   return text;

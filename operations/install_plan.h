@@ -54,7 +54,7 @@ struct InstallPlan {
   // names an archive holds more than once, a car that stays disabled.
   std::vector<std::string> notes;
 
-  std::string lengthLine() const;       // "(Total Length = %dKB)"
+  std::string LengthLine() const;       // "(Total Length = %dKB)"
 };
 
 // The name rules. A disabled car's archive "car.viv.dis" is a car file too.

@@ -12,10 +12,10 @@ namespace krax {
 
 OperationResult SetPoliceFlag(GameData& data, Prompts& prompts, std::size_t slot, bool police) {
   const char* command = "Police Car";
-  if (!data.CarTable.isUsed(static_cast<long long>(slot))) {
+  if (!data.cars.IsUsed(static_cast<long long>(slot))) {
     return {OperationStatus::kFailed, command, "There is no car in slot " + std::to_string(slot) + "."};
   }
-  CarRecord& car = data.CarTable[slot];
+  CarRecord& car = data.cars[slot];
   if (!car.hasFedata()) {
     return {OperationStatus::kFailed, command,
             "The car " + car.archivePath + " has no front-end data to hold the police flag."};

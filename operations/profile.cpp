@@ -106,11 +106,11 @@ std::string ProfileNameProblem(const std::string& name) {
   return {};
 }
 
-std::string ProfileStore::filePath(const std::string& name) const {
+std::string ProfileStore::FilePath(const std::string& name) const {
   return JoinPath(folder_, name + kProfileExtension);
 }
 
-std::vector<std::string> ProfileStore::names() const {
+std::vector<std::string> ProfileStore::Names() const {
   std::vector<std::string> names;
   if (folder_.empty()) return names;
   const std::size_t extension = std::strlen(kProfileExtension);
@@ -124,14 +124,14 @@ std::vector<std::string> ProfileStore::names() const {
   return names;
 }
 
-bool ProfileStore::exists(const std::string& name) const {
-  return !folder_.empty() && ProfileNameProblem(name).empty() && IsFile(filePath(name));
+bool ProfileStore::Exists(const std::string& name) const {
+  return !folder_.empty() && ProfileNameProblem(name).empty() && IsFile(FilePath(name));
 }
 
-ProfileParse ProfileStore::load(const std::string& name) const {
+ProfileParse ProfileStore::Load(const std::string& name) const {
   if (folder_.empty()) return {std::nullopt, kNoFolder};
   if (const std::string problem = ProfileNameProblem(name); !problem.empty()) return {std::nullopt, problem};
-  const std::string path = filePath(name);
+  const std::string path = FilePath(name);
   if (!IsFile(path)) return {std::nullopt, "There is no profile \"" + name + "\"."};
   const std::optional<std::string> bytes = ReadWholeFile(path);
   if (!bytes) return {std::nullopt, "The profile file " + path + " cannot be read."};
@@ -140,17 +140,17 @@ ProfileParse ProfileStore::load(const std::string& name) const {
   return parse;
 }
 
-std::string ProfileStore::save(const std::string& name, const Profile& profile) const {
+std::string ProfileStore::Save(const std::string& name, const Profile& profile) const {
   if (folder_.empty()) return kNoFolder;
   if (const std::string problem = ProfileNameProblem(name); !problem.empty()) return problem;
   if (!CreateFolder(folder_, true)) return "The profile folder " + folder_ + " cannot be made.";
-  if (!WriteFileAtomic(filePath(name), SerializeProfile(profile))) return "The profile file " + filePath(name) + " cannot be written.";
+  if (!WriteFileAtomic(FilePath(name), SerializeProfile(profile))) return "The profile file " + FilePath(name) + " cannot be written.";
   return {};
 }
 
-std::string ProfileStore::remove(const std::string& name) const {
-  if (!exists(name)) return "There is no profile \"" + name + "\".";
-  if (!DeleteFile(filePath(name))) return "The profile file " + filePath(name) + " cannot be deleted.";
+std::string ProfileStore::Remove(const std::string& name) const {
+  if (!Exists(name)) return "There is no profile \"" + name + "\".";
+  if (!DeleteFile(FilePath(name))) return "The profile file " + FilePath(name) + " cannot be deleted.";
   return {};
 }
 

@@ -49,17 +49,17 @@ class ProfileStore {
  public:
   explicit ProfileStore(std::string folder) : folder_(std::move(folder)) {}
   const std::string& folder() const { return folder_; }
-  std::string filePath(const std::string& name) const;
+  std::string FilePath(const std::string& name) const;
 
   // The names of the stored profiles, sorted.
-  std::vector<std::string> names() const;
-  bool exists(const std::string& name) const;
+  std::vector<std::string> Names() const;
+  bool Exists(const std::string& name) const;
   // Reads and checks a profile; `problem` says why it cannot be used (missing, unreadable,
   // damaged).
-  ProfileParse load(const std::string& name) const;
+  ProfileParse Load(const std::string& name) const;
   // Writes the profile completely or not at all; "" on success, else the problem.
-  std::string save(const std::string& name, const Profile& profile) const;
-  std::string remove(const std::string& name) const;
+  std::string Save(const std::string& name, const Profile& profile) const;
+  std::string Remove(const std::string& name) const;
 
  private:
   std::string folder_;

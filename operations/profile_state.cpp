@@ -58,8 +58,8 @@ GameState ReadGameState(GameData& data, Prompts& prompts) {
   data.ClearCarTable();
   data.LoadCarCatalog();
   const std::string carModel = CarFolderPath(data.gameFolder);
-  for (std::size_t slot = 0; slot < data.CarTable.count(); ++slot) {
-    const CarRecord& car = data.CarTable[slot];
+  for (std::size_t slot = 0; slot < data.cars.count(); ++slot) {
+    const CarRecord& car = data.cars[slot];
     const std::string folder = CarFolderBelow(carModel, car.archivePath);
     if (folder.empty() || state.carSlots.count(folder)) continue;
     state.carSlots[folder] = slot;
@@ -76,8 +76,8 @@ GameState ReadGameState(GameData& data, Prompts& prompts) {
 }
 
 bool IsGameOwnCar(const GameData& data, std::size_t slot) {
-  if (!data.CarTable.isUsed(static_cast<long long>(slot))) return false;
-  const CarRecord& car = data.CarTable[slot];
+  if (!data.cars.IsUsed(static_cast<long long>(slot))) return false;
+  const CarRecord& car = data.cars[slot];
   return car.depth == 0 && car.carId && IsStockCarName(*car.carId);
 }
 

@@ -28,12 +28,12 @@ struct Target {
 Target TargetOf(const GameData& data, ItemRef item) {
   Target target;
   if (item.isCar()) {
-    const CarRecord& car = data.CarTable[item.index];
+    const CarRecord& car = data.cars[item.index];
     target.folder = ParentPath(car.archivePath);
     target.label = "the car \"" + car.name.value_or(kNoFedataName) + "\" (folder " + BaseName(target.folder) + ")";
   } else {
-    target.folder = data.TrackFolderList.path(item.index);
-    target.trackName = data.TrackFolderList.name(item.index);
+    target.folder = data.trackFolders.path(item.index);
+    target.trackName = data.trackFolders.name(item.index);
     target.slotFolder = ParentPath(target.folder);
     target.label = "the track \"" + target.trackName + "\" of " + BaseName(target.slotFolder);
   }
@@ -44,8 +44,8 @@ Target TargetOf(const GameData& data, ItemRef item) {
 
 std::string RemoveRefusal(const GameData& data, ItemRef item) {
   if (item.isCar()) {
-    if (!data.CarTable.isUsed(item.index)) return "There is no car in slot " + std::to_string(item.index) + ".";
-    const CarRecord& car = data.CarTable[item.index];
+    if (!data.cars.IsUsed(item.index)) return "There is no car in slot " + std::to_string(item.index) + ".";
+    const CarRecord& car = data.cars[item.index];
     const std::string folder = ParentPath(car.archivePath);
     const std::string carModel = CarFolderPath(data.gameFolder);
     if (IsStockCarName(car.carId.value_or("")) || IsStockCarName(BaseName(folder))) {
@@ -56,12 +56,12 @@ std::string RemoveRefusal(const GameData& data, ItemRef item) {
     }
     return {};
   }
-  if (!IsListedTrackFolder(data.TrackFolderList, item)) return "Only add-on cars and add-on tracks can be removed.";
+  if (!IsListedTrackFolder(data.trackFolders, item)) return "Only add-on cars and add-on tracks can be removed.";
   const std::size_t n = item.index;
-  if (EqualsIgnoreCase(data.TrackFolderList.name(n), kOriginalFolder)) {
+  if (EqualsIgnoreCase(data.trackFolders.name(n), kOriginalFolder)) {
     return "A slot's \"Original\" folder holds the game's own files and cannot be removed.";
   }
-  if (ParentPath(data.TrackFolderList.path(n)).empty()) return "This track is not in a track slot folder.";
+  if (ParentPath(data.trackFolders.path(n)).empty()) return "This track is not in a track slot folder.";
   return {};
 }
 
@@ -99,7 +99,7 @@ OperationResult RemoveAddOns(GameData& data, Prompts& prompts, const std::vector
   std::string refused;
   for (const ItemRef item : items) {
     if (const std::string refusal = RemoveRefusal(data, item); !refusal.empty()) {
-      const bool named = (item.isCar() && data.CarTable.isUsed(item.index)) || IsListedTrackFolder(data.TrackFolderList, item);
+      const bool named = (item.isCar() && data.cars.IsUsed(item.index)) || IsListedTrackFolder(data.trackFolders, item);
       refused += (items.size() > 1 && named ? TargetOf(data, item).label + ": " : "") + refusal + "\n";
     } else {
       targets.push_back(TargetOf(data, item));

@@ -30,9 +30,9 @@ int ProposeSerialNumber(GameData& data, std::size_t slot) {
 
 void RecomputeSerialFlags(GameData& data) {
   std::vector<bool> held(0x10000, false);  // numbers of the top-level cars seen so far
-  const std::size_t used = data.CarTable.count();
+  const std::size_t used = data.cars.count();
   for (std::size_t i = 0; i < used; ++i) {
-    CarRecord& car = data.CarTable[i];
+    CarRecord& car = data.cars[i];
     car.errorFlags &= ~(kFlagSerialsDiffer | kFlagDuplicateSerial);
     if (!car.hasFedata()) continue;
     const std::uint16_t serial = car.fedataSerial();
@@ -43,10 +43,10 @@ void RecomputeSerialFlags(GameData& data) {
 }
 
 OperationResult WriteSerialNumber(GameData& data, Prompts& prompts, std::size_t slot, long long value) {
-  if (!data.CarTable.isUsed(static_cast<long long>(slot))) {
+  if (!data.cars.IsUsed(static_cast<long long>(slot))) {
     return {OperationStatus::kFailed, kWriteCommand, "There is no car in slot " + std::to_string(slot) + "."};
   }
-  CarRecord& car = data.CarTable[slot];
+  CarRecord& car = data.cars[slot];
   if (!car.hasFedata()) {
     return {OperationStatus::kFailed, kWriteCommand,
             "The car " + car.archivePath + " has no front-end data to hold a serial number."};
@@ -63,7 +63,7 @@ OperationResult WriteSerialNumber(GameData& data, Prompts& prompts, std::size_t 
     return {OperationStatus::kFailed, kWriteCommand,
             "The serial number could not be written to " + car.archivePath + "."};
   }
-  car.setFedataSerial(static_cast<std::uint16_t>(value));
+  car.SetFedataSerial(static_cast<std::uint16_t>(value));
   RecomputeSerialFlags(data);
   return {OperationStatus::kDone, kWriteCommand,
           "Serial number " + std::to_string(value) + " written to " + car.archivePath + "."};
@@ -71,7 +71,7 @@ OperationResult WriteSerialNumber(GameData& data, Prompts& prompts, std::size_t 
 
 SerialGeneration GenerateSerials(GameData& data, const std::function<void()>& reload) {
   std::vector<std::string> labels;  // before the reload, which may give the cars other slots
-  for (std::size_t i = 0; i < data.CarTable.count(); ++i) labels.push_back(CarLabel(data.CarTable[i]));
+  for (std::size_t i = 0; i < data.cars.count(); ++i) labels.push_back(CarLabel(data.cars[i]));
 
   SerialGeneration generation;
   int written = 0;
@@ -108,8 +108,8 @@ SerialGeneration GenerateSerials(GameData& data, const std::function<void()>& re
 SerialGeneration GenerateSerials(GameData& data, Prompts& prompts, const std::function<void()>& reload) {
   std::string plan;
   int cars = 0;
-  for (std::size_t i = 0; i < data.CarTable.count(); ++i) {
-    const CarRecord& car = data.CarTable[i];
+  for (std::size_t i = 0; i < data.cars.count(); ++i) {
+    const CarRecord& car = data.cars[i];
     if ((car.errorFlags & kFlagDuplicateSerial) == 0) continue;
     ++cars;
     plan += CarLabel(car) + ": serial number " + std::to_string(car.fedataSerial()) + " is held by another car\n";

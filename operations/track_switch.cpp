@@ -242,7 +242,7 @@ std::string WriteTrackNameIntoGameText(GameData& data, const std::string& slotFo
            "\" cannot be written in the game's code page (Windows-1252); the game text " + data.GameTextPath() +
            " was not changed.";
   }
-  if (data.GameTextTable.damaged()) {
+  if (data.gameText.damaged()) {
     // Saving would write the strings that point outside the file as empty ones: only the
     // string editor does that, after asking.
     return "The game text " + data.GameTextPath() + " is damaged; the track name was not written into it.";

@@ -50,17 +50,17 @@ void GameTreeView::FillTree() {
   tracksGroup_->setExpanded(true);
   if (filter_.active()) ApplyTreeFilter(carsGroup_, tracksGroup_, data_, filter_);
 
-  emit carCountReported(data_.EnabledCarCount);
+  emit carCountReported(data_.enabledCarCount);
 }
 
 void GameTreeView::FillCars() {
   data_.gameFolder = settings_.KRAXPath;
   data_.LoadCarCatalog();
   const std::string carFolder = CarFolderPath(data_.gameFolder);
-  const std::size_t count = data_.CarTable.count();
+  const std::size_t count = data_.cars.count();
   CarPlacement placement;
   for (std::size_t slot = 0; slot < count; ++slot) {
-    const CarRecord& car = data_.CarTable[slot];
+    const CarRecord& car = data_.cars[slot];
     const int image = CarImage(car.errorFlags, car.enabled != 0, settings_);
     QTreeWidgetItem* parent =
         placement.FindOrAddSubFolder(carsGroup_, CarSubFolderChain(carFolder, car.archivePath));
@@ -73,7 +73,7 @@ void GameTreeView::FillCars() {
 
 void GameTreeView::FillTracks() {
   operations_.ResumeInterruptedSwitches();
-  data_.TrackFolderList.clear();
+  data_.trackFolders.clear();
   for (int row = 0; !StockTrackTable[static_cast<std::size_t>(row)].displayName.empty(); ++row) {
     QTreeWidgetItem* slotItem = MakeItem(StockTrackTable[static_cast<std::size_t>(row)].displayName,
                                          kImageStockSlot, ItemRef::StockTrackSlot(row));
@@ -130,9 +130,9 @@ void GameTreeView::LeftDoubleClick() {
   if (ref.isCar()) {
     const OperationResult result = operations_.ToggleCar(static_cast<int>(ref.index));
     if (result.done()) {
-      const bool enabled = data_.CarTable[ref.index].enabled != 0;
+      const bool enabled = data_.cars[ref.index].enabled != 0;
       SetItemImage(item, enabled ? kImageCar : kImageCarDisabled);
-      emit carCountReported(data_.EnabledCarCount);
+      emit carCountReported(data_.enabledCarCount);
       emit itemSelected(ref);
     }
     emit operationFinished(result);

@@ -40,7 +40,7 @@ class GameTreeView : public QTreeWidget {
   void LeftDoubleClick();
   void RightDoubleClick();
   // The actions of an item, as its context menu offers them (game_tree_view_actions.cpp).
-  QMenu* itemMenu(QTreeWidgetItem* item);
+  QMenu* ItemMenu(QTreeWidgetItem* item);
   // Every car's image from its flags and state in the car table (after a serial number write).
   void RefreshCarImages();
   // Several items at once (game_tree_view_selection.cpp): the selected cars and add-on tracks;
@@ -51,10 +51,10 @@ class GameTreeView : public QTreeWidget {
   void RemoveSelected();
   void PackSelected(bool cabinet);
   // Narrows the tree to the items the filter keeps; kept over reloads.
-  void setFilter(const TreeFilter& filter);
+  void SetFilter(const TreeFilter& filter);
   const TreeFilter& filter() const { return filter_; }
   // Adds the details form's actions (pack, restore) for the selected item to a context menu.
-  void setFormActions(std::function<void(QMenu*)> addActions) { formActions_ = std::move(addActions); }
+  void SetFormActions(std::function<void(QMenu*)> addActions) { formActions_ = std::move(addActions); }
 
  signals:
   // Sent after every load, reload, enable and disable with the number of enabled top-level cars.
@@ -80,7 +80,7 @@ class GameTreeView : public QTreeWidget {
   void FillCars();
   void FillTracks();
   // The menu for several selected items.
-  QMenu* selectionMenu();
+  QMenu* SelectionMenu();
 
   GameData& data_;
   const Settings& settings_;

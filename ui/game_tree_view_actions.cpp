@@ -14,12 +14,12 @@
 
 namespace krax::ui {
 
-QMenu* GameTreeView::itemMenu(QTreeWidgetItem* item) {
+QMenu* GameTreeView::ItemMenu(QTreeWidgetItem* item) {
   if (!item) return nullptr;
   const ItemRef ref = ItemRefOf(item);
-  const bool isCar = ref.isCar() && data_.CarTable.isUsed(ref.index);
+  const bool isCar = ref.isCar() && data_.cars.IsUsed(ref.index);
   if (!isCar && !ref.isTrackFolder() && !ref.isStockTrackSlot()) return nullptr;
-  if (item->isSelected() && selectedItemRefs().size() > 1) return selectionMenu();
+  if (item->isSelected() && selectedItemRefs().size() > 1) return SelectionMenu();
   // The actions work on the selection, as the double clicks and the form's buttons do.
   setCurrentItem(item);
   auto* menu = new QMenu(this);
@@ -32,7 +32,7 @@ QMenu* GameTreeView::itemMenu(QTreeWidgetItem* item) {
   }
   QAction* primary = nullptr;
   if (isCar) {
-    const bool enabled = data_.CarTable[ref.index].enabled != 0;
+    const bool enabled = data_.cars[ref.index].enabled != 0;
     primary = menu->addAction(enabled ? tr("Disable Car") : tr("Enable Car"));
   } else {
     primary = menu->addAction(tr("Switch Slot To This Track"));
@@ -68,8 +68,8 @@ QMenu* GameTreeView::itemMenu(QTreeWidgetItem* item) {
 void GameTreeView::RefreshCarImages() {
   for (QTreeWidgetItemIterator it(this); *it; ++it) {
     const ItemRef ref = ItemRefOf(*it);
-    if (!ref.isCar() || !data_.CarTable.isUsed(ref.index)) continue;
-    const CarRecord& car = data_.CarTable[ref.index];
+    if (!ref.isCar() || !data_.cars.IsUsed(ref.index)) continue;
+    const CarRecord& car = data_.cars[ref.index];
     SetItemImage(*it, CarImage(car.errorFlags, car.enabled != 0, settings_));
   }
 }
@@ -83,7 +83,7 @@ void GameTreeView::mousePressEvent(QMouseEvent* event) {
     menuTimer_->setSingleShot(true);
     connect(menuTimer_, &QTimer::timeout, this, [this] {
       QTreeWidgetItem* item = itemAt(viewport()->mapFromGlobal(menuPosition_));
-      if (QMenu* menu = itemMenu(item)) {
+      if (QMenu* menu = ItemMenu(item)) {
         menu->setAttribute(Qt::WA_DeleteOnClose);
         menu->popup(menuPosition_);
       }
@@ -97,7 +97,7 @@ void GameTreeView::contextMenuEvent(QContextMenuEvent* event) {
   event->accept();
   if (event->reason() != QContextMenuEvent::Keyboard) return;  // the mouse's menu waits (above)
   QTreeWidgetItem* item = currentItem();
-  if (QMenu* menu = itemMenu(item)) {
+  if (QMenu* menu = ItemMenu(item)) {
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(viewport()->mapToGlobal(visualItemRect(item).bottomLeft()));
   }

@@ -23,12 +23,12 @@ std::vector<ItemRef> GameTreeView::selectedItemRefs() const {
   std::vector<ItemRef> refs;
   for (QTreeWidgetItem* item : selectedItems()) {
     const ItemRef ref = ItemRefOf(item);
-    if ((ref.isCar() && data_.CarTable.isUsed(ref.index)) || ref.isTrackFolder()) refs.push_back(ref);
+    if ((ref.isCar() && data_.cars.IsUsed(ref.index)) || ref.isTrackFolder()) refs.push_back(ref);
   }
   return refs;
 }
 
-QMenu* GameTreeView::selectionMenu() {
+QMenu* GameTreeView::SelectionMenu() {
   auto* menu = new QMenu(this);
   menu->setObjectName(QStringLiteral("selectionMenu"));
   const auto add = [&](const QString& text, const char* name, auto action) {
@@ -54,18 +54,18 @@ void GameTreeView::SetSelectedCarsEnabled(bool enabled) {
   for (const ItemRef ref : selectedItemRefs()) {
     if (!ref.isCar()) continue;
     ++cars;
-    if ((data_.CarTable[ref.index].enabled != 0) == enabled) continue;
+    if ((data_.cars[ref.index].enabled != 0) == enabled) continue;
     const OperationResult result = operations_.ToggleCar(static_cast<int>(ref.index));
     if (result.done()) {
       ++changed;
     } else {
-      const CarRecord& car = data_.CarTable[ref.index];
+      const CarRecord& car = data_.cars[ref.index];
       const std::string failed = car.name.value_or(kNoFedataName) + ToGameText(tr(": failed"));
       problems += (result.message.empty() ? failed : result.message) + "\n";
     }
   }
   RefreshCarImages();
-  emit carCountReported(data_.EnabledCarCount);
+  emit carCountReported(data_.enabledCarCount);
   const QString done = (enabled ? tr("Enabled %1 of %2 selected cars") : tr("Disabled %1 of %2 selected cars"))
                            .arg(changed)
                            .arg(cars) +
@@ -89,12 +89,12 @@ void GameTreeView::PackSelected(bool cabinet) {
   for (const ItemRef ref : refs) {
     std::string directory, name;
     if (ref.isCar()) {
-      const CarRecord& car = data_.CarTable[ref.index];
+      const CarRecord& car = data_.cars[ref.index];
       directory = car.archivePath;
       name = car.name.value_or(std::string());
     } else {
-      directory = data_.TrackFolderList.path(ref.index);
-      name = data_.TrackFolderList.name(ref.index);
+      directory = data_.trackFolders.path(ref.index);
+      name = data_.trackFolders.name(ref.index);
     }
     const OperationResult result =
         cabinet ? operations_.CreateCabinet(ref, directory, name) : operations_.CreateZip(ref, directory, name);
@@ -110,7 +110,7 @@ void GameTreeView::PackSelected(bool cabinet) {
                                   problems));
 }
 
-void GameTreeView::setFilter(const TreeFilter& filter) {
+void GameTreeView::SetFilter(const TreeFilter& filter) {
   filter_ = filter;
   setUpdatesEnabled(false);
   ApplyTreeFilter(carsGroup_, tracksGroup_, data_, filter_);

@@ -71,7 +71,7 @@ ItemDetailsForm::ItemDetailsForm(GameData& data, const Settings& settings, Opera
   setWidgetResizable(true);
   setFrameShape(QFrame::NoFrame);
   BuildControls();
-  setArchiveFolder(FromGameText(settings_.ArchiveFolder));
+  SetArchiveFolder(FromGameText(settings_.ArchiveFolder));
   ApplyCarLayout();  // every control stands as built until the first selection
 }
 
@@ -242,7 +242,7 @@ QSize ItemDetailsForm::sizeHint() const {
   return QSize(page.width() + scrollBar, page.height());
 }
 
-void ItemDetailsForm::setArchiveFolder(const QString& folder) { statusLine_->setText(folder); }
+void ItemDetailsForm::SetArchiveFolder(const QString& folder) { statusLine_->setText(folder); }
 
 void ItemDetailsForm::ApplyCarLayout() {
   for (QWidget* w : std::initializer_list<QWidget*>{
@@ -289,7 +289,7 @@ void ItemDetailsForm::ShowItem(ItemRef item) {
     ApplyCarLayout();
     FillCar(item.index);
   }
-  pictureFrame_->setPicture(group ? QImage() : LoadItemPicture(data_, item));
+  pictureFrame_->SetPicture(group ? QImage() : LoadItemPicture(data_, item));
   EnableCarCommands();
   PushMembers();
 }
@@ -301,7 +301,7 @@ void ItemDetailsForm::ClearItem() {
   members_ = FormMembers{};
   SetErrorIndicators(0);
   ApplyTrackLayout();
-  pictureFrame_->setPicture(QImage());
+  pictureFrame_->SetPicture(QImage());
   EnableCarCommands();
   PushMembers();
 }
@@ -314,14 +314,14 @@ void ItemDetailsForm::FillTrack(ItemRef item) {
     members_.directory = FromGameText(data_.SlotFolderPath(row));
     members_.name = FromGameText(StockTrackTable[static_cast<std::size_t>(row)].displayName);
   } else if (item.isTrackFolder()) {
-    members_.directory = FromGameText(data_.TrackFolderList.path(item.index));
-    members_.name = FromGameText(data_.TrackFolderList.name(item.index));
+    members_.directory = FromGameText(data_.trackFolders.path(item.index));
+    members_.name = FromGameText(data_.trackFolders.name(item.index));
   }
 }
 
 void ItemDetailsForm::FillCar(std::size_t i) {
-  if (!data_.CarTable.isUsed(i)) return;
-  const CarRecord& car = data_.CarTable[i];
+  if (!data_.cars.IsUsed(i)) return;
+  const CarRecord& car = data_.cars[i];
   members_.directory = FromGameText(car.archivePath);
   // Every car shows its flags, a car without front-end data included ("No FeData").
   SetErrorIndicators(car.errorFlags);
@@ -348,13 +348,13 @@ void ItemDetailsForm::SetErrorIndicators(unsigned flags) {
   for (int k = 0; k < 5; ++k) indicators_[k]->setEnabled((flags & kErrorIndicators[k].flag) != 0);
 }
 
-bool ItemDetailsForm::showsCar() const { return hasItem_ && item_.isCar() && data_.CarTable.isUsed(item_.index); }
+bool ItemDetailsForm::showsCar() const { return hasItem_ && item_.isCar() && data_.cars.IsUsed(item_.index); }
 
 void ItemDetailsForm::EnableCarCommands() {
   const bool car = showsCar();
   const std::size_t slot = car ? item_.index : 0;
   fixButton_->setEnabled(car && HasFixableFlag(data_, slot));
-  policeCheck_->setEnabled(car && data_.CarTable[slot].hasFedata());
+  policeCheck_->setEnabled(car && data_.cars[slot].hasFedata());
 }
 
 void ItemDetailsForm::ShowClass(int carClass) {

@@ -61,7 +61,7 @@ class ItemDetailsForm : public QScrollArea {
   bool PullMembers();
 
   // The default folder for compressed files, shown on the status line.
-  void setArchiveFolder(const QString& folder);
+  void SetArchiveFolder(const QString& folder);
 
   // The buttons' work.
   void GenerateSerial();  // "Gen."

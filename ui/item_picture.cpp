@@ -55,14 +55,14 @@ QImage FirstFolderPicture(const std::string& folder) {
 
 QImage LoadItemPicture(const GameData& data, ItemRef item) {
   if (item.isCar()) {
-    if (!data.CarTable.isUsed(item.index)) return {};
-    const std::string& archive = data.CarTable[item.index].archivePath;
+    if (!data.cars.IsUsed(item.index)) return {};
+    const std::string& archive = data.cars[item.index].archivePath;
     QImage image = FirstFolderPicture(ParentPath(archive));
     if (!image.isNull()) return image;
     const std::optional<RgbaImage> inside = ReadArchivePicture(archive);
     return inside ? ToQImage(*inside) : QImage();
   }
-  if (item.isTrackFolder()) return FirstFolderPicture(data.TrackFolderList.path(item.index));
+  if (item.isTrackFolder()) return FirstFolderPicture(data.trackFolders.path(item.index));
   if (item.isStockTrackSlot() && item.row() < kStockTrackSlotCount) {
     return FirstFolderPicture(data.SlotFolderPath(item.row()));
   }
@@ -78,7 +78,7 @@ PictureFrame::PictureFrame(QWidget* parent) : QFrame(parent) {
   programPicture_ = FormPicture(devicePixelRatioF());
 }
 
-void PictureFrame::setPicture(const QImage& picture) {
+void PictureFrame::SetPicture(const QImage& picture) {
   picture_ = picture;
   scaled_ = QPixmap();
   update();

@@ -28,7 +28,7 @@ class PictureFrame : public QFrame {
   explicit PictureFrame(QWidget* parent);
 
   // A null image shows the program's picture.
-  void setPicture(const QImage& picture);
+  void SetPicture(const QImage& picture);
   bool showsItemPicture() const { return !picture_.isNull(); }
   const QImage& picture() const { return picture_; }
 

@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
   GameData data;
   StartUpGameData(settings, data);
   GameOperations operations(data, settings, prompts);
-  operations.setProfileFolder(ProfileFolderPath(store));
+  operations.SetProfileFolder(ProfileFolderPath(store));
 
   ui::OptionsServices services;
   services.findGameFolder = [] { return FindGameFolder(); };
@@ -113,9 +113,9 @@ int main(int argc, char** argv) {
   ui::MainWindowContext context{settings, data, operations, services, &prompts, {}, demoGame};
   ui::MainWindow frame(context);
   frameRef = &frame;
-  prompts.setOwner(&frame);
+  prompts.SetOwner(&frame);
 
-  frame.setRecentFiles(LoadRecentFileList(store));
+  frame.SetRecentFiles(LoadRecentFileList(store));
   frame.recentFilesChanged = [&store](const QStringList& files) { SaveRecentFileList(store, files); };
 
   // Room for the tree and the whole form, and for a good many tree rows.
@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
 
   if (!demoProblem.isEmpty()) {
     frame.SetStatusText(demoProblem);
-  } else if (frame.showsDemo()) {
+  } else if (frame.ShowsDemo()) {
     frame.SetStatusText(
         QCoreApplication::translate("main", "Showing the demo game. Choose your own game folder in Options."));
   }

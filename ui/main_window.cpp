@@ -73,7 +73,7 @@ MainWindow::MainWindow(MainWindowContext context, QWidget* parent)
   connect(detailsForm_, &ItemDetailsForm::operationFinished, this, &MainWindow::ShowResult);
   connect(detailsForm_, &ItemDetailsForm::carFlagsChanged, gameTree_, &GameTreeView::RefreshCarImages);
   connect(detailsForm_, &ItemDetailsForm::reloadRequested, gameTree_, &GameTreeView::ReloadTree);
-  gameTree_->setFormActions([this](QMenu* menu) { detailsForm_->AddItemActions(menu); });
+  gameTree_->SetFormActions([this](QMenu* menu) { detailsForm_->AddItemActions(menu); });
 
   setAcceptDrops(true);
   UpdateCaption();
@@ -256,7 +256,7 @@ void MainWindow::OnOptions() {
   OptionsDialog dialog(context_.settings, *prompts_, context_.options, this);
   if (context_.runDialog(dialog) != QDialog::Accepted) return;
   UseGameFolder(context_.settings, context_.data);
-  detailsForm_->setArchiveFolder(FromGameText(context_.settings.ArchiveFolder));
+  detailsForm_->SetArchiveFolder(FromGameText(context_.settings.ArchiveFolder));
   UpdateCaption();
   gameTree_->ReloadTree();
 }
@@ -273,7 +273,7 @@ void MainWindow::OnOpenDocument() {
   if (!path.isEmpty()) OpenDocumentFile(path);
 }
 
-void MainWindow::setRecentFiles(const QStringList& files) {
+void MainWindow::SetRecentFiles(const QStringList& files) {
   recentFiles_ = files.mid(0, kRecentFileCount);
 }
 
@@ -292,22 +292,22 @@ void MainWindow::OpenDocumentFile(const QString& path) {
   gameTree_->ReloadTree();
 }
 
-bool MainWindow::showsDemo() const {
+bool MainWindow::ShowsDemo() const {
   return !context_.demoGameFolder.empty() && context_.settings.KRAXPath == context_.demoGameFolder;
 }
 
 void MainWindow::UpdateCaption() {
   QString caption = documentTitle_ + tr(" - KRAXManager");
-  if (showsDemo()) caption += tr(" (demo installation)");
+  if (ShowsDemo()) caption += tr(" (demo installation)");
   setWindowTitle(caption);
   // The status bar keeps saying it too, whatever the status line shows meanwhile.
-  if (demoPane_ == nullptr && showsDemo()) {
+  if (demoPane_ == nullptr && ShowsDemo()) {
     demoPane_ = new QLabel(tr("Demo installation"), this);
     demoPane_->setObjectName(QStringLiteral("demoPane"));
     demoPane_->setToolTip(tr("Invented cars and tracks. Choose your own game folder in Options."));
     statusBar()->insertPermanentWidget(0, demoPane_);
   }
-  if (demoPane_ != nullptr) demoPane_->setVisible(showsDemo());
+  if (demoPane_ != nullptr) demoPane_->setVisible(ShowsDemo());
 }
 
 void MainWindow::SwitchPane(int step) {

@@ -65,7 +65,7 @@ class MainWindow : public QMainWindow {
   const QString& documentTitle() const { return documentTitle_; }
   // The opened files, newest first ("Recent File List", four entries).
   const QStringList& recentFiles() const { return recentFiles_; }
-  void setRecentFiles(const QStringList& files);
+  void SetRecentFiles(const QStringList& files);
   // Called whenever the recent list changes, so that it can be stored.
   std::function<void(const QStringList&)> recentFilesChanged;
   Prompts& prompts() const { return *prompts_; }
@@ -85,7 +85,7 @@ class MainWindow : public QMainWindow {
   void OpenDocumentFile(const QString& path);
   // The caption: document title, a dash and the program's name (and whether it is the demo).
   void UpdateCaption();
-  bool showsDemo() const;
+  bool ShowsDemo() const;
 
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;

@@ -126,7 +126,7 @@ OptionsDialog::OptionsDialog(Settings& settings, Prompts& prompts, OptionsServic
 
   for (std::string Settings::*field : {&Settings::KRAXPath, &Settings::KRAXCarEdit, &Settings::KRAXTrackEdit,
                                       &Settings::KRAXCDPath, &Settings::ArchiveFolder}) {
-    connect(EditFor(field), &QLineEdit::textEdited, this, [this, field] { setByUser_.push_back(nameOf(field)); });
+    connect(EditFor(field), &QLineEdit::textEdited, this, [this, field] { setByUser_.push_back(NameOf(field)); });
   }
 
   ShowHeld();
@@ -140,7 +140,7 @@ QLineEdit* OptionsDialog::EditFor(std::string Settings::*field) const {
   return archiveFolderEdit_;
 }
 
-const char* OptionsDialog::nameOf(std::string Settings::*field) const {
+const char* OptionsDialog::NameOf(std::string Settings::*field) const {
   if (field == &Settings::KRAXPath) return "KRAXPath";
   if (field == &Settings::KRAXCarEdit) return "KRAXCarEdit";
   if (field == &Settings::KRAXTrackEdit) return "KRAXTrackEdit";
@@ -186,16 +186,16 @@ void OptionsDialog::TakeOver() {
   held_.KRAXText = stringEditCheck_->isChecked();
 }
 
-void OptionsDialog::setHeld(std::string Settings::*field, std::string value) {
+void OptionsDialog::SetHeld(std::string Settings::*field, std::string value) {
   held_.*field = std::move(value);
-  setByUser_.push_back(nameOf(field));
+  setByUser_.push_back(NameOf(field));
   ShowHeld();  // a button never reads a field: typed text not taken over is replaced
 }
 
 void OptionsDialog::BrowseFolder(const char* title, std::string Settings::*field) {
   // Opens in the folder the field shows (only the start place: the held values stay).
   const std::string folder = prompts_.ChooseFolderIn(ToGameText(tr(title)), ToGameText(EditFor(field)->text()));
-  if (!folder.empty()) setHeld(field, folder);
+  if (!folder.empty()) SetHeld(field, folder);
 }
 
 void OptionsDialog::BrowseExecutable(std::string Settings::*field) {
@@ -204,7 +204,7 @@ void OptionsDialog::BrowseExecutable(std::string Settings::*field) {
       command.isEmpty() || command == QLatin1String(kDefaultShellAction) ? std::string() : ToGameText(QFileInfo(command).path());
   const std::string file = prompts_.ChooseFileIn(ToGameText(tr("Open")), kExecutableFilter, startFolder);
   if (!file.empty()) {
-    setHeld(field, file);
+    SetHeld(field, file);
   } else {
     held_.*field = file;
     TakeOver();  // cancelled: every field keeps the text it showed
@@ -220,16 +220,16 @@ void OptionsDialog::BrowseArchiveFolder() {
 }
 
 void OptionsDialog::DefaultGameFolder() {
-  setHeld(&Settings::KRAXPath, services_.findGameFolder ? services_.findGameFolder() : "");
+  SetHeld(&Settings::KRAXPath, services_.findGameFolder ? services_.findGameFolder() : "");
 }
-void OptionsDialog::DefaultCarEditor() { setHeld(&Settings::KRAXCarEdit, kDefaultShellAction); }
-void OptionsDialog::DefaultTrackEditor() { setHeld(&Settings::KRAXTrackEdit, kDefaultShellAction); }
+void OptionsDialog::DefaultCarEditor() { SetHeld(&Settings::KRAXCarEdit, kDefaultShellAction); }
+void OptionsDialog::DefaultTrackEditor() { SetHeld(&Settings::KRAXTrackEdit, kDefaultShellAction); }
 void OptionsDialog::DefaultCdPath() {
-  setHeld(&Settings::KRAXCDPath, services_.findCdDrive ? services_.findCdDrive() : "");
+  SetHeld(&Settings::KRAXCDPath, services_.findCdDrive ? services_.findCdDrive() : "");
 }
 void OptionsDialog::DefaultArchiveFolder() {
   // The game folder as stored, not what the game folder field shows now.
-  setHeld(&Settings::ArchiveFolder, settings_.KRAXPath);
+  SetHeld(&Settings::ArchiveFolder, settings_.KRAXPath);
 }
 
 void OptionsDialog::accept() {

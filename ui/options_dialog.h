@@ -69,9 +69,9 @@ class OptionsDialog : public QDialog {
   void TakeOver();  // controls -> held values
   void BrowseFolder(const char* title, std::string Settings::*field);
   void BrowseExecutable(std::string Settings::*field);
-  void setHeld(std::string Settings::*field, std::string value);
+  void SetHeld(std::string Settings::*field, std::string value);
   QLineEdit* EditFor(std::string Settings::*field) const;
-  const char* nameOf(std::string Settings::*field) const;
+  const char* NameOf(std::string Settings::*field) const;
   // The values OK writes: all nine but the stand-ins the user left alone.
   std::vector<std::string> NamesToStore() const;
 

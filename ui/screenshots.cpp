@@ -70,7 +70,7 @@ bool SaveInstallDialog(MainWindow& frame, InstallMode mode, const std::string& s
   state.mode = static_cast<int>(mode);
   state.title = plan.carName.empty() ? "Install These Track Files:" : plan.carName;
   for (const InstallFile& listed : plan.files) state.files.push_back(listed.displayName);
-  state.lengthLine = plan.lengthLine();
+  state.lengthLine = plan.LengthLine();
   state.destinationBase = plan.destinationBase;
   state.id = plan.id;
   InstallDialog dialog(state, frame.prompts(), &frame);
@@ -114,8 +114,8 @@ QStringList TakeScreenshots(MainWindow& frame, const QString& folder) {
   const GameData& catalog = frame.context().data;
   QTreeWidgetItem* pictured = FindItem(tree, [&catalog](QTreeWidgetItem* item) {
     const ItemRef ref = ItemRefOf(item);
-    return ref.isCar() && catalog.CarTable.isUsed(ref.index) &&
-           !FolderPictureFiles(ParentPath(catalog.CarTable[ref.index].archivePath)).empty();
+    return ref.isCar() && catalog.cars.IsUsed(ref.index) &&
+           !FolderPictureFiles(ParentPath(catalog.cars[ref.index].archivePath)).empty();
   });
   if (pictured) {
     tree.setCurrentItem(pictured);
@@ -163,9 +163,9 @@ QStringList TakeScreenshots(MainWindow& frame, const QString& folder) {
   {
     // The game's strings even while string editing is off in the settings; only read.
     const GameData& data = frame.context().data;
-    GameTextTable table = data.GameTextTable;
+    GameTextTable table = data.gameText;
     if (table.empty()) {
-      if (const std::optional<std::string> image = ReadWholeFile(data.GameTextPath())) table.load(*image);
+      if (const std::optional<std::string> image = ReadWholeFile(data.GameTextPath())) table.Load(*image);
     }
     const StringEditorText strings = JoinGameStrings(table);
     StringEditorDialog editor(strings.text, strings.count(), frame.prompts(), &frame);
@@ -210,7 +210,7 @@ QStringList TakeScreenshots(MainWindow& frame, const QString& folder) {
     const std::string carModel = CarFolderPath(frame.context().settings.KRAXPath);
     std::ostringstream diagnostics;
     const std::vector<FolderRename> renames =
-        RenameCarFolders(data.CarTable, carModel, FolderNaming::kId, diagnostics, /*dryRun=*/true);
+        RenameCarFolders(data.cars, carModel, FolderNaming::kId, diagnostics, /*dryRun=*/true);
     const std::string details = RenameDetails(renames, carModel);
     std::unique_ptr<QMessageBox> plan = MakePlanBox(&frame, RenamePlanQuestion("DIR = ID", renames), details);
     const auto showDetails = [](QMessageBox& box) {  // "Show Details..."
@@ -239,7 +239,7 @@ QStringList TakeScreenshots(MainWindow& frame, const QString& folder) {
     question.hide();
   }
   auto keepMenu = [&](QTreeWidgetItem* item, const QString& name) {
-    QMenu* menu = item ? tree.itemMenu(item) : nullptr;
+    QMenu* menu = item ? tree.ItemMenu(item) : nullptr;
     if (!menu) return;
     menu->popup(tree.viewport()->mapToGlobal(tree.visualItemRect(item).center()));
     keep(*menu, name);

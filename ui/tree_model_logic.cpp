@@ -123,7 +123,7 @@ int CarInsertPosition(const QTreeWidgetItem* parent, const QByteArray& name) {
   return CarInsertPosition(labels, std::string_view(name.constData(), static_cast<std::size_t>(name.size())));
 }
 
-std::vector<std::string>& CarPlacement::labelsOf(QTreeWidgetItem* parent) {
+std::vector<std::string>& CarPlacement::LabelsOf(QTreeWidgetItem* parent) {
   auto [it, added] = labels_.try_emplace(parent);
   if (added) {
     for (int i = 0; i < parent->childCount(); ++i) {
@@ -137,7 +137,7 @@ QTreeWidgetItem* CarPlacement::FindOrAddSubFolder(QTreeWidgetItem* parent,
                                                   const std::vector<std::string>& chain) {
   QTreeWidgetItem* current = parent;
   for (const std::string& head : chain) {
-    std::vector<std::string>& labels = labelsOf(current);
+    std::vector<std::string>& labels = LabelsOf(current);
     const auto found = std::find(labels.begin(), labels.end(), head);
     if (found != labels.end()) {
       current = current->child(static_cast<int>(found - labels.begin()));
@@ -152,7 +152,7 @@ QTreeWidgetItem* CarPlacement::FindOrAddSubFolder(QTreeWidgetItem* parent,
 }
 
 void CarPlacement::InsertCar(QTreeWidgetItem* parent, QTreeWidgetItem* car, const std::string& name) {
-  std::vector<std::string>& labels = labelsOf(parent);
+  std::vector<std::string>& labels = LabelsOf(parent);
   const int at = CarInsertPosition(labels, name);
   parent->insertChild(at, car);
   labels.insert(labels.begin() + at, name);

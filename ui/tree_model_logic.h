@@ -81,7 +81,7 @@ class CarPlacement {
   void InsertCar(QTreeWidgetItem* parent, QTreeWidgetItem* car, const std::string& name);
 
  private:
-  std::vector<std::string>& labelsOf(QTreeWidgetItem* parent);
+  std::vector<std::string>& LabelsOf(QTreeWidgetItem* parent);
   std::unordered_map<QTreeWidgetItem*, std::vector<std::string>> labels_;
 };
 

@@ -34,6 +34,6 @@ void TreePane::FocusFilter() {
   filterBox_->selectAll();
 }
 
-void TreePane::ApplyFilter() { tree_->setFilter({filterBox_->text(), errorsOnly_->isChecked()}); }
+void TreePane::ApplyFilter() { tree_->SetFilter({filterBox_->text(), errorsOnly_->isChecked()}); }
 
 }  // namespace krax::ui

@@ -32,7 +32,7 @@ class WidgetPrompts : public Prompts {
   // `owner` parents the dialogs; `status` shows a text in the status line.
   WidgetPrompts(QWidget* owner, std::function<void(const QString&)> status);
 
-  void setOwner(QWidget* owner) { owner_ = owner; }
+  void SetOwner(QWidget* owner) { owner_ = owner; }
 
   void Message(const std::string& text) override;
   bool Question(QuestionKind kind, const std::string& text, bool okCancel = false) override;

@@ -76,8 +76,8 @@ class CabReader {
   std::string BlockPlace(unsigned block) const {
     return "block " + std::to_string(block) + " of folder " + std::to_string(std::max(currentFolder_, 0));
   }
-  std::size_t folderRecordSize() const { return kFolderFixedSize + cbCFFolder_; }
-  std::size_t dataRecordSize() const { return kDataFixedSize + cbCFData_; }
+  std::size_t folderRecordSize() const { return kFolderFixedSize + folderReserveSize_; }
+  std::size_t dataRecordSize() const { return kDataFixedSize + dataReserveSize_; }
 
   CabFileFunctions files_;
   const CabNotifyFunction* notify_ = nullptr;
@@ -87,9 +87,9 @@ class CabReader {
   CabHandle dataHandle_ = -1;  // reads folders and blocks
   CFHEADER header_;
   bool reserveKnown_ = false;
-  std::uint16_t cbCFHeader_ = 0;
-  std::uint8_t cbCFFolder_ = 0;
-  std::uint8_t cbCFData_ = 0;
+  std::uint16_t headerReserveSize_ = 0;
+  std::uint8_t folderReserveSize_ = 0;
+  std::uint8_t dataReserveSize_ = 0;
   std::vector<std::uint8_t> headerReserve_;
   std::string cabinetPath_;
   long long firstFolderPos_ = 0;
@@ -184,14 +184,14 @@ void CabReader::OpenCabinet(const std::string& name, const std::string& path, bo
     header.dataReserveSize = sizes[3];
   }
   if (!reserveKnown_) {
-    cbCFHeader_ = header.headerReserveSize;
-    cbCFFolder_ = header.folderReserveSize;
-    cbCFData_ = header.dataReserveSize;
-    headerReserve_.assign(cbCFHeader_, 0);
+    headerReserveSize_ = header.headerReserveSize;
+    folderReserveSize_ = header.folderReserveSize;
+    dataReserveSize_ = header.dataReserveSize;
+    headerReserve_.assign(headerReserveSize_, 0);
     reserveKnown_ = true;
   } else {
-    Require(header.headerReserveSize == cbCFHeader_ && header.folderReserveSize == cbCFFolder_ &&
-                header.dataReserveSize == cbCFData_,
+    Require(header.headerReserveSize == headerReserveSize_ && header.folderReserveSize == folderReserveSize_ &&
+                header.dataReserveSize == dataReserveSize_,
             ArchiveStatus::kReserveMismatch);
   }
   Require(ReadExact(listHandle_, headerReserve_.data(), headerReserve_.size()), ArchiveStatus::kDamaged);
@@ -262,7 +262,7 @@ void CabReader::HopToNextCabinet() {
   SeekTo(dataHandle_, firstFolderPos_);
   std::vector<std::uint8_t> record(folderRecordSize());
   Require(ReadExact(dataHandle_, record.data(), record.size()), ArchiveStatus::kDamaged);
-  CFFOLDER folder = ParseFolder(record.data(), cbCFFolder_);
+  CFFOLDER folder = ParseFolder(record.data(), folderReserveSize_);
   Require(folder.typeCompress == folder_.typeCompress, ArchiveStatus::kDamaged);
   SeekTo(dataHandle_, folder.firstBlockOffset);
   blocksLeft_ = folder.blockCount;
@@ -450,7 +450,7 @@ void CabReader::StartFolder(unsigned index) {
   SeekTo(dataHandle_, firstFolderPos_ + static_cast<long long>(index * folderRecordSize()));
   std::vector<std::uint8_t> record(folderRecordSize());
   Require(ReadExact(dataHandle_, record.data(), record.size()), ArchiveStatus::kDamaged);
-  folder_ = ParseFolder(record.data(), cbCFFolder_);
+  folder_ = ParseFolder(record.data(), folderReserveSize_);
   SetUpDecompressor(folder_.typeCompress);
   SeekTo(dataHandle_, folder_.firstBlockOffset);
   blocksLeft_ = folder_.blockCount;
@@ -465,7 +465,7 @@ void CabReader::StartFolder(unsigned index) {
 CFDATA CabReader::ReadBlockPart(std::size_t offset, std::size_t limit) {
   std::uint8_t headerBytes[kDataFixedSize + 255];
   Require(ReadExact(dataHandle_, headerBytes, dataRecordSize()), ArchiveStatus::kDamaged);
-  CFDATA block = ParseDataHeader(headerBytes, cbCFData_);
+  CFDATA block = ParseDataHeader(headerBytes, dataReserveSize_);
   Require(block.compressedSize <= limit - offset, ArchiveStatus::kDamaged);
   std::uint8_t* data = input_.data() + offset;
   Require(ReadExact(dataHandle_, data, block.compressedSize), ArchiveStatus::kDamaged);

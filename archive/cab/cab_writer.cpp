@@ -253,7 +253,7 @@ class CabWriter {
   CabTempFile folderData_, folderFiles_;
 
   // The current cabinet.
-  std::uint32_t cFolders_ = 0, cFiles_ = 0;
+  std::uint32_t cabinetFolderCount_ = 0, cabinetFileCount_ = 0;
   std::uint32_t cabinetsWritten_ = 0;
   std::uint32_t folderIndex_ = 0;
   std::string prevCab_, prevDisk_, nextCab_, nextDisk_;
@@ -457,8 +457,8 @@ bool CabWriter::AddFile(const std::string& source, const std::string& name, bool
   if (!SetCompression(type, next, progress)) return false;
   // A cabinet holds at most so many file records: the next file begins the following
   // cabinet of the set.
-  if (cFiles_ + folderFileCount_ >= limits_.filesPerCabinet && !ContinueInNextCabinet(next, progress)) return false;
-  if (cFiles_ + folderFileCount_ >= limits_.filesPerCabinet) {
+  if (cabinetFileCount_ + folderFileCount_ >= limits_.filesPerCabinet && !ContinueInNextCabinet(next, progress)) return false;
+  if (cabinetFileCount_ + folderFileCount_ >= limits_.filesPerCabinet) {
     return Fail(ArchiveStatus::kFormatLimit, 0,
                 "more than " + std::to_string(limits_.filesPerCabinet) + " files in one cabinet");
   }
@@ -641,7 +641,7 @@ bool CabWriter::PlaceDataBlocks(std::uint64_t estimate, const CabProgressFn& pro
 }
 
 bool CabWriter::AppendFolderRecord(std::uint32_t firstBlockOffset, std::uint16_t blockCount) {
-  if (cFolders_ >= limits_.foldersPerCabinet) {
+  if (cabinetFolderCount_ >= limits_.foldersPerCabinet) {
     return Fail(ArchiveStatus::kFormatLimit, 0,
                 "more than " + std::to_string(limits_.foldersPerCabinet) + " folders in one cabinet");
   }
@@ -652,7 +652,7 @@ bool CabWriter::AppendFolderRecord(std::uint32_t firstBlockOffset, std::uint16_t
   std::vector<std::uint8_t> record;
   AppendFolder(record, folder, reserveFolder_);
   if (!WriteTemp(cabFolders_, record.data(), record.size())) return false;
-  ++cFolders_;
+  ++cabinetFolderCount_;
   return true;
 }
 
@@ -694,14 +694,14 @@ bool CabWriter::PlaceFileRecords(std::uint64_t placedUncompressed, CabTempFile& 
     if (continues) {
       file.folderIndex = file.folderIndex == kFolderContinuedFromPrev ? kFolderContinuedPrevAndNext : kFolderContinuedToNext;
     }
-    if (cFiles_ >= limits_.filesPerCabinet) {
+    if (cabinetFileCount_ >= limits_.filesPerCabinet) {
       return Fail(ArchiveStatus::kFormatLimit, 0,
                   "more than " + std::to_string(limits_.filesPerCabinet) + " files in one cabinet");
     }
     record.clear();
     AppendFile(record, file);
     if (!WriteTemp(cabFiles_, record.data(), record.size())) return false;
-    ++cFiles_;
+    ++cabinetFileCount_;
     if (continues) {
       file.folderIndex = kFolderContinuedFromPrev;
       record.clear();
@@ -759,8 +759,8 @@ CFHEADER CabWriter::NextHeader(std::uint32_t cabinetSize, std::uint32_t firstFil
   header.signature = kSignatureIncomplete;
   header.cabinetSize = cabinetSize;
   header.firstFileOffset = firstFileOffset;
-  header.folderCount = static_cast<std::uint16_t>(cFolders_);
-  header.fileCount = static_cast<std::uint16_t>(cFiles_);
+  header.folderCount = static_cast<std::uint16_t>(cabinetFolderCount_);
+  header.fileCount = static_cast<std::uint16_t>(cabinetFileCount_);
   header.flags = static_cast<std::uint16_t>((hasPrev_ ? kFlagPrevCabinet : 0) | (hasNext_ ? kFlagNextCabinet : 0) |
                                             (anyReserve() ? kFlagReservePresent : 0));
   header.setID = params_.setID;
@@ -796,7 +796,7 @@ bool CabWriter::WriteCabinetBody(CabHandle file, std::uint64_t progressTotal,
   const std::uint32_t shift = static_cast<std::uint32_t>(firstFileOffset + cabFiles_.size());
   if (!RewindTemp(cabFolders_)) return false;
   std::vector<std::uint8_t> record(folderRecordSize());
-  for (std::uint32_t i = 0; i < cFolders_; ++i) {
+  for (std::uint32_t i = 0; i < cabinetFolderCount_; ++i) {
     if (!ReadTemp(cabFolders_, record.data(), record.size())) return false;
     CFFOLDER folder = ParseFolder(record.data(), reserveFolder_);
     folder.firstBlockOffset += shift;
@@ -830,8 +830,8 @@ bool CabWriter::StartFreshCabinet() {
   hasNext_ = false;
   if (!cabData_.Delete() || !cabFiles_.Delete() || !cabFolders_.Delete()) return Fail(ArchiveStatus::kTempFileFailed);
   if (!CreateTemps({&cabData_, &cabFiles_, &cabFolders_})) return false;
-  cFolders_ = 0;
-  cFiles_ = 0;
+  cabinetFolderCount_ = 0;
+  cabinetFileCount_ = 0;
   return true;
 }
 

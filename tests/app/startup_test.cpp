@@ -44,15 +44,15 @@ TEST_F(StartUpTest, ReadsInstallInformationAndLoadsTextOnlyWhenEnabled) {
   s.KRAXPath = game.path();
   GameData off;
   StartUpGameData(s, off);
-  EXPECT_EQ(off.InstallInfo.lines[0], "german\n");
+  EXPECT_EQ(off.installInfo.lines[0], "german\n");
   EXPECT_EQ(off.languageSuffix(), ".ger");
-  EXPECT_TRUE(off.GameTextTable.empty());
+  EXPECT_TRUE(off.gameText.empty());
 
   s.KRAXText = 1;
   GameData on;
   StartUpGameData(s, on);
-  ASSERT_EQ(on.GameTextTable.count(), 2u);
-  EXPECT_EQ(on.GameTextTable.text(1), "Optionen");
+  ASSERT_EQ(on.gameText.count(), 2u);
+  EXPECT_EQ(on.gameText.text(1), "Optionen");
 }
 
 TEST_F(StartUpTest, AMissingGameFolderStartsWithNothing) {
@@ -60,10 +60,10 @@ TEST_F(StartUpTest, AMissingGameFolderStartsWithNothing) {
   s.KRAXPath = game / "missing";
   s.KRAXText = 1;
   GameData data;
-  data.InstallInfo.lines[0] = "english\n";  // left over from an earlier folder
+  data.installInfo.lines[0] = "english\n";  // left over from an earlier folder
   StartUpGameData(s, data);
   EXPECT_EQ(data.languageSuffix(), "");
-  EXPECT_TRUE(data.GameTextTable.empty());
+  EXPECT_TRUE(data.gameText.empty());
 }
 
 }  // namespace

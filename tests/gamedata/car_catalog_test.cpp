@@ -22,8 +22,8 @@ class CarCatalogTest : public ::testing::Test {
  protected:
   void SetUpGame(const fs::path& gameFolder, const std::string& language = "English") {
     game_.gameFolder = gameFolder.string();
-    game_.InstallInfo = {};
-    ParseInstallInfo(language + "\r\n", game_.InstallInfo);
+    game_.installInfo = {};
+    ParseInstallInfo(language + "\r\n", game_.installInfo);
     fs::create_directories(gameFolder / "GameData" / "CarModel");
   }
   void SetUp() override { SetUpGame(dir_.path() / "game"); }
@@ -40,8 +40,8 @@ class CarCatalogTest : public ::testing::Test {
   }
   // The slot of the car whose archive lies in `folder` (last path components), or -1.
   int SlotOf(const std::string& folder) const {
-    for (std::size_t i = 0; i < game_.CarTable.count(); ++i) {
-      const fs::path archive = test::PathOf(game_.CarTable[i].archivePath);
+    for (std::size_t i = 0; i < game_.cars.count(); ++i) {
+      const fs::path archive = test::PathOf(game_.cars[i].archivePath);
       const std::u8string relative = fs::relative(archive.parent_path(), cars()).generic_u8string();
       if (std::string(relative.begin(), relative.end()) == folder) return static_cast<int>(i);
     }
@@ -50,7 +50,7 @@ class CarCatalogTest : public ::testing::Test {
   const CarRecord& Car(const std::string& folder) const {
     const int slot = SlotOf(folder);
     EXPECT_GE(slot, 0) << folder;
-    return game_.CarTable[static_cast<std::size_t>(std::max(slot, 0))];
+    return game_.cars[static_cast<std::size_t>(std::max(slot, 0))];
   }
 
   test::ScratchDir dir_;
@@ -85,8 +85,8 @@ TEST_F(CarCatalogTest, FrontEndEntryFollowsTheLanguageThenFallsBack) {
   EXPECT_EQ(Car("CAPS").errorFlags, kFlagNoFedata | kFlagFolderNotId);
 
   // Unknown language: the exact name is "fedata", then the first other front-end entry.
-  game_.InstallInfo = {};
-  ParseInstallInfo("Klingon\r\n", game_.InstallInfo);
+  game_.installInfo = {};
+  ParseInstallInfo("Klingon\r\n", game_.installInfo);
   Load();
   EXPECT_EQ(*Car("GERM").name, "German name");
 }
@@ -128,8 +128,8 @@ TEST_F(CarCatalogTest, OnlyTheLaterTopLevelCarOfASharedNumberIsADuplicate) {
   const int b = SlotOf("BBBB");
   ASSERT_GE(a, 0);
   ASSERT_GE(b, 0);
-  EXPECT_EQ((game_.CarTable[static_cast<std::size_t>(std::max(a, b))].errorFlags & kFlagDuplicateSerial) != 0, true);
-  EXPECT_EQ(game_.CarTable[static_cast<std::size_t>(std::min(a, b))].errorFlags & kFlagDuplicateSerial, 0u);
+  EXPECT_EQ((game_.cars[static_cast<std::size_t>(std::max(a, b))].errorFlags & kFlagDuplicateSerial) != 0, true);
+  EXPECT_EQ(game_.cars[static_cast<std::size_t>(std::min(a, b))].errorFlags & kFlagDuplicateSerial, 0u);
   EXPECT_NE(Car("sub/CCCC").errorFlags & kFlagDuplicateSerial, 0u);
   EXPECT_EQ(Car("EEEE").errorFlags & kFlagDuplicateSerial, 0u);  // DDDD is in a sub-folder
   EXPECT_EQ(Car("NOF1").errorFlags & kFlagDuplicateSerial, 0u);
@@ -151,7 +151,7 @@ TEST_F(CarCatalogTest, ScanFindsEnabledDisabledAndNestedCars) {
   fs::create_directories(cars() / "empty");
   test::WriteFile(cars() / "loose.viv", "not a folder");
   Load();
-  EXPECT_EQ(game_.CarTable.count(), 6u);
+  EXPECT_EQ(game_.cars.count(), 6u);
   EXPECT_EQ(Car("AAAA").enabled, 1);
   EXPECT_EQ(Car("BBBB").enabled, 0);
   EXPECT_EQ(Car("CCCC").enabled, 1);
@@ -159,30 +159,30 @@ TEST_F(CarCatalogTest, ScanFindsEnabledDisabledAndNestedCars) {
   EXPECT_EQ(Car("pack/x/DDDD").depth, 2);
   EXPECT_EQ(Car("pack/EEEE").depth, 1);
   EXPECT_EQ(SlotOf(".hidden/FFFF"), -1);
-  EXPECT_EQ(game_.EnabledCarCount, 3);  // AAAA, CCCC, BOTH; nested cars do not count
-  EXPECT_FALSE(game_.CarTable[6].inUse());
+  EXPECT_EQ(game_.enabledCarCount, 3);  // AAAA, CCCC, BOTH; nested cars do not count
+  EXPECT_FALSE(game_.cars[6].inUse());
 
   // Reloading gives the same table; clearing empties it.
   Load();
-  EXPECT_EQ(game_.CarTable.count(), 6u);
+  EXPECT_EQ(game_.cars.count(), 6u);
   game_.ClearCarTable();
-  EXPECT_EQ(game_.CarTable.count(), 0u);
+  EXPECT_EQ(game_.cars.count(), 0u);
 }
 
 TEST_F(CarCatalogTest, ADotHigherUpTheGamePathHidesNothing) {
   SetUpGame(dir_.path() / ".wine" / "drive_c" / "KRAX");
   AddCar("AAAA", MakeCar("AAAA", 1), "1");
   Load();
-  EXPECT_EQ(game_.CarTable.count(), 1u);
-  EXPECT_EQ(game_.EnabledCarCount, 1);
+  EXPECT_EQ(game_.cars.count(), 1u);
+  EXPECT_EQ(game_.enabledCarCount, 1);
 }
 
 TEST_F(CarCatalogTest, MissingCarFolderGivesAnEmptyCatalog) {
   SetUpGame(dir_.path() / "game");
   fs::remove_all(cars());
   Load();
-  EXPECT_EQ(game_.CarTable.count(), 0u);
-  EXPECT_EQ(game_.EnabledCarCount, 0);
+  EXPECT_EQ(game_.cars.count(), 0u);
+  EXPECT_EQ(game_.enabledCarCount, 0);
 }
 
 TEST_F(CarCatalogTest, AFolderReachedTwiceIsScannedOnce) {
@@ -195,10 +195,10 @@ TEST_F(CarCatalogTest, AFolderReachedTwiceIsScannedOnce) {
   fs::create_directory_symlink(cars() / "AAAA", cars() / "Alias");  // a second way in
   Load();
   std::multiset<std::string> ids;
-  for (std::size_t i = 0; i < game_.CarTable.count(); ++i) ids.insert(game_.CarTable[i].carId.value_or(""));
+  for (std::size_t i = 0; i < game_.cars.count(); ++i) ids.insert(game_.cars[i].carId.value_or(""));
   EXPECT_EQ(ids, (std::multiset<std::string>{"AAAA", "BBBB"}));
-  for (std::size_t i = 0; i < game_.CarTable.count(); ++i) {
-    EXPECT_EQ(game_.CarTable[i].errorFlags & kFlagDuplicateSerial, 0u) << game_.CarTable[i].archivePath;
+  for (std::size_t i = 0; i < game_.cars.count(); ++i) {
+    EXPECT_EQ(game_.cars[i].errorFlags & kFlagDuplicateSerial, 0u) << game_.cars[i].archivePath;
   }
 #endif
 }
@@ -207,8 +207,8 @@ TEST_F(CarCatalogTest, TheTableHoldsAtMost999Cars) {
   const std::string archive = CarArchive(MakeCar("AAAA", 1), "1");
   for (int i = 0; i < 1002; ++i) test::WriteFile(cars() / ("c" + std::to_string(i)) / "car.viv", archive);
   Load();
-  EXPECT_EQ(game_.CarTable.count(), CarTable::kMaxCars);
-  EXPECT_FALSE(game_.CarTable[999].inUse());
+  EXPECT_EQ(game_.cars.count(), CarTable::kMaxCars);
+  EXPECT_FALSE(game_.cars[999].inUse());
   EXPECT_FALSE(game_.LoadCar(1000));
 }
 
@@ -242,15 +242,15 @@ TEST_F(CarCatalogTest, GenerateGivesDuplicatesUnusedNumbersInEveryFrontEndEntry)
   EXPECT_TRUE(changes[0].written && changes[1].written);
 
   std::set<int> serials;
-  for (std::size_t i = 0; i < game_.CarTable.count(); ++i) {
-    serials.insert(game_.CarTable[i].fedataSerial());
-    EXPECT_EQ(game_.CarTable[i].errorFlags & kFlagDuplicateSerial, 0u);
+  for (std::size_t i = 0; i < game_.cars.count(); ++i) {
+    serials.insert(game_.cars[i].fedataSerial());
+    EXPECT_EQ(game_.cars[i].errorFlags & kFlagDuplicateSerial, 0u);
   }
   EXPECT_EQ(serials.size(), 4u);
   // Each changed archive differs in exactly the two serial bytes of each language's entry;
   // carp.txt and fedata.fsh keep their bytes, so the car now shows "Different s.n.".
   for (const SerialChange& change : changes) {
-    const CarRecord& car = game_.CarTable[static_cast<std::size_t>(change.slot)];
+    const CarRecord& car = game_.cars[static_cast<std::size_t>(change.slot)];
     const std::string after = test::ReadFile(car.archivePath);
     const std::string& old = before[fs::path(car.archivePath).parent_path().filename().string()];
     ASSERT_EQ(after.size(), old.size());
@@ -278,7 +278,7 @@ TEST_F(CarCatalogTest, WriteSerialNeedsAUsedSlotWithFrontEndData) {
   EXPECT_FALSE(game_.WriteCarSerial(5, 9));
   const std::size_t a = static_cast<std::size_t>(SlotOf("AAAA"));
   ASSERT_TRUE(game_.WriteCarSerial(a, 0x12345));  // low 16 bits
-  EXPECT_EQ(game_.CarTable[a].fedataSerial(), 1);  // memory is the caller's to update
+  EXPECT_EQ(game_.cars[a].fedataSerial(), 1);  // memory is the caller's to update
   Load();
   EXPECT_EQ(Car("AAAA").fedataSerial(), 0x2345);
 }

@@ -24,7 +24,7 @@ class GameTextTest : public ::testing::Test {
  protected:
   void SetUp() override {
     game_.gameFolder = (dir_.path() / "game").string();
-    ParseInstallInfo("english\r\n", game_.InstallInfo);
+    ParseInstallInfo("english\r\n", game_.installInfo);
     game_.kraxText = true;
     file_ = dir_.path() / "game" / "FeData" / "Text" / "Text.eng";
   }
@@ -38,8 +38,8 @@ TEST_F(GameTextTest, UnchangedTextsSaveByteForByte) {
   ASSERT_EQ(bytes.size(), 18u);
   test::WriteFile(file_, bytes);
   ASSERT_TRUE(game_.LoadGameText());
-  ASSERT_EQ(game_.GameTextTable.count(), 3u);
-  EXPECT_EQ(game_.GameTextTable.entry(1).mark, 14);
+  ASSERT_EQ(game_.gameText.count(), 3u);
+  EXPECT_EQ(game_.gameText.entry(1).mark, 14);
   ASSERT_TRUE(game_.SaveGameText());
   EXPECT_EQ(test::ReadFile(file_), bytes);
 }
@@ -48,7 +48,7 @@ TEST_F(GameTextTest, ReplacingAStringMovesTheOffsetsAfterIt) {
   test::WriteFile(file_, TextFile({"a", "", "bc"}));
   ASSERT_TRUE(game_.LoadGameText());
   ASSERT_TRUE(game_.SetGameText(0, "xyz"));
-  EXPECT_EQ(game_.GameTextTable.entry(0).mark, -1);
+  EXPECT_EQ(game_.gameText.entry(0).mark, -1);
   ASSERT_TRUE(game_.SaveGameText());
   EXPECT_EQ(test::ReadFile(file_), TextFile({"xyz", "", "bc"}));
   EXPECT_EQ(test::ReadFile(file_).size(), 20u);
@@ -56,7 +56,7 @@ TEST_F(GameTextTest, ReplacingAStringMovesTheOffsetsAfterIt) {
   // Loading again drops replacements made since.
   ASSERT_TRUE(game_.SetGameText(2, "changed"));
   ASSERT_TRUE(game_.LoadGameText());
-  EXPECT_EQ(game_.GameTextTable.text(2), "bc");
+  EXPECT_EQ(game_.gameText.text(2), "bc");
 }
 
 TEST_F(GameTextTest, SwitchedOffNothingIsReadOrWritten) {
@@ -67,7 +67,7 @@ TEST_F(GameTextTest, SwitchedOffNothingIsReadOrWritten) {
   EXPECT_FALSE(game_.LoadGameText());
   EXPECT_FALSE(game_.SetGameText(0, "zz"));
   EXPECT_FALSE(game_.SaveGameText());
-  EXPECT_EQ(game_.GameTextTable.text(0), "a");
+  EXPECT_EQ(game_.gameText.text(0), "a");
   EXPECT_EQ(test::ReadFile(file_), bytes);
 }
 
@@ -82,8 +82,8 @@ TEST_F(GameTextTest, NothingLoadedNeverEmptiesTheGamesFile) {
 
   ASSERT_TRUE(game_.LoadGameText());
   EXPECT_FALSE(game_.SetGameText(1, "past the end"));
-  EXPECT_EQ(game_.GameTextTable.count(), 1u);
-  EXPECT_EQ(game_.GameTextTable.entry(0).mark, 4);
+  EXPECT_EQ(game_.gameText.count(), 1u);
+  EXPECT_EQ(game_.gameText.entry(0).mark, 4);
 }
 
 TEST_F(GameTextTest, AFailedSaveKeepsTheOldFile) {
@@ -124,14 +124,14 @@ TEST(GameTextLayout, EveryDeclaredEntryLoadsAndDamageIsMarked) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     GameTextTable table;
-    table.load(c.image);
+    table.Load(c.image);
     EXPECT_EQ(table.damaged(), c.damaged);
     std::vector<std::string> texts;
     for (std::size_t i = 0; i < table.count(); ++i) texts.push_back(table.text(i));
     EXPECT_EQ(texts, c.texts);
     // A save keeps every string: the file written holds them all, in a sound layout.
     if (!texts.empty()) {
-      EXPECT_EQ(table.serialize(), TextFile(texts));
+      EXPECT_EQ(table.Serialize(), TextFile(texts));
     }
   }
 }
@@ -140,9 +140,9 @@ TEST(GameTextLayout, MoreThan2500StringsAreAllKept) {
   std::vector<std::string> strings(2600, "s");
   strings[2599] = "last";
   GameTextTable table;
-  table.load(TextFile(strings));
+  table.Load(TextFile(strings));
   ASSERT_EQ(table.count(), 2600u);
-  EXPECT_EQ(table.serialize(), TextFile(strings));
+  EXPECT_EQ(table.Serialize(), TextFile(strings));
 }
 
 TEST_F(GameTextTest, DamagedTableIsSavedOnlyWhenTheUserAgrees) {

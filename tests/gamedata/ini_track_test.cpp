@@ -13,15 +13,15 @@ namespace fs = std::filesystem;
 TEST(IniLayout, NamesIgnoreCaseAndWritingKeepsEveryOtherLine) {
   IniFile ini = IniFile::Parse(
       "; written by an editor\n[Other]\nActiveTrack=wrong\n[TRACKS]\n activetrack = Desert Run \nLaps=3\n\n[Last]\nx=1");
-  EXPECT_EQ(ini.get("Tracks", "ActiveTrack"), "Desert Run");
-  EXPECT_EQ(ini.get("tracks", "laps"), "3");
-  EXPECT_EQ(ini.get("Tracks", "Missing"), std::nullopt);
-  EXPECT_EQ(ini.get("Nope", "x"), std::nullopt);
+  EXPECT_EQ(ini.Get("Tracks", "ActiveTrack"), "Desert Run");
+  EXPECT_EQ(ini.Get("tracks", "laps"), "3");
+  EXPECT_EQ(ini.Get("Tracks", "Missing"), std::nullopt);
+  EXPECT_EQ(ini.Get("Nope", "x"), std::nullopt);
 
-  ini.set("tracks", "ACTIVETRACK", "Original");
-  ini.set("Tracks", "Weather", "rain");
-  ini.set("New", "k", "v\r\n[Injected]");  // a value stays one line
-  EXPECT_EQ(ini.serialize(),
+  ini.Set("tracks", "ACTIVETRACK", "Original");
+  ini.Set("Tracks", "Weather", "rain");
+  ini.Set("New", "k", "v\r\n[Injected]");  // a value stays one line
+  EXPECT_EQ(ini.Serialize(),
             "; written by an editor\r\n[Other]\r\nActiveTrack=wrong\r\n[TRACKS]\r\nACTIVETRACK=Original\r\n"
             "Laps=3\r\nWeather=rain\r\n\r\n[Last]\r\nx=1\r\n[New]\r\nk=v\r\n");
 }
@@ -131,10 +131,10 @@ TEST_F(TrackCatalogTest, ListPositionsAreStableIdentities) {
   const auto first = Load();
   ASSERT_FALSE(first.empty());
   EXPECT_EQ(first[0].n, 0);
-  EXPECT_EQ(game_.TrackFolderList.name(0), first[0].name);
+  EXPECT_EQ(game_.trackFolders.name(0), first[0].name);
   for (const auto& r : first) {
-    EXPECT_EQ(game_.TrackFolderList.name(static_cast<std::size_t>(r.n)), r.name);
-    EXPECT_EQ(fs::path(game_.TrackFolderList.path(static_cast<std::size_t>(r.n))).filename(), r.name);
+    EXPECT_EQ(game_.trackFolders.name(static_cast<std::size_t>(r.n)), r.name);
+    EXPECT_EQ(fs::path(game_.trackFolders.path(static_cast<std::size_t>(r.n))).filename(), r.name);
   }
   const auto second = Load();
   ASSERT_EQ(second.size(), first.size());
@@ -147,9 +147,9 @@ TEST_F(TrackCatalogTest, ListPositionsAreStableIdentities) {
 TEST_F(TrackCatalogTest, TheListNeverGrowsPast500Strings) {
   for (int i = 0; i < 260; ++i) fs::create_directories(Slot(0) / ("t" + std::to_string(i)));
   const auto all = Load();
-  EXPECT_LE(game_.TrackFolderList.size(), TrackFolderList::kMaxStrings);
-  EXPECT_EQ(all.size() * 2, game_.TrackFolderList.size());
-  EXPECT_EQ(game_.TrackFolderList.path(100000), "");
+  EXPECT_LE(game_.trackFolders.size(), TrackFolderList::kMaxStrings);
+  EXPECT_EQ(all.size() * 2, game_.trackFolders.size());
+  EXPECT_EQ(game_.trackFolders.path(100000), "");
 }
 
 TEST_F(TrackCatalogTest, WritingTheActiveTrackKeepsTheRestOfTheFile) {

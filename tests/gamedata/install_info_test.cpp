@@ -79,7 +79,7 @@ TEST_F(InstallInfoFile, EntriesHoldTheLinesWithOneNewline) {
   EXPECT_EQ(info.lines[2], "y\n");
   EXPECT_EQ(info.lines[3], "\n");
   EXPECT_EQ(info.lines[4], "");
-  EXPECT_EQ(info.languageLine(), "English");
+  EXPECT_EQ(info.LanguageLine(), "English");
 }
 
 TEST_F(InstallInfoFile, UnreadableFileFailsAndKeepsTheEntries) {

@@ -18,8 +18,8 @@ namespace fs = std::filesystem;
 
 // The slot of the first car whose archive has this name.
 [[maybe_unused]] int SlotWithArchive(const GameData& data, const std::string& name) {
-  for (std::size_t i = 0; i < data.CarTable.count(); ++i) {
-    if (BaseName(data.CarTable[i].archivePath) == name) return static_cast<int>(i);
+  for (std::size_t i = 0; i < data.cars.count(); ++i) {
+    if (BaseName(data.cars[i].archivePath) == name) return static_cast<int>(i);
   }
   return -1;
 }
@@ -37,28 +37,28 @@ TEST(ToggleCar, GivesBackTheExactNameAndNeverHidesASecondArchive) {
 #else
   test::DemoGame game;
   game.data.LoadCarCatalog();
-  const int count = game.data.EnabledCarCount;
+  const int count = game.data.enabledCarCount;
 
   const int upper = SlotWithArchive(game.data, "CAR.VIV");
   ASSERT_GE(upper, 0);
-  CarRecord& car = game.data.CarTable[static_cast<std::size_t>(upper)];
+  CarRecord& car = game.data.cars[static_cast<std::size_t>(upper)];
   const std::string path = car.archivePath;
   ASSERT_TRUE(ToggleCarArchive(game.data, static_cast<std::size_t>(upper)).done());
   EXPECT_EQ(car.archivePath, path + ".dis");
   EXPECT_TRUE(fs::exists(path + ".dis"));
   EXPECT_EQ(car.enabled, 0);
-  EXPECT_EQ(game.data.EnabledCarCount, count - 1);
+  EXPECT_EQ(game.data.enabledCarCount, count - 1);
   const OperationResult back = ToggleCarArchive(game.data, static_cast<std::size_t>(upper));
   ASSERT_TRUE(back.done());
   EXPECT_EQ(car.archivePath, path);
   EXPECT_TRUE(fs::exists(path));
-  EXPECT_EQ(game.data.EnabledCarCount, count);
+  EXPECT_EQ(game.data.enabledCarCount, count);
   EXPECT_NE(back.message.find("enabled"), std::string::npos);
 
   // A disabled car whose folder also holds an enabled archive (in other letters): refused.
   const int disabled = SlotWithArchive(game.data, "car.viv.dis");
   ASSERT_GE(disabled, 0);
-  CarRecord& other = game.data.CarTable[static_cast<std::size_t>(disabled)];
+  CarRecord& other = game.data.cars[static_cast<std::size_t>(disabled)];
   const std::string folder = ParentPath(other.archivePath);
   const std::string before = test::ReadFileBytes(other.archivePath);
   game.dir.write(folder.substr(game.dir.path().size() + 1) + "/Car.Viv", "another car");
@@ -69,7 +69,7 @@ TEST(ToggleCar, GivesBackTheExactNameAndNeverHidesASecondArchive) {
   EXPECT_EQ(test::ReadFileBytes(folder + "/Car.Viv"), "another car");
   EXPECT_FALSE(fs::exists(folder + "/car.viv"));
   EXPECT_EQ(other.enabled, 0);
-  EXPECT_EQ(game.data.EnabledCarCount, count);
+  EXPECT_EQ(game.data.enabledCarCount, count);
 #endif
 }
 
@@ -79,9 +79,9 @@ TEST(SerialNumbers, WriteAndGenerateSayWhatHappened) {
   GameData& data = game.data;
 
   int noFedata = -1, duplicate = -1;
-  for (std::size_t i = 0; i < data.CarTable.count(); ++i) {
-    if (!data.CarTable[i].hasFedata() && noFedata < 0) noFedata = static_cast<int>(i);
-    if ((data.CarTable[i].errorFlags & kFlagDuplicateSerial) && data.CarTable[i].depth == 0 && duplicate < 0) {
+  for (std::size_t i = 0; i < data.cars.count(); ++i) {
+    if (!data.cars[i].hasFedata() && noFedata < 0) noFedata = static_cast<int>(i);
+    if ((data.cars[i].errorFlags & kFlagDuplicateSerial) && data.cars[i].depth == 0 && duplicate < 0) {
       duplicate = static_cast<int>(i);
     }
   }
@@ -94,12 +94,12 @@ TEST(SerialNumbers, WriteAndGenerateSayWhatHappened) {
 
   // A free number clears the car's duplicate flag at once, without a reload.
   const auto slot = static_cast<std::size_t>(duplicate);
-  const int shared = data.CarTable[slot].fedataSerial();
+  const int shared = data.cars[slot].fedataSerial();
   const int free = ProposeSerialNumber(data, slot);
   const OperationResult written = WriteSerialNumber(data, game.prompts, slot, free);
   ASSERT_TRUE(written.done()) << written.message;
   EXPECT_NE(written.message.find(std::to_string(free)), std::string::npos);
-  EXPECT_EQ(data.CarTable[slot].errorFlags & kFlagDuplicateSerial, 0u);
+  EXPECT_EQ(data.cars[slot].errorFlags & kFlagDuplicateSerial, 0u);
   EXPECT_TRUE(game.prompts.questions.empty());
   // Its shared number back (asked, and answered yes) makes a duplicate again, whatever order
   // the system lists the cars in.
@@ -110,8 +110,8 @@ TEST(SerialNumbers, WriteAndGenerateSayWhatHappened) {
   data.ClearCarTable();
   data.LoadCarCatalog();
   std::vector<std::string> duplicates;
-  for (std::size_t i = 0; i < data.CarTable.count(); ++i) {
-    if (data.CarTable[i].errorFlags & kFlagDuplicateSerial) duplicates.push_back(data.CarTable[i].archivePath);
+  for (std::size_t i = 0; i < data.cars.count(); ++i) {
+    if (data.cars[i].errorFlags & kFlagDuplicateSerial) duplicates.push_back(data.cars[i].archivePath);
   }
   ASSERT_FALSE(duplicates.empty());
   for (const std::string& archive : duplicates) fs::rename(archive, archive + ".away");
@@ -164,7 +164,7 @@ TEST(Launch, EditorTargetsAndTheGameCommandLine) {
   EXPECT_EQ(track.file, game.slot(3) + "/Dustbowl/TR03.frd");
   EXPECT_EQ(track.setting, "trackedit");
   const EditorTarget car = ItemEditorTarget(data, game.settings, ItemRef::Car(0));
-  EXPECT_EQ(car.file, data.CarTable[0].archivePath);
+  EXPECT_EQ(car.file, data.cars[0].archivePath);
   EXPECT_EQ(car.setting, kDefaultShellAction);
   for (const ItemRef nothing : {ItemRef::Group(0), ItemRef::Group(1), ItemRef::Group(2), ItemRef::StockTrackSlot(3),
                                 ItemRef::Car(5000)}) {

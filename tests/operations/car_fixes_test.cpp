@@ -29,7 +29,7 @@ class FixGame {
     test::WriteFile(dir.path() / "install.win", "english\r\n");
     fs::create_directories(carModel());
     data.gameFolder = dir.str();
-    ParseInstallInfo("english\r\n", data.InstallInfo);
+    ParseInstallInfo("english\r\n", data.installInfo);
     data.random = MakeRandomSource(7);
   }
   fs::path carModel() const { return dir.path() / "GameData" / "CarModel"; }
@@ -40,8 +40,8 @@ class FixGame {
   // Every entry of every car's archive, by car ID (the folder for a car without one).
   std::map<std::string, std::map<std::string, std::string>> Entries() const {
     std::map<std::string, std::map<std::string, std::string>> all;
-    for (std::size_t i = 0; i < data.CarTable.count(); ++i) {
-      const CarRecord& car = data.CarTable[i];
+    for (std::size_t i = 0; i < data.cars.count(); ++i) {
+      const CarRecord& car = data.cars[i];
       const std::string bytes = test::ReadFile(car.archivePath);
       const VivDirectory directory = ParseVivDirectory(bytes);
       auto& entries = all[car.carId.value_or(fs::path(car.archivePath).parent_path().filename().string())];
@@ -123,8 +123,8 @@ TEST(CarFixesTest, FixAllLeavesNoFixableFlagAndKeepsTheOtherEntries) {
     game.Load();
     const auto after = game.Entries();
     EXPECT_EQ(after.size(), before.size());
-    for (std::size_t i = 0; i < game.data.CarTable.count(); ++i) {
-      const CarRecord& car = game.data.CarTable[i];
+    for (std::size_t i = 0; i < game.data.cars.count(); ++i) {
+      const CarRecord& car = game.data.cars[i];
       if (!car.hasFedata()) continue;
       EXPECT_EQ(car.errorFlags & kFixableFlags, 0u) << car.archivePath << " flags " << car.errorFlags;
       EXPECT_EQ(car.carpSerial, std::to_string(car.fedataSerial())) << car.archivePath;
@@ -156,10 +156,10 @@ TEST(CarFixesTest, ThePlanSaysWhatCannotBeFixedAndNoChangesAreMadeWithoutYes) {
 
   game.prompts.answers = {false};
   std::vector<std::size_t> all;
-  for (std::size_t i = 0; i < game.data.CarTable.count(); ++i) all.push_back(i);
+  for (std::size_t i = 0; i < game.data.cars.count(); ++i) all.push_back(i);
   const FixPlan plan = PlanCarFixes(game.data, all);
-  EXPECT_FALSE(plan.hasChanges()) << plan.text();
-  const std::string text = plan.text();
+  EXPECT_FALSE(plan.HasChanges()) << plan.Text();
+  const std::string text = plan.Text();
   EXPECT_NE(text.find("TAKN (Long folder): Diferent Path/ID, Path > 4 -> cannot be fixed: the folder name \"taKN\" is taken"),
             std::string::npos) << text;
   EXPECT_NE(text.find("cannot be fixed: the car ID \"A:B\" cannot be a folder name"), std::string::npos) << text;
@@ -197,7 +197,7 @@ TEST(CarFixesTest, PoliceFlagIsWrittenIntoEveryFrontEndEntryAfterAQuestion) {
   EXPECT_EQ(SetPoliceFlag(game.data, game.prompts, 0, true).status, OperationStatus::kCancelled);
   EXPECT_EQ(game.Entries(), before);
   EXPECT_TRUE(SetPoliceFlag(game.data, game.prompts, 0, true).done());
-  EXPECT_EQ(game.data.CarTable[0].police(), 1);  // in memory at once
+  EXPECT_EQ(game.data.cars[0].police(), 1);  // in memory at once
   const auto after = game.Entries();
   for (const auto& [name, bytes] : after.at("COPS")) {
     if (name.rfind("fedata.", 0) == 0 && name != "fedata.fsh") {
@@ -210,7 +210,7 @@ TEST(CarFixesTest, PoliceFlagIsWrittenIntoEveryFrontEndEntryAfterAQuestion) {
     }
   }
   game.Load();
-  EXPECT_EQ(game.data.CarTable[0].police(), 1);
+  EXPECT_EQ(game.data.cars[0].police(), 1);
   EXPECT_TRUE(SetPoliceFlag(game.data, game.prompts, 0, false).done());
   EXPECT_EQ(game.Entries(), before);
 }

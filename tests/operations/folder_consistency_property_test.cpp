@@ -30,8 +30,8 @@ namespace fs = std::filesystem;
 // The car folders of a fresh load that hold both car.viv and car.viv.dis.
 std::set<std::string> FoldersWithBothArchives(const GameData& fresh) {
   std::set<std::string> both;
-  for (std::size_t i = 0; i < fresh.CarTable.count(); ++i) {
-    const std::string folder = ParentPath(fresh.CarTable[i].archivePath);
+  for (std::size_t i = 0; i < fresh.cars.count(); ++i) {
+    const std::string folder = ParentPath(fresh.cars[i].archivePath);
     bool enabled = false, disabled = false;
     for (const DirEntry& entry : ListFolder(folder)) {
       enabled = enabled || EqualsIgnoreCase(entry.name, "car.viv");
@@ -78,7 +78,7 @@ TEST(FolderConsistencyProperty, EveryStepLeavesAFolderAFreshLoadAgreesWith) {
     SCOPED_TRACE("seed " + std::to_string(seed) + ", step " + std::to_string(step) + ", operation " +
                  std::to_string(what));
     if (what <= 1) {
-      const std::size_t slot = pick(data.CarTable.count());
+      const std::size_t slot = pick(data.cars.count());
       const OperationResult result = operations.ToggleCar(static_cast<int>(slot));
       ++seen[result.done() ? "toggle" : "toggle refused"];
     } else if (what <= 3) {
@@ -88,7 +88,7 @@ TEST(FolderConsistencyProperty, EveryStepLeavesAFolderAFreshLoadAgreesWith) {
       });
       const auto [row, folder] = folders[pick(folders.size())];
       const std::string slot = data.SlotFolderPath(row);
-      const std::string track = data.TrackFolderList.path(folder.index);
+      const std::string track = data.trackFolders.path(folder.index);
       const std::string before = ReadActiveTrack(slot);
       // A folder in the way of one of the track's files makes the switch fail part-way.
       std::string blocker;
@@ -138,7 +138,7 @@ TEST(FolderConsistencyProperty, EveryStepLeavesAFolderAFreshLoadAgreesWith) {
       reloadCars();
       // A second run would leave every folder where it is.
       std::ostringstream ignored;
-      const auto plan = RenameCarFolders(data.CarTable, CarFolderPath(game.settings.KRAXPath),
+      const auto plan = RenameCarFolders(data.cars, CarFolderPath(game.settings.KRAXPath),
                                          what == 5 ? FolderNaming::kId : FolderNaming::kName, ignored, true);
       EXPECT_EQ(RenameMoveCount(plan), 0u) << RenameDetails(plan, CarFolderPath(game.settings.KRAXPath));
     }
@@ -146,8 +146,8 @@ TEST(FolderConsistencyProperty, EveryStepLeavesAFolderAFreshLoadAgreesWith) {
     GameData fresh;
     StartUpGameData(game.settings, fresh);
     fresh.LoadCarCatalog();
-    EXPECT_EQ(fresh.EnabledCarCount, data.EnabledCarCount);
-    EXPECT_EQ(fresh.CarTable.count(), data.CarTable.count());
+    EXPECT_EQ(fresh.enabledCarCount, data.enabledCarCount);
+    EXPECT_EQ(fresh.cars.count(), data.cars.count());
     EXPECT_EQ(FoldersWithBothArchives(fresh), bothAtStart);
     EXPECT_EQ(LineCount(test::ReadFileBytes(installWin)), installLines);
     for (int row = 0; row < kStockTrackSlotCount; ++row) {
@@ -159,7 +159,7 @@ TEST(FolderConsistencyProperty, EveryStepLeavesAFolderAFreshLoadAgreesWith) {
         const std::string expected = active == kOriginalFolder
                                          ? std::string(StockTrackTable[static_cast<std::size_t>(row)].displayName)
                                          : Utf8ToGameText(active).value_or("?");
-        EXPECT_EQ(fresh.GameTextTable.text(102 + static_cast<std::size_t>(row)), expected) << slot;
+        EXPECT_EQ(fresh.gameText.text(102 + static_cast<std::size_t>(row)), expected) << slot;
       }
     }
   }

@@ -189,7 +189,7 @@ TEST(InstallHostile, ArchivePlanShowsTheDeclaredLength) {
   const std::string zip = sources.write("Big.zip", ZipBytes({{"car.viv", std::string(3000, 'v')},
                                                              {"car.bnk", std::string(2000, 'b')},
                                                              {"readme.txt", std::string(9000, 'r')}}));
-  EXPECT_EQ(PrepareInstall(InstallMode::kCarFromArchive, zip, game.game).lengthLine(), "(Total Length = 4KB)");
+  EXPECT_EQ(PrepareInstall(InstallMode::kCarFromArchive, zip, game.game).LengthLine(), "(Total Length = 4KB)");
 }
 
 #ifndef _WIN32

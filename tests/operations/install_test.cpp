@@ -96,7 +96,7 @@ TEST(InstallPlan, CarFolderListsTheCarsFilesAndReadsItsId) {
   EXPECT_EQ(plan.id, car.id);
   EXPECT_EQ(plan.carName, car.name);
   EXPECT_EQ(plan.destinationBase, JoinPath(demo.game, "GameData/CarModel"));
-  EXPECT_EQ(plan.lengthLine(), "(Total Length = " + std::to_string((viv.size() + 4 * 700) / 1024) + "KB)");
+  EXPECT_EQ(plan.LengthLine(), "(Total Length = " + std::to_string((viv.size() + 4 * 700) / 1024) + "KB)");
   EXPECT_TRUE(plan.messages.empty());
 
   ScratchFolder many;
@@ -165,7 +165,7 @@ TEST(InstallPlan, CarZipProposesTheFirstFreeNumberAndIsKnownByItsBytes) {
     EXPECT_EQ(DisplayNames(plan), (std::vector<std::string>{"car.viv", "carp.txt", "fedata.eng"}));
     EXPECT_EQ(plan.files[0].source, "MyCar/car.viv");
     EXPECT_EQ(plan.id, c.id);
-    EXPECT_EQ(plan.lengthLine(), "(Total Length = 0KB)");
+    EXPECT_EQ(plan.LengthLine(), "(Total Length = 0KB)");
   }
 }
 
@@ -421,24 +421,24 @@ TEST(InstallAndPack, NamesMadeFromGameTextAreUtf8AndANamelessCarIsNamedAfterItsF
   demo.data.ClearCarTable();
   demo.data.LoadCarCatalog();
   int pelo = -1, nameless = -1;
-  for (std::size_t i = 0; i < demo.data.CarTable.count(); ++i) {
-    const CarRecord& record = demo.data.CarTable[i];
+  for (std::size_t i = 0; i < demo.data.cars.count(); ++i) {
+    const CarRecord& record = demo.data.cars[i];
     if (ParentPath(record.archivePath) == folder) pelo = static_cast<int>(i);
     if (!record.hasFedata() && record.depth == 0 && nameless < 0) nameless = static_cast<int>(i);
   }
   ASSERT_GE(pelo, 0);
   ASSERT_GE(nameless, 0);
-  EXPECT_EQ(demo.data.CarTable[static_cast<std::size_t>(pelo)].errorFlags & 4u, 0u);  // folder and ID agree
+  EXPECT_EQ(demo.data.cars[static_cast<std::size_t>(pelo)].errorFlags & 4u, 0u);  // folder and ID agree
 
   struct Case {
     int slot;
     std::string formName;  // what the details form passes: its Name field, UTF-8
     std::string archive;   // the file written
   };
-  const std::string namelessFolder = BaseName(ParentPath(demo.data.CarTable[static_cast<std::size_t>(nameless)].archivePath));
+  const std::string namelessFolder = BaseName(ParentPath(demo.data.cars[static_cast<std::size_t>(nameless)].archivePath));
   for (const Case& c : {Case{pelo, "", "P\xC3\xA9lo Sport.zip"}, Case{nameless, "", namelessFolder + ".zip"},
-                        Case{pelo, CarArchiveName(demo.data.CarTable[static_cast<std::size_t>(pelo)]), "P\xC3\xA9lo Sport.zip"}}) {
-    const CarRecord& record = demo.data.CarTable[static_cast<std::size_t>(c.slot)];
+                        Case{pelo, CarArchiveName(demo.data.cars[static_cast<std::size_t>(pelo)]), "P\xC3\xA9lo Sport.zip"}}) {
+    const CarRecord& record = demo.data.cars[static_cast<std::size_t>(c.slot)];
     const OperationResult packed = demo.operations.CreateZip(ItemRef::Car(static_cast<std::size_t>(c.slot)), record.archivePath, c.formName);
     ASSERT_TRUE(packed.done()) << packed.message;
     EXPECT_TRUE(IsFile(JoinPath(demo.settings.ArchiveFolder, c.archive))) << c.archive << ": " << packed.message;

@@ -40,8 +40,8 @@ TEST(KraxctlFixPicture, PictureFixAllAndPoliceDoWhatTheWindowDoes) {
   EXPECT_NE(r.out.find("errors fixed, 1 not fixed."), std::string::npos) << r.out;
   game.data.ClearCarTable();
   game.data.LoadCarCatalog();
-  for (std::size_t i = 0; i < game.data.CarTable.count(); ++i) {
-    const CarRecord& car = game.data.CarTable[i];
+  for (std::size_t i = 0; i < game.data.cars.count(); ++i) {
+    const CarRecord& car = game.data.cars[i];
     EXPECT_EQ(car.errorFlags & (car.hasFedata() ? 15u : 0u), 0u) << car.archivePath;
   }
   r = run({"fix", "ZEPH"});
@@ -54,8 +54,8 @@ TEST(KraxctlFixPicture, PictureFixAllAndPoliceDoWhatTheWindowDoes) {
   game.data.ClearCarTable();
   game.data.LoadCarCatalog();
   int police = 0;
-  for (std::size_t i = 0; i < game.data.CarTable.count(); ++i) {
-    if (game.data.CarTable[i].carId == "ZEPH") police = game.data.CarTable[i].police();
+  for (std::size_t i = 0; i < game.data.cars.count(); ++i) {
+    if (game.data.cars[i].carId == "ZEPH") police = game.data.cars[i].police();
   }
   EXPECT_EQ(police, 1);
   EXPECT_EQ(run({"police", "ZEPH", "maybe"}).exitCode, 2);

@@ -24,10 +24,10 @@ TEST(KraxctlSwitch, ToggleSwitchAndResumeReportWhatTheyChanged) {
   game.data.LoadCarCatalog();
   // The first enabled car with an ID, wherever the system's listing puts it.
   std::size_t car = 0;
-  while (car < game.data.CarTable.count() && (!game.data.CarTable[car].carId || !game.data.CarTable[car].enabled)) ++car;
-  ASSERT_LT(car, game.data.CarTable.count());
-  const std::string archive = game.data.CarTable[car].archivePath;
-  const std::string id = *game.data.CarTable[car].carId;
+  while (car < game.data.cars.count() && (!game.data.cars[car].carId || !game.data.cars[car].enabled)) ++car;
+  ASSERT_LT(car, game.data.cars.count());
+  const std::string archive = game.data.cars[car].archivePath;
+  const std::string id = *game.data.cars[car].carId;
 
   test::KraxctlRun r = run({"toggle", std::to_string(car)});
   EXPECT_EQ(r.exitCode, 0) << r.err;

@@ -30,19 +30,19 @@ TEST(ProfileFormat, HandEditedFilesReadAndNamesAreChecked) {
   // The store lists only usable names of ".profile" files, sorted, and deletes what it lists.
   test::ScratchFolder folder;
   const ProfileStore store(folder / "profiles");
-  EXPECT_TRUE(store.names().empty());
-  ASSERT_EQ(store.save("Zeta", *parsed.profile), "");
-  ASSERT_EQ(store.save("Alpha", *parsed.profile), "");
+  EXPECT_TRUE(store.Names().empty());
+  ASSERT_EQ(store.Save("Zeta", *parsed.profile), "");
+  ASSERT_EQ(store.Save("Alpha", *parsed.profile), "");
   folder.write("profiles/notes.txt", "x");
   folder.write("profiles/.hidden.profile", "x");
   folder.mkdir("profiles/Folder.profile");
-  EXPECT_EQ(store.names(), (std::vector<std::string>{"Alpha", "Zeta"}));
-  EXPECT_EQ(store.load("Alpha").profile, parsed.profile);
-  EXPECT_EQ(store.remove("Zeta"), "");
-  EXPECT_NE(store.remove("Zeta"), "");
-  EXPECT_EQ(store.names(), (std::vector<std::string>{"Alpha"}));
-  EXPECT_FALSE(ProfileStore("").load("Alpha").profile);  // no folder known: nothing is read or written
-  EXPECT_NE(ProfileStore("").save("Alpha", *parsed.profile), "");
+  EXPECT_EQ(store.Names(), (std::vector<std::string>{"Alpha", "Zeta"}));
+  EXPECT_EQ(store.Load("Alpha").profile, parsed.profile);
+  EXPECT_EQ(store.Remove("Zeta"), "");
+  EXPECT_NE(store.Remove("Zeta"), "");
+  EXPECT_EQ(store.Names(), (std::vector<std::string>{"Alpha"}));
+  EXPECT_FALSE(ProfileStore("").Load("Alpha").profile);  // no folder known: nothing is read or written
+  EXPECT_NE(ProfileStore("").Save("Alpha", *parsed.profile), "");
 }
 
 }  // namespace

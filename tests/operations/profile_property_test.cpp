@@ -47,7 +47,7 @@ bool NothingLost(const std::multiset<std::pair<std::string, std::string>>& befor
 
 class Profiles : public ::testing::Test {
  protected:
-  Profiles() { operations.setProfileFolder(profiles.path()); }
+  Profiles() { operations.SetProfileFolder(profiles.path()); }
   GameState state() { return ReadGameState(game.data, game.prompts); }
 
   // A few random toggles and switches through the same operations as the tree.
@@ -79,7 +79,7 @@ TEST_F(Profiles, ApplyingASavedProfileBringsBackItsStateAndLosesNoFile) {
     SCOPED_TRACE("seed " + std::to_string(seed) + ", round " + std::to_string(round));
     RandomChanges(random, 6);
     ASSERT_TRUE(operations.SaveProfile("Friday").done());
-    const ProfileParse saved = ProfileStore(profiles.path()).load("Friday");
+    const ProfileParse saved = ProfileStore(profiles.path()).Load("Friday");
     ASSERT_TRUE(saved.profile) << saved.problem;
     EXPECT_EQ(ParseProfile(SerializeProfile(*saved.profile)).profile, saved.profile);
     EXPECT_EQ(*saved.profile, state().profile);
@@ -104,7 +104,7 @@ TEST_F(Profiles, ApplyingASavedProfileBringsBackItsStateAndLosesNoFile) {
 
 TEST_F(Profiles, DamagedOrUnknownProfilesChangeNothing) {
   ASSERT_TRUE(operations.SaveProfile("Good").done());
-  const std::string good = test::ReadFileBytes(ProfileStore(profiles.path()).filePath("Good"));
+  const std::string good = test::ReadFileBytes(ProfileStore(profiles.path()).FilePath("Good"));
   const GameState start = state();
   struct Case {
     const char* what;

@@ -124,7 +124,7 @@ TEST(RenameCarDirsCatalogTest, FoldersNamedAfterEachOthersIdsSortThemselvesOutIn
   dir.write("game/GameData/CarModel/BBBB/car.viv", test::CarArchive(second, "43"));
   GameData data;
   data.gameFolder = dir / "game";
-  ParseInstallInfo("english\r\n", data.InstallInfo);
+  ParseInstallInfo("english\r\n", data.installInfo);
   Settings settings;
   settings.KRAXPath = data.gameFolder;
   test::ScriptedPrompts prompts;

@@ -35,7 +35,7 @@ class RestoreFromCdTest : public ::testing::Test {
     settings_.KRAXPath = game_.path();
     settings_.KRAXCDPath = cd_.path();
     data_.gameFolder = game_.path();
-    ParseInstallInfo("german\r\n", data_.InstallInfo);  // stale: read from another game at start-up
+    ParseInstallInfo("german\r\n", data_.installInfo);  // stale: read from another game at start-up
   }
   std::string Game(const std::string& relative) const { return test::ReadFileBytes(game_ / relative); }
   std::map<std::string, std::string> Snapshot() const {
@@ -135,12 +135,12 @@ TEST_F(RestoreFromCdTest, OneSlotOrOneStockCarCopiesOnlyItsOwnFolder) {
 
   // A stock car kept in a folder named otherwise gets the CD's folder for its ID.
   game_.write("GameData/CarModel/Old Brak/car.viv", "renamed stock car");
-  data_.CarTable[0].archivePath = game_ / "GameData/CarModel/Old Brak/car.viv";
+  data_.cars[0].archivePath = game_ / "GameData/CarModel/Old Brak/car.viv";
   ASSERT_TRUE(operations_.RestoreItemFromCd(ItemRef::Car(0), "", "brak").done());
   EXPECT_EQ(Game("GameData/CarModel/Old Brak/car.viv"), "stock car");
   EXPECT_EQ(Game("GameData/CarModel/BRAK/car.viv"), "damaged car");
 
-  data_.CarTable[0].archivePath = game_ / "GameData/CarModel/MINE/car.viv";
+  data_.cars[0].archivePath = game_ / "GameData/CarModel/MINE/car.viv";
   EXPECT_EQ(operations_.RestoreItemFromCd(ItemRef::Car(0), "", "MINE").status, OperationStatus::kFailed);
   EXPECT_EQ(Game("GameData/CarModel/MINE/car.viv"), "add-on car");
 }

@@ -47,7 +47,7 @@ class StringEditorTest : public ::testing::Test {
     settings_.KRAXText = 1;
     data_.gameFolder = settings_.KRAXPath;
     data_.kraxText = true;
-    ParseInstallInfo("english\r\n", data_.InstallInfo);
+    ParseInstallInfo("english\r\n", data_.installInfo);
   }
   const std::vector<std::string> strings_{"Race", "two\r\nlines", "back\\slash", ""};
   test::ScratchFolder dir_;
@@ -106,7 +106,7 @@ TEST_F(StringEditorTest, ADamagedFileIsEditedAndSavedOnlyAfterTheUserAgrees) {
   std::string damaged = TextFile(strings_);
   test::PutLittleEndian(damaged, 8, 0xFFFFu, 4);
   dir_.write("game/FeData/Text/Text.eng", damaged);
-  data_.GameTextTable = {};
+  data_.gameText = {};
   prompts_.editStrings = [](const std::string& text, std::size_t) -> std::optional<std::string> { return text; };
   prompts_.answers = {false};
   EXPECT_EQ(operations_.OpenStringEditor().status, OperationStatus::kCancelled);

@@ -57,7 +57,7 @@ TEST_F(SlotSwitch, AddOnOverStockBackToOriginalAndAddOnToAddOn) {
   EXPECT_EQ(FilesIn(slot_ + "/Alpha").size(), 2u);  // the track folder keeps its files
   // String editing is on: slot 5 names its track in string 107, on disk too.
   GameTextTable onDisk;
-  onDisk.load(test::ReadFileBytes(game_.data.GameTextPath()));
+  onDisk.Load(test::ReadFileBytes(game_.data.GameTextPath()));
   ASSERT_GT(onDisk.count(), 107u);
   EXPECT_EQ(onDisk.text(107), "Alpha");
 
@@ -66,7 +66,7 @@ TEST_F(SlotSwitch, AddOnOverStockBackToOriginalAndAddOnToAddOn) {
   EXPECT_EQ(FilesIn(slot_)["extra.dat"], "alpha extra");  // no stock counterpart: it stays
   EXPECT_TRUE(FilesIn(original_).empty());
   EXPECT_EQ(ReadActiveTrack(slot_), "Original");
-  onDisk.load(test::ReadFileBytes(game_.data.GameTextPath()));
+  onDisk.Load(test::ReadFileBytes(game_.data.GameTextPath()));
   EXPECT_EQ(onDisk.text(107), StockTrackTable[5].displayName);
 
   // From one add-on to another: the stock files come back first.
@@ -81,7 +81,7 @@ TEST_F(SlotSwitch, AddOnOverStockBackToOriginalAndAddOnToAddOn) {
 
 TEST_F(SlotSwitch, OnlyAListedTrackFolderCanBeSwitchedTo) {
   game_.trackFolder(5, "Alpha");  // loads the catalog
-  const std::size_t listEnd = game_.data.TrackFolderList.size();
+  const std::size_t listEnd = game_.data.trackFolders.size();
   const Files before = FilesIn(slot_);
   GameOperations operations(game_.data, game_.settings, game_.prompts);
   for (const ItemRef item : {ItemRef::Car(0), ItemRef::StockTrackSlot(5), ItemRef::Group(1), ItemRef::TrackFolder(1),
@@ -117,7 +117,7 @@ TEST_F(SlotSwitch, TrackNamesGoIntoTheGameTextInItsCodePageOrNotAtAll) {
     ASSERT_TRUE(result.done()) << result.message;  // the slot switched either way
     EXPECT_EQ(ReadActiveTrack(slot_), c.folder);
     GameTextTable onDisk;
-    onDisk.load(test::ReadFileBytes(game_.data.GameTextPath()));
+    onDisk.Load(test::ReadFileBytes(game_.data.GameTextPath()));
     EXPECT_EQ(onDisk.text(107), c.expected);
     if (c.fits) {
       EXPECT_TRUE(game_.prompts.messages.empty());

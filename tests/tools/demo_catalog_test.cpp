@@ -31,20 +31,20 @@ TEST(DemoCatalogTest, CatalogListsEveryCarWithTheFlagsItWasBuiltToShow) {
 
   GameData game;
   game.gameFolder = manifest.gameDir;
-  ASSERT_TRUE(ReadInstallInfo(game.gameFolder, game.InstallInfo));
+  ASSERT_TRUE(ReadInstallInfo(game.gameFolder, game.installInfo));
   ASSERT_EQ(game.languageSuffix(), ".eng");
   game.ClearCarTable();
   game.LoadCarCatalog();
 
-  ASSERT_EQ(game.CarTable.count(), manifest.cars.size());
+  ASSERT_EQ(game.cars.count(), manifest.cars.size());
   std::vector<std::string> order;
-  for (std::size_t slot = 0; slot < game.CarTable.count(); ++slot) {
-    order.push_back(DemoFolderOf(game.CarTable[slot].archivePath, manifest.gameDir));
+  for (std::size_t slot = 0; slot < game.cars.count(); ++slot) {
+    order.push_back(DemoFolderOf(game.cars[slot].archivePath, manifest.gameDir));
   }
   const std::vector<std::uint32_t> expected = ExpectedErrorFlags(manifest, order);
   std::set<std::string> seen;
   for (std::size_t slot = 0; slot < order.size(); ++slot) {
-    const CarRecord& record = game.CarTable[slot];
+    const CarRecord& record = game.cars[slot];
     const DemoCar* car = manifest.FindCar(order[slot]);
     ASSERT_NE(car, nullptr) << order[slot];
     SCOPED_TRACE(car->folder);
@@ -62,7 +62,7 @@ TEST(DemoCatalogTest, CatalogListsEveryCarWithTheFlagsItWasBuiltToShow) {
     }
   }
   EXPECT_EQ(seen.size(), manifest.cars.size());
-  EXPECT_EQ(game.EnabledCarCount, manifest.EnabledTopLevelCars());
+  EXPECT_EQ(game.enabledCarCount, manifest.EnabledTopLevelCars());
 }
 
 TEST(DemoCatalogTest, TrackCatalogReportsTheActiveAddOn) {
@@ -92,11 +92,11 @@ TEST(DemoCatalogTest, TrackCatalogReportsTheActiveAddOn) {
 
   // The game text loads with the stock track names at 102..110.
   game.kraxText = true;
-  ASSERT_TRUE(ReadInstallInfo(game.gameFolder, game.InstallInfo));
+  ASSERT_TRUE(ReadInstallInfo(game.gameFolder, game.installInfo));
   ASSERT_TRUE(game.LoadGameText());
-  ASSERT_EQ(game.GameTextTable.count(), static_cast<std::size_t>(manifest.textStrings));
+  ASSERT_EQ(game.gameText.count(), static_cast<std::size_t>(manifest.textStrings));
   for (int row = 0; row < kStockTrackSlotCount; ++row) {
-    EXPECT_EQ(game.GameTextTable.text(102 + static_cast<std::size_t>(row)), StockTrackTable[row].displayName);
+    EXPECT_EQ(game.gameText.text(102 + static_cast<std::size_t>(row)), StockTrackTable[row].displayName);
   }
 }
 

@@ -35,12 +35,12 @@ class UiCarPicture : public ::testing::Test {
   QPushButton& fixButton() { return *form().findChild<QPushButton*>(QStringLiteral("fixButton")); }
   QCheckBox& police() { return *form().findChild<QCheckBox*>(QStringLiteral("policeCheck")); }
   int slotOf(const std::string& id) {
-    for (std::size_t i = 0; i < demo_->data.CarTable.count(); ++i) {
-      if (demo_->data.CarTable[i].carId == id) return static_cast<int>(i);
+    for (std::size_t i = 0; i < demo_->data.cars.count(); ++i) {
+      if (demo_->data.cars[i].carId == id) return static_cast<int>(i);
     }
     return -1;
   }
-  const CarRecord& car(int slot) { return demo_->data.CarTable[static_cast<std::size_t>(slot)]; }
+  const CarRecord& car(int slot) { return demo_->data.cars[static_cast<std::size_t>(slot)]; }
 
   std::unique_ptr<uitest::DemoFixture> demo_;
   std::unique_ptr<uitest::ToggleInMemoryOperations> operations_;
@@ -50,11 +50,11 @@ class UiCarPicture : public ::testing::Test {
 
 TEST_F(UiCarPicture, EachCarShowsItsPictureFolderScreenshotFirst) {
   int pictured = 0;
-  for (std::size_t i = 0; i < demo_->data.CarTable.count(); ++i) {
+  for (std::size_t i = 0; i < demo_->data.cars.count(); ++i) {
     form().ShowItem(ItemRef::Car(i));
     pictured += picture().showsItemPicture();
   }
-  EXPECT_EQ(pictured, static_cast<int>(demo_->data.CarTable.count()));  // every demo car has one
+  EXPECT_EQ(pictured, static_cast<int>(demo_->data.cars.count()));  // every demo car has one
   form().ShowItem(ItemRef::Car(static_cast<std::size_t>(slotOf("KOVA"))));
   EXPECT_EQ(picture().picture().size(), QSize(240, 135));  // Screenshot.tga beside the archive
   form().ShowItem(kCarsGroupItem);
@@ -85,8 +85,8 @@ TEST_F(UiCarPicture, FixErrorsFixesTheCarAfterTheQuestionAndFixAllTheRest) {
   EXPECT_NE(prompts_.questions.back().find("BRAK (BRAK): Duplicate s.n."), std::string::npos);
 
   frame_->action(CommandId::kFixAllErrors)->trigger();
-  for (std::size_t i = 0; i < demo_->data.CarTable.count(); ++i) {
-    const CarRecord& c = demo_->data.CarTable[i];
+  for (std::size_t i = 0; i < demo_->data.cars.count(); ++i) {
+    const CarRecord& c = demo_->data.cars[i];
     EXPECT_EQ(c.errorFlags & (c.hasFedata() ? 15u : 0u), 0u) << c.archivePath;
   }
   ASSERT_FALSE(prompts_.messages.empty());

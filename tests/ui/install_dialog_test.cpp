@@ -112,8 +112,8 @@ TEST(UiInstallDialog, WindowPacksACarAndInstallsItAgain) {
   GameOperations operations(demo.data, demo.settings, prompts);
   MainWindow frame(MainWindowContext{demo.settings, demo.data, operations, {}, &prompts, {}, {}});
   frame.InitialUpdate();
-  const std::size_t cars = demo.data.CarTable.count();
-  const CarRecord& first = demo.data.CarTable[0];
+  const std::size_t cars = demo.data.cars.count();
+  const CarRecord& first = demo.data.cars[0];
   const std::string archive = demo.settings.ArchiveFolder + "/" + first.name.value() + ".zip";
 
   frame.detailsForm()->ShowItem(ItemRef::Car(0));
@@ -125,7 +125,7 @@ TEST(UiInstallDialog, WindowPacksACarAndInstallsItAgain) {
   frame.action(CommandId::kInstallCarFromComp)->trigger();
   EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front();
   EXPECT_EQ(prompts.fileFilters, std::vector<std::string>{"Compressed Files (*.zip, *.cab)|*.zip;*.cab||"});
-  EXPECT_EQ(demo.data.CarTable.count(), cars + 1) << "the tree was reloaded with the new car";
+  EXPECT_EQ(demo.data.cars.count(), cars + 1) << "the tree was reloaded with the new car";
 }
 
 }  // namespace

@@ -44,12 +44,12 @@ class UiItemActions : public ::testing::Test {
 TEST_F(UiItemActions, EnterAndTheMenuDoWhatTheLeftDoubleClickDoes) {
   // Enter on a car disables it on disk, lowers the count and says so in the status line.
   QTreeWidgetItem* car = uitest::FindByRef(tree().carsGroup(), ItemRef::Car(0));
-  const std::string archive = demo_->data.CarTable[0].archivePath;
-  const bool enabled = demo_->data.CarTable[0].enabled != 0;
+  const std::string archive = demo_->data.cars[0].archivePath;
+  const bool enabled = demo_->data.cars[0].enabled != 0;
   tree().setCurrentItem(car);
   QTest::keyClick(&tree(), Qt::Key_Return);
   EXPECT_EQ(ItemImage(car), enabled ? kImageCarDisabled : kImageCar);
-  EXPECT_NE(demo_->data.CarTable[0].archivePath, archive);
+  EXPECT_NE(demo_->data.cars[0].archivePath, archive);
   EXPECT_TRUE(frame_->promptPane()->text().contains(enabled ? QStringLiteral("disabled") : QStringLiteral("enabled")));
 
   // The menu of an inactive add-on track switches its slot.
@@ -61,7 +61,7 @@ TEST_F(UiItemActions, EnterAndTheMenuDoWhatTheLeftDoubleClickDoes) {
     }
   }
   ASSERT_NE(track, nullptr);
-  std::unique_ptr<QMenu> menu(tree().itemMenu(track));
+  std::unique_ptr<QMenu> menu(tree().ItemMenu(track));
   ASSERT_NE(menu, nullptr);
   QAction* primary = menu->findChild<QAction*>(QStringLiteral("primaryAction"));
   ASSERT_NE(primary, nullptr);
@@ -69,16 +69,16 @@ TEST_F(UiItemActions, EnterAndTheMenuDoWhatTheLeftDoubleClickDoes) {
   primary->trigger();
   EXPECT_EQ(ItemImage(track), kImageTrackActive);
   const std::size_t n = ItemRefOf(track).index;
-  EXPECT_EQ(ReadActiveTrack(ParentPath(demo_->data.TrackFolderList.path(n))), track->text(0).toStdString());
-  menu.reset(tree().itemMenu(track));
+  EXPECT_EQ(ReadActiveTrack(ParentPath(demo_->data.trackFolders.path(n))), track->text(0).toStdString());
+  menu.reset(tree().ItemMenu(track));
   EXPECT_FALSE(menu->findChild<QAction*>(QStringLiteral("primaryAction"))->isEnabled());
-  EXPECT_EQ(tree().itemMenu(tree().carsGroup()), nullptr);
+  EXPECT_EQ(tree().ItemMenu(tree().carsGroup()), nullptr);
   EXPECT_TRUE(prompts_.messages.empty());
 
   // The form's actions come along: an add-on track packs; a stock slot restores from the CD.
   EXPECT_TRUE(menu->findChild<QAction*>(QStringLiteral("zipButtonAction"))->isEnabled());
   EXPECT_TRUE(menu->findChild<QAction*>(QStringLiteral("cabinetButtonAction"))->isEnabled());
-  menu.reset(tree().itemMenu(uitest::FindByRef(tree().tracksGroup(), ItemRef::StockTrackSlot(0))));
+  menu.reset(tree().ItemMenu(uitest::FindByRef(tree().tracksGroup(), ItemRef::StockTrackSlot(0))));
   ASSERT_NE(menu, nullptr);
   QAction* restore = menu->findChild<QAction*>(QStringLiteral("restoreButtonAction"));
   ASSERT_NE(restore, nullptr);
@@ -88,8 +88,8 @@ TEST_F(UiItemActions, EnterAndTheMenuDoWhatTheLeftDoubleClickDoes) {
 
 TEST_F(UiItemActions, WritingAFreeNumberClearsTheDuplicateImageAtOnce) {
   int duplicate = -1;
-  for (std::size_t i = 0; i < demo_->data.CarTable.count(); ++i) {
-    const CarRecord& car = demo_->data.CarTable[i];
+  for (std::size_t i = 0; i < demo_->data.cars.count(); ++i) {
+    const CarRecord& car = demo_->data.cars[i];
     if ((car.errorFlags & kFlagDuplicateSerial) && car.enabled && car.depth == 0) duplicate = static_cast<int>(i);
   }
   ASSERT_GE(duplicate, 0);

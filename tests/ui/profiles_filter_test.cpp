@@ -31,7 +31,7 @@ class UiProfilesAndFilter : public ::testing::Test {
     uitest::EnsureApplication();
     demo_ = std::make_unique<uitest::DemoFixture>();
     operations_ = std::make_unique<GameOperations>(demo_->data, demo_->settings, prompts_);
-    operations_->setProfileFolder(profiles_.path());
+    operations_->SetProfileFolder(profiles_.path());
     MainWindowContext context{demo_->settings, demo_->data, *operations_, {}, &prompts_, {}, {}};
     frame_ = std::make_unique<MainWindow>(context);
     frame_->InitialUpdate();
@@ -51,7 +51,7 @@ class UiProfilesAndFilter : public ::testing::Test {
   std::map<std::string, bool> carStates() {
     std::map<std::string, bool> states;
     for (QTreeWidgetItem* item : uitest::Descendants(tree().carsGroup())) {
-      if (ItemRefOf(item).isCar()) states[demo_->data.CarTable[ItemRefOf(item).index].archivePath] = ItemImage(item) != kImageCarDisabled;
+      if (ItemRefOf(item).isCar()) states[demo_->data.cars[ItemRefOf(item).index].archivePath] = ItemImage(item) != kImageCarDisabled;
     }
     return states;
   }
@@ -98,8 +98,8 @@ TEST_F(UiProfilesAndFilter, TheFilterNarrowsTheTreeAndSeveralCarsChangeAtOnce) {
   TreePane& pane = *frame_->treePane();
   QTest::keyClicks(pane.filterBox(), QStringLiteral("RA"));
   QStringList expected;
-  for (std::size_t slot = 0; slot < demo_->data.CarTable.count(); ++slot) {
-    const CarRecord& car = demo_->data.CarTable[slot];
+  for (std::size_t slot = 0; slot < demo_->data.cars.count(); ++slot) {
+    const CarRecord& car = demo_->data.cars[slot];
     const QString folder = FromGameText(BaseName(ParentPath(car.archivePath)));
     const QString name = FromCodePage(car.name.value_or(""));
     if (name.contains("ra", Qt::CaseInsensitive) || folder.contains("ra", Qt::CaseInsensitive) ||
@@ -121,7 +121,7 @@ TEST_F(UiProfilesAndFilter, TheFilterNarrowsTheTreeAndSeveralCarsChangeAtOnce) {
   for (QTreeWidgetItem* item : uitest::Descendants(tree().carsGroup())) {
     const ItemRef ref = ItemRefOf(item);
     if (ref.isCar() && !item->isHidden()) {
-      EXPECT_NE(demo_->data.CarTable[ref.index].errorFlags, 0u);
+      EXPECT_NE(demo_->data.cars[ref.index].errorFlags, 0u);
     }
   }
   EXPECT_FALSE(visibleCars().isEmpty());
@@ -137,7 +137,7 @@ TEST_F(UiProfilesAndFilter, TheFilterNarrowsTheTreeAndSeveralCarsChangeAtOnce) {
   ASSERT_EQ(enabled.size(), 2u);
   tree().clearSelection();
   for (QTreeWidgetItem* item : enabled) item->setSelected(true);
-  QMenu* menu = tree().itemMenu(enabled[0]);
+  QMenu* menu = tree().ItemMenu(enabled[0]);
   ASSERT_NE(menu, nullptr);
   EXPECT_EQ(menu->objectName(), QStringLiteral("selectionMenu"));
   menu->findChild<QAction*>(QStringLiteral("disableSelectedAction"))->trigger();
@@ -151,7 +151,7 @@ TEST_F(UiProfilesAndFilter, TheFilterNarrowsTheTreeAndSeveralCarsChangeAtOnce) {
     if (item->text(0) == QStringLiteral("Ravelin GT")) addOn = item;
   }
   ASSERT_NE(addOn, nullptr);
-  const std::string folder = ParentPath(demo_->data.CarTable[ItemRefOf(addOn).index].archivePath);
+  const std::string folder = ParentPath(demo_->data.cars[ItemRefOf(addOn).index].archivePath);
   tree().clearSelection();
   tree().setCurrentItem(addOn);
   prompts_.answers = {false};

@@ -51,7 +51,7 @@ TEST(UiRenameRestore, DirToIdShowsItsSummaryAndTheTreeTheNewFoldersAndRestoreIts
   EXPECT_EQ(prompts.messages[0].rfind("DIR = ID: ", 0), 0u) << prompts.messages[0];
   // The reload shows every car with front-end data in a folder named after its ID, or in a
   // numbered one when another car took the name first.
-  const CarTable& cars = demo.data.CarTable;
+  const CarTable& cars = demo.data.cars;
   ASSERT_GT(cars.count(), 0u);
   for (std::size_t i = 0; i < cars.count(); ++i) {
     if (!cars[i].hasFedata()) continue;

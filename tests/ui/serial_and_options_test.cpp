@@ -32,8 +32,8 @@ class UiSerialNumbers : public ::testing::Test {
   // Slots of: a disabled top-level car, another top-level car, a car in a sub-folder (all with
   // front-end data).
   int FindCar(bool topLevel, bool enabled, int except = -1) {
-    for (std::size_t i = 0; i < data().CarTable.count(); ++i) {
-      const CarRecord& c = data().CarTable[i];
+    for (std::size_t i = 0; i < data().cars.count(); ++i) {
+      const CarRecord& c = data().cars[i];
       if (static_cast<int>(i) != except && c.hasFedata() && (c.depth == 0) == topLevel &&
           (!topLevel || (c.enabled != 0) == enabled)) {
         return static_cast<int>(i);
@@ -43,24 +43,24 @@ class UiSerialNumbers : public ::testing::Test {
   }
   // A car in a sub-folder whose number no top-level car but `current` holds.
   int NestedCarWithOwnNumber(int current) {
-    for (std::size_t i = 0; i < data().CarTable.count(); ++i) {
-      const CarRecord& c = data().CarTable[i];
+    for (std::size_t i = 0; i < data().cars.count(); ++i) {
+      const CarRecord& c = data().cars[i];
       if (c.depth > 0 && c.hasFedata() && data().FindCarBySerial(c.fedataSerial(), current) < 0) {
         return static_cast<int>(i);
       }
     }
     // None in the demo: give the first nested car a number of its own in memory.
     const int nested = FindCar(false, true);
-    if (nested >= 0) data().CarTable[static_cast<std::size_t>(nested)].setFedataSerial(31111);
+    if (nested >= 0) data().cars[static_cast<std::size_t>(nested)].SetFedataSerial(31111);
     return nested;
   }
   // The serial number on disk, read by a fresh catalog load.
   int SerialOnDisk(int slot) {
     GameData fresh;
     fresh.gameFolder = data().gameFolder;
-    fresh.InstallInfo = data().InstallInfo;
+    fresh.installInfo = data().installInfo;
     fresh.LoadCarCatalog();
-    return fresh.CarTable[static_cast<std::size_t>(slot)].fedataSerial();
+    return fresh.cars[static_cast<std::size_t>(slot)].fedataSerial();
   }
 
   std::unique_ptr<uitest::DemoFixture> demo_;
@@ -75,7 +75,7 @@ TEST_F(UiSerialNumbers, GenNeverProposesANumberOfAnotherTopLevelCar) {
   const int other = FindCar(true, true, current);
   const int nested = NestedCarWithOwnNumber(current);
   ASSERT_TRUE(current >= 0 && disabled >= 0 && other >= 0 && nested >= 0);
-  auto serial = [&](int slot) { return data().CarTable[static_cast<std::size_t>(slot)].fedataSerial(); };
+  auto serial = [&](int slot) { return data().cars[static_cast<std::size_t>(slot)].fedataSerial(); };
   ASSERT_NE(serial(nested), serial(current));
   // Draws: numbers of other top-level cars (disabled ones count), then the sub-folder car's.
   std::vector<int> draws = {serial(other), serial(disabled), serial(nested), 4242};
@@ -98,15 +98,15 @@ TEST_F(UiSerialNumbers, WriteAsksOnlyForANumberOfAnotherTopLevelCar) {
   const int disabled = FindCar(true, false, current);
   const int nested = NestedCarWithOwnNumber(current);
   ASSERT_TRUE(current >= 0 && disabled >= 0 && nested >= 0);
-  const int nestedSerial = data().CarTable[static_cast<std::size_t>(nested)].fedataSerial();
-  const int disabledSerial = data().CarTable[static_cast<std::size_t>(disabled)].fedataSerial();
+  const int nestedSerial = data().cars[static_cast<std::size_t>(nested)].fedataSerial();
+  const int disabledSerial = data().cars[static_cast<std::size_t>(disabled)].fedataSerial();
   form_->ShowItem(ItemRef::Car(static_cast<std::size_t>(current)));
 
   fedataBox()->setText(QString::number(nestedSerial));
   form_->WriteSerial();
   EXPECT_TRUE(prompts_.questions.empty());
   EXPECT_EQ(SerialOnDisk(current), nestedSerial);
-  EXPECT_EQ(data().CarTable[static_cast<std::size_t>(current)].fedataSerial(), nestedSerial);
+  EXPECT_EQ(data().cars[static_cast<std::size_t>(current)].fedataSerial(), nestedSerial);
 
   prompts_.answers = {false};
   fedataBox()->setText(QString::number(disabledSerial));

@@ -23,9 +23,9 @@ void EnsureApplication() {
 
 OperationResult ToggleInMemoryOperations::ToggleCar(int slot) {
   ++toggles;
-  CarRecord& car = data_.CarTable[static_cast<std::size_t>(slot)];
+  CarRecord& car = data_.cars[static_cast<std::size_t>(slot)];
   car.enabled = car.enabled ? 0 : 1;
-  if (car.depth == 0) data_.EnabledCarCount += car.enabled ? 1 : -1;
+  if (car.depth == 0) data_.enabledCarCount += car.enabled ? 1 : -1;
   return {OperationStatus::kDone, "Enable/Disable Car", {}};
 }
 
@@ -38,7 +38,7 @@ DemoFixture::DemoFixture(int cars) : dir_(std::make_unique<QTemporaryDir>()) {
   settings.KRAXCDPath = manifest.cdDir;
   settings.ArchiveFolder = root();
   data.gameFolder = settings.KRAXPath;
-  ReadInstallInfo(data.gameFolder, data.InstallInfo);
+  ReadInstallInfo(data.gameFolder, data.installInfo);
 }
 
 std::string DemoFixture::root() const { return dir_->path().toStdString(); }

@@ -54,10 +54,10 @@ class UiWindow : public ::testing::Test {
   }
   QString text(const char* name) { return control<QLineEdit>(name)->text(); }
   bool shown(const char* name) { return control<QWidget>(name)->isVisibleTo(frame_.get()); }
-  const CarRecord& car(int slot) { return demo_->data.CarTable[static_cast<std::size_t>(slot)]; }
+  const CarRecord& car(int slot) { return demo_->data.cars[static_cast<std::size_t>(slot)]; }
   int slotOfFolder(const std::string& folder) {
-    for (std::size_t i = 0; i < demo_->data.CarTable.count(); ++i) {
-      const std::string& path = demo_->data.CarTable[i].archivePath;
+    for (std::size_t i = 0; i < demo_->data.cars.count(); ++i) {
+      const std::string& path = demo_->data.cars[i].archivePath;
       if (path.find("/" + folder + "/") != std::string::npos) return static_cast<int>(i);
     }
     return -1;
@@ -105,7 +105,7 @@ TEST_F(UiWindow, TreeHoldsEveryCarAndTrackWithItsCode) {
   EXPECT_EQ(ItemImage(tracks), kImageTracksGroup);
 
   // Every loaded car once, labelled with its name, below the cars group.
-  const std::size_t count = demo_->data.CarTable.count();
+  const std::size_t count = demo_->data.cars.count();
   ASSERT_EQ(count, demo_->manifest.cars.size());
   std::vector<int> seen(count, 0);
   for (QTreeWidgetItem* item : Descendants(cars)) {
@@ -138,7 +138,7 @@ TEST_F(UiWindow, TreeHoldsEveryCarAndTrackWithItsCode) {
       QTreeWidgetItem* folder = slot->child(i);
       ASSERT_TRUE(ItemRefOf(folder).isTrackFolder());
       const std::size_t n = ItemRefOf(folder).index;
-      EXPECT_EQ(folder->text(0), FromGameText(demo_->data.TrackFolderList.name(n)));
+      EXPECT_EQ(folder->text(0), FromGameText(demo_->data.trackFolders.name(n)));
       original = original || folder->text(0) == QStringLiteral("Original");
       const bool active = ItemImage(folder) == kImageTrackActive;
       EXPECT_TRUE(active || ItemImage(folder) == kImageTrackInactive);
@@ -234,7 +234,7 @@ TEST_F(UiWindow, ImagesFollowTheIconSettingsAfterAReload) {
   const std::vector<QTreeWidgetItem*> items = Descendants(tree().carsGroup());
   EXPECT_EQ(static_cast<std::size_t>(std::count_if(
                 items.begin(), items.end(), [](QTreeWidgetItem* item) { return ItemRefOf(item).isCar(); })),
-            demo_->data.CarTable.count());
+            demo_->data.cars.count());
 }
 
 TEST_F(UiWindow, DisablingACarChangesItsImageAndTheCountAtOnce) {
@@ -243,7 +243,7 @@ TEST_F(UiWindow, DisablingACarChangesItsImageAndTheCountAtOnce) {
   demo_->settings.FlagDuplicateSerials = true;
   tree().ReloadTree();
   int duplicate = -1;
-  for (std::size_t i = 0; i < demo_->data.CarTable.count(); ++i) {
+  for (std::size_t i = 0; i < demo_->data.cars.count(); ++i) {
     if ((car(static_cast<int>(i)).errorFlags & kFlagDuplicateSerial) && car(static_cast<int>(i)).enabled &&
         car(static_cast<int>(i)).depth == 0) {
       duplicate = static_cast<int>(i);
@@ -252,7 +252,7 @@ TEST_F(UiWindow, DisablingACarChangesItsImageAndTheCountAtOnce) {
   ASSERT_GE(duplicate, 0) << "the demo should hold an enabled top-level duplicate";
   QTreeWidgetItem* item = FindByRef(tree().carsGroup(), ItemRef::Car(static_cast<std::size_t>(duplicate)));
   EXPECT_EQ(ItemImage(item), kImageSerialDuplicate);
-  const int before = demo_->data.EnabledCarCount;
+  const int before = demo_->data.enabledCarCount;
   tree().setCurrentItem(item);
   tree().LeftDoubleClick();
   EXPECT_EQ(ItemImage(item), kImageCarDisabled);
@@ -318,8 +318,8 @@ TEST_F(UiWindow, GenerateSerialNumbersRewritesDuplicatesAndReloads) {
   frame_->InitialUpdate();
   auto duplicates = [&] {
     int n = 0;
-    for (std::size_t i = 0; i < demo_->data.CarTable.count(); ++i) {
-      n += (demo_->data.CarTable[i].errorFlags & kFlagDuplicateSerial) != 0;
+    for (std::size_t i = 0; i < demo_->data.cars.count(); ++i) {
+      n += (demo_->data.cars[i].errorFlags & kFlagDuplicateSerial) != 0;
     }
     return n;
   };
@@ -409,7 +409,7 @@ TEST_F(UiWindow, FormShowsACarWithItsFiguresAndFlags) {
   Open();
   frame_->InitialUpdate();
   int slot = -1;
-  for (std::size_t i = 0; i < demo_->data.CarTable.count(); ++i) {
+  for (std::size_t i = 0; i < demo_->data.cars.count(); ++i) {
     const CarRecord& c = car(static_cast<int>(i));
     if (c.hasFedata() && (c.errorFlags & kFlagDuplicateSerial)) slot = static_cast<int>(i);
   }
@@ -469,7 +469,7 @@ TEST_F(UiWindow, StockCarsOfferTheirRestoreAndAddOnsDoNot) {
   // An ID spelled in lower case in the archive is still a stock car, shown in capitals.
   const int brak = slotOfFolder("BRAK");
   ASSERT_GE(brak, 0);
-  demo_->data.CarTable[static_cast<std::size_t>(brak)].carId = "brak";
+  demo_->data.cars[static_cast<std::size_t>(brak)].carId = "brak";
   form().ShowItem(ItemRef::Car(static_cast<std::size_t>(brak)));
   EXPECT_EQ(text("idEdit"), QStringLiteral("BRAK"));
   EXPECT_TRUE(shown("restoreButton"));
@@ -493,8 +493,8 @@ TEST_F(UiWindow, FormShowsStockSlotsAddOnTracksAndGroups) {
 
   const std::size_t n = 0;  // the first listed track folder
   form().ShowItem(ItemRef::TrackFolder(n));
-  EXPECT_EQ(text("nameEdit"), FromGameText(demo_->data.TrackFolderList.name(n)));
-  EXPECT_EQ(text("directoryEdit"), FromGameText(demo_->data.TrackFolderList.path(n)));
+  EXPECT_EQ(text("nameEdit"), FromGameText(demo_->data.trackFolders.name(n)));
+  EXPECT_EQ(text("directoryEdit"), FromGameText(demo_->data.trackFolders.path(n)));
   EXPECT_FALSE(shown("restoreButton"));
 
   const std::pair<ItemRef, const char*> groups[] = {{kCarsGroupItem, "KRAX Racing Cars"},
@@ -515,7 +515,7 @@ TEST_F(UiWindow, CarWithoutFrontEndDataShowsItsPathAndNoFedataFlag) {
   Open();
   frame_->InitialUpdate();
   int slot = -1;
-  for (std::size_t i = 0; i < demo_->data.CarTable.count(); ++i) {
+  for (std::size_t i = 0; i < demo_->data.cars.count(); ++i) {
     if (!car(static_cast<int>(i)).hasFedata()) slot = static_cast<int>(i);
   }
   ASSERT_GE(slot, 0);
