@@ -36,7 +36,7 @@ struct Demo {
     krax::GameData game;
     Configure(game);
     game.LoadCarCatalog();
-    for (std::size_t i = 0; i < game.CarTable.count(); ++i) archives.push_back(game.CarTable[i].archivePath);
+    for (std::size_t i = 0; i < game.cars.count(); ++i) archives.push_back(game.cars[i].archivePath);
   }
   ~Demo() {
     std::error_code ignored;
@@ -44,7 +44,7 @@ struct Demo {
   }
   void Configure(krax::GameData& game) const {
     game.gameFolder = gameFolder;
-    game.InstallInfo = installInfo;
+    game.installInfo = installInfo;
   }
 };
 
@@ -81,8 +81,8 @@ void LoadCatalog(krax::GameData& game) {
 // Heap bytes the loaded table holds (records, directories, entry buffers, texts).
 std::size_t TableBytes(const krax::GameData& game) {
   std::size_t bytes = sizeof(krax::CarRecord) * krax::CarTable::kSlots;
-  for (std::size_t i = 0; i < game.CarTable.count(); ++i) {
-    const krax::CarRecord& car = game.CarTable[i];
+  for (std::size_t i = 0; i < game.cars.count(); ++i) {
+    const krax::CarRecord& car = game.cars[i];
     bytes += car.directory.entries.capacity() * sizeof(krax::VivEntry) + car.archivePath.capacity();
     for (const auto& entry : car.directory.entries) bytes += entry.name.capacity();
     if (car.carpText) bytes += car.carpText->capacity();
@@ -108,10 +108,10 @@ void BM_CatalogLoad(benchmark::State& state) {
   const std::size_t heapBefore = mallinfo2().uordblks;
   for (auto _ : state) LoadCatalog(game);
   const std::size_t heapAfter = mallinfo2().uordblks;
-  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(game.CarTable.count()));
-  state.counters["cars"] = static_cast<double>(game.CarTable.count());
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(game.cars.count()));
+  state.counters["cars"] = static_cast<double>(game.cars.count());
   state.counters["per_car"] = benchmark::Counter(
-      static_cast<double>(state.iterations() * game.CarTable.count()),
+      static_cast<double>(state.iterations() * game.cars.count()),
       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
   state.counters["table_bytes"] = static_cast<double>(TableBytes(game));
   state.counters["heap_held_bytes"] =

@@ -67,8 +67,8 @@ Game& SharedGame() {
     g->settings.KRAXPath = root.string();
     g->data.gameFolder = root.string();
     g->data.LoadCarCatalog();
-    for (std::size_t i = 0; i < g->data.CarTable.count(); ++i) {
-      (g->data.CarTable[i].carId == "PICT" ? g->withPicture : g->withoutPicture) = static_cast<int>(i);
+    for (std::size_t i = 0; i < g->data.cars.count(); ++i) {
+      (g->data.cars[i].carId == "PICT" ? g->withPicture : g->withoutPicture) = static_cast<int>(i);
     }
     return g;
   }();

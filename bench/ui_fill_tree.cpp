@@ -47,7 +47,7 @@ Demo& SharedDemo() {
 
 void PrepareData(GameData& data, const Demo& demo) {
   data.gameFolder = demo.settings.KRAXPath;
-  ReadInstallInfo(data.gameFolder, data.InstallInfo);
+  ReadInstallInfo(data.gameFolder, data.installInfo);
 }
 
 // The baseline: what a reload does to the catalogs, without any tree.
@@ -59,9 +59,9 @@ void BM_CatalogLoad(benchmark::State& state) {
     data.ClearCarTable();
     data.LoadCarCatalog();
     data.LoadTrackCatalog([](int, const std::string&, bool, int) {});
-    benchmark::DoNotOptimize(data.EnabledCarCount);
+    benchmark::DoNotOptimize(data.enabledCarCount);
   }
-  state.counters["cars"] = static_cast<double>(data.CarTable.count());
+  state.counters["cars"] = static_cast<double>(data.cars.count());
 }
 BENCHMARK(BM_CatalogLoad)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
@@ -85,7 +85,7 @@ void BM_FillTree(benchmark::State& state) {
     tree.ReloadTree();
     benchmark::DoNotOptimize(tree.topLevelItemCount());
   }
-  state.counters["cars"] = static_cast<double>(data.CarTable.count());
+  state.counters["cars"] = static_cast<double>(data.cars.count());
 }
 BENCHMARK(BM_FillTree)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
@@ -112,9 +112,9 @@ void BM_FilterTyped(benchmark::State& state) {
     QString text;
     for (const char* c = kTyped; *c; ++c) {
       text += QLatin1Char(*c);
-      tree.setFilter({text, false});
+      tree.SetFilter({text, false});
     }
-    tree.setFilter({});
+    tree.SetFilter({});
     benchmark::DoNotOptimize(shown += tree.carsGroup()->childCount());
   }
   state.counters["cars"] = static_cast<double>(cars.size());
