@@ -39,8 +39,6 @@ struct VivDirectory {
   bool damaged = false;            // the header or some entry was unsound and left out
 
   std::uint32_t count() const { return static_cast<std::uint32_t>(entries.size()); }
-  // The end mark that follows the last entry: empty name, offset and size -1.
-  static VivEntry EndMark() { return {}; }
   // The first entry named exactly `name` (byte-exact), or nullptr.
   const VivEntry* find(std::string_view name) const;
 };
