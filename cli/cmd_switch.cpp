@@ -14,15 +14,12 @@ namespace {
 
 int RunToggle(Context& context, const std::vector<std::string>& args) {
   if (args.size() != 1) throw UsageError("toggle: expected SLOT or ID");
-  GameData* found = context.RequireGame();
-  if (found == nullptr) return kExitFailure;
-  GameData& game = *found;
-  LoadCars(game);
-  const std::optional<std::size_t> slot = FindCarArgument(context, game, args[0]);
-  if (!slot) return kExitFailure;
+  const std::optional<GameCar> car = RequireCarArgument(context, args[0]);
+  if (!car) return kExitFailure;
+  GameData& game = *car->game;
   TerminalPrompts prompts(context, /*assumeYes=*/false);
   GameOperations operations(game, context.settings(), prompts);
-  return ReportResult(context, operations.ToggleCar(static_cast<int>(*slot)));
+  return ReportResult(context, operations.ToggleCar(static_cast<int>(car->slot)));
 }
 
 int RunSwitch(Context& context, const std::vector<std::string>& args) {

@@ -54,6 +54,15 @@ std::optional<std::size_t> FindCarArgument(Context& context, const GameData& gam
   return found.front();
 }
 
+std::optional<GameCar> RequireCarArgument(Context& context, const std::string& argument) {
+  GameData* game = context.RequireGame();
+  if (game == nullptr) return std::nullopt;
+  LoadCars(*game);
+  const std::optional<std::size_t> slot = FindCarArgument(context, *game, argument);
+  if (!slot) return std::nullopt;
+  return GameCar{game, *slot};
+}
+
 int TrackRowArgument(const std::string& rowText) {
   const std::optional<long long> row = ParseIndex(rowText);
   if (!row || *row >= kStockTrackSlotCount) throw UsageError("'" + rowText + "' is not a track slot row (0 to 8)");

@@ -25,6 +25,14 @@ void LoadCars(GameData& game);
 // the reason on stderr, when there is none or several cars carry the ID.
 std::optional<std::size_t> FindCarArgument(Context& context, const GameData& game, const std::string& argument);
 
+// The game and the car named by `argument` (SLOT or ID, after loading the car table afresh);
+// nullopt, with the reason on stderr, when there is no game or no such car.
+struct GameCar {
+  GameData* game;
+  std::size_t slot;
+};
+std::optional<GameCar> RequireCarArgument(Context& context, const std::string& argument);
+
 // The track slot row 0 .. 8 spelled by `rowText`; anything else is a UsageError.
 int TrackRowArgument(const std::string& rowText);
 
