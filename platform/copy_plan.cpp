@@ -106,4 +106,15 @@ FsResult CopyTree(std::string source, const std::string& destination, std::size_
   return RunCopyPlan(plan, destination, callbacks, copyFile, cancelled);
 }
 
+FsResult CopyContents(const std::string& from, const std::string& to, const CopyWholeTree& copyTree) {
+  FsResult failure;
+  CopyTreeCallbacks callbacks;
+  callbacks.error = [&failure](const std::string&, const FsResult& error) {
+    failure = error;
+    return false;
+  };
+  const FsResult copied = copyTree(JoinPath(from, "*.*"), to, callbacks);
+  return !failure ? failure : copied;
+}
+
 }  // namespace krax::copy_plan

@@ -231,16 +231,13 @@ FsResult MoveAcrossFileSystems(const std::string& from, const std::string& to) {
     return Ok();
   }
   if (::mkdir(to.c_str(), st.st_mode & 07777) != 0) return FromErrno(errno);
-  FsResult failure;
-  CopyTreeCallbacks callbacks;
-  callbacks.error = [&failure](const std::string&, const FsResult& error) {
-    failure = error;
-    return false;
+  const auto copyTree = [](const std::string& source, const std::string& destination,
+                           const CopyTreeCallbacks& callbacks) {
+    return CopyTreeImpl(source, destination, callbacks, /*makeWritable=*/false);
   };
-  FsResult copied = CopyTreeImpl(JoinPath(from, "*.*"), to, callbacks, /*makeWritable=*/false);
-  if (!copied || !failure) {
+  if (const FsResult copied = copy_plan::CopyContents(from, to, copyTree); !copied) {
     RemoveTree(to);
-    return !failure ? failure : copied;
+    return copied;
   }
   if (!RemoveTree(from)) return Failed(errno ? errno : EIO);
   return Ok();

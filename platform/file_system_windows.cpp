@@ -222,16 +222,13 @@ bool RemoveTree(const std::string& path) {
 // A folder moved to another volume: copy everything, then delete the source.
 FsResult MoveFolderAcrossVolumes(const std::string& from, const std::string& to) {
   if (!::CreateDirectoryW(SystemPath(to).c_str(), nullptr)) return FromLastError();
-  FsResult failure;
-  CopyTreeCallbacks callbacks;
-  callbacks.error = [&failure](const std::string&, const FsResult& error) {
-    failure = error;
-    return false;
+  const auto copyTree = [](const std::string& source, const std::string& destination,
+                           const CopyTreeCallbacks& callbacks) {
+    return CopyTreeImpl(source, destination, callbacks, /*makeWritable=*/false);
   };
-  FsResult copied = CopyTreeImpl(JoinPath(from, "*.*"), to, callbacks, /*makeWritable=*/false);
-  if (!copied || !failure) {
+  if (const FsResult copied = copy_plan::CopyContents(from, to, copyTree); !copied) {
     RemoveTree(to);
-    return !failure ? failure : copied;
+    return copied;
   }
   if (!RemoveTree(from)) return Failed(EIO);
   return Ok();
