@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "platform/copy_plan.h"
+#include "platform/fs_result_errno.h"
 #include "platform/file_system_detail.h"
 #include "platform/path.h"
 #include "platform/temporary_file.h"
@@ -30,30 +31,8 @@ std::string Str(std::string_view s) { return std::string(s); }
 
 FsResult Ok() { return {}; }
 
-FsResult FromErrno(int error) {
-  FsResult r;
-  r.systemError = error;
-  switch (error) {
-    case EEXIST:
-    case ENOTEMPTY:
-      r.status = FsStatus::kAlreadyExists;
-      break;
-    case ENOENT:
-      r.status = FsStatus::kNotFound;
-      break;
-    default:
-      r.status = FsStatus::kFailed;
-      break;
-  }
-  return r;
-}
-
-FsResult Failed(int error) {
-  FsResult r;
-  r.status = FsStatus::kFailed;
-  r.systemError = error;
-  return r;
-}
+using fs_result::Failed;
+using fs_result::FromErrno;
 
 bool Exists(const std::string& path) {
   struct stat st;

@@ -9,6 +9,7 @@
 
 #include "platform/file_system.h"
 #include "platform/copy_plan.h"
+#include "platform/fs_result_errno.h"
 #include "platform/file_system_detail.h"
 #include "platform/path.h"
 #include "platform/real_path.h"
@@ -27,23 +28,10 @@ std::string Str(std::string_view s) { return std::string(s); }
 
 FsResult Ok() { return {}; }
 
-FsResult FromErrno(int error) {
-  FsResult r;
-  r.systemError = error;
-  r.status = error == EEXIST || error == ENOTEMPTY ? FsStatus::kAlreadyExists
-             : error == ENOENT                     ? FsStatus::kNotFound
-                                                   : FsStatus::kFailed;
-  return r;
-}
+using fs_result::Failed;
+using fs_result::FromErrno;
 
 FsResult FromLastError() { return FromErrno(win::LastErrno()); }
-
-FsResult Failed(int error) {
-  FsResult r;
-  r.status = FsStatus::kFailed;
-  r.systemError = error;
-  return r;
-}
 
 std::optional<WIN32_FILE_ATTRIBUTE_DATA> Attributes(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
