@@ -113,7 +113,7 @@ FsResult CopyContents(const std::string& from, const std::string& to, const Copy
     failure = error;
     return false;
   };
-  const FsResult copied = copyTree(JoinPath(from, "*.*"), to, callbacks);
+  const FsResult copied = copyTree(JoinPath(from, "*.*"), to, callbacks, /*makeWritable=*/false);
   return !failure ? failure : copied;
 }
 

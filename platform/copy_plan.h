@@ -50,11 +50,13 @@ FsResult CopyTree(std::string source, const std::string& destination, std::size_
                   const CheckEntry& check, const CopyTreeCallbacks& callbacks, const CopyOneFile& copyFile,
                   const FsResult& cancelled);
 
-using CopyWholeTree = std::function<FsResult(const std::string& source, const std::string& destination,
-                                             const CopyTreeCallbacks& callbacks)>;
+// The system's CopyTree, `makeWritable` telling whether read-only copies become writable.
+using CopyWholeTree = std::function<FsResult(std::string_view source, std::string_view destination,
+                                             const CopyTreeCallbacks& callbacks, bool makeWritable)>;
 
 // The copy half of moving a folder to another volume: copies what the folder `from` holds
-// into the folder `to` with `copyTree`, stopping at the first failure, which it returns.
+// into the folder `to` with `copyTree`, attributes as they are, stopping at the first
+// failure, which it returns.
 FsResult CopyContents(const std::string& from, const std::string& to, const CopyWholeTree& copyTree);
 
 }  // namespace krax::copy_plan

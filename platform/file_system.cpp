@@ -210,11 +210,7 @@ FsResult MoveAcrossFileSystems(const std::string& from, const std::string& to) {
     return Ok();
   }
   if (::mkdir(to.c_str(), st.st_mode & 07777) != 0) return FromErrno(errno);
-  const auto copyTree = [](const std::string& source, const std::string& destination,
-                           const CopyTreeCallbacks& callbacks) {
-    return CopyTreeImpl(source, destination, callbacks, /*makeWritable=*/false);
-  };
-  if (const FsResult copied = copy_plan::CopyContents(from, to, copyTree); !copied) {
+  if (const FsResult copied = copy_plan::CopyContents(from, to, CopyTreeImpl); !copied) {
     RemoveTree(to);
     return copied;
   }

@@ -210,11 +210,7 @@ bool RemoveTree(const std::string& path) {
 // A folder moved to another volume: copy everything, then delete the source.
 FsResult MoveFolderAcrossVolumes(const std::string& from, const std::string& to) {
   if (!::CreateDirectoryW(SystemPath(to).c_str(), nullptr)) return FromLastError();
-  const auto copyTree = [](const std::string& source, const std::string& destination,
-                           const CopyTreeCallbacks& callbacks) {
-    return CopyTreeImpl(source, destination, callbacks, /*makeWritable=*/false);
-  };
-  if (const FsResult copied = copy_plan::CopyContents(from, to, copyTree); !copied) {
+  if (const FsResult copied = copy_plan::CopyContents(from, to, CopyTreeImpl); !copied) {
     RemoveTree(to);
     return copied;
   }
