@@ -24,14 +24,10 @@ int RunToggle(Context& context, const std::vector<std::string>& args) {
 
 int RunSwitch(Context& context, const std::vector<std::string>& args) {
   if (args.size() != 2) throw UsageError("switch: expected ROW TRACK");
-  GameData* found = context.RequireGame();
-  if (found == nullptr) return kExitFailure;
-  GameData& game = *found;
-  TerminalPrompts prompts(context, /*assumeYes=*/false);
-  const std::optional<ItemRef> track = FindTrackArgument(context, game, prompts, args[0], args[1]);
-  if (!track) return kExitFailure;
-  GameOperations operations(game, context.settings(), prompts);
-  return ReportResult(context, operations.SwitchTrack(*track));
+  return ActOnItem(
+      context, /*assumeYes=*/false,
+      [&](GameData& game, Prompts& prompts) { return FindTrackArgument(context, game, prompts, args[0], args[1]); },
+      [](GameOperations& operations, ItemRef track) { return operations.SwitchTrack(track); });
 }
 
 const RegisterCommand kToggle({"toggle", "enable a disabled car or disable an enabled one",
