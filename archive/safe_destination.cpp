@@ -1,3 +1,5 @@
+// The destination guard on POSIX systems: every folder below the destination is opened
+// relative to its parent with O_NOFOLLOW, and files are created there with O_EXCL.
 #include "archive/safe_destination.h"
 
 #include <fcntl.h>
@@ -5,24 +7,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <algorithm>
 #include <cstring>
-#include <random>
 
-#include "platform/file_system.h"
-#include "platform/path.h"
+#include "archive/safe_destination_system.h"
 #include "platform/temporary_file.h"
 
 namespace krax {
-
-PendingFile::PendingFile(UniqueFd folder, UniqueFd file, std::string tempName, std::string finalName,
-                         std::string path)
-    : folder_(std::move(folder)),
-      file_(std::move(file)),
-      tempName_(std::move(tempName)),
-      finalName_(std::move(finalName)),
-      path_(std::move(path)) {}
 
 PendingFile::~PendingFile() {
   file_.reset();
@@ -56,97 +46,49 @@ std::string PendingFile::Commit(std::int64_t modified, bool readOnly) {
   return {};
 }
 
-SafeDestination::SafeDestination(const std::string& folder) : folder_(folder) {
-  if (folder.empty()) {
-    problem_ = "no destination folder";
-    return;
-  }
-  if (!IsFolder(folder) && !CreateFolder(folder, true).ok()) {
-    problem_ = "cannot create the folder " + folder;
-    return;
-  }
-  root_ = UniqueFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!root_) {
-    problem_ = "cannot open the folder " + folder + ": " + std::strerror(errno);
-    return;
-  }
-  RemoveLeftoverTemporaries(folder);
-  swept_.push_back(folder_);
+namespace destination_system {
+
+UniqueFd OpenDestination(const std::string& folder, int& error) {
+  UniqueFd root(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  error = errno;
+  return root;
 }
 
-UniqueFd SafeDestination::OpenFolder(const std::vector<std::string>& components, std::size_t count,
-                                     std::string& problem) {
-  UniqueFd current(::dup(root_.get()));
-  std::string path = folder_;
-  for (std::size_t i = 0; i < count && current; ++i) {
-    const char* name = components[i].c_str();
-    path = JoinPath(path, components[i]);
-    if (::mkdirat(current.get(), name, 0777) != 0 && errno != EEXIST) {
-      problem = "cannot create the folder " + path + ": " + std::strerror(errno);
-      return UniqueFd();
-    }
-    UniqueFd next(::openat(current.get(), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!next) {
-      problem = errno == ELOOP || errno == ENOTDIR
-                    ? "refused to write through " + path + ": it is not a folder of the destination"
-                    : "cannot open the folder " + path + ": " + std::strerror(errno);
-      return UniqueFd();
-    }
-    current = std::move(next);
-  }
-  return current;
+UniqueFd Duplicate(const UniqueFd& folder, int& error) {
+  UniqueFd copy(::fcntl(folder.get(), F_DUPFD_CLOEXEC, 0));
+  error = errno;
+  return copy;
 }
 
-std::string SafeDestination::MakeFolders(const std::vector<std::string>& components) {
-  std::string problem;
-  OpenFolder(components, components.size(), problem);
-  return problem;
+bool MakeFolder(const UniqueFd& parent, const std::string& name, const std::string& /*path*/, int& error) {
+  if (::mkdirat(parent.get(), name.c_str(), 0777) == 0) return true;
+  error = errno;
+  return error == EEXIST;
 }
 
-std::unique_ptr<PendingFile> SafeDestination::Begin(const std::vector<std::string>& components,
-                                                    const std::function<bool(const std::string& path)>& replace,
-                                                    std::string& problem) {
-  problem.clear();
-  if (components.empty()) {
-    problem = "no file name";
-    return nullptr;
-  }
-  UniqueFd folder = OpenFolder(components, components.size() - 1, problem);
-  if (!folder) return nullptr;
-  std::string path = folder_;
-  for (const auto& part : components) path = JoinPath(path, part);
-  const std::string& name = components.back();
-  const std::string parent = ParentPath(path);
-  if (std::find(swept_.begin(), swept_.end(), parent) == swept_.end()) {
-    RemoveLeftoverTemporaries(parent);
-    swept_.push_back(parent);
-  }
+UniqueFd OpenFolder(const UniqueFd& parent, const std::string& name, const std::string& /*path*/, bool& refused,
+                    int& error) {
+  UniqueFd folder(::openat(parent.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  error = errno;
+  refused = !folder && (error == ELOOP || error == ENOTDIR);
+  return folder;
+}
 
+EntryKind KindOf(const UniqueFd& folder, const std::string& name, const std::string& /*path*/) {
   struct stat st {};
-  if (::fstatat(folder.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-    if (S_ISDIR(st.st_mode)) {
-      problem = "cannot write " + path + ": a folder of that name is in the way";
-      return nullptr;
-    }
-    if (replace && !replace(path)) {
-      problem = "skipped";
-      return nullptr;
-    }
-  }
-  static thread_local std::mt19937 random(std::random_device{}());
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
-    std::string temp = std::string(kTemporaryPrefix) + suffix;
-    UniqueFd file(::openat(folder.get(), temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-    if (file) {
-      HoldTemporary(file.get());
-      return std::make_unique<PendingFile>(std::move(folder), std::move(file), std::move(temp), name, path);
-    }
-    if (errno != EEXIST) break;
-  }
-  problem = "cannot create " + path + ": " + std::strerror(errno);
-  return nullptr;
+  if (::fstatat(folder.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return EntryKind::kNone;
+  return S_ISDIR(st.st_mode) ? EntryKind::kFolder : EntryKind::kOther;
 }
+
+UniqueFd CreateTemporary(const UniqueFd& folder, const std::string& name, const std::string& /*path*/, int& error) {
+  UniqueFd file(::openat(folder.get(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+  error = errno;
+  if (file) HoldTemporary(file.get());
+  return file;
+}
+
+std::string PendingName(const std::string& /*folderPath*/, const std::string& name) { return name; }
+
+}  // namespace destination_system
 
 }  // namespace krax

@@ -5,14 +5,11 @@
 // and held, as every temporary, by a handle without delete sharing.
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <random>
 
 #include "archive/safe_destination.h"
-#include "platform/file_system.h"
+#include "archive/safe_destination_system.h"
 #include "platform/path.h"
-#include "platform/temporary_file.h"
 #include "platform/windows_support.h"
 
 namespace krax {
@@ -73,14 +70,6 @@ void AllowReplacing(const std::string& path) {
 
 }  // namespace
 
-PendingFile::PendingFile(UniqueFd folder, UniqueFd file, std::string tempName, std::string finalName,
-                         std::string path)
-    : folder_(std::move(folder)),
-      file_(std::move(file)),
-      tempName_(std::move(tempName)),
-      finalName_(std::move(finalName)),
-      path_(std::move(path)) {}
-
 PendingFile::~PendingFile() {
   file_.reset();
   if (!committed_) ::DeleteFileW(win::SystemPath(tempName_).c_str());
@@ -111,111 +100,67 @@ std::string PendingFile::Commit(std::int64_t modified, bool readOnly) {
   return {};
 }
 
-SafeDestination::SafeDestination(const std::string& folder) : folder_(folder) {
-  if (folder.empty()) {
-    problem_ = "no destination folder";
-    return;
-  }
-  if (!IsFolder(folder) && !CreateFolder(folder, true).ok()) {
-    problem_ = "cannot create the folder " + folder;
-    return;
-  }
+namespace destination_system {
+
+UniqueFd OpenDestination(const std::string& folder, int& error) {
   // The destination itself may be reached through a link: the user chose it.
   HANDLE handle = ::CreateFileW(win::SystemPath(folder).c_str(), FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
-    problem_ = "cannot open the folder " + folder + ": " + std::strerror(win::LastErrno());
-    return;
-  }
-  root_ = UniqueFd(win::DescriptorFor(handle, 0));
-  RemoveLeftoverTemporaries(folder);
-  swept_.push_back(folder_);
-}
-
-UniqueFd SafeDestination::OpenFolder(const std::vector<std::string>& components, std::size_t count,
-                                     std::string& problem) {
-  HANDLE root = INVALID_HANDLE_VALUE;
-  if (!::DuplicateHandle(::GetCurrentProcess(), win::HandleOf(root_.get()), ::GetCurrentProcess(), &root, 0, FALSE,
-                         DUPLICATE_SAME_ACCESS)) {
-    problem = "cannot open the folder " + folder_ + ": " + std::strerror(win::LastErrno());
+    error = win::LastErrno();
     return UniqueFd();
   }
-  UniqueFd current(win::DescriptorFor(root, 0));
-  std::string path = folder_;
-  for (std::size_t i = 0; i < count && current; ++i) {
-    path = JoinPath(path, components[i]);
-    if (!::CreateDirectoryW(win::SystemPath(path).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
-      problem = "cannot create the folder " + path + ": " + std::strerror(win::LastErrno());
-      return UniqueFd();
-    }
-    bool refused = false;
-    UniqueFd next = OpenRealFolder(path, refused);
-    if (!next) {
-      problem = refused ? "refused to write through " + path + ": it is not a folder of the destination"
-                        : "cannot open the folder " + path + ": " + std::strerror(win::LastErrno());
-      return UniqueFd();
-    }
-    current = std::move(next);
-  }
-  return current;
+  return UniqueFd(win::DescriptorFor(handle, 0));
 }
 
-std::string SafeDestination::MakeFolders(const std::vector<std::string>& components) {
-  std::string problem;
-  OpenFolder(components, components.size(), problem);
-  return problem;
+UniqueFd Duplicate(const UniqueFd& folder, int& error) {
+  HANDLE copy = INVALID_HANDLE_VALUE;
+  if (!::DuplicateHandle(::GetCurrentProcess(), win::HandleOf(folder.get()), ::GetCurrentProcess(), &copy, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS)) {
+    error = win::LastErrno();
+    return UniqueFd();
+  }
+  return UniqueFd(win::DescriptorFor(copy, 0));
 }
 
-std::unique_ptr<PendingFile> SafeDestination::Begin(const std::vector<std::string>& components,
-                                                    const std::function<bool(const std::string& path)>& replace,
-                                                    std::string& problem) {
-  problem.clear();
-  if (components.empty()) {
-    problem = "no file name";
-    return nullptr;
+bool MakeFolder(const UniqueFd& /*parent*/, const std::string& /*name*/, const std::string& path, int& error) {
+  if (::CreateDirectoryW(win::SystemPath(path).c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS) {
+    return true;
   }
-  UniqueFd folder = OpenFolder(components, components.size() - 1, problem);
-  if (!folder) return nullptr;
-  std::string folderPath = folder_;
-  for (std::size_t i = 0; i + 1 < components.size(); ++i) folderPath = JoinPath(folderPath, components[i]);
-  const std::string& name = components.back();
-  const std::string path = JoinPath(folderPath, name);
-  if (std::find(swept_.begin(), swept_.end(), folderPath) == swept_.end()) {
-    RemoveLeftoverTemporaries(folderPath);
-    swept_.push_back(folderPath);
-  }
+  error = win::LastErrno();
+  return false;
+}
 
+UniqueFd OpenFolder(const UniqueFd& /*parent*/, const std::string& /*name*/, const std::string& path, bool& refused,
+                    int& error) {
+  UniqueFd folder = OpenRealFolder(path, refused);
+  if (!folder) error = win::LastErrno();
+  return folder;
+}
+
+EntryKind KindOf(const UniqueFd& /*folder*/, const std::string& /*name*/, const std::string& path) {
   // The attributes of the name itself, a link not followed.
   const DWORD attributes = ::GetFileAttributesW(win::SystemPath(path).c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES) {
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-      problem = "cannot write " + path + ": a folder of that name is in the way";
-      return nullptr;
-    }
-    if (replace && !replace(path)) {
-      problem = "skipped";
-      return nullptr;
-    }
-  }
-  static thread_local std::mt19937 random(std::random_device{}());
-  int error = EEXIST;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
-    std::string temp = JoinPath(folderPath, std::string(kTemporaryPrefix) + suffix);
-    HANDLE handle = ::CreateFileW(win::SystemPath(temp).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) {
-      UniqueFd file(win::DescriptorFor(handle, 0));
-      if (!file) break;
-      return std::make_unique<PendingFile>(std::move(folder), std::move(file), std::move(temp), path, path);
-    }
-    error = win::LastErrno();
-    if (error != EEXIST) break;
-  }
-  problem = "cannot create " + path + ": " + std::strerror(error);
-  return nullptr;
+  if (attributes == INVALID_FILE_ATTRIBUTES) return EntryKind::kNone;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::kFolder : EntryKind::kOther;
 }
+
+UniqueFd CreateTemporary(const UniqueFd& /*folder*/, const std::string& /*name*/, const std::string& path,
+                         int& error) {
+  HANDLE handle = ::CreateFileW(win::SystemPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    error = win::LastErrno();
+    return UniqueFd();
+  }
+  UniqueFd file(win::DescriptorFor(handle, 0));
+  if (!file) error = EMFILE;
+  return file;
+}
+
+std::string PendingName(const std::string& folderPath, const std::string& name) { return JoinPath(folderPath, name); }
+
+}  // namespace destination_system
 
 }  // namespace krax

@@ -13,7 +13,7 @@
 #include <fstream>
 
 #include "app/settings.h"
-#include "bench/ratio_reporter.h"
+#include "bench/window_bench_main.h"
 #include "gamedata/game_data.h"
 #include "operations/operations.h"
 #include "tests/support/pending_operations.h"
@@ -97,16 +97,11 @@ BENCHMARK(BM_FormUpdateWith512Picture)->Unit(benchmark::kMillisecond)->MinTime(1
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  krax::bench::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const auto without = reporter.cpu.find("BM_FormUpdateWithoutPicture");
-  const auto with = reporter.cpu.find("BM_FormUpdateWith512Picture");
-  if (without != reporter.cpu.end() && with != reporter.cpu.end() && without->second > 0) {
-    std::printf("Form update with a 512x512 picture / without (CPU time): %.2f\n", with->second / without->second);
-  }
-  benchmark::Shutdown();
-  return 0;
+  return krax::bench::RunWindowBenchmarks(argc, argv, [](const krax::bench::RatioReporter& reporter) {
+    const auto without = reporter.cpu.find("BM_FormUpdateWithoutPicture");
+    const auto with = reporter.cpu.find("BM_FormUpdateWith512Picture");
+    if (without != reporter.cpu.end() && with != reporter.cpu.end() && without->second > 0) {
+      std::printf("Form update with a 512x512 picture / without (CPU time): %.2f\n", with->second / without->second);
+    }
+  });
 }

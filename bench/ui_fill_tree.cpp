@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "app/settings.h"
-#include "bench/ratio_reporter.h"
+#include "bench/window_bench_main.h"
 #include "gamedata/game_data.h"
 #include "gamedata/install_info.h"
 #include "operations/operations.h"
@@ -124,25 +124,20 @@ BENCHMARK(BM_FilterTyped)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  krax::bench::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  // Wall time counts waiting for the disk and for other processes; CPU time does not.
-  for (const auto* kind : {&reporter.real, &reporter.cpu}) {
-    const auto load = kind->find("BM_CatalogLoad");
-    const auto fill = kind->find("BM_FillTree");
-    if (load != kind->end() && fill != kind->end() && load->second > 0) {
-      std::printf("FillTree / catalog load alone (%s time): %.2f (goal: at most 1.50)\n",
-                  kind == &reporter.real ? "wall" : "CPU", fill->second / load->second);
+  return krax::bench::RunWindowBenchmarks(argc, argv, [](const krax::bench::RatioReporter& reporter) {
+    // Wall time counts waiting for the disk and for other processes; CPU time does not.
+    for (const auto* kind : {&reporter.real, &reporter.cpu}) {
+      const auto load = kind->find("BM_CatalogLoad");
+      const auto fill = kind->find("BM_FillTree");
+      if (load != kind->end() && fill != kind->end() && load->second > 0) {
+        std::printf("FillTree / catalog load alone (%s time): %.2f (goal: at most 1.50)\n",
+                    kind == &reporter.real ? "wall" : "CPU", fill->second / load->second);
+      }
+      const auto filter = kind->find("BM_FilterTyped");
+      if (filter != kind->end() && fill != kind->end() && fill->second > 0) {
+        std::printf("One filter keystroke on 2,000 cars / FillTree of 999 cars (%s time): %.3f\n",
+                    kind == &reporter.real ? "wall" : "CPU", filter->second / kFilterKeystrokes / fill->second);
+      }
     }
-    const auto filter = kind->find("BM_FilterTyped");
-    if (filter != kind->end() && fill != kind->end() && fill->second > 0) {
-      std::printf("One filter keystroke on 2,000 cars / FillTree of 999 cars (%s time): %.3f\n",
-                  kind == &reporter.real ? "wall" : "CPU", filter->second / kFilterKeystrokes / fill->second);
-    }
-  }
-  benchmark::Shutdown();
-  return 0;
+  });
 }

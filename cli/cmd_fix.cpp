@@ -67,14 +67,11 @@ int RunPolice(Context& context, const std::vector<std::string>& args) {
   if (positional.size() != 2 || (positional[1] != "on" && positional[1] != "off")) {
     throw UsageError("police: expected SLOT|ID on|off [--yes]");
   }
-  GameData* found = context.RequireGame();
-  if (found == nullptr) return kExitFailure;
-  GameData& game = *found;
-  LoadCars(game);
-  const std::optional<std::size_t> slot = FindCarArgument(context, game, positional[0]);
-  if (!slot) return kExitFailure;
+  const std::optional<GameCar> car = RequireCarArgument(context, positional[0]);
+  if (!car) return kExitFailure;
+  GameData& game = *car->game;
   TerminalPrompts prompts(context, yes);
-  return ReportResult(context, SetPoliceFlag(game, prompts, *slot, positional[1] == "on"));
+  return ReportResult(context, SetPoliceFlag(game, prompts, car->slot, positional[1] == "on"));
 }
 
 const RegisterCommand kFix({"fix", "fixes the errors of one car or of every car",

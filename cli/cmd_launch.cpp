@@ -22,14 +22,10 @@ int RunRunGame(Context& context, const std::vector<std::string>& args) {
 
 int RunEdit(Context& context, const std::vector<std::string>& args) {
   if (args.size() != 1) throw UsageError("edit: expected SLOT, ID or ROW/TRACK");
-  GameData* found = context.RequireGame();
-  if (found == nullptr) return kExitFailure;
-  GameData& game = *found;
-  TerminalPrompts prompts(context, /*assumeYes=*/false);
-  const std::optional<ItemRef> item = FindCarOrTrackArgument(context, game, prompts, args[0]);
-  if (!item) return kExitFailure;
-  GameOperations operations(game, context.settings(), prompts);
-  return ReportResult(context, operations.RunItemEditor(*item));
+  return ActOnItem(
+      context, /*assumeYes=*/false,
+      [&](GameData& game, Prompts& prompts) { return FindCarOrTrackArgument(context, game, prompts, args[0]); },
+      [](GameOperations& operations, ItemRef item) { return operations.RunItemEditor(item); });
 }
 
 const RegisterCommand kRunGame({"run-game", "start KRAX without its intro movies",

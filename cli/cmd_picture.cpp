@@ -17,13 +17,10 @@ namespace {
 
 int RunPicture(Context& context, const std::vector<std::string>& args) {
   if (args.size() != 2) throw UsageError("picture: expected SLOT|ID OUT.png");
-  GameData* found = context.RequireGame();
-  if (found == nullptr) return kExitFailure;
-  GameData& game = *found;
-  LoadCars(game);
-  const std::optional<std::size_t> slot = FindCarArgument(context, game, args[0]);
-  if (!slot) return kExitFailure;
-  const std::string& archive = game.cars[*slot].archivePath;
+  const std::optional<GameCar> car = RequireCarArgument(context, args[0]);
+  if (!car) return kExitFailure;
+  GameData& game = *car->game;
+  const std::string& archive = game.cars[car->slot].archivePath;
   const std::optional<RgbaImage> image = ReadArchivePicture(archive);
   if (!image) {
     context.err << "kraxctl: the archive " << archive << " holds no picture that can be shown\n";

@@ -83,14 +83,10 @@ int RunRemove(Context& context, const std::vector<std::string>& args) {
   bool yes = false;
   const std::vector<std::string> words = TakeYes(args, yes);
   if (words.size() != 1) throw UsageError("remove: expected SLOT, ID or ROW/TRACK");
-  GameData* game = context.RequireGame();
-  if (game == nullptr) return kExitFailure;
-  TerminalPrompts prompts(context, yes);
-  const std::string& what = words[0];
-  const std::optional<ItemRef> item = FindCarOrTrackArgument(context, *game, prompts, what);
-  if (!item) return kExitFailure;
-  GameOperations operations(*game, context.settings(), prompts);
-  return ReportResult(context, operations.RemoveItems({*item}));
+  return ActOnItem(
+      context, yes,
+      [&](GameData& game, Prompts& prompts) { return FindCarOrTrackArgument(context, game, prompts, words[0]); },
+      [](GameOperations& operations, ItemRef item) { return operations.RemoveItems({item}); });
 }
 
 const RegisterCommand kProfile({"profile", "save, apply, list, show or delete a profile (a set of cars and tracks)",

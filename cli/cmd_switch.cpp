@@ -14,27 +14,20 @@ namespace {
 
 int RunToggle(Context& context, const std::vector<std::string>& args) {
   if (args.size() != 1) throw UsageError("toggle: expected SLOT or ID");
-  GameData* found = context.RequireGame();
-  if (found == nullptr) return kExitFailure;
-  GameData& game = *found;
-  LoadCars(game);
-  const std::optional<std::size_t> slot = FindCarArgument(context, game, args[0]);
-  if (!slot) return kExitFailure;
+  const std::optional<GameCar> car = RequireCarArgument(context, args[0]);
+  if (!car) return kExitFailure;
+  GameData& game = *car->game;
   TerminalPrompts prompts(context, /*assumeYes=*/false);
   GameOperations operations(game, context.settings(), prompts);
-  return ReportResult(context, operations.ToggleCar(static_cast<int>(*slot)));
+  return ReportResult(context, operations.ToggleCar(static_cast<int>(car->slot)));
 }
 
 int RunSwitch(Context& context, const std::vector<std::string>& args) {
   if (args.size() != 2) throw UsageError("switch: expected ROW TRACK");
-  GameData* found = context.RequireGame();
-  if (found == nullptr) return kExitFailure;
-  GameData& game = *found;
-  TerminalPrompts prompts(context, /*assumeYes=*/false);
-  const std::optional<ItemRef> track = FindTrackArgument(context, game, prompts, args[0], args[1]);
-  if (!track) return kExitFailure;
-  GameOperations operations(game, context.settings(), prompts);
-  return ReportResult(context, operations.SwitchTrack(*track));
+  return ActOnItem(
+      context, /*assumeYes=*/false,
+      [&](GameData& game, Prompts& prompts) { return FindTrackArgument(context, game, prompts, args[0], args[1]); },
+      [](GameOperations& operations, ItemRef track) { return operations.SwitchTrack(track); });
 }
 
 const RegisterCommand kToggle({"toggle", "enable a disabled car or disable an enabled one",

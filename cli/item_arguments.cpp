@@ -5,10 +5,12 @@
 
 #include "cli/command.h"
 #include "cli/context.h"
+#include "cli/terminal_prompts.h"
 #include "cli/whole_number.h"
 #include "gamedata/code_page.h"
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
+#include "operations/game_operations.h"
 #include "operations/operations.h"
 #include "operations/track_switch.h"
 #include "platform/path.h"
@@ -52,6 +54,15 @@ std::optional<std::size_t> FindCarArgument(Context& context, const GameData& gam
     return std::nullopt;
   }
   return found.front();
+}
+
+std::optional<GameCar> RequireCarArgument(Context& context, const std::string& argument) {
+  GameData* game = context.RequireGame();
+  if (game == nullptr) return std::nullopt;
+  LoadCars(*game);
+  const std::optional<std::size_t> slot = FindCarArgument(context, *game, argument);
+  if (!slot) return std::nullopt;
+  return GameCar{game, *slot};
 }
 
 int TrackRowArgument(const std::string& rowText) {
@@ -111,6 +122,18 @@ int ReportResult(Context& context, const OperationResult& result) {
   }
   context.err << "kraxctl: " << text << '\n';
   return kExitFailure;
+}
+
+int ActOnItem(Context& context, bool assumeYes,
+              const std::function<std::optional<ItemRef>(GameData& game, Prompts& prompts)>& find,
+              const std::function<OperationResult(GameOperations& operations, ItemRef item)>& act) {
+  GameData* game = context.RequireGame();
+  if (game == nullptr) return kExitFailure;
+  TerminalPrompts prompts(context, assumeYes);
+  const std::optional<ItemRef> item = find(*game, prompts);
+  if (!item) return kExitFailure;
+  GameOperations operations(*game, context.settings(), prompts);
+  return ReportResult(context, act(operations, *item));
 }
 
 }  // namespace krax::cli

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -10,6 +11,7 @@
 
 namespace krax {
 class GameData;
+class GameOperations;
 struct OperationResult;
 class Prompts;
 }  // namespace krax
@@ -25,6 +27,14 @@ void LoadCars(GameData& game);
 // the reason on stderr, when there is none or several cars carry the ID.
 std::optional<std::size_t> FindCarArgument(Context& context, const GameData& game, const std::string& argument);
 
+// The game and the car named by `argument` (SLOT or ID, after loading the car table afresh);
+// nullopt, with the reason on stderr, when there is no game or no such car.
+struct GameCar {
+  GameData* game;
+  std::size_t slot;
+};
+std::optional<GameCar> RequireCarArgument(Context& context, const std::string& argument);
+
 // The track slot row 0 .. 8 spelled by `rowText`; anything else is a UsageError.
 int TrackRowArgument(const std::string& rowText);
 
@@ -38,6 +48,13 @@ std::optional<ItemRef> FindTrackArgument(Context& context, GameData& game, Promp
 // functions above find it.
 std::optional<ItemRef> FindCarOrTrackArgument(Context& context, GameData& game, Prompts& prompts,
                                               const std::string& what);
+
+// The commands that act on one item of the game: finds it with `find` (which says on stderr
+// why there is none), then does `act` on it with prompts that ask on the terminal (or answer
+// yes) and reports the result as ReportResult does.
+int ActOnItem(Context& context, bool assumeYes,
+              const std::function<std::optional<ItemRef>(GameData& game, Prompts& prompts)>& find,
+              const std::function<OperationResult(GameOperations& operations, ItemRef item)>& act);
 
 // Prints a done result's message on stdout (0); anything else goes to stderr (1).
 int ReportResult(Context& context, const OperationResult& result);

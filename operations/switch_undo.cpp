@@ -6,15 +6,11 @@
 
 namespace krax {
 
-namespace {
-
-std::string Reason(const FsResult& result) {
+std::string SwitchStepReason(const FsResult& result) {
   if (result.status == FsStatus::kAlreadyExists) return "it already exists";
   if (result.status == FsStatus::kNotFound) return "it is missing";
   return result.systemError ? std::strerror(result.systemError) : "unknown error";
 }
-
-}  // namespace
 
 void SwitchUndoLog::Moved(const std::string& from, const std::string& to) {
   steps_.push_back({Step::Kind::kMoved, to, from, std::nullopt, false});
@@ -41,13 +37,13 @@ bool SwitchUndoLog::Undo(std::vector<std::string>& problems) {
     switch (step->kind) {
       case Step::Kind::kMoved:
         if (FsResult back = RenameNoReplace(step->path, step->from); !back) {
-          fail("Could not move " + step->path + " back to " + step->from + ": " + Reason(back) + ".");
+          fail("Could not move " + step->path + " back to " + step->from + ": " + SwitchStepReason(back) + ".");
         }
         break;
       case Step::Kind::kCreated: {
         const FsResult removed = IsFolder(step->path) ? RemoveEmptyFolder(step->path) : DeleteFile(step->path);
         if (!removed && removed.status != FsStatus::kNotFound) {
-          fail("Could not remove " + step->path + ": " + Reason(removed) + ".");
+          fail("Could not remove " + step->path + ": " + SwitchStepReason(removed) + ".");
         }
         break;
       }
@@ -59,7 +55,7 @@ bool SwitchUndoLog::Undo(std::vector<std::string>& problems) {
         }
         FsResult written = WriteFileAtomic(step->path, *step->bytes);
         if (written && step->readOnly) written = SetReadOnly(step->path, true);
-        if (!written) fail("Could not put back " + step->path + ": " + Reason(written) + ".");
+        if (!written) fail("Could not put back " + step->path + ": " + SwitchStepReason(written) + ".");
         break;
       }
     }

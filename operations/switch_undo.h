@@ -8,6 +8,12 @@
 
 namespace krax {
 
+struct FsResult;
+
+// Why a step of a switch or of its undoing failed, for its message: "it already exists",
+// "it is missing" or the system's text.
+std::string SwitchStepReason(const FsResult& result);
+
 class SwitchUndoLog {
  public:
   // `from` was moved to `to`.

@@ -22,12 +22,6 @@ std::string EntryIn(const std::string& folder, const std::string& name) {
   return ResolvePath(JoinPath(folder, name));
 }
 
-std::string Reason(const FsResult& result) {
-  if (result.status == FsStatus::kAlreadyExists) return "it already exists";
-  if (result.status == FsStatus::kNotFound) return "it is missing";
-  return result.systemError ? std::strerror(result.systemError) : "unknown error";
-}
-
 bool Step(const SwitchStepHook& hook, const std::string& what) { return !hook || hook(what); }
 
 SwitchOutcome Stopped(SwitchOutcome outcome) {
@@ -65,13 +59,13 @@ void MoveBack(const std::string& from, const std::string& to, std::vector<std::s
     }
     FsResult deleted = DeleteFile(to);
     if (!deleted) {
-      problems.push_back("Could not remove " + to + " to put back " + from + ": " + Reason(deleted) + ".");
+      problems.push_back("Could not remove " + to + " to put back " + from + ": " + SwitchStepReason(deleted) + ".");
       return;
     }
     moved = RenameNoReplace(from, to);
   }
   if (!moved) {
-    problems.push_back("Could not move " + from + " to " + to + ": " + Reason(moved) + ".");
+    problems.push_back("Could not move " + from + " to " + to + ": " + SwitchStepReason(moved) + ".");
   } else if (undo) {
     undo->Moved(from, to);
   }
@@ -109,7 +103,7 @@ bool InstallEntry(const std::string& slotEntry, const std::string& backupFolder,
     FsResult kept = RenameNoReplace(slotEntry, backupEntry);
     if (!kept) {
       // Copying now would destroy the file that could not be kept.
-      problems.push_back("Could not keep " + slotEntry + " in " + backupFolder + ": " + Reason(kept) + "; " +
+      problems.push_back("Could not keep " + slotEntry + " in " + backupFolder + ": " + SwitchStepReason(kept) + "; " +
                          trackFile + " was not copied.");
       return true;
     }
@@ -118,7 +112,7 @@ bool InstallEntry(const std::string& slotEntry, const std::string& backupFolder,
   if (!Step(hook, "copy " + trackFile)) return false;
   FsResult copied = CopyFile(trackFile, slotEntry, /*overwrite=*/replace);
   if (!copied) {
-    problems.push_back("Could not copy " + trackFile + " to " + slotEntry + ": " + Reason(copied) + ".");
+    problems.push_back("Could not copy " + trackFile + " to " + slotEntry + ": " + SwitchStepReason(copied) + ".");
   } else if (undo && !replace) {
     undo->Created(slotEntry);  // a replaced file was kept above
   }
@@ -182,7 +176,7 @@ SwitchOutcome SwitchSlot(const std::string& slotFolder, const std::string& track
   FsResult recorded = WriteFileAtomic(journal, trackName + "\n");
   if (!recorded) {
     // Without the journal an interruption could not be mended: nothing is moved.
-    outcome.problems.push_back("Could not write " + journal + ": " + Reason(recorded) + ".");
+    outcome.problems.push_back("Could not write " + journal + ": " + SwitchStepReason(recorded) + ".");
     return outcome;
   }
   SwitchUndoLog undoLog;
@@ -197,7 +191,7 @@ SwitchOutcome SwitchSlot(const std::string& slotFolder, const std::string& track
     FsResult made = CreateFolder(original);
     if (made && undo) undo->Created(original);
     if (!made && !IsFolder(original)) {
-      outcome.problems.push_back("Could not create " + original + ": " + Reason(made) + ".");
+      outcome.problems.push_back("Could not create " + original + ": " + SwitchStepReason(made) + ".");
     }
   }
   if (!TransferFolderEntries(slotFolder, original, std::nullopt, outcome.problems, hook, undo)) {

@@ -1,5 +1,7 @@
 #include "platform/copy_plan.h"
 
+#include <cerrno>
+
 #include "platform/path.h"
 
 namespace krax::copy_plan {
@@ -78,6 +80,41 @@ FsResult RunCopyPlan(std::vector<PlannedCopy>& plan, const std::string& destinat
     callbacks.progress(progress);
   }
   return outcome;
+}
+
+FsResult CopyTree(std::string source, const std::string& destination, std::size_t rootLength,
+                  const CheckEntry& check, const CopyTreeCallbacks& callbacks, const CopyOneFile& copyFile,
+                  const FsResult& cancelled) {
+  std::vector<PlannedCopy> plan;
+  if (IsWildcard(BaseName(source))) {
+    source = ParentPath(source);
+    if (!IsFolder(source)) return FsResult{FsStatus::kNotFound, ENOENT};
+    PlanTree(source, destination, plan);
+  } else {
+    if (const FsResult reached = check(source); !reached) return reached;
+    std::size_t end = source.size();
+    while (end > rootLength && IsSeparator(source[end - 1])) --end;
+    source.resize(end);
+    PlannedCopy top;
+    top.source = source;
+    top.destination = JoinPath(destination, DestinationName(ListFolder(destination), BaseName(source)));
+    top.isFolder = IsFolder(source);
+    top.size = top.isFolder ? 0 : FileSize(source).value_or(0);
+    plan.push_back(top);
+    if (top.isFolder) PlanTree(top.source, top.destination, plan);
+  }
+  return RunCopyPlan(plan, destination, callbacks, copyFile, cancelled);
+}
+
+FsResult CopyContents(const std::string& from, const std::string& to, const CopyWholeTree& copyTree) {
+  FsResult failure;
+  CopyTreeCallbacks callbacks;
+  callbacks.error = [&failure](const std::string&, const FsResult& error) {
+    failure = error;
+    return false;
+  };
+  const FsResult copied = copyTree(JoinPath(from, "*.*"), to, callbacks, /*makeWritable=*/false);
+  return !failure ? failure : copied;
 }
 
 }  // namespace krax::copy_plan

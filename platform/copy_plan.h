@@ -1,8 +1,9 @@
 // The system-independent half of CopyTree: what goes where (planned before anything is
 // copied, so that progress knows the totals), and the run over that plan. Each system's
-// file_system implementation plans the top entry and copies one file its own way.
+// file_system implementation checks the top entry and copies one file its own way.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -37,5 +38,25 @@ using CopyOneFile = std::function<FsResult(const std::string& from, const std::s
 // `copyFile`, reporting through `callbacks`; `cancelled` is returned when progress says stop.
 FsResult RunCopyPlan(std::vector<PlannedCopy>& plan, const std::string& destination,
                      const CopyTreeCallbacks& callbacks, const CopyOneFile& copyFile, const FsResult& cancelled);
+
+// Whether the entry a copy starts from can be reached, in the system's words when not.
+using CheckEntry = std::function<FsResult(const std::string& path)>;
+
+// CopyTree for every system: plans the copy of `source` into the folder `destination` (for a
+// wildcard name what its folder holds; else the entry itself, once `check` finds it, with the
+// separators at its end dropped outside its first `rootLength` characters, and all below it),
+// then runs the plan as RunCopyPlan does.
+FsResult CopyTree(std::string source, const std::string& destination, std::size_t rootLength,
+                  const CheckEntry& check, const CopyTreeCallbacks& callbacks, const CopyOneFile& copyFile,
+                  const FsResult& cancelled);
+
+// The system's CopyTree, `makeWritable` telling whether read-only copies become writable.
+using CopyWholeTree = std::function<FsResult(std::string_view source, std::string_view destination,
+                                             const CopyTreeCallbacks& callbacks, bool makeWritable)>;
+
+// The copy half of moving a folder to another volume: copies what the folder `from` holds
+// into the folder `to` with `copyTree`, attributes as they are, stopping at the first
+// failure, which it returns.
+FsResult CopyContents(const std::string& from, const std::string& to, const CopyWholeTree& copyTree);
 
 }  // namespace krax::copy_plan

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "platform/copy_plan.h"
+#include "platform/fs_result_errno.h"
 #include "platform/file_system_detail.h"
 #include "platform/path.h"
 #include "platform/temporary_file.h"
@@ -30,30 +31,8 @@ std::string Str(std::string_view s) { return std::string(s); }
 
 FsResult Ok() { return {}; }
 
-FsResult FromErrno(int error) {
-  FsResult r;
-  r.systemError = error;
-  switch (error) {
-    case EEXIST:
-    case ENOTEMPTY:
-      r.status = FsStatus::kAlreadyExists;
-      break;
-    case ENOENT:
-      r.status = FsStatus::kNotFound;
-      break;
-    default:
-      r.status = FsStatus::kFailed;
-      break;
-  }
-  return r;
-}
-
-FsResult Failed(int error) {
-  FsResult r;
-  r.status = FsStatus::kFailed;
-  r.systemError = error;
-  return r;
-}
+using fs_result::Failed;
+using fs_result::FromErrno;
 
 bool Exists(const std::string& path) {
   struct stat st;
@@ -231,16 +210,9 @@ FsResult MoveAcrossFileSystems(const std::string& from, const std::string& to) {
     return Ok();
   }
   if (::mkdir(to.c_str(), st.st_mode & 07777) != 0) return FromErrno(errno);
-  FsResult failure;
-  CopyTreeCallbacks callbacks;
-  callbacks.error = [&failure](const std::string&, const FsResult& error) {
-    failure = error;
-    return false;
-  };
-  FsResult copied = CopyTreeImpl(JoinPath(from, "*.*"), to, callbacks, /*makeWritable=*/false);
-  if (!copied || !failure) {
+  if (const FsResult copied = copy_plan::CopyContents(from, to, CopyTreeImpl); !copied) {
     RemoveTree(to);
-    return !failure ? failure : copied;
+    return copied;
   }
   if (!RemoveTree(from)) return Failed(errno ? errno : EIO);
   return Ok();
@@ -422,37 +394,19 @@ FsResult SetFileDosTime(std::string_view path, DosDateTime when) {
 
 namespace {
 
-using copy_plan::PlannedCopy;
+FsResult CheckEntry(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 ? Ok() : FromErrno(errno);
+}
 
 FsResult CopyTreeImpl(std::string_view sourceView, std::string_view destinationView,
                       const CopyTreeCallbacks& callbacks, bool makeWritable) {
-  std::string source = Str(sourceView);
-  const std::string destination = Str(destinationView);
-  std::vector<PlannedCopy> plan;
-  if (copy_plan::IsWildcard(BaseName(source))) {
-    source = ParentPath(source);
-    if (!IsFolder(source)) return FromErrno(ENOENT);
-    copy_plan::PlanTree(source, destination, plan);
-  } else {
-    struct stat st;
-    if (::stat(source.c_str(), &st) != 0) return FromErrno(errno);
-    std::size_t end = source.size();
-    while (end > 1 && IsSeparator(source[end - 1])) --end;
-    source.resize(end);
-    PlannedCopy top;
-    top.source = source;
-    top.destination = JoinPath(destination, copy_plan::DestinationName(ListFolder(destination), BaseName(source)));
-    top.isFolder = S_ISDIR(st.st_mode);
-    top.size = top.isFolder ? 0 : static_cast<std::uint64_t>(st.st_size);
-    plan.push_back(top);
-    if (top.isFolder) copy_plan::PlanTree(top.source, top.destination, plan);
-  }
-
   auto copyFile = [makeWritable](const std::string& from, const std::string& to,
                                   const std::function<void(std::uint64_t)>& onBytes) {
     return CopyFileImpl(from, to, /*overwrite=*/true, /*replaceReadOnly=*/true, makeWritable, onBytes);
   };
-  return copy_plan::RunCopyPlan(plan, destination, callbacks, copyFile, Failed(ECANCELED));
+  return copy_plan::CopyTree(Str(sourceView), Str(destinationView), /*rootLength=*/1, CheckEntry, callbacks,
+                             copyFile, Failed(ECANCELED));
 }
 
 }  // namespace

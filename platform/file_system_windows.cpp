@@ -9,6 +9,7 @@
 
 #include "platform/file_system.h"
 #include "platform/copy_plan.h"
+#include "platform/fs_result_errno.h"
 #include "platform/file_system_detail.h"
 #include "platform/path.h"
 #include "platform/real_path.h"
@@ -27,23 +28,10 @@ std::string Str(std::string_view s) { return std::string(s); }
 
 FsResult Ok() { return {}; }
 
-FsResult FromErrno(int error) {
-  FsResult r;
-  r.systemError = error;
-  r.status = error == EEXIST || error == ENOTEMPTY ? FsStatus::kAlreadyExists
-             : error == ENOENT                     ? FsStatus::kNotFound
-                                                   : FsStatus::kFailed;
-  return r;
-}
+using fs_result::Failed;
+using fs_result::FromErrno;
 
 FsResult FromLastError() { return FromErrno(win::LastErrno()); }
-
-FsResult Failed(int error) {
-  FsResult r;
-  r.status = FsStatus::kFailed;
-  r.systemError = error;
-  return r;
-}
 
 std::optional<WIN32_FILE_ATTRIBUTE_DATA> Attributes(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
@@ -222,16 +210,9 @@ bool RemoveTree(const std::string& path) {
 // A folder moved to another volume: copy everything, then delete the source.
 FsResult MoveFolderAcrossVolumes(const std::string& from, const std::string& to) {
   if (!::CreateDirectoryW(SystemPath(to).c_str(), nullptr)) return FromLastError();
-  FsResult failure;
-  CopyTreeCallbacks callbacks;
-  callbacks.error = [&failure](const std::string&, const FsResult& error) {
-    failure = error;
-    return false;
-  };
-  FsResult copied = CopyTreeImpl(JoinPath(from, "*.*"), to, callbacks, /*makeWritable=*/false);
-  if (!copied || !failure) {
+  if (const FsResult copied = copy_plan::CopyContents(from, to, CopyTreeImpl); !copied) {
     RemoveTree(to);
-    return !failure ? failure : copied;
+    return copied;
   }
   if (!RemoveTree(from)) return Failed(EIO);
   return Ok();
@@ -436,36 +417,17 @@ FsResult SetFileDosTime(std::string_view path, DosDateTime when) {
 
 namespace {
 
-using copy_plan::PlannedCopy;
+FsResult CheckEntry(const std::string& path) { return Exists(path) ? Ok() : FromLastError(); }
 
 FsResult CopyTreeImpl(std::string_view sourceView, std::string_view destinationView,
                       const CopyTreeCallbacks& callbacks, bool makeWritable) {
-  std::string source = Str(sourceView);
-  const std::string destination = Str(destinationView);
-  std::vector<PlannedCopy> plan;
-  if (copy_plan::IsWildcard(BaseName(source))) {
-    source = ParentPath(source);
-    if (!IsFolder(source)) return FromErrno(ENOENT);
-    copy_plan::PlanTree(source, destination, plan);
-  } else {
-    if (!Exists(source)) return FromLastError();
-    std::size_t end = source.size();
-    while (end > RootLength(source) && IsSeparator(source[end - 1])) --end;
-    source.resize(end);
-    PlannedCopy top;
-    top.source = source;
-    top.destination = JoinPath(destination, copy_plan::DestinationName(ListFolder(destination), BaseName(source)));
-    top.isFolder = IsFolder(source);
-    top.size = top.isFolder ? 0 : FileSize(source).value_or(0);
-    plan.push_back(top);
-    if (top.isFolder) copy_plan::PlanTree(top.source, top.destination, plan);
-  }
-
   auto copyFile = [makeWritable](const std::string& from, const std::string& to,
                                   const std::function<void(std::uint64_t)>& onBytes) {
     return CopyFileImpl(from, to, /*overwrite=*/true, /*replaceReadOnly=*/true, makeWritable, onBytes);
   };
-  return copy_plan::RunCopyPlan(plan, destination, callbacks, copyFile, Failed(ECANCELED));
+  const std::string source = Str(sourceView);
+  return copy_plan::CopyTree(source, Str(destinationView), RootLength(source), CheckEntry, callbacks, copyFile,
+                             Failed(ECANCELED));
 }
 
 }  // namespace

@@ -22,13 +22,6 @@ namespace krax {
 
 namespace {
 
-ProcessResult Failure(int error, std::string message) {
-  ProcessResult r;
-  r.systemError = error;
-  r.message = std::move(message);
-  return r;
-}
-
 #ifndef _WIN32
 // The environment of the new program: ours, with `extra` replacing or adding entries.
 std::vector<std::string> BuildEnvironment(const std::vector<std::pair<std::string, std::string>>& extra) {
@@ -131,7 +124,7 @@ std::string WinePrefixOf(std::string_view pathView) {
 
 #ifndef _WIN32
 ProcessResult StartProgram(const std::vector<std::string>& argvIn, const StartOptions& options) {
-  if (argvIn.empty() || argvIn.front().empty()) return Failure(EINVAL, "No program to start");
+  if (argvIn.empty() || argvIn.front().empty()) return ProcessResult::Failed(EINVAL, "No program to start");
   std::vector<std::string> argv = argvIn;
   std::vector<std::pair<std::string, std::string>> environment = options.environment;
 #ifndef _WIN32
@@ -142,7 +135,7 @@ ProcessResult StartProgram(const std::vector<std::string>& argvIn, const StartOp
   }
 #endif
   if (!options.workingFolder.empty() && !IsFolder(options.workingFolder)) {
-    return Failure(ENOENT, "The folder \"" + options.workingFolder + "\" does not exist");
+    return ProcessResult::Failed(ENOENT, "The folder \"" + options.workingFolder + "\" does not exist");
   }
 
   posix_spawn_file_actions_t actions;
@@ -163,7 +156,7 @@ ProcessResult StartProgram(const std::vector<std::string>& argvIn, const StartOp
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) {
-    return Failure(rc, "Cannot start \"" + argv.front() + "\": " + std::strerror(rc));
+    return ProcessResult::Failed(rc, "Cannot start \"" + argv.front() + "\": " + std::strerror(rc));
   }
 
   ProcessResult result;
@@ -188,15 +181,15 @@ ProcessResult StartProgram(const std::vector<std::string>& argvIn, const StartOp
 
 ProcessResult StartCommandLine(std::string_view commandLine, const StartOptions& options) {
   std::optional<std::vector<std::string>> words = SplitCommandLine(commandLine);
-  if (!words) return Failure(EINVAL, "The command line has an unclosed quote");
-  if (words->empty()) return Failure(EINVAL, "The command line is empty");
+  if (!words) return ProcessResult::Failed(EINVAL, "The command line has an unclosed quote");
+  if (words->empty()) return ProcessResult::Failed(EINVAL, "The command line is empty");
   return StartProgram(*words, options);
 }
 
 #ifndef _WIN32
 ProcessResult OpenWithAssociatedProgram(std::string_view path) {
-  if (path.empty()) return Failure(EINVAL, "No file to open");
-  if (!PathExists(path)) return Failure(ENOENT, "\"" + std::string(path) + "\" does not exist");
+  if (path.empty()) return ProcessResult::Failed(EINVAL, "No file to open");
+  if (!PathExists(path)) return ProcessResult::Failed(ENOENT, "\"" + std::string(path) + "\" does not exist");
   return StartProgram({"xdg-open", std::string(path)});
 }
 #endif

@@ -18,6 +18,13 @@ struct ProcessResult {
   std::string message;    // what went wrong, "" when started
   bool ok() const { return started; }
   explicit operator bool() const { return ok(); }
+
+  static ProcessResult Failed(int error, std::string message) {
+    ProcessResult r;
+    r.systemError = error;
+    r.message = std::move(message);
+    return r;
+  }
 };
 
 struct StartOptions {

@@ -14,13 +14,6 @@ namespace krax {
 
 namespace {
 
-ProcessResult Failure(int error, std::string message) {
-  ProcessResult r;
-  r.systemError = error;
-  r.message = std::move(message);
-  return r;
-}
-
 // Our environment block with `extra` replacing or adding entries (names ignore case).
 std::wstring BuildEnvironment(const std::vector<std::pair<std::string, std::string>>& extra) {
   std::wstring block;
@@ -45,9 +38,9 @@ std::wstring BuildEnvironment(const std::vector<std::pair<std::string, std::stri
 }  // namespace
 
 ProcessResult StartProgram(const std::vector<std::string>& argv, const StartOptions& options) {
-  if (argv.empty() || argv.front().empty()) return Failure(EINVAL, "No program to start");
+  if (argv.empty() || argv.front().empty()) return ProcessResult::Failed(EINVAL, "No program to start");
   if (!options.workingFolder.empty() && !IsFolder(options.workingFolder)) {
-    return Failure(ENOENT, "The folder \"" + options.workingFolder + "\" does not exist");
+    return ProcessResult::Failed(ENOENT, "The folder \"" + options.workingFolder + "\" does not exist");
   }
   std::wstring commandLine = win::Wide(WindowsCommandLine(argv));
   std::wstring environment;
@@ -63,7 +56,7 @@ ProcessResult StartProgram(const std::vector<std::string>& argv, const StartOpti
                         environment.empty() ? nullptr : environment.data(), folder.empty() ? nullptr : folder.c_str(),
                         &startup, &process)) {
     const int error = win::LastErrno();
-    return Failure(error, "Cannot start \"" + argv.front() + "\": " + std::strerror(error));
+    return ProcessResult::Failed(error, "Cannot start \"" + argv.front() + "\": " + std::strerror(error));
   }
   ::CloseHandle(process.hThread);
   ProcessResult result;
@@ -79,12 +72,12 @@ ProcessResult StartProgram(const std::vector<std::string>& argv, const StartOpti
 }
 
 ProcessResult OpenWithAssociatedProgram(std::string_view path) {
-  if (path.empty()) return Failure(EINVAL, "No file to open");
-  if (!IsFile(path) && !IsFolder(path)) return Failure(ENOENT, "\"" + std::string(path) + "\" does not exist");
+  if (path.empty()) return ProcessResult::Failed(EINVAL, "No file to open");
+  if (!IsFile(path) && !IsFolder(path)) return ProcessResult::Failed(ENOENT, "\"" + std::string(path) + "\" does not exist");
   const std::wstring target = win::SystemPath(path);
   const auto code = reinterpret_cast<INT_PTR>(::ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr,
                                                               SW_SHOWNORMAL));
-  if (code <= 32) return Failure(ENOENT, "No program opens \"" + std::string(path) + "\"");
+  if (code <= 32) return ProcessResult::Failed(ENOENT, "No program opens \"" + std::string(path) + "\"");
   ProcessResult result;
   result.started = true;
   return result;

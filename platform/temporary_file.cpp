@@ -80,20 +80,6 @@ void RemoveLeftoverTemporaries(std::string_view folderPath) {
   }
 }
 
-TemporaryFile::~TemporaryFile() { Discard(); }
-
-TemporaryFile::TemporaryFile(TemporaryFile&& other) noexcept
-    : path_(std::exchange(other.path_, {})), fd_(std::move(other.fd_)) {}
-
-TemporaryFile& TemporaryFile::operator=(TemporaryFile&& other) noexcept {
-  if (this != &other) {
-    Discard();
-    path_ = std::exchange(other.path_, {});
-    fd_ = std::move(other.fd_);
-  }
-  return *this;
-}
-
 void TemporaryFile::Discard() {
   fd_.reset();
   if (!path_.empty()) ::unlink(path_.c_str());

@@ -86,20 +86,6 @@ void RemoveLeftoverTemporaries(std::string_view folderView) {
   }
 }
 
-TemporaryFile::~TemporaryFile() { Discard(); }
-
-TemporaryFile::TemporaryFile(TemporaryFile&& other) noexcept
-    : path_(std::exchange(other.path_, {})), fd_(std::move(other.fd_)) {}
-
-TemporaryFile& TemporaryFile::operator=(TemporaryFile&& other) noexcept {
-  if (this != &other) {
-    Discard();
-    path_ = std::exchange(other.path_, {});
-    fd_ = std::move(other.fd_);
-  }
-  return *this;
-}
-
 void TemporaryFile::Discard() {
   fd_.reset();
   if (!path_.empty()) ::DeleteFileW(win::SystemPath(path_).c_str());

@@ -48,6 +48,22 @@ void Wheel(QPainter& p, QPointF centre, qreal r) {
   p.drawEllipse(centre, r * 0.45, r * 0.45);
 }
 
+// How a car body is shaded: lit from `top` down to the wheels' line, in percent of the body
+// colour as QColor::lighter and darker take it.
+struct BodyShade {
+  qreal top;
+  int lighter, darker, outline;
+};
+
+void PaintBody(QPainter& p, const QPainterPath& shape, const QColor& body, const BodyShade& shade) {
+  QLinearGradient gradient(0, shade.top, 0, 11);
+  gradient.setColorAt(0, body.lighter(shade.lighter));
+  gradient.setColorAt(1, body.darker(shade.darker));
+  p.setPen(Outline(body.darker(shade.outline)));
+  p.setBrush(gradient);
+  p.drawPath(shape);
+}
+
 // A saloon seen from the side, filling the 16 x 16 square.
 void DrawCar(QPainter& p, const QColor& body) {
   QPainterPath shape;
@@ -61,12 +77,7 @@ void DrawCar(QPainter& p, const QColor& body) {
   shape.quadTo(15.0, 7.0, 15.0, 8.6);
   shape.lineTo(15.0, 11.0);
   shape.closeSubpath();
-  QLinearGradient shade(0, 4, 0, 11);
-  shade.setColorAt(0, body.lighter(135));
-  shade.setColorAt(1, body.darker(115));
-  p.setPen(Outline(body.darker(190)));
-  p.setBrush(shade);
-  p.drawPath(shape);
+  PaintBody(p, shape, body, {4, 135, 115, 190});
   QPolygonF window({{5.6, 6.6}, {6.9, 4.7}, {10.1, 4.7}, {11.5, 6.6}});
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(200, 230, 250));
@@ -89,12 +100,7 @@ void DrawSportsCar(QPainter& p, const QColor& body) {
   shape.quadTo(15.6, 7.8, 15.4, 9.4);
   shape.lineTo(15.4, 11.0);
   shape.closeSubpath();
-  QLinearGradient shade(0, 5, 0, 11);
-  shade.setColorAt(0, body.lighter(140));
-  shade.setColorAt(1, body.darker(120));
-  p.setPen(Outline(body.darker(200)));
-  p.setBrush(shade);
-  p.drawPath(shape);
+  PaintBody(p, shape, body, {5, 140, 120, 200});
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(40, 50, 70));
   p.drawPolygon(QPolygonF({{7.0, 7.3}, {8.3, 5.9}, {10.8, 5.9}, {12.1, 7.3}}));

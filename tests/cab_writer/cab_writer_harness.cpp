@@ -12,6 +12,7 @@
 #include "archive/cab/cab_entries.h"
 #include "archive/cab/cab_writer_client.h"
 #include "platform/file_io.h"
+#include "support/python_module.h"
 
 namespace krax::cab_test {
 namespace fs = std::filesystem;
@@ -107,13 +108,7 @@ std::string ExtractWithReader(const std::string& cabinet, const std::string& des
   return "";
 }
 
-bool PythonAvailable() {
-#ifdef _WIN32
-  return false;  // the cross-checks start python3 through a shell: Linux only
-#else
-  return std::system("python3 -c 'import zlib' >/dev/null 2>&1") == 0;
-#endif
-}
+bool PythonAvailable() { return test::PythonHasModule("zlib"); }
 
 int RunPythonCheck(const std::string& cabinet, const std::string& dest, std::string& output) {
   if (!PythonAvailable()) return -1;

@@ -6,12 +6,9 @@
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -29,11 +26,9 @@
 #include "operations_test_support.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
+#include "platform/process.h"
 #include "support/zip_bytes.h"
 
-#ifndef _WIN32
-extern char** environ;
-#endif
 
 namespace krax {
 namespace {
@@ -192,30 +187,6 @@ TEST(InstallHostile, ArchivePlanShowsTheDeclaredLength) {
   EXPECT_EQ(PrepareInstall(InstallMode::kCarFromArchive, zip, game.game).LengthLine(), "(Total Length = 4KB)");
 }
 
-#ifndef _WIN32
-// Runs a program found on PATH with its output thrown away; its exit code, or -1.
-int RunQuietly(std::vector<std::string> args, const std::string& folder) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  const std::string cwd = fs::current_path().string();
-  fs::current_path(folder);
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  const int rc = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  fs::current_path(cwd);
-  if (rc != 0) return -1;
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-#endif
-
 // Info-ZIP's zip -fz writes zip64 sizes into the central directory too.
 TEST(InstallHostile, Zip64ArchiveOfInfoZipInstalls) {
 #ifdef _WIN32
@@ -224,7 +195,11 @@ TEST(InstallHostile, Zip64ArchiveOfInfoZipInstalls) {
   test::ScratchFolder sources;
   sources.write("car.viv", kViv);
   sources.write("carp.txt", "carp");
-  if (RunQuietly({"zip", "-q", "-fz", "Car64.zip", "car.viv", "carp.txt"}, sources.path()) != 0) {
+  StartOptions inSources;
+  inSources.workingFolder = sources.path();
+  inSources.wait = true;
+  const ProcessResult zipped = StartProgram({"zip", "-q", "-fz", "Car64.zip", "car.viv", "carp.txt"}, inSources);
+  if (!zipped || zipped.exitCode != 0) {
     GTEST_SKIP() << "Info-ZIP zip is not installed; the hand-made zip64 case covers the format";
   }
   Game game;

@@ -12,6 +12,7 @@
 
 #include "archive/zip/zip_archive.h"
 #include "platform/file_system.h"
+#include "support/python_module.h"
 #include "support/scratch_folder.h"
 
 namespace krax {
@@ -19,13 +20,7 @@ namespace {
 
 using test::ScratchFolder;
 
-bool PythonAvailable() {
-#ifdef _WIN32
-  return false;  // the cross-checks start python3 through a shell: Linux only
-#else
-  return std::system("python3 -c 'import zipfile' >/dev/null 2>&1") == 0;
-#endif
-}
+bool PythonAvailable() { return test::PythonHasModule("zipfile"); }
 
 // Runs tests/zip/zip_tool.py; its standard output goes to `output` when given.
 int ZipTool(const std::string& arguments, const std::string& output = "/dev/null") {
