@@ -194,9 +194,10 @@ std::size_t GameData::ScanCarFolderAt(std::size_t s, const std::string& folder, 
     std::optional<std::vector<DirEntry>> listing;  // read once, only when needed
     const auto tryArchive = [&](const std::string& name) {
       record.archivePath = JoinPath(carFolder, name);
-      // Only this exact spelling: where lookups ignore case (Windows) "car.viv" would open
-      // "CAR.VIV", and a toggle would then change the spelling the player gave the file.
-      if (EntryExists(record.archivePath) && LoadCar(s)) return true;
+      // Only this exact spelling: where lookups ignore case "car.viv" would open "CAR.VIV", and
+      // a toggle would then change the spelling the player gave the file. Elsewhere the open
+      // itself proves the spelling, and the catalog scan pays no extra lookup per car.
+      if ((!kLookupsIgnoreCase || EntryExists(record.archivePath)) && LoadCar(s)) return true;
       if (!listing) listing = ListFolder(carFolder);
       record.archivePath = FindOtherSpelling(carFolder, *listing, name);
       return !record.archivePath.empty() && LoadCar(s);

@@ -13,4 +13,12 @@ std::string RealPath(std::string_view path);
 // included (on Windows, where lookups ignore case, the name on disk is compared).
 bool EntryExists(std::string_view path);
 
+// True where a lookup finds a name in any spelling of its capitals (Windows): there, opening
+// a file does not prove that the name asked for is the name on disk.
+#ifdef _WIN32
+inline constexpr bool kLookupsIgnoreCase = true;
+#else
+inline constexpr bool kLookupsIgnoreCase = false;
+#endif
+
 }  // namespace krax
