@@ -73,25 +73,25 @@ SettingsFile SettingsFile::Parse(std::string_view bytes) {
 }
 
 std::optional<std::string> SettingsFile::Get(std::string_view section, std::string_view name) const {
-  const std::optional<std::string_view> raw = lines_.rawValue(section, name);
+  const std::optional<std::string_view> raw = lines_.RawValue(section, name);
   if (!raw) return std::nullopt;
   return literal_ ? std::string(*raw) : DecodeEarlierValue(*raw);
 }
 
 void SettingsFile::MakeLiteral() {
   if (literal_) return;
-  lines_.rewriteValues(DecodeEarlierValue);
+  lines_.RewriteValues(DecodeEarlierValue);
   literal_ = true;
 }
 
 bool SettingsFile::Set(std::string_view section, std::string_view name, std::string_view value) {
   MakeLiteral();  // a refused value leaves the bytes as they were: serialize makes them literal too
-  return lines_.set(section, name, value);
+  return lines_.Set(section, name, value);
 }
 
 void SettingsFile::Remove(std::string_view section, std::string_view name) {
   MakeLiteral();
-  lines_.remove(section, name);
+  lines_.Remove(section, name);
 }
 
 std::string SettingsFile::Serialize() const {
@@ -100,7 +100,7 @@ std::string SettingsFile::Serialize() const {
     literal.MakeLiteral();
     return literal.Serialize();
   }
-  return std::string(kLiteralMark) + "\n" + lines_.serialize();
+  return std::string(kLiteralMark) + "\n" + lines_.Serialize();
 }
 
 }  // namespace krax

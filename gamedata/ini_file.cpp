@@ -28,9 +28,9 @@ IniFile IniFile::Parse(std::string_view bytes) {
 }
 
 std::optional<std::string> IniFile::Get(std::string_view section, std::string_view key) const {
-  const std::optional<std::string_view> raw = lines_.rawValue(section, key);
+  const std::optional<std::string_view> raw = lines_.RawValue(section, key);
   if (!raw) return std::nullopt;
-  std::string_view value = lines_.trimmed(*raw);
+  std::string_view value = lines_.Trimmed(*raw);
   // Like the profile functions: one pair of matching quotes around the value is dropped.
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
     value = value.substr(1, value.size() - 2);
@@ -39,10 +39,10 @@ std::optional<std::string> IniFile::Get(std::string_view section, std::string_vi
 }
 
 void IniFile::Set(std::string_view section, std::string_view key, std::string_view value) {
-  lines_.set(section, key, value);  // one line, whatever the caller gives
+  lines_.Set(section, key, value);  // one line, whatever the caller gives
 }
 
-std::string IniFile::Serialize() const { return lines_.serialize(); }
+std::string IniFile::Serialize() const { return lines_.Serialize(); }
 
 std::optional<std::string> ReadProfileString(std::string_view path, std::string_view section,
                                              std::string_view key) {

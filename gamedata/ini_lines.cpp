@@ -23,55 +23,55 @@ IniLines IniLines::Parse(std::string_view bytes, const IniSyntax& syntax) {
   return file;
 }
 
-std::string_view IniLines::trimmed(std::string_view text) const {
+std::string_view IniLines::Trimmed(std::string_view text) const {
   const std::size_t first = text.find_first_not_of(syntax_.blanks);
   if (first == std::string_view::npos) return {};
   return text.substr(first, text.find_last_not_of(syntax_.blanks) - first + 1);
 }
 
-std::optional<std::string> IniLines::sectionName(std::string_view line) const {
-  line = trimmed(line);
+std::optional<std::string> IniLines::SectionName(std::string_view line) const {
+  line = Trimmed(line);
   std::string_view name;
   if (syntax_.sectionClosesLine) {
     if (line.size() < 2 || line.front() != '[' || line.back() != ']') return std::nullopt;
-    name = trimmed(line.substr(1, line.size() - 2));
+    name = Trimmed(line.substr(1, line.size() - 2));
   } else {
     if (line.empty() || line.front() != '[') return std::nullopt;
     line.remove_prefix(1);
-    name = trimmed(line.substr(0, line.find(']')));
+    name = Trimmed(line.substr(0, line.find(']')));
   }
   return syntax_.decodeSectionName ? syntax_.decodeSectionName(name) : std::string(name);
 }
 
-std::optional<std::string_view> IniLines::valueName(std::string_view line) const {
-  const std::string_view text = trimmed(line);
+std::optional<std::string_view> IniLines::ValueName(std::string_view line) const {
+  const std::string_view text = Trimmed(line);
   if (text.empty() || text.front() == '[' || syntax_.commentMarks.find(text.front()) != std::string_view::npos) {
     return std::nullopt;
   }
   const std::size_t equals = line.find('=');
   if (equals == std::string_view::npos) return std::nullopt;
-  return trimmed(line.substr(0, equals));
+  return Trimmed(line.substr(0, equals));
 }
 
-std::optional<std::string_view> IniLines::rawValue(std::string_view section, std::string_view name) const {
+std::optional<std::string_view> IniLines::RawValue(std::string_view section, std::string_view name) const {
   bool inSection = false;
   bool sectionSeen = false;
   for (const std::string& line : lines_) {
-    if (const auto found = sectionName(line)) {
+    if (const auto found = SectionName(line)) {
       if (syntax_.firstSectionOnly && sectionSeen && inSection) return std::nullopt;
       inSection = EqualsIgnoreCase(*found, section);
       sectionSeen = sectionSeen || inSection;
       continue;
     }
     if (!inSection) continue;
-    if (const auto lineName = valueName(line); lineName && EqualsIgnoreCase(*lineName, name)) {
+    if (const auto lineName = ValueName(line); lineName && EqualsIgnoreCase(*lineName, name)) {
       return std::string_view(line).substr(line.find('=') + 1);
     }
   }
   return std::nullopt;
 }
 
-bool IniLines::set(std::string_view section, std::string_view name, std::string_view value) {
+bool IniLines::Set(std::string_view section, std::string_view name, std::string_view value) {
   const std::size_t lineBreak = value.find_first_of("\r\n");
   if (lineBreak != std::string_view::npos) {
     if (syntax_.lineBreakInValue == IniSyntax::LineBreakInValue::kRefuse) return false;
@@ -82,7 +82,7 @@ bool IniLines::set(std::string_view section, std::string_view name, std::string_
   bool inSection = false;
   bool found = false;
   for (std::size_t i = 0; i < lines_.size(); ++i) {
-    if (const auto header = sectionName(lines_[i])) {
+    if (const auto header = SectionName(lines_[i])) {
       if (found) break;
       inSection = EqualsIgnoreCase(*header, section);
       if (inSection) {
@@ -92,38 +92,38 @@ bool IniLines::set(std::string_view section, std::string_view name, std::string_
       continue;
     }
     if (!inSection) continue;
-    if (const auto lineName = valueName(lines_[i]); lineName && EqualsIgnoreCase(*lineName, name)) {
+    if (const auto lineName = ValueName(lines_[i]); lineName && EqualsIgnoreCase(*lineName, name)) {
       lines_[i] = newLine;
       return true;
     }
-    if (!trimmed(lines_[i]).empty()) insertAt = i + 1;  // after the section's last non-blank line
+    if (!Trimmed(lines_[i]).empty()) insertAt = i + 1;  // after the section's last non-blank line
   }
   if (found) {
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), newLine);
     return true;
   }
-  if (syntax_.blankLineBeforeNewSection && !lines_.empty() && !trimmed(lines_.back()).empty()) lines_.emplace_back();
+  if (syntax_.blankLineBeforeNewSection && !lines_.empty() && !Trimmed(lines_.back()).empty()) lines_.emplace_back();
   lines_.push_back("[" + std::string(section) + "]");
   lines_.push_back(newLine);
   return true;
 }
 
-void IniLines::remove(std::string_view section, std::string_view name) {
+void IniLines::Remove(std::string_view section, std::string_view name) {
   bool inSection = false;
   for (std::size_t i = 0; i < lines_.size(); ++i) {
-    if (const auto found = sectionName(lines_[i])) {
+    if (const auto found = SectionName(lines_[i])) {
       inSection = EqualsIgnoreCase(*found, section);
       continue;
     }
     if (!inSection) continue;
-    if (const auto lineName = valueName(lines_[i]); lineName && EqualsIgnoreCase(*lineName, name)) {
+    if (const auto lineName = ValueName(lines_[i]); lineName && EqualsIgnoreCase(*lineName, name)) {
       lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(i));
       --i;
     }
   }
 }
 
-std::string IniLines::serialize() const {
+std::string IniLines::Serialize() const {
   std::string bytes;
   for (const std::string& line : lines_) {
     bytes += line;

@@ -40,32 +40,32 @@ class IniLines {
   static IniLines Parse(std::string_view bytes, const IniSyntax& syntax);
 
   // Everything after the first "=" of the first line naming `name` in `section`, as written.
-  std::optional<std::string_view> rawValue(std::string_view section, std::string_view name) const;
+  std::optional<std::string_view> RawValue(std::string_view section, std::string_view name) const;
   // Replaces the value's line, or adds it after the last non-blank line of its section, or
   // adds the section at the end of the file. False (nothing changed) for a refused value.
-  bool set(std::string_view section, std::string_view name, std::string_view value);
+  bool Set(std::string_view section, std::string_view name, std::string_view value);
   // Takes out every line naming `name` in `section`.
-  void remove(std::string_view section, std::string_view name);
+  void Remove(std::string_view section, std::string_view name);
   // Replaces the value part of every name=value line by `rewrite(value as written)`.
   template <typename Rewrite>
-  void rewriteValues(Rewrite rewrite) {
+  void RewriteValues(Rewrite rewrite) {
     for (std::string& line : lines_) {
-      if (!sectionName(line) && valueName(line)) {
+      if (!SectionName(line) && ValueName(line)) {
         const std::size_t equals = line.find('=');
         line = line.substr(0, equals + 1) + std::string(rewrite(std::string_view(line).substr(equals + 1)));
       }
     }
   }
   // Every line followed by the syntax's line end.
-  std::string serialize() const;
+  std::string Serialize() const;
 
   std::vector<std::string>& lines() { return lines_; }
   // `text` without the syntax's blanks at either end.
-  std::string_view trimmed(std::string_view text) const;
+  std::string_view Trimmed(std::string_view text) const;
 
  private:
-  std::optional<std::string> sectionName(std::string_view line) const;
-  std::optional<std::string_view> valueName(std::string_view line) const;
+  std::optional<std::string> SectionName(std::string_view line) const;
+  std::optional<std::string_view> ValueName(std::string_view line) const;
 
   IniSyntax syntax_;
   std::vector<std::string> lines_;
