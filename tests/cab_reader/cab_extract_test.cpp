@@ -129,7 +129,7 @@ TEST(CabEntries, UnsafeNamesAreNeverWrittenOutside) {
 // --- kraxctl ---------------------------------------------------------------------------------
 
 struct RunResult {
-  int exitCode = -1;
+  test::ExitStatus exitCode;
   std::string out, err;
 };
 

@@ -17,7 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 
 struct CtlRun {
-  int exitCode = -1;
+  test::ExitStatus exitCode;
   std::string out;  // stdout and stderr together
 };
 
