@@ -1,9 +1,12 @@
 // An exclusive lock on a file, shared by every program that takes it the same way: held
 // until the object is dropped, and released by the system when the process ends however it
 // ends (flock on POSIX, LockFileEx on Windows). Two objects conflict even inside one process.
+// The lock file exists only while someone holds it (or a holder died): the holder removes it
+// on release, and a taker that finds its file removed under it takes the new one.
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace krax {
@@ -36,6 +39,7 @@ class FileLock {
  private:
   static constexpr std::intptr_t kNone = -1;
   std::intptr_t handle_ = kNone;  // a descriptor on POSIX, a HANDLE on Windows
+  std::string path_;              // removed on release; "" when it must stay (read-only)
 };
 
 // This process's id.

@@ -25,18 +25,21 @@ OVERLAPPED LockRange() {
 
 FileLock::~FileLock() { Release(); }
 
-FileLock::FileLock(FileLock&& other) noexcept : handle_(std::exchange(other.handle_, kNone)) {}
+FileLock::FileLock(FileLock&& other) noexcept
+    : handle_(std::exchange(other.handle_, kNone)), path_(std::exchange(other.path_, {})) {}
 
 FileLock& FileLock::operator=(FileLock&& other) noexcept {
   if (this != &other) {
     Release();
     handle_ = std::exchange(other.handle_, kNone);
+    path_ = std::exchange(other.path_, {});
   }
   return *this;
 }
 
 void FileLock::Release() {
   if (handle_ == kNone) return;
+  path_.clear();  // the system deletes the file once its last handle is closed
   win::UniqueHandle file(AsHandle(std::exchange(handle_, kNone)));
   OVERLAPPED range = LockRange();
   ::UnlockFileEx(file.get(), 0, 1, 0, &range);
@@ -47,8 +50,14 @@ FileLock::Outcome FileLock::TryLock(std::string_view path, FileLock& lock) {
   const std::wstring name = win::SystemPath(path);
   const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   bool writable = true;
-  win::UniqueHandle file(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+  win::UniqueHandle file(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, share, nullptr,
+                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  if (!file && ::GetLastError() == ERROR_ACCESS_DENIED && ::GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    // Being deleted by its last holder right now, or a read-only folder: see below.
+    win::UniqueHandle probe(::CreateFileW(name.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!probe && ::GetLastError() == ERROR_ACCESS_DENIED) return Outcome::kBusy;
+  }
   if (!file) {
     file = win::UniqueHandle(
         ::CreateFileW(name.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -57,8 +66,8 @@ FileLock::Outcome FileLock::TryLock(std::string_view path, FileLock& lock) {
   if (!file) return Outcome::kUnavailable;
   OVERLAPPED range = LockRange();
   if (!::LockFileEx(file.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &range)) {
-    return ::GetLastError() == ERROR_LOCK_VIOLATION || ::GetLastError() == ERROR_IO_PENDING ? Outcome::kBusy
-                                                                                           : Outcome::kUnavailable;
+    const DWORD error = ::GetLastError();
+    return error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING ? Outcome::kBusy : Outcome::kUnavailable;
   }
   if (writable) {
     const std::string pid = std::to_string(CurrentProcessId()) + "\r\n";
