@@ -12,8 +12,8 @@
 #include "archive/cab/cab_writer.h"
 #include "archive/cab/cab_writer_client.h"
 #include "platform/file_system.h"
+#include "platform/output_file.h"
 #include "platform/path.h"
-#include "platform/replace_file.h"
 #include "platform/temporary_file.h"
 
 namespace krax {
@@ -238,8 +238,8 @@ bool CreateCabinetArchiveWithLimits(const std::string& cabinetBase, const std::v
   std::rotate(partNames.begin(), partNames.begin() + 1, partNames.end());  // the first part last
   for (const std::string& part : partNames) {
     const std::string target = parts.folder + part;
-    if (const FsResult placed = ReplaceFileWith(JoinPath(staging.path(), part), target); !placed) {
-      result = {ArchiveStatus::kCabinetWriteFailed, placed.systemError, "cannot replace " + target};
+    if (const FsResult placed = PlaceFinishedFile(JoinPath(staging.path(), part), target); !placed) {
+      result = {ArchiveStatus::kCabinetWriteFailed, placed.systemError, "cannot replace " + target + ": " + OutputFailureText(target, placed)};
       return false;
     }
   }

@@ -83,8 +83,7 @@ int RunInstall(Context& context, const std::vector<std::string>& args, bool trac
       return kExitOk;
     case OperationStatus::kCancelled:
       context.err << "Nothing installed.\n";
-      // Without --yes and without a terminal the listing is all that was asked for.
-      return !yes && !context.interactive() && prompts.refusedQuestions() == 1 ? kExitOk : kExitFailure;
+      return kExitFailure;
     default:
       context.err << "kraxctl: " << TerminalSafeLines(ResultText(result)) << '\n';
       return kExitFailure;

@@ -11,6 +11,7 @@
 #include "gamedata/car_picture.h"
 #include "gamedata/game_data.h"
 #include "platform/file_system.h"
+#include "platform/output_file.h"
 
 namespace krax::cli {
 namespace {
@@ -27,8 +28,12 @@ int RunPicture(Context& context, const std::vector<std::string>& args) {
     return kExitFailure;
   }
   const std::string png = EncodePng(image->width, image->height, image->pixels.data());
-  if (png.empty() || !WriteFileAtomic(args[1], png).ok()) {
-    context.err << "kraxctl: could not write " << args[1] << '\n';
+  if (png.empty()) {
+    context.err << "kraxctl: could not make a PNG of the picture\n";
+    return kExitFailure;
+  }
+  if (const FsResult written = WriteFileAtomic(args[1], png); !written) {
+    context.err << "kraxctl: could not write " << args[1] << ": " << OutputFailureText(args[1], written) << '\n';
     return kExitFailure;
   }
   context.out << "Wrote " << args[1] << " (" << image->width << "x" << image->height << ")\n";

@@ -1,5 +1,6 @@
 // kraxctl profile / stock / remove: saved sets of enabled cars and active tracks, the way
 // back to the stock game, and removing an add-on to the trash.
+#include <algorithm>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -81,12 +82,16 @@ int RunStock(Context& context, const std::vector<std::string>& args) {
 
 int RunRemove(Context& context, const std::vector<std::string>& args) {
   bool yes = false;
-  const std::vector<std::string> words = TakeYes(args, yes);
+  std::vector<std::string> rest = args;
+  const auto forGood = std::find(rest.begin(), rest.end(), kDeleteForGoodOption);
+  const bool deleteForGood = forGood != rest.end();
+  if (deleteForGood) rest.erase(forGood);
+  const std::vector<std::string> words = TakeYes(rest, yes);
   if (words.size() != 1) throw UsageError("remove: expected SLOT, ID or ROW/TRACK");
   return ActOnItem(
       context, yes,
       [&](GameData& game, Prompts& prompts) { return FindCarOrTrackArgument(context, game, prompts, words[0]); },
-      [](GameOperations& operations, ItemRef item) { return operations.RemoveItems({item}); });
+      [](GameOperations& operations, ItemRef item) { return operations.RemoveItems({item}); }, deleteForGood);
 }
 
 const RegisterCommand kProfile({"profile", "save, apply, list, show or delete a profile (a set of cars and tracks)",
@@ -111,12 +116,13 @@ const RegisterCommand kStock({"stock", "go back to the stock game: the game's ow
                               "--yes answers both questions with yes.\n",
                               RunStock});
 const RegisterCommand kRemove({"remove", "move an add-on car or track to the trash",
-                               "usage: kraxctl remove SLOT|ID|ROW/TRACK [--yes]\n"
+                               "usage: kraxctl remove SLOT|ID|ROW/TRACK [--yes] [--delete-for-good]\n"
                                "Moves the folder of an add-on car (by slot or ID) or of an add-on track\n"
                                "(TRACK of slot ROW 0..8) to the desktop's trash, from where a file manager\n"
                                "brings it back. An active track is first switched back to \"Original\".\n"
                                "The game's own cars and the slots' \"Original\" folders are never removed.\n"
-                               "Where no trash can take the folder, asks before deleting it for good.\n",
+                               "Where no trash can take the folder, asks before deleting it for good;\n"
+                               "--yes never answers that question: only --delete-for-good does.\n",
                                RunRemove});
 
 }  // namespace

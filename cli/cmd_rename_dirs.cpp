@@ -29,7 +29,7 @@ int RunRenameDirs(Context& context, const std::vector<std::string>& arguments) {
   const OperationResult result = args[0] == "id" ? operations.RenameDirsToId() : operations.RenameDirsToName();
   if (result.status == OperationStatus::kCancelled && prompts.onlyShowedPlan()) {
     context.err << "No folder was renamed.\n";
-    return kExitOk;
+    return kExitFailure;  // refused: what was asked was not done
   }
   if (!result.done()) {
     context.err << "kraxctl: " << (result.message.empty() ? "No folder was renamed." : result.message) << '\n';

@@ -53,7 +53,7 @@ int RunRestore(Context& context, const std::vector<std::string>& arguments) {
   }
   if (result.status == OperationStatus::kCancelled && prompts.onlyShowedPlan()) {
     context.err << "Nothing was restored.\n";
-    return kExitOk;
+    return kExitFailure;  // refused: what was asked was not done
   }
   if (result.status == OperationStatus::kFailed) {
     context.err << "kraxctl: " << ResultText(result) << '\n';

@@ -28,7 +28,7 @@ int RunGenSerials(Context& context, const std::vector<std::string>& arguments) {
   const SerialGeneration generation = GenerateSerials(game, prompts, [&game] { LoadCars(game); });
   if (generation.result.status == OperationStatus::kCancelled && prompts.onlyShowedPlan()) {
     context.err << "No serial number was changed.\n";
-    return kExitOk;
+    return kExitFailure;  // refused: what was asked was not done
   }
   for (const SerialGenerationEntry& entry : generation.entries) {
     if (entry.written) {

@@ -4,6 +4,7 @@
 #include "app/settings_store.h"
 #include "cli/command.h"
 #include "cli/context.h"
+#include "platform/output_file.h"
 
 namespace krax::cli {
 namespace {
@@ -30,7 +31,9 @@ int SetSetting(Context& context, const std::string& name, const std::string& val
   const SettingsStore store =
       context.options.settingsFile ? SettingsStore(*context.options.settingsFile) : SettingsStore();
   if (!SaveSettings(store, given, {name})) {
-    context.err << "kraxctl: cannot write the settings to \"" << SettingsFilePath(store) << "\"\n";
+    const OutputCheck output = CheckOutput(SettingsFilePath(store));
+    context.err << "kraxctl: cannot write the settings to \"" << SettingsFilePath(store) << "\""
+                << (output.problem.empty() ? "" : ": " + output.problem) << '\n';
     return kExitFailure;
   }
   return kExitOk;

@@ -13,6 +13,7 @@
 #include "cli/whole_number.h"
 #include "gamedata/code_page.h"
 #include "gamedata/game_data.h"
+#include "operations/game_folder_lock.h"
 
 namespace krax::cli {
 namespace {
@@ -91,6 +92,11 @@ int RunStrings(Context& context, const std::vector<std::string>& allArgs) {
     context.err << "kraxctl: the game text file " << game.GameTextPath()
                 << " is damaged: some strings point outside the file and would be saved empty."
                    " Nothing was written; use --force to save it anyway\n";
+    return kExitFailure;
+  }
+  const GameFolderWriter writer(game.gameFolder);
+  if (!writer) {
+    context.err << "kraxctl: " << writer.refusal() << '\n';
     return kExitFailure;
   }
   if (!game.SetGameText(index, *text)) {

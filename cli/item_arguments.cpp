@@ -126,10 +126,12 @@ int ReportResult(Context& context, const OperationResult& result) {
 
 int ActOnItem(Context& context, bool assumeYes,
               const std::function<std::optional<ItemRef>(GameData& game, Prompts& prompts)>& find,
-              const std::function<OperationResult(GameOperations& operations, ItemRef item)>& act) {
+              const std::function<OperationResult(GameOperations& operations, ItemRef item)>& act,
+              bool deleteForGood) {
   GameData* game = context.RequireGame();
   if (game == nullptr) return kExitFailure;
   TerminalPrompts prompts(context, assumeYes);
+  prompts.AllowDeleteForGood(deleteForGood);
   const std::optional<ItemRef> item = find(*game, prompts);
   if (!item) return kExitFailure;
   GameOperations operations(*game, context.settings(), prompts);

@@ -51,10 +51,11 @@ std::optional<ItemRef> FindCarOrTrackArgument(Context& context, GameData& game, 
 
 // The commands that act on one item of the game: finds it with `find` (which says on stderr
 // why there is none), then does `act` on it with prompts that ask on the terminal (or answer
-// yes) and reports the result as ReportResult does.
+// yes) and reports the result as ReportResult does. `deleteForGood`: --delete-for-good.
 int ActOnItem(Context& context, bool assumeYes,
               const std::function<std::optional<ItemRef>(GameData& game, Prompts& prompts)>& find,
-              const std::function<OperationResult(GameOperations& operations, ItemRef item)>& act);
+              const std::function<OperationResult(GameOperations& operations, ItemRef item)>& act,
+              bool deleteForGood = false);
 
 // Prints a done result's message on stdout (0); anything else goes to stderr (1).
 int ReportResult(Context& context, const OperationResult& result);

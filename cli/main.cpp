@@ -24,6 +24,13 @@ constexpr std::string_view kUsage =
     "  --cd DIR         use DIR as the game CD (KRAXCDPath) for this run; nothing is stored\n"
     "  --help           show this text\n";
 
+constexpr const char* kExitCodes =
+    "\nExit codes, the same for every command:\n"
+    "  0  what was asked was done\n"
+    "  1  it failed, was refused (also for want of a terminal to ask, or because another\n"
+    "     program is changing the game folder) or was only partly done; a message says why\n"
+    "  2  unknown command or bad arguments\n";
+
 void PrintHelp(std::ostream& out) {
   out << kUsage << "\nCommands:\n";
   std::size_t width = 0;
@@ -32,6 +39,7 @@ void PrintHelp(std::ostream& out) {
   for (const Command& c : commands) {
     out << "  " << c.name << std::string(width - c.name.size() + 2, ' ') << c.summary << '\n';
   }
+  out << kExitCodes;
 }
 
 const Command* FindCommand(const std::vector<Command>& commands, std::string_view name) {

@@ -45,8 +45,20 @@ void TerminalPrompts::Message(const std::string& text) {
   context_.err << TerminalSafeLines(text) << '\n';
 }
 
-bool TerminalPrompts::Question(QuestionKind, const std::string& text, bool okCancel) {
+bool TerminalPrompts::Question(QuestionKind kind, const std::string& text, bool okCancel) {
   EndStatusLine();
+  if (kind == QuestionKind::kDeleteForGood) {
+    // Nothing is deleted for good on a general yes: only on its own option, or when asked.
+    if (deleteForGood_) {
+      context_.err << text << " [yes: " << kDeleteForGoodOption << "]\n";
+      return true;
+    }
+    if (assumeYes_ || !context_.interactive()) {
+      context_.err << text << (assumeYes_ ? " Refused: --yes never deletes for good" : " Refused: no terminal to ask")
+                   << " (use " << kDeleteForGoodOption << ")\n";
+      return false;
+    }
+  }
   if (assumeYes_) {
     context_.err << text << " [yes: --yes]\n";
     return true;

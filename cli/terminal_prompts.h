@@ -18,9 +18,13 @@ class Context;
 // Takes "--yes" out of `args`; true when it was there.
 bool TakeYesOption(std::vector<std::string>& args);
 
+// The option that consents to deleting for good (where no trash can take a folder).
+inline constexpr const char* kDeleteForGoodOption = "--delete-for-good";
+
 class TerminalPrompts : public Prompts {
  public:
-  // `assumeYes`: every question, whatever its kind, is answered yes without asking (--yes).
+  // `assumeYes`: every question is answered yes without asking (--yes), except whether to
+  // delete something for good: that takes its own consent (AllowDeleteForGood).
   TerminalPrompts(Context& context, bool assumeYes);
   ~TerminalPrompts() override;
 
@@ -44,6 +48,10 @@ class TerminalPrompts : public Prompts {
   // kraxctl at once.
   void RunWork(const std::function<void()>& work) override;
   bool WorkStopRequested() override;
+
+  // --delete-for-good: "Delete ... for good?" is answered yes without asking. Without it that
+  // question is refused under --yes and where there is no terminal, and asked at one.
+  void AllowDeleteForGood(bool allow) { deleteForGood_ = allow; }
 
   // Takes the status line off the terminal without leaving it behind (before a command
   // prints the same text as its result).
@@ -79,6 +87,7 @@ class TerminalPrompts : public Prompts {
 
   Context& context_;
   bool assumeYes_;
+  bool deleteForGood_ = false;
   bool statusOnLine_ = false;  // a status text stands on the terminal's last line
   int refused_ = 0;
   StatusLineEnder outEnderBuffer_{*this}, errEnderBuffer_{*this};

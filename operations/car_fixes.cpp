@@ -11,6 +11,7 @@
 #include "gamedata/game_data.h"
 #include "gamedata/viv_rewrite.h"
 #include "operations/file_names.h"
+#include "operations/game_folder_lock.h"
 #include "operations/prompts.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
@@ -291,6 +292,8 @@ FixPlan PlanCarFixes(GameData& data, const std::vector<std::size_t>& slots) {
 }
 
 FixRun RunCarFixes(GameData& data, const FixPlan& plan, const std::function<void()>& reload) {
+  const GameFolderWriter writer(data.gameFolder);
+  if (!writer) return {{OperationStatus::kFailed, "Fix Errors", writer.refusal()}, {}};
   std::string fixed, notFixed;
   int done = 0, failed = 0, cannot = 0;
   // Serial numbers first: they patch the archives by the paths a rename would change.
@@ -329,6 +332,8 @@ std::string FixQuestion(const FixPlan& plan) {
 
 OperationResult FixCarErrors(GameData& data, Prompts& prompts, const std::vector<std::size_t>& slots,
                              const std::string& command, const std::function<void()>& reload) {
+  const GameFolderWriter writer(data.gameFolder);
+  if (!writer) return {OperationStatus::kFailed, command, writer.refusal()};
   std::vector<std::size_t> chosen = slots;
   if (chosen.empty()) {
     for (std::size_t i = 0; i < data.cars.count(); ++i) chosen.push_back(i);

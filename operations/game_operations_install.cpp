@@ -1,6 +1,7 @@
 #include "app/settings.h"
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
+#include "operations/game_folder_lock.h"
 #include "operations/game_operations.h"
 #include "operations/install_dialog_state.h"
 #include "operations/install_activate.h"
@@ -139,6 +140,8 @@ OperationResult GameOperations::InstallTrackFromCompressed() {
 }
 
 OperationResult GameOperations::InstallFromPath(int modeValue, const std::string& chosen) {
+  const GameFolderWriter writer(settings_.KRAXPath);
+  if (!writer) return {OperationStatus::kFailed, "Install", writer.refusal()};
   std::string source = chosen;  // "Track/" names the folder Track
   while (source.size() > 1 && (source.back() == '/' || source.back() == '\\')) source.pop_back();
   if (modeValue == -1) modeValue = static_cast<int>(MatchingInstallMode(source));  // dropped

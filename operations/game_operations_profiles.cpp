@@ -2,6 +2,7 @@
 
 #include "app/settings.h"
 #include "gamedata/game_data.h"
+#include "operations/game_folder_lock.h"
 #include "operations/game_operations.h"
 #include "operations/profile.h"
 #include "operations/profile_state.h"
@@ -50,6 +51,8 @@ OperationResult GameOperations::SaveProfile(const std::string& name) {
 }
 
 OperationResult GameOperations::ApplyProfile(const std::string& name) {
+  const GameFolderWriter writer(settings_.KRAXPath);
+  if (!writer) return {OperationStatus::kFailed, "Apply Profile", writer.refusal()};
   constexpr const char* kCommand = "Apply Profile";
   const ProfileParse loaded = ProfileStore(profileFolder_).Load(name);
   if (!loaded.profile) return Result(OperationStatus::kFailed, kCommand, loaded.problem);
@@ -59,6 +62,8 @@ OperationResult GameOperations::ApplyProfile(const std::string& name) {
 }
 
 OperationResult GameOperations::ApplyStockGame() {
+  const GameFolderWriter writer(settings_.KRAXPath);
+  if (!writer) return {OperationStatus::kFailed, "Stock Game", writer.refusal()};
   constexpr const char* kCommand = "Stock Game";
   data_.gameFolder = settings_.KRAXPath;
   const GameState state = ReadGameState(data_, prompts_);
@@ -94,6 +99,8 @@ OperationResult GameOperations::DeleteProfile(const std::string& name) {
 std::vector<std::string> GameOperations::ProfileNames() { return ProfileStore(profileFolder_).Names(); }
 
 OperationResult GameOperations::RemoveItems(const std::vector<ItemRef>& items) {
+  const GameFolderWriter writer(settings_.KRAXPath);
+  if (!writer) return {OperationStatus::kFailed, "Remove", writer.refusal()};
   data_.gameFolder = settings_.KRAXPath;
   return RemoveAddOns(data_, prompts_, items);
 }

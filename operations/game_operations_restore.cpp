@@ -9,6 +9,7 @@
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
 #include "gamedata/track_catalog.h"
+#include "operations/game_folder_lock.h"
 #include "operations/game_operations.h"
 #include "operations/prompts.h"
 #include "operations/rename_car_dirs.h"
@@ -105,6 +106,8 @@ std::string MarkSlotOriginal(GameData& data, int row) {
 }  // namespace
 
 OperationResult GameOperations::RestoreCars() {
+  const GameFolderWriter writer(settings_.KRAXPath);
+  if (!writer) return {OperationStatus::kFailed, "Restore Cars", writer.refusal()};
   RestoreJob job;
   job.command = "Restore Cars";
   job.cdSubPath = "\\GameData\\CarModel";
@@ -115,6 +118,8 @@ OperationResult GameOperations::RestoreCars() {
 }
 
 OperationResult GameOperations::RestoreTracks() {
+  const GameFolderWriter writer(settings_.KRAXPath);
+  if (!writer) return {OperationStatus::kFailed, "Restore Tracks", writer.refusal()};
   const std::string game = settings_.KRAXPath;
   RestoreJob job;
   job.command = "Restore Tracks";
@@ -145,6 +150,8 @@ OperationResult GameOperations::RestoreTracks() {
 }
 
 OperationResult GameOperations::RestoreStrings() {
+  const GameFolderWriter writer(settings_.KRAXPath);
+  if (!writer) return {OperationStatus::kFailed, "Restore strings", writer.refusal()};
   RestoreJob job;
   job.command = "Restore strings";
   job.cdSubPath = "\\FeData\\Text";
@@ -159,6 +166,8 @@ OperationResult GameOperations::RestoreStrings() {
 }
 
 OperationResult GameOperations::RestoreItemFromCd(ItemRef item, const std::string& directory, const std::string& id) {
+  const GameFolderWriter writer(settings_.KRAXPath);
+  if (!writer) return {OperationStatus::kFailed, "Restore From CD", writer.refusal()};
   RestoreJob job;
   job.command = "Restore From CD";
   const char* command = job.command;
@@ -209,22 +218,31 @@ OperationResult RenameDirs(GameData& data, const Settings& settings, Prompts& pr
   prompts.Busy(false);
   const std::string summary = RenameSummary(renames);
   prompts.Report(std::string(command) + ": " + summary, RenameDetails(renames, carModel));
-  // Done even when some folders kept their names: the run ended and the tree must show the
-  // folders as they now are.
-  return {OperationStatus::kDone, command, summary};
+  // A rename that failed leaves the run only partly done: that is a failure, although the
+  // folders that did move have moved (the window reloads after it all the same).
+  const bool allMoved = std::none_of(renames.begin(), renames.end(), [](const FolderRename& rename) {
+    return rename.outcome == FolderRename::Outcome::kFailed || rename.outcome == FolderRename::Outcome::kNoFreeName;
+  });
+  return {allMoved ? OperationStatus::kDone : OperationStatus::kFailed, command, summary};
 }
 
 }  // namespace
 
 OperationResult GameOperations::RenameDirsToName() {
+  const GameFolderWriter writer(settings_.KRAXPath);
+  if (!writer) return {OperationStatus::kFailed, "DIR = NAME", writer.refusal()};
   return RenameDirs(data_, settings_, prompts_, FolderNaming::kName, "DIR = NAME");
 }
 
 OperationResult GameOperations::RenameDirsToId() {
+  const GameFolderWriter writer(settings_.KRAXPath);
+  if (!writer) return {OperationStatus::kFailed, "DIR = ID", writer.refusal()};
   return RenameDirs(data_, settings_, prompts_, FolderNaming::kId, "DIR = ID");
 }
 
 OperationResult GameOperations::OpenStringEditor() {
+  const GameFolderWriter writer(settings_.KRAXPath);
+  if (!writer) return {OperationStatus::kFailed, "KRAX String Edit", writer.refusal()};
   const char* command = "KRAX String Edit";
   if (!settings_.KRAXText) return Failed(command, kStringEditingDisabled);
   if (data_.gameText.empty()) data_.LoadGameText();

@@ -1,6 +1,7 @@
 #include "app/settings.h"
 #include "gamedata/game_data.h"
 #include "operations/car_toggle.h"
+#include "operations/game_folder_lock.h"
 #include "operations/game_operations.h"
 #include "operations/launch.h"
 #include "operations/prompts.h"
@@ -10,11 +11,15 @@
 namespace krax {
 
 OperationResult GameOperations::ToggleCar(int slot) {
+  const GameFolderWriter writer(settings_.KRAXPath);
+  if (!writer) return {OperationStatus::kFailed, "Enable/Disable Car", writer.refusal()};
   if (slot < 0) return {OperationStatus::kFailed, "Enable/Disable Car", "There is no car in that slot."};
   return ToggleCarArchive(data_, static_cast<std::size_t>(slot));
 }
 
 OperationResult GameOperations::SwitchTrack(ItemRef item) {
+  const GameFolderWriter writer(settings_.KRAXPath);
+  if (!writer) return {OperationStatus::kFailed, "Switch Track", writer.refusal()};
   constexpr const char* kCommand = "Switch Track";
   if (!IsListedTrackFolder(data_.trackFolders, item)) {
     return {OperationStatus::kFailed, kCommand,

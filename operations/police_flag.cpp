@@ -6,11 +6,14 @@
 #include "gamedata/code_page.h"
 #include "gamedata/fedata_fields.h"
 #include "gamedata/game_data.h"
+#include "operations/game_folder_lock.h"
 #include "operations/prompts.h"
 
 namespace krax {
 
 OperationResult SetPoliceFlag(GameData& data, Prompts& prompts, std::size_t slot, bool police) {
+  const GameFolderWriter writer(data.gameFolder);
+  if (!writer) return {OperationStatus::kFailed, "Police Car", writer.refusal()};
   const char* command = "Police Car";
   if (!data.cars.IsUsed(static_cast<long long>(slot))) {
     return {OperationStatus::kFailed, command, "There is no car in slot " + std::to_string(slot) + "."};

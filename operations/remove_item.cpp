@@ -10,6 +10,7 @@
 #include "operations/prompts.h"
 #include "operations/track_switch.h"
 #include "platform/path.h"
+#include "platform/real_path.h"
 #include "platform/trash.h"
 
 namespace krax {
@@ -18,6 +19,14 @@ namespace {
 constexpr const char* kCommand = "Remove";
 
 OperationResult Failed(const std::string& message) { return {OperationStatus::kFailed, kCommand, message}; }
+
+// True when the resolved path `path` lies strictly inside the resolved folder `folder`.
+bool IsBelow(const std::string& path, const std::string& folder) {
+  if (folder.empty() || path.size() <= folder.size()) return false;
+  const bool sameStart = kLookupsIgnoreCase ? EqualsIgnoreCase(path.substr(0, folder.size()), folder)
+                                            : path.compare(0, folder.size(), folder) == 0;
+  return sameStart && (IsSeparator(path[folder.size()]) || IsSeparator(folder.back()));
+}
 
 struct Target {
   std::string folder;  // what goes to the trash
@@ -54,6 +63,11 @@ std::string RemoveRefusal(const GameData& data, ItemRef item) {
     if (folder.size() <= carModel.size() || folder.compare(0, carModel.size(), carModel) != 0) {
       return "The car's folder " + folder + " is not below the game's car folder.";
     }
+    // The names may be below the car folder while a link leads the folder itself elsewhere.
+    if (const std::string real = RealPath(folder); !real.empty() && !IsBelow(real, RealPath(carModel))) {
+      return "The car's folder " + folder + " is reached through a link and lies outside the game's car folder (in " +
+             ParentPath(real) + "); it is not removed.";
+    }
     return {};
   }
   if (!IsListedTrackFolder(data.trackFolders, item)) return "Only add-on cars and add-on tracks can be removed.";
@@ -61,7 +75,12 @@ std::string RemoveRefusal(const GameData& data, ItemRef item) {
   if (EqualsIgnoreCase(data.trackFolders.name(n), kOriginalFolder)) {
     return "A slot's \"Original\" folder holds the game's own files and cannot be removed.";
   }
-  if (ParentPath(data.trackFolders.path(n)).empty()) return "This track is not in a track slot folder.";
+  const std::string folder = data.trackFolders.path(n);
+  if (ParentPath(folder).empty()) return "This track is not in a track slot folder.";
+  if (const std::string real = RealPath(folder); !real.empty() && !IsBelow(real, RealPath(ParentPath(folder)))) {
+    return "The track folder " + folder + " is reached through a link and lies outside its slot folder (in " +
+           ParentPath(real) + "); it is not removed.";
+  }
   return {};
 }
 

@@ -4,6 +4,7 @@
 
 #include "gamedata/car_record.h"
 #include "gamedata/game_data.h"
+#include "operations/game_folder_lock.h"
 #include "operations/prompts.h"
 
 namespace krax {
@@ -43,6 +44,8 @@ void RecomputeSerialFlags(GameData& data) {
 }
 
 OperationResult WriteSerialNumber(GameData& data, Prompts& prompts, std::size_t slot, long long value) {
+  const GameFolderWriter writer(data.gameFolder);
+  if (!writer) return {OperationStatus::kFailed, kWriteCommand, writer.refusal()};
   if (!data.cars.IsUsed(static_cast<long long>(slot))) {
     return {OperationStatus::kFailed, kWriteCommand, "There is no car in slot " + std::to_string(slot) + "."};
   }
@@ -70,6 +73,8 @@ OperationResult WriteSerialNumber(GameData& data, Prompts& prompts, std::size_t 
 }
 
 SerialGeneration GenerateSerials(GameData& data, const std::function<void()>& reload) {
+  const GameFolderWriter writer(data.gameFolder);
+  if (!writer) return {{OperationStatus::kFailed, kGenerateCommand, writer.refusal()}, {}};
   std::vector<std::string> labels;  // before the reload, which may give the cars other slots
   for (std::size_t i = 0; i < data.cars.count(); ++i) labels.push_back(CarLabel(data.cars[i]));
 
@@ -106,6 +111,8 @@ SerialGeneration GenerateSerials(GameData& data, const std::function<void()>& re
 }
 
 SerialGeneration GenerateSerials(GameData& data, Prompts& prompts, const std::function<void()>& reload) {
+  const GameFolderWriter writer(data.gameFolder);
+  if (!writer) return {{OperationStatus::kFailed, kGenerateCommand, writer.refusal()}, {}};
   std::string plan;
   int cars = 0;
   for (std::size_t i = 0; i < data.cars.count(); ++i) {

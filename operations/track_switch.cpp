@@ -1,12 +1,14 @@
 #include "operations/track_switch.h"
 
 #include <cctype>
+#include <chrono>
 #include <cstring>
 
 #include "gamedata/code_page.h"
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
 #include "gamedata/track_catalog.h"
+#include "operations/game_folder_lock.h"
 #include "operations/prompts.h"
 #include "operations/switch_undo.h"
 #include "platform/file_system.h"
@@ -266,9 +268,16 @@ std::optional<std::string> ReadSwitchJournal(const std::string& slotFolder) {
 
 int ResumeInterruptedSwitches(GameData& data, Prompts& prompts) {
   int repeated = 0;
+  std::optional<GameFolderWriter> writer;  // taken at the first journal: listing alone never takes it
   for (int row = 0; row < kStockTrackSlotCount; ++row) {
     const std::string slot = data.SlotFolderPath(row);
-    std::optional<std::string> target = ReadSwitchJournal(slot);
+    if (!ReadSwitchJournal(slot)) continue;
+    if (!writer) {
+      // A journal of a switch that another program is running now is its own to finish.
+      writer.emplace(data.gameFolder, std::chrono::milliseconds(0));
+      if (!*writer) return repeated;
+    }
+    std::optional<std::string> target = ReadSwitchJournal(slot);  // read again under the lock
     if (!target) continue;
     if (target->empty()) {
       // Not ours to interpret: leave the slot as it is and say so once.

@@ -15,6 +15,7 @@
 #include "platform/copy_plan.h"
 #include "platform/fs_result_errno.h"
 #include "platform/file_system_detail.h"
+#include "platform/output_file.h"
 #include "platform/path.h"
 #include "platform/temporary_file.h"
 #include "platform/unique_fd.h"
@@ -333,13 +334,11 @@ std::optional<std::string> ReadWholeFile(std::string_view path) {
 }
 
 FsResult WriteFileAtomic(std::string_view pathView, std::string_view bytes) {
-  std::string path = Str(pathView);
-  // Write through a symbolic link to the file it names rather than replacing the link.
-  char* real = ::realpath(path.c_str(), nullptr);
-  if (real) {
-    path = real;
-    std::free(real);
-  }
+  const std::string path = Str(pathView);
+  // A device is written as it is, never replaced; a link, a folder and the like are refused.
+  const OutputCheck output = CheckOutput(path);
+  if (output.use == OutputCheck::Use::kWriteInPlace) return WriteInPlace(path, bytes);
+  if (output.use == OutputCheck::Use::kRefuse) return Failed(output.error);
   mode_t mode = 0666 & ~CurrentUmask();
   struct stat st;
   if (::stat(path.c_str(), &st) == 0) {

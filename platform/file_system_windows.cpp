@@ -11,6 +11,7 @@
 #include "platform/copy_plan.h"
 #include "platform/fs_result_errno.h"
 #include "platform/file_system_detail.h"
+#include "platform/output_file.h"
 #include "platform/path.h"
 #include "platform/real_path.h"
 #include "platform/temporary_file.h"
@@ -366,6 +367,10 @@ std::optional<std::string> ReadWholeFile(std::string_view path) {
 
 FsResult WriteFileAtomic(std::string_view pathView, std::string_view bytes) {
   const std::string path = Str(pathView);
+  // A device is written as it is, never replaced; a link, a folder and the like are refused.
+  const OutputCheck output = CheckOutput(path);
+  if (output.use == OutputCheck::Use::kWriteInPlace) return WriteInPlace(path, bytes);
+  if (output.use == OutputCheck::Use::kRefuse) return Failed(output.error);
   if (const std::optional<WIN32_FILE_ATTRIBUTE_DATA> attributes = Attributes(path)) {
     if (IsFolderAttribute(attributes->dwFileAttributes)) return Failed(EISDIR);
     if (attributes->dwFileAttributes & FILE_ATTRIBUTE_READONLY) return Failed(EACCES);

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/output_file.h"
 #include "platform/path.h"
 
 namespace krax {
@@ -117,7 +118,7 @@ int TemporaryFile::ReleaseFd() { return fd_.release(); }
 
 FsResult TemporaryFile::Commit(std::string_view finalPath) {
   if (fd_ && fd_.reset() != 0) return {FsStatus::kFailed, errno};
-  if (std::rename(path_.c_str(), std::string(finalPath).c_str()) != 0) return {FsStatus::kFailed, errno};
+  if (const FsResult placed = PlaceFinishedFile(path_, finalPath); !placed) return placed;
   path_.clear();
   return {};
 }

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/output_file.h"
 #include "platform/path.h"
-#include "platform/replace_file.h"
 #include "platform/temporary_file.h"
 #include "platform/windows_support.h"
 
@@ -122,7 +122,7 @@ int TemporaryFile::ReleaseFd() { return fd_.release(); }
 
 FsResult TemporaryFile::Commit(std::string_view finalPath) {
   if (fd_ && fd_.reset() != 0) return {FsStatus::kFailed, errno ? errno : EIO};
-  if (const FsResult placed = ReplaceFileWith(path_, finalPath); !placed) return placed;
+  if (const FsResult placed = PlaceFinishedFile(path_, finalPath); !placed) return placed;
   path_.clear();
   return {};
 }

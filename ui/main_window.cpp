@@ -207,7 +207,8 @@ void MainWindow::ShowResult(const OperationResult& result) {
 
 void MainWindow::RunOperation(OperationResult result, bool reloadWhenDone) {
   ShowResult(result);
-  if (reloadWhenDone && result.done()) gameTree_->ReloadTree();
+  // A command that failed part-way may have changed some folders: the tree shows the disk.
+  if (reloadWhenDone && result.status != OperationStatus::kCancelled) gameTree_->ReloadTree();
 }
 
 void MainWindow::RunCommand(CommandId command) {

@@ -43,9 +43,13 @@ void WidgetPrompts::Message(const std::string& text) {
   QMessageBox::information(owner_, QStringLiteral("KRAXManager"), FromGameText(text));
 }
 
-bool WidgetPrompts::Question(QuestionKind, const std::string& text, bool okCancel) {
+bool WidgetPrompts::Question(QuestionKind kind, const std::string& text, bool okCancel) {
   const auto yes = okCancel ? QMessageBox::Ok : QMessageBox::Yes;
   const auto no = okCancel ? QMessageBox::Cancel : QMessageBox::No;
+  if (kind == QuestionKind::kDeleteForGood) {
+    // Its own warning, and Enter keeps the folder: nothing goes for good by a reflex.
+    return QMessageBox::warning(owner_, QStringLiteral("KRAXManager"), FromGameText(text), yes | no, no) == yes;
+  }
   return QMessageBox::question(owner_, QStringLiteral("KRAXManager"), FromGameText(text),
                                yes | no, yes) == yes;
 }

@@ -11,6 +11,7 @@
 #include "archive/zip/zip_names.h"
 #include "platform/file_io.h"
 #include "platform/file_system.h"
+#include "platform/output_file.h"
 #include "platform/regular_file.h"
 #include "platform/path.h"
 #include "platform/temporary_file.h"
@@ -114,7 +115,7 @@ ZipCreateResult CreateZipArchive(const std::string& zipPath, const std::vector<s
   if (result.message.empty() && !closed) result.message = "cannot write the zip (disk full?)";
   if (result.message.empty()) {
     const FsResult placed = temp.Commit(zipPath);
-    if (!placed.ok()) result.message = "cannot replace " + zipPath + ": " + std::strerror(placed.systemError);
+    if (!placed.ok()) result.message = "cannot replace " + zipPath + ": " + OutputFailureText(zipPath, placed);
   }
   if (!result.message.empty()) {
     result.names.clear();

@@ -236,9 +236,9 @@ TEST_F(KraxctlGameDataTest, SerialNumbersAreWrittenOnlyWhenSafeOrConfirmed) {
   EXPECT_EQ(Kraxctl(with + "write-serial " + second + " " + serial + " --yes").exitCode, 0);
   EXPECT_NE(Kraxctl(with + "car " + second).out.find("FeData: " + serial + "\n"), std::string::npos);
 
-  // Without --yes only the plan: the cars that would get a new number.
+  // Without --yes only the plan: the cars that would get a new number (refused: exit 1).
   const CtlRun planned = Kraxctl(with + "gen-serials");
-  EXPECT_EQ(planned.exitCode, 0) << planned.out;
+  EXPECT_EQ(planned.exitCode, 1) << planned.out;
   EXPECT_NE(planned.out.find("is held by another car"), std::string::npos) << planned.out;
   EXPECT_EQ(planned.out.find(" -> "), std::string::npos) << planned.out;
   EXPECT_EQ(Kraxctl(with + "gen-serials").out, planned.out);  // nothing was written

@@ -35,9 +35,9 @@ TEST(KraxctlInstall, PackAndInstallACarAndATrackAgain) {
   const auto listed = run({"zip", "list", archive});
   EXPECT_EQ(listed.out, "car.viv\n");
 
-  // Without --yes (and without a terminal) it only shows what it would do.
+  // Without --yes (and without a terminal) it only shows what it would do, and is refused.
   const auto preview = run({"install-car", archive, "--id", "ZZ01"});
-  EXPECT_EQ(preview.exitCode, 0) << preview.err;
+  EXPECT_EQ(preview.exitCode, 1) << preview.err;
   EXPECT_NE(preview.out.find("  car.viv\n"), std::string::npos);
   EXPECT_FALSE(IsFolder(game + "/GameData/CarModel/ZZ01"));
   const auto installed = run({"install-car", archive, "--id", "ZZ01", "--yes"});

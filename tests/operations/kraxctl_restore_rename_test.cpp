@@ -18,9 +18,9 @@ TEST(KraxctlRestoreRenameTest, EachCommandSaysWhatItChangedOrWhyItFailed) {
   };
   const std::string cd = home / "demo/cd";
 
-  // Without --yes and without a terminal: the plan, and nothing changed.
+  // Without --yes and without a terminal: the plan, nothing changed, and exit 1 (refused).
   test::KraxctlRun r = run(cd, {"restore", "cars"});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.exitCode, 1) << r.err;
   EXPECT_NE(r.out.find(" files ("), std::string::npos) << r.out;
   EXPECT_EQ(r.out.find("Restored "), std::string::npos) << r.out;
   EXPECT_NE(r.err.find("Nothing was restored."), std::string::npos) << r.err;
@@ -35,7 +35,7 @@ TEST(KraxctlRestoreRenameTest, EachCommandSaysWhatItChangedOrWhyItFailed) {
     EXPECT_EQ(run(cd, bad).exitCode, 2) << bad.back();
   }
   r = run(cd, {"rename-dirs", "id"});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.exitCode, 1) << r.err;
   EXPECT_NE(r.out.find(" -> "), std::string::npos) << r.out;  // the demo has folders to rename
   EXPECT_EQ(r.out.find("DIR = ID: "), std::string::npos) << r.out;
   EXPECT_NE(r.err.find("No folder was renamed."), std::string::npos) << r.err;

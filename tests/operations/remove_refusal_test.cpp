@@ -62,3 +62,63 @@ TEST(RemoveRefusal, TheGamesOwnThingsAreNeverRemovable) {
 
 }  // namespace
 }  // namespace krax
+
+namespace krax {
+namespace {
+
+// Car and track folders reached through links: what lies outside the game (a linked group
+// folder of a collection elsewhere) is never moved; a link to a folder of the game itself is.
+TEST(RemoveRefusal, AFolderALinkLeadsOutOfTheGameStays) {
+#ifdef _WIN32
+  GTEST_SKIP() << "symbolic links need privileges on Windows";
+#else
+  test::DemoGame game;
+  test::ScratchFolder elsewhere;
+  namespace fs = std::filesystem;
+  const std::string carModel = game.manifest.gameDir + "/GameData/CarModel";
+  fs::create_directories(elsewhere / "Collection");
+  fs::copy(carModel + "/KOVA", elsewhere / "Collection/Kova2");
+  fs::create_directory_symlink(elsewhere / "Collection", carModel + "/Addons");
+  fs::copy(carModel + "/KOVA", elsewhere / "Lone");
+  fs::create_directory_symlink(elsewhere / "Lone", carModel + "/Lone");
+  fs::create_directory_symlink(carModel + "/KOVA", carModel + "/Mirror");
+  fs::copy(game.slot(3) + "/Dustbowl Night", elsewhere / "Night2");
+  fs::create_directory_symlink(elsewhere / "Night2", game.slot(3) + "/Night2");
+  const GameState state = ReadGameState(game.data, game.prompts);
+  const auto track = [&](int row, const std::string& name) {
+    for (const auto& [n, folder] : state.trackFolders[static_cast<std::size_t>(row)]) {
+      if (n == name) return folder;
+    }
+    return ItemRef();
+  };
+  struct Case {
+    const char* what;
+    ItemRef item;
+    std::string stays;  // the folder that must be kept; "" = removable
+  };
+  const Case cases[] = {
+      {"car in a linked group folder", ItemRef::Car(state.carSlots.at("Addons/Kova2")), elsewhere / "Collection/Kova2"},
+      {"car folder linked to outside", ItemRef::Car(state.carSlots.at("Lone")), elsewhere / "Lone"},
+      {"track folder linked to outside", track(3, "Night2"), elsewhere / "Night2"},
+      {"car folder linked to a folder of the game", ItemRef::Car(state.carSlots.at("Mirror")), ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string refusal = RemoveRefusal(game.data, c.item);
+    if (c.stays.empty()) {
+      EXPECT_EQ(refusal, "");
+      continue;
+    }
+    EXPECT_NE(refusal.find("reached through a link"), std::string::npos) << refusal;
+    const std::map<std::string, std::string> files = test::FilesIn(c.stays);
+    ASSERT_FALSE(files.empty());
+    const OperationResult result = RemoveAddOns(game.data, game.prompts, {c.item});
+    EXPECT_EQ(result.status, OperationStatus::kFailed);
+    EXPECT_NE(result.message.find("reached through a link"), std::string::npos) << result.message;
+    EXPECT_EQ(test::FilesIn(c.stays), files);
+  }
+#endif
+}
+
+}  // namespace
+}  // namespace krax

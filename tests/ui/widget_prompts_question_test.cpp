@@ -1,0 +1,54 @@
+// The window's questions: what Enter answers (the default button) for each kind. Deleting
+// for good is never the default.
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "operations/prompts.h"
+#include "ui/widget_prompts.h"
+#include "ui_test_support.h"
+
+namespace krax::ui {
+namespace {
+
+TEST(WidgetPromptsQuestion, EnterKeepsTheFolderWhenAskedToDeleteForGood) {
+  uitest::EnsureApplication();
+  WidgetPrompts prompts(nullptr, {});
+  struct Case {
+    QuestionKind kind;
+    bool okCancel;
+    bool enterSays;  // the answer of the default button
+  };
+  const Case cases[] = {
+      {QuestionKind::kGoOn, false, true},
+      {QuestionKind::kGoOn, true, true},
+      {QuestionKind::kInstall, true, true},
+      {QuestionKind::kDeleteForGood, false, false},
+      {QuestionKind::kDeleteForGood, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.kind) * 2 + c.okCancel);
+    QString shown;
+    // Presses the default button of the box as soon as it is up, as Enter would.
+    std::function<void()> press = [&] {
+      for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        if (box == nullptr || !box->isVisible()) continue;
+        shown = box->text();
+        QAbstractButton* button = box->defaultButton();
+        (button != nullptr ? button : box->buttons().front())->click();
+        return;
+      }
+      QTimer::singleShot(10, press);
+    };
+    QTimer::singleShot(0, press);
+    EXPECT_EQ(prompts.Question(c.kind, "Delete X for good? This cannot be undone.", c.okCancel), c.enterSays);
+    EXPECT_EQ(shown, QStringLiteral("Delete X for good? This cannot be undone."));
+  }
+}
+
+}  // namespace
+}  // namespace krax::ui
