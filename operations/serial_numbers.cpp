@@ -16,7 +16,18 @@ constexpr const char* kNoDuplicates = "No duplicate serial numbers.";
 std::string CarLabel(const CarRecord& car) {
   return (car.carId && !car.carId->empty() ? *car.carId + " " : std::string()) + "(" + car.archivePath + ")";
 }
+// Cars flagged as duplicates in the table as it is now.
+int CountDuplicates(const GameData& data) {
+  int count = 0;
+  for (std::size_t i = 0; i < data.cars.count(); ++i) count += (data.cars[i].errorFlags & kFlagDuplicateSerial) ? 1 : 0;
+  return count;
+}
 }  // namespace
+
+std::string DamagedArchiveRefusal(const CarRecord& car) {
+  return "The archive " + car.archivePath +
+         " is damaged (its directory points into itself or entries overlap); it was not changed.";
+}
 
 int ProposeSerialNumber(GameData& data, std::size_t slot) {
   int value = 0;
@@ -47,6 +58,7 @@ OperationResult WriteSerialNumber(GameData& data, Prompts& prompts, std::size_t 
     return {OperationStatus::kFailed, kWriteCommand, "There is no car in slot " + std::to_string(slot) + "."};
   }
   CarRecord& car = data.cars[slot];
+  if (car.directory.damaged) return {OperationStatus::kFailed, kWriteCommand, DamagedArchiveRefusal(car)};
   if (!car.hasFedata()) {
     return {OperationStatus::kFailed, kWriteCommand,
             "The car " + car.archivePath + " has no front-end data to hold a serial number."};
@@ -59,9 +71,9 @@ OperationResult WriteSerialNumber(GameData& data, Prompts& prompts, std::size_t 
       !prompts.Question(QuestionKind::kWriteTakenSerialNumber, "Serial Number Exist. Write it?", /*okCancel=*/true)) {
     return {OperationStatus::kCancelled, kWriteCommand, {}};
   }
-  if (!data.WriteCarSerial(slot, value)) {
+  if (const VivWriteResult written = data.WriteCarSerial(slot, value); !written) {
     return {OperationStatus::kFailed, kWriteCommand,
-            "The serial number could not be written to " + car.archivePath + "."};
+            "The serial number could not be written to " + car.archivePath + ": " + written.Reason() + "."};
   }
   car.SetFedataSerial(static_cast<std::uint16_t>(value));
   RecomputeSerialFlags(data);
@@ -87,15 +99,22 @@ SerialGeneration GenerateSerials(GameData& data, const std::function<void()>& re
       ++written;
     } else {
       failures += "\nThe serial number " + std::to_string(change.newSerial) + " could not be written to " +
-                  entry.car + ".";
+                  entry.car + ": " + change.failure + ".";
     }
     generation.entries.push_back(entry);
   }
   if (written > 0 && reload) reload();
+  // What the archives hold now decides, not what was meant to be written.
+  // (Without a reload the table holds the numbers of the last load: known only when none changed.)
+  const int remaining = written == 0 || reload ? CountDuplicates(data) : 0;
+  if (remaining > 0) {
+    failures += remaining == 1 ? "\n1 car still shares its serial number with another car."
+                               : "\n" + std::to_string(remaining) + " cars still share their serial number with another car.";
+  }
 
   const std::string count = written == 1 ? "1 car got a new serial number."
                                          : std::to_string(written) + " cars got a new serial number.";
-  if (generation.entries.empty()) {
+  if (generation.entries.empty() && remaining == 0) {
     generation.result = {OperationStatus::kDone, kGenerateCommand, kNoDuplicates};
   } else if (failures.empty()) {
     generation.result = {OperationStatus::kDone, kGenerateCommand, count};
