@@ -30,11 +30,13 @@ void PlanTree(const std::string& source, const std::string& destination, std::ve
 }
 
 // The path a failed file copy is reported by: the destination when the failure lies on its
-// side (a read-only or full disk, a read-only folder or file), else the source.
+// side (a read-only or full disk, a read-only folder or file, a folder in the file's place),
+// else the source.
 const std::string& FailedSide(const std::string& source, const std::string& destination, const FsResult& error) {
   switch (error.systemError) {
     case EROFS:
     case ENOSPC:
+    case EISDIR:
 #ifdef EDQUOT
     case EDQUOT:
 #endif

@@ -181,7 +181,9 @@ TEST(VivDirectoryReading, EntriesOverlappingTheHeaderTheDirectoryOrEachOtherAreD
     for (std::size_t i = 0; i < 3; ++i) {
       EXPECT_EQ(directory.entries[i].overlaps, c.overlaps[i]) << i;
       any = any || c.overlaps[i];
-      if (c.overlaps[i]) EXPECT_EQ(ReadVivEntry(file, directory.entries[i]), std::nullopt) << i;
+      if (c.overlaps[i]) {
+        EXPECT_EQ(ReadVivEntry(file, directory.entries[i]), std::nullopt) << i;
+      }
     }
     EXPECT_EQ(directory.damaged, any);
     // A damaged archive is never rewritten.

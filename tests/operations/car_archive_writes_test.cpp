@@ -172,7 +172,9 @@ TEST(CarArchiveWrites, EveryWriterReplacesSoundArchivesAndRefusesReadOnlyAndDama
           // Exactly one car changed; the other keeps its archive, also when both were one file.
           EXPECT_NE(cara, twin);
           EXPECT_TRUE(cara == before || twin == before);
-          if (writer.targeted) EXPECT_NE(cara, before);
+          if (writer.targeted) {
+            EXPECT_NE(cara, before);
+          }
           EXPECT_TRUE(ParseVivDirectory(cara == before ? twin : cara).entries.size() == 5u);
           break;
         case Setup::kReadOnly:

@@ -75,8 +75,12 @@ TEST(ProfileFormat, OnlyProfilesThatReadBackAreSavedAndNamesCountCharacters) {
     const std::string problem = store.Save("Mine", profile);
     EXPECT_EQ(problem.empty(), c.saved) << problem;
     EXPECT_EQ(store.Exists("Mine"), c.saved);  // nothing half-written either
-    if (c.saved) EXPECT_EQ(store.Load("Mine").profile, profile);
-    if (!c.saved) EXPECT_NE(problem.find("cannot be saved"), std::string::npos) << problem;
+    if (c.saved) {
+      EXPECT_EQ(store.Load("Mine").profile, profile);
+    }
+    if (!c.saved) {
+      EXPECT_NE(problem.find("cannot be saved"), std::string::npos) << problem;
+    }
   }
 
   // Notepad's byte-order mark before the first line.
