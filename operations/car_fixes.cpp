@@ -241,7 +241,8 @@ std::string RunFix(GameData& data, const CarFix& fix) {
 }  // namespace
 
 std::string CarFix::Describe() const {
-  std::string line = car + ": " + (flags != 0 ? FlagNames(flags) : "serial number shared, folder moved") + " -> ";
+  const char* what = action == Action::kCannot ? "archive" : "serial number shared, folder moved";
+  std::string line = car + ": " + (flags != 0 ? FlagNames(flags) : std::string(what)) + " -> ";
   switch (action) {
     case Action::kWriteFedataSerial:
       return line + "front-end data get serial number " + std::to_string(serial) + " of carp.txt";
@@ -281,7 +282,7 @@ FixPlan PlanCarFixes(GameData& data, const std::vector<std::size_t>& slots) {
   for (std::size_t slot : slots) {
     if (!data.cars.IsUsed(static_cast<long long>(slot))) continue;
     const CarRecord& car = data.cars[slot];
-    if (car.directory.damaged && (car.errorFlags & (kSerialFlags | kFolderFlags | kFlagNoFedata))) {
+    if (car.directory.damaged) {  // said even without a flag: nothing will write to it
       CarFix fix;
       fix.slot = slot;
       fix.car = CarLabel(data, car);
