@@ -16,10 +16,24 @@ constexpr const char* kNoDuplicates = "No duplicate serial numbers.";
 std::string CarLabel(const CarRecord& car) {
   return (car.carId && !car.carId->empty() ? *car.carId + " " : std::string()) + "(" + car.archivePath + ")";
 }
-// Cars flagged as duplicates in the table as it is now.
-int CountDuplicates(const GameData& data) {
+// The cars that share a number once `changes` are in the archives, by the rule of a load: a
+// car whose number a top-level car before it holds.
+int CountDuplicatesAfter(const GameData& data, const std::vector<SerialChange>& changes) {
+  std::vector<long> serials(data.cars.count(), -1);
+  for (std::size_t i = 0; i < serials.size(); ++i) {
+    if (data.cars[i].hasFedata()) serials[i] = data.cars[i].fedataSerial();
+  }
+  for (const SerialChange& change : changes) {
+    if (change.written) serials[static_cast<std::size_t>(change.slot)] = change.newSerial;
+  }
+  std::vector<bool> held(0x10000, false);
   int count = 0;
-  for (std::size_t i = 0; i < data.cars.count(); ++i) count += (data.cars[i].errorFlags & kFlagDuplicateSerial) ? 1 : 0;
+  for (std::size_t i = 0; i < serials.size(); ++i) {
+    if (serials[i] < 0) continue;
+    const auto serial = static_cast<std::size_t>(serials[i]);
+    if (held[serial]) ++count;
+    if (data.cars[i].depth == 0) held[serial] = true;
+  }
   return count;
 }
 }  // namespace
@@ -88,7 +102,10 @@ SerialGeneration GenerateSerials(GameData& data, const std::function<void()>& re
   SerialGeneration generation;
   int written = 0;
   std::string failures;
-  for (const SerialChange& change : data.GenerateSerialNumbers({})) {
+  const std::vector<SerialChange> changes = data.GenerateSerialNumbers({});
+  // What the archives hold now decides, not what was meant to be written.
+  const int remaining = CountDuplicatesAfter(data, changes);
+  for (const SerialChange& change : changes) {
     SerialGenerationEntry entry;
     entry.car = labels[static_cast<std::size_t>(change.slot)];
     entry.slot = change.slot;
@@ -104,9 +121,6 @@ SerialGeneration GenerateSerials(GameData& data, const std::function<void()>& re
     generation.entries.push_back(entry);
   }
   if (written > 0 && reload) reload();
-  // What the archives hold now decides, not what was meant to be written.
-  // (Without a reload the table holds the numbers of the last load: known only when none changed.)
-  const int remaining = written == 0 || reload ? CountDuplicates(data) : 0;
   if (remaining > 0) {
     failures += remaining == 1 ? "\n1 car still shares its serial number with another car."
                                : "\n" + std::to_string(remaining) + " cars still share their serial number with another car.";
