@@ -62,6 +62,7 @@ int RunCars(Context& context, const std::vector<std::string>& args) {
           << ", \"fedataSerial\": " << (fe ? std::to_string(car.fedataSerial()) : "null")
           << ", \"errorFlags\": " << car.errorFlags << ", \"depth\": " << car.depth
           << ", \"enabled\": " << (car.enabled ? "true" : "false")
+          << ", \"damagedArchive\": " << (car.directory.damaged ? "true" : "false")
           << ", \"archivePath\": " << JsonString(car.archivePath) << "}";
     }
     out << "]}\n";
@@ -76,6 +77,12 @@ int RunCars(Context& context, const std::vector<std::string>& args) {
         << (car.carpSerial.empty() ? "-" : TerminalSafe(GameTextToUtf8(car.carpSerial))) << '\t'
         << (fe ? std::to_string(car.fedataSerial()) : "-") << '\t' << car.errorFlags << '\t'
         << car.depth << '\t' << (car.enabled ? "yes" : "no") << '\t' << TerminalSafe(car.archivePath) << '\n';
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    const CarRecord& car = game.cars[i];
+    if (car.directory.damaged) {
+      out << "Note: slot " << i << ' ' << TerminalSafe(car.archivePath) << ": damaged archive, not changed by any command\n";
+    }
   }
   out << "Enabled cars: " << game.enabledCarCount << '\n';
   return kExitOk;
@@ -139,6 +146,7 @@ int RunCar(Context& context, const std::vector<std::string>& args) {
     }
   }
   out << (any ? "" : " none") << '\n';
+  if (car.directory.damaged) out << "Note: damaged archive, not changed by any command\n";
   out << "Enabled: " << (car.enabled ? "yes" : "no") << '\n';
   out << "Depth: " << car.depth << '\n';
   out << "Stock car: " << (fe && IsStockCarId(Upper(car.carId.value_or(""))) ? "yes" : "no") << '\n';
@@ -147,7 +155,9 @@ int RunCar(Context& context, const std::vector<std::string>& args) {
 
 const RegisterCommand kCars({"cars", "list the cars of the game folder",
                              "usage: kraxctl cars [--json]\n"
-                             "One row per car in table order, then the number of enabled cars.\n"
+                             "One row per car in table order, a note for each car whose archive is damaged\n"
+                             "(its directory points into itself or entries overlap), then the number of\n"
+                             "enabled cars.\n"
                              "--json writes {\"enabledCarCount\": n, \"cars\": [...]}.\n",
                              RunCars});
 const RegisterCommand kCar({"car", "show one car as the details form shows it",

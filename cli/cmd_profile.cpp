@@ -12,6 +12,7 @@
 #include "cli/context.h"
 #include "cli/item_arguments.h"
 #include "cli/terminal_prompts.h"
+#include "cli/terminal_text.h"
 #include "gamedata/game_data.h"
 #include "operations/game_operations.h"
 
@@ -31,6 +32,12 @@ std::vector<std::string> TakeYes(const std::vector<std::string>& args, bool& yes
     }
   }
   return rest;
+}
+
+// A result whose message may quote a profile's own lines or names: shown escaped.
+int ReportSafely(Context& context, OperationResult result) {
+  result.message = TerminalSafeLines(result.message);
+  return ReportResult(context, result);
 }
 
 std::string ProfileFolder(const Context& context) {
@@ -53,20 +60,20 @@ int RunProfile(Context& context, const std::vector<std::string>& args) {
     GameOperations operations(none, context.settings(), prompts);
     operations.SetProfileFolder(ProfileFolder(context));
     if (verb == "list") {
-      for (const std::string& name : operations.ProfileNames()) context.out << name << '\n';
+      for (const std::string& name : operations.ProfileNames()) context.out << TerminalSafe(name) << '\n';
       return kExitOk;
     }
     OperationResult result = verb == "show" ? operations.ShowProfile(words[1]) : operations.DeleteProfile(words[1]);
     if (verb == "show" && result.done() && !result.message.empty() && result.message.back() == '\n') {
       result.message.pop_back();
     }
-    return ReportResult(context, result);
+    return ReportSafely(context, result);
   }
   GameData* game = context.RequireGame();
   if (game == nullptr) return kExitFailure;
   GameOperations operations(*game, context.settings(), prompts);
   operations.SetProfileFolder(ProfileFolder(context));
-  return ReportResult(context, verb == "save" ? operations.SaveProfile(words[1]) : operations.ApplyProfile(words[1]));
+  return ReportSafely(context, verb == "save" ? operations.SaveProfile(words[1]) : operations.ApplyProfile(words[1]));
 }
 
 int RunStock(Context& context, const std::vector<std::string>& args) {
@@ -77,7 +84,7 @@ int RunStock(Context& context, const std::vector<std::string>& args) {
   TerminalPrompts prompts(context, yes);
   GameOperations operations(*game, context.settings(), prompts);
   operations.SetProfileFolder(ProfileFolder(context));
-  return ReportResult(context, operations.ApplyStockGame());
+  return ReportSafely(context, operations.ApplyStockGame());
 }
 
 int RunRemove(Context& context, const std::vector<std::string>& args) {

@@ -1,5 +1,5 @@
 // Fuzzes the car archive reader with a whole car load: the bytes become a car.viv in a car
-// folder, which LoadCar reads (directory, carp.txt, front-end data) and WriteCarSerial patches.
+// folder, which LoadCar reads (directory, carp.txt, front-end data) and WriteCarSerial rewrites.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>

@@ -9,6 +9,7 @@
 
 #include "gamedata/car_record.h"
 #include "gamedata/code_page.h"
+#include "gamedata/fedata_fields.h"
 #include "gamedata/game_data.h"
 #include "gamedata/viv_archive.h"
 #include "platform/byte_order.h"
@@ -226,19 +227,15 @@ std::size_t GameData::ScanCarFolderAt(std::size_t s, const std::string& folder, 
   return s;
 }
 
-bool GameData::WriteCarSerial(std::size_t slot, long long value) {
-  if (!cars.IsUsed(static_cast<long long>(slot))) return false;
-  const CarRecord& record = cars[slot];
-  if (!record.hasFedata()) return false;
+VivWriteResult GameData::WriteCarSerial(std::size_t slot, long long value) {
+  if (!cars.IsUsed(static_cast<long long>(slot))) return {VivWriteStatus::kUnreadable, 0};
   const auto serial = static_cast<std::uint16_t>(static_cast<unsigned long long>(value) & 0xFFFF);
-  std::string bytes;
-  AppendLittleEndian16(bytes, serial);
-  return PatchVivEntries(record.archivePath, record.directory, IsFedataEntryName,
-                         FedataRecord::kSerialOffset, bytes);
+  return WriteFedataField(cars[slot], FedataRecord::kSerialOffset, serial);
 }
 
 std::vector<SerialChange> GameData::GenerateSerialNumbers(const std::function<void()>& reload) {
   std::vector<SerialChange> changes;
+  std::vector<bool> given(0x8000, false);  // numbers given earlier in this run
   const std::size_t used = cars.count();
   for (std::size_t i = 0; i < used; ++i) {
     if ((cars[i].errorFlags & kFlagDuplicateSerial) == 0) continue;
@@ -247,7 +244,7 @@ std::vector<SerialChange> GameData::GenerateSerialNumbers(const std::function<vo
     int value = -1;
     for (int attempt = 0; attempt < 1000000; ++attempt) {
       const int drawn = random() & 0x7FFF;
-      if (FindCarBySerial(drawn, static_cast<long long>(i)) < 0) {
+      if (!given[static_cast<std::size_t>(drawn)] && FindCarBySerial(drawn, static_cast<long long>(i)) < 0) {
         value = drawn;
         break;
       }
@@ -257,7 +254,10 @@ std::vector<SerialChange> GameData::GenerateSerialNumbers(const std::function<vo
     change.slot = static_cast<int>(i);
     change.oldSerial = cars[i].fedataSerial();
     change.newSerial = static_cast<std::uint16_t>(value);
-    change.written = WriteCarSerial(i, value);
+    const VivWriteResult written = WriteCarSerial(i, value);
+    change.written = written.ok();
+    change.failure = written.Reason();
+    if (change.written) given[static_cast<std::size_t>(value)] = true;
     changes.push_back(change);
   }
   if (!changes.empty() && reload) reload();

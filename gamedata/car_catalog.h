@@ -38,6 +38,7 @@ struct SerialChange {
   std::uint16_t oldSerial = 0;
   std::uint16_t newSerial = 0;
   bool written = false;  // WriteCarSerial succeeded
+  std::string failure;   // why not, when it failed
 };
 
 }  // namespace krax

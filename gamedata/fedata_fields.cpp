@@ -4,17 +4,24 @@
 
 #include "gamedata/car_catalog.h"
 #include "gamedata/car_record.h"
-#include "gamedata/viv_archive.h"
 #include "platform/byte_order.h"
 
 namespace krax {
 
-bool WriteFedataField(const CarRecord& car, std::size_t position, std::uint16_t value) {
-  if (!car.hasFedata()) return false;
-  std::string bytes;
-  AppendLittleEndian16(bytes, value);
-  return PatchVivEntries(car.archivePath, car.directory, IsFedataEntryName, static_cast<std::uint32_t>(position),
-                         bytes);
+VivFieldWrite FedataFieldWrite(std::size_t position, std::uint16_t value) {
+  VivFieldWrite field;
+  field.select = IsFedataEntryName;
+  field.position = static_cast<std::uint32_t>(position);
+  AppendLittleEndian16(field.bytes, value);
+  return field;
+}
+
+VivWriteResult WriteFedataField(const CarRecord& car, std::size_t position, std::uint16_t value) {
+  if (!car.hasFedata()) return {VivWriteStatus::kNoEntry, 0};
+  if (car.directory.damaged) return {VivWriteStatus::kDamaged, 0};
+  VivEdit edit;
+  edit.fields.push_back(FedataFieldWrite(position, value));
+  return EditVivArchive(car.archivePath, edit);
 }
 
 void StoreFedataField(CarRecord& car, std::size_t position, std::uint16_t value) {

@@ -6,14 +6,20 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "gamedata/viv_rewrite.h"
+
 namespace krax {
 
 struct CarRecord;
 
-// Patches `value` (little-endian) at `position` of every entry whose name contains "fedata"
-// and is not "fedata.fsh", using the directory of the car's last load. False, and nothing
-// written, when the car has no front-end data or a target lies outside its entry or the file.
-bool WriteFedataField(const CarRecord& car, std::size_t position, std::uint16_t value);
+// `value` (little-endian) at `position` of every entry whose name contains "fedata" and is
+// not "fedata.fsh".
+VivFieldWrite FedataFieldWrite(std::size_t position, std::uint16_t value);
+
+// Writes that field into the car's archive through EditVivArchive (a complete new archive);
+// refused, with nothing written, when the car has no front-end data, its archive is damaged
+// or read-only, or a front-end entry is too short for the field.
+VivWriteResult WriteFedataField(const CarRecord& car, std::size_t position, std::uint16_t value);
 
 // The same field of the record in memory (no effect without front-end data or when short).
 void StoreFedataField(CarRecord& car, std::size_t position, std::uint16_t value);

@@ -19,6 +19,7 @@
 #include "gamedata/game_text.h"
 #include "gamedata/install_info.h"
 #include "gamedata/track_catalog.h"
+#include "gamedata/viv_rewrite.h"
 #include "platform/file_system.h"
 
 namespace krax {
@@ -61,11 +62,13 @@ class GameData {
   // Adds the cars found in and below `folder` from slot `slot` on; returns the next free slot.
   std::size_t ScanCarFolder(std::size_t slot, const std::string& folder, int depth);
   // Writes the low 16 bits of `value` at byte 24 of every front-end data entry of the car's
-  // archive. False when the slot is unused, the car has no front-end data or the write fails.
-  // The record in memory is not changed.
-  bool WriteCarSerial(std::size_t slot, long long value);
-  // Gives every car flagged as a duplicate a new number no other top-level car held at the
-  // last load, and writes it; then, when any car was given one, calls `reload`.
+  // archive, as a complete new archive (EditVivArchive). Fails when the slot is unused, the car
+  // has no front-end data, its archive is damaged or read-only, or the write fails. The record
+  // in memory is not changed.
+  VivWriteResult WriteCarSerial(std::size_t slot, long long value);
+  // Gives every car flagged as a duplicate a new number that no other top-level car held at
+  // the last load and no car got earlier in this run, and writes it; then, when any car was
+  // given one, calls `reload`.
   std::vector<SerialChange> GenerateSerialNumbers(const std::function<void()>& reload);
 
   // --- Track catalog ---

@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "platform/byte_order.h"
-#include "platform/file_system.h"
 
 namespace krax {
 namespace {
@@ -50,6 +49,36 @@ void ParseEntries(std::string_view bytes, VivDirectory& directory) {
                                          static_cast<std::int32_t>(offset),
                                          static_cast<std::int32_t>(size)});
     p = nameStart + nameLength + 1;
+  }
+}
+
+// Marks every entry whose data shares a byte with the header and directory (the first `end`
+// bytes) or with another entry's data; empty entries overlap nothing.
+void MarkOverlaps(VivDirectory& directory, std::uint64_t end) {
+  std::vector<std::size_t> order;
+  order.reserve(directory.entries.size());
+  for (std::size_t i = 0; i < directory.entries.size(); ++i) {
+    if (directory.entries[i].size > 0) order.push_back(i);
+  }
+  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return directory.entries[a].offset < directory.entries[b].offset;
+  });
+  std::optional<std::size_t> furthest;  // the entry reaching furthest so far
+  std::uint64_t reach = 0;
+  for (std::size_t i : order) {
+    VivEntry& entry = directory.entries[i];
+    const auto offset = static_cast<std::uint64_t>(entry.offset);
+    const std::uint64_t entryEnd = offset + static_cast<std::uint64_t>(entry.size);
+    if (offset < end) entry.overlaps = true;
+    if (furthest && offset < reach) {
+      entry.overlaps = true;
+      directory.entries[*furthest].overlaps = true;
+    }
+    if (!furthest || entryEnd > reach) {
+      furthest = i;
+      reach = entryEnd;
+    }
+    directory.damaged = directory.damaged || entry.overlaps;
   }
 }
 
@@ -99,6 +128,7 @@ VivDirectory ParseVivDirectory(std::string_view image) {
   if (bytes.size() > directory.length) bytes = bytes.substr(0, directory.length);
   if (bytes.size() < directory.length) directory.damaged = true;  // cut by the end of the file
   ParseEntries(bytes, directory);
+  MarkOverlaps(directory, std::uint64_t{end});
   return directory;
 }
 
@@ -143,7 +173,7 @@ VivFile ReadVivDirectory(std::string_view path, VivDirectory& directory) {
 }
 
 std::optional<std::string> ReadVivEntry(VivFile& file, const VivEntry& entry) {
-  if (!file.isOpen() || entry.offset < 0 || entry.size < 0) return std::nullopt;
+  if (!file.isOpen() || entry.offset < 0 || entry.size < 0 || entry.overlaps) return std::nullopt;
   const auto offset = static_cast<std::size_t>(entry.offset);
   const auto size = static_cast<std::size_t>(entry.size);
   if (offset + size <= file.head_.size()) return file.head_.substr(offset, size);
@@ -160,36 +190,6 @@ std::optional<std::string> ReadVivEntry(VivFile& file, const VivEntry& entry) {
     }
   }
   return data;
-}
-
-bool PatchVivEntries(std::string_view path, const VivDirectory& directory,
-                     const std::function<bool(std::string_view name)>& select,
-                     std::uint32_t position, std::string_view bytes) {
-  const std::string name(path);
-  if (!IsFile(name)) return false;
-  std::FILE* file = std::fopen(name.c_str(), "r+b");  // update: never created, never truncated
-  if (file == nullptr) return false;
-  bool ok = std::fseek(file, 0, SEEK_END) == 0;
-  const long end = ok ? std::ftell(file) : -1;
-  const std::uint64_t fileSize = end > 0 ? static_cast<std::uint64_t>(end) : 0;
-
-  std::vector<std::uint64_t> targets;
-  for (const VivEntry& entry : directory.entries) {
-    if (!select(entry.name)) continue;
-    const bool inEntry = entry.offset >= 0 && entry.size >= 0 &&
-                         std::uint64_t{position} + bytes.size() <= static_cast<std::uint64_t>(entry.size);
-    const std::uint64_t at = static_cast<std::uint64_t>(entry.offset) + position;
-    if (!inEntry || at + bytes.size() > fileSize) {
-      ok = false;  // the directory does not match the file as it is now: write nothing
-      break;
-    }
-    targets.push_back(at);
-  }
-  for (std::size_t i = 0; ok && i < targets.size(); ++i) {
-    ok = SeekTo(file, targets[i]) && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  }
-  if (std::fclose(file) != 0) ok = false;
-  return ok;
 }
 
 }  // namespace krax

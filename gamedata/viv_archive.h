@@ -1,20 +1,20 @@
 // The car archive car.viv: a 16-byte header whose bytes 12-15 hold the big-endian end of the
 // directory, a directory of (offset, size, zero-terminated name) entries, then the entries'
-// data. The program reads the directory, reads single entries and patches a few bytes of
-// entries in place; it never creates, resizes or rewrites an archive.
+// data. Here the program reads the directory and single entries; every change to an archive
+// writes a complete new one (gamedata/viv_rewrite.h).
 //
 // Damaged archives are read up to their last sound entry: a directory end below 16 (or a
 // file shorter than the header) gives an empty directory, a directory end past the end of
 // the file is cut at the end of the file, and the entries stop before the first one whose
 // fields or name run past the directory, whose offset or size is beyond 2 GB, or that would
 // be the hundredth. `VivDirectory::damaged` tells that something was left out. An entry
-// whose data lies outside the file stays listed, but reading it fails (ReadVivEntry) and
-// patching it is refused (PatchVivEntries).
+// whose data lies outside the file stays listed, but reading it fails (ReadVivEntry). An
+// entry whose data overlaps the header, the directory or another entry's data is damage too:
+// it stays listed, marked `overlaps`, and is never read as data.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,13 +30,14 @@ struct VivEntry {
   std::string name;      // byte-exact as stored, case preserved
   std::int32_t offset = -1;  // of the first data byte, from the start of the file
   std::int32_t size = -1;
+  bool overlaps = false;  // its data overlaps the header, the directory or another entry
 };
 
 // The directory of one archive, as read by the last load.
 struct VivDirectory {
   std::uint32_t length = 0;        // L = directory end - 16, as the header states it
   std::vector<VivEntry> entries;   // in file order, at most kVivMaxEntries
-  bool damaged = false;            // the header or some entry was unsound and left out
+  bool damaged = false;            // the header or some entry was unsound (left out or overlapping)
 
   std::uint32_t count() const { return static_cast<std::uint32_t>(entries.size()); }
   // The first entry named exactly `name` (byte-exact), or nullptr.
@@ -76,13 +77,5 @@ std::optional<std::string> ReadVivEntry(VivFile& file, const VivEntry& entry);
 
 // Parses the header and directory bytes the way ReadVivDirectory parses the file.
 VivDirectory ParseVivDirectory(std::string_view headerAndDirectory);
-
-// Writes `bytes` at offset entry.offset + position of every entry of `directory` whose name
-// `select` accepts, in an existing archive opened for update (never created, never resized).
-// Every target is checked first: when one lies outside its entry or outside the file, or the
-// file cannot be opened, nothing is written and the call fails.
-bool PatchVivEntries(std::string_view path, const VivDirectory& directory,
-                     const std::function<bool(std::string_view name)>& select,
-                     std::uint32_t position, std::string_view bytes);
 
 }  // namespace krax

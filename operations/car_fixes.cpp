@@ -1,6 +1,7 @@
 #include "operations/car_fixes.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <set>
 
@@ -9,6 +10,7 @@
 #include "gamedata/code_page.h"
 #include "gamedata/fedata_fields.h"
 #include "gamedata/game_data.h"
+#include "gamedata/viv_archive.h"
 #include "gamedata/viv_rewrite.h"
 #include "operations/file_names.h"
 #include "operations/game_folder_lock.h"
@@ -36,12 +38,16 @@ std::string FlagNames(std::uint32_t flags) {
   return names;
 }
 
-std::string CarLabel(const GameData& data, const CarRecord& car) {
-  const std::string folder = ParentPath(car.archivePath);
+// A folder as the user knows it: below CarModel when it lies there.
+std::string ShownFolder(const GameData& data, const std::string& folder) {
   const std::string carModel = CarFolderPath(data.gameFolder);
-  std::string shown = folder.size() > carModel.size() + 1 && folder.compare(0, carModel.size(), carModel) == 0
-                          ? folder.substr(carModel.size() + 1)
-                          : folder;
+  return folder.size() > carModel.size() + 1 && folder.compare(0, carModel.size(), carModel) == 0
+             ? folder.substr(carModel.size() + 1)
+             : folder;
+}
+
+std::string CarLabel(const GameData& data, const CarRecord& car) {
+  const std::string shown = ShownFolder(data, ParentPath(car.archivePath));
   const std::string id = car.carId ? GameTextToUtf8(*car.carId) : std::string();
   return id.empty() ? shown : id + " (" + shown + ")";
 }
@@ -170,64 +176,80 @@ CarFix PlanFolderFix(const GameData& data, std::size_t slot, std::set<std::strin
     fix.reason = "the car ID \"" + id + "\" is longer than four characters";
     return fix;
   }
-  const std::string carModel = CarFolderPath(data.gameFolder);
+  // The folder is renamed where it is: a car in a group folder stays in that group.
   const std::string source = ParentPath(car.archivePath);
-  const bool inCarModel = ParentPath(source) == carModel;
-  for (const DirEntry& entry : ListFolder(carModel)) {
-    const bool itself = inCarModel && entry.name == BaseName(source);
-    if (!itself && EqualsIgnoreCase(entry.name, id)) {
+  const std::string parent = ParentPath(source);
+  for (const DirEntry& entry : ListFolder(parent)) {
+    if (entry.name != BaseName(source) && EqualsIgnoreCase(entry.name, id)) {
       fix.reason = "the folder name \"" + entry.name + "\" is taken";
       return fix;
     }
   }
-  if (planned.count(AsciiLower(id))) {
+  const std::string key = AsciiLower(JoinPath(parent, id));
+  if (planned.count(key)) {
     fix.reason = "another car is renamed to \"" + id + "\"";
     return fix;
   }
-  planned.insert(AsciiLower(id));
+  planned.insert(key);
+  fix.folder = JoinPath(parent, id);
+  fix.shownFolder = ShownFolder(data, fix.folder);
   fix.action = CarFix::Action::kRenameFolder;
-  fix.folder = JoinPath(carModel, id);
   return fix;
 }
 
-bool RunFix(GameData& data, const CarFix& fix) {
+// Carries out one fix; "" when done, else why it failed.
+std::string RunFix(GameData& data, const CarFix& fix) {
   CarRecord& car = data.cars[fix.slot];
+  if (fix.action != CarFix::Action::kRenameFolder && car.directory.damaged) {
+    return VivWriteResult{VivWriteStatus::kDamaged, 0}.Reason();
+  }
   switch (fix.action) {
-    case CarFix::Action::kWriteFedataSerial:
-      if (!WriteFedataField(car, FedataRecord::kSerialOffset, fix.serial)) return false;
+    case CarFix::Action::kWriteFedataSerial: {
+      if (const VivWriteResult written = WriteFedataField(car, FedataRecord::kSerialOffset, fix.serial); !written) {
+        return written.Reason();
+      }
       car.SetFedataSerial(fix.serial);
-      return true;
+      return {};
+    }
     case CarFix::Action::kSetBothSerials: {
       const std::optional<std::string> carp = SetCarpSerial(car.carpText.value_or(""), std::to_string(fix.serial));
-      if (!carp || !ReplaceVivEntry(car.archivePath, kCarpEntryName, *carp)) return false;
-      // The directory changed with the archive: read it again before patching the entries.
+      if (!carp) return "carp.txt holds no serial number";
+      // carp.txt and every front-end entry in one new archive.
+      VivEdit edit;
+      edit.entryName = kCarpEntryName;
+      edit.entryData = *carp;
+      if (car.hasFedata()) edit.fields.push_back(FedataFieldWrite(FedataRecord::kSerialOffset, fix.serial));
+      if (const VivWriteResult written = EditVivArchive(car.archivePath, edit); !written) return written.Reason();
       VivDirectory directory;
-      if (!ReadVivDirectory(car.archivePath, directory)) return false;
-      car.directory = directory;
+      if (ReadVivDirectory(car.archivePath, directory)) car.directory = directory;
       car.carpText = *carp;
       car.carpSerial = std::to_string(fix.serial);
-      if (car.hasFedata() && !WriteFedataField(car, FedataRecord::kSerialOffset, fix.serial)) return false;
       car.SetFedataSerial(fix.serial);
-      return true;
+      return {};
     }
-    case CarFix::Action::kRenameFolder:
-      return RenameNoReplace(ParentPath(car.archivePath), fix.folder).ok();
+    case CarFix::Action::kRenameFolder: {
+      const FsResult renamed = RenameNoReplace(ParentPath(car.archivePath), fix.folder);
+      if (renamed) return {};
+      if (renamed.status == FsStatus::kAlreadyExists) return "the folder " + BaseName(fix.folder) + " exists now";
+      return renamed.systemError != 0 ? std::strerror(renamed.systemError) : "the folder cannot be renamed";
+    }
     case CarFix::Action::kCannot:
-      return false;
+      return fix.reason;
   }
-  return false;
+  return "unknown fix";
 }
 
 }  // namespace
 
 std::string CarFix::Describe() const {
-  std::string line = car + ": " + (flags != 0 ? FlagNames(flags) : "serial number shared, folder moved") + " -> ";
+  const char* what = action == Action::kCannot ? "archive" : "serial number shared, folder moved";
+  std::string line = car + ": " + (flags != 0 ? FlagNames(flags) : std::string(what)) + " -> ";
   switch (action) {
     case Action::kWriteFedataSerial:
       return line + "front-end data get serial number " + std::to_string(serial) + " of carp.txt";
     case Action::kSetBothSerials:
       return line + "serial number " + std::to_string(serial) + " written into carp.txt and front-end data";
-    case Action::kRenameFolder: return line + "folder renamed to " + BaseName(folder);
+    case Action::kRenameFolder: return line + "folder renamed to " + shownFolder;
     case Action::kCannot: return line + "cannot be fixed: " + reason;
   }
   return line;
@@ -261,6 +283,15 @@ FixPlan PlanCarFixes(GameData& data, const std::vector<std::size_t>& slots) {
   for (std::size_t slot : slots) {
     if (!data.cars.IsUsed(static_cast<long long>(slot))) continue;
     const CarRecord& car = data.cars[slot];
+    if (car.directory.damaged) {  // said even without a flag: nothing will write to it
+      CarFix fix;
+      fix.slot = slot;
+      fix.car = CarLabel(data, car);
+      fix.flags = car.errorFlags;
+      fix.reason = "damaged archive: its directory points into itself or entries overlap";
+      add(fix);
+      continue;
+    }
     if (car.errorFlags & kFlagNoFedata) {
       CarFix fix;
       fix.slot = slot;
@@ -307,12 +338,12 @@ FixRun RunCarFixes(GameData& data, const FixPlan& plan, const std::function<void
         continue;
       }
       if ((fix.action == CarFix::Action::kRenameFolder) != renames) continue;
-      if (RunFix(data, fix)) {
+      if (const std::string failure = RunFix(data, fix); failure.empty()) {
         ++done;
         fixed += fix.Describe() + "\n";
       } else {
         ++failed;
-        notFixed += fix.Describe() + " - FAILED\n";
+        notFixed += fix.Describe() + " - FAILED: " + failure + "\n";
       }
     }
   }

@@ -33,7 +33,8 @@ struct CarFix {
   std::uint32_t flags = 0;  // the flags this fix is about
   Action action = Action::kCannot;
   std::uint16_t serial = 0;
-  std::string folder;  // the new folder (full path) for kRenameFolder
+  std::string folder;       // the new folder (full path) for kRenameFolder
+  std::string shownFolder;  // the same below CarModel ("Classics/GLYD"), as the plan shows it
   std::string reason;
 
   // One line: "<car>: Duplicate s.n. -> serial number 1234 written into carp.txt and front-end data".

@@ -43,8 +43,9 @@ OperationResult GameOperations::SaveProfile(const std::string& name) {
   if (const std::string problem = store.Save(name, state.profile); !problem.empty()) {
     return Result(OperationStatus::kFailed, kCommand, problem);
   }
+  // Enabled as the game and the car list count them: cars in group folders are not loaded.
   std::size_t enabled = 0;
-  for (const auto& [folder, on] : state.profile.cars) enabled += on ? 1 : 0;
+  for (const auto& [folder, slot] : state.carSlots) enabled += data_.cars[slot].countsAsEnabledCar() ? 1 : 0;
   return Result(OperationStatus::kDone, kCommand,
                 "Saved profile \"" + name + "\": " + std::to_string(enabled) + " of " +
                     std::to_string(state.profile.cars.size()) + " cars enabled, the nine slots' tracks.");

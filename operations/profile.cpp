@@ -54,7 +54,8 @@ std::string SerializeProfile(const Profile& profile) {
 ProfileParse ParseProfile(const std::string& text) {
   Profile profile;
   std::array<bool, kStockTrackSlotCount> seen{};
-  std::size_t start = 0;
+  // A UTF-8 byte-order mark, as Notepad writes one, is no part of the first line.
+  std::size_t start = text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
   int number = 0;
   bool header = false;
   while (start < text.size()) {
@@ -96,7 +97,9 @@ ProfileParse ParseProfile(const std::string& text) {
 
 std::string ProfileNameProblem(const std::string& name) {
   if (name.empty()) return "A profile needs a name.";
-  if (name.size() > 100) return "A profile name may have at most 100 characters.";
+  // Characters, not bytes: every byte but a UTF-8 continuation byte starts one.
+  const auto characters = std::count_if(name.begin(), name.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+  if (characters > 100) return "A profile name may have at most 100 characters.";
   if (HasControlCharacter(name) || name.find_first_of("/\\:*?\"<>|") != std::string::npos) {
     return "A profile name may not hold any of / \\ : * ? \" < > |.";
   }
@@ -140,9 +143,28 @@ ProfileParse ProfileStore::Load(const std::string& name) const {
   return parse;
 }
 
+std::string UnsavableProfileProblem(const Profile& profile) {
+  const ProfileParse again = ParseProfile(SerializeProfile(profile));
+  if (again.profile && *again.profile == profile) return {};
+  std::string name;
+  for (const auto& [folder, enabled] : profile.cars) {
+    if (!IsCarFolderPath(folder)) {
+      name = "car folder \"" + folder + "\"";
+      break;
+    }
+  }
+  for (std::size_t row = 0; name.empty() && row < profile.tracks.size(); ++row) {
+    if (!IsTrackName(profile.tracks[row])) name = "track \"" + profile.tracks[row] + "\"";
+  }
+  return "The profile cannot be saved: the " + (name.empty() ? std::string("state") : name) +
+         " holds a character a profile cannot keep (a tab, a line break or another control character). "
+         "Rename it first.";
+}
+
 std::string ProfileStore::Save(const std::string& name, const Profile& profile) const {
   if (folder_.empty()) return kNoFolder;
   if (const std::string problem = ProfileNameProblem(name); !problem.empty()) return problem;
+  if (const std::string problem = UnsavableProfileProblem(profile); !problem.empty()) return problem;
   if (!CreateFolder(folder_, true)) return "The profile folder " + folder_ + " cannot be made.";
   if (!WriteFileAtomic(FilePath(name), SerializeProfile(profile))) return "The profile file " + FilePath(name) + " cannot be written.";
   return {};

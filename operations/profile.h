@@ -40,6 +40,10 @@ struct ProfileParse {
 std::string SerializeProfile(const Profile& profile);
 ProfileParse ParseProfile(const std::string& text);
 
+// "" when the profile reads back exactly as it is (every car folder and track name can be
+// written as a line), else why it cannot be saved. Save refuses such a profile.
+std::string UnsavableProfileProblem(const Profile& profile);
+
 // "" when `name` can name a profile, else why not (empty, too long, a path, a control
 // character, or a character Windows forbids in file names).
 std::string ProfileNameProblem(const std::string& name);

@@ -78,7 +78,10 @@ GameState ReadGameState(GameData& data, Prompts& prompts) {
 bool IsGameOwnCar(const GameData& data, std::size_t slot) {
   if (!data.cars.IsUsed(static_cast<long long>(slot))) return false;
   const CarRecord& car = data.cars[slot];
-  return car.depth == 0 && car.carId && IsStockCarName(*car.carId);
+  // The game's own folder of a stock car, as the CD has it (CarModel/ZEPH): a copy of a stock
+  // car kept in another folder is an add-on like any other.
+  return car.depth == 0 && car.carId && IsStockCarName(*car.carId) &&
+         EqualsIgnoreCase(BaseName(ParentPath(car.archivePath)), *car.carId);
 }
 
 bool IsStockCarName(const std::string& text) {

@@ -27,7 +27,8 @@ struct GameState {
 };
 GameState ReadGameState(GameData& data, Prompts& prompts);
 
-// A car the game comes with: a car directly in CarModel whose ID is one of the stock IDs.
+// A car the game comes with: one of the stock IDs in its own folder directly in CarModel,
+// named as the ID (letter case aside), the folder the CD holds it in.
 bool IsGameOwnCar(const GameData& data, std::size_t slot);
 // True when `text` (a car ID or a folder name) is a stock car ID, ignoring case.
 bool IsStockCarName(const std::string& text);

@@ -17,7 +17,32 @@ constexpr const char* kNoDuplicates = "No duplicate serial numbers.";
 std::string CarLabel(const CarRecord& car) {
   return (car.carId && !car.carId->empty() ? *car.carId + " " : std::string()) + "(" + car.archivePath + ")";
 }
+// The cars that share a number once `changes` are in the archives, by the rule of a load: a
+// car whose number a top-level car before it holds.
+int CountDuplicatesAfter(const GameData& data, const std::vector<SerialChange>& changes) {
+  std::vector<long> serials(data.cars.count(), -1);
+  for (std::size_t i = 0; i < serials.size(); ++i) {
+    if (data.cars[i].hasFedata()) serials[i] = data.cars[i].fedataSerial();
+  }
+  for (const SerialChange& change : changes) {
+    if (change.written) serials[static_cast<std::size_t>(change.slot)] = change.newSerial;
+  }
+  std::vector<bool> held(0x10000, false);
+  int count = 0;
+  for (std::size_t i = 0; i < serials.size(); ++i) {
+    if (serials[i] < 0) continue;
+    const auto serial = static_cast<std::size_t>(serials[i]);
+    if (held[serial]) ++count;
+    if (data.cars[i].depth == 0) held[serial] = true;
+  }
+  return count;
+}
 }  // namespace
+
+std::string DamagedArchiveRefusal(const CarRecord& car) {
+  return "The archive " + car.archivePath +
+         " is damaged (its directory points into itself or entries overlap); it was not changed.";
+}
 
 int ProposeSerialNumber(GameData& data, std::size_t slot) {
   int value = 0;
@@ -50,6 +75,7 @@ OperationResult WriteSerialNumber(GameData& data, Prompts& prompts, std::size_t 
     return {OperationStatus::kFailed, kWriteCommand, "There is no car in slot " + std::to_string(slot) + "."};
   }
   CarRecord& car = data.cars[slot];
+  if (car.directory.damaged) return {OperationStatus::kFailed, kWriteCommand, DamagedArchiveRefusal(car)};
   if (!car.hasFedata()) {
     return {OperationStatus::kFailed, kWriteCommand,
             "The car " + car.archivePath + " has no front-end data to hold a serial number."};
@@ -62,9 +88,9 @@ OperationResult WriteSerialNumber(GameData& data, Prompts& prompts, std::size_t 
       !prompts.Question(QuestionKind::kWriteTakenSerialNumber, "Serial Number Exist. Write it?", /*okCancel=*/true)) {
     return {OperationStatus::kCancelled, kWriteCommand, {}};
   }
-  if (!data.WriteCarSerial(slot, value)) {
+  if (const VivWriteResult written = data.WriteCarSerial(slot, value); !written) {
     return {OperationStatus::kFailed, kWriteCommand,
-            "The serial number could not be written to " + car.archivePath + "."};
+            "The serial number could not be written to " + car.archivePath + ": " + written.Reason() + "."};
   }
   car.SetFedataSerial(static_cast<std::uint16_t>(value));
   RecomputeSerialFlags(data);
@@ -81,7 +107,10 @@ SerialGeneration GenerateSerials(GameData& data, const std::function<void()>& re
   SerialGeneration generation;
   int written = 0;
   std::string failures;
-  for (const SerialChange& change : data.GenerateSerialNumbers({})) {
+  const std::vector<SerialChange> changes = data.GenerateSerialNumbers({});
+  // What the archives hold now decides, not what was meant to be written.
+  const int remaining = CountDuplicatesAfter(data, changes);
+  for (const SerialChange& change : changes) {
     SerialGenerationEntry entry;
     entry.car = labels[static_cast<std::size_t>(change.slot)];
     entry.slot = change.slot;
@@ -92,15 +121,19 @@ SerialGeneration GenerateSerials(GameData& data, const std::function<void()>& re
       ++written;
     } else {
       failures += "\nThe serial number " + std::to_string(change.newSerial) + " could not be written to " +
-                  entry.car + ".";
+                  entry.car + ": " + change.failure + ".";
     }
     generation.entries.push_back(entry);
   }
   if (written > 0 && reload) reload();
+  if (remaining > 0) {
+    failures += remaining == 1 ? "\n1 car still shares its serial number with another car."
+                               : "\n" + std::to_string(remaining) + " cars still share their serial number with another car.";
+  }
 
   const std::string count = written == 1 ? "1 car got a new serial number."
                                          : std::to_string(written) + " cars got a new serial number.";
-  if (generation.entries.empty()) {
+  if (generation.entries.empty() && remaining == 0) {
     generation.result = {OperationStatus::kDone, kGenerateCommand, kNoDuplicates};
   } else if (failures.empty()) {
     generation.result = {OperationStatus::kDone, kGenerateCommand, count};

@@ -13,7 +13,11 @@
 namespace krax {
 
 class GameData;
+struct CarRecord;
 class Prompts;
+
+// The message that refuses a write to a car whose archive is damaged (VivDirectory::damaged).
+std::string DamagedArchiveRefusal(const CarRecord& car);
 
 // A number 0 .. 32767 that no other top-level car with front-end data holds ("Gen.").
 // Nothing is written.
@@ -43,7 +47,8 @@ struct SerialGeneration {
 
 // "Generate S.N.": every car flagged as a duplicate gets a new number, written into its
 // archive. `reload` runs only when at least one number was written. The result says how many
-// cars got a new number and names every write that failed.
+// cars got a new number and why every write that failed did; it fails when a write failed or
+// when, after the reload, cars still share a number.
 SerialGeneration GenerateSerials(GameData& data, const std::function<void()>& reload);
 
 // The same after asking: the cars that would get a new number are shown first (the plan) and

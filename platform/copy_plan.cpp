@@ -29,6 +29,26 @@ void PlanTree(const std::string& source, const std::string& destination, std::ve
   }
 }
 
+// The path a failed file copy is reported by: the destination when the failure lies on its
+// side (a read-only or full disk, a read-only folder or file, a folder in the file's place),
+// else the source.
+const std::string& FailedSide(const std::string& source, const std::string& destination, const FsResult& error) {
+  switch (error.systemError) {
+    case EROFS:
+    case ENOSPC:
+    case EISDIR:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+      return destination;
+    case EACCES:
+    case EPERM:
+      return IsReadOnly(ParentPath(destination)) || IsReadOnly(destination) ? destination : source;
+    default:
+      return source;
+  }
+}
+
 bool IsWildcard(std::string_view name) { return name == "*.*" || name == "*"; }
 
 FsResult RunCopyPlan(std::vector<PlannedCopy>& plan, const std::string& destination,
@@ -72,7 +92,7 @@ FsResult RunCopyPlan(std::vector<PlannedCopy>& plan, const std::string& destinat
     ++progress.filesDone;
     if (!copied) {
       ++progress.filesFailed;
-      if (!reportError(item.source, copied)) return outcome;
+      if (!reportError(FailedSide(item.source, item.destination, copied), copied)) return outcome;
     }
   }
   if (callbacks.progress) {

@@ -182,6 +182,11 @@ void ItemDetailsForm::BuildControls() {
     indicators_[i]->setEnabled(false);
     errors->addWidget(indicators_[i], 1);
   }
+  damagedLabel_ = new QLabel(tr("Damaged archive: not changed by any command"), errorsGroup);
+  damagedLabel_->setObjectName(QStringLiteral("damagedArchiveLabel"));
+  damagedLabel_->setStyleSheet(QStringLiteral("QLabel { color: #c00000; font-weight: bold; }"));
+  damagedLabel_->hide();
+  errors->addWidget(damagedLabel_, 1);
   fixButton_ = Button(QT_TR_NOOP("Fix Errors"), "fixButton", errorsGroup);
   fixButton_->setEnabled(false);
   errors->addWidget(fixButton_);
@@ -345,6 +350,7 @@ void ItemDetailsForm::FillCar(std::size_t i) {
 }
 
 void ItemDetailsForm::SetErrorIndicators(unsigned flags) {
+  damagedLabel_->setVisible(showsCar() && data_.cars[item_.index].directory.damaged);
   for (int k = 0; k < 5; ++k) indicators_[k]->setEnabled((flags & kErrorIndicators[k].flag) != 0);
 }
 

@@ -125,6 +125,7 @@ class ItemDetailsForm : public QScrollArea {
   QLineEdit* massEdit_ = nullptr;
   QWidget* errorsGroup_ = nullptr;
   QLabel* indicators_[5] = {};
+  QLabel* damagedLabel_ = nullptr;  // shown for a car whose archive is damaged
   QPushButton* zipButton_ = nullptr;
   QLabel* defaultPathLabel_ = nullptr;
   QPushButton* cabinetButton_ = nullptr;

@@ -1,4 +1,5 @@
 #include "gamedata/viv_archive.h"
+#include "gamedata/viv_rewrite.h"
 
 #include <gtest/gtest.h>
 
@@ -141,12 +142,69 @@ TEST(VivDirectoryReading, ParsingArbitraryBytesStaysInsideTheImage) {
   EXPECT_TRUE(directory.damaged);
 }
 
+// Data that shares bytes with the header, the directory or another entry is damage: such
+// entries are marked and never read as data, the others read as usual.
+TEST(VivDirectoryReading, EntriesOverlappingTheHeaderTheDirectoryOrEachOtherAreDamage) {
+  struct Case {
+    const char* what;
+    std::vector<std::pair<std::size_t, std::uint32_t>> offsets;  // entry index -> new data offset
+    std::vector<bool> overlaps;                                   // per entry: one, two, three
+  };
+  const std::string sound = BuildViv({{"one", "1111"}, {"two", "2222"}, {"three", "3333"}});
+  const auto dataStart = static_cast<std::uint32_t>(ParseVivDirectory(sound).entries[0].offset);
+  const Case cases[] = {
+      {"sound", {}, {false, false, false}},
+      {"into the header", {{1, 0}}, {false, true, false}},
+      {"into the header's last byte", {{1, 15}}, {false, true, false}},
+      {"into the directory", {{1, 20}}, {false, true, false}},
+      {"into the directory's last byte", {{1, dataStart - 1}}, {true, true, false}},
+      {"across two other entries", {{2, dataStart + 2}}, {true, true, true}},
+      {"the same data as another entry", {{2, dataStart}}, {true, false, true}},
+      {"the data in another order", {{1, dataStart + 8}, {2, dataStart + 4}}, {false, false, false}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string bytes = sound;
+    for (const auto& [index, offset] : c.offsets) {
+      std::size_t at = 16;
+      for (std::size_t i = 0; i < index; ++i) at += 9 + (i == 2 ? 5 : 3);
+      std::string field;
+      PutBigEndian32(field, offset);
+      bytes.replace(at, 4, field);
+    }
+    ScratchDir dir;
+    WriteFile(dir.path() / "car.viv", bytes);
+    VivDirectory directory;
+    VivFile file = ReadVivDirectory((dir.path() / "car.viv").string(), directory);
+    ASSERT_EQ(directory.count(), 3u);  // all stay listed
+    bool any = false;
+    for (std::size_t i = 0; i < 3; ++i) {
+      EXPECT_EQ(directory.entries[i].overlaps, c.overlaps[i]) << i;
+      any = any || c.overlaps[i];
+      if (c.overlaps[i]) {
+        EXPECT_EQ(ReadVivEntry(file, directory.entries[i]), std::nullopt) << i;
+      }
+    }
+    EXPECT_EQ(directory.damaged, any);
+    // A damaged archive is never rewritten.
+    VivEdit edit;
+    edit.fields.push_back(VivFieldWrite{[](std::string_view) { return true; }, 0, "Z"});
+    EXPECT_EQ(EditVivArchive((dir.path() / "car.viv").string(), edit).ok(), !any);
+  }
+}
+
 TEST(VivDirectoryReading, MissingFilesAndFoldersDoNotOpen) {
   ScratchDir dir;
   VivDirectory directory;
   EXPECT_FALSE(ReadVivDirectory((dir.path() / "none.viv").string(), directory).isOpen());
   std::filesystem::create_directories(dir.path() / "car.viv");
   EXPECT_FALSE(ReadVivDirectory((dir.path() / "car.viv").string(), directory).isOpen());
+}
+
+VivEdit Fields(std::function<bool(std::string_view)> select, std::uint32_t position, std::string bytes) {
+  VivEdit edit;
+  edit.fields.push_back(VivFieldWrite{std::move(select), position, std::move(bytes)});
+  return edit;
 }
 
 TEST(VivPatching, WritesOnlyTheSelectedBytesAndKeepsTheSize) {
@@ -158,8 +216,8 @@ TEST(VivPatching, WritesOnlyTheSelectedBytesAndKeepsTheSize) {
   WriteFile(path, before);
   VivDirectory directory;
   ReadVivDirectory(path.string(), directory);
-  ASSERT_TRUE(PatchVivEntries(path.string(), directory,
-                              [](std::string_view name) { return name != "fedata.fsh"; }, 24, "\x01\x02"));
+  ASSERT_TRUE(EditVivArchive(path.string(), Fields([](std::string_view name) { return name != "fedata.fsh"; }, 24,
+                                                   "\x01\x02")));
   const std::string after = test::ReadFile(path);
   ASSERT_EQ(after.size(), before.size());
   std::size_t differing = 0;
@@ -183,16 +241,17 @@ TEST(VivPatching, RefusesTargetsOutsideTheirEntryAndMissingFiles) {
   VivDirectory directory;
   ReadVivDirectory(path.string(), directory);
   const auto fedata = [](std::string_view name) { return name.find("fedata") != std::string_view::npos; };
-  EXPECT_FALSE(PatchVivEntries(path.string(), directory, fedata, 24, "\x01\x02"));
+  EXPECT_EQ(EditVivArchive(path.string(), Fields(fedata, 24, "\x01\x02")).status, VivWriteStatus::kNoEntry);
   EXPECT_EQ(test::ReadFile(path), before);
 
-  // A directory from an earlier load that does not match the file, which is shorter now.
+  // A file cut short since the last load: its directory now points past its end.
   WriteFile(path, before.substr(0, 40));
-  EXPECT_FALSE(PatchVivEntries(path.string(), directory, [](std::string_view) { return true; }, 0, "Q"));
+  EXPECT_EQ(EditVivArchive(path.string(), Fields([](std::string_view) { return true; }, 0, "Q")).status,
+            VivWriteStatus::kDamaged);
   EXPECT_EQ(test::ReadFile(path), before.substr(0, 40));
 
   const auto missing = dir.path() / "gone.viv";
-  EXPECT_FALSE(PatchVivEntries(missing.string(), directory, fedata, 24, "\x01\x02"));
+  EXPECT_EQ(EditVivArchive(missing.string(), Fields(fedata, 24, "\x01\x02")).status, VivWriteStatus::kUnreadable);
   EXPECT_FALSE(std::filesystem::exists(missing));
 }
 

@@ -45,5 +45,61 @@ TEST(ProfileFormat, HandEditedFilesReadAndNamesAreChecked) {
   EXPECT_NE(ProfileStore("").Save("Alpha", *parsed.profile), "");
 }
 
+// A profile is written only when it reads back as it was; names are limited in characters.
+TEST(ProfileFormat, OnlyProfilesThatReadBackAreSavedAndNamesCountCharacters) {
+  Profile base;
+  base.tracks.fill("Original");
+  struct Case {
+    const char* what;
+    std::string car;    // a car folder, or "" for none
+    std::string track;  // slot 3's track
+    bool saved;
+  };
+  const Case cases[] = {
+      {"plain names", "Classics/Glyde", "Dust bowl", true},
+      {"a folder with spaces and accents", "Old Ones/Caf\xC3\xA9 racer ", "Original", true},
+      {"a tab in a car folder", "Glyde\tII", "Original", false},
+      {"a line break in a car folder", "Glyde\ncar on 0001", "Original", false},
+      {"a carriage return at the end of a car folder", "Glyde\r", "Original", false},
+      {"an escape character in a car folder", "Gly\x1B[2Jde", "Original", false},
+      {"a line break in a track name", "", "Dust\nbowl", false},
+      {"no active track", "", "", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Profile profile = base;
+    if (!c.car.empty()) profile.cars[c.car] = true;
+    profile.tracks[3] = c.track;
+    test::ScratchFolder folder;
+    const ProfileStore store(folder / "profiles");
+    const std::string problem = store.Save("Mine", profile);
+    EXPECT_EQ(problem.empty(), c.saved) << problem;
+    EXPECT_EQ(store.Exists("Mine"), c.saved);  // nothing half-written either
+    if (c.saved) {
+      EXPECT_EQ(store.Load("Mine").profile, profile);
+    }
+    if (!c.saved) {
+      EXPECT_NE(problem.find("cannot be saved"), std::string::npos) << problem;
+    }
+  }
+
+  // Notepad's byte-order mark before the first line.
+  const std::string saved = SerializeProfile(base);
+  EXPECT_EQ(ParseProfile("\xEF\xBB\xBF" + saved).profile, base);
+  EXPECT_FALSE(ParseProfile("\xEF\xBB" + saved).profile);
+
+  // 100 characters, whatever their bytes: "é" is two bytes, "€" three.
+  struct Name {
+    std::string name;
+    bool usable;
+  };
+  const Name names[] = {{std::string(100, 'a'), true},
+                        {std::string(101, 'a'), false},
+                        {[] { std::string n; for (int i = 0; i < 100; ++i) n += "\xC3\xA9"; return n; }(), true},
+                        {[] { std::string n; for (int i = 0; i < 100; ++i) n += "\xE2\x82\xAC"; return n; }(), true},
+                        {[] { std::string n; for (int i = 0; i < 101; ++i) n += "\xC3\xA9"; return n; }(), false}};
+  for (const Name& n : names) EXPECT_EQ(ProfileNameProblem(n.name).empty(), n.usable) << n.name.size() << " bytes";
+}
+
 }  // namespace
 }  // namespace krax

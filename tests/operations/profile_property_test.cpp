@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <random>
 
 #include "gamedata/track_catalog.h"
@@ -43,6 +44,11 @@ bool NothingLost(const std::multiset<std::pair<std::string, std::string>>& befor
     }
   }
   return true;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  fs::create_directories(fs::path(path).parent_path());
+  std::ofstream(path, std::ios::binary) << bytes;
 }
 
 class Profiles : public ::testing::Test {
@@ -210,6 +216,48 @@ TEST_F(Profiles, StockGameAndBackThenRemoveToTheTrashAndRestore) {
   EXPECT_TRUE(NothingLost(files, GameFiles(game.manifest.gameDir), lost)) << lost;
   EXPECT_TRUE(operations.ApplyProfile(names[0]).done());
   EXPECT_EQ(state().profile, mine);
+}
+
+// The stock game enables the stock cars' own folders only: a backup copy of a stock car in
+// another folder stays disabled. A state whose profile could not be read back (a tab in a
+// folder name) stops the stock game before anything changes.
+TEST_F(Profiles, StockGameEnablesOnlyTheStockFoldersAndStopsWhenItsWayBackCannotBeSaved) {
+  const std::string cars = game.manifest.gameDir + "/GameData/CarModel";
+  const std::string zeph = test::ReadFileBytes(cars + "/ZEPH/car.viv");
+  WriteFileBytes(cars + "/Zeph backup/car.viv.dis", zeph);
+
+  // The count the car list gives: cars in group folders are not counted as enabled.
+  const OperationResult count = operations.SaveProfile("Count");
+  const GameState now = state();
+  EXPECT_NE(count.message.find(": " + std::to_string(game.data.enabledCarCount) + " of " +
+                               std::to_string(now.profile.cars.size()) + " cars enabled"),
+            std::string::npos)
+      << count.message;
+
+#ifndef _WIN32
+  // A tab in a folder name: the way back cannot be saved, so nothing happens.
+  WriteFileBytes(cars + "/Tab\tcar/car.viv", zeph);
+  const GameState before = state();
+  const std::vector<std::string> names = operations.ProfileNames();
+  const OperationResult refused = operations.ApplyStockGame();
+  EXPECT_EQ(refused.status, OperationStatus::kFailed);
+  EXPECT_NE(refused.message.find("cannot be saved"), std::string::npos) << refused.message;
+  EXPECT_EQ(state().profile, before.profile);
+  EXPECT_EQ(operations.ProfileNames(), names);
+  EXPECT_EQ(operations.SaveProfile("Tabbed").status, OperationStatus::kFailed);
+  fs::remove_all(cars + "/Tab\tcar");
+#endif
+
+  ASSERT_TRUE(operations.ApplyStockGame().done());
+  const GameState stock = state();
+  EXPECT_TRUE(stock.profile.cars.at("ZEPH"));
+  EXPECT_FALSE(stock.profile.cars.at("Zeph backup"));
+  int enabledZeph = 0;
+  for (std::size_t i = 0; i < game.data.cars.count(); ++i) {
+    const CarRecord& car = game.data.cars[i];
+    enabledZeph += car.carId && *car.carId == "ZEPH" && car.countsAsEnabledCar() && car.archivePath.find("backup") != std::string::npos ? 1 : 0;
+  }
+  EXPECT_EQ(enabledZeph, 0);
 }
 
 TEST_F(Profiles, ActivateItSwitchesTheSlotToTheNewTrackOnlyWhenTicked) {

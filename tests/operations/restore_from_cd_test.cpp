@@ -4,6 +4,10 @@
 #include <filesystem>
 #include <map>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include "app/settings.h"
 #include "gamedata/game_data.h"
 #include "operations/game_operations.h"
@@ -64,6 +68,40 @@ TEST_F(RestoreFromCdTest, RestoreCarsReplacesStockFilesLeavesAddOnsAndLeavesCopi
   EXPECT_EQ(result.message, "Restored 2 files (19 bytes) from the CD.");
   ASSERT_FALSE(prompts_.progressSeen.empty());
   EXPECT_EQ(prompts_.progressSeen.back().filesDone, 2u);
+}
+
+// When the game's side cannot take a file, the error names the file in the game folder, not
+// the CD's file, which is fine.
+TEST_F(RestoreFromCdTest, AFailureOnTheGamesSideNamesTheGamesFile) {
+  struct Case {
+    const char* what;
+    bool readOnlyFolder;  // else a folder where the file goes
+  };
+  for (const Case& c : {Case{"a folder in the file's place", false}, Case{"a read-only folder", true}}) {
+    SCOPED_TRACE(c.what);
+#ifndef _WIN32
+    if (c.readOnlyFolder && ::geteuid() == 0) continue;  // the administrator writes into it all the same
+#else
+    if (c.readOnlyFolder) continue;  // Windows keeps no write permission on folders
+#endif
+    test::ScratchFolder game;
+    game.write("GameData/CarModel/BRAK/car.viv", "damaged car");
+    if (c.readOnlyFolder) {
+      std::filesystem::permissions(game / "GameData/CarModel/BRAK", std::filesystem::perms::owner_write,
+                                   std::filesystem::perm_options::remove);
+    } else {
+      game.mkdir("GameData/CarModel/BRAK/CARP.TXT");
+    }
+    settings_.KRAXPath = game.path();
+    data_.gameFolder = game.path();
+    const OperationResult result = operations_.RestoreCars();
+    std::filesystem::permissions(game / "GameData/CarModel/BRAK", std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add);
+    EXPECT_EQ(result.status, OperationStatus::kFailed);
+    EXPECT_NE(result.message.find(std::filesystem::path(game / "GameData/CarModel/BRAK/CARP.TXT").string()),
+              std::string::npos) << result.message;
+    EXPECT_EQ(result.message.find(cd_.path()), std::string::npos) << result.message;
+  }
 }
 
 TEST_F(RestoreFromCdTest, WithoutTheCdNothingChanges) {

@@ -529,6 +529,14 @@ TEST_F(UiWindow, CarWithoutFrontEndDataShowsItsPathAndNoFedataFlag) {
   EXPECT_FALSE(control<QRadioButton>("classC")->isChecked());
   EXPECT_TRUE(control<QLabel>("indicator16")->isEnabled());
   EXPECT_FALSE(shown("restoreButton"));
+  EXPECT_FALSE(shown("damagedArchiveLabel"));
+
+  // A damaged archive says so on the form, and only while its car is shown.
+  demo_->data.cars[static_cast<std::size_t>(slot)].directory.damaged = true;
+  form().ShowItem(ItemRef::Car(static_cast<std::size_t>(slot)));
+  EXPECT_TRUE(shown("damagedArchiveLabel"));
+  form().ShowItem(ItemRef::StockTrackSlot(0));
+  EXPECT_FALSE(shown("damagedArchiveLabel"));
 }
 
 }  // namespace
