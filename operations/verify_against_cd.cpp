@@ -36,13 +36,40 @@ std::vector<DirEntry> SortedEntries(const std::string& folder) {
   return entries;
 }
 
+// The entries of one game folder (listed once), found by name as the game finds them: the
+// name as spelled, else the first entry that matches it ignoring case; a name it does not
+// hold stays as spelled. The folder's own path is already as it exists on disk.
+class GameFolder {
+ public:
+  explicit GameFolder(std::string path) : path_(std::move(path)) {
+    if (!path_.empty()) entries_ = ListFolder(path_);
+  }
+  std::string Child(const std::string& name) const {
+    const DirEntry* found = nullptr;
+    for (const DirEntry& entry : entries_) {
+      if (entry.name == name) return JoinPath(path_, name);
+      if (found == nullptr && EqualsIgnoreCase(entry.name, name)) found = &entry;
+    }
+    return JoinPath(path_, found ? found->name : name);
+  }
+  bool Holds(const std::string& name) const {
+    return std::any_of(entries_.begin(), entries_.end(),
+                       [&name](const DirEntry& entry) { return EqualsIgnoreCase(entry.name, name); });
+  }
+
+ private:
+  std::string path_;
+  std::vector<DirEntry> entries_;
+};
+
 // Every file below `cdFolder`, paired with the same relative path below `gameFolder` (found
 // ignoring case, as the game and the restore's copy find it).
 void PairFolder(VerifyArea area, const std::string& cdFolder, const std::string& gameFolder,
                 std::vector<FilePair>& pairs, int slotRow = -1) {
+  const GameFolder inGame(gameFolder);
   for (const DirEntry& entry : SortedEntries(cdFolder)) {
     const std::string cd = JoinPath(cdFolder, entry.name);
-    const std::string game = ResolvePath(JoinPath(gameFolder, entry.name));
+    const std::string game = inGame.Child(entry.name);
     if (entry.isFolder) {
       PairFolder(area, cd, game, pairs, slotRow);
       continue;
@@ -60,37 +87,32 @@ int StockSlotRow(const std::string& folderName) {
   return -1;
 }
 
-// Whether `folder` holds an entry called `name`, ignoring case.
-bool HoldsName(const std::string& folder, const std::string& name) {
-  for (const DirEntry& entry : ListFolder(folder)) {
-    if (EqualsIgnoreCase(entry.name, name)) return true;
-  }
-  return false;
-}
-
 // A stock slot's files. With Original active they lie in the slot. With an add-on active,
 // each stock file the add-on replaced waits in the slot's "Original" folder; the others stay
 // in the slot. Sub-folders are never switched: they stay in the slot.
 void PairSlot(int row, const std::string& cdSlot, const std::string& gameSlot, std::vector<FilePair>& pairs) {
   const std::string active = ReadActiveTrack(gameSlot);
   const bool original = EqualsIgnoreCase(active, kOriginalFolder);
-  const std::string addOn = original ? std::string() : ResolvePath(JoinPath(gameSlot, active));
+  const GameFolder slot(gameSlot);
+  const GameFolder addOn(original ? std::string() : slot.Child(active));
+  const GameFolder backup(slot.Child(kOriginalFolder));
   for (const DirEntry& entry : SortedEntries(cdSlot)) {
     const std::string cd = JoinPath(cdSlot, entry.name);
     if (entry.isFolder) {
-      PairFolder(kVerifyTracks, cd, ResolvePath(JoinPath(gameSlot, entry.name)), pairs, row);
+      PairFolder(kVerifyTracks, cd, slot.Child(entry.name), pairs, row);
       continue;
     }
-    const bool replaced = !original && IsFolder(addOn) && HoldsName(addOn, entry.name);
-    const std::string folder = replaced ? OriginalFolderPath(gameSlot) : gameSlot;
-    pairs.push_back({kVerifyTracks, cd, ResolvePath(JoinPath(folder, entry.name)), FileSize(cd).value_or(0), row});
+    const bool replaced = !original && addOn.Holds(entry.name);
+    pairs.push_back({kVerifyTracks, cd, replaced ? backup.Child(entry.name) : slot.Child(entry.name),
+                     FileSize(cd).value_or(0), row});
   }
 }
 
 void PairTracks(const std::string& cdTracks, const std::string& gameTracks, std::vector<FilePair>& pairs) {
+  const GameFolder inGame(gameTracks);
   for (const DirEntry& entry : SortedEntries(cdTracks)) {
     const std::string cd = JoinPath(cdTracks, entry.name);
-    const std::string game = ResolvePath(JoinPath(gameTracks, entry.name));
+    const std::string game = inGame.Child(entry.name);
     const int row = entry.isFolder ? StockSlotRow(entry.name) : -1;
     if (row >= 0) {
       PairSlot(row, cd, game, pairs);
