@@ -10,7 +10,7 @@ WINDOWS_DIR ?= build-windows
 WINDOWS_BUILD_TYPE ?= Release
 CCACHE_FLAGS := $(if $(shell command -v ccache),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: deps configure build test run fuzz bench screenshots install clean windows test-windows
+.PHONY: deps configure build test run fuzz bench screenshots install clean windows test-windows dist
 
 deps:
 	@scripts/install-deps
@@ -54,6 +54,25 @@ windows: deps
 # The Windows tests under Wine, in a Wine prefix of their own below the build folder.
 test-windows: windows
 	@scripts/run-windows-tests $(WINDOWS_DIR) $(JOBS)
+
+# The packages: $(BUILD_DIR)/dist/kraxmanager_VERSION_amd64.deb and
+# kraxmanager-VERSION-windows-x64.zip. The programs are built without tests or sanitizers
+# (the .deb in $(PACKAGE_DIR), the .exe in WINDOWS_DIR, which an earlier `make windows`
+# may already have built).
+PACKAGE_DIR ?= $(BUILD_DIR)/package
+DIST_DIR ?= $(BUILD_DIR)/dist
+dist: deps
+	@cmake -S . -B $(PACKAGE_DIR) -DCMAKE_BUILD_TYPE=Release -DKRAX_BUILD_TESTS=OFF -DKRAX_BUILD_BENCH=OFF \
+	  -DKRAX_DIST_DIR=$(abspath $(DIST_DIR)) $(CCACHE_FLAGS) >/dev/null
+	@cmake --build $(PACKAGE_DIR) -j $(JOBS)
+	@cd $(PACKAGE_DIR) && cpack -G DEB >/dev/null
+	@scripts/setup-windows-deps $(WINDOWS_DIR)/deps
+	@cmake -S . -B $(WINDOWS_DIR) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
+	  -DKRAX_WINDOWS_DEPS=$(abspath $(WINDOWS_DIR))/deps -DCMAKE_BUILD_TYPE=$(WINDOWS_BUILD_TYPE) \
+	  -DKRAX_BUILD_UI=OFF -DKRAX_BUILD_BENCH=OFF -DKRAX_DIST_DIR=$(abspath $(DIST_DIR)) $(CCACHE_FLAGS) >/dev/null
+	@cmake --build $(WINDOWS_DIR) -j $(JOBS) --target kraxctl
+	@cd $(WINDOWS_DIR) && cpack -G ZIP >/dev/null
+	@ls -1 $(DIST_DIR)/*.deb $(DIST_DIR)/*.zip
 
 install: build
 	@cmake --install $(BUILD_DIR)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "app/version.h"
 #include "cli/context.h"
 #include "platform/console.h"
 
@@ -22,7 +23,8 @@ constexpr std::string_view kUsage =
     "  --settings FILE  use this INI file for the settings instead of the user's own\n"
     "  --game DIR       use DIR as the game folder (KRAXPath) for this run; nothing is stored\n"
     "  --cd DIR         use DIR as the game CD (KRAXCDPath) for this run; nothing is stored\n"
-    "  --help           show this text\n";
+    "  --help           show this text\n"
+    "  --version        show the program's version\n";
 
 constexpr const char* kExitCodes =
     "\nExit codes, the same for every command:\n"
@@ -72,6 +74,10 @@ int Run(const std::vector<std::string>& args) {
     const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
       PrintHelp(std::cout);
+      return kExitOk;
+    }
+    if (arg == "--version") {
+      std::cout << "kraxctl " << kProgramVersion << '\n';
       return kExitOk;
     }
     if (TakeOption("--settings", args, i, options.settingsFile) || TakeOption("--game", args, i, options.gameDir) ||

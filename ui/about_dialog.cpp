@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 #include <zlib.h>
 
+#include "app/version.h"
 #include "ui/pictures.h"
 
 namespace krax::ui {
@@ -51,7 +52,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   auto* top = new QHBoxLayout();
   auto* icon = new QLabel(this);
   icon->setPixmap(ProgramIcon().pixmap(32, 32));
-  auto* version = new QLabel(tr("KRAXManager Version 1.0beta"), this);
+  auto* version = new QLabel(tr("KRAXManager Version %1").arg(QString::fromLatin1(kProgramVersion)), this);
   version->setObjectName(QStringLiteral("versionLabel"));
   QFont bigger = version->font();
   bigger.setBold(true);

@@ -1,8 +1,12 @@
 // kraxmanager: the KRAXManager window.
 //
-//   kraxmanager [--settings FILE] [FILE.viv]
+//   kraxmanager [--settings FILE] [--game DIR] [--cd DIR] [FILE]
+//   kraxmanager --version
 //
-// --settings uses an INI file of the caller's choosing instead of the user's settings.
+// --settings uses an INI file of the caller's choosing instead of the user's settings;
+// --game and --cd replace the game folder and the CD for this run, as in kraxctl. A FILE
+// ending in ".viv" names the document; any other file (a downloaded .zip or .cab) or folder
+// is installed as a dropped one is: car or track as its contents say.
 // Without a game folder (set, or found through the game's installation) the window asks for
 // it, or opens on a demo installation in the user's data folder, made on first use; the
 // demo's folders are never stored unless the user chooses them in the Options dialog.
@@ -10,11 +14,14 @@
 #include <QCommandLineParser>
 #include <QTimer>
 #include <cstdio>
+#include <cstring>
 #include <algorithm>
+#include <memory>
 
 #include "app/profile_folder.h"
 #include "app/settings_store.h"
 #include "app/startup.h"
+#include "app/version.h"
 #include "gamedata/game_data.h"
 #include "operations/game_operations.h"
 #include "platform/game_discovery.h"
@@ -45,12 +52,23 @@ void SaveRecentFileList(const SettingsStore& store, const QStringList& files) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setOrganizationName(QStringLiteral("Tessaloft"));
-  QApplication::setApplicationName(QStringLiteral("KRAXManager"));
-  QApplication::setApplicationVersion(QStringLiteral("1.0beta"));
-  QApplication::setWindowIcon(ui::ProgramIcon());
-  QApplication::setDesktopFileName(QStringLiteral("kraxmanager"));
+  // The version and the help are answered without a window, so that they work without a
+  // display: the version before Qt starts, the help by a core application only.
+  bool textOnly = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "-v") == 0) {
+      std::printf("kraxmanager %s\n", kProgramVersion);
+      return 0;
+    }
+    textOnly = textOnly || std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0 ||
+               std::strcmp(argv[i], "--help-all") == 0 || std::strcmp(argv[i], "-?") == 0;
+  }
+  std::unique_ptr<QCoreApplication> application =
+      textOnly ? std::make_unique<QCoreApplication>(argc, argv) : std::make_unique<QApplication>(argc, argv);
+  QCoreApplication& app = *application;
+  QCoreApplication::setOrganizationName(QStringLiteral("Tessaloft"));
+  QCoreApplication::setApplicationName(QStringLiteral("KRAXManager"));
+  QCoreApplication::setApplicationVersion(QString::fromLatin1(kProgramVersion));
 
   QCommandLineParser parser;
   parser.setApplicationDescription(QCoreApplication::translate("main", "KRAXManager: cars and tracks for KRAX."));
@@ -66,20 +84,37 @@ int main(int argc, char** argv) {
                                 QCoreApplication::translate("main", "Write the program icon as a 256-pixel PNG."),
                                 QStringLiteral("FILE"));
   iconOption.setFlags(QCommandLineOption::HiddenFromHelp);
-  parser.addOptions({settingsOption, screenshotOption, iconOption});
-  parser.addPositionalArgument(QStringLiteral("file"), QCoreApplication::translate("main", "A KRAXMa file (*.viv)."),
-                               QStringLiteral("[FILE.viv]"));
-  parser.process(app);
+  QCommandLineOption gameOption(QStringLiteral("game"),
+                                QCoreApplication::translate("main", "Use DIR as the game folder for this run."),
+                                QStringLiteral("DIR"));
+  QCommandLineOption cdOption(QStringLiteral("cd"), QCoreApplication::translate("main", "Use DIR as the game CD for this run."),
+                              QStringLiteral("DIR"));
+  QCommandLineOption versionOption(QStringList{QStringLiteral("v"), QStringLiteral("version")},
+                                   QCoreApplication::translate("main", "Show the program's version."));
+  QCommandLineOption iconSizeOption(QStringLiteral("icon-size"), QStringLiteral("Size of --write-icon."),
+                                    QStringLiteral("PIXELS"), QStringLiteral("256"));
+  iconSizeOption.setFlags(QCommandLineOption::HiddenFromHelp);
+  parser.addOptions({settingsOption, gameOption, cdOption, versionOption, screenshotOption, iconOption, iconSizeOption});
+  parser.addPositionalArgument(
+      QStringLiteral("file"),
+      QCoreApplication::translate("main", "A .zip or .cab file (or a folder) to install, or a KRAXMa file (*.viv)."),
+      QStringLiteral("[FILE]"));
+  parser.process(app);  // --help ends here
+  QApplication::setWindowIcon(ui::ProgramIcon());
+  QApplication::setDesktopFileName(QStringLiteral("kraxmanager"));
 
   if (parser.isSet(iconOption)) {
-    return ui::ProgramPixmap(256).save(parser.value(iconOption)) ? 0 : 1;
+    return ui::ProgramPixmap(parser.value(iconSizeOption).toInt()).save(parser.value(iconOption)) ? 0 : 1;
   }
 
   // Start-up: random generator, settings, install information, game text.
   const SettingsStore store = parser.isSet(settingsOption)
                                   ? SettingsStore(ui::ToGameText(parser.value(settingsOption)))
                                   : SettingsStore();
-  Settings settings = StartUpSettings(store);
+  SettingsOverrides overrides;
+  if (parser.isSet(gameOption)) overrides.gameFolder = ui::ToGameText(parser.value(gameOption));
+  if (parser.isSet(cdOption)) overrides.cdPath = ui::ToGameText(parser.value(cdOption));
+  Settings settings = StartUpSettings(store, overrides);
 
   ui::MainWindow* frameRef = nullptr;
   ui::WidgetPrompts prompts(nullptr, [&frameRef](const QString& text) {
@@ -124,7 +159,14 @@ int main(int argc, char** argv) {
                std::max(wanted.height(), frame.fontMetrics().lineSpacing() * 46));
   frame.InitialUpdate();
   const QStringList files = parser.positionalArguments();
-  if (!files.isEmpty()) frame.OpenDocument(files.first());
+  QString installSource;
+  if (!files.isEmpty()) {
+    if (files.first().endsWith(QStringLiteral(".viv"), Qt::CaseInsensitive)) {
+      frame.OpenDocument(files.first());
+    } else {
+      installSource = files.first();
+    }
+  }
 
   if (!demoProblem.isEmpty()) {
     frame.SetStatusText(demoProblem);
@@ -145,5 +187,9 @@ int main(int argc, char** argv) {
   }
 
   frame.show();
+  // A file opened from the file manager: its install dialog over the window.
+  if (!installSource.isEmpty()) {
+    QTimer::singleShot(0, &frame, [&frame, installSource] { frame.InstallFromPath(installSource); });
+  }
   return QApplication::exec();
 }

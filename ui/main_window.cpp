@@ -27,6 +27,7 @@
 #include "ui/profiles_menu.h"
 #include "ui/tree_model_logic.h"
 #include "ui/tree_pane.h"
+#include "ui/verify_dialog.h"
 #include "ui/widget_prompts.h"
 
 namespace krax::ui {
@@ -141,6 +142,8 @@ void MainWindow::BuildMenus() {
       filter->setStatusTip(tr("Show only the cars and tracks whose name, ID or folder holds a text"));
     }
     if (title.menu == Menu::kCommands) {
+      AddVerifyAction(*menu, context_.data, context_.settings, *prompts_, context_.runDialog,
+                      [this](const OperationResult& result) { ShowResult(result); });
       // The profiles come after the commands, before Help.
       profilesMenu_ = new ProfilesMenu(context_.operations, *prompts_, this);
       menuBar()->addMenu(profilesMenu_);
@@ -362,8 +365,12 @@ void MainWindow::dropEvent(QDropEvent* event) {
   if (!path.isEmpty()) {
     OpenDocumentFile(path);
   } else {
-    RunOperation(context_.operations.InstallFromPath(-1, ToGameText(source)), true);
+    InstallFromPath(source);
   }
+}
+
+void MainWindow::InstallFromPath(const QString& source) {
+  RunOperation(context_.operations.InstallFromPath(-1, ToGameText(source)), true);
 }
 
 }  // namespace krax::ui

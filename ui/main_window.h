@@ -81,6 +81,9 @@ class MainWindow : public QMainWindow {
   void SetStatusText(const QString& text);
   // Opens a ".viv" file as a document: it names the caption and heads the recent list.
   void OpenDocument(const QString& path);
+  // Installs a folder, .zip or .cab as a dropped one: car or track as its contents say, with
+  // the install dialog; a file that holds neither says so.
+  void InstallFromPath(const QString& source);
   // As OpenDocument, then reloads the tree as a restart does.
   void OpenDocumentFile(const QString& path);
   // The caption: document title, a dash and the program's name (and whether it is the demo).

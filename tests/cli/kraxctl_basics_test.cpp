@@ -39,6 +39,16 @@ TEST_F(KraxctlTest, HelpListsTheCommands) {
   EXPECT_EQ(r.out.rfind("Usage: kraxctl settings", 0), 0u);
 }
 
+TEST_F(KraxctlTest, VersionIsTheProjectsAndNeedsNoGame) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--version"}, {"--game", home / "none", "--version"}}) {
+    const test::KraxctlRun r = RunKraxctl(args, Env());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, std::string("kraxctl ") + KRAX_PROJECT_VERSION + "\n");
+  }
+  EXPECT_NE(RunKraxctl({"--help"}, Env()).out.find("--version"), std::string::npos);
+}
+
 TEST_F(KraxctlTest, UsageErrorsExitTwoWithOneLine) {
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
            {}, {"no-such-command"}, {"--bogus", "settings"}, {"--game"}, {"settings", "frobnicate"},

@@ -376,7 +376,7 @@ TEST_F(UiWindow, MenusAndToolbarFollowTheCommandTable) {
   QStringList commands;
   for (QAction* a : frame_->menuBar()->actions()[2]->menu()->actions()) commands << a->text();
   EXPECT_EQ(commands, (QStringList{"DIR = NAME", "DIR = ID", "Generate S.N.", "Fix All Errors...",
-                                   "KRAX String Edit", "Options"}));
+                                   "KRAX String Edit", "Options", "Verify Against CD"}));
   QToolBar* bar = frame_->findChild<QToolBar*>(QStringLiteral("toolBar"));
   ASSERT_NE(bar, nullptr);
   QStringList buttons;
