@@ -49,7 +49,9 @@ TEST(SlotNames, AtrackIniNamesItsFolderIgnoringCase) {
   // Removing it puts the game's own files back first.
   const OperationResult removed = RemoveAddOns(game.data, game.prompts, {game.trackFolder(3, "Dustbowl")});
   ASSERT_TRUE(removed.done()) << removed.message;
-  EXPECT_TRUE(Contains(removed.message, "the slot is on \"Original\" now")) << removed.message;
+  ASSERT_FALSE(game.prompts.questions.empty());
+  EXPECT_TRUE(Contains(game.prompts.questions.front(), "An active track is first switched back to \"Original\""))
+      << game.prompts.questions.front();
   EXPECT_FALSE(fs::exists(test::PathOf(slot + "/Dustbowl")));
   EXPECT_EQ(ReadActiveTrack(slot), kOriginalFolder);
   EXPECT_TRUE(FilesIn(slot + "/Original").empty());
