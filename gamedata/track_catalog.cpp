@@ -45,6 +45,22 @@ std::string ReadActiveTrack(std::string_view slotFolder) {
   return *value;
 }
 
+std::string FolderNamedBy(const std::vector<DirEntry>& entries, std::string_view value) {
+  std::string found;
+  for (const DirEntry& entry : entries) {
+    if (!entry.isFolder) continue;
+    if (entry.name == value) return entry.name;
+    if (found.empty() && EqualsIgnoreCase(entry.name, value)) found = entry.name;
+  }
+  return found;
+}
+
+std::string ActiveTrackFolder(std::string_view slotFolder) {
+  std::string value = ReadActiveTrack(slotFolder);
+  std::string folder = FolderNamedBy(ListFolder(slotFolder), value);
+  return folder.empty() ? value : folder;
+}
+
 bool WriteActiveTrack(std::string_view slotFolder, std::string_view trackName) {
   const std::string ini = ResolvePath(JoinPath(slotFolder, kActiveTrackFile));
   return WriteProfileString(ini, kTracksSection, kActiveTrackKey, trackName);
@@ -57,32 +73,25 @@ void LoadTrackSlot(TrackFolderList& list, std::string_view gameFolder, int row,
 
 void LoadTrackSlotFolder(TrackFolderList& list, const std::string& slotFolder, const TrackReport& report) {
   const std::vector<DirEntry> entries = ListFolder(slotFolder);
-  bool activeFound = false;
   bool originalSeen = false;
-  std::optional<std::string> activeName;  // read when the first folder is compared
+  std::optional<std::string> activeFolder;  // found when the first folder is listed
   for (const DirEntry& entry : entries) {
     if (!entry.isFolder || entry.name == "." || entry.name == "..") continue;
     if (list.size() >= TrackFolderList::kListLimit) break;
-    bool active = false;
-    if (!activeFound) {
-      if (!activeName) {
-        // The listing already shows how Atrack.ini is spelled, if it is there at all.
-        activeName = kOriginalFolder;
-        for (const DirEntry& file : entries) {
-          if (!file.isFolder && EqualsIgnoreCase(file.name, kActiveTrackFile)) {
-            std::optional<std::string> value =
-                ReadProfileString(JoinPath(slotFolder, file.name), kTracksSection, kActiveTrackKey);
-            if (value) activeName = value->substr(0, kActiveTrackMax);
-            break;
-          }
+    if (!activeFolder) {
+      // The listing already shows how Atrack.ini is spelled, if it is there at all.
+      std::string activeName = kOriginalFolder;
+      for (const DirEntry& file : entries) {
+        if (!file.isFolder && EqualsIgnoreCase(file.name, kActiveTrackFile)) {
+          std::optional<std::string> value =
+              ReadProfileString(JoinPath(slotFolder, file.name), kTracksSection, kActiveTrackKey);
+          if (value) activeName = value->substr(0, kActiveTrackMax);
+          break;
         }
       }
-      // The backup folder is found ignoring case like every name in the game folder, so
-      // "original" is the slot's "Original"; other names are compared exactly.
-      active = activeFound = entry.name == *activeName ||
-                             (EqualsIgnoreCase(entry.name, kOriginalFolder) &&
-                              EqualsIgnoreCase(*activeName, kOriginalFolder));
+      activeFolder = FolderNamedBy(entries, activeName);
     }
+    const bool active = entry.name == *activeFolder;
     const int n = static_cast<int>(list.size());
     list.Append(JoinPath(slotFolder, entry.name), entry.name);
     if (report) report(entry.name, active, n);

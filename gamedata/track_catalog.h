@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_system.h"
+
 namespace krax {
 
 inline constexpr const char* kOriginalFolder = "Original";
@@ -48,6 +50,15 @@ std::string OriginalFolderPath(std::string_view slotFolder);
 // The "ActiveTrack" value of slot folder + "\Atrack.ini", or "Original" when the file, the
 // section or the key is missing.
 std::string ReadActiveTrack(std::string_view slotFolder);
+
+// The folder among `entries` that an "ActiveTrack" value names, spelled as on disk: the
+// folder spelled exactly so, else the first one spelled so ignoring case (the game's file
+// system ignores case, so "dustbowl" names the folder "Dustbowl"); "" when none does.
+std::string FolderNamedBy(const std::vector<DirEntry>& entries, std::string_view value);
+
+// The slot's active track as the name of one of its folders, spelled as on disk; the value of
+// ReadActiveTrack as it is when it names no folder of the slot.
+std::string ActiveTrackFolder(std::string_view slotFolder);
 
 // Sets the "ActiveTrack" value in slot folder + "\Atrack.ini" (other lines kept); the file is
 // replaced only by its complete new content.

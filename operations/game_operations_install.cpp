@@ -1,6 +1,7 @@
 #include "app/settings.h"
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
+#include "gamedata/track_catalog.h"
 #include "operations/game_folder_lock.h"
 #include "operations/game_operations.h"
 #include "operations/install_dialog_state.h"
@@ -9,6 +10,7 @@
 #include "operations/install_run.h"
 #include "operations/pack_item.h"
 #include "operations/prompts.h"
+#include "operations/track_switch.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 
@@ -36,6 +38,15 @@ bool IsTrackSlotFolder(const std::string& gameFolder, const std::string& folder)
   return false;
 }
 
+// The slot folder when `destination` is the active track of one of the game's slots, else "".
+std::string ActiveTrackSlotOf(const std::string& gameFolder, const std::string& destination) {
+  const std::string slot = ParentPath(destination);
+  if (!IsFolder(destination) || !IsTrackSlotFolder(gameFolder, slot)) return {};
+  const std::string name = BaseName(destination);
+  if (EqualsIgnoreCase(name, kOriginalFolder) || ActiveTrackFolder(slot) != name) return {};
+  return slot;
+}
+
 // The checks on OK: a usable ID (never a slot's "Original"), an existing base folder, and a
 // question before files go into a folder that already holds others.
 bool AcceptDestination(Prompts& prompts, const InstallDialogState& state, const std::string& gameFolder) {
@@ -56,8 +67,15 @@ bool AcceptDestination(Prompts& prompts, const InstallDialogState& state, const 
     return false;
   }
   if (IsFolder(destination) && !ListFolder(destination).empty()) {
-    return prompts.Question(QuestionKind::kInstallIntoUsedFolder, "The folder " + destination +
-                            " already exists and holds other files. Install into it anyway?");
+    std::string question = "The folder " + destination + " already exists and holds other files. Install into it anyway?";
+    if (const std::string kept = track ? std::string() : KeptCarArchiveNote(destination, state.files); !kept.empty()) {
+      question += "\n" + kept;
+    }
+    if (const std::string slot = ActiveTrackSlotOf(gameFolder, destination); !slot.empty()) {
+      question += "\nIt is the active track of " + BaseName(slot) + ": the slot is switched back to \"" + kOriginalFolder +
+                  "\" for the install and to the new version after.";
+    }
+    return prompts.Question(QuestionKind::kInstallIntoUsedFolder, question);
   }
   return true;
 }
@@ -180,15 +198,43 @@ OperationResult GameOperations::InstallFromPath(int modeValue, const std::string
   if (!prompts_.ShowInstallDialog(state)) return Result(OperationStatus::kCancelled, mode);
   if (plan.files.empty()) return Result(OperationStatus::kFailed, mode, "There are no files to install.");
 
+  // A new version of a slot's active track: the slot's copies of the old files must not stay
+  // live, so the slot goes back to "Original" first and to the new version after.
+  const std::string destination = DestinationOf(state);
+  const std::string activeSlot = ActiveTrackSlotOf(data_.gameFolder, destination);
+  const std::string trackName = BaseName(destination);
+  if (!activeSlot.empty()) {
+    const SwitchOutcome back = SwitchTrackOfGame(data_, activeSlot, kOriginalFolder);
+    if (!back.ok()) {
+      return Result(OperationStatus::kFailed, mode,
+                    "Nothing was installed into " + destination + ": it is the active track of " + BaseName(activeSlot) +
+                        ", and the slot could not be switched back to \"" + kOriginalFolder + "\" first.\n" +
+                        DescribeSwitchProblems(activeSlot, kOriginalFolder, back));
+    }
+  }
   InstallOutcome outcome;
   const ArchiveCallbacks callbacks = ProgressOnly(prompts_);
   prompts_.Busy(true);
-  prompts_.RunWork([&] { outcome = RunInstall(plan, DestinationOf(state), callbacks); });
+  prompts_.RunWork([&] { outcome = RunInstall(plan, destination, callbacks); });
   prompts_.Busy(false);
   std::string summary = outcome.Summary();
+  if (!activeSlot.empty()) {
+    // After a failed install the folder holds the old version, which becomes active again.
+    const SwitchOutcome again = SwitchTrackOfGame(data_, activeSlot, trackName);
+    if (!again.ok()) {
+      return Result(OperationStatus::kFailed, mode,
+                    summary + "\n" + DescribeSwitchProblems(activeSlot, trackName, again) + "\n" + BaseName(activeSlot) +
+                        " stays on \"" + kOriginalFolder + "\".");
+    }
+    summary += "\n" + BaseName(activeSlot) + " was on \"" + kOriginalFolder + "\" during the install; \"" + trackName +
+               "\" is its active track again" + (outcome.ok() ? ", in the new version." : ", in the old version.");
+    if (again.textProblem.size()) summary += "\n" + again.textProblem;
+  }
   // All or nothing: a failed install left the game folder as it was.
   if (!outcome.ok()) return Result(OperationStatus::kFailed, mode, summary);
-  if (state.offerActivate && state.activate) summary += "\n" + ActivateInstalledTrack(data_, DestinationOf(state), true);
+  if (state.offerActivate && state.activate && activeSlot.empty()) {
+    summary += "\n" + ActivateInstalledTrack(data_, destination, true);
+  }
   prompts_.Status(summary.substr(0, summary.find('\n')));
   return Result(OperationStatus::kDone, mode, summary);
 }

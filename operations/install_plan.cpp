@@ -8,6 +8,7 @@
 #include "archive/archive_entry_sizes.h"
 #include "archive/archive_name_list.h"
 #include "archive/cab/cab_entries.h"
+#include "archive/safe_entry_name.h"
 #include "archive/zip/zip_archive.h"
 #include "gamedata/car_catalog.h"
 #include "gamedata/code_page.h"
@@ -64,8 +65,18 @@ bool HasControlCharacter(const std::string& name) {
   return false;
 }
 
-// The note for a car that arrives disabled.
+// The note for a car that arrives disabled, or that keeps the archive name of the car
+// already in the proposed folder.
 void NoteDisabledCar(InstallPlan& plan) {
+  std::vector<std::string> names;
+  for (const InstallFile& file : plan.files) names.push_back(file.displayName);
+  if (!plan.id.empty()) {
+    const std::string kept = KeptCarArchiveNote(JoinPath(plan.destinationBase, plan.id), names);
+    if (!kept.empty()) {
+      plan.notes.push_back(kept);
+      return;
+    }
+  }
   for (const InstallFile& file : plan.files) {
     if (EqualsIgnoreCase(file.displayName, kDisabledCarArchive)) {
       plan.notes.emplace_back("The car is disabled (car.viv.dis) and stays disabled after the install.");
@@ -172,6 +183,11 @@ void PrepareArchive(InstallPlan& plan, const std::string& gameFolder) {
     if (display.empty() || !(car ? IsCarFileName(display) : IsTrackFileName(display))) continue;
     if (HasControlCharacter(entry)) {
       plan.notes.push_back("Refused: the entry name " + entry + " holds control characters.");
+      continue;
+    }
+    if (!SafeRelativeComponents(entry)) {
+      // Climbing with "..", absolute or with a drive letter: never flattened into the folder.
+      plan.notes.push_back("Left out: " + entry + " leads outside the folder.");
       continue;
     }
     auto same = std::find_if(candidates.begin(), candidates.end(),
@@ -306,6 +322,37 @@ InstallMode MatchingInstallMode(const std::string& path) {
     if (isViv(name)) return InstallMode::kCarFromArchive;
   }
   return InstallMode::kTrackFromArchive;
+}
+
+std::string KeptCarArchiveName(const std::string& destination, const std::string& name) {
+  const std::string disabledName = std::string(kEnabledArchiveName) + kDisabledSuffix;
+  const bool enabled = EqualsIgnoreCase(name, kEnabledArchiveName);
+  if (!enabled && !EqualsIgnoreCase(name, disabledName)) return {};
+  std::string sameKind, otherKind;
+  for (const DirEntry& entry : ListFolder(destination)) {
+    if (entry.isFolder) continue;
+    const bool isEnabled = EqualsIgnoreCase(entry.name, kEnabledArchiveName);
+    const bool isDisabled = EqualsIgnoreCase(entry.name, disabledName);
+    if (isEnabled == enabled && (isEnabled || isDisabled)) sameKind = entry.name;
+    if (isEnabled != enabled && (isEnabled || isDisabled)) otherKind = entry.name;
+  }
+  // With both already there (or neither) the file replaces the one of its own name.
+  return sameKind.empty() ? otherKind : std::string();
+}
+
+std::string KeptCarArchiveNote(const std::string& destination, const std::vector<std::string>& files) {
+  for (const std::string& file : files) {
+    const std::string kept = KeptCarArchiveName(destination, file);
+    // An install that brings both names replaces both.
+    if (kept.empty() ||
+        std::any_of(files.begin(), files.end(), [&](const std::string& other) { return EqualsIgnoreCase(other, kept); })) {
+      continue;
+    }
+    const bool disabled = !EqualsIgnoreCase(kept, kEnabledArchiveName);
+    return "The folder " + BaseName(destination) + " holds " + kept + ": " + file + " replaces it under that name, and the car stays " +
+           (disabled ? "disabled." : "enabled.");
+  }
+  return {};
 }
 
 InstallPlan PrepareInstall(InstallMode mode, const std::string& source, const std::string& gameFolder) {

@@ -75,6 +75,16 @@ std::string TrackSlotFolder(const std::string& gameFolder, int trackNumber);
 // archive: an entry whose name ends so), else a track.
 InstallMode MatchingInstallMode(const std::string& path);
 
+// The name under which a car archive arriving as `name` goes into `destination`: a folder that
+// holds the car's archive under the other name (car.viv.dis for a disabled car, car.viv for an
+// enabled one) keeps that name, spelled as there, so that it never holds both and the car
+// stays enabled or disabled. "" when `name` goes in as it is.
+std::string KeptCarArchiveName(const std::string& destination, const std::string& name);
+
+// What an install of `files` into `destination` does to the car's archive name, for the plan
+// and the question; "" when nothing.
+std::string KeptCarArchiveNote(const std::string& destination, const std::vector<std::string>& files);
+
 // Prepares an install of `source` in `mode` for the game in `gameFolder`.
 InstallPlan PrepareInstall(InstallMode mode, const std::string& source, const std::string& gameFolder);
 

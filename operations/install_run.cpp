@@ -1,9 +1,11 @@
 #include "operations/install_run.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "archive/cab/cab_entries.h"
 #include "archive/zip/zip_archive.h"
+#include "operations/file_names.h"
 #include "platform/file_system.h"
 #include "platform/free_space.h"
 #include "platform/path.h"
@@ -142,6 +144,29 @@ std::string PlaceIntoExisting(const std::string& staging, const std::string& des
   return {};
 }
 
+// A folder never holds both car.viv and car.viv.dis: a staged archive takes the name of the
+// one in the destination, so that it replaces it and the car stays enabled or disabled.
+void KeepCarArchiveName(const std::string& staging, const std::string& destination, InstallOutcome& outcome) {
+  std::vector<std::string> names;
+  for (const DirEntry& entry : ListFolder(staging)) names.push_back(entry.name);
+  for (const std::string& name : names) {
+    const std::string kept = KeptCarArchiveName(destination, name);
+    // An install that brings both names replaces both.
+    if (kept.empty() || std::any_of(names.begin(), names.end(), [&](const std::string& other) {
+          return EqualsIgnoreCase(other, kept);
+        })) {
+      continue;
+    }
+    const std::string note = KeptCarArchiveNote(destination, {name});
+    const FsResult renamed = RenameNoReplace(JoinPath(staging, name), JoinPath(staging, kept));
+    if (!renamed.ok()) {
+      outcome.problem = "cannot install " + name + " as " + kept + ": " + ErrorText(renamed);
+      return;
+    }
+    outcome.notes.push_back(note);
+  }
+}
+
 // Why nothing may be written for this install, or "".
 std::string RefusedDestination(const InstallPlan& plan, const std::string& destination) {
   if (IsTrackMode(plan.mode) && EqualsIgnoreCase(BaseName(destination), "Original")) {
@@ -167,11 +192,10 @@ std::string InstallIdProblem(const std::string& id, bool track) {
   if (track && EqualsIgnoreCase(id, "Original")) {
     return "The ID \"" + id + "\" is the folder that keeps the slot's own track. Please enter another ID.";
   }
-  bool bad = id == "." || id == "..";
-  for (char c : id) {
-    bad = bad || c == '/' || c == '\\' || c == ':' || static_cast<unsigned char>(c) < 0x20;
+  if (!IsUsableFileName(id)) {
+    return "The ID \"" + id + "\" cannot be used as a folder name: Windows would change or reserve it. Please enter another ID.";
   }
-  return bad ? "The ID \"" + id + "\" cannot be used as a folder name." : std::string();
+  return {};
 }
 
 std::string InstallOutcome::Summary() const {
@@ -183,8 +207,10 @@ std::string InstallOutcome::Summary() const {
     for (const auto& [name, reason] : failed) text += "\n  " + name + ": " + reason;
     return text;
   }
-  return "Installed " + std::to_string(installed.size()) + " of " + std::to_string(installed.size()) +
-         " files into " + destination + ".";
+  std::string text = "Installed " + std::to_string(installed.size()) + " of " + std::to_string(installed.size()) +
+                     " files into " + destination + ".";
+  for (const std::string& note : notes) text += "\n" + note;
+  return text;
 }
 
 InstallOutcome RunInstall(const InstallPlan& plan, const std::string& destination,
@@ -213,6 +239,7 @@ InstallOutcome RunInstall(const InstallPlan& plan, const std::string& destinatio
     StageCabinetEntries(plan, staging.path(), outcome, callbacks);
   }
   if (!outcome.ok()) return outcome;
+  if (!IsTrackMode(plan.mode) && IsFolder(destination)) KeepCarArchiveName(staging.path(), destination, outcome);
   if (!PathExists(destination)) {
     const FsResult moved = RenameNoReplace(staging.path(), destination);
     if (!moved.ok()) outcome.problem = "cannot create the folder: " + ErrorText(moved);

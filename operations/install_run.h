@@ -21,13 +21,15 @@ struct InstallOutcome {
   std::vector<std::string> installed;                          // display names
   std::vector<std::pair<std::string, std::string>> failed;     // (display name, reason)
   std::string problem;                                         // a failure of the whole install
+  std::vector<std::string> notes;                              // said after a complete install
   bool ok() const { return problem.empty() && failed.empty(); }
   // What the user reads: where the files went or, after a failure, why nothing did.
   std::string Summary() const;
 };
 
 // Installs the plan's files into `destination` (its parent must exist; the folder itself is
-// created when missing). Existing files of the same names are replaced. Either every file
+// created when missing). Existing files of the same names are replaced; a car archive takes
+// the name of the one already there (KeptCarArchiveName). Either every file
 // arrives or none: on any failure the destination is as it was before.
 InstallOutcome RunInstall(const InstallPlan& plan, const std::string& destination,
                           const ArchiveCallbacks& callbacks = {});

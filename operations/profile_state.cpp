@@ -70,7 +70,7 @@ GameState ReadGameState(GameData& data, Prompts& prompts) {
     state.trackFolders[static_cast<std::size_t>(row)].emplace_back(name, ItemRef::TrackFolder(static_cast<std::size_t>(n)));
   });
   for (int row = 0; row < kStockTrackSlotCount; ++row) {
-    state.profile.tracks[static_cast<std::size_t>(row)] = ReadActiveTrack(data.SlotFolderPath(row));
+    state.profile.tracks[static_cast<std::size_t>(row)] = ActiveTrackFolder(data.SlotFolderPath(row));
   }
   return state;
 }

@@ -6,6 +6,7 @@
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
 #include "gamedata/track_catalog.h"
+#include "operations/file_names.h"
 #include "operations/profile_state.h"
 #include "operations/prompts.h"
 #include "operations/track_switch.h"
@@ -49,6 +50,13 @@ Target TargetOf(const GameData& data, ItemRef item) {
   return target;
 }
 
+// A folder whose name Windows would read as another name ("Original." is "Original" there) or
+// as a device is left alone: on Windows the removal would reach something else.
+std::string UnusableFolderRefusal(const std::string& name) {
+  if (IsUsableFileName(name)) return {};
+  return "The folder name \"" + name + "\" means another name or a device on Windows; it is left alone.";
+}
+
 }  // namespace
 
 std::string RemoveRefusal(const GameData& data, ItemRef item) {
@@ -68,7 +76,7 @@ std::string RemoveRefusal(const GameData& data, ItemRef item) {
       return "The car's folder " + folder + " is reached through a link and lies outside the game's car folder (in " +
              ParentPath(real) + "); it is not removed.";
     }
-    return {};
+    return UnusableFolderRefusal(BaseName(folder));
   }
   if (!IsListedTrackFolder(data.trackFolders, item)) return "Only add-on cars and add-on tracks can be removed.";
   const std::size_t n = item.index;
@@ -81,7 +89,7 @@ std::string RemoveRefusal(const GameData& data, ItemRef item) {
     return "The track folder " + folder + " is reached through a link and lies outside its slot folder (in " +
            ParentPath(real) + "); it is not removed.";
   }
-  return {};
+  return UnusableFolderRefusal(data.trackFolders.name(n));
 }
 
 namespace {
@@ -89,7 +97,7 @@ namespace {
 // Removes one add-on the user agreed to remove; the result says what happened to it.
 OperationResult RemoveOne(GameData& data, Prompts& prompts, const Target& target) {
   if (!IsFolder(target.folder)) return Failed("The folder " + target.folder + " cannot be found.");
-  const bool active = !target.trackName.empty() && ReadActiveTrack(target.slotFolder) == target.trackName;
+  const bool active = !target.trackName.empty() && ActiveTrackFolder(target.slotFolder) == target.trackName;
   if (active) {
     const SwitchOutcome outcome = SwitchTrackOfGame(data, target.slotFolder, kOriginalFolder);
     if (!outcome.ok()) {
@@ -129,7 +137,7 @@ OperationResult RemoveAddOns(GameData& data, Prompts& prompts, const std::vector
   std::string list;
   for (const Target& target : targets) {
     list += "  " + target.label + "\n";
-    anyActive |= !target.trackName.empty() && ReadActiveTrack(target.slotFolder) == target.trackName;
+    anyActive |= !target.trackName.empty() && ActiveTrackFolder(target.slotFolder) == target.trackName;
   }
   std::string question =
       targets.size() == 1

@@ -9,6 +9,7 @@
 #include "gamedata/stock_tables.h"
 #include "gamedata/track_catalog.h"
 #include "operations/game_folder_lock.h"
+#include "operations/file_names.h"
 #include "operations/prompts.h"
 #include "operations/switch_undo.h"
 #include "platform/file_system.h"
@@ -172,6 +173,11 @@ SwitchOutcome SwitchSlot(const std::string& slotFolder, const std::string& track
     outcome.problems.push_back("\"" + trackName + "\" is not a track folder of " + slotFolder + ".");
     return outcome;
   }
+  if (!IsUsableFileName(trackName)) {
+    // Windows reads such a name as another one ("Original." is "Original") or as a device.
+    outcome.problems.push_back("\"" + trackName + "\" means another name or a device on Windows; the game cannot use it as a track.");
+    return outcome;
+  }
   const std::string journal = EntryIn(slotFolder, kSwitchJournalFile);
   const std::string previous = ReadActiveTrack(slotFolder);
   if (!Step(hook, "journal")) return Stopped(outcome);
@@ -200,9 +206,13 @@ SwitchOutcome SwitchSlot(const std::string& slotFolder, const std::string& track
     return Stopped(outcome);
   }
   // "Original" in any letter case is the backup folder itself: nothing to install.
+  // A track folder that is gone leaves the slot on "Original": only that may be recorded.
+  bool trackMissing = false;
   if (!EqualsIgnoreCase(trackName, kOriginalFolder)) {
-    const std::string track = JoinPath(slotFolder, trackName);
+    // Atrack.ini may spell the folder in another letter case, as the game allows.
+    const std::string track = EntryIn(slotFolder, trackName);
     if (!IsFolder(track)) {
+      trackMissing = true;
       outcome.problems.push_back("The track folder " + track + " does not exist.");
     } else if (IsFolder(original) &&
                !TransferFolderEntries(slotFolder, track, original, outcome.problems, hook, undo)) {
@@ -212,7 +222,7 @@ SwitchOutcome SwitchSlot(const std::string& slotFolder, const std::string& track
   if (!outcome.problems.empty() && undo) return failed();
 
   if (!Step(hook, "Atrack.ini")) return Stopped(outcome);
-  if (!WriteActiveTrack(slotFolder, trackName)) {
+  if (!WriteActiveTrack(slotFolder, trackMissing ? std::string(kOriginalFolder) : trackName)) {
     outcome.problems.push_back("Could not write " + EntryIn(slotFolder, kActiveTrackFile) + ".");
     return failed();  // without an undo the journal stays: the next load tries again
   }
@@ -287,6 +297,21 @@ int ResumeInterruptedSwitches(GameData& data, Prompts& prompts) {
       continue;
     }
     ++repeated;
+    if (!EqualsIgnoreCase(*target, kOriginalFolder) &&
+        (!IsUsableFileName(*target) || !IsFolder(EntryIn(slot, *target)))) {
+      // The folder it was switching to is gone (or is no name the game can use): the slot
+      // goes back to its own track, and Atrack.ini never names a folder that is not there.
+      SwitchOutcome outcome = SwitchTrackOfGame(data, slot, kOriginalFolder, {}, /*undoFailed=*/false);
+      if (outcome.ok()) {
+        prompts.Message("The switch of " + BaseName(slot) + " to \"" + *target + "\" was interrupted, and that folder is gone; " +
+                        BaseName(slot) + " has been switched back to \"" + kOriginalFolder + "\" instead." +
+                        (outcome.textProblem.empty() ? "" : "\n" + outcome.textProblem));
+      } else {
+        prompts.Message("The switch of " + BaseName(slot) + " to \"" + *target + "\" was interrupted, and that folder is gone. " +
+                        DescribeSwitchProblems(slot, kOriginalFolder, outcome.problems));
+      }
+      continue;
+    }
     // Going back would need the state before the crash, which is gone: the switch is finished.
     SwitchOutcome outcome = SwitchTrackOfGame(data, slot, *target, {}, /*undoFailed=*/false);
     if (outcome.ok()) {

@@ -6,6 +6,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include <memory>
 
 #include "platform/copy_plan.h"
+#include "platform/file_name_order.h"
 #include "platform/fs_result_errno.h"
 #include "platform/file_system_detail.h"
 #include "platform/output_file.h"
@@ -240,6 +242,7 @@ std::vector<DirEntry> ListFolder(std::string_view folder, bool withTemporaries) 
     e.name = std::move(name);
     out.push_back(std::move(e));
   }
+  SortAsListedOnWindows(out);
   return out;
 }
 

@@ -36,9 +36,14 @@ inline constexpr std::string_view kTemporaryPrefix = ".krax-";
 // True for a name that begins with kTemporaryPrefix: never shown, listed, packed or installed.
 bool IsTemporaryName(std::string_view name);
 
-// The entries of a folder in the file system's own order, without "." and "..", and without
-// the program's temporaries unless `withTemporaries`. Empty when the folder cannot be listed.
+// The entries of a folder in the order Windows lists the game's folders (FileNameLess of
+// platform/file_name_order.h), whatever order the file system keeps, so that every system
+// finds the same first car, duplicate and track. Without "." and "..", and without the
+// program's temporaries unless `withTemporaries`. Empty when the folder cannot be listed.
 std::vector<DirEntry> ListFolder(std::string_view folder, bool withTemporaries = false);
+
+// Puts entries in ListFolder's order.
+void SortAsListedOnWindows(std::vector<DirEntry>& entries);
 
 bool IsFolder(std::string_view path);
 

@@ -1,6 +1,7 @@
 // The file-system operations on Windows: UTF-16 paths, FindFirstFileExW listings, the file
 // index as a folder's identity, MoveFileExW that replaces only where an atomic replacement
 // is meant, temporary files made with CREATE_NEW.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -9,6 +10,7 @@
 
 #include "platform/file_system.h"
 #include "platform/copy_plan.h"
+#include "platform/file_name_order.h"
 #include "platform/fs_result_errno.h"
 #include "platform/file_system_detail.h"
 #include "platform/output_file.h"
@@ -255,6 +257,7 @@ std::vector<DirEntry> ListFolder(std::string_view folder, bool withTemporaries) 
     out.push_back(std::move(entry));
   } while (::FindNextFileW(find, &data));
   ::FindClose(find);
+  SortAsListedOnWindows(out);
   return out;
 }
 

@@ -138,6 +138,34 @@ TEST_F(CarCatalogTest, OnlyTheLaterTopLevelCarOfASharedNumberIsADuplicate) {
   EXPECT_EQ(game_.FindCarBySerial(8, SlotOf("EEEE")), -1);
 }
 
+// Of two cars sharing a number the one Windows lists later is the duplicate, on every system
+// and whichever folder was made first (the file system's own order is not the listing order).
+TEST_F(CarCatalogTest, TheDuplicateIsTheCarWindowsListsLater) {
+  struct Case {
+    std::string earlier, later;
+  };
+  const std::vector<Case> cases = {
+      {"BRAK", "KOVA"},
+      {"apex", "Beta"},                      // ignoring case, not by bytes
+      {"zbbb", "z_aa"},                      // as capitals: '_' after 'B'
+      {"Zeta", "\xc3\x89" "cla"},            // É after Z
+  };
+  int game = 0;
+  for (const Case& c : cases) {
+    for (const bool laterFirst : {true, false}) {
+      SCOPED_TRACE(c.earlier + " / " + c.later + (laterFirst ? ", later one made first" : ""));
+      SetUpGame(dir_.path() / ("order" + std::to_string(game++)));
+      for (const std::string& folder : laterFirst ? std::vector{c.later, c.earlier} : std::vector{c.earlier, c.later}) {
+        AddCar(folder, MakeCar("SAME", 31), "31");
+      }
+      Load();
+      EXPECT_EQ(Car(c.earlier).errorFlags & kFlagDuplicateSerial, 0u);
+      EXPECT_NE(Car(c.later).errorFlags & kFlagDuplicateSerial, 0u);
+      EXPECT_LT(SlotOf(c.earlier), SlotOf(c.later));
+    }
+  }
+}
+
 TEST_F(CarCatalogTest, ScanFindsEnabledDisabledAndNestedCars) {
   AddCar("AAAA", MakeCar("AAAA", 1), "1");
   AddCar("BBBB", MakeCar("BBBB", 2), "2", "car.viv.dis");

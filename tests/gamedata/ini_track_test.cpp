@@ -83,7 +83,8 @@ TEST_F(TrackCatalogTest, ActiveFolderComesFromAtrackIniOrIsOriginal) {
   test::WriteFile(Slot(1) / "ATRACK.INI", "[tracks]\r\nactivetrack=Canyon\r\n");  // any spelling
   fs::create_directories(Slot(2) / "Original");
   fs::create_directories(Slot(2) / "Canyon");
-  test::WriteFile(Slot(2) / "Atrack.ini", "[Tracks]\r\nActiveTrack=canyon\r\n");  // value is exact
+  // The value names its folder ignoring case, as the game's file system does.
+  test::WriteFile(Slot(2) / "Atrack.ini", "[Tracks]\r\nActiveTrack=canyon\r\n");
   const auto all = Load();
 
   auto activeOf = [](const std::vector<Report>& row) {
@@ -96,7 +97,7 @@ TEST_F(TrackCatalogTest, ActiveFolderComesFromAtrackIniOrIsOriginal) {
   EXPECT_EQ(Row(all, 0).size(), 2u);
   EXPECT_EQ(activeOf(Row(all, 0)), "Original;");
   EXPECT_EQ(activeOf(Row(all, 1)), "Canyon;");
-  EXPECT_EQ(activeOf(Row(all, 2)), "");
+  EXPECT_EQ(activeOf(Row(all, 2)), "Canyon;");
   EXPECT_EQ(ReadActiveTrack(Slot(3).string()), "Original");
 }
 

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -175,6 +176,127 @@ TEST(InstallHostile, ForeignAndHostileArchivesInstallWholeOrNotAtAll) {
       }
     }
   }
+}
+
+// An entry whose name climbs out, is absolute or names a drive is left out of the plan, and
+// said so before the question; the rest installs. Cabinets get such names by editing the
+// directory of one written with a harmless name of the same length.
+TEST(InstallHostile, EntriesLeadingOutsideAreLeftOutAndTheRestInstalls) {
+  struct Case {
+    std::string name;
+    std::vector<std::string> outside;  // entry names leading outside
+    bool cabinet;
+  };
+  const std::vector<Case> cases = {
+      {"zip", {"../../../x.viv", "/tmp/abs.bnk", "C:\\drive.tga", "D:/x/car.bnk", "car/../../up.jpg"}, false},
+      {"cabinet", {"..\\..\\x.viv"}, true},
+  };
+  Game game;
+  test::ScratchFolder sources;
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string archive;
+    if (!c.cabinet) {
+      std::vector<ZipBytesEntry> entries = {{"Car/car.viv", kViv}};
+      for (const std::string& name : c.outside) entries.push_back({name, "escaped"});
+      entries.push_back({"Car/carp.txt", "carp"});
+      archive = sources.write("out" + std::to_string(n) + ".zip", ZipBytes(entries));
+    } else {
+      const std::string base = sources.mkdir("outcab");
+      const std::vector<std::string> files = {sources.write("outcab/car.viv", kViv),
+                                              sources.write("outcab/zz/zz/x.viv", "escaped"),
+                                              sources.write("outcab/carp.txt", "carp")};
+      ASSERT_TRUE(CreateCabinetArchive(sources / "outcab", files, base, true, {}));
+      archive = sources / "outcab.CAB";
+      std::string bytes = test::ReadFileBytes(archive);
+      const std::size_t at = bytes.find("zz\\zz\\x.viv");
+      ASSERT_NE(at, std::string::npos);
+      bytes.replace(at, c.outside[0].size(), c.outside[0]);
+      std::ofstream(test::PathOf(archive), std::ios::binary | std::ios::trunc) << bytes;
+    }
+    const std::string id = "OUT" + std::to_string(n++);
+    const OperationResult result = game.Install(InstallMode::kCarFromArchive, archive, id);
+    ASSERT_EQ(result.status, OperationStatus::kDone) << result.message;
+    EXPECT_EQ(test::FilesIn(JoinPath(game.cars, id)), (Tree{{"car.viv", kViv}, {"carp.txt", "carp"}}));
+    const InstallDialogState& shown = game.demo.prompts.installDialogs.back();
+    EXPECT_EQ(shown.files, (std::vector<std::string>{"car.viv", "carp.txt"}));
+    for (const std::string& name : c.outside) {
+      EXPECT_TRUE(AnyContains(shown.notes, "Left out: " + name + " leads outside the folder")) << ::testing::PrintToString(shown.notes);
+    }
+  }
+  // Nothing reached a file named like the escaping entries anywhere near the game.
+  for (const char* name : {"x.viv", "abs.bnk", "drive.tga", "up.jpg"}) {
+    EXPECT_FALSE(fs::exists(fs::path(game.game).parent_path() / name)) << name;
+    EXPECT_FALSE(fs::exists(fs::path(game.cars).parent_path() / name)) << name;
+  }
+}
+
+// A car folder never holds both car.viv and car.viv.dis: an install keeps the name that is
+// there (and with it whether the car is enabled), and the question and the result say so.
+TEST(InstallHostile, ACarFolderNeverHoldsBothArchiveNames) {
+  struct Case {
+    std::string name;
+    Tree existing;                   // the car folder before
+    std::vector<ZipBytesEntry> zip;  // what is installed into it
+    Tree installed;                  // the car folder after
+    std::string said;                // in the question and the result; "" for nothing
+  };
+  const std::vector<Case> cases = {
+      {"new car.viv over a disabled car", {{"car.viv.dis", "old"}, {"carp.txt", "old carp"}},
+       {{"car.viv", kViv}, {"carp.txt", "carp"}}, {{"car.viv.dis", kViv}, {"carp.txt", "carp"}},
+       "car.viv replaces it under that name, and the car stays disabled"},
+      {"disabled archive over an enabled car", {{"car.viv", "old"}}, {{"car.viv.dis", kViv}}, {{"car.viv", kViv}},
+       "car.viv.dis replaces it under that name, and the car stays enabled"},
+      {"spelled otherwise", {{"Car.Viv.DIS", "old"}}, {{"CAR.VIV", kViv}}, {{"Car.Viv.DIS", kViv}},
+       "holds Car.Viv.DIS: CAR.VIV replaces it"},
+      {"same name", {{"car.viv", "old"}}, {{"car.viv", kViv}}, {{"car.viv", kViv}}, ""},
+      {"both brought", {{"car.viv.dis", "old"}}, {{"car.viv", kViv}, {"car.viv.dis", "new dis"}},
+       {{"car.viv", kViv}, {"car.viv.dis", "new dis"}}, ""},
+  };
+  Game game;
+  test::ScratchFolder sources;
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string id = "DIS" + std::to_string(n);
+    for (const auto& [name, bytes] : c.existing) {
+      fs::create_directories(test::PathOf(JoinPath(game.cars, id)));
+      std::ofstream(test::PathOf(JoinPath(JoinPath(game.cars, id), name)), std::ios::binary) << bytes;
+    }
+    const std::string zip = sources.write("dis" + std::to_string(n++) + ".zip", ZipBytes(c.zip));
+    game.demo.prompts.questions.clear();
+    const OperationResult result = game.Install(InstallMode::kCarFromArchive, zip, id);
+    ASSERT_EQ(result.status, OperationStatus::kDone) << result.message;
+    EXPECT_EQ(test::FilesIn(JoinPath(game.cars, id)), c.installed);
+    ASSERT_FALSE(game.demo.prompts.questions.empty());
+    if (c.said.empty()) {
+      EXPECT_FALSE(AnyContains({result.message, game.demo.prompts.questions.back()}, "replaces it under that name"))
+          << result.message;
+    } else {
+      EXPECT_TRUE(AnyContains({result.message}, c.said)) << result.message;
+      EXPECT_TRUE(AnyContains({game.demo.prompts.questions.back()}, c.said)) << game.demo.prompts.questions.back();
+    }
+  }
+}
+
+// The plan of a folder install says so when the car's folder holds the other archive name.
+TEST(InstallHostile, TheFolderPlanSaysTheCarStaysDisabled) {
+  test::DemoGame demo;
+  const DemoCar* car = nullptr;
+  for (const DemoCar& c : demo.manifest.cars) {
+    if (!car && c.depth == 0 && c.hasFedata && c.archiveName == "car.viv" && c.folder == c.id && !c.stock) car = &c;
+  }
+  ASSERT_NE(car, nullptr);
+  const std::string folder = JoinPath(CarModelFolder(demo.manifest.gameDir), car->folder);
+  test::ScratchFolder sources;
+  const std::string source = sources.mkdir("New");
+  fs::copy_file(test::PathOf(JoinPath(folder, "car.viv")), test::PathOf(JoinPath(source, "car.viv")));
+  fs::rename(test::PathOf(JoinPath(folder, "car.viv")), test::PathOf(JoinPath(folder, "car.viv.dis")));
+  const InstallPlan plan = PrepareInstall(InstallMode::kCarFromFolder, source, demo.manifest.gameDir);
+  ASSERT_EQ(plan.id, car->id);
+  EXPECT_TRUE(AnyContains(plan.notes, "holds car.viv.dis: car.viv replaces it under that name, and the car stays disabled"))
+      << ::testing::PrintToString(plan.notes);
 }
 
 // The plan adds up what the archive declares, not 0.

@@ -18,6 +18,12 @@ TEST(RemoveRefusal, TheGamesOwnThingsAreNeverRemovable) {
   // An add-on in a folder named like a stock car stays too: it may be the stock car renamed.
   std::filesystem::copy(game.manifest.gameDir + "/GameData/CarModel/KOVA",
                         game.manifest.gameDir + "/GameData/CarModel/Classics/pelo");
+#ifndef _WIN32
+  // Folders whose names Windows reads as other names or as devices: "Original." is the
+  // slot's "Original" there.
+  for (const char* name : {"Original.", "CON", "a*b"}) std::filesystem::create_directory(game.slot(3) + "/" + name);
+  std::filesystem::copy(game.manifest.gameDir + "/GameData/CarModel/KOVA", game.manifest.gameDir + "/GameData/CarModel/NUL.car");
+#endif
   const GameState state = ReadGameState(game.data, game.prompts);
   const auto car = [&](const std::string& folder) { return ItemRef::Car(state.carSlots.at(folder)); };
   const auto track = [&](int row, const std::string& name) {
@@ -31,7 +37,7 @@ TEST(RemoveRefusal, TheGamesOwnThingsAreNeverRemovable) {
     ItemRef item;
     const char* refusal;  // part of the reason; "" = removable
   };
-  const Case cases[] = {
+  std::vector<Case> cases = {
       {"stock car", car("PELO"), "game's own cars"},
       {"stock ID in a sub-folder", car("Classics/GLYD"), "game's own cars"},
       {"folder named like a stock car", car("Classics/pelo"), "game's own cars"},
@@ -45,6 +51,12 @@ TEST(RemoveRefusal, TheGamesOwnThingsAreNeverRemovable) {
       {"past the track list", ItemRef::TrackFolder(100000), "Only add-on"},
       {"empty car slot", ItemRef::Car(998), "no car"},
   };
+#ifndef _WIN32
+  for (const char* name : {"Original.", "CON", "a*b"}) {
+    cases.push_back({name, track(3, name), "means another name or a device on Windows"});
+  }
+  cases.push_back({"car folder NUL.car", car("NUL.car"), "means another name or a device on Windows"});
+#endif
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const std::string refusal = RemoveRefusal(game.data, c.item);

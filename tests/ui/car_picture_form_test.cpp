@@ -72,17 +72,17 @@ TEST_F(UiCarPicture, EachCarShowsItsPictureFolderScreenshotFirst) {
 TEST_F(UiCarPicture, FixErrorsFixesTheCarAfterTheQuestionAndFixAllTheRest) {
   form().ShowItem(ItemRef::Car(static_cast<std::size_t>(slotOf("ZEPH"))));
   EXPECT_FALSE(fixButton().isEnabled());  // clean
-  form().ShowItem(ItemRef::Car(static_cast<std::size_t>(slotOf("BRAK"))));
+  form().ShowItem(ItemRef::Car(static_cast<std::size_t>(slotOf("KOVA"))));
   ASSERT_TRUE(fixButton().isEnabled());
-  ASSERT_NE(car(slotOf("BRAK")).errorFlags & kFlagDuplicateSerial, 0u);
+  ASSERT_NE(car(slotOf("KOVA")).errorFlags & kFlagDuplicateSerial, 0u);
   prompts_.answers = {false};
   fixButton().click();
-  EXPECT_NE(car(slotOf("BRAK")).errorFlags & kFlagDuplicateSerial, 0u);  // No: nothing changed
+  EXPECT_NE(car(slotOf("KOVA")).errorFlags & kFlagDuplicateSerial, 0u);  // No: nothing changed
   prompts_.answers = {true};
   fixButton().click();
-  EXPECT_EQ(car(slotOf("BRAK")).errorFlags & 15u, 0u);  // reloaded: neither serial flag
+  EXPECT_EQ(car(slotOf("KOVA")).errorFlags & 15u, 0u);  // reloaded: neither serial flag
   ASSERT_FALSE(prompts_.questions.empty());
-  EXPECT_NE(prompts_.questions.back().find("BRAK (BRAK): Duplicate s.n."), std::string::npos);
+  EXPECT_NE(prompts_.questions.back().find("KOVA (KOVA): Duplicate s.n."), std::string::npos);
 
   frame_->action(CommandId::kFixAllErrors)->trigger();
   for (std::size_t i = 0; i < demo_->data.cars.count(); ++i) {

@@ -113,10 +113,14 @@ TEST(UiInstallDialog, WindowPacksACarAndInstallsItAgain) {
   MainWindow frame(MainWindowContext{demo.settings, demo.data, operations, {}, &prompts, {}, {}});
   frame.InitialUpdate();
   const std::size_t cars = demo.data.cars.count();
-  const CarRecord& first = demo.data.cars[0];
+  // The first car listed with front-end data, so with a name for its archive.
+  std::size_t slot = 0;
+  while (slot < cars && !demo.data.cars[slot].hasFedata()) ++slot;
+  ASSERT_LT(slot, cars);
+  const CarRecord& first = demo.data.cars[slot];
   const std::string archive = demo.settings.ArchiveFolder + "/" + first.name.value() + ".zip";
 
-  frame.detailsForm()->ShowItem(ItemRef::Car(0));
+  frame.detailsForm()->ShowItem(ItemRef::Car(slot));
   frame.detailsForm()->findChild<QPushButton*>(QStringLiteral("zipButton"))->click();
   EXPECT_EQ(prompts.statuses.back(), "Done");
   ASSERT_TRUE(IsFile(archive));
