@@ -26,6 +26,7 @@ class Prompts;
 namespace krax::ui {
 
 class GameTreeView;
+class JobRunner;
 class ItemDetailsForm;
 class ProfilesMenu;
 class TreePane;
@@ -72,6 +73,8 @@ class MainWindow : public QMainWindow {
   QAction* action(CommandId command) const { return actions_.value(command); }
   QLabel* promptPane() const { return promptPane_; }
   QLabel* carCountPane() const { return carCountPane_; }
+  // Where every command that changes the game folder runs, one at a time.
+  JobRunner& jobs() const { return *jobs_; }
 
   // The tree's first update: fills the catalogs and the tree.
   void InitialUpdate();
@@ -90,6 +93,7 @@ class MainWindow : public QMainWindow {
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void BuildActions();
@@ -98,8 +102,13 @@ class MainWindow : public QMainWindow {
   void BuildStatusBar();
   void ShowCarCount(int enabledCarCount);
   void ShowResult(const OperationResult& result);
-  // Runs an operation and reloads the tree when it finished and `reloadWhenDone` says so.
-  void RunOperation(OperationResult result, bool reloadWhenDone);
+  // What the tree does after a command that finished.
+  enum class AfterDone { kNothing, kReload, kReloadShowingNew };
+  // Runs an operation on the worker; when it finished, shows its result and reloads the tree
+  // as `after` says.
+  void RunOperation(CommandId command, std::function<OperationResult()> work, AfterDone after);
+  // Commands that change the game folder wait while a job runs.
+  void OnBusyChanged(bool busy);
   void OnOptions();
   void OnGenerateSerials();
   void OnStringEdit();
@@ -108,6 +117,8 @@ class MainWindow : public QMainWindow {
   void SwitchPane(int step);
 
   MainWindowContext context_;
+  JobRunner* jobs_ = nullptr;
+  QString workingText_;  // the status line while a job runs
   std::unique_ptr<Prompts> ownPrompts_;
   Prompts* prompts_ = nullptr;
   QString documentTitle_;
