@@ -52,6 +52,15 @@ QPushButton* Button(const char* text, const char* objectName, QWidget* parent) {
   return button;
 }
 
+// Blanks around a number in carp.txt make it differ from the front-end number: the box shows
+// them, so that "Different s.n." never lights between two boxes that look the same.
+QString ShowBlanks(QString text) {
+  const QChar visible(0x2423);  // the open box that stands for a blank
+  for (qsizetype i = 0; i < text.size() && text[i].isSpace(); ++i) text[i] = visible;
+  for (qsizetype i = text.size() - 1; i >= 0 && text[i].isSpace(); --i) text[i] = visible;
+  return text;
+}
+
 // Hidden controls keep their room, so that the form does not jump between a car and a track.
 void KeepRoomWhenHidden(QWidget* widget) {
   QSizePolicy policy = widget->sizePolicy();
@@ -378,7 +387,7 @@ void ItemDetailsForm::FillCar(std::size_t i) {
     members_.name = FromCodePage(car.name.value_or(std::string()));
     members_.manufacturer = FromCodePage(car.manufacturer.value_or(std::string()));
     members_.model = FromCodePage(car.model.value_or(std::string()));
-    members_.carpSerial = FromCodePage(car.carpSerial);
+    members_.carpSerial = ShowBlanks(FromCodePage(car.carpSerial));
     std::string id = car.carId.value_or(std::string());
     std::transform(id.begin(), id.end(), id.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });

@@ -7,6 +7,7 @@
 // it, or opens on a demo installation in the user's data folder, made on first use; the
 // demo's folders are never stored unless the user chooses them in the Options dialog.
 #include <QApplication>
+#include <string_view>
 #include <QCommandLineParser>
 #include <QTimer>
 #include <cstdio>
@@ -42,33 +43,69 @@ void SaveRecentFileList(const SettingsStore& store, const QStringList& files) {
   SaveRecentFiles(store, list, ui::kRecentFileCount);
 }
 
+// The program's names, for the window system, the settings and --version.
+void NameProgram() {
+  QCoreApplication::setOrganizationName(QStringLiteral("Tessaloft"));
+  QCoreApplication::setApplicationName(QStringLiteral("KRAXManager"));
+  QCoreApplication::setApplicationVersion(QStringLiteral("1.0beta"));
+}
+
+struct CommandLine {
+  QCommandLineParser parser;
+  QCommandLineOption settings{QStringLiteral("settings"),
+                              QCoreApplication::translate("main", "Use this INI file for the settings."),
+                              QStringLiteral("FILE")};
+  QCommandLineOption screenshot{QStringLiteral("screenshot-mode"),
+                                QCoreApplication::translate("main", "Write pictures of the window into DIR, then quit."),
+                                QStringLiteral("DIR")};
+  QCommandLineOption icon{QStringLiteral("write-icon"),
+                          QCoreApplication::translate("main", "Write the program icon as a 256-pixel PNG."),
+                          QStringLiteral("FILE")};
+
+  CommandLine() {
+    parser.setApplicationDescription(QCoreApplication::translate("main", "KRAXManager: cars and tracks for KRAX."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    screenshot.setFlags(QCommandLineOption::HiddenFromHelp);
+    icon.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({settings, screenshot, icon});
+    parser.addPositionalArgument(QStringLiteral("file"), QCoreApplication::translate("main", "A KRAXMa file (*.viv)."),
+                                 QStringLiteral("[FILE.viv]"));
+  }
+};
+
+// --help and --version are answered without a display.
+bool AsksOnlyForInformation(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--") return false;
+    if (arg == "-h" || arg == "-?" || arg == "--help" || arg == "--help-all" || arg == "-v" || arg == "--version") {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (AsksOnlyForInformation(argc, argv)) {
+    QCoreApplication core(argc, argv);
+    NameProgram();
+    CommandLine line;
+    line.parser.process(core);  // prints the answer and ends the program
+    return 0;
+  }
   QApplication app(argc, argv);
-  QApplication::setOrganizationName(QStringLiteral("Tessaloft"));
-  QApplication::setApplicationName(QStringLiteral("KRAXManager"));
-  QApplication::setApplicationVersion(QStringLiteral("1.0beta"));
+  NameProgram();
   QApplication::setWindowIcon(ui::ProgramIcon());
   QApplication::setDesktopFileName(QStringLiteral("kraxmanager"));
 
-  QCommandLineParser parser;
-  parser.setApplicationDescription(QCoreApplication::translate("main", "KRAXManager: cars and tracks for KRAX."));
-  parser.addHelpOption();
-  QCommandLineOption settingsOption(QStringLiteral("settings"),
-                                    QCoreApplication::translate("main", "Use this INI file for the settings."),
-                                    QStringLiteral("FILE"));
-  QCommandLineOption screenshotOption(QStringLiteral("screenshot-mode"),
-                                      QCoreApplication::translate("main", "Write pictures of the window into DIR, then quit."),
-                                      QStringLiteral("DIR"));
-  screenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
-  QCommandLineOption iconOption(QStringLiteral("write-icon"),
-                                QCoreApplication::translate("main", "Write the program icon as a 256-pixel PNG."),
-                                QStringLiteral("FILE"));
-  iconOption.setFlags(QCommandLineOption::HiddenFromHelp);
-  parser.addOptions({settingsOption, screenshotOption, iconOption});
-  parser.addPositionalArgument(QStringLiteral("file"), QCoreApplication::translate("main", "A KRAXMa file (*.viv)."),
-                               QStringLiteral("[FILE.viv]"));
+  CommandLine line;
+  QCommandLineParser& parser = line.parser;
+  const QCommandLineOption& settingsOption = line.settings;
+  const QCommandLineOption& screenshotOption = line.screenshot;
+  const QCommandLineOption& iconOption = line.icon;
   parser.process(app);
 
   if (parser.isSet(iconOption)) {

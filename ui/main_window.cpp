@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPainter>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
@@ -32,6 +33,27 @@
 #include "ui/widget_prompts.h"
 
 namespace krax::ui {
+namespace {
+
+// The status line: one line, cut with an ellipsis where it does not fit, so that the status
+// bar never grows and the window never jumps. The whole text is its tooltip.
+class StatusLine : public QLabel {
+ public:
+  using QLabel::QLabel;
+  QSize minimumSizeHint() const override { return {1, fontMetrics().height()}; }
+  QSize sizeHint() const override { return minimumSizeHint(); }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    const QRect area = contentsRect();
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
+                     fontMetrics().elidedText(text().simplified(), Qt::ElideRight, area.width()));
+  }
+};
+
+}  // namespace
 
 MainWindow::MainWindow(MainWindowContext context, QWidget* parent)
     : QMainWindow(parent), context_(std::move(context)) {
@@ -41,8 +63,11 @@ MainWindow::MainWindow(MainWindowContext context, QWidget* parent)
   if (context_.prompts) {
     prompts_ = context_.prompts;
   } else {
-    ownPrompts_ = std::make_unique<WidgetPrompts>(
-        this, [this](const QString& text) { SetStatusText(text); });
+    auto own = std::make_unique<WidgetPrompts>(this, [this](const QString& text) { SetStatusText(text); });
+    widgetPrompts_ = own.get();
+    // The choosers open in the archive folder until the user has chosen one.
+    widgetPrompts_->SetDefaultFolder(context_.settings.ArchiveFolder);
+    ownPrompts_ = std::move(own);
     prompts_ = ownPrompts_.get();
   }
   if (!context_.runDialog) context_.runDialog = [](QDialog& dialog) { return dialog.exec(); };
@@ -183,7 +208,7 @@ void MainWindow::BuildToolBar() {
 }
 
 void MainWindow::BuildStatusBar() {
-  promptPane_ = new QLabel(tr("Ready"), this);
+  promptPane_ = new StatusLine(tr("Ready"), this);
   promptPane_->setObjectName(QStringLiteral("promptPane"));
   promptPane_->setMinimumWidth(1);
   statusBar()->addWidget(promptPane_, 1);
@@ -202,6 +227,7 @@ void MainWindow::InitialUpdate() { gameTree_->FillTree(); }
 void MainWindow::SetStatusText(const QString& text) {
   statusBar()->clearMessage();
   promptPane_->setText(text);
+  promptPane_->setToolTip(text.contains(QLatin1Char('\n')) || text.size() > 60 ? text : QString());
 }
 
 void MainWindow::ShowCarCount(int enabledCarCount) {
@@ -325,6 +351,7 @@ void MainWindow::OnOptions() {
   if (context_.runDialog(dialog) != QDialog::Accepted) return;
   UseGameFolder(context_.settings, context_.data);
   detailsForm_->SetArchiveFolder(FromGameText(context_.settings.ArchiveFolder));
+  if (widgetPrompts_) widgetPrompts_->SetDefaultFolder(context_.settings.ArchiveFolder);
   UpdateCaption();
   gameTree_->ReloadTree();
 }

@@ -27,6 +27,7 @@ namespace krax::ui {
 
 class GameTreeView;
 class JobRunner;
+class WidgetPrompts;
 class ItemDetailsForm;
 class ProfilesMenu;
 class TreePane;
@@ -120,6 +121,7 @@ class MainWindow : public QMainWindow {
   JobRunner* jobs_ = nullptr;
   QString workingText_;  // the status line while a job runs
   std::unique_ptr<Prompts> ownPrompts_;
+  WidgetPrompts* widgetPrompts_ = nullptr;  // the own prompts, when the window has them
   Prompts* prompts_ = nullptr;
   QString documentTitle_;
   QStringList recentFiles_;

@@ -554,5 +554,48 @@ TEST_F(UiWindow, CarWithoutFrontEndDataShowsItsPathAndNoFedataFlag) {
   EXPECT_FALSE(shown("restoreButton"));
 }
 
+TEST_F(UiWindow, TheStatusLineStaysOneLineWhateverItShows) {
+  Open();
+  frame_->InitialUpdate();
+  frame_->resize(700, 500);
+  frame_->show();
+  QApplication::processEvents();
+  const int height = frame_->statusBar()->sizeHint().height();
+  QString report = QStringLiteral("Fix All Errors: 3 errors fixed, 1 not fixed.");
+  for (int i = 0; i < 4; ++i) report += QStringLiteral("\nFixed: a car with a long name in a long folder %1").arg(i);
+  frame_->SetStatusText(report);
+  QApplication::processEvents();
+  EXPECT_EQ(frame_->statusBar()->sizeHint().height(), height) << "the window does not jump";
+  EXPECT_EQ(frame_->promptPane()->text(), report);
+  EXPECT_EQ(frame_->promptPane()->toolTip(), report) << "the whole text is one hover away";
+  // The next command starts on an empty line.
+  frame_->action(CommandId::kRestoreStrings)->trigger();
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
+  EXPECT_NE(frame_->promptPane()->text(), report);
+}
+
+TEST_F(UiWindow, TheFormsButtonsWaitForAnItemAndTheCarpBoxShowsItsBlanks) {
+  Open();
+  frame_->InitialUpdate();
+  for (const char* name : {"genButton", "writeButton", "zipButton", "cabinetButton", "fixButton"}) {
+    EXPECT_FALSE(control<QPushButton>(name)->isEnabled()) << name << " with nothing selected";
+  }
+  const int slot = slotOfFolder("KOVA");
+  ASSERT_GE(slot, 0);
+  struct Case {
+    const char* carp;
+    const char* shown;
+  };
+  const Case cases[] = {{"1148", "1148"}, {"1148 ", "1148\u2423"}, {" 7\t", "\u24237\u2423"}, {"", ""}};
+  for (const Case& c : cases) {
+    demo_->data.cars[static_cast<std::size_t>(slot)].carpSerial = c.carp;
+    form().ShowItem(ItemRef::Car(static_cast<std::size_t>(slot)));
+    EXPECT_EQ(text("carpEdit"), QString::fromUtf8(c.shown)) << '"' << c.carp << '"';
+  }
+  for (const char* name : {"genButton", "writeButton", "zipButton", "cabinetButton"}) {
+    EXPECT_TRUE(control<QPushButton>(name)->isEnabled()) << name << " for a car";
+  }
+}
+
 }  // namespace
 }  // namespace krax::ui
