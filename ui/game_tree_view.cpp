@@ -10,6 +10,7 @@
 #include "gamedata/car_catalog.h"
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
+#include "operations/game_folder_problem.h"
 #include "operations/operations.h"
 #include "ui/job_runner.h"
 #include "ui/pictures.h"
@@ -48,22 +49,30 @@ QSize GameTreeView::sizeHint() const {
 }
 
 void GameTreeView::FillTree() {
+  // A folder that is no game shows no cars and no track slots, and says why.
+  data_.gameFolder = settings_.KRAXPath;
+  const std::string problem = GameFolderProblem(settings_.KRAXPath);
   // Each group is filled before it joins the tree, so the view takes in all its items at once.
   carsGroup_ = MakeItem(ToGameText(tr("Racing Cars")), kImageCarsGroup, kCarsGroupItem);
   QFont bold = font();
   bold.setBold(true);
   carsGroup_->setFont(0, bold);
-  FillCars();
+  if (problem.empty()) FillCars();
   addTopLevelItem(carsGroup_);
   carsGroup_->setExpanded(true);
 
   tracksGroup_ = MakeItem(ToGameText(tr("Tracks")), kImageTracksGroup, kTracksGroupItem);
-  FillTracks();
+  if (problem.empty()) {
+    FillTracks();
+  } else {
+    data_.trackFolders.clear();
+  }
   addTopLevelItem(tracksGroup_);
   tracksGroup_->setExpanded(true);
   if (filter_.active()) ApplyTreeFilter(carsGroup_, tracksGroup_, data_, filter_);
 
   emit carCountReported(data_.enabledCarCount);
+  emit gameFolderChecked(FromGameText(problem));
 }
 
 void GameTreeView::FillCars() {

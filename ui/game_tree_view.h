@@ -73,6 +73,8 @@ class GameTreeView : public QTreeWidget {
   void itemsDeleted();
   // The newly selected item.
   void itemSelected(krax::ItemRef item);
+  // After every fill: what is wrong with the game folder ("" when nothing is).
+  void gameFolderChecked(const QString& problem);
   // An operation that ran from a double click and has something to say.
   void operationFinished(const krax::OperationResult& result);
 

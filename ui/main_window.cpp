@@ -9,7 +9,10 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QHBoxLayout>
 #include <QMimeData>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QPainter>
 #include <QSplitter>
 #include <QStatusBar>
@@ -92,7 +95,33 @@ MainWindow::MainWindow(MainWindowContext context, QWidget* parent)
   splitter_->setStretchFactor(1, 1);
   splitter_->setChildrenCollapsible(false);
   splitter_->setSizes({gameTree_->sizeHint().width(), detailsForm_->sizeHint().width()});
-  setCentralWidget(splitter_);
+  // The folder's problem, when it has one, stands above both panes.
+  folderProblemBar_ = new QFrame(this);
+  folderProblemBar_->setObjectName(QStringLiteral("folderProblemBar"));
+  static_cast<QFrame*>(folderProblemBar_)->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+  folderProblemText_ = new QLabel(folderProblemBar_);
+  folderProblemText_->setObjectName(QStringLiteral("folderProblemText"));
+  folderProblemText_->setWordWrap(true);
+  folderProblemText_->setStyleSheet(QStringLiteral("QLabel { color: #c00000; font-weight: bold; }"));
+  auto* optionsButton = new QPushButton(tr("Options..."), folderProblemBar_);
+  optionsButton->setObjectName(QStringLiteral("folderProblemOptions"));
+  connect(optionsButton, &QPushButton::clicked, this, [this] { RunCommand(CommandId::kOptions); });
+  auto* problemRow = new QHBoxLayout(folderProblemBar_);
+  problemRow->addWidget(folderProblemText_, 1);
+  problemRow->addWidget(optionsButton);
+  folderProblemBar_->hide();
+  auto* central = new QWidget(this);
+  auto* column = new QVBoxLayout(central);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(2);
+  column->addWidget(folderProblemBar_);
+  column->addWidget(splitter_, 1);
+  setCentralWidget(central);
+  connect(gameTree_, &GameTreeView::gameFolderChecked, this, [this](const QString& problem) {
+    folderProblemText_->setText(problem);
+    folderProblemBar_->setVisible(!problem.isEmpty());
+    if (!problem.isEmpty()) SetStatusText(problem);
+  });
 
   connect(gameTree_, &GameTreeView::carCountReported, this, &MainWindow::ShowCarCount);
   connect(gameTree_, &GameTreeView::itemSelected, detailsForm_, &ItemDetailsForm::ShowItem);

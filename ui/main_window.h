@@ -74,6 +74,9 @@ class MainWindow : public QMainWindow {
   QAction* action(CommandId command) const { return actions_.value(command); }
   QLabel* promptPane() const { return promptPane_; }
   QLabel* carCountPane() const { return carCountPane_; }
+  // Above the tree and the form while the game folder cannot be used: what is wrong, and a
+  // button to the Options.
+  QWidget* folderProblemBar() const { return folderProblemBar_; }
   // Where every command that changes the game folder runs, one at a time.
   JobRunner& jobs() const { return *jobs_; }
 
@@ -131,6 +134,8 @@ class MainWindow : public QMainWindow {
   QLabel* promptPane_ = nullptr;
   QLabel* carCountPane_ = nullptr;
   QHash<CommandId, QAction*> actions_;
+  QWidget* folderProblemBar_ = nullptr;
+  QLabel* folderProblemText_ = nullptr;
   QLabel* demoPane_ = nullptr;  // "Demo installation" while the demo is shown
   TreePane* treePane_ = nullptr;         // the filter above the tree
   ProfilesMenu* profilesMenu_ = nullptr;

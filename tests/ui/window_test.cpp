@@ -88,7 +88,8 @@ TEST_F(UiWindow, EmptyCarFolderReportsZero) {
   frame_->InitialUpdate();
   EXPECT_EQ(frame_->carCountPane()->text(), QStringLiteral("No.Cars:0"));
   EXPECT_EQ(tree().carsGroup()->childCount(), 0);
-  EXPECT_EQ(tree().tracksGroup()->childCount(), kStockTrackSlotCount);
+  EXPECT_EQ(tree().tracksGroup()->childCount(), 0) << "a missing game has no track slots to show";
+  EXPECT_FALSE(frame_->folderProblemBar()->isHidden());
 }
 
 TEST_F(UiWindow, TreeHoldsEveryCarAndTrackWithItsCode) {
@@ -594,6 +595,38 @@ TEST_F(UiWindow, TheFormsButtonsWaitForAnItemAndTheCarpBoxShowsItsBlanks) {
   }
   for (const char* name : {"genButton", "writeButton", "zipButton", "cabinetButton"}) {
     EXPECT_TRUE(control<QPushButton>(name)->isEnabled()) << name << " for a car";
+  }
+}
+
+TEST_F(UiWindow, AFolderThatIsNoGameSaysSoAndShowsNoSlots) {
+  const std::string game = demo_->settings.KRAXPath;
+  const std::string empty = demo_->root() + "/empty";
+  std::filesystem::create_directories(empty);
+  struct Case {
+    std::string folder;
+    const char* problem;  // part of the message; "" for a usable folder
+  };
+  const Case cases[] = {
+      {demo_->root() + "/gone", "does not exist"},
+      {empty, "holds no GameData folder"},
+      {game, ""},
+  };
+  Open();
+  frame_->resize(900, 600);
+  frame_->show();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folder);
+    demo_->settings.KRAXPath = c.folder;
+    frame_->RunCommand(CommandId::kReload);
+    const bool usable = std::string(c.problem).empty();
+    EXPECT_EQ(frame_->folderProblemBar()->isVisible(), !usable);
+    auto* text = frame_->findChild<QLabel*>(QStringLiteral("folderProblemText"));
+    EXPECT_TRUE(text->text().contains(QString::fromLatin1(c.problem))) << text->text().toStdString();
+    EXPECT_EQ(tree().tracksGroup()->childCount(), usable ? kStockTrackSlotCount : 0) << "no phantom slots";
+    EXPECT_EQ(tree().carsGroup()->childCount() > 0, usable);
+    if (!usable) {
+      EXPECT_EQ(frame_->promptPane()->text(), text->text());
+    }
   }
 }
 
