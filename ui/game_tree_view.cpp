@@ -71,7 +71,7 @@ void GameTreeView::FillTree() {
   tracksGroup_->setExpanded(true);
   if (filter_.active()) ApplyTreeFilter(carsGroup_, tracksGroup_, data_, filter_);
 
-  emit carCountReported(data_.enabledCarCount);
+  emit carCountReported(problem.empty() ? data_.enabledCarCount : 0);  // no game, no cars
   emit gameFolderChecked(FromGameText(problem));
 }
 

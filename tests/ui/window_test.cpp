@@ -612,6 +612,7 @@ TEST_F(UiWindow, AFolderThatIsNoGameSaysSoAndShowsNoSlots) {
       {game, ""},
   };
   Open();
+  frame_->InitialUpdate();  // the demo's cars first: none of them may stay counted
   frame_->resize(900, 600);
   frame_->show();
   for (const Case& c : cases) {
@@ -626,6 +627,7 @@ TEST_F(UiWindow, AFolderThatIsNoGameSaysSoAndShowsNoSlots) {
     EXPECT_EQ(tree().carsGroup()->childCount() > 0, usable);
     if (!usable) {
       EXPECT_EQ(frame_->promptPane()->text(), text->text());
+      EXPECT_EQ(frame_->carCountPane()->text(), QStringLiteral("No.Cars:0"));
     }
   }
 }
