@@ -17,7 +17,7 @@ CopyProgressDialog::CopyProgressDialog(const QString& title, QWidget* parent)
     : QProgressDialog(parent) {
   setObjectName(QStringLiteral("CopyProgressDialog"));
   setWindowTitle(title);
-  setWindowModality(Qt::WindowModal);
+  setWindowModality(Qt::NonModal);  // the window stays usable; its commands wait
   setAutoReset(false);
   setAutoClose(false);
   setMinimumDuration(300);
@@ -36,7 +36,6 @@ bool CopyProgressDialog::Update(const ProgressState& state) {
     step = static_cast<int>(state.filesDone * kSteps / state.filesTotal);
   }
   setValue(std::min(step, kSteps));
-  QCoreApplication::processEvents();
   return !wasCanceled();
 }
 

@@ -1,15 +1,18 @@
 #include "ui/game_tree_view.h"
 
-#include <QApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QScrollBar>
+#include <QSet>
 #include <QTimer>
 
 #include "app/settings.h"
 #include "gamedata/car_catalog.h"
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
+#include "operations/game_folder_problem.h"
 #include "operations/operations.h"
+#include "ui/job_runner.h"
 #include "ui/pictures.h"
 #include "ui/tree_model_logic.h"
 
@@ -26,6 +29,17 @@ GameTreeView::GameTreeView(GameData& data, const Settings& settings, Operations&
   setUniformRowHeights(true);
   setSelectionMode(QAbstractItemView::ExtendedSelection);  // Ctrl and Shift click pick several
   connect(this, &QTreeWidget::itemSelectionChanged, this, &GameTreeView::OnSelectionChanged);
+  SetJobRunner(new JobRunner(this));
+}
+
+void GameTreeView::SetJobRunner(JobRunner* jobs) {
+  if (jobs_ && jobs_->parent() == this && jobs != jobs_) jobs_->deleteLater();
+  jobs_ = jobs;
+  connect(jobs_, &JobRunner::busyChanged, this, [this](bool busy) {
+    if (busy || !filterPending_) return;
+    filterPending_ = false;
+    SetFilter(filter_);
+  });
 }
 
 QSize GameTreeView::sizeHint() const {
@@ -35,22 +49,30 @@ QSize GameTreeView::sizeHint() const {
 }
 
 void GameTreeView::FillTree() {
+  // A folder that is no game shows no cars and no track slots, and says why.
+  data_.gameFolder = settings_.KRAXPath;
+  const std::string problem = GameFolderProblem(settings_.KRAXPath);
   // Each group is filled before it joins the tree, so the view takes in all its items at once.
   carsGroup_ = MakeItem(ToGameText(tr("Racing Cars")), kImageCarsGroup, kCarsGroupItem);
   QFont bold = font();
   bold.setBold(true);
   carsGroup_->setFont(0, bold);
-  FillCars();
+  if (problem.empty()) FillCars();
   addTopLevelItem(carsGroup_);
   carsGroup_->setExpanded(true);
 
   tracksGroup_ = MakeItem(ToGameText(tr("Tracks")), kImageTracksGroup, kTracksGroupItem);
-  FillTracks();
+  if (problem.empty()) {
+    FillTracks();
+  } else {
+    data_.trackFolders.clear();
+  }
   addTopLevelItem(tracksGroup_);
   tracksGroup_->setExpanded(true);
   if (filter_.active()) ApplyTreeFilter(carsGroup_, tracksGroup_, data_, filter_);
 
-  emit carCountReported(data_.enabledCarCount);
+  emit carCountReported(problem.empty() ? data_.enabledCarCount : 0);  // no game, no cars
+  emit gameFolderChecked(FromGameText(problem));
 }
 
 void GameTreeView::FillCars() {
@@ -85,8 +107,44 @@ void GameTreeView::FillTracks() {
   }
 }
 
-void GameTreeView::ReloadTree() {
-  // The selection goes with the items; the form keeps what it shows until the next selection.
+void GameTreeView::ReloadTree() { Reload(false); }
+
+void GameTreeView::ReloadTreeShowingNew() { Reload(true); }
+
+QString GameTreeView::PlaceKey(QTreeWidgetItem* item) const {
+  const ItemRef ref = ItemRefOf(item);
+  if (ref.isCar() && data_.cars.IsUsed(ref.index)) {
+    return QStringLiteral("car:") + FromGameText(data_.cars[ref.index].archivePath);
+  }
+  if (ref.isTrackFolder() && ref.index < data_.trackFolders.size()) {
+    return QStringLiteral("track:") + FromGameText(data_.trackFolders.path(ref.index));
+  }
+  // Groups, sub-folders and stock slots: the texts from the top of the tree down.
+  QString key;
+  for (QTreeWidgetItem* at = item; at; at = at->parent()) key.prepend(QLatin1Char('/') + at->text(0));
+  return QStringLiteral("place:") + key;
+}
+
+QTreeWidgetItem* GameTreeView::FindItem(ItemRef ref) const {
+  for (QTreeWidgetItemIterator it(const_cast<GameTreeView*>(this)); *it; ++it) {
+    if (ItemRefOf(*it) == ref) return *it;
+  }
+  return nullptr;
+}
+
+void GameTreeView::Reload(bool showNew) {
+  // What the player sees, by names that outlive the items.
+  QSet<QString> before, selected, expanded;
+  QString current;
+  for (QTreeWidgetItemIterator it(this); *it; ++it) {
+    const QString key = PlaceKey(*it);
+    before.insert(key);
+    if ((*it)->isSelected()) selected.insert(key);
+    if ((*it)->isExpanded()) expanded.insert(key);
+    if (*it == currentItem()) current = key;
+  }
+  const bool hadItems = topLevelItemCount() > 0;
+  const int scroll = verticalScrollBar()->value();
   {
     const QSignalBlocker quiet(this);
     clear();
@@ -95,6 +153,33 @@ void GameTreeView::ReloadTree() {
   emit itemsDeleted();
   data_.ClearCarTable();
   FillTree();
+
+  QTreeWidgetItem* added = nullptr;
+  QTreeWidgetItem* currentNow = nullptr;
+  QList<QTreeWidgetItem*> selectNow;
+  for (QTreeWidgetItemIterator it(this); *it; ++it) {
+    const QString key = PlaceKey(*it);
+    if (hadItems) (*it)->setExpanded(expanded.contains(key));
+    if (selected.contains(key)) selectNow.append(*it);
+    if (key == current) currentNow = *it;
+    const ItemRef ref = ItemRefOf(*it);
+    if (!added && showNew && (ref.isCar() || ref.isTrackFolder()) && !before.contains(key)) added = *it;
+  }
+  doItemsLayout();
+  verticalScrollBar()->setValue(scroll);
+  if (added) {
+    selectNow = {added};
+    currentNow = added;
+    for (QTreeWidgetItem* up = added->parent(); up; up = up->parent()) up->setExpanded(true);
+  }
+  // Selecting tells the form: it shows the same item again.
+  {
+    const QSignalBlocker quiet(this);
+    if (currentNow) setCurrentItem(currentNow, 0, QItemSelectionModel::NoUpdate);
+    for (QTreeWidgetItem* item : selectNow) item->setSelected(true);
+  }
+  if (!selectNow.isEmpty()) OnSelectionChanged();
+  if (added) scrollToItem(added);
 }
 
 void GameTreeView::OnSelectionChanged() {
@@ -110,13 +195,13 @@ void GameTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
   // part of the tree, on whatever was selected before).
   if (event->button() == Qt::RightButton) {
     if (menuTimer_) menuTimer_->stop();
-    RightDoubleClick();
+    if (!jobs_->RefuseWhileBusy()) RightDoubleClick();
     return;
   }
   if (event->button() == Qt::LeftButton) {
     QTreeWidgetItem* item = selectedItems().value(0, nullptr);
     if (item && (ItemRefOf(item).isCar() || ItemRefOf(item).isTrackFolder())) {
-      LeftDoubleClick();
+      if (!jobs_->RefuseWhileBusy()) LeftDoubleClick();
       return;
     }
   }
@@ -128,29 +213,33 @@ void GameTreeView::LeftDoubleClick() {
   if (!item) return;
   const ItemRef ref = ItemRefOf(item);
   if (ref.isCar()) {
-    const OperationResult result = operations_.ToggleCar(static_cast<int>(ref.index));
-    if (result.done()) {
-      const bool enabled = data_.cars[ref.index].enabled != 0;
-      SetItemImage(item, enabled ? kImageCar : kImageCarDisabled);
-      emit carCountReported(data_.enabledCarCount);
-      emit itemSelected(ref);
-    }
-    emit operationFinished(result);
+    jobs_->Run(tr("Enable/Disable Car"), [this, ref] { return operations_.ToggleCar(static_cast<int>(ref.index)); },
+               [this, ref](const OperationResult& result) {
+                 if (result.done()) {
+                   if (QTreeWidgetItem* now = FindItem(ref)) {
+                     SetItemImage(now, data_.cars[ref.index].enabled != 0 ? kImageCar : kImageCarDisabled);
+                   }
+                   emit carCountReported(data_.enabledCarCount);
+                   emit itemSelected(ref);
+                 }
+                 emit operationFinished(result);
+               });
   } else if (ref.isTrackFolder()) {
     if (ItemImage(item) == kImageTrackActive) return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const OperationResult result = operations_.SwitchTrack(ref);
-    // The images follow the switch only when it happened: a tree that shows a track as active
-    // while the game still loads the old one would mislead.
-    if (result.done()) {
-      QTreeWidgetItem* slotItem = item->parent();
-      for (int i = 0; slotItem && i < slotItem->childCount(); ++i) {
-        SetItemImage(slotItem->child(i), kImageTrackInactive);
-      }
-      SetItemImage(item, kImageTrackActive);
-    }
-    QApplication::restoreOverrideCursor();
-    emit operationFinished(result);
+    jobs_->Run(tr("Switch Track"), [this, ref] { return operations_.SwitchTrack(ref); },
+               [this, ref](const OperationResult& result) {
+                 // The images follow the switch only when it happened: a tree that shows a track
+                 // as active while the game still loads the old one would mislead.
+                 QTreeWidgetItem* now = FindItem(ref);
+                 if (result.done() && now) {
+                   QTreeWidgetItem* slotItem = now->parent();
+                   for (int i = 0; slotItem && i < slotItem->childCount(); ++i) {
+                     SetItemImage(slotItem->child(i), kImageTrackInactive);
+                   }
+                   SetItemImage(now, kImageTrackActive);
+                 }
+                 emit operationFinished(result);
+               });
   } else {
     item->setExpanded(!item->isExpanded());
   }
@@ -161,7 +250,9 @@ void GameTreeView::RightDoubleClick() {
   if (!item) return;
   const ItemRef ref = ItemRefOf(item);
   // Only cars and add-on track folders have a file an editor could open.
-  if (ref.isCar() || ref.isTrackFolder()) emit operationFinished(operations_.RunItemEditor(ref));
+  if (!ref.isCar() && !ref.isTrackFolder()) return;
+  jobs_->Run(tr("Open In Editor"), [this, ref] { return operations_.RunItemEditor(ref); },
+             [this](const OperationResult& result) { emit operationFinished(result); });
 }
 
 }  // namespace krax::ui

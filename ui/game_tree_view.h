@@ -21,6 +21,8 @@ struct OperationResult;
 
 namespace krax::ui {
 
+class JobRunner;
+
 class GameTreeView : public QTreeWidget {
   Q_OBJECT
 
@@ -30,8 +32,16 @@ class GameTreeView : public QTreeWidget {
 
   // Loads both catalogs and builds all items; reports the enabled car count.
   void FillTree();
-  // Deletes every item, clears the car table, then FillTree.
+  // Deletes every item, clears the car table, then FillTree. The player's place stays: the
+  // items selected before (by their folders), the open groups and the scroll position.
   void ReloadTree();
+  // As ReloadTree, then selects the first car or track that was not there before (an install)
+  // and scrolls to it.
+  void ReloadTreeShowingNew();
+  // Where the commands that change the game folder run (one job at a time); the tree has one of
+  // its own until the window shares its runner.
+  void SetJobRunner(JobRunner* jobs);
+  JobRunner& jobs() const { return *jobs_; }
 
   QTreeWidgetItem* carsGroup() const { return carsGroup_; }
   QTreeWidgetItem* tracksGroup() const { return tracksGroup_; }
@@ -63,6 +73,8 @@ class GameTreeView : public QTreeWidget {
   void itemsDeleted();
   // The newly selected item.
   void itemSelected(krax::ItemRef item);
+  // After every fill: what is wrong with the game folder ("" when nothing is).
+  void gameFolderChecked(const QString& problem);
   // An operation that ran from a double click and has something to say.
   void operationFinished(const krax::OperationResult& result);
 
@@ -81,6 +93,11 @@ class GameTreeView : public QTreeWidget {
   void FillTracks();
   // The menu for several selected items.
   QMenu* SelectionMenu();
+  // What names an item across reloads: a car or track by its folder, the others by their place.
+  QString PlaceKey(QTreeWidgetItem* item) const;
+  void Reload(bool showNew);
+  // The item that stands for `ref` now (nullptr when it is gone).
+  QTreeWidgetItem* FindItem(ItemRef ref) const;
 
   GameData& data_;
   const Settings& settings_;
@@ -91,6 +108,8 @@ class GameTreeView : public QTreeWidget {
   QPoint menuPosition_;
   std::function<void(QMenu*)> formActions_;
   TreeFilter filter_;
+  JobRunner* jobs_ = nullptr;
+  bool filterPending_ = false;  // typed while a job ran: applied when it ends
 };
 
 }  // namespace krax::ui

@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "gamedata/game_data.h"
 #include "ui/game_tree_view.h"
+#include "ui/job_runner.h"
 #include "ui/pictures.h"
 #include "ui/tree_model_logic.h"
 
@@ -82,6 +83,7 @@ void GameTreeView::mousePressEvent(QMouseEvent* event) {
     menuTimer_ = new QTimer(this);
     menuTimer_->setSingleShot(true);
     connect(menuTimer_, &QTimer::timeout, this, [this] {
+      if (jobs_->RefuseWhileBusy()) return;  // its entries would read what the job changes
       QTreeWidgetItem* item = itemAt(viewport()->mapFromGlobal(menuPosition_));
       if (QMenu* menu = ItemMenu(item)) {
         menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -96,6 +98,7 @@ void GameTreeView::mousePressEvent(QMouseEvent* event) {
 void GameTreeView::contextMenuEvent(QContextMenuEvent* event) {
   event->accept();
   if (event->reason() != QContextMenuEvent::Keyboard) return;  // the mouse's menu waits (above)
+  if (jobs_->RefuseWhileBusy()) return;
   QTreeWidgetItem* item = currentItem();
   if (QMenu* menu = ItemMenu(item)) {
     menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -105,11 +108,11 @@ void GameTreeView::contextMenuEvent(QContextMenuEvent* event) {
 
 void GameTreeView::keyPressEvent(QKeyEvent* event) {
   if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !selectedItems().isEmpty()) {
-    LeftDoubleClick();
+    if (!jobs_->RefuseWhileBusy()) LeftDoubleClick();
     event->accept();
     return;
   }
-  if (event->matches(QKeySequence::Delete) && !selectedItemRefs().empty()) {
+  if (event->matches(QKeySequence::Delete) && !jobs_->busy() && !selectedItemRefs().empty()) {
     RemoveSelected();
     event->accept();
     return;

@@ -1,10 +1,10 @@
 // The tree's commands on several selected items at once, and its filter.
-#include <QApplication>
 #include <QMenu>
 
 #include "gamedata/game_data.h"
 #include "operations/operations.h"
 #include "ui/game_tree_view.h"
+#include "ui/job_runner.h"
 #include "ui/tree_model_logic.h"
 
 namespace krax::ui {
@@ -49,69 +49,93 @@ QMenu* GameTreeView::SelectionMenu() {
 }
 
 void GameTreeView::SetSelectedCarsEnabled(bool enabled) {
-  int changed = 0, cars = 0;
-  std::string problems;
-  for (const ItemRef ref : selectedItemRefs()) {
-    if (!ref.isCar()) continue;
-    ++cars;
-    if ((data_.cars[ref.index].enabled != 0) == enabled) continue;
-    const OperationResult result = operations_.ToggleCar(static_cast<int>(ref.index));
-    if (result.done()) {
-      ++changed;
-    } else {
-      const CarRecord& car = data_.cars[ref.index];
-      const std::string failed = car.name.value_or(kNoFedataName) + ToGameText(tr(": failed"));
-      problems += (result.message.empty() ? failed : result.message) + "\n";
-    }
-  }
-  RefreshCarImages();
-  emit carCountReported(data_.enabledCarCount);
-  const QString done = (enabled ? tr("Enabled %1 of %2 selected cars") : tr("Disabled %1 of %2 selected cars"))
-                           .arg(changed)
-                           .arg(cars) +
-                       (changed < cars && problems.empty() ? tr(" (the others were already).") : QStringLiteral("."));
-  emit operationFinished(Combined(enabled ? "Enable Cars" : "Disable Cars", ToGameText(done), problems));
+  const std::vector<ItemRef> refs = selectedItemRefs();
+  jobs_->Run(
+      enabled ? tr("Enable Cars") : tr("Disable Cars"),
+      [this, refs, enabled] {
+        int changed = 0, cars = 0;
+        std::string problems;
+        for (const ItemRef ref : refs) {
+          if (!ref.isCar()) continue;
+          ++cars;
+          if ((data_.cars[ref.index].enabled != 0) == enabled) continue;
+          const OperationResult result = operations_.ToggleCar(static_cast<int>(ref.index));
+          if (result.done()) {
+            ++changed;
+          } else {
+            const CarRecord& car = data_.cars[ref.index];
+            const std::string failed = car.name.value_or(kNoFedataName) + ToGameText(tr(": failed"));
+            problems += (result.message.empty() ? failed : result.message) + "\n";
+          }
+        }
+        const QString done =
+            (enabled ? tr("Enabled %1 of %2 selected cars") : tr("Disabled %1 of %2 selected cars"))
+                .arg(changed)
+                .arg(cars) +
+            (changed < cars && problems.empty() ? tr(" (the others were already).") : QStringLiteral("."));
+        return Combined(enabled ? "Enable Cars" : "Disable Cars", ToGameText(done), problems);
+      },
+      [this](const OperationResult& result) {
+        RefreshCarImages();
+        emit carCountReported(data_.enabledCarCount);
+        emit operationFinished(result);
+      });
 }
 
 void GameTreeView::RemoveSelected() {
   const std::vector<ItemRef> refs = selectedItemRefs();
   if (refs.empty()) return;
-  const OperationResult result = operations_.RemoveItems(refs);
-  // The folders are gone: the items must go with them.
-  if (result.done()) ReloadTree();
-  emit operationFinished(result);
+  jobs_->Run(tr("Remove"), [this, refs] { return operations_.RemoveItems(refs); },
+             [this](const OperationResult& result) {
+               // The folders are gone: the items must go with them.
+               if (result.done()) ReloadTree();
+               emit operationFinished(result);
+             });
 }
 
 void GameTreeView::PackSelected(bool cabinet) {
-  const std::vector<ItemRef> refs = selectedItemRefs();
-  int made = 0;
-  std::string problems;
-  for (const ItemRef ref : refs) {
+  struct Pack {
+    ItemRef ref;
     std::string directory, name;
+  };
+  std::vector<Pack> packs;
+  for (const ItemRef ref : selectedItemRefs()) {
     if (ref.isCar()) {
       const CarRecord& car = data_.cars[ref.index];
-      directory = car.archivePath;
-      name = car.name.value_or(std::string());
+      packs.push_back({ref, car.archivePath, car.name.value_or(std::string())});
     } else {
-      directory = data_.trackFolders.path(ref.index);
-      name = data_.trackFolders.name(ref.index);
-    }
-    const OperationResult result =
-        cabinet ? operations_.CreateCabinet(ref, directory, name) : operations_.CreateZip(ref, directory, name);
-    if (result.done()) {
-      ++made;
-    } else if (result.status != OperationStatus::kCancelled) {
-      problems += name + ": " + (result.message.empty() ? ToGameText(tr("failed")) : result.message) + "\n";
+      packs.push_back({ref, data_.trackFolders.path(ref.index), data_.trackFolders.name(ref.index)});
     }
   }
-  const int total = static_cast<int>(refs.size());
-  emit operationFinished(Combined(cabinet ? "Create Cabinet" : "Create Zip",
-                                  ToGameText(tr("Created %1 of %2 archives.").arg(made).arg(total)),
-                                  problems));
+  const QString failed = tr("failed");
+  const QString made = tr("Created %1 of %2 archives.");
+  jobs_->Run(
+      cabinet ? tr("Create Cabinet Of Each") : tr("Create Zip Of Each"),
+      [this, packs, cabinet, failed, made] {
+        int count = 0;
+        std::string problems;
+        for (const Pack& pack : packs) {
+          const OperationResult result = cabinet ? operations_.CreateCabinet(pack.ref, pack.directory, pack.name)
+                                                 : operations_.CreateZip(pack.ref, pack.directory, pack.name);
+          if (result.done()) {
+            ++count;
+          } else if (result.status != OperationStatus::kCancelled) {
+            problems += pack.name + ": " + (result.message.empty() ? ToGameText(failed) : result.message) + "\n";
+          }
+        }
+        return Combined(cabinet ? "Create Cabinet" : "Create Zip",
+                        ToGameText(QString(made).arg(count).arg(packs.size())), problems);
+      },
+      [this](const OperationResult& result) { emit operationFinished(result); });
 }
 
 void GameTreeView::SetFilter(const TreeFilter& filter) {
   filter_ = filter;
+  // The names it matches may be changing under a running job: it narrows the tree after.
+  if (jobs_->busy()) {
+    filterPending_ = true;
+    return;
+  }
   setUpdatesEnabled(false);
   ApplyTreeFilter(carsGroup_, tracksGroup_, data_, filter_);
   setUpdatesEnabled(true);

@@ -26,6 +26,7 @@
 #include "operations/prompts.h"
 #include "operations/serial_numbers.h"
 #include "ui/item_picture.h"
+#include "ui/job_runner.h"
 #include "ui/pictures.h"
 #include "ui/tree_model_logic.h"
 
@@ -51,6 +52,15 @@ QPushButton* Button(const char* text, const char* objectName, QWidget* parent) {
   return button;
 }
 
+// Blanks around a number in carp.txt make it differ from the front-end number: the box shows
+// them, so that "Different s.n." never lights between two boxes that look the same.
+QString ShowBlanks(QString text) {
+  const QChar visible(0x2423);  // the open box that stands for a blank
+  for (qsizetype i = 0; i < text.size() && text[i].isSpace(); ++i) text[i] = visible;
+  for (qsizetype i = text.size() - 1; i >= 0 && text[i].isSpace(); --i) text[i] = visible;
+  return text;
+}
+
 // Hidden controls keep their room, so that the form does not jump between a car and a track.
 void KeepRoomWhenHidden(QWidget* widget) {
   QSizePolicy policy = widget->sizePolicy();
@@ -73,6 +83,44 @@ ItemDetailsForm::ItemDetailsForm(GameData& data, const Settings& settings, Opera
   BuildControls();
   SetArchiveFolder(FromGameText(settings_.ArchiveFolder));
   ApplyCarLayout();  // every control stands as built until the first selection
+  SetJobRunner(new JobRunner(this));
+}
+
+void ItemDetailsForm::SetJobRunner(JobRunner* jobs) {
+  if (jobs_ && jobs_->parent() == this && jobs != jobs_) jobs_->deleteLater();
+  jobs_ = jobs;
+  connect(jobs_, &JobRunner::busyChanged, this, [this](bool busy) {
+    if (!busy && showPending_) {
+      showPending_ = false;
+      ShowItem(pendingItem_);
+      return;
+    }
+    EnableButtons();
+  });
+  EnableButtons();
+}
+
+void ItemDetailsForm::EnableButtons() {
+  const bool idle = !jobs_->busy();
+  const bool car = showsCar();
+  // A group has no folder of its own to pack; nothing shown, nothing to pack.
+  const bool packable = hasItem_ && !item_.isGroup();
+  zipButton_->setEnabled(idle && packable);
+  cabinetButton_->setEnabled(idle && packable);
+  restoreButton_->setEnabled(idle && hasItem_);
+  genButton_->setEnabled(idle && car);
+  writeButton_->setEnabled(idle && car);
+  const std::size_t slot = car ? item_.index : 0;
+  fixButton_->setEnabled(idle && car && HasFixableFlag(data_, slot));
+  policeCheck_->setEnabled(idle && car && data_.cars[slot].hasFedata());
+}
+
+void ItemDetailsForm::RunCarJob(const QString& command, std::function<OperationResult()> work,
+                                std::function<void(const OperationResult&)> after) {
+  jobs_->Run(command, std::move(work), [this, after = std::move(after)](const OperationResult& result) {
+    after(result);
+    emit operationFinished(result);
+  });
 }
 
 void ItemDetailsForm::BuildControls() {
@@ -217,27 +265,35 @@ void ItemDetailsForm::BuildControls() {
            policeCheck_, serialGroup_, classGroup_, speedPanel_, errorsGroup_}) {
     KeepRoomWhenHidden(w);
   }
-  idLabel_->hide();  // never shown
 
   connect(genButton_, &QPushButton::clicked, this, &ItemDetailsForm::GenerateSerial);
   connect(writeButton_, &QPushButton::clicked, this, &ItemDetailsForm::WriteSerial);
   connect(fixButton_, &QPushButton::clicked, this, &ItemDetailsForm::FixErrors);
   connect(policeCheck_, &QCheckBox::clicked, this, &ItemDetailsForm::setPolice);
+  // The buttons hand the item and the form's values to the worker as they are now.
   connect(restoreButton_, &QPushButton::clicked, this, [this] {
     if (!hasItem_) return;
-    emit operationFinished(operations_.RestoreItemFromCd(item_, ToGameText(members_.directory),
-                                                         ToGameText(members_.id)));
+    RunCarJob(
+        restoreButton_->text(),
+        [this, item = item_, directory = ToGameText(members_.directory), id = ToGameText(members_.id)] {
+          return operations_.RestoreItemFromCd(item, directory, id);
+        },
+        [this](const OperationResult& result) {
+          // The item's folder and the slot's active track changed: the tree shows them.
+          if (result.done()) emit reloadRequested();
+        });
   });
-  connect(zipButton_, &QPushButton::clicked, this, [this] {
+  const auto pack = [this](bool cabinet) {
     if (!hasItem_) return;
-    emit operationFinished(
-        operations_.CreateZip(item_, ToGameText(members_.directory), ToGameText(members_.name)));
-  });
-  connect(cabinetButton_, &QPushButton::clicked, this, [this] {
-    if (!hasItem_) return;
-    emit operationFinished(operations_.CreateCabinet(item_, ToGameText(members_.directory),
-                                                     ToGameText(members_.name)));
-  });
+    RunCarJob(
+        cabinet ? cabinetButton_->text() : zipButton_->text(),
+        [this, cabinet, item = item_, directory = ToGameText(members_.directory), name = ToGameText(members_.name)] {
+          return cabinet ? operations_.CreateCabinet(item, directory, name) : operations_.CreateZip(item, directory, name);
+        },
+        [](const OperationResult&) {});
+  };
+  connect(zipButton_, &QPushButton::clicked, this, [pack] { pack(false); });
+  connect(cabinetButton_, &QPushButton::clicked, this, [pack] { pack(true); });
   setWidget(page);
 }
 
@@ -252,13 +308,13 @@ void ItemDetailsForm::SetArchiveFolder(const QString& folder) { statusLine_->set
 void ItemDetailsForm::ApplyCarLayout() {
   for (QWidget* w : std::initializer_list<QWidget*>{
            nameLabel_, nameEdit_, directoryLabel_, directoryEdit_, manufacturerLabel_,
-           manufacturerEdit_, modelLabel_, modelEdit_, idEdit_, policeCheck_, serialGroup_,
+           manufacturerEdit_, modelLabel_, modelEdit_, idLabel_, idEdit_, policeCheck_, serialGroup_,
            classGroup_, speedPanel_, errorsGroup_, pictureFrame_, zipButton_, defaultPathLabel_,
            cabinetButton_, statusLine_}) {
     w->show();
   }
   restoreButton_->hide();
-  idLabel_->hide();
+  idLabel_->show();
 }
 
 void ItemDetailsForm::ApplyTrackLayout() {
@@ -275,13 +331,16 @@ void ItemDetailsForm::ApplyTrackLayout() {
 }
 
 void ItemDetailsForm::ShowItem(ItemRef item) {
+  if (jobs_->busy()) {
+    pendingItem_ = item;
+    showPending_ = true;
+    return;
+  }
   item_ = item;
   hasItem_ = true;
   members_ = FormMembers{};
   SetErrorIndicators(0);
   const bool group = item.isGroup();
-  zipButton_->setEnabled(!group);  // a group has no folder of its own to pack
-  cabinetButton_->setEnabled(!group);
   if (group) {
     members_.name = item == kCarsGroupItem    ? tr("KRAX Racing Cars")
                     : item == kTracksGroupItem ? tr("KRAX Tracks")
@@ -295,19 +354,18 @@ void ItemDetailsForm::ShowItem(ItemRef item) {
     FillCar(item.index);
   }
   pictureFrame_->SetPicture(group ? QImage() : LoadItemPicture(data_, item));
-  EnableCarCommands();
+  EnableButtons();
   PushMembers();
 }
 
 void ItemDetailsForm::ClearItem() {
   hasItem_ = false;
-  zipButton_->setEnabled(false);
-  cabinetButton_->setEnabled(false);
+  showPending_ = false;
   members_ = FormMembers{};
   SetErrorIndicators(0);
   ApplyTrackLayout();
   pictureFrame_->SetPicture(QImage());
-  EnableCarCommands();
+  EnableButtons();
   PushMembers();
 }
 
@@ -334,7 +392,7 @@ void ItemDetailsForm::FillCar(std::size_t i) {
     members_.name = FromCodePage(car.name.value_or(std::string()));
     members_.manufacturer = FromCodePage(car.manufacturer.value_or(std::string()));
     members_.model = FromCodePage(car.model.value_or(std::string()));
-    members_.carpSerial = FromCodePage(car.carpSerial);
+    members_.carpSerial = ShowBlanks(FromCodePage(car.carpSerial));
     std::string id = car.carId.value_or(std::string());
     std::transform(id.begin(), id.end(), id.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
@@ -355,13 +413,6 @@ void ItemDetailsForm::SetErrorIndicators(unsigned flags) {
 }
 
 bool ItemDetailsForm::showsCar() const { return hasItem_ && item_.isCar() && data_.cars.IsUsed(item_.index); }
-
-void ItemDetailsForm::EnableCarCommands() {
-  const bool car = showsCar();
-  const std::size_t slot = car ? item_.index : 0;
-  fixButton_->setEnabled(car && HasFixableFlag(data_, slot));
-  policeCheck_->setEnabled(car && data_.cars[slot].hasFedata());
-}
 
 void ItemDetailsForm::ShowClass(int carClass) {
   classButtons_->setExclusive(false);
@@ -411,32 +462,48 @@ void ItemDetailsForm::GenerateSerial() {
 }
 
 void ItemDetailsForm::WriteSerial() {
-  if (!showsCar()) return;
+  if (!showsCar() || jobs_->RefuseWhileBusy()) return;
   // A box that holds no number stops here: writing the last shown number instead would store
   // something the user did not ask for.
   if (!PullMembers()) return;
-  const OperationResult result =
-      WriteSerialNumber(data_, prompts_, item_.index, members_.fedataSerial);
-  if (result.status == OperationStatus::kCancelled) return;
-  // Show what the car holds now: the new number and its flags, or the old number kept.
-  ShowItem(item_);
-  if (result.done()) emit carFlagsChanged();
-  emit operationFinished(result);
+  const ItemRef item = item_;
+  RunCarJob(
+      writeButton_->text(),
+      [this, slot = item_.index, serial = members_.fedataSerial] {
+        return WriteSerialNumber(data_, prompts_, slot, serial);
+      },
+      [this, item](const OperationResult& result) {
+        if (result.status == OperationStatus::kCancelled) return;
+        // Show what the car holds now: the new number and its flags, or the old number kept.
+        ShowItem(item);
+        if (result.done()) emit carFlagsChanged();
+      });
 }
 
 void ItemDetailsForm::FixErrors() {
-  if (!showsCar()) return;
-  const OperationResult result = FixCarErrors(data_, prompts_, {item_.index},
-                                              "Fix Errors", [this] { emit reloadRequested(); });
-  emit operationFinished(result);
+  if (!showsCar() || jobs_->RefuseWhileBusy()) return;
+  RunCarJob(
+      fixButton_->text(),
+      [this, slot = item_.index] {
+        return FixCarErrors(data_, prompts_, {slot}, "Fix Errors",
+                            [this] { JobRunner::OnInterfaceThread([this] { emit reloadRequested(); }); });
+      },
+      [](const OperationResult&) {});
 }
 
 void ItemDetailsForm::setPolice(bool police) {
   if (!showsCar()) return;
-  const OperationResult result = SetPoliceFlag(data_, prompts_, item_.index, police);
-  ShowItem(item_);  // the box shows what the car holds now, also after No
-  if (result.done()) emit carFlagsChanged();
-  emit operationFinished(result);
+  const ItemRef item = item_;
+  if (jobs_->RefuseWhileBusy()) {
+    ShowItem(item);
+    return;
+  }
+  RunCarJob(
+      policeCheck_->text(), [this, slot = item_.index, police] { return SetPoliceFlag(data_, prompts_, slot, police); },
+      [this, item](const OperationResult& result) {
+        ShowItem(item);  // the box shows what the car holds now, also after No
+        if (result.done()) emit carFlagsChanged();
+      });
 }
 
 void ItemDetailsForm::AddItemActions(QMenu* menu) {

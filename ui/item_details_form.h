@@ -4,6 +4,7 @@
 
 #include <QScrollArea>
 #include <QString>
+#include <functional>
 
 #include "operations/item_ref.h"
 
@@ -25,6 +26,7 @@ class Prompts;
 
 namespace krax::ui {
 
+class JobRunner;
 class PictureFrame;
 
 // The values the form shows, exchanged with the controls in one step either way.
@@ -47,8 +49,13 @@ class ItemDetailsForm : public QScrollArea {
   // Room for the whole form without scrolling.
   QSize sizeHint() const override;
 
-  // Shows this tree item.
+  // Shows this tree item; while a job runs, once it has ended (the job may be changing what
+  // the form would read).
   void ShowItem(krax::ItemRef item);
+  // Where the buttons' work runs (one job at a time); the form has one of its own until the
+  // window shares its runner.
+  void SetJobRunner(JobRunner* jobs);
+  JobRunner& jobs() const { return *jobs_; }
   // Shows nothing: after a reload the old item reference may name another car.
   void ClearItem();
   bool hasItem() const { return hasItem_; }
@@ -86,10 +93,15 @@ class ItemDetailsForm : public QScrollArea {
   void FillCar(std::size_t slot);
   void FillTrack(ItemRef item);
   void SetErrorIndicators(unsigned flags);
-  // "Fix Errors" for a car with a flag it can fix, "Police Car: " for a car with front-end data.
-  void EnableCarCommands();
   // The form shows a car of the car table.
   bool showsCar() const;
+  // The buttons follow the item shown and whether a job runs: "Fix Errors" for a car with a
+  // flag it can fix, "Police Car: " for a car with front-end data, Gen. and Write for a car,
+  // the packs for anything but a group.
+  void EnableButtons();
+  // The car's own buttons' work on the worker; `after` runs on the interface thread.
+  void RunCarJob(const QString& command, std::function<OperationResult()> work,
+                 std::function<void(const OperationResult&)> after);
   void ShowClass(int carClass);
 
   GameData& data_;
@@ -99,6 +111,9 @@ class ItemDetailsForm : public QScrollArea {
   FormMembers members_;
   ItemRef item_;
   bool hasItem_ = false;
+  JobRunner* jobs_ = nullptr;
+  bool showPending_ = false;  // an item was selected while a job ran
+  ItemRef pendingItem_;
 
   QLabel* nameLabel_ = nullptr;
   QLineEdit* nameEdit_ = nullptr;

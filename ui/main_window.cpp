@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -8,7 +9,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QHBoxLayout>
 #include <QMimeData>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QPainter>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
@@ -23,6 +28,7 @@
 #include "ui/commands.h"
 #include "ui/item_details_form.h"
 #include "ui/game_tree_view.h"
+#include "ui/job_runner.h"
 #include "ui/pictures.h"
 #include "ui/profiles_menu.h"
 #include "ui/tree_model_logic.h"
@@ -31,16 +37,41 @@
 #include "ui/widget_prompts.h"
 
 namespace krax::ui {
+namespace {
+
+// The status line: one line, cut with an ellipsis where it does not fit, so that the status
+// bar never grows and the window never jumps. The whole text is its tooltip.
+class StatusLine : public QLabel {
+ public:
+  using QLabel::QLabel;
+  QSize minimumSizeHint() const override { return {1, fontMetrics().height()}; }
+  QSize sizeHint() const override { return minimumSizeHint(); }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    const QRect area = contentsRect();
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
+                     fontMetrics().elidedText(text().simplified(), Qt::ElideRight, area.width()));
+  }
+};
+
+}  // namespace
 
 MainWindow::MainWindow(MainWindowContext context, QWidget* parent)
     : QMainWindow(parent), context_(std::move(context)) {
   setObjectName(QStringLiteral("MainWindow"));
   setWindowIcon(ProgramIcon());
+  jobs_ = new JobRunner(this);
   if (context_.prompts) {
     prompts_ = context_.prompts;
   } else {
-    ownPrompts_ = std::make_unique<WidgetPrompts>(
-        this, [this](const QString& text) { SetStatusText(text); });
+    auto own = std::make_unique<WidgetPrompts>(this, [this](const QString& text) { SetStatusText(text); });
+    widgetPrompts_ = own.get();
+    // The choosers open in the archive folder until the user has chosen one.
+    widgetPrompts_->SetDefaultFolder(context_.settings.ArchiveFolder);
+    ownPrompts_ = std::move(own);
     prompts_ = ownPrompts_.get();
   }
   if (!context_.runDialog) context_.runDialog = [](QDialog& dialog) { return dialog.exec(); };
@@ -65,7 +96,33 @@ MainWindow::MainWindow(MainWindowContext context, QWidget* parent)
   splitter_->setStretchFactor(1, 1);
   splitter_->setChildrenCollapsible(false);
   splitter_->setSizes({gameTree_->sizeHint().width(), detailsForm_->sizeHint().width()});
-  setCentralWidget(splitter_);
+  // The folder's problem, when it has one, stands above both panes.
+  folderProblemBar_ = new QFrame(this);
+  folderProblemBar_->setObjectName(QStringLiteral("folderProblemBar"));
+  static_cast<QFrame*>(folderProblemBar_)->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+  folderProblemText_ = new QLabel(folderProblemBar_);
+  folderProblemText_->setObjectName(QStringLiteral("folderProblemText"));
+  folderProblemText_->setWordWrap(true);
+  folderProblemText_->setStyleSheet(QStringLiteral("QLabel { color: #c00000; font-weight: bold; }"));
+  auto* optionsButton = new QPushButton(tr("Options..."), folderProblemBar_);
+  optionsButton->setObjectName(QStringLiteral("folderProblemOptions"));
+  connect(optionsButton, &QPushButton::clicked, this, [this] { RunCommand(CommandId::kOptions); });
+  auto* problemRow = new QHBoxLayout(folderProblemBar_);
+  problemRow->addWidget(folderProblemText_, 1);
+  problemRow->addWidget(optionsButton);
+  folderProblemBar_->hide();
+  auto* central = new QWidget(this);
+  auto* column = new QVBoxLayout(central);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(2);
+  column->addWidget(folderProblemBar_);
+  column->addWidget(splitter_, 1);
+  setCentralWidget(central);
+  connect(gameTree_, &GameTreeView::gameFolderChecked, this, [this](const QString& problem) {
+    folderProblemText_->setText(problem);
+    folderProblemBar_->setVisible(!problem.isEmpty());
+    if (!problem.isEmpty()) SetStatusText(problem);
+  });
 
   connect(gameTree_, &GameTreeView::carCountReported, this, &MainWindow::ShowCarCount);
   connect(gameTree_, &GameTreeView::itemSelected, detailsForm_, &ItemDetailsForm::ShowItem);
@@ -75,12 +132,21 @@ MainWindow::MainWindow(MainWindowContext context, QWidget* parent)
   connect(detailsForm_, &ItemDetailsForm::carFlagsChanged, gameTree_, &GameTreeView::RefreshCarImages);
   connect(detailsForm_, &ItemDetailsForm::reloadRequested, gameTree_, &GameTreeView::ReloadTree);
   gameTree_->SetFormActions([this](QMenu* menu) { detailsForm_->AddItemActions(menu); });
+  gameTree_->SetJobRunner(jobs_);
+  detailsForm_->SetJobRunner(jobs_);
+  connect(jobs_, &JobRunner::busyChanged, this, &MainWindow::OnBusyChanged);
+  connect(jobs_, &JobRunner::refused, this, [this](const QString& running) {
+    SetStatusText(tr("Please wait: \"%1\" is still running.").arg(running));
+  });
 
   setAcceptDrops(true);
   UpdateCaption();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  // The worker goes first: its work may still use the prompts and the widgets.
+  delete jobs_;
+}
 
 void MainWindow::BuildActions() {
   for (const CommandInfo& info : kCommands) {
@@ -147,6 +213,7 @@ void MainWindow::BuildMenus() {
       // The profiles come after the commands, before Help.
       profilesMenu_ = new ProfilesMenu(context_.operations, *prompts_, this);
       menuBar()->addMenu(profilesMenu_);
+      profilesMenu_->SetJobRunner(jobs_);
       connect(profilesMenu_, &ProfilesMenu::operationFinished, this, [this](const OperationResult& result) {
         ShowResult(result);
         // Saving and applying read the catalogs afresh: the tree follows in any case.
@@ -173,7 +240,7 @@ void MainWindow::BuildToolBar() {
 }
 
 void MainWindow::BuildStatusBar() {
-  promptPane_ = new QLabel(tr("Ready"), this);
+  promptPane_ = new StatusLine(tr("Ready"), this);
   promptPane_->setObjectName(QStringLiteral("promptPane"));
   promptPane_->setMinimumWidth(1);
   statusBar()->addWidget(promptPane_, 1);
@@ -192,6 +259,7 @@ void MainWindow::InitialUpdate() { gameTree_->FillTree(); }
 void MainWindow::SetStatusText(const QString& text) {
   statusBar()->clearMessage();
   promptPane_->setText(text);
+  promptPane_->setToolTip(text.contains(QLatin1Char('\n')) || text.size() > 60 ? text : QString());
 }
 
 void MainWindow::ShowCarCount(int enabledCarCount) {
@@ -208,30 +276,78 @@ void MainWindow::ShowResult(const OperationResult& result) {
   }
 }
 
-void MainWindow::RunOperation(OperationResult result, bool reloadWhenDone) {
-  ShowResult(result);
-  // A command that failed part-way may have changed some folders: the tree shows the disk.
-  if (reloadWhenDone && result.status != OperationStatus::kCancelled) gameTree_->ReloadTree();
+void MainWindow::RunOperation(CommandId command, std::function<OperationResult()> work, AfterDone after) {
+  QAction* action = actions_.value(command);
+  const QString name = action ? action->text().remove(QLatin1Char('&')) : QString();
+  jobs_->Run(name, std::move(work), [this, after](const OperationResult& result) {
+    ShowResult(result);
+    // A command that failed part-way may have changed some folders: the tree shows the disk.
+    if (result.status == OperationStatus::kCancelled || after == AfterDone::kNothing) return;
+    if (after == AfterDone::kReloadShowingNew) {
+      gameTree_->ReloadTreeShowingNew();
+    } else {
+      gameTree_->ReloadTree();
+    }
+  });
+}
+
+void MainWindow::OnBusyChanged(bool busy) {
+  // Reading stays: the view, the filter, About, hiding the status bar.
+  for (auto it = actions_.cbegin(); it != actions_.cend(); ++it) {
+    const CommandId id = it.key();
+    if (id == CommandId::kAbout || id == CommandId::kStatusBar || id == CommandId::kExit) continue;
+    it.value()->setEnabled(!busy);
+  }
+  if (profilesMenu_) profilesMenu_->setEnabled(!busy);
+  const QString working = tr("%1...").arg(jobs_->command());
+  if (busy) {
+    workingText_ = working;
+    SetStatusText(working);
+  } else if (promptPane_->text() == workingText_) {
+    SetStatusText(tr("Ready"));  // the command had nothing to say
+  }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  // The work would be cut off between two files: the window waits for it.
+  if (jobs_->RefuseWhileBusy()) {
+    event->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(event);
 }
 
 void MainWindow::RunCommand(CommandId command) {
   Operations& ops = context_.operations;
+  // A command that reaches here by another way than its (disabled) action waits too.
+  if (command != CommandId::kAbout && command != CommandId::kStatusBar && jobs_->RefuseWhileBusy()) return;
+  // Reads and changes the status line as the command starts: an old text never stays.
+  SetStatusText(QString());
+  const auto run = [&](auto call, AfterDone after) { RunOperation(command, [&ops, call] { return (ops.*call)(); }, after); };
   switch (command) {
-    case CommandId::kInstallCar: RunOperation(ops.InstallCar(), true); break;
-    case CommandId::kInstallTrack: RunOperation(ops.InstallTrack(), true); break;
-    case CommandId::kInstallCarFromComp: RunOperation(ops.InstallCarFromCompressed(), true); break;
-    case CommandId::kInstallTrackFromComp: RunOperation(ops.InstallTrackFromCompressed(), true); break;
-    case CommandId::kRestoreCars: RunOperation(ops.RestoreCars(), false); break;
-    case CommandId::kRestoreTracks: RunOperation(ops.RestoreTracks(), false); break;
-    case CommandId::kRestoreStrings: RunOperation(ops.RestoreStrings(), false); break;
+    case CommandId::kInstallCar: run(&Operations::InstallCar, AfterDone::kReloadShowingNew); break;
+    case CommandId::kInstallTrack: run(&Operations::InstallTrack, AfterDone::kReloadShowingNew); break;
+    case CommandId::kInstallCarFromComp: run(&Operations::InstallCarFromCompressed, AfterDone::kReloadShowingNew); break;
+    case CommandId::kInstallTrackFromComp: run(&Operations::InstallTrackFromCompressed, AfterDone::kReloadShowingNew); break;
+    // A restore changes the cars' folders and the slots' active tracks: the tree shows them.
+    case CommandId::kRestoreCars: run(&Operations::RestoreCars, AfterDone::kReload); break;
+    case CommandId::kRestoreTracks: run(&Operations::RestoreTracks, AfterDone::kReload); break;
+    case CommandId::kRestoreStrings: run(&Operations::RestoreStrings, AfterDone::kNothing); break;
     case CommandId::kReload: gameTree_->ReloadTree(); break;
     case CommandId::kExit: close(); break;
     case CommandId::kStatusBar: statusBar()->setVisible(actions_.value(CommandId::kStatusBar)->isChecked()); break;
-    case CommandId::kDirToName: RunOperation(ops.RenameDirsToName(), true); break;
-    case CommandId::kDirToId: RunOperation(ops.RenameDirsToId(), true); break;
+    case CommandId::kDirToName: run(&Operations::RenameDirsToName, AfterDone::kReload); break;
+    case CommandId::kDirToId: run(&Operations::RenameDirsToId, AfterDone::kReload); break;
     case CommandId::kGenerateSerials: OnGenerateSerials(); break;
     case CommandId::kFixAllErrors:
-      ShowResult(FixCarErrors(context_.data, *prompts_, {}, "Fix All Errors", [this] { gameTree_->ReloadTree(); }));
+      RunOperation(
+          command,
+          [this] {
+            return FixCarErrors(context_.data, *prompts_, {}, "Fix All Errors", [this] {
+              JobRunner::OnInterfaceThread([this] { gameTree_->ReloadTree(); });
+            });
+          },
+          AfterDone::kNothing);
       break;
     case CommandId::kStringEdit: OnStringEdit(); break;
     case CommandId::kOptions: OnOptions(); break;
@@ -240,12 +356,19 @@ void MainWindow::RunCommand(CommandId command) {
       context_.runDialog(about);
       break;
     }
-    case CommandId::kRunGame: RunOperation(ops.RunGame(), false); break;
+    case CommandId::kRunGame: run(&Operations::RunGame, AfterDone::kNothing); break;
   }
 }
 
 void MainWindow::OnGenerateSerials() {
-  ShowResult(GenerateSerials(context_.data, *prompts_, [this] { gameTree_->ReloadTree(); }).result);
+  RunOperation(
+      CommandId::kGenerateSerials,
+      [this] {
+        return GenerateSerials(context_.data, *prompts_, [this] {
+                 JobRunner::OnInterfaceThread([this] { gameTree_->ReloadTree(); });
+               }).result;
+      },
+      AfterDone::kNothing);
 }
 
 void MainWindow::OnStringEdit() {
@@ -253,7 +376,7 @@ void MainWindow::OnStringEdit() {
     prompts_->Message(ToGameText(tr("This is disabled in option \"Enable KRAX String editting\"")));
     return;
   }
-  RunOperation(context_.operations.OpenStringEditor(), false);
+  RunOperation(CommandId::kStringEdit, [this] { return context_.operations.OpenStringEditor(); }, AfterDone::kNothing);
 }
 
 void MainWindow::OnOptions() {
@@ -261,17 +384,20 @@ void MainWindow::OnOptions() {
   if (context_.runDialog(dialog) != QDialog::Accepted) return;
   UseGameFolder(context_.settings, context_.data);
   detailsForm_->SetArchiveFolder(FromGameText(context_.settings.ArchiveFolder));
+  if (widgetPrompts_) widgetPrompts_->SetDefaultFolder(context_.settings.ArchiveFolder);
   UpdateCaption();
   gameTree_->ReloadTree();
 }
 
 void MainWindow::OnNewDocument() {
+  if (jobs_->RefuseWhileBusy()) return;
   documentTitle_ = tr("Welcome");
   UpdateCaption();
   gameTree_->ReloadTree();  // a restart rebuilds the tree instead of adding to it
 }
 
 void MainWindow::OnOpenDocument() {
+  if (jobs_->RefuseWhileBusy()) return;
   const QString path = QFileDialog::getOpenFileName(this, QString(), QString(),
                                                     tr(kDocumentFilter));
   if (!path.isEmpty()) OpenDocumentFile(path);
@@ -362,6 +488,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
   const QString source = path.isEmpty() ? DroppedInstallSource(event->mimeData()) : QString();
   if (path.isEmpty() && source.isEmpty()) return;
   event->acceptProposedAction();
+  if (jobs_->RefuseWhileBusy()) return;
   if (!path.isEmpty()) {
     OpenDocumentFile(path);
   } else {
@@ -370,7 +497,9 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 void MainWindow::InstallFromPath(const QString& source) {
-  RunOperation(context_.operations.InstallFromPath(-1, ToGameText(source)), true);
+  RunOperation(
+      CommandId::kInstallCar, [this, from = ToGameText(source)] { return context_.operations.InstallFromPath(-1, from); },
+      AfterDone::kReloadShowingNew);
 }
 
 }  // namespace krax::ui

@@ -26,6 +26,8 @@ class Prompts;
 namespace krax::ui {
 
 class GameTreeView;
+class JobRunner;
+class WidgetPrompts;
 class ItemDetailsForm;
 class ProfilesMenu;
 class TreePane;
@@ -72,6 +74,11 @@ class MainWindow : public QMainWindow {
   QAction* action(CommandId command) const { return actions_.value(command); }
   QLabel* promptPane() const { return promptPane_; }
   QLabel* carCountPane() const { return carCountPane_; }
+  // Above the tree and the form while the game folder cannot be used: what is wrong, and a
+  // button to the Options.
+  QWidget* folderProblemBar() const { return folderProblemBar_; }
+  // Where every command that changes the game folder runs, one at a time.
+  JobRunner& jobs() const { return *jobs_; }
 
   // The tree's first update: fills the catalogs and the tree.
   void InitialUpdate();
@@ -93,6 +100,7 @@ class MainWindow : public QMainWindow {
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void BuildActions();
@@ -101,8 +109,13 @@ class MainWindow : public QMainWindow {
   void BuildStatusBar();
   void ShowCarCount(int enabledCarCount);
   void ShowResult(const OperationResult& result);
-  // Runs an operation and reloads the tree when it finished and `reloadWhenDone` says so.
-  void RunOperation(OperationResult result, bool reloadWhenDone);
+  // What the tree does after a command that finished.
+  enum class AfterDone { kNothing, kReload, kReloadShowingNew };
+  // Runs an operation on the worker; when it finished, shows its result and reloads the tree
+  // as `after` says.
+  void RunOperation(CommandId command, std::function<OperationResult()> work, AfterDone after);
+  // Commands that change the game folder wait while a job runs.
+  void OnBusyChanged(bool busy);
   void OnOptions();
   void OnGenerateSerials();
   void OnStringEdit();
@@ -111,7 +124,10 @@ class MainWindow : public QMainWindow {
   void SwitchPane(int step);
 
   MainWindowContext context_;
+  JobRunner* jobs_ = nullptr;
+  QString workingText_;  // the status line while a job runs
   std::unique_ptr<Prompts> ownPrompts_;
+  WidgetPrompts* widgetPrompts_ = nullptr;  // the own prompts, when the window has them
   Prompts* prompts_ = nullptr;
   QString documentTitle_;
   QStringList recentFiles_;
@@ -121,6 +137,8 @@ class MainWindow : public QMainWindow {
   QLabel* promptPane_ = nullptr;
   QLabel* carCountPane_ = nullptr;
   QHash<CommandId, QAction*> actions_;
+  QWidget* folderProblemBar_ = nullptr;
+  QLabel* folderProblemText_ = nullptr;
   QLabel* demoPane_ = nullptr;  // "Demo installation" while the demo is shown
   TreePane* treePane_ = nullptr;         // the filter above the tree
   ProfilesMenu* profilesMenu_ = nullptr;

@@ -10,6 +10,7 @@
 
 #include "operations/operations.h"
 #include "operations/prompts.h"
+#include "ui/job_runner.h"
 #include "ui/tree_model_logic.h"
 
 namespace krax::ui {
@@ -17,6 +18,7 @@ namespace krax::ui {
 ProfilesMenu::ProfilesMenu(Operations& operations, Prompts& prompts, QWidget* parent)
     : QMenu(tr("&Profiles"), parent), operations_(operations), prompts_(prompts) {
   setObjectName(QStringLiteral("profilesMenu"));
+  jobs_ = new JobRunner(this);
   askName = [this] {
     return QInputDialog::getText(parentWidget(), tr("Save Current As"),
                                  tr("Name of the profile (the cars enabled now and the tracks active now):"));
@@ -52,12 +54,20 @@ void ProfilesMenu::RefreshApplyMenu() {
 void ProfilesMenu::SaveCurrent() {
   const QString name = askName().trimmed();
   if (name.isEmpty()) return;
-  emit operationFinished(operations_.SaveProfile(ToGameText(name)));
+  RunJob(tr("Save Current As"), [this, saved = ToGameText(name)] { return operations_.SaveProfile(saved); });
 }
 
-void ProfilesMenu::ApplyProfile(const QString& name) { emit operationFinished(operations_.ApplyProfile(ToGameText(name))); }
+void ProfilesMenu::RunJob(const QString& command, std::function<OperationResult()> work) {
+  jobs_->Run(command, std::move(work), [this](const OperationResult& result) { emit operationFinished(result); });
+}
 
-void ProfilesMenu::ApplyStockGame() { emit operationFinished(operations_.ApplyStockGame()); }
+void ProfilesMenu::ApplyProfile(const QString& name) {
+  RunJob(tr("Apply"), [this, applied = ToGameText(name)] { return operations_.ApplyProfile(applied); });
+}
+
+void ProfilesMenu::ApplyStockGame() {
+  RunJob(tr("Stock Game"), [this] { return operations_.ApplyStockGame(); });
+}
 
 void ProfilesMenu::Manage() {
   QDialog dialog(parentWidget());
@@ -81,7 +91,10 @@ void ProfilesMenu::Manage() {
   };
   addButton(tr("&Apply"), "applyButton", [&, this] {
     if (chosen().empty()) return;
-    emit operationFinished(operations_.ApplyProfile(chosen()));
+    // The work goes on after the dialog has closed.
+    const QString name = FromGameText(chosen());
+    dialog.accept();
+    ApplyProfile(name);
   });
   addButton(tr("&Show"), "showButton", [&, this] {
     if (chosen().empty()) return;

@@ -13,6 +13,8 @@ struct OperationResult;
 
 namespace krax::ui {
 
+class JobRunner;
+
 class ProfilesMenu : public QMenu {
   Q_OBJECT
 
@@ -28,6 +30,10 @@ class ProfilesMenu : public QMenu {
   // The names under "Apply", read afresh from the profile folder.
   void RefreshApplyMenu();
 
+  // Where saving and applying run (one job at a time); the menu has one of its own until the
+  // window shares its runner.
+  void SetJobRunner(JobRunner* jobs) { jobs_ = jobs; }
+
   void SaveCurrent();
   void ApplyProfile(const QString& name);
   void ApplyStockGame();
@@ -41,6 +47,9 @@ class ProfilesMenu : public QMenu {
   Operations& operations_;
   Prompts& prompts_;
   QMenu* applyMenu_ = nullptr;
+  JobRunner* jobs_ = nullptr;
+  // Runs `work` on the worker and reports its result.
+  void RunJob(const QString& command, std::function<OperationResult()> work);
 };
 
 }  // namespace krax::ui

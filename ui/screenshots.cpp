@@ -1,6 +1,7 @@
 #include "ui/screenshots.h"
 
 #include <chrono>
+#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -22,6 +23,7 @@
 #include "gamedata/game_data.h"
 #include "operations/install_dialog_state.h"
 #include "operations/install_plan.h"
+#include "operations/operations.h"
 #include "operations/prompts.h"
 #include "operations/rename_car_dirs.h"
 #include "operations/string_editor_text.h"
@@ -31,6 +33,7 @@
 #include "ui/copy_progress_dialog.h"
 #include "ui/first_start.h"
 #include "ui/install_dialog.h"
+#include "ui/job_runner.h"
 #include "ui/game_tree_view.h"
 #include "ui/main_window.h"
 #include "ui/options_dialog.h"
@@ -46,6 +49,16 @@ namespace {
 
 void Settle() {
   for (int i = 0; i < 5; ++i) QApplication::processEvents();
+}
+
+// Lets the window work until `done` says so (ten seconds at most): the pictures show what a
+// user would see once the work has got that far.
+void WaitUntil(const std::function<bool()>& done) {
+  for (int i = 0; i < 1000 && !done(); ++i) {
+    QApplication::processEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  Settle();
 }
 
 bool Save(QWidget& widget, const QString& file) {
@@ -187,22 +200,36 @@ QStringList TakeScreenshots(MainWindow& frame, const QString& folder) {
     progress.hide();
   }
   {
-    // Packing as the window shows it: the progress box over the window, then its Cancel.
+    // Packing as the window shows it: the work on the worker, the window still drawn and its
+    // commands waiting, the progress box with its Cancel.
     Prompts& prompts = frame.prompts();
-    QTimer::singleShot(700, &frame, [&] {
+    bool finished = false;
+    frame.jobs().Run(
+        QStringLiteral("Create Cabinet"),
+        [&prompts] {
+          prompts.RunWork([&prompts] {
+            prompts.Status("File car.viv Compressing:    294912 ->    123128");
+            for (int i = 0; i < 500 && !prompts.WorkStopRequested(); ++i) {
+              std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+          });
+          return OperationResult{OperationStatus::kCancelled, "Create Cabinet", ""};
+        },
+        [&finished](const OperationResult&) { finished = true; });
+    QProgressDialog* box = nullptr;
+    WaitUntil([&box] {
       for (QWidget* widget : QApplication::topLevelWidgets()) {
-        auto* box = qobject_cast<QProgressDialog*>(widget);
-        if (!box || !box->isVisible()) continue;
-        keep(*box, QStringLiteral("pack-progress.png"));
-        box->cancel();
+        auto* found = qobject_cast<QProgressDialog*>(widget);
+        if (found && found->isVisible()) box = found;
       }
+      return box != nullptr;
     });
-    prompts.RunWork([&prompts] {
-      prompts.Status("File car.viv Compressing:    294912 ->    123128");
-      for (int i = 0; i < 500 && !prompts.WorkStopRequested(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      }
-    });
+    keep(frame, QStringLiteral("pack-window.png"));
+    if (box) {
+      keep(*box, QStringLiteral("pack-progress.png"));
+      for (QAbstractButton* button : box->findChildren<QAbstractButton*>()) button->click();
+    }
+    WaitUntil([&finished] { return finished; });
   }
   {
     // What "DIR = ID" does on this game folder: its own plan, worked out without renaming.
@@ -282,6 +309,26 @@ QStringList TakeScreenshots(MainWindow& frame, const QString& folder) {
     p.end();
     const QString file = QDir(folder).filePath(QStringLiteral("pictures.png"));
     if (sheet.save(file)) written << file;
+  }
+  {
+    // Last, as they rebuild the tree's items. F5 keeps the player's place: the same car
+    // selected and shown.
+    if (car) {
+      tree.setCurrentItem(car);
+      tree.scrollToItem(car);
+    }
+    frame.RunCommand(CommandId::kReload);
+    keep(frame, QStringLiteral("main-after-reload.png"));
+  }
+  {
+    // A game folder that is no game says so above both panes.
+    Settings& settings = frame.context().settings;
+    const std::string game = settings.KRAXPath;
+    settings.KRAXPath = game + "-missing";
+    frame.RunCommand(CommandId::kReload);
+    keep(frame, QStringLiteral("main-no-game.png"));
+    settings.KRAXPath = game;
+    frame.RunCommand(CommandId::kReload);
   }
   return written;
 }

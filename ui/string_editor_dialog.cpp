@@ -1,5 +1,7 @@
 #include "ui/string_editor_dialog.h"
 
+#include <algorithm>
+
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -71,6 +73,7 @@ StringEditorDialog::StringEditorDialog(const std::string& text, std::size_t line
   utf8_ = !decoder.hasError();
   if (!utf8_) shown = QString::fromLatin1(bytes);
   pulled_ = shown;
+  kept_ = shown;
   lineSeparators_ = shown.count(QChar::LineSeparator);
   {
     const QSignalBlocker blocker(textBox_);
@@ -78,6 +81,10 @@ StringEditorDialog::StringEditorDialog(const std::string& text, std::size_t line
   }
 
   connect(textBox_, &QPlainTextEdit::textChanged, this, &StringEditorDialog::CheckLineCount);
+  // A caret moved without an edit is where a refused keystroke puts it back.
+  connect(textBox_, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+    if (textBox_->document()->characterCount() == kept_.size() + 1) keptCaret_ = textBox_->textCursor().position();
+  });
   connect(findButton, &QPushButton::clicked, this, &StringEditorDialog::Find);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -100,10 +107,18 @@ void StringEditorDialog::Pull() { pulled_ = currentText(); }
 void StringEditorDialog::CheckLineCount() {
   // Shift+Enter breaks a line without a new paragraph: that is a line added too.
   const QString text = currentText();
-  if (KeepsLineCount(View(text), lines_) && text.count(QChar::LineSeparator) == lineSeparators_) return;
+  if (KeepsLineCount(View(text), lines_) && text.count(QChar::LineSeparator) == lineSeparators_) {
+    kept_ = text;
+    keptCaret_ = textBox_->textCursor().position();
+    return;
+  }
+  // Only the keystroke that added or removed a line is refused; the edits before it stay.
   {
     const QSignalBlocker blocker(textBox_);
-    textBox_->setPlainText(pulled_);
+    textBox_->setPlainText(kept_);
+    QTextCursor cursor = textBox_->textCursor();
+    cursor.setPosition(std::min(keptCaret_, static_cast<int>(kept_.size())));
+    textBox_->setTextCursor(cursor);
   }
   prompts_.Message(kGuardMessage);
 }

@@ -45,6 +45,8 @@ class StringEditorDialog : public QDialog {
   std::size_t lines_;
   bool utf8_ = false;  // the text was valid UTF-8 and is edited as such; else Latin-1
   QString pulled_;     // the text as it stood at the last pull (the opening or the last Find)
+  QString kept_;       // the text after the last keystroke that kept every line
+  int keptCaret_ = 0;  // where the caret stood in it
   qsizetype lineSeparators_ = 0;  // U+2028 characters the strings themselves hold
   QPlainTextEdit* textBox_ = nullptr;
   QLineEdit* findBox_ = nullptr;

@@ -1,17 +1,16 @@
 #include "ui/widget_prompts.h"
 
 #include <QApplication>
-#include <QEventLoop>
+#include <QFileInfo>
+#include <QTimer>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QStringList>
 #include <QThread>
-#include <chrono>
-#include <future>
-#include <thread>
 
 #include "ui/install_dialog.h"
+#include "ui/job_runner.h"
 #include "ui/copy_progress_dialog.h"
 #include "ui/string_editor_dialog.h"
 #include "ui/tree_model_logic.h"
@@ -40,18 +39,23 @@ WidgetPrompts::WidgetPrompts(QWidget* owner, std::function<void(const QString&)>
     : owner_(owner), status_(std::move(status)) {}
 
 void WidgetPrompts::Message(const std::string& text) {
-  QMessageBox::information(owner_, QStringLiteral("KRAXManager"), FromGameText(text));
+  JobRunner::OnInterfaceThread(
+      [&] { QMessageBox::information(owner_, QStringLiteral("KRAXManager"), FromGameText(text)); });
 }
 
 bool WidgetPrompts::Question(QuestionKind kind, const std::string& text, bool okCancel) {
   const auto yes = okCancel ? QMessageBox::Ok : QMessageBox::Yes;
   const auto no = okCancel ? QMessageBox::Cancel : QMessageBox::No;
-  if (kind == QuestionKind::kDeleteForGood) {
-    // Its own warning, and Enter keeps the folder: nothing goes for good by a reflex.
-    return QMessageBox::warning(owner_, QStringLiteral("KRAXManager"), FromGameText(text), yes | no, no) == yes;
-  }
-  return QMessageBox::question(owner_, QStringLiteral("KRAXManager"), FromGameText(text),
-                               yes | no, yes) == yes;
+  bool answer = false;
+  JobRunner::OnInterfaceThread([&] {
+    if (kind == QuestionKind::kDeleteForGood) {
+      // Its own warning, and Enter keeps the folder: nothing goes for good by a reflex.
+      answer = QMessageBox::warning(owner_, QStringLiteral("KRAXManager"), FromGameText(text), yes | no, no) == yes;
+    } else {
+      answer = QMessageBox::question(owner_, QStringLiteral("KRAXManager"), FromGameText(text), yes | no, yes) == yes;
+    }
+  });
+  return answer;
 }
 
 void WidgetPrompts::Status(const std::string& text) {
@@ -84,11 +88,14 @@ void WidgetPrompts::ShowStatus(const QString& text) {
 }
 
 void WidgetPrompts::Busy(bool busy) {
-  if (busy) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-  } else {
-    QApplication::restoreOverrideCursor();
-  }
+  // The window stays usable while the work runs: the cursor says so.
+  JobRunner::OnInterfaceThread([busy] {
+    if (busy) {
+      QApplication::setOverrideCursor(Qt::BusyCursor);
+    } else {
+      QApplication::restoreOverrideCursor();
+    }
+  });
 }
 
 std::string WidgetPrompts::ChooseFolder(const std::string& title) { return ChooseFolderIn(title, {}); }
@@ -97,59 +104,113 @@ std::string WidgetPrompts::ChooseFile(const std::string& title, const std::strin
   return ChooseFileIn(title, filter, {});
 }
 
+QString WidgetPrompts::StartFolder(const std::string& startFolder) const {
+  // The field's folder first, then the last folder chosen here, then the archive folder.
+  if (!startFolder.empty()) return FromGameText(startFolder);
+  if (!lastFolder_.isEmpty()) return lastFolder_;
+  return FromGameText(defaultFolder_);
+}
+
 std::string WidgetPrompts::ChooseFolderIn(const std::string& title, const std::string& startFolder) {
-  return ToGameText(QFileDialog::getExistingDirectory(owner_, FromGameText(title), FromGameText(startFolder)));
+  QString chosen;
+  JobRunner::OnInterfaceThread([&] {
+    chosen = QFileDialog::getExistingDirectory(owner_, FromGameText(title), StartFolder(startFolder));
+    if (!chosen.isEmpty()) lastFolder_ = chosen;
+  });
+  return ToGameText(chosen);
 }
 
 std::string WidgetPrompts::ChooseFileIn(const std::string& title, const std::string& filter,
                                         const std::string& startFolder) {
-  return ToGameText(QFileDialog::getOpenFileName(owner_, FromGameText(title), FromGameText(startFolder),
-                                                 QtFileFilter(filter)));
+  QString chosen;
+  JobRunner::OnInterfaceThread([&] {
+    chosen = QFileDialog::getOpenFileName(owner_, FromGameText(title), StartFolder(startFolder), QtFileFilter(filter));
+    if (!chosen.isEmpty()) lastFolder_ = QFileInfo(chosen).absolutePath();
+  });
+  return ToGameText(chosen);
 }
 
 bool WidgetPrompts::ShowInstallDialog(InstallDialogState& state) {
-  InstallDialog dialog(state, *this, owner_);
-  return dialog.exec() == QDialog::Accepted;
+  bool accepted = false;
+  JobRunner::OnInterfaceThread([&] {
+    InstallDialog dialog(state, *this, owner_);
+    accepted = dialog.exec() == QDialog::Accepted;
+  });
+  return accepted;
 }
 
 void WidgetPrompts::RunWork(const std::function<void()>& work) {
-  QEventLoop loop;
   workStop_ = false;
-  std::promise<void> finished;
-  std::future<void> done = finished.get_future();
-  std::thread worker([&] {
+  if (QThread::currentThread() == qApp->thread()) {
+    // Only the window's worker may wait for long work; here it simply runs.
     work();
-    finished.set_value();
-    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-  });
-  // Small archives are done before a progress box would be worth showing.
-  if (done.wait_for(std::chrono::milliseconds(200)) != std::future_status::ready) {
-    QProgressDialog progress(owner_);
-    progress.setWindowTitle(QStringLiteral("KRAXManager"));
-    progress.setCancelButtonText(QCoreApplication::translate("krax::ui::WidgetPrompts", "Cancel"));
-    QObject::connect(&progress, &QProgressDialog::canceled, [this] { workStop_ = true; });
-    progress.setRange(0, 0);
-    progress.setMinimumDuration(0);
-    progress.setWindowModality(Qt::ApplicationModal);
-    progress.setMinimumWidth(progress.fontMetrics().averageCharWidth() * 60);
-    workProgress_ = &progress;
-    progress.show();
-    loop.exec();
-    workProgress_ = nullptr;
+    return;
   }
-  worker.join();
-  QApplication::processEvents();  // the last progress text before the caller's own
+  // On the worker: a progress box with Cancel once the work lasts (small archives are done
+  // before it would be worth showing); the window behind it stays usable.
+  JobRunner::OnInterfaceThread([this] {
+    auto* progress = new QProgressDialog(owner_);
+    progress->setObjectName(QStringLiteral("workProgress"));
+    progress->setAttribute(Qt::WA_DeleteOnClose);
+    progress->setWindowTitle(QStringLiteral("KRAXManager"));
+    progress->setCancelButtonText(QCoreApplication::translate("krax::ui::WidgetPrompts", "Cancel"));
+    progress->setWindowModality(Qt::NonModal);
+    progress->setAutoClose(false);
+    progress->setAutoReset(false);
+    progress->setRange(0, 0);
+    progress->setMinimumDuration(0);
+    progress->setMinimumWidth(progress->fontMetrics().averageCharWidth() * 60);
+    progress->hide();  // until the timer below, whatever the minimum duration did
+    QObject::connect(progress, &QProgressDialog::canceled, progress, [this] { workStop_ = true; });
+    QTimer::singleShot(200, progress, [progress] { progress->show(); });
+    workProgress_ = progress;
+  });
+  work();
+  JobRunner::OnInterfaceThread([this] {
+    if (workProgress_) workProgress_->deleteLater();
+    workProgress_ = nullptr;
+  });
 }
 
 WidgetPrompts::~WidgetPrompts() = default;
 
 void WidgetPrompts::BeginProgress(const std::string& title) {
-  copyProgress_ = std::make_unique<CopyProgressDialog>(FromGameText(title), owner_);
+  copyStop_ = false;
+  JobRunner::OnInterfaceThread([&] {
+    copyProgress_ = std::make_unique<CopyProgressDialog>(FromGameText(title), owner_);
+    QObject::connect(copyProgress_.get(), &QProgressDialog::canceled, copyProgress_.get(), [this] { copyStop_ = true; });
+  });
 }
 
-bool WidgetPrompts::Progress(const ProgressState& state) { return !copyProgress_ || copyProgress_->Update(state); }
+bool WidgetPrompts::Progress(const ProgressState& state) {
+  if (QThread::currentThread() == qApp->thread()) {
+    if (copyProgress_) copyProgress_->Update(state);
+    return !copyStop_;
+  }
+  // From the worker: only the latest state waits to be shown; the copy never waits for it.
+  std::lock_guard<std::mutex> lock(pendingMutex_);
+  pendingProgress_ = state;
+  if (!progressPosted_) {
+    progressPosted_ = true;
+    QMetaObject::invokeMethod(
+        qApp,
+        [this] {
+          ProgressState latest;
+          {
+            std::lock_guard<std::mutex> inner(pendingMutex_);
+            latest = pendingProgress_;
+            progressPosted_ = false;
+          }
+          if (copyProgress_) copyProgress_->Update(latest);
+        },
+        Qt::QueuedConnection);
+  }
+  return !copyStop_;
+}
 
-void WidgetPrompts::EndProgress() { copyProgress_.reset(); }
+void WidgetPrompts::EndProgress() {
+  JobRunner::OnInterfaceThread([this] { copyProgress_.reset(); });
+}
 
 std::unique_ptr<QMessageBox> MakeReportBox(QWidget* owner, const std::string& summary, const std::string& details) {
   auto box = std::make_unique<QMessageBox>(QMessageBox::Information, QStringLiteral("KRAXManager"),
@@ -159,7 +220,7 @@ std::unique_ptr<QMessageBox> MakeReportBox(QWidget* owner, const std::string& su
 }
 
 void WidgetPrompts::Report(const std::string& summary, const std::string& details) {
-  MakeReportBox(owner_, summary, details)->exec();
+  JobRunner::OnInterfaceThread([&] { MakeReportBox(owner_, summary, details)->exec(); });
 }
 
 std::unique_ptr<QMessageBox> MakePlanBox(QWidget* owner, const std::string& question, const std::string& plan) {
@@ -171,13 +232,18 @@ std::unique_ptr<QMessageBox> MakePlanBox(QWidget* owner, const std::string& ques
 }
 
 bool WidgetPrompts::ConfirmPlan(const std::string& question, const std::string& plan) {
-  return MakePlanBox(owner_, question, plan)->exec() == QMessageBox::Yes;
+  bool yes = false;
+  JobRunner::OnInterfaceThread([&] { yes = MakePlanBox(owner_, question, plan)->exec() == QMessageBox::Yes; });
+  return yes;
 }
 
 std::optional<std::string> WidgetPrompts::EditStrings(const std::string& text, std::size_t lines) {
-  StringEditorDialog dialog(text, lines, *this, owner_);
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  return dialog.text();
+  std::optional<std::string> edited;
+  JobRunner::OnInterfaceThread([&] {
+    StringEditorDialog dialog(text, lines, *this, owner_);
+    if (dialog.exec() == QDialog::Accepted) edited = dialog.text();
+  });
+  return edited;
 }
 
 }  // namespace krax::ui

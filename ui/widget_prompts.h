@@ -33,6 +33,9 @@ class WidgetPrompts : public Prompts {
   WidgetPrompts(QWidget* owner, std::function<void(const QString&)> status);
 
   void SetOwner(QWidget* owner) { owner_ = owner; }
+  // Where the choosers open when the caller names no folder and none was chosen yet (the
+  // archive folder).
+  void SetDefaultFolder(const std::string& folder) { defaultFolder_ = folder; }
 
   void Message(const std::string& text) override;
   bool Question(QuestionKind kind, const std::string& text, bool okCancel = false) override;
@@ -41,8 +44,8 @@ class WidgetPrompts : public Prompts {
   std::string ChooseFolder(const std::string& title) override;
   std::string ChooseFile(const std::string& title, const std::string& filter) override;
   bool ShowInstallDialog(InstallDialogState& state) override;
-  // Runs the work on a thread of its own; the window keeps painting and shows the progress
-  // texts, and a modal progress box keeps other commands out until the work is done.
+  // Called from the window's worker: runs the work there and shows a progress box with Cancel
+  // (and the progress texts) once it lasts; the window stays usable meanwhile.
   void RunWork(const std::function<void()>& work) override;
   bool WorkStopRequested() override { return workStop_; }
   void BeginProgress(const std::string& title) override;
@@ -60,15 +63,21 @@ class WidgetPrompts : public Prompts {
 
  private:
   void ShowStatus(const QString& text);
+  QString StartFolder(const std::string& startFolder) const;
 
   QWidget* owner_;
   std::function<void(const QString&)> status_;
+  std::string defaultFolder_;
+  QString lastFolder_;                        // the last folder a chooser gave
   QProgressDialog* workProgress_ = nullptr;  // while RunWork runs
   std::atomic<bool> workStop_{false};         // its Cancel was pressed
   // Status texts from the work's thread: only the latest waits to be shown.
   std::mutex pendingMutex_;
   std::string pendingStatus_;
   bool statusPosted_ = false;
+  ProgressState pendingProgress_;
+  bool progressPosted_ = false;
+  std::atomic<bool> copyStop_{false};  // the copy's Cancel was pressed
   std::unique_ptr<CopyProgressDialog> copyProgress_;
 };
 

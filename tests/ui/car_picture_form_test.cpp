@@ -77,14 +77,17 @@ TEST_F(UiCarPicture, FixErrorsFixesTheCarAfterTheQuestionAndFixAllTheRest) {
   ASSERT_NE(car(slotOf("KOVA")).errorFlags & kFlagDuplicateSerial, 0u);
   prompts_.answers = {false};
   fixButton().click();
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   EXPECT_NE(car(slotOf("KOVA")).errorFlags & kFlagDuplicateSerial, 0u);  // No: nothing changed
   prompts_.answers = {true};
   fixButton().click();
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   EXPECT_EQ(car(slotOf("KOVA")).errorFlags & 15u, 0u);  // reloaded: neither serial flag
   ASSERT_FALSE(prompts_.questions.empty());
   EXPECT_NE(prompts_.questions.back().find("KOVA (KOVA): Duplicate s.n."), std::string::npos);
 
   frame_->action(CommandId::kFixAllErrors)->trigger();
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   for (std::size_t i = 0; i < demo_->data.cars.count(); ++i) {
     const CarRecord& c = demo_->data.cars[i];
     EXPECT_EQ(c.errorFlags & (c.hasFedata() ? 15u : 0u), 0u) << c.archivePath;
@@ -101,10 +104,12 @@ TEST_F(UiCarPicture, PoliceBoxWritesTheFlagAfterTheQuestion) {
   ASSERT_FALSE(police().isChecked());
   prompts_.answers = {false};
   police().click();
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   EXPECT_FALSE(police().isChecked());  // No: the box shows what the car holds
   EXPECT_EQ(car(slot).police(), 0);
   prompts_.answers = {true};
   police().click();
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   EXPECT_TRUE(police().isChecked());
   EXPECT_EQ(car(slot).police(), 1);
   demo_->data.ClearCarTable();

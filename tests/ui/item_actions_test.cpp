@@ -48,6 +48,7 @@ TEST_F(UiItemActions, EnterAndTheMenuDoWhatTheLeftDoubleClickDoes) {
   const bool enabled = demo_->data.cars[0].enabled != 0;
   tree().setCurrentItem(car);
   QTest::keyClick(&tree(), Qt::Key_Return);
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   EXPECT_EQ(ItemImage(car), enabled ? kImageCarDisabled : kImageCar);
   EXPECT_NE(demo_->data.cars[0].archivePath, archive);
   EXPECT_TRUE(frame_->promptPane()->text().contains(enabled ? QStringLiteral("disabled") : QStringLiteral("enabled")));
@@ -67,6 +68,7 @@ TEST_F(UiItemActions, EnterAndTheMenuDoWhatTheLeftDoubleClickDoes) {
   ASSERT_NE(primary, nullptr);
   ASSERT_TRUE(primary->isEnabled());
   primary->trigger();
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   EXPECT_EQ(ItemImage(track), kImageTrackActive);
   const std::size_t n = ItemRefOf(track).index;
   EXPECT_EQ(ReadActiveTrack(ParentPath(demo_->data.trackFolders.path(n))), track->text(0).toStdString());
@@ -99,6 +101,7 @@ TEST_F(UiItemActions, WritingAFreeNumberClearsTheDuplicateImageAtOnce) {
   const int free = ProposeSerialNumber(demo_->data, static_cast<std::size_t>(duplicate));
   frame_->detailsForm()->findChild<QLineEdit*>(QStringLiteral("fedataEdit"))->setText(QString::number(free));
   frame_->detailsForm()->WriteSerial();
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   EXPECT_NE(ItemImage(item), kImageSerialDuplicate);
   EXPECT_TRUE(frame_->promptPane()->text().contains(QString::number(free)));
 }

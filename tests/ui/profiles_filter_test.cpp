@@ -76,11 +76,13 @@ TEST_F(UiProfilesAndFilter, SaveGoToTheStockGameAndComeBackFromTheMenu) {
   const auto mine = carStates();
   menu.askName = [] { return QStringLiteral("Evening"); };
   menu.SaveCurrent();
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   menu.RefreshApplyMenu();
   ASSERT_EQ(menu.ApplyMenu()->actions().size(), 1);
   EXPECT_EQ(menu.ApplyMenu()->actions()[0]->text(), QStringLiteral("Evening"));
 
   menu.ApplyStockGame();  // offers to save first (yes), shows the plan (yes)
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   EXPECT_NE(carStates(), mine);
   for (QTreeWidgetItem* item : uitest::Descendants(tree().tracksGroup())) {
     if (ItemImage(item) == kImageTrackActive) {
@@ -90,6 +92,7 @@ TEST_F(UiProfilesAndFilter, SaveGoToTheStockGameAndComeBackFromTheMenu) {
   menu.RefreshApplyMenu();
   ASSERT_EQ(menu.ApplyMenu()->actions().size(), 2);  // "Before stock game ..." and "Evening"
   menu.ApplyMenu()->actions()[1]->trigger();
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   EXPECT_EQ(carStates(), mine);
 }
 
@@ -141,6 +144,7 @@ TEST_F(UiProfilesAndFilter, TheFilterNarrowsTheTreeAndSeveralCarsChangeAtOnce) {
   ASSERT_NE(menu, nullptr);
   EXPECT_EQ(menu->objectName(), QStringLiteral("selectionMenu"));
   menu->findChild<QAction*>(QStringLiteral("disableSelectedAction"))->trigger();
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   delete menu;
   for (QTreeWidgetItem* item : enabled) EXPECT_EQ(ItemImage(item), kImageCarDisabled);
   EXPECT_TRUE(frame_->promptPane()->text().startsWith(QStringLiteral("Disabled 2 of 2")));
@@ -156,9 +160,11 @@ TEST_F(UiProfilesAndFilter, TheFilterNarrowsTheTreeAndSeveralCarsChangeAtOnce) {
   tree().setCurrentItem(addOn);
   prompts_.answers = {false};
   QTest::keyClick(&tree(), Qt::Key_Delete);
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   EXPECT_TRUE(std::filesystem::is_directory(folder));
   tree().setCurrentItem(addOn);
   QTest::keyClick(&tree(), Qt::Key_Delete);
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   EXPECT_FALSE(std::filesystem::exists(folder));
   EXPECT_TRUE(std::filesystem::is_directory(profiles_ / "data/Trash/files/" + BaseName(folder)));
   EXPECT_FALSE(visibleCars().contains(QStringLiteral("Ravelin GT")));

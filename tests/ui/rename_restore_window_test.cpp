@@ -37,6 +37,7 @@ TEST(UiRenameRestore, DirToIdShowsItsSummaryAndTheTreeTheNewFoldersAndRestoreIts
   prompts.answers = {false, false, false, false, false};
   for (CommandId command : {CommandId::kDirToId, CommandId::kDirToName, CommandId::kRestoreCars, CommandId::kRestoreTracks, CommandId::kRestoreStrings}) {
     frame.action(command)->trigger();
+    ASSERT_TRUE(uitest::WaitForJobs(frame.jobs()));
   }
   ASSERT_EQ(prompts.questions.size(), 5u);
   EXPECT_EQ(prompts.questions[0].rfind("DIR = ID: rename ", 0), 0u) << prompts.questions[0];
@@ -47,6 +48,7 @@ TEST(UiRenameRestore, DirToIdShowsItsSummaryAndTheTreeTheNewFoldersAndRestoreIts
   EXPECT_TRUE(prompts.statuses.empty() || prompts.statuses.back().rfind("Restored ", 0) != 0u);
 
   frame.action(CommandId::kDirToId)->trigger();
+  ASSERT_TRUE(uitest::WaitForJobs(frame.jobs()));
   ASSERT_EQ(prompts.messages.size(), 1u);
   EXPECT_EQ(prompts.messages[0].rfind("DIR = ID: ", 0), 0u) << prompts.messages[0];
   // The reload shows every car with front-end data in a folder named after its ID, or in a
@@ -63,6 +65,7 @@ TEST(UiRenameRestore, DirToIdShowsItsSummaryAndTheTreeTheNewFoldersAndRestoreIts
   }
 
   frame.action(CommandId::kRestoreCars)->trigger();
+  ASSERT_TRUE(uitest::WaitForJobs(frame.jobs()));
   ASSERT_FALSE(prompts.statuses.empty());
   EXPECT_EQ(prompts.statuses.back().rfind("Restored ", 0), 0u) << prompts.statuses.back();
   EXPECT_EQ(prompts.messages.size(), 1u);  // no errors to show

@@ -104,6 +104,7 @@ TEST_F(UiSerialNumbers, WriteAsksOnlyForANumberOfAnotherTopLevelCar) {
 
   fedataBox()->setText(QString::number(nestedSerial));
   form_->WriteSerial();
+  ASSERT_TRUE(uitest::WaitForJobs(form_->jobs()));
   EXPECT_TRUE(prompts_.questions.empty());
   EXPECT_EQ(SerialOnDisk(current), nestedSerial);
   EXPECT_EQ(data().cars[static_cast<std::size_t>(current)].fedataSerial(), nestedSerial);
@@ -111,12 +112,14 @@ TEST_F(UiSerialNumbers, WriteAsksOnlyForANumberOfAnotherTopLevelCar) {
   prompts_.answers = {false};
   fedataBox()->setText(QString::number(disabledSerial));
   form_->WriteSerial();
+  ASSERT_TRUE(uitest::WaitForJobs(form_->jobs()));
   ASSERT_EQ(prompts_.questions.size(), 1u);
   EXPECT_EQ(prompts_.questions[0], "Serial Number Exist. Write it?");
   EXPECT_EQ(SerialOnDisk(current), nestedSerial) << "Cancel writes nothing";
 
   prompts_.answers = {true};
   form_->WriteSerial();
+  ASSERT_TRUE(uitest::WaitForJobs(form_->jobs()));
   EXPECT_EQ(prompts_.questions.size(), 2u);
   EXPECT_EQ(SerialOnDisk(current), disabledSerial);
 }
@@ -129,12 +132,14 @@ TEST_F(UiSerialNumbers, WriteRefusesWhatIsNoSerialNumber) {
     prompts_.messages.clear();
     fedataBox()->setText(QString::fromLatin1(bad));
     form_->WriteSerial();
+    ASSERT_TRUE(uitest::WaitForJobs(form_->jobs()));
     ASSERT_EQ(prompts_.messages.size(), 1u) << bad;
     EXPECT_EQ(SerialOnDisk(current), before) << bad;
   }
   fedataBox()->setText(QStringLiteral("abc"));
   prompts_.messages.clear();
   form_->WriteSerial();
+  ASSERT_TRUE(uitest::WaitForJobs(form_->jobs()));
   EXPECT_EQ(prompts_.messages, (std::vector<std::string>{"Please enter an integer."}));
 }
 

@@ -23,7 +23,7 @@ class StringEditorDialogTest : public ::testing::Test {
   StringEditorDialog dialog_{"one\ntwo\nthree\n", 3, prompts_};
 };
 
-TEST_F(StringEditorDialogTest, EditsWithinALineStayAndSplittingOrJoiningLinesIsUndone) {
+TEST_F(StringEditorDialogTest, EditsWithinALineStayAndOnlyTheKeystrokeThatSplitsOrJoinsLinesIsRefused) {
   QPlainTextEdit* box = dialog_.textBox();
   PlaceCaret(1);
   QTest::keyClicks(box, "xy");
@@ -33,17 +33,19 @@ TEST_F(StringEditorDialogTest, EditsWithinALineStayAndSplittingOrJoiningLinesIsU
 
   QTest::keyClick(box, Qt::Key_Return);  // a new line
   ASSERT_EQ(prompts_.messages, std::vector<std::string>{kGuardMessage});
-  EXPECT_EQ(dialog_.text(), "one\ntwo\nthree\n");  // back to the opening text
-
-  PlaceCaret(3);
-  QTest::keyClick(box, Qt::Key_Delete);  // joins "one" and "two"
-  EXPECT_EQ(prompts_.messages.size(), 2u);
-  EXPECT_EQ(dialog_.text(), "one\ntwo\nthree\n");
+  EXPECT_EQ(dialog_.text(), "oxne\ntwo\nthree\n");  // the edits before it stay
+  QTest::keyClicks(box, "z");  // typing goes on where the caret stood
+  EXPECT_EQ(dialog_.text(), "oxzne\ntwo\nthree\n");
 
   PlaceCaret(5);
+  QTest::keyClick(box, Qt::Key_Delete);  // joins "oxzne" and "two"
+  EXPECT_EQ(prompts_.messages.size(), 2u);
+  EXPECT_EQ(dialog_.text(), "oxzne\ntwo\nthree\n");
+
+  PlaceCaret(7);
   QTest::keyClick(box, Qt::Key_Return, Qt::ShiftModifier);  // a line break inside the line
   EXPECT_EQ(prompts_.messages.size(), 3u);
-  EXPECT_EQ(dialog_.text(), "one\ntwo\nthree\n");
+  EXPECT_EQ(dialog_.text(), "oxzne\ntwo\nthree\n");
 }
 
 TEST_F(StringEditorDialogTest, FindStartsAtTheCaretAndMovesOnToTheNextMatch) {

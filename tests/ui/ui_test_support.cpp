@@ -1,5 +1,7 @@
 #include "ui_test_support.h"
 
+#include <QTest>
+
 #include <QByteArray>
 #include <cstdlib>
 
@@ -19,6 +21,12 @@ void EnsureApplication() {
   static char name[] = "ui_tests";
   static char* argv[] = {name, nullptr};
   new QApplication(argc, argv);  // lives until the process ends
+}
+
+bool WaitForJobs(const ui::JobRunner& jobs, int timeoutMs) {
+  const bool idle = QTest::qWaitFor([&jobs] { return !jobs.busy(); }, timeoutMs);
+  QCoreApplication::processEvents();  // what the end of the job posted
+  return idle;
 }
 
 OperationResult ToggleInMemoryOperations::ToggleCar(int slot) {

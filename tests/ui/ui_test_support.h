@@ -18,6 +18,7 @@
 #include "support/pending_operations.h"
 #include "support/scripted_prompts.h"
 #include "tools/demo_install.h"
+#include "ui/job_runner.h"
 
 namespace krax::uitest {
 
@@ -89,6 +90,10 @@ class DemoFixture {
  private:
   std::unique_ptr<QTemporaryDir> dir_;
 };
+
+// Lets the event loop run until `jobs` has no job left and the interface has taken its result;
+// false when it was still busy after `timeoutMs`.
+[[nodiscard]] bool WaitForJobs(const ui::JobRunner& jobs, int timeoutMs = 60000);
 
 // The item of the tree that stands for `ref`, searching below `top` (nullptr when none).
 QTreeWidgetItem* FindByRef(QTreeWidgetItem* top, ItemRef ref);

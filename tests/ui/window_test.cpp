@@ -11,12 +11,14 @@
 #include <QMenuBar>
 #include <algorithm>
 #include <set>
+#include <filesystem>
 #include <cctype>
 #include <gtest/gtest.h>
 #include <QTest>
 
 #include "gamedata/car_catalog.h"
 #include "platform/file_system.h"
+#include "platform/path.h"
 #include "gamedata/stock_tables.h"
 #include "ui/commands.h"
 #include "ui/item_details_form.h"
@@ -86,7 +88,8 @@ TEST_F(UiWindow, EmptyCarFolderReportsZero) {
   frame_->InitialUpdate();
   EXPECT_EQ(frame_->carCountPane()->text(), QStringLiteral("No.Cars:0"));
   EXPECT_EQ(tree().carsGroup()->childCount(), 0);
-  EXPECT_EQ(tree().tracksGroup()->childCount(), kStockTrackSlotCount);
+  EXPECT_EQ(tree().tracksGroup()->childCount(), 0) << "a missing game has no track slots to show";
+  EXPECT_FALSE(frame_->folderProblemBar()->isHidden());
 }
 
 TEST_F(UiWindow, TreeHoldsEveryCarAndTrackWithItsCode) {
@@ -255,9 +258,11 @@ TEST_F(UiWindow, DisablingACarChangesItsImageAndTheCountAtOnce) {
   const int before = demo_->data.enabledCarCount;
   tree().setCurrentItem(item);
   tree().LeftDoubleClick();
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   EXPECT_EQ(ItemImage(item), kImageCarDisabled);
   EXPECT_EQ(frame_->carCountPane()->text(), QStringLiteral("No.Cars:%1").arg(before - 1));
   tree().LeftDoubleClick();  // enabled again: the plain car image until the next reload
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   EXPECT_EQ(ItemImage(item), kImageCar);
   EXPECT_EQ(frame_->carCountPane()->text(), QStringLiteral("No.Cars:%1").arg(before));
   EXPECT_TRUE(prompts_.messages.empty());
@@ -276,6 +281,7 @@ TEST_F(UiWindow, DoubleClickOnEmptySpaceActsOnTheSelection) {
   const QPoint empty(20, tree().viewport()->height() - 5);
   ASSERT_EQ(tree().itemAt(empty), nullptr);
   QTest::mouseDClick(tree().viewport(), Qt::LeftButton, {}, empty);
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   EXPECT_EQ(operations_->toggles, 1);
   EXPECT_EQ(ItemImage(item), car(0).enabled ? kImageCar : kImageCarDisabled);
   // A real double click on a group row only opens it.
@@ -297,8 +303,10 @@ TEST_F(UiWindow, CommandsNotBuiltYetSaySo) {
   ASSERT_NE(track, nullptr);
   tree().setCurrentItem(track);
   tree().LeftDoubleClick();
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   EXPECT_EQ(ItemImage(track), kImageTrackInactive) << "no switch happened, so none is shown";
   frame_->action(CommandId::kInstallCar)->trigger();
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   ASSERT_EQ(prompts_.messages.size(), 2u);
   EXPECT_EQ(prompts_.messages[0], "Switch Track is not available yet.");
   EXPECT_EQ(prompts_.messages[1], "Install Car is not available yet.");
@@ -307,6 +315,7 @@ TEST_F(UiWindow, CommandsNotBuiltYetSaySo) {
   tree().setCurrentItem(slot);
   const bool expanded = slot->isExpanded();
   tree().LeftDoubleClick();
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   EXPECT_NE(slot->isExpanded(), expanded);
   EXPECT_EQ(prompts_.messages.size(), 2u);
 }
@@ -327,36 +336,51 @@ TEST_F(UiWindow, GenerateSerialNumbersRewritesDuplicatesAndReloads) {
   // The cars to change are shown first; No changes nothing.
   prompts_.answers = {false};
   frame_->action(CommandId::kGenerateSerials)->trigger();
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   EXPECT_EQ(fills, 1);
   EXPECT_GT(duplicates(), 0);
   ASSERT_FALSE(prompts_.questions.empty());
   EXPECT_NE(prompts_.questions.back().find("is held by another car"), std::string::npos) << prompts_.questions.back();
   frame_->action(CommandId::kGenerateSerials)->trigger();
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   EXPECT_EQ(fills, 2);
   EXPECT_EQ(duplicates(), 0);
   frame_->action(CommandId::kGenerateSerials)->trigger();  // nothing left to change: no reload
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   EXPECT_EQ(fills, 2);
 }
 
-TEST_F(UiWindow, AReloadClearsTheFormSoNoStaleSlotIsWritten) {
+TEST_F(UiWindow, AReloadKeepsTheSelectedCarByItsFolderSoTheRightCarIsWritten) {
   Open();
   frame_->InitialUpdate();
-  tree().setCurrentItem(FindByRef(tree().carsGroup(), ItemRef::Car(0)));
+  const int slot = slotOfFolder("KOVA");
+  ASSERT_GE(slot, 0);
+  const std::string folder = car(slot).archivePath;
+  tree().setCurrentItem(FindByRef(tree().carsGroup(), ItemRef::Car(static_cast<std::size_t>(slot))));
   ASSERT_TRUE(form().hasItem());
+  // A new car folder that lists first moves every slot: the place follows the folder.
+  const std::string copy = ParentPath(ParentPath(folder)) + "/AAAA";
+  std::filesystem::copy(ParentPath(folder), copy, std::filesystem::copy_options::recursive);
   frame_->action(CommandId::kReload)->trigger();
-  EXPECT_FALSE(form().hasItem());
-  EXPECT_TRUE(text("nameEdit").isEmpty());
-  EXPECT_TRUE(tree().selectedItems().isEmpty());
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
+  ASSERT_TRUE(form().hasItem());
+  ASSERT_EQ(tree().selectedItems().size(), 1);
+  const ItemRef shownRef = ItemRefOf(tree().selectedItems()[0]);
+  ASSERT_TRUE(shownRef.isCar());
+  EXPECT_EQ(car(static_cast<int>(shownRef.index)).archivePath, folder);
+  EXPECT_EQ(form().currentItem(), shownRef);
+  EXPECT_EQ(text("directoryEdit"), FromGameText(folder));
   control<QLineEdit>("fedataEdit")->setText(QStringLiteral("123"));
   form().WriteSerial();
-  EXPECT_TRUE(prompts_.messages.empty());
-  EXPECT_TRUE(prompts_.questions.empty());
-  EXPECT_NE(car(0).fedataSerial(), 123);
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
+  EXPECT_EQ(car(static_cast<int>(shownRef.index)).fedataSerial(), 123);
+  EXPECT_EQ(car(static_cast<int>(shownRef.index)).archivePath, folder);
 }
 
 TEST_F(UiWindow, StringEditRefusesWhileSwitchedOff) {
   Open();
   frame_->action(CommandId::kStringEdit)->trigger();
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   ASSERT_EQ(prompts_.messages.size(), 1u);
   EXPECT_EQ(prompts_.messages[0], "This is disabled in option \"Enable KRAX String editting\"");
 }
@@ -445,7 +469,7 @@ TEST_F(UiWindow, FormShowsACarWithItsFiguresAndFlags) {
                            "defaultPathLabel", "pictureFrame"}) {
     EXPECT_TRUE(shown(name)) << name;
   }
-  EXPECT_FALSE(shown("idLabel"));
+  EXPECT_TRUE(shown("idLabel"));  // the ID box says what it holds
   EXPECT_EQ(shown("restoreButton"), IsStockCarId(id));
   EXPECT_EQ(control<QLabel>("statusLine")->text(), FromGameText(demo_->settings.ArchiveFolder));
 }
@@ -537,6 +561,83 @@ TEST_F(UiWindow, CarWithoutFrontEndDataShowsItsPathAndNoFedataFlag) {
   EXPECT_TRUE(shown("damagedArchiveLabel"));
   form().ShowItem(ItemRef::StockTrackSlot(0));
   EXPECT_FALSE(shown("damagedArchiveLabel"));
+}
+
+TEST_F(UiWindow, TheStatusLineStaysOneLineWhateverItShows) {
+  Open();
+  frame_->InitialUpdate();
+  frame_->resize(700, 500);
+  frame_->show();
+  QApplication::processEvents();
+  const int height = frame_->statusBar()->sizeHint().height();
+  QString report = QStringLiteral("Fix All Errors: 3 errors fixed, 1 not fixed.");
+  for (int i = 0; i < 4; ++i) report += QStringLiteral("\nFixed: a car with a long name in a long folder %1").arg(i);
+  frame_->SetStatusText(report);
+  QApplication::processEvents();
+  EXPECT_EQ(frame_->statusBar()->sizeHint().height(), height) << "the window does not jump";
+  EXPECT_EQ(frame_->promptPane()->text(), report);
+  EXPECT_EQ(frame_->promptPane()->toolTip(), report) << "the whole text is one hover away";
+  // The next command starts on an empty line.
+  frame_->action(CommandId::kRestoreStrings)->trigger();
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
+  EXPECT_NE(frame_->promptPane()->text(), report);
+}
+
+TEST_F(UiWindow, TheFormsButtonsWaitForAnItemAndTheCarpBoxShowsItsBlanks) {
+  Open();
+  frame_->InitialUpdate();
+  for (const char* name : {"genButton", "writeButton", "zipButton", "cabinetButton", "fixButton"}) {
+    EXPECT_FALSE(control<QPushButton>(name)->isEnabled()) << name << " with nothing selected";
+  }
+  const int slot = slotOfFolder("KOVA");
+  ASSERT_GE(slot, 0);
+  struct Case {
+    const char* carp;
+    const char* shown;
+  };
+  const Case cases[] = {{"1148", "1148"}, {"1148 ", "1148\u2423"}, {" 7\t", "\u24237\u2423"}, {"", ""}};
+  for (const Case& c : cases) {
+    demo_->data.cars[static_cast<std::size_t>(slot)].carpSerial = c.carp;
+    form().ShowItem(ItemRef::Car(static_cast<std::size_t>(slot)));
+    EXPECT_EQ(text("carpEdit"), QString::fromUtf8(c.shown)) << '"' << c.carp << '"';
+  }
+  for (const char* name : {"genButton", "writeButton", "zipButton", "cabinetButton"}) {
+    EXPECT_TRUE(control<QPushButton>(name)->isEnabled()) << name << " for a car";
+  }
+}
+
+TEST_F(UiWindow, AFolderThatIsNoGameSaysSoAndShowsNoSlots) {
+  const std::string game = demo_->settings.KRAXPath;
+  const std::string empty = demo_->root() + "/empty";
+  std::filesystem::create_directories(empty);
+  struct Case {
+    std::string folder;
+    const char* problem;  // part of the message; "" for a usable folder
+  };
+  const Case cases[] = {
+      {demo_->root() + "/gone", "does not exist"},
+      {empty, "holds no GameData folder"},
+      {game, ""},
+  };
+  Open();
+  frame_->InitialUpdate();  // the demo's cars first: none of them may stay counted
+  frame_->resize(900, 600);
+  frame_->show();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folder);
+    demo_->settings.KRAXPath = c.folder;
+    frame_->RunCommand(CommandId::kReload);
+    const bool usable = std::string(c.problem).empty();
+    EXPECT_EQ(frame_->folderProblemBar()->isVisible(), !usable);
+    auto* text = frame_->findChild<QLabel*>(QStringLiteral("folderProblemText"));
+    EXPECT_TRUE(text->text().contains(QString::fromLatin1(c.problem))) << text->text().toStdString();
+    EXPECT_EQ(tree().tracksGroup()->childCount(), usable ? kStockTrackSlotCount : 0) << "no phantom slots";
+    EXPECT_EQ(tree().carsGroup()->childCount() > 0, usable);
+    if (!usable) {
+      EXPECT_EQ(frame_->promptPane()->text(), text->text());
+      EXPECT_EQ(frame_->carCountPane()->text(), QStringLiteral("No.Cars:0"));
+    }
+  }
 }
 
 }  // namespace
