@@ -208,8 +208,12 @@ void MainWindow::BuildMenus() {
       filter->setStatusTip(tr("Show only the cars and tracks whose name, ID or folder holds a text"));
     }
     if (title.menu == Menu::kCommands) {
-      AddVerifyAction(*menu, context_.data, context_.settings, *prompts_, context_.runDialog,
-                      [this](const OperationResult& result) { ShowResult(result); });
+      // Restoring changes the game's folders: the tree follows, and no job may run meanwhile.
+      verifyAction_ = AddVerifyAction(*menu, context_.data, context_.settings, *prompts_, context_.runDialog,
+                                      [this](const OperationResult& result) {
+                                        ShowResult(result);
+                                        gameTree_->ReloadTree();
+                                      });
       // The profiles come after the commands, before Help.
       profilesMenu_ = new ProfilesMenu(context_.operations, *prompts_, this);
       menuBar()->addMenu(profilesMenu_);
@@ -299,6 +303,7 @@ void MainWindow::OnBusyChanged(bool busy) {
     it.value()->setEnabled(!busy);
   }
   if (profilesMenu_) profilesMenu_->setEnabled(!busy);
+  if (verifyAction_) verifyAction_->setEnabled(!busy);
   const QString working = tr("%1...").arg(jobs_->command());
   if (busy) {
     workingText_ = working;

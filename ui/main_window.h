@@ -142,6 +142,7 @@ class MainWindow : public QMainWindow {
   QLabel* demoPane_ = nullptr;  // "Demo installation" while the demo is shown
   TreePane* treePane_ = nullptr;         // the filter above the tree
   ProfilesMenu* profilesMenu_ = nullptr;
+  QAction* verifyAction_ = nullptr;
 };
 
 }  // namespace krax::ui

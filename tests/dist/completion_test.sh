@@ -28,7 +28,7 @@ offers() {  # offers "WORD..." -- EXPECTED: completing the last word offers EXPE
   fi
 }
 
-commands=$("$kraxctl" --help | sed -n '/^Commands:/,$p' | awk 'NR > 1 && NF { print $1 }')
+commands=$("$kraxctl" --help | sed -n '/^Commands:/,/^$/p' | awk 'NR > 1 && NF { print $1 }')
 [[ -n $commands ]] || { echo "FAIL: kraxctl --help lists no commands"; exit 1; }
 for command in $commands; do
   offers kraxctl "${command:0:2}" -- "$command"
@@ -42,6 +42,7 @@ offers kraxctl --cd /media/cd verify --y -- --yes
 offers kraxctl restore "" -- strings
 offers kraxctl install-car "" -- FILES
 offers kraxctl cars --j -- --json
+offers kraxctl remove KOVA --d -- --delete-for-good
 
 count=$(wc -w <<<"$commands")
 if ((failures)); then

@@ -93,7 +93,8 @@ TEST(RemoveRefusal, AFolderALinkLeadsOutOfTheGameStays) {
   fs::create_directory_symlink(elsewhere / "Collection", carModel + "/Addons");
   fs::copy(carModel + "/KOVA", elsewhere / "Lone");
   fs::create_directory_symlink(elsewhere / "Lone", carModel + "/Lone");
-  fs::create_directory_symlink(carModel + "/KOVA", carModel + "/Mirror");
+  // Listed before KOVA, so the scan takes the link and passes over the folder it leads to.
+  fs::create_directory_symlink(carModel + "/KOVA", carModel + "/Alias");
   fs::copy(game.slot(3) + "/Dustbowl Night", elsewhere / "Night2");
   fs::create_directory_symlink(elsewhere / "Night2", game.slot(3) + "/Night2");
   const GameState state = ReadGameState(game.data, game.prompts);
@@ -112,7 +113,7 @@ TEST(RemoveRefusal, AFolderALinkLeadsOutOfTheGameStays) {
       {"car in a linked group folder", ItemRef::Car(state.carSlots.at("Addons/Kova2")), elsewhere / "Collection/Kova2"},
       {"car folder linked to outside", ItemRef::Car(state.carSlots.at("Lone")), elsewhere / "Lone"},
       {"track folder linked to outside", track(3, "Night2"), elsewhere / "Night2"},
-      {"car folder linked to a folder of the game", ItemRef::Car(state.carSlots.at("Mirror")), ""},
+      {"car folder linked to a folder of the game", ItemRef::Car(state.carSlots.at("Alias")), ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

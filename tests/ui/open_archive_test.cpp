@@ -50,6 +50,7 @@ TEST(UiOpenArchive, AZipOrCabStartsTheInstallItsContentsAskFor) {
     MainWindow frame(context);
     frame.InitialUpdate();
     frame.InstallFromPath(c.file);
+    ASSERT_TRUE(uitest::WaitForJobs(frame.jobs()));
     if (c.dialogMode >= 0) {
       ASSERT_EQ(prompts.installDialogs.size(), 1u);
       EXPECT_EQ(prompts.installDialogs[0].mode, c.dialogMode);
