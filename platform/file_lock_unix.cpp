@@ -12,20 +12,6 @@
 
 namespace krax {
 
-FileLock::~FileLock() { Release(); }
-
-FileLock::FileLock(FileLock&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNone)), path_(std::exchange(other.path_, {})) {}
-
-FileLock& FileLock::operator=(FileLock&& other) noexcept {
-  if (this != &other) {
-    Release();
-    handle_ = std::exchange(other.handle_, kNone);
-    path_ = std::exchange(other.path_, {});
-  }
-  return *this;
-}
-
 void FileLock::Release() {
   if (handle_ == kNone) return;
   // Removed while still held: whoever opened it meanwhile sees that it was removed and opens

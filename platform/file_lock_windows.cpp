@@ -23,20 +23,6 @@ OVERLAPPED LockRange() {
 
 }  // namespace
 
-FileLock::~FileLock() { Release(); }
-
-FileLock::FileLock(FileLock&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNone)), path_(std::exchange(other.path_, {})) {}
-
-FileLock& FileLock::operator=(FileLock&& other) noexcept {
-  if (this != &other) {
-    Release();
-    handle_ = std::exchange(other.handle_, kNone);
-    path_ = std::exchange(other.path_, {});
-  }
-  return *this;
-}
-
 void FileLock::Release() {
   if (handle_ == kNone) return;
   path_.clear();  // the system deletes the file once its last handle is closed
