@@ -12,9 +12,11 @@
 #include "archive/zip/zip_archive.h"
 #include "gamedata/car_catalog.h"
 #include "gamedata/code_page.h"
+#include "operations/install_run.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 #include "platform/regular_file.h"
+#include "platform/temporary_file.h"
 
 namespace krax {
 namespace {
@@ -83,6 +85,57 @@ void NoteDisabledCar(InstallPlan& plan) {
       return;
     }
   }
+}
+
+// The car ID and name held by the car archive stored in `archive` as `entry`: the entry is
+// taken out into a temporary folder in `scratchFolder` (the car folder, where the install
+// stages its files too) and read there. "" when it cannot be read.
+std::string ReadArchivedCarIdentity(const std::string& archive, ArchiveKind kind, const std::string& entry,
+                                    const std::string& scratchFolder, std::string& name) {
+  if (!IsFolder(scratchFolder)) return {};
+  TemporaryFolder scratch;
+  if (!TemporaryFolder::CreateIn(scratchFolder, scratch).ok()) return {};
+  if (kind == ArchiveKind::kZip) {
+    if (!ExtractZipEntries(archive, ArchiveNameList{entry}, scratch.path(), true, true).ok()) return {};
+  } else {
+    cab::CabExtractRequest request;
+    request.cabPath = archive;
+    request.destFolder = scratch.path();
+    request.withoutFolders = true;
+    request.wanted = [&entry](const std::string& stored) { return EqualsIgnoreCase(stored, entry); };
+    request.refused = [](const std::string&) {};
+    if (!cab::ExtractCabinet(request).ok()) return {};
+  }
+  return ReadCarIdentity(JoinPath(scratch.path(), EntryDisplayName(entry)), name);
+}
+
+// The ID proposed for a car from an archive: the car's own ID when no folder of that name is
+// in the car folder yet, else the first free number (and a note says why).
+void ProposeArchivedCarId(InstallPlan& plan) {
+  const InstallFile* archive = nullptr;
+  for (const InstallFile& file : plan.files) {
+    if (EqualsIgnoreCase(file.displayName, kEnabledArchiveName)) {
+      archive = &file;
+      break;
+    }
+    if (archive == nullptr && EqualsIgnoreCase(file.displayName, kDisabledCarArchive)) archive = &file;
+  }
+  std::string carId, name;
+  if (archive != nullptr) {
+    carId = GameTextToUtf8(
+        ReadArchivedCarIdentity(plan.source, plan.archiveKind, archive->source, plan.destinationBase, name));
+  }
+  if (!carId.empty()) plan.carName = GameTextToUtf8(name);
+  if (!carId.empty() && InstallIdProblem(carId).empty() && !PathExists(JoinPath(plan.destinationBase, carId))) {
+    plan.id = carId;
+    return;
+  }
+  plan.id = FirstFreeCarFolderId(plan.destinationBase);
+  if (carId.empty()) return;
+  plan.notes.push_back(InstallIdProblem(carId).empty()
+                           ? "The car's ID is " + carId + ", and the folder " + carId + " exists already: " +
+                                 plan.id + " is proposed instead."
+                           : "The car's ID \"" + carId + "\" cannot name a folder: " + plan.id + " is proposed instead.");
 }
 
 constexpr const char* kCarExtensions[] = {".viv", ".bnk", ".fec", ".jpg", ".tga"};
@@ -213,7 +266,7 @@ void PrepareArchive(InstallPlan& plan, const std::string& gameFolder) {
   }
   if (car) {
     plan.destinationBase = CarModelFolder(gameFolder);
-    plan.id = FirstFreeCarFolderId(plan.destinationBase);
+    ProposeArchivedCarId(plan);
   } else if (plan.trackNumber < 0) {
     if (!names.empty()) plan.messages.emplace_back(kNotValidTrack);
   } else {
@@ -246,6 +299,11 @@ std::string InstallPlan::LengthLine() const {
   char text[64];
   std::snprintf(text, sizeof text, "(Total Length = %lldKB)", static_cast<long long>(totalLength / 1024));
   return text;
+}
+
+std::string InstallPlan::DialogTitle() const {
+  if (!carName.empty()) return carName;
+  return IsTrackMode(mode) ? "Install These Track Files:" : "Install These Car Files:";
 }
 
 bool IsCarFileName(const std::string& name) {

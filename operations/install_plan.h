@@ -55,6 +55,9 @@ struct InstallPlan {
   std::vector<std::string> notes;
 
   std::string LengthLine() const;       // "(Total Length = %dKB)"
+  // The install dialog's title: the car's name when its car.viv gave one, else what the
+  // dialog installs ("Install These Car Files:" or "Install These Track Files:").
+  std::string DialogTitle() const;
 };
 
 // The name rules. A disabled car's archive "car.viv.dis" is a car file too.

@@ -10,6 +10,7 @@
 #include "app/settings.h"
 #include "archive/cabinet_create.h"
 #include "archive/zip/zip_archive.h"
+#include "gamedata/car_record.h"
 #include "gamedata/game_data.h"
 #include "operations/game_operations.h"
 #include "operations/install_plan.h"
@@ -167,6 +168,93 @@ TEST(InstallPlan, CarZipProposesTheFirstFreeNumberAndIsKnownByItsBytes) {
     EXPECT_EQ(plan.id, c.id);
     EXPECT_EQ(plan.LengthLine(), "(Total Length = 0KB)");
   }
+}
+
+// A car packed by a player: the dialog proposes the car's own ID (as a folder install does)
+// while no folder of that name is there, and is titled with the car's name.
+TEST(InstallPlan, CarArchiveProposesTheCarsOwnIdWhileItsFolderIsFree) {
+  DemoGame demo;
+  const DemoCar& car = demo.PlainCar();
+  const std::string viv = ReadWholeFile(JoinPath(demo.CarFolder(car), "car.viv")).value();
+  SmallGame game;
+  ScratchFolder source;
+  struct Case {
+    std::string label;
+    bool zip;
+    std::string archiveName;  // the car's archive in the zip or cabinet
+    std::string archiveBytes;
+    std::string existing;     // a folder already in CarModel
+    std::string id, title;
+    bool noteOnTakenId;
+  };
+  const std::string lowerId = AsciiLower(car.id);
+  const std::vector<Case> cases = {
+      {"zip", true, "car.viv", viv, "", car.id, car.name, false},
+      {"cabinet", false, "CAR.VIV", viv, "", car.id, car.name, false},
+      {"disabled car", true, "car.viv.dis", viv, "", car.id, car.name, false},
+      {"its folder taken", true, "car.viv", viv, car.id, "0000", car.name, true},
+      {"taken in another case", false, "car.viv", viv, lowerId, "0000", car.name, true},
+      {"unreadable archive", true, "car.viv", "not a viv", "", "0000", "Install These Car Files:", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    for (const DirEntry& entry : ListFolder(game.cars)) RemoveEmptyFolder(JoinPath(game.cars, entry.name));
+    if (!c.existing.empty()) CreateFolder(JoinPath(game.cars, c.existing));
+    const std::vector<std::string> files = {source.write("Packed/" + c.archiveName, c.archiveBytes),
+                                            source.write("Packed/carp.txt", "carp")};
+    std::string archive = source / ("Packed" + std::string(c.zip ? ".zip" : ".CAB"));
+    ASSERT_TRUE(c.zip ? CreateZipArchive(archive, files, source.path(), true).ok()
+                      : CreateCabinetArchive(source / "Packed", files, source.path(), true, {}));
+    for (const std::string& file : files) std::filesystem::remove(file);
+    const InstallPlan plan = PrepareInstall(InstallMode::kCarFromArchive, archive, game.game);
+    EXPECT_EQ(plan.id, c.id);
+    EXPECT_EQ(plan.DialogTitle(), c.title);
+    EXPECT_EQ(Contains(plan.notes, "The car's ID is " + car.id + ", and the folder " + car.id + " exists already: 0000 is proposed instead."),
+              c.noteOnTakenId);
+    EXPECT_EQ(ListFolder(game.cars).size(), c.existing.empty() ? 0u : 1u) << "reading the ID leaves nothing behind";
+    std::filesystem::remove(archive);
+  }
+}
+
+// What the install dialog shows, by command: a car's name, else what it installs; and a car
+// installed from a zip under the proposed ID starts without "Diferent Path/ID".
+TEST(Install, DialogIsTitledForWhatItInstallsAndANewCarKeepsItsId) {
+  DemoGame demo;
+  const DemoCar& car = demo.PlainCar();
+  SmallGame game;
+  ScratchFolder source;
+  const std::string viv = source.write("Car/car.viv", ReadWholeFile(JoinPath(demo.CarFolder(car), "car.viv")).value());
+  const std::string picture = source.write("Car/shot.jpg", "jpg");
+  const std::string zip = source / "Car.zip";
+  ASSERT_TRUE(CreateZipArchive(zip, {viv, picture}, source.path(), true).ok());
+  source.write("Bare/shot.jpg", "jpg");
+  source.write("Track/TR02.frd", "road");
+  const std::string trackZip = source / "Track.zip";
+  ASSERT_TRUE(CreateZipArchive(trackZip, {source / "Track/TR02.frd"}, source.path(), true).ok());
+
+  Settings settings;
+  GameData data;
+  data.gameFolder = game.game;
+  ScriptedPrompts prompts;
+  prompts.defaultAnswer = false;  // the dialog is cancelled: only its title is looked at
+  GameOperations operations(data, settings, prompts);
+  const std::vector<std::pair<InstallMode, std::string>> shown = {
+      {InstallMode::kCarFromFolder, source / "Car"}, {InstallMode::kCarFromArchive, zip},
+      {InstallMode::kCarFromFolder, source / "Bare"}, {InstallMode::kTrackFromFolder, source / "Track"},
+      {InstallMode::kTrackFromArchive, trackZip}};
+  for (const auto& [mode, path] : shown) operations.InstallFromPath(static_cast<int>(mode), path);
+  std::vector<std::string> titles;
+  for (const InstallDialogState& state : prompts.installDialogs) titles.push_back(state.title);
+  EXPECT_EQ(titles, (std::vector<std::string>{car.name, car.name, "Install These Car Files:", "Install These Track Files:",
+                                              "Install These Track Files:"}));
+
+  prompts.defaultAnswer = true;
+  ASSERT_TRUE(operations.InstallFromPath(static_cast<int>(InstallMode::kCarFromArchive), zip).done());
+  EXPECT_TRUE(IsFile(JoinPath(game.cars, car.id + "/car.viv")));
+  data.ClearCarTable();
+  data.LoadCarCatalog();
+  ASSERT_EQ(data.cars.count(), 1u);
+  EXPECT_EQ(data.cars[0].errorFlags & kFlagFolderNotId, 0u);
 }
 
 TEST(Install, TrackCabinetWithFoldersInstallsFlatIntoItsSlot) {
