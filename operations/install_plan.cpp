@@ -12,6 +12,7 @@
 #include "archive/zip/zip_archive.h"
 #include "gamedata/car_catalog.h"
 #include "gamedata/code_page.h"
+#include "gamedata/stock_tables.h"
 #include "operations/install_run.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
@@ -154,12 +155,41 @@ bool Accept(InstallPlan& plan, const std::string& displayName, const std::string
   if (!IsTrackMode(plan.mode)) return true;
   const int number = TrackNumberOf(displayName);
   if (number < 0) return true;
-  if (plan.trackNumber < 0) {
-    plan.trackNumber = number;
-  } else if (number != plan.trackNumber) {
-    plan.messages.emplace_back(kMixedTracks);
+  auto slot = std::find_if(plan.trackFiles.begin(), plan.trackFiles.end(),
+                           [number](const auto& counted) { return counted.first == number; });
+  if (slot == plan.trackFiles.end()) {
+    plan.trackFiles.emplace_back(number, 1);
+  } else {
+    ++slot->second;
   }
   return true;
+}
+
+// The slot's folder name and the stock track it replaces, "Trk003 (Marrow Flats)".
+std::string SlotText(int number) {
+  if (number < 0 || number >= kStockTrackSlotCount) return "TRK00" + std::to_string(number);
+  const StockTrackRow& row = StockTrackTable[static_cast<std::size_t>(number)];
+  return std::string(row.slotFolderName) + " (" + std::string(row.displayName) + ")";
+}
+
+// The track's slot once every file is listed: the one most files are numbered for (of two
+// with as many, the one found first). Files of several slots are said once, with the slots.
+void ChooseTrackSlot(InstallPlan& plan) {
+  if (plan.trackFiles.empty()) return;
+  const auto most = std::max_element(plan.trackFiles.begin(), plan.trackFiles.end(),
+                                     [](const auto& a, const auto& b) { return a.second < b.second; });
+  plan.trackNumber = most->first;
+  if (plan.trackFiles.size() == 1) return;
+  std::vector<std::pair<int, std::size_t>> slots = plan.trackFiles;
+  std::sort(slots.begin(), slots.end());
+  std::string text = std::string(kMixedTracks) + ":";
+  for (const auto& [number, files] : slots) {
+    text += "\n  " + SlotText(number) + ": " + std::to_string(files) + (files == 1 ? " file" : " files");
+  }
+  text += "\nThe track is proposed for " + SlotText(plan.trackNumber) +
+          ", the slot with the most files. To install it into another slot, change the destination base directory "
+          "in the install dialog.";
+  plan.messages.push_back(text);
 }
 
 void PrepareFolder(InstallPlan& plan, const std::string& gameFolder) {
@@ -193,6 +223,7 @@ void PrepareFolder(InstallPlan& plan, const std::string& gameFolder) {
     }
     Accept(plan, entry.name, path, static_cast<std::int64_t>(FileSize(path).value_or(0)));
   }
+  ChooseTrackSlot(plan);
   if (car) {
     plan.destinationBase = CarModelFolder(gameFolder);
   } else if (plan.trackNumber < 0) {
@@ -264,6 +295,7 @@ void PrepareArchive(InstallPlan& plan, const std::string& gameFolder) {
     Accept(plan, candidate.display, candidate.entry,
            size == sizes.end() ? 0 : static_cast<std::int64_t>(size->second));
   }
+  ChooseTrackSlot(plan);
   if (car) {
     plan.destinationBase = CarModelFolder(gameFolder);
     ProposeArchivedCarId(plan);

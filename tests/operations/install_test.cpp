@@ -108,6 +108,13 @@ TEST(InstallPlan, CarFolderListsTheCarsFilesAndReadsItsId) {
   EXPECT_TRUE(Contains(full.messages, "Only the first 100 files"));
 }
 
+// The message for files of several slots: the slots with their files, and the one proposed.
+std::string Mixed(const std::string& slots, const std::string& proposed) {
+  return std::string(kMixedTracks) + ":\n" + slots + "The track is proposed for " + proposed +
+         ", the slot with the most files. To install it into another slot, change the destination base directory in "
+         "the install dialog.";
+}
+
 TEST(InstallPlan, TrackFolderIsNumberedByItsFileNames) {
   SmallGame game;
   struct Case {
@@ -118,7 +125,21 @@ TEST(InstallPlan, TrackFolderIsNumberedByItsFileNames) {
   };
   const std::vector<Case> cases = {
       {{"TR03.frd", "tr03.col", "TR03.fsh", "sky.jpg", "readme.txt"}, 4, 3, {}},
-      {{"TR03.frd", "tr03.col", "TR03.fsh", "sky.jpg", "readme.txt", "TR05.can"}, 5, 3, {kMixedTracks}},
+      {{"TR03.frd", "tr03.col", "TR03.fsh", "sky.jpg", "readme.txt", "TR05.can"},
+       5,
+       3,
+       {Mixed("  Trk003 (Marrow Flats): 3 files\n  Trk005 (Quillstone Loop): 1 file\n", "Trk003 (Marrow Flats)")}},
+      // The slot of the most files, wherever they are listed; one message for all of them.
+      {{"TR01.frd", "TR05.can", "TR05.col", "TR05.fsh", "TR07.bin"},
+       5,
+       5,
+       {Mixed("  Trk001 (Brasswater Docks): 1 file\n  Trk005 (Quillstone Loop): 3 files\n  Trk007 (Oxbow Junction): 1 file\n",
+              "Trk005 (Quillstone Loop)")}},
+      // As many files for two slots: the first found.
+      {{"TR06.can", "TR01.frd"},
+       2,
+       1,
+       {Mixed("  Trk001 (Brasswater Docks): 1 file\n  Trk006 (Velvet Gorge): 1 file\n", "Trk001 (Brasswater Docks)")}},
       {{"sky.jpg", "wall.tga"}, 2, -1, {kNotValidTrack}},
       {{"TUT15.frd", "3tr05.col"}, 2, 5, {}},
       {{"TR0x.frd", "TR03.frd.bak"}, 1, -1, {kNotValidTrack}},  // no digit: no number
@@ -140,6 +161,42 @@ TEST(InstallPlan, TrackFolderIsNumberedByItsFileNames) {
       EXPECT_EQ(plan.id, "Track" + std::to_string(i));
     }
   }
+}
+
+// Files of two slots in an archive: told once, before the dialog; the dialog proposes the
+// slot of the most files (of two with as many, the one the archive holds first), and the
+// player can install into the other slot instead.
+TEST(Install, MixedTrackFilesAreToldOnceAndTheSlotCanBeChangedInTheDialog) {
+  SmallGame game;
+  ScratchFolder source;
+  const std::vector<std::string> tie = {source.write("Tie/TR06.can", "6"), source.write("Tie/TR01.frd", "1")};
+  ASSERT_TRUE(CreateZipArchive(source / "Tie.zip", tie, source.path(), true).ok());
+  const InstallPlan tied = PrepareInstall(InstallMode::kTrackFromArchive, source / "Tie.zip", game.game);
+  EXPECT_EQ(tied.trackNumber, 6);
+  EXPECT_EQ(tied.messages, (std::vector<std::string>{Mixed(
+                               "  Trk001 (Brasswater Docks): 1 file\n  Trk006 (Velvet Gorge): 1 file\n", "Trk006 (Velvet Gorge)")}));
+
+  std::vector<std::string> files = {source.write("Mix/TR02.frd", "2"), source.write("Mix/TR04.frd", "4"),
+                                    source.write("Mix/TR04.col", "4"), source.write("Mix/TR04.fsh", "4")};
+  ASSERT_TRUE(CreateCabinetArchive(source / "Mix", files, source.path(), true, {}));
+  Settings settings;
+  GameData data;
+  data.gameFolder = game.game;
+  ScriptedPrompts prompts;
+  GameOperations operations(data, settings, prompts);
+  const std::string otherSlot = JoinPath(game.game, "GameData/Tracks/Trk002");
+  prompts.installDialog = [&](InstallDialogState& state) {
+    state.destinationBase = otherSlot;
+    return true;
+  };
+  const OperationResult result = operations.InstallFromPath(static_cast<int>(InstallMode::kTrackFromArchive), source / "Mix.CAB");
+  ASSERT_TRUE(result.done()) << result.message;
+  EXPECT_EQ(prompts.messages, (std::vector<std::string>{Mixed(
+                                  "  Trk002 (Kestrel Heights): 1 file\n  Trk004 (Tinder Hollow): 3 files\n", "Trk004 (Tinder Hollow)")}));
+  ASSERT_EQ(prompts.installDialogs.size(), 1u);
+  EXPECT_EQ(prompts.installDialogs[0].destinationBase, JoinPath(game.game, "GameData/Tracks/Trk004"));
+  EXPECT_EQ(ListFolder(JoinPath(otherSlot, "Mix")).size(), 4u);
+  EXPECT_TRUE(ListFolder(JoinPath(game.game, "GameData/Tracks/Trk004")).empty());
 }
 
 TEST(InstallPlan, CarZipProposesTheFirstFreeNumberAndIsKnownByItsBytes) {
