@@ -119,7 +119,8 @@ const RegisterCommand kStock({"stock", "go back to the stock game: the game's ow
                               "usage: kraxctl stock [--yes]\n"
                               "Enables the game's own cars, disables every other car and switches every\n"
                               "track slot to \"Original\". First offers to save the state as it is as a\n"
-                              "profile (\"Before stock game DATE\") to come back to with profile apply.\n"
+                              "profile (\"Before stock game DATE\") to come back to with profile apply:\n"
+                              "y saves it, n goes on without, anything else cancels and changes nothing.\n"
                               "--yes answers both questions with yes.\n",
                               RunStock});
 const RegisterCommand kRemove({"remove", "move an add-on car or track to the trash",
