@@ -14,6 +14,7 @@
 #include "cli/terminal_prompts.h"
 #include "cli/terminal_text.h"
 #include "gamedata/game_data.h"
+#include "operations/game_folder_problem.h"
 #include "operations/game_operations.h"
 
 namespace krax::cli {
@@ -55,9 +56,15 @@ int RunProfile(Context& context, const std::vector<std::string>& args) {
   }
   TerminalPrompts prompts(context, yes);
   if (verb == "list" || verb == "show" || verb == "delete") {
-    // These read no game folder.
+    // These need no game folder; show names the cars of the game when there is one.
     GameData none;
-    GameOperations operations(none, context.settings(), prompts);
+    GameData* game = &none;
+    if (verb == "show" && GameFolderProblem(context.settings().KRAXPath).empty()) {
+      game = &context.game();
+      game->ClearCarTable();
+      game->LoadCarCatalog();
+    }
+    GameOperations operations(*game, context.settings(), prompts);
     operations.SetProfileFolder(ProfileFolder(context));
     if (verb == "list") {
       for (const std::string& name : operations.ProfileNames()) context.out << TerminalSafe(name) << '\n';

@@ -90,7 +90,9 @@ OperationResult GameOperations::ApplyStockGame() {
 OperationResult GameOperations::ShowProfile(const std::string& name) {
   const ProfileParse loaded = ProfileStore(profileFolder_).Load(name);
   if (!loaded.profile) return Result(OperationStatus::kFailed, "Show Profile", loaded.problem);
-  return Result(OperationStatus::kDone, "Show Profile", SerializeProfile(*loaded.profile));
+  // The cars' names as the car list has them loaded now (none before the game is read).
+  return Result(OperationStatus::kDone, "Show Profile",
+                DescribeProfile("Profile \"" + name + "\"", *loaded.profile, CarNamesByFolder(data_)));
 }
 
 OperationResult GameOperations::DeleteProfile(const std::string& name) {

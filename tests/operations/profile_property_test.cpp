@@ -198,6 +198,14 @@ TEST_F(Profiles, StockGameQuestionCanBeCancelled) {
     const GameState after = state();
     EXPECT_EQ(after.profile.tracks[3] == kOriginalFolder, c.stock);
     EXPECT_EQ(after.profile == mine, !c.stock);
+    if (c.stock) {
+      // The plan names each car by its folder and its name.
+      const std::string kova = after.carNames.at("KOVA");
+      ASSERT_FALSE(kova.empty());
+      EXPECT_NE(game.prompts.questions.back().find("Cars to disable ("), std::string::npos);
+      EXPECT_NE(game.prompts.questions.back().find("  KOVA (" + kova + ")\n"), std::string::npos)
+          << game.prompts.questions.back();
+    }
   }
 }
 
