@@ -89,10 +89,11 @@ void NoteDisabledCar(InstallPlan& plan) {
 }
 
 // The car ID and name held by the car archive stored in `archive` as `entry`: the entry is
-// taken out into a temporary folder in `scratchFolder` (the car folder, where the install
-// stages its files too) and read there. "" when it cannot be read.
+// taken out into a temporary folder of the system's (nothing is written into the game folder
+// before the player says OK) and read there. "" when it cannot be read.
 std::string ReadArchivedCarIdentity(const std::string& archive, ArchiveKind kind, const std::string& entry,
-                                    const std::string& scratchFolder, std::string& name) {
+                                    std::string& name) {
+  const std::string scratchFolder = SystemTemporaryFolder();
   if (!IsFolder(scratchFolder)) return {};
   TemporaryFolder scratch;
   if (!TemporaryFolder::CreateIn(scratchFolder, scratch).ok()) return {};
@@ -124,7 +125,7 @@ void ProposeArchivedCarId(InstallPlan& plan) {
   std::string carId, name;
   if (archive != nullptr) {
     carId = GameTextToUtf8(
-        ReadArchivedCarIdentity(plan.source, plan.archiveKind, archive->source, plan.destinationBase, name));
+        ReadArchivedCarIdentity(plan.source, plan.archiveKind, archive->source, name));
   }
   if (!carId.empty()) plan.carName = GameTextToUtf8(name);
   if (!carId.empty() && InstallIdProblem(carId).empty() && !PathExists(JoinPath(plan.destinationBase, carId))) {
