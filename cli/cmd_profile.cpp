@@ -14,6 +14,7 @@
 #include "cli/terminal_prompts.h"
 #include "cli/terminal_text.h"
 #include "gamedata/game_data.h"
+#include "operations/game_folder_problem.h"
 #include "operations/game_operations.h"
 
 namespace krax::cli {
@@ -55,9 +56,15 @@ int RunProfile(Context& context, const std::vector<std::string>& args) {
   }
   TerminalPrompts prompts(context, yes);
   if (verb == "list" || verb == "show" || verb == "delete") {
-    // These read no game folder.
+    // These need no game folder; show names the cars of the game when there is one.
     GameData none;
-    GameOperations operations(none, context.settings(), prompts);
+    GameData* game = &none;
+    if (verb == "show" && GameFolderProblem(context.settings().KRAXPath).empty()) {
+      game = &context.game();
+      game->ClearCarTable();
+      game->LoadCarCatalog();
+    }
+    GameOperations operations(*game, context.settings(), prompts);
     operations.SetProfileFolder(ProfileFolder(context));
     if (verb == "list") {
       for (const std::string& name : operations.ProfileNames()) context.out << TerminalSafe(name) << '\n';
@@ -119,7 +126,8 @@ const RegisterCommand kStock({"stock", "go back to the stock game: the game's ow
                               "usage: kraxctl stock [--yes]\n"
                               "Enables the game's own cars, disables every other car and switches every\n"
                               "track slot to \"Original\". First offers to save the state as it is as a\n"
-                              "profile (\"Before stock game DATE\") to come back to with profile apply.\n"
+                              "profile (\"Before stock game DATE\") to come back to with profile apply:\n"
+                              "y saves it, n goes on without, anything else cancels and changes nothing.\n"
                               "--yes answers both questions with yes.\n",
                               RunStock});
 const RegisterCommand kRemove({"remove", "move an add-on car or track to the trash",

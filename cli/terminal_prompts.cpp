@@ -74,6 +74,17 @@ bool TerminalPrompts::Question(QuestionKind kind, const std::string& text, bool 
   return answer == "y" || answer == "Y" || answer == "yes";
 }
 
+Answer TerminalPrompts::QuestionWithCancel(QuestionKind kind, const std::string& text) {
+  if (assumeYes_ || !context_.interactive()) return Question(kind, text) ? Answer::kYes : Answer::kNo;
+  EndStatusLine();
+  context_.err << text << " [y/n/Cancel] " << std::flush;
+  std::string answer;
+  std::getline(context_.in, answer);
+  if (answer == "y" || answer == "Y" || answer == "yes") return Answer::kYes;
+  if (answer == "n" || answer == "N" || answer == "no") return Answer::kNo;
+  return Answer::kCancel;
+}
+
 bool TerminalPrompts::OnTerminal() const { return &context_.err == &std::cerr && IsTerminal(StandardStream::kError); }
 
 void TerminalPrompts::Status(const std::string& text) {

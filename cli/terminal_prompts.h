@@ -30,6 +30,10 @@ class TerminalPrompts : public Prompts {
 
   void Message(const std::string& text) override;
   bool Question(QuestionKind kind, const std::string& text, bool okCancel = false) override;
+  // At a terminal: y for yes, n for no, anything else cancels. --yes answers yes; without a
+  // terminal the question is refused as any other (no), and the command goes on to what
+  // it would do without.
+  Answer QuestionWithCancel(QuestionKind kind, const std::string& text) override;
   void Status(const std::string& text) override;
   void Busy(bool) override {}
   // kraxctl takes paths as arguments: the choosers answer empty, as a cancelled one does.

@@ -18,7 +18,6 @@ namespace krax {
 namespace {
 
 constexpr const char* kCompressedFilter = "Compressed Files (*.zip, *.cab)|*.zip;*.cab||";
-constexpr const char* kDialogTemplateTitle = "Install These Track Files:";
 
 OperationResult Result(OperationStatus status, InstallMode mode, std::string message = {}) {
   return {status, InstallCommandName(mode), std::move(message)};
@@ -185,7 +184,7 @@ OperationResult GameOperations::InstallFromPath(int modeValue, const std::string
 
   InstallDialogState state;
   state.mode = modeValue;
-  state.title = plan.carName.empty() ? kDialogTemplateTitle : plan.carName;
+  state.title = plan.DialogTitle();
   for (const InstallFile& file : plan.files) state.files.push_back(file.displayName);
   state.lengthLine = plan.LengthLine();
   state.notes = plan.notes;

@@ -73,8 +73,11 @@ OperationResult GameOperations::ApplyStockGame() {
     // The way back: the state before, kept as a profile.
     const ProfileStore store(profileFolder_);
     const std::string before = BeforeStockName(store);
-    if (prompts_.Question(QuestionKind::kSaveStateBeforeStockGame, "Save the cars and tracks as they are now as profile \"" + before +
-                          "\" first, so that you can come back to them?")) {
+    const Answer save = prompts_.QuestionWithCancel(
+        QuestionKind::kSaveStateBeforeStockGame,
+        "Save the cars and tracks as they are now as profile \"" + before + "\" first, so that you can come back to them?");
+    if (save == Answer::kCancel) return Result(OperationStatus::kCancelled, kCommand, {});
+    if (save == Answer::kYes) {
       if (const std::string problem = store.Save(before, state.profile); !problem.empty()) {
         return Result(OperationStatus::kFailed, kCommand, problem + " The game was not changed.");
       }
@@ -87,7 +90,9 @@ OperationResult GameOperations::ApplyStockGame() {
 OperationResult GameOperations::ShowProfile(const std::string& name) {
   const ProfileParse loaded = ProfileStore(profileFolder_).Load(name);
   if (!loaded.profile) return Result(OperationStatus::kFailed, "Show Profile", loaded.problem);
-  return Result(OperationStatus::kDone, "Show Profile", SerializeProfile(*loaded.profile));
+  // The cars' names as the car list has them loaded now (none before the game is read).
+  return Result(OperationStatus::kDone, "Show Profile",
+                DescribeProfile("Profile \"" + name + "\"", *loaded.profile, CarNamesByFolder(data_)));
 }
 
 OperationResult GameOperations::DeleteProfile(const std::string& name) {

@@ -12,9 +12,12 @@
 #include "archive/zip/zip_archive.h"
 #include "gamedata/car_catalog.h"
 #include "gamedata/code_page.h"
+#include "gamedata/stock_tables.h"
+#include "operations/install_run.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 #include "platform/regular_file.h"
+#include "platform/temporary_file.h"
 
 namespace krax {
 namespace {
@@ -85,6 +88,58 @@ void NoteDisabledCar(InstallPlan& plan) {
   }
 }
 
+// The car ID and name held by the car archive stored in `archive` as `entry`: the entry is
+// taken out into a temporary folder of the system's (nothing is written into the game folder
+// before the player says OK) and read there. "" when it cannot be read.
+std::string ReadArchivedCarIdentity(const std::string& archive, ArchiveKind kind, const std::string& entry,
+                                    std::string& name) {
+  const std::string scratchFolder = SystemTemporaryFolder();
+  if (!IsFolder(scratchFolder)) return {};
+  TemporaryFolder scratch;
+  if (!TemporaryFolder::CreateIn(scratchFolder, scratch).ok()) return {};
+  if (kind == ArchiveKind::kZip) {
+    if (!ExtractZipEntries(archive, ArchiveNameList{entry}, scratch.path(), true, true).ok()) return {};
+  } else {
+    cab::CabExtractRequest request;
+    request.cabPath = archive;
+    request.destFolder = scratch.path();
+    request.withoutFolders = true;
+    request.wanted = [&entry](const std::string& stored) { return EqualsIgnoreCase(stored, entry); };
+    request.refused = [](const std::string&) {};
+    if (!cab::ExtractCabinet(request).ok()) return {};
+  }
+  return ReadCarIdentity(JoinPath(scratch.path(), EntryDisplayName(entry)), name);
+}
+
+// The ID proposed for a car from an archive: the car's own ID when no folder of that name is
+// in the car folder yet, else the first free number (and a note says why).
+void ProposeArchivedCarId(InstallPlan& plan) {
+  const InstallFile* archive = nullptr;
+  for (const InstallFile& file : plan.files) {
+    if (EqualsIgnoreCase(file.displayName, kEnabledArchiveName)) {
+      archive = &file;
+      break;
+    }
+    if (archive == nullptr && EqualsIgnoreCase(file.displayName, kDisabledCarArchive)) archive = &file;
+  }
+  std::string carId, name;
+  if (archive != nullptr) {
+    carId = GameTextToUtf8(
+        ReadArchivedCarIdentity(plan.source, plan.archiveKind, archive->source, name));
+  }
+  if (!carId.empty()) plan.carName = GameTextToUtf8(name);
+  if (!carId.empty() && InstallIdProblem(carId).empty() && !PathExists(JoinPath(plan.destinationBase, carId))) {
+    plan.id = carId;
+    return;
+  }
+  plan.id = FirstFreeCarFolderId(plan.destinationBase);
+  if (carId.empty()) return;
+  plan.notes.push_back(InstallIdProblem(carId).empty()
+                           ? "The car's ID is " + carId + ", and the folder " + carId + " exists already: " +
+                                 plan.id + " is proposed instead."
+                           : "The car's ID \"" + carId + "\" cannot name a folder: " + plan.id + " is proposed instead.");
+}
+
 constexpr const char* kCarExtensions[] = {".viv", ".bnk", ".fec", ".jpg", ".tga"};
 constexpr const char* kTrackExtensions[] = {".col", ".frd", ".fsh", ".bin", ".can", ".ccm",
                                             ".qfs", ".dat", ".hrz", ".jpg", ".tga"};
@@ -101,12 +156,41 @@ bool Accept(InstallPlan& plan, const std::string& displayName, const std::string
   if (!IsTrackMode(plan.mode)) return true;
   const int number = TrackNumberOf(displayName);
   if (number < 0) return true;
-  if (plan.trackNumber < 0) {
-    plan.trackNumber = number;
-  } else if (number != plan.trackNumber) {
-    plan.messages.emplace_back(kMixedTracks);
+  auto slot = std::find_if(plan.trackFiles.begin(), plan.trackFiles.end(),
+                           [number](const auto& counted) { return counted.first == number; });
+  if (slot == plan.trackFiles.end()) {
+    plan.trackFiles.emplace_back(number, 1);
+  } else {
+    ++slot->second;
   }
   return true;
+}
+
+// The slot's folder name and the stock track it replaces, "Trk003 (Marrow Flats)".
+std::string SlotText(int number) {
+  if (number < 0 || number >= kStockTrackSlotCount) return "TRK00" + std::to_string(number);
+  const StockTrackRow& row = StockTrackTable[static_cast<std::size_t>(number)];
+  return std::string(row.slotFolderName) + " (" + std::string(row.displayName) + ")";
+}
+
+// The track's slot once every file is listed: the one most files are numbered for (of two
+// with as many, the one found first). Files of several slots are said once, with the slots.
+void ChooseTrackSlot(InstallPlan& plan) {
+  if (plan.trackFiles.empty()) return;
+  const auto most = std::max_element(plan.trackFiles.begin(), plan.trackFiles.end(),
+                                     [](const auto& a, const auto& b) { return a.second < b.second; });
+  plan.trackNumber = most->first;
+  if (plan.trackFiles.size() == 1) return;
+  std::vector<std::pair<int, std::size_t>> slots = plan.trackFiles;
+  std::sort(slots.begin(), slots.end());
+  std::string text = std::string(kMixedTracks) + ":";
+  for (const auto& [number, files] : slots) {
+    text += "\n  " + SlotText(number) + ": " + std::to_string(files) + (files == 1 ? " file" : " files");
+  }
+  text += "\nThe track is proposed for " + SlotText(plan.trackNumber) +
+          ", the slot with the most files. To install it into another slot, change the destination base directory "
+          "in the install dialog.";
+  plan.messages.push_back(text);
 }
 
 void PrepareFolder(InstallPlan& plan, const std::string& gameFolder) {
@@ -140,6 +224,7 @@ void PrepareFolder(InstallPlan& plan, const std::string& gameFolder) {
     }
     Accept(plan, entry.name, path, static_cast<std::int64_t>(FileSize(path).value_or(0)));
   }
+  ChooseTrackSlot(plan);
   if (car) {
     plan.destinationBase = CarModelFolder(gameFolder);
   } else if (plan.trackNumber < 0) {
@@ -211,9 +296,10 @@ void PrepareArchive(InstallPlan& plan, const std::string& gameFolder) {
     Accept(plan, candidate.display, candidate.entry,
            size == sizes.end() ? 0 : static_cast<std::int64_t>(size->second));
   }
+  ChooseTrackSlot(plan);
   if (car) {
     plan.destinationBase = CarModelFolder(gameFolder);
-    plan.id = FirstFreeCarFolderId(plan.destinationBase);
+    ProposeArchivedCarId(plan);
   } else if (plan.trackNumber < 0) {
     if (!names.empty()) plan.messages.emplace_back(kNotValidTrack);
   } else {
@@ -246,6 +332,11 @@ std::string InstallPlan::LengthLine() const {
   char text[64];
   std::snprintf(text, sizeof text, "(Total Length = %lldKB)", static_cast<long long>(totalLength / 1024));
   return text;
+}
+
+std::string InstallPlan::DialogTitle() const {
+  if (!carName.empty()) return carName;
+  return IsTrackMode(mode) ? "Install These Track Files:" : "Install These Car Files:";
 }
 
 bool IsCarFileName(const std::string& name) {

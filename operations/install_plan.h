@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "operations/archive_kind.h"
@@ -48,6 +49,9 @@ struct InstallPlan {
   std::string id;
   std::string carName;                  // read from car.viv (car folders), else ""
   int trackNumber = -1;                 // track modes: the slot found, -1 for none
+  // Track modes: each slot number the listed files carry, with how many carry it, in the
+  // order found. With several, the slot of the most files is `trackNumber`.
+  std::vector<std::pair<int, std::size_t>> trackFiles;
   std::size_t leftOut = 0;              // accepted files beyond the list's limit
   std::vector<std::string> messages;    // shown to the user before the dialog, in order
   // Shown with the list: what was left out and why (links, special files, unusable names),
@@ -55,6 +59,9 @@ struct InstallPlan {
   std::vector<std::string> notes;
 
   std::string LengthLine() const;       // "(Total Length = %dKB)"
+  // The install dialog's title: the car's name when its car.viv gave one, else what the
+  // dialog installs ("Install These Car Files:" or "Install These Track Files:").
+  std::string DialogTitle() const;
 };
 
 // The name rules. A disabled car's archive "car.viv.dis" is a car file too.

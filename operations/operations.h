@@ -73,7 +73,7 @@ class Operations {
   virtual OperationResult SaveProfile(const std::string& name) = 0;
   virtual OperationResult ApplyProfile(const std::string& name) = 0;
   virtual OperationResult ApplyStockGame() = 0;
-  virtual OperationResult ShowProfile(const std::string& name) = 0;  // the message is the profile
+  virtual OperationResult ShowProfile(const std::string& name) = 0;  // the message lists the profile
   virtual OperationResult DeleteProfile(const std::string& name) = 0;
   virtual std::vector<std::string> ProfileNames() = 0;
   virtual OperationResult RemoveItems(const std::vector<ItemRef>& items) = 0;

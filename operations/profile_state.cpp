@@ -4,6 +4,7 @@
 #include <set>
 
 #include "gamedata/car_catalog.h"
+#include "gamedata/code_page.h"
 #include "gamedata/game_data.h"
 #include "gamedata/track_catalog.h"
 #include "operations/prompts.h"
@@ -51,6 +52,11 @@ void AddList(std::string& text, const std::string& heading, const std::vector<st
 
 std::string SlotName(int row) { return std::string(StockTrackTable[static_cast<std::size_t>(row)].slotFolderName); }
 
+// The car's name as the game text holds it, in UTF-8; "" without front-end data.
+std::string CarName(const CarRecord& car) {
+  return car.hasFedata() && car.name ? GameTextToUtf8(*car.name) : std::string();
+}
+
 }  // namespace
 
 GameState ReadGameState(GameData& data, Prompts& prompts) {
@@ -63,6 +69,7 @@ GameState ReadGameState(GameData& data, Prompts& prompts) {
     const std::string folder = CarFolderBelow(carModel, car.archivePath);
     if (folder.empty() || state.carSlots.count(folder)) continue;
     state.carSlots[folder] = slot;
+    state.carNames[folder] = CarName(car);
     state.profile.cars[folder] = car.enabled != 0;
   }
   ResumeInterruptedSwitches(data, prompts);
@@ -73,6 +80,23 @@ GameState ReadGameState(GameData& data, Prompts& prompts) {
     state.profile.tracks[static_cast<std::size_t>(row)] = ActiveTrackFolder(data.SlotFolderPath(row));
   }
   return state;
+}
+
+std::map<std::string, std::string> CarNamesByFolder(const GameData& data) {
+  std::map<std::string, std::string> names;
+  if (data.gameFolder.empty()) return names;
+  const std::string carModel = CarFolderPath(data.gameFolder);
+  for (std::size_t slot = 0; slot < data.cars.count(); ++slot) {
+    const CarRecord& car = data.cars[slot];
+    const std::string folder = CarFolderBelow(carModel, car.archivePath);
+    if (!folder.empty()) names.emplace(folder, CarName(car));
+  }
+  return names;
+}
+
+std::string CarLabel(const std::string& folder, const std::map<std::string, std::string>& names) {
+  const auto found = FindIgnoringCase(names, folder);
+  return found == names.end() || found->second.empty() ? folder : folder + " (" + found->second + ")";
 }
 
 bool IsGameOwnCar(const GameData& data, std::size_t slot) {
@@ -106,13 +130,13 @@ ProfilePlan PlanProfile(const GameState& state, const Profile& profile) {
   for (const auto& [folder, slot] : state.carSlots) {
     const auto wanted = FindIgnoringCase(profile.cars, folder);
     if (wanted == profile.cars.end()) {
-      plan.unknown.push_back(folder);
+      plan.unknown.push_back(CarLabel(folder, state.carNames));
       continue;
     }
     known.insert(wanted->first);
     const bool enabled = state.profile.cars.at(folder);
     if (wanted->second == enabled) continue;
-    (wanted->second ? enables : plan.cars).push_back({slot, folder, wanted->second});
+    (wanted->second ? enables : plan.cars).push_back({slot, folder, wanted->second, CarLabel(folder, state.carNames)});
   }
   plan.cars.insert(plan.cars.end(), enables.begin(), enables.end());
   for (const auto& [folder, enabled] : profile.cars) {
@@ -136,9 +160,30 @@ ProfilePlan PlanProfile(const GameState& state, const Profile& profile) {
   return plan;
 }
 
+std::string DescribeProfile(const std::string& title, const Profile& profile,
+                            const std::map<std::string, std::string>& carNames) {
+  std::vector<std::string> enabled, disabled;
+  for (const auto& [folder, on] : profile.cars) (on ? enabled : disabled).push_back(CarLabel(folder, carNames));
+  std::string text = title + ":\n";
+  const auto list = [&text](const std::string& heading, const std::vector<std::string>& lines) {
+    text += "\n" + heading + " (" + std::to_string(lines.size()) + "):\n";
+    for (const std::string& line : lines) text += "  " + line + "\n";
+    if (lines.empty()) text += "  none\n";
+  };
+  list("Cars enabled", enabled);
+  list("Cars disabled", disabled);
+  text += "\nActive track of each slot:\n";
+  for (int row = 0; row < kStockTrackSlotCount; ++row) {
+    const StockTrackRow& slot = StockTrackTable[static_cast<std::size_t>(row)];
+    text += "  " + std::string(slot.slotFolderName) + " (" + std::string(slot.displayName) + "): " +
+            profile.tracks[static_cast<std::size_t>(row)] + "\n";
+  }
+  return text;
+}
+
 std::string DescribePlan(const std::string& title, const ProfilePlan& plan) {
   std::vector<std::string> enable, disable, switches;
-  for (const auto& change : plan.cars) (change.enable ? enable : disable).push_back(change.folder);
+  for (const auto& change : plan.cars) (change.enable ? enable : disable).push_back(change.label);
   for (const auto& s : plan.switches) switches.push_back(SlotName(s.row) + ": \"" + s.from + "\" -> \"" + s.to + "\"");
   std::string text = title + ":\n";
   if (plan.changesNothing()) text += "\nThe game is in this state already.\n";
@@ -172,7 +217,7 @@ OperationResult ApplyProfilePlan(Operations& operations, Prompts& prompts, const
     }
   };
   for (const auto& change : plan.cars) {
-    note(operations.ToggleCar(static_cast<int>(change.slot)), std::string(change.enable ? "enabled " : "disabled ") + change.folder);
+    note(operations.ToggleCar(static_cast<int>(change.slot)), std::string(change.enable ? "enabled " : "disabled ") + change.label);
   }
   for (const auto& s : plan.switches) {
     note(operations.SwitchTrack(s.trackFolder), SlotName(s.row) + ": \"" + s.to + "\" is now the active track.");

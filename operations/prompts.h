@@ -26,6 +26,10 @@ enum class QuestionKind {
   kSaveStateBeforeStockGame,  // keep the cars and tracks as they are as a profile first
   kChooseGameFolder,          // no game folder is set: choose one now
 };
+// The answer to a question that can also be cancelled: No goes on without what the
+// question offers, Cancel changes nothing at all.
+enum class Answer { kYes, kNo, kCancel };
+
 // How far a long copy has come, for a progress display.
 struct ProgressState {
   std::uint64_t filesDone = 0, filesTotal = 0;
@@ -42,6 +46,11 @@ class Prompts {
   // A question of `kind`; true for Yes/OK, false for No/Cancel. `okCancel` picks the
   // OK/Cancel pair.
   virtual bool Question(QuestionKind kind, const std::string& text, bool okCancel = false) = 0;
+  // A question of `kind` with Yes, No and Cancel. The default asks Question (Yes/No) and so
+  // is never cancelled.
+  virtual Answer QuestionWithCancel(QuestionKind kind, const std::string& text) {
+    return Question(kind, text) ? Answer::kYes : Answer::kNo;
+  }
   // The main window's status line: short results and progress texts.
   virtual void Status(const std::string& text) = 0;
   // Busy cursor on/off around long work.

@@ -66,6 +66,10 @@ class TemporaryFolder {
   UniqueFd held_;  // keeps the folder marked as in use
 };
 
+// The system's folder for temporary files ($TMPDIR or /tmp; on Windows the user's Temp
+// folder), for work that belongs to no folder the user chose; "" when there is none.
+std::string SystemTemporaryFolder();
+
 // Marks the temporary open as `fd` as in use for as long as that descriptor (or one handed
 // on from it) stays open.
 void HoldTemporary(int fd);

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -24,6 +25,21 @@ ProfilesMenu::ProfilesMenu(Operations& operations, Prompts& prompts, QWidget* pa
                                  tr("Name of the profile (the cars enabled now and the tracks active now):"));
   };
   runDialog = [](QDialog& dialog) { dialog.exec(); };
+  showText = [this](const QString& title, const QString& text) {
+    QDialog shown(parentWidget());
+    shown.setObjectName(QStringLiteral("profileTextDialog"));
+    shown.setWindowTitle(title);
+    auto* view = new QPlainTextEdit(text, &shown);
+    view->setReadOnly(true);
+    view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    auto* close = new QDialogButtonBox(QDialogButtonBox::Close, &shown);
+    connect(close, &QDialogButtonBox::rejected, &shown, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&shown);
+    layout->addWidget(view, 1);
+    layout->addWidget(close);
+    shown.resize(shown.fontMetrics().averageCharWidth() * 70, shown.fontMetrics().lineSpacing() * 30);
+    shown.exec();
+  };
 
   QAction* save = addAction(tr("&Save Current As..."), this, &ProfilesMenu::SaveCurrent);
   save->setObjectName(QStringLiteral("saveProfileAction"));
@@ -97,9 +113,14 @@ void ProfilesMenu::Manage() {
     ApplyProfile(name);
   });
   addButton(tr("&Show"), "showButton", [&, this] {
-    if (chosen().empty()) return;
+    // The cars' names come from the car list, which a running job may be reloading.
+    if (chosen().empty() || (jobs_ != nullptr && jobs_->RefuseWhileBusy())) return;
     const OperationResult shown = operations_.ShowProfile(chosen());
-    prompts_.Message(shown.message);
+    if (!shown.done()) {
+      prompts_.Message(shown.message);
+      return;
+    }
+    showText(tr("Profile \"%1\"").arg(FromGameText(chosen())), FromGameText(shown.message));
   });
   addButton(tr("&Delete"), "deleteButton", [&, this] {
     if (chosen().empty()) return;

@@ -25,6 +25,9 @@ class ProfilesMenu : public QMenu {
   std::function<QString()> askName;
   // Shows the Manage dialog; by default modal exec(). Tests answer it themselves.
   std::function<void(QDialog&)> runDialog;
+  // Shows a text to read (a profile's list) under a title; by default a window with the text
+  // in a scrolling box. Tests read it themselves.
+  std::function<void(const QString& title, const QString& text)> showText;
 
   QMenu* ApplyMenu() const { return applyMenu_; }
   // The names under "Apply", read afresh from the profile folder.

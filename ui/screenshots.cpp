@@ -81,7 +81,7 @@ bool SaveInstallDialog(MainWindow& frame, InstallMode mode, const std::string& s
   const InstallPlan plan = PrepareInstall(mode, source, frame.context().data.gameFolder);
   InstallDialogState state;
   state.mode = static_cast<int>(mode);
-  state.title = plan.carName.empty() ? "Install These Track Files:" : plan.carName;
+  state.title = plan.DialogTitle();
   for (const InstallFile& listed : plan.files) state.files.push_back(listed.displayName);
   state.lengthLine = plan.LengthLine();
   state.destinationBase = plan.destinationBase;

@@ -58,6 +58,16 @@ bool WidgetPrompts::Question(QuestionKind kind, const std::string& text, bool ok
   return answer;
 }
 
+Answer WidgetPrompts::QuestionWithCancel(QuestionKind /*kind*/, const std::string& text) {
+  Answer answer = Answer::kCancel;
+  JobRunner::OnInterfaceThread([&] {
+    const auto pressed = QMessageBox::question(owner_, QStringLiteral("KRAXManager"), FromGameText(text),
+                                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    answer = pressed == QMessageBox::Yes ? Answer::kYes : pressed == QMessageBox::No ? Answer::kNo : Answer::kCancel;
+  });
+  return answer;
+}
+
 void WidgetPrompts::Status(const std::string& text) {
   if (QThread::currentThread() == qApp->thread()) {
     ShowStatus(FromGameText(text));

@@ -39,6 +39,8 @@ class WidgetPrompts : public Prompts {
 
   void Message(const std::string& text) override;
   bool Question(QuestionKind kind, const std::string& text, bool okCancel = false) override;
+  // Yes, No and Cancel; Enter says Yes, Escape Cancel.
+  Answer QuestionWithCancel(QuestionKind kind, const std::string& text) override;
   void Status(const std::string& text) override;
   void Busy(bool busy) override;
   std::string ChooseFolder(const std::string& title) override;

@@ -40,5 +40,29 @@ TEST(TerminalPrompts, YesNeverDeletesForGood) {
   }
 }
 
+// A question that can be cancelled (whether to keep the state before the stock game): --yes
+// says yes; without a terminal it is refused as a plain question is, which goes on without.
+TEST(TerminalPrompts, QuestionWithCancelWithoutATerminal) {
+  struct Case {
+    bool yes;
+    Answer answer;
+    const char* said;
+  };
+  const Case cases[] = {
+      {false, Answer::kNo, "Keep it? Refused: no terminal to ask (use --yes)"},
+      {true, Answer::kYes, "Keep it? [yes: --yes]"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.yes);
+    std::ostringstream out, err;
+    std::istringstream in("\n");  // never read: there is no terminal
+    Context context(out, err, in, {});
+    if (context.interactive()) GTEST_SKIP() << "standard input is a terminal";
+    TerminalPrompts prompts(context, c.yes);
+    EXPECT_EQ(prompts.QuestionWithCancel(QuestionKind::kSaveStateBeforeStockGame, "Keep it?"), c.answer);
+    EXPECT_NE(err.str().find(c.said), std::string::npos) << err.str();
+  }
+}
+
 }  // namespace
 }  // namespace krax::cli

@@ -10,6 +10,7 @@
 #include "app/settings.h"
 #include "archive/cabinet_create.h"
 #include "archive/zip/zip_archive.h"
+#include "gamedata/car_record.h"
 #include "gamedata/game_data.h"
 #include "operations/game_operations.h"
 #include "operations/install_plan.h"
@@ -107,6 +108,13 @@ TEST(InstallPlan, CarFolderListsTheCarsFilesAndReadsItsId) {
   EXPECT_TRUE(Contains(full.messages, "Only the first 100 files"));
 }
 
+// The message for files of several slots: the slots with their files, and the one proposed.
+std::string Mixed(const std::string& slots, const std::string& proposed) {
+  return std::string(kMixedTracks) + ":\n" + slots + "The track is proposed for " + proposed +
+         ", the slot with the most files. To install it into another slot, change the destination base directory in "
+         "the install dialog.";
+}
+
 TEST(InstallPlan, TrackFolderIsNumberedByItsFileNames) {
   SmallGame game;
   struct Case {
@@ -117,7 +125,21 @@ TEST(InstallPlan, TrackFolderIsNumberedByItsFileNames) {
   };
   const std::vector<Case> cases = {
       {{"TR03.frd", "tr03.col", "TR03.fsh", "sky.jpg", "readme.txt"}, 4, 3, {}},
-      {{"TR03.frd", "tr03.col", "TR03.fsh", "sky.jpg", "readme.txt", "TR05.can"}, 5, 3, {kMixedTracks}},
+      {{"TR03.frd", "tr03.col", "TR03.fsh", "sky.jpg", "readme.txt", "TR05.can"},
+       5,
+       3,
+       {Mixed("  Trk003 (Marrow Flats): 3 files\n  Trk005 (Quillstone Loop): 1 file\n", "Trk003 (Marrow Flats)")}},
+      // The slot of the most files, wherever they are listed; one message for all of them.
+      {{"TR01.frd", "TR05.can", "TR05.col", "TR05.fsh", "TR07.bin"},
+       5,
+       5,
+       {Mixed("  Trk001 (Brasswater Docks): 1 file\n  Trk005 (Quillstone Loop): 3 files\n  Trk007 (Oxbow Junction): 1 file\n",
+              "Trk005 (Quillstone Loop)")}},
+      // As many files for two slots: the first found.
+      {{"TR06.can", "TR01.frd"},
+       2,
+       1,
+       {Mixed("  Trk001 (Brasswater Docks): 1 file\n  Trk006 (Velvet Gorge): 1 file\n", "Trk001 (Brasswater Docks)")}},
       {{"sky.jpg", "wall.tga"}, 2, -1, {kNotValidTrack}},
       {{"TUT15.frd", "3tr05.col"}, 2, 5, {}},
       {{"TR0x.frd", "TR03.frd.bak"}, 1, -1, {kNotValidTrack}},  // no digit: no number
@@ -139,6 +161,42 @@ TEST(InstallPlan, TrackFolderIsNumberedByItsFileNames) {
       EXPECT_EQ(plan.id, "Track" + std::to_string(i));
     }
   }
+}
+
+// Files of two slots in an archive: told once, before the dialog; the dialog proposes the
+// slot of the most files (of two with as many, the one the archive holds first), and the
+// player can install into the other slot instead.
+TEST(Install, MixedTrackFilesAreToldOnceAndTheSlotCanBeChangedInTheDialog) {
+  SmallGame game;
+  ScratchFolder source;
+  const std::vector<std::string> tie = {source.write("Tie/TR06.can", "6"), source.write("Tie/TR01.frd", "1")};
+  ASSERT_TRUE(CreateZipArchive(source / "Tie.zip", tie, source.path(), true).ok());
+  const InstallPlan tied = PrepareInstall(InstallMode::kTrackFromArchive, source / "Tie.zip", game.game);
+  EXPECT_EQ(tied.trackNumber, 6);
+  EXPECT_EQ(tied.messages, (std::vector<std::string>{Mixed(
+                               "  Trk001 (Brasswater Docks): 1 file\n  Trk006 (Velvet Gorge): 1 file\n", "Trk006 (Velvet Gorge)")}));
+
+  std::vector<std::string> files = {source.write("Mix/TR02.frd", "2"), source.write("Mix/TR04.frd", "4"),
+                                    source.write("Mix/TR04.col", "4"), source.write("Mix/TR04.fsh", "4")};
+  ASSERT_TRUE(CreateCabinetArchive(source / "Mix", files, source.path(), true, {}));
+  Settings settings;
+  GameData data;
+  data.gameFolder = game.game;
+  ScriptedPrompts prompts;
+  GameOperations operations(data, settings, prompts);
+  const std::string otherSlot = JoinPath(game.game, "GameData/Tracks/Trk002");
+  prompts.installDialog = [&](InstallDialogState& state) {
+    state.destinationBase = otherSlot;
+    return true;
+  };
+  const OperationResult result = operations.InstallFromPath(static_cast<int>(InstallMode::kTrackFromArchive), source / "Mix.CAB");
+  ASSERT_TRUE(result.done()) << result.message;
+  EXPECT_EQ(prompts.messages, (std::vector<std::string>{Mixed(
+                                  "  Trk002 (Kestrel Heights): 1 file\n  Trk004 (Tinder Hollow): 3 files\n", "Trk004 (Tinder Hollow)")}));
+  ASSERT_EQ(prompts.installDialogs.size(), 1u);
+  EXPECT_EQ(prompts.installDialogs[0].destinationBase, JoinPath(game.game, "GameData/Tracks/Trk004"));
+  EXPECT_EQ(ListFolder(JoinPath(otherSlot, "Mix")).size(), 4u);
+  EXPECT_TRUE(ListFolder(JoinPath(game.game, "GameData/Tracks/Trk004")).empty());
 }
 
 TEST(InstallPlan, CarZipProposesTheFirstFreeNumberAndIsKnownByItsBytes) {
@@ -167,6 +225,93 @@ TEST(InstallPlan, CarZipProposesTheFirstFreeNumberAndIsKnownByItsBytes) {
     EXPECT_EQ(plan.id, c.id);
     EXPECT_EQ(plan.LengthLine(), "(Total Length = 0KB)");
   }
+}
+
+// A car packed by a player: the dialog proposes the car's own ID (as a folder install does)
+// while no folder of that name is there, and is titled with the car's name.
+TEST(InstallPlan, CarArchiveProposesTheCarsOwnIdWhileItsFolderIsFree) {
+  DemoGame demo;
+  const DemoCar& car = demo.PlainCar();
+  const std::string viv = ReadWholeFile(JoinPath(demo.CarFolder(car), "car.viv")).value();
+  SmallGame game;
+  ScratchFolder source;
+  struct Case {
+    std::string label;
+    bool zip;
+    std::string archiveName;  // the car's archive in the zip or cabinet
+    std::string archiveBytes;
+    std::string existing;     // a folder already in CarModel
+    std::string id, title;
+    bool noteOnTakenId;
+  };
+  const std::string lowerId = AsciiLower(car.id);
+  const std::vector<Case> cases = {
+      {"zip", true, "car.viv", viv, "", car.id, car.name, false},
+      {"cabinet", false, "CAR.VIV", viv, "", car.id, car.name, false},
+      {"disabled car", true, "car.viv.dis", viv, "", car.id, car.name, false},
+      {"its folder taken", true, "car.viv", viv, car.id, "0000", car.name, true},
+      {"taken in another case", false, "car.viv", viv, lowerId, "0000", car.name, true},
+      {"unreadable archive", true, "car.viv", "not a viv", "", "0000", "Install These Car Files:", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    for (const DirEntry& entry : ListFolder(game.cars)) RemoveEmptyFolder(JoinPath(game.cars, entry.name));
+    if (!c.existing.empty()) CreateFolder(JoinPath(game.cars, c.existing));
+    const std::vector<std::string> files = {source.write("Packed/" + c.archiveName, c.archiveBytes),
+                                            source.write("Packed/carp.txt", "carp")};
+    std::string archive = source / ("Packed" + std::string(c.zip ? ".zip" : ".CAB"));
+    ASSERT_TRUE(c.zip ? CreateZipArchive(archive, files, source.path(), true).ok()
+                      : CreateCabinetArchive(source / "Packed", files, source.path(), true, {}));
+    for (const std::string& file : files) std::filesystem::remove(file);
+    const InstallPlan plan = PrepareInstall(InstallMode::kCarFromArchive, archive, game.game);
+    EXPECT_EQ(plan.id, c.id);
+    EXPECT_EQ(plan.DialogTitle(), c.title);
+    EXPECT_EQ(Contains(plan.notes, "The car's ID is " + car.id + ", and the folder " + car.id + " exists already: 0000 is proposed instead."),
+              c.noteOnTakenId);
+    EXPECT_EQ(ListFolder(game.cars).size(), c.existing.empty() ? 0u : 1u) << "reading the ID leaves nothing behind";
+    std::filesystem::remove(archive);
+  }
+}
+
+// What the install dialog shows, by command: a car's name, else what it installs; and a car
+// installed from a zip under the proposed ID starts without "Diferent Path/ID".
+TEST(Install, DialogIsTitledForWhatItInstallsAndANewCarKeepsItsId) {
+  DemoGame demo;
+  const DemoCar& car = demo.PlainCar();
+  SmallGame game;
+  ScratchFolder source;
+  const std::string viv = source.write("Car/car.viv", ReadWholeFile(JoinPath(demo.CarFolder(car), "car.viv")).value());
+  const std::string picture = source.write("Car/shot.jpg", "jpg");
+  const std::string zip = source / "Car.zip";
+  ASSERT_TRUE(CreateZipArchive(zip, {viv, picture}, source.path(), true).ok());
+  source.write("Bare/shot.jpg", "jpg");
+  source.write("Track/TR02.frd", "road");
+  const std::string trackZip = source / "Track.zip";
+  ASSERT_TRUE(CreateZipArchive(trackZip, {source / "Track/TR02.frd"}, source.path(), true).ok());
+
+  Settings settings;
+  GameData data;
+  data.gameFolder = game.game;
+  ScriptedPrompts prompts;
+  prompts.defaultAnswer = false;  // the dialog is cancelled: only its title is looked at
+  GameOperations operations(data, settings, prompts);
+  const std::vector<std::pair<InstallMode, std::string>> shown = {
+      {InstallMode::kCarFromFolder, source / "Car"}, {InstallMode::kCarFromArchive, zip},
+      {InstallMode::kCarFromFolder, source / "Bare"}, {InstallMode::kTrackFromFolder, source / "Track"},
+      {InstallMode::kTrackFromArchive, trackZip}};
+  for (const auto& [mode, path] : shown) operations.InstallFromPath(static_cast<int>(mode), path);
+  std::vector<std::string> titles;
+  for (const InstallDialogState& state : prompts.installDialogs) titles.push_back(state.title);
+  EXPECT_EQ(titles, (std::vector<std::string>{car.name, car.name, "Install These Car Files:", "Install These Track Files:",
+                                              "Install These Track Files:"}));
+
+  prompts.defaultAnswer = true;
+  ASSERT_TRUE(operations.InstallFromPath(static_cast<int>(InstallMode::kCarFromArchive), zip).done());
+  EXPECT_TRUE(IsFile(JoinPath(game.cars, car.id + "/car.viv")));
+  data.ClearCarTable();
+  data.LoadCarCatalog();
+  ASSERT_EQ(data.cars.count(), 1u);
+  EXPECT_EQ(data.cars[0].errorFlags & kFlagFolderNotId, 0u);
 }
 
 TEST(Install, TrackCabinetWithFoldersInstallsFlatIntoItsSlot) {

@@ -46,9 +46,15 @@ TEST(KraxctlProfile, SaveStockBackAndRemoveToTheTrash) {
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_TRUE(fs::exists(cars + "/KOVA/car.viv"));
   EXPECT_EQ(ReadActiveTrack(game.slot(3)), "Dustbowl");
+  // Shown as lists, each car with its name (the game is read for them).
   r = run({"profile", "show", "Mine"});
-  EXPECT_NE(r.out.find("car on KOVA\n"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("track 3 Dustbowl\n"), std::string::npos) << r.out;
+  const std::size_t enabledList = r.out.find("Cars enabled (");
+  ASSERT_NE(enabledList, std::string::npos) << r.out;
+  const std::size_t kova = r.out.find("\n  KOVA (", enabledList);
+  EXPECT_NE(kova, std::string::npos) << r.out;
+  EXPECT_LT(kova, r.out.find("Cars disabled (")) << r.out;
+  EXPECT_NE(r.out.find("  Trk003 (Marrow Flats): Dustbowl\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("car on "), std::string::npos) << r.out;
 
   EXPECT_EQ(run({"remove", "PELO", "--yes"}).exitCode, 1);  // the game's own car
   EXPECT_EQ(run({"remove", "3/Original", "--yes"}).exitCode, 1);

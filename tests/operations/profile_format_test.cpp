@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "operations/profile.h"
+#include "operations/profile_state.h"
 #include "support/scratch_folder.h"
 
 namespace krax {
@@ -99,6 +100,31 @@ TEST(ProfileFormat, OnlyProfilesThatReadBackAreSavedAndNamesCountCharacters) {
                         {[] { std::string n; for (int i = 0; i < 100; ++i) n += "\xE2\x82\xAC"; return n; }(), true},
                         {[] { std::string n; for (int i = 0; i < 101; ++i) n += "\xC3\xA9"; return n; }(), false}};
   for (const Name& n : names) EXPECT_EQ(ProfileNameProblem(n.name).empty(), n.usable) << n.name.size() << " bytes";
+}
+
+// "Show" reads a profile out as lists: the cars it enables and disables, each folder with the
+// car's name where the game has that car (found ignoring case), then each slot's track.
+TEST(ProfileFormat, ShownAsListsWithTheCarsNames) {
+  Profile profile;
+  profile.cars = {{"1002", true}, {"Classics/GLYD", false}, {"KOVA", true}, {"Gone", false}};
+  profile.tracks.fill("Original");
+  profile.tracks[3] = "Dust bowl";
+  const std::map<std::string, std::string> names = {{"1002", "Ravelin GT"}, {"classics/glyd", "Glyder Mk2"}, {"KOVA", ""}};
+  const std::string expected =
+      "Profile \"Friday\":\n"
+      "\nCars enabled (2):\n  1002 (Ravelin GT)\n  KOVA\n"
+      "\nCars disabled (2):\n  Classics/GLYD (Glyder Mk2)\n  Gone\n"
+      "\nActive track of each slot:\n"
+      "  Trk000 (Cinderfall Ridge): Original\n  Trk001 (Brasswater Docks): Original\n"
+      "  Trk002 (Kestrel Heights): Original\n  Trk003 (Marrow Flats): Dust bowl\n"
+      "  Trk004 (Tinder Hollow): Original\n  Trk005 (Quillstone Loop): Original\n"
+      "  Trk006 (Velvet Gorge): Original\n  Trk007 (Oxbow Junction): Original\n"
+      "  Trk008 (Lanternfield): Original\n";
+  EXPECT_EQ(DescribeProfile("Profile \"Friday\"", profile, names), expected);
+  // Without the game's cars at hand, the folders alone; an empty list says so.
+  profile.cars = {{"1002", false}};
+  const std::string bare = DescribeProfile("P", profile, {});
+  EXPECT_NE(bare.find("\nCars enabled (0):\n  none\n\nCars disabled (1):\n  1002\n"), std::string::npos) << bare;
 }
 
 }  // namespace

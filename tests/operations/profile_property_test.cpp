@@ -167,6 +167,48 @@ TEST_F(Profiles, QuestionsAreAnsweredByTheirKind) {
   EXPECT_EQ(game.prompts.questionKinds.back(), QuestionKind::kReplaceProfile);
 }
 
+// Going to the stock game first offers to keep the state: Yes keeps it, No goes on without,
+// Cancel changes nothing at all and asks nothing more.
+TEST_F(Profiles, StockGameQuestionCanBeCancelled) {
+  const Profile mine = state().profile;
+  ASSERT_TRUE(operations.SaveProfile("Mine").done());
+  struct Case {
+    Answer answer;
+    OperationStatus status;
+    std::vector<QuestionKind> asked;
+    std::size_t profilesAfter;  // "Mine" and the ones the stock game kept
+    bool stock;                 // the game is the stock game afterwards
+  };
+  const std::vector<QuestionKind> both = {QuestionKind::kSaveStateBeforeStockGame, QuestionKind::kGoOn};
+  const Case cases[] = {
+      {Answer::kCancel, OperationStatus::kCancelled, {QuestionKind::kSaveStateBeforeStockGame}, 1, false},
+      {Answer::kNo, OperationStatus::kDone, both, 1, true},
+      {Answer::kYes, OperationStatus::kDone, both, 2, true},
+  };
+  game.prompts.answerFor = {{QuestionKind::kGoOn, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.answer));
+    ASSERT_TRUE(operations.ApplyProfile("Mine").done());
+    ASSERT_EQ(state().profile, mine);
+    game.prompts.questionKinds.clear();
+    game.prompts.choiceFor = {{QuestionKind::kSaveStateBeforeStockGame, c.answer}};
+    EXPECT_EQ(operations.ApplyStockGame().status, c.status);
+    EXPECT_EQ(game.prompts.questionKinds, c.asked);
+    EXPECT_EQ(operations.ProfileNames().size(), c.profilesAfter);
+    const GameState after = state();
+    EXPECT_EQ(after.profile.tracks[3] == kOriginalFolder, c.stock);
+    EXPECT_EQ(after.profile == mine, !c.stock);
+    if (c.stock) {
+      // The plan names each car by its folder and its name.
+      const std::string kova = after.carNames.at("KOVA");
+      ASSERT_FALSE(kova.empty());
+      EXPECT_NE(game.prompts.questions.back().find("Cars to disable ("), std::string::npos);
+      EXPECT_NE(game.prompts.questions.back().find("  KOVA (" + kova + ")\n"), std::string::npos)
+          << game.prompts.questions.back();
+    }
+  }
+}
+
 TEST_F(Profiles, StockGameAndBackThenRemoveToTheTrashAndRestore) {
   const std::string data = profiles / "data";
 #ifndef _WIN32

@@ -39,6 +39,16 @@ class ScriptedPrompts : public Prompts {
     answers.pop_front();
     return answer;
   }
+  // A question with Cancel: answered from `choiceFor` by its kind, else as Question answers.
+  std::map<QuestionKind, Answer> choiceFor;
+  Answer QuestionWithCancel(QuestionKind kind, const std::string& text) override {
+    if (const auto fixed = choiceFor.find(kind); fixed != choiceFor.end()) {
+      questions.push_back(text);
+      questionKinds.push_back(kind);
+      return fixed->second;
+    }
+    return Question(kind, text) ? Answer::kYes : Answer::kNo;
+  }
   void Status(const std::string& text) override { statuses.push_back(text); }
   void Busy(bool) override {}
   std::string ChooseFolder(const std::string&) override { return Take(); }

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTest>
 #include <filesystem>
 #include <memory>
@@ -94,6 +95,38 @@ TEST_F(UiProfilesAndFilter, SaveGoToTheStockGameAndComeBackFromTheMenu) {
   menu.ApplyMenu()->actions()[1]->trigger();
   ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   EXPECT_EQ(carStates(), mine);
+}
+
+// Manage > Show: the profile as lists, each car folder with the car's name.
+TEST_F(UiProfilesAndFilter, ShowListsTheProfileWithTheCarsNames) {
+  ProfilesMenu& menu = *frame_->profilesMenu();
+  menu.askName = [] { return QStringLiteral("Evening"); };
+  menu.SaveCurrent();
+  ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
+  QString title, text;
+  menu.showText = [&](const QString& shownTitle, const QString& shownText) {
+    title = shownTitle;
+    text = shownText;
+  };
+  menu.runDialog = [](QDialog& dialog) {
+    auto* show = dialog.findChild<QPushButton*>(QStringLiteral("showButton"));
+    ASSERT_NE(show, nullptr);
+    show->click();
+  };
+  menu.Manage();
+  EXPECT_EQ(title, QStringLiteral("Profile \"Evening\""));
+  EXPECT_TRUE(text.startsWith(QStringLiteral("Profile \"Evening\":\n\nCars enabled ("))) << text.toStdString();
+  int named = 0;
+  for (std::size_t slot = 0; slot < demo_->data.cars.count(); ++slot) {
+    const CarRecord& car = demo_->data.cars[slot];
+    if (car.depth != 0 || !car.hasFedata()) continue;
+    const QString line = QStringLiteral("\n  %1 (%2)\n")
+                             .arg(FromGameText(BaseName(ParentPath(car.archivePath))), FromCodePage(*car.name));
+    EXPECT_TRUE(text.contains(line)) << line.toStdString();
+    ++named;
+  }
+  EXPECT_GT(named, 0);
+  EXPECT_TRUE(text.contains(QStringLiteral("\n  Trk000 (Cinderfall Ridge): "))) << text.toStdString();
 }
 
 TEST_F(UiProfilesAndFilter, TheFilterNarrowsTheTreeAndSeveralCarsChangeAtOnce) {
