@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include <unistd.h>
+#include "support/scratch_folder.h"
 
 namespace krax::test {
 
@@ -105,24 +105,17 @@ inline void WriteFile(const std::filesystem::path& path, std::string_view bytes)
 }
 
 // A fresh folder under the system's temporary folder, removed at the end of the test.
+// A fresh folder for one test, under a name no earlier run can have left behind, removed
+// with everything in it (read-only files included) at the end.
 class ScratchDir {
  public:
-  explicit ScratchDir(std::string_view tag = "gamedata") {
-    static int counter = 0;
-    path_ = std::filesystem::temp_directory_path() /
-            ("krax-" + std::string(tag) + "-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~ScratchDir() {
-    std::error_code ignored;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
-    std::filesystem::remove_all(path_, ignored);
-  }
+  explicit ScratchDir(std::string_view /*what, for the reader of the test*/ = "gamedata")
+      : path_(PathOf(folder_.path())) {}
   const std::filesystem::path& path() const { return path_; }
   std::string str() const { return path_.string(); }
 
  private:
+  ScratchFolder folder_;
   std::filesystem::path path_;
 };
 
