@@ -356,9 +356,11 @@ void ItemDetailsForm::ShowItem(ItemRef item) {
     ApplyCarLayout();
     FillCar(item.index);
   }
-  // The program's picture until the item's own is found; a group has none.
-  pictureFrame_->SetPicture(QImage());
+  // The program's picture until the item's own is found; a group has none. The same item
+  // shown again (after one of its commands) keeps its picture while it is read again.
   const PictureSources sources = group ? PictureSources{} : ItemPictureSources(data_, item);
+  if (sources != pictureSources_) pictureFrame_->SetPicture(QImage());
+  pictureSources_ = sources;
   if (sources.empty()) {
     pictureLoader_->Cancel();
   } else {
@@ -375,6 +377,7 @@ void ItemDetailsForm::ClearItem() {
   SetErrorIndicators(0);
   ApplyTrackLayout();
   pictureLoader_->Cancel();
+  pictureSources_ = {};
   pictureFrame_->SetPicture(QImage());
   EnableButtons();
   PushMembers();

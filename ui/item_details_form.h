@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "operations/item_ref.h"
+#include "ui/item_picture.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -152,6 +153,7 @@ class ItemDetailsForm : public QScrollArea {
   QPushButton* fixButton_ = nullptr;
   PictureFrame* pictureFrame_ = nullptr;
   PictureLoader* pictureLoader_ = nullptr;
+  PictureSources pictureSources_;  // where the picture shown (or looked for) comes from
 };
 
 // The five error indicators: their texts and flags, in the form's order.

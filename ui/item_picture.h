@@ -25,6 +25,7 @@ struct PictureSources {
   std::string folder;   // picture files of this folder first; empty: none
   std::string archive;  // then the pictures inside this car archive; empty: none
   bool empty() const { return folder.empty() && archive.empty(); }
+  bool operator==(const PictureSources&) const = default;
 };
 PictureSources ItemPictureSources(const GameData& data, ItemRef item);
 

@@ -185,6 +185,16 @@ TEST_F(UiCarPicture, TheLastSelectionsPictureWinsOverSearchesThatEndLater) {
     ASSERT_TRUE(uitest::WaitForPictures(loader()));
     EXPECT_EQ(picture().picture(), c.shown);
   }
+
+  // The same car shown again (as after one of its commands) keeps its picture while it is
+  // read again; another car shows the program's picture until its own is found.
+  showAndWait(zeph);
+  form().ShowItem(zeph);
+  EXPECT_EQ(picture().picture(), zephPicture);
+  form().ShowItem(kova);
+  EXPECT_FALSE(picture().showsItemPicture());
+  ASSERT_TRUE(uitest::WaitForPictures(loader()));
+  EXPECT_EQ(picture().picture(), kovaPicture);
 }
 
 TEST_F(UiCarPicture, FixErrorsFixesTheCarAfterTheQuestionAndFixAllTheRest) {
