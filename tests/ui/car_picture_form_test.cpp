@@ -1,6 +1,7 @@
 // The details form's picture, "Fix Errors", "Fix All Errors..." and the editable police flag.
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -195,6 +196,20 @@ TEST_F(UiCarPicture, TheLastSelectionsPictureWinsOverSearchesThatEndLater) {
   EXPECT_FALSE(picture().showsItemPicture());
   ASSERT_TRUE(uitest::WaitForPictures(loader()));
   EXPECT_EQ(picture().picture(), kovaPicture);
+}
+
+TEST_F(UiCarPicture, ClosingTheWindowDuringASearchLeavesNothingBehind) {
+  const int broken = addLateBrokenCar(8);
+  ASSERT_GE(broken, 0);
+  form().ShowItem(ItemRef::Car(static_cast<std::size_t>(broken)));
+  ASSERT_EQ(loader().searchesAlive(), 1);  // the window goes while the textures decode
+  QPointer<PictureFrame> frameGone(&picture());
+  frame_.reset();
+  EXPECT_TRUE(frameGone.isNull());
+  // What the search would have posted went with the form (a crash or a sanitizer report here
+  // otherwise).
+  QCoreApplication::processEvents();
+  QCoreApplication::sendPostedEvents();
 }
 
 TEST_F(UiCarPicture, FixErrorsFixesTheCarAfterTheQuestionAndFixAllTheRest) {
