@@ -53,31 +53,44 @@ std::vector<std::string> FolderPictureFiles(std::string_view folder) {
 }
 
 std::optional<RgbaImage> ReadArchivePicture(std::string_view archivePath) {
+  PictureBudget budget;
+  return ReadArchivePicture(archivePath, budget);
+}
+
+std::optional<RgbaImage> ReadArchivePicture(std::string_view archivePath, PictureBudget& budget) {
+  if (budget.spent()) return std::nullopt;
   VivDirectory directory;
   VivFile file = ReadVivDirectory(archivePath, directory);
   if (!file) return std::nullopt;
   for (const VivEntry& entry : directory.entries) {
     if (!EqualsIgnoreCase(entry.name, kFedataFshName)) continue;
     if (const std::optional<std::string> bytes = ReadPictureEntry(file, entry)) {
-      if (std::optional<RgbaImage> image = DecodeFirstShapeImage(*bytes)) return image;
+      if (std::optional<RgbaImage> image = DecodeFirstShapeImage(*bytes, budget)) return image;
     }
     break;  // the first "fedata.fsh" is the front-end images; later ones are not looked at
   }
   for (const VivEntry& entry : directory.entries) {
     if (!IsTgaName(entry.name)) continue;
+    if (budget.spent()) break;
     if (const std::optional<std::string> bytes = ReadPictureEntry(file, entry)) {
-      if (std::optional<RgbaImage> image = DecodeTga(*bytes)) return image;
+      if (std::optional<RgbaImage> image = DecodeTga(*bytes, budget)) return image;
     }
   }
   return std::nullopt;
 }
 
 std::optional<RgbaImage> ReadTgaFile(std::string_view path) {
+  PictureBudget budget;
+  return ReadTgaFile(path, budget);
+}
+
+std::optional<RgbaImage> ReadTgaFile(std::string_view path, PictureBudget& budget) {
+  if (budget.spent()) return std::nullopt;
   const std::optional<std::uint64_t> size = FileSize(path);
   if (!size || *size > kMaxPictureEntrySize) return std::nullopt;
   const std::optional<std::string> bytes = ReadWholeFile(path);
   if (!bytes) return std::nullopt;
-  return DecodeTga(*bytes);
+  return DecodeTga(*bytes, budget);
 }
 
 }  // namespace krax

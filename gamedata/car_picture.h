@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "gamedata/picture_budget.h"
 #include "gamedata/rgba_image.h"
 
 namespace krax {
@@ -24,11 +25,16 @@ std::vector<std::string> FolderPictureFiles(std::string_view folder);
 bool IsTgaName(std::string_view name);
 
 // The first picture inside the car archive at `archivePath` that decodes: "fedata.fsh" (any
-// case), then each entry ending in ".tga" in directory order. nullopt when none does or the
-// archive cannot be read.
+// case), then each entry ending in ".tga" in directory order. nullopt when none does, the
+// archive cannot be read or the budget is spent first (a picture that failed late ends the
+// search: the entries after it are not read).
+std::optional<RgbaImage> ReadArchivePicture(std::string_view archivePath, PictureBudget& budget);
+// The same with a budget of its own.
 std::optional<RgbaImage> ReadArchivePicture(std::string_view archivePath);
 
-// A .tga picture file decoded; nullopt when it cannot be read or decoded.
+// A .tga picture file decoded, counted against `budget`; nullopt when it cannot be read or
+// decoded.
+std::optional<RgbaImage> ReadTgaFile(std::string_view path, PictureBudget& budget);
 std::optional<RgbaImage> ReadTgaFile(std::string_view path);
 
 }  // namespace krax

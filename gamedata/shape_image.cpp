@@ -227,7 +227,8 @@ std::optional<Palette> GlobalPalette(std::string_view file, const std::vector<Di
   return std::nullopt;
 }
 
-std::optional<RgbaImage> DecodeAt(std::string_view file, std::size_t at, const std::vector<DirectoryEntry>& directory) {
+std::optional<RgbaImage> DecodeAt(std::string_view file, std::size_t at, const std::vector<DirectoryEntry>& directory,
+                                  PictureBudget& budget) {
   const RecordHeader header = ReadRecordHeader(file, at);
   if (header.kind & kPackedFlag) return std::nullopt;  // the game's own compression
   const std::uint64_t needed = PixelBytes(header.kind, static_cast<std::uint64_t>(header.width),
@@ -237,8 +238,15 @@ std::optional<RgbaImage> DecodeAt(std::string_view file, std::size_t at, const s
   // The pixels must lie inside the file and, when a next record follows, before it.
   if (needed > file.size() - data) return std::nullopt;
   if (header.next != 0 && needed > header.next - std::min(header.next, kRecordHeaderSize)) return std::nullopt;
+  const std::uint64_t count = static_cast<std::uint64_t>(header.width) * static_cast<std::uint64_t>(header.height);
+  if (count > kMaxPicturePixels) return std::nullopt;
+  // Every pixel is in the file by now: a started picture always decodes.
+  if (!budget.Start(count)) return std::nullopt;
   RgbaImage image = MakeRgbaImage(header.width, header.height);
-  if (image.empty()) return std::nullopt;  // beyond kMaxPicturePixels
+  if (image.empty()) {
+    budget.FailedLate();
+    return std::nullopt;
+  }
   const std::uint8_t* pixels = Bytes(file, data);
   if (header.kind == kShapeDxt1 || header.kind == kShapeDxt3) {
     DecodeBlocks(pixels, header.kind == kShapeDxt3, image);
@@ -274,13 +282,20 @@ std::optional<RgbaImage> DecodeShapeImage(std::string_view file, std::size_t ind
   const std::vector<DirectoryEntry> directory = ReadDirectory(file);
   const std::vector<DirectoryEntry> pictures = Pictures(directory);
   if (index >= pictures.size()) return std::nullopt;
-  return DecodeAt(file, pictures[index].offset, directory);
+  PictureBudget budget;
+  return DecodeAt(file, pictures[index].offset, directory, budget);
 }
 
 std::optional<RgbaImage> DecodeFirstShapeImage(std::string_view file) {
+  PictureBudget budget;
+  return DecodeFirstShapeImage(file, budget);
+}
+
+std::optional<RgbaImage> DecodeFirstShapeImage(std::string_view file, PictureBudget& budget) {
   const std::vector<DirectoryEntry> directory = ReadDirectory(file);
   for (const DirectoryEntry& entry : Pictures(directory)) {
-    if (std::optional<RgbaImage> image = DecodeAt(file, entry.offset, directory)) return image;
+    if (budget.spent()) break;
+    if (std::optional<RgbaImage> image = DecodeAt(file, entry.offset, directory, budget)) return image;
   }
   return std::nullopt;
 }

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "gamedata/picture_budget.h"
 #include "gamedata/rgba_image.h"
 
 namespace krax {
@@ -44,7 +45,10 @@ std::vector<std::string> ShapeImageNames(std::string_view file);
 // Picture `index` of ShapeImageNames, decoded; nullopt when it cannot be shown.
 std::optional<RgbaImage> DecodeShapeImage(std::string_view file, std::size_t index);
 
-// The first picture of the container that decodes; nullopt when none does.
+// The first picture of the container that decodes; nullopt when none does. With a budget,
+// each picture's pixels are counted against it and one beyond what is left is passed over;
+// the search ends when the budget is spent.
 std::optional<RgbaImage> DecodeFirstShapeImage(std::string_view file);
+std::optional<RgbaImage> DecodeFirstShapeImage(std::string_view file, PictureBudget& budget);
 
 }  // namespace krax

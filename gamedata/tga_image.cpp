@@ -58,6 +58,11 @@ class ByteReader {
 }  // namespace
 
 std::optional<RgbaImage> DecodeTga(std::string_view file) {
+  PictureBudget budget;
+  return DecodeTga(file, budget);
+}
+
+std::optional<RgbaImage> DecodeTga(std::string_view file, PictureBudget& budget) {
   if (file.size() < kHeaderSize) return std::nullopt;
   const auto* h = reinterpret_cast<const std::uint8_t*>(file.data());
   const unsigned idLength = h[0], mapType = h[1], type = h[2];
@@ -94,8 +99,15 @@ std::optional<RgbaImage> DecodeTga(std::string_view file) {
   // before a picture as large as the header claims is allocated.
   const std::uint64_t least = rle ? (total64 + 127) / 128 * (1 + pixelBytes) : total64 * pixelBytes;
   if (least > reader.left()) return std::nullopt;
+  if (width <= 0 || height <= 0 || total64 > kMaxPicturePixels) return std::nullopt;
+  if (!budget.Start(total64)) return std::nullopt;
+  // From here on a failure has cost the work done so far: the search stops.
+  const auto late = [&budget]() -> std::optional<RgbaImage> {
+    budget.FailedLate();
+    return std::nullopt;
+  };
   RgbaImage image = MakeRgbaImage(width, height);
-  if (image.empty()) return std::nullopt;
+  if (image.empty()) return late();
   const auto colour = [&](const std::uint8_t* p) -> Rgba {
     if (base != kColourMapped) return ColourOf(p, bits, alphaBits);
     return p[0] < map.size() ? map[p[0]] : Rgba{0, 0, 0, 255};
@@ -109,27 +121,34 @@ std::optional<RgbaImage> DecodeTga(std::string_view file) {
     for (std::size_t k = 0; k < 4; ++k) p[k] = c[k];
   };
 
+  // How often the decoder looks whether its caller still waits for the picture.
+  constexpr std::size_t kCancelCheckPixels = 1u << 16;
+  std::size_t nextCheck = kCancelCheckPixels;
   std::size_t i = 0;
   while (i < total) {
+    if (i >= nextCheck) {
+      if (budget.cancelled()) return late();
+      nextCheck = i + kCancelCheckPixels;
+    }
     if (!rle) {
       const std::uint8_t* p = reader.take(pixelBytes);
-      if (!p) return std::nullopt;
+      if (!p) return late();
       store(i++, colour(p));
       continue;
     }
     const std::uint8_t* packet = reader.take(1);
-    if (!packet) return std::nullopt;
+    if (!packet) return late();
     const std::size_t count = (packet[0] & 0x7Fu) + 1u;
-    if (count > total - i) return std::nullopt;  // a packet running past the picture
+    if (count > total - i) return late();  // a packet running past the picture
     if (packet[0] & 0x80u) {
       const std::uint8_t* p = reader.take(pixelBytes);
-      if (!p) return std::nullopt;
+      if (!p) return late();
       const Rgba c = colour(p);
       for (std::size_t k = 0; k < count; ++k) store(i++, c);
     } else {
       for (std::size_t k = 0; k < count; ++k) {
         const std::uint8_t* p = reader.take(pixelBytes);
-        if (!p) return std::nullopt;
+        if (!p) return late();
         store(i++, colour(p));
       }
     }

@@ -27,6 +27,7 @@
 #include "operations/serial_numbers.h"
 #include "ui/item_picture.h"
 #include "ui/job_runner.h"
+#include "ui/picture_loader.h"
 #include "ui/pictures.h"
 #include "ui/tree_model_logic.h"
 
@@ -81,6 +82,8 @@ ItemDetailsForm::ItemDetailsForm(GameData& data, const Settings& settings, Opera
   setWidgetResizable(true);
   setFrameShape(QFrame::NoFrame);
   BuildControls();
+  pictureLoader_ = new PictureLoader(this);
+  connect(pictureLoader_, &PictureLoader::loaded, pictureFrame_, &PictureFrame::SetPicture);
   SetArchiveFolder(FromGameText(settings_.ArchiveFolder));
   ApplyCarLayout();  // every control stands as built until the first selection
   SetJobRunner(new JobRunner(this));
@@ -353,7 +356,16 @@ void ItemDetailsForm::ShowItem(ItemRef item) {
     ApplyCarLayout();
     FillCar(item.index);
   }
-  pictureFrame_->SetPicture(group ? QImage() : LoadItemPicture(data_, item));
+  // The program's picture until the item's own is found; a group has none. The same item
+  // shown again (after one of its commands) keeps its picture while it is read again.
+  const PictureSources sources = group ? PictureSources{} : ItemPictureSources(data_, item);
+  if (sources != pictureSources_) pictureFrame_->SetPicture(QImage());
+  pictureSources_ = sources;
+  if (sources.empty()) {
+    pictureLoader_->Cancel();
+  } else {
+    pictureLoader_->Load(sources);
+  }
   EnableButtons();
   PushMembers();
 }
@@ -364,6 +376,8 @@ void ItemDetailsForm::ClearItem() {
   members_ = FormMembers{};
   SetErrorIndicators(0);
   ApplyTrackLayout();
+  pictureLoader_->Cancel();
+  pictureSources_ = {};
   pictureFrame_->SetPicture(QImage());
   EnableButtons();
   PushMembers();

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "operations/item_ref.h"
+#include "ui/item_picture.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -28,6 +29,7 @@ namespace krax::ui {
 
 class JobRunner;
 class PictureFrame;
+class PictureLoader;
 
 // The values the form shows, exchanged with the controls in one step either way.
 struct FormMembers {
@@ -50,8 +52,11 @@ class ItemDetailsForm : public QScrollArea {
   QSize sizeHint() const override;
 
   // Shows this tree item; while a job runs, once it has ended (the job may be changing what
-  // the form would read).
+  // the form would read). The item's data shows at once, its picture when the picture loader
+  // has found it (the program's picture meanwhile).
   void ShowItem(krax::ItemRef item);
+  // Where the item's picture is searched (on a thread of its own, never the job runner's).
+  PictureLoader& pictureLoader() const { return *pictureLoader_; }
   // Where the buttons' work runs (one job at a time); the form has one of its own until the
   // window shares its runner.
   void SetJobRunner(JobRunner* jobs);
@@ -147,6 +152,8 @@ class ItemDetailsForm : public QScrollArea {
   QLabel* statusLine_ = nullptr;
   QPushButton* fixButton_ = nullptr;
   PictureFrame* pictureFrame_ = nullptr;
+  PictureLoader* pictureLoader_ = nullptr;
+  PictureSources pictureSources_;  // where the picture shown (or looked for) comes from
 };
 
 // The five error indicators: their texts and flags, in the form's order.

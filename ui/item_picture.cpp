@@ -28,24 +28,27 @@ QImage ToQImage(const RgbaImage& image) {
   return result;
 }
 
-// JPEG, PNG and BMP through Qt's readers, TGA through the game's own decoder.
-QImage ReadPictureFile(const std::string& path) {
+// JPEG, PNG and BMP through Qt's readers, TGA through the game's own decoder. A file whose
+// size is known but that then fails to decode has cost its pixels: the budget is spent.
+QImage ReadPictureFile(const std::string& path, PictureBudget& budget) {
   if (IsTgaName(path)) {
-    const std::optional<RgbaImage> image = ReadTgaFile(path);
+    const std::optional<RgbaImage> image = ReadTgaFile(path, budget);
     return image ? ToQImage(*image) : QImage();
   }
   QImageReader reader(FromGameText(path));
   const QSize size = reader.size();
-  if (!size.isValid() ||
-      static_cast<std::uint64_t>(size.width()) * static_cast<std::uint64_t>(size.height()) > kMaxPicturePixels) {
-    return {};
-  }
-  return reader.read();
+  if (!size.isValid() || size.isEmpty()) return {};
+  const std::uint64_t pixels = static_cast<std::uint64_t>(size.width()) * static_cast<std::uint64_t>(size.height());
+  if (pixels > kMaxPicturePixels || !budget.Start(pixels)) return {};
+  QImage image = reader.read();
+  if (image.isNull()) budget.FailedLate();
+  return image;
 }
 
-QImage FirstFolderPicture(const std::string& folder) {
+QImage FirstFolderPicture(const std::string& folder, PictureBudget& budget) {
   for (const std::string& path : FolderPictureFiles(folder)) {
-    QImage image = ReadPictureFile(path);
+    if (budget.spent()) break;
+    QImage image = ReadPictureFile(path, budget);
     if (!image.isNull()) return image;
   }
   return {};
@@ -53,20 +56,35 @@ QImage FirstFolderPicture(const std::string& folder) {
 
 }  // namespace
 
-QImage LoadItemPicture(const GameData& data, ItemRef item) {
+PictureSources ItemPictureSources(const GameData& data, ItemRef item) {
+  PictureSources sources;
   if (item.isCar()) {
-    if (!data.cars.IsUsed(item.index)) return {};
-    const std::string& archive = data.cars[item.index].archivePath;
-    QImage image = FirstFolderPicture(ParentPath(archive));
-    if (!image.isNull()) return image;
-    const std::optional<RgbaImage> inside = ReadArchivePicture(archive);
-    return inside ? ToQImage(*inside) : QImage();
+    if (!data.cars.IsUsed(item.index)) return sources;
+    sources.archive = data.cars[item.index].archivePath;
+    sources.folder = ParentPath(sources.archive);
+  } else if (item.isTrackFolder()) {
+    sources.folder = data.trackFolders.path(item.index);
+  } else if (item.isStockTrackSlot() && item.row() < kStockTrackSlotCount) {
+    sources.folder = data.SlotFolderPath(item.row());
   }
-  if (item.isTrackFolder()) return FirstFolderPicture(data.trackFolders.path(item.index));
-  if (item.isStockTrackSlot() && item.row() < kStockTrackSlotCount) {
-    return FirstFolderPicture(data.SlotFolderPath(item.row()));
+  return sources;
+}
+
+QImage LoadPicture(const PictureSources& sources, PictureBudget& budget) {
+  if (!sources.folder.empty()) {
+    QImage image = FirstFolderPicture(sources.folder, budget);
+    if (!image.isNull()) return image;
+  }
+  if (!sources.archive.empty()) {
+    const std::optional<RgbaImage> inside = ReadArchivePicture(sources.archive, budget);
+    if (inside) return ToQImage(*inside);
   }
   return {};
+}
+
+QImage ShownPicture(const QImage& picture) {
+  if (picture.width() <= kShownPictureSide && picture.height() <= kShownPictureSide) return picture;
+  return picture.scaled(kShownPictureSide, kShownPictureSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
 PictureFrame::PictureFrame(QWidget* parent) : QFrame(parent) {

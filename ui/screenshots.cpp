@@ -33,10 +33,12 @@
 #include "ui/copy_progress_dialog.h"
 #include "ui/first_start.h"
 #include "ui/install_dialog.h"
+#include "ui/item_details_form.h"
 #include "ui/job_runner.h"
 #include "ui/game_tree_view.h"
 #include "ui/main_window.h"
 #include "ui/options_dialog.h"
+#include "ui/picture_loader.h"
 #include "ui/pictures.h"
 #include "ui/profiles_menu.h"
 #include "ui/string_editor_dialog.h"
@@ -107,6 +109,8 @@ QStringList TakeScreenshots(MainWindow& frame, const QString& folder) {
   QDir().mkpath(folder);
   QStringList written;
   auto keep = [&](QWidget& widget, const QString& name) {
+    // The form's picture comes from its own thread: shown as a player would see it.
+    WaitUntil([&frame] { return !frame.detailsForm()->pictureLoader().loading(); });
     const QString file = QDir(folder).filePath(name);
     if (Save(widget, file)) written << file;
   };

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "gamedata/car_picture.h"
 #include "gamedata_test_support.h"
 #include "platform/path.h"
+#include "support/tga_bytes.h"
 
 namespace krax {
 namespace {
@@ -78,6 +80,53 @@ TEST(CarPictureTest, ArchivePictureIsFedataFshElseATgaEntryAndDamageFallsThrough
   EXPECT_FALSE(ReadArchivePicture((dir.path() / "none.viv").string()).has_value());
   test::WriteFile(dir.path() / "shot.tga", OnePixelTga(0, 0, 0));
   EXPECT_EQ(FirstPixel(ReadTgaFile((dir.path() / "shot.tga").string())), (std::vector<int>{0, 0, 0, 255}));
+}
+
+TEST(CarPictureTest, ArchivePictureSearchIsCappedByItsBudget) {
+  test::ScratchDir dir("picture");
+  const std::string path = (dir.path() / "car.viv").string();
+  constexpr std::uint64_t kHuge = static_cast<std::uint64_t>(test::kLateBrokenTgaSide) * test::kLateBrokenTgaSide;
+  // A header that declares the largest size with almost no data: refused before any work.
+  std::string hugeHeaderOnly = test::LateBrokenTga().substr(0, 18) + std::string(10, '\xFF');
+  struct Case {
+    const char* what;
+    std::vector<test::TestEntry> entries;
+    std::uint64_t budgetPixels;
+    bool cancelled;
+    std::vector<int> pixel;  // empty: no picture
+    PictureWork work;        // what the search did
+  };
+  const std::vector<Case> cases = {
+      {"textures broken late: the first one ends the search",
+       {{"a.tga", test::LateBrokenTga()}, {"b.tga", test::LateBrokenTga()}, {"c.tga", test::LateBrokenTga()},
+        {"good.tga", OnePixelTga(0, 255, 0)}},
+       kPictureSearchPixels, false, {}, {1, kHuge, true}},
+      {"sizes refused from the header cost nothing",
+       {{"a.tga", hugeHeaderOnly}, {"b.tga", hugeHeaderOnly}, {"good.tga", OnePixelTga(0, 255, 0)}},
+       kPictureSearchPixels, false, {0, 255, 0, 255}, {1, 1, false}},
+      {"a picture beyond what is left is passed over",
+       {{"big.tga", test::SolidTga(8, 8, 1, 2, 3)}, {"small.tga", test::SolidTga(2, 2, 9, 8, 7)}},
+       10, false, {9, 8, 7, 255}, {1, 4, false}},
+      {"the front-end images count too",
+       {{"fedata.fsh", OnePixelShape(0, 0, 255)}, {"good.tga", OnePixelTga(0, 255, 0)}},
+       0, false, {}, {0, 0, false}},
+      {"a search nobody waits for starts nothing",
+       {{"good.tga", OnePixelTga(0, 255, 0)}}, kPictureSearchPixels, true, {}, {0, 0, false}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::WriteFile(path, test::BuildViv(c.entries));
+    const std::atomic<bool> cancel{c.cancelled};
+    PictureBudget budget(c.budgetPixels, &cancel);
+    EXPECT_EQ(FirstPixel(ReadArchivePicture(path, budget)), c.pixel);
+    EXPECT_EQ(budget.work().picturesStarted, c.work.picturesStarted);
+    EXPECT_EQ(budget.work().pixelsStarted, c.work.pixelsStarted);
+    EXPECT_EQ(budget.work().stoppedLate, c.work.stoppedLate);
+    EXPECT_LE(budget.work().pixelsStarted, c.budgetPixels);
+  }
+  // kraxctl's search has the same cap: no picture, and the good one after the damage unread.
+  test::WriteFile(path, test::BuildViv({{"a.tga", test::LateBrokenTga()}, {"b.tga", OnePixelTga(0, 255, 0)}}));
+  EXPECT_FALSE(ReadArchivePicture(path).has_value());
 }
 
 TEST(CarPictureTest, PngHoldsThePixels) {

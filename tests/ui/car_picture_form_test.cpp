@@ -1,18 +1,28 @@
 // The details form's picture, "Fix Errors", "Fix All Errors..." and the editable police flag.
 #include <QCheckBox>
+#include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <memory>
+#include <thread>
 
 #include "gamedata/car_record.h"
 #include "gamedata/game_data.h"
+#include "gamedata/picture_budget.h"
+#include "support/tga_bytes.h"
+#include "tools/car_entries.h"
+#include "tools/viv_writer.h"
 #include "ui/commands.h"
 #include "ui/item_details_form.h"
 #include "ui/item_picture.h"
 #include "ui/game_tree_view.h"
 #include "ui/main_window.h"
+#include "ui/picture_loader.h"
 #include "ui/tree_model_logic.h"
 #include "ui_test_support.h"
 
@@ -34,6 +44,48 @@ class UiCarPicture : public ::testing::Test {
   PictureFrame& picture() { return *form().findChild<PictureFrame*>(QStringLiteral("pictureFrame")); }
   QPushButton& fixButton() { return *form().findChild<QPushButton*>(QStringLiteral("fixButton")); }
   QCheckBox& police() { return *form().findChild<QCheckBox*>(QStringLiteral("policeCheck")); }
+  QLineEdit& nameBox() { return *form().findChild<QLineEdit*>(QStringLiteral("nameEdit")); }
+  PictureLoader& loader() { return form().pictureLoader(); }
+  // Shows the item and waits for its picture.
+  void showAndWait(ItemRef item) {
+    form().ShowItem(item);
+    ASSERT_TRUE(uitest::WaitForPictures(loader()));
+  }
+  // Lets the picture searches end without running the event loop: their results wait in the
+  // queue, as when the interface is slow to take them.
+  void letSearchesEnd() {
+    for (int i = 0; i < 60000 && loader().searchesAlive() > 0; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(loader().searchesAlive(), 0);
+  }
+  // The picture the form must end up showing for `item`, searched here directly.
+  QImage expectedPicture(ItemRef item) {
+    PictureBudget budget;
+    return ShownPicture(LoadPicture(ItemPictureSources(demo_->data, item), budget));
+  }
+  // A car named "Broken Textures" whose archive holds `textures` TGA entries that declare the
+  // largest size and break at their end, then a good texture; the tree is loaded again.
+  int addLateBrokenCar(int textures) {
+    const std::filesystem::path folder = std::filesystem::path(demo_->game()) / "GameData" / "CarModel" / "BRKN";
+    std::filesystem::create_directories(folder);
+    FedataFields fields;
+    fields.id = "BRKN";
+    fields.serial = 4321;
+    fields.name = "Broken Textures";
+    const std::string fedata = BuildFedataRecord(fields);
+    const std::string carp = BuildCarpText(DemoCarpValues({"4321", 1200, "60.00", "58.00", 1}));
+    const std::string broken = test::LateBrokenTga();
+    const std::string good = test::SolidTga(16, 9, 200, 10, 10);
+    std::vector<std::string> names;
+    for (int k = 0; k < textures; ++k) names.push_back("tex" + std::to_string(k) + ".tga");
+    std::vector<VivSourceEntry> entries{{"carp.txt", carp}, {"fedata.eng", fedata}};
+    for (const std::string& name : names) entries.push_back({name, broken});
+    entries.push_back({"good.tga", good});
+    std::ofstream(folder / "car.viv", std::ios::binary) << BuildVivArchive(entries);
+    frame_->gameTree()->ReloadTree();
+    return slotOf("BRKN");
+  }
   int slotOf(const std::string& id) {
     for (std::size_t i = 0; i < demo_->data.cars.count(); ++i) {
       if (demo_->data.cars[i].carId == id) return static_cast<int>(i);
@@ -51,22 +103,113 @@ class UiCarPicture : public ::testing::Test {
 TEST_F(UiCarPicture, EachCarShowsItsPictureFolderScreenshotFirst) {
   int pictured = 0;
   for (std::size_t i = 0; i < demo_->data.cars.count(); ++i) {
-    form().ShowItem(ItemRef::Car(i));
+    showAndWait(ItemRef::Car(i));
     pictured += picture().showsItemPicture();
   }
   EXPECT_EQ(pictured, static_cast<int>(demo_->data.cars.count()));  // every demo car has one
-  form().ShowItem(ItemRef::Car(static_cast<std::size_t>(slotOf("KOVA"))));
+  showAndWait(ItemRef::Car(static_cast<std::size_t>(slotOf("KOVA"))));
   EXPECT_EQ(picture().picture().size(), QSize(240, 135));  // Screenshot.tga beside the archive
-  form().ShowItem(kCarsGroupItem);
+  showAndWait(kCarsGroupItem);
   EXPECT_FALSE(picture().showsItemPicture());
-  form().ShowItem(ItemRef::StockTrackSlot(0));
+  showAndWait(ItemRef::StockTrackSlot(0));
   EXPECT_TRUE(picture().showsItemPicture());  // a track's texture file in its folder
   // A picture that cannot be decoded falls back to the archive's.
   const std::string folder = car(slotOf("ZEPH")).archivePath.substr(0, car(slotOf("ZEPH")).archivePath.rfind('/'));
   std::ofstream(folder + "/screenshot.png", std::ios::binary) << "not a picture";
-  form().ShowItem(ItemRef::Car(static_cast<std::size_t>(slotOf("ZEPH"))));
+  showAndWait(ItemRef::Car(static_cast<std::size_t>(slotOf("ZEPH"))));
   EXPECT_TRUE(picture().showsItemPicture());
   EXPECT_NE(picture().picture().size(), QSize(240, 135));
+}
+
+TEST_F(UiCarPicture, ArchiveOfTexturesBrokenLateShowsItsDataAtOnceAndNoPictureWithinTheCap) {
+  const int slot = addLateBrokenCar(8);
+  ASSERT_GE(slot, 0);
+  form().ShowItem(ItemRef::Car(static_cast<std::size_t>(slot)));
+  // The data is there before the picture search has come back, and nothing waits for it.
+  EXPECT_EQ(nameBox().text(), QStringLiteral("Broken Textures"));
+  EXPECT_TRUE(loader().loading());
+  EXPECT_FALSE(picture().showsItemPicture());  // the program's picture meanwhile
+  EXPECT_FALSE(frame_->jobs().busy());
+  EXPECT_TRUE(frame_->action(CommandId::kFixAllErrors)->isEnabled());
+  EXPECT_TRUE(form().findChild<QPushButton*>(QStringLiteral("zipButton"))->isEnabled());
+
+  ASSERT_TRUE(uitest::WaitForPictures(loader()));
+  EXPECT_FALSE(picture().showsItemPicture());
+  const PictureWork& work = loader().lastWork();
+  EXPECT_EQ(work.picturesStarted, 1);  // the first texture broken late ended the search
+  EXPECT_TRUE(work.stoppedLate);
+  EXPECT_EQ(work.pixelsStarted, static_cast<std::uint64_t>(test::kLateBrokenTgaSide) * test::kLateBrokenTgaSide);
+  EXPECT_LE(work.pixelsStarted, kPictureSearchPixels);
+  EXPECT_EQ(nameBox().text(), QStringLiteral("Broken Textures"));
+
+  // A good car still shows its picture afterwards.
+  showAndWait(ItemRef::Car(static_cast<std::size_t>(slotOf("ZEPH"))));
+  EXPECT_TRUE(picture().showsItemPicture());
+  EXPECT_EQ(picture().picture(), expectedPicture(ItemRef::Car(static_cast<std::size_t>(slotOf("ZEPH")))));
+}
+
+TEST_F(UiCarPicture, TheLastSelectionsPictureWinsOverSearchesThatEndLater) {
+  const int broken = addLateBrokenCar(4);
+  ASSERT_GE(broken, 0);
+  const ItemRef kova = ItemRef::Car(static_cast<std::size_t>(slotOf("KOVA")));
+  const ItemRef zeph = ItemRef::Car(static_cast<std::size_t>(slotOf("ZEPH")));
+  const QImage kovaPicture = expectedPicture(kova), zephPicture = expectedPicture(zeph);
+  ASSERT_FALSE(kovaPicture.isNull());
+  ASSERT_FALSE(zephPicture.isNull());
+  ASSERT_NE(kovaPicture, zephPicture);
+
+  // Quick changes while the broken car's textures are still decoding: the last car's picture.
+  form().ShowItem(ItemRef::Car(static_cast<std::size_t>(broken)));
+  form().ShowItem(kova);
+  form().ShowItem(zeph);
+  EXPECT_EQ(nameBox().text(), QString::fromStdString(*car(slotOf("ZEPH")).name));
+  ASSERT_TRUE(uitest::WaitForPictures(loader()));
+  EXPECT_EQ(picture().picture(), zephPicture);
+
+  // A search that ends before the interface takes its result: the item selected since wins.
+  struct Case {
+    const char* what;
+    ItemRef first, then;
+    QImage shown;  // null: the program's picture
+  };
+  const std::vector<Case> cases = {
+      {"car, then the cars group", kova, kCarsGroupItem, {}},
+      {"car, then another car", kova, zeph, zephPicture},
+      {"car, then the broken car", zeph, ItemRef::Car(static_cast<std::size_t>(broken)), {}},
+      {"broken car, then a car", ItemRef::Car(static_cast<std::size_t>(broken)), kova, kovaPicture},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    form().ShowItem(c.first);
+    letSearchesEnd();
+    form().ShowItem(c.then);
+    ASSERT_TRUE(uitest::WaitForPictures(loader()));
+    EXPECT_EQ(picture().picture(), c.shown);
+  }
+
+  // The same car shown again (as after one of its commands) keeps its picture while it is
+  // read again; another car shows the program's picture until its own is found.
+  showAndWait(zeph);
+  form().ShowItem(zeph);
+  EXPECT_EQ(picture().picture(), zephPicture);
+  form().ShowItem(kova);
+  EXPECT_FALSE(picture().showsItemPicture());
+  ASSERT_TRUE(uitest::WaitForPictures(loader()));
+  EXPECT_EQ(picture().picture(), kovaPicture);
+}
+
+TEST_F(UiCarPicture, ClosingTheWindowDuringASearchLeavesNothingBehind) {
+  const int broken = addLateBrokenCar(8);
+  ASSERT_GE(broken, 0);
+  form().ShowItem(ItemRef::Car(static_cast<std::size_t>(broken)));
+  ASSERT_EQ(loader().searchesAlive(), 1);  // the window goes while the textures decode
+  QPointer<PictureFrame> frameGone(&picture());
+  frame_.reset();
+  EXPECT_TRUE(frameGone.isNull());
+  // What the search would have posted went with the form (a crash or a sanitizer report here
+  // otherwise).
+  QCoreApplication::processEvents();
+  QCoreApplication::sendPostedEvents();
 }
 
 TEST_F(UiCarPicture, FixErrorsFixesTheCarAfterTheQuestionAndFixAllTheRest) {

@@ -29,6 +29,12 @@ bool WaitForJobs(const ui::JobRunner& jobs, int timeoutMs) {
   return idle;
 }
 
+bool WaitForPictures(const ui::PictureLoader& pictures, int timeoutMs) {
+  const bool idle = QTest::qWaitFor([&pictures] { return pictures.searchesAlive() == 0; }, timeoutMs);
+  QCoreApplication::processEvents();  // the results the searches posted
+  return idle && !pictures.loading();
+}
+
 OperationResult ToggleInMemoryOperations::ToggleCar(int slot) {
   ++toggles;
   CarRecord& car = data_.cars[static_cast<std::size_t>(slot)];

@@ -19,6 +19,7 @@
 #include "support/scripted_prompts.h"
 #include "tools/demo_install.h"
 #include "ui/job_runner.h"
+#include "ui/picture_loader.h"
 
 namespace krax::uitest {
 
@@ -94,6 +95,11 @@ class DemoFixture {
 // Lets the event loop run until `jobs` has no job left and the interface has taken its result;
 // false when it was still busy after `timeoutMs`.
 [[nodiscard]] bool WaitForJobs(const ui::JobRunner& jobs, int timeoutMs = 60000);
+
+// Lets the event loop run until the picture loader has no search left, the dropped ones
+// included, and the interface has taken the last result; false when one still ran after
+// `timeoutMs`.
+[[nodiscard]] bool WaitForPictures(const ui::PictureLoader& pictures, int timeoutMs = 60000);
 
 // The item of the tree that stands for `ref`, searching below `top` (nullptr when none).
 QTreeWidgetItem* FindByRef(QTreeWidgetItem* top, ItemRef ref);
