@@ -1,21 +1,8 @@
 # Cross-building the Windows programs with Debian's mingw-w64 (POSIX threads flavour), e.g.
 #   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 # Everything links statically, so that the programs need no DLL beside them.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(KRAX_MINGW_HOST x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-compilers.cmake)
 
-set(CMAKE_C_COMPILER ${KRAX_MINGW_HOST}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${KRAX_MINGW_HOST}-g++-posix)
-set(CMAKE_RC_COMPILER ${KRAX_MINGW_HOST}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${KRAX_MINGW_HOST})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -s")
 # Unicode entry points of the Windows API; no min/max macros.
 add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601)
 

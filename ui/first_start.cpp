@@ -7,6 +7,7 @@
 
 #include "operations/prompts.h"
 #include "platform/file_system.h"
+#include "platform/path.h"
 #include "tools/demo_install.h"
 #include "ui/options_dialog.h"
 #include "ui/tree_model_logic.h"
@@ -25,8 +26,8 @@ std::string PrepareDemoInstallation(QString& problem) {
     problem = Tr("There is no folder for the demo installation.");
     return {};
   }
-  const std::string dir = ToGameText(QDir(base).filePath(QStringLiteral("demo")));
-  if (!IsFile(dir + "/demo-manifest.txt")) {
+  const std::string dir = ToGameText(QDir::toNativeSeparators(QDir(base).filePath(QStringLiteral("demo"))));
+  if (!IsFile(JoinPath(dir, "demo-manifest.txt"))) {
     try {
       MakeDemoInstallation(dir);
     } catch (const std::exception& error) {
@@ -34,7 +35,7 @@ std::string PrepareDemoInstallation(QString& problem) {
       return {};
     }
   }
-  return dir + "/game";
+  return JoinPath(dir, "game");
 }
 
 StartGame ChooseStartGame(Settings& settings, const SettingsStore& store, Prompts& prompts, bool ask,
@@ -54,7 +55,7 @@ StartGame ChooseStartGame(Settings& settings, const SettingsStore& store, Prompt
   }
   start.demoGameFolder = prepareDemo(start.problem);
   if (start.demoGameFolder.empty()) return start;
-  const std::string demoRoot = start.demoGameFolder.substr(0, start.demoGameFolder.rfind('/'));
+  const std::string demoRoot = ParentPath(start.demoGameFolder);
   settings.KRAXPath = start.demoGameFolder;
   start.standIns.emplace_back("KRAXPath", settings.KRAXPath);
   if (settings.ArchiveFolder.empty()) {
@@ -62,7 +63,7 @@ StartGame ChooseStartGame(Settings& settings, const SettingsStore& store, Prompt
     start.standIns.emplace_back("CPATH", settings.ArchiveFolder);
   }
   if (settings.KRAXCDPath.empty()) {
-    settings.KRAXCDPath = demoRoot + "/cd";
+    settings.KRAXCDPath = JoinPath(demoRoot, "cd");
     start.standIns.emplace_back("KRAXCDPath", settings.KRAXCDPath);
   }
   return start;

@@ -25,6 +25,7 @@
 #include "gamedata/game_data.h"
 #include "operations/game_operations.h"
 #include "platform/game_discovery.h"
+#include "platform/system_kind.h"
 #include "ui/first_start.h"
 #include "ui/main_window.h"
 #include "ui/pictures.h"
@@ -63,6 +64,13 @@ int main(int argc, char** argv) {
     textOnly = textOnly || std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0 ||
                std::strcmp(argv[i], "--help-all") == 0 || std::strcmp(argv[i], "-?") == 0;
   }
+#ifdef _WIN32
+  // Under Wine, Qt's GDI font engine leaves the text of line edits undrawn; FreeType draws it.
+  // On Windows itself the system's own engine stays.
+  if (RunningUnderWine() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", "windows:fontengine=freetype");
+  }
+#endif
   std::unique_ptr<QCoreApplication> application =
       textOnly ? std::make_unique<QCoreApplication>(argc, argv) : std::make_unique<QApplication>(argc, argv);
   QCoreApplication& app = *application;

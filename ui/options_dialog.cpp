@@ -23,7 +23,9 @@ std::string WithoutTrailingSeparator(std::string value) {
   if (value.empty()) return value;
   const char last = value.back();
 #ifdef _WIN32
-  const bool separator = last == '\\';
+  // Both separators are Windows's; a root ("\\", "/", "C:\\") keeps its own.
+  const bool root = value.size() == 1 || (value.size() == 3 && value[1] == ':');
+  const bool separator = (last == '\\' || last == '/') && !root;
 #else
   const bool separator = last == '\\' || (last == '/' && value.size() > 1);
 #endif

@@ -36,8 +36,8 @@ struct OptionsServices {
 inline constexpr const char* kExecutableFilter =
     "Executable Files (*.exe, *.com,*.bat)|*.exe;*.com;*.bat||";
 
-// Removes one trailing separator: a backslash, and on Linux a slash too (a lone "/", the root
-// folder, is kept).
+// Removes one trailing separator, a backslash or a slash; a root folder keeps its own ("/",
+// and on Windows a drive's root such as "C:\\").
 std::string WithoutTrailingSeparator(std::string value);
 
 class OptionsDialog : public QDialog {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QTimer>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -124,7 +125,8 @@ QString WidgetPrompts::StartFolder(const std::string& startFolder) const {
 std::string WidgetPrompts::ChooseFolderIn(const std::string& title, const std::string& startFolder) {
   QString chosen;
   JobRunner::OnInterfaceThread([&] {
-    chosen = QFileDialog::getExistingDirectory(owner_, FromGameText(title), StartFolder(startFolder));
+    chosen = QDir::toNativeSeparators(
+        QFileDialog::getExistingDirectory(owner_, FromGameText(title), StartFolder(startFolder)));
     if (!chosen.isEmpty()) lastFolder_ = chosen;
   });
   return ToGameText(chosen);
@@ -134,7 +136,8 @@ std::string WidgetPrompts::ChooseFileIn(const std::string& title, const std::str
                                         const std::string& startFolder) {
   QString chosen;
   JobRunner::OnInterfaceThread([&] {
-    chosen = QFileDialog::getOpenFileName(owner_, FromGameText(title), StartFolder(startFolder), QtFileFilter(filter));
+    chosen = QDir::toNativeSeparators(
+        QFileDialog::getOpenFileName(owner_, FromGameText(title), StartFolder(startFolder), QtFileFilter(filter)));
     if (!chosen.isEmpty()) lastFolder_ = QFileInfo(chosen).absolutePath();
   });
   return ToGameText(chosen);

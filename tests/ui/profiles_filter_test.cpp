@@ -199,7 +199,9 @@ TEST_F(UiProfilesAndFilter, TheFilterNarrowsTheTreeAndSeveralCarsChangeAtOnce) {
   QTest::keyClick(&tree(), Qt::Key_Delete);
   ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   EXPECT_FALSE(std::filesystem::exists(folder));
+#ifndef _WIN32  // Windows's Recycle Bin has no path a test can look into
   EXPECT_TRUE(std::filesystem::is_directory(profiles_ / "data/Trash/files/" + BaseName(folder)));
+#endif
   EXPECT_FALSE(visibleCars().contains(QStringLiteral("Ravelin GT")));
 }
 

@@ -319,7 +319,14 @@ TEST(UiOptionsSeparators, OnlyOneIsRemoved) {
   EXPECT_EQ(WithoutTrailingSeparator(""), "");
   EXPECT_EQ(WithoutTrailingSeparator("a\\\\"), "a\\");
   EXPECT_EQ(WithoutTrailingSeparator("a//"), "a/");
+  EXPECT_EQ(WithoutTrailingSeparator("a\\/"), "a\\");
   EXPECT_EQ(WithoutTrailingSeparator("a"), "a");
+  EXPECT_EQ(WithoutTrailingSeparator("/"), "/");
+#ifdef _WIN32
+  EXPECT_EQ(WithoutTrailingSeparator("C:\\"), "C:\\");
+  EXPECT_EQ(WithoutTrailingSeparator("C:/"), "C:/");
+  EXPECT_EQ(WithoutTrailingSeparator("C:\\Games\\"), "C:\\Games");
+#endif
 }
 
 // The window reloads after OK and not after Cancel.
