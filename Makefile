@@ -52,7 +52,7 @@ windows: deps
 	@scripts/setup-windows-qt
 	@cmake -S . -B $(WINDOWS_DIR) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
 	  -DKRAX_WINDOWS_DEPS=$(abspath $(WINDOWS_DIR))/deps -DCMAKE_BUILD_TYPE=$(WINDOWS_BUILD_TYPE) \
-	  -DKRAX_WINDOWS_QT=$(WINDOWS_QT) -DKRAX_BUILD_BENCH=OFF $(CCACHE_FLAGS) $(CMAKE_FLAGS) >/dev/null
+	  -DKRAX_WINDOWS_QT=$(WINDOWS_QT) -DKRAX_BUILD_UI=ON -DKRAX_BUILD_BENCH=OFF $(CCACHE_FLAGS) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(WINDOWS_DIR) -j $(JOBS)
 
 # The same pictures of the Windows window, under Wine and Xvfb: $(WINDOWS_DIR)/screenshots.
@@ -78,7 +78,7 @@ dist: deps
 	@scripts/setup-windows-qt
 	@cmake -S . -B $(WINDOWS_DIR) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
 	  -DKRAX_WINDOWS_DEPS=$(abspath $(WINDOWS_DIR))/deps -DCMAKE_BUILD_TYPE=$(WINDOWS_BUILD_TYPE) \
-	  -DKRAX_WINDOWS_QT=$(WINDOWS_QT) -DKRAX_BUILD_BENCH=OFF -DKRAX_DIST_DIR=$(abspath $(DIST_DIR)) \
+	  -DKRAX_WINDOWS_QT=$(WINDOWS_QT) -DKRAX_BUILD_UI=ON -DKRAX_BUILD_BENCH=OFF -DKRAX_DIST_DIR=$(abspath $(DIST_DIR)) \
 	  $(CCACHE_FLAGS) >/dev/null
 	@cmake --build $(WINDOWS_DIR) -j $(JOBS) --target kraxctl kraxmanager
 	@cd $(WINDOWS_DIR) && cpack -G ZIP >/dev/null

@@ -201,9 +201,18 @@ inline KraxctlRun RunCaptured(const RunLimits& limits, const std::vector<std::st
   startup.hStdOutput = outWrite;
   startup.hStdError = errWrite;
   PROCESS_INFORMATION process{};
-  const bool started = ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
-                                        block.data(), nullptr, &startup, &process);
-  const DWORD startError = started ? 0 : ::GetLastError();
+  bool started = false;
+  DWORD startError = 0;
+  // Wine's own start-up of a new process fails now and then on a busy machine, before any of
+  // the program runs, with ERROR_INTERNAL_ERROR (1359): that start is tried again, a few
+  // times. Windows gives this error for no start; every other error is the test's result.
+  for (int attempt = 1; attempt <= 5; ++attempt) {
+    started = ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
+                               block.data(), nullptr, &startup, &process);
+    startError = started ? 0 : ::GetLastError();
+    if (started || startError != ERROR_INTERNAL_ERROR) break;
+    ::Sleep(static_cast<DWORD>(200 * attempt));
+  }
   ::CloseHandle(outWrite);
   ::CloseHandle(errWrite);
   ::CloseHandle(inRead);
