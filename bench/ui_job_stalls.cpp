@@ -35,7 +35,7 @@
 #include "operations/game_operations.h"
 #include "operations/install_dialog_state.h"
 #include "tools/demo_install.h"
-#include "tests/support/tga_bytes.h"
+#include "tests/support/broken_textures_car.h"
 #include "tools/car_entries.h"
 #include "tools/demo_random.h"
 #include "tools/viv_writer.h"
@@ -121,7 +121,7 @@ struct Window {
     }
     zipPath = (fs::path(dir.path().toStdString()) / "Longhaul.zip").string();
     if (!CreateZipArchive(zipPath, files, zipSource.string(), true).ok()) std::fprintf(stderr, "no zip written\n");
-    WriteBrokenTexturesCar(fs::path(game) / "GameData" / "CarModel" / "BRKN");
+    test::WriteBrokenTexturesCar(fs::path(game) / "GameData" / "CarModel" / "BRKN", 8, false);
     archives = (fs::path(dir.path().toStdString()) / "archives").string();
     fs::create_directories(archives);
 
@@ -141,23 +141,8 @@ struct Window {
     frame->InitialUpdate();
   }
 
-  static void WriteBrokenTexturesCar(const fs::path& folder) {
-    fs::create_directories(folder);
-    FedataFields fields;
-    fields.id = "BRKN";
-    fields.serial = 4321;
-    fields.name = "Broken Textures";
-    const std::string fedata = BuildFedataRecord(fields);
-    const std::string carp = BuildCarpText(DemoCarpValues({"4321", 1200, "60.00", "58.00", 1}));
-    const std::string broken = test::LateBrokenTga();
-    std::vector<std::string> names;
-    for (int k = 0; k < 8; ++k) names.push_back("tex" + std::to_string(k) + ".tga");
-    std::vector<VivSourceEntry> entries{{"carp.txt", carp}, {"fedata.eng", fedata}};
-    for (const std::string& name : names) entries.push_back({name, broken});
-    std::ofstream(folder / "car.viv", std::ios::binary) << BuildVivArchive(entries);
-  }
 
-  // The car written by WriteBrokenTexturesCar, as the tree knows it now.
+  // The car test::WriteBrokenTexturesCar wrote, as the tree knows it now.
   ItemRef BrokenTexturesCar() const {
     for (std::size_t i = 0; i < data.cars.count(); ++i) {
       if (data.cars[i].carId == "BRKN") return ItemRef::Car(i);

@@ -283,22 +283,20 @@ FixPlan PlanCarFixes(GameData& data, const std::vector<std::size_t>& slots) {
   for (std::size_t slot : slots) {
     if (!data.cars.IsUsed(static_cast<long long>(slot))) continue;
     const CarRecord& car = data.cars[slot];
-    if (car.directory.damaged) {  // said even without a flag: nothing will write to it
+    const auto refuse = [&](const char* reason) {
       CarFix fix;
       fix.slot = slot;
       fix.car = CarLabel(data, car);
       fix.flags = car.errorFlags;
-      fix.reason = "damaged archive: its directory points into itself or entries overlap";
+      fix.reason = reason;
       add(fix);
+    };
+    if (car.directory.damaged) {  // said even without a flag: nothing will write to it
+      refuse("damaged archive: its directory points into itself or entries overlap");
       continue;
     }
     if (car.errorFlags & kFlagNoFedata) {
-      CarFix fix;
-      fix.slot = slot;
-      fix.car = CarLabel(data, car);
-      fix.flags = car.errorFlags;
-      fix.reason = "the car has no front-end data";
-      add(fix);
+      refuse("the car has no front-end data");
       continue;
     }
     cars.push_back(slot);

@@ -13,6 +13,14 @@
 namespace krax {
 namespace {
 
+// The add-on track `name` of slot `row`; no item when the slot has none of that name.
+ItemRef TrackFolderNamed(const GameState& state, int row, const std::string& name) {
+  for (const auto& [n, folder] : state.trackFolders[static_cast<std::size_t>(row)]) {
+    if (n == name) return folder;
+  }
+  return ItemRef();
+}
+
 TEST(RemoveRefusal, TheGamesOwnThingsAreNeverRemovable) {
   test::DemoGame game;
   // An add-on in a folder named like a stock car stays too: it may be the stock car renamed.
@@ -26,12 +34,7 @@ TEST(RemoveRefusal, TheGamesOwnThingsAreNeverRemovable) {
 #endif
   const GameState state = ReadGameState(game.data, game.prompts);
   const auto car = [&](const std::string& folder) { return ItemRef::Car(state.carSlots.at(folder)); };
-  const auto track = [&](int row, const std::string& name) {
-    for (const auto& [n, folder] : state.trackFolders[static_cast<std::size_t>(row)]) {
-      if (n == name) return folder;
-    }
-    return ItemRef();
-  };
+  const auto track = [&](int row, const std::string& name) { return TrackFolderNamed(state, row, name); };
   struct Case {
     const char* what;
     ItemRef item;
@@ -72,12 +75,6 @@ TEST(RemoveRefusal, TheGamesOwnThingsAreNeverRemovable) {
   }
 }
 
-}  // namespace
-}  // namespace krax
-
-namespace krax {
-namespace {
-
 // Car and track folders reached through links: what lies outside the game (a linked group
 // folder of a collection elsewhere) is never moved; a link to a folder of the game itself is.
 TEST(RemoveRefusal, AFolderALinkLeadsOutOfTheGameStays) {
@@ -98,12 +95,7 @@ TEST(RemoveRefusal, AFolderALinkLeadsOutOfTheGameStays) {
   fs::copy(game.slot(3) + "/Dustbowl Night", elsewhere / "Night2");
   fs::create_directory_symlink(elsewhere / "Night2", game.slot(3) + "/Night2");
   const GameState state = ReadGameState(game.data, game.prompts);
-  const auto track = [&](int row, const std::string& name) {
-    for (const auto& [n, folder] : state.trackFolders[static_cast<std::size_t>(row)]) {
-      if (n == name) return folder;
-    }
-    return ItemRef();
-  };
+  const auto track = [&](int row, const std::string& name) { return TrackFolderNamed(state, row, name); };
   struct Case {
     const char* what;
     ItemRef item;

@@ -14,6 +14,7 @@
 #include "gamedata/car_record.h"
 #include "gamedata/game_data.h"
 #include "gamedata/picture_budget.h"
+#include "support/broken_textures_car.h"
 #include "support/tga_bytes.h"
 #include "tools/car_entries.h"
 #include "tools/viv_writer.h"
@@ -68,21 +69,7 @@ class UiCarPicture : public ::testing::Test {
   // largest size and break at their end, then a good texture; the tree is loaded again.
   int addLateBrokenCar(int textures) {
     const std::filesystem::path folder = std::filesystem::path(demo_->game()) / "GameData" / "CarModel" / "BRKN";
-    std::filesystem::create_directories(folder);
-    FedataFields fields;
-    fields.id = "BRKN";
-    fields.serial = 4321;
-    fields.name = "Broken Textures";
-    const std::string fedata = BuildFedataRecord(fields);
-    const std::string carp = BuildCarpText(DemoCarpValues({"4321", 1200, "60.00", "58.00", 1}));
-    const std::string broken = test::LateBrokenTga();
-    const std::string good = test::SolidTga(16, 9, 200, 10, 10);
-    std::vector<std::string> names;
-    for (int k = 0; k < textures; ++k) names.push_back("tex" + std::to_string(k) + ".tga");
-    std::vector<VivSourceEntry> entries{{"carp.txt", carp}, {"fedata.eng", fedata}};
-    for (const std::string& name : names) entries.push_back({name, broken});
-    entries.push_back({"good.tga", good});
-    std::ofstream(folder / "car.viv", std::ios::binary) << BuildVivArchive(entries);
+    test::WriteBrokenTexturesCar(folder, textures, true);
     frame_->gameTree()->ReloadTree();
     return slotOf("BRKN");
   }
