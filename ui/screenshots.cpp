@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QProgressDialog>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidgetItemIterator>
 
@@ -175,6 +176,31 @@ QStringList TakeScreenshots(MainWindow& frame, const QString& folder) {
     const QString trackFile = QDir(folder).filePath(QStringLiteral("install-track.png"));
     if (SaveInstallDialog(frame, InstallMode::kTrackFromFolder, TrackSlotFolder(settings.KRAXCDPath, 1), trackFile)) {
       written << trackFile;
+    }
+    // A folder holding all the files of slot 1 and two of slot 2: the message names both
+    // slots with their counts, and the dialog proposes slot 1.
+    QTemporaryDir mixed;
+    if (mixed.isValid()) {
+      const std::string into = JoinPath(ToGameText(QDir::toNativeSeparators(mixed.path())), "Harbour Mix");
+      CreateFolder(into);
+      for (int slot : {1, 2}) {
+        const std::string from = TrackSlotFolder(settings.KRAXCDPath, slot);
+        int taken = 0;
+        for (const DirEntry& entry : ListFolder(from)) {
+          if (entry.isFolder || (slot == 2 && taken == 2)) continue;
+          if (CopyFile(JoinPath(from, entry.name), JoinPath(into, entry.name), false)) ++taken;
+        }
+      }
+      const InstallPlan plan = PrepareInstall(InstallMode::kTrackFromFolder, into, frame.context().data.gameFolder);
+      if (!plan.messages.empty()) {
+        QMessageBox box(QMessageBox::Information, QStringLiteral("KRAXManager"), FromGameText(plan.messages.front()),
+                        QMessageBox::Ok, &frame);
+        box.show();
+        keep(box, QStringLiteral("install-mixed-tracks.png"));
+        box.hide();
+      }
+      const QString mixedFile = QDir(folder).filePath(QStringLiteral("install-mixed-tracks-dialog.png"));
+      if (SaveInstallDialog(frame, InstallMode::kTrackFromFolder, into, mixedFile)) written << mixedFile;
     }
   }
   {
