@@ -93,10 +93,19 @@ void ItemDetailsForm::SetJobRunner(JobRunner* jobs) {
   if (jobs_ && jobs_->parent() == this && jobs != jobs_) jobs_->deleteLater();
   jobs_ = jobs;
   connect(jobs_, &JobRunner::busyChanged, this, [this](bool busy) {
+    // A job may replace or move the files a picture is read from (and Windows replaces no
+    // file another reader holds open): the search stops before the job starts, and the
+    // shown item's picture is looked for again after it.
+    if (busy) pictureInterrupted_ = pictureLoader_->StopAndWait();
     if (!busy && showPending_) {
       showPending_ = false;
+      pictureInterrupted_ = false;
       ShowItem(pendingItem_);
       return;
+    }
+    if (!busy && pictureInterrupted_) {
+      pictureInterrupted_ = false;
+      if (hasItem_ && !pictureSources_.empty()) pictureLoader_->Load(pictureSources_);
     }
     EnableButtons();
   });

@@ -118,6 +118,7 @@ class ItemDetailsForm : public QScrollArea {
   bool hasItem_ = false;
   JobRunner* jobs_ = nullptr;
   bool showPending_ = false;  // an item was selected while a job ran
+  bool pictureInterrupted_ = false;  // a job stopped the shown item's picture search
   ItemRef pendingItem_;
 
   QLabel* nameLabel_ = nullptr;

@@ -25,6 +25,14 @@ void PictureLoader::Cancel() {
   cancel_.reset();
 }
 
+bool PictureLoader::StopAndWait() {
+  const bool wasLoading = loading_;
+  Cancel();
+  pool_.clear();
+  pool_.waitForDone();
+  return wasLoading;
+}
+
 void PictureLoader::Load(const PictureSources& sources, std::uint64_t budgetPixels) {
   Cancel();
   pool_.clear();  // searches not started yet are not wanted any more

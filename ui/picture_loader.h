@@ -29,6 +29,9 @@ class PictureLoader : public QObject {
   void Load(const PictureSources& sources, std::uint64_t budgetPixels = kPictureSearchPixels);
   // Drops the request that is waited for (its search is told to stop).
   void Cancel();
+  // Cancel, then waits until no search runs any more (the budget keeps that short): no
+  // file of the game is open for a picture afterwards. True when a request was waiting.
+  bool StopAndWait();
 
   // A request waits for its picture.
   bool loading() const { return loading_; }

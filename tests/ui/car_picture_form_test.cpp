@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -183,6 +184,34 @@ TEST_F(UiCarPicture, TheLastSelectionsPictureWinsOverSearchesThatEndLater) {
   EXPECT_FALSE(picture().showsItemPicture());
   ASSERT_TRUE(uitest::WaitForPictures(loader()));
   EXPECT_EQ(picture().picture(), kovaPicture);
+}
+
+// A job may replace the archive a picture is read from, and Windows replaces no file that is
+// open: no search runs while a job does, and the shown car's picture is looked for after it.
+TEST_F(UiCarPicture, NoPictureIsReadWhileAJobRunsAndTheShownCarsPictureFollows) {
+  const int broken = addLateBrokenCar(8);
+  ASSERT_GE(broken, 0);
+  const ItemRef zeph = ItemRef::Car(static_cast<std::size_t>(slotOf("ZEPH")));
+  const QImage zephPicture = expectedPicture(zeph);
+  ASSERT_FALSE(zephPicture.isNull());
+  for (const ItemRef item : {ItemRef::Car(static_cast<std::size_t>(broken)), zeph}) {
+    SCOPED_TRACE(item == zeph ? "ZEPH" : "the broken car");
+    form().ShowItem(item);
+    std::atomic<int> searchesDuringJob{-1};
+    frame_->jobs().Run(QStringLiteral("Write"), [this, &searchesDuringJob] {
+      searchesDuringJob = loader().searchesAlive();
+      return OperationResult{OperationStatus::kDone, "Write", {}};
+    }, {});
+    ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
+    EXPECT_EQ(searchesDuringJob.load(), 0);
+    ASSERT_TRUE(uitest::WaitForPictures(loader()));
+    if (item == zeph) {
+      EXPECT_EQ(picture().picture(), zephPicture);
+    } else {
+      EXPECT_TRUE(loader().lastWork().stoppedLate);  // the search ran to its end after the job
+      EXPECT_FALSE(picture().showsItemPicture());
+    }
+  }
 }
 
 TEST_F(UiCarPicture, ClosingTheWindowDuringASearchLeavesNothingBehind) {
