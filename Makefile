@@ -10,7 +10,7 @@ WINDOWS_DIR ?= build-windows
 WINDOWS_BUILD_TYPE ?= Release
 CCACHE_FLAGS := $(if $(shell command -v ccache),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: deps configure build test run fuzz bench screenshots screenshots-windows install clean windows test-windows dist
+.PHONY: deps configure build test run fuzz bench screenshots screenshots-windows install clean windows test-windows dist tidy
 
 deps:
 	@scripts/install-deps
@@ -28,6 +28,10 @@ test: build
 run: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target kraxmanager kraxctl
 	@scripts/run-window $(BUILD_DIR)
+
+# clang-tidy's checks (.clang-tidy) on every source file the build compiles.
+tidy: configure
+	@scripts/check-tidy $(BUILD_DIR) --all
 
 bench: build
 	@scripts/run-benchmarks $(BUILD_DIR)

@@ -120,7 +120,9 @@ std::string MakeMesh(DemoRandom& random, int rings, int segments) {
         default: px = -128; pz = roof - t * roof / 256; nx = -1; break;
       }
       const int jitter = random.Range(-2, 2);
+      // NOLINTNEXTLINE(bugprone-integer-division): whole units on purpose (a grid of points)
       AppendFloat(out, static_cast<float>(along * length / 256 - length / 2) / 64.0f);
+      // NOLINTNEXTLINE(bugprone-integer-division): whole units on purpose (a grid of points)
       AppendFloat(out, static_cast<float>(px * width / 256 + jitter) / 64.0f);
       AppendFloat(out, static_cast<float>(pz + jitter) / 64.0f);
       AppendFloat(out, static_cast<float>(nx));
@@ -236,8 +238,10 @@ std::string MakeTrackGeometry(DemoRandom& random, int blocks) {
       for (int col = 0; col < 8; ++col) {
         const int across = (col - 4) * 256;
         const int bank = col == 0 || col == 7 ? random.Range(0, 600) : 0;
+        // NOLINTNEXTLINE(bugprone-integer-division): whole units on purpose (a grid of points)
         AppendFloat(out, static_cast<float>(x + across * (heading % 64) / 64) / 16.0f);
         AppendFloat(out, static_cast<float>(z + bank) / 16.0f);
+        // NOLINTNEXTLINE(bugprone-integer-division): whole units on purpose (a grid of points)
         AppendFloat(out, static_cast<float>(y + row * 400 + across * (64 - heading % 64) / 64) / 16.0f);
       }
     }
