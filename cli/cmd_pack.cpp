@@ -18,8 +18,7 @@
 namespace krax::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: kraxctl pack SLOT|ID|ROW/TRACK --zip|--cab [--out DIR]\n"
+constexpr const char* kHelp =
     "Packs the files of a car's folder (by car ID, or by slot number as `kraxctl cars` lists\n"
     "it) or of a track folder (ROW/TRACK: the track folder TRACK of slot ROW 0..8; ROW/ alone\n"
     "is the slot's own folder) into NAME.zip or NAME.CAB, named after the car or track, in\n"
@@ -62,21 +61,12 @@ std::optional<Item> FindItem(Context& context, GameData& game, Prompts& prompts,
   return Item{*folder, game.trackFolders.path(folder->index), game.trackFolders.name(folder->index)};
 }
 
-int RunPack(Context& context, const std::vector<std::string>& args) {
-  std::string what, out;
-  int kind = 0;  // 1 zip, 2 cabinet
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--zip" || args[i] == "--cab") {
-      if (kind != 0) throw UsageError("pack takes one of --zip and --cab");
-      kind = args[i] == "--zip" ? 1 : 2;
-    } else if (args[i] == "--out" && i + 1 < args.size()) {
-      out = args[++i];
-    } else if (what.empty() && !args[i].empty() && args[i][0] != '-') {
-      what = args[i];
-    } else {
-      throw UsageError("pack: unexpected argument '" + args[i] + "'");
-    }
-  }
+int RunPack(Context& context, const Arguments& args) {
+  if (args.Count("--zip") + args.Count("--cab") > 1) throw UsageError("pack takes one of --zip and --cab");
+  const int kind = args.Has("--zip") ? 1 : args.Has("--cab") ? 2 : 0;  // 1 zip, 2 cabinet
+  const std::string out = args.Value("--out").value_or("");
+  if (args.words.size() > 1) throw UsageError("pack: unexpected argument '" + args.words[1] + "'");
+  const std::string what = args.words.empty() ? std::string() : args.words[0];
   if (what.empty() || kind == 0) throw UsageError("pack needs SLOT|ID|ROW/TRACK and --zip or --cab");
   GameData* loaded = context.RequireGame();
   if (loaded == nullptr) return kExitFailure;
@@ -96,7 +86,11 @@ int RunPack(Context& context, const std::vector<std::string>& args) {
   return kExitOk;
 }
 
-const RegisterCommand kPack({"pack", "pack a car or a track into a zip or cabinet file", kUsage, RunPack});
+const RegisterCommand kPack({"pack", "pack a car or a track into a zip or cabinet file",
+                             {{"SLOT|ID|ROW/TRACK --zip|--cab", {"--out"}}},
+                             kHelp,
+                             {{"--zip"}, {"--cab"}, {"--out", "DIR"}},
+                             RunPack});
 
 }  // namespace
 }  // namespace krax::cli
