@@ -12,6 +12,7 @@
 #include "cli/terminal_text.h"
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
+#include "operations/archive_kind.h"
 #include "operations/game_operations.h"
 #include "operations/pack_item.h"
 
@@ -62,12 +63,13 @@ std::optional<Item> FindItem(Context& context, GameData& game, Prompts& prompts,
 }
 
 int RunPack(Context& context, const Arguments& args) {
-  if (args.Count("--zip") + args.Count("--cab") > 1) throw UsageError("pack takes one of --zip and --cab");
-  const int kind = args.Has("--zip") ? 1 : args.Has("--cab") ? 2 : 0;  // 1 zip, 2 cabinet
+  const int kinds = args.Count("--zip") + args.Count("--cab");
+  if (kinds > 1) throw UsageError("pack takes one of --zip and --cab");
+  const ArchiveKind kind = args.Has("--zip") ? ArchiveKind::kZip : ArchiveKind::kCabinet;
   const std::string out = args.Value("--out").value_or("");
   if (args.words.size() > 1) throw UsageError("pack: unexpected argument '" + args.words[1] + "'");
   const std::string what = args.words.empty() ? std::string() : args.words[0];
-  if (what.empty() || kind == 0) throw UsageError("pack needs SLOT|ID|ROW/TRACK and --zip or --cab");
+  if (what.empty() || kinds == 0) throw UsageError("pack needs SLOT|ID|ROW/TRACK and --zip or --cab");
   GameData* loaded = context.RequireGame();
   if (loaded == nullptr) return kExitFailure;
   GameData& game = *loaded;
@@ -76,8 +78,9 @@ int RunPack(Context& context, const Arguments& args) {
   if (!item) return kExitFailure;
   if (!out.empty()) context.settings().ArchiveFolder = out;  // this run only
   GameOperations operations(game, context.settings(), prompts);
-  const OperationResult result = kind == 1 ? operations.CreateZip(item->ref, item->directory, item->name)
-                                           : operations.CreateCabinet(item->ref, item->directory, item->name);
+  const OperationResult result = kind == ArchiveKind::kZip
+                                     ? operations.CreateZip(item->ref, item->directory, item->name)
+                                     : operations.CreateCabinet(item->ref, item->directory, item->name);
   if (!result.done()) {
     context.err << "kraxctl: pack: " << TerminalSafeLines(ResultText(result)) << '\n';
     return kExitFailure;
