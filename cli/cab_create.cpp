@@ -36,46 +36,29 @@ std::uint64_t ParseNumber(const std::string& text, const char* option, std::uint
 
 }  // namespace
 
-int RunCabCreate(Context& context, const std::vector<std::string>& args) {
-  std::vector<std::string> positional;
-  std::optional<std::string> base;
-  std::string method = "lzx";
-  unsigned window = lzx::kMaxWindowBits;
-  bool windowGiven = false;
-  CabinetCreateOptions options;
-  bool verbose = false, levelGiven = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](const char* option) -> const std::string& {
-      if (i + 1 >= args.size()) throw UsageError(std::string("cab create: ") + option + " needs a value");
-      return args[++i];
-    };
-    if (a == "--base") {
-      base = value("--base");
-    } else if (a == "--method") {
-      method = value("--method");
-      if (method != "none" && method != "mszip" && method != "lzx") {
-        throw UsageError("cab create: --method must be none, mszip or lzx");
-      }
-    } else if (a == "--window") {
-      window = static_cast<unsigned>(
-          ParseNumber(value("--window"), "--window", lzx::kMinWindowBits, lzx::kMaxWindowBits));
-      windowGiven = true;
-    } else if (a == "--level") {
-      options.lzxLevel =
-          static_cast<int>(ParseNumber(value("--level"), "--level", lzx::kLzxFastLevel, lzx::kLzxMaxLevel));
-      levelGiven = true;
-    } else if (a == "--verbose") {
-      verbose = true;
-    } else if (a == "--max-size") {
-      options.maxCabinetSize =
-          static_cast<std::uint32_t>(ParseNumber(value("--max-size"), "--max-size", 1, 0xFFFFFFFFu));
-    } else if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
-      throw UsageError("cab create: unknown option " + a);
-    } else {
-      positional.push_back(a);
-    }
+int RunCabCreate(Context& context, const Arguments& args) {
+  const std::vector<std::string> positional(args.words.begin() + 1, args.words.end());
+  const std::optional<std::string> base = args.Value("--base");
+  const std::string method = args.Value("--method").value_or("lzx");
+  if (method != "none" && method != "mszip" && method != "lzx") {
+    throw UsageError("cab create: --method must be none, mszip or lzx");
   }
+  unsigned window = lzx::kMaxWindowBits;
+  const bool windowGiven = args.Has("--window");
+  if (windowGiven) {
+    window = static_cast<unsigned>(
+        ParseNumber(*args.Value("--window"), "--window", lzx::kMinWindowBits, lzx::kMaxWindowBits));
+  }
+  CabinetCreateOptions options;
+  const bool levelGiven = args.Has("--level");
+  if (levelGiven) {
+    options.lzxLevel =
+        static_cast<int>(ParseNumber(*args.Value("--level"), "--level", lzx::kLzxFastLevel, lzx::kLzxMaxLevel));
+  }
+  if (const std::optional<std::string> maxSize = args.Value("--max-size")) {
+    options.maxCabinetSize = static_cast<std::uint32_t>(ParseNumber(*maxSize, "--max-size", 1, 0xFFFFFFFFu));
+  }
+  const bool verbose = args.Has("--verbose");
   if (positional.size() < 2) throw UsageError("cab create needs OUT and at least one FILE");
   if (windowGiven && method != "lzx") throw UsageError("cab create: --window is for --method lzx");
   if (levelGiven && method != "lzx") throw UsageError("cab create: --level is for --method lzx");

@@ -19,12 +19,6 @@
 namespace krax::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: kraxctl cab list FILE\n"
-    "       kraxctl cab extract FILE DEST [NAME ...]\n"
-    "       kraxctl cab create OUT FILE... [--base DIR] [--method none|mszip|lzx] [--window 15..21] "
-    "[--level 1..3] [--max-size BYTES] [--verbose]\n";
-
 std::string FormatDosDateTime(std::uint16_t date, std::uint16_t time) {
   char text[32];
   std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", 1980u + (date >> 9),
@@ -165,19 +159,25 @@ int RunExtract(Context& context, const std::vector<std::string>& args) {
   return refusedAny ? kExitFailure : kExitOk;
 }
 
-int Run(Context& context, const std::vector<std::string>& args) {
+int Run(Context& context, const Arguments& arguments) {
+  const std::vector<std::string>& args = arguments.words;
   if (args.empty()) throw UsageError("cab needs a subcommand: list, extract or create");
   const std::string& sub = args[0];
-  if (sub == "list") return RunList(context, args);
-  if (sub == "extract") return RunExtract(context, args);
-  if (sub == "create") return RunCabCreate(context, std::vector<std::string>(args.begin() + 1, args.end()));
-  throw UsageError("unknown cab subcommand: " + sub);
+  if (sub == "create") return RunCabCreate(context, arguments);
+  if (sub != "list" && sub != "extract") throw UsageError("unknown cab subcommand: " + sub);
+  // The options are create's.
+  if (arguments.anyOption()) throw UsageError("cab " + sub + " takes no options");
+  return sub == "list" ? RunList(context, args) : RunExtract(context, args);
 }
 
 const RegisterCommand kRegister({
     "cab",
     "list, extract or create cabinet (.CAB) files",
-    kUsage,
+    {{"list FILE"},
+     {"extract FILE DEST [NAME ...]"},
+     {"create OUT FILE...", {"--base", "--method", "--window", "--level", "--max-size", "--verbose"}}},
+    "",
+    kCabCreateOptions,
     &Run,
 });
 

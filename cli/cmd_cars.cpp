@@ -38,8 +38,9 @@ std::string Shown(const std::optional<std::string>& text, const char* none) {
   return text ? TerminalSafe(GameTextToUtf8(*text)) : std::string(none);
 }
 
-int RunCars(Context& context, const std::vector<std::string>& args) {
-  const bool json = JsonOptionOnly("cars", args);
+int RunCars(Context& context, const Arguments& args) {
+  if (!args.words.empty()) throw UsageError("cars: unexpected argument '" + args.words[0] + "'");
+  const bool json = args.Has("--json");
   GameData* found = context.RequireGame();
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
@@ -108,7 +109,8 @@ long long FindCar(const GameData& game, const std::string& which) {
   return -1;
 }
 
-int RunCar(Context& context, const std::vector<std::string>& args) {
+int RunCar(Context& context, const Arguments& arguments) {
+  const std::vector<std::string>& args = arguments.words;
   if (args.size() != 1) throw UsageError("car: expected SLOT or ID");
   GameData* found = context.RequireGame();
   if (found == nullptr) return kExitFailure;
@@ -154,16 +156,18 @@ int RunCar(Context& context, const std::vector<std::string>& args) {
 }
 
 const RegisterCommand kCars({"cars", "list the cars of the game folder",
-                             "usage: kraxctl cars [--json]\n"
+                             {{"", {"--json"}}},
                              "One row per car in table order, a note for each car whose archive is damaged\n"
                              "(its directory points into itself or entries overlap), then the number of\n"
                              "enabled cars.\n"
                              "--json writes {\"enabledCarCount\": n, \"cars\": [...]}.\n",
+                             {{"--json"}},
                              RunCars});
 const RegisterCommand kCar({"car", "show one car as the details form shows it",
-                            "usage: kraxctl car SLOT|ID\n"
+                            {{"SLOT|ID"}},
                             "Shows the car in table slot SLOT, or the first car whose ID is ID\n"
                             "(ignoring case), with mass and speeds as the details form forms them.\n",
+                            {},
                             RunCar});
 
 }  // namespace

@@ -15,22 +15,9 @@
 namespace krax::cli {
 namespace {
 
-// The arguments other than `option`, and whether `option` was among them.
-std::vector<std::string> WithoutOption(const std::vector<std::string>& args, const char* option, bool& given) {
-  std::vector<std::string> rest;
-  for (const std::string& arg : args) {
-    if (arg == option) {
-      given = true;
-    } else {
-      rest.push_back(arg);
-    }
-  }
-  return rest;
-}
-
-int RunFix(Context& context, const std::vector<std::string>& args) {
-  bool yes = false, all = false;
-  const std::vector<std::string> positional = WithoutOption(WithoutOption(args, "--yes", yes), "--all", all);
+int RunFix(Context& context, const Arguments& args) {
+  const bool yes = args.Has("--yes"), all = args.Has("--all");
+  const std::vector<std::string>& positional = args.words;
   if (all ? !positional.empty() : positional.size() != 1) throw UsageError("fix: expected SLOT|ID or --all [--yes]");
   GameData* found = context.RequireGame();
   if (found == nullptr) return kExitFailure;
@@ -61,9 +48,9 @@ int RunFix(Context& context, const std::vector<std::string>& args) {
   return ReportResult(context, run.result);
 }
 
-int RunPolice(Context& context, const std::vector<std::string>& args) {
-  bool yes = false;
-  const std::vector<std::string> positional = WithoutOption(args, "--yes", yes);
+int RunPolice(Context& context, const Arguments& args) {
+  const bool yes = args.Has("--yes");
+  const std::vector<std::string>& positional = args.words;
   if (positional.size() != 2 || (positional[1] != "on" && positional[1] != "off")) {
     throw UsageError("police: expected SLOT|ID on|off [--yes]");
   }
@@ -75,8 +62,7 @@ int RunPolice(Context& context, const std::vector<std::string>& args) {
 }
 
 const RegisterCommand kFix({"fix", "fixes the errors of one car or of every car",
-                            "usage: kraxctl fix SLOT|ID [--yes]\n"
-                            "       kraxctl fix --all [--yes]\n"
+                            {{"SLOT|ID", {"--yes"}}, {"--all", {"--yes"}}},
                             "Prints the plan, asks (without a terminal it refuses unless --yes is given),\n"
                             "then fixes and prints what was fixed and what was not:\n"
                             "  Different s.n.    the front-end data get the serial number of carp.txt\n"
@@ -85,11 +71,13 @@ const RegisterCommand kFix({"fix", "fixes the errors of one car or of every car"
                             "                    when the ID is a free folder name of at most four characters\n"
                             "  No FeData         cannot be fixed\n"
                             "Exit 1 when a change failed or nothing could be fixed.\n",
+                            {{"--all"}, {"--yes"}},
                             RunFix});
 const RegisterCommand kPolice({"police", "sets or clears a car's police flag",
-                               "usage: kraxctl police SLOT|ID on|off [--yes]\n"
+                               {{"SLOT|ID on|off", {"--yes"}}},
                                "Writes the police flag into every front-end data entry of the car's archive\n"
                                "after a question (without a terminal it refuses unless --yes is given).\n",
+                               {{"--yes"}},
                                RunPolice});
 
 }  // namespace

@@ -49,20 +49,12 @@ class InstallPrompts : public TerminalPrompts {
   bool shown_ = false;
 };
 
-int RunInstall(Context& context, const std::vector<std::string>& args, bool track) {
-  std::optional<std::string> source, id;
-  bool yes = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--yes") {
-      yes = true;
-    } else if (args[i] == "--id" && i + 1 < args.size()) {
-      id = args[++i];
-    } else if (!args[i].empty() && args[i][0] != '-' && !source) {
-      source = args[i];
-    } else {
-      throw UsageError("unexpected argument '" + args[i] + "'");
-    }
-  }
+int RunInstall(Context& context, const Arguments& args, bool track) {
+  if (args.words.size() > 1) throw UsageError("unexpected argument '" + args.words[1] + "'");
+  const std::optional<std::string> source =
+      args.words.empty() ? std::nullopt : std::optional<std::string>(args.words[0]);
+  const std::optional<std::string> id = args.Value("--id");
+  const bool yes = args.Has("--yes");
   if (!source) throw UsageError(std::string(track ? "install-track" : "install-car") + " needs SRC");
   const bool folder = IsFolder(*source);
   if (!folder && !IsFile(*source)) {
@@ -90,22 +82,26 @@ int RunInstall(Context& context, const std::vector<std::string>& args, bool trac
   }
 }
 
-int RunInstallCar(Context& context, const std::vector<std::string>& args) { return RunInstall(context, args, false); }
-int RunInstallTrack(Context& context, const std::vector<std::string>& args) { return RunInstall(context, args, true); }
+int RunInstallCar(Context& context, const Arguments& args) { return RunInstall(context, args, false); }
+int RunInstallTrack(Context& context, const Arguments& args) { return RunInstall(context, args, true); }
+
+const std::vector<Option> kInstallOptions = {{"--id", "ID"}, {"--yes"}};
 
 const RegisterCommand kInstallCar({"install-car", "install a car from a folder, .zip or .cab",
-                                   "usage: kraxctl install-car SRC [--id ID] [--yes]\n"
+                                   {{"SRC", {"--id", "--yes"}}},
                                    "Lists the car files of SRC (a folder, .zip or .cab file) and the folder they\n"
                                    "would go to in GameData\\CarModel (named by the car's ID, or the first free\n"
                                    "number for archives; --id chooses another). Installs with --yes or after a\n"
                                    "yes at a terminal.\n",
+                                   kInstallOptions,
                                    RunInstallCar});
 
 const RegisterCommand kInstallTrack({"install-track", "install a track from a folder, .zip or .cab",
-                                     "usage: kraxctl install-track SRC [--id ID] [--yes]\n"
+                                     {{"SRC", {"--id", "--yes"}}},
                                      "Lists the track files of SRC (a folder, .zip or .cab file), the slot their\n"
                                      "names point to and the track folder they would go to (named after SRC;\n"
                                      "--id chooses another). Installs with --yes or after a yes at a terminal.\n",
+                                     kInstallOptions,
                                      RunInstallTrack});
 
 }  // namespace

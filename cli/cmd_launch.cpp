@@ -12,15 +12,16 @@
 namespace krax::cli {
 namespace {
 
-int RunRunGame(Context& context, const std::vector<std::string>& args) {
-  if (!args.empty()) throw UsageError("run-game: takes no arguments");
+int RunRunGame(Context& context, const Arguments& args) {
+  if (!args.words.empty()) throw UsageError("run-game: takes no arguments");
   TerminalPrompts prompts(context, /*assumeYes=*/false);
   if (context.RequireGame() == nullptr) return kExitFailure;
   GameOperations operations(context.game(), context.settings(), prompts);
   return ReportResult(context, operations.RunGame());
 }
 
-int RunEdit(Context& context, const std::vector<std::string>& args) {
+int RunEdit(Context& context, const Arguments& arguments) {
+  const std::vector<std::string>& args = arguments.words;
   if (args.size() != 1) throw UsageError("edit: expected SLOT, ID or ROW/TRACK");
   return ActOnItem(
       context, /*assumeYes=*/false,
@@ -29,15 +30,17 @@ int RunEdit(Context& context, const std::vector<std::string>& args) {
 }
 
 const RegisterCommand kRunGame({"run-game", "start KRAX without its intro movies",
-                                "usage: kraxctl run-game\n"
+                                {{""}},
                                 "Starts krax.exe -nomovie in the game folder (through wine on Linux) and\n"
                                 "returns at once.\n",
+                                {},
                                 RunRunGame});
 const RegisterCommand kEdit({"edit", "open a car or an add-on track in its editor",
-                             "usage: kraxctl edit SLOT|ID|ROW/TRACK\n"
+                             {{"SLOT|ID|ROW/TRACK"}},
                              "Opens the car's archive with KRAXCarEdit, or the track file Tr0<ROW>.frd of\n"
                              "the add-on TRACK in slot ROW with KRAXTrackEdit (\"Default Shell Action\":\n"
                              "the desktop's associated program). The file is passed as one argument.\n",
+                             {},
                              RunEdit});
 
 }  // namespace

@@ -20,34 +20,20 @@ Number ParseNumber(const std::string& option, const std::string& text) {
   return *value;
 }
 
-int RunMakeDemo(Context& context, const std::vector<std::string>& args) {
-  std::string dir;
+int RunMakeDemo(Context& context, const Arguments& args) {
   DemoOptions options;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--cars" || arg == "--seed") {
-      if (i + 1 >= args.size()) throw UsageError("make-demo: " + arg + " needs a value");
-      const std::string& value = args[++i];
-      if (arg == "--cars") {
-        options.cars = ParseNumber<int>(arg, value);
-        if (options.cars < kDemoMinCars || options.cars > kDemoMaxCars) {
-          throw UsageError("make-demo: --cars must be from " + std::to_string(kDemoMinCars) +
-                           " to " + std::to_string(kDemoMaxCars));
-        }
-      } else {
-        options.seed = ParseNumber<std::uint64_t>(arg, value);
-      }
-    } else if (arg == "--compact") {
-      options.compactPayloads = true;
-    } else if (!arg.empty() && arg[0] == '-') {
-      throw UsageError("make-demo: unknown option " + arg);
-    } else if (dir.empty()) {
-      dir = arg;
-    } else {
-      throw UsageError("make-demo: only one folder may be given");
+  if (const std::optional<std::string> cars = args.Value("--cars")) {
+    options.cars = ParseNumber<int>("--cars", *cars);
+    if (options.cars < kDemoMinCars || options.cars > kDemoMaxCars) {
+      throw UsageError("make-demo: --cars must be from " + std::to_string(kDemoMinCars) + " to " +
+                       std::to_string(kDemoMaxCars));
     }
   }
-  if (dir.empty()) throw UsageError("make-demo: the folder DIR is missing");
+  if (const std::optional<std::string> seed = args.Value("--seed")) options.seed = ParseNumber<std::uint64_t>("--seed", *seed);
+  options.compactPayloads = args.Has("--compact");
+  if (args.words.size() > 1) throw UsageError("make-demo: only one folder may be given");
+  if (args.words.empty() || args.words[0].empty()) throw UsageError("make-demo: the folder DIR is missing");
+  const std::string& dir = args.words[0];
 
   try {
     const DemoManifest manifest = MakeDemoInstallation(dir, options);
@@ -68,7 +54,7 @@ int RunMakeDemo(Context& context, const std::vector<std::string>& args) {
 const RegisterCommand kRegister({
     "make-demo",
     "write a demo KRAX installation and its CD into a new folder",
-    "usage: kraxctl make-demo DIR [--cars N] [--seed S] [--compact]\n"
+    {{"DIR", {"--cars", "--seed", "--compact"}}},
     "\n"
     "Writes a complete KRAX installation of invented content into DIR/game and the matching\n"
     "game CD into DIR/cd, and describes in DIR/demo-manifest.txt which car folder shows which\n"
@@ -80,6 +66,7 @@ const RegisterCommand kRegister({
     "\n"
     "Nothing is ever replaced: DIR/game and DIR/cd must be missing or empty, and\n"
     "DIR/demo-manifest.txt must not exist. Remove an old demo yourself to write it again.\n",
+    {{"--cars", "N"}, {"--seed", "S"}, {"--compact"}},
     &RunMakeDemo,
 });
 

@@ -12,14 +12,14 @@
 #include "cli/terminal_text.h"
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
+#include "operations/archive_kind.h"
 #include "operations/game_operations.h"
 #include "operations/pack_item.h"
 
 namespace krax::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: kraxctl pack SLOT|ID|ROW/TRACK --zip|--cab [--out DIR]\n"
+constexpr const char* kHelp =
     "Packs the files of a car's folder (by car ID, or by slot number as `kraxctl cars` lists\n"
     "it) or of a track folder (ROW/TRACK: the track folder TRACK of slot ROW 0..8; ROW/ alone\n"
     "is the slot's own folder) into NAME.zip or NAME.CAB, named after the car or track, in\n"
@@ -62,22 +62,14 @@ std::optional<Item> FindItem(Context& context, GameData& game, Prompts& prompts,
   return Item{*folder, game.trackFolders.path(folder->index), game.trackFolders.name(folder->index)};
 }
 
-int RunPack(Context& context, const std::vector<std::string>& args) {
-  std::string what, out;
-  int kind = 0;  // 1 zip, 2 cabinet
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--zip" || args[i] == "--cab") {
-      if (kind != 0) throw UsageError("pack takes one of --zip and --cab");
-      kind = args[i] == "--zip" ? 1 : 2;
-    } else if (args[i] == "--out" && i + 1 < args.size()) {
-      out = args[++i];
-    } else if (what.empty() && !args[i].empty() && args[i][0] != '-') {
-      what = args[i];
-    } else {
-      throw UsageError("pack: unexpected argument '" + args[i] + "'");
-    }
-  }
-  if (what.empty() || kind == 0) throw UsageError("pack needs SLOT|ID|ROW/TRACK and --zip or --cab");
+int RunPack(Context& context, const Arguments& args) {
+  const int kinds = args.Count("--zip") + args.Count("--cab");
+  if (kinds > 1) throw UsageError("pack takes one of --zip and --cab");
+  const ArchiveKind kind = args.Has("--zip") ? ArchiveKind::kZip : ArchiveKind::kCabinet;
+  const std::string out = args.Value("--out").value_or("");
+  if (args.words.size() > 1) throw UsageError("pack: unexpected argument '" + args.words[1] + "'");
+  const std::string what = args.words.empty() ? std::string() : args.words[0];
+  if (what.empty() || kinds == 0) throw UsageError("pack needs SLOT|ID|ROW/TRACK and --zip or --cab");
   GameData* loaded = context.RequireGame();
   if (loaded == nullptr) return kExitFailure;
   GameData& game = *loaded;
@@ -86,8 +78,9 @@ int RunPack(Context& context, const std::vector<std::string>& args) {
   if (!item) return kExitFailure;
   if (!out.empty()) context.settings().ArchiveFolder = out;  // this run only
   GameOperations operations(game, context.settings(), prompts);
-  const OperationResult result = kind == 1 ? operations.CreateZip(item->ref, item->directory, item->name)
-                                           : operations.CreateCabinet(item->ref, item->directory, item->name);
+  const OperationResult result = kind == ArchiveKind::kZip
+                                     ? operations.CreateZip(item->ref, item->directory, item->name)
+                                     : operations.CreateCabinet(item->ref, item->directory, item->name);
   if (!result.done()) {
     context.err << "kraxctl: pack: " << TerminalSafeLines(ResultText(result)) << '\n';
     return kExitFailure;
@@ -96,7 +89,11 @@ int RunPack(Context& context, const std::vector<std::string>& args) {
   return kExitOk;
 }
 
-const RegisterCommand kPack({"pack", "pack a car or a track into a zip or cabinet file", kUsage, RunPack});
+const RegisterCommand kPack({"pack", "pack a car or a track into a zip or cabinet file",
+                             {{"SLOT|ID|ROW/TRACK --zip|--cab", {"--out"}}},
+                             kHelp,
+                             {{"--zip"}, {"--cab"}, {"--out", "DIR"}},
+                             RunPack});
 
 }  // namespace
 }  // namespace krax::cli

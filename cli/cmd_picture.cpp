@@ -16,7 +16,8 @@
 namespace krax::cli {
 namespace {
 
-int RunPicture(Context& context, const std::vector<std::string>& args) {
+int RunPicture(Context& context, const Arguments& arguments) {
+  const std::vector<std::string>& args = arguments.words;
   if (args.size() != 2) throw UsageError("picture: expected SLOT|ID OUT.png");
   const std::optional<GameCar> car = RequireCarArgument(context, args[0]);
   if (!car) return kExitFailure;
@@ -41,10 +42,11 @@ int RunPicture(Context& context, const std::vector<std::string>& args) {
 }
 
 const RegisterCommand kPicture({"picture", "save the picture inside a car's archive as PNG",
-                                "usage: kraxctl picture SLOT|ID OUT.png\n"
+                                {{"SLOT|ID OUT.png"}},
                                 "Writes the first picture inside the car's archive - the front-end images\n"
                                 "\"fedata.fsh\", else a texture entry ending in \".tga\" - as a PNG file.\n"
                                 "Fails (exit 1) when the archive holds no picture that can be decoded.\n",
+                                {},
                                 RunPicture});
 
 }  // namespace

@@ -20,21 +20,6 @@
 namespace krax::cli {
 namespace {
 
-// The arguments without "--yes", and whether it was given.
-std::vector<std::string> TakeYes(const std::vector<std::string>& args, bool& yes) {
-  std::vector<std::string> rest;
-  for (const std::string& arg : args) {
-    if (arg == "--yes" || arg == "-y") {
-      yes = true;
-    } else if (!arg.empty() && arg[0] == '-') {
-      throw UsageError("unknown option \"" + arg + "\"");
-    } else {
-      rest.push_back(arg);
-    }
-  }
-  return rest;
-}
-
 // A result whose message may quote a profile's own lines or names: shown escaped.
 int ReportSafely(Context& context, OperationResult result) {
   result.message = TerminalSafeLines(result.message);
@@ -45,9 +30,12 @@ std::string ProfileFolder(const Context& context) {
   return ProfileFolderPath(context.options.settingsFile ? SettingsStore(*context.options.settingsFile) : SettingsStore());
 }
 
-int RunProfile(Context& context, const std::vector<std::string>& args) {
-  bool yes = false;
-  const std::vector<std::string> words = TakeYes(args, yes);
+// --yes, which these commands also take as -y.
+const Option kYesOption{"--yes", {}, "-y"};
+
+int RunProfile(Context& context, const Arguments& args) {
+  const bool yes = args.Has("--yes");
+  const std::vector<std::string>& words = args.words;
   if (words.empty()) throw UsageError("profile: expected save, apply, list, show or delete");
   const std::string& verb = words[0];
   const bool takesName = verb == "save" || verb == "apply" || verb == "show" || verb == "delete";
@@ -83,9 +71,9 @@ int RunProfile(Context& context, const std::vector<std::string>& args) {
   return ReportSafely(context, verb == "save" ? operations.SaveProfile(words[1]) : operations.ApplyProfile(words[1]));
 }
 
-int RunStock(Context& context, const std::vector<std::string>& args) {
-  bool yes = false;
-  if (!TakeYes(args, yes).empty()) throw UsageError("stock takes only --yes");
+int RunStock(Context& context, const Arguments& args) {
+  const bool yes = args.Has("--yes");
+  if (!args.words.empty()) throw UsageError("stock takes only --yes");
   GameData* game = context.RequireGame();
   if (game == nullptr) return kExitFailure;
   TerminalPrompts prompts(context, yes);
@@ -94,13 +82,10 @@ int RunStock(Context& context, const std::vector<std::string>& args) {
   return ReportSafely(context, operations.ApplyStockGame());
 }
 
-int RunRemove(Context& context, const std::vector<std::string>& args) {
-  bool yes = false;
-  std::vector<std::string> rest = args;
-  const auto forGood = std::find(rest.begin(), rest.end(), kDeleteForGoodOption);
-  const bool deleteForGood = forGood != rest.end();
-  if (deleteForGood) rest.erase(forGood);
-  const std::vector<std::string> words = TakeYes(rest, yes);
+int RunRemove(Context& context, const Arguments& args) {
+  const bool yes = args.Has("--yes");
+  const bool deleteForGood = args.Has(kDeleteForGoodOption);
+  const std::vector<std::string>& words = args.words;
   if (words.size() != 1) throw UsageError("remove: expected SLOT, ID or ROW/TRACK");
   return ActOnItem(
       context, yes,
@@ -109,11 +94,11 @@ int RunRemove(Context& context, const std::vector<std::string>& args) {
 }
 
 const RegisterCommand kProfile({"profile", "save, apply, list, show or delete a profile (a set of cars and tracks)",
-                                "usage: kraxctl profile save NAME [--yes]\n"
-                                "       kraxctl profile apply NAME [--yes]\n"
-                                "       kraxctl profile list\n"
-                                "       kraxctl profile show NAME\n"
-                                "       kraxctl profile delete NAME\n"
+                                {{"save NAME", {"--yes"}},
+                                 {"apply NAME", {"--yes"}},
+                                 {"list"},
+                                 {"show NAME"},
+                                 {"delete NAME"}},
                                 "A profile keeps which cars are enabled and which track is active in each\n"
                                 "slot. save stores the game's state now (--yes replaces a profile of that\n"
                                 "name); apply shows the changes and, when confirmed (--yes), enables,\n"
@@ -121,23 +106,26 @@ const RegisterCommand kProfile({"profile", "save, apply, list, show or delete a 
                                 "longer has are skipped; cars the profile does not know keep their state.\n"
                                 "Profiles are text files in the folder beside the settings file\n"
                                 "(KRAXManager.conf keeps them in KRAXManager.profiles).\n",
+                                {kYesOption},
                                 RunProfile});
 const RegisterCommand kStock({"stock", "go back to the stock game: the game's own cars, every slot on Original",
-                              "usage: kraxctl stock [--yes]\n"
+                              {{"", {"--yes"}}},
                               "Enables the game's own cars, disables every other car and switches every\n"
                               "track slot to \"Original\". First offers to save the state as it is as a\n"
                               "profile (\"Before stock game DATE\") to come back to with profile apply:\n"
                               "y saves it, n goes on without, anything else cancels and changes nothing.\n"
                               "--yes answers both questions with yes.\n",
+                              {kYesOption},
                               RunStock});
 const RegisterCommand kRemove({"remove", "move an add-on car or track to the trash",
-                               "usage: kraxctl remove SLOT|ID|ROW/TRACK [--yes] [--delete-for-good]\n"
+                               {{"SLOT|ID|ROW/TRACK", {"--yes", kDeleteForGoodOption}}},
                                "Moves the folder of an add-on car (by slot or ID) or of an add-on track\n"
                                "(TRACK of slot ROW 0..8) to the desktop's trash, from where a file manager\n"
                                "brings it back. An active track is first switched back to \"Original\".\n"
                                "The game's own cars and the slots' \"Original\" folders are never removed.\n"
                                "Where no trash can take the folder, asks before deleting it for good;\n"
                                "--yes never answers that question: only --delete-for-good does.\n",
+                               {kYesOption, {kDeleteForGoodOption}},
                                RunRemove});
 
 }  // namespace

@@ -14,9 +14,9 @@
 namespace krax::cli {
 namespace {
 
-int RunRenameDirs(Context& context, const std::vector<std::string>& arguments) {
-  std::vector<std::string> args = arguments;
-  const bool yes = TakeYesOption(args);
+int RunRenameDirs(Context& context, const Arguments& arguments) {
+  const std::vector<std::string>& args = arguments.words;
+  const bool yes = arguments.Has("--yes");
   if (args.size() != 1 || (args[0] != "id" && args[0] != "name")) {
     throw UsageError("rename-dirs: expected id or name");
   }
@@ -39,7 +39,7 @@ int RunRenameDirs(Context& context, const std::vector<std::string>& arguments) {
 }
 
 const RegisterCommand kRenameDirs({"rename-dirs", "rename every car folder after the car's ID or name",
-                                   "usage: kraxctl rename-dirs id|name [--yes]\n"
+                                   {{"id|name", {"--yes"}}},
                                    "Renames the folder of every car with front-end data to the car's ID (id,\n"
                                    "\"DIR = ID\") or name (name, \"DIR = NAME\"), directly under\n"
                                    "GameData\\CarModel. Nothing is ever replaced: a taken name (also one that\n"
@@ -49,6 +49,7 @@ const RegisterCommand kRenameDirs({"rename-dirs", "rename every car folder after
                                    "renames with --yes or after a yes at a terminal. Then prints a summary and\n"
                                    "one line per folder that moved or kept its name; \"Rename err:\" lines go to\n"
                                    "stderr (id only).\n",
+                                   {{"--yes"}},
                                    RunRenameDirs});
 
 }  // namespace

@@ -15,9 +15,9 @@
 namespace krax::cli {
 namespace {
 
-int RunRestore(Context& context, const std::vector<std::string>& arguments) {
-  std::vector<std::string> args = arguments;
-  const bool yes = TakeYesOption(args);
+int RunRestore(Context& context, const Arguments& arguments) {
+  const std::vector<std::string>& args = arguments.words;
+  const bool yes = arguments.Has("--yes");
   const std::string what = args.empty() ? std::string() : args[0];
   const bool withItem = what == "car" || what == "slot";
   if (!(what == "cars" || what == "tracks" || what == "strings" || withItem) || args.size() != (withItem ? 2u : 1u)) {
@@ -64,9 +64,7 @@ int RunRestore(Context& context, const std::vector<std::string>& arguments) {
 }
 
 const RegisterCommand kRestore({"restore", "copy the game's own cars, tracks or strings back from the CD",
-                                "usage: kraxctl restore cars|tracks|strings [--yes]\n"
-                                "       kraxctl restore car ID\n"
-                                "       kraxctl restore slot ROW\n"
+                                {{"cars|tracks|strings", {"--yes"}}, {"car ID"}, {"slot ROW"}},
                                 "Copies GameData\\CarModel, GameData\\Tracks or FeData\\Text of the CD (KRAXCDPath,\n"
                                 "or --cd DIR) into the game folder, replacing files and leaving add-ons alone;\n"
                                 "nothing is deleted. car ID restores one stock car into its folder, slot ROW\n"
@@ -76,6 +74,7 @@ const RegisterCommand kRestore({"restore", "copy the game's own cars, tracks or 
                                 "print what they will copy and act with --yes or after a yes at a terminal.\n"
                                 "Progress goes to stderr on a terminal; the result (files and bytes copied,\n"
                                 "any errors) is printed at the end.\n",
+                                {{"--yes"}},
                                 RunRestore});
 
 }  // namespace

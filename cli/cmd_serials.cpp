@@ -16,10 +16,9 @@
 namespace krax::cli {
 namespace {
 
-int RunGenSerials(Context& context, const std::vector<std::string>& arguments) {
-  std::vector<std::string> args = arguments;
-  const bool yes = TakeYesOption(args);
-  if (!args.empty()) throw UsageError("gen-serials: takes no argument but --yes");
+int RunGenSerials(Context& context, const Arguments& args) {
+  const bool yes = args.Has("--yes");
+  if (!args.words.empty()) throw UsageError("gen-serials: takes no argument but --yes");
   GameData* found = context.RequireGame();
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
@@ -38,16 +37,9 @@ int RunGenSerials(Context& context, const std::vector<std::string>& arguments) {
   return ReportResult(context, generation.result);
 }
 
-int RunWriteSerial(Context& context, const std::vector<std::string>& args) {
-  bool yes = false;
-  std::vector<std::string> positional;
-  for (const std::string& arg : args) {
-    if (arg == "--yes") {
-      yes = true;
-    } else {
-      positional.push_back(arg);
-    }
-  }
+int RunWriteSerial(Context& context, const Arguments& args) {
+  const bool yes = args.Has("--yes");
+  const std::vector<std::string>& positional = args.words;
   if (positional.size() != 2) throw UsageError("write-serial: expected SLOT VALUE [--yes]");
   const std::optional<long long> slot = ParseWholeNumber<long long>(positional[0]);
   if (!slot) throw UsageError("write-serial: '" + positional[0] + "' is not a slot");
@@ -68,19 +60,21 @@ int RunWriteSerial(Context& context, const std::vector<std::string>& args) {
 }
 
 const RegisterCommand kGenSerials({"gen-serials", "give cars with duplicate serial numbers new ones",
-                                   "usage: kraxctl gen-serials [--yes]\n"
+                                   {{"", {"--yes"}}},
                                    "Every car flagged \"Duplicate s.n.\" gets a new serial number that no\n"
                                    "other top-level car holds, written into all its front-end data entries.\n"
                                    "First lists those cars; writes with --yes or after a yes at a terminal.\n"
                                    "Prints each car whose number changed, old and new, then how many did;\n"
                                    "a number that could not be written is named on stderr (exit 1).\n",
+                                   {{"--yes"}},
                                    RunGenSerials});
 const RegisterCommand kWriteSerial({"write-serial", "write a car's front-end serial number",
-                                    "usage: kraxctl write-serial SLOT VALUE [--yes]\n"
+                                    {{"SLOT VALUE", {"--yes"}}},
                                     "Writes VALUE (0 to 65535) into every front-end data entry of the car in\n"
                                     "SLOT. When another top-level car holds the number it asks\n"
                                     "\"Serial Number Exist. Write it?\"; without a terminal it refuses unless\n"
                                     "--yes is given.\n",
+                                    {{"--yes"}},
                                     RunWriteSerial});
 
 }  // namespace

@@ -39,7 +39,8 @@ int SetSetting(Context& context, const std::string& name, const std::string& val
   return kExitOk;
 }
 
-int Run(Context& context, const std::vector<std::string>& args) {
+int Run(Context& context, const Arguments& arguments) {
+  const std::vector<std::string>& args = arguments.words;
   if (args.empty()) return PrintSettings(context);
   if (args[0] == "set") {
     if (args.size() != 3) throw UsageError("usage: kraxctl settings set NAME VALUE");
@@ -51,8 +52,7 @@ int Run(Context& context, const std::vector<std::string>& args) {
 const RegisterCommand kRegister({
     "settings",
     "show the settings, or store one",
-    "Usage: kraxctl settings\n"
-    "       kraxctl settings set NAME VALUE\n"
+    {{""}, {"set NAME VALUE"}},
     "\n"
     "Without arguments, prints the nine settings as NAME=VALUE, one a line, with this run's\n"
     "--game and --cd applied. With \"set\", stores that one value exactly as given (bytes\n"
@@ -60,6 +60,7 @@ const RegisterCommand kRegister({
     "KRAXText take 0 or 1. --game and --cd are never stored.\n"
     "\n"
     "Names: KRAXPath KRAXCDPath KRAXCarEdit KRAXTrackEdit CPATH DUPL_SN NEQ Path_4 KRAXText\n",
+    {},
     Run,
 });
 

@@ -32,17 +32,10 @@ bool ContainsIgnoringCase(std::string_view text, std::string_view part) {
                      [&](char a, char b) { return lower(a) == lower(b); }) != text.end();
 }
 
-int RunStrings(Context& context, const std::vector<std::string>& allArgs) {
+int RunStrings(Context& context, const Arguments& arguments) {
+  const std::vector<std::string>& args = arguments.words;
   // --force: save a damaged text file even so (its unreadable strings are saved empty).
-  std::vector<std::string> args;
-  bool force = false;
-  for (const std::string& arg : allArgs) {
-    if (arg == "--force") {
-      force = true;
-    } else {
-      args.push_back(arg);
-    }
-  }
+  const bool force = arguments.Has("--force");
   if (args.empty()) throw UsageError("strings: expected list, get I, set I TEXT or find TEXT");
   const std::string& action = args[0];
   const std::size_t expected = action == "list" ? 1 : action == "get" || action == "find" ? 2 : action == "set" ? 3 : 0;
@@ -112,16 +105,14 @@ int RunStrings(Context& context, const std::vector<std::string>& allArgs) {
 }
 
 const RegisterCommand kStrings({"strings", "show, find and replace the game's front-end strings",
-                                "usage: kraxctl strings list\n"
-                                "       kraxctl strings get I\n"
-                                "       kraxctl strings set I TEXT [--force]\n"
-                                "       kraxctl strings find TEXT\n"
+                                {{"list"}, {"get I"}, {"set I TEXT", {"--force"}}, {"find TEXT"}},
                                 "Works while the setting KRAXText is on. list prints index and string\n"
                                 "a line; set replaces string I and saves the file at once; find prints\n"
                                 "the indexes of the strings that contain TEXT, ignoring case.\n"
                                 "Texts are shown and taken in UTF-8 and kept in the game's code page\n"
                                 "(Windows-1252). set refuses a damaged file (strings pointing outside\n"
                                 "it, which would be saved empty) unless --force is given.\n",
+                                {{"--force"}},
                                 RunStrings});
 
 }  // namespace

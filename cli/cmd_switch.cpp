@@ -12,7 +12,8 @@
 namespace krax::cli {
 namespace {
 
-int RunToggle(Context& context, const std::vector<std::string>& args) {
+int RunToggle(Context& context, const Arguments& arguments) {
+  const std::vector<std::string>& args = arguments.words;
   if (args.size() != 1) throw UsageError("toggle: expected SLOT or ID");
   const std::optional<GameCar> car = RequireCarArgument(context, args[0]);
   if (!car) return kExitFailure;
@@ -22,7 +23,8 @@ int RunToggle(Context& context, const std::vector<std::string>& args) {
   return ReportResult(context, operations.ToggleCar(static_cast<int>(car->slot)));
 }
 
-int RunSwitch(Context& context, const std::vector<std::string>& args) {
+int RunSwitch(Context& context, const Arguments& arguments) {
+  const std::vector<std::string>& args = arguments.words;
   if (args.size() != 2) throw UsageError("switch: expected ROW TRACK");
   return ActOnItem(
       context, /*assumeYes=*/false,
@@ -31,16 +33,18 @@ int RunSwitch(Context& context, const std::vector<std::string>& args) {
 }
 
 const RegisterCommand kToggle({"toggle", "enable a disabled car or disable an enabled one",
-                               "usage: kraxctl toggle SLOT|ID\n"
+                               {{"SLOT|ID"}},
                                "Renames the car's archive car.viv to car.viv.dis or back. A car whose\n"
                                "folder already holds an archive of the new name is left as it is.\n",
+                               {},
                                RunToggle});
 const RegisterCommand kSwitch({"switch", "make a track folder the active track of its slot",
-                               "usage: kraxctl switch ROW TRACK\n"
+                               {{"ROW TRACK"}},
                                "ROW is the slot row 0 to 8 (see kraxctl tracks), TRACK a track folder of that\n"
                                "slot or \"Original\". The game's own files that the track replaces are kept\n"
                                "in the slot's \"Original\" folder. Every step that fails is printed; the\n"
                                "exit status is then 1.\n",
+                               {},
                                RunSwitch});
 
 }  // namespace

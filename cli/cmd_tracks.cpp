@@ -21,8 +21,9 @@ struct ListedTrack {
   bool active = false;
 };
 
-int RunTracks(Context& context, const std::vector<std::string>& args) {
-  const bool json = JsonOptionOnly("tracks", args);
+int RunTracks(Context& context, const Arguments& args) {
+  if (!args.words.empty()) throw UsageError("tracks: unexpected argument '" + args.words[0] + "'");
+  const bool json = args.Has("--json");
   GameData* found = context.RequireGame();
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
@@ -62,10 +63,11 @@ int RunTracks(Context& context, const std::vector<std::string>& args) {
 }
 
 const RegisterCommand kTracks({"tracks", "list the track slots and their track folders",
-                               "usage: kraxctl tracks [--json]\n"
+                               {{"", {"--json"}}},
                                "For each slot: row, display name and folder, then its track folders\n"
                                "with their list position n, name, path and whether active.\n"
                                "(Lists a slot's missing \"Original\" folder after creating it.)\n",
+                               {{"--json"}},
                                RunTracks});
 
 }  // namespace

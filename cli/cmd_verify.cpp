@@ -50,17 +50,12 @@ void PrintJson(std::ostream& out, const VerifyReport& report) {
   out << "]}\n";
 }
 
-int RunVerify(Context& context, const std::vector<std::string>& arguments) {
-  std::vector<std::string> args = arguments;
-  const bool yes = TakeYesOption(args);
-  bool restore = false, json = false;
+int RunVerify(Context& context, const Arguments& arguments) {
+  const bool yes = arguments.Has("--yes");
+  const bool restore = arguments.Has("--restore"), json = arguments.Has("--json");
   unsigned areas = 0;
-  for (const std::string& arg : args) {
-    if (arg == "--restore") {
-      restore = true;
-    } else if (arg == "--json") {
-      json = true;
-    } else if (arg == "cars" && areas == 0) {
+  for (const std::string& arg : arguments.words) {
+    if (arg == "cars" && areas == 0) {
       areas = kVerifyCars;
     } else if (arg == "tracks" && areas == 0) {
       areas = kVerifyTracks;
@@ -111,7 +106,7 @@ int RunVerify(Context& context, const std::vector<std::string>& arguments) {
 }
 
 const RegisterCommand kVerify({"verify", "compare the game's own cars, tracks and strings with the CD",
-                               "usage: kraxctl verify [cars|tracks|strings] [--restore] [--yes] [--json]\n"
+                               {{"[cars|tracks|strings]", {"--restore", "--yes", "--json"}}},
                                "Compares, by content, every file of GameData\\CarModel, GameData\\Tracks and\n"
                                "FeData\\Text on the CD (KRAXCDPath, or --cd DIR) with the game folder's copy\n"
                                "and lists what is missing, what differs (with the sizes of both) and what\n"
@@ -124,6 +119,7 @@ const RegisterCommand kVerify({"verify", "compare the game's own cars, tracks an
                                "own tracks. --json prints the findings as JSON. Progress goes to stderr on a\n"
                                "terminal. Exit status 0 when everything matches (or was restored), 1 when\n"
                                "something differs, is missing or cannot be read.\n",
+                               {{"--restore"}, {"--yes"}, {"--json"}},
                                RunVerify});
 
 }  // namespace

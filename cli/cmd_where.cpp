@@ -13,8 +13,8 @@ namespace {
 
 std::string OrNone(const std::string& text) { return text.empty() ? "(none)" : text; }
 
-int Run(Context& context, const std::vector<std::string>& args) {
-  if (!args.empty()) throw UsageError("where takes no arguments");
+int Run(Context& context, const Arguments& args) {
+  if (!args.words.empty()) throw UsageError("where takes no arguments");
 #ifdef _WIN32
   // The game runs natively: its installer's key in the registry, the drives' own types.
   context.out << "Registry key: HKEY_LOCAL_MACHINE\\" << kGameRegistryKey << " (32-bit view)\n";
@@ -50,7 +50,7 @@ int Run(Context& context, const std::vector<std::string>& args) {
 const RegisterCommand kRegister({
     "where",
     "show where the game and its CD were found",
-    "Usage: kraxctl where\n"
+    {{""}},
     "\n"
     "Prints the Wine prefix looked in ($WINEPREFIX, else ~/.wine), the game folder recorded by\n"
     "the game's installer there, every installation found there and in the launchers' prefixes\n"
@@ -59,6 +59,7 @@ const RegisterCommand kRegister({
     "folder recorded in it and the first CD-ROM drive), the game folder and CD path in use\n"
     "(the settings with --game and --cd applied) and the language named by the first line of\n"
     "the game's install.win with its file suffix.\n",
+    {},
     Run,
 });
 

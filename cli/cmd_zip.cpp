@@ -12,14 +12,13 @@
 namespace krax::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: kraxctl zip list FILE\n"
-    "       kraxctl zip extract FILE DEST [NAME ...]\n"
+constexpr const char* kHelp =
     "list prints every entry name as stored (folders with their trailing '/').\n"
     "extract writes the named entries (all without names, ignoring case) below DEST,\n"
     "keeping their folders and replacing files; names leading outside DEST are refused.\n";
 
-int RunZip(Context& context, const std::vector<std::string>& args) {
+int RunZip(Context& context, const Arguments& arguments) {
+  const std::vector<std::string>& args = arguments.words;
   if (args.empty()) throw UsageError("zip needs a subcommand: list or extract");
   const std::string& sub = args[0];
   if (sub == "list") {
@@ -56,7 +55,11 @@ int RunZip(Context& context, const std::vector<std::string>& args) {
   throw UsageError("unknown zip subcommand: " + sub);
 }
 
-const RegisterCommand kZip({"zip", "list or extract zip files", kUsage, RunZip});
+const RegisterCommand kZip({"zip", "list or extract zip files",
+                            {{"list FILE"}, {"extract FILE DEST [NAME ...]"}},
+                            kHelp,
+                            {},
+                            RunZip});
 
 }  // namespace
 }  // namespace krax::cli

@@ -5,9 +5,7 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "cli/command.h"
 #include "gamedata/code_page.h"
 #include "platform/hex_digits.h"
 
@@ -34,17 +32,6 @@ inline std::string JsonString(std::string_view text) {
   }
   out += '"';
   return out;
-}
-
-// For a listing command whose only option is --json: whether it was given. Any other
-// argument is a UsageError.
-inline bool JsonOptionOnly(std::string_view command, const std::vector<std::string>& args) {
-  bool json = false;
-  for (const std::string& arg : args) {
-    if (arg != "--json") throw UsageError(std::string(command) + ": unexpected argument '" + arg + "'");
-    json = true;
-  }
-  return json;
 }
 
 }  // namespace krax::cli

@@ -96,13 +96,13 @@ int Run(const std::vector<std::string>& args) {
   for (const std::string& a : commandArgs) {
     if (a == "--") break;
     if (a == "--help" || a == "-h") {
-      std::cout << command->help;
-      if (!command->help.empty() && command->help.back() != '\n') std::cout << '\n';
+      std::cout << HelpText(*command);
       return kExitOk;
     }
   }
+  const Arguments commandArguments = ReadArguments(*command, commandArgs);
   Context context(std::cout, std::cerr, std::cin, std::move(options));
-  return command->run(context, commandArgs);
+  return command->run(context, commandArguments);
 }
 
 }  // namespace

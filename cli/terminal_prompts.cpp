@@ -128,12 +128,6 @@ bool TerminalPrompts::ConfirmPlan(const std::string& question, const std::string
   return Question(QuestionKind::kGoOn, question, true);
 }
 
-bool TakeYesOption(std::vector<std::string>& args) {
-  const auto before = args.size();
-  std::erase(args, std::string("--yes"));
-  return args.size() != before;
-}
-
 void TerminalPrompts::RunWork(const std::function<void()>& work) {
   const StopSignalScope stoppable;
   work();

@@ -15,9 +15,6 @@ namespace krax::cli {
 
 class Context;
 
-// Takes "--yes" out of `args`; true when it was there.
-bool TakeYesOption(std::vector<std::string>& args);
-
 // The option that consents to deleting for good (where no trash can take a folder).
 inline constexpr const char* kDeleteForGoodOption = "--delete-for-good";
 

@@ -2,6 +2,7 @@
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
 #include "gamedata/track_catalog.h"
+#include "operations/archive_format.h"
 #include "operations/game_folder_lock.h"
 #include "operations/game_operations.h"
 #include "operations/install_dialog_state.h"
@@ -88,9 +89,9 @@ ArchiveCallbacks ProgressOnly(Prompts& prompts) {
   return callbacks;
 }
 
-OperationResult Pack(Prompts& prompts, const Settings& settings, PackKind kind, ItemRef item,
+OperationResult Pack(Prompts& prompts, const Settings& settings, ArchiveKind kind, ItemRef item,
                      const std::string& directory, const std::string& name) {
-  const char* command = kind == PackKind::kZip ? "Create Zip" : "Create Cabinet";
+  const std::string command(ArchiveFormatFor(kind).packCommand());
   PackRequest request;
   request.kind = kind;
   request.item = item;
@@ -250,12 +251,12 @@ std::string PackName(const GameData& data, ItemRef item, const std::string& name
 }  // namespace
 
 OperationResult GameOperations::CreateZip(ItemRef item, const std::string& directory, const std::string& name) {
-  return Pack(prompts_, settings_, PackKind::kZip, item, directory, PackName(data_, item, name));
+  return Pack(prompts_, settings_, ArchiveKind::kZip, item, directory, PackName(data_, item, name));
 }
 
 OperationResult GameOperations::CreateCabinet(ItemRef item, const std::string& directory,
                                               const std::string& name) {
-  return Pack(prompts_, settings_, PackKind::kCabinet, item, directory, PackName(data_, item, name));
+  return Pack(prompts_, settings_, ArchiveKind::kCabinet, item, directory, PackName(data_, item, name));
 }
 
 }  // namespace krax

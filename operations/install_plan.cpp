@@ -7,12 +7,11 @@
 
 #include "archive/archive_entry_sizes.h"
 #include "archive/archive_name_list.h"
-#include "archive/cab/cab_entries.h"
 #include "archive/safe_entry_name.h"
-#include "archive/zip/zip_archive.h"
 #include "gamedata/car_catalog.h"
 #include "gamedata/code_page.h"
 #include "gamedata/stock_tables.h"
+#include "operations/archive_format.h"
 #include "operations/install_run.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
@@ -25,18 +24,7 @@ namespace {
 // The entries of a zip or cabinet file (at most kMaxArchiveEntries); false when it is no
 // readable zip or cabinet, or was not walked to its end.
 bool ListArchiveEntries(const std::string& path, ArchiveKind kind, ArchiveNameList& names) {
-  return kind == ArchiveKind::kZip ? ListZipEntries(path, names, kMaxArchiveEntries)
-                                   : ListCabinetEntries(path, names, kMaxArchiveEntries);
-}
-
-// A cabinet that is read in part only (a later cabinet of its set missing, or a walk started
-// at a later cabinet) installs nothing: the reason, or "" when the cabinet can be installed.
-std::string CabinetSetProblem(const std::string& path, const ArchiveNameList& names) {
-  ArchiveNameList walked;
-  ArchiveResult why;
-  if (ListCabinetEntries(path, walked, kMaxArchiveEntries, nullptr, why)) return {};
-  if (names.empty() && why.status != ArchiveStatus::kNotFirstCabinet) return {};
-  return path + " cannot be installed: " + why.Message();
+  return ArchiveFormatFor(kind).ListEntries(path, names, kMaxArchiveEntries);
 }
 
 // The extension as the game's rules see it: from the first '.', lower-cased.
@@ -51,11 +39,7 @@ constexpr const char* kDisabledCarArchive = "car.viv.dis";
 // name counts).
 std::map<std::string, std::uint64_t> EntrySizes(const std::string& path, ArchiveKind kind) {
   std::vector<ArchiveEntrySize> entries;
-  if (kind == ArchiveKind::kZip) {
-    ListZipEntrySizes(path, entries);
-  } else {
-    ListCabinetEntrySizes(path, entries);
-  }
+  ArchiveFormatFor(kind).ListEntrySizes(path, entries);
   std::map<std::string, std::uint64_t> sizes;
   for (const ArchiveEntrySize& entry : entries) sizes[AsciiLower(entry.name)] = entry.size;
   return sizes;
@@ -97,17 +81,7 @@ std::string ReadArchivedCarIdentity(const std::string& archive, ArchiveKind kind
   if (!IsFolder(scratchFolder)) return {};
   TemporaryFolder scratch;
   if (!TemporaryFolder::CreateIn(scratchFolder, scratch).ok()) return {};
-  if (kind == ArchiveKind::kZip) {
-    if (!ExtractZipEntries(archive, ArchiveNameList{entry}, scratch.path(), true, true).ok()) return {};
-  } else {
-    cab::CabExtractRequest request;
-    request.cabPath = archive;
-    request.destFolder = scratch.path();
-    request.withoutFolders = true;
-    request.wanted = [&entry](const std::string& stored) { return EqualsIgnoreCase(stored, entry); };
-    request.refused = [](const std::string&) {};
-    if (!cab::ExtractCabinet(request).ok()) return {};
-  }
+  if (!ArchiveFormatFor(kind).ExtractEntries(archive, {entry}, scratch.path(), nullptr).ok()) return {};
   return ReadCarIdentity(JoinPath(scratch.path(), EntryDisplayName(entry)), name);
 }
 
@@ -238,10 +212,12 @@ void PrepareFolder(InstallPlan& plan, const std::string& gameFolder) {
 void PrepareArchive(InstallPlan& plan, const std::string& gameFolder) {
   const bool car = plan.mode == InstallMode::kCarFromArchive;
   plan.archiveKind = ArchiveKindOf(plan.source);
+  const ArchiveFormat& format = ArchiveFormatFor(plan.archiveKind);
   ArchiveNameList names;
-  const bool listed = ListArchiveEntries(plan.source, plan.archiveKind, names);
+  const bool listed = format.ListEntries(plan.source, names, kMaxArchiveEntries);
+  // An archive read in part only installs nothing.
   const std::string setProblem =
-      !listed && plan.archiveKind == ArchiveKind::kCabinet ? CabinetSetProblem(plan.source, names) : std::string();
+      listed ? std::string() : format.PartlyReadProblem(plan.source, names, kMaxArchiveEntries);
   if (!setProblem.empty()) {
     plan.messages.push_back(setProblem);
     names.clear();

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "archive/cab/cab_entries.h"
-#include "archive/zip/zip_archive.h"
+#include "operations/archive_format.h"
 #include "operations/file_names.h"
 #include "platform/file_system.h"
 #include "platform/free_space.h"
@@ -41,13 +40,15 @@ const InstallFile* FindEntry(const InstallPlan& plan, const std::string& entry) 
   return nullptr;
 }
 
-void StageZipEntries(const InstallPlan& plan, const std::string& staging, InstallOutcome& outcome,
-                     const ArchiveCallbacks& callbacks) {
-  ArchiveNameList names;
-  for (const InstallFile& file : plan.files) names.push_back(file.source);
-  const ZipExtractResult result = ExtractZipEntries(plan.source, names, staging, true, true, callbacks);
-  if (!result.opened) {
-    outcome.problem = result.message;
+// Extracts the plan's entries from its zip or cabinet file into the staging folder.
+void StageArchiveEntries(const InstallPlan& plan, const std::string& staging, InstallOutcome& outcome,
+                         const ArchiveCallbacks& callbacks) {
+  std::vector<std::string> entries;
+  for (const InstallFile& file : plan.files) entries.push_back(file.source);
+  const EntryExtraction result =
+      ArchiveFormatFor(plan.archiveKind).ExtractEntries(plan.source, entries, staging, &callbacks);
+  if (!result.problem.empty()) {
+    outcome.problem = result.problem;
     return;
   }
   for (const auto& [entry, reason] : result.failed) {
@@ -58,36 +59,6 @@ void StageZipEntries(const InstallPlan& plan, const std::string& staging, Instal
     bool failed = false;
     for (const auto& [name, reason] : outcome.failed) failed = failed || name == file.displayName;
     if (!failed) outcome.installed.push_back(file.displayName);
-  }
-}
-
-void StageCabinetEntries(const InstallPlan& plan, const std::string& staging, InstallOutcome& outcome,
-                         const ArchiveCallbacks& callbacks) {
-  std::vector<bool> done(plan.files.size(), false);
-  cab::CabExtractRequest request;
-  request.cabPath = plan.source;
-  request.destFolder = staging;
-  request.callbacks = &callbacks;
-  request.withoutFolders = true;
-  request.wanted = [&plan](const std::string& stored) { return FindEntry(plan, stored) != nullptr; };
-  request.refused = [&](const std::string& stored) {
-    outcome.failed.emplace_back(EntryDisplayName(stored), "refused: the name leads outside the destination folder");
-  };
-  request.extracted = [&](const std::string& stored, const std::string&) {
-    for (std::size_t i = 0; i < plan.files.size(); ++i) {
-      if (EqualsIgnoreCase(plan.files[i].source, stored)) done[i] = true;
-    }
-  };
-  const ArchiveResult result = cab::ExtractCabinet(request);
-  for (std::size_t i = 0; i < plan.files.size(); ++i) {
-    const std::string& name = plan.files[i].displayName;
-    if (done[i] && result.ok()) {
-      outcome.installed.push_back(name);
-    } else {
-      bool reported = false;
-      for (const auto& failure : outcome.failed) reported = reported || failure.first == name;
-      if (!reported) outcome.failed.emplace_back(name, result.ok() ? "not extracted" : result.Message());
-    }
   }
 }
 
@@ -233,10 +204,8 @@ InstallOutcome RunInstall(const InstallPlan& plan, const std::string& destinatio
   }
   if (!IsArchiveMode(plan.mode)) {
     StageFolderFiles(plan, staging.path(), outcome);
-  } else if (plan.archiveKind == ArchiveKind::kZip) {
-    StageZipEntries(plan, staging.path(), outcome, callbacks);
   } else {
-    StageCabinetEntries(plan, staging.path(), outcome, callbacks);
+    StageArchiveEntries(plan, staging.path(), outcome, callbacks);
   }
   if (!outcome.ok()) return outcome;
   if (!IsTrackMode(plan.mode) && IsFolder(destination)) KeepCarArchiveName(staging.path(), destination, outcome);

@@ -1,37 +1,14 @@
 #include "operations/pack_item.h"
 
-#include "archive/cabinet_create.h"
-#include "archive/zip/zip_archive.h"
 #include "gamedata/car_record.h"
 #include "gamedata/code_page.h"
+#include "operations/archive_format.h"
 #include "operations/file_names.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 #include "platform/regular_file.h"
 
 namespace krax {
-namespace {
-
-PackResult CreateCabinetFile(const PackPlan& plan, const ArchiveCallbacks& callbacks) {
-  PackResult result;
-  result.archivePath = plan.archivePath;
-  // The set is staged beside the archive and put in place whole (CreateCabinetArchive).
-  std::string base = plan.archivePath;
-  base.resize(base.size() - 4);  // ".CAB"
-  ArchiveResult why;
-  std::vector<std::string> written;
-  if (!CreateCabinetArchive(base, plan.files, plan.sourceFolder, true, callbacks, plan.cabinetOptions, why,
-                            &written)) {
-    result.stopped = why.status == ArchiveStatus::kStopped;
-    result.message = result.stopped ? "stopped" : "the cabinet could not be written: " + why.Message();
-    return result;
-  }
-  result.followingParts.assign(written.begin() + 1, written.end());
-  result.ok = true;
-  return result;
-}
-
-}  // namespace
 
 std::string CarArchiveName(const CarRecord& car) {
   // Without front-end data the catalog's stand-in name ("NoFEData") names no car.
@@ -73,19 +50,19 @@ PackPlan PlanPack(const PackRequest& request) {
       plan.leftOut.push_back(entry.name + " (" + EntryKindText(kind) + ")");
     }
   }
-  plan.archivePath = JoinPath(request.archiveFolder,
-                              request.name + (request.kind == PackKind::kZip ? ".zip" : ".CAB"));
+  plan.archivePath = JoinPath(request.archiveFolder, request.name + std::string(ArchiveFormatFor(request.kind).extension()));
   return plan;
 }
 
 PackResult RunPack(const PackPlan& plan, const ArchiveCallbacks& callbacks) {
-  if (plan.kind == PackKind::kCabinet) return CreateCabinetFile(plan, callbacks);
+  const ArchiveWriting written =
+      ArchiveFormatFor(plan.kind).Write(plan.archivePath, plan.files, plan.sourceFolder, plan.cabinetOptions, callbacks);
   PackResult result;
   result.archivePath = plan.archivePath;
-  const ZipCreateResult zip = CreateZipArchive(plan.archivePath, plan.files, plan.sourceFolder, true, callbacks);
-  result.ok = zip.ok();
-  result.message = zip.message;
-  result.stopped = zip.stopped;
+  result.ok = written.ok;
+  result.stopped = written.stopped;
+  result.message = written.message;
+  result.followingParts = written.followingParts;
   return result;
 }
 

@@ -7,6 +7,7 @@
 
 #include "archive/archive_callbacks.h"
 #include "archive/cabinet_create.h"
+#include "operations/archive_kind.h"
 #include "operations/item_ref.h"
 
 namespace krax {
@@ -17,10 +18,8 @@ struct CarRecord;
 // every file name; a car without one is named after its folder.
 std::string CarArchiveName(const CarRecord& car);
 
-enum class PackKind { kZip, kCabinet };
-
 struct PackRequest {
-  PackKind kind = PackKind::kZip;
+  ArchiveKind kind = ArchiveKind::kZip;
   ItemRef item;               // a car (directory is its VIV file) or a track; a group packs nothing
   std::string directory;      // the form's Directory
   std::string name;           // the form's Name: the archive's name
@@ -29,7 +28,7 @@ struct PackRequest {
 
 struct PackPlan {
   std::string problem;             // why nothing can be packed ("" when it can)
-  PackKind kind = PackKind::kZip;
+  ArchiveKind kind = ArchiveKind::kZip;
   std::string sourceFolder;
   std::vector<std::string> files;  // full paths: the folder's regular files
   // What is neither a file nor a folder, with what it is ("x (a symbolic link)"): links are

@@ -64,6 +64,50 @@ TEST_F(KraxctlTest, UsageErrorsExitTwoWithOneLine) {
   EXPECT_FALSE(test::ReadFileBytes(settingsFile).size());  // nothing was stored
 }
 
+// Each command reads its options from its own table, which also writes its usage lines:
+// an option outside the table is a usage error for every command, and every option the
+// usage lines name is one the command knows.
+TEST_F(KraxctlTest, EveryCommandRefusesAnUnknownOptionAndKnowsTheOnesItsHelpNames) {
+  const std::string list = RunKraxctl({"--help"}, Env()).out;
+  std::vector<std::string> commands;
+  const std::size_t start = list.find("\nCommands:\n");
+  ASSERT_NE(start, std::string::npos) << list;
+  for (std::size_t at = start + 11; at < list.size() && list.compare(at, 2, "  ") == 0;) {
+    const std::size_t end = list.find('\n', at);
+    const std::size_t nameStart = list.find_first_not_of(' ', at);
+    commands.push_back(list.substr(nameStart, list.find(' ', nameStart) - nameStart));
+    at = end + 1;
+  }
+  ASSERT_GE(commands.size(), 25u) << list;
+  std::size_t optionsNamed = 0;
+  for (const std::string& command : commands) {
+    SCOPED_TRACE(command);
+    test::KraxctlRun r = Run({command, "--no-such-option"});
+    EXPECT_EQ(r.exitCode, 2) << r.err;
+    EXPECT_EQ(r.err, "kraxctl: " + command + ": unknown option \"--no-such-option\" (see kraxctl " + command + " --help)\n");
+
+    const std::string help = Run({command, "--help"}).out;
+    ASSERT_EQ(help.rfind("Usage: kraxctl " + command, 0), 0u) << help;
+    std::vector<std::string> named;
+    for (std::size_t at = 0; at < help.size();) {
+      const std::size_t end = std::min(help.find('\n', at), help.size());
+      const std::string line = help.substr(at, end - at);
+      at = end + 1;
+      if (line.rfind("Usage: kraxctl ", 0) != 0 && line.rfind("       kraxctl ", 0) != 0) break;
+      for (std::size_t dashes = line.find("--"); dashes != std::string::npos; dashes = line.find("--", dashes + 2)) {
+        const std::size_t nameEnd = line.find_first_not_of("abcdefghijklmnopqrstuvwxyz-", dashes + 2);
+        named.push_back(line.substr(dashes, nameEnd - dashes));
+      }
+    }
+    for (const std::string& option : named) {
+      r = Run({command, option});
+      EXPECT_EQ(r.err.find("unknown option"), std::string::npos) << option << ": " << r.err;
+    }
+    optionsNamed += named.size();
+  }
+  EXPECT_GE(optionsNamed, 30u);
+}
+
 TEST_F(KraxctlTest, SettingsPrintsTheNineInOrderWithOverridesNeverStored) {
 #ifndef _WIN32
   // The runner's own Wine prefix records a game; the test's environment must win.

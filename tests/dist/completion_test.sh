@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The bash completion offers every command `kraxctl --help` lists, and each command's options.
+# The bash completion offers every command `kraxctl --help` lists, and each option that the
+# usage lines of `kraxctl COMMAND --help` name.
 #   completion_test.sh KRAXCTL COMPLETION-FILE
 set -uo pipefail
 kraxctl=$1
@@ -35,6 +36,14 @@ for command in $commands; do
   offers kraxctl --game /g "$command" -- "$command"
 done
 offers kraxctl --v -- --version
+options=0
+for command in $commands; do
+  for option in $("$kraxctl" "$command" --help | grep -E '^(Usage:|       ) ?kraxctl ' | grep -o -- '--[a-z-]*' | sort -u); do
+    offers kraxctl "$command" "$option" -- "$option"
+    options=$((options + 1))
+  done
+done
+((options >= 30)) || { echo "FAIL: the commands' help names only $options options"; failures=$((failures + 1)); }
 offers kraxctl verify "" -- tracks
 offers kraxctl verify cars --r -- --restore
 offers kraxctl verify --j -- --json
@@ -49,4 +58,4 @@ if ((failures)); then
   echo "0 passed, $failures failed"
   exit 1
 fi
-echo "completion offers all $count commands"
+echo "completion offers all $count commands and the $options options their help names"

@@ -171,7 +171,7 @@ TEST(CabinetSet, PackingOverALongerSetRemovesItsLaterCabinetsOnly) {
 
   for (const std::uint32_t maxSize : {80000u, 300000000u}) {
     SCOPED_TRACE(maxSize);
-    PackRequest request{PackKind::kCabinet, ItemRef::Car(0), JoinPath(car.carFolder, "car.viv"), "Kit", archives};
+    PackRequest request{ArchiveKind::kCabinet, ItemRef::Car(0), JoinPath(car.carFolder, "car.viv"), "Kit", archives};
     PackPlan plan = PlanPack(request);
     ASSERT_EQ(plan.problem, "");
     plan.files = car.files;

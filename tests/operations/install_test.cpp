@@ -511,7 +511,7 @@ TEST(Pack, ACabinetSetIsPutInPlaceWholeAndInstallsBack) {
   demo.folder.write("archives/Set.CAB", "an older cabinet");
   demo.folder.write("archives/Set1.CAB", "an older second part");
 
-  PackRequest request{PackKind::kCabinet, ItemRef::Car(0), JoinPath(carFolder, "car.viv"), "Set", demo.settings.ArchiveFolder};
+  PackRequest request{ArchiveKind::kCabinet, ItemRef::Car(0), JoinPath(carFolder, "car.viv"), "Set", demo.settings.ArchiveFolder};
   PackPlan plan = PlanPack(request);
   ASSERT_EQ(plan.problem, "");
   plan.cabinetOptions.typeCompress = 0;
