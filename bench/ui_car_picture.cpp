@@ -70,7 +70,7 @@ Game& SharedGame() {
     g->settings.KRAXPath = root.string();
     g->data.gameFolder = root.string();
     g->data.LoadCarCatalog();
-    for (std::size_t i = 0; i < g->data.cars.count(); ++i) {
+    for (std::size_t i = 0; i < g->data.cars.size(); ++i) {
       (g->data.cars[i].carId == "PICT" ? g->withPicture : g->withoutPicture) = static_cast<int>(i);
     }
     return g;

@@ -77,8 +77,8 @@ std::optional<std::uint16_t> LooseCarpNumber(const std::string& text) {
 // The serial numbers the cars will hold once the plan has run, and new numbers to give.
 class SerialPicker {
  public:
-  explicit SerialPicker(const GameData& data) : planned_(data.cars.count(), -1), random_(data.random) {
-    for (std::size_t i = 0; i < data.cars.count(); ++i) {
+  explicit SerialPicker(const GameData& data) : planned_(data.cars.size(), -1), random_(data.random) {
+    for (std::size_t i = 0; i < data.cars.size(); ++i) {
       if (!data.cars[i].hasFedata()) continue;
       planned_[i] = data.cars[i].fedataSerial();
       used_.insert(data.cars[i].fedataSerial());
@@ -269,7 +269,7 @@ std::string FixPlan::Text() const {
 }
 
 bool HasFixableFlag(const GameData& data, std::size_t slot) {
-  if (!data.cars.IsUsed(static_cast<long long>(slot))) return false;
+  if (!data.HasCar(slot)) return false;
   const CarRecord& car = data.cars[slot];
   return car.hasFedata() && (car.errorFlags & (kSerialFlags | kFolderFlags)) != 0;
 }
@@ -281,7 +281,7 @@ FixPlan PlanCarFixes(GameData& data, const std::vector<std::size_t>& slots) {
   const auto add = [&](CarFix fix) { (fix.action == CarFix::Action::kCannot ? cannot : changes).push_back(std::move(fix)); };
   std::vector<std::size_t> cars;
   for (std::size_t slot : slots) {
-    if (!data.cars.IsUsed(static_cast<long long>(slot))) continue;
+    if (!data.HasCar(slot)) continue;
     const CarRecord& car = data.cars[slot];
     const auto refuse = [&](const char* reason) {
       CarFix fix;
@@ -365,7 +365,7 @@ OperationResult FixCarErrors(GameData& data, Prompts& prompts, const std::vector
   if (!writer) return {OperationStatus::kFailed, command, writer.refusal()};
   std::vector<std::size_t> chosen = slots;
   if (chosen.empty()) {
-    for (std::size_t i = 0; i < data.cars.count(); ++i) chosen.push_back(i);
+    for (std::size_t i = 0; i < data.cars.size(); ++i) chosen.push_back(i);
   }
   const FixPlan plan = PlanCarFixes(data, chosen);
   if (plan.fixes.empty()) return {OperationStatus::kDone, command, "No errors to fix."};

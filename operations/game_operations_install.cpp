@@ -243,7 +243,7 @@ namespace {
 // The form shows no name for a car without front-end data: such a car is packed under the
 // name kraxctl gives it.
 std::string PackName(const GameData& data, ItemRef item, const std::string& name) {
-  if (!name.empty() || !item.isCar() || !data.cars.IsUsed(item.index)) return name;
+  if (!name.empty() || !item.isCar() || !data.HasCar(item.index)) return name;
   return CarArchiveName(data.cars[item.index]);
 }
 

@@ -16,7 +16,7 @@ OperationResult SetPoliceFlag(GameData& data, Prompts& prompts, std::size_t slot
   const GameFolderWriter writer(data.gameFolder);
   if (!writer) return {OperationStatus::kFailed, "Police Car", writer.refusal()};
   const char* command = "Police Car";
-  if (!data.cars.IsUsed(static_cast<long long>(slot))) {
+  if (!data.HasCar(slot)) {
     return {OperationStatus::kFailed, command, "There is no car in slot " + std::to_string(slot) + "."};
   }
   CarRecord& car = data.cars[slot];

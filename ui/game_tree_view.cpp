@@ -79,11 +79,11 @@ void GameTreeView::FillCars() {
   data_.gameFolder = settings_.KRAXPath;
   data_.LoadCarCatalog();
   const std::string carFolder = CarFolderPath(data_.gameFolder);
-  const std::size_t count = data_.cars.count();
+  const std::size_t count = data_.cars.size();
   CarPlacement placement;
   for (std::size_t slot = 0; slot < count; ++slot) {
     const CarRecord& car = data_.cars[slot];
-    const int image = CarImage(car.errorFlags, car.enabled != 0, settings_);
+    const int image = CarImage(car.errorFlags, car.enabled, settings_);
     QTreeWidgetItem* parent =
         placement.FindOrAddSubFolder(carsGroup_, CarSubFolderChain(carFolder, car.archivePath));
     const std::string& name = car.name ? *car.name : std::string(kNoFedataName);
@@ -113,11 +113,11 @@ void GameTreeView::ReloadTreeShowingNew() { Reload(true); }
 
 QString GameTreeView::PlaceKey(QTreeWidgetItem* item) const {
   const ItemRef ref = ItemRefOf(item);
-  if (ref.isCar() && data_.cars.IsUsed(ref.index)) {
+  if (ref.isCar() && data_.HasCar(ref.index)) {
     return QStringLiteral("car:") + FromGameText(data_.cars[ref.index].archivePath);
   }
-  if (ref.isTrackFolder() && ref.index < data_.trackFolders.size()) {
-    return QStringLiteral("track:") + FromGameText(data_.trackFolders.path(ref.index));
+  if (ref.isTrackFolder() && data_.HasTrackFolder(ref.index)) {
+    return QStringLiteral("track:") + FromGameText(data_.trackFolder(ref.index).path);
   }
   // Groups, sub-folders and stock slots: the texts from the top of the tree down.
   QString key;
@@ -217,7 +217,7 @@ void GameTreeView::LeftDoubleClick() {
                [this, ref](const OperationResult& result) {
                  if (result.done()) {
                    if (QTreeWidgetItem* now = FindItem(ref)) {
-                     SetItemImage(now, data_.cars[ref.index].enabled != 0 ? kImageCar : kImageCarDisabled);
+                     SetItemImage(now, data_.cars[ref.index].enabled ? kImageCar : kImageCarDisabled);
                    }
                    emit carCountReported(data_.enabledCarCount);
                    emit itemSelected(ref);

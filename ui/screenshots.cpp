@@ -132,7 +132,7 @@ QStringList TakeScreenshots(MainWindow& frame, const QString& folder) {
   const GameData& catalog = frame.context().data;
   QTreeWidgetItem* pictured = FindItem(tree, [&catalog](QTreeWidgetItem* item) {
     const ItemRef ref = ItemRefOf(item);
-    return ref.isCar() && catalog.cars.IsUsed(ref.index) &&
+    return ref.isCar() && catalog.HasCar(ref.index) &&
            !FolderPictureFiles(ParentPath(catalog.cars[ref.index].archivePath)).empty();
   });
   if (pictured) {

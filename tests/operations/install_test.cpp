@@ -310,7 +310,7 @@ TEST(Install, DialogIsTitledForWhatItInstallsAndANewCarKeepsItsId) {
   EXPECT_TRUE(IsFile(JoinPath(game.cars, car.id + "/car.viv")));
   data.ClearCarTable();
   data.LoadCarCatalog();
-  ASSERT_EQ(data.cars.count(), 1u);
+  ASSERT_EQ(data.cars.size(), 1u);
   EXPECT_EQ(data.cars[0].errorFlags & kFlagFolderNotId, 0u);
 }
 
@@ -566,7 +566,7 @@ TEST(InstallAndPack, NamesMadeFromGameTextAreUtf8AndANamelessCarIsNamedAfterItsF
   demo.data.ClearCarTable();
   demo.data.LoadCarCatalog();
   int pelo = -1, nameless = -1;
-  for (std::size_t i = 0; i < demo.data.cars.count(); ++i) {
+  for (std::size_t i = 0; i < demo.data.cars.size(); ++i) {
     const CarRecord& record = demo.data.cars[i];
     if (ParentPath(record.archivePath) == folder) pelo = static_cast<int>(i);
     if (!record.hasFedata() && record.depth == 0 && nameless < 0) nameless = static_cast<int>(i);

@@ -36,9 +36,9 @@ TEST(DemoCatalogTest, CatalogListsEveryCarWithTheFlagsItWasBuiltToShow) {
   game.ClearCarTable();
   game.LoadCarCatalog();
 
-  ASSERT_EQ(game.cars.count(), manifest.cars.size());
+  ASSERT_EQ(game.cars.size(), manifest.cars.size());
   std::vector<std::string> order;
-  for (std::size_t slot = 0; slot < game.cars.count(); ++slot) {
+  for (std::size_t slot = 0; slot < game.cars.size(); ++slot) {
     order.push_back(DemoFolderOf(game.cars[slot].archivePath, manifest.gameDir));
   }
   const std::vector<std::uint32_t> expected = ExpectedErrorFlags(manifest, order);
@@ -51,7 +51,7 @@ TEST(DemoCatalogTest, CatalogListsEveryCarWithTheFlagsItWasBuiltToShow) {
     seen.insert(car->folder);
     EXPECT_EQ(record.errorFlags, expected[slot]);
     EXPECT_EQ(record.depth, car->depth);
-    EXPECT_EQ(record.enabled, car->enabled ? 1 : 0);
+    EXPECT_EQ(record.enabled, car->enabled);
     EXPECT_EQ(record.carpSerial, car->carpSerial);
     if (car->hasFedata) {
       EXPECT_EQ(record.carId.value_or("?"), car->id);
