@@ -43,7 +43,7 @@ struct Demo {
     fs::remove_all(root, ignored);
   }
   void Configure(krax::GameData& game) const {
-    game.gameFolder = gameFolder;
+    game.UseGameFolder(gameFolder, /*kraxText=*/false);
     game.installInfo = installInfo;
   }
 };

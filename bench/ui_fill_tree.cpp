@@ -46,8 +46,8 @@ Demo& SharedDemo() {
 }
 
 void PrepareData(GameData& data, const Demo& demo) {
-  data.gameFolder = demo.settings.KRAXPath;
-  ReadInstallInfo(data.gameFolder, data.installInfo);
+  data.UseGameFolder(demo.settings.KRAXPath, /*kraxText=*/false);
+  ReadInstallInfo(data.gameFolder(), data.installInfo);
 }
 
 // The baseline: what a reload does to the catalogs, without any tree.

@@ -128,8 +128,8 @@ struct Window {
     settings.KRAXPath = game;
     settings.KRAXCDPath = manifest.cdDir;
     settings.ArchiveFolder = archives;
-    data.gameFolder = game;
-    ReadInstallInfo(data.gameFolder, data.installInfo);
+    data.UseGameFolder(game, /*kraxText=*/false);
+    ReadInstallInfo(data.gameFolder(), data.installInfo);
     operations = std::make_unique<GameOperations>(data, settings, prompts);
     frame = std::make_unique<ui::MainWindow>(ui::MainWindowContext{
         settings, data, *operations, {}, &prompts, [](QDialog&) { return 0; }, {}});

@@ -54,7 +54,7 @@ int RunStrings(Context& context, const std::vector<std::string>& allArgs) {
     return kExitFailure;
   }
   GameData& game = context.game();
-  game.kraxText = true;
+  game.UseGameFolder(game.gameFolder(), /*kraxText=*/true);
   if (game.gameText.empty() && !game.LoadGameText()) {
     context.err << "kraxctl: cannot read the game text file " << game.GameTextPath() << '\n';
     return kExitFailure;
@@ -94,7 +94,7 @@ int RunStrings(Context& context, const std::vector<std::string>& allArgs) {
                    " Nothing was written; use --force to save it anyway\n";
     return kExitFailure;
   }
-  const GameFolderWriter writer(game.gameFolder);
+  const GameFolderWriter writer(game.gameFolder());
   if (!writer) {
     context.err << "kraxctl: " << writer.refusal() << '\n';
     return kExitFailure;

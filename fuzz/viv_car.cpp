@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   krax::ParseVivDirectory(bytes);
 
   static krax::GameData game;
-  game.gameFolder = CarFolder().string();
+  game.UseGameFolder(CarFolder().string(), /*kraxText=*/false);
   game.installInfo = {};
   krax::ParseInstallInfo(size % 2 ? "english\r\n" : "other\r\n", game.installInfo);
   game.ClearCarTable();

@@ -148,7 +148,7 @@ bool GameData::LoadCar(std::size_t slot) {
 
 void GameData::LoadCarCatalog() {
   enabledCarCount = 0;
-  const std::string folder = CarFolderPath(gameFolder);
+  const std::string folder = CarFolderPath(gameFolder_);
   serialOwner_.assign(0x10000, -1);
   scanFedataName_ = "fedata" + languageSuffix();
   ScanCarFolder(folder, 0);

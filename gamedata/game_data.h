@@ -31,10 +31,17 @@ class GameData {
  public:
   GameData();
 
-  // --- Inputs set by the owner (the settings live outside gamedata) ---
-  std::string gameFolder;  // KRAXPath
-  bool kraxText = false;   // KRAXText: the game text functions are enabled
-  RandomSource random;     // 0 .. 32767; seeded from the clock by default
+  // --- The game folder and the text switch (the settings live outside gamedata) ---
+  const std::string& gameFolder() const { return gameFolder_; }  // KRAXPath
+  bool kraxText() const { return kraxText_; }  // KRAXText: the game text functions are enabled
+  // The one way to change them. The first time, and for another folder than before, the game
+  // text is cleared, install.win is read again (a failure leaves the install information
+  // empty) and the game text is loaded when the switch is on: the old game's strings are never
+  // kept for a new game. For the same folder the switch is taken over, and the strings are
+  // loaded when it is on and none are. Catalogs are the caller's to reload.
+  void UseGameFolder(std::string folder, bool kraxText);
+
+  RandomSource random;  // 0 .. 32767; seeded from std::random_device by default
 
   // --- State ---
   krax::InstallInfo installInfo;
@@ -85,14 +92,14 @@ class GameData {
   void LoadTrackCatalog(const std::function<void(int row, const std::string& name, bool active, int n)>& report);
   // One slot (trackFolders is not emptied).
   void LoadTrackSlot(int row, const TrackReport& report);
-  std::string SlotFolderPath(int row) const { return krax::SlotFolderPath(gameFolder, row); }
+  std::string SlotFolderPath(int row) const { return krax::SlotFolderPath(gameFolder_, row); }
   // True when `n` names a listed track folder: an index into `trackFolders`.
   bool HasTrackFolder(std::size_t n) const { return n < trackFolders.size(); }
   // The listed track folder at position `n`; one with no path and no name past the list.
   const TrackFolder& trackFolder(std::size_t n) const;
 
-  // --- Game text (every call fails and does nothing while kraxText is off) ---
-  std::string GameTextPath() const { return krax::GameTextPath(gameFolder, languageSuffix()); }
+  // --- Game text (every call fails and does nothing while kraxText() is off) ---
+  std::string GameTextPath() const { return krax::GameTextPath(gameFolder_, languageSuffix()); }
   // Loads the file into gameText; false (table unchanged) when it cannot be read.
   bool LoadGameText();
   // Replaces string `index`; false, and nothing changed, past the loaded strings.
@@ -103,6 +110,9 @@ class GameData {
   bool SaveGameText(bool evenIfDamaged = false);
 
  private:
+  std::string gameFolder_;
+  bool kraxText_ = false;
+  bool folderChosen_ = false;  // UseGameFolder was called
   void ScanCarFolderAt(const std::string& folder, int depth);
   // During LoadCarCatalog: for each serial number the first top-level car with front-end
   // data loaded so far, or -1. Lets LoadCar find earlier duplicates without walking the table.

@@ -100,7 +100,7 @@ const TrackFolder& GameData::trackFolder(std::size_t n) const {
 }
 
 void GameData::LoadTrackSlot(int row, const TrackReport& report) {
-  krax::LoadTrackSlot(trackFolders, gameFolder, row, report);
+  krax::LoadTrackSlot(trackFolders, gameFolder_, row, report);
 }
 
 void GameData::LoadTrackCatalog(
@@ -108,12 +108,12 @@ void GameData::LoadTrackCatalog(
   trackFolders.clear();
   // The tracks folder is looked up once; a slot spelled otherwise than "TrkNNN" is looked up
   // on its own.
-  const std::string tracks = ResolvePath(JoinPath(gameFolder, "\\GameData\\Tracks"));
+  const std::string tracks = ResolvePath(JoinPath(gameFolder_, "\\GameData\\Tracks"));
   for (int row = 0; row < kStockTrackSlotCount; ++row) {
     char name[16];
     std::snprintf(name, sizeof name, "Trk%03d", row);
     std::string slotFolder = JoinPath(tracks, name);
-    if (!IsFolder(slotFolder)) slotFolder = krax::SlotFolderPath(gameFolder, row);
+    if (!IsFolder(slotFolder)) slotFolder = krax::SlotFolderPath(gameFolder_, row);
     LoadTrackSlotFolder(trackFolders, slotFolder, row, [&](const std::string& track, bool active, int n) {
       if (report) report(row, track, active, n);
     });

@@ -40,7 +40,7 @@ std::string FlagNames(std::uint32_t flags) {
 
 // A folder as the user knows it: below CarModel when it lies there.
 std::string ShownFolder(const GameData& data, const std::string& folder) {
-  const std::string carModel = CarFolderPath(data.gameFolder);
+  const std::string carModel = CarFolderPath(data.gameFolder());
   return folder.size() > carModel.size() + 1 && folder.compare(0, carModel.size(), carModel) == 0
              ? folder.substr(carModel.size() + 1)
              : folder;
@@ -321,7 +321,7 @@ FixPlan PlanCarFixes(GameData& data, const std::vector<std::size_t>& slots) {
 }
 
 FixRun RunCarFixes(GameData& data, const FixPlan& plan, const std::function<void()>& reload) {
-  const GameFolderWriter writer(data.gameFolder);
+  const GameFolderWriter writer(data.gameFolder());
   if (!writer) return {{OperationStatus::kFailed, "Fix Errors", writer.refusal()}, {}};
   std::string fixed, notFixed;
   int done = 0, failed = 0, cannot = 0;
@@ -361,7 +361,7 @@ std::string FixQuestion(const FixPlan& plan) {
 
 OperationResult FixCarErrors(GameData& data, Prompts& prompts, const std::vector<std::size_t>& slots,
                              const std::string& command, const std::function<void()>& reload) {
-  const GameFolderWriter writer(data.gameFolder);
+  const GameFolderWriter writer(data.gameFolder());
   if (!writer) return {OperationStatus::kFailed, command, writer.refusal()};
   std::vector<std::size_t> chosen = slots;
   if (chosen.empty()) {

@@ -159,7 +159,7 @@ OperationResult GameOperations::RestoreStrings() {
   job.ask = true;
   // The string editor must show (and save) the restored strings, not the ones held before.
   job.afterCopy = [this](const std::string&) {
-    if (data_.kraxText) data_.LoadGameText();
+    if (data_.kraxText()) data_.LoadGameText();
     return std::string();
   };
   return RestoreFolder(prompts_, settings_, job);

@@ -13,7 +13,7 @@
 namespace krax {
 
 OperationResult SetPoliceFlag(GameData& data, Prompts& prompts, std::size_t slot, bool police) {
-  const GameFolderWriter writer(data.gameFolder);
+  const GameFolderWriter writer(data.gameFolder());
   if (!writer) return {OperationStatus::kFailed, "Police Car", writer.refusal()};
   const char* command = "Police Car";
   if (!data.HasCar(slot)) {

@@ -63,7 +63,7 @@ GameState ReadGameState(GameData& data, Prompts& prompts) {
   GameState state;
   data.ClearCarTable();
   data.LoadCarCatalog();
-  const std::string carModel = CarFolderPath(data.gameFolder);
+  const std::string carModel = CarFolderPath(data.gameFolder());
   for (std::size_t slot = 0; slot < data.cars.size(); ++slot) {
     const CarRecord& car = data.cars[slot];
     const std::string folder = CarFolderBelow(carModel, car.archivePath);
@@ -84,8 +84,8 @@ GameState ReadGameState(GameData& data, Prompts& prompts) {
 
 std::map<std::string, std::string> CarNamesByFolder(const GameData& data) {
   std::map<std::string, std::string> names;
-  if (data.gameFolder.empty()) return names;
-  const std::string carModel = CarFolderPath(data.gameFolder);
+  if (data.gameFolder().empty()) return names;
+  const std::string carModel = CarFolderPath(data.gameFolder());
   for (std::size_t slot = 0; slot < data.cars.size(); ++slot) {
     const CarRecord& car = data.cars[slot];
     const std::string folder = CarFolderBelow(carModel, car.archivePath);

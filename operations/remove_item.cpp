@@ -64,7 +64,7 @@ std::string RemoveRefusal(const GameData& data, ItemRef item) {
     if (!data.HasCar(item.index)) return "There is no car in slot " + std::to_string(item.index) + ".";
     const CarRecord& car = data.cars[item.index];
     const std::string folder = ParentPath(car.archivePath);
-    const std::string carModel = CarFolderPath(data.gameFolder);
+    const std::string carModel = CarFolderPath(data.gameFolder());
     if (IsStockCarName(car.carId.value_or("")) || IsStockCarName(BaseName(folder))) {
       return "The game's own cars cannot be removed.";
     }

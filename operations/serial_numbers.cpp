@@ -69,7 +69,7 @@ void RecomputeSerialFlags(GameData& data) {
 }
 
 OperationResult WriteSerialNumber(GameData& data, Prompts& prompts, std::size_t slot, long long value) {
-  const GameFolderWriter writer(data.gameFolder);
+  const GameFolderWriter writer(data.gameFolder());
   if (!writer) return {OperationStatus::kFailed, kWriteCommand, writer.refusal()};
   if (!data.HasCar(slot)) {
     return {OperationStatus::kFailed, kWriteCommand, "There is no car in slot " + std::to_string(slot) + "."};
@@ -99,7 +99,7 @@ OperationResult WriteSerialNumber(GameData& data, Prompts& prompts, std::size_t 
 }
 
 SerialGeneration GenerateSerials(GameData& data, const std::function<void()>& reload) {
-  const GameFolderWriter writer(data.gameFolder);
+  const GameFolderWriter writer(data.gameFolder());
   if (!writer) return {{OperationStatus::kFailed, kGenerateCommand, writer.refusal()}, {}};
   std::vector<std::string> labels;  // before the reload, which may give the cars other slots
   for (std::size_t i = 0; i < data.cars.size(); ++i) labels.push_back(CarLabel(data.cars[i]));
@@ -144,7 +144,7 @@ SerialGeneration GenerateSerials(GameData& data, const std::function<void()>& re
 }
 
 SerialGeneration GenerateSerials(GameData& data, Prompts& prompts, const std::function<void()>& reload) {
-  const GameFolderWriter writer(data.gameFolder);
+  const GameFolderWriter writer(data.gameFolder());
   if (!writer) return {{OperationStatus::kFailed, kGenerateCommand, writer.refusal()}, {}};
   std::string plan;
   int cars = 0;

@@ -10,6 +10,7 @@
 #include "gamedata/car_catalog.h"
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
+#include "operations/game_folder.h"
 #include "operations/game_folder_problem.h"
 #include "operations/operations.h"
 #include "ui/job_runner.h"
@@ -50,7 +51,7 @@ QSize GameTreeView::sizeHint() const {
 
 void GameTreeView::FillTree() {
   // A folder that is no game shows no cars and no track slots, and says why.
-  data_.gameFolder = settings_.KRAXPath;
+  UseGameFolder(settings_, data_);
   const std::string problem = GameFolderProblem(settings_.KRAXPath);
   // Each group is filled before it joins the tree, so the view takes in all its items at once.
   carsGroup_ = MakeItem(ToGameText(tr("Racing Cars")), kImageCarsGroup, kCarsGroupItem);
@@ -76,9 +77,9 @@ void GameTreeView::FillTree() {
 }
 
 void GameTreeView::FillCars() {
-  data_.gameFolder = settings_.KRAXPath;
+  UseGameFolder(settings_, data_);
   data_.LoadCarCatalog();
-  const std::string carFolder = CarFolderPath(data_.gameFolder);
+  const std::string carFolder = CarFolderPath(data_.gameFolder());
   const std::size_t count = data_.cars.size();
   CarPlacement placement;
   for (std::size_t slot = 0; slot < count; ++slot) {

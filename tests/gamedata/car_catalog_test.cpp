@@ -21,14 +21,14 @@ using test::Fedata;
 class CarCatalogTest : public ::testing::Test {
  protected:
   void SetUpGame(const fs::path& gameFolder, const std::string& language = "English") {
-    game_.gameFolder = gameFolder.string();
+    game_.UseGameFolder(gameFolder.string(), /*kraxText=*/false);
     game_.installInfo = {};
     ParseInstallInfo(language + "\r\n", game_.installInfo);
     fs::create_directories(gameFolder / "GameData" / "CarModel");
   }
   void SetUp() override { SetUpGame(dir_.path() / "game"); }
 
-  fs::path cars() const { return fs::path(game_.gameFolder) / "GameData" / "CarModel"; }
+  fs::path cars() const { return fs::path(game_.gameFolder()) / "GameData" / "CarModel"; }
   void AddCar(const std::string& folder, const Fedata& f, const std::string& carpSerial,
               const std::string& archiveName = "car.viv",
               const std::vector<std::string>& fedataNames = {"fedata.eng"}) {

@@ -28,7 +28,7 @@ class FixGame {
   FixGame() {
     test::WriteFile(dir.path() / "install.win", "english\r\n");
     fs::create_directories(carModel());
-    data.gameFolder = dir.str();
+    data.UseGameFolder(dir.str(), /*kraxText=*/false);
     ParseInstallInfo("english\r\n", data.installInfo);
     data.random = MakeRandomSource(7);
   }

@@ -63,7 +63,7 @@ struct DemoGame {
   DemoGame() {
     settings.KRAXPath = game;
     settings.ArchiveFolder = folder.mkdir("archives");
-    data.gameFolder = game;
+    data.UseGameFolder(game, /*kraxText=*/false);
   }
   const DemoCar& PlainCar() const {
     for (const DemoCar& car : manifest.cars) {
@@ -181,7 +181,7 @@ TEST(Install, MixedTrackFilesAreToldOnceAndTheSlotCanBeChangedInTheDialog) {
   ASSERT_TRUE(CreateCabinetArchive(source / "Mix", files, source.path(), true, {}));
   Settings settings;
   GameData data;
-  data.gameFolder = game.game;
+  data.UseGameFolder(game.game, /*kraxText=*/false);
   ScriptedPrompts prompts;
   GameOperations operations(data, settings, prompts);
   const std::string otherSlot = JoinPath(game.game, "GameData/Tracks/Trk002");
@@ -291,7 +291,7 @@ TEST(Install, DialogIsTitledForWhatItInstallsAndANewCarKeepsItsId) {
 
   Settings settings;
   GameData data;
-  data.gameFolder = game.game;
+  data.UseGameFolder(game.game, /*kraxText=*/false);
   ScriptedPrompts prompts;
   prompts.defaultAnswer = false;  // the dialog is cancelled: only its title is looked at
   GameOperations operations(data, settings, prompts);
@@ -324,7 +324,7 @@ TEST(Install, TrackCabinetWithFoldersInstallsFlatIntoItsSlot) {
   EXPECT_EQ(MatchingInstallMode(source / "Speedway.CAB"), InstallMode::kTrackFromArchive);
   Settings settings;
   GameData data;
-  data.gameFolder = game.game;
+  data.UseGameFolder(game.game, /*kraxText=*/false);
   ScriptedPrompts prompts;
   GameOperations operations(data, settings, prompts);
   const OperationResult result =

@@ -122,13 +122,13 @@ TEST(RenameCarDirsCatalogTest, FoldersNamedAfterEachOthersIdsSortThemselvesOutIn
   dir.write("game/GameData/CarModel/AAAA/car.viv", test::CarArchive(first, "42"));
   dir.write("game/GameData/CarModel/BBBB/car.viv", test::CarArchive(second, "43"));
   GameData data;
-  data.gameFolder = dir / "game";
+  data.UseGameFolder(dir / "game", /*kraxText=*/false);
   ParseInstallInfo("english\r\n", data.installInfo);
   Settings settings;
-  settings.KRAXPath = data.gameFolder;
+  settings.KRAXPath = data.gameFolder();
   test::ScriptedPrompts prompts;
   GameOperations operations(data, settings, prompts);
-  const std::string cars = CarFolderPath(data.gameFolder);
+  const std::string cars = CarFolderPath(data.gameFolder());
   const auto idIn = [&](const std::string& folder) {
     std::string name;
     return ReadCarIdentity(JoinPath(JoinPath(cars, folder), "car.viv"), name);

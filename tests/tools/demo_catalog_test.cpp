@@ -30,8 +30,8 @@ TEST(DemoCatalogTest, CatalogListsEveryCarWithTheFlagsItWasBuiltToShow) {
   const DemoManifest manifest = MakeDemoInstallation(folder.path(), {60, 11, true});
 
   GameData game;
-  game.gameFolder = manifest.gameDir;
-  ASSERT_TRUE(ReadInstallInfo(game.gameFolder, game.installInfo));
+  game.UseGameFolder(manifest.gameDir, /*kraxText=*/false);
+  ASSERT_TRUE(ReadInstallInfo(game.gameFolder(), game.installInfo));
   ASSERT_EQ(game.languageSuffix(), ".eng");
   game.ClearCarTable();
   game.LoadCarCatalog();
@@ -69,7 +69,7 @@ TEST(DemoCatalogTest, TrackCatalogReportsTheActiveAddOn) {
   test::ScratchFolder folder;
   const DemoManifest manifest = MakeDemoInstallation(folder.path(), {20, 11, true});
   GameData game;
-  game.gameFolder = manifest.gameDir;
+  game.UseGameFolder(manifest.gameDir, /*kraxText=*/false);
   std::map<int, std::vector<std::pair<std::string, bool>>> slots;
   game.LoadTrackCatalog([&](int row, const std::string& name, bool active, int) {
     slots[row].push_back({name, active});
@@ -91,8 +91,8 @@ TEST(DemoCatalogTest, TrackCatalogReportsTheActiveAddOn) {
   }
 
   // The game text loads with the stock track names at 102..110.
-  game.kraxText = true;
-  ASSERT_TRUE(ReadInstallInfo(game.gameFolder, game.installInfo));
+  game.UseGameFolder(game.gameFolder(), /*kraxText=*/true);
+  ASSERT_TRUE(ReadInstallInfo(game.gameFolder(), game.installInfo));
   ASSERT_TRUE(game.LoadGameText());
   ASSERT_EQ(game.gameText.count(), static_cast<std::size_t>(manifest.textStrings));
   for (int row = 0; row < kStockTrackSlotCount; ++row) {

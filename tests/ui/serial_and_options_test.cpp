@@ -57,7 +57,7 @@ class UiSerialNumbers : public ::testing::Test {
   // The serial number on disk, read by a fresh catalog load.
   int SerialOnDisk(int slot) {
     GameData fresh;
-    fresh.gameFolder = data().gameFolder;
+    fresh.UseGameFolder(data().gameFolder(), /*kraxText=*/false);
     fresh.installInfo = data().installInfo;
     fresh.LoadCarCatalog();
     return fresh.cars[static_cast<std::size_t>(slot)].fedataSerial();

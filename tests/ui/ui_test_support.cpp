@@ -51,8 +51,8 @@ DemoFixture::DemoFixture(int cars) : dir_(std::make_unique<QTemporaryDir>()) {
   settings.KRAXPath = manifest.gameDir;
   settings.KRAXCDPath = manifest.cdDir;
   settings.ArchiveFolder = root();
-  data.gameFolder = settings.KRAXPath;
-  ReadInstallInfo(data.gameFolder, data.installInfo);
+  data.UseGameFolder(settings.KRAXPath, /*kraxText=*/false);
+  ReadInstallInfo(data.gameFolder(), data.installInfo);
 }
 
 std::string DemoFixture::root() const { return dir_->path().toStdString(); }
