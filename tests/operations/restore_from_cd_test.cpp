@@ -173,6 +173,7 @@ TEST_F(RestoreFromCdTest, OneSlotOrOneStockCarCopiesOnlyItsOwnFolder) {
 
   // A stock car kept in a folder named otherwise gets the CD's folder for its ID.
   game_.write("GameData/CarModel/Old Brak/car.viv", "renamed stock car");
+  data_.cars.assign(1, CarRecord{});  // a car in the list, without front-end data
   data_.cars[0].archivePath = game_ / "GameData/CarModel/Old Brak/car.viv";
   ASSERT_TRUE(operations_.RestoreItemFromCd(ItemRef::Car(0), "", "brak").done());
   EXPECT_EQ(Game("GameData/CarModel/Old Brak/car.viv"), "stock car");
