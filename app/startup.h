@@ -18,18 +18,16 @@ struct SettingsOverrides {
   std::optional<std::string> cdPath;      // KRAXCDPath
 };
 
-// Seeds the C library's random generator with the current time in seconds.
-void SeedRandomGenerator();
-
-// Start-up steps 2 to 4: seed the random generator, then load the settings from `store`
-// (machine defaults found first), then apply `overrides`.
+// Start-up steps 2 to 4: load the settings from `store` (machine defaults found first), then
+// apply `overrides`. (The serial-number random source is GameData's own, seeded when it is
+// made.)
 Settings StartUpSettings(const SettingsStore& store, const SettingsOverrides& overrides = {});
 Settings StartUpSettings(const SettingsStore& store, const SettingsDefaults& defaults,
                          const SettingsOverrides& overrides);
 
-// Start-up steps 5 to 7 for `game`: take the game folder and the text switch from `settings`,
-// clear the game text, read install.win (a failure leaves the install information empty),
-// then load the game text when KRAXText is on.
+// Start-up steps 5 to 7 for a new `game`: GameData::UseGameFolder with the game folder and the
+// text switch of `settings` (clears the game text, reads install.win, loads the game text when
+// KRAXText is on).
 void StartUpGameData(const Settings& settings, GameData& game);
 
 }  // namespace krax

@@ -36,14 +36,14 @@ struct Demo {
     krax::GameData game;
     Configure(game);
     game.LoadCarCatalog();
-    for (std::size_t i = 0; i < game.cars.count(); ++i) archives.push_back(game.cars[i].archivePath);
+    for (std::size_t i = 0; i < game.cars.size(); ++i) archives.push_back(game.cars[i].archivePath);
   }
   ~Demo() {
     std::error_code ignored;
     fs::remove_all(root, ignored);
   }
   void Configure(krax::GameData& game) const {
-    game.gameFolder = gameFolder;
+    game.UseGameFolder(gameFolder, /*kraxText=*/false);
     game.installInfo = installInfo;
   }
 };
@@ -80,8 +80,8 @@ void LoadCatalog(krax::GameData& game) {
 
 // Heap bytes the loaded table holds (records, directories, entry buffers, texts).
 std::size_t TableBytes(const krax::GameData& game) {
-  std::size_t bytes = sizeof(krax::CarRecord) * krax::CarTable::kSlots;
-  for (std::size_t i = 0; i < game.cars.count(); ++i) {
+  std::size_t bytes = sizeof(krax::CarRecord) * game.cars.capacity();
+  for (std::size_t i = 0; i < game.cars.size(); ++i) {
     const krax::CarRecord& car = game.cars[i];
     bytes += car.directory.entries.capacity() * sizeof(krax::VivEntry) + car.archivePath.capacity();
     for (const auto& entry : car.directory.entries) bytes += entry.name.capacity();
@@ -108,10 +108,10 @@ void BM_CatalogLoad(benchmark::State& state) {
   const std::size_t heapBefore = mallinfo2().uordblks;
   for (auto _ : state) LoadCatalog(game);
   const std::size_t heapAfter = mallinfo2().uordblks;
-  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(game.cars.count()));
-  state.counters["cars"] = static_cast<double>(game.cars.count());
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(game.cars.size()));
+  state.counters["cars"] = static_cast<double>(game.cars.size());
   state.counters["per_car"] = benchmark::Counter(
-      static_cast<double>(state.iterations() * game.cars.count()),
+      static_cast<double>(state.iterations() * game.cars.size()),
       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
   state.counters["table_bytes"] = static_cast<double>(TableBytes(game));
   state.counters["heap_held_bytes"] =

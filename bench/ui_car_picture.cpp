@@ -68,9 +68,9 @@ Game& SharedGame() {
     WriteCar(root / "GameData" / "CarModel" / "PICT", "PICT", true);
     WriteCar(root / "GameData" / "CarModel" / "NONE", "NONE", false);
     g->settings.KRAXPath = root.string();
-    g->data.gameFolder = root.string();
+    g->data.UseGameFolder(root.string(), /*kraxText=*/false);
     g->data.LoadCarCatalog();
-    for (std::size_t i = 0; i < g->data.cars.count(); ++i) {
+    for (std::size_t i = 0; i < g->data.cars.size(); ++i) {
       (g->data.cars[i].carId == "PICT" ? g->withPicture : g->withoutPicture) = static_cast<int>(i);
     }
     return g;

@@ -46,8 +46,8 @@ Demo& SharedDemo() {
 }
 
 void PrepareData(GameData& data, const Demo& demo) {
-  data.gameFolder = demo.settings.KRAXPath;
-  ReadInstallInfo(data.gameFolder, data.installInfo);
+  data.UseGameFolder(demo.settings.KRAXPath, /*kraxText=*/false);
+  ReadInstallInfo(data.gameFolder(), data.installInfo);
 }
 
 // The baseline: what a reload does to the catalogs, without any tree.
@@ -61,7 +61,7 @@ void BM_CatalogLoad(benchmark::State& state) {
     data.LoadTrackCatalog([](int, const std::string&, bool, int) {});
     benchmark::DoNotOptimize(data.enabledCarCount);
   }
-  state.counters["cars"] = static_cast<double>(data.cars.count());
+  state.counters["cars"] = static_cast<double>(data.cars.size());
 }
 BENCHMARK(BM_CatalogLoad)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
@@ -85,7 +85,7 @@ void BM_FillTree(benchmark::State& state) {
     tree.ReloadTree();
     benchmark::DoNotOptimize(tree.topLevelItemCount());
   }
-  state.counters["cars"] = static_cast<double>(data.cars.count());
+  state.counters["cars"] = static_cast<double>(data.cars.size());
 }
 BENCHMARK(BM_FillTree)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 

@@ -128,8 +128,8 @@ struct Window {
     settings.KRAXPath = game;
     settings.KRAXCDPath = manifest.cdDir;
     settings.ArchiveFolder = archives;
-    data.gameFolder = game;
-    ReadInstallInfo(data.gameFolder, data.installInfo);
+    data.UseGameFolder(game, /*kraxText=*/false);
+    ReadInstallInfo(data.gameFolder(), data.installInfo);
     operations = std::make_unique<GameOperations>(data, settings, prompts);
     frame = std::make_unique<ui::MainWindow>(ui::MainWindowContext{
         settings, data, *operations, {}, &prompts, [](QDialog&) { return 0; }, {}});
@@ -144,7 +144,7 @@ struct Window {
 
   // The car test::WriteBrokenTexturesCar wrote, as the tree knows it now.
   ItemRef BrokenTexturesCar() const {
-    for (std::size_t i = 0; i < data.cars.count(); ++i) {
+    for (std::size_t i = 0; i < data.cars.size(); ++i) {
       if (data.cars[i].carId == "BRKN") return ItemRef::Car(i);
     }
     return ui::kCarsGroupItem;
@@ -153,8 +153,8 @@ struct Window {
   // The add-on track of slot 1 packed above, as the tree knows it now.
   ItemRef BigTrack() const {
     const std::string path = (fs::path(SlotFolder(settings.KRAXPath, kPackSlot)) / "Bigtrack").string();
-    for (std::size_t n = 0; n < data.trackFolders.size(); n += 2) {
-      if (fs::path(data.trackFolders.path(n)) == fs::path(path)) return ItemRef::TrackFolder(n);
+    for (std::size_t n = 0; n < data.trackFolders.size(); ++n) {
+      if (fs::path(data.trackFolder(n).path) == fs::path(path)) return ItemRef::TrackFolder(n);
     }
     return ui::kTracksGroupItem;
   }

@@ -48,7 +48,7 @@ struct Demo {
     settings.KRAXCDPath = manifest.cdDir;
     // As shipped: every stock file in place, so that every pair is read to its end.
     krax::GameData game;
-    game.gameFolder = manifest.gameDir;
+    game.UseGameFolder(manifest.gameDir, /*kraxText=*/false);
     SilentPrompts prompts;
     krax::RestoreVerifyFindings(game, settings, krax::VerifyAgainstCd(settings, krax::kVerifyAll, prompts), prompts);
     for (const auto& entry : fs::recursive_directory_iterator(manifest.cdDir)) {

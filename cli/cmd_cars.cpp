@@ -46,7 +46,7 @@ int RunCars(Context& context, const Arguments& args) {
   GameData& game = *found;
   LoadCars(game);
   std::ostream& out = context.out;
-  const std::size_t count = game.cars.count();
+  const std::size_t count = game.cars.size();
   if (json) {
     out << "{\"enabledCarCount\": " << game.enabledCarCount << ", \"cars\": [";
     for (std::size_t i = 0; i < count; ++i) {
@@ -97,7 +97,7 @@ std::string Upper(std::string text) {
 
 // The slot named by a number, else the first car whose ID matches ignoring case; -1 for none.
 long long FindCar(const GameData& game, const std::string& which) {
-  const std::size_t count = game.cars.count();
+  const std::size_t count = game.cars.size();
   if (const auto slot = ParseWholeNumber<long long>(which); slot && *slot >= 0 && *slot < static_cast<long long>(count)) {
     return *slot;
   }

@@ -25,7 +25,7 @@ int RunFix(Context& context, const Arguments& args) {
   LoadCars(game);
   std::vector<std::size_t> slots;
   if (all) {
-    for (std::size_t i = 0; i < game.cars.count(); ++i) slots.push_back(i);
+    for (std::size_t i = 0; i < game.cars.size(); ++i) slots.push_back(i);
   } else {
     const std::optional<std::size_t> slot = FindCarArgument(context, game, positional[0]);
     if (!slot) return kExitFailure;

@@ -59,7 +59,7 @@ std::optional<Item> FindItem(Context& context, GameData& game, Prompts& prompts,
   }
   const std::optional<ItemRef> folder = FindTrackArgument(context, game, prompts, rowText, track);
   if (!folder) return std::nullopt;
-  return Item{*folder, game.trackFolders.path(folder->index), game.trackFolders.name(folder->index)};
+  return Item{*folder, game.trackFolder(folder->index).path, game.trackFolder(folder->index).name};
 }
 
 int RunPack(Context& context, const Arguments& args) {

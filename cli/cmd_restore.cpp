@@ -41,7 +41,7 @@ int RunRestore(Context& context, const Arguments& arguments) {
   } else {
     LoadCars(game);
     int slot = -1;
-    for (std::size_t i = 0; i < game.cars.count() && slot < 0; ++i) {
+    for (std::size_t i = 0; i < game.cars.size() && slot < 0; ++i) {
       const auto& id = game.cars[i].carId;
       if (id && EqualsIgnoreCase(*id, args[1])) slot = static_cast<int>(i);
     }

@@ -51,7 +51,7 @@ int RunWriteSerial(Context& context, const Arguments& args) {
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
   LoadCars(game);
-  if (!game.cars.IsUsed(*slot)) {
+  if (!game.HasCar(*slot)) {
     context.err << "kraxctl: no car in slot " << *slot << '\n';
     return kExitFailure;
   }

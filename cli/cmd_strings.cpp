@@ -47,7 +47,7 @@ int RunStrings(Context& context, const Arguments& arguments) {
     return kExitFailure;
   }
   GameData& game = context.game();
-  game.kraxText = true;
+  game.UseGameFolder(game.gameFolder(), /*kraxText=*/true);
   if (game.gameText.empty() && !game.LoadGameText()) {
     context.err << "kraxctl: cannot read the game text file " << game.GameTextPath() << '\n';
     return kExitFailure;
@@ -87,7 +87,7 @@ int RunStrings(Context& context, const Arguments& arguments) {
                    " Nothing was written; use --force to save it anyway\n";
     return kExitFailure;
   }
-  const GameFolderWriter writer(game.gameFolder);
+  const GameFolderWriter writer(game.gameFolder());
   if (!writer) {
     context.err << "kraxctl: " << writer.refusal() << '\n';
     return kExitFailure;

@@ -21,6 +21,10 @@ struct ListedTrack {
   bool active = false;
 };
 
+// The number shown for the folder at list position n: kraxctl has always shown 0, 2, 4 ...
+// (two entries per folder), and scripts may rely on it.
+int ShownPosition(int n) { return 2 * n; }
+
 int RunTracks(Context& context, const Arguments& args) {
   if (!args.words.empty()) throw UsageError("tracks: unexpected argument '" + args.words[0] + "'");
   const bool json = args.Has("--json");
@@ -44,16 +48,16 @@ int RunTracks(Context& context, const Arguments& args) {
           << ", \"folder\": " << JsonString(stock.slotFolderName) << ", \"tracks\": [";
       for (std::size_t t = 0; t < tracks.size(); ++t) {
         const ListedTrack& track = tracks[t];
-        out << (t ? ", " : "") << "{\"n\": " << track.n << ", \"name\": " << JsonString(track.name)
-            << ", \"path\": " << JsonString(game.trackFolders.path(static_cast<std::size_t>(track.n)))
+        out << (t ? ", " : "") << "{\"n\": " << ShownPosition(track.n) << ", \"name\": " << JsonString(track.name)
+            << ", \"path\": " << JsonString(game.trackFolder(static_cast<std::size_t>(track.n)).path)
             << ", \"active\": " << (track.active ? "true" : "false") << "}";
       }
       out << "]}";
     } else {
       out << row << '\t' << stock.displayName << '\t' << stock.slotFolderName << '\n';
       for (const ListedTrack& track : tracks) {
-        out << '\t' << track.n << '\t' << TerminalSafe(track.name) << '\t'
-            << TerminalSafe(game.trackFolders.path(static_cast<std::size_t>(track.n))) << '\t'
+        out << '\t' << ShownPosition(track.n) << '\t' << TerminalSafe(track.name) << '\t'
+            << TerminalSafe(game.trackFolder(static_cast<std::size_t>(track.n)).path) << '\t'
             << (track.active ? "active" : "-") << '\n';
       }
     }

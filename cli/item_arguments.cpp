@@ -32,14 +32,14 @@ void LoadCars(GameData& game) {
 
 std::optional<std::size_t> FindCarArgument(Context& context, const GameData& game, const std::string& argument) {
   if (const std::optional<long long> slot = ParseIndex(argument)) {
-    if (game.cars.IsUsed(*slot)) return static_cast<std::size_t>(*slot);
+    if (game.HasCar(*slot)) return static_cast<std::size_t>(*slot);
     context.err << "kraxctl: no car in slot " << argument << '\n';
     return std::nullopt;
   }
   // IDs are kept in the game's code page; the argument comes as typed (UTF-8).
   const std::string wanted = FileNameToGameText(argument);
   std::vector<std::size_t> found;
-  for (std::size_t i = 0; i < game.cars.count(); ++i) {
+  for (std::size_t i = 0; i < game.cars.size(); ++i) {
     const auto& id = game.cars[i].carId;
     if (id && EqualsIgnoreCase(*id, wanted)) found.push_back(i);
   }

@@ -37,12 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   krax::ParseVivDirectory(bytes);
 
   static krax::GameData game;
-  game.gameFolder = CarFolder().string();
+  game.UseGameFolder(CarFolder().string(), /*kraxText=*/false);
   game.installInfo = {};
   krax::ParseInstallInfo(size % 2 ? "english\r\n" : "other\r\n", game.installInfo);
   game.ClearCarTable();
   game.LoadCarCatalog();
-  for (std::size_t i = 0; i < game.cars.count(); ++i) {
+  for (std::size_t i = 0; i < game.cars.size(); ++i) {
     for (int n : {0, 2, 14, 15}) {
       const std::string value = game.ReadCarpValue(n, i);
       krax::FormatSpeed(value);

@@ -66,41 +66,30 @@ std::string ReadCarIdentity(std::string_view archivePath, std::string& name) {
   return {};
 }
 
-// --- GameData: car record and car table ---
+// --- GameData: car records ---
 
 GameData::GameData() : random(MakeRandomSource(std::random_device{}())) {}
 
 std::string GameData::ReadCarpValue(int n, std::size_t slot) const {
-  if (slot >= krax::CarTable::kSlots) return {};
+  if (slot >= cars.size()) return {};
   const CarRecord& record = cars[slot];
   if (!record.carpText) return {};
   return krax::ReadCarpValue(*record.carpText, n);
 }
 
-int GameData::FindCarBySerial(long long value, long long excluded) const {
+std::optional<std::size_t> GameData::FindCarBySerial(long long value, std::optional<std::size_t> excluded) const {
   // Runs once per car of a load, over the cars before it: kept to a plain walk.
-  if (value < 0 || value > 0xFFFF) return -1;
-  for (std::size_t i = 0; i < krax::CarTable::kSlots; ++i) {
+  if (value < 0 || value > 0xFFFF) return std::nullopt;
+  for (std::size_t i = 0; i < cars.size(); ++i) {
     const CarRecord& record = cars[i];
-    if (!record.inUse()) break;
-    if (static_cast<long long>(i) == excluded || record.depth != 0 || !record.hasFedata()) continue;
-    if (record.fedataSerial() == value) return static_cast<int>(i);
+    if (i == excluded || record.depth != 0 || !record.hasFedata()) continue;
+    if (record.fedataSerial() == value) return i;
   }
-  return -1;
-}
-
-void GameData::ResetCarRecord(std::size_t slot) { krax::ResetCarRecord(cars[slot]); }
-
-void GameData::ClearCarTable() {
-  for (std::size_t i = 0; i < krax::CarTable::kMaxCars && cars[i].inUse(); ++i) {
-    CarRecord& record = cars[i];
-    krax::ResetCarRecord(record);
-    record.archivePath.clear();
-  }
+  return std::nullopt;
 }
 
 bool GameData::LoadCar(std::size_t slot) {
-  if (slot > krax::CarTable::kMaxCars) return false;
+  if (slot >= cars.size()) return false;
   CarRecord& record = cars[slot];
   VivDirectory directory;
   VivFile file = ReadVivDirectory(record.archivePath, directory);
@@ -135,7 +124,7 @@ bool GameData::LoadCar(std::size_t slot) {
     record.name = fedata.name();
     if (std::to_string(fedata.serial()) != record.carpSerial) record.errorFlags |= kFlagSerialsDiffer;
     const bool duplicate = serialOwner_.empty()
-                               ? FindCarBySerial(fedata.serial(), static_cast<long long>(slot)) >= 0
+                               ? FindCarBySerial(fedata.serial(), slot).has_value()
                                : serialOwner_[fedata.serial()] >= 0 &&
                                      serialOwner_[fedata.serial()] != static_cast<int>(slot);
     if (duplicate) record.errorFlags |= kFlagDuplicateSerial;
@@ -159,37 +148,33 @@ bool GameData::LoadCar(std::size_t slot) {
 
 void GameData::LoadCarCatalog() {
   enabledCarCount = 0;
-  const std::string folder = CarFolderPath(gameFolder);
+  const std::string folder = CarFolderPath(gameFolder_);
   serialOwner_.assign(0x10000, -1);
   scanFedataName_ = "fedata" + languageSuffix();
-  ScanCarFolder(0, folder, 0);
+  ScanCarFolder(folder, 0);
   serialOwner_ = std::vector<int>();
   scanFedataName_.clear();
 }
 
-std::size_t GameData::ScanCarFolder(std::size_t slot, const std::string& folder, int depth) {
+void GameData::ScanCarFolder(const std::string& folder, int depth) {
   scannedFolders_.clear();
   if (const std::optional<FolderIdentity> identity = IdentifyFolder(folder)) scannedFolders_.insert(*identity);
-  const std::size_t next = ScanCarFolderAt(slot, folder, depth);
+  ScanCarFolderAt(folder, depth);
   scannedFolders_.clear();
-  return next;
 }
 
-std::size_t GameData::ScanCarFolderAt(std::size_t s, const std::string& folder, int depth) {
-  if (s >= krax::CarTable::kMaxCars) {
-    cars[std::min(s, krax::CarTable::kMaxCars)].archivePath.clear();
-    return std::min(s, krax::CarTable::kMaxCars);
-  }
+void GameData::ScanCarFolderAt(const std::string& folder, int depth) {
+  if (cars.size() >= kMaxCars) return;
   for (const DirEntry& entry : ListFolder(folder)) {
-    if (s >= krax::CarTable::kMaxCars) break;
+    if (cars.size() >= kMaxCars) break;
     if (!entry.isFolder) continue;
     // The entry's own name: a dot anywhere higher up the path (~/.wine) must not hide cars.
     if (entry.name.empty() || entry.name.front() == '.') continue;
     const std::string carFolder = JoinPath(folder, entry.name);
     const std::optional<FolderIdentity> identity = IdentifyFolder(carFolder);
     if (!identity || !scannedFolders_.insert(*identity).second) continue;  // seen already
-    CarRecord& record = cars[s];
-    krax::ResetCarRecord(record);
+    const std::size_t s = cars.size();
+    CarRecord& record = cars.emplace_back();
     // The folder comes from a listing, so only the archive's own spelling can differ: the
     // usual spelling is tried first, then whatever spelling the folder holds ("CAR.VIV").
     std::optional<std::vector<DirEntry>> listing;  // read once, only when needed
@@ -205,14 +190,14 @@ std::size_t GameData::ScanCarFolderAt(std::size_t s, const std::string& folder, 
     };
     bool loaded = tryArchive(kEnabledArchiveName);
     if (loaded) {
-      record.enabled = 1;
+      record.enabled = true;
     } else {
       loaded = tryArchive(std::string(kEnabledArchiveName) + kDisabledSuffix);
-      if (loaded) record.enabled = 0;
+      if (loaded) record.enabled = false;
     }
     if (!loaded) {
-      record.archivePath.clear();
-      if (depth < kMaxCarFolderDepth) s = ScanCarFolderAt(s, carFolder, depth + 1);
+      cars.pop_back();  // no car here: the folder may hold cars further down
+      if (depth < kMaxCarFolderDepth) ScanCarFolderAt(carFolder, depth + 1);
       continue;
     }
     record.depth = depth;
@@ -220,15 +205,11 @@ std::size_t GameData::ScanCarFolderAt(std::size_t s, const std::string& folder, 
     if (!serialOwner_.empty() && depth == 0 && record.hasFedata() && serialOwner_[record.fedataSerial()] < 0) {
       serialOwner_[record.fedataSerial()] = static_cast<int>(s);
     }
-    ++s;
-    cars[s].archivePath.clear();
   }
-  cars[s].archivePath.clear();
-  return s;
 }
 
 VivWriteResult GameData::WriteCarSerial(std::size_t slot, long long value) {
-  if (!cars.IsUsed(static_cast<long long>(slot))) return {VivWriteStatus::kUnreadable, 0};
+  if (!HasCar(slot)) return {VivWriteStatus::kUnreadable, 0};
   const auto serial = static_cast<std::uint16_t>(static_cast<unsigned long long>(value) & 0xFFFF);
   return WriteFedataField(cars[slot], FedataRecord::kSerialOffset, serial);
 }
@@ -236,15 +217,14 @@ VivWriteResult GameData::WriteCarSerial(std::size_t slot, long long value) {
 std::vector<SerialChange> GameData::GenerateSerialNumbers(const std::function<void()>& reload) {
   std::vector<SerialChange> changes;
   std::vector<bool> given(0x8000, false);  // numbers given earlier in this run
-  const std::size_t used = cars.count();
-  for (std::size_t i = 0; i < used; ++i) {
+  for (std::size_t i = 0; i < cars.size(); ++i) {
     if ((cars[i].errorFlags & kFlagDuplicateSerial) == 0) continue;
     // With at most 999 cars a free number always exists; the bound only guards against a
     // random source that never yields one.
     int value = -1;
     for (int attempt = 0; attempt < 1000000; ++attempt) {
       const int drawn = random() & 0x7FFF;
-      if (!given[static_cast<std::size_t>(drawn)] && FindCarBySerial(drawn, static_cast<long long>(i)) < 0) {
+      if (!given[static_cast<std::size_t>(drawn)] && !FindCarBySerial(drawn, i)) {
         value = drawn;
         break;
       }

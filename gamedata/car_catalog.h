@@ -20,7 +20,7 @@ std::string CarFolderPath(std::string_view gameFolder);
 
 // Draws a number 0 .. 32767, like the C library's rand().
 using RandomSource = std::function<int()>;
-// A deterministic source for a given seed (start-up seeds it from the clock).
+// A deterministic source for a given seed (GameData seeds its own from std::random_device).
 RandomSource MakeRandomSource(std::uint32_t seed);
 
 // True for the names of front-end data entries that carry the serial number: containing

@@ -104,26 +104,4 @@ void CarRecord::SetFedataSerial(std::uint16_t serial) {
   if (fedata) FedataRecord::SetSerial(*fedata, serial);
 }
 
-std::size_t CarTable::count() const {
-  std::size_t n = 0;
-  while (n < slots_.size() && slots_[n].inUse()) ++n;
-  return n;
-}
-
-bool CarTable::IsUsed(long long slot) const {
-  return slot >= 0 && static_cast<std::size_t>(slot) < count();
-}
-
-void ResetCarRecord(CarRecord& record) {
-  record.directory = VivDirectory{};
-  record.carpText.reset();
-  record.fedata.reset();
-  record.carId.reset();
-  record.manufacturer.reset();
-  record.model.reset();
-  record.name.reset();
-  record.carpSerial.clear();
-  record.errorFlags = 0;
-}
-
 }  // namespace krax

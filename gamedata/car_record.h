@@ -1,5 +1,5 @@
-// One car as the program knows it (a CarRecord, filled from its car.viv) and the table of
-// 1000 records that holds every car of the catalog. Also the two game formats read from the
+// One car as the program knows it (a CarRecord, filled from its car.viv); the catalog holds
+// them in a std::vector, at most kMaxCars of them. Also the two game formats read from the
 // archive: the numbered values of carp.txt and the front-end data record (FedataRecord).
 #pragma once
 
@@ -82,7 +82,7 @@ struct CarRecord {
   VivDirectory directory;            // as read by the last load
   std::optional<std::string> carpText;  // the whole carp.txt entry
   std::optional<std::string> fedata;    // the whole front-end data entry
-  std::string archivePath;           // ...\car.viv, or ...\car.viv.dis when disabled; "" = end mark
+  std::string archivePath;           // ...\car.viv, or ...\car.viv.dis when disabled
   std::optional<std::string> carId;        // none without front-end data
   std::optional<std::string> manufacturer;
   std::optional<std::string> model;
@@ -90,13 +90,12 @@ struct CarRecord {
   std::string carpSerial;            // carp.txt value 0; "" without carp.txt
   std::uint32_t errorFlags = 0;
   int depth = 0;                     // 0 = directly in the car folder
-  int enabled = 0;                   // 1 = car.viv, 0 = car.viv.dis
+  bool enabled = false;              // true = car.viv, false = car.viv.dis
 
-  bool inUse() const { return !archivePath.empty(); }
   bool hasFedata() const { return fedata.has_value(); }
   // The one rule for enabledCarCount: enabled cars directly in the car folder count; cars
   // in sub-folders never do, enabled or not.
-  bool countsAsEnabledCar() const { return depth == 0 && enabled == 1; }
+  bool countsAsEnabledCar() const { return depth == 0 && enabled; }
   // Fields of the front-end data (0 without it).
   std::uint16_t fedataSerial() const { return fedata ? FedataRecord(*fedata).serial() : 0; }
   std::uint16_t carClass() const;
@@ -105,27 +104,7 @@ struct CarRecord {
   void SetFedataSerial(std::uint16_t serial);
 };
 
-// 1000 fixed slots; the used slots are 0 .. n-1 and slot n has an empty archivePath.
-class CarTable {
- public:
-  static constexpr std::size_t kSlots = 1000;
-  static constexpr std::size_t kMaxCars = 999;
-
-  CarTable() : slots_(kSlots) {}
-
-  CarRecord& operator[](std::size_t slot) { return slots_.at(slot); }
-  const CarRecord& operator[](std::size_t slot) const { return slots_.at(slot); }
-  // Number of used slots (index of the first slot with an empty archivePath).
-  std::size_t count() const;
-  // True when `slot` is below count().
-  bool IsUsed(long long slot) const;
-
- private:
-  std::vector<CarRecord> slots_;
-};
-
-// Empties the slot's buffers, ID and names, carpSerial and errorFlags; keeps depth, enabled
-// and archivePath for the caller.
-void ResetCarRecord(CarRecord& record);
+// The most cars the catalog lists; a scan stops adding cars once it holds this many.
+inline constexpr std::size_t kMaxCars = 999;
 
 }  // namespace krax

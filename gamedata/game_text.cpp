@@ -66,7 +66,7 @@ std::string GameTextPath(std::string_view gameFolder, std::string_view languageS
 }
 
 bool GameData::LoadGameText() {
-  if (!kraxText) return false;
+  if (!kraxText_) return false;
   const std::optional<std::string> image = ReadWholeFile(GameTextPath());
   if (!image) return false;
   gameText.Load(*image);
@@ -74,12 +74,12 @@ bool GameData::LoadGameText() {
 }
 
 bool GameData::SetGameText(std::size_t index, std::string_view text) {
-  if (!kraxText) return false;
+  if (!kraxText_) return false;
   return gameText.Set(index, text);
 }
 
 bool GameData::SaveGameText(bool evenIfDamaged) {
-  if (!kraxText || gameText.empty()) return false;
+  if (!kraxText_ || gameText.empty()) return false;
   if (gameText.damaged() && !evenIfDamaged) return false;
   return WriteFileAtomic(GameTextPath(), gameText.Serialize()).ok();
 }

@@ -12,21 +12,6 @@
 
 namespace krax {
 
-bool TrackFolderList::Append(std::string path, std::string name) {
-  if (strings_.size() + 2 > kMaxStrings) return false;
-  strings_.push_back(std::move(path));
-  strings_.push_back(std::move(name));
-  return true;
-}
-
-std::string TrackFolderList::path(std::size_t n) const {
-  return n < strings_.size() ? strings_[n] : std::string();
-}
-
-std::string TrackFolderList::name(std::size_t n) const {
-  return n + 1 < strings_.size() ? strings_[n + 1] : std::string();
-}
-
 std::string SlotFolderPath(std::string_view gameFolder, int row) {
   char sub[32];
   std::snprintf(sub, sizeof sub, "\\GameData\\Tracks\\Trk%03d", row);
@@ -66,18 +51,19 @@ bool WriteActiveTrack(std::string_view slotFolder, std::string_view trackName) {
   return WriteProfileString(ini, kTracksSection, kActiveTrackKey, trackName);
 }
 
-void LoadTrackSlot(TrackFolderList& list, std::string_view gameFolder, int row,
+void LoadTrackSlot(std::vector<TrackFolder>& list, std::string_view gameFolder, int row,
                    const TrackReport& report) {
-  LoadTrackSlotFolder(list, SlotFolderPath(gameFolder, row), report);
+  LoadTrackSlotFolder(list, SlotFolderPath(gameFolder, row), row, report);
 }
 
-void LoadTrackSlotFolder(TrackFolderList& list, const std::string& slotFolder, const TrackReport& report) {
+void LoadTrackSlotFolder(std::vector<TrackFolder>& list, const std::string& slotFolder, int row,
+                         const TrackReport& report) {
   const std::vector<DirEntry> entries = ListFolder(slotFolder);
   bool originalSeen = false;
   std::optional<std::string> activeFolder;  // found when the first folder is listed
   for (const DirEntry& entry : entries) {
     if (!entry.isFolder || entry.name == "." || entry.name == "..") continue;
-    if (list.size() >= TrackFolderList::kListLimit) break;
+    if (list.size() >= kTrackListLimit) break;
     if (!activeFolder) {
       // The listing already shows how Atrack.ini is spelled, if it is there at all.
       std::string activeName = kOriginalFolder;
@@ -93,20 +79,28 @@ void LoadTrackSlotFolder(TrackFolderList& list, const std::string& slotFolder, c
     }
     const bool active = entry.name == *activeFolder;
     const int n = static_cast<int>(list.size());
-    list.Append(JoinPath(slotFolder, entry.name), entry.name);
+    list.push_back({JoinPath(slotFolder, entry.name), entry.name, row});
     if (report) report(entry.name, active, n);
     if (EqualsIgnoreCase(entry.name, kOriginalFolder)) originalSeen = true;
   }
   if (!originalSeen) {
     const std::string original = JoinPath(slotFolder, kOriginalFolder);
     CreateFolder(original);  // fails for a missing slot folder; the entry is listed anyway
-    const int n = static_cast<int>(list.size());
-    if (list.Append(original, kOriginalFolder) && report) report(kOriginalFolder, false, n);
+    if (list.size() < kMaxTrackFolders) {
+      const int n = static_cast<int>(list.size());
+      list.push_back({original, kOriginalFolder, row});
+      if (report) report(kOriginalFolder, false, n);
+    }
   }
 }
 
+const TrackFolder& GameData::trackFolder(std::size_t n) const {
+  static const TrackFolder kNone;
+  return n < trackFolders.size() ? trackFolders[n] : kNone;
+}
+
 void GameData::LoadTrackSlot(int row, const TrackReport& report) {
-  krax::LoadTrackSlot(trackFolders, gameFolder, row, report);
+  krax::LoadTrackSlot(trackFolders, gameFolder_, row, report);
 }
 
 void GameData::LoadTrackCatalog(
@@ -114,13 +108,13 @@ void GameData::LoadTrackCatalog(
   trackFolders.clear();
   // The tracks folder is looked up once; a slot spelled otherwise than "TrkNNN" is looked up
   // on its own.
-  const std::string tracks = ResolvePath(JoinPath(gameFolder, "\\GameData\\Tracks"));
+  const std::string tracks = ResolvePath(JoinPath(gameFolder_, "\\GameData\\Tracks"));
   for (int row = 0; row < kStockTrackSlotCount; ++row) {
     char name[16];
     std::snprintf(name, sizeof name, "Trk%03d", row);
     std::string slotFolder = JoinPath(tracks, name);
-    if (!IsFolder(slotFolder)) slotFolder = krax::SlotFolderPath(gameFolder, row);
-    LoadTrackSlotFolder(trackFolders, slotFolder, [&](const std::string& track, bool active, int n) {
+    if (!IsFolder(slotFolder)) slotFolder = krax::SlotFolderPath(gameFolder_, row);
+    LoadTrackSlotFolder(trackFolders, slotFolder, row, [&](const std::string& track, bool active, int n) {
       if (report) report(row, track, active, n);
     });
   }

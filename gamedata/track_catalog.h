@@ -18,26 +18,17 @@ inline constexpr const char* kTracksSection = "Tracks";
 inline constexpr const char* kActiveTrackKey = "ActiveTrack";
 inline constexpr std::size_t kActiveTrackMax = 254;  // longer values are cut
 
-// Pairs of strings in listing order: entry n (even) is a track folder's full path, n + 1 its
-// name. Position n stays the folder's identity until the next catalog load.
-class TrackFolderList {
- public:
-  static constexpr std::size_t kMaxStrings = 500;
-  static constexpr std::size_t kListLimit = 498;  // folders are listed only below this
-
-  std::size_t size() const { return strings_.size(); }  // number of strings (2 per folder)
-  bool empty() const { return strings_.empty(); }
-  void clear() { strings_.clear(); }
-  // Appends a pair; false (list unchanged) when it would exceed kMaxStrings.
-  bool Append(std::string path, std::string name);
-  // Entry n and n + 1; "" for a position outside the list.
-  std::string path(std::size_t n) const;
-  std::string name(std::size_t n) const;
-  const std::vector<std::string>& strings() const { return strings_; }
-
- private:
-  std::vector<std::string> strings_;
+// One listed track folder. The catalog keeps them in a std::vector in listing order; position
+// n in it stays the folder's identity until the next catalog load.
+struct TrackFolder {
+  std::string path;  // full path of the folder
+  std::string name;  // the folder's name
+  int slot = 0;      // row of the track slot that holds it
 };
+// Folders of any slot are listed only while the list holds fewer than kTrackListLimit; a
+// missing "Original" is added after them only while it holds fewer than kMaxTrackFolders.
+inline constexpr std::size_t kTrackListLimit = 249;
+inline constexpr std::size_t kMaxTrackFolders = 250;
 
 // Slot folder of row k: game folder + "\GameData\Tracks\Trk" + k in three digits, found on
 // disk ignoring case (spelled that way when it does not exist).
@@ -65,16 +56,17 @@ std::string ActiveTrackFolder(std::string_view slotFolder);
 bool WriteActiveTrack(std::string_view slotFolder, std::string_view trackName);
 
 // One listed track folder: its name, whether it is the slot's active track, and its position
-// n in the TrackFolderList.
+// n in the list of track folders.
 using TrackReport = std::function<void(const std::string& name, bool active, int n)>;
 
 // Lists the track folders of slot `row` into `list` and reports each (the catalog load for
 // one slot). A folder named "Original" in any mix of capitals is the backup folder. Creates a
 // missing "Original" folder and lists it last, not active; when the list
 // is full, that "Original" entry is left out.
-void LoadTrackSlot(TrackFolderList& list, std::string_view gameFolder, int row,
+void LoadTrackSlot(std::vector<TrackFolder>& list, std::string_view gameFolder, int row,
                    const TrackReport& report);
 // The same for a slot folder already found on disk.
-void LoadTrackSlotFolder(TrackFolderList& list, const std::string& slotFolder, const TrackReport& report);
+void LoadTrackSlotFolder(std::vector<TrackFolder>& list, const std::string& slotFolder, int row,
+                         const TrackReport& report);
 
 }  // namespace krax

@@ -40,7 +40,7 @@ std::string FlagNames(std::uint32_t flags) {
 
 // A folder as the user knows it: below CarModel when it lies there.
 std::string ShownFolder(const GameData& data, const std::string& folder) {
-  const std::string carModel = CarFolderPath(data.gameFolder);
+  const std::string carModel = CarFolderPath(data.gameFolder());
   return folder.size() > carModel.size() + 1 && folder.compare(0, carModel.size(), carModel) == 0
              ? folder.substr(carModel.size() + 1)
              : folder;
@@ -77,8 +77,8 @@ std::optional<std::uint16_t> LooseCarpNumber(const std::string& text) {
 // The serial numbers the cars will hold once the plan has run, and new numbers to give.
 class SerialPicker {
  public:
-  explicit SerialPicker(const GameData& data) : planned_(data.cars.count(), -1), random_(data.random) {
-    for (std::size_t i = 0; i < data.cars.count(); ++i) {
+  explicit SerialPicker(const GameData& data) : planned_(data.cars.size(), -1), random_(data.random) {
+    for (std::size_t i = 0; i < data.cars.size(); ++i) {
       if (!data.cars[i].hasFedata()) continue;
       planned_[i] = data.cars[i].fedataSerial();
       used_.insert(data.cars[i].fedataSerial());
@@ -269,7 +269,7 @@ std::string FixPlan::Text() const {
 }
 
 bool HasFixableFlag(const GameData& data, std::size_t slot) {
-  if (!data.cars.IsUsed(static_cast<long long>(slot))) return false;
+  if (!data.HasCar(slot)) return false;
   const CarRecord& car = data.cars[slot];
   return car.hasFedata() && (car.errorFlags & (kSerialFlags | kFolderFlags)) != 0;
 }
@@ -281,7 +281,7 @@ FixPlan PlanCarFixes(GameData& data, const std::vector<std::size_t>& slots) {
   const auto add = [&](CarFix fix) { (fix.action == CarFix::Action::kCannot ? cannot : changes).push_back(std::move(fix)); };
   std::vector<std::size_t> cars;
   for (std::size_t slot : slots) {
-    if (!data.cars.IsUsed(static_cast<long long>(slot))) continue;
+    if (!data.HasCar(slot)) continue;
     const CarRecord& car = data.cars[slot];
     const auto refuse = [&](const char* reason) {
       CarFix fix;
@@ -321,7 +321,7 @@ FixPlan PlanCarFixes(GameData& data, const std::vector<std::size_t>& slots) {
 }
 
 FixRun RunCarFixes(GameData& data, const FixPlan& plan, const std::function<void()>& reload) {
-  const GameFolderWriter writer(data.gameFolder);
+  const GameFolderWriter writer(data.gameFolder());
   if (!writer) return {{OperationStatus::kFailed, "Fix Errors", writer.refusal()}, {}};
   std::string fixed, notFixed;
   int done = 0, failed = 0, cannot = 0;
@@ -361,11 +361,11 @@ std::string FixQuestion(const FixPlan& plan) {
 
 OperationResult FixCarErrors(GameData& data, Prompts& prompts, const std::vector<std::size_t>& slots,
                              const std::string& command, const std::function<void()>& reload) {
-  const GameFolderWriter writer(data.gameFolder);
+  const GameFolderWriter writer(data.gameFolder());
   if (!writer) return {OperationStatus::kFailed, command, writer.refusal()};
   std::vector<std::size_t> chosen = slots;
   if (chosen.empty()) {
-    for (std::size_t i = 0; i < data.cars.count(); ++i) chosen.push_back(i);
+    for (std::size_t i = 0; i < data.cars.size(); ++i) chosen.push_back(i);
   }
   const FixPlan plan = PlanCarFixes(data, chosen);
   if (plan.fixes.empty()) return {OperationStatus::kDone, command, "No errors to fix."};

@@ -31,11 +31,11 @@ std::string ToggledArchivePath(const std::string& archivePath, bool enabled) {
 }
 
 OperationResult ToggleCarArchive(GameData& data, std::size_t slot) {
-  if (!data.cars.IsUsed(static_cast<long long>(slot))) {
+  if (!data.HasCar(slot)) {
     return {OperationStatus::kFailed, kCommand, "There is no car in slot " + std::to_string(slot) + "."};
   }
   CarRecord& car = data.cars[slot];
-  const bool enabled = car.enabled != 0;
+  const bool enabled = car.enabled;
   const std::string verb = enabled ? "disabled" : "enabled";
   const std::string newPath = ToggledArchivePath(car.archivePath, enabled);
   if (newPath == car.archivePath) {
@@ -61,7 +61,7 @@ OperationResult ToggleCarArchive(GameData& data, std::size_t slot) {
   const std::string oldPath = car.archivePath;
   const bool counted = car.countsAsEnabledCar();
   car.archivePath = newPath;
-  car.enabled = enabled ? 0 : 1;
+  car.enabled = !enabled;
   data.enabledCarCount += (car.countsAsEnabledCar() ? 1 : 0) - (counted ? 1 : 0);
   std::string done = "Car " + CarLabel(car) + " " + verb + ": " + oldPath + " -> " + BaseName(newPath);
   return {OperationStatus::kDone, kCommand, done};

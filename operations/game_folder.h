@@ -7,9 +7,9 @@ namespace krax {
 struct Settings;
 class GameData;
 
-// Makes `data` work on the game folder of `settings`: the text switch is taken over; for
-// another folder than before, install.win is read again and the game text is reloaded (the
-// old game's strings are never kept for a new game). Catalogs are the caller's to reload.
+// Makes `data` work on the game folder and with the text switch of `settings`
+// (GameData::UseGameFolder: for another folder than before, install.win is read again and the
+// game text is reloaded). Catalogs are the caller's to reload.
 void UseGameFolder(const Settings& settings, GameData& data);
 
 }  // namespace krax

@@ -165,7 +165,7 @@ OperationResult GameOperations::InstallFromPath(int modeValue, const std::string
   if (modeValue == -1) modeValue = static_cast<int>(MatchingInstallMode(source));  // dropped
   if (modeValue < 0 || modeValue > 3) return {OperationStatus::kFailed, "Install", "Unknown install."};
   const auto mode = static_cast<InstallMode>(modeValue);
-  if (data_.gameFolder.empty()) {
+  if (data_.gameFolder().empty()) {
     return Result(OperationStatus::kFailed, mode, "No game folder is set. Choose it in Options.");
   }
   if (IsArchiveMode(mode) ? !IsFile(source) : !IsFolder(source)) {
@@ -173,7 +173,7 @@ OperationResult GameOperations::InstallFromPath(int modeValue, const std::string
   }
 
   prompts_.Busy(true);
-  const InstallPlan plan = PrepareInstall(mode, source, data_.gameFolder);
+  const InstallPlan plan = PrepareInstall(mode, source, data_.gameFolder());
   prompts_.Busy(false);
   if (IsTrackMode(mode) && plan.trackNumber < 0) {
     // Not a track: nothing to install, and no slot to put it in.
@@ -193,7 +193,7 @@ OperationResult GameOperations::InstallFromPath(int modeValue, const std::string
   state.id = plan.id;
   state.offerActivate = IsTrackMode(mode);
   state.accept = [this](const InstallDialogState& edited) {
-    return AcceptDestination(prompts_, edited, data_.gameFolder);
+    return AcceptDestination(prompts_, edited, data_.gameFolder());
   };
   if (!prompts_.ShowInstallDialog(state)) return Result(OperationStatus::kCancelled, mode);
   if (plan.files.empty()) return Result(OperationStatus::kFailed, mode, "There are no files to install.");
@@ -201,7 +201,7 @@ OperationResult GameOperations::InstallFromPath(int modeValue, const std::string
   // A new version of a slot's active track: the slot's copies of the old files must not stay
   // live, so the slot goes back to "Original" first and to the new version after.
   const std::string destination = DestinationOf(state);
-  const std::string activeSlot = ActiveTrackSlotOf(data_.gameFolder, destination);
+  const std::string activeSlot = ActiveTrackSlotOf(data_.gameFolder(), destination);
   const std::string trackName = BaseName(destination);
   if (!activeSlot.empty()) {
     const SwitchOutcome back = SwitchTrackOfGame(data_, activeSlot, kOriginalFolder);
@@ -244,7 +244,7 @@ namespace {
 // The form shows no name for a car without front-end data: such a car is packed under the
 // name kraxctl gives it.
 std::string PackName(const GameData& data, ItemRef item, const std::string& name) {
-  if (!name.empty() || !item.isCar() || !data.cars.IsUsed(item.index)) return name;
+  if (!name.empty() || !item.isCar() || !data.HasCar(item.index)) return name;
   return CarArchiveName(data.cars[item.index]);
 }
 

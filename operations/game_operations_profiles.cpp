@@ -2,6 +2,7 @@
 
 #include "app/settings.h"
 #include "gamedata/game_data.h"
+#include "operations/game_folder.h"
 #include "operations/game_folder_lock.h"
 #include "operations/game_operations.h"
 #include "operations/profile.h"
@@ -38,7 +39,7 @@ OperationResult GameOperations::SaveProfile(const std::string& name) {
   if (store.Exists(name) && !prompts_.Question(QuestionKind::kReplaceProfile, "There is a profile \"" + name + "\" already. Replace it?")) {
     return Result(OperationStatus::kCancelled, kCommand, {});
   }
-  data_.gameFolder = settings_.KRAXPath;
+  UseGameFolder(settings_, data_);
   const GameState state = ReadGameState(data_, prompts_);
   if (const std::string problem = store.Save(name, state.profile); !problem.empty()) {
     return Result(OperationStatus::kFailed, kCommand, problem);
@@ -57,7 +58,7 @@ OperationResult GameOperations::ApplyProfile(const std::string& name) {
   constexpr const char* kCommand = "Apply Profile";
   const ProfileParse loaded = ProfileStore(profileFolder_).Load(name);
   if (!loaded.profile) return Result(OperationStatus::kFailed, kCommand, loaded.problem);
-  data_.gameFolder = settings_.KRAXPath;
+  UseGameFolder(settings_, data_);
   const GameState state = ReadGameState(data_, prompts_);
   return ApplyProfilePlan(*this, prompts_, kCommand, "Profile \"" + name + "\"", PlanProfile(state, *loaded.profile));
 }
@@ -66,7 +67,7 @@ OperationResult GameOperations::ApplyStockGame() {
   const GameFolderWriter writer(settings_.KRAXPath);
   if (!writer) return {OperationStatus::kFailed, "Stock Game", writer.refusal()};
   constexpr const char* kCommand = "Stock Game";
-  data_.gameFolder = settings_.KRAXPath;
+  UseGameFolder(settings_, data_);
   const GameState state = ReadGameState(data_, prompts_);
   const ProfilePlan plan = PlanProfile(state, StockGameProfile(data_, state));
   if (!plan.changesNothing()) {
@@ -107,7 +108,7 @@ std::vector<std::string> GameOperations::ProfileNames() { return ProfileStore(pr
 OperationResult GameOperations::RemoveItems(const std::vector<ItemRef>& items) {
   const GameFolderWriter writer(settings_.KRAXPath);
   if (!writer) return {OperationStatus::kFailed, "Remove", writer.refusal()};
-  data_.gameFolder = settings_.KRAXPath;
+  UseGameFolder(settings_, data_);
   return RemoveAddOns(data_, prompts_, items);
 }
 

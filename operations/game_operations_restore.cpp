@@ -159,7 +159,7 @@ OperationResult GameOperations::RestoreStrings() {
   job.ask = true;
   // The string editor must show (and save) the restored strings, not the ones held before.
   job.afterCopy = [this](const std::string&) {
-    if (data_.kraxText) data_.LoadGameText();
+    if (data_.kraxText()) data_.LoadGameText();
     return std::string();
   };
   return RestoreFolder(prompts_, settings_, job);
@@ -180,7 +180,7 @@ OperationResult GameOperations::RestoreItemFromCd(ItemRef item, const std::strin
     return RestoreFolder(prompts_, settings_, job);
   }
   if (item.isCar()) {
-    const bool inTable = data_.cars.IsUsed(item.index);
+    const bool inTable = data_.HasCar(item.index);
     const CarRecord* car = inTable ? &data_.cars[item.index] : nullptr;
     const std::string carId = Upper(!id.empty() ? id : car && car->carId ? *car->carId : std::string());
     if (!IsStockCarId(carId)) {

@@ -26,8 +26,8 @@ OperationResult GameOperations::SwitchTrack(ItemRef item) {
             item.isTrackFolder() ? "There is no track folder at list position " + std::to_string(item.index) + "."
                                  : std::string("Only a track folder can be made a slot's active track.")};
   }
-  const std::string track = data_.trackFolders.path(item.index);
-  const std::string name = data_.trackFolders.name(item.index);
+  const std::string track = data_.trackFolder(item.index).path;
+  const std::string name = data_.trackFolder(item.index).name;
   const std::string slot = ParentPath(track);
   if (slot.empty()) return {OperationStatus::kFailed, kCommand, track + " is not in a track slot folder."};
   const SwitchOutcome outcome = SwitchTrackOfGame(data_, slot, name);

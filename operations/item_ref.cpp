@@ -4,8 +4,8 @@
 
 namespace krax {
 
-bool IsListedTrackFolder(const TrackFolderList& list, ItemRef item) {
-  return item.isTrackFolder() && item.index % 2 == 0 && item.index + 1 < list.size();
+bool IsListedTrackFolder(const std::vector<TrackFolder>& list, ItemRef item) {
+  return item.isTrackFolder() && item.index < list.size();
 }
 
 }  // namespace krax

@@ -1,14 +1,15 @@
-// What a command acts on, as the tree and kraxctl name it: a car by its slot in the car table,
-// a stock track slot by its row 0 .. 8, a track folder by its position n in the
-// TrackFolderList (entry n is the folder's path, n + 1 its name), or a group node of the tree
+// What a command acts on, as the tree and kraxctl name it: a car by its index in the list of
+// cars, a stock track slot by its row 0 .. 8, a track folder by its position n in the list of
+// track folders, or a group node of the tree
 // (the cars, the tracks, a car sub-folder), which names nothing to act on.
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 namespace krax {
 
-class TrackFolderList;
+struct TrackFolder;
 
 struct ItemRef {
   enum class Kind { kGroup, kCar, kStockTrackSlot, kTrackFolder };
@@ -31,7 +32,7 @@ struct ItemRef {
   friend constexpr bool operator==(const ItemRef&, const ItemRef&) = default;
 };
 
-// True for a track folder whose path and name are both in `list`.
-bool IsListedTrackFolder(const TrackFolderList& list, ItemRef item);
+// True for a track folder at a position of `list`.
+bool IsListedTrackFolder(const std::vector<TrackFolder>& list, ItemRef item);
 
 }  // namespace krax

@@ -54,12 +54,12 @@ OperationResult OpenInEditor(const std::string& editorSetting, const std::string
 EditorTarget ItemEditorTarget(const GameData& data, const Settings& settings, ItemRef item) {
   EditorTarget target;
   if (item.isCar()) {
-    if (!data.cars.IsUsed(item.index)) return target;
+    if (!data.HasCar(item.index)) return target;
     target.file = data.cars[item.index].archivePath;
     target.setting = settings.KRAXCarEdit;
   } else if (item.isTrackFolder()) {
     if (!IsListedTrackFolder(data.trackFolders, item)) return target;
-    const std::string folder = data.trackFolders.path(item.index);
+    const std::string folder = data.trackFolder(item.index).path;
     // The slot that holds the add-on gives the track number ("Trk003" is track 3).
     const std::string slot = BaseName(ParentPath(folder));
     if (slot.empty() || !std::isdigit(static_cast<unsigned char>(slot.back()))) {

@@ -13,10 +13,10 @@
 namespace krax {
 
 OperationResult SetPoliceFlag(GameData& data, Prompts& prompts, std::size_t slot, bool police) {
-  const GameFolderWriter writer(data.gameFolder);
+  const GameFolderWriter writer(data.gameFolder());
   if (!writer) return {OperationStatus::kFailed, "Police Car", writer.refusal()};
   const char* command = "Police Car";
-  if (!data.cars.IsUsed(static_cast<long long>(slot))) {
+  if (!data.HasCar(slot)) {
     return {OperationStatus::kFailed, command, "There is no car in slot " + std::to_string(slot) + "."};
   }
   CarRecord& car = data.cars[slot];

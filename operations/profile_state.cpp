@@ -63,14 +63,14 @@ GameState ReadGameState(GameData& data, Prompts& prompts) {
   GameState state;
   data.ClearCarTable();
   data.LoadCarCatalog();
-  const std::string carModel = CarFolderPath(data.gameFolder);
-  for (std::size_t slot = 0; slot < data.cars.count(); ++slot) {
+  const std::string carModel = CarFolderPath(data.gameFolder());
+  for (std::size_t slot = 0; slot < data.cars.size(); ++slot) {
     const CarRecord& car = data.cars[slot];
     const std::string folder = CarFolderBelow(carModel, car.archivePath);
     if (folder.empty() || state.carSlots.count(folder)) continue;
     state.carSlots[folder] = slot;
     state.carNames[folder] = CarName(car);
-    state.profile.cars[folder] = car.enabled != 0;
+    state.profile.cars[folder] = car.enabled;
   }
   ResumeInterruptedSwitches(data, prompts);
   data.LoadTrackCatalog([&](int row, const std::string& name, bool, int n) {
@@ -84,9 +84,9 @@ GameState ReadGameState(GameData& data, Prompts& prompts) {
 
 std::map<std::string, std::string> CarNamesByFolder(const GameData& data) {
   std::map<std::string, std::string> names;
-  if (data.gameFolder.empty()) return names;
-  const std::string carModel = CarFolderPath(data.gameFolder);
-  for (std::size_t slot = 0; slot < data.cars.count(); ++slot) {
+  if (data.gameFolder().empty()) return names;
+  const std::string carModel = CarFolderPath(data.gameFolder());
+  for (std::size_t slot = 0; slot < data.cars.size(); ++slot) {
     const CarRecord& car = data.cars[slot];
     const std::string folder = CarFolderBelow(carModel, car.archivePath);
     if (!folder.empty()) names.emplace(folder, CarName(car));
@@ -100,7 +100,7 @@ std::string CarLabel(const std::string& folder, const std::map<std::string, std:
 }
 
 bool IsGameOwnCar(const GameData& data, std::size_t slot) {
-  if (!data.cars.IsUsed(static_cast<long long>(slot))) return false;
+  if (!data.HasCar(slot)) return false;
   const CarRecord& car = data.cars[slot];
   // The game's own folder of a stock car, as the CD has it (CarModel/ZEPH): a copy of a stock
   // car kept in another folder is an add-on like any other.

@@ -42,8 +42,8 @@ Target TargetOf(const GameData& data, ItemRef item) {
     target.folder = ParentPath(car.archivePath);
     target.label = "the car \"" + car.name.value_or(kNoFedataName) + "\" (folder " + BaseName(target.folder) + ")";
   } else {
-    target.folder = data.trackFolders.path(item.index);
-    target.trackName = data.trackFolders.name(item.index);
+    target.folder = data.trackFolder(item.index).path;
+    target.trackName = data.trackFolder(item.index).name;
     target.slotFolder = ParentPath(target.folder);
     target.label = "the track \"" + target.trackName + "\" of " + BaseName(target.slotFolder);
   }
@@ -61,10 +61,10 @@ std::string UnusableFolderRefusal(const std::string& name) {
 
 std::string RemoveRefusal(const GameData& data, ItemRef item) {
   if (item.isCar()) {
-    if (!data.cars.IsUsed(item.index)) return "There is no car in slot " + std::to_string(item.index) + ".";
+    if (!data.HasCar(item.index)) return "There is no car in slot " + std::to_string(item.index) + ".";
     const CarRecord& car = data.cars[item.index];
     const std::string folder = ParentPath(car.archivePath);
-    const std::string carModel = CarFolderPath(data.gameFolder);
+    const std::string carModel = CarFolderPath(data.gameFolder());
     if (IsStockCarName(car.carId.value_or("")) || IsStockCarName(BaseName(folder))) {
       return "The game's own cars cannot be removed.";
     }
@@ -80,16 +80,16 @@ std::string RemoveRefusal(const GameData& data, ItemRef item) {
   }
   if (!IsListedTrackFolder(data.trackFolders, item)) return "Only add-on cars and add-on tracks can be removed.";
   const std::size_t n = item.index;
-  if (EqualsIgnoreCase(data.trackFolders.name(n), kOriginalFolder)) {
+  if (EqualsIgnoreCase(data.trackFolder(n).name, kOriginalFolder)) {
     return "A slot's \"Original\" folder holds the game's own files and cannot be removed.";
   }
-  const std::string folder = data.trackFolders.path(n);
+  const std::string folder = data.trackFolder(n).path;
   if (ParentPath(folder).empty()) return "This track is not in a track slot folder.";
   if (const std::string real = RealPath(folder); !real.empty() && !IsBelow(real, RealPath(ParentPath(folder)))) {
     return "The track folder " + folder + " is reached through a link and lies outside its slot folder (in " +
            ParentPath(real) + "); it is not removed.";
   }
-  return UnusableFolderRefusal(data.trackFolders.name(n));
+  return UnusableFolderRefusal(data.trackFolder(n).name);
 }
 
 namespace {
@@ -126,7 +126,7 @@ OperationResult RemoveAddOns(GameData& data, Prompts& prompts, const std::vector
   std::string refused;
   for (const ItemRef item : items) {
     if (const std::string refusal = RemoveRefusal(data, item); !refusal.empty()) {
-      const bool named = (item.isCar() && data.cars.IsUsed(item.index)) || IsListedTrackFolder(data.trackFolders, item);
+      const bool named = (item.isCar() && data.HasCar(item.index)) || IsListedTrackFolder(data.trackFolders, item);
       refused += (items.size() > 1 && named ? TargetOf(data, item).label + ": " : "") + refusal + "\n";
     } else {
       targets.push_back(TargetOf(data, item));

@@ -92,7 +92,7 @@ std::string Shown(const std::string& path, const std::string& carModelFolder) {
 
 }  // namespace
 
-std::vector<FolderRename> RenameCarFolders(const CarTable& table, const std::string& carModelFolder,
+std::vector<FolderRename> RenameCarFolders(const std::vector<CarRecord>& table, const std::string& carModelFolder,
                                            FolderNaming naming, std::ostream& diagnostics, bool dryRun) {
   std::vector<FolderRename> renames;
   TakenNames taken(carModelFolder);
@@ -100,7 +100,7 @@ std::vector<FolderRename> RenameCarFolders(const CarTable& table, const std::str
   const auto diagnose = [&](int error) {
     if (naming == FolderNaming::kId && !dryRun) diagnostics << "Rename err:: " << std::strerror(error) << '\n';
   };
-  for (std::size_t slot = 0; slot < table.count(); ++slot) {
+  for (std::size_t slot = 0; slot < table.size(); ++slot) {
     const CarRecord& car = table[slot];
     FolderRename rename;
     rename.from = ParentPath(car.archivePath);

@@ -12,7 +12,7 @@
 
 namespace krax {
 
-class CarTable;
+struct CarRecord;
 
 enum class FolderNaming { kId, kName };
 
@@ -36,14 +36,14 @@ struct FolderRename {
   int error = 0;  // errno of a failed rename
 };
 
-// Renames the folder of every car of `table` (table order, up to the end mark) that has
+// Renames the folder of every car of `table` (in its order) that has
 // front-end data. `carModelFolder` is the car folder as it exists on disk. DIR = ID writes a
 // "Rename err:: <reason>" line to `diagnostics` for every folder whose rename to its target
 // fails. The table itself is not changed; the caller reloads it. A folder that already has
 // its target name, or a numbered name from an earlier run while its target is still taken,
 // stays where it is, so a second run changes nothing. With `dryRun` nothing is renamed: the
 // result is the plan (every rename taken to succeed unless its name is taken).
-std::vector<FolderRename> RenameCarFolders(const CarTable& table, const std::string& carModelFolder,
+std::vector<FolderRename> RenameCarFolders(const std::vector<CarRecord>& table, const std::string& carModelFolder,
                                            FolderNaming naming, std::ostream& diagnostics, bool dryRun = false);
 
 // "12 folders renamed, 3 already named, 1 kept." and one line per folder that moved or kept

@@ -20,7 +20,7 @@ std::string CarLabel(const CarRecord& car) {
 // The cars that share a number once `changes` are in the archives, by the rule of a load: a
 // car whose number a top-level car before it holds.
 int CountDuplicatesAfter(const GameData& data, const std::vector<SerialChange>& changes) {
-  std::vector<long> serials(data.cars.count(), -1);
+  std::vector<long> serials(data.cars.size(), -1);
   for (std::size_t i = 0; i < serials.size(); ++i) {
     if (data.cars[i].hasFedata()) serials[i] = data.cars[i].fedataSerial();
   }
@@ -49,14 +49,14 @@ int ProposeSerialNumber(GameData& data, std::size_t slot) {
   // At most 999 cars hold one of 32768 numbers; the bound only guards a broken random source.
   for (int attempt = 0; attempt < 1000000; ++attempt) {
     value = data.random ? (data.random() & 0x7FFF) : 0;
-    if (data.FindCarBySerial(value, static_cast<long long>(slot)) < 0) break;
+    if (!data.FindCarBySerial(value, slot)) break;
   }
   return value;
 }
 
 void RecomputeSerialFlags(GameData& data) {
   std::vector<bool> held(0x10000, false);  // numbers of the top-level cars seen so far
-  const std::size_t used = data.cars.count();
+  const std::size_t used = data.cars.size();
   for (std::size_t i = 0; i < used; ++i) {
     CarRecord& car = data.cars[i];
     car.errorFlags &= ~(kFlagSerialsDiffer | kFlagDuplicateSerial);
@@ -69,9 +69,9 @@ void RecomputeSerialFlags(GameData& data) {
 }
 
 OperationResult WriteSerialNumber(GameData& data, Prompts& prompts, std::size_t slot, long long value) {
-  const GameFolderWriter writer(data.gameFolder);
+  const GameFolderWriter writer(data.gameFolder());
   if (!writer) return {OperationStatus::kFailed, kWriteCommand, writer.refusal()};
-  if (!data.cars.IsUsed(static_cast<long long>(slot))) {
+  if (!data.HasCar(slot)) {
     return {OperationStatus::kFailed, kWriteCommand, "There is no car in slot " + std::to_string(slot) + "."};
   }
   CarRecord& car = data.cars[slot];
@@ -84,7 +84,7 @@ OperationResult WriteSerialNumber(GameData& data, Prompts& prompts, std::size_t 
     // The archive holds 16 bits; a larger number would silently lose its high bits.
     return {OperationStatus::kFailed, kWriteCommand, "Please enter a serial number from 0 to 65535."};
   }
-  if (data.FindCarBySerial(value, static_cast<long long>(slot)) >= 0 &&
+  if (data.FindCarBySerial(value, slot) &&
       !prompts.Question(QuestionKind::kWriteTakenSerialNumber, "Serial Number Exist. Write it?", /*okCancel=*/true)) {
     return {OperationStatus::kCancelled, kWriteCommand, {}};
   }
@@ -99,10 +99,10 @@ OperationResult WriteSerialNumber(GameData& data, Prompts& prompts, std::size_t 
 }
 
 SerialGeneration GenerateSerials(GameData& data, const std::function<void()>& reload) {
-  const GameFolderWriter writer(data.gameFolder);
+  const GameFolderWriter writer(data.gameFolder());
   if (!writer) return {{OperationStatus::kFailed, kGenerateCommand, writer.refusal()}, {}};
   std::vector<std::string> labels;  // before the reload, which may give the cars other slots
-  for (std::size_t i = 0; i < data.cars.count(); ++i) labels.push_back(CarLabel(data.cars[i]));
+  for (std::size_t i = 0; i < data.cars.size(); ++i) labels.push_back(CarLabel(data.cars[i]));
 
   SerialGeneration generation;
   int written = 0;
@@ -144,11 +144,11 @@ SerialGeneration GenerateSerials(GameData& data, const std::function<void()>& re
 }
 
 SerialGeneration GenerateSerials(GameData& data, Prompts& prompts, const std::function<void()>& reload) {
-  const GameFolderWriter writer(data.gameFolder);
+  const GameFolderWriter writer(data.gameFolder());
   if (!writer) return {{OperationStatus::kFailed, kGenerateCommand, writer.refusal()}, {}};
   std::string plan;
   int cars = 0;
-  for (std::size_t i = 0; i < data.cars.count(); ++i) {
+  for (std::size_t i = 0; i < data.cars.size(); ++i) {
     const CarRecord& car = data.cars[i];
     if ((car.errorFlags & kFlagDuplicateSerial) == 0) continue;
     ++cars;

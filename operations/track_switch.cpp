@@ -232,7 +232,7 @@ SwitchOutcome SwitchSlot(const std::string& slotFolder, const std::string& track
 }
 
 std::string WriteTrackNameIntoGameText(GameData& data, const std::string& slotFolder, const std::string& trackName) {
-  if (!data.kraxText) return {};
+  if (!data.kraxText()) return {};
   // The slot's row is the last character of its folder name ("Trk003" is row 3).
   const char last = slotFolder.empty() ? '\0' : slotFolder.back();
   if (!std::isdigit(static_cast<unsigned char>(last))) return {};
@@ -284,7 +284,7 @@ int ResumeInterruptedSwitches(GameData& data, Prompts& prompts) {
     if (!ReadSwitchJournal(slot)) continue;
     if (!writer) {
       // A journal of a switch that another program is running now is its own to finish.
-      writer.emplace(data.gameFolder, std::chrono::milliseconds(0));
+      writer.emplace(data.gameFolder(), std::chrono::milliseconds(0));
       if (!*writer) return repeated;
     }
     std::optional<std::string> target = ReadSwitchJournal(slot);  // read again under the lock

@@ -370,7 +370,7 @@ OperationResult RestoreVerifyFindings(GameData& data, const Settings& settings, 
   progress.currentFile.clear();
   if (!outcome.cancelled) prompts.Progress(progress);
   prompts.EndProgress();
-  if (strings && data.kraxText) data.LoadGameText();
+  if (strings && data.kraxText()) data.LoadGameText();
 
   std::string text = CopyOutcomeText(outcome);
   if (!notes.empty()) text += "\n" + notes;

@@ -10,6 +10,7 @@
 #include "gamedata/car_catalog.h"
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
+#include "operations/game_folder.h"
 #include "operations/game_folder_problem.h"
 #include "operations/operations.h"
 #include "ui/job_runner.h"
@@ -50,7 +51,7 @@ QSize GameTreeView::sizeHint() const {
 
 void GameTreeView::FillTree() {
   // A folder that is no game shows no cars and no track slots, and says why.
-  data_.gameFolder = settings_.KRAXPath;
+  UseGameFolder(settings_, data_);
   const std::string problem = GameFolderProblem(settings_.KRAXPath);
   // Each group is filled before it joins the tree, so the view takes in all its items at once.
   carsGroup_ = MakeItem(ToGameText(tr("Racing Cars")), kImageCarsGroup, kCarsGroupItem);
@@ -76,14 +77,14 @@ void GameTreeView::FillTree() {
 }
 
 void GameTreeView::FillCars() {
-  data_.gameFolder = settings_.KRAXPath;
+  UseGameFolder(settings_, data_);
   data_.LoadCarCatalog();
-  const std::string carFolder = CarFolderPath(data_.gameFolder);
-  const std::size_t count = data_.cars.count();
+  const std::string carFolder = CarFolderPath(data_.gameFolder());
+  const std::size_t count = data_.cars.size();
   CarPlacement placement;
   for (std::size_t slot = 0; slot < count; ++slot) {
     const CarRecord& car = data_.cars[slot];
-    const int image = CarImage(car.errorFlags, car.enabled != 0, settings_);
+    const int image = CarImage(car.errorFlags, car.enabled, settings_);
     QTreeWidgetItem* parent =
         placement.FindOrAddSubFolder(carsGroup_, CarSubFolderChain(carFolder, car.archivePath));
     const std::string& name = car.name ? *car.name : std::string(kNoFedataName);
@@ -113,11 +114,11 @@ void GameTreeView::ReloadTreeShowingNew() { Reload(true); }
 
 QString GameTreeView::PlaceKey(QTreeWidgetItem* item) const {
   const ItemRef ref = ItemRefOf(item);
-  if (ref.isCar() && data_.cars.IsUsed(ref.index)) {
+  if (ref.isCar() && data_.HasCar(ref.index)) {
     return QStringLiteral("car:") + FromGameText(data_.cars[ref.index].archivePath);
   }
-  if (ref.isTrackFolder() && ref.index < data_.trackFolders.size()) {
-    return QStringLiteral("track:") + FromGameText(data_.trackFolders.path(ref.index));
+  if (ref.isTrackFolder() && data_.HasTrackFolder(ref.index)) {
+    return QStringLiteral("track:") + FromGameText(data_.trackFolder(ref.index).path);
   }
   // Groups, sub-folders and stock slots: the texts from the top of the tree down.
   QString key;
@@ -217,7 +218,7 @@ void GameTreeView::LeftDoubleClick() {
                [this, ref](const OperationResult& result) {
                  if (result.done()) {
                    if (QTreeWidgetItem* now = FindItem(ref)) {
-                     SetItemImage(now, data_.cars[ref.index].enabled != 0 ? kImageCar : kImageCarDisabled);
+                     SetItemImage(now, data_.cars[ref.index].enabled ? kImageCar : kImageCarDisabled);
                    }
                    emit carCountReported(data_.enabledCarCount);
                    emit itemSelected(ref);

@@ -18,7 +18,7 @@ namespace krax::ui {
 QMenu* GameTreeView::ItemMenu(QTreeWidgetItem* item) {
   if (!item) return nullptr;
   const ItemRef ref = ItemRefOf(item);
-  const bool isCar = ref.isCar() && data_.cars.IsUsed(ref.index);
+  const bool isCar = ref.isCar() && data_.HasCar(ref.index);
   if (!isCar && !ref.isTrackFolder() && !ref.isStockTrackSlot()) return nullptr;
   if (item->isSelected() && selectedItemRefs().size() > 1) return SelectionMenu();
   // The actions work on the selection, as the double clicks and the form's buttons do.
@@ -33,7 +33,7 @@ QMenu* GameTreeView::ItemMenu(QTreeWidgetItem* item) {
   }
   QAction* primary = nullptr;
   if (isCar) {
-    const bool enabled = data_.cars[ref.index].enabled != 0;
+    const bool enabled = data_.cars[ref.index].enabled;
     primary = menu->addAction(enabled ? tr("Disable Car") : tr("Enable Car"));
   } else {
     primary = menu->addAction(tr("Switch Slot To This Track"));
@@ -69,9 +69,9 @@ QMenu* GameTreeView::ItemMenu(QTreeWidgetItem* item) {
 void GameTreeView::RefreshCarImages() {
   for (QTreeWidgetItemIterator it(this); *it; ++it) {
     const ItemRef ref = ItemRefOf(*it);
-    if (!ref.isCar() || !data_.cars.IsUsed(ref.index)) continue;
+    if (!ref.isCar() || !data_.HasCar(ref.index)) continue;
     const CarRecord& car = data_.cars[ref.index];
-    SetItemImage(*it, CarImage(car.errorFlags, car.enabled != 0, settings_));
+    SetItemImage(*it, CarImage(car.errorFlags, car.enabled, settings_));
   }
 }
 

@@ -23,7 +23,7 @@ std::vector<ItemRef> GameTreeView::selectedItemRefs() const {
   std::vector<ItemRef> refs;
   for (QTreeWidgetItem* item : selectedItems()) {
     const ItemRef ref = ItemRefOf(item);
-    if ((ref.isCar() && data_.cars.IsUsed(ref.index)) || ref.isTrackFolder()) refs.push_back(ref);
+    if ((ref.isCar() && data_.HasCar(ref.index)) || ref.isTrackFolder()) refs.push_back(ref);
   }
   return refs;
 }
@@ -58,7 +58,7 @@ void GameTreeView::SetSelectedCarsEnabled(bool enabled) {
         for (const ItemRef ref : refs) {
           if (!ref.isCar()) continue;
           ++cars;
-          if ((data_.cars[ref.index].enabled != 0) == enabled) continue;
+          if ((data_.cars[ref.index].enabled) == enabled) continue;
           const OperationResult result = operations_.ToggleCar(static_cast<int>(ref.index));
           if (result.done()) {
             ++changed;
@@ -104,7 +104,7 @@ void GameTreeView::PackSelected(bool cabinet) {
       const CarRecord& car = data_.cars[ref.index];
       packs.push_back({ref, car.archivePath, car.name.value_or(std::string())});
     } else {
-      packs.push_back({ref, data_.trackFolders.path(ref.index), data_.trackFolders.name(ref.index)});
+      packs.push_back({ref, data_.trackFolder(ref.index).path, data_.trackFolder(ref.index).name});
     }
   }
   const QString failed = tr("failed");

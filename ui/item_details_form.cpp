@@ -400,13 +400,13 @@ void ItemDetailsForm::FillTrack(ItemRef item) {
     members_.directory = FromGameText(data_.SlotFolderPath(row));
     members_.name = FromGameText(StockTrackTable[static_cast<std::size_t>(row)].displayName);
   } else if (item.isTrackFolder()) {
-    members_.directory = FromGameText(data_.trackFolders.path(item.index));
-    members_.name = FromGameText(data_.trackFolders.name(item.index));
+    members_.directory = FromGameText(data_.trackFolder(item.index).path);
+    members_.name = FromGameText(data_.trackFolder(item.index).name);
   }
 }
 
 void ItemDetailsForm::FillCar(std::size_t i) {
-  if (!data_.cars.IsUsed(i)) return;
+  if (!data_.HasCar(i)) return;
   const CarRecord& car = data_.cars[i];
   members_.directory = FromGameText(car.archivePath);
   // Every car shows its flags, a car without front-end data included ("No FeData").
@@ -435,7 +435,7 @@ void ItemDetailsForm::SetErrorIndicators(unsigned flags) {
   for (int k = 0; k < 5; ++k) indicators_[k]->setEnabled((flags & kErrorIndicators[k].flag) != 0);
 }
 
-bool ItemDetailsForm::showsCar() const { return hasItem_ && item_.isCar() && data_.cars.IsUsed(item_.index); }
+bool ItemDetailsForm::showsCar() const { return hasItem_ && item_.isCar() && data_.HasCar(item_.index); }
 
 void ItemDetailsForm::ShowClass(int carClass) {
   classButtons_->setExclusive(false);

@@ -59,11 +59,11 @@ QImage FirstFolderPicture(const std::string& folder, PictureBudget& budget) {
 PictureSources ItemPictureSources(const GameData& data, ItemRef item) {
   PictureSources sources;
   if (item.isCar()) {
-    if (!data.cars.IsUsed(item.index)) return sources;
+    if (!data.HasCar(item.index)) return sources;
     sources.archive = data.cars[item.index].archivePath;
     sources.folder = ParentPath(sources.archive);
   } else if (item.isTrackFolder()) {
-    sources.folder = data.trackFolders.path(item.index);
+    sources.folder = data.trackFolder(item.index).path;
   } else if (item.isStockTrackSlot() && item.row() < kStockTrackSlotCount) {
     sources.folder = data.SlotFolderPath(item.row());
   }

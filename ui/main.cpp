@@ -149,8 +149,9 @@ int main(int argc, char** argv) {
     return SaveSettings(store, values, names);
   };
   services.loadGameText = [&data] {
-    data.kraxText = true;
-    data.LoadGameText();
+    const bool kept = !data.gameText.empty();  // strings of an earlier switch-on are read again
+    data.UseGameFolder(data.gameFolder(), /*kraxText=*/true);
+    if (kept) data.LoadGameText();
   };
 
   ui::MainWindowContext context{settings, data, operations, services, &prompts, {}, demoGame};

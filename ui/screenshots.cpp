@@ -81,7 +81,7 @@ QTreeWidgetItem* FindItem(GameTreeView& tree, const std::function<bool(QTreeWidg
 // (it reads the source and the game folder); the dialog is cancelled, so nothing is copied.
 bool SaveInstallDialog(MainWindow& frame, InstallMode mode, const std::string& source, const QString& file) {
   if (source.empty()) return false;
-  const InstallPlan plan = PrepareInstall(mode, source, frame.context().data.gameFolder);
+  const InstallPlan plan = PrepareInstall(mode, source, frame.context().data.gameFolder());
   InstallDialogState state;
   state.mode = static_cast<int>(mode);
   state.title = plan.DialogTitle();
@@ -132,7 +132,7 @@ QStringList TakeScreenshots(MainWindow& frame, const QString& folder) {
   const GameData& catalog = frame.context().data;
   QTreeWidgetItem* pictured = FindItem(tree, [&catalog](QTreeWidgetItem* item) {
     const ItemRef ref = ItemRefOf(item);
-    return ref.isCar() && catalog.cars.IsUsed(ref.index) &&
+    return ref.isCar() && catalog.HasCar(ref.index) &&
            !FolderPictureFiles(ParentPath(catalog.cars[ref.index].archivePath)).empty();
   });
   if (pictured) {
@@ -191,7 +191,7 @@ QStringList TakeScreenshots(MainWindow& frame, const QString& folder) {
           if (CopyFile(JoinPath(from, entry.name), JoinPath(into, entry.name), false)) ++taken;
         }
       }
-      const InstallPlan plan = PrepareInstall(InstallMode::kTrackFromFolder, into, frame.context().data.gameFolder);
+      const InstallPlan plan = PrepareInstall(InstallMode::kTrackFromFolder, into, frame.context().data.gameFolder());
       if (!plan.messages.empty()) {
         QMessageBox box(QMessageBox::Information, QStringLiteral("KRAXManager"), FromGameText(plan.messages.front()),
                         QMessageBox::Ok, &frame);

@@ -39,13 +39,13 @@ class Matcher {
   bool textMatches(const QString& text) const { return text.contains(filter_.text, Qt::CaseInsensitive); }
   bool carMatches(QTreeWidgetItem* item, std::size_t slot) {
     if (filter_.text.isEmpty() || textMatches(item->text(0))) return true;
-    if (!data_.cars.IsUsed(slot)) return false;
+    if (!data_.HasCar(slot)) return false;
     const CarRecord& car = data_.cars[slot];
     return (car.carId && textMatches(FromCodePage(*car.carId))) ||
            textMatches(FromGameText(BaseName(ParentPath(car.archivePath))));
   }
   bool flagged(std::size_t slot) const {
-    return data_.cars.IsUsed(slot) && data_.cars[slot].errorFlags != 0;
+    return data_.HasCar(slot) && data_.cars[slot].errorFlags != 0;
   }
 
   const GameData& data_;

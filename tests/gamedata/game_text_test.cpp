@@ -23,9 +23,8 @@ std::string TextFile(const std::vector<std::string>& strings) {
 class GameTextTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    game_.gameFolder = (dir_.path() / "game").string();
+    game_.UseGameFolder((dir_.path() / "game").string(), /*kraxText=*/true);
     ParseInstallInfo("english\r\n", game_.installInfo);
-    game_.kraxText = true;
     file_ = dir_.path() / "game" / "FeData" / "Text" / "Text.eng";
   }
   test::ScratchDir dir_;
@@ -63,7 +62,7 @@ TEST_F(GameTextTest, SwitchedOffNothingIsReadOrWritten) {
   const std::string bytes = TextFile({"a", "b"});
   test::WriteFile(file_, bytes);
   ASSERT_TRUE(game_.LoadGameText());
-  game_.kraxText = false;
+  game_.UseGameFolder(game_.gameFolder(), /*kraxText=*/false);
   EXPECT_FALSE(game_.LoadGameText());
   EXPECT_FALSE(game_.SetGameText(0, "zz"));
   EXPECT_FALSE(game_.SaveGameText());
@@ -94,6 +93,46 @@ TEST_F(GameTextTest, AFailedSaveKeepsTheOldFile) {
   fs::create_directories(file_);  // a folder where the file was: the save cannot replace it
   EXPECT_FALSE(game_.SaveGameText());
   EXPECT_TRUE(fs::is_directory(file_));
+}
+
+// The install information and the strings always belong to the folder last chosen: another
+// folder reads its own install.win and text, the same folder keeps what is loaded.
+TEST(GameFolderChoice, InstallInformationAndTextFollowTheFolder) {
+  test::ScratchDir dir;
+  const fs::path a = dir.path() / "a", b = dir.path() / "b", none = dir.path() / "none";
+  test::WriteFile(a / "install.win", "english\r\n");
+  test::WriteFile(a / "FeData" / "Text" / "Text.eng", TextFile({"a0", "a1"}));
+  test::WriteFile(b / "install.win", "german\r\n");
+  test::WriteFile(b / "FeData" / "Text" / "Text.ger", TextFile({"b0"}));
+  fs::create_directories(none);
+  struct Step {
+    fs::path folder;
+    bool text;
+    std::string suffix;
+    std::vector<std::string> strings;
+    const char* why;
+  };
+  const std::vector<Step> steps = {
+      {a, false, ".eng", {}, "first choice, text off"},
+      {a, true, ".eng", {"a0", "a1"}, "text switched on for the same game"},
+      {a, true, ".eng", {"a0", "a1"}, "same game again: the loaded strings stay"},
+      {b, true, ".ger", {"b0"}, "another game: its own language and strings"},
+      {none, true, "", {}, "a folder without install.win or text"},
+      {a, false, ".eng", {}, "back, text off: no strings of another game"},
+  };
+  GameData data;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.why);
+    if (step.folder == a && step.text && data.kraxText()) {
+      test::WriteFile(a / "FeData" / "Text" / "Text.eng", TextFile({"changed"}));
+    }
+    data.UseGameFolder(step.folder.string(), step.text);
+    EXPECT_EQ(data.gameFolder(), step.folder.string());
+    EXPECT_EQ(data.kraxText(), step.text);
+    EXPECT_EQ(data.languageSuffix(), step.suffix);
+    ASSERT_EQ(data.gameText.count(), step.strings.size());
+    for (std::size_t i = 0; i < step.strings.size(); ++i) EXPECT_EQ(data.gameText.text(i), step.strings[i]);
+  }
 }
 
 TEST(GameTextLayout, EveryDeclaredEntryLoadsAndDamageIsMarked) {

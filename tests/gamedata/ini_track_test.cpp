@@ -42,7 +42,7 @@ TEST(IniLayout, ProfileWritesReplaceTheFileOnlyWhenComplete) {
 class TrackCatalogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    game_.gameFolder = (dir_.path() / "game").string();
+    game_.UseGameFolder((dir_.path() / "game").string(), /*kraxText=*/false);
     for (int row = 0; row < 9; ++row) fs::create_directories(Slot(row));
   }
   fs::path Slot(int row) const {
@@ -132,10 +132,11 @@ TEST_F(TrackCatalogTest, ListPositionsAreStableIdentities) {
   const auto first = Load();
   ASSERT_FALSE(first.empty());
   EXPECT_EQ(first[0].n, 0);
-  EXPECT_EQ(game_.trackFolders.name(0), first[0].name);
+  EXPECT_EQ(game_.trackFolder(0).name, first[0].name);
   for (const auto& r : first) {
-    EXPECT_EQ(game_.trackFolders.name(static_cast<std::size_t>(r.n)), r.name);
-    EXPECT_EQ(fs::path(game_.trackFolders.path(static_cast<std::size_t>(r.n))).filename(), r.name);
+    EXPECT_EQ(game_.trackFolder(static_cast<std::size_t>(r.n)).name, r.name);
+    EXPECT_EQ(fs::path(game_.trackFolder(static_cast<std::size_t>(r.n)).path).filename(), r.name);
+    EXPECT_EQ(game_.trackFolder(static_cast<std::size_t>(r.n)).slot, r.row);
   }
   const auto second = Load();
   ASSERT_EQ(second.size(), first.size());
@@ -145,12 +146,29 @@ TEST_F(TrackCatalogTest, ListPositionsAreStableIdentities) {
   }
 }
 
-TEST_F(TrackCatalogTest, TheListNeverGrowsPast500Strings) {
+// With 260 folders in the first slot, 249 of them are listed and then that slot's missing
+// "Original"; the other slots list nothing, not even their "Original".
+TEST_F(TrackCatalogTest, TheListHoldsAtMost250Folders) {
   for (int i = 0; i < 260; ++i) fs::create_directories(Slot(0) / ("t" + std::to_string(i)));
   const auto all = Load();
-  EXPECT_LE(game_.trackFolders.size(), TrackFolderList::kMaxStrings);
-  EXPECT_EQ(all.size() * 2, game_.trackFolders.size());
-  EXPECT_EQ(game_.trackFolders.path(100000), "");
+  ASSERT_EQ(all.size(), kMaxTrackFolders);
+  EXPECT_EQ(game_.trackFolders.size(), all.size());
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    EXPECT_EQ(all[i].row, 0) << i;
+    EXPECT_EQ(all[i].n, static_cast<int>(i));
+    EXPECT_EQ(game_.trackFolders[i].slot, 0) << i;
+    EXPECT_EQ(all[i].name == "Original", i + 1 == all.size()) << all[i].name;
+  }
+  // Loaded again, the first slot lists its "Original" (made above) among 249 folders and the
+  // second slot adds its missing one: still 250, and no more.
+  const auto again = Load();
+  ASSERT_EQ(again.size(), kMaxTrackFolders);
+  EXPECT_EQ(game_.trackFolders.size(), kMaxTrackFolders);
+  EXPECT_EQ(again.back().row, 1);
+  EXPECT_EQ(again.back().name, "Original");
+  EXPECT_FALSE(game_.HasTrackFolder(kMaxTrackFolders));
+  EXPECT_EQ(game_.trackFolder(100000).path, "");
+  EXPECT_EQ(game_.trackFolder(100000).name, "");
 }
 
 TEST_F(TrackCatalogTest, WritingTheActiveTrackKeepsTheRestOfTheFile) {

@@ -178,6 +178,14 @@ TEST_F(KraxctlGameDataTest, TracksShowTheActiveAddOn) {
     }
   }
   EXPECT_TRUE(found) << run.out;
+  // The folders are numbered 0, 2, 4 ... in listing order, as kraxctl has always shown them.
+  int expected = 0;
+  from = 0;
+  while (const auto n = After(run.out, "{\"n\": ", ",", from)) {
+    EXPECT_EQ(*n, std::to_string(expected));
+    expected += 2;
+  }
+  EXPECT_GT(expected, 2);
 }
 
 TEST_F(KraxctlGameDataTest, StringsRoundTripByteForByte) {

@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 
 // The slot of the first car whose archive has this name.
 [[maybe_unused]] int SlotWithArchive(const GameData& data, const std::string& name) {
-  for (std::size_t i = 0; i < data.cars.count(); ++i) {
+  for (std::size_t i = 0; i < data.cars.size(); ++i) {
     if (BaseName(data.cars[i].archivePath) == name) return static_cast<int>(i);
   }
   return -1;
@@ -46,7 +46,7 @@ TEST(ToggleCar, GivesBackTheExactNameAndNeverHidesASecondArchive) {
   ASSERT_TRUE(ToggleCarArchive(game.data, static_cast<std::size_t>(upper)).done());
   EXPECT_EQ(car.archivePath, path + ".dis");
   EXPECT_TRUE(fs::exists(path + ".dis"));
-  EXPECT_EQ(car.enabled, 0);
+  EXPECT_FALSE(car.enabled);
   EXPECT_EQ(game.data.enabledCarCount, count - 1);
   const OperationResult back = ToggleCarArchive(game.data, static_cast<std::size_t>(upper));
   ASSERT_TRUE(back.done());
@@ -68,7 +68,7 @@ TEST(ToggleCar, GivesBackTheExactNameAndNeverHidesASecondArchive) {
   EXPECT_EQ(test::ReadFileBytes(other.archivePath), before);
   EXPECT_EQ(test::ReadFileBytes(folder + "/Car.Viv"), "another car");
   EXPECT_FALSE(fs::exists(folder + "/car.viv"));
-  EXPECT_EQ(other.enabled, 0);
+  EXPECT_FALSE(other.enabled);
   EXPECT_EQ(game.data.enabledCarCount, count);
 #endif
 }
@@ -79,7 +79,7 @@ TEST(SerialNumbers, WriteAndGenerateSayWhatHappened) {
   GameData& data = game.data;
 
   int noFedata = -1, duplicate = -1;
-  for (std::size_t i = 0; i < data.cars.count(); ++i) {
+  for (std::size_t i = 0; i < data.cars.size(); ++i) {
     if (!data.cars[i].hasFedata() && noFedata < 0) noFedata = static_cast<int>(i);
     if ((data.cars[i].errorFlags & kFlagDuplicateSerial) && data.cars[i].depth == 0 && duplicate < 0) {
       duplicate = static_cast<int>(i);
@@ -110,7 +110,7 @@ TEST(SerialNumbers, WriteAndGenerateSayWhatHappened) {
   data.ClearCarTable();
   data.LoadCarCatalog();
   std::vector<std::string> duplicates;
-  for (std::size_t i = 0; i < data.cars.count(); ++i) {
+  for (std::size_t i = 0; i < data.cars.size(); ++i) {
     if (data.cars[i].errorFlags & kFlagDuplicateSerial) duplicates.push_back(data.cars[i].archivePath);
   }
   ASSERT_FALSE(duplicates.empty());

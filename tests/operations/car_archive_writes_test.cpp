@@ -27,7 +27,7 @@ struct Game {
   Game() {
     test::WriteFile(dir.path() / "install.win", "english\r\n");
     fs::create_directories(carModel());
-    data.gameFolder = dir.str();
+    data.UseGameFolder(dir.str(), /*kraxText=*/false);
     ParseInstallInfo("english\r\n", data.installInfo);
     data.random = MakeRandomSource(11);
   }
@@ -37,7 +37,7 @@ struct Game {
     data.LoadCarCatalog();
   }
   std::size_t Slot(const std::string& folder) const {
-    for (std::size_t i = 0; i < data.cars.count(); ++i) {
+    for (std::size_t i = 0; i < data.cars.size(); ++i) {
       if (fs::path(data.cars[i].archivePath).parent_path().filename() == folder) return i;
     }
     ADD_FAILURE() << "no car in " << folder;
@@ -154,7 +154,7 @@ TEST(CarArchiveWrites, EveryWriterReplacesSoundArchivesAndRefusesReadOnlyAndDama
       Game game;
       const std::string before = Prepare(game, row.setup);
       game.Load();
-      ASSERT_EQ(game.data.cars.count(), 2u);  // a damaged car is listed like any other
+      ASSERT_EQ(game.data.cars.size(), 2u);  // a damaged car is listed like any other
       const CarRecord& listed = game.data.cars[game.Slot("CARA")];
       EXPECT_EQ(listed.directory.damaged, row.damaged);
       EXPECT_EQ(listed.hasFedata(), row.fedataReadable);
@@ -214,7 +214,7 @@ TEST(CarArchiveWrites, GenerateSerialsCountsWhatItChangedAndSaysWhenNumbersAreSt
     game.Load();
     std::size_t locked = 0;
     if (oneReadOnly) {
-      for (std::size_t i = 0; i < game.data.cars.count(); ++i) {
+      for (std::size_t i = 0; i < game.data.cars.size(); ++i) {
         if (game.data.cars[i].errorFlags & kFlagDuplicateSerial) locked = i;
       }
       fs::permissions(game.data.cars[locked].archivePath, fs::perms::owner_write | fs::perms::group_write |
@@ -223,7 +223,7 @@ TEST(CarArchiveWrites, GenerateSerialsCountsWhatItChangedAndSaysWhenNumbersAreSt
     const SerialGeneration generation = GenerateSerials(game.data, [&game] { game.Load(); });
     int duplicates = 0;
     std::vector<std::uint16_t> serials;
-    for (std::size_t i = 0; i < game.data.cars.count(); ++i) {
+    for (std::size_t i = 0; i < game.data.cars.size(); ++i) {
       duplicates += (game.data.cars[i].errorFlags & kFlagDuplicateSerial) ? 1 : 0;
       serials.push_back(game.data.cars[i].fedataSerial());
     }

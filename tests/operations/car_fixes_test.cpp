@@ -28,7 +28,7 @@ class FixGame {
   FixGame() {
     test::WriteFile(dir.path() / "install.win", "english\r\n");
     fs::create_directories(carModel());
-    data.gameFolder = dir.str();
+    data.UseGameFolder(dir.str(), /*kraxText=*/false);
     ParseInstallInfo("english\r\n", data.installInfo);
     data.random = MakeRandomSource(7);
   }
@@ -40,7 +40,7 @@ class FixGame {
   // Every entry of every car's archive, by car ID (the folder for a car without one).
   std::map<std::string, std::map<std::string, std::string>> Entries() const {
     std::map<std::string, std::map<std::string, std::string>> all;
-    for (std::size_t i = 0; i < data.cars.count(); ++i) {
+    for (std::size_t i = 0; i < data.cars.size(); ++i) {
       const CarRecord& car = data.cars[i];
       const std::string bytes = test::ReadFile(car.archivePath);
       const VivDirectory directory = ParseVivDirectory(bytes);
@@ -123,7 +123,7 @@ TEST(CarFixesTest, FixAllLeavesNoFixableFlagAndKeepsTheOtherEntries) {
     game.Load();
     const auto after = game.Entries();
     EXPECT_EQ(after.size(), before.size());
-    for (std::size_t i = 0; i < game.data.cars.count(); ++i) {
+    for (std::size_t i = 0; i < game.data.cars.size(); ++i) {
       const CarRecord& car = game.data.cars[i];
       if (!car.hasFedata()) continue;
       EXPECT_EQ(car.errorFlags & kFixableFlags, 0u) << car.archivePath << " flags " << car.errorFlags;
@@ -156,7 +156,7 @@ TEST(CarFixesTest, ThePlanSaysWhatCannotBeFixedAndNoChangesAreMadeWithoutYes) {
 
   game.prompts.answers = {false};
   std::vector<std::size_t> all;
-  for (std::size_t i = 0; i < game.data.cars.count(); ++i) all.push_back(i);
+  for (std::size_t i = 0; i < game.data.cars.size(); ++i) all.push_back(i);
   const FixPlan plan = PlanCarFixes(game.data, all);
   EXPECT_FALSE(plan.HasChanges()) << plan.Text();
   const std::string text = plan.Text();

@@ -30,7 +30,7 @@ namespace fs = std::filesystem;
 // The car folders of a fresh load that hold both car.viv and car.viv.dis.
 std::set<std::string> FoldersWithBothArchives(const GameData& fresh) {
   std::set<std::string> both;
-  for (std::size_t i = 0; i < fresh.cars.count(); ++i) {
+  for (std::size_t i = 0; i < fresh.cars.size(); ++i) {
     const std::string folder = ParentPath(fresh.cars[i].archivePath);
     bool enabled = false, disabled = false;
     for (const DirEntry& entry : ListFolder(folder)) {
@@ -78,7 +78,7 @@ TEST(FolderConsistencyProperty, EveryStepLeavesAFolderAFreshLoadAgreesWith) {
     SCOPED_TRACE("seed " + std::to_string(seed) + ", step " + std::to_string(step) + ", operation " +
                  std::to_string(what));
     if (what <= 1) {
-      const std::size_t slot = pick(data.cars.count());
+      const std::size_t slot = pick(data.cars.size());
       const OperationResult result = operations.ToggleCar(static_cast<int>(slot));
       ++seen[result.done() ? "toggle" : "toggle refused"];
     } else if (what <= 3) {
@@ -88,7 +88,7 @@ TEST(FolderConsistencyProperty, EveryStepLeavesAFolderAFreshLoadAgreesWith) {
       });
       const auto [row, folder] = folders[pick(folders.size())];
       const std::string slot = data.SlotFolderPath(row);
-      const std::string track = data.trackFolders.path(folder.index);
+      const std::string track = data.trackFolder(folder.index).path;
       const std::string before = ReadActiveTrack(slot);
       // A folder in the way of one of the track's files makes the switch fail part-way.
       std::string blocker;
@@ -147,7 +147,7 @@ TEST(FolderConsistencyProperty, EveryStepLeavesAFolderAFreshLoadAgreesWith) {
     StartUpGameData(game.settings, fresh);
     fresh.LoadCarCatalog();
     EXPECT_EQ(fresh.enabledCarCount, data.enabledCarCount);
-    EXPECT_EQ(fresh.cars.count(), data.cars.count());
+    EXPECT_EQ(fresh.cars.size(), data.cars.size());
     EXPECT_EQ(FoldersWithBothArchives(fresh), bothAtStart);
     EXPECT_EQ(LineCount(test::ReadFileBytes(installWin)), installLines);
     for (int row = 0; row < kStockTrackSlotCount; ++row) {

@@ -192,7 +192,7 @@ TEST(GameFolderLock, TwoWritersAtOnceLoseNoGameFile) {
       } else if (what == 2) {
         data.ClearCarTable();
         data.LoadCarCatalog();
-        result = operations.ToggleCar(static_cast<int>(pick(data.cars.count())));
+        result = operations.ToggleCar(static_cast<int>(pick(data.cars.size())));
       } else if (what == 3) {
         result = operations.ApplyStockGame();
       } else if (what == 4) {
@@ -207,7 +207,7 @@ TEST(GameFolderLock, TwoWritersAtOnceLoseNoGameFile) {
       } else {
         data.ClearCarTable();
         data.LoadCarCatalog();
-        const std::size_t slot = pick(data.cars.count());
+        const std::size_t slot = pick(data.cars.size());
         if (!RemoveRefusal(data, ItemRef::Car(slot)).empty()) continue;
         result = operations.RemoveItems({ItemRef::Car(slot)});
       }

@@ -63,7 +63,7 @@ struct DemoGame {
   DemoGame() {
     settings.KRAXPath = game;
     settings.ArchiveFolder = folder.mkdir("archives");
-    data.gameFolder = game;
+    data.UseGameFolder(game, /*kraxText=*/false);
   }
   const DemoCar& PlainCar() const {
     for (const DemoCar& car : manifest.cars) {
@@ -181,7 +181,7 @@ TEST(Install, MixedTrackFilesAreToldOnceAndTheSlotCanBeChangedInTheDialog) {
   ASSERT_TRUE(CreateCabinetArchive(source / "Mix", files, source.path(), true, {}));
   Settings settings;
   GameData data;
-  data.gameFolder = game.game;
+  data.UseGameFolder(game.game, /*kraxText=*/false);
   ScriptedPrompts prompts;
   GameOperations operations(data, settings, prompts);
   const std::string otherSlot = JoinPath(game.game, "GameData/Tracks/Trk002");
@@ -291,7 +291,7 @@ TEST(Install, DialogIsTitledForWhatItInstallsAndANewCarKeepsItsId) {
 
   Settings settings;
   GameData data;
-  data.gameFolder = game.game;
+  data.UseGameFolder(game.game, /*kraxText=*/false);
   ScriptedPrompts prompts;
   prompts.defaultAnswer = false;  // the dialog is cancelled: only its title is looked at
   GameOperations operations(data, settings, prompts);
@@ -310,7 +310,7 @@ TEST(Install, DialogIsTitledForWhatItInstallsAndANewCarKeepsItsId) {
   EXPECT_TRUE(IsFile(JoinPath(game.cars, car.id + "/car.viv")));
   data.ClearCarTable();
   data.LoadCarCatalog();
-  ASSERT_EQ(data.cars.count(), 1u);
+  ASSERT_EQ(data.cars.size(), 1u);
   EXPECT_EQ(data.cars[0].errorFlags & kFlagFolderNotId, 0u);
 }
 
@@ -324,7 +324,7 @@ TEST(Install, TrackCabinetWithFoldersInstallsFlatIntoItsSlot) {
   EXPECT_EQ(MatchingInstallMode(source / "Speedway.CAB"), InstallMode::kTrackFromArchive);
   Settings settings;
   GameData data;
-  data.gameFolder = game.game;
+  data.UseGameFolder(game.game, /*kraxText=*/false);
   ScriptedPrompts prompts;
   GameOperations operations(data, settings, prompts);
   const OperationResult result =
@@ -566,7 +566,7 @@ TEST(InstallAndPack, NamesMadeFromGameTextAreUtf8AndANamelessCarIsNamedAfterItsF
   demo.data.ClearCarTable();
   demo.data.LoadCarCatalog();
   int pelo = -1, nameless = -1;
-  for (std::size_t i = 0; i < demo.data.cars.count(); ++i) {
+  for (std::size_t i = 0; i < demo.data.cars.size(); ++i) {
     const CarRecord& record = demo.data.cars[i];
     if (ParentPath(record.archivePath) == folder) pelo = static_cast<int>(i);
     if (!record.hasFedata() && record.depth == 0 && nameless < 0) nameless = static_cast<int>(i);

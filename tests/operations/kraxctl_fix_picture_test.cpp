@@ -40,7 +40,7 @@ TEST(KraxctlFixPicture, PictureFixAllAndPoliceDoWhatTheWindowDoes) {
   EXPECT_NE(r.out.find("errors fixed, 1 not fixed."), std::string::npos) << r.out;
   game.data.ClearCarTable();
   game.data.LoadCarCatalog();
-  for (std::size_t i = 0; i < game.data.cars.count(); ++i) {
+  for (std::size_t i = 0; i < game.data.cars.size(); ++i) {
     const CarRecord& car = game.data.cars[i];
     EXPECT_EQ(car.errorFlags & (car.hasFedata() ? 15u : 0u), 0u) << car.archivePath;
   }
@@ -54,7 +54,7 @@ TEST(KraxctlFixPicture, PictureFixAllAndPoliceDoWhatTheWindowDoes) {
   game.data.ClearCarTable();
   game.data.LoadCarCatalog();
   int police = 0;
-  for (std::size_t i = 0; i < game.data.cars.count(); ++i) {
+  for (std::size_t i = 0; i < game.data.cars.size(); ++i) {
     if (game.data.cars[i].carId == "ZEPH") police = game.data.cars[i].police();
   }
   EXPECT_EQ(police, 1);

@@ -45,7 +45,7 @@ TEST(KraxctlProfile, SaveStockBackAndRemoveToTheTrash) {
   r = run({"profile", "apply", "Mine", "--yes"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_TRUE(fs::exists(cars + "/KOVA/car.viv"));
-  EXPECT_EQ(ReadActiveTrack(game.slot(3)), "Dustbowl");
+  EXPECT_EQ(ReadActiveTrack(game.slot(3)), "Dustbowl") << r.out;
   // Shown as lists, each car with its name (the game is read for them).
   r = run({"profile", "show", "Mine"});
   const std::size_t enabledList = r.out.find("Cars enabled (");

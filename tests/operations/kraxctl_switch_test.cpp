@@ -24,8 +24,8 @@ TEST(KraxctlSwitch, ToggleSwitchAndResumeReportWhatTheyChanged) {
   game.data.LoadCarCatalog();
   // The first enabled car with an ID, wherever the system's listing puts it.
   std::size_t car = 0;
-  while (car < game.data.cars.count() && (!game.data.cars[car].carId || !game.data.cars[car].enabled)) ++car;
-  ASSERT_LT(car, game.data.cars.count());
+  while (car < game.data.cars.size() && (!game.data.cars[car].carId || !game.data.cars[car].enabled)) ++car;
+  ASSERT_LT(car, game.data.cars.size());
   const std::string archive = game.data.cars[car].archivePath;
   const std::string id = *game.data.cars[car].carId;
 

@@ -295,7 +295,7 @@ TEST_F(Profiles, StockGameEnablesOnlyTheStockFoldersAndStopsWhenItsWayBackCannot
   EXPECT_TRUE(stock.profile.cars.at("ZEPH"));
   EXPECT_FALSE(stock.profile.cars.at("Zeph backup"));
   int enabledZeph = 0;
-  for (std::size_t i = 0; i < game.data.cars.count(); ++i) {
+  for (std::size_t i = 0; i < game.data.cars.size(); ++i) {
     const CarRecord& car = game.data.cars[i];
     enabledZeph += car.carId && *car.carId == "ZEPH" && car.countsAsEnabledCar() && car.archivePath.find("backup") != std::string::npos ? 1 : 0;
   }

@@ -50,7 +50,6 @@ TEST(RemoveRefusal, TheGamesOwnThingsAreNeverRemovable) {
       {"add-on track", track(3, "Dustbowl Night"), ""},
       {"stock slot", ItemRef::StockTrackSlot(3), "Only add-on"},
       {"cars group", ItemRef::Group(0), "Only add-on"},
-      {"a name entry of the track list", ItemRef::TrackFolder(1), "Only add-on"},
       {"past the track list", ItemRef::TrackFolder(100000), "Only add-on"},
       {"empty car slot", ItemRef::Car(998), "no car"},
   };

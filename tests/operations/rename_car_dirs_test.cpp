@@ -28,7 +28,7 @@ class RenameCarDirsTest : public ::testing::Test {
   // A car in `folder` (below the car folder) with a marker file that must travel with it.
   void AddCar(const std::string& folder, std::optional<std::string> id, std::optional<std::string> name = {}) {
     dir_.write("GameData/CarModel/" + folder + "/car.viv", folder);
-    CarRecord& car = table_[count_++];
+    CarRecord& car = table_.emplace_back();
     car.archivePath = JoinPath(JoinPath(cars_, folder), "car.viv");
     if (id) {
       car.fedata = std::string(64, '\0');
@@ -52,8 +52,7 @@ class RenameCarDirsTest : public ::testing::Test {
 
   test::ScratchFolder dir_;
   std::string cars_;
-  CarTable table_;
-  std::size_t count_ = 0;
+  std::vector<CarRecord> table_;
   std::ostringstream diagnostics_;
 };
 
@@ -123,13 +122,13 @@ TEST(RenameCarDirsCatalogTest, FoldersNamedAfterEachOthersIdsSortThemselvesOutIn
   dir.write("game/GameData/CarModel/AAAA/car.viv", test::CarArchive(first, "42"));
   dir.write("game/GameData/CarModel/BBBB/car.viv", test::CarArchive(second, "43"));
   GameData data;
-  data.gameFolder = dir / "game";
+  data.UseGameFolder(dir / "game", /*kraxText=*/false);
   ParseInstallInfo("english\r\n", data.installInfo);
   Settings settings;
-  settings.KRAXPath = data.gameFolder;
+  settings.KRAXPath = data.gameFolder();
   test::ScriptedPrompts prompts;
   GameOperations operations(data, settings, prompts);
-  const std::string cars = CarFolderPath(data.gameFolder);
+  const std::string cars = CarFolderPath(data.gameFolder());
   const auto idIn = [&](const std::string& folder) {
     std::string name;
     return ReadCarIdentity(JoinPath(JoinPath(cars, folder), "car.viv"), name);
@@ -165,7 +164,7 @@ TEST(RenameCarDirsProperty, APlanIsWhatTheRunDoesAndASecondRunInAnyOrderChangesN
     const std::string cars = dir.mkdir("GameData/CarModel");
     const FolderNaming naming = random() % 2 ? FolderNaming::kId : FolderNaming::kName;
     const std::size_t count = 2 + random() % 7;
-    CarTable table;
+    std::vector<CarRecord> table(count);
     std::vector<std::string> markers;  // each car.viv holds its first folder
     for (std::size_t i = 0; i < count; ++i) {
       const std::string folder = std::string(random() % 3 == 0 ? "Sub/" : "") + "car" + std::to_string(i);
@@ -194,7 +193,7 @@ TEST(RenameCarDirsProperty, APlanIsWhatTheRunDoesAndASecondRunInAnyOrderChangesN
     std::vector<std::size_t> order(count);
     for (std::size_t i = 0; i < count; ++i) order[i] = i;
     std::shuffle(order.begin(), order.end(), random);
-    CarTable again;
+    std::vector<CarRecord> again(count);
     for (std::size_t k = 0; k < count; ++k) {
       const CarRecord& before = table[order[k]];
       CarRecord& car = again[k];

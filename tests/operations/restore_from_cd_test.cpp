@@ -38,7 +38,7 @@ class RestoreFromCdTest : public ::testing::Test {
     game_.write("install.win", "english\r\nx\r\ny\r\nD:\\KRAX\\TRACKS\\\r\n\x1a");
     settings_.KRAXPath = game_.path();
     settings_.KRAXCDPath = cd_.path();
-    data_.gameFolder = game_.path();
+    data_.UseGameFolder(game_.path(), /*kraxText=*/false);
     ParseInstallInfo("german\r\n", data_.installInfo);  // stale: read from another game at start-up
   }
   std::string Game(const std::string& relative) const { return test::ReadFileBytes(game_ / relative); }
@@ -93,7 +93,7 @@ TEST_F(RestoreFromCdTest, AFailureOnTheGamesSideNamesTheGamesFile) {
       game.mkdir("GameData/CarModel/BRAK/CARP.TXT");
     }
     settings_.KRAXPath = game.path();
-    data_.gameFolder = game.path();
+    data_.UseGameFolder(game.path(), /*kraxText=*/false);
     const OperationResult result = operations_.RestoreCars();
     std::filesystem::permissions(game / "GameData/CarModel/BRAK", std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add);
@@ -173,6 +173,7 @@ TEST_F(RestoreFromCdTest, OneSlotOrOneStockCarCopiesOnlyItsOwnFolder) {
 
   // A stock car kept in a folder named otherwise gets the CD's folder for its ID.
   game_.write("GameData/CarModel/Old Brak/car.viv", "renamed stock car");
+  data_.cars.assign(1, CarRecord{});  // a car in the list, without front-end data
   data_.cars[0].archivePath = game_ / "GameData/CarModel/Old Brak/car.viv";
   ASSERT_TRUE(operations_.RestoreItemFromCd(ItemRef::Car(0), "", "brak").done());
   EXPECT_EQ(Game("GameData/CarModel/Old Brak/car.viv"), "stock car");

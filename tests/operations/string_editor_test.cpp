@@ -45,8 +45,7 @@ class StringEditorTest : public ::testing::Test {
     file_ = dir_.write("game/FeData/Text/Text.eng", TextFile(strings_));
     settings_.KRAXPath = dir_ / "game";
     settings_.KRAXText = 1;
-    data_.gameFolder = settings_.KRAXPath;
-    data_.kraxText = true;
+    data_.UseGameFolder(settings_.KRAXPath, /*kraxText=*/true);
     ParseInstallInfo("english\r\n", data_.installInfo);
   }
   const std::vector<std::string> strings_{"Race", "two\r\nlines", "back\\slash", ""};

@@ -84,7 +84,7 @@ TEST_F(SlotSwitch, OnlyAListedTrackFolderCanBeSwitchedTo) {
   const std::size_t listEnd = game_.data.trackFolders.size();
   const Files before = FilesIn(slot_);
   GameOperations operations(game_.data, game_.settings, game_.prompts);
-  for (const ItemRef item : {ItemRef::Car(0), ItemRef::StockTrackSlot(5), ItemRef::Group(1), ItemRef::TrackFolder(1),
+  for (const ItemRef item : {ItemRef::Car(0), ItemRef::StockTrackSlot(5), ItemRef::Group(1),
                              ItemRef::TrackFolder(listEnd), ItemRef::TrackFolder(listEnd + 1000)}) {
     SCOPED_TRACE(std::to_string(static_cast<int>(item.kind)) + "/" + std::to_string(item.index));
     const OperationResult result = operations.SwitchTrack(item);

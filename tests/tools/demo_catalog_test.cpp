@@ -30,15 +30,15 @@ TEST(DemoCatalogTest, CatalogListsEveryCarWithTheFlagsItWasBuiltToShow) {
   const DemoManifest manifest = MakeDemoInstallation(folder.path(), {60, 11, true});
 
   GameData game;
-  game.gameFolder = manifest.gameDir;
-  ASSERT_TRUE(ReadInstallInfo(game.gameFolder, game.installInfo));
+  game.UseGameFolder(manifest.gameDir, /*kraxText=*/false);
+  ASSERT_TRUE(ReadInstallInfo(game.gameFolder(), game.installInfo));
   ASSERT_EQ(game.languageSuffix(), ".eng");
   game.ClearCarTable();
   game.LoadCarCatalog();
 
-  ASSERT_EQ(game.cars.count(), manifest.cars.size());
+  ASSERT_EQ(game.cars.size(), manifest.cars.size());
   std::vector<std::string> order;
-  for (std::size_t slot = 0; slot < game.cars.count(); ++slot) {
+  for (std::size_t slot = 0; slot < game.cars.size(); ++slot) {
     order.push_back(DemoFolderOf(game.cars[slot].archivePath, manifest.gameDir));
   }
   const std::vector<std::uint32_t> expected = ExpectedErrorFlags(manifest, order);
@@ -51,7 +51,7 @@ TEST(DemoCatalogTest, CatalogListsEveryCarWithTheFlagsItWasBuiltToShow) {
     seen.insert(car->folder);
     EXPECT_EQ(record.errorFlags, expected[slot]);
     EXPECT_EQ(record.depth, car->depth);
-    EXPECT_EQ(record.enabled, car->enabled ? 1 : 0);
+    EXPECT_EQ(record.enabled, car->enabled);
     EXPECT_EQ(record.carpSerial, car->carpSerial);
     if (car->hasFedata) {
       EXPECT_EQ(record.carId.value_or("?"), car->id);
@@ -69,7 +69,7 @@ TEST(DemoCatalogTest, TrackCatalogReportsTheActiveAddOn) {
   test::ScratchFolder folder;
   const DemoManifest manifest = MakeDemoInstallation(folder.path(), {20, 11, true});
   GameData game;
-  game.gameFolder = manifest.gameDir;
+  game.UseGameFolder(manifest.gameDir, /*kraxText=*/false);
   std::map<int, std::vector<std::pair<std::string, bool>>> slots;
   game.LoadTrackCatalog([&](int row, const std::string& name, bool active, int) {
     slots[row].push_back({name, active});
@@ -91,8 +91,8 @@ TEST(DemoCatalogTest, TrackCatalogReportsTheActiveAddOn) {
   }
 
   // The game text loads with the stock track names at 102..110.
-  game.kraxText = true;
-  ASSERT_TRUE(ReadInstallInfo(game.gameFolder, game.installInfo));
+  game.UseGameFolder(game.gameFolder(), /*kraxText=*/true);
+  ASSERT_TRUE(ReadInstallInfo(game.gameFolder(), game.installInfo));
   ASSERT_TRUE(game.LoadGameText());
   ASSERT_EQ(game.gameText.count(), static_cast<std::size_t>(manifest.textStrings));
   for (int row = 0; row < kStockTrackSlotCount; ++row) {

@@ -75,7 +75,7 @@ class UiCarPicture : public ::testing::Test {
     return slotOf("BRKN");
   }
   int slotOf(const std::string& id) {
-    for (std::size_t i = 0; i < demo_->data.cars.count(); ++i) {
+    for (std::size_t i = 0; i < demo_->data.cars.size(); ++i) {
       if (demo_->data.cars[i].carId == id) return static_cast<int>(i);
     }
     return -1;
@@ -90,11 +90,11 @@ class UiCarPicture : public ::testing::Test {
 
 TEST_F(UiCarPicture, EachCarShowsItsPictureFolderScreenshotFirst) {
   int pictured = 0;
-  for (std::size_t i = 0; i < demo_->data.cars.count(); ++i) {
+  for (std::size_t i = 0; i < demo_->data.cars.size(); ++i) {
     showAndWait(ItemRef::Car(i));
     pictured += picture().showsItemPicture();
   }
-  EXPECT_EQ(pictured, static_cast<int>(demo_->data.cars.count()));  // every demo car has one
+  EXPECT_EQ(pictured, static_cast<int>(demo_->data.cars.size()));  // every demo car has one
   showAndWait(ItemRef::Car(static_cast<std::size_t>(slotOf("KOVA"))));
   EXPECT_EQ(picture().picture().size(), QSize(240, 135));  // Screenshot.tga beside the archive
   showAndWait(kCarsGroupItem);
@@ -247,7 +247,7 @@ TEST_F(UiCarPicture, FixErrorsFixesTheCarAfterTheQuestionAndFixAllTheRest) {
 
   frame_->action(CommandId::kFixAllErrors)->trigger();
   ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
-  for (std::size_t i = 0; i < demo_->data.cars.count(); ++i) {
+  for (std::size_t i = 0; i < demo_->data.cars.size(); ++i) {
     const CarRecord& c = demo_->data.cars[i];
     EXPECT_EQ(c.errorFlags & (c.hasFedata() ? 15u : 0u), 0u) << c.archivePath;
   }

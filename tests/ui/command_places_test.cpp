@@ -68,7 +68,7 @@ class UiCommandPlaces : public ::testing::Test {
   ItemDetailsForm& form() { return *frame_->detailsForm(); }
   QString status() { return frame_->promptPane()->text(); }
   QTreeWidgetItem* carItem(const std::string& id) {
-    for (std::size_t i = 0; i < demo_->data.cars.count(); ++i) {
+    for (std::size_t i = 0; i < demo_->data.cars.size(); ++i) {
       if (demo_->data.cars[i].carId == id) return uitest::FindByRef(tree().carsGroup(), ItemRef::Car(i));
     }
     return nullptr;
@@ -204,7 +204,7 @@ TEST_F(UiCommandPlaces, EveryPlaceRunsItsCommandAndTheWindowShowsTheResult) {
        [&] {
          QTreeWidgetItem* track = tree().currentItem();
          EXPECT_EQ(ItemImage(track), kImageTrackActive);
-         EXPECT_EQ(ReadActiveTrack(ParentPath(demo_->data.trackFolders.path(ItemRefOf(track).index))), before);
+         EXPECT_EQ(ReadActiveTrack(ParentPath(demo_->data.trackFolder(ItemRefOf(track).index).path)), before);
        }},
       {"toolbar: Restore Tracks",
        [&] { ClickToolbarButton(CommandId::kRestoreTracks); },

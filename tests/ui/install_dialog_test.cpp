@@ -135,7 +135,7 @@ TEST(UiInstallDialog, WindowPacksACarAndInstallsItAgain) {
   GameOperations operations(demo.data, demo.settings, prompts);
   MainWindow frame(MainWindowContext{demo.settings, demo.data, operations, {}, &prompts, {}, {}});
   frame.InitialUpdate();
-  const std::size_t cars = demo.data.cars.count();
+  const std::size_t cars = demo.data.cars.size();
   // The first car listed with front-end data, so with a name for its archive.
   std::size_t slot = 0;
   while (slot < cars && !demo.data.cars[slot].hasFedata()) ++slot;
@@ -154,7 +154,7 @@ TEST(UiInstallDialog, WindowPacksACarAndInstallsItAgain) {
   ASSERT_TRUE(uitest::WaitForJobs(frame.jobs()));
   EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front();
   EXPECT_EQ(prompts.fileFilters, std::vector<std::string>{"Compressed Files (*.zip, *.cab)|*.zip;*.cab||"});
-  EXPECT_EQ(demo.data.cars.count(), cars + 1) << "the tree was reloaded with the new car";
+  EXPECT_EQ(demo.data.cars.size(), cars + 1) << "the tree was reloaded with the new car";
 }
 
 }  // namespace

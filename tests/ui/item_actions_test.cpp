@@ -45,7 +45,7 @@ TEST_F(UiItemActions, EnterAndTheMenuDoWhatTheLeftDoubleClickDoes) {
   // Enter on a car disables it on disk, lowers the count and says so in the status line.
   QTreeWidgetItem* car = uitest::FindByRef(tree().carsGroup(), ItemRef::Car(0));
   const std::string archive = demo_->data.cars[0].archivePath;
-  const bool enabled = demo_->data.cars[0].enabled != 0;
+  const bool enabled = demo_->data.cars[0].enabled;
   tree().setCurrentItem(car);
   QTest::keyClick(&tree(), Qt::Key_Return);
   ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
@@ -71,7 +71,7 @@ TEST_F(UiItemActions, EnterAndTheMenuDoWhatTheLeftDoubleClickDoes) {
   ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
   EXPECT_EQ(ItemImage(track), kImageTrackActive);
   const std::size_t n = ItemRefOf(track).index;
-  EXPECT_EQ(ReadActiveTrack(ParentPath(demo_->data.trackFolders.path(n))), track->text(0).toStdString());
+  EXPECT_EQ(ReadActiveTrack(ParentPath(demo_->data.trackFolder(n).path)), track->text(0).toStdString());
   menu.reset(tree().ItemMenu(track));
   EXPECT_FALSE(menu->findChild<QAction*>(QStringLiteral("primaryAction"))->isEnabled());
   EXPECT_EQ(tree().ItemMenu(tree().carsGroup()), nullptr);
@@ -90,7 +90,7 @@ TEST_F(UiItemActions, EnterAndTheMenuDoWhatTheLeftDoubleClickDoes) {
 
 TEST_F(UiItemActions, WritingAFreeNumberClearsTheDuplicateImageAtOnce) {
   int duplicate = -1;
-  for (std::size_t i = 0; i < demo_->data.cars.count(); ++i) {
+  for (std::size_t i = 0; i < demo_->data.cars.size(); ++i) {
     const CarRecord& car = demo_->data.cars[i];
     if ((car.errorFlags & kFlagDuplicateSerial) && car.enabled && car.depth == 0) duplicate = static_cast<int>(i);
   }

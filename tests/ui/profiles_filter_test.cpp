@@ -117,7 +117,7 @@ TEST_F(UiProfilesAndFilter, ShowListsTheProfileWithTheCarsNames) {
   EXPECT_EQ(title, QStringLiteral("Profile \"Evening\""));
   EXPECT_TRUE(text.startsWith(QStringLiteral("Profile \"Evening\":\n\nCars enabled ("))) << text.toStdString();
   int named = 0;
-  for (std::size_t slot = 0; slot < demo_->data.cars.count(); ++slot) {
+  for (std::size_t slot = 0; slot < demo_->data.cars.size(); ++slot) {
     const CarRecord& car = demo_->data.cars[slot];
     if (car.depth != 0 || !car.hasFedata()) continue;
     const QString line = QStringLiteral("\n  %1 (%2)\n")
@@ -134,7 +134,7 @@ TEST_F(UiProfilesAndFilter, TheFilterNarrowsTheTreeAndSeveralCarsChangeAtOnce) {
   TreePane& pane = *frame_->treePane();
   QTest::keyClicks(pane.filterBox(), QStringLiteral("RA"));
   QStringList expected;
-  for (std::size_t slot = 0; slot < demo_->data.cars.count(); ++slot) {
+  for (std::size_t slot = 0; slot < demo_->data.cars.size(); ++slot) {
     const CarRecord& car = demo_->data.cars[slot];
     const QString folder = FromGameText(BaseName(ParentPath(car.archivePath)));
     const QString name = FromCodePage(car.name.value_or(""));

@@ -53,9 +53,9 @@ TEST(UiRenameRestore, DirToIdShowsItsSummaryAndTheTreeTheNewFoldersAndRestoreIts
   EXPECT_EQ(prompts.messages[0].rfind("DIR = ID: ", 0), 0u) << prompts.messages[0];
   // The reload shows every car with front-end data in a folder named after its ID, or in a
   // numbered one when another car took the name first.
-  const CarTable& cars = demo.data.cars;
-  ASSERT_GT(cars.count(), 0u);
-  for (std::size_t i = 0; i < cars.count(); ++i) {
+  const std::vector<CarRecord>& cars = demo.data.cars;
+  ASSERT_GT(cars.size(), 0u);
+  for (std::size_t i = 0; i < cars.size(); ++i) {
     if (!cars[i].hasFedata()) continue;
     const std::string folder = BaseName(ParentPath(cars[i].archivePath));
     const bool numbered = folder.size() == 4 && std::all_of(folder.begin(), folder.end(), [](char c) {

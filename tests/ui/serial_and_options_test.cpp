@@ -32,10 +32,10 @@ class UiSerialNumbers : public ::testing::Test {
   // Slots of: a disabled top-level car, another top-level car, a car in a sub-folder (all with
   // front-end data).
   int FindCar(bool topLevel, bool enabled, int except = -1) {
-    for (std::size_t i = 0; i < data().cars.count(); ++i) {
+    for (std::size_t i = 0; i < data().cars.size(); ++i) {
       const CarRecord& c = data().cars[i];
       if (static_cast<int>(i) != except && c.hasFedata() && (c.depth == 0) == topLevel &&
-          (!topLevel || (c.enabled != 0) == enabled)) {
+          (!topLevel || c.enabled == enabled)) {
         return static_cast<int>(i);
       }
     }
@@ -43,9 +43,9 @@ class UiSerialNumbers : public ::testing::Test {
   }
   // A car in a sub-folder whose number no top-level car but `current` holds.
   int NestedCarWithOwnNumber(int current) {
-    for (std::size_t i = 0; i < data().cars.count(); ++i) {
+    for (std::size_t i = 0; i < data().cars.size(); ++i) {
       const CarRecord& c = data().cars[i];
-      if (c.depth > 0 && c.hasFedata() && data().FindCarBySerial(c.fedataSerial(), current) < 0) {
+      if (c.depth > 0 && c.hasFedata() && !data().FindCarBySerial(c.fedataSerial(), static_cast<std::size_t>(current))) {
         return static_cast<int>(i);
       }
     }
@@ -57,7 +57,7 @@ class UiSerialNumbers : public ::testing::Test {
   // The serial number on disk, read by a fresh catalog load.
   int SerialOnDisk(int slot) {
     GameData fresh;
-    fresh.gameFolder = data().gameFolder;
+    fresh.UseGameFolder(data().gameFolder(), /*kraxText=*/false);
     fresh.installInfo = data().installInfo;
     fresh.LoadCarCatalog();
     return fresh.cars[static_cast<std::size_t>(slot)].fedataSerial();

@@ -38,7 +38,7 @@ bool WaitForPictures(const ui::PictureLoader& pictures, int timeoutMs) {
 OperationResult ToggleInMemoryOperations::ToggleCar(int slot) {
   ++toggles;
   CarRecord& car = data_.cars[static_cast<std::size_t>(slot)];
-  car.enabled = car.enabled ? 0 : 1;
+  car.enabled = !car.enabled;
   if (car.depth == 0) data_.enabledCarCount += car.enabled ? 1 : -1;
   return {OperationStatus::kDone, "Enable/Disable Car", {}};
 }
@@ -51,8 +51,8 @@ DemoFixture::DemoFixture(int cars) : dir_(std::make_unique<QTemporaryDir>()) {
   settings.KRAXPath = manifest.gameDir;
   settings.KRAXCDPath = manifest.cdDir;
   settings.ArchiveFolder = root();
-  data.gameFolder = settings.KRAXPath;
-  ReadInstallInfo(data.gameFolder, data.installInfo);
+  data.UseGameFolder(settings.KRAXPath, /*kraxText=*/false);
+  ReadInstallInfo(data.gameFolder(), data.installInfo);
 }
 
 std::string DemoFixture::root() const { return dir_->path().toStdString(); }

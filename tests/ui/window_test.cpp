@@ -59,7 +59,7 @@ class UiWindow : public ::testing::Test {
   bool shown(const char* name) { return control<QWidget>(name)->isVisibleTo(frame_.get()); }
   const CarRecord& car(int slot) { return demo_->data.cars[static_cast<std::size_t>(slot)]; }
   int slotOfFolder(const std::string& folder) {
-    for (std::size_t i = 0; i < demo_->data.cars.count(); ++i) {
+    for (std::size_t i = 0; i < demo_->data.cars.size(); ++i) {
       std::string path = demo_->data.cars[i].archivePath;
       std::replace(path.begin(), path.end(), '\\', '/');  // Windows's separators
       if (path.find("/" + folder + "/") != std::string::npos) return static_cast<int>(i);
@@ -110,7 +110,7 @@ TEST_F(UiWindow, TreeHoldsEveryCarAndTrackWithItsCode) {
   EXPECT_EQ(ItemImage(tracks), kImageTracksGroup);
 
   // Every loaded car once, labelled with its name, below the cars group.
-  const std::size_t count = demo_->data.cars.count();
+  const std::size_t count = demo_->data.cars.size();
   ASSERT_EQ(count, demo_->manifest.cars.size());
   std::vector<int> seen(count, 0);
   for (QTreeWidgetItem* item : Descendants(cars)) {
@@ -124,7 +124,7 @@ TEST_F(UiWindow, TreeHoldsEveryCarAndTrackWithItsCode) {
     const int code = static_cast<int>(ref.index);
     ++seen[ref.index];
     EXPECT_EQ(item->text(0), FromGameText(*car(code).name));
-    EXPECT_EQ(ItemImage(item), CarImage(car(code).errorFlags, car(code).enabled != 0,
+    EXPECT_EQ(ItemImage(item), CarImage(car(code).errorFlags, car(code).enabled,
                                         demo_->settings));
   }
   EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), static_cast<long>(count));
@@ -143,7 +143,7 @@ TEST_F(UiWindow, TreeHoldsEveryCarAndTrackWithItsCode) {
       QTreeWidgetItem* folder = slot->child(i);
       ASSERT_TRUE(ItemRefOf(folder).isTrackFolder());
       const std::size_t n = ItemRefOf(folder).index;
-      EXPECT_EQ(folder->text(0), FromGameText(demo_->data.trackFolders.name(n)));
+      EXPECT_EQ(folder->text(0), FromGameText(demo_->data.trackFolder(n).name));
       original = original || folder->text(0) == QStringLiteral("Original");
       const bool active = ItemImage(folder) == kImageTrackActive;
       EXPECT_TRUE(active || ItemImage(folder) == kImageTrackInactive);
@@ -239,7 +239,7 @@ TEST_F(UiWindow, ImagesFollowTheIconSettingsAfterAReload) {
   const std::vector<QTreeWidgetItem*> items = Descendants(tree().carsGroup());
   EXPECT_EQ(static_cast<std::size_t>(std::count_if(
                 items.begin(), items.end(), [](QTreeWidgetItem* item) { return ItemRefOf(item).isCar(); })),
-            demo_->data.cars.count());
+            demo_->data.cars.size());
 }
 
 TEST_F(UiWindow, DisablingACarChangesItsImageAndTheCountAtOnce) {
@@ -248,7 +248,7 @@ TEST_F(UiWindow, DisablingACarChangesItsImageAndTheCountAtOnce) {
   demo_->settings.FlagDuplicateSerials = true;
   tree().ReloadTree();
   int duplicate = -1;
-  for (std::size_t i = 0; i < demo_->data.cars.count(); ++i) {
+  for (std::size_t i = 0; i < demo_->data.cars.size(); ++i) {
     if ((car(static_cast<int>(i)).errorFlags & kFlagDuplicateSerial) && car(static_cast<int>(i)).enabled &&
         car(static_cast<int>(i)).depth == 0) {
       duplicate = static_cast<int>(i);
@@ -329,7 +329,7 @@ TEST_F(UiWindow, GenerateSerialNumbersRewritesDuplicatesAndReloads) {
   frame_->InitialUpdate();
   auto duplicates = [&] {
     int n = 0;
-    for (std::size_t i = 0; i < demo_->data.cars.count(); ++i) {
+    for (std::size_t i = 0; i < demo_->data.cars.size(); ++i) {
       n += (demo_->data.cars[i].errorFlags & kFlagDuplicateSerial) != 0;
     }
     return n;
@@ -436,7 +436,7 @@ TEST_F(UiWindow, FormShowsACarWithItsFiguresAndFlags) {
   Open();
   frame_->InitialUpdate();
   int slot = -1;
-  for (std::size_t i = 0; i < demo_->data.cars.count(); ++i) {
+  for (std::size_t i = 0; i < demo_->data.cars.size(); ++i) {
     const CarRecord& c = car(static_cast<int>(i));
     if (c.hasFedata() && (c.errorFlags & kFlagDuplicateSerial)) slot = static_cast<int>(i);
   }
@@ -520,8 +520,8 @@ TEST_F(UiWindow, FormShowsStockSlotsAddOnTracksAndGroups) {
 
   const std::size_t n = 0;  // the first listed track folder
   form().ShowItem(ItemRef::TrackFolder(n));
-  EXPECT_EQ(text("nameEdit"), FromGameText(demo_->data.trackFolders.name(n)));
-  EXPECT_EQ(text("directoryEdit"), FromGameText(demo_->data.trackFolders.path(n)));
+  EXPECT_EQ(text("nameEdit"), FromGameText(demo_->data.trackFolder(n).name));
+  EXPECT_EQ(text("directoryEdit"), FromGameText(demo_->data.trackFolder(n).path));
   EXPECT_FALSE(shown("restoreButton"));
 
   const std::pair<ItemRef, const char*> groups[] = {{kCarsGroupItem, "KRAX Racing Cars"},
@@ -542,7 +542,7 @@ TEST_F(UiWindow, CarWithoutFrontEndDataShowsItsPathAndNoFedataFlag) {
   Open();
   frame_->InitialUpdate();
   int slot = -1;
-  for (std::size_t i = 0; i < demo_->data.cars.count(); ++i) {
+  for (std::size_t i = 0; i < demo_->data.cars.size(); ++i) {
     if (!car(static_cast<int>(i)).hasFedata()) slot = static_cast<int>(i);
   }
   ASSERT_GE(slot, 0);
