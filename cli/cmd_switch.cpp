@@ -19,7 +19,7 @@ int RunToggle(Context& context, const std::vector<std::string>& args) {
   GameData& game = *car->game;
   TerminalPrompts prompts(context, /*assumeYes=*/false);
   GameOperations operations(game, context.settings(), prompts);
-  return ReportResult(context, operations.ToggleCar(static_cast<int>(car->slot)));
+  return ReportResult(context, operations.ToggleCar(CarSlot{car->slot}));
 }
 
 int RunSwitch(Context& context, const std::vector<std::string>& args) {

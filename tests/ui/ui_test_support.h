@@ -71,7 +71,7 @@ class ScriptedPrompts : public test::ScriptedPrompts {
 class ToggleInMemoryOperations : public test::PendingOperations {
  public:
   explicit ToggleInMemoryOperations(GameData& data) : data_(data) {}
-  OperationResult ToggleCar(int slot) override;
+  OperationResult ToggleCar(CarSlot slot) override;
   int toggles = 0;
 
  private:
