@@ -37,7 +37,7 @@ class PendingOperations : public Operations {
   }
   OperationResult InstallFromPath(std::optional<InstallMode>, const std::string&) override { return Pending("Install"); }
   OperationResult WriteSerialNumber(CarSlot, long long) override { return Pending("Write"); }
-  OperationResult SetPoliceFlag(CarSlot, bool) override { return Pending("Police Car: "); }
+  OperationResult SetPoliceFlag(CarSlot, bool) override { return Pending("Police Car"); }
   OperationResult FixCarErrors(const std::vector<CarSlot>& cars, const ReloadCatalog&) override {
     return Pending(cars.empty() ? "Fix All Errors" : "Fix Errors");
   }
