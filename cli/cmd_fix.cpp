@@ -10,7 +10,7 @@
 #include "cli/terminal_prompts.h"
 #include "gamedata/game_data.h"
 #include "operations/car_fixes.h"
-#include "operations/police_flag.h"
+#include "operations/game_operations.h"
 
 namespace krax::cli {
 namespace {
@@ -43,7 +43,8 @@ int RunFix(Context& context, const Arguments& args) {
   }
   TerminalPrompts prompts(context, yes);
   if (!prompts.Question(QuestionKind::kGoOn, "Fix these errors?", true)) return kExitFailure;
-  const FixRun run = RunCarFixes(game, plan, [&game] { LoadCars(game); });
+  GameOperations operations(game, context.settings(), prompts);
+  const FixRun run = operations.RunFixPlan(plan, [&game] { LoadCars(game); });
   context.out << run.details;
   return ReportResult(context, run.result);
 }
@@ -58,7 +59,8 @@ int RunPolice(Context& context, const Arguments& args) {
   if (!car) return kExitFailure;
   GameData& game = *car->game;
   TerminalPrompts prompts(context, yes);
-  return ReportResult(context, SetPoliceFlag(game, prompts, car->slot, positional[1] == "on"));
+  GameOperations operations(game, context.settings(), prompts);
+  return ReportResult(context, operations.SetPoliceFlag(CarSlot{car->slot}, positional[1] == "on"));
 }
 
 const RegisterCommand kFix({"fix", "fixes the errors of one car or of every car",

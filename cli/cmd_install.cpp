@@ -66,7 +66,7 @@ int RunInstall(Context& context, const Arguments& args, bool track) {
   InstallPrompts prompts(context, yes, id);
   if (context.RequireGame() == nullptr) return kExitFailure;
   GameOperations operations(context.game(), context.settings(), prompts);
-  const OperationResult result = operations.InstallFromPath(static_cast<int>(mode), *source);
+  const OperationResult result = operations.InstallFromPath(mode, *source);
   // The result is printed below, once: the status line that also carries it goes.
   prompts.EraseStatusLine();
   switch (result.status) {

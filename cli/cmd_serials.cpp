@@ -11,6 +11,7 @@
 #include "cli/terminal_text.h"
 #include "cli/whole_number.h"
 #include "gamedata/game_data.h"
+#include "operations/game_operations.h"
 #include "operations/serial_numbers.h"
 
 namespace krax::cli {
@@ -24,7 +25,8 @@ int RunGenSerials(Context& context, const Arguments& args) {
   GameData& game = *found;
   LoadCars(game);
   TerminalPrompts prompts(context, yes);
-  const SerialGeneration generation = GenerateSerials(game, prompts, [&game] { LoadCars(game); });
+  GameOperations operations(game, context.settings(), prompts);
+  const SerialGeneration generation = operations.GenerateSerials([&game] { LoadCars(game); });
   if (generation.result.status == OperationStatus::kCancelled && prompts.onlyShowedPlan()) {
     context.err << "No serial number was changed.\n";
     return kExitFailure;  // refused: what was asked was not done
@@ -56,7 +58,8 @@ int RunWriteSerial(Context& context, const Arguments& args) {
     return kExitFailure;
   }
   TerminalPrompts prompts(context, yes);
-  return ReportResult(context, WriteSerialNumber(game, prompts, static_cast<std::size_t>(*slot), *value));
+  GameOperations operations(game, context.settings(), prompts);
+  return ReportResult(context, operations.WriteSerialNumber(CarSlot{static_cast<std::size_t>(*slot)}, *value));
 }
 
 const RegisterCommand kGenSerials({"gen-serials", "give cars with duplicate serial numbers new ones",

@@ -9,11 +9,13 @@
 #include "app/settings.h"
 #include "cli/command.h"
 #include "cli/context.h"
+#include "cli/item_arguments.h"
+#include "cli/terminal_prompts.h"
 #include "cli/terminal_text.h"
 #include "cli/whole_number.h"
 #include "gamedata/code_page.h"
 #include "gamedata/game_data.h"
-#include "operations/game_folder_lock.h"
+#include "operations/game_operations.h"
 
 namespace krax::cli {
 namespace {
@@ -87,21 +89,9 @@ int RunStrings(Context& context, const Arguments& arguments) {
                    " Nothing was written; use --force to save it anyway\n";
     return kExitFailure;
   }
-  const GameFolderWriter writer(game.gameFolder());
-  if (!writer) {
-    context.err << "kraxctl: " << writer.refusal() << '\n';
-    return kExitFailure;
-  }
-  if (!game.SetGameText(index, *text)) {
-    context.err << "kraxctl: cannot replace string " << index << '\n';
-    return kExitFailure;
-  }
-  if (!game.SaveGameText(force)) {
-    context.err << "kraxctl: cannot write the game text file " << game.GameTextPath()
-                << "; it keeps its old content\n";
-    return kExitFailure;
-  }
-  return kExitOk;
+  TerminalPrompts prompts(context, /*assumeYes=*/false);
+  GameOperations operations(game, context.settings(), prompts);
+  return ReportResult(context, operations.ReplaceGameString(index, *text, force));
 }
 
 const RegisterCommand kStrings({"strings", "show, find and replace the game's front-end strings",

@@ -20,7 +20,7 @@ int RunToggle(Context& context, const Arguments& arguments) {
   GameData& game = *car->game;
   TerminalPrompts prompts(context, /*assumeYes=*/false);
   GameOperations operations(game, context.settings(), prompts);
-  return ReportResult(context, operations.ToggleCar(static_cast<int>(car->slot)));
+  return ReportResult(context, operations.ToggleCar(CarSlot{car->slot}));
 }
 
 int RunSwitch(Context& context, const Arguments& arguments) {

@@ -10,7 +10,7 @@
 #include "cli/terminal_prompts.h"
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
-#include "operations/track_switch.h"
+#include "operations/game_operations.h"
 
 namespace krax::cli {
 namespace {
@@ -32,7 +32,7 @@ int RunTracks(Context& context, const Arguments& args) {
   if (found == nullptr) return kExitFailure;
   GameData& game = *found;
   TerminalPrompts prompts(context, /*assumeYes=*/false);
-  ResumeInterruptedSwitches(game, prompts);
+  GameOperations(game, context.settings(), prompts).ResumeInterruptedSwitches();
   std::vector<std::vector<ListedTrack>> slots(kStockTrackSlotCount);
   game.LoadTrackCatalog([&](int row, const std::string& name, bool active, int n) {
     slots[static_cast<std::size_t>(row)].push_back({n, name, active});

@@ -10,7 +10,7 @@
 #include "cli/terminal_prompts.h"
 #include "cli/terminal_text.h"
 #include "gamedata/game_data.h"
-#include "operations/track_switch.h"
+#include "operations/game_operations.h"
 #include "operations/verify_against_cd.h"
 
 namespace krax::cli {
@@ -73,7 +73,7 @@ int RunVerify(Context& context, const Arguments& arguments) {
   GameData& game = *found;
   TerminalPrompts prompts(context, yes);
   // A switch cut short leaves a slot half switched: it is finished first, as every load does.
-  if (areas & kVerifyTracks) ResumeInterruptedSwitches(game, prompts);
+  if (areas & kVerifyTracks) GameOperations(game, context.settings(), prompts).ResumeInterruptedSwitches();
 
   const VerifyReport report = VerifyAgainstCd(context.settings(), areas, prompts);
   if (json) {

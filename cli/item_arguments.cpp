@@ -12,7 +12,6 @@
 #include "gamedata/stock_tables.h"
 #include "operations/game_operations.h"
 #include "operations/operations.h"
-#include "operations/track_switch.h"
 #include "platform/path.h"
 
 namespace krax::cli {
@@ -74,7 +73,7 @@ int TrackRowArgument(const std::string& rowText) {
 std::optional<ItemRef> FindTrackArgument(Context& context, GameData& game, Prompts& prompts,
                                          const std::string& rowText, const std::string& track) {
   const int row = TrackRowArgument(rowText);
-  ResumeInterruptedSwitches(game, prompts);
+  GameOperations(game, context.settings(), prompts).ResumeInterruptedSwitches();
   std::vector<std::pair<std::string, ItemRef>> folders;
   game.LoadTrackCatalog([&](int r, const std::string& name, bool, int n) {
     if (r == row) folders.emplace_back(name, ItemRef::TrackFolder(static_cast<std::size_t>(n)));

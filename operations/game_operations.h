@@ -5,6 +5,7 @@
 //   game_operations_install.cpp  installs from folders and archives, Create Zip/Cabinet
 //   game_operations_restore.cpp  restore from CD, folder renames, the string editor
 //   game_operations_profiles.cpp profiles, the stock game, removing add-ons
+//   game_operations_cars.cpp     serial numbers, the police flag, fixing car errors
 #pragma once
 
 #include <string>
@@ -22,7 +23,7 @@ class GameOperations : public Operations {
   GameOperations(GameData& data, Settings& settings, Prompts& prompts)
       : data_(data), settings_(settings), prompts_(prompts) {}
 
-  OperationResult ToggleCar(int slot) override;
+  OperationResult ToggleCar(CarSlot car) override;
   OperationResult SwitchTrack(ItemRef item) override;
   OperationResult RunItemEditor(ItemRef item) override;
   OperationResult InstallCar() override;
@@ -36,6 +37,7 @@ class GameOperations : public Operations {
   OperationResult RenameDirsToId() override;
   OperationResult RunGame() override;
   OperationResult OpenStringEditor() override;
+  OperationResult ReplaceGameString(std::size_t index, const std::string& text, bool saveDamaged) override;
   OperationResult RestoreItemFromCd(ItemRef item, const std::string& directory,
                                     const std::string& id) override;
   OperationResult CreateZip(ItemRef item, const std::string& directory,
@@ -44,7 +46,14 @@ class GameOperations : public Operations {
                                 const std::string& name) override;
   OperationResult ResumeInterruptedSwitches() override;
 
-  OperationResult InstallFromPath(int mode, const std::string& source) override;
+  OperationResult InstallFromPath(std::optional<InstallMode> mode, const std::string& source) override;
+
+  // game_operations_cars.cpp
+  OperationResult WriteSerialNumber(CarSlot car, long long value) override;
+  OperationResult SetPoliceFlag(CarSlot car, bool police) override;
+  OperationResult FixCarErrors(const std::vector<CarSlot>& cars, const ReloadCatalog& reload) override;
+  FixRun RunFixPlan(const FixPlan& plan, const ReloadCatalog& reload) override;
+  SerialGeneration GenerateSerials(const ReloadCatalog& reload) override;
 
   // game_operations_profiles.cpp; profiles are kept in `folder` (beside the settings).
   void SetProfileFolder(std::string folder) { profileFolder_ = std::move(folder); }

@@ -135,36 +135,34 @@ OperationResult Pack(Prompts& prompts, const Settings& settings, ArchiveKind kin
 OperationResult GameOperations::InstallCar() {
   const std::string folder = prompts_.ChooseFolder("Select Folder With a New Car");
   if (folder.empty()) return Result(OperationStatus::kCancelled, InstallMode::kCarFromFolder);
-  return InstallFromPath(static_cast<int>(InstallMode::kCarFromFolder), folder);
+  return InstallFromPath(InstallMode::kCarFromFolder, folder);
 }
 
 OperationResult GameOperations::InstallTrack() {
   const std::string folder = prompts_.ChooseFolder("Select Folder With a New Track");
   if (folder.empty()) return Result(OperationStatus::kCancelled, InstallMode::kTrackFromFolder);
-  return InstallFromPath(static_cast<int>(InstallMode::kTrackFromFolder), folder);
+  return InstallFromPath(InstallMode::kTrackFromFolder, folder);
 }
 
 OperationResult GameOperations::InstallCarFromCompressed() {
   const std::string file = prompts_.ChooseFile(InstallCommandName(InstallMode::kCarFromArchive), kCompressedFilter);
   if (file.empty()) return Result(OperationStatus::kCancelled, InstallMode::kCarFromArchive);
-  return InstallFromPath(static_cast<int>(InstallMode::kCarFromArchive), file);
+  return InstallFromPath(InstallMode::kCarFromArchive, file);
 }
 
 OperationResult GameOperations::InstallTrackFromCompressed() {
   const std::string file =
       prompts_.ChooseFile(InstallCommandName(InstallMode::kTrackFromArchive), kCompressedFilter);
   if (file.empty()) return Result(OperationStatus::kCancelled, InstallMode::kTrackFromArchive);
-  return InstallFromPath(static_cast<int>(InstallMode::kTrackFromArchive), file);
+  return InstallFromPath(InstallMode::kTrackFromArchive, file);
 }
 
-OperationResult GameOperations::InstallFromPath(int modeValue, const std::string& chosen) {
+OperationResult GameOperations::InstallFromPath(std::optional<InstallMode> asked, const std::string& chosen) {
   const GameFolderWriter writer(settings_.KRAXPath);
   if (!writer) return {OperationStatus::kFailed, "Install", writer.refusal()};
   std::string source = chosen;  // "Track/" names the folder Track
   while (source.size() > 1 && (source.back() == '/' || source.back() == '\\')) source.pop_back();
-  if (modeValue == -1) modeValue = static_cast<int>(MatchingInstallMode(source));  // dropped
-  if (modeValue < 0 || modeValue > 3) return {OperationStatus::kFailed, "Install", "Unknown install."};
-  const auto mode = static_cast<InstallMode>(modeValue);
+  const InstallMode mode = asked ? *asked : MatchingInstallMode(source);  // none when dropped
   if (data_.gameFolder().empty()) {
     return Result(OperationStatus::kFailed, mode, "No game folder is set. Choose it in Options.");
   }
@@ -184,7 +182,7 @@ OperationResult GameOperations::InstallFromPath(int modeValue, const std::string
   for (const std::string& message : plan.messages) prompts_.Message(message);
 
   InstallDialogState state;
-  state.mode = modeValue;
+  state.mode = static_cast<int>(mode);
   state.title = plan.DialogTitle();
   for (const InstallFile& file : plan.files) state.files.push_back(file.displayName);
   state.lengthLine = plan.LengthLine();

@@ -276,4 +276,15 @@ OperationResult GameOperations::OpenStringEditor() {
   return {OperationStatus::kDone, command, {}};
 }
 
+OperationResult GameOperations::ReplaceGameString(std::size_t index, const std::string& text, bool saveDamaged) {
+  const char* command = "KRAX String Edit";
+  const GameFolderWriter writer(data_.gameFolder());
+  if (!writer) return Failed(command, writer.refusal());
+  if (!data_.SetGameText(index, text)) return Failed(command, "cannot replace string " + std::to_string(index));
+  if (!data_.SaveGameText(saveDamaged)) {
+    return Failed(command, "cannot write the game text file " + data_.GameTextPath() + "; it keeps its old content");
+  }
+  return {OperationStatus::kDone, command, {}};
+}
+
 }  // namespace krax

@@ -10,11 +10,10 @@
 
 namespace krax {
 
-OperationResult GameOperations::ToggleCar(int slot) {
+OperationResult GameOperations::ToggleCar(CarSlot car) {
   const GameFolderWriter writer(settings_.KRAXPath);
   if (!writer) return {OperationStatus::kFailed, "Enable/Disable Car", writer.refusal()};
-  if (slot < 0) return {OperationStatus::kFailed, "Enable/Disable Car", "There is no car in that slot."};
-  return ToggleCarArchive(data_, static_cast<std::size_t>(slot));
+  return ToggleCarArchive(data_, car.index);
 }
 
 OperationResult GameOperations::SwitchTrack(ItemRef item) {

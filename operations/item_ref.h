@@ -32,6 +32,13 @@ struct ItemRef {
   friend constexpr bool operator==(const ItemRef&, const ItemRef&) = default;
 };
 
+// A car by its slot in the car table: what the commands on one car take.
+struct CarSlot {
+  std::size_t index = 0;
+
+  friend constexpr bool operator==(const CarSlot&, const CarSlot&) = default;
+};
+
 // True for a track folder at a position of `list`.
 bool IsListedTrackFolder(const std::vector<TrackFolder>& list, ItemRef item);
 

@@ -214,7 +214,7 @@ void GameTreeView::LeftDoubleClick() {
   if (!item) return;
   const ItemRef ref = ItemRefOf(item);
   if (ref.isCar()) {
-    jobs_->Run(tr("Enable/Disable Car"), [this, ref] { return operations_.ToggleCar(static_cast<int>(ref.index)); },
+    jobs_->Run(tr("Enable/Disable Car"), [this, ref] { return operations_.ToggleCar(CarSlot{ref.index}); },
                [this, ref](const OperationResult& result) {
                  if (result.done()) {
                    if (QTreeWidgetItem* now = FindItem(ref)) {

@@ -59,7 +59,7 @@ void GameTreeView::SetSelectedCarsEnabled(bool enabled) {
           if (!ref.isCar()) continue;
           ++cars;
           if ((data_.cars[ref.index].enabled) == enabled) continue;
-          const OperationResult result = operations_.ToggleCar(static_cast<int>(ref.index));
+          const OperationResult result = operations_.ToggleCar(CarSlot{ref.index});
           if (result.done()) {
             ++changed;
           } else {

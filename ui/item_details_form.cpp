@@ -22,7 +22,6 @@
 #include "gamedata/stock_tables.h"
 #include "operations/car_fixes.h"
 #include "operations/operations.h"
-#include "operations/police_flag.h"
 #include "operations/prompts.h"
 #include "operations/serial_numbers.h"
 #include "ui/item_picture.h"
@@ -139,8 +138,29 @@ void ItemDetailsForm::BuildControls() {
   auto* page = new QWidget(this);
   page->setObjectName(QStringLiteral("DetailsPage"));
   auto* column = new QVBoxLayout(page);
+  column->addLayout(BuildNames(page));
+  // Serial numbers, class, speeds and mass side by side.
+  auto* middle = new QHBoxLayout();
+  middle->addWidget(BuildSerialGroup(page), 3);
+  middle->addWidget(BuildClassGroup(page), 1);
+  middle->addWidget(BuildSpeedPanel(page), 3);
+  column->addLayout(middle);
+  column->addWidget(BuildErrorsGroup(page));
+  BuildArchiveRow(page, column);
 
-  // Names: Name, Directory, Manufacturer, Model with the ID and the police flag at the right.
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           nameLabel_, nameEdit_, restoreButton_, directoryLabel_, directoryEdit_,
+           manufacturerLabel_, manufacturerEdit_, modelLabel_, modelEdit_, idLabel_, idEdit_,
+           policeCheck_, serialGroup_, classGroup_, speedPanel_, errorsGroup_}) {
+    KeepRoomWhenHidden(w);
+  }
+
+  ConnectButtons();
+  setWidget(page);
+}
+
+// Names: Name, Directory, Manufacturer, Model with the ID and the police flag at the right.
+QGridLayout* ItemDetailsForm::BuildNames(QWidget* page) {
   auto* names = new QGridLayout();
   nameLabel_ = Label(QT_TR_NOOP("Name:"), "nameLabel", page);
   nameEdit_ = ReadOnlyBox("nameEdit", page);
@@ -172,10 +192,10 @@ void ItemDetailsForm::BuildControls() {
   names->addWidget(idEdit_, 3, 3);
   names->addWidget(policeCheck_, 4, 2, 1, 2, Qt::AlignRight);
   names->setColumnStretch(1, 1);
-  column->addLayout(names);
+  return names;
+}
 
-  // Serial numbers, class, speeds and mass side by side.
-  auto* middle = new QHBoxLayout();
+QWidget* ItemDetailsForm::BuildSerialGroup(QWidget* page) {
   auto* serialGroup = new QGroupBox(tr("Serial Numbers"), page);
   serialGroup->setObjectName(QStringLiteral("serialGroup"));
   auto* serials = new QGridLayout(serialGroup);
@@ -194,8 +214,10 @@ void ItemDetailsForm::BuildControls() {
   serials->addWidget(fedataEdit_, 1, 1);
   serials->addWidget(writeButton_, 1, 2);
   serialGroup_ = serialGroup;
-  middle->addWidget(serialGroup, 3);
+  return serialGroup;
+}
 
+QWidget* ItemDetailsForm::BuildClassGroup(QWidget* page) {
   auto* classGroup = new QGroupBox(tr("Class: "), page);
   classGroup->setObjectName(QStringLiteral("classGroup"));
   auto* classes = new QVBoxLayout(classGroup);
@@ -209,8 +231,10 @@ void ItemDetailsForm::BuildControls() {
     classes->addWidget(radio);
   }
   classGroup_ = classGroup;
-  middle->addWidget(classGroup, 1);
+  return classGroup;
+}
 
+QWidget* ItemDetailsForm::BuildSpeedPanel(QWidget* page) {
   speedPanel_ = new QWidget(page);
   speedPanel_->setObjectName(QStringLiteral("speedPanel"));
   auto* speeds = new QGridLayout(speedPanel_);
@@ -226,10 +250,11 @@ void ItemDetailsForm::BuildControls() {
   speeds->addWidget(topSpeedEdit_, 1, 1);
   speeds->addWidget(Label(QT_TR_NOOP("Mass:"), "massLabel", speedPanel_), 2, 0);
   speeds->addWidget(massEdit_, 2, 1);
-  middle->addWidget(speedPanel_, 3);
-  column->addLayout(middle);
+  return speedPanel_;
+}
 
-  // Error indicators: dimmed unless the car has the flag.
+// Error indicators: dimmed unless the car has the flag.
+QWidget* ItemDetailsForm::BuildErrorsGroup(QWidget* page) {
   auto* errorsGroup = new QGroupBox(tr("Errors: "), page);
   errorsGroup->setObjectName(QStringLiteral("errorsGroup"));
   auto* errors = new QHBoxLayout(errorsGroup);
@@ -251,9 +276,11 @@ void ItemDetailsForm::BuildControls() {
   fixButton_->setEnabled(false);
   errors->addWidget(fixButton_);
   errorsGroup_ = errorsGroup;
-  column->addWidget(errorsGroup);
+  return errorsGroup;
+}
 
-  // Archive row, the default folder under it, the picture at the bottom.
+// Archive row, the default folder under it, the picture at the bottom.
+void ItemDetailsForm::BuildArchiveRow(QWidget* page, QVBoxLayout* column) {
   auto* archive = new QHBoxLayout();
   zipButton_ = Button(QT_TR_NOOP("Create Zip"), "zipButton", page);
   defaultPathLabel_ = Label(QT_TR_NOOP("To Default Path:"), "defaultPathLabel", page);
@@ -270,14 +297,9 @@ void ItemDetailsForm::BuildControls() {
   column->addWidget(statusLine_);
   pictureFrame_ = new PictureFrame(page);
   column->addWidget(pictureFrame_, 1);
+}
 
-  for (QWidget* w : std::initializer_list<QWidget*>{
-           nameLabel_, nameEdit_, restoreButton_, directoryLabel_, directoryEdit_,
-           manufacturerLabel_, manufacturerEdit_, modelLabel_, modelEdit_, idLabel_, idEdit_,
-           policeCheck_, serialGroup_, classGroup_, speedPanel_, errorsGroup_}) {
-    KeepRoomWhenHidden(w);
-  }
-
+void ItemDetailsForm::ConnectButtons() {
   connect(genButton_, &QPushButton::clicked, this, &ItemDetailsForm::GenerateSerial);
   connect(writeButton_, &QPushButton::clicked, this, &ItemDetailsForm::WriteSerial);
   connect(fixButton_, &QPushButton::clicked, this, &ItemDetailsForm::FixErrors);
@@ -306,7 +328,6 @@ void ItemDetailsForm::BuildControls() {
   };
   connect(zipButton_, &QPushButton::clicked, this, [pack] { pack(false); });
   connect(cabinetButton_, &QPushButton::clicked, this, [pack] { pack(true); });
-  setWidget(page);
 }
 
 QSize ItemDetailsForm::sizeHint() const {
@@ -492,8 +513,8 @@ void ItemDetailsForm::WriteSerial() {
   const ItemRef item = item_;
   RunCarJob(
       writeButton_->text(),
-      [this, slot = item_.index, serial = members_.fedataSerial] {
-        return WriteSerialNumber(data_, prompts_, slot, serial);
+      [this, car = CarSlot{item_.index}, serial = members_.fedataSerial] {
+        return operations_.WriteSerialNumber(car, serial);
       },
       [this, item](const OperationResult& result) {
         if (result.status == OperationStatus::kCancelled) return;
@@ -507,9 +528,9 @@ void ItemDetailsForm::FixErrors() {
   if (!showsCar() || jobs_->RefuseWhileBusy()) return;
   RunCarJob(
       fixButton_->text(),
-      [this, slot = item_.index] {
-        return FixCarErrors(data_, prompts_, {slot}, "Fix Errors",
-                            [this] { JobRunner::OnInterfaceThread([this] { emit reloadRequested(); }); });
+      [this, car = CarSlot{item_.index}] {
+        return operations_.FixCarErrors({car},
+                                        [this] { JobRunner::OnInterfaceThread([this] { emit reloadRequested(); }); });
       },
       [](const OperationResult&) {});
 }
@@ -522,7 +543,7 @@ void ItemDetailsForm::setPolice(bool police) {
     return;
   }
   RunCarJob(
-      policeCheck_->text(), [this, slot = item_.index, police] { return SetPoliceFlag(data_, prompts_, slot, police); },
+      policeCheck_->text(), [this, car = CarSlot{item_.index}, police] { return operations_.SetPoliceFlag(car, police); },
       [this, item](const OperationResult& result) {
         ShowItem(item);  // the box shows what the car holds now, also after No
         if (result.done()) emit carFlagsChanged();

@@ -12,10 +12,12 @@
 class QButtonGroup;
 class QCheckBox;
 class QFrame;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QVBoxLayout;
 
 namespace krax {
 class GameData;
@@ -92,7 +94,16 @@ class ItemDetailsForm : public QScrollArea {
   void reloadRequested();
 
  private:
+  // The form's controls, one group at a time, in the order they take the focus.
   void BuildControls();
+  QGridLayout* BuildNames(QWidget* page);
+  QWidget* BuildSerialGroup(QWidget* page);
+  QWidget* BuildClassGroup(QWidget* page);
+  QWidget* BuildSpeedPanel(QWidget* page);
+  QWidget* BuildErrorsGroup(QWidget* page);
+  void BuildArchiveRow(QWidget* page, QVBoxLayout* column);
+  // The buttons and the police box start their commands.
+  void ConnectButtons();
   void ApplyCarLayout();
   void ApplyTrackLayout();
   void FillCar(std::size_t slot);

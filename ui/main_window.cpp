@@ -20,7 +20,6 @@
 
 #include "app/settings.h"
 #include "gamedata/game_data.h"
-#include "operations/car_fixes.h"
 #include "operations/game_folder.h"
 #include "operations/operations.h"
 #include "operations/serial_numbers.h"
@@ -348,7 +347,7 @@ void MainWindow::RunCommand(CommandId command) {
       RunOperation(
           command,
           [this] {
-            return FixCarErrors(context_.data, *prompts_, {}, "Fix All Errors", [this] {
+            return context_.operations.FixCarErrors({}, [this] {
               JobRunner::OnInterfaceThread([this] { gameTree_->ReloadTree(); });
             });
           },
@@ -369,7 +368,7 @@ void MainWindow::OnGenerateSerials() {
   RunOperation(
       CommandId::kGenerateSerials,
       [this] {
-        return GenerateSerials(context_.data, *prompts_, [this] {
+        return context_.operations.GenerateSerials([this] {
                  JobRunner::OnInterfaceThread([this] { gameTree_->ReloadTree(); });
                }).result;
       },
@@ -503,7 +502,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
 
 void MainWindow::InstallFromPath(const QString& source) {
   RunOperation(
-      CommandId::kInstallCar, [this, from = ToGameText(source)] { return context_.operations.InstallFromPath(-1, from); },
+      CommandId::kInstallCar, [this, from = ToGameText(source)] { return context_.operations.InstallFromPath(std::nullopt, from); },
       AfterDone::kReloadShowingNew);
 }
 

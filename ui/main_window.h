@@ -63,8 +63,6 @@ class MainWindow : public QMainWindow {
   ItemDetailsForm* detailsForm() const { return detailsForm_; }
   TreePane* treePane() const { return treePane_; }
   ProfilesMenu* profilesMenu() const { return profilesMenu_; }
-  // The caption's first part: "Welcome", or the name of the last opened file.
-  const QString& documentTitle() const { return documentTitle_; }
   // The opened files, newest first ("Recent File List", four entries).
   const QStringList& recentFiles() const { return recentFiles_; }
   void SetRecentFiles(const QStringList& files);

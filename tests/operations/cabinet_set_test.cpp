@@ -87,7 +87,7 @@ TEST(CabinetSet, InstallsWholeFromItsFirstCabinetOrNotAtAll) {
       return true;
     };
     const OperationResult result =
-        operations.InstallFromPath(static_cast<int>(InstallMode::kCarFromArchive), JoinPath(sets, c.start));
+        operations.InstallFromPath(InstallMode::kCarFromArchive, JoinPath(sets, c.start));
     const std::string installed = JoinPath(car.demo.manifest.gameDir, "GameData/CarModel/ZKIT");
     if (!*c.said) {
       ASSERT_TRUE(result.done()) << result.message;

@@ -79,7 +79,7 @@ TEST(FolderConsistencyProperty, EveryStepLeavesAFolderAFreshLoadAgreesWith) {
                  std::to_string(what));
     if (what <= 1) {
       const std::size_t slot = pick(data.cars.size());
-      const OperationResult result = operations.ToggleCar(static_cast<int>(slot));
+      const OperationResult result = operations.ToggleCar(CarSlot{slot});
       ++seen[result.done() ? "toggle" : "toggle refused"];
     } else if (what <= 3) {
       std::vector<std::pair<int, ItemRef>> folders;  // row, track folder

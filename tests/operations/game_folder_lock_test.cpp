@@ -77,9 +77,9 @@ TEST_F(GameFolderLockTest, EveryChangingCommandIsRefusedWhileAnotherHolds) {
   const Files before = TreeOf(game.manifest.gameDir);
 
   const std::vector<std::pair<const char*, std::function<OperationResult()>>> commands = {
-      {"toggle", [&] { return operations.ToggleCar(static_cast<int>(addOn)); }},
+      {"toggle", [&] { return operations.ToggleCar(CarSlot{addOn}); }},
       {"switch", [&] { return operations.SwitchTrack(night); }},
-      {"install", [&] { return operations.InstallFromPath(static_cast<int>(InstallMode::kTrackFromFolder), trackSource); }},
+      {"install", [&] { return operations.InstallFromPath(InstallMode::kTrackFromFolder, trackSource); }},
       {"restore tracks", [&] { return operations.RestoreTracks(); }},
       {"restore slot", [&] { return operations.RestoreItemFromCd(ItemRef::StockTrackSlot(3), game.slot(3), ""); }},
       {"restore strings", [&] { return operations.RestoreStrings(); }},
@@ -192,7 +192,7 @@ TEST(GameFolderLock, TwoWritersAtOnceLoseNoGameFile) {
       } else if (what == 2) {
         data.ClearCarTable();
         data.LoadCarCatalog();
-        result = operations.ToggleCar(static_cast<int>(pick(data.cars.size())));
+        result = operations.ToggleCar(CarSlot{pick(data.cars.size())});
       } else if (what == 3) {
         result = operations.ApplyStockGame();
       } else if (what == 4) {
@@ -203,7 +203,7 @@ TEST(GameFolderLock, TwoWritersAtOnceLoseNoGameFile) {
         for (const std::string& file : {prefix + ".frd", prefix + ".col", std::string("sky.jpg")}) {
           work.write(name + "/" + file, name + " " + file);
         }
-        result = operations.InstallFromPath(static_cast<int>(InstallMode::kTrackFromFolder), source);
+        result = operations.InstallFromPath(InstallMode::kTrackFromFolder, source);
       } else {
         data.ClearCarTable();
         data.LoadCarCatalog();

@@ -83,7 +83,7 @@ struct Game {
       state.id = id;
       return true;
     };
-    return operations.InstallFromPath(static_cast<int>(mode), source);
+    return operations.InstallFromPath(mode, source);
   }
   // The notes of the install dialog shown last.
   std::vector<std::string> Notes() const {

@@ -122,7 +122,7 @@ TEST(InstallProperty, RandomInstallsAndPacksAreWholeOrChangeNothing) {
       return true;
     };
     const InstallMode mode = kind == 0 ? InstallMode::kCarFromFolder : InstallMode::kCarFromArchive;
-    const OperationResult result = operations.InstallFromPath(static_cast<int>(mode), path);
+    const OperationResult result = operations.InstallFromPath(mode, path);
     EXPECT_EQ(Tree(game, inGame), gameBefore) << "outside the destination";
     if (failure != Failure::kNone) {
       EXPECT_EQ(result.status, OperationStatus::kFailed) << result.message;

@@ -189,7 +189,7 @@ TEST(Install, MixedTrackFilesAreToldOnceAndTheSlotCanBeChangedInTheDialog) {
     state.destinationBase = otherSlot;
     return true;
   };
-  const OperationResult result = operations.InstallFromPath(static_cast<int>(InstallMode::kTrackFromArchive), source / "Mix.CAB");
+  const OperationResult result = operations.InstallFromPath(InstallMode::kTrackFromArchive, source / "Mix.CAB");
   ASSERT_TRUE(result.done()) << result.message;
   EXPECT_EQ(prompts.messages, (std::vector<std::string>{Mixed(
                                   "  Trk002 (Kestrel Heights): 1 file\n  Trk004 (Tinder Hollow): 3 files\n", "Trk004 (Tinder Hollow)")}));
@@ -299,14 +299,14 @@ TEST(Install, DialogIsTitledForWhatItInstallsAndANewCarKeepsItsId) {
       {InstallMode::kCarFromFolder, source / "Car"}, {InstallMode::kCarFromArchive, zip},
       {InstallMode::kCarFromFolder, source / "Bare"}, {InstallMode::kTrackFromFolder, source / "Track"},
       {InstallMode::kTrackFromArchive, trackZip}};
-  for (const auto& [mode, path] : shown) operations.InstallFromPath(static_cast<int>(mode), path);
+  for (const auto& [mode, path] : shown) operations.InstallFromPath(mode, path);
   std::vector<std::string> titles;
   for (const InstallDialogState& state : prompts.installDialogs) titles.push_back(state.title);
   EXPECT_EQ(titles, (std::vector<std::string>{car.name, car.name, "Install These Car Files:", "Install These Track Files:",
                                               "Install These Track Files:"}));
 
   prompts.defaultAnswer = true;
-  ASSERT_TRUE(operations.InstallFromPath(static_cast<int>(InstallMode::kCarFromArchive), zip).done());
+  ASSERT_TRUE(operations.InstallFromPath(InstallMode::kCarFromArchive, zip).done());
   EXPECT_TRUE(IsFile(JoinPath(game.cars, car.id + "/car.viv")));
   data.ClearCarTable();
   data.LoadCarCatalog();
@@ -328,7 +328,7 @@ TEST(Install, TrackCabinetWithFoldersInstallsFlatIntoItsSlot) {
   ScriptedPrompts prompts;
   GameOperations operations(data, settings, prompts);
   const OperationResult result =
-      operations.InstallFromPath(static_cast<int>(InstallMode::kTrackFromArchive), source / "Speedway.CAB");
+      operations.InstallFromPath(InstallMode::kTrackFromArchive, source / "Speedway.CAB");
   ASSERT_TRUE(result.done()) << result.message;
   ASSERT_EQ(prompts.installDialogs.size(), 1u);
   EXPECT_EQ(prompts.installDialogs[0].id, "Speedway");
@@ -391,7 +391,7 @@ TEST(Install, CarPackedAndInstalledAgainIsTheSameByZipAndByCabinet) {
       return true;
     };
     const OperationResult installed =
-        demo.operations.InstallFromPath(static_cast<int>(InstallMode::kCarFromArchive), archive);
+        demo.operations.InstallFromPath(InstallMode::kCarFromArchive, archive);
     ASSERT_TRUE(installed.done()) << installed.message;
     const std::string copy = JoinPath(demo.game, "GameData/CarModel/" + round.id);
     std::size_t compared = 0;
@@ -411,7 +411,7 @@ TEST(Install, OkChecksTheIdAndAsksBeforeWritingIntoAnOccupiedFolder) {
   DemoGame demo;
   const std::string source = demo.CarWithCompanions();
   const std::string cars = JoinPath(demo.game, "GameData/CarModel");
-  const int mode = static_cast<int>(InstallMode::kCarFromFolder);
+  const InstallMode mode = InstallMode::kCarFromFolder;
 
   // An empty ID is refused with a message, and the dialog comes back.
   std::vector<std::string> ids = {"", "NEW1"};
@@ -532,7 +532,7 @@ TEST(Pack, ACabinetSetIsPutInPlaceWholeAndInstallsBack) {
     return true;
   };
   const OperationResult installed =
-      demo.operations.InstallFromPath(static_cast<int>(InstallMode::kCarFromArchive), JoinPath(demo.settings.ArchiveFolder, "Set.CAB"));
+      demo.operations.InstallFromPath(InstallMode::kCarFromArchive, JoinPath(demo.settings.ArchiveFolder, "Set.CAB"));
   ASSERT_TRUE(installed.done()) << installed.message;
   const std::string copy = JoinPath(demo.game, "GameData/CarModel/ZSET");
   EXPECT_EQ(ReadWholeFile(JoinPath(copy, "car.bnk")), noise);
@@ -559,7 +559,7 @@ TEST(InstallAndPack, NamesMadeFromGameTextAreUtf8AndANamelessCarIsNamedAfterItsF
   const InstallPlan plan = PrepareInstall(InstallMode::kCarFromFolder, source / "Pelo", demo.game);
   EXPECT_EQ(plan.id, "P\xC3\x89LO");
   EXPECT_EQ(plan.carName, "P\xC3\xA9lo Sport");
-  ASSERT_TRUE(demo.operations.InstallFromPath(static_cast<int>(InstallMode::kCarFromFolder), source / "Pelo").done());
+  ASSERT_TRUE(demo.operations.InstallFromPath(InstallMode::kCarFromFolder, source / "Pelo").done());
   const std::string folder = JoinPath(demo.game, "GameData/CarModel/P\xC3\x89LO");
   ASSERT_TRUE(IsFile(JoinPath(folder, "car.viv")));
 

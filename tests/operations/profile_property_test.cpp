@@ -63,7 +63,7 @@ class Profiles : public ::testing::Test {
       if (random() % 2 == 0) {
         auto it = now.carSlots.begin();
         std::advance(it, static_cast<long>(random() % now.carSlots.size()));
-        ASSERT_TRUE(operations.ToggleCar(static_cast<int>(it->second)).done()) << it->first;
+        ASSERT_TRUE(operations.ToggleCar(CarSlot{it->second}).done()) << it->first;
       } else {
         const auto& folders = now.trackFolders[random() % now.trackFolders.size()];
         const auto& [name, folder] = folders[random() % folders.size()];
@@ -313,7 +313,7 @@ TEST_F(Profiles, ActivateItSwitchesTheSlotToTheNewTrackOnlyWhenTicked) {
       state.activate = ticked;
       return true;
     };
-    const OperationResult installed = operations.InstallFromPath(static_cast<int>(InstallMode::kTrackFromFolder), source);
+    const OperationResult installed = operations.InstallFromPath(InstallMode::kTrackFromFolder, source);
     ASSERT_TRUE(installed.done()) << installed.message;
     EXPECT_TRUE(offered);
     EXPECT_TRUE(fs::is_directory(game.slot(3) + "/" + BaseName(source)));

@@ -132,7 +132,7 @@ TEST(SlotNames, InstallingOverTheActiveTrackSwitchesAroundIt) {
       return true;
     };
     GameOperations operations(game.data, game.settings, game.prompts);
-    const OperationResult result = operations.InstallFromPath(static_cast<int>(InstallMode::kTrackFromFolder), source);
+    const OperationResult result = operations.InstallFromPath(InstallMode::kTrackFromFolder, source);
     ASSERT_FALSE(game.prompts.questions.empty());
     EXPECT_TRUE(Contains(game.prompts.questions.back(), "It is the active track of")) << game.prompts.questions.back();
     EXPECT_EQ(ReadActiveTrack(slot), "Dustbowl");
@@ -206,7 +206,7 @@ TEST(SlotNames, NamesWindowsWouldAlterOrReserveAreRefused) {
       state.id = id;
       return shown++ == 0;  // OK once, then Cancel
     };
-    EXPECT_FALSE(operations.InstallFromPath(static_cast<int>(InstallMode::kTrackFromFolder), source).done());
+    EXPECT_FALSE(operations.InstallFromPath(InstallMode::kTrackFromFolder, source).done());
     ASSERT_FALSE(game.prompts.messages.empty());
     EXPECT_TRUE(Contains(game.prompts.messages.back(), "Windows would change or reserve it")) << game.prompts.messages.back();
   }

@@ -5,13 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "operations/car_fixes.h"
 #include "operations/operations.h"
+#include "operations/serial_numbers.h"
 
 namespace krax::test {
 
 class PendingOperations : public Operations {
  public:
-  OperationResult ToggleCar(int) override { return Pending("Enable/Disable Car"); }
+  OperationResult ToggleCar(CarSlot) override { return Pending("Enable/Disable Car"); }
   OperationResult SwitchTrack(ItemRef) override { return Pending("Switch Track"); }
   OperationResult RunItemEditor(ItemRef) override { return Pending("Run Editor"); }
   OperationResult InstallCar() override { return Pending("Install Car"); }
@@ -25,6 +27,7 @@ class PendingOperations : public Operations {
   OperationResult RenameDirsToId() override { return Pending("DIR = ID"); }
   OperationResult RunGame() override { return Pending("Run KRAX"); }
   OperationResult OpenStringEditor() override { return Pending("KRAX String Edit"); }
+  OperationResult ReplaceGameString(std::size_t, const std::string&, bool) override { return Pending("KRAX String Edit"); }
   OperationResult RestoreItemFromCd(ItemRef, const std::string&, const std::string&) override {
     return Pending("Restore From CD");
   }
@@ -32,7 +35,14 @@ class PendingOperations : public Operations {
   OperationResult CreateCabinet(ItemRef, const std::string&, const std::string&) override {
     return Pending("Create Cabinet");
   }
-  OperationResult InstallFromPath(int, const std::string&) override { return Pending("Install"); }
+  OperationResult InstallFromPath(std::optional<InstallMode>, const std::string&) override { return Pending("Install"); }
+  OperationResult WriteSerialNumber(CarSlot, long long) override { return Pending("Write"); }
+  OperationResult SetPoliceFlag(CarSlot, bool) override { return Pending("Police Car"); }
+  OperationResult FixCarErrors(const std::vector<CarSlot>& cars, const ReloadCatalog&) override {
+    return Pending(cars.empty() ? "Fix All Errors" : "Fix Errors");
+  }
+  FixRun RunFixPlan(const FixPlan&, const ReloadCatalog&) override { return {Pending("Fix Errors"), {}}; }
+  SerialGeneration GenerateSerials(const ReloadCatalog&) override { return {Pending("Generate S.N."), {}}; }
   OperationResult SaveProfile(const std::string&) override { return Pending("Save Profile"); }
   OperationResult ApplyProfile(const std::string&) override { return Pending("Apply Profile"); }
   OperationResult ApplyStockGame() override { return Pending("Stock Game"); }

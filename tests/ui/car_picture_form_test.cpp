@@ -36,7 +36,7 @@ class UiCarPicture : public ::testing::Test {
   UiCarPicture() {
     uitest::EnsureApplication();
     demo_ = std::make_unique<uitest::DemoFixture>();
-    operations_ = std::make_unique<uitest::ToggleInMemoryOperations>(demo_->data);
+    operations_ = std::make_unique<uitest::ToggleInMemoryOperations>(demo_->data, demo_->settings, prompts_);
     MainWindowContext context{demo_->settings, demo_->data, *operations_, {}, &prompts_,
                              [](QDialog&) { return QDialog::Rejected; }, {}};
     frame_ = std::make_unique<MainWindow>(context);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "gamedata/game_data.h"
+#include "operations/game_operations.h"
 #include "ui/item_details_form.h"
 #include "ui/game_tree_view.h"
 #include "ui/first_start.h"
@@ -25,7 +26,9 @@ class UiSerialNumbers : public ::testing::Test {
     uitest::EnsureApplication();
     demo_ = std::make_unique<uitest::DemoFixture>();
     demo_->data.LoadCarCatalog();
-    form_ = std::make_unique<ItemDetailsForm>(demo_->data, demo_->settings, operations_, prompts_);
+    // Write runs through the window's operations, as in the window.
+    operations_ = std::make_unique<GameOperations>(demo_->data, demo_->settings, prompts_);
+    form_ = std::make_unique<ItemDetailsForm>(demo_->data, demo_->settings, *operations_, prompts_);
   }
   GameData& data() { return demo_->data; }
   QLineEdit* fedataBox() { return form_->findChild<QLineEdit*>(QStringLiteral("fedataEdit")); }
@@ -64,7 +67,7 @@ class UiSerialNumbers : public ::testing::Test {
   }
 
   std::unique_ptr<uitest::DemoFixture> demo_;
-  test::PendingOperations operations_;
+  std::unique_ptr<GameOperations> operations_;
   uitest::ScriptedPrompts prompts_;
   std::unique_ptr<ItemDetailsForm> form_;
 };

@@ -52,8 +52,8 @@ QStringList UnmarkedTexts(const QWidget& top) {
 TEST(UiTranslation, TheWindowsAndDialogsOwnTextsGoThroughTheTranslator) {
   uitest::EnsureApplication();
   uitest::DemoFixture demo;
-  uitest::ToggleInMemoryOperations operations(demo.data);
   uitest::ScriptedPrompts prompts;
+  uitest::ToggleInMemoryOperations operations(demo.data, demo.settings, prompts);
   MarkingTranslator marker;
   ASSERT_TRUE(QCoreApplication::installTranslator(&marker));
   QStringList unmarked;

@@ -35,9 +35,9 @@ bool WaitForPictures(const ui::PictureLoader& pictures, int timeoutMs) {
   return idle && !pictures.loading();
 }
 
-OperationResult ToggleInMemoryOperations::ToggleCar(int slot) {
+OperationResult ToggleInMemoryOperations::ToggleCar(CarSlot slot) {
   ++toggles;
-  CarRecord& car = data_.cars[static_cast<std::size_t>(slot)];
+  CarRecord& car = data_.cars[slot.index];
   car.enabled = !car.enabled;
   if (car.depth == 0) data_.enabledCarCount += car.enabled ? 1 : -1;
   return {OperationStatus::kDone, "Enable/Disable Car", {}};

@@ -13,6 +13,7 @@
 
 #include "app/settings.h"
 #include "gamedata/game_data.h"
+#include "operations/game_operations.h"
 #include "operations/operations.h"
 #include "operations/prompts.h"
 #include "support/pending_operations.h"
@@ -67,15 +68,25 @@ class ScriptedPrompts : public test::ScriptedPrompts {
 };
 
 // Operations that answer "not available", except ToggleCar, which flips the car in memory
-// the way the real one does after renaming the archive.
+// the way the real one does after renaming the archive, and the commands on a car's data
+// (Write, Police Car, Fix Errors, Generate S.N.), which change the car archives for real.
 class ToggleInMemoryOperations : public test::PendingOperations {
  public:
-  explicit ToggleInMemoryOperations(GameData& data) : data_(data) {}
-  OperationResult ToggleCar(int slot) override;
+  ToggleInMemoryOperations(GameData& data, Settings& settings, Prompts& prompts)
+      : data_(data), real_(data, settings, prompts) {}
+  OperationResult ToggleCar(CarSlot slot) override;
+  OperationResult WriteSerialNumber(CarSlot car, long long value) override { return real_.WriteSerialNumber(car, value); }
+  OperationResult SetPoliceFlag(CarSlot car, bool police) override { return real_.SetPoliceFlag(car, police); }
+  OperationResult FixCarErrors(const std::vector<CarSlot>& cars, const ReloadCatalog& reload) override {
+    return real_.FixCarErrors(cars, reload);
+  }
+  FixRun RunFixPlan(const FixPlan& plan, const ReloadCatalog& reload) override { return real_.RunFixPlan(plan, reload); }
+  SerialGeneration GenerateSerials(const ReloadCatalog& reload) override { return real_.GenerateSerials(reload); }
   int toggles = 0;
 
  private:
   GameData& data_;
+  GameOperations real_;
 };
 
 // A demo installation in a temporary folder with settings pointing at it.

@@ -40,7 +40,7 @@ class UiWindow : public ::testing::Test {
   UiWindow() {
     uitest::EnsureApplication();
     demo_ = std::make_unique<uitest::DemoFixture>();
-    operations_ = std::make_unique<uitest::ToggleInMemoryOperations>(demo_->data);
+    operations_ = std::make_unique<uitest::ToggleInMemoryOperations>(demo_->data, demo_->settings, prompts_);
   }
   void Open() {
     MainWindowContext context{demo_->settings, demo_->data, *operations_, {}, &prompts_,
