@@ -8,6 +8,7 @@
 // dropped, unless Commit moved it into place.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -65,6 +66,17 @@ class TemporaryFolder {
   std::string path_;
   UniqueFd held_;  // keeps the folder marked as in use
 };
+
+// A fresh temporary name: kTemporaryPrefix and eight random lowercase letters and digits
+// (lowercase: a name differs from every other one on systems that ignore case too).
+std::string NewTemporaryName();
+
+// Makes something new under a fresh temporary name: `create` is given the name, makes the
+// file or folder (never opening an existing one) and returns false with the system's error
+// number in `error` when it could not; a name already taken (EEXIST) is replaced by another.
+// Returns the name used, or "" with `error` set.
+std::string CreateUnderTemporaryName(const std::function<bool(const std::string& name, int& error)>& create,
+                                     int& error);
 
 // The system's folder for temporary files ($TMPDIR or /tmp; on Windows the user's Temp
 // folder), for work that belongs to no folder the user chose; "" when there is none.
