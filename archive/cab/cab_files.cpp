@@ -1,33 +1,26 @@
-// The cabinet reader's file functions over the platform's files.
-#include <fcntl.h>
-#include <unistd.h>
+// The cabinet reader's and writer's files over the platform's files.
+#include "archive/cab/cab_files.h"
 
-#include <memory>
-
-#include "archive/cab/cab_reader.h"
 #include "platform/file_io.h"
 
 namespace krax::cab {
 
-CabFileFunctions PosixCabFileFunctions() {
-  // The system error number of the last failure, for lastError.
-  auto last = std::make_shared<int>(0);
-  CabFileFunctions files;
-  files.open = [last](const std::string& path) -> CabHandle {
-    return file_io::Open(path, O_RDONLY, 0, *last);
+CabFiles PlatformCabFiles() {
+  CabFiles files;
+  files.open = [](const std::string& path, int flags, int mode, int& error) -> CabHandle {
+    return file_io::Open(path, flags, mode, error);
   };
-  files.read = [last](CabHandle handle, void* buffer, std::size_t count) {
-    return file_io::Read(static_cast<int>(handle), buffer, count, *last);
+  files.read = [](CabHandle handle, void* buffer, std::size_t count, int& error) {
+    return file_io::Read(static_cast<int>(handle), buffer, count, error);
   };
-  files.write = [last](CabHandle handle, const void* buffer, std::size_t count) {
-    return file_io::Write(static_cast<int>(handle), buffer, count, *last);
+  files.write = [](CabHandle handle, const void* buffer, std::size_t count, int& error) {
+    return file_io::Write(static_cast<int>(handle), buffer, count, error);
   };
-  files.close = [last](CabHandle handle) { return file_io::Close(static_cast<int>(handle), *last); };
-  files.seek = [last](CabHandle handle, long long offset, int origin) {
-    const int whence = origin == 0 ? SEEK_SET : origin == 1 ? SEEK_CUR : SEEK_END;
-    return file_io::Seek(static_cast<int>(handle), offset, whence, *last);
+  files.seek = [](CabHandle handle, long long offset, int origin, int& error) {
+    return file_io::Seek(static_cast<int>(handle), offset, origin, error);
   };
-  files.lastError = [last] { return *last; };
+  files.close = [](CabHandle handle, int& error) { return file_io::Close(static_cast<int>(handle), error); };
+  files.remove = [](const std::string& path, int& error) { return file_io::Remove(path, error); };
   return files;
 }
 
