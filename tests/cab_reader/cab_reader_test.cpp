@@ -1,6 +1,8 @@
 // The reader's walk over single cabinets: notifications, skipping, errors.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+
 #include <cerrno>
 
 #include "archive/cab/cab_reader.h"
@@ -79,9 +81,10 @@ TEST(CabReaderWalk, IsCabinetRejectsIncompleteAndOtherVersions) {
   auto reader = CabReaderCreate(files.Functions(), &error);
   auto functions = files.Functions();
   auto test = [&](const std::string& name, CabinetInfo* info = nullptr) {
-    const CabHandle handle = functions.open(name);
+    int ignored = 0;
+    const CabHandle handle = functions.open(name, O_RDONLY, 0, ignored);
     const bool result = CabReaderIsCabinet(*reader, handle, info);
-    functions.close(handle);
+    functions.close(handle, ignored);
     return result;
   };
   EXPECT_FALSE(test("i.cab"));
