@@ -101,15 +101,16 @@ bool CreateCabinetArchive(const std::string& cabinetBase, const std::vector<std:
                           const std::optional<std::string>& baseFolder, bool overwrite,
                           const ArchiveCallbacks& callbacks, const CabinetCreateOptions& options,
                           ArchiveResult& result, std::vector<std::string>* written) {
-  return CreateCabinetArchiveWithLimits(cabinetBase, files, baseFolder, overwrite, callbacks, options, {}, result,
+  return CreateCabinetArchiveWithLimits({cabinetBase, files, baseFolder, overwrite, options, {}}, callbacks, result,
                                         written);
 }
 
-bool CreateCabinetArchiveWithLimits(const std::string& cabinetBase, const std::vector<std::string>& files,
-                                    const std::optional<std::string>& baseFolder, bool overwrite,
-                                    const ArchiveCallbacks& callbacks, const CabinetCreateOptions& options,
-                                    const cab::CabWriterLimits& limits, ArchiveResult& result,
-                                    std::vector<std::string>* written) {
+bool CreateCabinetArchiveWithLimits(const CabinetCreateJob& job, const ArchiveCallbacks& callbacks,
+                                    ArchiveResult& result, std::vector<std::string>* written) {
+  const std::string& cabinetBase = job.cabinetBase;
+  const std::vector<std::string>& files = job.files;
+  const std::optional<std::string>& baseFolder = job.baseFolder;
+  const CabinetCreateOptions& options = job.options;
   BusyScope busy(&callbacks);
   result = {};
   const cab::CabinetPathParts parts = cab::SplitCabinetPath(cabinetBase);
@@ -119,7 +120,7 @@ bool CreateCabinetArchiveWithLimits(const std::string& cabinetBase, const std::v
     return false;
   }
   const std::string cabinetPath = parts.folder + parts.name + extension;
-  if (!overwrite && IsFile(cabinetPath)) {
+  if (!job.overwrite && IsFile(cabinetPath)) {
     if (!AskOverwrite(callbacks, busy, cabinetPath)) {
       result = {ArchiveStatus::kStopped, 0, "not replacing " + cabinetPath};
       return false;
@@ -163,9 +164,6 @@ bool CreateCabinetArchiveWithLimits(const std::string& cabinetBase, const std::v
   params.cabinetFolder = staging.path() + "/";
 
   cab::CabWriterClient client = cab::MakeStandardCabWriterClient();
-  client.filePlaced = [](const cab::CabinetParameters&, const std::string&, std::uint32_t, bool) {
-    return 0;
-  };
   client.tempName = [&staging](char* buffer, std::size_t size) {
     return cab::CabTempNameIn(staging.path(), buffer, size);
   };
@@ -177,7 +175,7 @@ bool CreateCabinetArchiveWithLimits(const std::string& cabinetBase, const std::v
   };
   const cab::CabProgressFn progress = [&](cab::CabStatusKind kind, std::uint32_t first,
                                           std::uint32_t second) -> long {
-    if (kind == cab::StatusFile) {
+    if (kind == cab::CabStatusKind::kFile) {
       totalCompressed += first;
       totalUncompressed += second;
       if (callbacks.status) {
@@ -202,13 +200,13 @@ bool CreateCabinetArchiveWithLimits(const std::string& cabinetBase, const std::v
     attribs = cab::kAttribArchive;
     if (IsReadOnly(name)) attribs |= cab::kAttribReadOnly;
     attribs = cab::AttribsForName(currentName, attribs & cab::kAttribExtractMask);
-    return client.open(name, O_RDONLY, 0, err);
+    return client.files.open(name, O_RDONLY, 0, err);
   };
 
   ArchiveResult error;
   cab::CabWriterOptions writerOptions;
   writerOptions.cabinet = params;
-  writerOptions.limits = limits;
+  writerOptions.limits = job.limits;
   writerOptions.lzxLevel = options.lzxLevel;
   writerOptions.nextCabinet = nextCabinet;
   writerOptions.progress = progress;

@@ -11,10 +11,17 @@
 
 namespace krax {
 
-bool CreateCabinetArchiveWithLimits(const std::string& cabinetBase, const std::vector<std::string>& files,
-                                    const std::optional<std::string>& baseFolder, bool overwrite,
-                                    const ArchiveCallbacks& callbacks, const CabinetCreateOptions& options,
-                                    const cab::CabWriterLimits& limits, ArchiveResult& result,
-                                    std::vector<std::string>* written = nullptr);
+// One cabinet set to write: what CreateCabinetArchive takes, and the format limits.
+struct CabinetCreateJob {
+  std::string cabinetBase;
+  std::vector<std::string> files;
+  std::optional<std::string> baseFolder;
+  bool overwrite = false;
+  CabinetCreateOptions options;
+  cab::CabWriterLimits limits;  // the format's own unless a test asks for less
+};
+
+bool CreateCabinetArchiveWithLimits(const CabinetCreateJob& job, const ArchiveCallbacks& callbacks,
+                                    ArchiveResult& result, std::vector<std::string>* written = nullptr);
 
 }  // namespace krax

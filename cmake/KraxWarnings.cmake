@@ -14,18 +14,15 @@ endfunction()
 
 # A library made of every source below its folder (so that new files need no list edit).
 # LINKS are what its headers expose (PUBLIC); PRIVATE_LINKS what only its sources use.
-# System-specific sources: *_windows.cpp only on Windows, *_unix.cpp and the POSIX_ONLY
-# files (relative to the folder) everywhere else.
+# System-specific sources by their suffix: *_windows.cpp only on Windows, *_posix.cpp
+# everywhere else.
 function(krax_library name)
-  cmake_parse_arguments(ARG "" "" "LINKS;PRIVATE_LINKS;POSIX_ONLY" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LINKS;PRIVATE_LINKS" ${ARGN})
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
   list(FILTER srcs EXCLUDE REGEX "/main\\.cpp$")
   if(WIN32)
-    list(FILTER srcs EXCLUDE REGEX "_unix\\.cpp$")
-    foreach(posix ${ARG_POSIX_ONLY})
-      list(REMOVE_ITEM srcs ${CMAKE_CURRENT_SOURCE_DIR}/${posix})
-    endforeach()
+    list(FILTER srcs EXCLUDE REGEX "_posix\\.cpp$")
   else()
     list(FILTER srcs EXCLUDE REGEX "_windows\\.cpp$")
   endif()

@@ -29,13 +29,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   cabinet.data = data;
   cabinet.size = size;
 
-  krax::cab::CabFileFunctions files;
-  files.open = [&](const std::string&) -> CabHandle {
+  krax::cab::CabFiles files;
+  files.open = [&](const std::string&, int, int, int&) -> CabHandle {
     const CabHandle handle = cabinet.next++;
     cabinet.positions[handle] = 0;
     return handle;
   };
-  files.read = [&](CabHandle handle, void* buffer, std::size_t count) -> long long {
+  files.read = [&](CabHandle handle, void* buffer, std::size_t count, int&) -> long long {
     auto it = cabinet.positions.find(handle);
     if (it == cabinet.positions.end()) return -1;
     const std::size_t at = it->second < size ? it->second : size;
@@ -44,17 +44,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     it->second = at + n;
     return static_cast<long long>(n);
   };
-  files.write = [&](CabHandle handle, const void*, std::size_t count) -> long long {
+  files.write = [&](CabHandle handle, const void*, std::size_t count, int&) -> long long {
     auto it = cabinet.targets.find(handle);
     if (it == cabinet.targets.end()) return -1;
     it->second += count;
     return static_cast<long long>(count);
   };
-  files.close = [&](CabHandle handle) -> int {
+  files.close = [&](CabHandle handle, int&) -> int {
     if (cabinet.positions.erase(handle) || cabinet.targets.erase(handle)) return 0;
     __builtin_trap();  // closing a handle twice or one never opened
   };
-  files.seek = [&](CabHandle handle, long long offset, int origin) -> long long {
+  files.seek = [&](CabHandle handle, long long offset, int origin, int&) -> long long {
     auto it = cabinet.positions.find(handle);
     if (it == cabinet.positions.end()) return -1;
     const long long base = origin == 0 ? 0 : origin == 1 ? static_cast<long long>(it->second)
@@ -77,17 +77,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             cabinet.targets[handle] = 0;
             return handle;
           }
-          case krax::cab::CabNotificationKind::kCloseFileInfo:
-            files.close(note.handle);
+          case krax::cab::CabNotificationKind::kCloseFileInfo: {
+            int ignored = 0;
+            files.close(note.handle, ignored);
             return 1;
+          }
           case krax::cab::CabNotificationKind::kNextCabinet:
             if (++nextCabinetAsks > 1000) __builtin_trap();  // asked without end
             return 0;
           default:
             return 0;
         }
-      },
-      {}});
+      }});
   krax::cab::CabReaderDestroy(std::move(reader));
   if (!cabinet.positions.empty() || !cabinet.targets.empty()) __builtin_trap();  // leaked handles
   return 0;

@@ -1,5 +1,5 @@
 // What a held lock does alike on every system: it ends with its owner and moves like a
-// handle. Taking and releasing it are each system's own (file_lock_unix.cpp, _windows.cpp).
+// handle. Taking and releasing it are each system's own (file_lock_posix.cpp, _windows.cpp).
 #include "platform/file_lock.h"
 
 #include <utility>

@@ -1,4 +1,4 @@
-// Pieces of file_system.cpp exposed for tests only.
+// Pieces of file_system_posix.cpp exposed for tests only.
 #pragma once
 
 #include <string>

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
-#include <random>
 
 #include "platform/file_system.h"
 #include "platform/copy_plan.h"
@@ -76,22 +75,23 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 // A new, empty temporary file beside `target` (created with CREATE_NEW, so never someone
 // else's); its path goes to `tempPath`.
 UniqueHandle CreateTempBeside(const std::string& target, std::string& tempPath) {
-  static thread_local std::mt19937 random(std::random_device{}());
   const std::string parent = ParentPath(target);
   RemoveLeftoverTemporaries(parent.empty() ? "." : parent);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, "%06x", static_cast<unsigned>(random() & 0xFFFFFF));
-    // Held while open: not shared for deleting (platform/temporary_file.h).
-    const std::string name = std::string(kTemporaryPrefix) + suffix;
-    tempPath = parent.empty() ? name : JoinPath(parent, name);
-    UniqueHandle file(::CreateFileW(SystemPath(tempPath).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file || ::GetLastError() != ERROR_FILE_EXISTS) return file;
-  }
-  return UniqueHandle();
+  UniqueHandle file;
+  int error = 0;
+  const std::string name = CreateUnderTemporaryName(
+      [&](const std::string& candidate, int& failure) {
+        // Held while open: not shared for deleting (platform/temporary_file.h).
+        file = UniqueHandle(::CreateFileW(SystemPath(parent.empty() ? candidate : JoinPath(parent, candidate)).c_str(),
+                                          GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+        failure = file ? 0 : win::LastErrno();
+        return static_cast<bool>(file);
+      },
+      error);
+  tempPath = name.empty() ? std::string() : parent.empty() ? name : JoinPath(parent, name);
+  return file;
 }
-
 
 // Wine, unlike Windows, reports success for a rename that changes only the capitals of a
 // name and keeps the old spelling. Such a rename goes through a name of its own beside it (not

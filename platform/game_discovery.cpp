@@ -1,10 +1,5 @@
 #include "platform/game_discovery.h"
 
-#ifndef _WIN32
-#include <pwd.h>
-#include <unistd.h>
-#endif
-
 #include <cstdlib>
 #include <vector>
 
@@ -13,6 +8,7 @@
 #include "platform/hex_digits.h"
 #include "platform/path.h"
 #include "platform/real_path.h"
+#include "platform/user_folders.h"
 #include "platform/utf8.h"
 
 namespace krax {
@@ -93,15 +89,11 @@ std::string DriveLink(std::string_view winePrefix, char letter, bool device) {
 
 bool IsOpticalDevice(const std::string& link) {
   std::string target = RealPath(link);
-#ifndef _WIN32
   if (target.empty()) {
     // The device node may be missing while no drive is attached; the link still names it.
-    char buffer[4096];
-    ssize_t n = ::readlink(link.c_str(), buffer, sizeof buffer - 1);
-    if (n <= 0) return false;
-    target.assign(buffer, static_cast<std::size_t>(n));
+    target = LinkTarget(link);
+    if (target.empty()) return false;
   }
-#endif
   std::string name = BaseName(target);
   auto startsWith = [&name](std::string_view prefix) { return name.compare(0, prefix.size(), prefix) == 0; };
   return startsWith("sr") || startsWith("scd") || startsWith("cdrom") || startsWith("dvd");
@@ -147,14 +139,8 @@ std::string FirstOpticalMount(std::string_view mountsText) {
 
 std::string DefaultWinePrefix() {
   if (const char* prefix = std::getenv("WINEPREFIX"); prefix && *prefix) return prefix;
-  const char* home = std::getenv("HOME");
-#ifndef _WIN32
-  if (!home || !*home) {
-    const passwd* user = ::getpwuid(::getuid());
-    home = user ? user->pw_dir : nullptr;
-  }
-#endif
-  if (!home || !*home) return {};
+  const std::string home = HomeFolder();
+  if (home.empty()) return {};
   return JoinPath(home, ".wine");
 }
 
@@ -226,14 +212,6 @@ std::string FindGameFolder(std::string_view winePrefix) {
   return MapWindowsPath(winePrefix, *installPath);
 }
 
-#ifndef _WIN32
-std::string FindGameFolder() {
-  // The prefix in use first, then the launchers' prefixes (platform/game_installations.h).
-  const std::vector<GameInstallation> found = FindGameInstallations();
-  return found.empty() ? std::string() : found.front().gameFolder;
-}
-#endif
-
 std::string FindCdDrive(std::string_view mountsFile, std::string_view winePrefix) {
   if (!mountsFile.empty()) {
     if (std::optional<std::string> mounts = ReadWholeFile(mountsFile)) {
@@ -250,9 +228,5 @@ std::string FindCdDrive(std::string_view mountsFile, std::string_view winePrefix
   }
   return {};
 }
-
-#ifndef _WIN32
-std::string FindCdDrive() { return FindCdDrive("/proc/self/mounts", DefaultWinePrefix()); }
-#endif
 
 }  // namespace krax

@@ -9,6 +9,10 @@ namespace krax {
 // The absolute path with every link followed, "" when it does not exist.
 std::string RealPath(std::string_view path);
 
+// What the symbolic link `link` itself says, not followed (the target need not exist); ""
+// when it is no link or cannot be read, and always on Windows.
+std::string LinkTarget(std::string_view link);
+
 // True when a file, folder or link (not followed) has exactly this name, letter case
 // included (on Windows, where lookups ignore case, the name on disk is compared).
 bool EntryExists(std::string_view path);

@@ -22,6 +22,9 @@ std::string RealPath(std::string_view path) {
   return win::Narrow(out);
 }
 
+// Drive links of Wine prefixes are read only where Wine runs.
+std::string LinkTarget(std::string_view /*link*/) { return {}; }
+
 bool EntryExists(std::string_view path) {
   const std::wstring wide = win::SystemPath(path);
   if (wide.find_first_of(L"*?") != std::wstring::npos) return false;  // a pattern names no entry

@@ -1,4 +1,4 @@
-// Temporary files and folders. Every one the program makes is named ".krax-XXXXXX" (see
+// Temporary files and folders. Every one the program makes is named ".krax-XXXXXXXX" (see
 // IsTemporaryName) and lies beside what it becomes, and is held (locked) for as long as it
 // is in use; one that nobody holds was left by a run that was killed, and the next
 // temporary made in that folder removes it.
@@ -8,6 +8,7 @@
 // dropped, unless Commit moved it into place.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -23,7 +24,7 @@ class TemporaryFile {
   TemporaryFile(TemporaryFile&& other) noexcept;
   TemporaryFile& operator=(TemporaryFile&& other) noexcept;
 
-  // Creates ".krax-XXXXXX" in `folder`, after removing the leftovers there (read and write for everyone the umask allows; the
+  // Creates ".krax-XXXXXXXX" in `folder`, after removing the leftovers there (read and write for everyone the umask allows; the
   // descriptor is never 0, 1 or 2). The name is short whatever the final name will be.
   static FsResult CreateIn(std::string_view folder, TemporaryFile& file);
 
@@ -43,7 +44,7 @@ class TemporaryFile {
   UniqueFd fd_;
 };
 
-// A new, empty folder ".krax-XXXXXX" in a chosen folder, for a group of files that
+// A new, empty folder ".krax-XXXXXXXX" in a chosen folder, for a group of files that
 // replace others only once all of them are complete (the parts of a cabinet set). The
 // folder and everything still in it are deleted when the object is dropped.
 class TemporaryFolder {
@@ -65,6 +66,17 @@ class TemporaryFolder {
   std::string path_;
   UniqueFd held_;  // keeps the folder marked as in use
 };
+
+// A fresh temporary name: kTemporaryPrefix and eight random lowercase letters and digits
+// (lowercase: a name differs from every other one on systems that ignore case too).
+std::string NewTemporaryName();
+
+// Makes something new under a fresh temporary name: `create` is given the name, makes the
+// file or folder (never opening an existing one) and returns false with the system's error
+// number in `error` when it could not; a name already taken (EEXIST) is replaced by another.
+// Returns the name used, or "" with `error` set.
+std::string CreateUnderTemporaryName(const std::function<bool(const std::string& name, int& error)>& create,
+                                     int& error);
 
 // The system's folder for temporary files ($TMPDIR or /tmp; on Windows the user's Temp
 // folder), for work that belongs to no folder the user chose; "" when there is none.

@@ -1,6 +1,9 @@
 // What TemporaryFile does the same way on every system: owning the file, handing it on;
 // and where the system keeps temporary files.
+#include <cerrno>
 #include <filesystem>
+#include <mutex>
+#include <random>
 #include <system_error>
 #include <utility>
 
@@ -20,6 +23,29 @@ TemporaryFile& TemporaryFile::operator=(TemporaryFile&& other) noexcept {
     fd_ = std::move(other.fd_);
   }
   return *this;
+}
+
+std::string NewTemporaryName() {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  static std::mutex lock;
+  static std::mt19937_64 random(std::random_device{}());
+  std::string name(kTemporaryPrefix);
+  const std::lock_guard<std::mutex> held(lock);
+  for (int i = 0; i < 8; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
+  return name;
+}
+
+std::string CreateUnderTemporaryName(const std::function<bool(const std::string& name, int& error)>& create,
+                                     int& error) {
+  error = EEXIST;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = NewTemporaryName();
+    error = 0;
+    if (create(name, error)) return name;
+    if (error == 0) error = EIO;
+    if (error != EEXIST) return {};
+  }
+  return {};
 }
 
 std::string SystemTemporaryFolder() {

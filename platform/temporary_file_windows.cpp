@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
-#include <random>
 #include <utility>
 #include <vector>
 
@@ -24,12 +23,7 @@ namespace {
 // them and is left alone.
 constexpr std::int64_t kYoungestLeftover = 2;
 
-// ".krax-" and six random letters and digits in `folder`.
-std::string RandomName(std::string_view folder) {
-  static thread_local std::mt19937 random(std::random_device{}());
-  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  std::string name(kTemporaryPrefix);
-  for (int i = 0; i < 6; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
+std::string InFolder(std::string_view folder, const std::string& name) {
   return folder.empty() ? name : JoinPath(folder, name);
 }
 
@@ -95,27 +89,29 @@ void TemporaryFile::Discard() {
 FsResult TemporaryFile::CreateIn(std::string_view folder, TemporaryFile& file) {
   file.Discard();
   RemoveLeftoverTemporaries(folder);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string path = RandomName(folder);
-    // Shared for writing too: zip writers open the file again by its name. Not shared for
-    // deleting: that is what holds it.
-    HANDLE handle = ::CreateFileW(win::SystemPath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-      if (::GetLastError() == ERROR_FILE_EXISTS) continue;
-      return {FsStatus::kFailed, win::LastErrno()};
-    }
-    const int fd = win::DescriptorFor(handle, _O_RDWR);
-    if (fd < 0) {
-      ::DeleteFileW(win::SystemPath(path).c_str());
-      return {FsStatus::kFailed, EMFILE};
-    }
-    file.path_ = std::move(path);
-    file.fd_ = UniqueFd(fd);
-    return {};
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  int error = 0;
+  const std::string name = CreateUnderTemporaryName(
+      [&](const std::string& candidate, int& failure) {
+        // Shared for writing too: zip writers open the file again by its name. Not shared for
+        // deleting: that is what holds it.
+        handle = ::CreateFileW(win::SystemPath(InFolder(folder, candidate)).c_str(), GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                               nullptr);
+        failure = handle == INVALID_HANDLE_VALUE ? win::LastErrno() : 0;
+        return handle != INVALID_HANDLE_VALUE;
+      },
+      error);
+  if (name.empty()) return {FsStatus::kFailed, error};
+  std::string path = InFolder(folder, name);
+  const int fd = win::DescriptorFor(handle, _O_RDWR);
+  if (fd < 0) {
+    ::DeleteFileW(win::SystemPath(path).c_str());
+    return {FsStatus::kFailed, EMFILE};
   }
-  return {FsStatus::kFailed, EEXIST};
+  file.path_ = std::move(path);
+  file.fd_ = UniqueFd(fd);
+  return {};
 }
 
 int TemporaryFile::ReleaseFd() { return fd_.release(); }
@@ -139,17 +135,20 @@ void TemporaryFolder::Discard() {
 FsResult TemporaryFolder::CreateIn(std::string_view folder, TemporaryFolder& created) {
   created.Discard();
   RemoveLeftoverTemporaries(folder);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string path = RandomName(folder);
-    if (::CreateDirectoryW(win::SystemPath(path).c_str(), nullptr)) {
-      const HANDLE held = OpenHeld(path, FILE_READ_ATTRIBUTES);
-      if (held != INVALID_HANDLE_VALUE) created.held_ = UniqueFd(win::DescriptorFor(held, _O_RDONLY));
-      created.path_ = std::move(path);
-      return {};
-    }
-    if (::GetLastError() != ERROR_ALREADY_EXISTS) return {FsStatus::kFailed, win::LastErrno()};
-  }
-  return {FsStatus::kFailed, EEXIST};
+  int error = 0;
+  const std::string name = CreateUnderTemporaryName(
+      [&](const std::string& candidate, int& failure) {
+        if (::CreateDirectoryW(win::SystemPath(InFolder(folder, candidate)).c_str(), nullptr)) return true;
+        failure = win::LastErrno();
+        return false;
+      },
+      error);
+  if (name.empty()) return {FsStatus::kFailed, error};
+  std::string path = InFolder(folder, name);
+  const HANDLE held = OpenHeld(path, FILE_READ_ATTRIBUTES);
+  if (held != INVALID_HANDLE_VALUE) created.held_ = UniqueFd(win::DescriptorFor(held, _O_RDONLY));
+  created.path_ = std::move(path);
+  return {};
 }
 
 }  // namespace krax

@@ -1,8 +1,6 @@
 // The freedesktop.org trash (Linux and other POSIX desktops).
 #include "platform/trash.h"
 
-#ifndef _WIN32
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -194,5 +192,3 @@ TrashResult MoveToTrash(std::string_view path) {
 }
 
 }  // namespace krax
-
-#endif  // _WIN32

@@ -9,4 +9,7 @@ namespace krax {
 // Linux; the roaming application-data folder (%APPDATA%) on Windows. "" when unknown.
 std::string UserSettingsFolder();
 
+// The user's home folder: $HOME, else (POSIX) the account's home folder. "" when unknown.
+std::string HomeFolder();
+
 }  // namespace krax

@@ -1,3 +1,5 @@
+#include <cstdlib>
+
 #include "platform/user_folders.h"
 #include "platform/windows_support.h"
 
@@ -13,6 +15,11 @@ std::string UserSettingsFolder() {
   }
   ::CoTaskMemFree(folder);
   return out;
+}
+
+std::string HomeFolder() {
+  const char* home = std::getenv("HOME");
+  return home ? std::string(home) : std::string();
 }
 
 }  // namespace krax

@@ -37,13 +37,13 @@ ArchiveResult WalkCabinetSet(const std::string& cabPath,
   if (const std::string problem = cab::NotFirstCabinetProblem(cabPath); !problem.empty()) {
     return Failure(ArchiveStatus::kNotFirstCabinet, problem);
   }
-  cab::CabFileFunctions files = cab::PosixCabFileFunctions();
+  cab::CabFiles files = cab::PlatformCabFiles();
   bool stopped = false;
   if (callbacks && callbacks->stopRequested) {
-    files.write = [write = files.write, callbacks, &stopped](CabHandle handle, const void* buffer,
-                                                             std::size_t count) -> long long {
+    files.write = [write = files.write, callbacks, &stopped](CabHandle handle, const void* buffer, std::size_t count,
+                                                             int& error) -> long long {
       stopped = stopped || callbacks->StopRequested();
-      return stopped ? -1 : write(handle, buffer, count);
+      return stopped ? -1 : write(handle, buffer, count, error);
     };
   }
   ArchiveResult error;
@@ -67,7 +67,7 @@ ArchiveResult WalkCabinetSet(const std::string& cabPath,
     const std::string name = current.substr(parts.folder.size());
     const bool first = walked == 0;
     const bool ok = cab::CabReaderCopy(
-        *reader, {name, parts.folder, [&](CabNotification& note) { return notify(note, first); }, {}});
+        *reader, {name, parts.folder, [&](CabNotification& note) { return notify(note, first); }});
     if (stopped) return Failure(ArchiveStatus::kStopped, "stopped");
     if (!ok) {
       const ArchiveResult& walkError = cab::CabReaderLastError(*reader);

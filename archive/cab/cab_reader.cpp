@@ -1,8 +1,11 @@
 #include "archive/cab/cab_reader.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <span>
 
 namespace krax::cab {
 
@@ -35,15 +38,15 @@ constexpr int kMaxNextCabinetAttempts = 8;
 
 class CabReader {
  public:
-  explicit CabReader(CabFileFunctions files) : files_(std::move(files)), output_(kMaxBlockUncompressed) {}
+  explicit CabReader(CabFiles files) : files_(std::move(files)), output_(kMaxBlockUncompressed) {}
   ~CabReader() { CloseCabinet(); }
 
   bool IsCabinet(CabHandle handle, CabinetInfo* info);
-  bool Copy(const std::string& cabinetName, const std::string& cabinetPath, const CabNotifyFunction& notify,
-            const CabDecryptFunction& decrypt);
+  bool Copy(const std::string& cabinetName, const std::string& cabinetPath, const CabNotifyFunction& notify);
 
   ArchiveResult error_;
-  int ClientError() const { return files_.lastError ? files_.lastError() : 0; }
+  // The system error number of the client's last failed call.
+  int ClientError() const { return clientError_; }
   void Fail(ArchiveStatus status, std::string detail) {
     error_.status = status;
     error_.detail = std::move(detail);
@@ -64,7 +67,6 @@ class CabReader {
   void SendEnumerate();
   void ExtractFile(const CFFILE& file, CabHandle handle);
   CabHandle Notify(CabNotification& notification);
-  void Decrypt(CabDecryptKind kind, std::span<const std::uint8_t> reserve, std::span<std::uint8_t> data);
 
   // Folders and blocks.
   void StartFolder(unsigned index);
@@ -79,9 +81,9 @@ class CabReader {
   std::size_t folderRecordSize() const { return kFolderFixedSize + folderReserveSize_; }
   std::size_t dataRecordSize() const { return kDataFixedSize + dataReserveSize_; }
 
-  CabFileFunctions files_;
+  CabFiles files_;
+  int clientError_ = 0;
   const CabNotifyFunction* notify_ = nullptr;
-  const CabDecryptFunction* decrypt_ = nullptr;
 
   CabHandle listHandle_ = -1;  // walks the CFFILE records
   CabHandle dataHandle_ = -1;  // reads folders and blocks
@@ -116,22 +118,22 @@ class CabReader {
 
 bool CabReader::ReadExact(CabHandle handle, void* buffer, std::size_t count) {
   if (count == 0) return true;
-  const long long got = files_.read(handle, buffer, count);
+  const long long got = files_.read(handle, buffer, count, clientError_);
   return got >= 0 && static_cast<std::size_t>(got) == count;
 }
 
 void CabReader::SeekTo(CabHandle handle, long long position) {
-  Require(position >= 0 && files_.seek(handle, position, 0) == position, ArchiveStatus::kDamaged);
+  Require(position >= 0 && files_.seek(handle, position, SEEK_SET, clientError_) == position, ArchiveStatus::kDamaged);
 }
 
 std::string CabReader::ReadName(CabHandle handle) {
   std::uint8_t buffer[kMaxNameBytes];
-  const long long got = files_.read(handle, buffer, sizeof buffer);
+  const long long got = files_.read(handle, buffer, sizeof buffer, clientError_);
   Require(got > 0, ArchiveStatus::kDamaged);
   const auto name = ParseName(std::span<const std::uint8_t>(buffer, static_cast<std::size_t>(got)));
   Require(name.has_value(), ArchiveStatus::kDamaged);
   const long long back = got - static_cast<long long>(name->size() + 1);
-  if (back > 0) Require(files_.seek(handle, -back, 1) >= 0, ArchiveStatus::kDamaged);
+  if (back > 0) Require(files_.seek(handle, -back, SEEK_CUR, clientError_) >= 0, ArchiveStatus::kDamaged);
   return *name;
 }
 
@@ -149,7 +151,7 @@ bool CabReader::CloseCabinet() {
   bool ok = true;
   for (CabHandle* handle : {&listHandle_, &dataHandle_}) {
     if (*handle != -1) {
-      if (files_.close(*handle) != 0) ok = false;
+      if (files_.close(*handle, clientError_) != 0) ok = false;
       *handle = -1;
     }
   }
@@ -159,10 +161,10 @@ bool CabReader::CloseCabinet() {
 void CabReader::OpenCabinet(const std::string& name, const std::string& path, bool following) {
   CloseCabinet();
   const std::string full = path + name;
-  listHandle_ = files_.open(full);
+  listHandle_ = files_.open(full, O_RDONLY, 0, clientError_);
   if (listHandle_ == -1) error_.systemError = ClientError();
   Require(listHandle_ != -1, ArchiveStatus::kCabinetOpenFailed);
-  dataHandle_ = files_.open(full);
+  dataHandle_ = files_.open(full, O_RDONLY, 0, clientError_);
   if (dataHandle_ == -1) error_.systemError = ClientError();
   Require(dataHandle_ != -1, ArchiveStatus::kCabinetOpenFailed);
 
@@ -205,7 +207,7 @@ void CabReader::OpenCabinet(const std::string& name, const std::string& path, bo
     header.nextCabinetName = ReadName(listHandle_);
     header.nextDiskName = ReadName(listHandle_);
   }
-  const long long folderPos = files_.seek(listHandle_, 0, 1);
+  const long long folderPos = files_.seek(listHandle_, 0, SEEK_CUR, clientError_);
   Require(folderPos >= 0, ArchiveStatus::kDamaged);
   SeekTo(listHandle_, header.firstFileOffset);
 
@@ -221,7 +223,6 @@ void CabReader::OpenCabinet(const std::string& name, const std::string& path, bo
   info.setID = header_.setID;
   info.cabinetIndex = header_.cabinetIndex;
   Notify(info);
-  Decrypt(CabDecryptKind::kNewCabinet, headerReserve_, {});
 }
 
 void CabReader::HopToNextCabinet() {
@@ -268,7 +269,6 @@ void CabReader::HopToNextCabinet() {
   blocksLeft_ = folder.blockCount;
   folder_ = std::move(folder);
   currentFolder_ = 0;
-  Decrypt(CabDecryptKind::kNewFolder, folder_.reserveBytes, {});
 
   // This cabinet lists the files continued into it first: pass over the ones walked in
   // the previous cabinet and the one being extracted.
@@ -296,22 +296,10 @@ CabHandle CabReader::Notify(CabNotification& notification) {
   return result;
 }
 
-void CabReader::Decrypt(CabDecryptKind kind, std::span<const std::uint8_t> reserve,
-                        std::span<std::uint8_t> data) {
-  if (!decrypt_ || !*decrypt_) return;
-  CabDecryptRequest request;
-  request.kind = kind;
-  request.reserve = reserve;
-  request.data = data;
-  request.cabinetIndex = header_.cabinetIndex;
-  request.folderIndex = static_cast<std::uint16_t>(currentFolder_ < 0 ? 0 : currentFolder_);
-  Require((*decrypt_)(request) != -1, ArchiveStatus::kStopped);
-}
-
 void CabReader::SendEnumerate() {
   CabNotification note;
   note.kind = CabNotificationKind::kEnumerate;
-  note.position = files_.seek(listHandle_, 0, 1);
+  note.position = files_.seek(listHandle_, 0, SEEK_CUR, clientError_);
   Require(note.position >= 0, ArchiveStatus::kDamaged);
   note.filesLeft = static_cast<int>(filesLeft_);
   const long long position = note.position;
@@ -393,7 +381,7 @@ void CabReader::ExtractFile(const CFFILE& file, CabHandle handle) {
       const std::size_t inBlock = static_cast<std::size_t>(position - folderOffset_);
       const std::size_t count =
           static_cast<std::size_t>(std::min<std::uint64_t>(blockSize_ - inBlock, end - position));
-      const long long written = files_.write(handle, output_.data() + inBlock, count);
+      const long long written = files_.write(handle, output_.data() + inBlock, count, clientError_);
       if (written < 0) error_.systemError = ClientError();
       Require(written >= 0 && static_cast<std::size_t>(written) == count, ArchiveStatus::kTargetFailed);
       position += count;
@@ -458,7 +446,6 @@ void CabReader::StartFolder(unsigned index) {
   folderOffset_ = 0;
   blockSize_ = 0;
   currentFolder_ = static_cast<int>(index);
-  Decrypt(CabDecryptKind::kNewFolder, folder_.reserveBytes, {});
   ReadNextBlock();
 }
 
@@ -472,7 +459,6 @@ CFDATA CabReader::ReadBlockPart(std::size_t offset, std::size_t limit) {
   if (block.csum != 0 && DataBlockChecksum(block, data) != block.csum) {
     throw ReaderFailure{ArchiveStatus::kDamaged, "checksum mismatch in " + BlockPlace(blockIndex_)};
   }
-  Decrypt(CabDecryptKind::kBlock, block.reserveBytes, std::span<std::uint8_t>(data, block.compressedSize));
   --blocksLeft_;
   ++blockIndex_;
   return block;
@@ -533,10 +519,9 @@ bool CabReader::IsCabinet(CabHandle handle, CabinetInfo* info) {
 }
 
 bool CabReader::Copy(const std::string& cabinetName, const std::string& cabinetPath,
-                     const CabNotifyFunction& notify, const CabDecryptFunction& decrypt) {
+                     const CabNotifyFunction& notify) {
   error_ = {};
   notify_ = &notify;
-  decrypt_ = &decrypt;
   cabinetPath_ = cabinetPath;
   continuation_ = false;
   currentFolder_ = -1;
@@ -557,7 +542,7 @@ bool CabReader::Copy(const std::string& cabinetName, const std::string& cabinetP
   }
   if (failure.status == ArchiveStatus::kOk) return true;
   if (target_ != -1) {
-    files_.close(target_);  // a file in progress is closed without CloseFileInfo
+    files_.close(target_, clientError_);  // a file in progress is closed without CloseFileInfo
     target_ = -1;
   }
   CloseCabinet();
@@ -570,7 +555,7 @@ bool CabReader::Copy(const std::string& cabinetName, const std::string& cabinetP
 
 void CabReaderDeleter::operator()(CabReader* reader) const { delete reader; }
 
-CabReaderPtr CabReaderCreate(CabFileFunctions files, ArchiveResult* error) {
+CabReaderPtr CabReaderCreate(CabFiles files, ArchiveResult* error) {
   try {
     CabReaderPtr reader(new CabReader(std::move(files)));
     if (error) *error = {};
@@ -586,7 +571,7 @@ bool CabReaderIsCabinet(CabReader& reader, CabHandle handle, CabinetInfo* info) 
 }
 
 bool CabReaderCopy(CabReader& reader, const CabWalkOptions& walk) {
-  return reader.Copy(walk.cabinetName, walk.cabinetPath, walk.notify, walk.decrypt);
+  return reader.Copy(walk.cabinetName, walk.cabinetPath, walk.notify);
 }
 
 bool CabReaderDestroy(CabReaderPtr reader) {

@@ -1,6 +1,6 @@
 // CabReader: tests whether a file is a cabinet and walks a cabinet's files, decompressing
 // the ones the client asks for into files the client opened. File access goes through the
-// client's functions (numeric handles); decisions go through one notification function,
+// client's files (cab_files.h); decisions go through one notification function,
 // called for each step of the walk:
 //
 //   CabinetInfo    after a cabinet (first or following) is opened and its header read
@@ -20,30 +20,15 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <span>
 #include <string>
 #include <vector>
 
 #include "archive/cab/cab_decompressor.h"
 #include "archive/cab/cab_error.h"
+#include "archive/cab/cab_files.h"
 #include "archive/cab/cab_format.h"
 
 namespace krax::cab {
-
-// The client's file functions. Open returns -1 on failure; Read/Write return the number of
-// bytes moved or -1; Seek (origin 0 start, 1 current, 2 end) returns the new position or -1.
-struct CabFileFunctions {
-  std::function<CabHandle(const std::string& path)> open;  // binary reading
-  std::function<long long(CabHandle, void* buffer, std::size_t count)> read;
-  std::function<long long(CabHandle, const void* buffer, std::size_t count)> write;
-  std::function<int(CabHandle)> close;
-  std::function<long long(CabHandle, long long offset, int origin)> seek;
-  // Optional: the system error number of the last failed call, 0 when unknown.
-  std::function<int()> lastError;
-};
-
-// The platform's files (platform/file_io.h); their error numbers land in ArchiveResult::systemError.
-CabFileFunctions PosixCabFileFunctions();
 
 struct CabinetInfo {
   std::uint32_t cabinetSize = 0;
@@ -92,17 +77,6 @@ struct CabNotification {
 // Returns -1 to stop; for CopyFile 0 skips and any other value is an open handle.
 using CabNotifyFunction = std::function<CabHandle(CabNotification& notification)>;
 
-// Optional decryption hook: called with each new cabinet's header reserve, each folder's
-// reserve and each block's reserve and data. Returning -1 stops (ArchiveStatus::kStopped).
-enum class CabDecryptKind { kNewCabinet, kNewFolder, kBlock };
-struct CabDecryptRequest {
-  CabDecryptKind kind = CabDecryptKind::kNewCabinet;
-  std::span<const std::uint8_t> reserve;
-  std::span<std::uint8_t> data;  // kBlock: the block's compressed bytes
-  std::uint16_t cabinetIndex = 0, folderIndex = 0;
-};
-using CabDecryptFunction = std::function<int(CabDecryptRequest& request)>;
-
 class CabReader;
 struct CabReaderDeleter {
   void operator()(CabReader* reader) const;
@@ -110,19 +84,19 @@ struct CabReaderDeleter {
 using CabReaderPtr = std::unique_ptr<CabReader, CabReaderDeleter>;
 
 // Creates a reader; nullptr with ArchiveStatus::kNoMemory in `error` when memory is short.
-CabReaderPtr CabReaderCreate(CabFileFunctions files, ArchiveResult* error);
+// Its files' system error numbers land in ArchiveResult::systemError.
+CabReaderPtr CabReaderCreate(CabFiles files, ArchiveResult* error);
 
 // Reads 36 bytes at the handle's position. False with the status left as it was for a short
 // read or a signature other than "MSCF"; false with ArchiveStatus::kBadVersion for another
 // version; else fills `info`.
 bool CabReaderIsCabinet(CabReader& reader, CabHandle handle, CabinetInfo* info);
 
-// One walk: which cabinet, and the functions that decide and decrypt.
+// One walk: which cabinet, and the function that decides.
 struct CabWalkOptions {
   std::string cabinetName;
-  std::string cabinetPath;     // its folder, joined as given: ends in its separator or is empty
+  std::string cabinetPath;  // its folder, joined as given: ends in its separator or is empty
   CabNotifyFunction notify;
-  CabDecryptFunction decrypt;  // optional
 };
 
 // Walks the cabinet the options name. True when the walk came to its end.

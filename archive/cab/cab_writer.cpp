@@ -76,7 +76,7 @@ class CabTempFile {
     for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
       char name[kTempNameBuffer] = {};
       if (!client.tempName(name, sizeof name)) continue;
-      const CabHandle h = client.open(name, O_RDWR | O_CREAT | O_EXCL, 0600, err);
+      const CabHandle h = client.files.open(name, O_RDWR | O_CREAT | O_EXCL, 0600, err);
       if (h == -1) continue;
       client_ = &client;
       name_ = name;
@@ -90,8 +90,8 @@ class CabTempFile {
   bool Delete() {
     if (!client_) return true;
     int err = 0;
-    bool ok = client_->close(handle_, err) == 0;
-    ok = client_->remove(name_, err) == 0 && ok;
+    bool ok = client_->files.close(handle_, err) == 0;
+    ok = client_->files.remove(name_, err) == 0 && ok;
     client_ = nullptr;
     handle_ = -1;
     size_ = 0;
@@ -103,21 +103,21 @@ class CabTempFile {
       err = EFBIG;
       return false;
     }
-    if (client_->write(handle_, data, static_cast<unsigned>(size), err) != static_cast<long>(size)) return false;
+    if (client_->files.write(handle_, data, size, err) != static_cast<long long>(size)) return false;
     size_ += static_cast<std::uint32_t>(size);
     return true;
   }
   bool Read(void* data, std::size_t size, int& err) {
     auto* p = static_cast<std::uint8_t*>(data);
     while (size > 0) {
-      const long n = client_->read(handle_, p, static_cast<unsigned>(size), err);
+      const long long n = client_->files.read(handle_, p, size, err);
       if (n <= 0) return false;
       p += n;
       size -= static_cast<std::size_t>(n);
     }
     return true;
   }
-  bool Rewind(int& err) { return client_->seek(handle_, 0, SEEK_SET, err) == 0; }
+  bool Rewind(int& err) { return client_->files.seek(handle_, 0, SEEK_SET, err) == 0; }
 
   std::uint32_t size() const { return size_; }  // bytes written
   bool empty() const { return size_ == 0; }
@@ -319,7 +319,7 @@ bool CabWriter::Cleanup() {
   if (!error_.ok()) {
     for (const std::string& path : written_) {
       int ignored = 0;
-      client_.remove(path, ignored);
+      client_.files.remove(path, ignored);
     }
   }
   lzx_.reset();
@@ -402,7 +402,7 @@ bool CabWriter::CompressLzx(const CabProgressFn& progress, bool last) {
       sinkStatus = ArchiveStatus::kCompressorFailed;
       return false;
     }
-    if (Report(progress, StatusFile, size, 0) == -1) {
+    if (Report(progress, CabStatusKind::kFile, size, 0) == -1) {
       sinkStatus = ArchiveStatus::kStopped;
       return false;
     }
@@ -418,7 +418,7 @@ bool CabWriter::CompressLzx(const CabProgressFn& progress, bool last) {
   try {
     if (count > 0) {
       ok = lzx_->CompressFrame(input_.data(), count, sink);
-      if (ok && Report(progress, StatusFile, 0, count) == -1) return Fail(ArchiveStatus::kStopped);
+      if (ok && Report(progress, CabStatusKind::kFile, 0, count) == -1) return Fail(ArchiveStatus::kStopped);
     }
     if (ok && last) ok = lzx_->Flush(sink);
   } catch (const std::bad_alloc&) {
@@ -447,7 +447,7 @@ bool CabWriter::CompressBlock(const CabProgressFn& progress, bool last) {
   }
   if (!AppendFolderBlock(out, size, count)) return false;
   inputFill_ = 0;
-  if (Report(progress, StatusFile, size, count) == -1) return Fail(ArchiveStatus::kStopped);
+  if (Report(progress, CabStatusKind::kFile, size, count) == -1) return Fail(ArchiveStatus::kStopped);
   return true;
 }
 
@@ -473,12 +473,12 @@ bool CabWriter::AddFile(const std::string& source, const std::string& name, bool
   const std::uint64_t offsetInFolder = folderUncompressed_;
   std::uint64_t fileSize = 0;
   for (;;) {
-    const long n = client_.read(src, input_.data() + inputFill_, kBlockInput - inputFill_, err);
+    const long long n = client_.files.read(src, input_.data() + inputFill_, kBlockInput - inputFill_, err);
     if (n == 0) break;
     // A folder's offsets and a file's size are 32-bit in the format.
     if (n < 0 || folderUncompressed_ + static_cast<std::uint64_t>(n) > kMaxFormatSize) {
       int ignored = 0;
-      client_.close(src, ignored);
+      client_.files.close(src, ignored);
       return Fail(ArchiveStatus::kSourceReadFailed, n < 0 ? err : EFBIG, "cannot read " + source);
     }
     inputFill_ += static_cast<std::uint32_t>(n);
@@ -486,11 +486,11 @@ bool CabWriter::AddFile(const std::string& source, const std::string& name, bool
     fileSize += static_cast<std::uint64_t>(n);
     if (inputFill_ == kBlockInput && !CompressBlock(progress, false)) {
       int ignored = 0;
-      client_.close(src, ignored);
+      client_.files.close(src, ignored);
       return false;
     }
   }
-  client_.close(src, err);
+  client_.files.close(src, err);
 
   file.fileSize = static_cast<std::uint32_t>(fileSize);
   file.offsetInFolder = static_cast<std::uint32_t>(offsetInFolder);
@@ -526,7 +526,7 @@ bool CabWriter::CloseFolder(bool force, const CabNextCabinetFn& next, const CabP
   std::uint64_t placedBefore = 0;
   for (bool firstPass = true;; firstPass = false) {
     const std::uint64_t estimate = EstimateWithNames();
-    if (Report(progress, StatusFolder, 0, estimate) == -1) return Fail(ArchiveStatus::kStopped);
+    if (Report(progress, CabStatusKind::kFolder, 0, estimate) == -1) return Fail(ArchiveStatus::kStopped);
     CabTempFile carryData, carryFiles;
     if (!CreateTemps({&carryData, &carryFiles})) return false;
 
@@ -635,7 +635,7 @@ bool CabWriter::PlaceDataBlocks(std::uint64_t estimate, const CabProgressFn& pro
       if (!carry(block, data)) return false;
     }
     copied += h + compressedSize;
-    if (Report(progress, StatusFolder, copied, estimate) == -1) return Fail(ArchiveStatus::kStopped);
+    if (Report(progress, CabStatusKind::kFolder, copied, estimate) == -1) return Fail(ArchiveStatus::kStopped);
   }
   return true;
 }
@@ -686,9 +686,6 @@ bool CabWriter::PlaceFileRecords(std::uint64_t placedUncompressed, CabTempFile& 
     if (!ReadFolderFileRecord(left, file)) return false;
     const bool continued =
         file.folderIndex == kFolderContinuedFromPrev || file.folderIndex == kFolderContinuedPrevAndNext;
-    if (client_.filePlaced && client_.filePlaced(params_, file.name, file.fileSize, continued) == -1) {
-      return Fail(ArchiveStatus::kStopped);
-    }
     if (!continued) file.folderIndex = static_cast<std::uint16_t>(folderIndex_);
     const bool continues = std::uint64_t{file.offsetInFolder} + file.fileSize > placedUncompressed;
     if (continues) {
@@ -782,7 +779,7 @@ bool CabWriter::WriteCabinetBody(CabHandle file, std::uint64_t progressTotal,
   const std::string path = params_.cabinetFolder + params_.cabinetName;
   int err = 0;
   auto put = [&](const void* p, std::size_t n) {
-    return n == 0 || client_.write(file, p, static_cast<unsigned>(n), err) == static_cast<long>(n) ||
+    return n == 0 || client_.files.write(file, p, n, err) == static_cast<long long>(n) ||
            Fail(ArchiveStatus::kCabinetWriteFailed, err, "cannot write " + path);
   };
   const std::uint64_t firstFileOffset = HeaderSize() + NamesSize() + cabFolders_.size();
@@ -812,12 +809,12 @@ bool CabWriter::WriteCabinetBody(CabHandle file, std::uint64_t progressTotal,
       if (!ReadTemp(*part, copyBuffer_.data(), piece) || !put(copyBuffer_.data(), piece)) return false;
       left -= piece;
       copied += piece;
-      if (Report(progress, StatusFolder, copied, progressTotal) == -1) return Fail(ArchiveStatus::kStopped);
+      if (Report(progress, CabStatusKind::kFolder, copied, progressTotal) == -1) return Fail(ArchiveStatus::kStopped);
     }
   }
   std::uint8_t signature[4];
   StoreLE32(signature, kSignatureMSCF);
-  if (client_.seek(file, 0, SEEK_SET, err) != 0) return Fail(ArchiveStatus::kCabinetWriteFailed, err, "cannot write " + path);
+  if (client_.files.seek(file, 0, SEEK_SET, err) != 0) return Fail(ArchiveStatus::kCabinetWriteFailed, err, "cannot write " + path);
   return put(signature, sizeof signature);
 }
 
@@ -842,20 +839,20 @@ bool CabWriter::WriteCabinet(std::uint64_t progressTotal, std::uint64_t estimate
   }
   const std::string path = params_.cabinetFolder + params_.cabinetName;
   int err = 0;
-  const CabHandle file = client_.open(path, O_RDWR | O_CREAT | O_TRUNC, 0666, err);
+  const CabHandle file = client_.files.open(path, O_RDWR | O_CREAT | O_TRUNC, 0666, err);
   if (file == -1) return Fail(ArchiveStatus::kCabinetWriteFailed, err, "cannot create " + path);
   std::uint32_t cabinetSize = 0;
   bool ok = WriteCabinetBody(file, progressTotal, progress, cabinetSize);
-  if (client_.close(file, err) != 0 && ok) ok = Fail(ArchiveStatus::kCabinetWriteFailed, err, "cannot write " + path);
+  if (client_.files.close(file, err) != 0 && ok) ok = Fail(ArchiveStatus::kCabinetWriteFailed, err, "cannot write " + path);
   if (!ok) {
     int ignored = 0;
-    client_.remove(path, ignored);
+    client_.files.remove(path, ignored);
     return false;
   }
   written_.push_back(path);
   if (!StartFreshCabinet()) return false;
 
-  const long value = Report(progress, StatusCabinet, estimate, cabinetSize);
+  const long value = Report(progress, CabStatusKind::kCabinet, estimate, cabinetSize);
   if (value == -1) return Fail(ArchiveStatus::kStopped);
   params_.maxCabinetSize = static_cast<std::uint32_t>(params_.maxCabinetSize - static_cast<std::uint32_t>(value));
   return true;

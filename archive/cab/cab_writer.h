@@ -1,8 +1,7 @@
 // The cabinet writer: turns a sequence of source files into one cabinet file, or into a
 // set of cabinets once a size limit is reached.
 //
-// Everything outside the writer goes through the client: file access (numeric handles,
-// POSIX-style open flags from <fcntl.h>), memory for the block buffers, temporary-file
+// Everything outside the writer goes through the client: file access (cab_files.h), memory for the block buffers, temporary-file
 // names, and, per call, the next-cabinet, progress and open-source functions. Folders and
 // cabinets are assembled in temporary files, so memory use does not grow with the archive.
 //
@@ -22,6 +21,7 @@
 #include <string>
 
 #include "archive/cab/cab_error.h"
+#include "archive/cab/cab_files.h"
 
 namespace krax::cab {
 
@@ -40,27 +40,18 @@ struct CabinetParameters {
 };
 
 // Progress kinds.
-enum CabStatusKind : int {
-  StatusFile = 0,     // a block was compressed: (compressed bytes, uncompressed bytes)
-  StatusFolder = 1,   // a folder is placed / the cabinet is assembled: (bytes so far, estimated size)
-  StatusCabinet = 2,  // a cabinet file was completed: (estimated size, actual size)
+enum class CabStatusKind {
+  kFile,     // a block was compressed: (compressed bytes, uncompressed bytes)
+  kFolder,   // a folder is placed / the cabinet is assembled: (bytes so far, estimated size)
+  kCabinet,  // a cabinet file was completed: (estimated size, actual size)
 };
 
-// Functions given at creation. Each file function receives a place for the system error
-// number. read/write return the byte count or -1.
+// What the writer is given at creation: file access (cab_files.h), memory for the block
+// buffers and the namer of its temporary files.
 struct CabWriterClient {
-  // A file record was placed into a cabinet; -1 stops.
-  std::function<int(const CabinetParameters& cabinet, const std::string& name, std::uint32_t fileSize,
-                    bool continuation)>
-      filePlaced;
+  CabFiles files;
   std::function<void*(std::size_t size)> allocate;  // nullptr on failure
   std::function<void(void* block)> release;
-  std::function<CabHandle(const std::string& name, int oflag, int pmode, int& err)> open;
-  std::function<long(CabHandle handle, void* buffer, unsigned count, int& err)> read;
-  std::function<long(CabHandle handle, const void* buffer, unsigned count, int& err)> write;
-  std::function<int(CabHandle handle, int& err)> close;  // 0 on success
-  std::function<long(CabHandle handle, long offset, int origin, int& err)> seek;  // new position or -1
-  std::function<int(const std::string& name, int& err)> remove;                  // 0 on success
   // Fills `buffer` (of `size` bytes) with a zero-terminated unused file name; false when it cannot.
   std::function<bool(char* buffer, std::size_t size)> tempName;
 };
@@ -69,7 +60,7 @@ struct CabWriterClient {
 // Gets the copy of the parameters prepared for the following cabinet (cabinetIndex already
 // incremented) and the estimated size of the current one; sets at least cabinetName. -1 stops.
 using CabNextCabinetFn = std::function<int(CabinetParameters& next, std::uint32_t estimate)>;
-// -1 stops; for StatusCabinet any other value is subtracted from the following cabinet's maxCabinetSize.
+// -1 stops; for CabStatusKind::kCabinet any other value is subtracted from the following cabinet's maxCabinetSize.
 using CabProgressFn = std::function<long(CabStatusKind kind, std::uint32_t first, std::uint32_t second)>;
 // Opens a source file for reading and gives its DOS date, time and attributes; -1 on failure.
 using CabOpenSourceFn = std::function<CabHandle(const std::string& name, std::uint16_t& date,

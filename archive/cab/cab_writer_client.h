@@ -1,4 +1,4 @@
-// The standard client functions for the cabinet writer: POSIX file descriptors, the C
+// The standard client functions for the cabinet writer: the platform's files, the C
 // heap, and temporary files named ".krax-..." in the system's temporary folder. The
 // program's own cabinets replace the namer by one for a folder beside the cabinet.
 #pragma once

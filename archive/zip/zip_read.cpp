@@ -235,28 +235,41 @@ std::string CopyEntryData(std::ifstream& file, std::uint64_t offset, const unz_f
   return {};
 }
 
+// What every entry of one extraction shares: the open zip, where its files go and how.
+struct EntryExtraction {
+  unzFile zip;
+  std::ifstream& file;  // the same zip, read directly for the entries' data
+  SafeDestination& destination;
+  bool overwrite;
+  bool withoutFolders;
+  const ArchiveCallbacks& callbacks;
+  BusyScope& busy;
+  std::vector<char>& buffer;  // for the pieces copied
+};
+
 // Extracts the current entry; "" when written (path in `written`), else the reason.
-std::string ExtractEntry(unzFile zip, std::ifstream& file, const ZipEntry& entry, SafeDestination& destination,
-                         bool overwrite, bool withoutFolders, const ArchiveCallbacks& callbacks,
-                         BusyScope& busy, std::vector<char>& buffer, std::string& written) {
+std::string ExtractEntry(const EntryExtraction& run, const ZipEntry& entry, std::string& written) {
+  unzFile zip = run.zip;
+  SafeDestination& destination = run.destination;
+  std::vector<char>& buffer = run.buffer;
   // A folder entry's name ends in a separator: its last folder is the last component.
   auto components = SafeRelativeComponents(entry.name);
   if (!components) return "refused: the name leads outside the destination folder";
   if (zip::IsFolderEntryName(entry.name)) {
-    return withoutFolders ? std::string() : destination.MakeFolders(*components);
+    return run.withoutFolders ? std::string() : destination.MakeFolders(*components);
   }
-  if (withoutFolders) components = std::vector<std::string>{components->back()};
+  if (run.withoutFolders) components = std::vector<std::string>{components->back()};
   if (std::string unreadable = UnreadableEntry(entry.info); !unreadable.empty()) return unreadable;
 
   std::string problem;
   auto ask = [&](const std::string& path) {
-    return overwrite || AskOverwrite(callbacks, busy, path);
+    return run.overwrite || AskOverwrite(run.callbacks, run.busy, path);
   };
   auto out = destination.Begin(*components, ask, problem);
   if (!out) return problem;
   // The local header is checked against the directory and shows where the data begins.
   problem.clear();
-  std::optional<std::uint64_t> offset = LocateEntryData(file, entry, problem);
+  std::optional<std::uint64_t> offset = LocateEntryData(run.file, entry, problem);
   if (!problem.empty()) return problem;
   if (!offset) {
     if (unzOpenCurrentFile(zip) != UNZ_OK) {
@@ -265,7 +278,7 @@ std::string ExtractEntry(unzFile zip, std::ifstream& file, const ZipEntry& entry
     offset = unzGetCurrentFileZStreamPos64(zip);
     unzCloseCurrentFile(zip);
   }
-  problem = CopyEntryData(file, *offset, entry.info, *out, buffer);
+  problem = CopyEntryData(run.file, *offset, entry.info, *out, buffer);
   if (!problem.empty()) return problem;
   problem = out->Commit(EntryTime(entry.info));
   if (problem.empty()) written = out->path();
@@ -323,6 +336,7 @@ ZipExtractResult ExtractZipEntries(const std::string& zipPath, const ArchiveName
   }
   result.opened = true;
   std::vector<char> buffer(kPieceSize);
+  const EntryExtraction run{zip, file, destination, overwrite, withoutFolders, callbacks, busy, buffer};
   for (const std::string& wanted : names) {
     if (callbacks.StopRequested()) {
       result.failed.emplace_back(wanted, "stopped");
@@ -344,8 +358,7 @@ ZipExtractResult ExtractZipEntries(const std::string& zipPath, const ArchiveName
       continue;
     }
     std::string written;
-    const std::string problem = ExtractEntry(zip, file, *found, destination, overwrite, withoutFolders, callbacks,
-                                             busy, buffer, written);
+    const std::string problem = ExtractEntry(run, *found, written);
     if (!problem.empty()) {
       result.failed.emplace_back(found->name, problem);
     } else if (!written.empty()) {

@@ -1,6 +1,10 @@
 // The reader's walk over single cabinets: notifications, skipping, errors.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+
+#include <cerrno>
+
 #include "archive/cab/cab_reader.h"
 #include "cab_test_support.h"
 
@@ -77,9 +81,10 @@ TEST(CabReaderWalk, IsCabinetRejectsIncompleteAndOtherVersions) {
   auto reader = CabReaderCreate(files.Functions(), &error);
   auto functions = files.Functions();
   auto test = [&](const std::string& name, CabinetInfo* info = nullptr) {
-    const CabHandle handle = functions.open(name);
+    int ignored = 0;
+    const CabHandle handle = functions.open(name, O_RDONLY, 0, ignored);
     const bool result = CabReaderIsCabinet(*reader, handle, info);
-    functions.close(handle);
+    functions.close(handle, ignored);
     return result;
   };
   EXPECT_FALSE(test("i.cab"));
@@ -198,6 +203,26 @@ TEST(CabReaderWalk, ClientAnswersStopOrFailTheWalk) {
   ASSERT_FALSE(files.written.empty());
   EXPECT_FALSE(files.IsOpen(files.written.rbegin()->first));
   EXPECT_EQ(shortWrite.events.back(), "CopyFile a.txt");
+  EXPECT_EQ(files.openCabinetHandles, 0);
+}
+
+// The system error numbers the client's files give land in the walk's result.
+TEST(CabReaderWalk, TheFilesErrorNumbersReachTheResult) {
+  MemoryFiles files;
+  files.files["t.cab"] = TwoFileCabinet();
+  RecordingClient client;
+  client.files = &files;
+  auto reader = CabReaderCreate(files.Functions(), nullptr);
+  ASSERT_TRUE(reader);
+
+  EXPECT_FALSE(CabReaderCopy(*reader, {"missing.cab", "", client.Function()}));
+  EXPECT_EQ(CabReaderLastError(*reader).status, ArchiveStatus::kCabinetOpenFailed);
+  EXPECT_EQ(CabReaderLastError(*reader).systemError, ENOENT);
+
+  files.refuseWritesWith = ENOSPC;
+  EXPECT_FALSE(CabReaderCopy(*reader, {"t.cab", "", client.Function()}));
+  EXPECT_EQ(CabReaderLastError(*reader).status, ArchiveStatus::kTargetFailed);
+  EXPECT_EQ(CabReaderLastError(*reader).systemError, ENOSPC);
   EXPECT_EQ(files.openCabinetHandles, 0);
 }
 

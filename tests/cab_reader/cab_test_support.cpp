@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <stdexcept>
 
@@ -168,17 +169,20 @@ CabHandle MemoryFiles::NewTarget() {
   return handle;
 }
 
-CabFileFunctions MemoryFiles::Functions() {
-  CabFileFunctions functions;
-  functions.open = [this](const std::string& path) -> CabHandle {
+CabFiles MemoryFiles::Functions() {
+  CabFiles functions;
+  functions.open = [this](const std::string& path, int, int, int& error) -> CabHandle {
     opened.push_back(path);
-    if (!files.count(path)) return -1;
+    if (!files.count(path)) {
+      error = ENOENT;
+      return -1;
+    }
     const CabHandle handle = next_++;
     open_[handle] = Open{path, 0, false};
     ++openCabinetHandles;
     return handle;
   };
-  functions.read = [this](CabHandle handle, void* buffer, std::size_t count) -> long long {
+  functions.read = [this](CabHandle handle, void* buffer, std::size_t count, int&) -> long long {
     auto it = open_.find(handle);
     if (it == open_.end() || it->second.target) return -1;
     const Bytes& content = files[it->second.path];
@@ -188,23 +192,27 @@ CabFileFunctions MemoryFiles::Functions() {
     it->second.position = at + n;
     return static_cast<long long>(n);
   };
-  functions.write = [this](CabHandle handle, const void* buffer, std::size_t count) -> long long {
+  functions.write = [this](CabHandle handle, const void* buffer, std::size_t count, int& error) -> long long {
     auto it = open_.find(handle);
     if (it == open_.end() || !it->second.target) return -1;
+    if (refuseWritesWith != 0) {
+      error = refuseWritesWith;
+      return -1;
+    }
     std::string& target = written[handle];
     const std::size_t room = failWritesAfter > target.size() ? failWritesAfter - target.size() : 0;
     const std::size_t n = std::min(count, room);
     target.append(static_cast<const char*>(buffer), n);
     return static_cast<long long>(n);
   };
-  functions.close = [this](CabHandle handle) -> int {
+  functions.close = [this](CabHandle handle, int&) -> int {
     auto it = open_.find(handle);
     if (it == open_.end()) return -1;
     if (!it->second.target) --openCabinetHandles;
     open_.erase(it);
     return 0;
   };
-  functions.seek = [this](CabHandle handle, long long offset, int origin) -> long long {
+  functions.seek = [this](CabHandle handle, long long offset, int origin, int&) -> long long {
     auto it = open_.find(handle);
     if (it == open_.end() || it->second.target) return -1;
     const long long size = static_cast<long long>(files[it->second.path].size());
@@ -246,11 +254,13 @@ CabNotifyFunction RecordingClient::Function() {
         if (!wanted.empty() && std::find(wanted.begin(), wanted.end(), note.name) == wanted.end()) return 0;
         return files->NewTarget();
       }
-      case CabNotificationKind::kCloseFileInfo:
+      case CabNotificationKind::kCloseFileInfo: {
         events.push_back("CloseFileInfo " + note.name);
         extracted[note.name] = files->written[note.handle];
-        files->Functions().close(note.handle);
+        int ignored = 0;
+        files->Functions().close(note.handle, ignored);
         return closeAnswer;
+      }
     }
     return 0;
   };
@@ -261,7 +271,7 @@ bool Walk(MemoryFiles& files, RecordingClient& client, const std::string& name, 
   ArchiveResult created;
   auto reader = CabReaderCreate(files.Functions(), &created);
   if (!reader) throw std::runtime_error("reader");
-  const bool ok = CabReaderCopy(*reader, {name, "", client.Function(), {}});
+  const bool ok = CabReaderCopy(*reader, {name, "", client.Function()});
   if (error) *error = CabReaderLastError(*reader).status;
   CabReaderDestroy(std::move(reader));
   return ok;

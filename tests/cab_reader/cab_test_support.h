@@ -93,8 +93,9 @@ class MemoryFiles {
   int openCabinetHandles = 0;                      // cabinet handles not yet closed
   std::vector<std::string> opened;                 // paths given to open, in order
   std::size_t failWritesAfter = SIZE_MAX;          // bytes accepted per target before failing
+  int refuseWritesWith = 0;                        // when set, every write fails with this error
 
-  cab::CabFileFunctions Functions();
+  cab::CabFiles Functions();
   // A new writable handle for a target file.
   cab::CabHandle NewTarget();
   bool IsOpen(cab::CabHandle handle) const { return open_.count(handle) != 0; }

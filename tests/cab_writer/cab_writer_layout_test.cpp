@@ -189,14 +189,14 @@ TEST(CabWriterErrors, EachFailureHasItsCodeAndLeavesNoFiles) {
       {"Quantum is not written", 0x1202, nullptr, ArchiveStatus::kUnknownType},
       {"unknown method", 0x0007, nullptr, ArchiveStatus::kUnknownType},
       {"LZX window below 2^15", 0x0E03, nullptr, ArchiveStatus::kCompressorFailed},
-      {"progress stops at StatusFile", 1,
+      {"progress stops at CabStatusKind::kFile", 1,
        [](WriterSetup& s, std::vector<SourceFile>&) {
-         s.progress = [](cab::CabStatusKind k, std::uint32_t, std::uint32_t) { return k == cab::StatusFile ? -1L : 0L; };
+         s.progress = [](cab::CabStatusKind k, std::uint32_t, std::uint32_t) { return k == cab::CabStatusKind::kFile ? -1L : 0L; };
        },
        ArchiveStatus::kStopped},
-      {"progress stops at StatusCabinet", 0x1503,
+      {"progress stops at CabStatusKind::kCabinet", 0x1503,
        [](WriterSetup& s, std::vector<SourceFile>&) {
-         s.progress = [](cab::CabStatusKind k, std::uint32_t, std::uint32_t) { return k == cab::StatusCabinet ? -1L : 0L; };
+         s.progress = [](cab::CabStatusKind k, std::uint32_t, std::uint32_t) { return k == cab::CabStatusKind::kCabinet ? -1L : 0L; };
        },
        ArchiveStatus::kStopped},
       {"cabinet folder missing", 0,
@@ -228,7 +228,7 @@ TEST(CabWriterLayout, CabinetSaysMSCFOnlyWhenCompleteAndAnAbortedOneIsDeleted) {
     std::vector<std::string> seen;
     const std::string path = folder / "test.CAB";
     setup.progress = [&](cab::CabStatusKind kind, std::uint32_t, std::uint32_t) -> long {
-      if (kind != cab::StatusFolder || !fs::exists(path)) return 0;
+      if (kind != cab::CabStatusKind::kFolder || !fs::exists(path)) return 0;
       const Bytes head = ReadBytes(path);
       seen.emplace_back(head.begin(), head.begin() + std::min<std::size_t>(4, head.size()));
       return abort ? -1 : 0;

@@ -71,7 +71,7 @@ TEST(CabWriterRoundTrip, SeveralMegabytesInLzx21AtEachLevelAndMszip) {
     WriterSetup setup = WriterFor(folder, type);
     setup.lzxLevel = level ? level : 1;
     setup.progress = [&](cab::CabStatusKind kind, std::uint32_t a, std::uint32_t b) -> long {
-      if (kind == cab::StatusFile) {
+      if (kind == cab::CabStatusKind::kFile) {
         compressed += a;
         uncompressed += b;
       }
@@ -79,7 +79,7 @@ TEST(CabWriterRoundTrip, SeveralMegabytesInLzx21AtEachLevelAndMszip) {
     };
     ASSERT_TRUE(RunWriter(folder, files, setup).flushed);
     ExpectBothReaders(folder, files, type);
-    // StatusFile reports every byte once, uncompressed and compressed.
+    // CabStatusKind::kFile reports every byte once, uncompressed and compressed.
     EXPECT_EQ(uncompressed, files[0].content.size() + files[1].content.size());
     const auto cabSize = fs::file_size(folder / "test.CAB");
     EXPECT_LT(compressed, cabSize);
@@ -186,7 +186,7 @@ TEST(CabWriterRoundTrip, StatusCabinetResultLowersTheNextMaximumAndIsOtherwiseKe
   std::vector<std::pair<std::uint32_t, std::uint32_t>> cabinetReports;
   setup.onNextCabinet = [&](cab::CabinetParameters& p) { maxSizesSeen.push_back(p.maxCabinetSize); };
   setup.progress = [&](cab::CabStatusKind kind, std::uint32_t a, std::uint32_t b) -> long {
-    if (kind != cab::StatusCabinet) return 0;
+    if (kind != cab::CabStatusKind::kCabinet) return 0;
     cabinetReports.emplace_back(a, b);
     return 1000;
   };

@@ -8,6 +8,8 @@
 #endif
 
 #include <algorithm>
+#include <cerrno>
+#include <set>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -211,6 +213,74 @@ TEST(TemporaryFolder, IsRemovedWithItsFilesAndReplacedWhenMadeAgain) {
     EXPECT_EQ(ListFolder(dir.path(), true).size(), 1u);
   }
   EXPECT_TRUE(ListFolder(dir.path(), true).empty());
+}
+
+// Every temporary the program makes is named by one rule and made under a name nobody
+// holds: a taken name is passed over, any other refusal ends the attempt with its reason.
+TEST(TemporaryName, FollowsOneRuleAndPassesOverTakenNames) {
+  std::set<std::string> seen;
+  for (int i = 0; i < 1000; ++i) {
+    const std::string name = NewTemporaryName();
+    EXPECT_TRUE(IsTemporaryName(name)) << name;
+    ASSERT_EQ(name.size(), kTemporaryPrefix.size() + 8) << name;
+    EXPECT_EQ(name.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789", kTemporaryPrefix.size()),
+              std::string::npos)
+        << name;
+    seen.insert(name);
+  }
+  EXPECT_EQ(seen.size(), 1000u);
+
+  struct Case {
+    const char* what;
+    std::vector<int> refusals;  // the errors of the first tries, then success
+    bool made;
+    int error;
+    std::size_t tries;
+  };
+  const std::vector<Case> cases = {
+      {"free at once", {}, true, 0, 1},
+      {"two names taken", {EEXIST, EEXIST}, true, 0, 3},
+      {"no permission", {EACCES}, false, EACCES, 1},
+      {"taken, then no space", {EEXIST, ENOSPC}, false, ENOSPC, 2},
+      {"a refusal without a reason", {0}, false, EIO, 1},
+      {"every name taken", std::vector<int>(200, EEXIST), false, EEXIST, 100},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> tried;
+    int error = -1;
+    const std::string name = CreateUnderTemporaryName(
+        [&](const std::string& candidate, int& failure) {
+          tried.push_back(candidate);
+          if (tried.size() > c.refusals.size()) return true;
+          failure = c.refusals[tried.size() - 1];
+          return false;
+        },
+        error);
+    EXPECT_EQ(!name.empty(), c.made) << c.what;
+    EXPECT_EQ(tried.size(), c.tries) << c.what;
+    if (c.made) {
+      EXPECT_EQ(name, tried.back()) << c.what;
+    } else {
+      EXPECT_EQ(error, c.error) << c.what;
+    }
+    EXPECT_EQ(std::set<std::string>(tried.begin(), tried.end()).size(), tried.size()) << c.what;
+  }
+}
+
+// The temporaries of every kind land in the chosen folder under that rule.
+TEST(TemporaryName, FilesAndFoldersAreMadeUnderIt) {
+  test::ScratchFolder dir;
+  TemporaryFile file;
+  ASSERT_TRUE(TemporaryFile::CreateIn(dir.path(), file).ok());
+  TemporaryFolder folder;
+  ASSERT_TRUE(TemporaryFolder::CreateIn(dir.path(), folder).ok());
+  for (const std::string& path : {file.path(), folder.path()}) {
+    EXPECT_EQ(ParentPath(path), dir.path());
+    EXPECT_TRUE(IsTemporaryName(BaseName(path))) << path;
+    EXPECT_EQ(BaseName(path).size(), kTemporaryPrefix.size() + 8) << path;
+  }
+  EXPECT_TRUE(IsFile(file.path()));
+  EXPECT_TRUE(IsFolder(folder.path()));
 }
 
 class WriteFileAtomicTest : public ::testing::Test {

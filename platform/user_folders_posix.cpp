@@ -19,4 +19,13 @@ std::string UserSettingsFolder() {
   return JoinPath(home, ".config");
 }
 
+std::string HomeFolder() {
+  const char* home = std::getenv("HOME");
+  if (!home || !*home) {
+    const passwd* user = ::getpwuid(::getuid());
+    home = user ? user->pw_dir : nullptr;
+  }
+  return home ? std::string(home) : std::string();
+}
+
 }  // namespace krax

@@ -23,8 +23,7 @@ namespace {
 // between them and is left alone.
 constexpr std::time_t kYoungestLeftover = 2;
 
-std::string Pattern(std::string_view folder) {
-  const std::string name = std::string(kTemporaryPrefix) + "XXXXXX";
+std::string InFolder(std::string_view folder, const std::string& name) {
   return folder.empty() ? name : JoinPath(folder, name);
 }
 
@@ -90,26 +89,30 @@ void TemporaryFile::Discard() {
 FsResult TemporaryFile::CreateIn(std::string_view folder, TemporaryFile& file) {
   file.Discard();
   RemoveLeftoverTemporaries(folder);
-  std::string pattern = Pattern(folder);
-  int fd = ::mkstemp(pattern.data());
-  if (fd < 0) return {FsStatus::kFailed, errno};
+  int fd = -1;
+  int error = 0;
+  // Read and write for everyone the umask allows, as any newly created file.
+  const std::string name = CreateUnderTemporaryName(
+      [&](const std::string& candidate, int& failure) {
+        fd = ::open(InFolder(folder, candidate).c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        failure = errno;
+        return fd >= 0;
+      },
+      error);
+  if (name.empty()) return {FsStatus::kFailed, error};
+  std::string path = InFolder(folder, name);
   if (fd < 3) {  // keep the standard streams' numbers (and 0, "no file" to some callers) out of use
     const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
     const int err = errno;
     ::close(fd);
     if (moved < 0) {
-      ::unlink(pattern.c_str());
+      ::unlink(path.c_str());
       return {FsStatus::kFailed, err};
     }
     fd = moved;
-  } else {
-    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
   }
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);  // as a newly created file, not mkstemp's 0600
   HoldTemporary(fd);
-  file.path_ = std::move(pattern);
+  file.path_ = std::move(path);
   file.fd_ = UniqueFd(fd);
   return {};
 }
@@ -137,14 +140,20 @@ void TemporaryFolder::Discard() {
 FsResult TemporaryFolder::CreateIn(std::string_view folder, TemporaryFolder& created) {
   created.Discard();
   RemoveLeftoverTemporaries(folder);
-  std::string pattern = Pattern(folder);
-  if (::mkdtemp(pattern.data()) == nullptr) return {FsStatus::kFailed, errno};
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::chmod(pattern.c_str(), 0777 & ~mask);  // as a newly made folder, not mkdtemp's 0700
-  created.held_ = UniqueFd(::open(pattern.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  int error = 0;
+  // Open to everyone the umask allows, as any newly made folder.
+  const std::string name = CreateUnderTemporaryName(
+      [&](const std::string& candidate, int& failure) {
+        const bool made = ::mkdir(InFolder(folder, candidate).c_str(), 0777) == 0;
+        failure = errno;
+        return made;
+      },
+      error);
+  if (name.empty()) return {FsStatus::kFailed, error};
+  std::string path = InFolder(folder, name);
+  created.held_ = UniqueFd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   if (created.held_) HoldTemporary(created.held_.get());
-  created.path_ = std::move(pattern);
+  created.path_ = std::move(path);
   return {};
 }
 

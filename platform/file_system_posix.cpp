@@ -65,10 +65,22 @@ void SyncFolderOf(const std::string& path) {
 UniqueFd CreateTempBeside(const std::string& target, std::string& tempPath) {
   const std::string parent = ParentPath(target);
   RemoveLeftoverTemporaries(parent.empty() ? "." : parent);
-  const std::string name = std::string(kTemporaryPrefix) + "XXXXXX";
+  UniqueFd fd;
+  int error = 0;
+  const std::string name = CreateUnderTemporaryName(
+      [&](const std::string& candidate, int& failure) {
+        const std::string path = parent.empty() ? candidate : JoinPath(parent, candidate);
+        fd = UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        failure = errno;
+        return static_cast<bool>(fd);
+      },
+      error);
+  if (name.empty()) {
+    errno = error;
+    return UniqueFd();
+  }
   tempPath = parent.empty() ? name : JoinPath(parent, name);
-  UniqueFd fd(::mkostemp(tempPath.data(), O_CLOEXEC));
-  if (fd) HoldTemporary(fd.get());
+  HoldTemporary(fd.get());
   return fd;
 }
 

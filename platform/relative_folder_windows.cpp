@@ -1,18 +1,16 @@
-// The destination guard on Windows. Every folder below the destination is opened without
+// Folders below a destination on Windows. Every folder below the destination is opened without
 // following reparse points (symbolic links, junctions) and refused when it is one; it stays
 // open without delete sharing while its files are written, so it cannot be swapped for a
 // link meanwhile. Files are written under a temporary name (".krax-...") made with CREATE_NEW
 // and held, as every temporary, by a handle without delete sharing.
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
-#include "archive/safe_destination.h"
-#include "archive/safe_destination_system.h"
 #include "platform/path.h"
+#include "platform/relative_folder.h"
 #include "platform/windows_support.h"
 
-namespace krax {
+namespace krax::relative_folder {
 
 namespace {
 
@@ -70,37 +68,6 @@ void AllowReplacing(const std::string& path) {
 
 }  // namespace
 
-PendingFile::~PendingFile() {
-  file_.reset();
-  if (!committed_) ::DeleteFileW(win::SystemPath(tempName_).c_str());
-}
-
-bool PendingFile::Write(const char* data, std::size_t size) {
-  while (size > 0) {
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
-    DWORD put = 0;
-    if (!::WriteFile(win::HandleOf(file_.get()), data, chunk, &put, nullptr) || put == 0) return false;
-    data += put;
-    size -= put;
-  }
-  return true;
-}
-
-std::string PendingFile::Commit(std::int64_t modified, bool readOnly) {
-  // The descriptor may have been handed to a writer that closed it already.
-  if (file_.reset() != 0) return "cannot write " + path_ + ": " + std::strerror(errno);
-  DateAndProtect(tempName_, modified, readOnly);
-  AllowReplacing(finalName_);
-  // A link of the final name is replaced by the file; nothing is written through it.
-  if (!::MoveFileExW(win::SystemPath(tempName_).c_str(), win::SystemPath(finalName_).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return "cannot write " + path_ + ": " + std::strerror(win::LastErrno());
-  }
-  committed_ = true;
-  return {};
-}
-
-namespace destination_system {
 
 UniqueFd OpenDestination(const std::string& folder, int& error) {
   // The destination itself may be reached through a link: the user chose it.
@@ -161,6 +128,32 @@ UniqueFd CreateTemporary(const UniqueFd& /*folder*/, const std::string& /*name*/
 
 std::string PendingName(const std::string& folderPath, const std::string& name) { return JoinPath(folderPath, name); }
 
-}  // namespace destination_system
+bool WriteAll(const UniqueFd& file, const char* data, std::size_t size) {
+  while (size > 0) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+    DWORD put = 0;
+    if (!::WriteFile(win::HandleOf(file.get()), data, chunk, &put, nullptr) || put == 0) return false;
+    data += put;
+    size -= put;
+  }
+  return true;
+}
 
-}  // namespace krax
+void RemoveFile(const UniqueFd& /*folder*/, const std::string& pendingName) {
+  ::DeleteFileW(win::SystemPath(pendingName).c_str());
+}
+
+bool PlaceFile(const UniqueFd& /*folder*/, const std::string& tempName, const std::string& finalName,
+               std::int64_t modified, bool readOnly, int& error) {
+  DateAndProtect(tempName, modified, readOnly);
+  AllowReplacing(finalName);
+  // A link of the final name is replaced by the file; nothing is written through it.
+  if (!::MoveFileExW(win::SystemPath(tempName).c_str(), win::SystemPath(finalName).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    error = win::LastErrno();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace krax::relative_folder
