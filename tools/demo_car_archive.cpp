@@ -141,7 +141,7 @@ void DemoCarPayloadPool::BuildArchive(const DemoCar& car, std::uint64_t seed,
   std::size_t dataAt = start + kVivHeaderSize;
   for (const VivSourceEntry& entry : entries) dataAt += 9 + entry.name.size();
   char stamp[kStampSize] = {'-', '-', '-', '-', 0, 0, 0, 0};
-  std::memcpy(stamp, car.id.data(), std::min<std::size_t>(car.id.size(), 4));
+  std::copy_n(car.id.data(), std::min<std::size_t>(car.id.size(), 4), stamp);  // a fixed field, no terminator
   for (int b = 0; b < 4; ++b) stamp[4 + b] = static_cast<char>(variation >> (8 * b));
   for (std::size_t i = 0; i < entries.size(); ++i) {
     if (stamps[i] != SIZE_MAX && stamps[i] + kStampSize <= entries[i].data.size()) {

@@ -85,7 +85,7 @@ void WriteTextFiles(const fs::path& folder, DemoManifest& manifest) {
   for (const auto& [language, file] : {std::pair{"english", "Text.eng"}, {"german", "Text.ger"}}) {
     const std::vector<std::string> strings = DemoGameStrings(language);
     WriteDemoFile(folder / file, BuildGameTextFile(strings));
-    manifest.textFiles.push_back(file);
+    manifest.textFiles.emplace_back(file);
     manifest.textStrings = static_cast<int>(strings.size());
   }
 }

@@ -96,7 +96,7 @@ TEST(CabHostile, OversizedRecordsAreRejected) {
 
   // A block yielding more than 32768 bytes.
   CabinetSpec big;
-  big.folders = {FolderSpec{1, {BlockSpec{ToBytes("CK\x03\x00"), 40000}}}};
+  big.folders = {FolderSpec{1, {BlockSpec{ToBytes(std::string("CK\x03\x00", 4)), 40000}}}};
   big.files = FilesInFolder({{"b", "x"}});
   EXPECT_FALSE(WalkBytes(BuildCabinet(big), &code));
   EXPECT_EQ(code, ArchiveStatus::kDamaged);

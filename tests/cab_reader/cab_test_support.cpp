@@ -235,7 +235,7 @@ CabNotifyFunction RecordingClient::Function() {
         events.push_back("CabinetInfo " + std::to_string(note.cabinetIndex));
         return 0;
       case CabNotificationKind::kEnumerate:
-        events.push_back("Enumerate");
+        events.emplace_back("Enumerate");
         return 0;
       case CabNotificationKind::kPartialFile:
         events.push_back("PartialFile " + note.name);

@@ -199,8 +199,8 @@ TEST(InstallHostile, EntriesLeadingOutsideAreLeftOutAndTheRestInstalls) {
     std::string archive;
     if (!c.cabinet) {
       std::vector<ZipBytesEntry> entries = {{"Car/car.viv", kViv}};
-      for (const std::string& name : c.outside) entries.push_back({name, "escaped"});
-      entries.push_back({"Car/carp.txt", "carp"});
+      for (const std::string& name : c.outside) entries.emplace_back(name, "escaped");
+      entries.emplace_back("Car/carp.txt", "carp");
       archive = sources.write("out" + std::to_string(n) + ".zip", ZipBytes(entries));
     } else {
       const std::string base = sources.mkdir("outcab");
@@ -365,7 +365,7 @@ TEST(InstallHostile, LinksAndSpecialFilesAreNeverFollowedOrOpened) {
   const std::string gameCar = JoinPath(game.cars, "ZLNK");
   fs::create_symlink(secret, gameCar + "/carp.txt");
   ASSERT_EQ(::mkfifo((gameCar + "/fedata.eng").c_str(), 0644), 0);
-  game.demo.settings.ArchiveFolder = sources.mkdir("archives");
+  game.demo.settings.archiveFolder = sources.mkdir("archives");
   const OperationResult packed = game.operations.CreateZip(ItemRef::Car(0), gameCar + "/car.viv", "Linked");
   ASSERT_TRUE(packed.done()) << packed.message;
   ASSERT_EQ(game.demo.prompts.reports.size(), 1u);

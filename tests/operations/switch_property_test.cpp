@@ -60,7 +60,7 @@ TEST(SwitchProperty, RandomSwitchesWithFailuresLoseNothing) {
   int succeeded = 0, failed = 0;
   const int rounds = inMemory ? 300 : 150;  // on a disk every copy waits for its sync
   for (int round = 0; round < rounds; ++round) {
-    const std::string target = targets[pick(targets.size())];
+    const std::string& target = targets[pick(targets.size())];
     const Files& addOn = addOns[target];
     SCOPED_TRACE("seed " + std::to_string(seed) + ", round " + std::to_string(round) + ", to " + target);
 

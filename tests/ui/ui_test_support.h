@@ -38,7 +38,7 @@ class ScriptedPrompts : public test::ScriptedPrompts {
 
   // The window shows a report as a message: keep it with the messages.
   void Report(const std::string& summary, const std::string& details) override {
-    Prompts::Report(summary, details);
+    Prompts::Report(summary, details);  // NOLINT(bugprone-parent-virtual-call): the window's way, not the script's
   }
   std::string ChooseFolder(const std::string& title) override {
     folderTitles.push_back(title);
