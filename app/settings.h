@@ -10,16 +10,16 @@ inline constexpr const char* kDefaultShellAction = "Default Shell Action";
 
 struct Settings {
   // Section "PATH"
-  std::string KRAXPath;                            // the game folder
-  std::string KRAXCDPath;                          // where the game CD is
-  std::string KRAXCarEdit = kDefaultShellAction;   // run on a car's right double click
-  std::string KRAXTrackEdit = kDefaultShellAction; // run on an add-on track's right double click
-  std::string ArchiveFolder;                       // CPATH: default folder for created archives
+  std::string gameFolder;                         // KRAXPath: the game folder
+  std::string cdPath;                             // KRAXCDPath: where the game CD is
+  std::string carEditor = kDefaultShellAction;    // KRAXCarEdit: run on a car's right double click
+  std::string trackEditor = kDefaultShellAction;  // KRAXTrackEdit: run on an add-on track's right double click
+  std::string archiveFolder;                      // CPATH: default folder for created archives
   // Section "OTHER" (stored as 0 or 1)
-  bool FlagDuplicateSerials = true;   // DUPL_SN: flag cars whose serial number another car uses
-  bool FlagDifferingSerials = false;  // NEQ: flag cars whose two serial numbers differ
-  bool FlagLongFolderNames = false;   // Path_4: flag cars whose folder name is longer than four characters
-  bool KRAXText = false;              // the game text functions are enabled
+  bool flagDuplicateSerials = true;   // DUPL_SN: flag cars whose serial number another car uses
+  bool flagDifferingSerials = false;  // NEQ: flag cars whose two serial numbers differ
+  bool flagLongFolderNames = false;   // Path_4: flag cars whose folder name is longer than four characters
+  bool kraxText = false;              // KRAXText: the game text functions are enabled
 
   bool operator==(const Settings&) const = default;
 };

@@ -50,21 +50,21 @@ int ReadSwitch(const SettingsFile& file, const SettingName& name, int fallback) 
 
 // Settings or const Settings: a pointer to the named field, nullptr for another name.
 template <class S>
-auto StringField(S& s, std::string_view name) -> decltype(&s.KRAXPath) {
-  if (name == "KRAXPath") return &s.KRAXPath;
-  if (name == "KRAXCDPath") return &s.KRAXCDPath;
-  if (name == "KRAXCarEdit") return &s.KRAXCarEdit;
-  if (name == "KRAXTrackEdit") return &s.KRAXTrackEdit;
-  if (name == "CPATH") return &s.ArchiveFolder;
+auto StringField(S& s, std::string_view name) -> decltype(&s.gameFolder) {
+  if (name == "KRAXPath") return &s.gameFolder;
+  if (name == "KRAXCDPath") return &s.cdPath;
+  if (name == "KRAXCarEdit") return &s.carEditor;
+  if (name == "KRAXTrackEdit") return &s.trackEditor;
+  if (name == "CPATH") return &s.archiveFolder;
   return nullptr;
 }
 
 template <class S>
-auto SwitchField(S& s, std::string_view name) -> decltype(&s.FlagDifferingSerials) {
-  if (name == "DUPL_SN") return &s.FlagDuplicateSerials;
-  if (name == "NEQ") return &s.FlagDifferingSerials;
-  if (name == "Path_4") return &s.FlagLongFolderNames;
-  if (name == "KRAXText") return &s.KRAXText;
+auto SwitchField(S& s, std::string_view name) -> decltype(&s.flagDifferingSerials) {
+  if (name == "DUPL_SN") return &s.flagDuplicateSerials;
+  if (name == "NEQ") return &s.flagDifferingSerials;
+  if (name == "Path_4") return &s.flagLongFolderNames;
+  if (name == "KRAXText") return &s.kraxText;
   return nullptr;
 }
 
@@ -91,7 +91,7 @@ Settings LoadSettings(const SettingsStore& store, const SettingsDefaults& defaul
     std::string fallback = *field;
     if (n == "KRAXPath") fallback = defaults.gameFolder;
     if (n == "KRAXCDPath") fallback = defaults.cdDrive;
-    if (n == "CPATH") fallback = s.KRAXPath;  // the game folder as just read
+    if (n == "CPATH") fallback = s.gameFolder;  // the game folder as just read
     *field = ReadValue(file, name).value_or(fallback);
   }
   return s;

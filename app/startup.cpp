@@ -7,8 +7,8 @@ namespace krax {
 Settings StartUpSettings(const SettingsStore& store, const SettingsDefaults& defaults,
                          const SettingsOverrides& overrides) {
   Settings settings = LoadSettings(store, defaults);
-  if (overrides.gameFolder) settings.KRAXPath = *overrides.gameFolder;
-  if (overrides.cdPath) settings.KRAXCDPath = *overrides.cdPath;
+  if (overrides.gameFolder) settings.gameFolder = *overrides.gameFolder;
+  if (overrides.cdPath) settings.cdPath = *overrides.cdPath;
   return settings;
 }
 
@@ -17,7 +17,7 @@ Settings StartUpSettings(const SettingsStore& store, const SettingsOverrides& ov
 }
 
 void StartUpGameData(const Settings& settings, GameData& game) {
-  game.UseGameFolder(settings.KRAXPath, settings.KRAXText);
+  game.UseGameFolder(settings.gameFolder, settings.kraxText);
 }
 
 }  // namespace krax

@@ -67,7 +67,7 @@ Game& SharedGame() {
     const std::filesystem::path root = g->dir.path().toStdString();
     WriteCar(root / "GameData" / "CarModel" / "PICT", "PICT", true);
     WriteCar(root / "GameData" / "CarModel" / "NONE", "NONE", false);
-    g->settings.KRAXPath = root.string();
+    g->settings.gameFolder = root.string();
     g->data.UseGameFolder(root.string(), /*kraxText=*/false);
     g->data.LoadCarCatalog();
     for (std::size_t i = 0; i < g->data.cars.size(); ++i) {

@@ -38,15 +38,15 @@ Demo& SharedDemo() {
     options.cars = kDemoMaxCars;
     options.compactPayloads = true;
     d->manifest = MakeDemoInstallation(d->dir.path().toStdString(), options);
-    d->settings.KRAXPath = d->manifest.gameDir;
-    d->settings.FlagDuplicateSerials = d->settings.FlagDifferingSerials = d->settings.FlagLongFolderNames = true;
+    d->settings.gameFolder = d->manifest.gameDir;
+    d->settings.flagDuplicateSerials = d->settings.flagDifferingSerials = d->settings.flagLongFolderNames = true;
     return d;
   }();
   return *demo;
 }
 
 void PrepareData(GameData& data, const Demo& demo) {
-  data.UseGameFolder(demo.settings.KRAXPath, /*kraxText=*/false);
+  data.UseGameFolder(demo.settings.gameFolder, /*kraxText=*/false);
   ReadInstallInfo(data.gameFolder(), data.installInfo);
 }
 

@@ -125,9 +125,9 @@ struct Window {
     archives = (fs::path(dir.path().toStdString()) / "archives").string();
     fs::create_directories(archives);
 
-    settings.KRAXPath = game;
-    settings.KRAXCDPath = manifest.cdDir;
-    settings.ArchiveFolder = archives;
+    settings.gameFolder = game;
+    settings.cdPath = manifest.cdDir;
+    settings.archiveFolder = archives;
     data.UseGameFolder(game, /*kraxText=*/false);
     ReadInstallInfo(data.gameFolder(), data.installInfo);
     operations = std::make_unique<GameOperations>(data, settings, prompts);
@@ -152,7 +152,7 @@ struct Window {
 
   // The add-on track of slot 1 packed above, as the tree knows it now.
   ItemRef BigTrack() const {
-    const std::string path = (fs::path(SlotFolder(settings.KRAXPath, kPackSlot)) / "Bigtrack").string();
+    const std::string path = (fs::path(SlotFolder(settings.gameFolder, kPackSlot)) / "Bigtrack").string();
     for (std::size_t n = 0; n < data.trackFolders.size(); ++n) {
       if (fs::path(data.trackFolder(n).path) == fs::path(path)) return ItemRef::TrackFolder(n);
     }
@@ -253,7 +253,7 @@ void BM_RestoreTracks(benchmark::State& state) {
 
 void BM_InstallLargeZip(benchmark::State& state) {
   Window& w = SharedWindow();
-  const std::string slot = SlotFolder(w.settings.KRAXPath, kZipSlot);
+  const std::string slot = SlotFolder(w.settings.gameFolder, kZipSlot);
   double longest = 0;
   int installed = 0;
   std::uintmax_t installedBytes = 0;

@@ -44,8 +44,8 @@ struct Demo {
     root = fs::temp_directory_path() / ("krax-bench-verify-" + std::to_string(::getpid()));
     fs::remove_all(root);
     const krax::DemoManifest manifest = krax::MakeDemoInstallation(root.string());
-    settings.KRAXPath = manifest.gameDir;
-    settings.KRAXCDPath = manifest.cdDir;
+    settings.gameFolder = manifest.gameDir;
+    settings.cdPath = manifest.cdDir;
     // As shipped: every stock file in place, so that every pair is read to its end.
     krax::GameData game;
     game.UseGameFolder(manifest.gameDir, /*kraxText=*/false);

@@ -76,7 +76,7 @@ int RunPack(Context& context, const Arguments& args) {
   PackPrompts prompts(context, false);
   const std::optional<Item> item = FindItem(context, game, prompts, what);
   if (!item) return kExitFailure;
-  if (!out.empty()) context.settings().ArchiveFolder = out;  // this run only
+  if (!out.empty()) context.settings().archiveFolder = out;  // this run only
   GameOperations operations(game, context.settings(), prompts);
   const OperationResult result = kind == ArchiveKind::kZip
                                      ? operations.CreateZip(item->ref, item->directory, item->name)

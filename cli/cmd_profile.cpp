@@ -47,7 +47,7 @@ int RunProfile(Context& context, const Arguments& args) {
     // These need no game folder; show names the cars of the game when there is one.
     GameData none;
     GameData* game = &none;
-    if (verb == "show" && GameFolderProblem(context.settings().KRAXPath).empty()) {
+    if (verb == "show" && GameFolderProblem(context.settings().gameFolder).empty()) {
       game = &context.game();
       game->ClearCarTable();
       game->LoadCarCatalog();

@@ -44,7 +44,7 @@ int RunStrings(Context& context, const Arguments& arguments) {
   if (expected == 0) throw UsageError("strings: unknown action '" + action + "'");
   if (args.size() != expected) throw UsageError("strings " + action + ": wrong number of arguments");
 
-  if (!context.settings().KRAXText) {
+  if (!context.settings().kraxText) {
     context.err << kDisabledText << '\n';
     return kExitFailure;
   }

@@ -33,11 +33,11 @@ int Run(Context& context, const Arguments& args) {
 #endif
 
   const Settings& settings = context.settings();
-  context.out << "Game folder in use (KRAXPath): " << OrNone(settings.KRAXPath) << '\n';
-  context.out << "CD path in use (KRAXCDPath): " << OrNone(settings.KRAXCDPath) << '\n';
+  context.out << "Game folder in use (KRAXPath): " << OrNone(settings.gameFolder) << '\n';
+  context.out << "CD path in use (KRAXCDPath): " << OrNone(settings.cdPath) << '\n';
 
   InstallInfo info;
-  if (ReadInstallInfo(settings.KRAXPath, info)) {
+  if (ReadInstallInfo(settings.gameFolder, info)) {
     const std::string suffix = LanguageSuffix(info);
     context.out << "install.win language: " << info.LanguageLine() << " (suffix "
                 << (suffix.empty() ? "none" : suffix) << ")\n";

@@ -41,7 +41,7 @@ GameData& Context::game() {
 }
 
 GameData* Context::RequireGame() {
-  const std::string& folder = settings().KRAXPath;
+  const std::string& folder = settings().gameFolder;
   if (folder.empty()) {
     err << "kraxctl: no game folder is set: KRAXPath is empty and no installed game was found"
            " (use --game DIR, or kraxctl settings set KRAXPath DIR)\n";

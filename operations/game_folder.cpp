@@ -6,7 +6,7 @@
 namespace krax {
 
 void UseGameFolder(const Settings& settings, GameData& data) {
-  data.UseGameFolder(settings.KRAXPath, settings.KRAXText);
+  data.UseGameFolder(settings.gameFolder, settings.kraxText);
 }
 
 }  // namespace krax

@@ -97,7 +97,7 @@ OperationResult Pack(Prompts& prompts, const Settings& settings, ArchiveKind kin
   request.item = item;
   request.directory = directory;
   request.name = name;
-  request.archiveFolder = settings.ArchiveFolder;
+  request.archiveFolder = settings.archiveFolder;
   const PackPlan plan = PlanPack(request);
   if (!plan.problem.empty()) return {OperationStatus::kFailed, command, plan.problem};
 
@@ -158,7 +158,7 @@ OperationResult GameOperations::InstallTrackFromCompressed() {
 }
 
 OperationResult GameOperations::InstallFromPath(std::optional<InstallMode> asked, const std::string& chosen) {
-  const GameFolderWriter writer(settings_.KRAXPath);
+  const GameFolderWriter writer(settings_.gameFolder);
   if (!writer) return {OperationStatus::kFailed, "Install", writer.refusal()};
   std::string source = chosen;  // "Track/" names the folder Track
   while (source.size() > 1 && (source.back() == '/' || source.back() == '\\')) source.pop_back();

@@ -53,7 +53,7 @@ OperationResult GameOperations::SaveProfile(const std::string& name) {
 }
 
 OperationResult GameOperations::ApplyProfile(const std::string& name) {
-  const GameFolderWriter writer(settings_.KRAXPath);
+  const GameFolderWriter writer(settings_.gameFolder);
   if (!writer) return {OperationStatus::kFailed, "Apply Profile", writer.refusal()};
   constexpr const char* kCommand = "Apply Profile";
   const ProfileParse loaded = ProfileStore(profileFolder_).Load(name);
@@ -64,7 +64,7 @@ OperationResult GameOperations::ApplyProfile(const std::string& name) {
 }
 
 OperationResult GameOperations::ApplyStockGame() {
-  const GameFolderWriter writer(settings_.KRAXPath);
+  const GameFolderWriter writer(settings_.gameFolder);
   if (!writer) return {OperationStatus::kFailed, "Stock Game", writer.refusal()};
   constexpr const char* kCommand = "Stock Game";
   UseGameFolder(settings_, data_);
@@ -106,7 +106,7 @@ OperationResult GameOperations::DeleteProfile(const std::string& name) {
 std::vector<std::string> GameOperations::ProfileNames() { return ProfileStore(profileFolder_).Names(); }
 
 OperationResult GameOperations::RemoveItems(const std::vector<ItemRef>& items) {
-  const GameFolderWriter writer(settings_.KRAXPath);
+  const GameFolderWriter writer(settings_.gameFolder);
   if (!writer) return {OperationStatus::kFailed, "Remove", writer.refusal()};
   UseGameFolder(settings_, data_);
   return RemoveAddOns(data_, prompts_, items);

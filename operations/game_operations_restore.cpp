@@ -66,10 +66,10 @@ bool ConfirmRestore(Prompts& prompts, const RestoreJob& job, const std::string& 
 OperationResult RestoreFolder(Prompts& prompts, const Settings& settings, const RestoreJob& job) {
   const char* command = job.command;
   std::string problem;
-  const std::string source = FindCdFolder(settings.KRAXCDPath, job.cdSubPath, problem);
+  const std::string source = FindCdFolder(settings.cdPath, job.cdSubPath, problem);
   if (source.empty()) return Failed(command, problem);
-  if (settings.KRAXPath.empty() || !IsFolder(ResolvePath(settings.KRAXPath))) {
-    return Failed(command, "The game folder " + settings.KRAXPath + " cannot be found. Choose it in Options.");
+  if (settings.gameFolder.empty() || !IsFolder(ResolvePath(settings.gameFolder))) {
+    return Failed(command, "The game folder " + settings.gameFolder + " cannot be found. Choose it in Options.");
   }
   if (job.ask && !ConfirmRestore(prompts, job, source)) return {OperationStatus::kCancelled, command, {}};
   std::string note = job.beforeCopy ? job.beforeCopy() : std::string();
@@ -106,21 +106,21 @@ std::string MarkSlotOriginal(GameData& data, int row) {
 }  // namespace
 
 OperationResult GameOperations::RestoreCars() {
-  const GameFolderWriter writer(settings_.KRAXPath);
+  const GameFolderWriter writer(settings_.gameFolder);
   if (!writer) return {OperationStatus::kFailed, "Restore Cars", writer.refusal()};
   RestoreJob job;
   job.command = "Restore Cars";
   job.cdSubPath = "\\GameData\\CarModel";
-  job.destination = CarFolderPath(settings_.KRAXPath);
+  job.destination = CarFolderPath(settings_.gameFolder);
   job.ask = true;
   job.planNotes = "Disabled cars stay disabled.";
   return RestoreFolder(prompts_, settings_, job);
 }
 
 OperationResult GameOperations::RestoreTracks() {
-  const GameFolderWriter writer(settings_.KRAXPath);
+  const GameFolderWriter writer(settings_.gameFolder);
   if (!writer) return {OperationStatus::kFailed, "Restore Tracks", writer.refusal()};
-  const std::string game = settings_.KRAXPath;
+  const std::string game = settings_.gameFolder;
   RestoreJob job;
   job.command = "Restore Tracks";
   job.cdSubPath = "\\GameData\\Tracks";
@@ -150,12 +150,12 @@ OperationResult GameOperations::RestoreTracks() {
 }
 
 OperationResult GameOperations::RestoreStrings() {
-  const GameFolderWriter writer(settings_.KRAXPath);
+  const GameFolderWriter writer(settings_.gameFolder);
   if (!writer) return {OperationStatus::kFailed, "Restore strings", writer.refusal()};
   RestoreJob job;
   job.command = "Restore strings";
   job.cdSubPath = "\\FeData\\Text";
-  job.destination = ResolvePath(JoinPath(settings_.KRAXPath, "\\FeData\\Text"));
+  job.destination = ResolvePath(JoinPath(settings_.gameFolder, "\\FeData\\Text"));
   job.ask = true;
   // The string editor must show (and save) the restored strings, not the ones held before.
   job.afterCopy = [this](const std::string&) {
@@ -166,7 +166,7 @@ OperationResult GameOperations::RestoreStrings() {
 }
 
 OperationResult GameOperations::RestoreItemFromCd(ItemRef item, const std::string& directory, const std::string& id) {
-  const GameFolderWriter writer(settings_.KRAXPath);
+  const GameFolderWriter writer(settings_.gameFolder);
   if (!writer) return {OperationStatus::kFailed, "Restore From CD", writer.refusal()};
   RestoreJob job;
   job.command = "Restore From CD";
@@ -201,7 +201,7 @@ namespace {
 
 OperationResult RenameDirs(GameData& data, const Settings& settings, Prompts& prompts, FolderNaming naming,
                            const char* command) {
-  const std::string carModel = CarFolderPath(settings.KRAXPath);
+  const std::string carModel = CarFolderPath(settings.gameFolder);
   if (!IsFolder(carModel)) return Failed(command, "The car folder " + carModel + " cannot be found.");
   // First the plan: the folders that would move, and their new names.
   const std::vector<FolderRename> plan = RenameCarFolders(data.cars, carModel, naming, std::cerr, true);
@@ -229,22 +229,22 @@ OperationResult RenameDirs(GameData& data, const Settings& settings, Prompts& pr
 }  // namespace
 
 OperationResult GameOperations::RenameDirsToName() {
-  const GameFolderWriter writer(settings_.KRAXPath);
+  const GameFolderWriter writer(settings_.gameFolder);
   if (!writer) return {OperationStatus::kFailed, "DIR = NAME", writer.refusal()};
   return RenameDirs(data_, settings_, prompts_, FolderNaming::kName, "DIR = NAME");
 }
 
 OperationResult GameOperations::RenameDirsToId() {
-  const GameFolderWriter writer(settings_.KRAXPath);
+  const GameFolderWriter writer(settings_.gameFolder);
   if (!writer) return {OperationStatus::kFailed, "DIR = ID", writer.refusal()};
   return RenameDirs(data_, settings_, prompts_, FolderNaming::kId, "DIR = ID");
 }
 
 OperationResult GameOperations::OpenStringEditor() {
-  const GameFolderWriter writer(settings_.KRAXPath);
+  const GameFolderWriter writer(settings_.gameFolder);
   if (!writer) return {OperationStatus::kFailed, "KRAX String Edit", writer.refusal()};
   const char* command = "KRAX String Edit";
-  if (!settings_.KRAXText) return Failed(command, kStringEditingDisabled);
+  if (!settings_.kraxText) return Failed(command, kStringEditingDisabled);
   if (data_.gameText.empty()) data_.LoadGameText();
   if (data_.gameText.empty()) {
     return Failed(command, "The game text file " + data_.GameTextPath() + " cannot be read.");

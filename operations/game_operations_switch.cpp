@@ -11,13 +11,13 @@
 namespace krax {
 
 OperationResult GameOperations::ToggleCar(CarSlot car) {
-  const GameFolderWriter writer(settings_.KRAXPath);
+  const GameFolderWriter writer(settings_.gameFolder);
   if (!writer) return {OperationStatus::kFailed, "Enable/Disable Car", writer.refusal()};
   return ToggleCarArchive(data_, car.index);
 }
 
 OperationResult GameOperations::SwitchTrack(ItemRef item) {
-  const GameFolderWriter writer(settings_.KRAXPath);
+  const GameFolderWriter writer(settings_.gameFolder);
   if (!writer) return {OperationStatus::kFailed, "Switch Track", writer.refusal()};
   constexpr const char* kCommand = "Switch Track";
   if (!IsListedTrackFolder(data_.trackFolders, item)) {
@@ -52,6 +52,6 @@ OperationResult GameOperations::RunItemEditor(ItemRef item) {
   return OpenInEditor(target.setting, target.file);
 }
 
-OperationResult GameOperations::RunGame() { return RunGameIn(settings_.KRAXPath); }
+OperationResult GameOperations::RunGame() { return RunGameIn(settings_.gameFolder); }
 
 }  // namespace krax

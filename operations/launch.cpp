@@ -56,7 +56,7 @@ EditorTarget ItemEditorTarget(const GameData& data, const Settings& settings, It
   if (item.isCar()) {
     if (!data.HasCar(item.index)) return target;
     target.file = data.cars[item.index].archivePath;
-    target.setting = settings.KRAXCarEdit;
+    target.setting = settings.carEditor;
   } else if (item.isTrackFolder()) {
     if (!IsListedTrackFolder(data.trackFolders, item)) return target;
     const std::string folder = data.trackFolder(item.index).path;
@@ -67,7 +67,7 @@ EditorTarget ItemEditorTarget(const GameData& data, const Settings& settings, It
       return target;
     }
     target.file = ResolvePath(JoinPath(folder, std::string("Tr0") + slot.back() + ".frd"));
-    target.setting = settings.KRAXTrackEdit;
+    target.setting = settings.trackEditor;
   } else {
     return target;
   }

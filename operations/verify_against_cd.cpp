@@ -209,9 +209,9 @@ std::size_t VerifyReport::restorableCount() const {
 
 VerifyReport VerifyAgainstCd(const Settings& settings, unsigned areas, Prompts& prompts) {
   VerifyReport report;
-  const std::string game = ResolvePath(settings.KRAXPath);
-  if (settings.KRAXPath.empty() || !IsFolder(game)) {
-    report.problems.push_back("The game folder " + settings.KRAXPath + " cannot be found. Choose it in Options.");
+  const std::string game = ResolvePath(settings.gameFolder);
+  if (settings.gameFolder.empty() || !IsFolder(game)) {
+    report.problems.push_back("The game folder " + settings.gameFolder + " cannot be found. Choose it in Options.");
     return report;
   }
   std::vector<FilePair> pairs;
@@ -223,7 +223,7 @@ VerifyReport VerifyAgainstCd(const Settings& settings, unsigned areas, Prompts& 
   for (const auto& area : kAreas) {
     if ((areas & area.area) == 0) continue;
     std::string problem;
-    const std::string cd = FindCdFolder(settings.KRAXCDPath, area.subPath, problem);
+    const std::string cd = FindCdFolder(settings.cdPath, area.subPath, problem);
     if (cd.empty()) {
       if (std::find(report.problems.begin(), report.problems.end(), problem) == report.problems.end()) {
         report.problems.push_back(problem);
@@ -331,7 +331,7 @@ OperationResult RestoreVerifyFindings(GameData& data, const Settings& settings, 
                                " (" + ByteCountText(bytes) + ") from the CD?";
   if (!prompts.ConfirmPlan(question, plan)) return {OperationStatus::kCancelled, kVerifyCommand, {}};
 
-  const std::string game = ResolvePath(settings.KRAXPath);
+  const std::string game = ResolvePath(settings.gameFolder);
   std::string notes;
   if (tracks) {
     // As Restore Tracks: the game loads its tracks from its own folder again.

@@ -27,7 +27,7 @@ CopyProgressDialog::CopyProgressDialog(const QString& title, QWidget* parent)
 }
 
 bool CopyProgressDialog::Update(const ProgressState& state) {
-  setLabelText(FromGameText(ProgressText(state)));
+  setLabelText(FromUtf8(ProgressText(state)));
   // Bytes measure the work best; a copy of empty files moves by files.
   int step = 0;
   if (state.bytesTotal > 0) {

@@ -26,7 +26,7 @@ std::string PrepareDemoInstallation(QString& problem) {
     problem = Tr("There is no folder for the demo installation.");
     return {};
   }
-  const std::string dir = ToGameText(QDir::toNativeSeparators(QDir(base).filePath(QStringLiteral("demo"))));
+  const std::string dir = ToUtf8(QDir::toNativeSeparators(QDir(base).filePath(QStringLiteral("demo"))));
   if (!IsFile(JoinPath(dir, "demo-manifest.txt"))) {
     try {
       MakeDemoInstallation(dir);
@@ -41,14 +41,14 @@ std::string PrepareDemoInstallation(QString& problem) {
 StartGame ChooseStartGame(Settings& settings, const SettingsStore& store, Prompts& prompts, bool ask,
                           const std::function<std::string(QString& problem)>& prepareDemo) {
   StartGame start;
-  if (!settings.KRAXPath.empty()) return start;
-  if (ask && prompts.Question(QuestionKind::kChooseGameFolder, ToGameText(Tr(kChooseGameQuestion)))) {
-    const std::string folder = WithoutTrailingSeparator(prompts.ChooseFolder(ToGameText(Tr("Select KRAX folder"))));
+  if (!settings.gameFolder.empty()) return start;
+  if (ask && prompts.Question(QuestionKind::kChooseGameFolder, ToUtf8(Tr(kChooseGameQuestion)))) {
+    const std::string folder = WithoutTrailingSeparator(prompts.ChooseFolder(ToUtf8(Tr("Select KRAX folder"))));
     if (!folder.empty()) {
-      settings.KRAXPath = folder;
-      if (settings.ArchiveFolder.empty()) settings.ArchiveFolder = folder;  // its default, the game folder
+      settings.gameFolder = folder;
+      if (settings.archiveFolder.empty()) settings.archiveFolder = folder;  // its default, the game folder
       if (!SaveSettings(store, settings, {"KRAXPath"})) {
-        prompts.Message(ToGameText(Tr("The game folder could not be saved; it applies until KRAXManager ends.")));
+        prompts.Message(ToUtf8(Tr("The game folder could not be saved; it applies until KRAXManager ends.")));
       }
       return start;
     }
@@ -56,15 +56,15 @@ StartGame ChooseStartGame(Settings& settings, const SettingsStore& store, Prompt
   start.demoGameFolder = prepareDemo(start.problem);
   if (start.demoGameFolder.empty()) return start;
   const std::string demoRoot = ParentPath(start.demoGameFolder);
-  settings.KRAXPath = start.demoGameFolder;
-  start.standIns.emplace_back("KRAXPath", settings.KRAXPath);
-  if (settings.ArchiveFolder.empty()) {
-    settings.ArchiveFolder = demoRoot;
-    start.standIns.emplace_back("CPATH", settings.ArchiveFolder);
+  settings.gameFolder = start.demoGameFolder;
+  start.standIns.emplace_back("KRAXPath", settings.gameFolder);
+  if (settings.archiveFolder.empty()) {
+    settings.archiveFolder = demoRoot;
+    start.standIns.emplace_back("CPATH", settings.archiveFolder);
   }
-  if (settings.KRAXCDPath.empty()) {
-    settings.KRAXCDPath = JoinPath(demoRoot, "cd");
-    start.standIns.emplace_back("KRAXCDPath", settings.KRAXCDPath);
+  if (settings.cdPath.empty()) {
+    settings.cdPath = JoinPath(demoRoot, "cd");
+    start.standIns.emplace_back("KRAXCDPath", settings.cdPath);
   }
   return start;
 }

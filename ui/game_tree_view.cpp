@@ -52,9 +52,9 @@ QSize GameTreeView::sizeHint() const {
 void GameTreeView::FillTree() {
   // A folder that is no game shows no cars and no track slots, and says why.
   UseGameFolder(settings_, data_);
-  const std::string problem = GameFolderProblem(settings_.KRAXPath);
+  const std::string problem = GameFolderProblem(settings_.gameFolder);
   // Each group is filled before it joins the tree, so the view takes in all its items at once.
-  carsGroup_ = MakeItem(ToGameText(tr("Racing Cars")), kImageCarsGroup, kCarsGroupItem);
+  carsGroup_ = MakeItem(ToUtf8(tr("Racing Cars")), kImageCarsGroup, kCarsGroupItem);
   QFont bold = font();
   bold.setBold(true);
   carsGroup_->setFont(0, bold);
@@ -62,7 +62,7 @@ void GameTreeView::FillTree() {
   addTopLevelItem(carsGroup_);
   carsGroup_->setExpanded(true);
 
-  tracksGroup_ = MakeItem(ToGameText(tr("Tracks")), kImageTracksGroup, kTracksGroupItem);
+  tracksGroup_ = MakeItem(ToUtf8(tr("Tracks")), kImageTracksGroup, kTracksGroupItem);
   if (problem.empty()) {
     FillTracks();
   } else {
@@ -73,7 +73,7 @@ void GameTreeView::FillTree() {
   if (filter_.active()) ApplyTreeFilter(carsGroup_, tracksGroup_, data_, filter_);
 
   emit carCountReported(problem.empty() ? data_.enabledCarCount : 0);  // no game, no cars
-  emit gameFolderChecked(FromGameText(problem));
+  emit gameFolderChecked(FromUtf8(problem));
 }
 
 void GameTreeView::FillCars() {
@@ -115,10 +115,10 @@ void GameTreeView::ReloadTreeShowingNew() { Reload(true); }
 QString GameTreeView::PlaceKey(QTreeWidgetItem* item) const {
   const ItemRef ref = ItemRefOf(item);
   if (ref.isCar() && data_.HasCar(ref.index)) {
-    return QStringLiteral("car:") + FromGameText(data_.cars[ref.index].archivePath);
+    return QStringLiteral("car:") + FromUtf8(data_.cars[ref.index].archivePath);
   }
   if (ref.isTrackFolder() && data_.HasTrackFolder(ref.index)) {
-    return QStringLiteral("track:") + FromGameText(data_.trackFolder(ref.index).path);
+    return QStringLiteral("track:") + FromUtf8(data_.trackFolder(ref.index).path);
   }
   // Groups, sub-folders and stock slots: the texts from the top of the tree down.
   QString key;

@@ -64,7 +64,7 @@ void GameTreeView::SetSelectedCarsEnabled(bool enabled) {
             ++changed;
           } else {
             const CarRecord& car = data_.cars[ref.index];
-            const std::string failed = car.name.value_or(kNoFedataName) + ToGameText(tr(": failed"));
+            const std::string failed = car.name.value_or(kNoFedataName) + ToUtf8(tr(": failed"));
             problems += (result.message.empty() ? failed : result.message) + "\n";
           }
         }
@@ -73,7 +73,7 @@ void GameTreeView::SetSelectedCarsEnabled(bool enabled) {
                 .arg(changed)
                 .arg(cars) +
             (changed < cars && problems.empty() ? tr(" (the others were already).") : QStringLiteral("."));
-        return Combined(enabled ? "Enable Cars" : "Disable Cars", ToGameText(done), problems);
+        return Combined(enabled ? "Enable Cars" : "Disable Cars", ToUtf8(done), problems);
       },
       [this](const OperationResult& result) {
         RefreshCarImages();
@@ -120,11 +120,11 @@ void GameTreeView::PackSelected(bool cabinet) {
           if (result.done()) {
             ++count;
           } else if (result.status != OperationStatus::kCancelled) {
-            problems += pack.name + ": " + (result.message.empty() ? ToGameText(failed) : result.message) + "\n";
+            problems += pack.name + ": " + (result.message.empty() ? ToUtf8(failed) : result.message) + "\n";
           }
         }
         return Combined(cabinet ? "Create Cabinet" : "Create Zip",
-                        ToGameText(QString(made).arg(count).arg(packs.size())), problems);
+                        ToUtf8(QString(made).arg(count).arg(packs.size())), problems);
       },
       [this](const OperationResult& result) { emit operationFinished(result); });
 }

@@ -22,11 +22,11 @@ namespace krax::ui {
 InstallDialog::InstallDialog(InstallDialogState& state, Prompts& prompts, QWidget* parent)
     : QDialog(parent), state_(state), prompts_(prompts) {
   setObjectName(QStringLiteral("InstallDialog"));
-  setWindowTitle(FromGameText(state.title));
+  setWindowTitle(FromUtf8(state.title));
 
-  idEdit_ = new QLineEdit(FromGameText(state.id), this);
+  idEdit_ = new QLineEdit(FromUtf8(state.id), this);
   idEdit_->setObjectName(QStringLiteral("idEdit"));
-  destinationEdit_ = new QLineEdit(FromGameText(state.destinationBase), this);
+  destinationEdit_ = new QLineEdit(FromUtf8(state.destinationBase), this);
   destinationEdit_->setObjectName(QStringLiteral("destinationEdit"));
   browseButton_ = new QPushButton(QStringLiteral(".."), this);
   browseButton_->setObjectName(QStringLiteral("browseButton"));
@@ -45,7 +45,7 @@ InstallDialog::InstallDialog(InstallDialogState& state, Prompts& prompts, QWidge
   top->setColumnStretch(0, 1);
   top->setColumnStretch(1, 4);
 
-  lengthLine_ = new QLabel(FromGameText(state.lengthLine), this);
+  lengthLine_ = new QLabel(FromUtf8(state.lengthLine), this);
   lengthLine_->setObjectName(QStringLiteral("lengthLine"));
   activate_ = new QCheckBox(tr("Activate it"), this);
   activate_->setObjectName(QStringLiteral("activateBox"));
@@ -61,7 +61,7 @@ InstallDialog::InstallDialog(InstallDialogState& state, Prompts& prompts, QWidge
   fileList_ = new QListWidget(this);
   fileList_->setObjectName(QStringLiteral("fileList"));
   fileList_->setSelectionMode(QAbstractItemView::MultiSelection);
-  for (const std::string& file : state.files) fileList_->addItem(FromGameText(file));
+  for (const std::string& file : state.files) fileList_->addItem(FromUtf8(file));
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->setObjectName(QStringLiteral("buttons"));
@@ -76,7 +76,7 @@ InstallDialog::InstallDialog(InstallDialogState& state, Prompts& prompts, QWidge
   if (!state.notes.empty()) {
     // What the list leaves out and why, below it.
     QStringList notes;
-    for (const std::string& note : state.notes) notes << FromGameText(note);
+    for (const std::string& note : state.notes) notes << FromUtf8(note);
     auto* notesLabel = new QLabel(notes.join(QLatin1Char('\n')), this);
     notesLabel->setObjectName(QStringLiteral("notes"));
     notesLabel->setWordWrap(true);
@@ -96,12 +96,12 @@ void InstallDialog::BrowseDestination() {
   const std::string folder = prompts_.ChooseFolder(kInstallBrowseTitle);
   if (folder.empty()) return;
   // The ID the user typed stays as typed.
-  destinationEdit_->setText(FromGameText(folder));
+  destinationEdit_->setText(FromUtf8(folder));
 }
 
 void InstallDialog::accept() {
-  state_.id = ToGameText(idEdit_->text().trimmed());
-  state_.destinationBase = ToGameText(destinationEdit_->text().trimmed());
+  state_.id = ToUtf8(idEdit_->text().trimmed());
+  state_.destinationBase = ToUtf8(destinationEdit_->text().trimmed());
   state_.activate = state_.offerActivate && activate_->isChecked();
   if (state_.accept && !state_.accept(state_)) return;
   QDialog::accept();

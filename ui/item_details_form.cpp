@@ -83,7 +83,7 @@ ItemDetailsForm::ItemDetailsForm(GameData& data, const Settings& settings, Opera
   BuildControls();
   pictureLoader_ = new PictureLoader(this);
   connect(pictureLoader_, &PictureLoader::loaded, pictureFrame_, &PictureFrame::SetPicture);
-  SetArchiveFolder(FromGameText(settings_.ArchiveFolder));
+  SetArchiveFolder(FromUtf8(settings_.archiveFolder));
   ApplyCarLayout();  // every control stands as built until the first selection
   SetJobRunner(new JobRunner(this));
 }
@@ -309,7 +309,7 @@ void ItemDetailsForm::ConnectButtons() {
     if (!hasItem_) return;
     RunCarJob(
         restoreButton_->text(),
-        [this, item = item_, directory = ToGameText(members_.directory), id = ToGameText(members_.id)] {
+        [this, item = item_, directory = ToUtf8(members_.directory), id = ToUtf8(members_.id)] {
           return operations_.RestoreItemFromCd(item, directory, id);
         },
         [this](const OperationResult& result) {
@@ -321,7 +321,7 @@ void ItemDetailsForm::ConnectButtons() {
     if (!hasItem_) return;
     RunCarJob(
         cabinet ? cabinetButton_->text() : zipButton_->text(),
-        [this, cabinet, item = item_, directory = ToGameText(members_.directory), name = ToGameText(members_.name)] {
+        [this, cabinet, item = item_, directory = ToUtf8(members_.directory), name = ToUtf8(members_.name)] {
           return cabinet ? operations_.CreateCabinet(item, directory, name) : operations_.CreateZip(item, directory, name);
         },
         [](const OperationResult&) {});
@@ -418,18 +418,18 @@ void ItemDetailsForm::FillTrack(ItemRef item) {
     const int row = item.row();
     if (row >= kStockTrackSlotCount) return;
     restoreButton_->show();
-    members_.directory = FromGameText(data_.SlotFolderPath(row));
-    members_.name = FromGameText(StockTrackTable[static_cast<std::size_t>(row)].displayName);
+    members_.directory = FromUtf8(data_.SlotFolderPath(row));
+    members_.name = FromUtf8(StockTrackTable[static_cast<std::size_t>(row)].displayName);
   } else if (item.isTrackFolder()) {
-    members_.directory = FromGameText(data_.trackFolder(item.index).path);
-    members_.name = FromGameText(data_.trackFolder(item.index).name);
+    members_.directory = FromUtf8(data_.trackFolder(item.index).path);
+    members_.name = FromUtf8(data_.trackFolder(item.index).name);
   }
 }
 
 void ItemDetailsForm::FillCar(std::size_t i) {
   if (!data_.HasCar(i)) return;
   const CarRecord& car = data_.cars[i];
-  members_.directory = FromGameText(car.archivePath);
+  members_.directory = FromUtf8(car.archivePath);
   // Every car shows its flags, a car without front-end data included ("No FeData").
   SetErrorIndicators(car.errorFlags);
   if (car.hasFedata()) {
@@ -444,9 +444,9 @@ void ItemDetailsForm::FillCar(std::size_t i) {
     members_.police = car.police();
     members_.carClass = car.carClass() <= 2 ? car.carClass() : -1;
     members_.fedataSerial = car.fedataSerial();
-    members_.mass = FromGameText(FormatMass(data_.ReadCarpValue(kCarpMass, i)));
-    members_.maxSpeed = FromGameText(FormatSpeed(data_.ReadCarpValue(kCarpMaxSpeed, i)));
-    members_.topSpeed = FromGameText(FormatSpeed(data_.ReadCarpValue(kCarpTopSpeed, i)));
+    members_.mass = FromUtf8(FormatMass(data_.ReadCarpValue(kCarpMass, i)));
+    members_.maxSpeed = FromUtf8(FormatSpeed(data_.ReadCarpValue(kCarpMaxSpeed, i)));
+    members_.topSpeed = FromUtf8(FormatSpeed(data_.ReadCarpValue(kCarpTopSpeed, i)));
     if (IsStockCarId(id)) restoreButton_->show();
   }
 }
@@ -487,12 +487,12 @@ bool ItemDetailsForm::PullMembers() {
   bool isNumber = false;
   const int value = fedataEdit_->text().trimmed().toInt(&isNumber);
   if (!isNumber) {
-    prompts_.Message(ToGameText(tr("Please enter an integer.")));
+    prompts_.Message(ToUtf8(tr("Please enter an integer.")));
     return false;
   }
   if (value < 0 || value > 65535) {
     // The archive holds 16 bits; a larger number would silently lose its high bits.
-    prompts_.Message(ToGameText(tr("Please enter a serial number from 0 to 65535.")));
+    prompts_.Message(ToUtf8(tr("Please enter a serial number from 0 to 65535.")));
     return false;
   }
   members_.fedataSerial = value;

@@ -35,7 +35,7 @@ QImage ReadPictureFile(const std::string& path, PictureBudget& budget) {
     const std::optional<RgbaImage> image = ReadTgaFile(path, budget);
     return image ? ToQImage(*image) : QImage();
   }
-  QImageReader reader(FromGameText(path));
+  QImageReader reader(FromUtf8(path));
   const QSize size = reader.size();
   if (!size.isValid() || size.isEmpty()) return {};
   const std::uint64_t pixels = static_cast<std::uint64_t>(size.width()) * static_cast<std::uint64_t>(size.height());

@@ -69,7 +69,7 @@ MainWindow::MainWindow(MainWindowContext context, QWidget* parent)
     auto own = std::make_unique<WidgetPrompts>(this, [this](const QString& text) { SetStatusText(text); });
     widgetPrompts_ = own.get();
     // The choosers open in the archive folder until the user has chosen one.
-    widgetPrompts_->SetDefaultFolder(context_.settings.ArchiveFolder);
+    widgetPrompts_->SetDefaultFolder(context_.settings.archiveFolder);
     ownPrompts_ = std::move(own);
     prompts_ = ownPrompts_.get();
   }
@@ -275,7 +275,7 @@ void MainWindow::ShowResult(const OperationResult& result) {
   if (result.status == OperationStatus::kFailed) {
     prompts_->Message(text);
   } else if (result.status == OperationStatus::kDone) {
-    SetStatusText(FromGameText(text));
+    SetStatusText(FromUtf8(text));
   }
 }
 
@@ -376,8 +376,8 @@ void MainWindow::OnGenerateSerials() {
 }
 
 void MainWindow::OnStringEdit() {
-  if (!context_.settings.KRAXText) {
-    prompts_->Message(ToGameText(tr("This is disabled in option \"Enable KRAX String editting\"")));
+  if (!context_.settings.kraxText) {
+    prompts_->Message(ToUtf8(tr("This is disabled in option \"Enable KRAX String editting\"")));
     return;
   }
   RunOperation(CommandId::kStringEdit, [this] { return context_.operations.OpenStringEditor(); }, AfterDone::kNothing);
@@ -387,8 +387,8 @@ void MainWindow::OnOptions() {
   OptionsDialog dialog(context_.settings, *prompts_, context_.options, this);
   if (context_.runDialog(dialog) != QDialog::Accepted) return;
   UseGameFolder(context_.settings, context_.data);
-  detailsForm_->SetArchiveFolder(FromGameText(context_.settings.ArchiveFolder));
-  if (widgetPrompts_) widgetPrompts_->SetDefaultFolder(context_.settings.ArchiveFolder);
+  detailsForm_->SetArchiveFolder(FromUtf8(context_.settings.archiveFolder));
+  if (widgetPrompts_) widgetPrompts_->SetDefaultFolder(context_.settings.archiveFolder);
   UpdateCaption();
   gameTree_->ReloadTree();
 }
@@ -427,7 +427,7 @@ void MainWindow::OpenDocumentFile(const QString& path) {
 }
 
 bool MainWindow::ShowsDemo() const {
-  return !context_.demoGameFolder.empty() && context_.settings.KRAXPath == context_.demoGameFolder;
+  return !context_.demoGameFolder.empty() && context_.settings.gameFolder == context_.demoGameFolder;
 }
 
 void MainWindow::UpdateCaption() {
@@ -502,7 +502,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
 
 void MainWindow::InstallFromPath(const QString& source) {
   RunOperation(
-      CommandId::kInstallCar, [this, from = ToGameText(source)] { return context_.operations.InstallFromPath(std::nullopt, from); },
+      CommandId::kInstallCar, [this, from = ToUtf8(source)] { return context_.operations.InstallFromPath(std::nullopt, from); },
       AfterDone::kReloadShowingNew);
 }
 

@@ -126,27 +126,27 @@ OptionsDialog::OptionsDialog(Settings& settings, Prompts& prompts, OptionsServic
   connect(buttons, &QDialogButtonBox::rejected, this, &OptionsDialog::reject);
   column->addWidget(buttons);
 
-  for (std::string Settings::*field : {&Settings::KRAXPath, &Settings::KRAXCarEdit, &Settings::KRAXTrackEdit,
-                                      &Settings::KRAXCDPath, &Settings::ArchiveFolder}) {
-    connect(EditFor(field), &QLineEdit::textEdited, this, [this, field] { setByUser_.push_back(NameOf(field)); });
+  for (std::string Settings::*field : {&Settings::gameFolder, &Settings::carEditor, &Settings::trackEditor,
+                                      &Settings::cdPath, &Settings::archiveFolder}) {
+    connect(EditFor(field), &QLineEdit::textEdited, this, [this, field] { setByUser_.emplace_back(NameOf(field)); });
   }
 
   ShowHeld();
 }
 
 QLineEdit* OptionsDialog::EditFor(std::string Settings::*field) const {
-  if (field == &Settings::KRAXPath) return gameFolderEdit_;
-  if (field == &Settings::KRAXCarEdit) return carEditorEdit_;
-  if (field == &Settings::KRAXTrackEdit) return trackEditorEdit_;
-  if (field == &Settings::KRAXCDPath) return cdPathEdit_;
+  if (field == &Settings::gameFolder) return gameFolderEdit_;
+  if (field == &Settings::carEditor) return carEditorEdit_;
+  if (field == &Settings::trackEditor) return trackEditorEdit_;
+  if (field == &Settings::cdPath) return cdPathEdit_;
   return archiveFolderEdit_;
 }
 
 const char* OptionsDialog::NameOf(std::string Settings::*field) const {
-  if (field == &Settings::KRAXPath) return "KRAXPath";
-  if (field == &Settings::KRAXCarEdit) return "KRAXCarEdit";
-  if (field == &Settings::KRAXTrackEdit) return "KRAXTrackEdit";
-  if (field == &Settings::KRAXCDPath) return "KRAXCDPath";
+  if (field == &Settings::gameFolder) return "KRAXPath";
+  if (field == &Settings::carEditor) return "KRAXCarEdit";
+  if (field == &Settings::trackEditor) return "KRAXTrackEdit";
+  if (field == &Settings::cdPath) return "KRAXCDPath";
   return "CPATH";
 }
 
@@ -165,46 +165,46 @@ std::vector<std::string> OptionsDialog::NamesToStore() const {
 }
 
 void OptionsDialog::ShowHeld() {
-  gameFolderEdit_->setText(FromGameText(held_.KRAXPath));
-  carEditorEdit_->setText(FromGameText(held_.KRAXCarEdit));
-  trackEditorEdit_->setText(FromGameText(held_.KRAXTrackEdit));
-  cdPathEdit_->setText(FromGameText(held_.KRAXCDPath));
-  archiveFolderEdit_->setText(FromGameText(held_.ArchiveFolder));
-  duplicateCheck_->setChecked(held_.FlagDuplicateSerials);
-  path4Check_->setChecked(held_.FlagLongFolderNames);
-  notEqualCheck_->setChecked(held_.FlagDifferingSerials);
-  stringEditCheck_->setChecked(held_.KRAXText);
+  gameFolderEdit_->setText(FromUtf8(held_.gameFolder));
+  carEditorEdit_->setText(FromUtf8(held_.carEditor));
+  trackEditorEdit_->setText(FromUtf8(held_.trackEditor));
+  cdPathEdit_->setText(FromUtf8(held_.cdPath));
+  archiveFolderEdit_->setText(FromUtf8(held_.archiveFolder));
+  duplicateCheck_->setChecked(held_.flagDuplicateSerials);
+  path4Check_->setChecked(held_.flagLongFolderNames);
+  notEqualCheck_->setChecked(held_.flagDifferingSerials);
+  stringEditCheck_->setChecked(held_.kraxText);
 }
 
 void OptionsDialog::TakeOver() {
-  held_.KRAXPath = ToGameText(gameFolderEdit_->text());
-  held_.KRAXCarEdit = ToGameText(carEditorEdit_->text());
-  held_.KRAXTrackEdit = ToGameText(trackEditorEdit_->text());
-  held_.KRAXCDPath = ToGameText(cdPathEdit_->text());
-  held_.ArchiveFolder = ToGameText(archiveFolderEdit_->text());
-  held_.FlagDuplicateSerials = duplicateCheck_->isChecked();
-  held_.FlagLongFolderNames = path4Check_->isChecked();
-  held_.FlagDifferingSerials = notEqualCheck_->isChecked();
-  held_.KRAXText = stringEditCheck_->isChecked();
+  held_.gameFolder = ToUtf8(gameFolderEdit_->text());
+  held_.carEditor = ToUtf8(carEditorEdit_->text());
+  held_.trackEditor = ToUtf8(trackEditorEdit_->text());
+  held_.cdPath = ToUtf8(cdPathEdit_->text());
+  held_.archiveFolder = ToUtf8(archiveFolderEdit_->text());
+  held_.flagDuplicateSerials = duplicateCheck_->isChecked();
+  held_.flagLongFolderNames = path4Check_->isChecked();
+  held_.flagDifferingSerials = notEqualCheck_->isChecked();
+  held_.kraxText = stringEditCheck_->isChecked();
 }
 
 void OptionsDialog::SetHeld(std::string Settings::*field, std::string value) {
   held_.*field = std::move(value);
-  setByUser_.push_back(NameOf(field));
+  setByUser_.emplace_back(NameOf(field));
   ShowHeld();  // a button never reads a field: typed text not taken over is replaced
 }
 
 void OptionsDialog::BrowseFolder(const char* title, std::string Settings::*field) {
   // Opens in the folder the field shows (only the start place: the held values stay).
-  const std::string folder = prompts_.ChooseFolderIn(ToGameText(tr(title)), ToGameText(EditFor(field)->text()));
+  const std::string folder = prompts_.ChooseFolderIn(ToUtf8(tr(title)), ToUtf8(EditFor(field)->text()));
   if (!folder.empty()) SetHeld(field, folder);
 }
 
 void OptionsDialog::BrowseExecutable(std::string Settings::*field) {
   const QString command = EditFor(field)->text();
   const std::string startFolder =
-      command.isEmpty() || command == QLatin1String(kDefaultShellAction) ? std::string() : ToGameText(QFileInfo(command).path());
-  const std::string file = prompts_.ChooseFileIn(ToGameText(tr("Open")), kExecutableFilter, startFolder);
+      command.isEmpty() || command == QLatin1String(kDefaultShellAction) ? std::string() : ToUtf8(QFileInfo(command).path());
+  const std::string file = prompts_.ChooseFileIn(ToUtf8(tr("Open")), kExecutableFilter, startFolder);
   if (!file.empty()) {
     SetHeld(field, file);
   } else {
@@ -213,34 +213,34 @@ void OptionsDialog::BrowseExecutable(std::string Settings::*field) {
   }
 }
 
-void OptionsDialog::BrowseGameFolder() { BrowseFolder(QT_TR_NOOP("Select KRAX folder"), &Settings::KRAXPath); }
-void OptionsDialog::BrowseCarEditor() { BrowseExecutable(&Settings::KRAXCarEdit); }
-void OptionsDialog::BrowseTrackEditor() { BrowseExecutable(&Settings::KRAXTrackEdit); }
-void OptionsDialog::BrowseCdPath() { BrowseFolder(QT_TR_NOOP("Select KRAX CD Path"), &Settings::KRAXCDPath); }
+void OptionsDialog::BrowseGameFolder() { BrowseFolder(QT_TR_NOOP("Select KRAX folder"), &Settings::gameFolder); }
+void OptionsDialog::BrowseCarEditor() { BrowseExecutable(&Settings::carEditor); }
+void OptionsDialog::BrowseTrackEditor() { BrowseExecutable(&Settings::trackEditor); }
+void OptionsDialog::BrowseCdPath() { BrowseFolder(QT_TR_NOOP("Select KRAX CD Path"), &Settings::cdPath); }
 void OptionsDialog::BrowseArchiveFolder() {
-  BrowseFolder(QT_TR_NOOP("Select Default Path For Compressed Files"), &Settings::ArchiveFolder);
+  BrowseFolder(QT_TR_NOOP("Select Default Path For Compressed Files"), &Settings::archiveFolder);
 }
 
 void OptionsDialog::DefaultGameFolder() {
-  SetHeld(&Settings::KRAXPath, services_.findGameFolder ? services_.findGameFolder() : "");
+  SetHeld(&Settings::gameFolder, services_.findGameFolder ? services_.findGameFolder() : "");
 }
-void OptionsDialog::DefaultCarEditor() { SetHeld(&Settings::KRAXCarEdit, kDefaultShellAction); }
-void OptionsDialog::DefaultTrackEditor() { SetHeld(&Settings::KRAXTrackEdit, kDefaultShellAction); }
+void OptionsDialog::DefaultCarEditor() { SetHeld(&Settings::carEditor, kDefaultShellAction); }
+void OptionsDialog::DefaultTrackEditor() { SetHeld(&Settings::trackEditor, kDefaultShellAction); }
 void OptionsDialog::DefaultCdPath() {
-  SetHeld(&Settings::KRAXCDPath, services_.findCdDrive ? services_.findCdDrive() : "");
+  SetHeld(&Settings::cdPath, services_.findCdDrive ? services_.findCdDrive() : "");
 }
 void OptionsDialog::DefaultArchiveFolder() {
   // The game folder as stored, not what the game folder field shows now.
-  SetHeld(&Settings::ArchiveFolder, settings_.KRAXPath);
+  SetHeld(&Settings::archiveFolder, settings_.gameFolder);
 }
 
 void OptionsDialog::accept() {
   TakeOver();
-  for (std::string* value : {&held_.KRAXPath, &held_.KRAXCarEdit, &held_.KRAXTrackEdit,
-                             &held_.KRAXCDPath, &held_.ArchiveFolder}) {
+  for (std::string* value : {&held_.gameFolder, &held_.carEditor, &held_.trackEditor,
+                             &held_.cdPath, &held_.archiveFolder}) {
     *value = WithoutTrailingSeparator(*value);
   }
-  const bool switchesTextOn = !settings_.KRAXText && held_.KRAXText;
+  const bool switchesTextOn = !settings_.kraxText && held_.kraxText;
   settings_ = held_;
   if (switchesTextOn && services_.loadGameText) services_.loadGameText();
   const std::vector<std::string> names = NamesToStore();
@@ -248,7 +248,7 @@ void OptionsDialog::accept() {
                          ? services_.saveSome(settings_, names)
                          : !services_.save || services_.save(settings_);
   if (!saved) {
-    prompts_.Message(ToGameText(tr("The options could not be saved; they apply until KRAXManager ends.")));
+    prompts_.Message(ToUtf8(tr("The options could not be saved; they apply until KRAXManager ends.")));
   }
   QDialog::accept();
 }

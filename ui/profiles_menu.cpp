@@ -61,7 +61,7 @@ void ProfilesMenu::RefreshApplyMenu() {
   applyMenu_->clear();
   const std::vector<std::string> names = operations_.ProfileNames();
   for (const std::string& name : names) {
-    const QString text = FromGameText(name);
+    const QString text = FromUtf8(name);
     applyMenu_->addAction(text, this, [this, text] { ApplyProfile(text); });
   }
   if (names.empty()) applyMenu_->addAction(tr("(no profiles saved)"))->setEnabled(false);
@@ -70,7 +70,7 @@ void ProfilesMenu::RefreshApplyMenu() {
 void ProfilesMenu::SaveCurrent() {
   const QString name = askName().trimmed();
   if (name.isEmpty()) return;
-  RunJob(tr("Save Current As"), [this, saved = ToGameText(name)] { return operations_.SaveProfile(saved); });
+  RunJob(tr("Save Current As"), [this, saved = ToUtf8(name)] { return operations_.SaveProfile(saved); });
 }
 
 void ProfilesMenu::RunJob(const QString& command, std::function<OperationResult()> work) {
@@ -78,7 +78,7 @@ void ProfilesMenu::RunJob(const QString& command, std::function<OperationResult(
 }
 
 void ProfilesMenu::ApplyProfile(const QString& name) {
-  RunJob(tr("Apply"), [this, applied = ToGameText(name)] { return operations_.ApplyProfile(applied); });
+  RunJob(tr("Apply"), [this, applied = ToUtf8(name)] { return operations_.ApplyProfile(applied); });
 }
 
 void ProfilesMenu::ApplyStockGame() {
@@ -93,11 +93,11 @@ void ProfilesMenu::Manage() {
   list->setObjectName(QStringLiteral("profileList"));
   const auto fill = [this, list] {
     list->clear();
-    for (const std::string& name : operations_.ProfileNames()) list->addItem(FromGameText(name));
+    for (const std::string& name : operations_.ProfileNames()) list->addItem(FromUtf8(name));
     if (list->count() > 0) list->setCurrentRow(0);
   };
   fill();
-  const auto chosen = [list] { return list->currentItem() ? ToGameText(list->currentItem()->text()) : std::string(); };
+  const auto chosen = [list] { return list->currentItem() ? ToUtf8(list->currentItem()->text()) : std::string(); };
   auto* buttons = new QVBoxLayout;
   auto addButton = [&](const QString& text, const char* objectName, std::function<void()> action) {
     auto* button = new QPushButton(text, &dialog);
@@ -108,7 +108,7 @@ void ProfilesMenu::Manage() {
   addButton(tr("&Apply"), "applyButton", [&, this] {
     if (chosen().empty()) return;
     // The work goes on after the dialog has closed.
-    const QString name = FromGameText(chosen());
+    const QString name = FromUtf8(chosen());
     dialog.accept();
     ApplyProfile(name);
   });
@@ -120,12 +120,12 @@ void ProfilesMenu::Manage() {
       prompts_.Message(shown.message);
       return;
     }
-    showText(tr("Profile \"%1\"").arg(FromGameText(chosen())), FromGameText(shown.message));
+    showText(tr("Profile \"%1\"").arg(FromUtf8(chosen())), FromUtf8(shown.message));
   });
   addButton(tr("&Delete"), "deleteButton", [&, this] {
     if (chosen().empty()) return;
-    const QString question = tr("Delete the profile \"%1\"?").arg(FromGameText(chosen()));
-    if (!prompts_.Question(QuestionKind::kDeleteProfile, ToGameText(question))) return;
+    const QString question = tr("Delete the profile \"%1\"?").arg(FromUtf8(chosen()));
+    if (!prompts_.Question(QuestionKind::kDeleteProfile, ToUtf8(question))) return;
     emit operationFinished(operations_.DeleteProfile(chosen()));
     fill();
   });

@@ -42,7 +42,7 @@ class Matcher {
     if (!data_.HasCar(slot)) return false;
     const CarRecord& car = data_.cars[slot];
     return (car.carId && textMatches(FromCodePage(*car.carId))) ||
-           textMatches(FromGameText(BaseName(ParentPath(car.archivePath))));
+           textMatches(FromUtf8(BaseName(ParentPath(car.archivePath))));
   }
   bool flagged(std::size_t slot) const {
     return data_.HasCar(slot) && data_.cars[slot].errorFlags != 0;

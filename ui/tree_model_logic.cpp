@@ -12,7 +12,7 @@
 
 namespace krax::ui {
 
-QString FromGameText(std::string_view bytes) {
+QString FromUtf8(std::string_view bytes) {
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   QString text = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
   if (!utf8.hasError()) return text;
@@ -21,7 +21,7 @@ QString FromGameText(std::string_view bytes) {
 
 QString FromCodePage(std::string_view gameText) { return QString::fromStdString(GameTextToUtf8(gameText)); }
 
-std::string ToGameText(const QString& text) { return text.toStdString(); }
+std::string ToUtf8(const QString& text) { return text.toStdString(); }
 
 ItemRef ItemRefOf(const QTreeWidgetItem* item) {
   return {static_cast<ItemRef::Kind>(item->data(0, kItemKindRole).toInt()),
@@ -46,7 +46,7 @@ void SetItemImage(QTreeWidgetItem* item, int image) {
 
 QTreeWidgetItem* MakeItem(std::string_view label, int image, ItemRef ref) {
   auto* item = new QTreeWidgetItem();
-  item->setText(0, FromGameText(label));
+  item->setText(0, FromUtf8(label));
   item->setData(0, kLabelBytesRole,
                 QByteArray(label.data(), static_cast<qsizetype>(label.size())));
   item->setData(0, kItemKindRole, static_cast<int>(ref.kind));
@@ -58,9 +58,9 @@ QTreeWidgetItem* MakeItem(std::string_view label, int image, ItemRef ref) {
 int CarImage(std::uint32_t errorFlags, bool enabled, const Settings& settings) {
   int image = kImageCar;
   if (errorFlags != 0) {
-    if ((errorFlags & kFlagFolderOver4) && settings.FlagLongFolderNames) image = kImageFolderTooLong;
-    if ((errorFlags & kFlagSerialsDiffer) && settings.FlagDifferingSerials) image = kImageSerialsDiffer;
-    if ((errorFlags & kFlagDuplicateSerial) && settings.FlagDuplicateSerials) image = kImageSerialDuplicate;
+    if ((errorFlags & kFlagFolderOver4) && settings.flagLongFolderNames) image = kImageFolderTooLong;
+    if ((errorFlags & kFlagSerialsDiffer) && settings.flagDifferingSerials) image = kImageSerialsDiffer;
+    if ((errorFlags & kFlagDuplicateSerial) && settings.flagDuplicateSerials) image = kImageSerialDuplicate;
   }
   if (!enabled) image = kImageCarDisabled;
   return image;

@@ -33,13 +33,14 @@ inline constexpr int kLabelBytesRole = 0x0101; // the label as the game spells i
 inline constexpr int kImageRole = 0x0102;      // index into TreeImageList
 inline constexpr int kItemIndexRole = 0x0103;  // ItemRef::index
 
-// Paths and other 8-bit texts; shown as UTF-8 when they are valid UTF-8, else as Latin-1.
-QString FromGameText(std::string_view bytes);
+// The program's own 8-bit texts (paths, messages) are UTF-8; one that is not valid UTF-8 (a
+// path from an older system) is shown as Latin-1.
+QString FromUtf8(std::string_view bytes);
 // Text kept by the game itself (car names and IDs, front-end strings), which is in the game's
 // code page (gamedata/code_page.h).
 QString FromCodePage(std::string_view gameText);
-// Text typed by the user (paths, commands) as the 8-bit string the rest of the program uses.
-std::string ToGameText(const QString& text);
+// Text typed by the user (paths, commands) as the UTF-8 string the rest of the program uses.
+std::string ToUtf8(const QString& text);
 
 ItemRef ItemRefOf(const QTreeWidgetItem* item);
 int ItemImage(const QTreeWidgetItem* item);

@@ -41,10 +41,10 @@ VerifyDialog::VerifyDialog(GameData& data, const Settings& settings, Prompts& pr
 
 void VerifyDialog::Verify() {
   report_ = VerifyAgainstCd(settings_, kVerifyAll, prompts_);
-  summary_->setText(FromGameText(VerifyReportSummary(report_)));
+  summary_->setText(FromUtf8(VerifyReportSummary(report_)));
   const std::string lines = VerifyReportLines(report_);
   text_->setPlainText(lines.empty() ? tr("Every file the CD has is in the game folder as on the CD.")
-                                    : FromGameText(lines));
+                                    : FromUtf8(lines));
   restore_->setEnabled(report_.restorableCount() > 0);
 }
 
@@ -56,7 +56,7 @@ void VerifyDialog::RestoreThese() {
 }
 
 QAction* AddVerifyAction(QMenu& menu, GameData& data, const Settings& settings, Prompts& prompts,
-                         std::function<int(QDialog&)> runDialog, std::function<void(const OperationResult&)> finished) {
+                         const std::function<int(QDialog&)>& runDialog, const std::function<void(const OperationResult&)>& finished) {
   QAction* action = menu.addAction(VerifyDialog::tr("Verify Against CD"));
   action->setObjectName(QStringLiteral("verifyAgainstCdAction"));
   action->setStatusTip(VerifyDialog::tr("Compare the game's own cars, tracks and strings with the KRAX CD"));

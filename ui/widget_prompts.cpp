@@ -19,7 +19,7 @@
 namespace krax::ui {
 
 QString QtFileFilter(const std::string& filter) {
-  const QStringList parts = FromGameText(filter).split(QLatin1Char('|'));
+  const QStringList parts = FromUtf8(filter).split(QLatin1Char('|'));
   QStringList filters;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
     if (parts[i].isEmpty()) break;  // the closing empty pair
@@ -41,7 +41,7 @@ WidgetPrompts::WidgetPrompts(QWidget* owner, std::function<void(const QString&)>
 
 void WidgetPrompts::Message(const std::string& text) {
   JobRunner::OnInterfaceThread(
-      [&] { QMessageBox::information(owner_, QStringLiteral("KRAXManager"), FromGameText(text)); });
+      [&] { QMessageBox::information(owner_, QStringLiteral("KRAXManager"), FromUtf8(text)); });
 }
 
 bool WidgetPrompts::Question(QuestionKind kind, const std::string& text, bool okCancel) {
@@ -51,9 +51,9 @@ bool WidgetPrompts::Question(QuestionKind kind, const std::string& text, bool ok
   JobRunner::OnInterfaceThread([&] {
     if (kind == QuestionKind::kDeleteForGood) {
       // Its own warning, and Enter keeps the folder: nothing goes for good by a reflex.
-      answer = QMessageBox::warning(owner_, QStringLiteral("KRAXManager"), FromGameText(text), yes | no, no) == yes;
+      answer = QMessageBox::warning(owner_, QStringLiteral("KRAXManager"), FromUtf8(text), yes | no, no) == yes;
     } else {
-      answer = QMessageBox::question(owner_, QStringLiteral("KRAXManager"), FromGameText(text), yes | no, yes) == yes;
+      answer = QMessageBox::question(owner_, QStringLiteral("KRAXManager"), FromUtf8(text), yes | no, yes) == yes;
     }
   });
   return answer;
@@ -62,7 +62,7 @@ bool WidgetPrompts::Question(QuestionKind kind, const std::string& text, bool ok
 Answer WidgetPrompts::QuestionWithCancel(QuestionKind /*kind*/, const std::string& text) {
   Answer answer = Answer::kCancel;
   JobRunner::OnInterfaceThread([&] {
-    const auto pressed = QMessageBox::question(owner_, QStringLiteral("KRAXManager"), FromGameText(text),
+    const auto pressed = QMessageBox::question(owner_, QStringLiteral("KRAXManager"), FromUtf8(text),
                                                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     answer = pressed == QMessageBox::Yes ? Answer::kYes : pressed == QMessageBox::No ? Answer::kNo : Answer::kCancel;
   });
@@ -71,7 +71,7 @@ Answer WidgetPrompts::QuestionWithCancel(QuestionKind /*kind*/, const std::strin
 
 void WidgetPrompts::Status(const std::string& text) {
   if (QThread::currentThread() == qApp->thread()) {
-    ShowStatus(FromGameText(text));
+    ShowStatus(FromUtf8(text));
     return;
   }
   // From the work's thread: the widgets are touched on the interface thread only.
@@ -88,7 +88,7 @@ void WidgetPrompts::Status(const std::string& text) {
           latest.swap(pendingStatus_);
           statusPosted_ = false;
         }
-        ShowStatus(FromGameText(latest));
+        ShowStatus(FromUtf8(latest));
       },
       Qt::QueuedConnection);
 }
@@ -117,19 +117,19 @@ std::string WidgetPrompts::ChooseFile(const std::string& title, const std::strin
 
 QString WidgetPrompts::StartFolder(const std::string& startFolder) const {
   // The field's folder first, then the last folder chosen here, then the archive folder.
-  if (!startFolder.empty()) return FromGameText(startFolder);
+  if (!startFolder.empty()) return FromUtf8(startFolder);
   if (!lastFolder_.isEmpty()) return lastFolder_;
-  return FromGameText(defaultFolder_);
+  return FromUtf8(defaultFolder_);
 }
 
 std::string WidgetPrompts::ChooseFolderIn(const std::string& title, const std::string& startFolder) {
   QString chosen;
   JobRunner::OnInterfaceThread([&] {
     chosen = QDir::toNativeSeparators(
-        QFileDialog::getExistingDirectory(owner_, FromGameText(title), StartFolder(startFolder)));
+        QFileDialog::getExistingDirectory(owner_, FromUtf8(title), StartFolder(startFolder)));
     if (!chosen.isEmpty()) lastFolder_ = chosen;
   });
-  return ToGameText(chosen);
+  return ToUtf8(chosen);
 }
 
 std::string WidgetPrompts::ChooseFileIn(const std::string& title, const std::string& filter,
@@ -137,10 +137,10 @@ std::string WidgetPrompts::ChooseFileIn(const std::string& title, const std::str
   QString chosen;
   JobRunner::OnInterfaceThread([&] {
     chosen = QDir::toNativeSeparators(
-        QFileDialog::getOpenFileName(owner_, FromGameText(title), StartFolder(startFolder), QtFileFilter(filter)));
+        QFileDialog::getOpenFileName(owner_, FromUtf8(title), StartFolder(startFolder), QtFileFilter(filter)));
     if (!chosen.isEmpty()) lastFolder_ = QFileInfo(chosen).absolutePath();
   });
-  return ToGameText(chosen);
+  return ToUtf8(chosen);
 }
 
 bool WidgetPrompts::ShowInstallDialog(InstallDialogState& state) {
@@ -190,7 +190,7 @@ WidgetPrompts::~WidgetPrompts() = default;
 void WidgetPrompts::BeginProgress(const std::string& title) {
   copyStop_ = false;
   JobRunner::OnInterfaceThread([&] {
-    copyProgress_ = std::make_unique<CopyProgressDialog>(FromGameText(title), owner_);
+    copyProgress_ = std::make_unique<CopyProgressDialog>(FromUtf8(title), owner_);
     QObject::connect(copyProgress_.get(), &QProgressDialog::canceled, copyProgress_.get(), [this] { copyStop_ = true; });
   });
 }
@@ -227,8 +227,8 @@ void WidgetPrompts::EndProgress() {
 
 std::unique_ptr<QMessageBox> MakeReportBox(QWidget* owner, const std::string& summary, const std::string& details) {
   auto box = std::make_unique<QMessageBox>(QMessageBox::Information, QStringLiteral("KRAXManager"),
-                                           FromGameText(summary), QMessageBox::Ok, owner);
-  if (!details.empty()) box->setDetailedText(FromGameText(details));
+                                           FromUtf8(summary), QMessageBox::Ok, owner);
+  if (!details.empty()) box->setDetailedText(FromUtf8(details));
   return box;
 }
 
@@ -238,9 +238,9 @@ void WidgetPrompts::Report(const std::string& summary, const std::string& detail
 
 std::unique_ptr<QMessageBox> MakePlanBox(QWidget* owner, const std::string& question, const std::string& plan) {
   auto box = std::make_unique<QMessageBox>(QMessageBox::Question, QStringLiteral("KRAXManager"),
-                                           FromGameText(question), QMessageBox::Yes | QMessageBox::No, owner);
+                                           FromUtf8(question), QMessageBox::Yes | QMessageBox::No, owner);
   box->setDefaultButton(QMessageBox::No);
-  if (!plan.empty()) box->setDetailedText(FromGameText(plan));
+  if (!plan.empty()) box->setDetailedText(FromUtf8(plan));
   return box;
 }
 

@@ -27,13 +27,13 @@ void SaveRecentFileList(const SettingsStore& store, const QStringList& files) {
 }
 
 SettingsStore StoreFor(const WindowSessionOptions& options) {
-  return options.settingsFile ? SettingsStore(ToGameText(*options.settingsFile)) : SettingsStore();
+  return options.settingsFile ? SettingsStore(ToUtf8(*options.settingsFile)) : SettingsStore();
 }
 
 SettingsOverrides OverridesFor(const WindowSessionOptions& options) {
   SettingsOverrides overrides;
-  if (options.gameFolder) overrides.gameFolder = ToGameText(*options.gameFolder);
-  if (options.cdPath) overrides.cdPath = ToGameText(*options.cdPath);
+  if (options.gameFolder) overrides.gameFolder = ToUtf8(*options.gameFolder);
+  if (options.cdPath) overrides.cdPath = ToUtf8(*options.cdPath);
   return overrides;
 }
 

@@ -22,49 +22,49 @@ class SettingsStoreTest : public ::testing::Test {
 
 TEST_F(SettingsStoreTest, FirstStartTakesTheDefaults) {
   Settings s = LoadSettings(SettingsStore(dir / "none.ini"), machine);
-  EXPECT_EQ(s.KRAXPath, "/games/krax");
-  EXPECT_EQ(s.KRAXCDPath, "/media/cdrom");
-  EXPECT_EQ(s.KRAXCarEdit, "Default Shell Action");
-  EXPECT_EQ(s.KRAXTrackEdit, "Default Shell Action");
-  EXPECT_EQ(s.ArchiveFolder, "/games/krax");
-  EXPECT_EQ(s.FlagDuplicateSerials, 1);
-  EXPECT_EQ(s.FlagDifferingSerials, 0);
-  EXPECT_EQ(s.FlagLongFolderNames, 0);
-  EXPECT_EQ(s.KRAXText, 0);
+  EXPECT_EQ(s.gameFolder, "/games/krax");
+  EXPECT_EQ(s.cdPath, "/media/cdrom");
+  EXPECT_EQ(s.carEditor, "Default Shell Action");
+  EXPECT_EQ(s.trackEditor, "Default Shell Action");
+  EXPECT_EQ(s.archiveFolder, "/games/krax");
+  EXPECT_EQ(s.flagDuplicateSerials, 1);
+  EXPECT_EQ(s.flagDifferingSerials, 0);
+  EXPECT_EQ(s.flagLongFolderNames, 0);
+  EXPECT_EQ(s.kraxText, 0);
   EXPECT_FALSE(test::ReadFileBytes(dir / "none.ini").size());  // loading stores nothing
 }
 
 TEST_F(SettingsStoreTest, AStoredEmptyGameFolderStaysEmpty) {
   Settings s = LoadSettings(SettingsStore(Ini("[PATH]\nKRAXPath=\n")), machine);
-  EXPECT_EQ(s.KRAXPath, "");
-  EXPECT_EQ(s.ArchiveFolder, "");  // the game folder as read, not the machine's
+  EXPECT_EQ(s.gameFolder, "");
+  EXPECT_EQ(s.archiveFolder, "");  // the game folder as read, not the machine's
 }
 
 TEST_F(SettingsStoreTest, AMissingCpathTakesTheStoredGameFolder) {
   Settings s = LoadSettings(SettingsStore(Ini("[PATH]\nKRAXPath=/home/me/krax\n")), machine);
-  EXPECT_EQ(s.KRAXPath, "/home/me/krax");
-  EXPECT_EQ(s.ArchiveFolder, "/home/me/krax");
+  EXPECT_EQ(s.gameFolder, "/home/me/krax");
+  EXPECT_EQ(s.archiveFolder, "/home/me/krax");
 }
 
 TEST_F(SettingsStoreTest, UnreadableSwitchesTakeTheirDefault) {
   Settings s = LoadSettings(SettingsStore(Ini("[OTHER]\nDUPL_SN=0\nNEQ=yes\nPath_4=1\nKRAXText=\n")), machine);
-  EXPECT_EQ(s.FlagDuplicateSerials, 0);
-  EXPECT_EQ(s.FlagDifferingSerials, 0);
-  EXPECT_EQ(s.FlagLongFolderNames, 1);
-  EXPECT_EQ(s.KRAXText, 0);
+  EXPECT_EQ(s.flagDuplicateSerials, 0);
+  EXPECT_EQ(s.flagDifferingSerials, 0);
+  EXPECT_EQ(s.flagLongFolderNames, 1);
+  EXPECT_EQ(s.kraxText, 0);
 }
 
 TEST_F(SettingsStoreTest, SaveWritesAllNineInOrderAndLoadsBack) {
   Settings s;
-  s.KRAXPath = "/games/My Krax, Deluxe";
-  s.KRAXCDPath = "/media/cd";
-  s.KRAXCarEdit = "carstudio \"%1\"";
-  s.KRAXTrackEdit = "C:\\Tools\\track.exe";
-  s.ArchiveFolder = "/home/me/archives";
-  s.FlagDuplicateSerials = false;
-  s.FlagDifferingSerials = true;
-  s.FlagLongFolderNames = true;
-  s.KRAXText = 1;
+  s.gameFolder = "/games/My Krax, Deluxe";
+  s.cdPath = "/media/cd";
+  s.carEditor = "carstudio \"%1\"";
+  s.trackEditor = "C:\\Tools\\track.exe";
+  s.archiveFolder = "/home/me/archives";
+  s.flagDuplicateSerials = false;
+  s.flagDifferingSerials = true;
+  s.flagLongFolderNames = true;
+  s.kraxText = true;
   SettingsStore store(dir / "out.ini");
   ASSERT_TRUE(SaveSettings(store, s));
   EXPECT_EQ(LoadSettings(store, machine), s);
@@ -95,11 +95,11 @@ TEST_F(SettingsStoreTest, HandWrittenValuesAreKeptLiterallyThroughASave) {
       "KRAXCDPath=\"quoted\" \\\\share\\cd\n";
   SettingsStore store(Ini(text));
   Settings s = LoadSettings(store, machine);
-  EXPECT_EQ(s.KRAXTrackEdit, "wine C:\\Tools\\trk.exe");
-  EXPECT_EQ(s.KRAXCarEdit, "a,b");
-  EXPECT_EQ(s.ArchiveFolder, "~/packs;old");
-  EXPECT_EQ(s.KRAXCDPath, "\"quoted\" \\\\share\\cd");
-  s.FlagDifferingSerials = true;
+  EXPECT_EQ(s.trackEditor, "wine C:\\Tools\\trk.exe");
+  EXPECT_EQ(s.carEditor, "a,b");
+  EXPECT_EQ(s.archiveFolder, "~/packs;old");
+  EXPECT_EQ(s.cdPath, "\"quoted\" \\\\share\\cd");
+  s.flagDifferingSerials = true;
   ASSERT_TRUE(SaveSettings(store, s));
   EXPECT_EQ(LoadSettings(store, machine), s);
 }
@@ -110,11 +110,11 @@ TEST_F(SettingsStoreTest, AFileOfTheEarlierVersionStillReads) {
 #else
   const std::string file = dir / "earlier.ini";
   Settings s;
-  s.KRAXPath = "C:\\Games\\Krax";
-  s.KRAXCarEdit = "carstudio \"%1\", fast";
-  s.KRAXTrackEdit = " trk;x=1 ";
-  s.ArchiveFolder = "/home/me/Übungen";
-  s.FlagDifferingSerials = true;
+  s.gameFolder = "C:\\Games\\Krax";
+  s.carEditor = "carstudio \"%1\", fast";
+  s.trackEditor = " trk;x=1 ";
+  s.archiveFolder = "/home/me/Übungen";
+  s.flagDifferingSerials = true;
   {
     QSettings earlier(QString::fromStdString(file), QSettings::IniFormat);
     for (const SettingName& name : kSettingNames) {
@@ -150,9 +150,9 @@ TEST_F(SettingsStoreTest, MachineDefaultsComeFromTheWinePrefix) {
   std::string prefix = test::MakeWinePrefix(dir, test::GameSystemReg("C:\\Games\\Kraxrun"));
   test::ScopedEnv env("WINEPREFIX", prefix);
   Settings s = LoadSettings(SettingsStore(dir / "none.ini"));
-  EXPECT_NE(s.KRAXPath, "");
-  EXPECT_EQ(s.KRAXPath, std::filesystem::canonical(prefix + "/drive_c/Games/Kraxrun").string());
-  EXPECT_EQ(s.ArchiveFolder, s.KRAXPath);
+  EXPECT_NE(s.gameFolder, "");
+  EXPECT_EQ(s.gameFolder, std::filesystem::canonical(prefix + "/drive_c/Games/Kraxrun").string());
+  EXPECT_EQ(s.archiveFolder, s.gameFolder);
 }
 
 TEST(SettingText, NamesAndSwitchValues) {
@@ -161,13 +161,13 @@ TEST(SettingText, NamesAndSwitchValues) {
   EXPECT_EQ(SettingText(s, "DUPL_SN"), "1");
   EXPECT_FALSE(SettingText(s, "kraxpath"));  // names are exact
   EXPECT_TRUE(SetSettingText(s, "NEQ", "1"));
-  EXPECT_EQ(s.FlagDifferingSerials, 1);
+  EXPECT_EQ(s.flagDifferingSerials, 1);
   EXPECT_FALSE(SetSettingText(s, "NEQ", "2"));
   EXPECT_FALSE(SetSettingText(s, "NEQ", "true"));
-  EXPECT_EQ(s.FlagDifferingSerials, 1);
+  EXPECT_EQ(s.flagDifferingSerials, 1);
   EXPECT_FALSE(SetSettingText(s, "Bogus", "x"));
   EXPECT_TRUE(SetSettingText(s, "CPATH", ""));
-  EXPECT_EQ(s.ArchiveFolder, "");
+  EXPECT_EQ(s.archiveFolder, "");
 }
 
 }  // namespace

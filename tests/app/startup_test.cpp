@@ -33,22 +33,22 @@ class StartUpTest : public ::testing::Test {
 TEST_F(StartUpTest, OverridesApplyForThisRunOnly) {
   SettingsStore store(config.write("krax.ini", "[PATH]\nKRAXPath=/stored\nCPATH=/archives\n"));
   Settings s = StartUpSettings(store, SettingsDefaults{}, SettingsOverrides{game.path(), std::string("/cd")});
-  EXPECT_EQ(s.KRAXPath, game.path());
-  EXPECT_EQ(s.KRAXCDPath, "/cd");
-  EXPECT_EQ(s.ArchiveFolder, "/archives");
-  EXPECT_EQ(LoadSettings(store, SettingsDefaults{}).KRAXPath, "/stored");
+  EXPECT_EQ(s.gameFolder, game.path());
+  EXPECT_EQ(s.cdPath, "/cd");
+  EXPECT_EQ(s.archiveFolder, "/archives");
+  EXPECT_EQ(LoadSettings(store, SettingsDefaults{}).gameFolder, "/stored");
 }
 
 TEST_F(StartUpTest, ReadsInstallInformationAndLoadsTextOnlyWhenEnabled) {
   Settings s;
-  s.KRAXPath = game.path();
+  s.gameFolder = game.path();
   GameData off;
   StartUpGameData(s, off);
   EXPECT_EQ(off.installInfo.lines[0], "german\n");
   EXPECT_EQ(off.languageSuffix(), ".ger");
   EXPECT_TRUE(off.gameText.empty());
 
-  s.KRAXText = 1;
+  s.kraxText = true;
   GameData on;
   StartUpGameData(s, on);
   ASSERT_EQ(on.gameText.count(), 2u);
@@ -57,8 +57,8 @@ TEST_F(StartUpTest, ReadsInstallInformationAndLoadsTextOnlyWhenEnabled) {
 
 TEST_F(StartUpTest, AMissingGameFolderStartsWithNothing) {
   Settings s;
-  s.KRAXPath = game / "missing";
-  s.KRAXText = 1;
+  s.gameFolder = game / "missing";
+  s.kraxText = true;
   GameData data;
   data.installInfo.lines[0] = "english\n";  // left over from an earlier folder
   StartUpGameData(s, data);

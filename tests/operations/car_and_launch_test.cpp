@@ -157,7 +157,7 @@ TEST(Launch, EditorTargetsAndTheGameCommandLine) {
   test::DemoGame game;
   GameData& data = game.data;
   game.data.LoadCarCatalog();
-  game.settings.KRAXTrackEdit = "trackedit";
+  game.settings.trackEditor = "trackedit";
   // The add-on's track file carries the number of the slot that holds it.
   const ItemRef dustbowl = game.trackFolder(3, "Dustbowl");
   const EditorTarget track = ItemEditorTarget(data, game.settings, dustbowl);

@@ -53,7 +53,7 @@ TEST(FolderConsistencyProperty, EveryStepLeavesAFolderAFreshLoadAgreesWith) {
   std::mt19937 random(seed);
   auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
   test::DemoGame game(/*gameText=*/true);
-  game.settings.KRAXCDPath = game.manifest.cdDir;
+  game.settings.cdPath = game.manifest.cdDir;
   GameData& data = game.data;
   GameOperations operations(data, game.settings, game.prompts);
   const auto reloadCars = [&] {
@@ -138,9 +138,9 @@ TEST(FolderConsistencyProperty, EveryStepLeavesAFolderAFreshLoadAgreesWith) {
       reloadCars();
       // A second run would leave every folder where it is.
       std::ostringstream ignored;
-      const auto plan = RenameCarFolders(data.cars, CarFolderPath(game.settings.KRAXPath),
+      const auto plan = RenameCarFolders(data.cars, CarFolderPath(game.settings.gameFolder),
                                          what == 5 ? FolderNaming::kId : FolderNaming::kName, ignored, true);
-      EXPECT_EQ(RenameMoveCount(plan), 0u) << RenameDetails(plan, CarFolderPath(game.settings.KRAXPath));
+      EXPECT_EQ(RenameMoveCount(plan), 0u) << RenameDetails(plan, CarFolderPath(game.settings.gameFolder));
     }
 
     GameData fresh;

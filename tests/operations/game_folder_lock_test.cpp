@@ -55,7 +55,7 @@ using GameFolderLockTest = ShortWait;
 
 TEST_F(GameFolderLockTest, EveryChangingCommandIsRefusedWhileAnotherHolds) {
   test::DemoGame game(/*gameText=*/true);
-  game.settings.KRAXCDPath = game.manifest.cdDir;
+  game.settings.cdPath = game.manifest.cdDir;
   test::ScratchFolder work;
   const std::string trackSource = work.mkdir("Canyon");
   for (const char* name : {"TR04.frd", "TR04.col"}) work.write(std::string("Canyon/") + name, name);

@@ -56,7 +56,7 @@ TEST(InstallProperty, RandomInstallsAndPacksAreWholeOrChangeNothing) {
   const std::string game = demo.manifest.gameDir;
   const std::string cars = CarModelFolder(game);
   test::ScratchFolder work;
-  demo.settings.ArchiveFolder = work.mkdir("archives");
+  demo.settings.archiveFolder = work.mkdir("archives");
   const std::vector<std::string> names = {"car.viv", "carp.txt", "car.bnk", "fedata.eng", "dash.jpg", "readme.txt"};
 
   int done = 0, failed = 0;
@@ -147,7 +147,7 @@ TEST(InstallProperty, RandomInstallsAndPacksAreWholeOrChangeNothing) {
     // Pack the car folder, stopped part-way now and then: the archive is whole or the older one.
     if (test::FilesIn(destination).empty()) continue;
     const bool zip = pick(2) == 0;
-    const std::string archive = JoinPath(demo.settings.ArchiveFolder, id + (zip ? ".zip" : ".CAB"));
+    const std::string archive = JoinPath(demo.settings.archiveFolder, id + (zip ? ".zip" : ".CAB"));
     work.write("archives/" + id + (zip ? ".zip" : ".CAB"), "older");
     const bool stop = pick(4) == 0;
     demo.prompts.stopWork = [stop] { return stop; };
@@ -169,7 +169,7 @@ TEST(InstallProperty, RandomInstallsAndPacksAreWholeOrChangeNothing) {
   EXPECT_GT(done, 5);
   EXPECT_GT(failed, 5);
   for (const DirEntry& entry : ListFolder(cars)) EXPECT_NE(entry.name.rfind(".krax-", 0), 0u) << entry.name;
-  for (const DirEntry& entry : ListFolder(demo.settings.ArchiveFolder)) EXPECT_NE(entry.name.rfind(".krax-", 0), 0u) << entry.name;
+  for (const DirEntry& entry : ListFolder(demo.settings.archiveFolder)) EXPECT_NE(entry.name.rfind(".krax-", 0), 0u) << entry.name;
 }
 
 }  // namespace

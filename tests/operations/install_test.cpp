@@ -61,8 +61,8 @@ struct DemoGame {
   ScriptedPrompts prompts;
   GameOperations operations{data, settings, prompts};
   DemoGame() {
-    settings.KRAXPath = game;
-    settings.ArchiveFolder = folder.mkdir("archives");
+    settings.gameFolder = game;
+    settings.archiveFolder = folder.mkdir("archives");
     data.UseGameFolder(game, /*kraxText=*/false);
   }
   const DemoCar& PlainCar() const {
@@ -383,7 +383,7 @@ TEST(Install, CarPackedAndInstalledAgainIsTheSameByZipAndByCabinet) {
     ASSERT_TRUE(packed.done()) << packed.message;
     EXPECT_EQ(demo.prompts.statuses.back(), "Done");
     EXPECT_TRUE(Contains(demo.prompts.statuses, round.zip ? "File car.viv - Compressing:" : " Compressing: "));
-    const std::string archive = JoinPath(demo.settings.ArchiveFolder, car.name + (round.zip ? ".zip" : ".CAB"));
+    const std::string archive = JoinPath(demo.settings.archiveFolder, car.name + (round.zip ? ".zip" : ".CAB"));
     ASSERT_TRUE(IsFile(archive));
 
     demo.prompts.installDialog = [&](InstallDialogState& state) {
@@ -464,9 +464,9 @@ TEST(Pack, RefusesGroupsUnusableNamesAndAMissingArchiveFolder) {
   const OperationResult badName = demo.operations.CreateCabinet(ItemRef::Car(0), viv, "Beta/Gamma");
   EXPECT_EQ(badName.status, OperationStatus::kFailed);
   EXPECT_NE(badName.message.find("cannot be used as a file name"), std::string::npos);
-  EXPECT_TRUE(ListFolder(demo.settings.ArchiveFolder).empty());
+  EXPECT_TRUE(ListFolder(demo.settings.archiveFolder).empty());
 
-  demo.settings.ArchiveFolder = demo.folder / "no such folder";
+  demo.settings.archiveFolder = demo.folder / "no such folder";
   const OperationResult noFolder = demo.operations.CreateZip(ItemRef::Car(0), viv, car.name);
   EXPECT_EQ(noFolder.status, OperationStatus::kFailed);
   EXPECT_NE(noFolder.message.find("does not exist"), std::string::npos);
@@ -492,9 +492,9 @@ TEST(Pack, StoppedByTheUserLeavesTheOlderArchiveAsItWas) {
     EXPECT_GE(demo.prompts.stopPolls, 2);  // it stopped part-way, not before it began
     EXPECT_NE(stopped.message.find("was stopped"), std::string::npos) << stopped.message;
     EXPECT_EQ(demo.prompts.statuses.back(), zip ? "Create Zip stopped" : "Create Cabinet stopped");
-    ASSERT_EQ(ListFolder(demo.settings.ArchiveFolder).size(), 1u);
-    EXPECT_EQ(ReadWholeFile(JoinPath(demo.settings.ArchiveFolder, older)), "the older archive");
-    DeleteFile(JoinPath(demo.settings.ArchiveFolder, older));
+    ASSERT_EQ(ListFolder(demo.settings.archiveFolder).size(), 1u);
+    EXPECT_EQ(ReadWholeFile(JoinPath(demo.settings.archiveFolder, older)), "the older archive");
+    DeleteFile(JoinPath(demo.settings.archiveFolder, older));
   }
 }
 
@@ -511,7 +511,7 @@ TEST(Pack, ACabinetSetIsPutInPlaceWholeAndInstallsBack) {
   demo.folder.write("archives/Set.CAB", "an older cabinet");
   demo.folder.write("archives/Set1.CAB", "an older second part");
 
-  PackRequest request{ArchiveKind::kCabinet, ItemRef::Car(0), JoinPath(carFolder, "car.viv"), "Set", demo.settings.ArchiveFolder};
+  PackRequest request{ArchiveKind::kCabinet, ItemRef::Car(0), JoinPath(carFolder, "car.viv"), "Set", demo.settings.archiveFolder};
   PackPlan plan = PlanPack(request);
   ASSERT_EQ(plan.problem, "");
   plan.cabinetOptions.typeCompress = 0;
@@ -520,7 +520,7 @@ TEST(Pack, ACabinetSetIsPutInPlaceWholeAndInstallsBack) {
   ASSERT_TRUE(packed.ok) << packed.message;
   ASSERT_GE(packed.followingParts.size(), 2u);
   std::vector<std::string> names;
-  for (const DirEntry& entry : ListFolder(demo.settings.ArchiveFolder)) names.push_back(entry.name);
+  for (const DirEntry& entry : ListFolder(demo.settings.archiveFolder)) names.push_back(entry.name);
   std::sort(names.begin(), names.end());
   std::vector<std::string> expected = {"Set.CAB"};
   for (std::size_t i = 1; i <= packed.followingParts.size(); ++i) expected.push_back("Set" + std::to_string(i) + ".CAB");
@@ -532,7 +532,7 @@ TEST(Pack, ACabinetSetIsPutInPlaceWholeAndInstallsBack) {
     return true;
   };
   const OperationResult installed =
-      demo.operations.InstallFromPath(InstallMode::kCarFromArchive, JoinPath(demo.settings.ArchiveFolder, "Set.CAB"));
+      demo.operations.InstallFromPath(InstallMode::kCarFromArchive, JoinPath(demo.settings.archiveFolder, "Set.CAB"));
   ASSERT_TRUE(installed.done()) << installed.message;
   const std::string copy = JoinPath(demo.game, "GameData/CarModel/ZSET");
   EXPECT_EQ(ReadWholeFile(JoinPath(copy, "car.bnk")), noise);
@@ -586,9 +586,9 @@ TEST(InstallAndPack, NamesMadeFromGameTextAreUtf8AndANamelessCarIsNamedAfterItsF
     const CarRecord& record = demo.data.cars[static_cast<std::size_t>(c.slot)];
     const OperationResult packed = demo.operations.CreateZip(ItemRef::Car(static_cast<std::size_t>(c.slot)), record.archivePath, c.formName);
     ASSERT_TRUE(packed.done()) << packed.message;
-    EXPECT_TRUE(IsFile(JoinPath(demo.settings.ArchiveFolder, c.archive))) << c.archive << ": " << packed.message;
+    EXPECT_TRUE(IsFile(JoinPath(demo.settings.archiveFolder, c.archive))) << c.archive << ": " << packed.message;
   }
-  EXPECT_EQ(ListFolder(demo.settings.ArchiveFolder).size(), 2u);
+  EXPECT_EQ(ListFolder(demo.settings.archiveFolder).size(), 2u);
 }
 
 }  // namespace

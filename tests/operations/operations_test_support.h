@@ -21,8 +21,8 @@ struct DemoGame {
     DemoOptions options;
     options.compactPayloads = true;
     manifest = MakeDemoInstallation(dir.path(), options);
-    settings.KRAXPath = manifest.gameDir;
-    settings.KRAXText = gameText;
+    settings.gameFolder = manifest.gameDir;
+    settings.kraxText = gameText;
     StartUpGameData(settings, data);
   }
   std::string slot(int row) const { return data.SlotFolderPath(row); }

@@ -36,8 +36,8 @@ class RestoreFromCdTest : public ::testing::Test {
     game_.write("GameData/Tracks/Trk001/track.dat", "add-on track 1");
     game_.write("FeData/Text/Text.eng", "old strings");
     game_.write("install.win", "english\r\nx\r\ny\r\nD:\\KRAX\\TRACKS\\\r\n\x1a");
-    settings_.KRAXPath = game_.path();
-    settings_.KRAXCDPath = cd_.path();
+    settings_.gameFolder = game_.path();
+    settings_.cdPath = cd_.path();
     data_.UseGameFolder(game_.path(), /*kraxText=*/false);
     ParseInstallInfo("german\r\n", data_.installInfo);  // stale: read from another game at start-up
   }
@@ -92,7 +92,7 @@ TEST_F(RestoreFromCdTest, AFailureOnTheGamesSideNamesTheGamesFile) {
     } else {
       game.mkdir("GameData/CarModel/BRAK/CARP.TXT");
     }
-    settings_.KRAXPath = game.path();
+    settings_.gameFolder = game.path();
     data_.UseGameFolder(game.path(), /*kraxText=*/false);
     const OperationResult result = operations_.RestoreCars();
     std::filesystem::permissions(game / "GameData/CarModel/BRAK", std::filesystem::perms::owner_all,
@@ -108,7 +108,7 @@ TEST_F(RestoreFromCdTest, WithoutTheCdNothingChanges) {
   test::ScratchFolder otherDisc;  // a disc without the game's folders
   const std::map<std::string, std::string> before = Snapshot();
   for (const std::string& cdPath : {std::string(), cd_ / "missing", otherDisc.path()}) {
-    settings_.KRAXCDPath = cdPath;
+    settings_.cdPath = cdPath;
     for (int command = 0; command < 5; ++command) {
       const OperationResult result = command == 0   ? operations_.RestoreCars()
                                      : command == 1 ? operations_.RestoreTracks()

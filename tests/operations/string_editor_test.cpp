@@ -43,9 +43,9 @@ class StringEditorTest : public ::testing::Test {
  protected:
   void SetUp() override {
     file_ = dir_.write("game/FeData/Text/Text.eng", TextFile(strings_));
-    settings_.KRAXPath = dir_ / "game";
-    settings_.KRAXText = 1;
-    data_.UseGameFolder(settings_.KRAXPath, /*kraxText=*/true);
+    settings_.gameFolder = dir_ / "game";
+    settings_.kraxText = true;
+    data_.UseGameFolder(settings_.gameFolder, /*kraxText=*/true);
     ParseInstallInfo("english\r\n", data_.installInfo);
   }
   const std::vector<std::string> strings_{"Race", "two\r\nlines", "back\\slash", ""};
@@ -96,7 +96,7 @@ TEST_F(StringEditorTest, NothingIsWrittenUnlessTheEditorGivesOneLinePerStringAnd
   EXPECT_NE(result.message.find("could not be written"), std::string::npos) << result.message;
   EXPECT_EQ(test::ReadFileBytes(file_), before);
 
-  settings_.KRAXText = 0;
+  settings_.kraxText = false;
   EXPECT_EQ(operations_.OpenStringEditor().message, "This is disabled in option \"Enable KRAX String editting\"");
 }
 

@@ -62,7 +62,7 @@ std::set<std::string> Changed(const std::map<std::string, std::string>& before,
 class VerifyAgainstCdTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    demo_.settings.KRAXCDPath = demo_.manifest.cdDir;
+    demo_.settings.cdPath = demo_.manifest.cdDir;
     // The demo changes some stock cars the way players do; restored, the game is as shipped.
     const VerifyReport asMade = Verify();
     ASSERT_FALSE(asMade.findings.empty());
@@ -278,7 +278,7 @@ TEST_F(VerifyAgainstCdTest, AreasProgressAndAMissingCd) {
 
   for (const std::string& cdPath : {std::string(), demo_.manifest.cdDir + "/missing", demo_.dir.path()}) {
     SCOPED_TRACE(cdPath);
-    demo_.settings.KRAXCDPath = cdPath;  // none set, not there, a disc without the game's folders
+    demo_.settings.cdPath = cdPath;  // none set, not there, a disc without the game's folders
     const VerifyReport report = Verify();
     EXPECT_FALSE(report.allMatch());
     EXPECT_TRUE(report.findings.empty());

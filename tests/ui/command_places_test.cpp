@@ -75,7 +75,7 @@ class UiCommandPlaces : public ::testing::Test {
   }
   std::string folderOf(QTreeWidgetItem* item) { return demo_->data.cars[ItemRefOf(item).index].archivePath; }
   std::string archive(const std::string& name, const char* ending) {
-    return demo_->settings.ArchiveFolder + "/" + name + ending;
+    return demo_->settings.archiveFolder + "/" + name + ending;
   }
   // The add-on track folder of the first slot that has one, active or not.
   QTreeWidgetItem* addOnTrack(bool active) {
@@ -197,7 +197,7 @@ TEST_F(UiCommandPlaces, EveryPlaceRunsItsCommandAndTheWindowShowsTheResult) {
        [&] {
          QTreeWidgetItem* track = addOnTrack(false);
          Select({track});
-         before = ToGameText(track->text(0));
+         before = ToUtf8(track->text(0));
          tree().setFocus();
          QTest::keyClick(&tree(), Qt::Key_Return);
        },
@@ -218,7 +218,7 @@ TEST_F(UiCommandPlaces, EveryPlaceRunsItsCommandAndTheWindowShowsTheResult) {
        [&] {
          ASSERT_EQ(tree().selectedItems().size(), 1);
          EXPECT_EQ(folderOf(tree().selectedItems()[0]), before);
-         EXPECT_EQ(form().findChild<QLineEdit*>(QStringLiteral("directoryEdit"))->text(), FromGameText(before));
+         EXPECT_EQ(form().findChild<QLineEdit*>(QStringLiteral("directoryEdit"))->text(), FromUtf8(before));
        }},
       {"menu: Install Car From Comp. of the cabinet made above",
        [&] {
@@ -231,13 +231,13 @@ TEST_F(UiCommandPlaces, EveryPlaceRunsItsCommandAndTheWindowShowsTheResult) {
          QTreeWidgetItem* added = tree().selectedItems()[0];
          EXPECT_EQ(added->text(0), carItem("ZEPH")->text(0));
          EXPECT_NE(folderOf(added), before);
-         EXPECT_EQ(form().findChild<QLineEdit*>(QStringLiteral("directoryEdit"))->text(), FromGameText(folderOf(added)));
+         EXPECT_EQ(form().findChild<QLineEdit*>(QStringLiteral("directoryEdit"))->text(), FromUtf8(folderOf(added)));
        }},
       {"drag and drop of the zip made first",
        [&] {
          before = folderOf(carItem("KOVA"));
          QMimeData mime;
-         mime.setUrls({QUrl::fromLocalFile(FromGameText(archive(demo_->data.cars[ItemRefOf(carItem("KOVA")).index].name.value(), ".zip")))});
+         mime.setUrls({QUrl::fromLocalFile(FromUtf8(archive(demo_->data.cars[ItemRefOf(carItem("KOVA")).index].name.value(), ".zip")))});
          // The window takes the drag in, then the drop.
          QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &mime, Qt::LeftButton, {});
          QApplication::sendEvent(frame_.get(), &enter);
@@ -249,7 +249,7 @@ TEST_F(UiCommandPlaces, EveryPlaceRunsItsCommandAndTheWindowShowsTheResult) {
        [&] {
          ASSERT_EQ(tree().selectedItems().size(), 1) << "the new car is selected";
          QTreeWidgetItem* added = tree().selectedItems()[0];
-         EXPECT_EQ(ToGameText(added->text(0)), demo_->data.cars[ItemRefOf(added).index].name.value());
+         EXPECT_EQ(ToUtf8(added->text(0)), demo_->data.cars[ItemRefOf(added).index].name.value());
          EXPECT_EQ(demo_->data.cars[ItemRefOf(added).index].carId, "KOVA");
          EXPECT_NE(folderOf(added), before);
        }},
@@ -301,7 +301,7 @@ TEST_F(UiCommandPlaces, WhileAJobRunsTheFolderWaitsAndReadingGoesOn) {
   EXPECT_TRUE(frame_->action(CommandId::kReload)->isEnabled());
   EXPECT_TRUE(frame_->profilesMenu()->isEnabled());
   // The install reloaded the tree: the place is kept by folder.
-  EXPECT_EQ(form().findChild<QLineEdit*>(QStringLiteral("directoryEdit"))->text(), FromGameText(secondFolder));
+  EXPECT_EQ(form().findChild<QLineEdit*>(QStringLiteral("directoryEdit"))->text(), FromUtf8(secondFolder));
   EXPECT_EQ(status(), QStringLiteral("Installed."));
 }
 

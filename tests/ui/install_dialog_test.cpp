@@ -141,7 +141,7 @@ TEST(UiInstallDialog, WindowPacksACarAndInstallsItAgain) {
   while (slot < cars && !demo.data.cars[slot].hasFedata()) ++slot;
   ASSERT_LT(slot, cars);
   const CarRecord& first = demo.data.cars[slot];
-  const std::string archive = demo.settings.ArchiveFolder + "/" + first.name.value() + ".zip";
+  const std::string archive = demo.settings.archiveFolder + "/" + first.name.value() + ".zip";
 
   frame.detailsForm()->ShowItem(ItemRef::Car(slot));
   frame.detailsForm()->findChild<QPushButton*>(QStringLiteral("zipButton"))->click();

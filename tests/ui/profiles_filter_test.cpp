@@ -121,7 +121,7 @@ TEST_F(UiProfilesAndFilter, ShowListsTheProfileWithTheCarsNames) {
     const CarRecord& car = demo_->data.cars[slot];
     if (car.depth != 0 || !car.hasFedata()) continue;
     const QString line = QStringLiteral("\n  %1 (%2)\n")
-                             .arg(FromGameText(BaseName(ParentPath(car.archivePath))), FromCodePage(*car.name));
+                             .arg(FromUtf8(BaseName(ParentPath(car.archivePath))), FromCodePage(*car.name));
     EXPECT_TRUE(text.contains(line)) << line.toStdString();
     ++named;
   }
@@ -136,7 +136,7 @@ TEST_F(UiProfilesAndFilter, TheFilterNarrowsTheTreeAndSeveralCarsChangeAtOnce) {
   QStringList expected;
   for (std::size_t slot = 0; slot < demo_->data.cars.size(); ++slot) {
     const CarRecord& car = demo_->data.cars[slot];
-    const QString folder = FromGameText(BaseName(ParentPath(car.archivePath)));
+    const QString folder = FromUtf8(BaseName(ParentPath(car.archivePath)));
     const QString name = FromCodePage(car.name.value_or(""));
     if (name.contains("ra", Qt::CaseInsensitive) || folder.contains("ra", Qt::CaseInsensitive) ||
         FromCodePage(car.carId.value_or("")).contains("ra", Qt::CaseInsensitive)) {

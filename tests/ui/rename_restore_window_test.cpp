@@ -26,7 +26,7 @@ TEST(UiRenameRestore, DirToIdShowsItsSummaryAndTheTreeTheNewFoldersAndRestoreIts
   frame.InitialUpdate();
 
   // Each bulk command first shows its plan and asks; No changes nothing.
-  const std::string carModel = CarFolderPath(demo.settings.KRAXPath);
+  const std::string carModel = CarFolderPath(demo.settings.gameFolder);
   const auto folders = [&] {
     std::vector<std::string> names;
     for (const DirEntry& entry : ListFolder(carModel)) names.push_back(entry.name);

@@ -152,9 +152,9 @@ class UiOptions : public ::testing::Test {
  protected:
   UiOptions() {
     uitest::EnsureApplication();
-    settings_.KRAXPath = "/games/krax";
-    settings_.KRAXCDPath = "/media/cdrom";
-    settings_.ArchiveFolder = "/games/krax";
+    settings_.gameFolder = "/games/krax";
+    settings_.cdPath = "/media/cdrom";
+    settings_.archiveFolder = "/games/krax";
     services_.findGameFolder = [] { return std::string("/found/krax"); };
     services_.findCdDrive = [] { return std::string("/found/cd"); };
     services_.save = [this](const Settings& s) {
@@ -202,7 +202,7 @@ TEST_F(UiOptions, ButtonsNeverReadTheFields) {
                                       "Select KRAX folder"}));
   // Each chooser opens in the folder its field shows.
   EXPECT_EQ(prompts_.startFolders, (std::vector<std::string>{"/games/krax", "/found/krax"}));
-  EXPECT_EQ(settings_.KRAXPath, "/games/krax") << "nothing is stored before OK";
+  EXPECT_EQ(settings_.gameFolder, "/games/krax") << "nothing is stored before OK";
   EXPECT_TRUE(saved_.empty());
 }
 
@@ -229,12 +229,12 @@ TEST_F(UiOptions, OkDropsOneTrailingSeparatorAndSavesEverything) {
   dialog->findChild<QCheckBox*>(QStringLiteral("path4Check"))->setChecked(true);
   dialog->accept();
   EXPECT_EQ(dialog->result(), QDialog::Accepted);
-  EXPECT_EQ(settings_.KRAXPath, "C:\\Games\\Krax");
-  EXPECT_EQ(settings_.KRAXCDPath, "D:\\");
-  EXPECT_EQ(settings_.ArchiveFolder, "/home/me/archives");
-  EXPECT_EQ(settings_.KRAXCarEdit, "/") << "the root folder keeps its slash";
-  EXPECT_EQ(settings_.KRAXTrackEdit, "");
-  EXPECT_EQ(settings_.FlagLongFolderNames, 1);
+  EXPECT_EQ(settings_.gameFolder, "C:\\Games\\Krax");
+  EXPECT_EQ(settings_.cdPath, "D:\\");
+  EXPECT_EQ(settings_.archiveFolder, "/home/me/archives");
+  EXPECT_EQ(settings_.carEditor, "/") << "the root folder keeps its slash";
+  EXPECT_EQ(settings_.trackEditor, "");
+  EXPECT_EQ(settings_.flagLongFolderNames, 1);
   ASSERT_EQ(saved_.size(), 1u);
   EXPECT_EQ(saved_[0], settings_);
   EXPECT_EQ(textLoads_, 0);
@@ -277,8 +277,8 @@ TEST(UiFirstStart, AsksForTheGameFolderAndStoresOnlyWhatWasChosen) {
   StartGame start = ChooseStartGame(settings, store, prompts, true, demo);
   EXPECT_EQ(prompts.questions, std::vector<std::string>{kChooseGameQuestion});
   EXPECT_EQ(start.demoGameFolder, dir / "demo/game");
-  EXPECT_EQ(settings.KRAXPath, dir / "demo/game");
-  EXPECT_EQ(settings.ArchiveFolder, dir / "demo");
+  EXPECT_EQ(settings.gameFolder, dir / "demo/game");
+  EXPECT_EQ(settings.archiveFolder, dir / "demo");
   EXPECT_EQ(start.standIns.size(), 3u);
   EXPECT_FALSE(std::filesystem::exists(dir / "krax.ini")) << "the demo is never stored";
 
@@ -287,10 +287,10 @@ TEST(UiFirstStart, AsksForTheGameFolderAndStoresOnlyWhatWasChosen) {
   prompts.folders = {"/home/me/krax/"};
   start = ChooseStartGame(chosen, store, prompts, true, demo);
   EXPECT_TRUE(start.demoGameFolder.empty());
-  EXPECT_EQ(chosen.KRAXPath, "/home/me/krax");
+  EXPECT_EQ(chosen.gameFolder, "/home/me/krax");
   const Settings reread = LoadSettings(store, SettingsDefaults{"/found", ""});
-  EXPECT_EQ(reread.KRAXPath, "/home/me/krax");
-  EXPECT_EQ(reread.KRAXCDPath, "") << "only the game folder was stored";
+  EXPECT_EQ(reread.gameFolder, "/home/me/krax");
+  EXPECT_EQ(reread.cdPath, "") << "only the game folder was stored";
   EXPECT_EQ(test::ReadFileBytes(dir / "krax.ini").find("CPATH"), std::string::npos);
 }
 
@@ -302,7 +302,7 @@ TEST_F(UiOptions, SwitchingStringEditingOnLoadsTheTextOnce) {
   text->setChecked(true);
   dialog->accept();
   EXPECT_EQ(textLoads_, 1);
-  EXPECT_EQ(settings_.KRAXText, 1);
+  EXPECT_EQ(settings_.kraxText, 1);
   auto again = Dialog();  // already on: nothing more to load
   again->accept();
   EXPECT_EQ(textLoads_, 1);

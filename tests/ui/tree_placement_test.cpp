@@ -144,16 +144,16 @@ TEST(UiCarSubFolderChain, FollowsPathComponentsWhateverTheFolderIsCalled) {
 
 TEST(UiCarImage, SettingsDecideWhichFlagShows) {
   Settings all;
-  all.FlagDuplicateSerials = all.FlagDifferingSerials = all.FlagLongFolderNames = true;
+  all.flagDuplicateSerials = all.flagDifferingSerials = all.flagLongFolderNames = true;
   EXPECT_EQ(CarImage(kFlagSerialsDiffer | kFlagDuplicateSerial, true, all), kImageSerialDuplicate);
   Settings noDuplicates = all;
-  noDuplicates.FlagDuplicateSerials = false;
+  noDuplicates.flagDuplicateSerials = false;
   EXPECT_EQ(CarImage(kFlagSerialsDiffer | kFlagDuplicateSerial, true, noDuplicates),
             kImageSerialsDiffer);
   EXPECT_EQ(CarImage(kFlagFolderOver4 | kFlagSerialsDiffer, true, all), kImageSerialsDiffer);
   EXPECT_EQ(CarImage(kFlagFolderOver4, true, all), kImageFolderTooLong);
   Settings none;
-  none.FlagDuplicateSerials = none.FlagDifferingSerials = none.FlagLongFolderNames = false;
+  none.flagDuplicateSerials = none.flagDifferingSerials = none.flagLongFolderNames = false;
   EXPECT_EQ(CarImage(kFlagFolderOver4 | kFlagSerialsDiffer | kFlagDuplicateSerial, true, none),
             kImageCar);
   EXPECT_EQ(CarImage(kFlagFolderNotId, true, all), kImageCar);

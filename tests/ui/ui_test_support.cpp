@@ -10,6 +10,7 @@
 
 // Fontconfig keeps a few small caches for the life of the process, which LeakSanitizer reports
 // at exit in every test that lays out text. They are the library's, not ours.
+// NOLINTNEXTLINE(bugprone-reserved-identifier): the name LeakSanitizer looks for
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
 namespace krax::uitest {
@@ -48,10 +49,10 @@ DemoFixture::DemoFixture(int cars) : dir_(std::make_unique<QTemporaryDir>()) {
   options.cars = cars;
   options.compactPayloads = true;
   manifest = MakeDemoInstallation(root(), options);
-  settings.KRAXPath = manifest.gameDir;
-  settings.KRAXCDPath = manifest.cdDir;
-  settings.ArchiveFolder = root();
-  data.UseGameFolder(settings.KRAXPath, /*kraxText=*/false);
+  settings.gameFolder = manifest.gameDir;
+  settings.cdPath = manifest.cdDir;
+  settings.archiveFolder = root();
+  data.UseGameFolder(settings.gameFolder, /*kraxText=*/false);
   ReadInstallInfo(data.gameFolder(), data.installInfo);
 }
 

@@ -19,7 +19,7 @@ namespace {
 TEST(UiVerifyAgainstCd, TheCommandsMenuShowsTheReportAndRestoreTheseMendsIt) {
   uitest::EnsureApplication();
   uitest::DemoFixture demo;
-  demo.settings.KRAXCDPath = demo.manifest.cdDir;
+  demo.settings.cdPath = demo.manifest.cdDir;
   uitest::ScriptedPrompts prompts;
   GameOperations operations(demo.data, demo.settings, prompts);
   // The dialog is answered as a player would: look at the report, press "Restore these",

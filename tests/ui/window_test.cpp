@@ -85,7 +85,7 @@ TEST_F(UiWindow, StatusPaneShowsPokusUntilTheFirstReport) {
 }
 
 TEST_F(UiWindow, EmptyCarFolderReportsZero) {
-  demo_->settings.KRAXPath = demo_->root() + "/no-such-game";
+  demo_->settings.gameFolder = demo_->root() + "/no-such-game";
   Open();
   frame_->InitialUpdate();
   EXPECT_EQ(frame_->carCountPane()->text(), QStringLiteral("No.Cars:0"));
@@ -123,7 +123,7 @@ TEST_F(UiWindow, TreeHoldsEveryCarAndTrackWithItsCode) {
     ASSERT_LT(ref.index, count);
     const int code = static_cast<int>(ref.index);
     ++seen[ref.index];
-    EXPECT_EQ(item->text(0), FromGameText(*car(code).name));
+    EXPECT_EQ(item->text(0), FromUtf8(*car(code).name));
     EXPECT_EQ(ItemImage(item), CarImage(car(code).errorFlags, car(code).enabled,
                                         demo_->settings));
   }
@@ -137,18 +137,18 @@ TEST_F(UiWindow, TreeHoldsEveryCarAndTrackWithItsCode) {
     EXPECT_EQ(ItemRefOf(slot), ItemRef::StockTrackSlot(row));
     EXPECT_EQ(ItemImage(slot), kImageStockSlot);
     EXPECT_EQ(slot->text(0),
-              FromGameText(StockTrackTable[static_cast<std::size_t>(row)].displayName));
+              FromUtf8(StockTrackTable[static_cast<std::size_t>(row)].displayName));
     bool original = false;
     for (int i = 0; i < slot->childCount(); ++i) {
       QTreeWidgetItem* folder = slot->child(i);
       ASSERT_TRUE(ItemRefOf(folder).isTrackFolder());
       const std::size_t n = ItemRefOf(folder).index;
-      EXPECT_EQ(folder->text(0), FromGameText(demo_->data.trackFolder(n).name));
+      EXPECT_EQ(folder->text(0), FromUtf8(demo_->data.trackFolder(n).name));
       original = original || folder->text(0) == QStringLiteral("Original");
       const bool active = ItemImage(folder) == kImageTrackActive;
       EXPECT_TRUE(active || ItemImage(folder) == kImageTrackInactive);
       if (active && row == demo_->manifest.activeSlot) {
-        EXPECT_EQ(folder->text(0), FromGameText(demo_->manifest.activeTrack));
+        EXPECT_EQ(folder->text(0), FromUtf8(demo_->manifest.activeTrack));
         ++activeAddOns;
       }
     }
@@ -222,16 +222,16 @@ TEST_F(UiWindow, ImagesFollowTheIconSettingsAfterAReload) {
     }
   }
   // Each setting alone brings out its own image.
-  const std::pair<bool Settings::*, int> switches[] = {{&Settings::FlagDuplicateSerials, kImageSerialDuplicate},
-                                                     {&Settings::FlagDifferingSerials, kImageSerialsDiffer},
-                                                     {&Settings::FlagLongFolderNames, kImageFolderTooLong}};
+  const std::pair<bool Settings::*, int> switches[] = {{&Settings::flagDuplicateSerials, kImageSerialDuplicate},
+                                                     {&Settings::flagDifferingSerials, kImageSerialsDiffer},
+                                                     {&Settings::flagLongFolderNames, kImageFolderTooLong}};
   for (const auto& [setting, image] : switches) {
-    demo_->settings.FlagDuplicateSerials = demo_->settings.FlagDifferingSerials = demo_->settings.FlagLongFolderNames = false;
+    demo_->settings.flagDuplicateSerials = demo_->settings.flagDifferingSerials = demo_->settings.flagLongFolderNames = false;
     demo_->settings.*setting = true;
     tree().ReloadTree();
     EXPECT_EQ(imagesInUse(), (std::set<int>{kImageCar, kImageCarDisabled, image})) << image;
   }
-  demo_->settings.FlagDuplicateSerials = demo_->settings.FlagDifferingSerials = demo_->settings.FlagLongFolderNames = false;
+  demo_->settings.flagDuplicateSerials = demo_->settings.flagDifferingSerials = demo_->settings.flagLongFolderNames = false;
   tree().ReloadTree();
   EXPECT_EQ(imagesInUse(), (std::set<int>{kImageCar, kImageCarDisabled}));
   // A reload rebuilds rather than adds.
@@ -245,7 +245,7 @@ TEST_F(UiWindow, ImagesFollowTheIconSettingsAfterAReload) {
 TEST_F(UiWindow, DisablingACarChangesItsImageAndTheCountAtOnce) {
   Open();
   frame_->InitialUpdate();
-  demo_->settings.FlagDuplicateSerials = true;
+  demo_->settings.flagDuplicateSerials = true;
   tree().ReloadTree();
   int duplicate = -1;
   for (std::size_t i = 0; i < demo_->data.cars.size(); ++i) {
@@ -371,7 +371,7 @@ TEST_F(UiWindow, AReloadKeepsTheSelectedCarByItsFolderSoTheRightCarIsWritten) {
   ASSERT_TRUE(shownRef.isCar());
   EXPECT_EQ(car(static_cast<int>(shownRef.index)).archivePath, folder);
   EXPECT_EQ(form().currentItem(), shownRef);
-  EXPECT_EQ(text("directoryEdit"), FromGameText(folder));
+  EXPECT_EQ(text("directoryEdit"), FromUtf8(folder));
   control<QLineEdit>("fedataEdit")->setText(QStringLiteral("123"));
   form().WriteSerial();
   ASSERT_TRUE(uitest::WaitForJobs(frame_->jobs()));
@@ -444,16 +444,16 @@ TEST_F(UiWindow, FormShowsACarWithItsFiguresAndFlags) {
   tree().setCurrentItem(FindByRef(tree().carsGroup(), ItemRef::Car(static_cast<std::size_t>(slot))));
   EXPECT_EQ(form().currentItem(), ItemRef::Car(static_cast<std::size_t>(slot)));
   const CarRecord& c = car(slot);
-  EXPECT_EQ(text("nameEdit"), FromGameText(*c.name));
-  EXPECT_EQ(text("directoryEdit"), FromGameText(c.archivePath));
-  EXPECT_EQ(text("manufacturerEdit"), FromGameText(*c.manufacturer));
-  EXPECT_EQ(text("modelEdit"), FromGameText(*c.model));
+  EXPECT_EQ(text("nameEdit"), FromUtf8(*c.name));
+  EXPECT_EQ(text("directoryEdit"), FromUtf8(c.archivePath));
+  EXPECT_EQ(text("manufacturerEdit"), FromUtf8(*c.manufacturer));
+  EXPECT_EQ(text("modelEdit"), FromUtf8(*c.model));
   std::string id = *c.carId;
   for (char& ch : id) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-  EXPECT_EQ(text("idEdit"), FromGameText(id));
-  EXPECT_EQ(text("carpEdit"), FromGameText(c.carpSerial));
+  EXPECT_EQ(text("idEdit"), FromUtf8(id));
+  EXPECT_EQ(text("carpEdit"), FromUtf8(c.carpSerial));
   EXPECT_EQ(text("fedataEdit"), QString::number(c.fedataSerial()));
-  EXPECT_EQ(text("massEdit"), FromGameText(FormatMass(demo_->data.ReadCarpValue(kCarpMass, static_cast<std::size_t>(slot)))));
+  EXPECT_EQ(text("massEdit"), FromUtf8(FormatMass(demo_->data.ReadCarpValue(kCarpMass, static_cast<std::size_t>(slot)))));
   EXPECT_TRUE(text("maxSpeedEdit").endsWith(QStringLiteral(" KPH")));
   EXPECT_TRUE(text("massEdit").endsWith(QStringLiteral(" KG")));
   EXPECT_TRUE(control<QRadioButton>(QString(QStringLiteral("class") + QString::fromLatin1(ClassLetter(c.carClass()).data(), 1)).toLatin1().constData())->isChecked());
@@ -474,7 +474,7 @@ TEST_F(UiWindow, FormShowsACarWithItsFiguresAndFlags) {
   }
   EXPECT_TRUE(shown("idLabel"));  // the ID box says what it holds
   EXPECT_EQ(shown("restoreButton"), IsStockCarId(id));
-  EXPECT_EQ(control<QLabel>("statusLine")->text(), FromGameText(demo_->settings.ArchiveFolder));
+  EXPECT_EQ(control<QLabel>("statusLine")->text(), FromUtf8(demo_->settings.archiveFolder));
 }
 
 TEST_F(UiWindow, StockCarsOfferTheirRestoreAndAddOnsDoNot) {
@@ -506,8 +506,8 @@ TEST_F(UiWindow, FormShowsStockSlotsAddOnTracksAndGroups) {
   Open();
   frame_->InitialUpdate();
   form().ShowItem(ItemRef::StockTrackSlot(2));
-  EXPECT_EQ(text("nameEdit"), FromGameText(StockTrackTable[2].displayName));
-  EXPECT_EQ(text("directoryEdit"), FromGameText(demo_->data.SlotFolderPath(2)));
+  EXPECT_EQ(text("nameEdit"), FromUtf8(StockTrackTable[2].displayName));
+  EXPECT_EQ(text("directoryEdit"), FromUtf8(demo_->data.SlotFolderPath(2)));
   EXPECT_TRUE(shown("restoreButton"));
   for (const char* name : {"manufacturerEdit", "modelEdit", "idEdit", "idLabel", "policeCheck",
                            "serialGroup", "classGroup", "speedPanel", "errorsGroup"}) {
@@ -520,8 +520,8 @@ TEST_F(UiWindow, FormShowsStockSlotsAddOnTracksAndGroups) {
 
   const std::size_t n = 0;  // the first listed track folder
   form().ShowItem(ItemRef::TrackFolder(n));
-  EXPECT_EQ(text("nameEdit"), FromGameText(demo_->data.trackFolder(n).name));
-  EXPECT_EQ(text("directoryEdit"), FromGameText(demo_->data.trackFolder(n).path));
+  EXPECT_EQ(text("nameEdit"), FromUtf8(demo_->data.trackFolder(n).name));
+  EXPECT_EQ(text("directoryEdit"), FromUtf8(demo_->data.trackFolder(n).path));
   EXPECT_FALSE(shown("restoreButton"));
 
   const std::pair<ItemRef, const char*> groups[] = {{kCarsGroupItem, "KRAX Racing Cars"},
@@ -547,7 +547,7 @@ TEST_F(UiWindow, CarWithoutFrontEndDataShowsItsPathAndNoFedataFlag) {
   }
   ASSERT_GE(slot, 0);
   form().ShowItem(ItemRef::Car(static_cast<std::size_t>(slot)));
-  EXPECT_EQ(text("directoryEdit"), FromGameText(car(slot).archivePath));
+  EXPECT_EQ(text("directoryEdit"), FromUtf8(car(slot).archivePath));
   EXPECT_TRUE(text("nameEdit").isEmpty());
   EXPECT_EQ(text("carpEdit"), QStringLiteral("0"));
   EXPECT_EQ(text("fedataEdit"), QStringLiteral("0"));
@@ -610,7 +610,7 @@ TEST_F(UiWindow, TheFormsButtonsWaitForAnItemAndTheCarpBoxShowsItsBlanks) {
 }
 
 TEST_F(UiWindow, AFolderThatIsNoGameSaysSoAndShowsNoSlots) {
-  const std::string game = demo_->settings.KRAXPath;
+  const std::string game = demo_->settings.gameFolder;
   const std::string empty = demo_->root() + "/empty";
   std::filesystem::create_directories(empty);
   struct Case {
@@ -628,7 +628,7 @@ TEST_F(UiWindow, AFolderThatIsNoGameSaysSoAndShowsNoSlots) {
   frame_->show();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.folder);
-    demo_->settings.KRAXPath = c.folder;
+    demo_->settings.gameFolder = c.folder;
     frame_->RunCommand(CommandId::kReload);
     const bool usable = std::string(c.problem).empty();
     EXPECT_EQ(frame_->folderProblemBar()->isVisible(), !usable);

@@ -99,9 +99,9 @@ bool SaveInstallDialog(MainWindow& frame, InstallMode mode, const std::string& s
 // The first sub-folder of `folder`, in name order; "" when there is none.
 std::string FirstSubfolder(const std::string& folder) {
   if (folder.empty()) return {};
-  const QDir dir(FromGameText(folder));
+  const QDir dir(FromUtf8(folder));
   const QStringList names = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-  return names.isEmpty() ? std::string() : ToGameText(dir.filePath(names.first()));
+  return names.isEmpty() ? std::string() : ToUtf8(dir.filePath(names.first()));
 }
 
 // The pictures in the order they are taken; each step adds the files it wrote to `written_`.
@@ -194,11 +194,11 @@ class Screenshots {
     const Settings& settings = frame_.context().settings;
     const QString carFile = FilePath(QStringLiteral("install-car.png"));
     if (SaveInstallDialog(frame_, InstallMode::kCarFromFolder,
-                          FirstSubfolder(CarModelFolder(settings.KRAXCDPath)), carFile)) {
+                          FirstSubfolder(CarModelFolder(settings.cdPath)), carFile)) {
       written_ << carFile;
     }
     const QString trackFile = FilePath(QStringLiteral("install-track.png"));
-    if (SaveInstallDialog(frame_, InstallMode::kTrackFromFolder, TrackSlotFolder(settings.KRAXCDPath, 1), trackFile)) {
+    if (SaveInstallDialog(frame_, InstallMode::kTrackFromFolder, TrackSlotFolder(settings.cdPath, 1), trackFile)) {
       written_ << trackFile;
     }
     MixedTracksPictures();
@@ -210,10 +210,10 @@ class Screenshots {
     const Settings& settings = frame_.context().settings;
     QTemporaryDir mixed;
     if (!mixed.isValid()) return;
-    const std::string into = JoinPath(ToGameText(QDir::toNativeSeparators(mixed.path())), "Harbour Mix");
+    const std::string into = JoinPath(ToUtf8(QDir::toNativeSeparators(mixed.path())), "Harbour Mix");
     CreateFolder(into);
     for (int slot : {1, 2}) {
-      const std::string from = TrackSlotFolder(settings.KRAXCDPath, slot);
+      const std::string from = TrackSlotFolder(settings.cdPath, slot);
       int taken = 0;
       for (const DirEntry& entry : ListFolder(from)) {
         if (entry.isFolder || (slot == 2 && taken == 2)) continue;
@@ -222,7 +222,7 @@ class Screenshots {
     }
     const InstallPlan plan = PrepareInstall(InstallMode::kTrackFromFolder, into, frame_.context().data.gameFolder());
     if (!plan.messages.empty()) {
-      QMessageBox box(QMessageBox::Information, QStringLiteral("KRAXManager"), FromGameText(plan.messages.front()),
+      QMessageBox box(QMessageBox::Information, QStringLiteral("KRAXManager"), FromUtf8(plan.messages.front()),
                       QMessageBox::Ok, &frame_);
       box.show();
       Keep(box, QStringLiteral("install-mixed-tracks.png"));
@@ -296,7 +296,7 @@ class Screenshots {
   // What "DIR = ID" does on this game folder: its own plan, worked out without renaming.
   void RenamePictures() {
     const GameData& data = frame_.context().data;
-    const std::string carModel = CarFolderPath(frame_.context().settings.KRAXPath);
+    const std::string carModel = CarFolderPath(frame_.context().settings.gameFolder);
     std::ostringstream diagnostics;
     const std::vector<FolderRename> renames =
         RenameCarFolders(data.cars, carModel, FolderNaming::kId, diagnostics, /*dryRun=*/true);
@@ -384,11 +384,11 @@ class Screenshots {
 
     // A game folder that is no game says so above both panes.
     Settings& settings = frame_.context().settings;
-    const std::string game = settings.KRAXPath;
-    settings.KRAXPath = game + "-missing";
+    const std::string game = settings.gameFolder;
+    settings.gameFolder = game + "-missing";
     frame_.RunCommand(CommandId::kReload);
     Keep(frame_, QStringLiteral("main-no-game.png"));
-    settings.KRAXPath = game;
+    settings.gameFolder = game;
     frame_.RunCommand(CommandId::kReload);
   }
 
