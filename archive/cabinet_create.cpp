@@ -173,8 +173,7 @@ bool CreateCabinetArchiveWithLimits(const CabinetCreateJob& job, const ArchiveCa
     partNames.push_back(next.cabinetName);
     return 0;
   };
-  const cab::CabProgressFn progress = [&](cab::CabStatusKind kind, std::uint32_t first,
-                                          std::uint32_t second) -> long {
+  const cab::CabProgressFn progress = [&](cab::CabStatusKind kind, std::uint32_t first, std::uint32_t second) -> long {
     if (kind == cab::CabStatusKind::kFile) {
       totalCompressed += first;
       totalUncompressed += second;

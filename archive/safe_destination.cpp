@@ -14,8 +14,7 @@ namespace krax {
 
 namespace os = relative_folder;
 
-PendingFile::PendingFile(UniqueFd folder, UniqueFd file, std::string tempName, std::string finalName,
-                         std::string path)
+PendingFile::PendingFile(UniqueFd folder, UniqueFd file, std::string tempName, std::string finalName, std::string path)
     : folder_(std::move(folder)),
       file_(std::move(file)),
       tempName_(std::move(tempName)),
@@ -122,8 +121,7 @@ std::unique_ptr<PendingFile> SafeDestination::Begin(const std::vector<std::strin
         return nullptr;
       }
       break;
-    case os::EntryKind::kNone:
-      break;
+    case os::EntryKind::kNone: break;
   }
   UniqueFd file;
   int error = 0;

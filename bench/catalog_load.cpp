@@ -110,9 +110,8 @@ void BM_CatalogLoad(benchmark::State& state) {
   const std::size_t heapAfter = mallinfo2().uordblks;
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(game.cars.size()));
   state.counters["cars"] = static_cast<double>(game.cars.size());
-  state.counters["per_car"] = benchmark::Counter(
-      static_cast<double>(state.iterations() * game.cars.size()),
-      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["per_car"] = benchmark::Counter(static_cast<double>(state.iterations() * game.cars.size()),
+                                                 benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
   state.counters["table_bytes"] = static_cast<double>(TableBytes(game));
   state.counters["heap_held_bytes"] =
       static_cast<double>(heapAfter > heapBefore ? heapAfter - heapBefore : 0);

@@ -11,8 +11,8 @@ class Context;
 
 // The options of `cab create`.
 inline const std::vector<Option> kCabCreateOptions = {
-    {"--base", "DIR"},     {"--method", "none|mszip|lzx"}, {"--window", "15..21"},
-    {"--level", "1..3"},   {"--max-size", "BYTES"},        {"--verbose"},
+    {"--base", "DIR"},   {"--method", "none|mszip|lzx"}, {"--window", "15..21"},
+    {"--level", "1..3"}, {"--max-size", "BYTES"},        {"--verbose"},
 };
 
 // `args.words` are "create" and the words after it.

@@ -155,7 +155,8 @@ int RunCar(Context& context, const Arguments& arguments) {
   return kExitOk;
 }
 
-const RegisterCommand kCars({"cars", "list the cars of the game folder",
+const RegisterCommand kCars({"cars",
+                             "list the cars of the game folder",
                              {{"", {"--json"}}},
                              "One row per car in table order, a note for each car whose archive is damaged\n"
                              "(its directory points into itself or entries overlap), then the number of\n"
@@ -163,7 +164,8 @@ const RegisterCommand kCars({"cars", "list the cars of the game folder",
                              "--json writes {\"enabledCarCount\": n, \"cars\": [...]}.\n",
                              {{"--json"}},
                              RunCars});
-const RegisterCommand kCar({"car", "show one car as the details form shows it",
+const RegisterCommand kCar({"car",
+                            "show one car as the details form shows it",
                             {{"SLOT|ID"}},
                             "Shows the car in table slot SLOT, or the first car whose ID is ID\n"
                             "(ignoring case), with mass and speeds as the details form forms them.\n",

@@ -63,7 +63,8 @@ int RunPolice(Context& context, const Arguments& args) {
   return ReportResult(context, operations.SetPoliceFlag(CarSlot{car->slot}, positional[1] == "on"));
 }
 
-const RegisterCommand kFix({"fix", "fixes the errors of one car or of every car",
+const RegisterCommand kFix({"fix",
+                            "fixes the errors of one car or of every car",
                             {{"SLOT|ID", {"--yes"}}, {"--all", {"--yes"}}},
                             "Prints the plan, asks (without a terminal it refuses unless --yes is given),\n"
                             "then fixes and prints what was fixed and what was not:\n"
@@ -75,7 +76,8 @@ const RegisterCommand kFix({"fix", "fixes the errors of one car or of every car"
                             "Exit 1 when a change failed or nothing could be fixed.\n",
                             {{"--all"}, {"--yes"}},
                             RunFix});
-const RegisterCommand kPolice({"police", "sets or clears a car's police flag",
+const RegisterCommand kPolice({"police",
+                               "sets or clears a car's police flag",
                                {{"SLOT|ID on|off", {"--yes"}}},
                                "Writes the police flag into every front-end data entry of the car's archive\n"
                                "after a question (without a terminal it refuses unless --yes is given).\n",

@@ -87,7 +87,8 @@ int RunInstallTrack(Context& context, const Arguments& args) { return RunInstall
 
 const std::vector<Option> kInstallOptions = {{"--id", "ID"}, {"--yes"}};
 
-const RegisterCommand kInstallCar({"install-car", "install a car from a folder, .zip or .cab",
+const RegisterCommand kInstallCar({"install-car",
+                                   "install a car from a folder, .zip or .cab",
                                    {{"SRC", {"--id", "--yes"}}},
                                    "Lists the car files of SRC (a folder, .zip or .cab file) and the folder they\n"
                                    "would go to in GameData\\CarModel (named by the car's ID, or the first free\n"
@@ -96,7 +97,8 @@ const RegisterCommand kInstallCar({"install-car", "install a car from a folder, 
                                    kInstallOptions,
                                    RunInstallCar});
 
-const RegisterCommand kInstallTrack({"install-track", "install a track from a folder, .zip or .cab",
+const RegisterCommand kInstallTrack({"install-track",
+                                     "install a track from a folder, .zip or .cab",
                                      {{"SRC", {"--id", "--yes"}}},
                                      "Lists the track files of SRC (a folder, .zip or .cab file), the slot their\n"
                                      "names point to and the track folder they would go to (named after SRC;\n"

@@ -29,13 +29,15 @@ int RunEdit(Context& context, const Arguments& arguments) {
       [](GameOperations& operations, ItemRef item) { return operations.RunItemEditor(item); });
 }
 
-const RegisterCommand kRunGame({"run-game", "start KRAX without its intro movies",
+const RegisterCommand kRunGame({"run-game",
+                                "start KRAX without its intro movies",
                                 {{""}},
                                 "Starts krax.exe -nomovie in the game folder (through wine on Linux) and\n"
                                 "returns at once.\n",
                                 {},
                                 RunRunGame});
-const RegisterCommand kEdit({"edit", "open a car or an add-on track in its editor",
+const RegisterCommand kEdit({"edit",
+                             "open a car or an add-on track in its editor",
                              {{"SLOT|ID|ROW/TRACK"}},
                              "Opens the car's archive with KRAXCarEdit, or the track file Tr0<ROW>.frd of\n"
                              "the add-on TRACK in slot ROW with KRAXTrackEdit (\"Default Shell Action\":\n"

@@ -29,7 +29,8 @@ int RunMakeDemo(Context& context, const Arguments& args) {
                        std::to_string(kDemoMaxCars));
     }
   }
-  if (const std::optional<std::string> seed = args.Value("--seed")) options.seed = ParseNumber<std::uint64_t>("--seed", *seed);
+  if (const std::optional<std::string> seed = args.Value("--seed"))
+    options.seed = ParseNumber<std::uint64_t>("--seed", *seed);
   options.compactPayloads = args.Has("--compact");
   if (args.words.size() > 1) throw UsageError("make-demo: only one folder may be given");
   if (args.words.empty() || args.words[0].empty()) throw UsageError("make-demo: the folder DIR is missing");

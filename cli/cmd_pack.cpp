@@ -89,7 +89,8 @@ int RunPack(Context& context, const Arguments& args) {
   return kExitOk;
 }
 
-const RegisterCommand kPack({"pack", "pack a car or a track into a zip or cabinet file",
+const RegisterCommand kPack({"pack",
+                             "pack a car or a track into a zip or cabinet file",
                              {{"SLOT|ID|ROW/TRACK --zip|--cab", {"--out"}}},
                              kHelp,
                              {{"--zip"}, {"--cab"}, {"--out", "DIR"}},

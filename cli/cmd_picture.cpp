@@ -41,7 +41,8 @@ int RunPicture(Context& context, const Arguments& arguments) {
   return kExitOk;
 }
 
-const RegisterCommand kPicture({"picture", "save the picture inside a car's archive as PNG",
+const RegisterCommand kPicture({"picture",
+                                "save the picture inside a car's archive as PNG",
                                 {{"SLOT|ID OUT.png"}},
                                 "Writes the first picture inside the car's archive - the front-end images\n"
                                 "\"fedata.fsh\", else a texture entry ending in \".tga\" - as a PNG file.\n"

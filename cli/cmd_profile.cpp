@@ -93,22 +93,21 @@ int RunRemove(Context& context, const Arguments& args) {
       [](GameOperations& operations, ItemRef item) { return operations.RemoveItems({item}); }, deleteForGood);
 }
 
-const RegisterCommand kProfile({"profile", "save, apply, list, show or delete a profile (a set of cars and tracks)",
-                                {{"save NAME", {"--yes"}},
-                                 {"apply NAME", {"--yes"}},
-                                 {"list"},
-                                 {"show NAME"},
-                                 {"delete NAME"}},
-                                "A profile keeps which cars are enabled and which track is active in each\n"
-                                "slot. save stores the game's state now (--yes replaces a profile of that\n"
-                                "name); apply shows the changes and, when confirmed (--yes), enables,\n"
-                                "disables and switches as the tree does. Cars and tracks the game no\n"
-                                "longer has are skipped; cars the profile does not know keep their state.\n"
-                                "Profiles are text files in the folder beside the settings file\n"
-                                "(KRAXManager.conf keeps them in KRAXManager.profiles).\n",
-                                {kYesOption},
-                                RunProfile});
-const RegisterCommand kStock({"stock", "go back to the stock game: the game's own cars, every slot on Original",
+const RegisterCommand kProfile(
+    {"profile",
+     "save, apply, list, show or delete a profile (a set of cars and tracks)",
+     {{"save NAME", {"--yes"}}, {"apply NAME", {"--yes"}}, {"list"}, {"show NAME"}, {"delete NAME"}},
+     "A profile keeps which cars are enabled and which track is active in each\n"
+     "slot. save stores the game's state now (--yes replaces a profile of that\n"
+     "name); apply shows the changes and, when confirmed (--yes), enables,\n"
+     "disables and switches as the tree does. Cars and tracks the game no\n"
+     "longer has are skipped; cars the profile does not know keep their state.\n"
+     "Profiles are text files in the folder beside the settings file\n"
+     "(KRAXManager.conf keeps them in KRAXManager.profiles).\n",
+     {kYesOption},
+     RunProfile});
+const RegisterCommand kStock({"stock",
+                              "go back to the stock game: the game's own cars, every slot on Original",
                               {{"", {"--yes"}}},
                               "Enables the game's own cars, disables every other car and switches every\n"
                               "track slot to \"Original\". First offers to save the state as it is as a\n"
@@ -117,7 +116,8 @@ const RegisterCommand kStock({"stock", "go back to the stock game: the game's ow
                               "--yes answers both questions with yes.\n",
                               {kYesOption},
                               RunStock});
-const RegisterCommand kRemove({"remove", "move an add-on car or track to the trash",
+const RegisterCommand kRemove({"remove",
+                               "move an add-on car or track to the trash",
                                {{"SLOT|ID|ROW/TRACK", {"--yes", kDeleteForGoodOption}}},
                                "Moves the folder of an add-on car (by slot or ID) or of an add-on track\n"
                                "(TRACK of slot ROW 0..8) to the desktop's trash, from where a file manager\n"

@@ -38,7 +38,8 @@ int RunRenameDirs(Context& context, const Arguments& arguments) {
   return kExitOk;
 }
 
-const RegisterCommand kRenameDirs({"rename-dirs", "rename every car folder after the car's ID or name",
+const RegisterCommand kRenameDirs({"rename-dirs",
+                                   "rename every car folder after the car's ID or name",
                                    {{"id|name", {"--yes"}}},
                                    "Renames the folder of every car with front-end data to the car's ID (id,\n"
                                    "\"DIR = ID\") or name (name, \"DIR = NAME\"), directly under\n"

@@ -63,7 +63,8 @@ int RunRestore(Context& context, const Arguments& arguments) {
   return result.done() ? kExitOk : kExitFailure;
 }
 
-const RegisterCommand kRestore({"restore", "copy the game's own cars, tracks or strings back from the CD",
+const RegisterCommand kRestore({"restore",
+                                "copy the game's own cars, tracks or strings back from the CD",
                                 {{"cars|tracks|strings", {"--yes"}}, {"car ID"}, {"slot ROW"}},
                                 "Copies GameData\\CarModel, GameData\\Tracks or FeData\\Text of the CD (KRAXCDPath,\n"
                                 "or --cd DIR) into the game folder, replacing files and leaving add-ons alone;\n"

@@ -62,7 +62,8 @@ int RunWriteSerial(Context& context, const Arguments& args) {
   return ReportResult(context, operations.WriteSerialNumber(CarSlot{static_cast<std::size_t>(*slot)}, *value));
 }
 
-const RegisterCommand kGenSerials({"gen-serials", "give cars with duplicate serial numbers new ones",
+const RegisterCommand kGenSerials({"gen-serials",
+                                   "give cars with duplicate serial numbers new ones",
                                    {{"", {"--yes"}}},
                                    "Every car flagged \"Duplicate s.n.\" gets a new serial number that no\n"
                                    "other top-level car holds, written into all its front-end data entries.\n"
@@ -71,7 +72,8 @@ const RegisterCommand kGenSerials({"gen-serials", "give cars with duplicate seri
                                    "a number that could not be written is named on stderr (exit 1).\n",
                                    {{"--yes"}},
                                    RunGenSerials});
-const RegisterCommand kWriteSerial({"write-serial", "write a car's front-end serial number",
+const RegisterCommand kWriteSerial({"write-serial",
+                                    "write a car's front-end serial number",
                                     {{"SLOT VALUE", {"--yes"}}},
                                     "Writes VALUE (0 to 65535) into every front-end data entry of the car in\n"
                                     "SLOT. When another top-level car holds the number it asks\n"

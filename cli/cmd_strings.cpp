@@ -94,7 +94,8 @@ int RunStrings(Context& context, const Arguments& arguments) {
   return ReportResult(context, operations.ReplaceGameString(index, *text, force));
 }
 
-const RegisterCommand kStrings({"strings", "show, find and replace the game's front-end strings",
+const RegisterCommand kStrings({"strings",
+                                "show, find and replace the game's front-end strings",
                                 {{"list"}, {"get I"}, {"set I TEXT", {"--force"}}, {"find TEXT"}},
                                 "Works while the setting KRAXText is on. list prints index and string\n"
                                 "a line; set replaces string I and saves the file at once; find prints\n"

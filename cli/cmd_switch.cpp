@@ -32,13 +32,15 @@ int RunSwitch(Context& context, const Arguments& arguments) {
       [](GameOperations& operations, ItemRef track) { return operations.SwitchTrack(track); });
 }
 
-const RegisterCommand kToggle({"toggle", "enable a disabled car or disable an enabled one",
+const RegisterCommand kToggle({"toggle",
+                               "enable a disabled car or disable an enabled one",
                                {{"SLOT|ID"}},
                                "Renames the car's archive car.viv to car.viv.dis or back. A car whose\n"
                                "folder already holds an archive of the new name is left as it is.\n",
                                {},
                                RunToggle});
-const RegisterCommand kSwitch({"switch", "make a track folder the active track of its slot",
+const RegisterCommand kSwitch({"switch",
+                               "make a track folder the active track of its slot",
                                {{"ROW TRACK"}},
                                "ROW is the slot row 0 to 8 (see kraxctl tracks), TRACK a track folder of that\n"
                                "slot or \"Original\". The game's own files that the track replaces are kept\n"

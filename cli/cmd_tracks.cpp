@@ -5,9 +5,9 @@
 
 #include "cli/command.h"
 #include "cli/context.h"
-#include "cli/terminal_text.h"
 #include "cli/json_text.h"
 #include "cli/terminal_prompts.h"
+#include "cli/terminal_text.h"
 #include "gamedata/game_data.h"
 #include "gamedata/stock_tables.h"
 #include "operations/game_operations.h"
@@ -66,7 +66,8 @@ int RunTracks(Context& context, const Arguments& args) {
   return kExitOk;
 }
 
-const RegisterCommand kTracks({"tracks", "list the track slots and their track folders",
+const RegisterCommand kTracks({"tracks",
+                               "list the track slots and their track folders",
                                {{"", {"--json"}}},
                                "For each slot: row, display name and folder, then its track folders\n"
                                "with their list position n, name, path and whether active.\n"

@@ -105,7 +105,8 @@ int RunVerify(Context& context, const Arguments& arguments) {
   return report.restorableCount() == report.findings.size() && report.problems.empty() ? kExitOk : kExitFailure;
 }
 
-const RegisterCommand kVerify({"verify", "compare the game's own cars, tracks and strings with the CD",
+const RegisterCommand kVerify({"verify",
+                               "compare the game's own cars, tracks and strings with the CD",
                                {{"[cars|tracks|strings]", {"--restore", "--yes", "--json"}}},
                                "Compares, by content, every file of GameData\\CarModel, GameData\\Tracks and\n"
                                "FeData\\Text on the CD (KRAXCDPath, or --cd DIR) with the game folder's copy\n"

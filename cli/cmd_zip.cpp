@@ -55,11 +55,8 @@ int RunZip(Context& context, const Arguments& arguments) {
   throw UsageError("unknown zip subcommand: " + sub);
 }
 
-const RegisterCommand kZip({"zip", "list or extract zip files",
-                            {{"list FILE"}, {"extract FILE DEST [NAME ...]"}},
-                            kHelp,
-                            {},
-                            RunZip});
+const RegisterCommand kZip(
+    {"zip", "list or extract zip files", {{"list FILE"}, {"extract FILE DEST [NAME ...]"}}, kHelp, {}, RunZip});
 
 }  // namespace
 }  // namespace krax::cli

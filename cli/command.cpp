@@ -41,8 +41,8 @@ std::vector<Command> AllCommands() {
 }
 
 int Arguments::Count(std::string_view option) const {
-  return static_cast<int>(std::count_if(given_.begin(), given_.end(),
-                                        [option](const auto& given) { return given.first == option; }));
+  return static_cast<int>(
+      std::count_if(given_.begin(), given_.end(), [option](const auto& given) { return given.first == option; }));
 }
 
 std::optional<std::string> Arguments::Value(std::string_view option) const {

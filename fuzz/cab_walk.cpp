@@ -68,27 +68,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto reader = krax::cab::CabReaderCreate(files, &error);
   if (!reader) return 0;
   int nextCabinetAsks = 0;
-  krax::cab::CabReaderCopy(
-      *reader, {"fuzz.cab", "",
-      [&](krax::cab::CabNotification& note) -> CabHandle {
-        switch (note.kind) {
-          case krax::cab::CabNotificationKind::kCopyFile: {
-            const CabHandle handle = cabinet.next++;
-            cabinet.targets[handle] = 0;
-            return handle;
-          }
-          case krax::cab::CabNotificationKind::kCloseFileInfo: {
-            int ignored = 0;
-            files.close(note.handle, ignored);
-            return 1;
-          }
-          case krax::cab::CabNotificationKind::kNextCabinet:
-            if (++nextCabinetAsks > 1000) __builtin_trap();  // asked without end
-            return 0;
-          default:
-            return 0;
-        }
-      }});
+  krax::cab::CabReaderCopy(*reader, {"fuzz.cab", "", [&](krax::cab::CabNotification& note) -> CabHandle {
+                                       switch (note.kind) {
+                                         case krax::cab::CabNotificationKind::kCopyFile: {
+                                           const CabHandle handle = cabinet.next++;
+                                           cabinet.targets[handle] = 0;
+                                           return handle;
+                                         }
+                                         case krax::cab::CabNotificationKind::kCloseFileInfo: {
+                                           int ignored = 0;
+                                           files.close(note.handle, ignored);
+                                           return 1;
+                                         }
+                                         case krax::cab::CabNotificationKind::kNextCabinet:
+                                           if (++nextCabinetAsks > 1000) __builtin_trap();  // asked without end
+                                           return 0;
+                                         default: return 0;
+                                       }
+                                     }});
   krax::cab::CabReaderDestroy(std::move(reader));
   if (!cabinet.positions.empty() || !cabinet.targets.empty()) __builtin_trap();  // leaked handles
   return 0;

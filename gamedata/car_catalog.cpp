@@ -123,10 +123,9 @@ bool GameData::LoadCar(std::size_t slot) {
     record.model = fedata.model();
     record.name = fedata.name();
     if (std::to_string(fedata.serial()) != record.carpSerial) record.errorFlags |= kFlagSerialsDiffer;
-    const bool duplicate = serialOwner_.empty()
-                               ? FindCarBySerial(fedata.serial(), slot).has_value()
-                               : serialOwner_[fedata.serial()] >= 0 &&
-                                     serialOwner_[fedata.serial()] != static_cast<int>(slot);
+    const bool duplicate = serialOwner_.empty() ? FindCarBySerial(fedata.serial(), slot).has_value()
+                                                : serialOwner_[fedata.serial()] >= 0 &&
+                                                      serialOwner_[fedata.serial()] != static_cast<int>(slot);
     if (duplicate) record.errorFlags |= kFlagDuplicateSerial;
   } else {
     record.errorFlags |= kFlagNoFedata;

@@ -82,7 +82,7 @@ struct CarRecord {
   VivDirectory directory;            // as read by the last load
   std::optional<std::string> carpText;  // the whole carp.txt entry
   std::optional<std::string> fedata;    // the whole front-end data entry
-  std::string archivePath;           // ...\car.viv, or ...\car.viv.dis when disabled
+  std::string archivePath;              // ...\car.viv, or ...\car.viv.dis when disabled
   std::optional<std::string> carId;        // none without front-end data
   std::optional<std::string> manufacturer;
   std::optional<std::string> model;

@@ -6,8 +6,8 @@
 // in `trackFolders`; a stock slot is its row k.
 #pragma once
 
-#include <cstddef>
 #include <concepts>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -33,7 +33,7 @@ class GameData {
 
   // --- The game folder and the text switch (the settings live outside gamedata) ---
   const std::string& gameFolder() const { return gameFolder_; }  // KRAXPath
-  bool kraxText() const { return kraxText_; }  // KRAXText: the game text functions are enabled
+  bool kraxText() const { return kraxText_; }                    // KRAXText: the game text functions are enabled
   // The one way to change them. The first time, and for another folder than before, the game
   // text is cleared, install.win is read again (a failure leaves the install information
   // empty) and the game text is loaded when the switch is on: the old game's strings are never
@@ -45,8 +45,8 @@ class GameData {
 
   // --- State ---
   krax::InstallInfo installInfo;
-  std::vector<krax::CarRecord> cars;  // at most kMaxCars
-  int enabledCarCount = 0;  // loaded cars with depth 0 that are enabled
+  std::vector<krax::CarRecord> cars;            // at most kMaxCars
+  int enabledCarCount = 0;                      // loaded cars with depth 0 that are enabled
   std::vector<krax::TrackFolder> trackFolders;  // at most kMaxTrackFolders
   krax::GameTextTable gameText;
 
@@ -66,8 +66,7 @@ class GameData {
   std::string ReadCarpValue(int n, std::size_t slot) const;
   // The first car other than `excluded` with depth 0, front-end data and this fedata serial
   // number; none when there is no such car.
-  std::optional<std::size_t> FindCarBySerial(long long value,
-                                             std::optional<std::size_t> excluded = std::nullopt) const;
+  std::optional<std::size_t> FindCarBySerial(long long value, std::optional<std::size_t> excluded = std::nullopt) const;
   void ClearCarTable() { cars.clear(); }
 
   // --- Car catalog ---

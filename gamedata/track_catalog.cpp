@@ -51,8 +51,7 @@ bool WriteActiveTrack(std::string_view slotFolder, std::string_view trackName) {
   return WriteProfileString(ini, kTracksSection, kActiveTrackKey, trackName);
 }
 
-void LoadTrackSlot(std::vector<TrackFolder>& list, std::string_view gameFolder, int row,
-                   const TrackReport& report) {
+void LoadTrackSlot(std::vector<TrackFolder>& list, std::string_view gameFolder, int row, const TrackReport& report) {
   LoadTrackSlotFolder(list, SlotFolderPath(gameFolder, row), row, report);
 }
 

@@ -63,8 +63,7 @@ using TrackReport = std::function<void(const std::string& name, bool active, int
 // one slot). A folder named "Original" in any mix of capitals is the backup folder. Creates a
 // missing "Original" folder and lists it last, not active; when the list
 // is full, that "Original" entry is left out.
-void LoadTrackSlot(std::vector<TrackFolder>& list, std::string_view gameFolder, int row,
-                   const TrackReport& report);
+void LoadTrackSlot(std::vector<TrackFolder>& list, std::string_view gameFolder, int row, const TrackReport& report);
 // The same for a slot folder already found on disk.
 void LoadTrackSlotFolder(std::vector<TrackFolder>& list, const std::string& slotFolder, int row,
                          const TrackReport& report);

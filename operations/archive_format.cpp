@@ -99,7 +99,8 @@ class CabinetFormat final : public ArchiveFormat {
     for (std::size_t i = 0; i < entries.size(); ++i) {
       if (done[i] && result.ok()) continue;
       bool reported = false;
-      for (std::size_t f = 0; f < refused; ++f) reported = reported || EqualsIgnoreCase(extraction.failed[f].first, entries[i]);
+      for (std::size_t f = 0; f < refused; ++f)
+        reported = reported || EqualsIgnoreCase(extraction.failed[f].first, entries[i]);
       if (!reported) extraction.failed.emplace_back(entries[i], result.ok() ? "not extracted" : result.Message());
     }
     return extraction;

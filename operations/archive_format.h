@@ -29,8 +29,8 @@ struct EntryExtraction {
 // What writing an archive came to.
 struct ArchiveWriting {
   bool ok = false;
-  bool stopped = false;   // the user asked to stop: nothing was written
-  std::string message;    // the reason of a failure
+  bool stopped = false;                     // the user asked to stop: nothing was written
+  std::string message;                      // the reason of a failure
   std::vector<std::string> followingParts;  // a cabinet set's further files (Name1.CAB, ...)
 };
 

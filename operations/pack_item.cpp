@@ -50,13 +50,14 @@ PackPlan PlanPack(const PackRequest& request) {
       plan.leftOut.push_back(entry.name + " (" + EntryKindText(kind) + ")");
     }
   }
-  plan.archivePath = JoinPath(request.archiveFolder, request.name + std::string(ArchiveFormatFor(request.kind).extension()));
+  plan.archivePath =
+      JoinPath(request.archiveFolder, request.name + std::string(ArchiveFormatFor(request.kind).extension()));
   return plan;
 }
 
 PackResult RunPack(const PackPlan& plan, const ArchiveCallbacks& callbacks) {
-  const ArchiveWriting written =
-      ArchiveFormatFor(plan.kind).Write(plan.archivePath, plan.files, plan.sourceFolder, plan.cabinetOptions, callbacks);
+  const ArchiveWriting written = ArchiveFormatFor(plan.kind).Write(plan.archivePath, plan.files, plan.sourceFolder,
+                                                                   plan.cabinetOptions, callbacks);
   PackResult result;
   result.archivePath = plan.archivePath;
   result.ok = written.ok;

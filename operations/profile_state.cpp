@@ -217,7 +217,8 @@ OperationResult ApplyProfilePlan(Operations& operations, Prompts& prompts, const
     }
   };
   for (const auto& change : plan.cars) {
-    note(operations.ToggleCar(CarSlot{change.slot}), std::string(change.enable ? "enabled " : "disabled ") + change.label);
+    note(operations.ToggleCar(CarSlot{change.slot}),
+         std::string(change.enable ? "enabled " : "disabled ") + change.label);
   }
   for (const auto& s : plan.switches) {
     note(operations.SwitchTrack(s.trackFolder), SlotName(s.row) + ": \"" + s.to + "\" is now the active track.");

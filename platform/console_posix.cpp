@@ -7,7 +7,7 @@ namespace krax {
 std::vector<std::string> ProgramArguments(int argc, char** argv) { return {argv, argv + argc}; }
 
 bool IsTerminal(StandardStream stream) {
-  const int fd = stream == StandardStream::kInput ? STDIN_FILENO
+  const int fd = stream == StandardStream::kInput    ? STDIN_FILENO
                  : stream == StandardStream::kOutput ? STDOUT_FILENO
                                                      : STDERR_FILENO;
   return ::isatty(fd) != 0;

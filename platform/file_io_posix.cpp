@@ -1,9 +1,9 @@
-#include "platform/file_io.h"
-
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
+
+#include "platform/file_io.h"
 
 namespace krax::file_io {
 

@@ -70,7 +70,8 @@ std::uint64_t FileLock::HolderOf(std::string_view pathView) {
   char buffer[32];
   const ssize_t got = ::pread(fd.get(), buffer, sizeof buffer, 0);
   std::uint64_t pid = 0;
-  for (ssize_t i = 0; i < got && buffer[i] >= '0' && buffer[i] <= '9'; ++i) pid = pid * 10 + static_cast<unsigned>(buffer[i] - '0');
+  for (ssize_t i = 0; i < got && buffer[i] >= '0' && buffer[i] <= '9'; ++i)
+    pid = pid * 10 + static_cast<unsigned>(buffer[i] - '0');
   return pid;
 }
 

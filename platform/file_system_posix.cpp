@@ -1,5 +1,3 @@
-#include "platform/file_system.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,8 +13,9 @@
 
 #include "platform/copy_plan.h"
 #include "platform/file_name_order.h"
-#include "platform/fs_result_errno.h"
+#include "platform/file_system.h"
 #include "platform/file_system_detail.h"
+#include "platform/fs_result_errno.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
 #include "platform/temporary_file.h"
@@ -413,14 +412,14 @@ FsResult CheckEntry(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 ? Ok() : FromErrno(errno);
 }
 
-FsResult CopyTreeImpl(std::string_view sourceView, std::string_view destinationView,
-                      const CopyTreeCallbacks& callbacks, bool makeWritable) {
+FsResult CopyTreeImpl(std::string_view sourceView, std::string_view destinationView, const CopyTreeCallbacks& callbacks,
+                      bool makeWritable) {
   auto copyFile = [makeWritable](const std::string& from, const std::string& to,
-                                  const std::function<void(std::uint64_t)>& onBytes) {
+                                 const std::function<void(std::uint64_t)>& onBytes) {
     return CopyFileImpl(from, to, /*overwrite=*/true, /*replaceReadOnly=*/true, makeWritable, onBytes);
   };
-  return copy_plan::CopyTree(Str(sourceView), Str(destinationView), /*rootLength=*/1, CheckEntry, callbacks,
-                             copyFile, Failed(ECANCELED));
+  return copy_plan::CopyTree(Str(sourceView), Str(destinationView), /*rootLength=*/1, CheckEntry, callbacks, copyFile,
+                             Failed(ECANCELED));
 }
 
 }  // namespace

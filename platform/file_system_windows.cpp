@@ -7,16 +7,16 @@
 #include <ctime>
 #include <memory>
 
-#include "platform/file_system.h"
 #include "platform/copy_plan.h"
 #include "platform/file_name_order.h"
-#include "platform/fs_result_errno.h"
+#include "platform/file_system.h"
 #include "platform/file_system_detail.h"
+#include "platform/fs_result_errno.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
 #include "platform/real_path.h"
-#include "platform/temporary_file.h"
 #include "platform/replace_file.h"
+#include "platform/temporary_file.h"
 #include "platform/windows_support.h"
 
 namespace krax {

@@ -1,8 +1,8 @@
-#include "platform/free_space.h"
-
 #include <sys/statvfs.h>
 
 #include <string>
+
+#include "platform/free_space.h"
 
 namespace krax {
 

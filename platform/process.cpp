@@ -86,5 +86,4 @@ ProcessResult StartCommandLine(std::string_view commandLine, const StartOptions&
   return StartProgram(*words, options);
 }
 
-
 }  // namespace krax

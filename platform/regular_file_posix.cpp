@@ -1,11 +1,11 @@
-#include "platform/regular_file.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <memory>
+
+#include "platform/regular_file.h"
 
 namespace krax {
 namespace {

@@ -49,7 +49,7 @@ void RemoveFile(const UniqueFd& folder, const std::string& pendingName);
 // Dates the closed file `tempName` of `folder` (Unix seconds), makes it read-only when
 // asked and renames it over `finalName` (both PendingNames); a link of the final name is
 // replaced, never written through. False with `error` set when the rename failed.
-bool PlaceFile(const UniqueFd& folder, const std::string& tempName, const std::string& finalName,
-               std::int64_t modified, bool readOnly, int& error);
+bool PlaceFile(const UniqueFd& folder, const std::string& tempName, const std::string& finalName, std::int64_t modified,
+               bool readOnly, int& error);
 
 }  // namespace krax::relative_folder

@@ -67,8 +67,8 @@ void RemoveFile(const UniqueFd& folder, const std::string& pendingName) {
   ::unlinkat(folder.get(), pendingName.c_str(), 0);
 }
 
-bool PlaceFile(const UniqueFd& folder, const std::string& tempName, const std::string& finalName,
-               std::int64_t modified, bool readOnly, int& error) {
+bool PlaceFile(const UniqueFd& folder, const std::string& tempName, const std::string& finalName, std::int64_t modified,
+               bool readOnly, int& error) {
   const struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(modified), 0}};
   ::utimensat(folder.get(), tempName.c_str(), times, AT_SYMLINK_NOFOLLOW);
   struct stat st {};

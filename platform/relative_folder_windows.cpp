@@ -17,9 +17,9 @@ namespace {
 // A folder handle that refuses reparse points; `refused` tells a link from a failure.
 UniqueFd OpenRealFolder(const std::string& path, bool& refused) {
   refused = false;
-  HANDLE handle = ::CreateFileW(win::SystemPath(path).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                nullptr);
+  HANDLE handle =
+      ::CreateFileW(win::SystemPath(path).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return UniqueFd();
   BY_HANDLE_FILE_INFORMATION info;
   if (!::GetFileInformationByHandle(handle, &info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
@@ -68,12 +68,11 @@ void AllowReplacing(const std::string& path) {
 
 }  // namespace
 
-
 UniqueFd OpenDestination(const std::string& folder, int& error) {
   // The destination itself may be reached through a link: the user chose it.
-  HANDLE handle = ::CreateFileW(win::SystemPath(folder).c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE handle =
+      ::CreateFileW(win::SystemPath(folder).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     error = win::LastErrno();
     return UniqueFd();
@@ -113,8 +112,7 @@ EntryKind KindOf(const UniqueFd& /*folder*/, const std::string& /*name*/, const 
   return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::kFolder : EntryKind::kOther;
 }
 
-UniqueFd CreateTemporary(const UniqueFd& /*folder*/, const std::string& /*name*/, const std::string& path,
-                         int& error) {
+UniqueFd CreateTemporary(const UniqueFd& /*folder*/, const std::string& /*name*/, const std::string& path, int& error) {
   HANDLE handle = ::CreateFileW(win::SystemPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {

@@ -1,9 +1,9 @@
-#include "platform/stop_signals.h"
-
 #include <signal.h>
 
 #include <atomic>
 #include <csignal>
+
+#include "platform/stop_signals.h"
 
 namespace krax {
 namespace {

@@ -24,8 +24,8 @@ class TemporaryFile {
   TemporaryFile(TemporaryFile&& other) noexcept;
   TemporaryFile& operator=(TemporaryFile&& other) noexcept;
 
-  // Creates ".krax-XXXXXXXX" in `folder`, after removing the leftovers there (read and write for everyone the umask allows; the
-  // descriptor is never 0, 1 or 2). The name is short whatever the final name will be.
+  // Creates ".krax-XXXXXXXX" in `folder`, after removing the leftovers there (read and write for everyone the umask
+  // allows; the descriptor is never 0, 1 or 2). The name is short whatever the final name will be.
   static FsResult CreateIn(std::string_view folder, TemporaryFile& file);
 
   bool valid() const { return !path_.empty(); }

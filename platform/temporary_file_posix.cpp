@@ -1,5 +1,3 @@
-#include "platform/temporary_file.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -15,6 +13,7 @@
 
 #include "platform/output_file.h"
 #include "platform/path.h"
+#include "platform/temporary_file.h"
 
 namespace krax {
 namespace {
@@ -64,8 +63,8 @@ bool RemoveAt(int parent, const std::string& name) {
 void HoldTemporary(int fd) { ::flock(fd, LOCK_EX | LOCK_NB); }
 
 void RemoveLeftoverTemporaries(std::string_view folderPath) {
-  UniqueFd folder(::open(folderPath.empty() ? "." : std::string(folderPath).c_str(),
-                         O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  UniqueFd folder(
+      ::open(folderPath.empty() ? "." : std::string(folderPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!folder) return;
   const std::time_t now = std::time(nullptr);
   for (const std::string& name : NamesAt(folder.get(), true)) {

@@ -96,8 +96,7 @@ FsResult TemporaryFile::CreateIn(std::string_view folder, TemporaryFile& file) {
         // Shared for writing too: zip writers open the file again by its name. Not shared for
         // deleting: that is what holds it.
         handle = ::CreateFileW(win::SystemPath(InFolder(folder, candidate)).c_str(), GENERIC_READ | GENERIC_WRITE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                               nullptr);
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         failure = handle == INVALID_HANDLE_VALUE ? win::LastErrno() : 0;
         return handle != INVALID_HANDLE_VALUE;
       },

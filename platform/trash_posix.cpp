@@ -1,6 +1,4 @@
 // The freedesktop.org trash (Linux and other POSIX desktops).
-#include "platform/trash.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +12,7 @@
 
 #include "platform/hex_digits.h"
 #include "platform/path.h"
+#include "platform/trash.h"
 #include "platform/unique_fd.h"
 
 namespace krax {

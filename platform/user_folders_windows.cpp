@@ -1,9 +1,9 @@
+#include <shlobj.h>  // after <windows.h>
+
 #include <cstdlib>
 
 #include "platform/user_folders.h"
 #include "platform/windows_support.h"
-
-#include <shlobj.h>  // after <windows.h>
 
 namespace krax {
 

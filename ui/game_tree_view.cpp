@@ -214,17 +214,18 @@ void GameTreeView::LeftDoubleClick() {
   if (!item) return;
   const ItemRef ref = ItemRefOf(item);
   if (ref.isCar()) {
-    jobs_->Run(tr("Enable/Disable Car"), [this, ref] { return operations_.ToggleCar(CarSlot{ref.index}); },
-               [this, ref](const OperationResult& result) {
-                 if (result.done()) {
-                   if (QTreeWidgetItem* now = FindItem(ref)) {
-                     SetItemImage(now, data_.cars[ref.index].enabled ? kImageCar : kImageCarDisabled);
-                   }
-                   emit carCountReported(data_.enabledCarCount);
-                   emit itemSelected(ref);
-                 }
-                 emit operationFinished(result);
-               });
+    jobs_->Run(
+        tr("Enable/Disable Car"), [this, ref] { return operations_.ToggleCar(CarSlot{ref.index}); },
+        [this, ref](const OperationResult& result) {
+          if (result.done()) {
+            if (QTreeWidgetItem* now = FindItem(ref)) {
+              SetItemImage(now, data_.cars[ref.index].enabled ? kImageCar : kImageCarDisabled);
+            }
+            emit carCountReported(data_.enabledCarCount);
+            emit itemSelected(ref);
+          }
+          emit operationFinished(result);
+        });
   } else if (ref.isTrackFolder()) {
     if (ItemImage(item) == kImageTrackActive) return;
     jobs_->Run(tr("Switch Track"), [this, ref] { return operations_.SwitchTrack(ref); },

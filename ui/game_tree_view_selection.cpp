@@ -123,8 +123,8 @@ void GameTreeView::PackSelected(bool cabinet) {
             problems += pack.name + ": " + (result.message.empty() ? ToUtf8(failed) : result.message) + "\n";
           }
         }
-        return Combined(cabinet ? "Create Cabinet" : "Create Zip",
-                        ToUtf8(QString(made).arg(count).arg(packs.size())), problems);
+        return Combined(cabinet ? "Create Cabinet" : "Create Zip", ToUtf8(QString(made).arg(count).arg(packs.size())),
+                        problems);
       },
       [this](const OperationResult& result) { emit operationFinished(result); });
 }

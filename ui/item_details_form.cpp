@@ -148,10 +148,10 @@ void ItemDetailsForm::BuildControls() {
   column->addWidget(BuildErrorsGroup(page));
   BuildArchiveRow(page, column);
 
-  for (QWidget* w : std::initializer_list<QWidget*>{
-           nameLabel_, nameEdit_, restoreButton_, directoryLabel_, directoryEdit_,
-           manufacturerLabel_, manufacturerEdit_, modelLabel_, modelEdit_, idLabel_, idEdit_,
-           policeCheck_, serialGroup_, classGroup_, speedPanel_, errorsGroup_}) {
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{nameLabel_, nameEdit_, restoreButton_, directoryLabel_, directoryEdit_,
+                                       manufacturerLabel_, manufacturerEdit_, modelLabel_, modelEdit_, idLabel_,
+                                       idEdit_, policeCheck_, serialGroup_, classGroup_, speedPanel_, errorsGroup_}) {
     KeepRoomWhenHidden(w);
   }
 
@@ -543,7 +543,8 @@ void ItemDetailsForm::setPolice(bool police) {
     return;
   }
   RunCarJob(
-      policeCheck_->text(), [this, car = CarSlot{item_.index}, police] { return operations_.SetPoliceFlag(car, police); },
+      policeCheck_->text(),
+      [this, car = CarSlot{item_.index}, police] { return operations_.SetPoliceFlag(car, police); },
       [this, item](const OperationResult& result) {
         ShowItem(item);  // the box shows what the car holds now, also after No
         if (result.done()) emit carFlagsChanged();

@@ -6,17 +6,17 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QHBoxLayout>
 #include <QMimeData>
-#include <QPushButton>
-#include <QVBoxLayout>
 #include <QPainter>
+#include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 #include "app/settings.h"
 #include "gamedata/game_data.h"
@@ -25,8 +25,8 @@
 #include "operations/serial_numbers.h"
 #include "ui/about_dialog.h"
 #include "ui/commands.h"
-#include "ui/item_details_form.h"
 #include "ui/game_tree_view.h"
+#include "ui/item_details_form.h"
 #include "ui/job_runner.h"
 #include "ui/pictures.h"
 #include "ui/profiles_menu.h"
@@ -347,9 +347,8 @@ void MainWindow::RunCommand(CommandId command) {
       RunOperation(
           command,
           [this] {
-            return context_.operations.FixCarErrors({}, [this] {
-              JobRunner::OnInterfaceThread([this] { gameTree_->ReloadTree(); });
-            });
+            return context_.operations.FixCarErrors(
+                {}, [this] { JobRunner::OnInterfaceThread([this] { gameTree_->ReloadTree(); }); });
           },
           AfterDone::kNothing);
       break;
@@ -368,9 +367,9 @@ void MainWindow::OnGenerateSerials() {
   RunOperation(
       CommandId::kGenerateSerials,
       [this] {
-        return context_.operations.GenerateSerials([this] {
-                 JobRunner::OnInterfaceThread([this] { gameTree_->ReloadTree(); });
-               }).result;
+        return context_.operations
+            .GenerateSerials([this] { JobRunner::OnInterfaceThread([this] { gameTree_->ReloadTree(); }); })
+            .result;
       },
       AfterDone::kNothing);
 }
@@ -502,7 +501,8 @@ void MainWindow::dropEvent(QDropEvent* event) {
 
 void MainWindow::InstallFromPath(const QString& source) {
   RunOperation(
-      CommandId::kInstallCar, [this, from = ToUtf8(source)] { return context_.operations.InstallFromPath(std::nullopt, from); },
+      CommandId::kInstallCar,
+      [this, from = ToUtf8(source)] { return context_.operations.InstallFromPath(std::nullopt, from); },
       AfterDone::kReloadShowingNew);
 }
 

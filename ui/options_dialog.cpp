@@ -127,7 +127,7 @@ OptionsDialog::OptionsDialog(Settings& settings, Prompts& prompts, OptionsServic
   column->addWidget(buttons);
 
   for (std::string Settings::*field : {&Settings::gameFolder, &Settings::carEditor, &Settings::trackEditor,
-                                      &Settings::cdPath, &Settings::archiveFolder}) {
+                                       &Settings::cdPath, &Settings::archiveFolder}) {
     connect(EditFor(field), &QLineEdit::textEdited, this, [this, field] { setByUser_.emplace_back(NameOf(field)); });
   }
 
@@ -202,8 +202,9 @@ void OptionsDialog::BrowseFolder(const char* title, std::string Settings::*field
 
 void OptionsDialog::BrowseExecutable(std::string Settings::*field) {
   const QString command = EditFor(field)->text();
-  const std::string startFolder =
-      command.isEmpty() || command == QLatin1String(kDefaultShellAction) ? std::string() : ToUtf8(QFileInfo(command).path());
+  const std::string startFolder = command.isEmpty() || command == QLatin1String(kDefaultShellAction)
+                                      ? std::string()
+                                      : ToUtf8(QFileInfo(command).path());
   const std::string file = prompts_.ChooseFileIn(ToUtf8(tr("Open")), kExecutableFilter, startFolder);
   if (!file.empty()) {
     SetHeld(field, file);
@@ -236,8 +237,8 @@ void OptionsDialog::DefaultArchiveFolder() {
 
 void OptionsDialog::accept() {
   TakeOver();
-  for (std::string* value : {&held_.gameFolder, &held_.carEditor, &held_.trackEditor,
-                             &held_.cdPath, &held_.archiveFolder}) {
+  for (std::string* value :
+       {&held_.gameFolder, &held_.carEditor, &held_.trackEditor, &held_.cdPath, &held_.archiveFolder}) {
     *value = WithoutTrailingSeparator(*value);
   }
   const bool switchesTextOn = !settings_.kraxText && held_.kraxText;

@@ -44,9 +44,7 @@ class Matcher {
     return (car.carId && textMatches(FromCodePage(*car.carId))) ||
            textMatches(FromUtf8(BaseName(ParentPath(car.archivePath))));
   }
-  bool flagged(std::size_t slot) const {
-    return data_.HasCar(slot) && data_.cars[slot].errorFlags != 0;
-  }
+  bool flagged(std::size_t slot) const { return data_.HasCar(slot) && data_.cars[slot].errorFlags != 0; }
 
   const GameData& data_;
   const TreeFilter& filter_;

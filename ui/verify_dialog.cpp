@@ -56,7 +56,8 @@ void VerifyDialog::RestoreThese() {
 }
 
 QAction* AddVerifyAction(QMenu& menu, GameData& data, const Settings& settings, Prompts& prompts,
-                         const std::function<int(QDialog&)>& runDialog, const std::function<void(const OperationResult&)>& finished) {
+                         const std::function<int(QDialog&)>& runDialog,
+                         const std::function<void(const OperationResult&)>& finished) {
   QAction* action = menu.addAction(VerifyDialog::tr("Verify Against CD"));
   action->setObjectName(QStringLiteral("verifyAgainstCdAction"));
   action->setStatusTip(VerifyDialog::tr("Compare the game's own cars, tracks and strings with the KRAX CD"));

@@ -55,6 +55,7 @@ class VerifyDialog : public QDialog {
 // Adds "Verify Against CD" to `menu`. `runDialog` shows the dialog (modal exec by default);
 // `finished` gets what a restore did, so that the window can show it and reload.
 QAction* AddVerifyAction(QMenu& menu, GameData& data, const Settings& settings, Prompts& prompts,
-                         const std::function<int(QDialog&)>& runDialog, const std::function<void(const OperationResult&)>& finished);
+                         const std::function<int(QDialog&)>& runDialog,
+                         const std::function<void(const OperationResult&)>& finished);
 
 }  // namespace krax::ui

@@ -62,8 +62,9 @@ bool WidgetPrompts::Question(QuestionKind kind, const std::string& text, bool ok
 Answer WidgetPrompts::QuestionWithCancel(QuestionKind /*kind*/, const std::string& text) {
   Answer answer = Answer::kCancel;
   JobRunner::OnInterfaceThread([&] {
-    const auto pressed = QMessageBox::question(owner_, QStringLiteral("KRAXManager"), FromUtf8(text),
-                                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    const auto pressed =
+        QMessageBox::question(owner_, QStringLiteral("KRAXManager"), FromUtf8(text),
+                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     answer = pressed == QMessageBox::Yes ? Answer::kYes : pressed == QMessageBox::No ? Answer::kNo : Answer::kCancel;
   });
   return answer;
@@ -125,8 +126,8 @@ QString WidgetPrompts::StartFolder(const std::string& startFolder) const {
 std::string WidgetPrompts::ChooseFolderIn(const std::string& title, const std::string& startFolder) {
   QString chosen;
   JobRunner::OnInterfaceThread([&] {
-    chosen = QDir::toNativeSeparators(
-        QFileDialog::getExistingDirectory(owner_, FromUtf8(title), StartFolder(startFolder)));
+    chosen =
+        QDir::toNativeSeparators(QFileDialog::getExistingDirectory(owner_, FromUtf8(title), StartFolder(startFolder)));
     if (!chosen.isEmpty()) lastFolder_ = chosen;
   });
   return ToUtf8(chosen);
@@ -226,8 +227,8 @@ void WidgetPrompts::EndProgress() {
 }
 
 std::unique_ptr<QMessageBox> MakeReportBox(QWidget* owner, const std::string& summary, const std::string& details) {
-  auto box = std::make_unique<QMessageBox>(QMessageBox::Information, QStringLiteral("KRAXManager"),
-                                           FromUtf8(summary), QMessageBox::Ok, owner);
+  auto box = std::make_unique<QMessageBox>(QMessageBox::Information, QStringLiteral("KRAXManager"), FromUtf8(summary),
+                                           QMessageBox::Ok, owner);
   if (!details.empty()) box->setDetailedText(FromUtf8(details));
   return box;
 }
@@ -237,8 +238,8 @@ void WidgetPrompts::Report(const std::string& summary, const std::string& detail
 }
 
 std::unique_ptr<QMessageBox> MakePlanBox(QWidget* owner, const std::string& question, const std::string& plan) {
-  auto box = std::make_unique<QMessageBox>(QMessageBox::Question, QStringLiteral("KRAXManager"),
-                                           FromUtf8(question), QMessageBox::Yes | QMessageBox::No, owner);
+  auto box = std::make_unique<QMessageBox>(QMessageBox::Question, QStringLiteral("KRAXManager"), FromUtf8(question),
+                                           QMessageBox::Yes | QMessageBox::No, owner);
   box->setDefaultButton(QMessageBox::No);
   if (!plan.empty()) box->setDetailedText(FromUtf8(plan));
   return box;

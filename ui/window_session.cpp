@@ -51,9 +51,10 @@ WindowSession::WindowSession(const WindowSessionOptions& options)
     // Start-up: random generator, settings, install information, game text.
     : store_(StoreFor(options)),
       settings_(StartUpSettings(store_, OverridesFor(options))),
-      prompts_(nullptr, [this](const QString& text) {
-        if (frameRef_) frameRef_->SetStatusText(text);
-      }),
+      prompts_(nullptr,
+               [this](const QString& text) {
+                 if (frameRef_) frameRef_->SetStatusText(text);
+               }),
       // No game folder: ask for it, or show the demo (held in memory only).
       start_(ChooseStartGame(settings_, store_, prompts_, options.askForGame, PrepareDemoInstallation)) {
   StartUpGameData(settings_, data_);

@@ -66,8 +66,8 @@ ArchiveResult WalkCabinetSet(const std::string& cabPath,
     previous = directory.header;
     const std::string name = current.substr(parts.folder.size());
     const bool first = walked == 0;
-    const bool ok = cab::CabReaderCopy(
-        *reader, {name, parts.folder, [&](CabNotification& note) { return notify(note, first); }});
+    const bool ok =
+        cab::CabReaderCopy(*reader, {name, parts.folder, [&](CabNotification& note) { return notify(note, first); }});
     if (stopped) return Failure(ArchiveStatus::kStopped, "stopped");
     if (!ok) {
       const ArchiveResult& walkError = cab::CabReaderLastError(*reader);

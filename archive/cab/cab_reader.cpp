@@ -518,8 +518,7 @@ bool CabReader::IsCabinet(CabHandle handle, CabinetInfo* info) {
   return true;
 }
 
-bool CabReader::Copy(const std::string& cabinetName, const std::string& cabinetPath,
-                     const CabNotifyFunction& notify) {
+bool CabReader::Copy(const std::string& cabinetName, const std::string& cabinetPath, const CabNotifyFunction& notify) {
   error_ = {};
   notify_ = &notify;
   cabinetPath_ = cabinetPath;

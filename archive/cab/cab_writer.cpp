@@ -814,7 +814,8 @@ bool CabWriter::WriteCabinetBody(CabHandle file, std::uint64_t progressTotal,
   }
   std::uint8_t signature[4];
   StoreLE32(signature, kSignatureMSCF);
-  if (client_.files.seek(file, 0, SEEK_SET, err) != 0) return Fail(ArchiveStatus::kCabinetWriteFailed, err, "cannot write " + path);
+  if (client_.files.seek(file, 0, SEEK_SET, err) != 0)
+    return Fail(ArchiveStatus::kCabinetWriteFailed, err, "cannot write " + path);
   return put(signature, sizeof signature);
 }
 
@@ -843,7 +844,8 @@ bool CabWriter::WriteCabinet(std::uint64_t progressTotal, std::uint64_t estimate
   if (file == -1) return Fail(ArchiveStatus::kCabinetWriteFailed, err, "cannot create " + path);
   std::uint32_t cabinetSize = 0;
   bool ok = WriteCabinetBody(file, progressTotal, progress, cabinetSize);
-  if (client_.files.close(file, err) != 0 && ok) ok = Fail(ArchiveStatus::kCabinetWriteFailed, err, "cannot write " + path);
+  if (client_.files.close(file, err) != 0 && ok)
+    ok = Fail(ArchiveStatus::kCabinetWriteFailed, err, "cannot write " + path);
   if (!ok) {
     int ignored = 0;
     client_.files.remove(path, ignored);

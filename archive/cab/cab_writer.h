@@ -1,9 +1,9 @@
 // The cabinet writer: turns a sequence of source files into one cabinet file, or into a
 // set of cabinets once a size limit is reached.
 //
-// Everything outside the writer goes through the client: file access (cab_files.h), memory for the block buffers, temporary-file
-// names, and, per call, the next-cabinet, progress and open-source functions. Folders and
-// cabinets are assembled in temporary files, so memory use does not grow with the archive.
+// Everything outside the writer goes through the client: file access (cab_files.h), memory for the block buffers,
+// temporary-file names, and, per call, the next-cabinet, progress and open-source functions. Folders and cabinets are
+// assembled in temporary files, so memory use does not grow with the archive.
 //
 // Calling order: CabWriterCreate, any number of CabWriterAddFile, CabWriterFlushCabinet,
 // CabWriterDestroy. Every failure fills the ArchiveResult given at creation and makes the call

@@ -262,9 +262,7 @@ std::string ExtractEntry(const EntryExtraction& run, const ZipEntry& entry, std:
   if (std::string unreadable = UnreadableEntry(entry.info); !unreadable.empty()) return unreadable;
 
   std::string problem;
-  auto ask = [&](const std::string& path) {
-    return run.overwrite || AskOverwrite(run.callbacks, run.busy, path);
-  };
+  auto ask = [&](const std::string& path) { return run.overwrite || AskOverwrite(run.callbacks, run.busy, path); };
   auto out = destination.Begin(*components, ask, problem);
   if (!out) return problem;
   // The local header is checked against the directory and shows where the data begins.

@@ -1,11 +1,11 @@
 // The reader's walk over single cabinets: notifications, skipping, errors.
-#include <gtest/gtest.h>
+#include "archive/cab/cab_reader.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 
 #include <cerrno>
 
-#include "archive/cab/cab_reader.h"
 #include "cab_test_support.h"
 
 namespace krax::test {

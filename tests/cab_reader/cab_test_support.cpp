@@ -234,9 +234,7 @@ CabNotifyFunction RecordingClient::Function() {
       case CabNotificationKind::kCabinetInfo:
         events.push_back("CabinetInfo " + std::to_string(note.cabinetIndex));
         return 0;
-      case CabNotificationKind::kEnumerate:
-        events.emplace_back("Enumerate");
-        return 0;
+      case CabNotificationKind::kEnumerate: events.emplace_back("Enumerate"); return 0;
       case CabNotificationKind::kPartialFile:
         events.push_back("PartialFile " + note.name);
         return 0;

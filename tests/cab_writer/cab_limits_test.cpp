@@ -64,7 +64,8 @@ TEST(CabWriterLimits, FullCabinetsContinueAndTooManyBlocksFailCleanly) {
     limits.filesPerCabinet = 5;
     ArchiveResult result;
     const std::string stem = "Many" + std::to_string(type);
-    ASSERT_TRUE(CreateCabinetArchiveWithLimits({folder / stem, paths, folder / "src", true, options, limits}, {}, result))
+    ASSERT_TRUE(
+        CreateCabinetArchiveWithLimits({folder / stem, paths, folder / "src", true, options, limits}, {}, result))
         << result.Message();
     const auto cabinets = CabinetsOf(folder, stem);
     EXPECT_EQ(cabinets.size(), 3u);
@@ -85,7 +86,8 @@ TEST(CabWriterLimits, FullCabinetsContinueAndTooManyBlocksFailCleanly) {
   limits.blocksPerFolder = 3;
   ArchiveResult result;
   const auto big = PlaceSources(folder, {{"big.bin", RandomBytes(5 * 32768, 9)}});
-  EXPECT_FALSE(CreateCabinetArchiveWithLimits({folder / "Blocks", big, std::nullopt, true, options, limits}, {}, result));
+  EXPECT_FALSE(
+      CreateCabinetArchiveWithLimits({folder / "Blocks", big, std::nullopt, true, options, limits}, {}, result));
   EXPECT_EQ(result.status, ArchiveStatus::kFormatLimit);
   EXPECT_NE(result.Message().find("more than 3 data blocks"), std::string::npos) << result.Message();
   EXPECT_TRUE(CabinetsOf(folder, "Blocks").empty());

@@ -191,16 +191,21 @@ TEST(CabWriterErrors, EachFailureHasItsCodeAndLeavesNoFiles) {
       {"LZX window below 2^15", 0x0E03, nullptr, ArchiveStatus::kCompressorFailed},
       {"progress stops at CabStatusKind::kFile", 1,
        [](WriterSetup& s, std::vector<SourceFile>&) {
-         s.progress = [](cab::CabStatusKind k, std::uint32_t, std::uint32_t) { return k == cab::CabStatusKind::kFile ? -1L : 0L; };
+         s.progress = [](cab::CabStatusKind k, std::uint32_t, std::uint32_t) {
+           return k == cab::CabStatusKind::kFile ? -1L : 0L;
+         };
        },
        ArchiveStatus::kStopped},
       {"progress stops at CabStatusKind::kCabinet", 0x1503,
        [](WriterSetup& s, std::vector<SourceFile>&) {
-         s.progress = [](cab::CabStatusKind k, std::uint32_t, std::uint32_t) { return k == cab::CabStatusKind::kCabinet ? -1L : 0L; };
+         s.progress = [](cab::CabStatusKind k, std::uint32_t, std::uint32_t) {
+           return k == cab::CabStatusKind::kCabinet ? -1L : 0L;
+         };
        },
        ArchiveStatus::kStopped},
       {"cabinet folder missing", 0,
-       [](WriterSetup& s, std::vector<SourceFile>&) { s.params.cabinetFolder += "missing/"; }, ArchiveStatus::kCabinetWriteFailed},
+       [](WriterSetup& s, std::vector<SourceFile>&) { s.params.cabinetFolder += "missing/"; },
+       ArchiveStatus::kCabinetWriteFailed},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

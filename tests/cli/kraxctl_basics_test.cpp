@@ -84,7 +84,8 @@ TEST_F(KraxctlTest, EveryCommandRefusesAnUnknownOptionAndKnowsTheOnesItsHelpName
     SCOPED_TRACE(command);
     test::KraxctlRun r = Run({command, "--no-such-option"});
     EXPECT_EQ(r.exitCode, 2) << r.err;
-    EXPECT_EQ(r.err, "kraxctl: " + command + ": unknown option \"--no-such-option\" (see kraxctl " + command + " --help)\n");
+    EXPECT_EQ(r.err,
+              "kraxctl: " + command + ": unknown option \"--no-such-option\" (see kraxctl " + command + " --help)\n");
 
     const std::string help = Run({command, "--help"}).out;
     ASSERT_EQ(help.rfind("Usage: kraxctl " + command, 0), 0u) << help;

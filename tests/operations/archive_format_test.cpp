@@ -1,5 +1,7 @@
 // The zip and cabinet formats behind the one interface the installs and packing use: what one
 // writes, the same one lists, sizes and extracts, and each names what it could not extract.
+#include "operations/archive_format.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "operations/archive_format.h"
 #include "support/scratch_folder.h"
 
 namespace krax {
@@ -19,7 +20,8 @@ TEST(ArchiveFormat, WhatEachWritesItListsSizesAndExtracts) {
     const char* extension;
     const char* command;
   };
-  for (const Case& c : {Case{ArchiveKind::kZip, ".zip", "Create Zip"}, Case{ArchiveKind::kCabinet, ".CAB", "Create Cabinet"}}) {
+  for (const Case& c :
+       {Case{ArchiveKind::kZip, ".zip", "Create Zip"}, Case{ArchiveKind::kCabinet, ".CAB", "Create Cabinet"}}) {
     SCOPED_TRACE(c.command);
     const ArchiveFormat& format = ArchiveFormatFor(c.kind);
     EXPECT_EQ(format.kind(), c.kind);
@@ -43,7 +45,8 @@ TEST(ArchiveFormat, WhatEachWritesItListsSizesAndExtracts) {
     std::vector<ArchiveEntrySize> sizes;
     format.ListEntrySizes(archive, sizes);
     ASSERT_EQ(sizes.size(), 2u);
-    for (const ArchiveEntrySize& entry : sizes) EXPECT_EQ(entry.size, entry.name == "car.viv" ? 3000u : 7u) << entry.name;
+    for (const ArchiveEntrySize& entry : sizes)
+      EXPECT_EQ(entry.size, entry.name == "car.viv" ? 3000u : 7u) << entry.name;
     EXPECT_EQ(format.PartlyReadProblem(archive, names, 999), "");
 
     // Names are found ignoring case; one the archive lacks is named with a reason.

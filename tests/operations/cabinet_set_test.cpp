@@ -86,8 +86,7 @@ TEST(CabinetSet, InstallsWholeFromItsFirstCabinetOrNotAtAll) {
       state.id = "ZKIT";
       return true;
     };
-    const OperationResult result =
-        operations.InstallFromPath(InstallMode::kCarFromArchive, JoinPath(sets, c.start));
+    const OperationResult result = operations.InstallFromPath(InstallMode::kCarFromArchive, JoinPath(sets, c.start));
     const std::string installed = JoinPath(car.demo.manifest.gameDir, "GameData/CarModel/ZKIT");
     if (!*c.said) {
       ASSERT_TRUE(result.done()) << result.message;

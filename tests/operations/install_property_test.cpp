@@ -169,7 +169,8 @@ TEST(InstallProperty, RandomInstallsAndPacksAreWholeOrChangeNothing) {
   EXPECT_GT(done, 5);
   EXPECT_GT(failed, 5);
   for (const DirEntry& entry : ListFolder(cars)) EXPECT_NE(entry.name.rfind(".krax-", 0), 0u) << entry.name;
-  for (const DirEntry& entry : ListFolder(demo.settings.archiveFolder)) EXPECT_NE(entry.name.rfind(".krax-", 0), 0u) << entry.name;
+  for (const DirEntry& entry : ListFolder(demo.settings.archiveFolder))
+    EXPECT_NE(entry.name.rfind(".krax-", 0), 0u) << entry.name;
 }
 
 }  // namespace

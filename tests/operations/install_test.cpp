@@ -327,8 +327,7 @@ TEST(Install, TrackCabinetWithFoldersInstallsFlatIntoItsSlot) {
   data.UseGameFolder(game.game, /*kraxText=*/false);
   ScriptedPrompts prompts;
   GameOperations operations(data, settings, prompts);
-  const OperationResult result =
-      operations.InstallFromPath(InstallMode::kTrackFromArchive, source / "Speedway.CAB");
+  const OperationResult result = operations.InstallFromPath(InstallMode::kTrackFromArchive, source / "Speedway.CAB");
   ASSERT_TRUE(result.done()) << result.message;
   ASSERT_EQ(prompts.installDialogs.size(), 1u);
   EXPECT_EQ(prompts.installDialogs[0].id, "Speedway");
@@ -390,8 +389,7 @@ TEST(Install, CarPackedAndInstalledAgainIsTheSameByZipAndByCabinet) {
       state.id = round.id;
       return true;
     };
-    const OperationResult installed =
-        demo.operations.InstallFromPath(InstallMode::kCarFromArchive, archive);
+    const OperationResult installed = demo.operations.InstallFromPath(InstallMode::kCarFromArchive, archive);
     ASSERT_TRUE(installed.done()) << installed.message;
     const std::string copy = JoinPath(demo.game, "GameData/CarModel/" + round.id);
     std::size_t compared = 0;
@@ -511,7 +509,8 @@ TEST(Pack, ACabinetSetIsPutInPlaceWholeAndInstallsBack) {
   demo.folder.write("archives/Set.CAB", "an older cabinet");
   demo.folder.write("archives/Set1.CAB", "an older second part");
 
-  PackRequest request{ArchiveKind::kCabinet, ItemRef::Car(0), JoinPath(carFolder, "car.viv"), "Set", demo.settings.archiveFolder};
+  PackRequest request{ArchiveKind::kCabinet, ItemRef::Car(0), JoinPath(carFolder, "car.viv"), "Set",
+                      demo.settings.archiveFolder};
   PackPlan plan = PlanPack(request);
   ASSERT_EQ(plan.problem, "");
   plan.cabinetOptions.typeCompress = 0;

@@ -26,7 +26,8 @@ class RenameCarDirsTest : public ::testing::Test {
   RenameCarDirsTest() : cars_(dir_.mkdir("GameData/CarModel")) {}
 
   // A car in `folder` (below the car folder) with a marker file that must travel with it.
-  void AddCar(const std::string& folder, const std::optional<std::string>& id, const std::optional<std::string>& name = {}) {
+  void AddCar(const std::string& folder, const std::optional<std::string>& id,
+              const std::optional<std::string>& name = {}) {
     dir_.write("GameData/CarModel/" + folder + "/car.viv", folder);
     CarRecord& car = table_.emplace_back();
     car.archivePath = JoinPath(JoinPath(cars_, folder), "car.viv");

@@ -9,10 +9,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <set>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "platform/file_system_detail.h"
 #include "platform/path.h"

@@ -27,7 +27,9 @@ class PendingOperations : public Operations {
   OperationResult RenameDirsToId() override { return Pending("DIR = ID"); }
   OperationResult RunGame() override { return Pending("Run KRAX"); }
   OperationResult OpenStringEditor() override { return Pending("KRAX String Edit"); }
-  OperationResult ReplaceGameString(std::size_t, const std::string&, bool) override { return Pending("KRAX String Edit"); }
+  OperationResult ReplaceGameString(std::size_t, const std::string&, bool) override {
+    return Pending("KRAX String Edit");
+  }
   OperationResult RestoreItemFromCd(ItemRef, const std::string&, const std::string&) override {
     return Pending("Restore From CD");
   }
@@ -35,7 +37,9 @@ class PendingOperations : public Operations {
   OperationResult CreateCabinet(ItemRef, const std::string&, const std::string&) override {
     return Pending("Create Cabinet");
   }
-  OperationResult InstallFromPath(std::optional<InstallMode>, const std::string&) override { return Pending("Install"); }
+  OperationResult InstallFromPath(std::optional<InstallMode>, const std::string&) override {
+    return Pending("Install");
+  }
   OperationResult WriteSerialNumber(CarSlot, long long) override { return Pending("Write"); }
   OperationResult SetPoliceFlag(CarSlot, bool) override { return Pending("Police Car"); }
   OperationResult FixCarErrors(const std::vector<CarSlot>& cars, const ReloadCatalog&) override {

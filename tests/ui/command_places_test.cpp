@@ -206,8 +206,7 @@ TEST_F(UiCommandPlaces, EveryPlaceRunsItsCommandAndTheWindowShowsTheResult) {
          EXPECT_EQ(ItemImage(track), kImageTrackActive);
          EXPECT_EQ(ReadActiveTrack(ParentPath(demo_->data.trackFolder(ItemRefOf(track).index).path)), before);
        }},
-      {"toolbar: Restore Tracks",
-       [&] { ClickToolbarButton(CommandId::kRestoreTracks); },
+      {"toolbar: Restore Tracks", [&] { ClickToolbarButton(CommandId::kRestoreTracks); },
        [&] { EXPECT_EQ(activeAddOns(), 0) << "every slot shows Original without F5"; }},
       {"F5 keeps the selected car",
        [&] {
@@ -237,7 +236,8 @@ TEST_F(UiCommandPlaces, EveryPlaceRunsItsCommandAndTheWindowShowsTheResult) {
        [&] {
          before = folderOf(carItem("KOVA"));
          QMimeData mime;
-         mime.setUrls({QUrl::fromLocalFile(FromUtf8(archive(demo_->data.cars[ItemRefOf(carItem("KOVA")).index].name.value(), ".zip")))});
+         mime.setUrls({QUrl::fromLocalFile(
+             FromUtf8(archive(demo_->data.cars[ItemRefOf(carItem("KOVA")).index].name.value(), ".zip")))});
          // The window takes the drag in, then the drop.
          QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &mime, Qt::LeftButton, {});
          QApplication::sendEvent(frame_.get(), &enter);

@@ -1,10 +1,11 @@
 // The window changes the game folder only through its Operations: the form's "Write",
 // "Police Car: " and "Fix Errors" and the commands "Fix All Errors..." and "Generate S.N." hand
 // the shown car (or none, for every car) to the operations and write nothing themselves.
+#include <gtest/gtest.h>
+
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <gtest/gtest.h>
 #include <optional>
 #include <string>
 #include <vector>
@@ -86,9 +87,9 @@ TEST(UiOperationsSurface, CarCommandsReachTheOperationsWithTheShownCarAndWriteNo
   ASSERT_TRUE(uitest::WaitForJobs(frame.jobs()));
 
   const std::string car = std::to_string(*slot);
-  EXPECT_EQ(operations.calls, (std::vector<std::string>{"write " + car + " 4321",
-                                                        "police " + car + (police ? " off" : " on"),
-                                                        "fix " + car, "fix", "generate"}));
+  EXPECT_EQ(operations.calls,
+            (std::vector<std::string>{"write " + car + " 4321", "police " + car + (police ? " off" : " on"),
+                                      "fix " + car, "fix", "generate"}));
   EXPECT_EQ(ReadWholeFile(archive), before);
   // The user sees what the operations answered, every time.
   EXPECT_EQ(prompts.messages,

@@ -120,8 +120,8 @@ TEST_F(UiProfilesAndFilter, ShowListsTheProfileWithTheCarsNames) {
   for (std::size_t slot = 0; slot < demo_->data.cars.size(); ++slot) {
     const CarRecord& car = demo_->data.cars[slot];
     if (car.depth != 0 || !car.hasFedata()) continue;
-    const QString line = QStringLiteral("\n  %1 (%2)\n")
-                             .arg(FromUtf8(BaseName(ParentPath(car.archivePath))), FromCodePage(*car.name));
+    const QString line =
+        QStringLiteral("\n  %1 (%2)\n").arg(FromUtf8(BaseName(ParentPath(car.archivePath))), FromCodePage(*car.name));
     EXPECT_TRUE(text.contains(line)) << line.toStdString();
     ++named;
   }

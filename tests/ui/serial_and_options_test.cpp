@@ -1,20 +1,21 @@
 // "Gen." and "Write" of the details form, and the Options dialog's rules.
+#include <gtest/gtest.h>
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTest>
 #include <QPushButton>
-#include <gtest/gtest.h>
+#include <QTest>
 
 #include "gamedata/game_data.h"
 #include "operations/game_operations.h"
-#include "ui/item_details_form.h"
-#include "ui/game_tree_view.h"
+#include "support/scratch_folder.h"
 #include "ui/first_start.h"
+#include "ui/game_tree_view.h"
+#include "ui/item_details_form.h"
 #include "ui/main_window.h"
 #include "ui/options_dialog.h"
 #include "ui/tree_model_logic.h"
-#include "support/scratch_folder.h"
 #include "ui_test_support.h"
 
 namespace krax::ui {
@@ -48,7 +49,8 @@ class UiSerialNumbers : public ::testing::Test {
   int NestedCarWithOwnNumber(int current) {
     for (std::size_t i = 0; i < data().cars.size(); ++i) {
       const CarRecord& c = data().cars[i];
-      if (c.depth > 0 && c.hasFedata() && !data().FindCarBySerial(c.fedataSerial(), static_cast<std::size_t>(current))) {
+      if (c.depth > 0 && c.hasFedata() &&
+          !data().FindCarBySerial(c.fedataSerial(), static_cast<std::size_t>(current))) {
         return static_cast<int>(i);
       }
     }

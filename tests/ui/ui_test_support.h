@@ -75,12 +75,16 @@ class ToggleInMemoryOperations : public test::PendingOperations {
   ToggleInMemoryOperations(GameData& data, Settings& settings, Prompts& prompts)
       : data_(data), real_(data, settings, prompts) {}
   OperationResult ToggleCar(CarSlot slot) override;
-  OperationResult WriteSerialNumber(CarSlot car, long long value) override { return real_.WriteSerialNumber(car, value); }
+  OperationResult WriteSerialNumber(CarSlot car, long long value) override {
+    return real_.WriteSerialNumber(car, value);
+  }
   OperationResult SetPoliceFlag(CarSlot car, bool police) override { return real_.SetPoliceFlag(car, police); }
   OperationResult FixCarErrors(const std::vector<CarSlot>& cars, const ReloadCatalog& reload) override {
     return real_.FixCarErrors(cars, reload);
   }
-  FixRun RunFixPlan(const FixPlan& plan, const ReloadCatalog& reload) override { return real_.RunFixPlan(plan, reload); }
+  FixRun RunFixPlan(const FixPlan& plan, const ReloadCatalog& reload) override {
+    return real_.RunFixPlan(plan, reload);
+  }
   SerialGeneration GenerateSerials(const ReloadCatalog& reload) override { return real_.GenerateSerials(reload); }
   int toggles = 0;
 

@@ -124,8 +124,7 @@ TEST_F(UiWindow, TreeHoldsEveryCarAndTrackWithItsCode) {
     const int code = static_cast<int>(ref.index);
     ++seen[ref.index];
     EXPECT_EQ(item->text(0), FromUtf8(*car(code).name));
-    EXPECT_EQ(ItemImage(item), CarImage(car(code).errorFlags, car(code).enabled,
-                                        demo_->settings));
+    EXPECT_EQ(ItemImage(item), CarImage(car(code).errorFlags, car(code).enabled, demo_->settings));
   }
   EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), static_cast<long>(count));
 
@@ -136,8 +135,7 @@ TEST_F(UiWindow, TreeHoldsEveryCarAndTrackWithItsCode) {
     QTreeWidgetItem* slot = tracks->child(row);
     EXPECT_EQ(ItemRefOf(slot), ItemRef::StockTrackSlot(row));
     EXPECT_EQ(ItemImage(slot), kImageStockSlot);
-    EXPECT_EQ(slot->text(0),
-              FromUtf8(StockTrackTable[static_cast<std::size_t>(row)].displayName));
+    EXPECT_EQ(slot->text(0), FromUtf8(StockTrackTable[static_cast<std::size_t>(row)].displayName));
     bool original = false;
     for (int i = 0; i < slot->childCount(); ++i) {
       QTreeWidgetItem* folder = slot->child(i);
@@ -223,22 +221,24 @@ TEST_F(UiWindow, ImagesFollowTheIconSettingsAfterAReload) {
   }
   // Each setting alone brings out its own image.
   const std::pair<bool Settings::*, int> switches[] = {{&Settings::flagDuplicateSerials, kImageSerialDuplicate},
-                                                     {&Settings::flagDifferingSerials, kImageSerialsDiffer},
-                                                     {&Settings::flagLongFolderNames, kImageFolderTooLong}};
+                                                       {&Settings::flagDifferingSerials, kImageSerialsDiffer},
+                                                       {&Settings::flagLongFolderNames, kImageFolderTooLong}};
   for (const auto& [setting, image] : switches) {
-    demo_->settings.flagDuplicateSerials = demo_->settings.flagDifferingSerials = demo_->settings.flagLongFolderNames = false;
+    demo_->settings.flagDuplicateSerials = demo_->settings.flagDifferingSerials = demo_->settings.flagLongFolderNames =
+        false;
     demo_->settings.*setting = true;
     tree().ReloadTree();
     EXPECT_EQ(imagesInUse(), (std::set<int>{kImageCar, kImageCarDisabled, image})) << image;
   }
-  demo_->settings.flagDuplicateSerials = demo_->settings.flagDifferingSerials = demo_->settings.flagLongFolderNames = false;
+  demo_->settings.flagDuplicateSerials = demo_->settings.flagDifferingSerials = demo_->settings.flagLongFolderNames =
+      false;
   tree().ReloadTree();
   EXPECT_EQ(imagesInUse(), (std::set<int>{kImageCar, kImageCarDisabled}));
   // A reload rebuilds rather than adds.
   EXPECT_EQ(tree().topLevelItemCount(), 2);
   const std::vector<QTreeWidgetItem*> items = Descendants(tree().carsGroup());
-  EXPECT_EQ(static_cast<std::size_t>(std::count_if(
-                items.begin(), items.end(), [](QTreeWidgetItem* item) { return ItemRefOf(item).isCar(); })),
+  EXPECT_EQ(static_cast<std::size_t>(std::count_if(items.begin(), items.end(),
+                                                   [](QTreeWidgetItem* item) { return ItemRefOf(item).isCar(); })),
             demo_->data.cars.size());
 }
 
@@ -453,7 +453,8 @@ TEST_F(UiWindow, FormShowsACarWithItsFiguresAndFlags) {
   EXPECT_EQ(text("idEdit"), FromUtf8(id));
   EXPECT_EQ(text("carpEdit"), FromUtf8(c.carpSerial));
   EXPECT_EQ(text("fedataEdit"), QString::number(c.fedataSerial()));
-  EXPECT_EQ(text("massEdit"), FromUtf8(FormatMass(demo_->data.ReadCarpValue(kCarpMass, static_cast<std::size_t>(slot)))));
+  EXPECT_EQ(text("massEdit"),
+            FromUtf8(FormatMass(demo_->data.ReadCarpValue(kCarpMass, static_cast<std::size_t>(slot)))));
   EXPECT_TRUE(text("maxSpeedEdit").endsWith(QStringLiteral(" KPH")));
   EXPECT_TRUE(text("massEdit").endsWith(QStringLiteral(" KG")));
   EXPECT_TRUE(control<QRadioButton>(QString(QStringLiteral("class") + QString::fromLatin1(ClassLetter(c.carClass()).data(), 1)).toLatin1().constData())->isChecked());

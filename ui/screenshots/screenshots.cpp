@@ -1,22 +1,21 @@
 #include "ui/screenshots/screenshots.h"
 
-#include <chrono>
-#include <functional>
-#include <sstream>
-#include <thread>
-
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
 #include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidgetItemIterator>
+#include <chrono>
+#include <functional>
+#include <sstream>
+#include <thread>
 
 #include "app/settings.h"
 #include "gamedata/car_catalog.h"
@@ -33,18 +32,18 @@
 #include "ui/about_dialog.h"
 #include "ui/copy_progress_dialog.h"
 #include "ui/first_start.h"
+#include "ui/game_tree_view.h"
 #include "ui/install_dialog.h"
 #include "ui/item_details_form.h"
 #include "ui/job_runner.h"
-#include "ui/game_tree_view.h"
 #include "ui/main_window.h"
 #include "ui/options_dialog.h"
 #include "ui/picture_loader.h"
 #include "ui/pictures.h"
 #include "ui/profiles_menu.h"
 #include "ui/string_editor_dialog.h"
-#include "ui/tree_pane.h"
 #include "ui/tree_model_logic.h"
+#include "ui/tree_pane.h"
 #include "ui/widget_prompts.h"
 
 namespace krax::ui {
@@ -193,8 +192,8 @@ class Screenshots {
   void InstallPictures() {
     const Settings& settings = frame_.context().settings;
     const QString carFile = FilePath(QStringLiteral("install-car.png"));
-    if (SaveInstallDialog(frame_, InstallMode::kCarFromFolder,
-                          FirstSubfolder(CarModelFolder(settings.cdPath)), carFile)) {
+    if (SaveInstallDialog(frame_, InstallMode::kCarFromFolder, FirstSubfolder(CarModelFolder(settings.cdPath)),
+                          carFile)) {
       written_ << carFile;
     }
     const QString trackFile = FilePath(QStringLiteral("install-track.png"));
@@ -311,8 +310,7 @@ class Screenshots {
     showDetails(*plan);  // the plan itself
     Keep(*plan, QStringLiteral("rename-plan.png"));
     plan->hide();
-    std::unique_ptr<QMessageBox> report =
-        MakeReportBox(&frame_, "DIR = ID: " + RenameSummary(renames), details);
+    std::unique_ptr<QMessageBox> report = MakeReportBox(&frame_, "DIR = ID: " + RenameSummary(renames), details);
     report->show();
     Keep(*report, QStringLiteral("rename-report.png"));
     showDetails(*report);
@@ -367,8 +365,7 @@ class Screenshots {
       p.drawPixmap(QRect(i * cell + 4, 4, 32, 32), images[i].pixmap(32, 32));
     }
     for (int i = 0; i <= static_cast<int>(CommandPicture::kStringEdit); ++i) {
-      p.drawPixmap(QRect(i * cell + 4, cell + 4, 32, 32),
-                   CommandIcon(static_cast<CommandPicture>(i)).pixmap(32, 32));
+      p.drawPixmap(QRect(i * cell + 4, cell + 4, 32, 32), CommandIcon(static_cast<CommandPicture>(i)).pixmap(32, 32));
     }
     p.end();
     const QString file = FilePath(QStringLiteral("pictures.png"));
@@ -402,8 +399,6 @@ class Screenshots {
 
 }  // namespace
 
-QStringList TakeScreenshots(MainWindow& frame, const QString& folder) {
-  return Screenshots(frame, folder).Take();
-}
+QStringList TakeScreenshots(MainWindow& frame, const QString& folder) { return Screenshots(frame, folder).Take(); }
 
 }  // namespace krax::ui
