@@ -181,15 +181,7 @@ OperationResult GameOperations::InstallFromPath(std::optional<InstallMode> asked
   }
   for (const std::string& message : plan.messages) prompts_.Message(message);
 
-  InstallDialogState state;
-  state.mode = static_cast<int>(mode);
-  state.title = plan.DialogTitle();
-  for (const InstallFile& file : plan.files) state.files.push_back(file.displayName);
-  state.lengthLine = plan.LengthLine();
-  state.notes = plan.notes;
-  state.destinationBase = plan.destinationBase;
-  state.id = plan.id;
-  state.offerActivate = IsTrackMode(mode);
+  InstallDialogState state = plan.DialogState();
   state.accept = [this](const InstallDialogState& edited) {
     return AcceptDestination(prompts_, edited, data_.gameFolder());
   };

@@ -315,6 +315,19 @@ std::string InstallPlan::DialogTitle() const {
   return IsTrackMode(mode) ? "Install These Track Files:" : "Install These Car Files:";
 }
 
+InstallDialogState InstallPlan::DialogState() const {
+  InstallDialogState state;
+  state.mode = static_cast<int>(mode);
+  state.title = DialogTitle();
+  for (const InstallFile& file : files) state.files.push_back(file.displayName);
+  state.lengthLine = LengthLine();
+  state.notes = notes;
+  state.destinationBase = destinationBase;
+  state.id = id;
+  state.offerActivate = IsTrackMode(mode);
+  return state;
+}
+
 bool IsCarFileName(const std::string& name) {
   const std::string extension = Extension(name);
   for (const char* accepted : kCarExtensions) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "operations/archive_kind.h"
+#include "operations/install_dialog_state.h"
 
 namespace krax {
 
@@ -62,6 +63,8 @@ struct InstallPlan {
   // The install dialog's title: the car's name when its car.viv gave one, else what the
   // dialog installs ("Install These Car Files:" or "Install These Track Files:").
   std::string DialogTitle() const;
+  // What the install dialog shows of this plan (the caller adds what accepting it does).
+  InstallDialogState DialogState() const;
 };
 
 // The name rules. A disabled car's archive "car.viv.dis" is a car file too.

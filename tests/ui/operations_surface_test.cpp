@@ -42,7 +42,7 @@ class RecordingOperations : public test::PendingOperations {
     return PendingOperations::FixCarErrors(cars, reload);
   }
   SerialGeneration GenerateSerials(const ReloadCatalog& reload) override {
-    calls.push_back("generate");
+    calls.emplace_back("generate");
     return PendingOperations::GenerateSerials(reload);
   }
   std::vector<std::string> calls;  // read on the interface thread once the jobs have ended

@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
   session.ShowStartStatus();
 
   frame.show();
-  const QString folder = positional.first();
+  const QString& folder = positional.first();
   QTimer::singleShot(200, &frame, [&frame, folder] {
     const QStringList written = ui::TakeScreenshots(frame, folder);
     for (const QString& file : written) std::printf("%s\n", qPrintable(file));

@@ -81,13 +81,7 @@ QTreeWidgetItem* FindItem(GameTreeView& tree, const std::function<bool(QTreeWidg
 bool SaveInstallDialog(MainWindow& frame, InstallMode mode, const std::string& source, const QString& file) {
   if (source.empty()) return false;
   const InstallPlan plan = PrepareInstall(mode, source, frame.context().data.gameFolder());
-  InstallDialogState state;
-  state.mode = static_cast<int>(mode);
-  state.title = plan.DialogTitle();
-  for (const InstallFile& listed : plan.files) state.files.push_back(listed.displayName);
-  state.lengthLine = plan.LengthLine();
-  state.destinationBase = plan.destinationBase;
-  state.id = plan.id;
+  InstallDialogState state = plan.DialogState();
   InstallDialog dialog(state, frame.prompts(), &frame);
   dialog.show();
   const bool saved = Save(dialog, file);
