@@ -62,6 +62,10 @@ class TemporaryFolder {
 
  private:
   void Discard();
+  // Each system's own steps: make the new folder `path` (false with the system's error number
+  // when it cannot), and hold it open so that it shows as in use.
+  static bool MakeFolder(const std::string& path, int& error);
+  static UniqueFd HoldFolder(const std::string& path);
 
   std::string path_;
   UniqueFd held_;  // keeps the folder marked as in use
@@ -77,6 +81,9 @@ std::string NewTemporaryName();
 // Returns the name used, or "" with `error` set.
 std::string CreateUnderTemporaryName(const std::function<bool(const std::string& name, int& error)>& create,
                                      int& error);
+
+// `name` in `folder` ("" is the current folder).
+std::string TemporaryPathIn(std::string_view folder, const std::string& name);
 
 // The system's folder for temporary files ($TMPDIR or /tmp; on Windows the user's Temp
 // folder), for work that belongs to no folder the user chose; "" when there is none.

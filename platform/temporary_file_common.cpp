@@ -1,5 +1,5 @@
-// What TemporaryFile does the same way on every system: owning the file, handing it on;
-// and where the system keeps temporary files.
+// What TemporaryFile and TemporaryFolder do the same way on every system: owning the file,
+// handing it on, naming and making a new folder; and where the system keeps temporary files.
 #include <cerrno>
 #include <filesystem>
 #include <mutex>
@@ -7,6 +7,7 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/path.h"
 #include "platform/temporary_file.h"
 
 namespace krax {
@@ -33,6 +34,24 @@ std::string NewTemporaryName() {
   const std::lock_guard<std::mutex> held(lock);
   for (int i = 0; i < 8; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
   return name;
+}
+
+std::string TemporaryPathIn(std::string_view folder, const std::string& name) {
+  return folder.empty() ? name : JoinPath(folder, name);
+}
+
+FsResult TemporaryFolder::CreateIn(std::string_view folder, TemporaryFolder& created) {
+  created.Discard();
+  RemoveLeftoverTemporaries(folder);
+  int error = 0;
+  const auto make = [&](const std::string& candidate, int& failure) {
+    return MakeFolder(TemporaryPathIn(folder, candidate), failure);
+  };
+  const std::string name = CreateUnderTemporaryName(make, error);
+  if (name.empty()) return {FsStatus::kFailed, error};
+  created.path_ = TemporaryPathIn(folder, name);
+  created.held_ = HoldFolder(created.path_);
+  return {};
 }
 
 std::string CreateUnderTemporaryName(const std::function<bool(const std::string& name, int& error)>& create,

@@ -22,10 +22,6 @@ namespace {
 // between them and is left alone.
 constexpr std::time_t kYoungestLeftover = 2;
 
-std::string InFolder(std::string_view folder, const std::string& name) {
-  return folder.empty() ? name : JoinPath(folder, name);
-}
-
 // The names in the folder open as `folder` that begin with kTemporaryPrefix (or all names).
 std::vector<std::string> NamesAt(int folder, bool temporariesOnly) {
   std::vector<std::string> names;
@@ -93,13 +89,14 @@ FsResult TemporaryFile::CreateIn(std::string_view folder, TemporaryFile& file) {
   // Read and write for everyone the umask allows, as any newly created file.
   const std::string name = CreateUnderTemporaryName(
       [&](const std::string& candidate, int& failure) {
-        fd = ::open(InFolder(folder, candidate).c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        fd = ::open(TemporaryPathIn(folder, candidate).c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                    0666);
         failure = errno;
         return fd >= 0;
       },
       error);
   if (name.empty()) return {FsStatus::kFailed, error};
-  std::string path = InFolder(folder, name);
+  std::string path = TemporaryPathIn(folder, name);
   if (fd < 3) {  // keep the standard streams' numbers (and 0, "no file" to some callers) out of use
     const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
     const int err = errno;
@@ -136,24 +133,17 @@ void TemporaryFolder::Discard() {
   path_.clear();
 }
 
-FsResult TemporaryFolder::CreateIn(std::string_view folder, TemporaryFolder& created) {
-  created.Discard();
-  RemoveLeftoverTemporaries(folder);
-  int error = 0;
-  // Open to everyone the umask allows, as any newly made folder.
-  const std::string name = CreateUnderTemporaryName(
-      [&](const std::string& candidate, int& failure) {
-        const bool made = ::mkdir(InFolder(folder, candidate).c_str(), 0777) == 0;
-        failure = errno;
-        return made;
-      },
-      error);
-  if (name.empty()) return {FsStatus::kFailed, error};
-  std::string path = InFolder(folder, name);
-  created.held_ = UniqueFd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  if (created.held_) HoldTemporary(created.held_.get());
-  created.path_ = std::move(path);
-  return {};
+// Open to everyone the umask allows, as any newly made folder.
+bool TemporaryFolder::MakeFolder(const std::string& path, int& error) {
+  const bool made = ::mkdir(path.c_str(), 0777) == 0;
+  error = errno;
+  return made;
+}
+
+UniqueFd TemporaryFolder::HoldFolder(const std::string& path) {
+  UniqueFd held(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (held) HoldTemporary(held.get());
+  return held;
 }
 
 }  // namespace krax

@@ -23,10 +23,6 @@ namespace {
 // them and is left alone.
 constexpr std::int64_t kYoungestLeftover = 2;
 
-std::string InFolder(std::string_view folder, const std::string& name) {
-  return folder.empty() ? name : JoinPath(folder, name);
-}
-
 std::int64_t UnixSeconds(FILETIME time) {
   const std::int64_t ticks = (static_cast<std::int64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
   return ticks / 10000000 - 11644473600LL;
@@ -95,14 +91,15 @@ FsResult TemporaryFile::CreateIn(std::string_view folder, TemporaryFile& file) {
       [&](const std::string& candidate, int& failure) {
         // Shared for writing too: zip writers open the file again by its name. Not shared for
         // deleting: that is what holds it.
-        handle = ::CreateFileW(win::SystemPath(InFolder(folder, candidate)).c_str(), GENERIC_READ | GENERIC_WRITE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        handle =
+            ::CreateFileW(win::SystemPath(TemporaryPathIn(folder, candidate)).c_str(), GENERIC_READ | GENERIC_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         failure = handle == INVALID_HANDLE_VALUE ? win::LastErrno() : 0;
         return handle != INVALID_HANDLE_VALUE;
       },
       error);
   if (name.empty()) return {FsStatus::kFailed, error};
-  std::string path = InFolder(folder, name);
+  std::string path = TemporaryPathIn(folder, name);
   const int fd = win::DescriptorFor(handle, _O_RDWR);
   if (fd < 0) {
     ::DeleteFileW(win::SystemPath(path).c_str());
@@ -131,23 +128,16 @@ void TemporaryFolder::Discard() {
   path_.clear();
 }
 
-FsResult TemporaryFolder::CreateIn(std::string_view folder, TemporaryFolder& created) {
-  created.Discard();
-  RemoveLeftoverTemporaries(folder);
-  int error = 0;
-  const std::string name = CreateUnderTemporaryName(
-      [&](const std::string& candidate, int& failure) {
-        if (::CreateDirectoryW(win::SystemPath(InFolder(folder, candidate)).c_str(), nullptr)) return true;
-        failure = win::LastErrno();
-        return false;
-      },
-      error);
-  if (name.empty()) return {FsStatus::kFailed, error};
-  std::string path = InFolder(folder, name);
+bool TemporaryFolder::MakeFolder(const std::string& path, int& error) {
+  if (::CreateDirectoryW(win::SystemPath(path).c_str(), nullptr)) return true;
+  error = win::LastErrno();
+  return false;
+}
+
+UniqueFd TemporaryFolder::HoldFolder(const std::string& path) {
   const HANDLE held = OpenHeld(path, FILE_READ_ATTRIBUTES);
-  if (held != INVALID_HANDLE_VALUE) created.held_ = UniqueFd(win::DescriptorFor(held, _O_RDONLY));
-  created.path_ = std::move(path);
-  return {};
+  if (held == INVALID_HANDLE_VALUE) return UniqueFd();
+  return UniqueFd(win::DescriptorFor(held, _O_RDONLY));
 }
 
 }  // namespace krax
